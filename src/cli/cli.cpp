@@ -1,0 +1,50 @@
+#include "cli/cli.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace zul::cli {
+
+int badInput(Io& io, const std::string& message) {
+    io.err << "zulmarin: " << message << "\n";
+    return 2;
+}
+
+bool wantsHelp(const Args& args) {
+    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
+}
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> table = {
+        {"frame", frameCommand, "frame HOUSE UNIT ACTION          print the 40-bit frame of a command"},
+        {"send", sendCommand, "send HOUSE UNIT ACTION [--port P] send one command through the transmitter"},
+        {"run", runCommand, "run FILE.cro [--port P]          play a macro file"},
+        {"macro", macroCommand, "macro show|write FILE ...        show or write a macro file"},
+        {"sun", sunCommand, "sun DATE --lat --lon --zone [--dst] sunrise, noon and sunset"},
+        {"city", cityCommand, "city [NAME|INDEX]                the city table"},
+        {"cipher", cipherCommand, "cipher encipher|decipher TEXT    the text cipher"},
+        {"errorlog", errorlogCommand, "errorlog [FILE]                  print the error log deciphered"},
+    };
+    return table;
+}
+
+std::string usage() {
+    std::string text = "usage: zulmarin [FILE.cro]          start the desktop program\n";
+    for (const auto& c : commands()) text += std::string("       zulmarin ") + c.summary + "\n";
+    text += "Each subcommand takes --help.\n";
+    return text;
+}
+
+int dispatch(const Args& argv, Io& io) {
+    if (argv.empty()) return -1;
+    if (argv[0] == "--help" || argv[0] == "-h" || argv[0] == "help") {
+        io.out << usage();
+        return 0;
+    }
+    for (const auto& c : commands()) {
+        if (argv[0] == c.name) return c.run(Args(argv.begin() + 1, argv.end()), io);
+    }
+    return -1;
+}
+
+} // namespace zul::cli

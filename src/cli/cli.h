@@ -1,0 +1,41 @@
+#pragma once
+// The command-line subcommands of zulmarin. Each returns the process exit code:
+// 0 on success, 2 with a one-line message on bad input, 1 when the work itself failed.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace zul::cli {
+
+using Args = std::vector<std::string>;  // the arguments after the subcommand name
+
+struct Io {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Prints "zulmarin: <message>" to err and returns 2.
+int badInput(Io& io, const std::string& message);
+// True when the arguments ask for help ("--help" or "-h" anywhere).
+bool wantsHelp(const Args& args);
+
+int frameCommand(const Args& args, Io& io);
+int sendCommand(const Args& args, Io& io);
+int cipherCommand(const Args& args, Io& io);
+int errorlogCommand(const Args& args, Io& io);
+int macroCommand(const Args& args, Io& io);
+int sunCommand(const Args& args, Io& io);
+int cityCommand(const Args& args, Io& io);
+int runCommand(const Args& args, Io& io);
+
+struct Command {
+    const char* name;
+    int (*run)(const Args&, Io&);
+    const char* summary;
+};
+const std::vector<Command>& commands();
+// Dispatches argv[1..]; returns -1 when argv[1] names no subcommand.
+int dispatch(const Args& argv, Io& io);
+std::string usage();
+
+} // namespace zul::cli

@@ -1,0 +1,17 @@
+#pragma once
+// Where named-string settings (section / key / value) are kept.
+#include <optional>
+#include <string>
+
+namespace zul {
+
+class SettingsBackend {
+public:
+    virtual ~SettingsBackend() = default;
+    // Section and key compare without regard to letter case.
+    virtual std::optional<std::string> read(const std::string& section, const std::string& key) const = 0;
+    // Returns false when the value could not be stored.
+    virtual bool write(const std::string& section, const std::string& key, const std::string& value) = 0;
+};
+
+} // namespace zul

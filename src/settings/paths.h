@@ -1,0 +1,21 @@
+#pragma once
+// Where the program keeps its files.
+#include <filesystem>
+
+namespace zul {
+
+class SettingsBackend;
+
+// The per-user settings folder: $ZULMARIN_CONFIG_DIR, else $XDG_CONFIG_HOME/zulmarin,
+// else ~/.config/zulmarin.
+std::filesystem::path configFolder();
+
+// The program folder: $ZULMARIN_HOME; else "Database16"/"CurrentExePath" when it
+// names an existing folder; else the executable's folder when writable; else
+// $XDG_DATA_HOME/zulmarin (~/.local/share/zulmarin). Created when missing.
+std::filesystem::path programFolder(const SettingsBackend& settings);
+
+// The folder of the running executable ("" when unknown).
+std::filesystem::path executableFolder();
+
+} // namespace zul

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/datetime.h"
+#include "platform/sim/virtual_event_loop.h"
+
+using namespace zul;
+
+TEST(DateTime, CalendarArithmeticAcrossYearsAndLeapDays) {
+    DateTime d{2024, 2, 28, 23, 59, 59, 500};
+    DateTime next = d.addMillis(500);
+    EXPECT_EQ(next, (DateTime{2024, 2, 29, 0, 0, 0, 0}));
+    EXPECT_EQ(DateTime({2023, 12, 31, 23, 0, 0, 0}).addMillis(3600000), (DateTime{2024, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ((DateTime{2024, 6, 3}).weekday(), 2);  // a Monday
+    EXPECT_EQ((DateTime{1970, 1, 1}).weekday(), 5);  // a Thursday
+    EXPECT_EQ((DateTime{2024, 12, 31}).dayOfYear(), 366);
+    EXPECT_EQ(DateTime::fromMillis(-1).isoText(), "1969-12-31 23:59:59");
+}
+
+TEST(DateTime, ParseRejectsImpossibleDates) {
+    DateTime d;
+    EXPECT_TRUE(DateTime::parse("2024-02-29", d));
+    EXPECT_FALSE(DateTime::parse("2023-02-29", d));
+    EXPECT_FALSE(DateTime::parse("2024-13-01", d));
+    EXPECT_FALSE(DateTime::parse("2024-01-01 24:00", d));
+    EXPECT_FALSE(DateTime::parse("yesterday", d));
+    ASSERT_TRUE(DateTime::parse("2024-01-02 03:04", d));
+    EXPECT_EQ(d.isoText(), "2024-01-02 03:04:00");
+}
+
+TEST(VirtualEventLoop, TicksFireInTimeOrderAndActionsInterleave) {
+    sim::VirtualClock clock;
+    sim::VirtualEventLoop loop(clock);
+    std::vector<std::string> seen;
+    auto fast = loop.createTick("fast", 100, [&] { seen.push_back("f" + std::to_string(clock.monotonicMicros() / 1000)); });
+    auto slow = loop.createTick("slow", 250, [&] { seen.push_back("s" + std::to_string(clock.monotonicMicros() / 1000)); });
+    fast->setEnabled(true);
+    slow->setEnabled(true);
+    loop.afterMs(150, [&] { seen.push_back("a150"); });
+    loop.runFor(300);
+    EXPECT_EQ(seen, (std::vector<std::string>{"f100", "a150", "f200", "s250", "f300"}));
+    EXPECT_EQ(clock.monotonicMicros(), 300000);
+}
+
+TEST(VirtualEventLoop, TickIsNotReenteredWhileItsHandlerWaits) {
+    sim::VirtualClock clock;
+    sim::VirtualEventLoop loop(clock);
+    int depth = 0, maxDepth = 0, calls = 0, others = 0;
+    auto other = loop.createTick("other", 10, [&] { ++others; });
+    std::unique_ptr<Tick> self;
+    self = loop.createTick("self", 10, [&] {
+        ++calls;
+        maxDepth = std::max(maxDepth, ++depth);
+        for (int i = 0; i < 10; ++i) {  // a 50 ms wait that keeps processing events
+            loop.processEvents();
+            loop.sleepMs(5);
+        }
+        --depth;
+    });
+    self->setEnabled(true);
+    other->setEnabled(true);
+    loop.runFor(100);
+    EXPECT_EQ(maxDepth, 1);
+    EXPECT_GE(others, 8);  // the other tick kept running inside the wait
+    EXPECT_GE(calls, 1);
+    EXPECT_TRUE(self->enabled());
+}
+
+TEST(VirtualEventLoop, DisablingAndPeriodChangesRestartTheCount) {
+    sim::VirtualClock clock;
+    sim::VirtualEventLoop loop(clock);
+    std::vector<std::int64_t> at;
+    auto t = loop.createTick("t", 100, [&] { at.push_back(clock.monotonicMicros() / 1000); });
+    t->setEnabled(true);
+    loop.runFor(150);
+    t->setInterval(1000);  // restarts at 150
+    loop.runFor(1000);
+    t->setEnabled(false);
+    loop.runFor(5000);
+    EXPECT_EQ(at, (std::vector<std::int64_t>{100, 1150}));
+}
+
+TEST(VirtualEventLoop, TickMayDestroyItselfInsideItsHandler) {
+    sim::VirtualClock clock;
+    sim::VirtualEventLoop loop(clock);
+    std::unique_ptr<Tick> t;
+    int calls = 0;
+    t = loop.createTick("once", 50, [&] { ++calls; t.reset(); });
+    t->setEnabled(true);
+    loop.runFor(500);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(VirtualClock, SettingTheWallClockLeavesMonotonicTimeAlone) {
+    sim::VirtualClock clock(DateTime{2024, 1, 1, 23, 59, 59, 0});
+    clock.advanceMs(1500);
+    EXPECT_EQ(clock.now(), (DateTime{2024, 1, 2, 0, 0, 0, 500}));
+    clock.setNow(DateTime{2024, 1, 1, 8, 0, 0, 0});
+    EXPECT_EQ(clock.monotonicMicros(), 1500000);
+    clock.advanceMs(1000);
+    EXPECT_EQ(clock.now(), (DateTime{2024, 1, 1, 8, 0, 1, 0}));
+}

@@ -1,0 +1,65 @@
+#include "support/temp_dir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <unistd.h>
+
+namespace zul::test {
+
+TempDir::TempDir() {
+    std::random_device rd;
+    for (;;) {
+        auto p = std::filesystem::temp_directory_path() /
+                 ("zul-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(p)) {
+            path_ = p;
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+namespace {
+void remember(const char* name, std::string& old, bool& had) {
+    const char* v = std::getenv(name);
+    had = v != nullptr;
+    if (v) old = v;
+}
+void restore(const char* name, const std::string& old, bool had) {
+    if (had) ::setenv(name, old.c_str(), 1); else ::unsetenv(name);
+}
+} // namespace
+
+ScopedHome::ScopedHome() : config_(dir_ / "config"), home_(dir_ / "home") {
+    std::filesystem::create_directories(config_);
+    std::filesystem::create_directories(home_);
+    remember("ZULMARIN_CONFIG_DIR", oldConfig_, hadConfig_);
+    remember("ZULMARIN_HOME", oldHome_, hadHome_);
+    ::setenv("ZULMARIN_CONFIG_DIR", config_.c_str(), 1);
+    ::setenv("ZULMARIN_HOME", home_.c_str(), 1);
+}
+
+ScopedHome::~ScopedHome() {
+    restore("ZULMARIN_CONFIG_DIR", oldConfig_, hadConfig_);
+    restore("ZULMARIN_HOME", oldHome_, hadHome_);
+}
+
+} // namespace zul::test
