@@ -1,6 +1,7 @@
 #pragma once
 // db.zld: numbered fixed-length records of text. Each 255-byte record holds a
-// 16-bit little-endian length and that many bytes of text; the rest is filler.
+// 16-bit little-endian length and that many bytes of text; the rest is filler
+// (zero bytes). Records are numbered from 1; record n starts at byte (n - 1) * 255.
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -8,15 +9,20 @@
 
 namespace zul {
 
+class SettingsBackend;
+
 class RecordStore {
 public:
     static constexpr int RecordLength = 255;
     static constexpr int MaxValueBytes = RecordLength - 2;
+    // Record numbers above this are refused: the file stays a sensible size.
+    static constexpr std::int32_t MaxRecordNumber = 65535;
 
     struct WriteResult {
         bool ok = true;
         std::string error;   // why the write was refused or failed
-        int fitsChars = 0;   // with ok false for an overlong value: how many leading characters would fit
+        int fitsChars = 0;   // with ok false for an overlong value: how many leading bytes of
+                             // the text would fit (never splitting a UTF-8 character)
         explicit operator bool() const { return ok; }
     };
 
@@ -34,11 +40,18 @@ public:
     // A record never written, or past the end of the file, reads as "".
     std::string ReadRecord(std::int32_t number, bool decipher);
     // Refuses values that would not fit (the old record stays as it was).
+    // Writing past the end first fills the gap with empty records.
     WriteResult WriteRecord(std::int32_t number, const std::string& text, bool encipher);
 
 private:
+    std::uintmax_t fileSize();
     std::filesystem::path path_;
     std::fstream file_;
 };
+
+// The record store's file: program folder / "db.zld" when it exists, else the
+// path under "Database16"/"DataFile" (default that same program-folder path).
+// The path chosen is written back to "Database16"/"DataFile".
+std::filesystem::path recordStorePath(SettingsBackend& settings, const std::filesystem::path& programFolder);
 
 } // namespace zul

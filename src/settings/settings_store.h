@@ -13,18 +13,27 @@ namespace zul {
 
 class IniSettingsStore : public SettingsBackend {
 public:
-    // Loads file when it exists; later writes create it.
+    // Loads file when it exists; later writes create it (and its folder).
     explicit IniSettingsStore(std::filesystem::path file);
     std::optional<std::string> read(const std::string& section, const std::string& key) const override;
+    // The whole file is rewritten atomically. Returns false (and stores
+    // nothing) for a section or key that the file could not hold (empty, a
+    // line break, "]" in a section, "=" in a key) or a value with a line
+    // break; returns false too when the file cannot be written (the value is
+    // then kept in memory for this run).
     bool write(const std::string& section, const std::string& key, const std::string& value) override;
     const std::filesystem::path& file() const { return file_; }
 
 private:
-    std::filesystem::path file_;
-    // Kept in file order so a rewrite keeps the user's layout.
-    struct Entry { std::string key, value; };
+    // Kept in file order so a rewrite keeps the user's layout; lines that are
+    // not key=value (comments, blank lines) are kept as they were.
+    struct Entry { std::string key, value; bool plainLine = false; };
     struct Section { std::string name; std::vector<Entry> entries; };
-    std::vector<Section> sections_;
+    void load();
+    std::string serialize() const;
+    Section* findSection(const std::string& name);
+    std::filesystem::path file_;
+    std::vector<Section> sections_;  // the first holds lines before any [section] (name "")
 };
 
 // A backend in memory only (tests, and a fallback when the settings file cannot be written).
@@ -41,5 +50,12 @@ private:
 std::string ReadSetting(const SettingsBackend& s, const std::string& section, const std::string& key,
                         const std::string& def);
 void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value);
+
+// Text helpers shared by the INI readers.
+std::string asciiLower(std::string s);
+bool equalsNoCase(const std::string& a, const std::string& b);
+std::string trimBlanks(const std::string& s);
+// Splits bytes into lines at LF, dropping a CR before it and a leading UTF-8 BOM.
+std::vector<std::string> splitLines(const std::string& bytes);
 
 } // namespace zul

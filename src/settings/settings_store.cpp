@@ -1,0 +1,142 @@
+#include "settings/settings_store.h"
+
+#include <algorithm>
+
+#include "platform/atomic_file.h"
+
+namespace zul {
+
+std::string asciiLower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool equalsNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && asciiLower(a) == asciiLower(b);
+}
+
+std::string trimBlanks(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+std::vector<std::string> splitLines(const std::string& bytes) {
+    std::string_view rest(bytes);
+    if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
+    std::vector<std::string> lines;
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+namespace {
+bool hasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+
+bool storable(const std::string& section, const std::string& key, const std::string& value) {
+    return !trimBlanks(section).empty() && !trimBlanks(key).empty() && !hasLineBreak(section) &&
+           !hasLineBreak(key) && !hasLineBreak(value) && section.find(']') == std::string::npos &&
+           key.find('=') == std::string::npos && trimBlanks(key) == key && trimBlanks(section) == section;
+}
+} // namespace
+
+IniSettingsStore::IniSettingsStore(std::filesystem::path file) : file_(std::move(file)) { load(); }
+
+void IniSettingsStore::load() {
+    sections_.assign(1, Section{});
+    std::string bytes;
+    if (!readWholeFile(file_, bytes)) return;
+    for (const std::string& line : splitLines(bytes)) {
+        const std::string trimmed = trimBlanks(line);
+        if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+            sections_.push_back(Section{trimBlanks(trimmed.substr(1, trimmed.size() - 2)), {}});
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (eq == std::string::npos || trimBlanks(line.substr(0, eq)).empty())
+            sections_.back().entries.push_back(Entry{line, "", true});
+        else
+            sections_.back().entries.push_back(Entry{trimBlanks(line.substr(0, eq)), line.substr(eq + 1), false});
+    }
+}
+
+IniSettingsStore::Section* IniSettingsStore::findSection(const std::string& name) {
+    for (auto& s : sections_)
+        if (!s.name.empty() && equalsNoCase(s.name, name)) return &s;
+    return nullptr;
+}
+
+std::optional<std::string> IniSettingsStore::read(const std::string& section, const std::string& key) const {
+    for (const auto& s : sections_) {
+        if (s.name.empty() || !equalsNoCase(s.name, section)) continue;
+        for (const auto& e : s.entries)
+            if (!e.plainLine && equalsNoCase(e.key, key)) return e.value;
+    }
+    return std::nullopt;
+}
+
+std::string IniSettingsStore::serialize() const {
+    std::string out;
+    for (const auto& s : sections_) {
+        if (!s.name.empty()) out += "[" + s.name + "]\n";
+        for (const auto& e : s.entries) out += e.plainLine ? e.key + "\n" : e.key + "=" + e.value + "\n";
+    }
+    return out;
+}
+
+bool IniSettingsStore::write(const std::string& section, const std::string& key, const std::string& value) {
+    if (!storable(section, key, value)) return false;
+    Section* s = findSection(section);
+    if (!s) {
+        sections_.push_back(Section{section, {}});
+        s = &sections_.back();
+    }
+    auto it = std::find_if(s->entries.begin(), s->entries.end(),
+                           [&](const Entry& e) { return !e.plainLine && equalsNoCase(e.key, key); });
+    if (it != s->entries.end()) {
+        if (it->value == value) return true;
+        it->value = value;
+    } else {
+        // New keys go after the section's last setting, before trailing blank lines.
+        auto last = std::find_if(s->entries.rbegin(), s->entries.rend(), [](const Entry& e) { return !e.plainLine; });
+        s->entries.insert(last.base(), Entry{key, value, false});
+    }
+    std::error_code ec;
+    if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
+    return !writeFileAtomically(file_, serialize());
+}
+
+namespace {
+std::string memoryKey(const std::string& section, const std::string& key) {
+    return asciiLower(section) + "\n" + asciiLower(key);
+}
+} // namespace
+
+std::optional<std::string> MemorySettings::read(const std::string& section, const std::string& key) const {
+    const auto it = values_.find(memoryKey(section, key));
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+}
+
+bool MemorySettings::write(const std::string& section, const std::string& key, const std::string& value) {
+    values_[memoryKey(section, key)] = value;
+    return true;
+}
+
+std::string ReadSetting(const SettingsBackend& s, const std::string& section, const std::string& key,
+                        const std::string& def) {
+    return s.read(section, key).value_or(def);
+}
+
+void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value) {
+    s.write(section, key, value);
+}
+
+} // namespace zul

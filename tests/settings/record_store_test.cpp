@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "settings/cipher.h"
+#include "settings/record_store.h"
+#include "settings/settings_store.h"
+#include "support/temp_dir.h"
+
+namespace zul {
+namespace {
+
+using test::TempDir;
+
+class RecordStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(store.open(dir / "db.zld")); }
+    TempDir dir;
+    RecordStore store;
+};
+
+TEST_F(RecordStoreTest, UnwrittenRecordsReadEmpty) {
+    EXPECT_EQ(store.ReadRecord(271, true), "");
+    EXPECT_EQ(store.ReadRecord(1, false), "");
+    ASSERT_TRUE(store.WriteRecord(3, "x", true));
+    EXPECT_EQ(store.ReadRecord(2, true), "");
+    EXPECT_EQ(store.ReadRecord(4, true), "");
+    EXPECT_EQ(store.ReadRecord(0, true), "");
+    EXPECT_EQ(store.ReadRecord(-5, true), "");
+}
+
+TEST_F(RecordStoreTest, LayoutIsLengthLittleEndianThenBytesAtA255Stride) {
+    ASSERT_TRUE(store.WriteRecord(3, "True", false));
+    store.close();
+    const std::string bytes = test::readFile(dir / "db.zld");
+    ASSERT_EQ(bytes.size(), 3u * 255u);
+    EXPECT_EQ(bytes.substr(0, 510), std::string(510, '\0'));  // records 1 and 2: empty
+    EXPECT_EQ(bytes.substr(510, 6), std::string("\x04\x00True", 6));
+    EXPECT_EQ(bytes.substr(516), std::string(255 - 6, '\0'));
+
+    ASSERT_TRUE(store.open(dir / "db.zld"));
+    ASSERT_TRUE(store.WriteRecord(1, std::string(253, 'a'), false));
+    store.close();
+    const std::string again = test::readFile(dir / "db.zld");
+    EXPECT_EQ(again.substr(0, 2), std::string("\xFD\x00", 2));
+    EXPECT_EQ(again.size(), 3u * 255u);
+}
+
+TEST_F(RecordStoreTest, EncipheredRoundTripAndPersistence) {
+    ASSERT_TRUE(store.WriteRecord(274, "PA&NIC", true));
+    ASSERT_TRUE(store.WriteRecord(1, "A1## Kitchen lamp \xC3\xA4", true));
+    EXPECT_EQ(store.ReadRecord(274, true), "PA&NIC");
+    EXPECT_EQ(store.ReadRecord(274, false), CipherText(false, "PA&NIC"));
+    store.close();
+    RecordStore reopened;
+    ASSERT_TRUE(reopened.open(dir / "db.zld"));
+    EXPECT_EQ(reopened.ReadRecord(1, true), "A1## Kitchen lamp \xC3\xA4");
+    ASSERT_TRUE(reopened.WriteRecord(274, "", true));
+    EXPECT_EQ(reopened.ReadRecord(274, true), "");
+}
+
+TEST_F(RecordStoreTest, OverlongValueIsRefusedAndTheOldRecordStays) {
+    ASSERT_TRUE(store.WriteRecord(2, "old", true));
+    // 141 plain bytes encipher to 251, 142 to 254.
+    EXPECT_TRUE(store.WriteRecord(5, std::string(141, 'b'), true));
+    const auto r = store.WriteRecord(2, std::string(142, 'b'), true);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_EQ(r.fitsChars, 141);
+    EXPECT_EQ(store.ReadRecord(2, true), "old");
+
+    // Double quotes are dropped by the cipher, so they cost nothing.
+    const auto q = store.WriteRecord(2, "\"\"" + std::string(150, 'b'), true);
+    EXPECT_EQ(q.fitsChars, 143);
+    // A UTF-8 character is never split: 140 'b' then two-byte characters.
+    const auto u = store.WriteRecord(2, std::string(140, 'b') + "\xC3\xA4\xC3\xA4", true);
+    EXPECT_EQ(u.fitsChars, 140);
+    const auto plain = store.WriteRecord(2, std::string(254, 'c'), false);
+    EXPECT_FALSE(plain.ok);
+    EXPECT_EQ(plain.fitsChars, 253);
+    EXPECT_EQ(store.ReadRecord(2, true), "old");
+}
+
+TEST_F(RecordStoreTest, BadNumbersAndClosedStoreAreRefused) {
+    EXPECT_FALSE(store.WriteRecord(0, "x", true));
+    EXPECT_FALSE(store.WriteRecord(RecordStore::MaxRecordNumber + 1, "x", true));
+    RecordStore closed;
+    EXPECT_FALSE(closed.WriteRecord(1, "x", true));
+    EXPECT_EQ(closed.ReadRecord(1, true), "");
+}
+
+TEST_F(RecordStoreTest, DamagedFileReadsSafely) {
+    store.close();
+    // A length claiming more than the record holds, and a torn last record.
+    test::writeFile(dir / "db.zld", std::string("\xFF\xFFhello", 7));
+    ASSERT_TRUE(store.open(dir / "db.zld"));
+    EXPECT_EQ(store.ReadRecord(1, false), "hello");
+    ASSERT_TRUE(store.WriteRecord(2, "next", false));
+    EXPECT_EQ(store.ReadRecord(2, false), "next");
+    EXPECT_EQ(test::readFile(dir / "db.zld").size(), 510u);
+}
+
+TEST(RecordStorePath, ProgramFolderFileElseTheStoredPathWrittenBack) {
+    TempDir dir;
+    MemorySettings settings;
+    const auto standard = dir.path() / "db.zld";
+    EXPECT_EQ(recordStorePath(settings, dir.path()), standard);
+    EXPECT_EQ(ReadSetting(settings, "Database16", "DataFile", ""), standard.string());
+
+    const auto elsewhere = (dir.path() / "other.zld").string();
+    WriteSetting(settings, "database16", "datafile", elsewhere);
+    EXPECT_EQ(recordStorePath(settings, dir.path()), elsewhere);
+
+    test::writeFile(standard, "");
+    EXPECT_EQ(recordStorePath(settings, dir.path()), standard);
+    EXPECT_EQ(ReadSetting(settings, "Database16", "DataFile", ""), standard.string());
+}
+
+} // namespace
+} // namespace zul
