@@ -1,0 +1,223 @@
+#include "sun/sunrise.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+
+#include "platform/system_clock.h"
+
+namespace zul {
+
+namespace {
+
+// The constants of the calculation, used exactly as they stand.
+constexpr double kPi = 3.1415926535;
+constexpr double kTwoPi = 6.283185307;
+constexpr double kZenith = 90.833;  // degrees: sunrise/sunset with refraction
+
+double DegToRad(double d) { return d * kPi / 180; }
+double RadToDeg(double r) { return r * 180 / kPi; }
+
+// Spencer's fractional year; the year always counts 365 days.
+double FractionalYear(int n) { return (kTwoPi / 365) * (n - 1); }
+double FractionalYearAtHour(int n, double h) { return (kTwoPi / 365) * ((n - 1) + h / 24); }
+
+double EquationOfTime(double g) {
+    return 229.18 * (0.000075 + 0.001868 * std::cos(g) - 0.032077 * std::sin(g) - 0.014615 * std::cos(2 * g) -
+                     0.040849 * std::sin(2 * g));
+}
+
+double SolarDeclination(double g) {
+    return 0.006918 - 0.399912 * std::cos(g) + 0.070257 * std::sin(g) - 0.006758 * std::cos(2 * g) +
+           0.000907 * std::sin(2 * g);
+}
+
+// 0 when there is no answer (|x| >= 1): polar day or night.
+double ArcCos(double x) {
+    const double rest = 1 - x * x;
+    if (rest <= 0) return 0;
+    return std::atan(-x / std::sqrt(rest)) + 2 * std::atan(1.0);
+}
+
+double HourAngle(double lat, double decl, bool rising) {
+    const double p = DegToRad(lat);
+    const double x = std::cos(DegToRad(kZenith)) / (std::cos(p) * std::cos(decl)) - std::tan(p) * std::tan(decl);
+    const double h = ArcCos(x);
+    return rising ? h : -h;
+}
+
+// Minutes after 00:00 UTC of the event at fractional year g.
+double EventUTC(double g, double lat, double lon, bool rising) {
+    const double e = EquationOfTime(g);
+    const double h = HourAngle(lat, SolarDeclination(g), rising);
+    return 720 + 4 * (lon - RadToDeg(h)) - e;
+}
+
+// Sunrise or sunset: a first estimate fixes the whole hour (the sunset's from
+// the following day's start), the second evaluation at that hour is the answer.
+double RiseOrSetUTC(int n, double lat, double lon, bool rising) {
+    const double first = EventUTC(FractionalYear(rising ? n : n + 1), lat, lon, rising);
+    const double hour = RoundHalfEven(first / 60);
+    return EventUTC(FractionalYearAtHour(n, hour), lat, lon, rising);
+}
+
+double SolarNoonUTC(int n, double lon) {
+    const double hour = RoundHalfEven(12 + lon / 15);
+    return 720 + 4 * lon - EquationOfTime(FractionalYearAtHour(n, hour));
+}
+
+DateTime AtMinutes(const DateTime& day, double minutes) {
+    const DateTime midnight = DateTime::fromDayNumber(day.dayNumber());
+    return midnight.addMillis(static_cast<std::int64_t>(std::floor(minutes * 60000)));
+}
+
+std::string TrimLower(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    const auto last = s.find_last_not_of(" \t");
+    std::string out = s.substr(first, last - first + 1);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+    return out;
+}
+
+} // namespace
+
+double RoundHalfEven(double x) {
+    const double r = std::round(x);
+    if (std::fabs(x - std::trunc(x)) == 0.5) return 2 * std::round(x / 2);
+    return r;
+}
+
+const std::vector<CityRecord>& CityTable() {
+    struct Row { const char* name; double lat, lon; int zone; };
+    static const Row rows[] = {
+        {"   ----- Select City -----", 0, 0, 0},
+        {"  -------------------------  ", 0, 0, 0},
+        {"   -- U.S. Cities --   ", 0, 0, 0},
+        {"  -------------------------  ", 0, 0, 0},
+        {"Albuquerque, NM", 35.05, 106.39, 7},
+        {"Anchorage, AK", 61.13, 149.54, 9},
+        {"Atlanta, GA", 33.44, 84.23, 5},
+        {"Austin, TX", 30.3, 97.7, 6},
+        {"Bloomington, IL", 40.484, 88.99, 6},
+        {"Boston, MA", 42.21, 71.03, 5},
+        {"Boulder, CO", 40.125, 105.237, 7},
+        {"Central Point, OR", 42.37, 122.91, 8},
+        {"Chicago, IL", 41.51, 87.39, 6},
+        {"Dallas, TX", 32.46, 96.47, 6},
+        {"Denver, CO", 39.44, 104.59, 7},
+        {"Detroit, MI", 42.2, 83.03, 5},
+        {"Farmington, MI", 42.5, 83.4, 5},
+        {"Honolulu, HA", 21.18, 157.51, 10},
+        {"Romeoville, IL", 41.6, 88.1, 6},
+        {"Indianapolis, IN", 39.46, 86.09, 5},
+        {"Kansas City, MO", 39.05, 94.34, 6},
+        {"Los Angeles, CA", 34.03, 118.14, 8},
+        {"Medford, NY", 40.817, 73, 5},
+        {"Memphis, TN", 35.05, 89.92, 6},
+        {"Miami, FL", 25.46, 80.11, 5},
+        {"Midland, TX", 32, 102.1, 6},
+        {"Milwaukee, WI", 43, 88, 6},
+        {"Minneapolis, MN", 44.58, 93.15, 6},
+        {"New Orleans, LA", 29.57, 90.04, 6},
+        {"New York City, NY", 40.43, 74.01, 5},
+        {"Oklahoma City, OK", 35.28, 97.3, 6},
+        {"Philadelphia, PA", 39.57, 75.09, 5},
+        {"Phoenix, AZ", 33.26, 112.04, 7},
+        {"Roanoke, VA", 37.31, 79.98, 5},
+        {"Saint Louis, MO", 38.37, 90.11, 6},
+        {"San Angelo, TX", 31.5, 100.5, 6},
+        {"San Antonio, TX", 29.4, 98.5, 6},
+        {"San Fransisco, CA", 37.46, 122.25, 8},
+        {"Seattle, WA", 47.36, 122.19, 8},
+        {"Sherman Oaks, CA", 34.1, 118.4, 8},
+        {"Washington DC", 38.53, 77.02, 5},
+        {"Waynesville, NC", 35.5, 83, 5},
+        {"  ----------------------------------  ", 0, 0, 0},
+        {"   -- Other Countries --   ", 0, 0, 0},
+        {"  ----------------------------------  ", 0, 0, 0},
+        {"Beijing, China", 39.55, -116.25, -8},
+        {"Berlin, Germany", 52.33, -13.3, -1},
+        {"Buenos Aires, Argentina", -34.36, 58.27, 3},
+        {"Cairo, Egypt", -30.06, -31.22, -2},
+        {"Cape Town, South Africa", -33.55, -18.22, -2},
+        {"Caracas, Venezula", 10.3, 66.56, 4},
+        {"Helsinki, Finland", 60.1, -24.58, -2},
+        {"Hong Kong, China", 22.15, -114.1, -8},
+        {"London, England", 51.3, 0.5, 0},
+        {"Mexico City, Mexico", 19.24, 99.09, 6},
+        {"Moscow, Russia", 55.45, -37.35, -3},
+        {"New Delhi, India", 28.36, -77.12, -6},
+        {"Ottawa, Canada", 45.25, 75.42, 5},
+        {"Paris, France", 48.52, -2.2, -1},
+        {"Regina SK. Canada", 50.5, 104.5, 6},
+        {"Rio de Janeiro, Brazil", -22.54, 43.14, 3},
+        {"Riyadh, Saudi Arabia", 24.38, -46.43, -3},
+        {"Rome, Italy", 41.54, -12.29, -1},
+        {"Saguenay, (Quebec) Canada", 48.24, 71.03, 5},
+        {"Sydney, Australia", -33.52, -151.13, -10},
+        {"Tokyo, Japan", 35.42, -139.46, -9},
+        {"Zurich, Switzerland", 47.23, -8.32, -1},
+    };
+    static const std::vector<CityRecord> table = [] {
+        std::vector<CityRecord> t;
+        for (const Row& r : rows) t.push_back(CityRecord{r.name, r.lon, r.lat, r.zone});
+        return t;
+    }();
+    return table;
+}
+
+clsSunrise::clsSunrise() : clsSunrise(SystemClock().now()) {}
+
+clsSunrise::clsSunrise(const DateTime& dateDay) : dateDay_(dateDay) { LoadCities(); }
+
+void clsSunrise::LoadCities() {
+    for (const CityRecord& c : CityTable()) AddCity(c.Name, c.Latitude, c.Longitude, c.Zone);
+}
+
+void clsSunrise::AddCity(const std::string& name, double latitude, double longitude, int zone) {
+    cities_.push_back(CityRecord{name, longitude, latitude, zone});
+}
+
+void clsSunrise::CalculateSun() {
+    const double d = daySavings_ ? 60 : 0;
+    double lat = latitude_;
+    if (lat >= -90 && lat < -89.8) lat = -89.8;
+    if (lat > 89.8 && lat <= 90) lat = 89.8;
+    const int n = dateDay_.dayOfYear();
+    const double shift = d - 60.0 * timeZone_;
+
+    riseMinutes_ = RiseOrSetUTC(n, lat, longitude_, true) + shift;
+    noonMinutes_ = SolarNoonUTC(n, longitude_) + shift;
+    setMinutes_ = RiseOrSetUTC(n, lat, longitude_, false) + shift;
+    sunrise_ = AtMinutes(dateDay_, riseMinutes_);
+    solarNoon_ = AtMinutes(dateDay_, noonMinutes_);
+    sunset_ = AtMinutes(dateDay_, setMinutes_);
+}
+
+std::string clsSunrise::CityName(int index) const {
+    if (index < 0 || index >= CityCount()) return "(Error)";
+    return cities_[static_cast<std::size_t>(index)].Name;
+}
+
+void clsSunrise::SetCity(const std::string& name) {
+    const std::string wanted = TrimLower(name);
+    const auto it = std::find_if(cities_.begin(), cities_.end(),
+                                 [&](const CityRecord& c) { return TrimLower(c.Name) == wanted; });
+    ApplyCity(it == cities_.end() ? -1 : static_cast<int>(it - cities_.begin()));
+}
+
+void clsSunrise::SetCity(int index) { ApplyCity(index); }
+
+void clsSunrise::ApplyCity(int index) {
+    const bool found = index >= 0 && index < CityCount();
+    const CityRecord none;
+    const CityRecord& c = found ? cities_[static_cast<std::size_t>(index)] : none;
+    timeZone_ = c.Zone;
+    longitude_ = c.Longitude;
+    latitude_ = c.Latitude;
+    daySavings_ = false;
+}
+
+} // namespace zul

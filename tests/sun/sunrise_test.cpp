@@ -1,0 +1,186 @@
+#include "sun/sunrise.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace zul {
+namespace {
+
+std::string Hhmm(const DateTime& t) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d", t.hour, t.minute);
+    return buf;
+}
+
+struct Place {
+    double lat, lon;
+    int zone;
+    bool dst;
+};
+
+clsSunrise Calculated(const Place& p, DateTime day) {
+    clsSunrise sun(day);
+    sun.SetLatitude(p.lat);
+    sun.SetLongitude(p.lon);
+    sun.SetTimeZone(p.zone);
+    sun.SetDaySavings(p.dst);
+    sun.CalculateSun();
+    return sun;
+}
+
+struct Expected {
+    const char* what;
+    Place place;
+    DateTime day;
+    double rise, noon, set;  // minutes after local midnight
+    const char *riseText, *noonText, *setText;
+};
+
+TEST(Sunrise, KnownPlacesAndDays) {
+    const Expected cases[] = {
+        {"New York, winter", {40.43, 74.01, 5, false}, {2003, 1, 15}, 436.78, 724.92, 1013.35, "07:16", "12:04", "16:53"},
+        {"New York, summer with daylight saving", {40.43, 74.01, 5, true}, {2003, 6, 21}, 326.30, 777.52, 1228.75,
+         "05:26", "12:57", "20:28"},
+        {"London, equinox", {51.3, 0.5, 0, false}, {2003, 3, 20}, 366.72, 730.01, 1094.32, "06:06", "12:10", "18:14"},
+        {"polar day", {70, 0, 0, false}, {2003, 6, 21}, 721.44, 721.44, 721.44, "12:01", "12:01", "12:01"},
+        {"polar night", {70, 0, 0, false}, {2003, 12, 21}, 718.06, 718.06, 718.06, "11:58", "11:58", "11:58"},
+    };
+    for (const Expected& e : cases) {
+        SCOPED_TRACE(e.what);
+        const clsSunrise sun = Calculated(e.place, e.day);
+        EXPECT_NEAR(sun.SunriseMinutes(), e.rise, 0.006);
+        EXPECT_NEAR(sun.SolarNoonMinutes(), e.noon, 0.006);
+        EXPECT_NEAR(sun.SunsetMinutes(), e.set, 0.006);
+        EXPECT_EQ(Hhmm(sun.Sunrise()), e.riseText);
+        EXPECT_EQ(Hhmm(sun.SolarNoon()), e.noonText);
+        EXPECT_EQ(Hhmm(sun.Sunset()), e.setText);
+        EXPECT_EQ(sun.Sunrise().day, e.day.day);
+    }
+}
+
+TEST(Sunrise, DaylightSavingAddsOneHourToEveryResult) {
+    const Place winter{40.43, 74.01, 5, false};
+    Place summer = winter;
+    summer.dst = true;
+    const clsSunrise a = Calculated(winter, {2003, 1, 15});
+    const clsSunrise b = Calculated(summer, {2003, 1, 15});
+    EXPECT_DOUBLE_EQ(b.SunriseMinutes() - a.SunriseMinutes(), 60);
+    EXPECT_DOUBLE_EQ(b.SolarNoonMinutes() - a.SolarNoonMinutes(), 60);
+    EXPECT_DOUBLE_EQ(b.SunsetMinutes() - a.SunsetMinutes(), 60);
+}
+
+TEST(Sunrise, LatitudesAtThePolesArePulledInButBeyondNinetyAreNot) {
+    for (double pole : {90.0, -90.0}) {
+        const clsSunrise at = Calculated({pole, 10, 0, false}, {2003, 4, 2});
+        const clsSunrise near = Calculated({pole > 0 ? 89.8 : -89.8, 10, 0, false}, {2003, 4, 2});
+        EXPECT_EQ(at.SunriseMinutes(), near.SunriseMinutes());
+        EXPECT_EQ(at.SunsetMinutes(), near.SunsetMinutes());
+        EXPECT_EQ(at.Latitude(), pole);  // the property keeps what was set
+    }
+    // Near the equinox 89.8 has polar day while 95 (taken as it stands) does not.
+    const clsSunrise beyond = Calculated({95, 10, 0, false}, {2003, 3, 20});
+    const clsSunrise clamped = Calculated({89.8, 10, 0, false}, {2003, 3, 20});
+    EXPECT_NE(beyond.SunriseMinutes(), clamped.SunriseMinutes());
+}
+
+TEST(Sunrise, OnlyTheCalendarDateCountsAndResultsMayLeaveTheDay) {
+    const clsSunrise morning = Calculated({40.43, 74.01, 5, false}, {2003, 1, 15, 0, 0, 1});
+    const clsSunrise evening = Calculated({40.43, 74.01, 5, false}, {2003, 1, 15, 23, 59, 59});
+    EXPECT_EQ(morning.Sunset(), evening.Sunset());
+
+    // New York's longitude with Tokyo's zone: the times land on other days.
+    const clsSunrise shifted = Calculated({40.43, 74.01, -9, false}, {2003, 1, 15});
+    EXPECT_GT(shifted.SunsetMinutes(), 1440);
+    EXPECT_EQ(shifted.Sunset().day, 16);
+    EXPECT_EQ(shifted.Sunrise().day, 15);
+}
+
+TEST(Sunrise, LeapYearEndUsesDay366) {
+    // Day 366 of 2004 sits one step past day 365 on the same 365-day circle,
+    // so it differs slightly from 31 December of a common year.
+    const clsSunrise leap = Calculated({51.3, 0.5, 0, false}, {2004, 12, 31});
+    const clsSunrise common = Calculated({51.3, 0.5, 0, false}, {2003, 12, 31});
+    const clsSunrise nextDay = Calculated({51.3, 0.5, 0, false}, {2004, 1, 1});
+    EXPECT_NE(leap.SunriseMinutes(), common.SunriseMinutes());
+    EXPECT_NEAR(leap.SunriseMinutes(), nextDay.SunriseMinutes(), 0.5);
+}
+
+TEST(Sunrise, ResultsStayZeroUntilCalculated) {
+    clsSunrise sun(DateTime{2003, 1, 15});
+    EXPECT_EQ(sun.Sunrise(), (DateTime{1899, 12, 30}));
+    sun.SetLatitude(40);
+    EXPECT_EQ(sun.Sunset(), (DateTime{1899, 12, 30}));
+}
+
+TEST(Sunrise, HalvesRoundToTheEvenNeighbour) {
+    EXPECT_EQ(RoundHalfEven(2.5), 2);
+    EXPECT_EQ(RoundHalfEven(3.5), 4);
+    EXPECT_EQ(RoundHalfEven(-2.5), -2);
+    EXPECT_EQ(RoundHalfEven(2.51), 3);
+}
+
+TEST(CityTable, RowsAndNames) {
+    const clsSunrise sun(DateTime{2003, 1, 15});
+    ASSERT_EQ(sun.CityCount(), 67);
+    EXPECT_EQ(sun.CityName(0), "   ----- Select City -----");
+    EXPECT_EQ(sun.CityName(1), "  -------------------------  ");
+    EXPECT_EQ(sun.CityName(2), "   -- U.S. Cities --   ");
+    EXPECT_EQ(sun.CityName(42), "  ----------------------------------  ");
+    EXPECT_EQ(sun.CityName(43), "   -- Other Countries --   ");
+    EXPECT_EQ(sun.CityName(5), "Anchorage, AK");
+    EXPECT_EQ(sun.CityName(37), "San Fransisco, CA");
+    EXPECT_EQ(sun.CityName(66), "Zurich, Switzerland");
+    EXPECT_EQ(sun.CityName(-1), "(Error)");
+    EXPECT_EQ(sun.CityName(67), "(Error)");
+
+    const CityRecord& sydney = CityTable()[64];
+    EXPECT_EQ(sydney.Name, "Sydney, Australia");
+    EXPECT_EQ(sydney.Latitude, -33.52);
+    EXPECT_EQ(sydney.Longitude, -151.13);
+    EXPECT_EQ(sydney.Zone, -10);
+    for (int header : {0, 1, 2, 3, 42, 43, 44}) {
+        const CityRecord& r = CityTable()[static_cast<std::size_t>(header)];
+        EXPECT_EQ(r.Latitude + r.Longitude + r.Zone, 0) << header;
+    }
+}
+
+TEST(CityTable, SelectingByNameOrIndex) {
+    clsSunrise sun(DateTime{2003, 1, 15});
+    sun.SetDaySavings(true);
+    sun.SetCity(" new york city, ny");
+    EXPECT_EQ(sun.Latitude(), 40.43);
+    EXPECT_EQ(sun.Longitude(), 74.01);
+    EXPECT_EQ(sun.TimeZone(), 5);
+    EXPECT_FALSE(sun.DaySavings());
+
+    sun.SetCity("5");  // a text is always a name
+    EXPECT_EQ(sun.Latitude(), 0);
+    EXPECT_EQ(sun.Longitude(), 0);
+    EXPECT_EQ(sun.TimeZone(), 0);
+
+    sun.SetCity(5);
+    EXPECT_EQ(sun.Latitude(), 61.13);
+    EXPECT_EQ(sun.Longitude(), 149.54);
+    EXPECT_EQ(sun.TimeZone(), 9);
+
+    sun.SetCity(0);
+    EXPECT_EQ(sun.Latitude() + sun.Longitude() + sun.TimeZone(), 0);
+    sun.SetCity(29);
+    sun.SetCity(67);
+    EXPECT_EQ(sun.Latitude() + sun.Longitude() + sun.TimeZone(), 0);
+}
+
+TEST(CityTable, AddedRowsFollowTheTable) {
+    clsSunrise sun(DateTime{2003, 1, 15});
+    sun.AddCity("Reykjavik", 64.15, 21.94, 0);
+    EXPECT_EQ(sun.CityCount(), 68);
+    sun.SetCity("REYKJAVIK ");
+    EXPECT_EQ(sun.Latitude(), 64.15);
+    EXPECT_EQ(sun.Longitude(), 21.94);
+    EXPECT_EQ(CityTable().size(), 67u);  // the shared table is untouched
+}
+
+} // namespace
+} // namespace zul
