@@ -1,0 +1,46 @@
+#pragma once
+// error.log in the program folder: one three-line entry per reported error
+// (an empty line, "Logged:  " and the time, a tab and the enciphered
+// message), CR LF line ends, so the file is not readable in a text editor.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace zul {
+
+class Clock;
+
+// "Error " + number + " (" + description + "), " + procedure + " on " + window
+std::string errorMessage(const std::string& procedure, const std::string& window, long number,
+                         const std::string& description);
+
+class ErrorLog {
+public:
+    ErrorLog(const std::filesystem::path& programFolder, const Clock& clock);
+    const std::filesystem::path& file() const { return file_; }
+
+    // Enciphers message and appends the entry. The returned error (when the
+    // file cannot be written the entry is lost) is for the caller to ignore
+    // or show; nothing is thrown.
+    std::error_code WriteErrorLog(const std::string& message);
+    std::error_code LogError(const std::string& procedure, const std::string& window, long number,
+                             const std::string& description);
+    std::error_code LogError(const std::string& procedure, const std::string& window, std::error_code error);
+
+private:
+    std::filesystem::path file_;
+    const Clock& clock_;
+};
+
+struct ErrorLogEntry {
+    std::string logged;   // the date and time as written
+    std::string message;  // deciphered
+};
+
+// The entries of an error log in file order; nullopt when the file cannot be
+// read. Lines that do not form an entry are skipped.
+std::optional<std::vector<ErrorLogEntry>> readErrorLog(const std::filesystem::path& file);
+
+} // namespace zul

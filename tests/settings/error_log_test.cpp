@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "platform/sim/virtual_clock.h"
+#include "settings/cipher.h"
+#include "settings/error_log.h"
+#include "settings/settings_store.h"
+#include "support/temp_dir.h"
+
+namespace zul {
+namespace {
+
+using test::TempDir;
+
+TEST(ErrorLog, MessageFrame) {
+    EXPECT_EQ(errorMessage("cmdON_MouseDown", "frmFire", 5, "Invalid procedure call or argument"),
+              "Error 5 (Invalid procedure call or argument), cmdON_MouseDown on frmFire");
+}
+
+TEST(ErrorLog, TwoErrorsGiveTwoThreeLineEntriesInOrder) {
+    TempDir dir;
+    sim::VirtualClock clock(DateTime{2024, 6, 3, 12, 0, 5, 0});
+    ErrorLog log(dir.path(), clock);
+    EXPECT_EQ(log.file(), dir / "error.log");
+    EXPECT_FALSE(log.LogError("cmdON_MouseDown", "frmFire", 5, "Invalid procedure call or argument"));
+    clock.advanceMs(61000);
+    EXPECT_FALSE(log.LogError("Sub Main", "modX, X**", std::make_error_code(std::errc::no_such_file_or_directory)));
+
+    const std::string first = CipherText(false, "Error 5 (Invalid procedure call or argument), cmdON_MouseDown on frmFire");
+    const std::string second = CipherText(false, "Error 2 (No such file or directory), Sub Main on modX, X**");
+    EXPECT_EQ(test::readFile(log.file()), "\r\nLogged:  2024-06-03 12:00:05\r\n\t" + first + "\r\n" +
+                                              "\r\nLogged:  2024-06-03 12:01:06\r\n\t" + second + "\r\n");
+
+    const auto entries = readErrorLog(log.file());
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 2u);
+    EXPECT_EQ((*entries)[0].logged, "2024-06-03 12:00:05");
+    EXPECT_EQ((*entries)[0].message, "Error 5 (Invalid procedure call or argument), cmdON_MouseDown on frmFire");
+    EXPECT_EQ((*entries)[1].message, "Error 2 (No such file or directory), Sub Main on modX, X**");
+}
+
+TEST(ErrorLog, TabsAndLineBreaksStayInsideTheEncipheredLine) {
+    TempDir dir;
+    sim::VirtualClock clock;
+    ErrorLog log(dir.path(), clock);
+    ASSERT_FALSE(log.WriteErrorLog("line one\r\nline\ttwo\n"));
+    const std::string bytes = test::readFile(log.file());
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 3);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\t'), 1);
+    const auto entries = readErrorLog(log.file());
+    ASSERT_TRUE(entries && entries->size() == 1u);
+    EXPECT_EQ((*entries)[0].message, "line one\r\nline\ttwo\n");
+}
+
+TEST(ErrorLog, FailuresAreReportedNotThrown) {
+    TempDir dir;
+    sim::VirtualClock clock;
+    ErrorLog log(dir / "missing-folder", clock);
+    EXPECT_TRUE(log.WriteErrorLog("lost"));
+    EXPECT_FALSE(readErrorLog(log.file()));
+    EXPECT_FALSE(readErrorLog(dir.path()));  // a folder is not a log
+}
+
+TEST(ErrorLog, ReaderSkipsLinesThatAreNoEntry) {
+    TempDir dir;
+    test::writeFile(dir / "error.log", "junk\nLogged:  2024-01-01 00:00:00\nnot tabbed\n\nLogged:  x\n\t" +
+                                           CipherText(false, "ok") + "\nLogged:  at the end\n");
+    const auto entries = readErrorLog(dir / "error.log");
+    ASSERT_TRUE(entries && entries->size() == 1u);
+    EXPECT_EQ((*entries)[0].logged, "x");
+    EXPECT_EQ((*entries)[0].message, "ok");
+}
+
+} // namespace
+} // namespace zul

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "platform/dialogs.h"
+#include "settings/language.h"
+#include "settings/settings_store.h"
+#include "support/temp_dir.h"
+
+namespace zul {
+namespace {
+
+using test::TempDir;
+using test::writeFile;
+
+TEST(ReadIni, PrivateProfileRules) {
+    TempDir dir;
+    const auto file = dir / "x.ini";
+    writeFile(file, "\xEF\xBB\xBF[Labels & Captions]\r\n"
+                    "Would you like to restart ZUL now?=Jetzt neu starten?\r\n"
+                    "a=b=c;d\r\n"
+                    "  Spaced Key  =  spaced value  \r\n"
+                    "Quoted=\" kept blanks \"\r\n"
+                    "a=second is ignored\r\n"
+                    "no equals sign\r\n"
+                    "[t-Tips]\nClose Program=Programm beenden\n");
+    EXPECT_EQ(ReadIni("Labels & Captions", "Would you like to restart ZUL now?", "", file), "Jetzt neu starten?");
+    EXPECT_EQ(ReadIni("labels & captions", "WOULD YOU LIKE TO RESTART ZUL NOW?", "", file), "Jetzt neu starten?");
+    EXPECT_EQ(ReadIni("Labels & Captions", "a", "", file), "b=c;d");
+    EXPECT_EQ(ReadIni("Labels & Captions", "Spaced Key", "", file), "spaced value");
+    EXPECT_EQ(ReadIni("Labels & Captions", "Quoted", "", file), " kept blanks ");
+    EXPECT_EQ(ReadIni("Labels & Captions", "no equals sign", "def", file), "def");
+    EXPECT_EQ(ReadIni("t-Tips", "Close Program", "", file), "Programm beenden");
+    EXPECT_EQ(ReadIni("Labels & Captions", "Close Program", "def", file), "def");
+    EXPECT_EQ(ReadIni("Labels & Captions", "a", "def", dir / "missing.ini"), "def");
+}
+
+TEST(ReadIni, ValuesAreCappedAt2048BytesOnACharacterBoundary) {
+    TempDir dir;
+    writeFile(dir / "x.ini", "[S]\nlong=" + std::string(3000, 'x') + "\nwide=" + std::string(2047, 'x') + "\xC3\xA4\n");
+    EXPECT_EQ(ReadIni("S", "long", "", dir / "x.ini"), std::string(2048, 'x'));
+    EXPECT_EQ(ReadIni("S", "wide", "", dir / "x.ini"), std::string(2047, 'x'));
+}
+
+TEST(Language, CaptionsAndTipsWithFallbackAndReload) {
+    TempDir dir;
+    const Language lang(Language::activeFileIn(dir.path()));
+    EXPECT_EQ(lang.file(), dir / "language.ini");
+    EXPECT_EQ(lang.LangCaption("E&xit"), "E&xit");  // no file: English
+    EXPECT_EQ(lang.LangTip("Close Program"), " Close Program ");
+
+    writeFile(lang.file(), "[Labels & Captions]\nE&xit=&Beenden\nEmpty=\n[t-Tips]\nClose Program=Programm beenden\n");
+    EXPECT_EQ(lang.LangCaption("E&xit"), "&Beenden");
+    EXPECT_EQ(lang.LangCaption("e&XIT"), "&Beenden");
+    EXPECT_EQ(lang.LangCaption("&Timers"), "&Timers");
+    EXPECT_EQ(lang.LangCaption("Empty"), "Empty");
+    EXPECT_EQ(lang.LangTip("Close Program"), " Programm beenden ");
+    EXPECT_EQ(lang.LangTip("Click for Help"), " Click for Help ");
+
+    writeFile(lang.file(), "[Labels & Captions]\nE&xit=&Quitter, longer\n");
+    EXPECT_EQ(lang.LangCaption("E&xit"), "&Quitter, longer");
+    std::filesystem::remove(lang.file());
+    EXPECT_EQ(lang.LangCaption("E&xit"), "E&xit");
+}
+
+TEST(Language, ShippedGermanFileHasBothSections) {
+    const Language lang(std::filesystem::path(ZUL_SOURCE_DIR) / "data" / "German.lan");
+    EXPECT_EQ(lang.LangCaption("&Timers"), "&Timer");
+    EXPECT_EQ(lang.LangCaption("E&xit"), "&Beenden");
+    EXPECT_EQ(lang.LangCaption("Restart Now ?"), "Jetzt neu starten?");
+    EXPECT_EQ(lang.LangTip("Close Program"), " Programm beenden ");
+}
+
+std::vector<std::string> captions(const std::vector<LanguageMenuEntry>& menu) {
+    std::vector<std::string> out;
+    for (const auto& e : menu) out.push_back(e.caption + (e.checked ? "*" : ""));
+    return out;
+}
+
+TEST(LanguageMenu, EnglishFirstThenNamesUpToTheFirstDot) {
+    TempDir dir;
+    EXPECT_TRUE(languageMenu(dir.path(), "English").empty());  // no .lan: menu hidden
+    writeFile(dir / "language.ini", "");
+    writeFile(dir / "notes.txt", "");
+    EXPECT_TRUE(languageMenu(dir.path(), "English").empty());
+
+    writeFile(dir / "Pt.br.lan", "");
+    writeFile(dir / "German.lan", "");
+    writeFile(dir / "English.lan", "");
+    writeFile(dir / "dutch.lan", "");
+    EXPECT_EQ(captions(languageMenu(dir.path(), "Pt")), (std::vector<std::string>{"English", "dutch", "German", "Pt*"}));
+    EXPECT_EQ(captions(languageMenu(dir.path(), "english")), (std::vector<std::string>{"English*", "dutch", "German", "Pt"}));
+}
+
+class ScriptedDialogs : public Dialogs {
+public:
+    std::deque<Answer> answers;
+    std::vector<std::pair<std::string, std::string>> asked;  // text, title
+    void info(const InfoBox&) override {}
+    void message(const std::string&, const std::string&) override {}
+    Answer question(const std::string& text, const std::string& title, bool) override {
+        asked.emplace_back(text, title);
+        const Answer a = answers.empty() ? Answer::No : answers.front();
+        if (!answers.empty()) answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> input(const std::string&, const std::string&, const std::string&) override { return {}; }
+    std::optional<std::string> openFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+        return {};
+    }
+    std::optional<std::string> saveFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+        return {};
+    }
+};
+
+class LanguageChoiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeFile(dir / "Pt.br.lan", "[Labels & Captions]\nE&xit=Sair\n");
+        writeFile(dir / "German.lan", "[Labels & Captions]\nE&xit=&Beenden\n");
+    }
+    LanguageChoice choose(const std::string& caption, bool timerRunning) {
+        for (const auto& e : languageMenu(dir.path(), ""))
+            if (e.caption == caption) return chooseLanguage(e, dir.path(), settings, dialogs, lang, [=] { return timerRunning; });
+        ADD_FAILURE() << caption;
+        return {};
+    }
+    TempDir dir;
+    MemorySettings settings;
+    ScriptedDialogs dialogs;
+    Language lang{Language::activeFileIn(dir.path())};
+};
+
+TEST_F(LanguageChoiceTest, NoRestartStillSwitchesTheFileAndSetting) {
+    EXPECT_EQ(choose("German", true).next, AfterLanguageChoice::Nothing);
+    EXPECT_EQ(test::readFile(dir / "language.ini"), "[Labels & Captions]\nE&xit=&Beenden\n");
+    EXPECT_EQ(ReadSetting(settings, "Settings", "Language", ""), "German");
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].first,
+              "You must restart Zulmarin for these changes to fully take place.\nWould you like to restart ZUL now?");
+    EXPECT_EQ(dialogs.asked[0].second, "Restart Now ?");
+}
+
+TEST_F(LanguageChoiceTest, RestartAsksAboutARunningTimer) {
+    dialogs.answers = {Answer::Yes};
+    EXPECT_EQ(choose("Pt", false).next, AfterLanguageChoice::Restart);
+    EXPECT_EQ(lang.LangCaption("E&xit"), "Sair");  // Pt.br.lan serves the entry "Pt"
+    EXPECT_EQ(dialogs.asked.size(), 1u);
+
+    dialogs.answers = {Answer::Yes, Answer::Yes};
+    EXPECT_EQ(choose("German", true).next, AfterLanguageChoice::WaitForTimersThenRestart);
+    ASSERT_EQ(dialogs.asked.size(), 3u);
+    EXPECT_EQ(dialogs.asked[2].first,
+              "It appears that a timer is running!\nWould you like to wait for the timer to finish before restarting?");
+    EXPECT_EQ(dialogs.asked[2].second, "Zulmarin");
+
+    dialogs.answers = {Answer::Yes, Answer::No};
+    EXPECT_EQ(choose("German", true).next, AfterLanguageChoice::Restart);
+}
+
+TEST_F(LanguageChoiceTest, EnglishWithoutAFileRemovesTheTranslation) {
+    choose("German", false);
+    EXPECT_EQ(lang.LangCaption("E&xit"), "&Beenden");
+    choose("English", false);
+    EXPECT_FALSE(std::filesystem::exists(dir / "language.ini"));
+    EXPECT_EQ(lang.LangCaption("E&xit"), "E&xit");
+    EXPECT_EQ(ReadSetting(settings, "Settings", "Language", ""), "English");
+}
+
+} // namespace
+} // namespace zul
