@@ -1,11 +1,11 @@
 #include "sun/sunrise.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdint>
 
 #include "platform/system_clock.h"
+#include "settings/settings_store.h"
 
 namespace zul {
 
@@ -70,15 +70,6 @@ double SolarNoonUTC(int n, double lon) {
 DateTime AtMinutes(const DateTime& day, double minutes) {
     const DateTime midnight = DateTime::fromDayNumber(day.dayNumber());
     return midnight.addMillis(static_cast<std::int64_t>(std::floor(minutes * 60000)));
-}
-
-std::string TrimLower(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    const auto last = s.find_last_not_of(" \t");
-    std::string out = s.substr(first, last - first + 1);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-    return out;
 }
 
 } // namespace
@@ -202,9 +193,9 @@ std::string clsSunrise::CityName(int index) const {
 }
 
 void clsSunrise::SetCity(const std::string& name) {
-    const std::string wanted = TrimLower(name);
+    const std::string wanted = trimBlanks(name);
     const auto it = std::find_if(cities_.begin(), cities_.end(),
-                                 [&](const CityRecord& c) { return TrimLower(c.Name) == wanted; });
+                                 [&](const CityRecord& c) { return equalsNoCase(trimBlanks(c.Name), wanted); });
     ApplyCity(it == cities_.end() ? -1 : static_cast<int>(it - cities_.begin()));
 }
 

@@ -1,0 +1,177 @@
+#include "sun/location_tab.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/desktop.h"
+#include "platform/dialogs.h"
+#include "settings/settings_store.h"
+
+namespace zul {
+
+namespace {
+
+const char* const kSection = "Settings";
+const char* const kKeys[3] = {"CityLatitude", "CityLongitude", "CityZone"};
+const char* const kUserDefined = "User Defined";
+// NOAA's sunrise/sunset tables, for the user's own check of the results.
+const char* const kSunTablesUrl = "https://gml.noaa.gov/grad/solcalc/sunrise.html";
+
+// A field's text as a number: blanks around it are allowed and "," may stand
+// for the decimal point. Anything else is no number.
+std::optional<double> FieldNumber(const std::string& text) {
+    std::string s = trimBlanks(text);
+    for (char& c : s)
+        if (c == ',') c = '.';
+    if (s.empty()) return std::nullopt;
+    char* end = nullptr;
+    const double v = std::strtod(s.c_str(), &end);
+    if (end != s.c_str() + s.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<int> FieldWholeNumber(const std::string& text) {
+    const auto v = FieldNumber(text);
+    if (!v || std::fabs(*v) > INT_MAX) return std::nullopt;
+    return static_cast<int>(RoundHalfEven(*v));
+}
+
+std::string DecimalText(double v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+} // namespace
+
+int SystemZoneHours(const TimeZoneFacts& tz) { return (tz.bias + tz.standardBias) / 60; }
+
+std::string Time12Text(const DateTime& t) {
+    const int h = t.hour % 12 == 0 ? 12 : t.hour % 12;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d %s", h, t.minute, t.second, t.hour < 12 ? "AM" : "PM");
+    return buf;
+}
+
+LocationTab::LocationTab(SettingsBackend& settings, const Clock& clock, Lookup lang)
+    : settings_(settings), clock_(clock), lang_(std::move(lang)), sun_(clock.now()) {}
+
+void LocationTab::open() {
+    cityApplied_ = false;
+    const std::string zone = ReadSetting(settings_, kSection, kKeys[2], "");
+    fields_[0] = ReadSetting(settings_, kSection, kKeys[0], "");
+    fields_[1] = ReadSetting(settings_, kSection, kKeys[1], "");
+    // An empty stored zone is how a removed zone is kept.
+    fields_[2] = zone.empty() ? std::to_string(SystemZoneHours(clock_.timeZone())) : zone;
+    changed_ = zone.empty();
+    cityName_ = ReadSetting(settings_, kSection, "CityName", "");
+    caption_ = cityName_.empty() ? "" : " " + cityName_ + " ";
+    if (!fields_[0].empty() && !fields_[1].empty()) test();
+    cityApplied_ = true;
+}
+
+std::vector<std::string> LocationTab::cityList() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < sun_.CityCount(); ++i) names.push_back(sun_.CityName(i));
+    return names;
+}
+
+void LocationTab::pickCity(int index) {
+    if (!cityApplied_) {
+        cityApplied_ = true;
+        return;
+    }
+    sun_.SetCity(index);
+    sun_.CalculateSun();
+    const int zone = sun_.TimeZone();
+    const double lat = sun_.Latitude(), lon = sun_.Longitude();
+    if (zone == 0 && lat == 0 && lon == 0) return;
+    edit(Field::Latitude, DecimalText(lat));
+    edit(Field::Longitude, DecimalText(lon));
+    edit(Field::Zone, std::to_string(zone));
+    showCity(sun_.CityName(index));
+    cityApplied_ = true;
+}
+
+void LocationTab::showCity(const std::string& name) {
+    cityName_ = name;
+    if (!name.empty() && name[0] != ' ') {
+        caption_ = " " + name + " ";
+        test();
+    } else {
+        caption_.clear();
+    }
+}
+
+void LocationTab::edit(Field f, const std::string& text) {
+    std::string& value = fields_[static_cast<int>(f)];
+    if (value == text) return;
+    value = text;
+    changed_ = true;
+    if (cityApplied_) {
+        cityName_ = kUserDefined;
+        caption_ = std::string("for:  ") + kUserDefined;
+        cityApplied_ = false;
+    }
+}
+
+const std::string& LocationTab::field(Field f) const { return fields_[static_cast<int>(f)]; }
+
+bool LocationTab::acceptsKey(Field f, const std::string& current, char key) {
+    if (key == '\b' || key == '-' || key == ':' || (key >= '0' && key <= '9')) return true;
+    if (f == Field::Zone || (key != '.' && key != ',')) return false;
+    return current.find_first_of(".,") == std::string::npos;
+}
+
+void LocationTab::test() {
+    // A field that is no number keeps the calculator's last value.
+    if (const auto v = FieldNumber(fields_[0])) sun_.SetLatitude(*v);
+    if (const auto v = FieldNumber(fields_[1])) sun_.SetLongitude(*v);
+    if (const auto v = FieldWholeNumber(fields_[2])) sun_.SetTimeZone(*v);
+    sun_.SetDaySavings(ReadSetting(settings_, kSection, "DaySavings", "False") == "True");
+    sun_.SetDateDay(clock_.now());
+    sun_.CalculateSun();
+    if (fields_[0].empty() || fields_[1].empty() || fields_[2].empty()) {
+        sunrise_.clear();
+        sunset_.clear();
+        return;
+    }
+    sunrise_ = tr("Today's Sunrise:") + " " + Time12Text(sun_.Sunrise());
+    sunset_ = tr("Today's Sunset:") + " " + Time12Text(sun_.Sunset());
+}
+
+void LocationTab::clear() {
+    edit(Field::Latitude, "");
+    edit(Field::Longitude, "");
+    edit(Field::Zone, std::to_string(SystemZoneHours(clock_.timeZone())));
+    cityName_.clear();
+    caption_.clear();
+    sunrise_.clear();
+    sunset_.clear();
+    focusCityList();
+    cityApplied_ = true;
+}
+
+void LocationTab::save() {
+    for (int i = 0; i < 3; ++i) WriteSetting(settings_, kSection, kKeys[i], fields_[i]);
+    WriteSetting(settings_, kSection, "CityName", cityName_);
+    changed_ = false;
+}
+
+bool LocationTab::askSaveOnClose(Dialogs& dialogs) const {
+    if (!changed_) return false;
+    const std::string title = tr("City Location has Changed !");
+    return dialogs.question(title + "\n\n" + tr("Save changes before closing?"), title, false) == Answer::Yes;
+}
+
+void LocationTab::openSunTables(Desktop& desktop) const { desktop.open(kSunTablesUrl); }
+
+void LocationTab::focusCityList() const {
+    if (focusCityList_) focusCityList_();
+}
+
+} // namespace zul
