@@ -1,7 +1,52 @@
+#include <ostream>
+
 #include "cli/cli.h"
+#include "settings/error_log.h"
+#include "settings/paths.h"
+#include "settings/settings_store.h"
 
 namespace zul::cli {
 
-int errorlogCommand(const Args&, Io& io) { return badInput(io, "'errorlog' is not available yet"); }
+namespace {
+const char* const ErrorlogHelp =
+    "usage: zulmarin errorlog [FILE]\n"
+    "Prints the entries of an error log deciphered, one per line after the time they\n"
+    "were logged. FILE defaults to error.log in the program folder.\n";
+
+// Keeps one entry on one line: control characters are shown escaped.
+std::string oneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) out += '?';
+        else out += c;
+    }
+    return out;
+}
+} // namespace
+
+int errorlogCommand(const Args& args, Io& io) {
+    if (wantsHelp(args)) {
+        io.out << ErrorlogHelp;
+        return 0;
+    }
+    if (args.size() > 1) return badInput(io, "errorlog takes at most one FILE");
+    std::filesystem::path file;
+    if (args.empty()) {
+        const IniSettingsStore settings(configFolder() / "settings.ini");
+        file = programFolder(settings) / "error.log";
+    } else {
+        file = args[0];
+    }
+    const auto entries = readErrorLog(file);
+    if (!entries) {
+        io.err << "zulmarin: no error log at " << file.string() << "\n";
+        return 1;
+    }
+    for (const auto& e : *entries) io.out << e.logged << "  " << oneLine(e.message) << "\n";
+    return 0;
+}
 
 } // namespace zul::cli
