@@ -1,0 +1,118 @@
+#include "x10/transmitter.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "platform/settings_backend.h"
+#include "x10/x10_codes.h"
+
+namespace zul::x10 {
+
+namespace {
+// Seconds of the day at which the day is taken to end.
+constexpr double DayEndSeconds = 86399.99;
+constexpr double SettleSeconds = 0.07;
+constexpr int PauseStepMs = 5;
+constexpr int TrailerGapMs = 150;
+
+int clampState(int us) { return std::clamp(us, DefaultBitStateMicros, MaxBitStateMicros); }
+} // namespace
+
+int readBitStateMicros(const SettingsBackend& settings) {
+    const auto text = settings.read("Settings", "BitStateMicros");
+    if (!text) return DefaultBitStateMicros;
+    const auto first = text->find_first_not_of(' ');
+    if (first == std::string::npos) return DefaultBitStateMicros;
+    long value = 0;
+    const char* begin = text->data() + first;
+    const char* end = text->data() + text->size();
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec == std::errc::result_out_of_range) return MaxBitStateMicros;
+    if (ec != std::errc() || ptr == begin) return DefaultBitStateMicros;
+    return clampState(static_cast<int>(std::clamp<long>(value, 0, MaxBitStateMicros)));
+}
+
+Transmitter::Transmitter(LinePort& port, EventLoop& loop, const Clock& clock, const bool& stopAll, int stateMicros)
+    : port_(port), loop_(loop), clock_(clock), stopAll_(stopAll), stateMicros_(clampState(stateMicros)) {}
+
+void Transmitter::setStateMicros(int us) { stateMicros_ = clampState(us); }
+
+std::int64_t Transmitter::holdState(std::int64_t deadline) {
+    // Deadlines are absolute, so the cost of the line changes does not add up
+    // over a frame. A state that began late (the process was held up) still
+    // gets its full time: a short state is one the transmitter might miss.
+    const std::int64_t begun = clock_.monotonicMicros();
+    std::int64_t end = deadline + stateMicros_;
+    if (begun - deadline > stateMicros_ / 4) end = begun + stateMicros_;
+    loop_.sleepUntilMicros(end);
+    return end;
+}
+
+void Transmitter::SendBits(const std::string& bits) {
+    Pause(SettleSeconds);
+    // From here to the last bit nothing else of the program runs.
+    std::int64_t deadline = clock_.monotonicMicros();
+    for (const char c : bits) {
+        if (c == '1') {
+            port_.setRts(true);
+            port_.setDtr(false);
+        } else {
+            port_.setRts(false);
+            port_.setDtr(true);
+        }
+        deadline = holdState(deadline);
+        port_.setRts(true);  // both high: the idle, powered state
+        port_.setDtr(true);
+        deadline = holdState(deadline);
+    }
+    const auto observers = observers_;  // an observer may remove itself
+    for (const auto& o : observers) o.call(bits);
+}
+
+void Transmitter::Pause(double seconds) {
+    if (!(seconds > 0)) return;
+    const double startOfDay = clock_.now().secondsOfDay();
+    const double untilMidnight = DayEndSeconds - startOfDay;
+    double target = startOfDay + seconds;
+    // The time of day decides, as everywhere in the program; the monotonic
+    // span is a backstop so that a clock set back (or the end of daylight
+    // saving) cannot stretch a pause by an hour.
+    const std::int64_t startMicros = clock_.monotonicMicros();
+    const auto spanMicros = static_cast<std::int64_t>(seconds * 1e6);
+    bool wrapped = false;
+    // The time of day; once it has wrapped past midnight, the target becomes
+    // the part of the wait that falls in the new day.
+    auto timeOfDay = [&] {
+        const double t = clock_.now().secondsOfDay();
+        if (!wrapped && t < startOfDay) {
+            wrapped = true;
+            target = seconds - untilMidnight;
+        }
+        return t;
+    };
+    auto spanOver = [&] { return clock_.monotonicMicros() - startMicros >= spanMicros; };
+    do {
+        loop_.processEvents();
+        timeOfDay();
+        if (stopAll_) return;
+        loop_.sleepMs(PauseStepMs);
+    } while (timeOfDay() < target && !spanOver());
+}
+
+void Transmitter::endOfRun() {
+    SendBits(MacroTrailer);
+    loop_.sleepMs(TrailerGapMs);
+    SendBits(MacroTrailer);
+}
+
+int Transmitter::addSentObserver(SentObserver observer) {
+    observers_.push_back({nextObserverId_, std::move(observer)});
+    return nextObserverId_++;
+}
+
+void Transmitter::removeSentObserver(int id) {
+    observers_.erase(std::remove_if(observers_.begin(), observers_.end(), [id](const Observer& o) { return o.id == id; }),
+                     observers_.end());
+}
+
+} // namespace zul::x10

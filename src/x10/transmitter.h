@@ -1,0 +1,74 @@
+#pragma once
+// The bit sender and the program-wide pause, written once against the clock,
+// the event loop and the line port so that they run the same on the desktop
+// and in virtual time.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+#include "platform/line_port.h"
+
+namespace zul {
+class SettingsBackend;
+}
+
+namespace zul::x10 {
+
+// Each line state lasts at least this long unless the settings ask for more.
+inline constexpr int DefaultBitStateMicros = 500;
+inline constexpr int MaxBitStateMicros = 20000;
+
+// "Settings"/"BitStateMicros": default 500; values below 500 (the transmitter
+// would miss them), above 20000 or not a number fall back to the nearest sound value.
+int readBitStateMicros(const SettingsBackend& settings);
+
+class Transmitter {
+public:
+    // stopAll is the program-wide flag that ends every pause while the program closes.
+    Transmitter(LinePort& port, EventLoop& loop, const Clock& clock, const bool& stopAll,
+                int stateMicros = DefaultBitStateMicros);
+
+    // Clocks a bit string out on RTS and DTR. Runs a 70 ms settle pause first
+    // (the only point where other events run); the bits themselves go out
+    // without processing events, so two frames never interleave.
+    void SendBits(const std::string& bits);
+
+    // Waits, keeping the program responsive; returns early when stopAll is
+    // set. Zero or negative returns at once without processing events.
+    void Pause(double seconds);
+
+    // What a macro run ends with: the trailer, 150 ms without events, the trailer again.
+    void endOfRun();
+
+    int stateMicros() const { return stateMicros_; }
+    void setStateMicros(int us);
+
+    // Called after every SendBits with the bits that went out (the transmit lamp).
+    using SentObserver = std::function<void(const std::string& bits)>;
+    // Returns an id for removeObserver.
+    int addSentObserver(SentObserver observer);
+    void removeSentObserver(int id);
+
+    LinePort& port() { return port_; }
+
+private:
+    // Holds the current line state until its deadline and returns the next deadline.
+    std::int64_t holdState(std::int64_t deadline);
+
+    LinePort& port_;
+    EventLoop& loop_;
+    const Clock& clock_;
+    const bool& stopAll_;
+    int stateMicros_;
+    struct Observer {
+        int id;
+        SentObserver call;
+    };
+    std::vector<Observer> observers_;
+    int nextObserverId_ = 1;
+};
+
+} // namespace zul::x10
