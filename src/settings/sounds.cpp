@@ -1,0 +1,182 @@
+#include "settings/sounds.h"
+
+#include <system_error>
+
+#include "platform/dialogs.h"
+#include "platform/sound_player.h"
+#include "settings/settings_store.h"
+
+namespace zul {
+
+namespace {
+
+const char* const kSoundsSection = "Sounds";
+
+// Listed in the enum's order, so a list index is the event's number.
+const std::array<SoundEventInfo, 5> kEvents = {{
+    {SoundEvent::Click, " Button Click", "defSound", "click.wav"},
+    {SoundEvent::Recorded, " Item gets Recorded", "RecSound", "rec.wav"},
+    {SoundEvent::Resize, " Resize Window", "defZSound", "expand.wav"},
+    {SoundEvent::TimerStart, " Timer Starts", "defTsound", "tmrstart.wav"},
+    {SoundEvent::MacroCommand, " Macro sends command", "defMsound", "tick.wav"},
+}};
+
+// The order in which the five keys are written.
+const SoundEvent kSaveOrder[] = {SoundEvent::Click, SoundEvent::Recorded, SoundEvent::TimerStart,
+                                 SoundEvent::MacroCommand, SoundEvent::Resize};
+
+} // namespace
+
+const std::array<SoundEventInfo, 5>& SoundEvents() { return kEvents; }
+
+const SoundEventInfo& SoundEventOf(SoundEvent e) { return kEvents[static_cast<std::size_t>(e)]; }
+
+void PlaySound(SoundPlayer& player, const std::string& path) {
+    if (path.empty() || equalsNoCase(path, "none")) return;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return;
+    player.play(path);
+}
+
+Sounds::Sounds(SettingsBackend& settings, SoundPlayer& player, std::filesystem::path programFolder)
+    : settings_(settings), player_(player), folder_(std::move(programFolder)) {
+    for (const auto& e : kEvents) setPath(e.event, defaultPath(e.event));
+}
+
+void Sounds::load() {
+    on_ = ReadSetting(settings_, "Settings", "Sounds", "True") == "True";
+    for (const auto& e : kEvents) setPath(e.event, storedPath(e.event));
+}
+
+void Sounds::enable(bool on) {
+    on_ = on;
+    WriteSetting(settings_, "Settings", "Sounds", on ? "True" : "False");
+}
+
+std::string Sounds::defaultPath(SoundEvent e) const { return (folder_ / SoundEventOf(e).defaultFile).string(); }
+
+std::string Sounds::storedPath(SoundEvent e) const {
+    return ReadSetting(settings_, kSoundsSection, SoundEventOf(e).key, defaultPath(e));
+}
+
+void Sounds::savePaths() {
+    for (SoundEvent e : kSaveOrder) WriteSetting(settings_, kSoundsSection, SoundEventOf(e).key, path(e));
+}
+
+void Sounds::play(SoundEvent e) {
+    if (on_) playAlways(e);
+}
+
+void Sounds::playAlways(SoundEvent e) { playFile(path(e)); }
+
+void Sounds::playFile(const std::string& path) { PlaySound(player_, path); }
+
+bool Sounds::flag(const char* key, bool absentMeans) const {
+    return ReadSetting(settings_, kSoundsSection, key, absentMeans ? "1" : "0") == "1";
+}
+
+bool Sounds::TimerTsound(bool absentMeans) const { return flag("TimerTsound", absentMeans); }
+bool Sounds::TimerMsound(bool absentMeans) const { return flag("TimerMsound", absentMeans); }
+void Sounds::setTimerTsound(bool on) { WriteSetting(settings_, kSoundsSection, "TimerTsound", on ? "1" : "0"); }
+void Sounds::setTimerMsound(bool on) { WriteSetting(settings_, kSoundsSection, "TimerMsound", on ? "1" : "0"); }
+
+void Sounds::playTimerStart(bool absentMeans) {
+    if (TimerTsound(absentMeans)) play(SoundEvent::TimerStart);
+}
+
+void Sounds::playMacroCommand(bool absentMeans) {
+    if (TimerMsound(absentMeans)) play(SoundEvent::MacroCommand);
+}
+
+// ---- the sounds tab ----
+
+SoundsTab::SoundsTab(Sounds& sounds, Dialogs& dialogs, Lookup lang)
+    : sounds_(sounds), dialogs_(dialogs), lang_(std::move(lang)) {}
+
+void SoundsTab::open() {
+    for (const auto& e : kEvents) files_[static_cast<std::size_t>(e.event)] = sounds_.path(e.event);
+    selected_ = -1;
+    changed_ = false;
+    opened_ = false;
+    reloadTimerBoxes();
+}
+
+bool SoundsTab::soundsOn() const { return sounds_.on(); }
+
+void SoundsTab::setSoundsOn(bool on) {
+    sounds_.enable(on);
+    if (on && opened_) sounds_.play(SoundEvent::Click);
+}
+
+void SoundsTab::setTimerStartBox(bool on) {
+    timerStart_ = on;
+    sounds_.setTimerTsound(on);
+    if (timerBoxes_) timerBoxes_(timerStart_, macroCommand_);
+}
+
+void SoundsTab::setMacroCommandBox(bool on) {
+    macroCommand_ = on;
+    sounds_.setTimerMsound(on);
+    if (timerBoxes_) timerBoxes_(timerStart_, macroCommand_);
+}
+
+void SoundsTab::reloadTimerBoxes() {
+    timerStart_ = sounds_.TimerTsound();
+    macroCommand_ = sounds_.TimerMsound();
+}
+
+std::vector<std::string> SoundsTab::eventList() const {
+    std::vector<std::string> list;
+    for (const auto& e : kEvents) list.push_back(tr(e.caption));
+    return list;
+}
+
+void SoundsTab::select(int index) { selected_ = index >= 0 && index < 5 ? index : -1; }
+
+std::string SoundsTab::shownFile() const {
+    return selected_ < 0 ? std::string() : files_[static_cast<std::size_t>(selected_)];
+}
+
+void SoundsTab::play() { sounds_.playFile(shownFile()); }
+
+void SoundsTab::browse() {
+    if (selected_ < 0) return;
+    sounds_.play(SoundEvent::Click);
+    const std::string caption = eventList()[static_cast<std::size_t>(selected_)];
+    std::filesystem::path folder = std::filesystem::path(shownFile()).parent_path();
+    std::error_code ec;
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) folder = sounds_.programFolder();
+    const auto chosen = dialogs_.openFile("Sound Event - " + caption, folder.string(),
+                                          {{"All Files (*.*)", {"*.*"}}, {"Sound Files (*.wav)", {"*.wav"}}});
+    if (!chosen || chosen->empty()) return;
+    files_[static_cast<std::size_t>(selected_)] = *chosen;
+    changed_ = true;
+}
+
+void SoundsTab::noSound() {
+    if (selected_ < 0) return;
+    files_[static_cast<std::size_t>(selected_)] = "none";
+    changed_ = true;
+}
+
+void SoundsTab::restoreDefaults() {
+    const Answer a = dialogs_.question(tr("Are you sure you want to restore all sounds to the default settings?"),
+                                       tr("Restore Default?"), false);
+    if (a != Answer::Yes) return;
+    sounds_.play(SoundEvent::Click);
+    for (const auto& e : kEvents) files_[static_cast<std::size_t>(e.event)] = sounds_.defaultPath(e.event);
+    save();
+}
+
+void SoundsTab::save() {
+    for (const auto& e : kEvents) sounds_.setPath(e.event, files_[static_cast<std::size_t>(e.event)]);
+    sounds_.savePaths();
+    changed_ = false;
+}
+
+void SoundsTab::askSaveOnClose() {
+    if (!changed_) return;
+    if (dialogs_.question(tr("Save changes before closing?"), tr("Sounds have Changed"), false) == Answer::Yes) save();
+}
+
+} // namespace zul
