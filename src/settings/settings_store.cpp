@@ -101,7 +101,7 @@ bool IniSettingsStore::write(const std::string& section, const std::string& key,
     auto it = std::find_if(s->entries.begin(), s->entries.end(),
                            [&](const Entry& e) { return !e.plainLine && equalsNoCase(e.key, key); });
     if (it != s->entries.end()) {
-        if (it->value == value) return true;
+        if (it->value == value && saved_) return true;
         it->value = value;
     } else {
         // New keys go after the section's last setting, before trailing blank lines.
@@ -110,7 +110,8 @@ bool IniSettingsStore::write(const std::string& section, const std::string& key,
     }
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
-    return !writeFileAtomically(file_, serialize());
+    saved_ = !writeFileAtomically(file_, serialize());
+    return saved_;
 }
 
 namespace {

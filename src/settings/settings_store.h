@@ -34,6 +34,7 @@ private:
     Section* findSection(const std::string& name);
     std::filesystem::path file_;
     std::vector<Section> sections_;  // the first holds lines before any [section] (name "")
+    bool saved_ = true;              // the file holds what is in memory
 };
 
 // A backend in memory only (tests, and a fallback when the settings file cannot be written).

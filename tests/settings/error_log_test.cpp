@@ -11,11 +11,6 @@ namespace {
 
 using test::TempDir;
 
-TEST(ErrorLog, MessageFrame) {
-    EXPECT_EQ(errorMessage("cmdON_MouseDown", "frmFire", 5, "Invalid procedure call or argument"),
-              "Error 5 (Invalid procedure call or argument), cmdON_MouseDown on frmFire");
-}
-
 TEST(ErrorLog, TwoErrorsGiveTwoThreeLineEntriesInOrder) {
     TempDir dir;
     sim::VirtualClock clock(DateTime{2024, 6, 3, 12, 0, 5, 0});

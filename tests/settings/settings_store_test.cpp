@@ -72,6 +72,7 @@ TEST(IniSettingsStore, UnwritableFileReportsFailureButKeepsTheValue) {
     IniSettingsStore s(dir / "blocker" / "settings.ini");
     EXPECT_FALSE(s.write("Settings", "Sounds", "False"));
     EXPECT_EQ(s.read("Settings", "Sounds"), "False");
+    EXPECT_FALSE(s.write("Settings", "Sounds", "False"));  // still not on disk
 }
 
 TEST(MemorySettings, CaseInsensitive) {
