@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+#include "platform/sim/recording_line_port.h"
+#include "platform/sim/virtual_event_loop.h"
+#include "settings/record_store.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+#include "x10/port_link.h"
+#include "x10/port_setup.h"
+#include "x10/switching_port.h"
+#include "x10/transmitter.h"
+
+using namespace zul;
+using namespace zul::x10;
+
+namespace {
+
+class MemoryPortStore : public PortStore {
+public:
+    std::string load() const override { return value; }
+    bool save(const std::string& port) override {
+        value = port;
+        ++saves;
+        return true;
+    }
+    std::string value;
+    int saves = 0;
+};
+
+struct Rig {
+    sim::VirtualClock clock;
+    sim::VirtualEventLoop loop{clock};
+    sim::RecordingLinePort port{clock};
+    test::ScriptedDialogs dialogs;
+    MemoryPortStore store;
+    bool stopAll = false;
+    Transmitter tx{port, loop, clock, stopAll};
+    int dialogShown = 0;
+    PortLink link{port, store, dialogs, loop, tx, [this] { ++dialogShown; }};
+};
+
+std::vector<std::string> infos(const Rig& r) { return r.dialogs.texts(test::ScriptedDialogs::Kind::Info); }
+std::vector<std::string> messages(const Rig& r) { return r.dialogs.texts(test::ScriptedDialogs::Kind::Message); }
+
+} // namespace
+
+TEST(PortText, NumbersPathsAndTheSimulator) {
+    std::string error;
+    EXPECT_EQ(checkPortText("3", error), "3");
+    EXPECT_EQ(checkPortText(" 007 ", error), "7");
+    EXPECT_EQ(checkPortText("/dev/ttyUSB0", error), "/dev/ttyUSB0");
+    EXPECT_EQ(checkPortText("SIM", error), "sim");
+    for (const char* bad : {"", " ", "0", "000", "-1", "com3", "3.5", "/", "12345"}) {
+        error.clear();
+        EXPECT_FALSE(checkPortText(bad, error)) << bad;
+        EXPECT_EQ(error, "Enter a port number of 1 or more, or a device path such as /dev/ttyUSB0.");
+    }
+    EXPECT_FALSE(portIsSet(""));
+    EXPECT_FALSE(portIsSet(" "));
+    EXPECT_TRUE(portIsSet("2"));
+}
+
+TEST(OpenPort, NotSetWaitsShowsTheMessageAndThePortDialog) {
+    Rig rig;
+    rig.store.value = " ";
+    EXPECT_FALSE(rig.link.OpenPort());
+    EXPECT_GE(rig.clock.monotonicMicros(), 1000000);
+    EXPECT_EQ(infos(rig), (std::vector<std::string>{"The communication port has not been set up.  Please select the "
+                                                    "port where your Firecracker is installed\n"}));
+    EXPECT_EQ(rig.dialogs.last().title, "Zulmarin");
+    EXPECT_EQ(rig.dialogShown, 1);
+    EXPECT_FALSE(rig.port.isOpen());
+}
+
+TEST(OpenPort, OutcomesOfOpening) {
+    Rig ok;
+    ok.store.value = "3";
+    EXPECT_TRUE(ok.link.OpenPort());
+    EXPECT_TRUE(ok.port.isOpen());
+    EXPECT_EQ(ok.port.portName(), "3");
+    EXPECT_TRUE(ok.dialogs.shown.empty());
+    EXPECT_TRUE(ok.port.rts() && ok.port.dtr());
+
+    for (PortErrorKind kind : {PortErrorKind::PortInUse, PortErrorKind::InvalidPort}) {
+        Rig busy;
+        busy.store.value = "3";
+        busy.port.failOpenWith(kind);
+        EXPECT_FALSE(busy.link.OpenPort());
+        EXPECT_EQ(busy.link.failureMark(), "port false");
+        EXPECT_TRUE(busy.dialogs.shown.empty());
+    }
+
+    Rig other;
+    other.store.value = "3";
+    other.port.failOpenWith(PortErrorKind::Other, "Input/output error");
+    EXPECT_TRUE(other.link.OpenPort());
+    EXPECT_EQ(messages(other), (std::vector<std::string>{"5 Input/output error"}));
+    EXPECT_EQ(other.link.failureMark(), "");
+}
+
+TEST(OpenPort, StartupRetriesOnceThenReportsAndShowsTheDialog) {
+    Rig busy;
+    busy.store.value = "2";
+    busy.port.failOpenWith(PortErrorKind::PortInUse);
+    EXPECT_EQ(busy.link.openAtStartup(), StartupPort::Unavailable);
+    EXPECT_EQ(busy.link.failureMark(), "");
+    EXPECT_EQ(infos(busy), (std::vector<std::string>{
+              "Error: Unable to initialize the com port!\nThe com port is already in use.  You will need to close the "
+              "program that currently has control of the port before ZUL will work properly."}));
+    EXPECT_EQ(busy.dialogShown, 1);
+
+    Rig fine;
+    fine.store.value = "2";
+    EXPECT_EQ(fine.link.openAtStartup(), StartupPort::Opened);
+    EXPECT_EQ(fine.link.openAtStartup(), StartupPort::AlreadyOpen);
+    EXPECT_EQ(fine.port.openCount(), 1);
+
+    Rig unset;
+    EXPECT_EQ(unset.link.openAtStartup(), StartupPort::NotSet);
+    EXPECT_EQ(unset.dialogShown, 1);
+    EXPECT_EQ(infos(unset).size(), 1u);
+}
+
+TEST(OpenPort, PortChoiceLivesEncipheredInRecord270) {
+    test::TempDir dir;
+    RecordStore records;
+    ASSERT_TRUE(records.open(dir / "db.zld"));
+    RecordPortStore store(records);
+    EXPECT_FALSE(portIsSet(store.load()));
+    ASSERT_TRUE(store.save("/dev/ttyUSB0"));
+    EXPECT_EQ(store.load(), "/dev/ttyUSB0");
+    EXPECT_EQ(records.ReadRecord(270, true), "/dev/ttyUSB0");
+    EXPECT_NE(records.ReadRecord(270, false), "/dev/ttyUSB0");
+}
+
+TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
+    struct Case {
+        const char* stored;
+        PortSetup::Choice choice;
+        const char* other;
+        const char* status;
+    };
+    using C = PortSetup::Choice;
+    for (const Case& c : {Case{"2", C::Com2, "", "Currently set to Com Port 2"},
+                          Case{"7", C::Other, "7", "Currently set to Com Port 7"},
+                          Case{"/dev/ttyUSB1", C::Other, "/dev/ttyUSB1", "Currently set to Com Port /dev/ttyUSB1"},
+                          Case{"sim", C::Simulator, "", "Currently set to the simulator"},
+                          Case{"rubbish", C::None, "", "Com Port is not currently set"},
+                          Case{" ", C::None, "", "Com port is not set!"}}) {
+        Rig rig;
+        rig.store.value = c.stored;
+        PortSetup setup(rig.port, rig.store, rig.dialogs);
+        setup.show();
+        EXPECT_TRUE(setup.isShown());
+        EXPECT_EQ(setup.choice(), c.choice) << c.stored;
+        EXPECT_EQ(setup.otherText(), c.other) << c.stored;
+        EXPECT_EQ(setup.status(), c.status) << c.stored;
+    }
+    // Nothing stored: the port object's current port is selected.
+    Rig rig;
+    rig.port.open("4");
+    PortSetup setup(rig.port, rig.store, rig.dialogs);
+    setup.show();
+    EXPECT_EQ(setup.choice(), C::Com4);
+    EXPECT_EQ(setup.status(), "Com port is not set!");
+}
+
+TEST(PortSetupLogic, ApplyOkAndCancel) {
+    Rig rig;
+    rig.store.value = "1";
+    rig.port.open("1");
+    PortSetup setup(rig.port, rig.store, rig.dialogs);
+    setup.show();
+
+    setup.choose(PortSetup::Choice::Other);
+    for (const char* bad : {"", "0", "-2", "abc"}) {
+        setup.setOtherText(bad);
+        EXPECT_FALSE(setup.apply()) << bad;
+    }
+    EXPECT_EQ(messages(rig).size(), 4u);
+    EXPECT_EQ(rig.store.saves, 0);
+    EXPECT_EQ(rig.port.portName(), "1");
+    EXPECT_EQ(rig.port.closeCount(), 0);
+
+    setup.choose(PortSetup::Choice::Com3);
+    EXPECT_TRUE(setup.apply());
+    EXPECT_TRUE(setup.isShown());
+    EXPECT_EQ(rig.port.closeCount(), 1);
+    EXPECT_EQ(rig.port.portName(), "3");
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.store.value, "3");
+    EXPECT_EQ(setup.status(), "Currently set to Com Port 3");
+
+    // A port that does not open is still stored (the user may plug it in),
+    // and the status line says it is not open.
+    rig.port.failOpenWith(PortErrorKind::InvalidPort, "no such device");
+    setup.choose(PortSetup::Choice::Other);
+    setup.setOtherText("9");
+    EXPECT_TRUE(setup.ok());
+    EXPECT_FALSE(setup.isShown());
+    EXPECT_EQ(rig.store.value, "9");
+    EXPECT_EQ(setup.status(), "Currently set to Com Port 9 (not open: no such device)");
+
+    setup.show();
+    setup.choose(PortSetup::Choice::Com2);
+    const int saves = rig.store.saves;
+    setup.cancel();
+    EXPECT_FALSE(setup.isShown());
+    EXPECT_EQ(rig.store.saves, saves);
+}
+
+TEST(SwitchingPort, EachOpenMakesTheRightPort) {
+    sim::VirtualClock clock;
+    std::vector<std::string> made;
+    SwitchingLinePort port([&](const std::string& name) -> std::unique_ptr<LinePort> {
+        made.push_back(name);
+        if (name == "missing") return nullptr;
+        return std::make_unique<sim::RecordingLinePort>(clock);
+    });
+    EXPECT_FALSE(port.open("sim"));
+    auto* first = dynamic_cast<sim::RecordingLinePort*>(port.current());
+    port.setDtr(false);
+    EXPECT_FALSE(first->dtr());
+    EXPECT_FALSE(port.open("3"));
+    EXPECT_EQ(port.portName(), "3");
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.open("missing").kind, PortErrorKind::InvalidPort);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(made, (std::vector<std::string>{"sim", "3", "missing"}));
+}

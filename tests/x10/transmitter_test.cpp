@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/simulated_transmitter.h"
+#include "platform/sim/virtual_event_loop.h"
+#include "settings/settings_store.h"
+#include "x10/transmitter.h"
+#include "x10/x10_codes.h"
+
+using namespace zul;
+using namespace zul::x10;
+
+namespace {
+
+struct Rig {
+    explicit Rig(DateTime start = DateTime{2024, 6, 3, 12, 0, 0, 0}) : clock(start), loop(clock), port(clock) {
+        port.open("sim");
+        port.lines().clearEvents();
+    }
+    double secondsSince(std::int64_t micros) const { return double(clock.monotonicMicros() - micros) / 1e6; }
+
+    sim::VirtualClock clock;
+    sim::VirtualEventLoop loop;
+    sim::SimulatedTransmitter port;
+    bool stopAll = false;
+    Transmitter tx{port, loop, clock, stopAll};
+};
+
+} // namespace
+
+TEST(SendBits, LineSequenceOfTwoBits) {
+    Rig rig;
+    rig.tx.SendBits("10");
+    std::vector<std::string> seen;
+    for (const auto& e : rig.port.lines().events()) seen.push_back(sim::describe(e));
+    EXPECT_EQ(seen, (std::vector<std::string>{"RTS high", "DTR low", "RTS high", "DTR high", "RTS low", "DTR high",
+                                              "RTS high", "DTR high"}));
+}
+
+TEST(SendBits, EveryUnitAndGroupCommandDecodesBackToWhatWasSent) {
+    Rig rig;
+    X10Codes codes;
+    std::vector<std::string> expected;
+    for (int house = 1; house <= 16; ++house) {
+        const std::string letter(1, houseLetter(house));
+        for (int unit = 1; unit <= 16; ++unit) {
+            for (Action a : {Action::On, Action::Off}) {
+                rig.tx.SendBits(codes.frameFor({house, unit, a}));
+                expected.push_back(letter + std::to_string(unit) + (a == Action::On ? " ON" : " OFF"));
+            }
+        }
+        for (const char* name : {"BRI", "DIM", "ALN", "ALF", "AUF"}) {
+            rig.tx.SendBits(codes.frameFor({house, 0, *parseAction(name)}));
+            expected.push_back(letter + " " + name);
+        }
+    }
+    EXPECT_EQ(rig.port.decoder().texts(), expected);
+}
+
+TEST(SendBits, StatesHeldToAbsoluteDeadlinesNeverBothLow) {
+    Rig rig;
+    rig.tx.setStateMicros(800);
+    const std::int64_t start = rig.clock.monotonicMicros();
+    rig.tx.SendBits(X10Codes().frameFor({1, 1, Action::On}));
+    const auto& ev = rig.port.lines().events();
+    ASSERT_EQ(ev.size(), 160u);
+    // 70 ms settle, then 80 states of 800 us each.
+    EXPECT_EQ(ev.front().micros - start, 70000);
+    EXPECT_EQ(ev.back().micros - ev.front().micros, 79 * 800);
+    EXPECT_EQ(rig.clock.monotonicMicros() - ev.front().micros, 80 * 800);
+    for (const auto& e : ev) EXPECT_TRUE(e.rts || e.dtr);
+    EXPECT_TRUE(rig.port.lines().rts() && rig.port.lines().dtr());
+}
+
+TEST(SendBits, OnlyTheSettleTimeLetsOtherEventsRun) {
+    Rig rig;
+    X10Codes codes;
+    const std::int64_t t0 = rig.clock.monotonicMicros();
+    // A click during the settle time sends its own frame; one due while the
+    // bits go out has to wait for the last of them.
+    rig.loop.at(t0 + 30000, [&] { rig.tx.SendBits(codes.frameFor({2, 2, Action::On})); });
+    std::size_t eventsWhenLateActionRan = 0;
+    rig.loop.at(t0 + 150000, [&] { eventsWhenLateActionRan = rig.port.lines().events().size(); });
+    rig.tx.SendBits(codes.frameFor({1, 1, Action::Off}));
+    EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"B2 ON", "A1 OFF"}));
+    rig.loop.runFor(200);
+    EXPECT_EQ(eventsWhenLateActionRan, 320u);
+}
+
+TEST(SendBits, ObserversHearEveryFrameAndEndOfRunSendsTwoTrailers) {
+    Rig rig;
+    std::vector<std::string> heard;
+    const int id = rig.tx.addSentObserver([&](const std::string& bits) { heard.push_back(bits); });
+    rig.tx.SendBits(MacroLeadIn);
+    rig.tx.endOfRun();
+    rig.tx.removeSentObserver(id);
+    rig.tx.SendBits("1");
+    EXPECT_EQ(heard, (std::vector<std::string>{MacroLeadIn, MacroTrailer, MacroTrailer}));
+    EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"lead-in", "trailer", "trailer"}));
+    // 150 ms without events between the trailers, then the second one's 70 ms settle.
+    const auto& s = rig.port.decoder().signals();
+    const std::int64_t secondTrailerTime = 32 * 2 * 500 - 500;
+    EXPECT_EQ(s[2].micros - s[1].micros, 500 + 150000 + 70000 + secondTrailerTime);
+}
+
+TEST(Pause, ZeroOrNegativeReturnsWithoutProcessingEvents) {
+    Rig rig;
+    const long before = rig.loop.processCount();
+    rig.tx.Pause(0);
+    rig.tx.Pause(-1.5);
+    EXPECT_EQ(rig.loop.processCount(), before);
+    EXPECT_EQ(rig.clock.monotonicMicros(), 0);
+}
+
+TEST(Pause, KeepsTicksRunningAndEndsOnTime) {
+    Rig rig;
+    int ticks = 0;
+    auto tick = rig.loop.createTick("t", 100, [&] { ++ticks; });
+    tick->setEnabled(true);
+    rig.tx.Pause(1.0);
+    EXPECT_NEAR(rig.secondsSince(0), 1.0, 0.006);
+    EXPECT_GE(ticks, 9);
+}
+
+TEST(Pause, AcrossMidnight) {
+    Rig late(DateTime{2024, 6, 3, 23, 59, 59, 500});
+    late.tx.Pause(2.0);
+    const DateTime end = late.clock.now();
+    EXPECT_EQ(end.day, 4);
+    EXPECT_NEAR(end.secondsOfDay(), 1.5, 0.02);
+
+    Rig early(DateTime{2024, 6, 4, 0, 0, 0, 500});
+    early.tx.Pause(2.0);
+    EXPECT_NEAR(early.secondsSince(0), 2.0, 0.006);
+}
+
+TEST(Pause, StopAllEndsItWithinOneStep) {
+    Rig rig;
+    rig.loop.afterMs(300, [&] { rig.stopAll = true; });
+    rig.tx.Pause(60.0);
+    EXPECT_GE(rig.secondsSince(0), 0.300);
+    EXPECT_LE(rig.secondsSince(0), 0.306);
+}
+
+TEST(Pause, ClockSteppedBackDoesNotStretchIt) {
+    Rig rig(DateTime{2024, 10, 27, 3, 0, 0, 0});
+    // A time sync steps the PC clock back 0.4 s in the middle of the pause.
+    rig.loop.afterMs(500, [&] { rig.clock.setNow(DateTime{2024, 10, 27, 3, 0, 0, 100}); });
+    rig.tx.Pause(2.0);
+    EXPECT_NEAR(rig.secondsSince(0), 2.0, 0.006);
+}
+
+TEST(BitStateSetting, DefaultsAndLimits) {
+    MemorySettings s;
+    EXPECT_EQ(readBitStateMicros(s), 500);
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"800", 800}, {" 1200", 1200}, {"100", 500}, {"-5", 500}, {"abc", 500}, {"", 500}, {"999999", 20000},
+        {"99999999999999999999", 20000}};
+    for (const auto& [text, want] : cases) {
+        s.write("Settings", "BitStateMicros", text);
+        EXPECT_EQ(readBitStateMicros(s), want) << text;
+    }
+}
