@@ -1,0 +1,80 @@
+#include "timers/timer_table.h"
+
+#include <algorithm>
+
+#include "timers/text_lines.h"
+
+namespace zul {
+
+bool TimerRecord::complete() const { return !trimmed(entry).empty() && !trimmed(start).empty(); }
+
+TimerTable::TimerTable(std::filesystem::path programFolder, int count) : programFolder_(std::move(programFolder)) {
+    reset(count);
+}
+
+void TimerTable::reset(int count) {
+    const auto n = static_cast<std::size_t>(std::clamp(count, kMinTimers, kMaxTimers));
+    timers_.assign(n, TimerRecord{});
+    lstMacro_.assign(n, kBlankItem);
+    lstTime_.assign(n, kBlankItem);
+    unsaved_ = false;
+}
+
+std::string TimerTable::storable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '*' && c != '"' && c != '\r' && c != '\n') out += c;
+    return out;
+}
+
+std::string TimerTable::runEntryFor(const std::string& entry) const {
+    const bool drivePath = entry.size() >= 3 && entry[1] == ':' && entry[2] == '\\';
+    if (drivePath || std::filesystem::path(entry).is_absolute()) return entry;
+    return (programFolder_ / entry).string();
+}
+
+void TimerTable::setEntry(int i, const std::string& text) {
+    at(i).entry = storable(text);
+    lstMacro_.at(static_cast<std::size_t>(i)) = runEntryFor(at(i).entry);
+    unsaved_ = true;
+}
+
+void TimerTable::setStart(int i, const std::string& text) {
+    at(i).start = storable(text);
+    unsaved_ = true;
+}
+
+void TimerTable::setDays(int i, DaysRule rule) {
+    at(i).days = rule;
+    unsaved_ = true;
+}
+
+void TimerTable::clearTimer(int i) {
+    at(i) = TimerRecord{};
+    // The entry box changed, so the run entry follows it like any other edit.
+    lstMacro_.at(static_cast<std::size_t>(i)) = runEntryFor("");
+    unsaved_ = true;
+}
+
+bool TimerTable::addTimer() {
+    if (count() >= kMaxTimers) return false;
+    timers_.emplace_back();
+    lstMacro_.emplace_back(kBlankItem);
+    lstTime_.emplace_back(kBlankItem);
+    unsaved_ = true;
+    return true;
+}
+
+bool TimerTable::removeLastTimer() {
+    if (count() <= kMinTimers) return false;
+    timers_.pop_back();
+    lstMacro_.pop_back();
+    lstTime_.pop_back();
+    unsaved_ = true;
+    return true;
+}
+
+void TimerTable::setDueTime(int i, const std::string& text) { lstTime_.at(static_cast<std::size_t>(i)) = text; }
+
+} // namespace zul
