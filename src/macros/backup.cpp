@@ -1,0 +1,234 @@
+#include "macros/backup.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/atomic_file.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+
+namespace zul::macros {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+constexpr const char* kHiddenList = ".hidden";
+constexpr int kCloseDelayMs = 2000;
+
+std::vector<std::string> hiddenNames(const fs::path& parent) {
+    std::string bytes;
+    std::vector<std::string> names;
+    if (!readWholeFile(parent / kHiddenList, bytes)) return names;
+    std::size_t from = 0;
+    while (from < bytes.size()) {
+        std::size_t end = bytes.find('\n', from);
+        if (end == std::string::npos) end = bytes.size();
+        std::string name = bytes.substr(from, end - from);
+        if (!name.empty() && name.back() == '\r') name.pop_back();
+        if (!name.empty()) names.push_back(name);
+        from = end + 1;
+    }
+    return names;
+}
+
+// A name from a file list: one plain file name, never a way out of its folder.
+bool isPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+bool hasCroExtension(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string ext = name.substr(name.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext == ".cro";
+}
+
+} // namespace
+
+bool isFolderHidden(const fs::path& folder) {
+    const std::vector<std::string> names = hiddenNames(folder.parent_path());
+    return std::find(names.begin(), names.end(), folder.filename().string()) != names.end();
+}
+
+bool setFolderHidden(const fs::path& folder, bool hidden) {
+    const fs::path list = folder.parent_path() / kHiddenList;
+    const std::string name = folder.filename().string();
+    std::vector<std::string> names = hiddenNames(folder.parent_path());
+    const bool was = std::find(names.begin(), names.end(), name) != names.end();
+    if (was == hidden) return true;
+    std::erase(names, name);
+    if (hidden) names.push_back(name);
+    std::error_code ec;
+    if (names.empty()) return fs::remove(list, ec) || !ec;
+    std::string bytes;
+    for (const std::string& n : names) bytes += n + "\n";
+    return !writeFileAtomically(list, bytes);
+}
+
+bool backupFolderInExpectedState(const fs::path& folder) {
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(folder, ec);
+    if (ec || st.type() != fs::file_type::directory) return false;
+    if ((st.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
+    return isFolderHidden(folder);
+}
+
+MacroBackup::MacroBackup(fs::path programFolder, Dialogs& dialogs, Clock& clock, Translate translate)
+    : programFolder_(std::move(programFolder)), dialogs_(dialogs), clock_(clock), translate_(std::move(translate)) {
+    buttonsEnabled_ = backupExistsIn(programFolder_);
+}
+
+bool MacroBackup::backupExistsIn(const fs::path& folder) {
+    std::error_code ec;
+    return fs::exists(folder / kBackupFolderName / kBackupMarkerName, ec);
+}
+
+std::vector<std::string> MacroBackup::backupList() const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(backupFolder(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (hasCroExtension(name) && it->is_regular_file(ec)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool MacroBackup::copyInto(const fs::path& fromFolder, const fs::path& toFolder, const std::string& name) {
+    std::string bytes;
+    if (!isPlainFileName(name) || !readWholeFile(fromFolder / name, bytes)) return false;
+    return !writeFileAtomically(toFolder / name, bytes);
+}
+
+void MacroBackup::writeMarker() {
+    const std::string stamp = generalDateTimeText(clock_.now(), clock_.uses24Hour());
+    const std::string text = "\"File last updated:  " + stamp + "\"" + kCrLf + kCrLf + "\"" +
+                             tr("This folder is not automatically removed when you uninstall ZUL.  To remove, "
+                                "close this file and then delete the whole folder.") +
+                             "\"" + kCrLf;
+    writeFileAtomically(backupFolder() / kBackupMarkerName, text);
+}
+
+bool MacroBackup::prepareFolder() {
+    const fs::path folder = backupFolder();
+    std::error_code ec;
+    if (fs::exists(folder / kBackupMarkerName, ec)) {
+        if (!backupFolderInExpectedState(folder)) {
+            listChanged();
+            setFolderHidden(folder, true);
+            dialogs_.message(tr("Access Error:  Please try again."));
+            return false;
+        }
+        setFolderHidden(folder, false);
+    }
+    if (!fs::is_directory(folder, ec)) {
+        fs::create_directory(folder, ec);
+        if (!fs::is_directory(folder, ec)) dialogs_.message(tr("Couldn't create backup folder"), tr("Failed"));
+    }
+    writeMarker();
+    if (fs::exists(folder / kBackupMarkerName, ec)) buttonsEnabled_ = true;
+    return true;
+}
+
+std::optional<int> MacroBackup::backupAll(const std::vector<std::string>& macroNames) {
+    if (!prepareFolder()) return std::nullopt;
+    const int n = static_cast<int>(macroNames.size());
+    if (progress.open)
+        progress.open(10 * n, tr("Backing up macro files...") + kCrLf + kCrLf + tr("now copying .."));
+    buttonsEnabled_ = true;
+    wait(0.3);
+    int copied = 0;
+    for (int i = 0; i < n; ++i) {
+        const std::string& name = macroNames[static_cast<std::size_t>(i)];
+        if (copyInto(programFolder_, backupFolder(), name)) ++copied;
+        if (progress.advance) progress.advance(10 * (i + 1), name, kCloseDelayMs);
+        wait(0.06);
+    }
+    if (progress.finish)
+        progress.finish(tr("Backup Complete") + kCrLf + kCrLf + std::to_string(copied) + " " + tr("file(s) copied"));
+    listChanged();
+    setFolderHidden(backupFolder(), true);
+    return copied;
+}
+
+bool MacroBackup::backupOne(const std::optional<std::string>& selected) {
+    if (!prepareFolder()) return false;
+    bool done = false;
+    if (!selected || selected->empty()) {
+        dialogs_.message(tr("Please select a macro to backup"));
+    } else if (copyInto(programFolder_, backupFolder(), *selected)) {
+        status_ = tr("BACKED UP") + " " + *selected;
+        done = true;
+    } else {
+        dialogs_.message(tr("Error backing up file, please try again."), tr("Backup a Macro"));
+    }
+    listChanged();
+    setFolderHidden(backupFolder(), true);
+    return done;
+}
+
+std::string MacroBackup::restoreCaption() const { return tr(restoreMode_ ? "Cancel Restore" : "Restore a Macro"); }
+
+std::string MacroBackup::restoreHint() const {
+    return restoreMode_ ? tr("Double click a macro below to restore it to the active application folder.") : "";
+}
+
+void MacroBackup::selectBackup(const std::string& name) { status_ = tr("BACKUP") + "  " + name; }
+
+bool MacroBackup::restoreOne(const std::string& name) {
+    if (!copyInto(backupFolder(), programFolder_, name)) {
+        dialogs_.message(tr("Error restoring file, please try again."), tr("Restore a Macro"));
+        return false;
+    }
+    if (onMacroListChanged) onMacroListChanged();
+    restoreMode_ = false;
+    status_ = tr("RESTORED FROM BACKUP") + "  " + name;
+    return true;
+}
+
+std::optional<int> MacroBackup::restoreAll() {
+    const std::string question = tr("This action will overwrite any current macros with the same name.") + kCrLf +
+                                 tr("Do you want to continue?");
+    if (dialogs_.question(question, tr("Restore Backed Up Macros?"), false) != Answer::Yes) return std::nullopt;
+    const std::vector<std::string> files = backupList();
+    if (progress.open)
+        progress.open(10 * static_cast<int>(files.size()),
+                      tr("Restore Backup") + kCrLf + kCrLf + tr("Restoring ...") + kCrLf);
+    int restored = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (copyInto(backupFolder(), programFolder_, files[i])) ++restored;
+        if (progress.advance) progress.advance(10 * static_cast<int>(i + 1), files[i], kCloseDelayMs);
+        wait(0.06);
+    }
+    if (progress.finish)
+        progress.finish(std::string(kCrLf) + kCrLf + tr("Restore complete") + kCrLf + std::to_string(restored) + " " +
+                        tr("files restored"));
+    if (onMacroListChanged) onMacroListChanged();
+    return restored;
+}
+
+bool MacroBackup::deleteFullBackup(const fs::path& activeFolder) {
+    const std::string warning = tr("This will delete ALL macros in the backup folder!") + kCrLf +
+                                tr("Do you want to continue?");
+    if (dialogs_.question(warning, tr("Delete All Backups?"), false) != Answer::Yes) return false;
+    std::string active = activeFolder.lexically_normal().string();
+    while (active.size() > 1 && active.back() == '/') active.pop_back();
+    if (active.ends_with(kBackupFolderName) && onLeaveBackupFolder) onLeaveBackupFolder();
+
+    const fs::path folder = backupFolder();
+    std::error_code ec;
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (!it->is_directory(ec) || it->is_symlink(ec)) files.push_back(it->path());
+    for (const fs::path& f : files) fs::remove(f, ec);
+    setFolderHidden(folder, false);
+    fs::remove(folder, ec);
+    buttonsEnabled_ = backupExistsIn(programFolder_);
+    listChanged();
+    return !fs::exists(folder, ec);
+}
+
+} // namespace zul::macros

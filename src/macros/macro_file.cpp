@@ -1,0 +1,141 @@
+#include "macros/macro_file.h"
+
+#include "macros/data_lines.h"
+#include "platform/atomic_file.h"
+#include "settings/settings_store.h"
+
+namespace zul::macros {
+
+namespace {
+
+void addReason(std::string& problem, const std::string& reason) {
+    if (!problem.empty()) problem += "; ";
+    problem += reason;
+}
+
+std::string codeProblem(const std::string& code) {
+    if (!isBitCode(code)) return "the code is not 16 characters of 0 and 1";
+    if (!letterOfHouseByte(code.substr(0, 8))) return "house byte " + code.substr(0, 8) + " is not a house code";
+    if (!commandOfUnitByte(code.substr(8))) return "unit/function byte " + code.substr(8) + " is not a command";
+    return {};
+}
+
+MacroLine decodeLine(int lineNumber, std::string text) {
+    MacroLine line;
+    line.lineNumber = lineNumber;
+    line.text = std::move(text);
+    const std::size_t size = line.text.size();
+    line.code = line.text.substr(0, 16);
+    if (size > 16) line.pause = line.text.substr(16);
+    if (size < 17 || size > 20) {
+        addReason(line.problem, "expected 16 code characters and a pause of 1 to 4 characters, found " +
+                                    std::to_string(size) + " characters");
+        return line;
+    }
+    line.command = decodeCode(line.code);
+    if (!line.command) addReason(line.problem, codeProblem(line.code));
+    line.pauseMillis = pauseMillis(line.pause);
+    if (!line.pauseMillis) addReason(line.problem, "pause '" + line.pause + "' is not a number of seconds");
+    return line;
+}
+
+bool anyTextFrom(const std::vector<std::string>& lines, std::size_t from) {
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (!trimBlanks(lines[i]).empty()) return true;
+    return false;
+}
+
+template <class Result>
+Result readWith(const std::filesystem::path& file, Result (*parse)(std::string_view)) {
+    std::string bytes;
+    if (!readWholeFile(file, bytes)) return Result{};
+    Result result = parse(bytes);
+    result.opened = true;
+    return result;
+}
+
+} // namespace
+
+ParsedMacro parseMacroText(std::string_view bytes) {
+    ParsedMacro parsed;
+    const std::vector<std::string> lines = unquotedLines(bytes);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int lineNumber = static_cast<int>(i) + 1;
+        std::string text = trimBlanks(lines[i]);
+        if (text.empty()) {
+            if (anyTextFrom(lines, i + 1))
+                parsed.problems.push_back({lineNumber, "", "empty line: the lines below it are left out"});
+            break;
+        }
+        MacroLine line = decodeLine(lineNumber, std::move(text));
+        if (!line.problem.empty()) parsed.problems.push_back({lineNumber, line.text, line.problem});
+        parsed.lines.push_back(std::move(line));
+    }
+    return parsed;
+}
+
+PlayMacro playRowsOf(std::string_view bytes) {
+    ParsedMacro parsed = parseMacroText(bytes);
+    PlayMacro macro;
+    macro.opened = true;
+    macro.problems = std::move(parsed.problems);
+    for (const auto& line : parsed.lines)
+        if (isBitCode(line.code) && line.pauseMillis) macro.rows.push_back({line.code, *line.pauseMillis});
+    return macro;
+}
+
+PlayMacro readMacroForPlay(const std::filesystem::path& file) { return readWith(file, &playRowsOf); }
+
+EditorMacro editorRowsOf(std::string_view bytes) {
+    ParsedMacro parsed = parseMacroText(bytes);
+    std::vector<MacroRow> rows;
+    for (const auto& line : parsed.lines) {
+        const std::string pause = line.text.size() >= 4 ? line.text.substr(line.text.size() - 4) : line.text;
+        if (line.command)
+            rows.push_back({line.command->house, line.command->unit, line.command->action, pause});
+        else
+            rows.push_back({line.text, "", "", pause});
+    }
+    EditorMacro macro;
+    macro.opened = true;
+    macro.rows = numberRows(rows);
+    macro.problems = std::move(parsed.problems);
+    return macro;
+}
+
+EditorMacro readMacroForEditor(const std::filesystem::path& file) { return readWith(file, &editorRowsOf); }
+
+std::vector<EditorRow> numberRows(const std::vector<MacroRow>& rows) {
+    const auto totals = runningPauseMillis(rows);
+    std::vector<EditorRow> numbered;
+    numbered.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) numbered.push_back({rows[i], static_cast<int>(i) + 1, totals[i]});
+    return numbered;
+}
+
+MacroBytes macroFileBytes(const std::vector<MacroRow>& rows) {
+    MacroBytes out;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const MacroRow& row = rows[i];
+        if (row.unit.empty() || row.action.empty()) break;
+        const auto code = encodeRow(row.house, row.unit, row.action);
+        const std::string pause = row.pause.empty() ? std::string("0001") : row.pause;
+        std::string problem;
+        if (!code) problem = rowProblem({row.house, row.unit, row.action, "1"});
+        else if (!pauseMillis(pause)) problem = "Pause must be a number of seconds in at most 4 characters.";
+        if (!problem.empty()) return MacroBytes{{}, 0, static_cast<int>(i) + 1, problem};
+        out.bytes += quotedLine(*code + std::string(4 - pause.size(), '0') + pause);
+        ++out.rowsWritten;
+    }
+    return out;
+}
+
+MacroWriteResult writeMacroFile(const std::filesystem::path& file, const std::vector<MacroRow>& rows) {
+    const MacroBytes content = macroFileBytes(rows);
+    if (content.badRow != 0) return {0, content.badRow, content.problem};
+    if (const auto ec = writeFileAtomically(file, content.bytes))
+        return {0, 0, "Cannot write " + file.string() + ": " + ec.message()};
+    return {content.rowsWritten, 0, {}};
+}
+
+} // namespace zul::macros

@@ -1,0 +1,104 @@
+#pragma once
+// Macro files (".cro"): one line per row, each a double quote, the 16-character
+// code, the 4-character pause text, a double quote, CR LF (24 bytes). No
+// header, no trailer; an empty file is an empty macro.
+//
+// Readers also take lines without quotes and lines ending in LF only, and
+// never fail on bad input: each line that does not decode is reported with
+// its line number, its text and the reason.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "macros/cro_codes.h"
+#include "macros/macro_row.h"
+
+namespace zul::macros {
+
+// One line of a macro file as read.
+struct MacroLine {
+    int lineNumber = 0;                   // counted from 1
+    std::string text;                     // the line with the quotes removed
+    std::string code;                     // the first 16 characters
+    std::string pause;                    // the characters after the code (1 to 4)
+    std::optional<MacroCommand> command;  // when the code is in the tables
+    std::optional<int> pauseMillis;       // when the pause is a number
+    std::string problem;                  // "" when the line decodes fully
+};
+
+struct LineProblem {
+    int lineNumber = 0;
+    std::string text;
+    std::string reason;
+};
+
+// The lines of a macro file's bytes, up to the first empty line.
+struct ParsedMacro {
+    std::vector<MacroLine> lines;
+    std::vector<LineProblem> problems;  // bad lines, and rows left out after an empty line
+};
+ParsedMacro parseMacroText(std::string_view bytes);
+
+// --- reading for playing ----------------------------------------------------
+
+struct PlayRow {
+    std::string code;  // 16 characters of "0" and "1"
+    int pauseMillis = 0;
+    friend bool operator==(const PlayRow&, const PlayRow&) = default;
+};
+struct PlayMacro {
+    bool opened = false;            // false: the file could not be read
+    std::vector<PlayRow> rows;      // in file order
+    std::vector<LineProblem> problems;
+};
+// A line is played when its code is 16 bits and its pause a number; a bit code
+// that is not in the tables is played unchanged (and reported). Lines with
+// anything else are left out and reported.
+PlayMacro playRowsOf(std::string_view bytes);
+PlayMacro readMacroForPlay(const std::filesystem::path& file);
+
+// --- reading into the editor ------------------------------------------------
+
+struct EditorRow {
+    MacroRow row;  // a line that does not decode has its raw text as house
+    int rowNumber = 0;
+    std::optional<int> runningPauseMillis;
+};
+struct EditorMacro {
+    bool opened = false;
+    std::vector<EditorRow> rows;
+    std::vector<LineProblem> problems;
+};
+EditorMacro editorRowsOf(std::string_view bytes);
+EditorMacro readMacroForEditor(const std::filesystem::path& file);
+// Row Num and Running Pause for rows as they stand in the editor.
+std::vector<EditorRow> numberRows(const std::vector<MacroRow>& rows);
+
+// --- writing ----------------------------------------------------------------
+
+struct MacroBytes {
+    std::string bytes;
+    int rowsWritten = 0;  // rows up to the first without unit or action
+    int badRow = 0;       // 1-based row that cannot be written (0: none)
+    std::string problem;  // why badRow cannot be written
+};
+// The file's bytes for the editor rows. Writing stops at the first row whose
+// unit or action is empty. A row that is not a command of the tables, or whose
+// pause is not a number of at most 4 characters, makes the whole write fail
+// (badRow, problem). A short pause is padded with "0" and an empty one is "0001".
+MacroBytes macroFileBytes(const std::vector<MacroRow>& rows);
+
+struct MacroWriteResult {
+    int rowsWritten = 0;
+    int badRow = 0;
+    std::string problem;  // "" on success
+    bool ok() const { return problem.empty(); }
+};
+// Writes the file whole (through a temporary file renamed over the old one);
+// nothing is written when a row is bad.
+MacroWriteResult writeMacroFile(const std::filesystem::path& file, const std::vector<MacroRow>& rows);
+
+} // namespace zul::macros

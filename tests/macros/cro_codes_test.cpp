@@ -1,0 +1,107 @@
+#include "macros/cro_codes.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace zul::macros {
+namespace {
+
+TEST(RowToCode, WorkedExamples) {
+    CroEdit m;
+    std::string house = "a";
+    EXPECT_EQ(m.RowToCode(house, "9", "off"), "0110010000100000");
+    EXPECT_EQ(house, "01100100") << "the house argument holds the units 9-16 byte that was used";
+
+    house = "P";
+    EXPECT_EQ(m.RowToCode(house, "PRE", "DIM"), "0011000010011000");
+    EXPECT_EQ(house, "00110000");
+    house = "K";
+    EXPECT_EQ(m.RowToCode(house, "ALL", "ALF"), "1100000011000000");
+    house = "C";
+    EXPECT_EQ(m.RowToCode(house, "12", "ON"), "0100010000011000");
+    house = "A";
+    EXPECT_EQ(m.RowToCode(house, "1", "ON"), "0110000000000000");
+}
+
+TEST(CodeToRow, DecodesBothHouseByteForms) {
+    CroEdit m;
+    EXPECT_EQ(m.CodeToRow("0110010000100000"), "A9OFF");
+    EXPECT_EQ(m.DecodedUnit(), "9");
+    EXPECT_TRUE(m.DecodedHighUnits());
+    EXPECT_EQ(m.CodeToRow("0110000000100000"), "A1OFF");
+    EXPECT_FALSE(m.DecodedHighUnits());
+    EXPECT_EQ(m.CodeToRow("1000010001111000"), "E16OFF");
+    EXPECT_EQ(m.DecodedHouse(), "E");
+    EXPECT_EQ(m.DecodedUnit(), "16");
+    EXPECT_EQ(m.DecodedAction(), "OFF");
+    EXPECT_EQ(m.CodeToRow("0111000011000000"), "BALLALF");
+}
+
+TEST(CroEditPassThrough, UnknownInputKeepsThePreviousByteOrComesBackUnchanged) {
+    CroEdit m;
+    EXPECT_EQ(m.CommandToUnitByte("17ON"), "") << "nothing converted yet";
+    EXPECT_EQ(m.CommandToUnitByte("3ON"), "00001000");
+    EXPECT_EQ(m.CommandToUnitByte("17ON"), "00001000");
+    EXPECT_EQ(m.LastUnitByte(), "00001000");
+    EXPECT_EQ(m.CommandToUnitByte("BRI"), "10001000") << "a bare BRI is accepted";
+
+    EXPECT_EQ(CroEdit::LetterToHouseByte("Q"), "Q");
+    std::string house = "Q";
+    EXPECT_EQ(m.RowToCode(house, "1", "ON"), "Q00000000");
+
+    EXPECT_EQ(m.CodeToRow("1111111100000001"), "1111111100000001");
+    EXPECT_EQ(m.DecodedHouse(), "11111111");
+    EXPECT_EQ(m.DecodedUnit(), "00000001");
+    EXPECT_EQ(m.DecodedAction(), "");
+    EXPECT_EQ(m.CodeToRow("01"), "0101") << "a short code must not crash";
+}
+
+TEST(EncodeRow, RefusesCommandsOutsideTheTables) {
+    EXPECT_FALSE(encodeRow("A", "ALL", "ON"));
+    EXPECT_FALSE(encodeRow("A", "3", "DIM"));
+    EXPECT_FALSE(encodeRow("A", "17", "ON"));
+    EXPECT_FALSE(encodeRow("A", "09", "ON"));
+    EXPECT_FALSE(encodeRow("A", "0", "ON"));
+    EXPECT_FALSE(encodeRow("Q", "1", "ON"));
+    EXPECT_FALSE(encodeRow("AB", "1", "ON"));
+    EXPECT_FALSE(encodeRow("A", "", "ON"));
+    EXPECT_FALSE(encodeRow("A", "pre", "BRI")) << "the unit is taken as written";
+    EXPECT_FALSE(decodeCode("011000000000000"));
+    EXPECT_FALSE(decodeCode("0110000000000001"));
+}
+
+TEST(EncodeRow, DimmingAndWholeHouseNeverUseTheHighUnitsByte) {
+    for (const char* action : {"BRI", "DIM"}) EXPECT_EQ(encodeRow("P", "PRE", action)->substr(0, 8), "00110000");
+    for (const char* action : {"ALN", "ALF", "AUF"}) EXPECT_EQ(encodeRow("A", "ALL", action)->substr(0, 8), "01100000");
+}
+
+// Every house, unit and action converts forward and back to the same row, and
+// the stateful form agrees with the re-entrant one.
+TEST(RoundTrip, EveryCommandOfEveryHouse) {
+    std::vector<std::pair<std::string, std::string>> commands;
+    for (int u = 1; u <= 16; ++u)
+        for (const char* a : {"ON", "OFF"}) commands.emplace_back(std::to_string(u), a);
+    for (const char* a : {"BRI", "DIM"}) commands.emplace_back("PRE", a);
+    for (const char* a : {"ALN", "ALF", "AUF"}) commands.emplace_back("ALL", a);
+
+    CroEdit m;
+    std::set<std::string> codes;
+    for (char h = 'A'; h <= 'P'; ++h) {
+        for (const auto& [unit, action] : commands) {
+            const std::string letter(1, h);
+            const auto code = encodeRow(letter, unit, action);
+            ASSERT_TRUE(code) << letter << unit << action;
+            EXPECT_TRUE(isBitCode(*code));
+            codes.insert(*code);
+            EXPECT_EQ(decodeCode(*code), (MacroCommand{letter, unit, action}));
+            std::string house = letter;
+            EXPECT_EQ(m.RowToCode(house, unit, action), *code);
+            EXPECT_EQ(m.CodeToRow(*code), letter + unit + action);
+        }
+    }
+    EXPECT_EQ(codes.size(), 16u * 37u) << "no two commands share a code";
+}
+
+} // namespace
+} // namespace zul::macros

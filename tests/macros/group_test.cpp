@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include "macros/cro_codes.h"
+#include "macros/group_file.h"
+#include "macros/group_recorder.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+
+namespace zul::macros {
+namespace {
+
+using test::readFile;
+using test::ScriptedDialogs;
+using test::TempDir;
+using test::writeFile;
+using Kind = ScriptedDialogs::Kind;
+
+// Group 2 labelled Hall holding A 1 ON and C 12 ON.
+const std::string kHallGroup = "\"Group 2, Hall\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n";
+const std::string kA1On = "0110000000000000";
+const std::string kC12On = "0100010000011000";
+
+TEST(GroupFile, PathLabelLineAndTheWorkedExample) {
+    EXPECT_EQ(groupFilePath("/p", 0), std::filesystem::path("/p/file0.grp"));
+    EXPECT_EQ(groupFilePath("/p", 7), std::filesystem::path("/p/file7.grp"));
+    const std::string bytes = groupFileBytes(2, "Hall", {kA1On, kC12On});
+    EXPECT_EQ(bytes.size(), 57u);
+    EXPECT_EQ(bytes, kHallGroup);
+    const auto group = parseGroupText(kHallGroup);
+    EXPECT_EQ(group.label, "Hall");
+    EXPECT_EQ(groupItemsText(group.items), "A1, C12");
+}
+
+TEST(GroupFile, LabelsAreKeptWithinWhatTheFileCanHold) {
+    EXPECT_EQ(cleanGroupLabel("Front \"porch\"\r\nlights"), "Front porchlights");
+    EXPECT_EQ(cleanGroupLabel(std::string(40, 'x')), std::string(30, 'x'));
+    // 30 characters of two bytes each are kept whole; no character is cut in half.
+    std::string umlauts;
+    for (int i = 0; i < 31; ++i) umlauts += "\xC3\xA4";
+    EXPECT_EQ(cleanGroupLabel(umlauts), umlauts.substr(0, 60));
+}
+
+TEST(GroupFile, ReadersTakeLfAndMissingQuotes) {
+    const auto group = parseGroupText("Group 3, Den\n0110000000000000\n\n0100010000011000");
+    EXPECT_TRUE(group.hasLabelLine);
+    EXPECT_EQ(group.label, "Den");
+    EXPECT_EQ(group.items, (std::vector<std::string>{kA1On, kC12On}));
+    EXPECT_EQ(parseGroupText("\"Group\"\r\n").label, "");
+    EXPECT_FALSE(parseGroupText("\"0110000000000000\"\r\n").hasLabelLine);
+}
+
+TEST(GoGrLabel, GetAndPut) {
+    TempDir dir;
+    const auto file = dir / "file4.grp";
+    EXPECT_EQ(goGrLabel("g", file, ""), "");
+    EXPECT_EQ(goGrLabel("p", file, "Kitchen"), "") << "a missing file is not created";
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    writeFile(file, "\"Group 5, Old\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
+    EXPECT_EQ(goGrLabel("g", file, ""), "Old");
+    EXPECT_EQ(goGrLabel("p", file, "Kitchen"), "Kitchen");
+    EXPECT_EQ(readFile(file), "\"Group 5, Kitchen\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
+
+    // No label line yet, LF line ends, last line without a break: nothing is lost.
+    writeFile(file, "0110000000000000\n0100010000011000");
+    EXPECT_EQ(goGrLabel("p", file, "Den"), "Den");
+    EXPECT_EQ(readFile(file), "\"Group 5, Den\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
+}
+
+TEST(GoGrLabel, OtherModesAreLoggedWithTwoBeeps) {
+    std::vector<std::string> events;
+    GroupFileServices services;
+    services.logError = [&](const std::string& text) { events.push_back("log " + text); };
+    services.beep = [&] { events.push_back("beep"); };
+    services.pause = [&](double s) { events.push_back("pause " + std::to_string(s)); };
+    EXPECT_EQ(goGrLabel("x", "/nowhere/file0.grp", "L", services), "");
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "log Fucntion goGrLabel: frmMcrSetup: gGet_pPut must be a g for Get or a p for Put", "beep",
+                          "pause 0.500000", "beep"}));
+}
+
+TEST(GroupLabels, LoadReadsEveryExistingGroup) {
+    TempDir dir;
+    writeFile(dir / "file1.grp", kHallGroup);
+    writeFile(dir / "file7.grp", "\"Group 8, Porch\"\r\n");
+    GroupLabels labels;
+    labels.load(dir.path());
+    EXPECT_EQ(labels.get(1), "Hall");
+    EXPECT_EQ(labels.get(7), "Porch");
+    EXPECT_EQ(labels.get(0), "");
+}
+
+class RecorderTest : public ::testing::Test {
+protected:
+    RecorderTest() {
+        services.playSound = [this] { ++sounds; };
+        services.recordingChanged = [this](bool on) { recordingEvents.push_back(on); };
+        services.clearHandOver = [this] { ++handOverClears; };
+    }
+    GroupRecorder& recorder() {
+        if (!recorder_) recorder_.emplace(dir.path(), labels, dialogs, services);
+        return *recorder_;
+    }
+    void record(const std::vector<std::string>& codes) {
+        recorder().startRecording();
+        for (const auto& c : codes) EXPECT_TRUE(recorder().handOver(c));
+    }
+
+    TempDir dir;
+    GroupLabels labels;
+    ScriptedDialogs dialogs;
+    GroupRecorderServices services;
+    int sounds = 0, handOverClears = 0;
+    std::vector<bool> recordingEvents;
+    std::optional<GroupRecorder> recorder_;
+};
+
+TEST_F(RecorderTest, RecordStopAndSaveWritesTheGroupFile) {
+    labels.set(1, "Hall");
+    auto& r = recorder();
+    r.selectGroup(1);
+    EXPECT_EQ(r.state(), RecorderState::Idle);
+    EXPECT_FALSE(r.saveEnabled());
+    EXPECT_EQ(r.contentsCaption(), "Items currently saved in Group 2 ");
+
+    record({kA1On, kC12On});
+    EXPECT_EQ(r.state(), RecorderState::Recording);
+    EXPECT_FALSE(r.handOver("0110000000100000")) << "OFF commands are not group items";
+    EXPECT_FALSE(r.handOver("0"));
+    EXPECT_EQ(r.recordedTexts(), (std::vector<std::string>{"A1", "C12"}));
+    EXPECT_EQ(r.counterText(), "2");
+    EXPECT_TRUE(r.counterRed());
+    EXPECT_EQ(r.recordCaption(), "Cancel Rec");
+
+    r.stopRecording();
+    EXPECT_EQ(r.state(), RecorderState::StoppedWithItems);
+    EXPECT_FALSE(r.counterRed());
+    EXPECT_EQ(r.recordCaption(), "&Rec");
+    EXPECT_TRUE(r.saveEnabled());
+
+    EXPECT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
+    EXPECT_EQ(readFile(dir / "file1.grp"), kHallGroup);
+    EXPECT_EQ(r.state(), RecorderState::Saved);
+    EXPECT_EQ(r.counterText(), "0");
+    EXPECT_FALSE(r.saveEnabled());
+    EXPECT_EQ(r.contentsBox(), "A1, C12");
+    EXPECT_EQ(dialogs.shown.size(), 0u) << "no label question, no overwrite question";
+    EXPECT_EQ(recordingEvents, (std::vector<bool>{true, false}));
+}
+
+TEST_F(RecorderTest, EmptyLabelAsksForANameAndCancelSavesWithoutOne) {
+    auto& r = recorder();
+    r.selectGroup(1);
+    record({kA1On});
+    dialogs.inputs.push_back(std::nullopt);
+    EXPECT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
+    ASSERT_EQ(dialogs.count(Kind::Input), 1u);
+    EXPECT_EQ(dialogs.last().title, "Name Group");
+    EXPECT_EQ(dialogs.last().text,
+              "Please name your Group.  Name should be a short description to identify what the group contains.");
+    EXPECT_EQ(readFile(dir / "file1.grp"), "\"Group 2, \"\r\n\"0110000000000000\"\r\n");
+    EXPECT_EQ(recordingEvents, (std::vector<bool>{true, false})) << "saving releases the record button";
+}
+
+TEST_F(RecorderTest, OverwriteQuestionCancelKeepsFileAndItems) {
+    writeFile(dir / "file1.grp", kHallGroup);
+    auto& r = recorder();
+    r.selectGroup(1);
+    EXPECT_EQ(r.labelBox(), "Hall") << "an empty main-window label is filled from the file";
+    EXPECT_EQ(r.contentsBox(), "A1, C12");
+    record({kA1On});
+    r.stopRecording();
+    dialogs.answers.push_back(Answer::No);
+    EXPECT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Cancelled);
+    EXPECT_EQ(dialogs.last().title, "Group 2 Already Exists!");
+    EXPECT_EQ(dialogs.last().text, "OK to overwrite existing group?");
+    EXPECT_EQ(readFile(dir / "file1.grp"), kHallGroup);
+    EXPECT_EQ(r.recordedCodes().size(), 1u);
+
+    dialogs.answers.push_back(Answer::Yes);
+    EXPECT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
+    EXPECT_EQ(readFile(dir / "file1.grp"), "\"Group 2, Hall\"\r\n\"0110000000000000\"\r\n");
+    EXPECT_EQ(labels.get(1), "Hall");
+}
+
+TEST_F(RecorderTest, SixteenItemsComeBackInOrder) {
+    std::vector<std::string> codes;
+    for (int u = 1; u <= 16; ++u) codes.push_back(*encodeRow("B", std::to_string(u), "ON"));
+    auto& r = recorder();
+    r.setLabelBox("All of B");
+    record(codes);
+    ASSERT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
+    const auto group = readGroupFile(dir / "file0.grp");
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->items, codes);
+    EXPECT_EQ(group->label, "All of B");
+}
+
+TEST_F(RecorderTest, RemoveAndStartOver) {
+    auto& r = recorder();
+    record({kA1On, kC12On, kA1On});
+    EXPECT_TRUE(r.remove(1));
+    EXPECT_EQ(r.recordedTexts(), (std::vector<std::string>{"A1", "A1"}));
+    EXPECT_EQ(r.recordedCodes(), (std::vector<std::string>{kA1On, kA1On}));
+    EXPECT_FALSE(r.remove(5));
+    r.startOver();
+    EXPECT_EQ(r.state(), RecorderState::Idle);
+    EXPECT_EQ(r.counterText(), "0");
+    EXPECT_FALSE(r.removeEnabled());
+    EXPECT_FALSE(r.saveEnabled());
+    EXPECT_EQ(handOverClears, 1);
+    EXPECT_EQ(r.saveGroup(), GroupRecorder::SaveResult::NothingRecorded);
+    EXPECT_FALSE(std::filesystem::exists(dir / "file0.grp"));
+}
+
+TEST_F(RecorderTest, StoppingWithNothingRecordedReturnsToIdle) {
+    auto& r = recorder();
+    r.startRecording();
+    EXPECT_TRUE(r.saveEnabled());
+    r.stopRecording();
+    EXPECT_EQ(r.state(), RecorderState::Idle);
+    EXPECT_FALSE(r.startOverEnabled());
+}
+
+TEST_F(RecorderTest, UpdateLabelReplacesOnlyTheLabelLine) {
+    writeFile(dir / "file4.grp", "\"Group 5, Old\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
+    services.translate = [](const std::string& s) { return s == "Group" ? std::string("Gruppe") : s; };
+    auto& r = recorder();
+    r.selectGroup(4);
+    r.setLabelBox("Garden");
+    r.updateLabel();
+    EXPECT_EQ(readFile(dir / "file4.grp"), "\"Group 5, Garden\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
+    EXPECT_EQ(labels.get(4), "Garden");
+    EXPECT_EQ(r.listEntries()[4], "Group 5 (Garden)");
+    ASSERT_EQ(dialogs.count(Kind::Message), 1u);
+    EXPECT_EQ(dialogs.last().title, "Group 5");
+    EXPECT_EQ(dialogs.last().text, "Gruppe 5's label has been changed\r\n to:   \"Garden\"");
+}
+
+TEST_F(RecorderTest, UpdateLabelWithoutAFileChangesOnlyTheMainWindowLabel) {
+    auto& r = recorder();
+    r.selectGroup(2);
+    r.updateLabel();
+    EXPECT_EQ(dialogs.last().text, "Group 3's label has been changed\r\n to:   \"NOTHING!\"");
+    r.setLabelBox("Study");
+    r.updateLabel();
+    EXPECT_EQ(dialogs.last().text, "Group 3's label has been changed\r\n to:   \"Study\"");
+    EXPECT_EQ(labels.get(2), "Study");
+    EXPECT_FALSE(std::filesystem::exists(dir / "file2.grp"));
+}
+
+TEST_F(RecorderTest, DeleteGroupAsksFirst) {
+    writeFile(dir / "file1.grp", kHallGroup);
+    labels.set(1, "Hall");
+    auto& r = recorder();
+    r.selectGroup(1);
+    EXPECT_FALSE(r.deleteGroup()) << "an unanswered question is a Cancel";
+    EXPECT_EQ(dialogs.last().title, "Delete Group 2");
+    EXPECT_EQ(dialogs.last().text, "This will delete all contents of group 2");
+    EXPECT_TRUE(std::filesystem::exists(dir / "file1.grp"));
+    dialogs.answers.push_back(Answer::Yes);
+    EXPECT_TRUE(r.deleteGroup());
+    EXPECT_FALSE(std::filesystem::exists(dir / "file1.grp"));
+    EXPECT_EQ(labels.get(1), "");
+    EXPECT_EQ(r.labelBox(), "");
+    EXPECT_EQ(r.contentsBox(), "");
+    EXPECT_FALSE(r.deleteGroup()) << "nothing left to delete, no question";
+    EXPECT_EQ(dialogs.count(Kind::Question), 2u);
+}
+
+TEST_F(RecorderTest, ItemsStayWhenSwitchingGroupsAndGoToTheCurrentOne) {
+    auto& r = recorder();
+    r.selectGroup(0);
+    record({kC12On});
+    r.stopRecording();
+    r.selectGroup(6);
+    r.setLabelBox("Late");
+    ASSERT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
+    EXPECT_EQ(readFile(dir / "file6.grp"), "\"Group 7, Late\"\r\n\"0100010000011000\"\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "file0.grp"));
+}
+
+} // namespace
+} // namespace zul::macros

@@ -1,0 +1,135 @@
+#include "macros/macro_file.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace zul::macros {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+// House A unit 1 ON for 5 s, then house C unit 12 ON for 0.3 s.
+const std::string kTwoRowMacro =
+    "\"01100000000000000005\"\r\n"
+    "\"01000100000110000" "0.3\"\r\n";
+
+TEST(MacroFileWrite, TwoRowWorkedExampleIs48Bytes) {
+    TempDir dir;
+    const auto file = dir / "two.cro";
+    const auto result = writeMacroFile(file, {{"A", "1", "ON", "0005"}, {"C", "12", "ON", "00.3"}});
+    ASSERT_TRUE(result.ok()) << result.problem;
+    EXPECT_EQ(result.rowsWritten, 2);
+    const std::string bytes = readFile(file);
+    EXPECT_EQ(bytes.size(), 48u);
+    EXPECT_EQ(bytes, "\"01100000000000000005\"\r\n\"0100010000011000" "00.3\"\r\n");
+}
+
+TEST(MacroFileWrite, DimmingAndWholeHouseRows) {
+    const auto out = macroFileBytes({{"A", "PRE", "DIM", "0002"}, {"B", "ALL", "ALF", "01.5"}});
+    EXPECT_EQ(out.bytes, "\"01100000100110000002\"\r\n\"0111000011000000" "01.5\"\r\n");
+}
+
+TEST(MacroFileWrite, StopsAtTheFirstRowWithoutUnitOrAction) {
+    EXPECT_EQ(macroFileBytes({{"A", "", "ON", "0005"}, {"A", "1", "ON", "0005"}}).bytes, "");
+    const auto out = macroFileBytes({{"A", "1", "ON", "0005"}, {"A", "2", "", "0005"}, {"A", "3", "ON", "0005"}});
+    EXPECT_EQ(out.rowsWritten, 1);
+    EXPECT_EQ(out.bytes, "\"01100000000000000005\"\r\n");
+}
+
+TEST(MacroFileWrite, ShortPausesArePaddedAndEmptyIsOneSecond) {
+    EXPECT_EQ(macroFileBytes({{"A", "1", "ON", "5"}}).bytes, "\"01100000000000000005\"\r\n");
+    EXPECT_EQ(macroFileBytes({{"A", "1", "ON", ""}}).bytes, "\"01100000000000000001\"\r\n");
+}
+
+TEST(MacroFileWrite, ABadRowWritesNothingAndNamesTheRow) {
+    TempDir dir;
+    const auto file = dir / "keep.cro";
+    writeFile(file, kTwoRowMacro);
+    for (const MacroRow& bad : {MacroRow{"A", "ALL", "ON", "0005"}, MacroRow{"Z", "1", "ON", "0005"},
+                                MacroRow{"A", "1", "ON", "error"}, MacroRow{"A", "1", "ON", "12345"}}) {
+        const auto result = writeMacroFile(file, {{"A", "1", "ON", "0005"}, bad});
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.badRow, 2);
+        EXPECT_EQ(readFile(file), kTwoRowMacro) << "the old file is untouched";
+    }
+    EXPECT_EQ(writeMacroFile(file, {{"A", "ALL", "ON", "0005"}}).problem, "ON and OFF must have a number in Unit Code.");
+}
+
+TEST(MacroFileRead, RoundTripThroughTheEditor) {
+    TempDir dir;
+    const auto file = dir / "trip.cro";
+    const std::vector<MacroRow> rows = {
+        {"A", "1", "ON", "9999"}, {"A", "9", "OFF", "00.3"}, {"P", "PRE", "BRI", "01.5"}, {"K", "ALL", "AUF", "0001"}};
+    ASSERT_TRUE(writeMacroFile(file, rows).ok());
+    const EditorMacro macro = readMacroForEditor(file);
+    ASSERT_TRUE(macro.opened);
+    EXPECT_TRUE(macro.problems.empty());
+    ASSERT_EQ(macro.rows.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(macro.rows[i].row, rows[i]);
+        EXPECT_EQ(macro.rows[i].rowNumber, static_cast<int>(i) + 1);
+    }
+    EXPECT_EQ(macro.rows[1].runningPauseMillis, 9999300);
+    EXPECT_EQ(macro.rows[3].runningPauseMillis, 10001800);
+
+    const PlayMacro play = readMacroForPlay(file);
+    ASSERT_EQ(play.rows.size(), 4u);
+    EXPECT_EQ(play.rows[0], (PlayRow{"0110000000000000", 9999000}));
+    EXPECT_EQ(play.rows[1], (PlayRow{"0110010000100000", 300}));
+}
+
+TEST(MacroFileRead, HandWrittenFilesReadTheSame) {
+    const std::string withoutQuotesLf = "01100000000000000005\n0100010000011000" "00.3\n";
+    const std::string shortPausesNoFinalBreak = "0110000000000000" "5\r\n\"0100010000011000" ".3\"";
+    const std::string blanksAndBom = "\xEF\xBB\xBF  \"01100000000000000005\" \r\n\t0100010000011000" "00.3\r\n";
+    const auto expected = playRowsOf(kTwoRowMacro).rows;
+    ASSERT_EQ(expected.size(), 2u);
+    for (const auto& text : {withoutQuotesLf, shortPausesNoFinalBreak, blanksAndBom}) {
+        const auto play = playRowsOf(text);
+        EXPECT_EQ(play.rows, expected) << text;
+        EXPECT_TRUE(play.problems.empty()) << text;
+    }
+    EXPECT_EQ(editorRowsOf(withoutQuotesLf).rows.at(1).row, (MacroRow{"C", "12", "ON", "00.3"}));
+}
+
+TEST(MacroFileRead, EmptyFileAndEmptyFirstLine) {
+    EXPECT_TRUE(playRowsOf("").rows.empty());
+    EXPECT_TRUE(editorRowsOf("").problems.empty());
+    const auto macro = editorRowsOf("\r\n\"01100000000000000005\"\r\n");
+    EXPECT_TRUE(macro.rows.empty()) << "loading stops at the first empty line";
+    ASSERT_EQ(macro.problems.size(), 1u);
+    EXPECT_EQ(macro.problems[0].lineNumber, 1);
+    EXPECT_FALSE(readMacroForPlay("/nonexistent/folder/x.cro").opened);
+}
+
+TEST(MacroFileRead, EachBadLineIsReportedAndGoodLinesStay) {
+    const std::string text =
+        "\"01100000000000000005\"\r\n"   // fine
+        "\"0110000000000001" "0005\"\r\n" // bits, but no such command
+        "\"0110000000000000" "00x5\"\r\n" // pause not a number
+        "garbage\r\n"                     // wrong shape
+        "\"0120000000000000" "0005\"\r\n" // not bits
+        "\"01100000000000000002\"\r\n";   // fine
+    const auto play = playRowsOf(text);
+    ASSERT_EQ(play.problems.size(), 4u);
+    EXPECT_EQ(play.problems[0].lineNumber, 2);
+    EXPECT_EQ(play.problems[0].reason, "unit/function byte 00000001 is not a command");
+    EXPECT_EQ(play.problems[1].reason, "pause '00x5' is not a number of seconds");
+    EXPECT_EQ(play.problems[2].text, "garbage");
+    EXPECT_EQ(play.problems[2].reason, "expected 16 code characters and a pause of 1 to 4 characters, found 7 characters");
+    EXPECT_EQ(play.problems[3].reason, "the code is not 16 characters of 0 and 1");
+    // Lines of bits are played unchanged, even when not in the tables.
+    ASSERT_EQ(play.rows.size(), 3u);
+    EXPECT_EQ(play.rows[1].code, "0110000000000001");
+
+    const auto editor = editorRowsOf(text);
+    ASSERT_EQ(editor.rows.size(), 6u);
+    EXPECT_EQ(editor.rows[3].row, (MacroRow{"garbage", "", "", "bage"})) << "raw text in the House Code cell";
+    EXPECT_EQ(editor.rows[5].row, (MacroRow{"A", "1", "ON", "0002"}));
+}
+
+} // namespace
+} // namespace zul::macros

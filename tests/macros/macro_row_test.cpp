@@ -1,0 +1,112 @@
+#include "macros/macro_row.h"
+
+#include <gtest/gtest.h>
+
+namespace zul::macros {
+namespace {
+
+TEST(PauseText, PaddingAndMinimum) {
+    EXPECT_EQ(normalizePause("5"), "0005");
+    EXPECT_EQ(normalizePause("1.5"), "01.5");
+    EXPECT_EQ(normalizePause("0.3"), "00.3");
+    EXPECT_EQ(normalizePause("90"), "0090");
+    EXPECT_EQ(normalizePause("0.1"), "00.3");
+    EXPECT_EQ(normalizePause("0"), "00.3");
+    EXPECT_EQ(normalizePause("0,2"), "00.3");
+    EXPECT_EQ(normalizePause("1,5"), "01,5") << "a comma is kept as typed";
+    EXPECT_EQ(normalizePause("9999"), "9999");
+    EXPECT_EQ(normalizePause("abc"), "abc") << "not a number: left for the checker";
+    EXPECT_EQ(enteredPause(""), "0001");
+    EXPECT_EQ(enteredPause("2"), "0002");
+    EXPECT_FALSE(enteredPause("12345"));
+    EXPECT_FALSE(enteredPause("1.2.3"));
+}
+
+TEST(PauseText, Values) {
+    EXPECT_EQ(pauseMillis("0005"), 5000);
+    EXPECT_EQ(pauseMillis("00.3"), 300);
+    EXPECT_EQ(pauseMillis("01,5"), 1500);
+    EXPECT_EQ(pauseMillis(".125"), 125);
+    EXPECT_EQ(pauseMillis("9999"), 9999000);
+    EXPECT_EQ(pauseMillis("5."), 5000);
+    for (const char* bad : {"", ".", ",", "1.2.", "1,2.", "-1", "1e3", " 5", "5s", "12345"})
+        EXPECT_FALSE(pauseMillis(bad)) << bad;
+}
+
+TEST(PauseText, CheckerMarksZeroAndNonNumbers) {
+    for (const char* bad : {"0000", "000", "00", "0", "", "error", "0.0"}) EXPECT_TRUE(pauseIsError(bad)) << bad;
+    for (const char* good : {"0001", "00.3", "9999"}) EXPECT_FALSE(pauseIsError(good)) << good;
+}
+
+TEST(Columns, ShorthandsAndCoupling) {
+    EXPECT_EQ(expandUnit("p"), "PRE");
+    EXPECT_EQ(expandUnit("a"), "ALL");
+    EXPECT_EQ(expandAction("d"), "DIM");
+    EXPECT_EQ(expandAction("b"), "BRI");
+    EXPECT_EQ(expandAction("n"), "ON");
+    EXPECT_EQ(expandAction("F"), "OFF");
+    EXPECT_EQ(expandAction("aln"), "ALN");
+
+    MacroRow row{"B", "1", "DIM", ""};
+    coupleUnitToAction(row);
+    EXPECT_EQ(row.unit, "PRE");
+    row = {"B", "PRE", "ON", ""};
+    coupleUnitToAction(row);
+    EXPECT_EQ(row.unit, "");
+    row = {"B", "7", "AUF", ""};
+    coupleUnitToAction(row);
+    EXPECT_EQ(row.unit, "ALL");
+    row = {"B", "7", "OFF", ""};
+    coupleUnitToAction(row);
+    EXPECT_EQ(row.unit, "7");
+}
+
+TEST(Columns, Hints) {
+    EXPECT_EQ(hintForCode("K"), "Select House Code:  Click letter to enter house code.");
+    EXPECT_EQ(hintForCode("16"), "Select Unit Code:  Click number to enter unit code.");
+    EXPECT_EQ(hintForCode("OFF"), "ON and OFF must have a number in Unit Code.");
+    EXPECT_EQ(hintForCode("BRI"), "Bright and Dim may only be used with PRE in Unit Code.");
+    EXPECT_EQ(hintForCode("ALF"), "All Lights OFF:  Must have ALL in Unit Code.");
+    EXPECT_EQ(hintForCode("PRE"), "PRE (previous):  May only be used with BRI or DIM.");
+    EXPECT_EQ(hintForCode("ALL"), "ALL:  May only be used with ALN, ALF, or AUF.");
+    EXPECT_EQ(hintForCode("17"), "");
+}
+
+TEST(EnterRow, AppliesTheEditBoxRules) {
+    // "b", "1", "d": D becomes DIM, which forces PRE.
+    EXPECT_EQ(enterRow("b", "1", "d", "").row, (MacroRow{"B", "PRE", "DIM", "0001"}));
+    EXPECT_EQ(enterRow("c", "12", "on", "0.1").row, (MacroRow{"C", "12", "ON", "00.3"}));
+    EXPECT_EQ(enterRow("A", "a", "f", "5").row, std::nullopt) << "ALL is emptied by OFF";
+    EXPECT_EQ(enterRow("A", "a", "f", "5").problem, "ON and OFF must have a number in Unit Code.");
+    EXPECT_EQ(enterRow("Q", "1", "ON", "5").problem, "House Code must be a letter A to P.");
+    EXPECT_EQ(enterRow("A", "17", "ON", "5").problem, "Unit Code must be 1 to 16, PRE or ALL.");
+    EXPECT_EQ(enterRow("A", "1", "XX", "5").problem, "Action must be ON, OFF, BRI, DIM, ALN, ALF or AUF.");
+    EXPECT_FALSE(enterRow("A", "1", "ON", "1..").problem.empty());
+}
+
+TEST(RunningPause, SumsDownToTheFirstEmptyPause) {
+    const std::vector<MacroRow> rows = {
+        {"A", "1", "ON", "0005"}, {"A", "1", "OFF", "00.3"}, {"A", "2", "ON", "error"}, {"A", "2", "OFF", ""},
+        {"A", "3", "ON", "0001"}};
+    const auto totals = runningPauseMillis(rows);
+    EXPECT_EQ(totals, (std::vector<std::optional<int>>{5000, 5300, 5300, std::nullopt, std::nullopt}));
+}
+
+TEST(RunningPause, Formats) {
+    EXPECT_EQ(formatSeconds(5000), "5");
+    EXPECT_EQ(formatSeconds(5300), "5.3");
+    EXPECT_EQ(formatSeconds(600), "0.6");
+    EXPECT_EQ(formatSeconds(1250), "1.25");
+    EXPECT_EQ(formatSeconds(125), "0.13");
+
+    EXPECT_EQ(formatRunningTime(5000), "5 sec");
+    EXPECT_EQ(formatRunningTime(59900), "59.9 sec");
+    EXPECT_EQ(formatRunningTime(60000), "1m 00.0s");
+    EXPECT_EQ(formatRunningTime(125000), "2m 05.0s");
+    EXPECT_EQ(formatRunningTime(3599960), "1h 0m 00s") << "rounding carries into the next unit";
+    EXPECT_EQ(formatRunningTime(3723000), "1h 2m 03s");
+    EXPECT_EQ(formatRunningTime(9999000), "2h 46m 39s");
+}
+
+} // namespace
+} // namespace zul::macros
