@@ -91,6 +91,15 @@ std::string DateTime::isoText() const {
     return buf;
 }
 
+std::string generalDateTimeText(const DateTime& t, bool use24Hour) {
+    if (use24Hour) return t.isoText();
+    char buf[48];
+    const int h12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %d:%02d:%02d %s", t.year, t.month, t.day, h12, t.minute,
+                  t.second, t.hour < 12 ? "AM" : "PM");
+    return buf;
+}
+
 bool DateTime::parse(const std::string& text, DateTime& out) {
     DateTime t;
     char tail = 0;

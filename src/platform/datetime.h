@@ -32,6 +32,10 @@ struct DateTime {
     friend bool operator==(const DateTime&, const DateTime&) = default;
 };
 
+// The date and time as the logs and marker files show "now": "YYYY-MM-DD"
+// and the time in the user's clock style ("19:05:09" or "7:05:09 PM").
+std::string generalDateTimeText(const DateTime& t, bool use24Hour);
+
 bool isLeapYear(int year);
 int daysInMonth(int year, int month);
 

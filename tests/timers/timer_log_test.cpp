@@ -1,0 +1,177 @@
+#include "timers/timer_log.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/virtual_event_loop.h"
+#include "settings/settings_store.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+
+namespace zul {
+namespace {
+
+using test::readFile;
+using test::ScriptedDialogs;
+using test::TempDir;
+using test::writeFile;
+
+// The virtual clock starts at 2024-06-03 12:00:00; the autosave below runs in its second minute.
+constexpr const char* kAutosaveStart = "\"\r\n******** Timer log autosave 2024-06-03 12:02:00********\r\n\"\r\n";
+constexpr const char* kAutosaveEnd = "\"\r\n******** end  autosave for 2024-06-03 12:02:00********\r\n\"\r\n";
+
+struct TimerLogTest : ::testing::Test {
+    TempDir dir;
+    sim::VirtualClock clock;
+    sim::VirtualEventLoop loop{clock};
+    MemorySettings settings;
+    std::unique_ptr<TimerLog> log;
+
+    void SetUp() override { open(); }
+    void open() { log = std::make_unique<TimerLog>(clock, loop, settings, dir.path()); }
+    std::string logFile() const { return readFile(dir / "TimerLog.log"); }
+    void appendLines(int from, int to) {
+        for (int i = from; i <= to; ++i) log->append("L" + std::to_string(i));
+    }
+    static std::size_t pieces(const std::string& text) {
+        std::size_t n = 1;
+        for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++n;
+        return n;
+    }
+};
+
+TEST_F(TimerLogTest, EntriesArePrecededByALineBreak) {
+    int changes = 0;
+    log->onTextChanged = [&] { ++changes; };
+    log->append("Started");
+    log->append("Ended");
+    EXPECT_EQ(log->text(), "\r\nStarted\r\nEnded");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(TimerLogTest, FiveHundredOneLinesStayAndFiveHundredTwoAreAutosaved) {
+    appendLines(1, 500);  // with the leading empty line: 501 lines, U = 500
+    loop.runFor(60000);
+    EXPECT_EQ(pieces(log->text()), 501u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "TimerLog.log"));
+
+    log = nullptr;
+    open();
+    appendLines(1, 501);  // 502 lines, U = 501
+    std::vector<bool> busy;
+    log->onAutosaveBusy = [&](bool b) { busy.push_back(b); };
+    const std::int64_t before = clock.monotonicMicros();
+    loop.runFor(60000);
+    // Lines 101..501 stay (401 lines) after the leading line break.
+    EXPECT_EQ(pieces(log->text()), 402u);
+    EXPECT_EQ(log->text().substr(0, 8), "\r\nL101\r\n");
+    EXPECT_EQ(log->text().substr(log->text().size() - 6), "\r\nL501");
+    std::string expected = kAutosaveStart;
+    expected += "\"\"\r\n";  // the empty first line of the session log
+    for (int i = 1; i <= 100; ++i) expected += "\"L" + std::to_string(i) + "\"\r\n";
+    expected += kAutosaveEnd;
+    EXPECT_EQ(logFile(), expected);
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    EXPECT_GE(clock.monotonicMicros() - before, 61'000'000);  // the one-second pause after writing
+}
+
+TEST_F(TimerLogTest, WithoutAutoSaveTheOldLinesAreDroppedButTheWindowIsCutBack) {
+    log->setAutoSave(false);
+    settings.write("Settings", "MaxLogSize", "10");
+    settings.write("Settings", "KeepLogSize", "3");
+    appendLines(1, 11);  // U = 11
+    log->append(" ");    // U = 12: a line of one blank
+    loop.runFor(60000);
+    // Lines 9..12 stay; the single blank comes back as an empty line pair.
+    EXPECT_EQ(log->text(), "\r\nL9\r\nL10\r\nL11\r\n\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "TimerLog.log"));
+}
+
+TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThreshold) {
+    auto fileOf = [](int lines) {
+        std::string s;
+        for (int i = 0; i < lines; ++i) s += "\"x" + std::to_string(i) + "\"\r\n";
+        return s;  // lines + 1 elements: the last is empty
+    };
+    const std::string at59003 = fileOf(59002);
+    writeFile(dir / "TimerLog.log", at59003);
+    loop.runFor(60000);
+    EXPECT_EQ(logFile(), at59003);
+
+    writeFile(dir / "TimerLog.log", fileOf(59003));  // 59004 elements
+    loop.runFor(60000);
+    const std::string trimmed = logFile();
+    EXPECT_EQ(trimmed.substr(0, 8), "x4\r\nx5\r\n");
+    EXPECT_EQ(pieces(trimmed), 59000u);
+    EXPECT_EQ(trimmed.substr(trimmed.size() - 8), "x59002\r\n");
+    EXPECT_EQ(trimmed.find('"'), std::string::npos);
+
+    settings.write("Settings", "TrimTimerLog", "0");
+    writeFile(dir / "TimerLog.log", fileOf(59100));
+    loop.runFor(60000);
+    EXPECT_EQ(pieces(logFile()), 59101u);
+}
+
+TEST_F(TimerLogTest, FixFileSizeReadsLfFilesAndIgnoresMissingOnes) {
+    FixFileSize(dir / "none.log", 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.log"));
+    writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nf\ng\n");  // 8 elements
+    FixFileSize(dir / "lf.log", 3);
+    EXPECT_EQ(readFile(dir / "lf.log"), "f\r\ng\r\n");  // the last 3 elements: f, g and the empty end
+}
+
+TEST_F(TimerLogTest, ClearWithAutoSaveReplacesTheFileWithTheSavedLog) {
+    writeFile(dir / "TimerLog.log", "old contents\r\n");
+    log->append("Started");
+    ASSERT_FALSE(log->clear());
+    EXPECT_EQ(logFile(),
+              "\"\r\n\r\n******** Timer log save 2024-06-03 12:00:00********\r\n\"\r\n"
+              "\"\r\nStarted\"\r\n"
+              "\"******** end of log save for 2024-06-03 12:00:00********\r\n\"\r\n");
+    EXPECT_EQ(log->text(), "");
+
+    log->setAutoSave(false);
+    log->append("Gone");
+    log->clear();
+    EXPECT_EQ(log->text(), "");
+    EXPECT_EQ(logFile().find("Gone"), std::string::npos);
+}
+
+TEST_F(TimerLogTest, SaveAsWritesNameDotLogInTheProgramFolder) {
+    ScriptedDialogs dialogs;
+    EXPECT_FALSE(log->saveAs(dialogs));  // empty log: no question
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    log->append("Started");
+    dialogs.inputs = {"Timer", std::nullopt, "", "../escape", "Timer.log"};
+    EXPECT_EQ(log->saveAs(dialogs), dir / "Timer.log");
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Input), 1u);
+    EXPECT_EQ(dialogs.last().text, "Please enter a filename for the log file.");
+    EXPECT_EQ(dialogs.last().title, "File Name?");
+    EXPECT_NE(readFile(dir / "Timer.log").find("\"\r\nStarted\"\r\n"), std::string::npos);
+    EXPECT_FALSE(log->saveAs(dialogs));  // cancelled
+    EXPECT_FALSE(log->saveAs(dialogs));  // empty answer
+    EXPECT_FALSE(log->saveAs(dialogs));  // a folder in the name
+    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
+    EXPECT_EQ(log->saveAs(dialogs), dir / "Timer.log.log");
+}
+
+TEST_F(TimerLogTest, UnloadKeepsTheSessionAndStoresTheWindowChoices) {
+    EXPECT_TRUE(log->autoSave());  // never stored: ticked
+    EXPECT_TRUE(log->statusView());
+    log->setStatusView(false);
+    EXPECT_EQ(ReadSetting(settings, "Settings", "LogStatus", ""), "0");
+    writeFile(dir / "TimerLog.log", "\"earlier\"\r\n");
+    log->append("Started");
+    ASSERT_FALSE(log->unload());
+    EXPECT_EQ(logFile().substr(0, 13), "\"earlier\"\r\n\"\r");
+    EXPECT_NE(logFile().find("\"\r\nStarted\"\r\n"), std::string::npos);
+    EXPECT_EQ(ReadSetting(settings, "Settings", "TimerLogS", ""), "1");
+
+    settings.write("Settings", "TimerLogS", "0");
+    open();
+    EXPECT_FALSE(log->autoSave());
+    EXPECT_FALSE(log->statusView());
+}
+
+} // namespace
+} // namespace zul
