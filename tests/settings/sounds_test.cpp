@@ -150,16 +150,10 @@ TEST_F(SoundsTest, TabListsEventsAndEditsItsOwnCopy) {
                                                           "Sounds/defMsound", "Sounds/defZSound"}));
     EXPECT_EQ(stored("defmsound"), "none");
     EXPECT_EQ(sounds.path(SoundEvent::MacroCommand), "none");
-}
 
-TEST_F(SoundsTest, PlayInTheTabIgnoresTheMasterSwitch) {
-    sounds.load();
     sounds.setOn(false);
-    SoundsTab tab(sounds, dialogs);
-    tab.open();
-    tab.play();  // nothing selected
     tab.select(2);
-    tab.play();
+    tab.play();  // "Play" ignores the master switch
     EXPECT_EQ(player.played, std::vector<std::string>{file("expand.wav")});
 }
 
@@ -188,9 +182,12 @@ TEST_F(SoundsTest, RestoreDefaultsAsksFirst) {
     tab.open();
     tab.select(1);
     tab.noSound();
+    tab.askSaveOnClose();  // answered No
     tab.restoreDefaults();  // answered No
-    EXPECT_EQ(dialogs.log, std::vector<std::string>{"question Restore Default?|Are you sure you want to restore all "
-                                                    "sounds to the default settings?"});
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{
+                               "question Sounds have Changed|Save changes before closing?",
+                               "question Restore Default?|Are you sure you want to restore all sounds to the default "
+                               "settings?"}));
     EXPECT_EQ(tab.shownFile(), "none");
     EXPECT_TRUE(tab.changed());
     EXPECT_TRUE(player.played.empty());
@@ -202,6 +199,10 @@ TEST_F(SoundsTest, RestoreDefaultsAsksFirst) {
     EXPECT_EQ(stored("defZSound"), file("expand.wav"));
     EXPECT_EQ(sounds.path(SoundEvent::Resize), file("expand.wav"));
     EXPECT_EQ(player.played, std::vector<std::string>{file("click.wav")});
+
+    tab.noSound();
+    tab.askSaveOnClose();  // Yes saves
+    EXPECT_EQ(stored("RecSound"), "none");
 }
 
 TEST_F(SoundsTest, SwitchesAreStoredAtOnce) {
@@ -230,20 +231,6 @@ TEST_F(SoundsTest, SwitchesAreStoredAtOnce) {
     tab.reloadTimerBoxes();
     EXPECT_TRUE(tab.timerStartBox());
     EXPECT_EQ(tab.onOffText(true), "ON");
-}
-
-TEST_F(SoundsTest, ClosingWithChangesAsksToSave) {
-    sounds.load();
-    SoundsTab tab(sounds, dialogs);
-    tab.open();
-    tab.askSaveOnClose();
-    EXPECT_TRUE(dialogs.log.empty());
-    tab.select(0);
-    tab.noSound();
-    dialogs.answer = Answer::Yes;
-    tab.askSaveOnClose();
-    EXPECT_EQ(dialogs.log, std::vector<std::string>{"question Sounds have Changed|Save changes before closing?"});
-    EXPECT_EQ(stored("defsound"), "none");
 }
 
 } // namespace

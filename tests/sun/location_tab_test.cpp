@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/sim/virtual_clock.h"
 #include "settings/settings_store.h"
@@ -113,10 +112,18 @@ TEST_F(LocationTabTest, AManualEditMakesTheNextPickOnlyReArm) {
     EXPECT_EQ(tab.caption(), " Anchorage, AK ");
 }
 
-TEST_F(LocationTabTest, TestFollowsDaylightSavingAndEmptyFields) {
+TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
     LocationTab tab(settings, clock);
     tab.open();
     tab.pickCity(29);
+    const std::string standard = tab.sunriseLine();
+    tab.edit(Field::Latitude, "40:43");  // no number: the last latitude stays
+    tab.test();
+    EXPECT_EQ(tab.sunriseLine(), standard);
+    tab.edit(Field::Latitude, "40,43");  // a comma is a decimal separator
+    tab.test();
+    EXPECT_EQ(tab.sunriseLine(), standard);
+
     WriteSetting(settings, "Settings", "DaySavings", "True");
     tab.test();
     EXPECT_EQ(tab.sunriseLine().substr(0, 23), "Today's Sunrise: 08:16:");
@@ -126,19 +133,6 @@ TEST_F(LocationTabTest, TestFollowsDaylightSavingAndEmptyFields) {
     tab.test();
     EXPECT_EQ(tab.sunriseLine(), "");
     EXPECT_EQ(tab.sunsetLine(), "");
-}
-
-TEST_F(LocationTabTest, AFieldThatIsNoNumberKeepsTheLastValue) {
-    LocationTab tab(settings, clock);
-    tab.open();
-    tab.pickCity(29);
-    const std::string before = tab.sunriseLine();
-    tab.edit(Field::Latitude, "40:43");
-    tab.test();
-    EXPECT_EQ(tab.sunriseLine(), before);
-    tab.edit(Field::Latitude, "40,43");  // a comma is a decimal separator
-    tab.test();
-    EXPECT_EQ(tab.sunriseLine(), before);
 }
 
 TEST_F(LocationTabTest, ClearForgetsThePlaceAndArmsTheList) {
@@ -219,18 +213,6 @@ TEST(LocationKeys, SystemZoneInWholeHoursTowardZero) {
     EXPECT_EQ(Time12Text(DateTime{2003, 1, 1, 0, 5, 9}), "12:05:09 AM");
     EXPECT_EQ(Time12Text(DateTime{2003, 1, 1, 12, 0, 0}), "12:00:00 PM");
     EXPECT_EQ(Time12Text(DateTime{2003, 1, 1, 16, 53, 21}), "04:53:21 PM");
-}
-
-TEST(LocationKeys, TheSunTablesLinkOpensAWebPage) {
-    struct RecordingDesktop : Desktop {
-        std::string opened;
-        bool open(const std::string& p) override { return opened = p, true; }
-        bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
-    } desktop;
-    MemorySettings settings;
-    sim::VirtualClock clock;
-    LocationTab(settings, clock).openSunTables(desktop);
-    EXPECT_EQ(desktop.opened.rfind("https://", 0), 0u);
 }
 
 } // namespace

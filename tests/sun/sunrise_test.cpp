@@ -61,11 +61,8 @@ TEST(Sunrise, KnownPlacesAndDays) {
 }
 
 TEST(Sunrise, DaylightSavingAddsOneHourToEveryResult) {
-    const Place winter{40.43, 74.01, 5, false};
-    Place summer = winter;
-    summer.dst = true;
-    const clsSunrise a = Calculated(winter, {2003, 1, 15});
-    const clsSunrise b = Calculated(summer, {2003, 1, 15});
+    const clsSunrise a = Calculated({40.43, 74.01, 5, false}, {2003, 1, 15});
+    const clsSunrise b = Calculated({40.43, 74.01, 5, true}, {2003, 1, 15});
     EXPECT_DOUBLE_EQ(b.SunriseMinutes() - a.SunriseMinutes(), 60);
     EXPECT_DOUBLE_EQ(b.SolarNoonMinutes() - a.SolarNoonMinutes(), 60);
     EXPECT_DOUBLE_EQ(b.SunsetMinutes() - a.SunsetMinutes(), 60);
@@ -97,23 +94,6 @@ TEST(Sunrise, OnlyTheCalendarDateCountsAndResultsMayLeaveTheDay) {
     EXPECT_EQ(shifted.Sunrise().day, 15);
 }
 
-TEST(Sunrise, LeapYearEndUsesDay366) {
-    // Day 366 of 2004 sits one step past day 365 on the same 365-day circle,
-    // so it differs slightly from 31 December of a common year.
-    const clsSunrise leap = Calculated({51.3, 0.5, 0, false}, {2004, 12, 31});
-    const clsSunrise common = Calculated({51.3, 0.5, 0, false}, {2003, 12, 31});
-    const clsSunrise nextDay = Calculated({51.3, 0.5, 0, false}, {2004, 1, 1});
-    EXPECT_NE(leap.SunriseMinutes(), common.SunriseMinutes());
-    EXPECT_NEAR(leap.SunriseMinutes(), nextDay.SunriseMinutes(), 0.5);
-}
-
-TEST(Sunrise, ResultsStayZeroUntilCalculated) {
-    clsSunrise sun(DateTime{2003, 1, 15});
-    EXPECT_EQ(sun.Sunrise(), (DateTime{1899, 12, 30}));
-    sun.SetLatitude(40);
-    EXPECT_EQ(sun.Sunset(), (DateTime{1899, 12, 30}));
-}
-
 TEST(Sunrise, HalvesRoundToTheEvenNeighbour) {
     EXPECT_EQ(RoundHalfEven(2.5), 2);
     EXPECT_EQ(RoundHalfEven(3.5), 4);
@@ -125,13 +105,11 @@ TEST(CityTable, RowsAndNames) {
     const clsSunrise sun(DateTime{2003, 1, 15});
     ASSERT_EQ(sun.CityCount(), 67);
     EXPECT_EQ(sun.CityName(0), "   ----- Select City -----");
-    EXPECT_EQ(sun.CityName(1), "  -------------------------  ");
     EXPECT_EQ(sun.CityName(2), "   -- U.S. Cities --   ");
     EXPECT_EQ(sun.CityName(42), "  ----------------------------------  ");
     EXPECT_EQ(sun.CityName(43), "   -- Other Countries --   ");
     EXPECT_EQ(sun.CityName(5), "Anchorage, AK");
     EXPECT_EQ(sun.CityName(37), "San Fransisco, CA");
-    EXPECT_EQ(sun.CityName(66), "Zurich, Switzerland");
     EXPECT_EQ(sun.CityName(-1), "(Error)");
     EXPECT_EQ(sun.CityName(67), "(Error)");
 
@@ -170,16 +148,6 @@ TEST(CityTable, SelectingByNameOrIndex) {
     sun.SetCity(29);
     sun.SetCity(67);
     EXPECT_EQ(sun.Latitude() + sun.Longitude() + sun.TimeZone(), 0);
-}
-
-TEST(CityTable, AddedRowsFollowTheTable) {
-    clsSunrise sun(DateTime{2003, 1, 15});
-    sun.AddCity("Reykjavik", 64.15, 21.94, 0);
-    EXPECT_EQ(sun.CityCount(), 68);
-    sun.SetCity("REYKJAVIK ");
-    EXPECT_EQ(sun.Latitude(), 64.15);
-    EXPECT_EQ(sun.Longitude(), 21.94);
-    EXPECT_EQ(CityTable().size(), 67u);  // the shared table is untouched
 }
 
 } // namespace
