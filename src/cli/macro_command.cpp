@@ -1,7 +1,93 @@
+// zulmarin macro show FILE
+// zulmarin macro write FILE HOUSE,UNIT,ACTION[,PAUSE]...
+#include <map>
+#include <ostream>
+#include <sstream>
+
 #include "cli/cli.h"
+#include "macros/macro_file.h"
 
 namespace zul::cli {
 
-int macroCommand(const Args&, Io& io) { return badInput(io, "'macro' is not available yet"); }
+namespace {
+
+const char* const kMacroHelp =
+    "usage: zulmarin macro show FILE.cro\n"
+    "       zulmarin macro write FILE.cro HOUSE,UNIT,ACTION[,PAUSE]...\n"
+    "show   prints each row as: house unit action pause row-number running-pause\n"
+    "       (running pause in seconds: whole seconds without decimals, else up to\n"
+    "       two decimals). A line that does not decode is printed as its raw text\n"
+    "       with the reason, and the exit code is then 1.\n"
+    "write  writes a macro file from rows such as A,1,ON,5 or C,12,ON,0.3 or\n"
+    "       B,PRE,DIM,1.5. The editor's rules apply: house letter A-P, unit 1-16,\n"
+    "       PRE (with BRI, DIM) or ALL (with ALN, ALF, AUF); BRI/DIM set the unit\n"
+    "       to PRE and ALN/ALF/AUF to ALL; the pause (seconds, at most 4\n"
+    "       characters, \".\" as decimal point) is padded to 4 characters, raised\n"
+    "       to 0.3 and is 0001 when left out. Nothing is written if any row is bad.\n";
+
+std::vector<std::string> splitFields(const std::string& text) {
+    std::vector<std::string> fields;
+    std::stringstream in(text);
+    std::string field;
+    while (std::getline(in, field, ',')) fields.push_back(field);
+    if (!text.empty() && text.back() == ',') fields.emplace_back();
+    return fields;
+}
+
+int showMacro(const std::string& file, Io& io) {
+    const macros::EditorMacro macro = macros::readMacroForEditor(file);
+    if (!macro.opened) return badInput(io, "cannot read '" + file + "'");
+    std::map<int, const macros::LineProblem*> problems;
+    for (const auto& p : macro.problems) problems[p.lineNumber] = &p;
+    for (const auto& r : macro.rows) {
+        if (const auto it = problems.find(r.rowNumber); it != problems.end()) {
+            io.out << it->second->text << "  (line " << r.rowNumber << ": " << it->second->reason << ")\n";
+            continue;
+        }
+        const std::string running = r.runningPauseMillis ? macros::formatSeconds(*r.runningPauseMillis) : "-";
+        io.out << r.row.house << ' ' << r.row.unit << ' ' << r.row.action << ' ' << r.row.pause << ' ' << r.rowNumber
+               << ' ' << running << "\n";
+    }
+    for (const auto& p : macro.problems)
+        if (p.lineNumber > static_cast<int>(macro.rows.size())) io.out << "(line " << p.lineNumber << ": " << p.reason << ")\n";
+    return macro.problems.empty() ? 0 : 1;
+}
+
+int writeMacro(const std::string& file, const Args& rowArgs, Io& io) {
+    if (!file.ends_with(".cro")) return badInput(io, "a macro file name must end in .cro: '" + file + "'");
+    if (rowArgs.empty()) return badInput(io, "no rows given (try macro --help)");
+    std::vector<macros::MacroRow> rows;
+    for (std::size_t i = 0; i < rowArgs.size(); ++i) {
+        const std::string name = "row " + std::to_string(i + 1) + " '" + rowArgs[i] + "'";
+        const auto f = splitFields(rowArgs[i]);
+        if (f.size() != 3 && f.size() != 4) return badInput(io, name + ": expected HOUSE,UNIT,ACTION[,PAUSE]");
+        const auto entered = macros::enterRow(f[0], f[1], f[2], f.size() == 4 ? f[3] : "");
+        if (!entered.row) return badInput(io, name + ": " + entered.problem);
+        rows.push_back(*entered.row);
+    }
+    const auto result = macros::writeMacroFile(file, rows);
+    if (!result.ok()) {
+        io.err << "zulmarin: " << result.problem << "\n";
+        return 1;
+    }
+    io.out << "wrote " << result.rowsWritten << (result.rowsWritten == 1 ? " row" : " rows") << " to " << file << "\n";
+    return 0;
+}
+
+} // namespace
+
+int macroCommand(const Args& args, Io& io) {
+    if (wantsHelp(args)) {
+        io.out << kMacroHelp;
+        return 0;
+    }
+    if (args.size() < 2) return badInput(io, "macro needs show FILE or write FILE ROW... (try macro --help)");
+    if (args[0] == "show") {
+        if (args.size() != 2) return badInput(io, "macro show takes one file");
+        return showMacro(args[1], io);
+    }
+    if (args[0] == "write") return writeMacro(args[1], Args(args.begin() + 2, args.end()), io);
+    return badInput(io, "unknown macro command '" + args[0] + "' (show or write)");
+}
 
 } // namespace zul::cli
