@@ -37,21 +37,24 @@ Transmitter::Transmitter(LinePort& port, EventLoop& loop, const Clock& clock, co
 
 void Transmitter::setStateMicros(int us) { stateMicros_ = clampState(us); }
 
-std::int64_t Transmitter::holdState(std::int64_t deadline) {
-    // Deadlines are absolute, so the cost of the line changes does not add up
-    // over a frame. A state that began late (the process was held up) still
-    // gets its full time: a short state is one the transmitter might miss.
-    const std::int64_t begun = clock_.monotonicMicros();
-    std::int64_t end = deadline + stateMicros_;
-    if (begun - deadline > stateMicros_ / 4) end = begun + stateMicros_;
-    loop_.sleepUntilMicros(end);
-    return end;
+void Transmitter::holdState() {
+    // Counted from the moment the lines were set and slept to an absolute
+    // deadline, so no state is ever shorter than the state time (a short
+    // state is one the transmitter may miss) and a frame costs 80 states plus
+    // only the time of the line changes themselves.
+    const std::int64_t end = clock_.monotonicMicros() + stateMicros_;
+    if (spinMicros_ <= 0) {
+        loop_.sleepUntilMicros(end);
+        return;
+    }
+    loop_.sleepUntilMicros(end - spinMicros_);
+    while (clock_.monotonicMicros() < end) {
+    }
 }
 
 void Transmitter::SendBits(const std::string& bits) {
     Pause(SettleSeconds);
     // From here to the last bit nothing else of the program runs.
-    std::int64_t deadline = clock_.monotonicMicros();
     for (const char c : bits) {
         if (c == '1') {
             port_.setRts(true);
@@ -60,10 +63,10 @@ void Transmitter::SendBits(const std::string& bits) {
             port_.setRts(false);
             port_.setDtr(true);
         }
-        deadline = holdState(deadline);
+        holdState();
         port_.setRts(true);  // both high: the idle, powered state
         port_.setDtr(true);
-        deadline = holdState(deadline);
+        holdState();
     }
     const auto observers = observers_;  // an observer may remove itself
     for (const auto& o : observers) o.call(bits);

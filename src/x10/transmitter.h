@@ -20,6 +20,10 @@ namespace zul::x10 {
 // Each line state lasts at least this long unless the settings ask for more.
 inline constexpr int DefaultBitStateMicros = 500;
 inline constexpr int MaxBitStateMicros = 20000;
+// How much of each line state the desktop program waits out busy rather
+// than asleep: a sleeping thread wakes tens of microseconds late, a busy one
+// to the microsecond. 0 (all asleep) for virtual time.
+inline constexpr int RealTimeSpinMicros = 100;
 
 // "Settings"/"BitStateMicros": default 500; values below 500 (the transmitter
 // would miss them), above 20000 or not a number fall back to the nearest sound value.
@@ -45,6 +49,8 @@ public:
 
     int stateMicros() const { return stateMicros_; }
     void setStateMicros(int us);
+    // The busy-waited end of each line state (see RealTimeSpinMicros).
+    void setSpinMicros(int us) { spinMicros_ = us > 0 ? us : 0; }
 
     // Called after every SendBits with the bits that went out (the transmit lamp).
     using SentObserver = std::function<void(const std::string& bits)>;
@@ -55,14 +61,15 @@ public:
     LinePort& port() { return port_; }
 
 private:
-    // Holds the current line state until its deadline and returns the next deadline.
-    std::int64_t holdState(std::int64_t deadline);
+    // Holds the line state just set for the state time.
+    void holdState();
 
     LinePort& port_;
     EventLoop& loop_;
     const Clock& clock_;
     const bool& stopAll_;
     int stateMicros_;
+    int spinMicros_ = 0;
     struct Observer {
         int id;
         SentObserver call;

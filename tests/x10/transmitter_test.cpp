@@ -59,7 +59,7 @@ TEST(SendBits, EveryUnitAndGroupCommandDecodesBackToWhatWasSent) {
     EXPECT_EQ(rig.port.decoder().texts(), expected);
 }
 
-TEST(SendBits, StatesHeldToAbsoluteDeadlinesNeverBothLow) {
+TEST(SendBits, EachStateHeldForTheStateTimeNeverBothLow) {
     Rig rig;
     rig.tx.setStateMicros(800);
     const std::int64_t start = rig.clock.monotonicMicros();
