@@ -1,0 +1,42 @@
+#include "timers/send_queue.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "platform/settings_backend.h"
+#include "settings/settings_store.h"
+#include "x10/transmitter.h"
+
+namespace zul {
+
+double readGapSeconds(const SettingsBackend& settings) {
+    std::string text = trimBlanks(ReadSetting(settings, "Settings", "GPause", ""));
+    std::replace(text.begin(), text.end(), ',', '.');
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end) return DefaultGapSeconds;
+    return std::max(value, 0.0);
+}
+
+SendQueue::SendQueue(EventLoop& loop, x10::Transmitter& transmitter, const SettingsBackend& settings,
+                     std::deque<std::string>& buffer)
+    : loop_(loop), tx_(transmitter), settings_(settings), buffer_(buffer),
+      tick_(loop.createTick("tmrSendBits", FirstPeriodMs, [this] { onTick(); })) {
+    tick_->setEnabled(true);
+}
+
+void SendQueue::onTick() {
+    if (tick_->interval() != PeriodMs) tick_->setInterval(PeriodMs);
+    if (buffer_.empty()) return;
+    loop_.processEvents();
+    if (buffer_.empty()) return;
+    // Taken off before sending: the send lets other events run, and an empty
+    // entry must not block the queue for good.
+    const std::string frame = std::move(buffer_.front());
+    buffer_.pop_front();
+    if (!frame.empty()) tx_.SendBits(frame);
+    tx_.Pause(readGapSeconds(settings_));
+}
+
+} // namespace zul

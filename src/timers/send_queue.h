@@ -1,0 +1,46 @@
+#pragma once
+// The drain of the send queue `lstBuffer` (`tmrSendBits`): one frame per
+// tick through SendBits, then the "GPause" gap. The timer runners and the loop
+// timer only append to the queue, so frames of several runs interleave
+// frame by frame in the order they were queued.
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "platform/event_loop.h"
+
+namespace zul {
+
+class SettingsBackend;
+namespace x10 {
+class Transmitter;
+}
+
+inline constexpr double DefaultGapSeconds = 0.6;
+
+// "Settings"/"GPause" in seconds ("." or "," as the decimal separator);
+// the default when missing or not a number, 0 when negative.
+double readGapSeconds(const SettingsBackend& settings);
+
+class SendQueue {
+public:
+    static constexpr int FirstPeriodMs = 50;
+    static constexpr int PeriodMs = 100;
+
+    // The tick starts enabled, 50 ms first, then every 100 ms.
+    SendQueue(EventLoop& loop, x10::Transmitter& transmitter, const SettingsBackend& settings,
+              std::deque<std::string>& buffer);
+
+    Tick& tick() { return *tick_; }
+
+private:
+    void onTick();
+
+    EventLoop& loop_;
+    x10::Transmitter& tx_;
+    const SettingsBackend& settings_;
+    std::deque<std::string>& buffer_;
+    std::unique_ptr<Tick> tick_;
+};
+
+} // namespace zul

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "run_rig.h"
+#include "timers/run_texts.h"
+
+using namespace zul;
+using namespace zul::test;
+
+namespace {
+const std::string CrLf = "\r\n";
+std::string frameOf(const std::string& code) { return "1101010110101010" + code + "10101101"; }
+} // namespace
+
+TEST(MacroRunner, OneRowMacroQueuesAtFirstTickAndEndsOnePauseLater) {
+    RunRig rig;
+    rig.macro("one.cro", {{A1On, "0002"}});
+    rig.table.setEntry(0, "one.cro");
+    rig.start(0);
+    // StartTimer waits 0.8 s with events running, then lets the scheduler go on.
+    EXPECT_FALSE(rig.shared.StartPending);
+    EXPECT_EQ(rig.ms(), 800);
+    EXPECT_TRUE(rig.shared.RunnerActive);
+    EXPECT_TRUE(rig.engine.runner(0).busy());
+    EXPECT_EQ(rig.log.statusLines()[0].text, "Timer 1 : (one.cro)\r\n\t: Started 12:00:00 ...running!  (mt0)");
+    EXPECT_EQ(rig.log.statusLines()[0].colour, 0xFFFF00u);
+
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 10000));
+    // First tick 5 ms after the start, row queued after the 50 ms sleep, the
+    // closing tick one pause (2 s) after that.
+    EXPECT_EQ(rig.endOfRunAt[0], 5 + 50 + 2000);
+    ASSERT_EQ(rig.frames().size(), 1u);
+    EXPECT_EQ(rig.frames()[0].first, "A1 ON");
+    EXPECT_EQ(rig.log.text(), CrLf + CrLf + "Timer 1 : (one.cro)" + CrLf + "\t: Started - 2024-06-03 12:00:00" + CrLf +
+                                  CrLf + CrLf + "   Timer 1: Ended - 2024-06-03 12:00:02" + CrLf);
+    EXPECT_EQ(rig.log.statusLines()[0].text, "Timer 1 : (one.cro)\r\n     : Started 12:00:00: Ended 12:00:02");
+    EXPECT_EQ(rig.log.statusLines()[0].colour, 0x0000FFu);
+    EXPECT_FALSE(rig.shared.RunnerActive);
+    EXPECT_EQ(rig.indicator, (std::vector<bool>{true, false}));
+    // The trailer pair of the end-of-run routine follows.
+    rig.loop.runFor(1000);
+    EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"A1 ON", "trailer", "trailer"}));
+}
+
+TEST(MacroRunner, FifthTimerWaitsInOverflowAndStartsOnFirstFreeRunner) {
+    RunRig rig;
+    const char* codes[] = {"0110000000000000", "0111000000000000", "0100000000000000", "0101000000000000",
+                           "1000000000000000"};
+    for (int i = 0; i < 5; ++i) {
+        // Timer 0 ends first (3 rows of 2 s), the others run 3 rows of 10 s.
+        const std::string pause = i == 0 ? "0002" : "0010";
+        rig.macro("m" + std::to_string(i) + ".cro", {{codes[i], pause}, {codes[i], pause}, {codes[i], pause}});
+        rig.table.setEntry(i, "m" + std::to_string(i) + ".cro");
+    }
+    for (int i = 0; i < 4; ++i) rig.start(i);
+    const auto busyRows = rig.engine.runner(3).rows();
+    rig.start(4);
+
+    ASSERT_EQ(rig.engine.lstOverFlow().size(), 1u);
+    EXPECT_EQ(rig.engine.lstOverFlow()[0], "4,12:00:03," + (rig.dir / "m4.cro").string());
+    EXPECT_TRUE(rig.engine.overflowTick().enabled());
+    EXPECT_EQ(rig.log.statusLines()[4].text,
+              "Timer 5:  To many timers running...\r\nm4.cro was sent to the overflow buffer!");
+    EXPECT_EQ(rig.log.statusLines()[4].colour, 0x00FFFFu);
+    EXPECT_NE(rig.log.text().find(CrLf + CrLf + "2024-06-03 12:00:03" + CrLf +
+                                  "Timer 5 was sent to overflow buffer to run next!" + CrLf),
+              std::string::npos);
+    // The busy runners were not touched.
+    EXPECT_EQ(rig.engine.runner(3).rows(), busyRows);
+    EXPECT_EQ(rig.engine.runner(3).timer(), 3);
+
+    // Runner 0 ends after about 6 s; the overflow tick loads timer 5 into it.
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.engine.runner(0).timer() == 4; }, 10000));
+    EXPECT_TRUE(rig.engine.lstOverFlow().empty());
+    EXPECT_FALSE(rig.engine.overflowTick().enabled());
+    EXPECT_EQ(rig.endOfRuns, 0);  // other runners are still busy
+    rig.loop.runFor(500);
+    // Its own Started line only, showing the queued time.
+    EXPECT_EQ(rig.countInLog("Timer 5 : (m4.cro)"), 1);
+    EXPECT_EQ(rig.log.statusLines()[4].text, "Timer 5 : (m4.cro)\r\n\t: Started 12:00:03 ...running!  (mt0)");
+
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return !rig.engine.AnyRunnerActive(); }, 120000));
+    EXPECT_EQ(rig.countInLog(": Started - "), 5);
+    EXPECT_EQ(rig.countInLog(": Ended - "), 5);
+    rig.loop.runFor(20000);
+    EXPECT_EQ(rig.endOfRuns, 1);  // only the last runner to end
+    EXPECT_EQ(rig.frames().size(), 15u);
+    EXPECT_FALSE(rig.indicator.back());
+}
+
+TEST(MacroRunner, SixtySecondsIsShortSixtyOneIsOneMinuteThenTheRest) {
+    RunRig rig;
+    rig.macro("long.cro", {{A1On, "0060"}, {A1Off, "0061"}, {B2On, "0150"}, {C3On, "0001"}});
+    rig.table.setEntry(0, "long.cro");
+    rig.start(0);
+    const MacroRunner& r = rig.engine.runner(0);
+    rig.loop.runUntil(30'000'000);
+    EXPECT_EQ(r.tick().interval(), 59950);
+    EXPECT_FALSE(r.longPause());
+    rig.loop.runUntil(90'000'000);  // row 2 queued at 60.055 s, now in its long pause
+    EXPECT_TRUE(r.longPause());
+    EXPECT_EQ(r.tick().interval(), 60000);
+    EXPECT_EQ(r.rowCounter(), 2);
+    rig.loop.runUntil(120'500'000);  // the minute is over, 1 s remains
+    EXPECT_FALSE(r.longPause());
+    EXPECT_EQ(r.tick().interval(), 1000);
+
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 400000));
+    const auto f = rig.frames();
+    ASSERT_EQ(f.size(), 4u);
+    // The queue adds up to one drain period of delay per frame.
+    auto near = [](std::int64_t got, std::int64_t want) { return got >= want - 100 && got <= want + 100; };
+    EXPECT_PRED2(near, f[1].second - f[0].second, 60000);
+    EXPECT_PRED2(near, f[2].second - f[1].second, 61000);
+    EXPECT_PRED2(near, f[3].second - f[2].second, 150000);  // 60 000 + 60 000 + 30 000
+}
+
+TEST(MacroRunner, ZeroOrEmptyPauseKeepsThePeriodAndBadPauseIsLogged) {
+    RunRig rig;
+    std::string bytes = "\"" + A1On + "0002\"\r\n" + "\"" + A1Off + "\"\r\n" + "\"" + B2On + "0x.5\"\r\n" + "\"" +
+                        C3On + "0001\"\r\n";
+    writeFile(rig.dir / "odd.cro", bytes);
+    rig.table.setEntry(0, "odd.cro");
+    rig.start(0);
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 30000));
+    const auto f = rig.frames();
+    ASSERT_EQ(f.size(), 4u);  // the row with the bad pause is still sent
+    // Row 2 has no pause: the runner ticks again after its previous period (1950 ms).
+    EXPECT_NEAR(double(f[2].second - f[1].second), 1950.0, 100.0);
+    EXPECT_EQ(rig.countInLog("   Bad Command = "), 1);
+    EXPECT_NE(rig.log.text().find(CrLf + "Timer 1 : (odd.cro)" + CrLf + "   Bad Command = " + frameOf(B2On) + CrLf),
+              std::string::npos);
+}
+
+TEST(MacroRunner, LongMacroFramesLeaveOnTimeWithoutDrift) {
+    RunRig rig;
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int k = 0; k < 40; ++k) rows.emplace_back(k % 2 ? A1Off : A1On, "01.5");
+    rig.macro("long.cro", rows);
+    rig.table.setEntry(0, "long.cro");
+    rig.start(0);
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 120000));
+    const auto f = rig.frames();
+    ASSERT_EQ(f.size(), 40u);
+    for (std::size_t k = 0; k < f.size(); ++k) {
+        // Queued at 5 + 50 + k x 1500 ms; the drain sends within its 100 ms
+        // period, and a frame takes 70 ms settle + 40 ms of bits (the decoder
+        // dates it at the start of its last idle state, 0.5 ms earlier).
+        const std::int64_t queued = 55 + std::int64_t(k) * 1500;
+        EXPECT_GE(f[k].second - queued, 109) << "frame " << k;
+        EXPECT_LE(f[k].second - queued, 210) << "frame " << k;
+        EXPECT_EQ(f[k].first, k % 2 ? "A1 OFF" : "A1 ON");
+    }
+    EXPECT_EQ(rig.endOfRunAt[0], 55 + 40 * 1500);
+}
+
+TEST(MacroRunner, BusyRunnersInterleaveFrameByFrameWithTheGap) {
+    RunRig rig;
+    rig.settings.write("Settings", "GPause", "1");
+    const std::string codes[] = {A1On, B2On, C3On};
+    for (int i = 0; i < 3; ++i) {
+        rig.macro("r" + std::to_string(i) + ".cro", std::vector<std::pair<std::string, std::string>>(5, {codes[i], "00.5"}));
+        rig.table.setEntry(i, "r" + std::to_string(i) + ".cro");
+    }
+    // The scheduler starts them from its tick, 0.2 s apart.
+    for (int i = 0; i < 3; ++i) rig.loop.afterMs(200 * i, [&rig, i] { rig.start(i); });
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.frames().size() == 15; }, 60000));
+    const auto f = rig.frames();
+    std::vector<std::string> texts;
+    for (std::size_t k = 0; k < f.size(); ++k) {
+        texts.push_back(f[k].first);
+        // Each frame is followed by the "GPause" gap of 1 s; the next one takes 110 ms.
+        if (k > 0) {
+            EXPECT_GE(f[k].second - f[k - 1].second, 1110) << "frame " << k;
+        }
+    }
+    // The queue sends in the order frames were queued: the runs interleave
+    // frame by frame.
+    std::vector<std::string> expected;
+    for (int k = 0; k < 5; ++k) expected.insert(expected.end(), {"A1 ON", "B2 ON", "C3 ON"});
+    EXPECT_EQ(texts, expected);
+    // The runners ended long before the queue was empty: the trailer came once, last.
+    rig.loop.runFor(5000);
+    EXPECT_EQ(rig.endOfRuns, 1);
+}
+
+TEST(MacroRunner, SoundsFollowTheTimerWindowBoxes) {
+    RunRig rig;
+    writeFile(rig.dir / "tick.wav", "RIFF");
+    writeFile(rig.dir / "tmrstart.wav", "RIFF");
+    rig.sounds.setTimerTsound(true);
+    rig.sounds.setTimerMsound(true);
+    rig.macro("s.cro", {{A1On, "0001"}, {A1Off, "0001"}, {B2On, "0001"}});
+    rig.table.setEntry(0, "s.cro");
+    rig.start(0);
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 30000));
+    const std::string start = (rig.dir / "tmrstart.wav").string();
+    const std::string tick = (rig.dir / "tick.wav").string();
+    // The start sound with the first row, the command sound with each later one.
+    EXPECT_EQ(rig.player.played, (std::vector<std::string>{start, tick, tick}));
+}
+
+TEST(StartTimer, MissingMacroIsReportedAndUsesNoRunner) {
+    RunRig rig;
+    rig.table.setEntry(2, "gone.cro");
+    rig.start(2);
+    const std::string path = (rig.dir / "gone.cro").string();
+    EXPECT_FALSE(rig.engine.AnyRunnerActive());
+    EXPECT_FALSE(rig.shared.StartPending);
+    EXPECT_EQ(rig.log.statusLines()[2].text, "Timer 3:  File Not Found!\r\n\t" + path);
+    EXPECT_EQ(rig.log.statusLines()[2].colour, 0xC0E0FFu);
+    EXPECT_EQ(rig.log.text(), CrLf + CrLf + "2024-06-03 12:00:00" + CrLf + "Timer 3: File Not Found!" + CrLf + "\t" +
+                                  path + CrLf);
+}
+
+TEST(StartTimer, NameWithoutExtensionFindsTheMacro) {
+    RunRig rig;
+    rig.macro("evening.cro", {{A1On, "0001"}});
+    rig.table.setEntry(0, "evening");
+    rig.start(0);
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 10000));
+    EXPECT_EQ(rig.port.decoder().texts().front(), "A1 ON");
+}
+
+TEST(SendQueue, GapSettingIsReadWithItsDefault) {
+    MemorySettings s;
+    EXPECT_DOUBLE_EQ(readGapSeconds(s), 0.6);
+    s.write("Settings", "GPause", "1,5");
+    EXPECT_DOUBLE_EQ(readGapSeconds(s), 1.5);
+    s.write("Settings", "GPause", "abc");
+    EXPECT_DOUBLE_EQ(readGapSeconds(s), 0.6);
+    s.write("Settings", "GPause", "-2");
+    EXPECT_DOUBLE_EQ(readGapSeconds(s), 0.0);
+}
+
+TEST(SendQueue, AnEmptyEntryDoesNotBlockTheQueue) {
+    RunRig rig;
+    rig.shared.lstBuffer = {"", frameOf(A1On)};
+    rig.loop.runFor(2000);
+    EXPECT_TRUE(rig.shared.lstBuffer.empty());
+    EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"A1 ON"}));
+}
