@@ -35,7 +35,7 @@ TimerFileLine fieldsOf(const std::string& line, const std::string& sep) {
 }
 
 bool isEmptyLine(const TimerFileLine& l) {
-    return trimmed(l.entry).empty() && trimmed(l.start).empty();
+    return trimmed(TimerTable::storable(l.entry)).empty() && trimmed(TimerTable::storable(l.start)).empty();
 }
 
 std::string boolText(bool on) { return on ? "True" : "False"; }
@@ -65,20 +65,12 @@ std::string formatTimerFile(const TimerTable& table, const Translate& translate)
     return out;
 }
 
-std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& settings) {
-    const int stored = settingAsInt(ReadSetting(settings, kSettings, "TimerCount", "6"), TimerTable::kMinTimers);
-    const std::filesystem::path file = timerFilePath(table.programFolder());
-    std::string bytes;
-    std::error_code result, ec;
-    if (!std::filesystem::exists(file, ec)) {
-        writeFileAtomically(file, "");  // reading creates a missing file, empty
-    } else if (!readWholeFile(file, bytes)) {
-        result = std::make_error_code(std::errc::io_error);
-        bytes.clear();
-    }
+void applyTimerFile(TimerTable& table, std::string_view bytes, int storedCount) {
     const std::vector<TimerFileLine> lines = parseTimerFile(bytes);
-    int needed = stored;
-    for (std::size_t i = 0; i < lines.size(); ++i)
+    int needed = storedCount;
+    // Lines past the largest table cannot be kept; the rest never shrink it below its last timer.
+    const std::size_t usable = std::min<std::size_t>(lines.size(), TimerTable::kMaxTimers);
+    for (std::size_t i = 0; i < usable; ++i)
         if (!isEmptyLine(lines[i])) needed = std::max(needed, static_cast<int>(i) + 1);
     table.reset(needed);
 
@@ -90,6 +82,21 @@ std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& setting
     }
     for (int i = 0; i < table.count(); ++i)
         if (!table.timer(i).complete()) table.setDays(i, DaysRule::NotSet);
+    table.markSaved();
+}
+
+std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& settings) {
+    const int stored = settingAsInt(ReadSetting(settings, kSettings, "TimerCount", "6"), TimerTable::kMinTimers);
+    const std::filesystem::path file = timerFilePath(table.programFolder());
+    std::string bytes;
+    std::error_code result, ec;
+    if (!std::filesystem::exists(file, ec)) {
+        writeFileAtomically(file, "");  // reading creates a missing file, empty
+    } else if (!readWholeFile(file, bytes)) {
+        result = std::make_error_code(std::errc::io_error);
+        bytes.clear();
+    }
+    applyTimerFile(table, bytes, stored);
 
     LoopTimerFields& loop = table.loop();
     loop.entry = ReadSetting(settings, kMacro, "LoopN", "");

@@ -37,6 +37,11 @@ std::vector<TimerFileLine> parseTimerFile(std::string_view bytes);
 // The file's text for the whole table.
 std::string formatTimerFile(const TimerTable& table, const Translate& translate = identityText);
 
+// Fills the table from the data file's text: max(storedCount, the number of
+// the text's last non-empty line) timers (at most 100); incomplete timers get
+// "not set"; no unsaved changes afterwards.
+void applyTimerFile(TimerTable& table, std::string_view bytes, int storedCount);
+
 // Reads "TimerCount" and the loop timer's keys, then the data file: the table
 // gets max(TimerCount, the number of the file's last non-empty line) timers
 // (at most 100), so timers in the file are never dropped on the next save.
