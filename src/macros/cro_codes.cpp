@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace zul::macros {
 
@@ -31,12 +30,6 @@ constexpr std::array<CommandEntry, 21> kCommands = {{
     {"01111000", "8", "OFF"},  {"10001000", "PRE", "BRI"}, {"10011000", "PRE", "DIM"},
     {"10010000", "ALL", "ALN"}, {"11000000", "ALL", "ALF"}, {"10000000", "ALL", "AUF"},
 }};
-
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // The value of a unit made of digits only ("12"); nullopt for "PRE", "ALL", "".
 std::optional<int> unitNumber(std::string_view unit) {
@@ -94,14 +87,21 @@ std::optional<UnitCommand> commandOfUnitByte(std::string_view unitByte) {
     return std::nullopt;
 }
 
+std::string upperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
 bool isBitCode(std::string_view text) {
     return text.size() == 16 && text.find_first_not_of("01") == std::string_view::npos;
 }
 
 std::optional<std::string> encodeRow(std::string_view house, std::string_view unit, std::string_view action) {
-    auto houseByte = houseByteOfLetter(upper(house));
+    auto houseByte = houseByteOfLetter(upperAscii(house));
     if (!houseByte || unit.empty()) return std::nullopt;
-    const auto unitByte = unitByteOfCommand(std::string(unit) + upper(action));
+    const auto unitByte = unitByteOfCommand(std::string(unit) + upperAscii(action));
     if (!unitByte) return std::nullopt;
     const auto n = unitNumber(unit);
     if (n && *n > 8) *houseByte = highUnitsForm(*houseByte);
@@ -121,8 +121,8 @@ std::optional<MacroCommand> decodeCode(std::string_view code16) {
 }
 
 std::string CroEdit::RowToCode(std::string& house, std::string_view unit, std::string_view action) {
-    std::string houseByte = LetterToHouseByte(upper(house));
-    const std::string unitByte = CommandToUnitByte(std::string(unit) + upper(action));
+    std::string houseByte = LetterToHouseByte(upperAscii(house));
+    const std::string unitByte = CommandToUnitByte(std::string(unit) + upperAscii(action));
     const auto n = unitNumber(unit);
     if (n && *n > 8) houseByte = highUnitsForm(houseByte);
     house = houseByte;

@@ -79,8 +79,10 @@ PlayMacro playRowsOf(std::string_view bytes) {
     PlayMacro macro;
     macro.opened = true;
     macro.problems = std::move(parsed.problems);
-    for (const auto& line : parsed.lines)
-        if (isBitCode(line.code) && line.pauseMillis) macro.rows.push_back({line.code, *line.pauseMillis});
+    for (const auto& line : parsed.lines) {
+        const bool shaped = !line.pause.empty() && line.pause.size() <= 4;
+        if (shaped && isBitCode(line.code)) macro.rows.push_back({line.code, line.pauseMillis.value_or(0), line.pauseMillis.has_value()});
+    }
     return macro;
 }
 

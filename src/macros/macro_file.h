@@ -45,8 +45,9 @@ ParsedMacro parseMacroText(std::string_view bytes);
 // --- reading for playing ----------------------------------------------------
 
 struct PlayRow {
-    std::string code;  // 16 characters of "0" and "1"
-    int pauseMillis = 0;
+    std::string code;            // 16 characters of "0" and "1"
+    int pauseMillis = 0;         // 0 when the pause is not a number
+    bool pauseIsNumber = true;   // false: the runner decides (log it, wait its smallest wait)
     friend bool operator==(const PlayRow&, const PlayRow&) = default;
 };
 struct PlayMacro {
@@ -54,9 +55,10 @@ struct PlayMacro {
     std::vector<PlayRow> rows;      // in file order
     std::vector<LineProblem> problems;
 };
-// A line is played when its code is 16 bits and its pause a number; a bit code
-// that is not in the tables is played unchanged (and reported). Lines with
-// anything else are left out and reported.
+// A line is played when its code is 16 bits; a bit code that is not in the
+// tables is played unchanged, and a pause that is not a number is left for the
+// runner to handle (both reported). Lines whose code is anything else are
+// left out and reported, so no runner ever sends them.
 PlayMacro playRowsOf(std::string_view bytes);
 PlayMacro readMacroForPlay(const std::filesystem::path& file);
 

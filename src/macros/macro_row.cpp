@@ -1,19 +1,12 @@
 #include "macros/macro_row.h"
 
 #include <array>
-#include <cctype>
 
 #include "macros/cro_codes.h"
 
 namespace zul::macros {
 
 namespace {
-
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 bool isOneOf(std::string_view text, std::initializer_list<std::string_view> options) {
     for (auto o : options)
@@ -108,14 +101,14 @@ bool isUnitNumber(std::string_view text) {
 bool isAction(std::string_view text) { return isOnOff(text) || isDimming(text) || isWholeHouse(text); }
 
 std::string expandUnit(std::string_view typed) {
-    std::string unit = upper(typed);
+    std::string unit = upperAscii(typed);
     if (unit == "P") return "PRE";
     if (unit == "A") return "ALL";
     return unit;
 }
 
 std::string expandAction(std::string_view typed) {
-    const std::string action = upper(typed);
+    const std::string action = upperAscii(typed);
     if (action == "D") return "DIM";
     if (action == "B") return "BRI";
     if (action == "N") return "ON";
@@ -149,7 +142,7 @@ std::string rowProblem(const MacroRow& row) {
 }
 
 EnteredRow enterRow(std::string_view house, std::string_view unit, std::string_view action, std::string_view pause) {
-    MacroRow row{upper(house), expandUnit(unit), expandAction(action), std::string(pause)};
+    MacroRow row{upperAscii(house), expandUnit(unit), expandAction(action), std::string(pause)};
     coupleUnitToAction(row);
     const auto padded = enteredPause(pause);
     if (padded) row.pause = *padded;

@@ -121,9 +121,11 @@ TEST(MacroFileRead, EachBadLineIsReportedAndGoodLinesStay) {
     EXPECT_EQ(play.problems[2].text, "garbage");
     EXPECT_EQ(play.problems[2].reason, "expected 16 code characters and a pause of 1 to 4 characters, found 7 characters");
     EXPECT_EQ(play.problems[3].reason, "the code is not 16 characters of 0 and 1");
-    // Lines of bits are played unchanged, even when not in the tables.
-    ASSERT_EQ(play.rows.size(), 3u);
-    EXPECT_EQ(play.rows[1].code, "0110000000000001");
+    // Lines of bits are played unchanged, even when not in the tables or
+    // when the pause is bad; the runner decides about the pause.
+    ASSERT_EQ(play.rows.size(), 4u);
+    EXPECT_EQ(play.rows[1], (PlayRow{"0110000000000001", 5000}));
+    EXPECT_EQ(play.rows[2], (PlayRow{"0110000000000000", 0, false}));
 
     const auto editor = editorRowsOf(text);
     ASSERT_EQ(editor.rows.size(), 6u);

@@ -38,44 +38,12 @@ TEST(PauseText, CheckerMarksZeroAndNonNumbers) {
     for (const char* good : {"0001", "00.3", "9999"}) EXPECT_FALSE(pauseIsError(good)) << good;
 }
 
-TEST(Columns, ShorthandsAndCoupling) {
-    EXPECT_EQ(expandUnit("p"), "PRE");
-    EXPECT_EQ(expandUnit("a"), "ALL");
-    EXPECT_EQ(expandAction("d"), "DIM");
-    EXPECT_EQ(expandAction("b"), "BRI");
-    EXPECT_EQ(expandAction("n"), "ON");
-    EXPECT_EQ(expandAction("F"), "OFF");
-    EXPECT_EQ(expandAction("aln"), "ALN");
-
-    MacroRow row{"B", "1", "DIM", ""};
-    coupleUnitToAction(row);
-    EXPECT_EQ(row.unit, "PRE");
-    row = {"B", "PRE", "ON", ""};
-    coupleUnitToAction(row);
-    EXPECT_EQ(row.unit, "");
-    row = {"B", "7", "AUF", ""};
-    coupleUnitToAction(row);
-    EXPECT_EQ(row.unit, "ALL");
-    row = {"B", "7", "OFF", ""};
-    coupleUnitToAction(row);
-    EXPECT_EQ(row.unit, "7");
-}
-
-TEST(Columns, Hints) {
-    EXPECT_EQ(hintForCode("K"), "Select House Code:  Click letter to enter house code.");
-    EXPECT_EQ(hintForCode("16"), "Select Unit Code:  Click number to enter unit code.");
-    EXPECT_EQ(hintForCode("OFF"), "ON and OFF must have a number in Unit Code.");
-    EXPECT_EQ(hintForCode("BRI"), "Bright and Dim may only be used with PRE in Unit Code.");
-    EXPECT_EQ(hintForCode("ALF"), "All Lights OFF:  Must have ALL in Unit Code.");
-    EXPECT_EQ(hintForCode("PRE"), "PRE (previous):  May only be used with BRI or DIM.");
-    EXPECT_EQ(hintForCode("ALL"), "ALL:  May only be used with ALN, ALF, or AUF.");
-    EXPECT_EQ(hintForCode("17"), "");
-}
-
 TEST(EnterRow, AppliesTheEditBoxRules) {
     // "b", "1", "d": D becomes DIM, which forces PRE.
     EXPECT_EQ(enterRow("b", "1", "d", "").row, (MacroRow{"B", "PRE", "DIM", "0001"}));
     EXPECT_EQ(enterRow("c", "12", "on", "0.1").row, (MacroRow{"C", "12", "ON", "00.3"}));
+    EXPECT_EQ(enterRow("K", "7", "auf", "90").row, (MacroRow{"K", "ALL", "AUF", "0090"}));
+    EXPECT_EQ(enterRow("E", "p", "n", "1,5").problem, "ON and OFF must have a number in Unit Code.");
     EXPECT_EQ(enterRow("A", "a", "f", "5").row, std::nullopt) << "ALL is emptied by OFF";
     EXPECT_EQ(enterRow("A", "a", "f", "5").problem, "ON and OFF must have a number in Unit Code.");
     EXPECT_EQ(enterRow("Q", "1", "ON", "5").problem, "House Code must be a letter A to P.");
