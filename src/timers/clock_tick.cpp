@@ -1,0 +1,237 @@
+#include "timers/clock_tick.h"
+
+#include <cctype>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+#include "settings/settings_store.h"
+#include "sun/location_tab.h"
+#include "sun/sunrise.h"
+#include "timers/text_lines.h"
+#include "timers/timer_file.h"
+#include "timers/timer_shared.h"
+#include "timers/timer_table.h"
+
+namespace zul {
+
+namespace {
+
+constexpr int kSecondsPerDay = 86400;
+constexpr const char* kSettings = "Settings";
+
+int secondsOf(const DateTime& t) { return t.hour * 3600 + t.minute * 60 + t.second; }
+
+// Whole hours of a number of minutes, truncated toward zero.
+int wholeHours(int minutes) { return minutes / 60; }
+
+// The signed whole number of minutes after "SR"/"SS"; nullopt when it is none.
+std::optional<int> offsetMinutes(const std::string& rest) {
+    std::string t = trimmed(rest);
+    bool negative = false;
+    if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
+        negative = t[0] == '-';
+        t = trimmed(t.substr(1));
+    }
+    int value = 0;
+    const char* end = t.data() + t.size();
+    auto [next, ec] = std::from_chars(t.data(), end, value);
+    if (t.empty() || ec != std::errc{} || next != end) return std::nullopt;
+    return negative ? -value : value;
+}
+
+// The settings the sun times are computed from, in SunInputs order.
+constexpr std::array<const char*, 4> kSunKeys{"CityLatitude", "CityLongitude", "CityZone", "DaySavings"};
+
+std::string hhmmss(const DateTime& t) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return buf;
+}
+
+} // namespace
+
+std::string timeOfDayText(int secondsOfDay, bool twelveHour) {
+    const int s = ((secondsOfDay % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay;
+    const int hour = s / 3600;
+    char buf[24];
+    if (twelveHour) {
+        const int h12 = hour % 12 == 0 ? 12 : hour % 12;
+        std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", h12, s / 60 % 60, s % 60, hour < 12 ? "AM" : "PM");
+    } else {
+        std::snprintf(buf, sizeof buf, "%d:%02d:%02d", hour, s / 60 % 60, s % 60);
+    }
+    return buf;
+}
+
+std::string timeOfDayText(const DateTime& t, bool twelveHour) { return timeOfDayText(secondsOf(t), twelveHour); }
+
+DaylightState daylightState(const TimeZoneFacts& tz) {
+    const int standard = tz.bias + tz.standardBias;
+    const int current = tz.bias + (tz.daylightInEffect ? tz.daylightBias : tz.standardBias);
+    DaylightState d;
+    d.inEffect = tz.daylightInEffect;
+    d.daySavings = d.inEffect && wholeHours(standard) - wholeHours(current) == 1;
+    return d;
+}
+
+unsigned daysRuleColourOn(DaysRule rule, int weekday) {
+    if (rule == DaysRule::NotSet) return kColourNotSet;
+    if (rule == DaysRule::Never) return kColourNever;
+    return admits(rule, weekday) ? kColourActive : kColourNotToday;
+}
+
+bool loopWindowOpen(const LoopTimerFields& loop, int secondsOfDay) {
+    if (!loop.useStartEnd) return true;
+    const auto start = parseTimeOfDay(loop.startTime);
+    const auto end = parseTimeOfDay(loop.endTime);
+    return start && end && *start < secondsOfDay && secondsOfDay < *end;
+}
+
+// --- clock tick --------------------------------------------------------------
+
+ClockTick::ClockTick(const Clock& clock, EventLoop& loop, SettingsBackend& settings, TimerTable& table,
+                     TimerShared& shared)
+    : clock_(clock), settings_(settings), table_(table), shared_(shared) {
+    tick_ = loop.createTick("Timer1", kPeriodMs, [this] { pass(); });
+}
+
+ClockTick::~ClockTick() = default;
+
+void ClockTick::pass() {
+    const DateTime now = clock_.now();
+    twelveHour_ = !clock_.uses24Hour();
+    enterSecond(now);
+    shared_.clockText = current_.text;
+    shared_.weekdayFlag = current_.weekday == 1 || current_.weekday == 7 ? "0" : "1";
+    updateDaylight();
+
+    daysColours_.resize(static_cast<std::size_t>(table_.count()));
+    for (int i = 0; i < table_.count(); ++i)
+        daysColours_[static_cast<std::size_t>(i)] = daysRuleColourOn(table_.timer(i).days, current_.weekday);
+    loopDaysColour_ = daysRuleColourOn(table_.loop().days, current_.weekday);
+    loopInWindow_ = loopWindowOpen(table_.loop(), secondsOf(now));
+}
+
+void ClockTick::enterSecond(const DateTime& now) {
+    const std::int64_t serial = now.toMillis() / 1000 - (now.toMillis() % 1000 < 0 ? 1 : 0);
+    const std::int64_t last = current_.serial;
+    if (!started_ || serial < last || serial - last > kMaxCatchUpSeconds + 1) {
+        // First pass, the clock was set back, or a gap too long to catch up.
+        unchecked_.clear();
+        push(serial);
+    } else {
+        for (std::int64_t s = last + 1; s <= serial; ++s) push(s);
+    }
+    started_ = true;
+}
+
+void ClockTick::push(std::int64_t serial) {
+    const DateTime t = DateTime::fromMillis(serial * 1000);
+    current_ = ClockSecond{serial, t.weekday(), timeOfDayText(t, twelveHour_)};
+    unchecked_.push_back(current_);
+    while (unchecked_.size() > static_cast<std::size_t>(kMaxCatchUpSeconds + 1)) unchecked_.pop_front();
+}
+
+std::vector<ClockSecond> ClockTick::takeSeconds() {
+    std::vector<ClockSecond> out(unchecked_.begin(), unchecked_.end());
+    unchecked_.clear();
+    return out;
+}
+
+void ClockTick::updateDaylight() {
+    const DaylightState d = daylightState(clock_.timeZone());
+    daylightText_ = d.inEffect ? "Yes" : "No";
+    // Written when it changes only: the settings file is rewritten on every write.
+    if (writtenDaySavings_ == d.daySavings) return;
+    const std::string value = d.daySavings ? "True" : "False";
+    if (ReadSetting(settings_, kSettings, "DaySavings", "") != value) WriteSetting(settings_, kSettings, "DaySavings", value);
+    writtenDaySavings_ = d.daySavings;
+}
+
+// --- sun tick ----------------------------------------------------------------
+
+std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
+                                      std::optional<int> sunset, bool twelveHour) {
+    const std::string& s = timer.start;
+    std::string head = s.substr(0, 2);
+    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if ((head != "SR" && head != "SS") || !timer.complete()) return s;
+    const std::optional<int> base = head == "SR" ? sunrise : sunset;
+    if (!base) return std::nullopt;
+    int due = *base;
+    if (s.size() >= 4) {
+        const std::optional<int> offset = offsetMinutes(s.substr(2));
+        if (!offset || std::abs(*offset) >= 24 * 60) return std::string("Error");
+        due += *offset * 60;
+    }
+    if (due < 0 || due >= kSecondsPerDay) return std::string("Error");
+    return timeOfDayText(due, twelveHour);
+}
+
+SunTick::SunTick(const Clock& clock, EventLoop& loop, const SettingsBackend& settings, TimerTable& table,
+                 LangLookup lang)
+    : clock_(clock), settings_(settings), table_(table), lang_(std::move(lang)),
+      sun_(std::make_unique<clsSunrise>(clock.now())) {
+    tick_ = loop.createTick("tmrSunSet", kPeriodMs, [this] { pass(); });
+}
+
+SunTick::~SunTick() = default;
+
+bool SunTick::calculate(const DateTime& today, int& rise, int& set) {
+    SunInputs in;
+    in.day = today.dayNumber();
+    in.systemZone = SystemZoneHours(clock_.timeZone());
+    for (std::size_t k = 0; k < in.settings.size(); ++k) in.settings[k] = ReadSetting(settings_, kSettings, kSunKeys[k], "");
+    // The calculation runs again only when the day or one of its inputs changed.
+    if (!(in == lastInputs_)) {
+        lastInputs_ = in;
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double latitude = settingAsNumber(in.settings[0], nan), longitude = settingAsNumber(in.settings[1], nan);
+        const double zone = settingAsNumber(in.settings[2], nan);
+        known_ = std::isfinite(latitude) && std::isfinite(longitude);
+        if (known_) {
+            clsSunrise& sun = *sun_;
+            sun.SetDateDay(DateTime{today.year, today.month, today.day});
+            sun.SetLatitude(latitude);
+            sun.SetLongitude(longitude);
+            sun.SetTimeZone(std::isfinite(zone) ? static_cast<int>(RoundHalfEven(zone)) : in.systemZone);
+            sun.SetDaySavings(settingAsBool(in.settings[3], false));
+            sun.CalculateSun();
+            rise_ = secondsOf(sun.Sunrise());
+            set_ = secondsOf(sun.Sunset());
+        }
+    }
+    rise = rise_;
+    set = set_;
+    return known_;
+}
+
+void SunTick::pass() {
+    const bool twelve = !clock_.uses24Hour();
+    int rise = 0, set = 0;
+    std::optional<int> sunrise, sunset;
+    if (calculate(clock_.now(), rise, set)) {
+        sunrise = rise;
+        sunset = set;
+        sunriseText_ = hhmmss(DateTime::fromMillis(rise * 1000LL));
+        sunsetText_ = hhmmss(DateTime::fromMillis(set * 1000LL));
+        sunriseLabel_ = lang_.cap("Sunrise") + " " + timeOfDayText(rise, twelve);
+        sunsetLabel_ = lang_.cap("Sunset") + " " + timeOfDayText(set, twelve);
+    } else {
+        sunriseText_.clear();
+        sunsetText_.clear();
+        sunriseLabel_ = lang_.cap("Sunrise");
+        sunsetLabel_ = lang_.cap("Sunset");
+    }
+    for (int i = 0; i < table_.count(); ++i)
+        if (auto due = dueTimeFor(table_.timer(i), sunrise, sunset, twelve)) table_.setDueTime(i, *due);
+}
+
+bool SunTick::dueTimeIsError(int timer) const { return table_.lstTime().at(static_cast<std::size_t>(timer)) == "Error"; }
+
+} // namespace zul

@@ -1,0 +1,172 @@
+#pragma once
+// The two ticks of the timer window that keep the scheduler's inputs current:
+// the clock tick (`Timer1`, 250 ms) writes the clock text, the weekday flag,
+// the daylight state, the days-rule colours and the loop timer's in-window
+// flag; the sun tick (`tmrSunSet`, 1000 ms) turns "SR"/"SS" start texts into
+// due times. Every time-of-day text they produce comes from timeOfDayText, so
+// a due time and the clock text match exactly when they name the same second.
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/datetime.h"
+#include "timers/days_rule.h"
+#include "timers/translate.h"
+
+namespace zul {
+
+class Clock;
+class EventLoop;
+class SettingsBackend;
+class Tick;
+class TimerTable;
+class clsSunrise;
+struct LoopTimerFields;
+struct TimerRecord;
+struct TimerShared;
+struct TimeZoneFacts;
+
+// "7:05:09 PM" (twelveHour) or "19:05:09": hour without a leading zero.
+std::string timeOfDayText(int secondsOfDay, bool twelveHour);
+std::string timeOfDayText(const DateTime& t, bool twelveHour);
+
+// Whether the system reports daylight time now, and the "DaySavings" value:
+// true only when daylight time is in effect and moves the clock by one whole hour.
+struct DaylightState {
+    bool inEffect = false;
+    bool daySavings = false;
+};
+DaylightState daylightState(const TimeZoneFacts& tz);
+
+// The colour of a days label on a weekday (Sunday = 1): green when the rule
+// lets the timer run that day, yellow when it excludes the day, grey for
+// "not set", light red for "Never".
+unsigned daysRuleColourOn(DaysRule rule, int weekday);
+
+// The loop timer's window test: inside when start < now < end (both strict);
+// always inside when the window is not used. A window that cannot be read,
+// or whose end is not after its start, is never open.
+bool loopWindowOpen(const LoopTimerFields& loop, int secondsOfDay);
+
+// One second of the clock as the scheduler checks it.
+struct ClockSecond {
+    std::int64_t serial = 0;  // whole seconds since 1970-01-01 00:00:00, local time
+    int weekday = 1;          // Sunday = 1 ... Saturday = 7
+    std::string text;         // the clock text of that second
+};
+
+class ClockTick {
+public:
+    static constexpr int kPeriodMs = 250;
+    // A stalled event loop is caught up for at most this many skipped seconds;
+    // a longer gap (a machine that slept) is not.
+    static constexpr int kMaxCatchUpSeconds = 60;
+
+    ClockTick(const Clock& clock, EventLoop& loop, SettingsBackend& settings, TimerTable& table, TimerShared& shared);
+    ~ClockTick();
+    ClockTick(const ClockTick&) = delete;
+    ClockTick& operator=(const ClockTick&) = delete;
+
+    // One pass of `Timer1`.
+    void pass();
+
+    // The seconds the clock entered since the last call, oldest first, with
+    // the seconds a stalled loop skipped between two passes filled in.
+    std::vector<ClockSecond> takeSeconds();
+    // Drops the seconds not yet taken (the scheduler was off meanwhile).
+    void forgetSeconds() { unchecked_.clear(); }
+
+    // The second of the last pass.
+    const ClockSecond& current() const { return current_; }
+    bool twelveHour() const { return twelveHour_; }
+    const std::string& daylightText() const { return daylightText_; }  // "Yes" / "No"
+    // Days-label colour per timer, and of the loop timer's days label.
+    const std::vector<unsigned>& daysColours() const { return daysColours_; }
+    unsigned loopDaysColour() const { return loopDaysColour_; }
+    bool loopInWindow() const { return loopInWindow_; }
+    std::string loopInWindowText() const { return loopInWindow_ ? "True" : "False"; }
+
+    Tick& tick() { return *tick_; }
+
+private:
+    void enterSecond(const DateTime& now);
+    void push(std::int64_t serial);
+    void updateDaylight();
+
+    const Clock& clock_;
+    SettingsBackend& settings_;
+    TimerTable& table_;
+    TimerShared& shared_;
+    bool started_ = false;
+    bool twelveHour_ = false;
+    ClockSecond current_;
+    std::deque<ClockSecond> unchecked_;
+    std::string daylightText_ = "No";
+    std::optional<bool> writtenDaySavings_;
+    std::vector<unsigned> daysColours_;
+    unsigned loopDaysColour_ = kColourNotSet;
+    bool loopInWindow_ = true;
+    std::unique_ptr<Tick> tick_;
+};
+
+// The due time of a timer for today's sun times (seconds of the day; nullopt
+// when they are not known). A fixed start text is its own due time. For
+// "SR"/"SS" with an optional signed offset in minutes the result is the sun
+// time moved by the offset; "Error" when the offset is no whole number or
+// moves the time out of the day. nullopt: keep the previous due time.
+std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
+                                      std::optional<int> sunset, bool twelveHour);
+
+class SunTick {
+public:
+    static constexpr int kPeriodMs = 1000;
+    // The start field of a timer whose due time is "Error".
+    static constexpr unsigned kErrorColour = 0x8080FF;
+
+    SunTick(const Clock& clock, EventLoop& loop, const SettingsBackend& settings, TimerTable& table,
+            LangLookup lang = {});
+    ~SunTick();
+    SunTick(const SunTick&) = delete;
+    SunTick& operator=(const SunTick&) = delete;
+
+    // One pass of `tmrSunSet`.
+    void pass();
+
+    // Today's sun times as "HH:mm:ss"; empty while the location is not set.
+    const std::string& sunriseText() const { return sunriseText_; }
+    const std::string& sunsetText() const { return sunsetText_; }
+    // The window's sun labels: "Sunrise 6:06:43 AM" / "Sunset 18:14:19".
+    const std::string& sunriseLabel() const { return sunriseLabel_; }
+    const std::string& sunsetLabel() const { return sunsetLabel_; }
+    bool dueTimeIsError(int timer) const;
+
+    Tick& tick() { return *tick_; }
+
+private:
+    bool calculate(const DateTime& today, int& rise, int& set);
+
+    const Clock& clock_;
+    const SettingsBackend& settings_;
+    TimerTable& table_;
+    LangLookup lang_;
+    std::unique_ptr<clsSunrise> sun_;
+    // What the last calculation used: the day, the system's zone and the
+    // settings "CityLatitude", "CityLongitude", "CityZone", "DaySavings".
+    struct SunInputs {
+        std::int64_t day = -1;
+        int systemZone = 0;
+        std::array<std::string, 4> settings;
+        bool operator==(const SunInputs&) const = default;
+    };
+    SunInputs lastInputs_;
+    bool known_ = false;
+    int rise_ = 0, set_ = 0;
+    std::string sunriseText_, sunsetText_, sunriseLabel_, sunsetLabel_;
+    std::unique_ptr<Tick> tick_;
+};
+
+} // namespace zul

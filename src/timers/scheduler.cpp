@@ -1,0 +1,93 @@
+#include "timers/scheduler.h"
+
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+#include "timers/clock_tick.h"
+#include "timers/days_rule.h"
+#include "timers/text_lines.h"
+#include "timers/timer_file.h"
+#include "timers/timer_log.h"
+#include "timers/timer_shared.h"
+#include "timers/timer_table.h"
+
+namespace zul {
+
+Scheduler::Scheduler(const Clock& time, EventLoop& loop, SettingsBackend& settings, TimerTable& table,
+                     TimerShared& shared, ClockTick& clock, TimerLog& log, LangLookup lang)
+    : time_(time), settings_(settings), table_(table), shared_(shared), clock_(clock), log_(log),
+      lang_(std::move(lang)) {
+    tick_ = loop.createTick("Timer2", kPeriodMs, [this] { pass(); });
+}
+
+Scheduler::~Scheduler() = default;
+
+void Scheduler::pass() {
+    // Cleared without the switch's own handler: stop after this pass.
+    if (!master_) tick_->setEnabled(false);
+    if (!shared_.RunnerActive) lastStarted_ = -1;
+
+    std::vector<ClockSecond> seconds = clock_.takeSeconds();
+    // The current second is looked at on every pass, like the clock text the
+    // window shows, so a start held back by `StartPending` gets its second try.
+    if (seconds.empty() || seconds.back().serial != clock_.current().serial) seconds.push_back(clock_.current());
+    for (const ClockSecond& second : seconds) check(second);
+}
+
+void Scheduler::check(const ClockSecond& second) {
+    firedIn_.resize(static_cast<std::size_t>(table_.count()), -1);
+    for (int i = 0; i < table_.count(); ++i) {
+        if (table_.lstTime()[static_cast<std::size_t>(i)] != second.text || i == lastStarted_) continue;
+        const TimerRecord& timer = table_.timer(i);
+        // "Never" and "not set" admit no day; a timer without entry or start never runs.
+        if (!timer.complete() || !admits(timer.days, second.weekday)) continue;
+        if (!fire(i, second)) continue;
+        if (i < table_.count() && table_.timer(i).days == DaysRule::OneTime) oneTimeDone(i);
+    }
+}
+
+bool Scheduler::fire(int i, const ClockSecond& second) {
+    std::int64_t& fired = firedIn_[static_cast<std::size_t>(i)];
+    if (shared_.StartPending || fired == second.serial) return false;
+    shared_.StartPending = true;
+    shared_.StartIndex = i;
+    lastStarted_ = i;
+    fired = second.serial;
+    if (startTimer)
+        startTimer();
+    else
+        shared_.StartPending = false;
+    // The table may have shrunk while `StartTimer` let other events run.
+    firedIn_.resize(static_cast<std::size_t>(table_.count()), -1);
+    return true;
+}
+
+// A "One Time" timer that has started becomes "Never". Unless the user has
+// unsaved edits (which the next save will carry), the file is rewritten at
+// once so the change survives a restart.
+void Scheduler::oneTimeDone(int i) {
+    const bool hadEdits = table_.unsaved();
+    table_.setDays(i, DaysRule::Never);
+    if (hadEdits) return;
+    const TimerSaveResult saved = saveTimerTable(table_, settings_, nullptr, lang_);
+    if (saved.fileError && logError)
+        logError("Timer " + std::to_string(i + 1) + ": " + timerFilePath(table_.programFolder()).string() + ": " +
+                 saved.fileError.message());
+}
+
+void Scheduler::setMasterSwitch(bool on) {
+    if (on == master_) return;
+    master_ = on;
+    if (on) clock_.forgetSeconds();  // what passed while off is not started later
+    tick_->setEnabled(on);
+    const std::string what = on ? "Master Timer Enabled" : "Master Timer Disabled";
+    log_.append(lang_.cap(what) + " " + kCrLf + "\t" + log_.formatNow(time_.now()) + kCrLf);
+}
+
+std::string Scheduler::switchCaption() const { return lang_.cap(master_ ? "Timers ON" : "Timers OFF"); }
+
+std::string Scheduler::windowTitle() const {
+    return "   " + lang_.cap("Setup Timers") + "  -- " +
+           lang_.cap(master_ ? "Timers are Enabled!" : "Timers are Disabled!");
+}
+
+} // namespace zul

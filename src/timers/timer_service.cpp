@@ -1,0 +1,36 @@
+#include "timers/timer_service.h"
+
+#include "platform/event_loop.h"
+#include "timers/timer_file.h"
+
+namespace zul {
+
+TimerService::TimerService(Clock& clock, EventLoop& loop, SettingsBackend& settings, Dialogs& dialogs,
+                           std::filesystem::path programFolder, LangLookup lang)
+    : settings_(settings),
+      table_(programFolder),
+      log_(clock, loop, settings, programFolder, lang),
+      clockTick_(clock, loop, settings, table_, shared_),
+      sunTick_(clock, loop, settings, table_, lang),
+      scheduler_(clock, loop, settings, table_, shared_, clockTick_, log_, lang),
+      loopTimer_(loop, settings, table_, shared_, log_, clockTick_, dialogs, lang) {}
+
+TimerService::~TimerService() = default;
+
+void TimerService::setEngine(Engine engine) {
+    engine_ = std::move(engine);
+    scheduler_.startTimer = engine_.startTimer;
+}
+
+std::error_code TimerService::load() {
+    const std::error_code result = loadTimerTable(table_, settings_);
+    log_.resizeStatus(table_.count());
+    clockTick_.pass();
+    sunTick_.pass();
+    clockTick_.tick().setEnabled(true);
+    sunTick_.tick().setEnabled(true);
+    loopTimer_.restore();
+    return result;
+}
+
+} // namespace zul

@@ -1,0 +1,73 @@
+#pragma once
+// The timer window's machinery without the window: the timer table (from
+// tmrdat.zul), the timer log, the clock, sun and scheduler ticks and the loop
+// timer, wired together. It exists while the main window's "&Timers" switch
+// is on. The macro runners come from outside through two hooks, so the
+// desktop program plugs its runner engine in here.
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <system_error>
+
+#include "timers/clock_tick.h"
+#include "timers/loop_timer.h"
+#include "timers/scheduler.h"
+#include "timers/timer_log.h"
+#include "timers/timer_shared.h"
+#include "timers/timer_table.h"
+#include "timers/translate.h"
+
+namespace zul {
+
+class Clock;
+class Dialogs;
+class EventLoop;
+class SettingsBackend;
+
+class TimerService {
+public:
+    // What the scheduler needs from the runner engine.
+    struct Engine {
+        std::function<void()> startTimer;       // `StartTimer`
+        std::function<bool()> anyRunnerActive;  // `AnyRunnerActive`
+    };
+
+    TimerService(Clock& clock, EventLoop& loop, SettingsBackend& settings, Dialogs& dialogs,
+                 std::filesystem::path programFolder, LangLookup lang = {});
+    ~TimerService();
+    TimerService(const TimerService&) = delete;
+    TimerService& operator=(const TimerService&) = delete;
+
+    void setEngine(Engine engine);
+
+    // Reads the table and the loop timer, makes the first clock and sun
+    // passes and starts the clock, sun and loop ticks. The scheduler runs
+    // once the master switch is on. Returns an error when the data file
+    // exists but cannot be read.
+    std::error_code load();
+
+    void setMasterSwitch(bool on) { scheduler_.setMasterSwitch(on); }
+    bool anyRunnerActive() const { return engine_.anyRunnerActive && engine_.anyRunnerActive(); }
+    void setWindowShown(bool shown) { loopTimer_.windowShown = shown; }
+
+    TimerShared& shared() { return shared_; }
+    TimerTable& table() { return table_; }
+    TimerLog& log() { return log_; }
+    ClockTick& clockTick() { return clockTick_; }
+    SunTick& sunTick() { return sunTick_; }
+    Scheduler& scheduler() { return scheduler_; }
+    LoopTimer& loopTimer() { return loopTimer_; }
+
+private:
+    SettingsBackend& settings_;
+    Engine engine_;
+    TimerShared shared_;
+    TimerTable table_;
+    TimerLog log_;
+    ClockTick clockTick_;
+    SunTick sunTick_;
+    Scheduler scheduler_;
+    LoopTimer loopTimer_;
+};
+
+} // namespace zul

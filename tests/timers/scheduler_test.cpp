@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+
+#include "timer_rig.h"
+#include "timers/clock_tick.h"
+#include "timers/timer_log.h"
+#include "timers/timer_shared.h"
+
+using namespace zul;
+using zul::test::TimerRig;
+
+TEST(TimeText, OneFormatterForBothStyles) {
+    EXPECT_EQ(timeOfDayText(0, false), "0:00:00");
+    EXPECT_EQ(timeOfDayText(19 * 3600 + 5 * 60 + 9, false), "19:05:09");
+    EXPECT_EQ(timeOfDayText(19 * 3600 + 5 * 60 + 9, true), "7:05:09 PM");
+    EXPECT_EQ(timeOfDayText(0, true), "12:00:00 AM");
+    EXPECT_EQ(timeOfDayText(12 * 3600, true), "12:00:00 PM");
+    EXPECT_EQ(timeOfDayText(DateTime{2024, 1, 1, 9, 30, 0}, true), "9:30:00 AM");
+}
+
+TEST(ClockTick, DaylightSavingIsOneWholeHourOfDaylightTime) {
+    EXPECT_TRUE(daylightState({300, 0, -60, true}).daySavings);    // New York in summer
+    EXPECT_FALSE(daylightState({300, 0, -60, false}).daySavings);  // ... in winter
+    EXPECT_TRUE(daylightState({-570, 0, -60, true}).daySavings);   // +9:30 zone
+    EXPECT_FALSE(daylightState({-330, 0, 0, true}).daySavings);    // daylight time without a shift
+
+    TimerRig rig(DateTime{2024, 7, 1, 12, 0, 0});
+    rig.clock.setTimeZone({300, 0, -60, true});
+    rig.load({});
+    EXPECT_EQ(rig.settings.read("Settings", "DaySavings"), "True");
+    EXPECT_EQ(rig.service.clockTick().daylightText(), "Yes");
+    rig.clock.setTimeZone({300, 0, -60, false});
+    rig.loop.runFor(300);
+    EXPECT_EQ(rig.settings.read("Settings", "DaySavings"), "False");
+}
+
+TEST(ClockTick, WeekdayFlagAndDaysColours) {
+    TimerRig rig(DateTime{2024, 6, 1, 12, 0, 0});  // a Saturday
+    rig.load({"a.cro*7:00:00*Weekdays", "a.cro*7:00:00*Everyday", "a.cro*7:00:00*Never", "*7:00:00*Everyday",
+              "a.cro*7:00:00*Fri & Sat"});
+    EXPECT_EQ(rig.service.shared().weekdayFlag, "0");
+    const auto& c = rig.service.clockTick().daysColours();
+    EXPECT_EQ(c[0], 0xC0FFFFu);
+    EXPECT_EQ(c[1], 0xC0FFC0u);
+    EXPECT_EQ(c[2], 0xC0C0FFu);
+    EXPECT_EQ(c[3], 0xE0E0E0u);
+    EXPECT_EQ(c[4], 0xC0FFC0u);
+    rig.clock.setNow(DateTime{2024, 6, 3, 0, 0, 0});  // Monday
+    rig.loop.runFor(300);
+    EXPECT_EQ(rig.service.shared().weekdayFlag, "1");
+    EXPECT_EQ(rig.service.clockTick().daysColours()[0], 0xC0FFC0u);
+    EXPECT_EQ(rig.service.clockTick().daysColours()[4], 0xC0FFFFu);
+}
+
+TEST(SunDueTime, OffsetsCarryIntoTheHourAndBadOnesAreErrors) {
+    const int sunset = 17 * 3600 + 45 * 60 + 10;
+    const int sunrise = 6 * 3600 + 2 * 60 + 3;
+    auto due = [&](const std::string& start, bool twelve = false) {
+        return dueTimeFor(TimerRecord{"porch.cro", start, DaysRule::Everyday}, sunrise, sunset, twelve);
+    };
+    EXPECT_EQ(due("SS+30"), "18:15:10");
+    EXPECT_EQ(due("SS-50"), "16:55:10");
+    EXPECT_EQ(due("SR"), "6:02:03");
+    EXPECT_EQ(due("SS+30", true), "6:15:10 PM");
+    EXPECT_EQ(due("SR-125"), "3:57:03");
+    EXPECT_EQ(due("SS+400"), "Error");  // past midnight
+    EXPECT_EQ(due("SR-400"), "Error");
+    EXPECT_EQ(due("SS+x5"), "Error");
+    EXPECT_EQ(due("7:00:00 PM"), "7:00:00 PM");  // a fixed time is its own due time
+    // Without today's sun times the previous due time stays.
+    EXPECT_EQ(dueTimeFor(TimerRecord{"porch.cro", "SS", DaysRule::Everyday}, std::nullopt, std::nullopt, false),
+              std::nullopt);
+    // An incomplete timer is never computed.
+    EXPECT_EQ(dueTimeFor(TimerRecord{"", "SS+30", DaysRule::Everyday}, sunrise, sunset, false), "SS+30");
+}
+
+// Four whole days of virtual time, Friday to Monday (the days on which the
+// rules differ), with a timer under every days rule, fixed and at sunrise/sunset.
+TEST(Scheduler, DaysOfTimersUnderEveryDaysRule) {
+    TimerRig rig(DateTime{2003, 1, 17, 0, 0, 0});  // Friday
+    rig.clock.setTimeZone({300, 0, -60, false});
+    rig.setLocation("40.43", "74.01", "5");  // New York City
+    rig.load({"porch.cro*7:00:00*Everyday", "porch.cro*8:00:00*Weekdays", "porch.cro*9:00:00*Weekends",
+              "porch.cro*10:00:00*Fri & Sat", "porch.cro*11:00:00*Sun - Thu", "porch.cro*12:00:00*Never",
+              "porch.cro*13:00:00*One Time", "porch.cro*SR*Everyday", "porch.cro*SS+30*Weekdays",
+              "porch.cro*SS-50*Fri & Sat", "*14:00:00*Everyday"});
+    rig.runUntilWall(DateTime{2003, 1, 21, 0, 0, 0});
+
+    std::map<int, std::vector<int>> byDay;
+    for (const auto& s : rig.starts) byDay[s.at.day].push_back(s.index);
+    const std::map<int, std::vector<int>> expected{
+        {17, {0, 7, 1, 3, 6, 9, 8}},  // Friday
+        {18, {0, 7, 2, 3, 9}},        // Saturday
+        {19, {0, 7, 2, 4}},           // Sunday
+        {20, {0, 7, 1, 4, 8}},        // Monday
+    };
+    EXPECT_EQ(byDay, expected);
+    for (const auto& s : rig.starts) {
+        if (s.index <= 6) {
+            EXPECT_EQ(s.clockText, rig.service.table().timer(s.index).start);
+        }
+    }
+    EXPECT_EQ(rig.service.table().timer(6).days, DaysRule::Never);
+}
+
+// New York City on 15 January 2003: sunrise 07:16, sunset 16:53.
+TEST(Scheduler, SunTimersFollowTheLocationSettings) {
+    TimerRig rig(DateTime{2003, 1, 15, 7, 15, 0});
+    rig.clock.setTimeZone({300, 0, -60, false});
+    rig.setLocation("40.43", "74.01", "5");
+    rig.load({"porch.cro*SR*Everyday", "porch.cro*SS+30*Weekdays"});
+    EXPECT_EQ(rig.service.sunTick().sunriseText().substr(0, 6), "07:16:");
+    EXPECT_EQ(rig.service.sunTick().sunsetLabel().substr(0, 13), "Sunset 16:53:");
+    rig.runUntilWall(DateTime{2003, 1, 15, 7, 18, 0});
+    rig.clock.setNow(DateTime{2003, 1, 15, 17, 22, 0});
+    rig.runUntilWall(DateTime{2003, 1, 15, 17, 25, 0});
+    ASSERT_EQ(rig.startedIndexes(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(rig.starts[0].clockText.substr(0, 5), "7:16:");
+    EXPECT_EQ(rig.starts[1].clockText.substr(0, 6), "17:23:");
+    // A change of location takes effect within a second.
+    rig.settings.write("Settings", "CityLongitude", "0.5");
+    rig.loop.runFor(1000);
+    EXPECT_NE(rig.service.sunTick().sunsetLabel().substr(0, 13), "Sunset 16:53:");
+}
+
+TEST(Scheduler, OneTimeBecomesNeverAndTheFileIsRewrittenUnlessEditsArePending) {
+    TimerRig rig(DateTime{2024, 6, 3, 6, 59, 58});
+    rig.load({"porch.cro*7:00:00*One Time", "hall.cro*7:00:05*One Time"});
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 0, 2});
+    EXPECT_EQ(rig.startedIndexes(), std::vector<int>{0});
+    EXPECT_EQ(test::readFile(rig.home / "tmrdat.zul"),
+              "\"porch.cro*7:00:00*Never\"\r\n\"hall.cro*7:00:05*One Time\"\r\n\"**not set\"\r\n"
+              "\"**not set\"\r\n\"**not set\"\r\n\"**not set\"\r\n");
+    EXPECT_FALSE(rig.service.table().unsaved());
+
+    rig.service.table().setEntry(2, "new.cro");  // an edit the user has not saved yet
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 0, 7});
+    EXPECT_EQ(rig.startedIndexes(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(rig.service.table().timer(1).days, DaysRule::Never);
+    EXPECT_NE(test::readFile(rig.home / "tmrdat.zul").find("hall.cro*7:00:05*One Time"), std::string::npos);
+    EXPECT_TRUE(rig.service.table().unsaved());
+}
+
+TEST(Scheduler, TwelveHourTimerSeenTwiceFiresOnce) {
+    TimerRig rig(DateTime{2024, 6, 3, 18, 59, 50});
+    rig.clock.setUses24Hour(false);
+    rig.load({"porch.cro*7:00:00 PM*Everyday", "hall.cro*19:00:10*Everyday"});
+    rig.runUntilWall(DateTime{2024, 6, 3, 19, 1, 0});
+    ASSERT_EQ(rig.starts.size(), 1u);  // the 24-hour text never matches the 12-hour clock
+    EXPECT_EQ(rig.starts[0].clockText, "7:00:00 PM");
+    EXPECT_EQ(rig.service.scheduler().lastStarted(), -1);
+}
+
+TEST(Scheduler, MasterSwitchOffStartsNothingAndLogs) {
+    TimerRig rig(DateTime{2024, 6, 3, 6, 59, 0});
+    rig.load({"porch.cro*7:00:00*Everyday", "hall.cro*7:01:00*Everyday"}, false);
+    auto& sched = rig.service.scheduler();
+    EXPECT_EQ(sched.windowTitle(), "   Setup Timers  -- Timers are Disabled!");
+    sched.setMasterSwitch(true);
+    EXPECT_EQ(sched.switchCaption(), "Timers ON");
+    EXPECT_EQ(sched.windowTitle(), "   Setup Timers  -- Timers are Enabled!");
+    sched.setMasterSwitch(false);
+    EXPECT_EQ(sched.switchCaption(), "Timers OFF");
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 0, 30});
+    EXPECT_TRUE(rig.starts.empty());
+    EXPECT_FALSE(sched.tick().enabled());
+    // Switched on again half a minute after a due second: no catching up.
+    sched.setMasterSwitch(true);
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 1, 30});
+    EXPECT_EQ(rig.startedIndexes(), std::vector<int>{1});
+    const std::string now = rig.service.log().formatNow(DateTime{2024, 6, 3, 7, 0, 30});
+    const std::string& log = rig.service.log().text();
+    EXPECT_TRUE(log.ends_with("\r\nMaster Timer Enabled \r\n\t" + now + "\r\n")) << log;
+    EXPECT_NE(log.find("\r\nMaster Timer Disabled \r\n\t"), std::string::npos);
+}
+
+// A stalled event loop (a slow adapter, a modal wait) used to lose the timers
+// of the seconds it skipped.
+TEST(Scheduler, SecondsSkippedByAStalledLoopAreCaughtUpOnce) {
+    TimerRig rig(DateTime{2024, 6, 3, 7, 0, 0});
+    rig.load({"a.cro*7:00:11*Everyday", "b.cro*7:00:13*Everyday", "c.cro*7:05:00*Everyday",
+              "d.cro*7:10:30*Everyday"});
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 0, 10, 100});
+    rig.loop.sleepMs(3000);  // blocks without events: 7:00:11 and 7:00:12 are never seen
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 0, 20});
+    ASSERT_EQ(rig.startedIndexes(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(rig.starts[0].clockText, "7:00:13");  // caught up late, in order
+    EXPECT_EQ(rig.starts[1].clockText, "7:00:13");
+
+    // A gap of five minutes is a machine that slept: nothing is caught up.
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 4, 50});
+    rig.loop.sleepMs(5 * 60 * 1000);
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 10, 0});
+    EXPECT_EQ(rig.starts.size(), 2u);
+    // After the gap the scheduler goes on as before.
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 11, 0});
+    EXPECT_EQ(rig.startedIndexes(), (std::vector<int>{0, 1, 3}));
+}
+
+// 1,000 timers: ten days of 100 timers each (a table holds at most 100), the
+// due seconds drawn at random at least 2 s apart. A measurement that takes
+// ten virtual days: run it with --gtest_also_run_disabled_tests.
+TEST(Scheduler, DISABLED_ThousandTimersAllFireInTheirDueSecond) {
+    std::mt19937 random(20240603);
+    int fired = 0, inDueSecond = 0;
+    for (int day = 0; day < 10; ++day) {
+        TimerRig rig(DateTime{2024, 6, 3 + day, 0, 0, 0});
+        std::set<int> seconds;
+        while (seconds.size() < 100) {
+            const int s = 10 + static_cast<int>(random() % 43000) * 2;
+            seconds.insert(s);
+        }
+        std::vector<std::string> lines;
+        for (int s : seconds) lines.push_back("m.cro*" + timeOfDayText(s, false) + "*Everyday");
+        rig.load(lines);
+        rig.runUntilWall(DateTime{2024, 6, 4 + day, 0, 0, 0});
+        fired += static_cast<int>(rig.starts.size());
+        for (const auto& s : rig.starts)
+            if (s.clockText == rig.service.table().timer(s.index).start) ++inDueSecond;
+    }
+    std::cout << "[ measure  ] 1000 timers over ten days: " << fired << " fired, " << inDueSecond
+              << " in their due second\n";
+    EXPECT_EQ(fired, 1000);
+    EXPECT_EQ(inDueSecond, 1000);
+}

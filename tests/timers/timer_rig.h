@@ -1,0 +1,80 @@
+#pragma once
+// A timer service in virtual time with a stand-in for the runner engine: its
+// `StartTimer` records which timer started at which clock text and, like the
+// real one, lets events run for 0.8 s before it clears `StartPending`.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/sim/virtual_clock.h"
+#include "platform/sim/virtual_event_loop.h"
+#include "settings/settings_store.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+#include "timers/timer_file.h"
+#include "timers/timer_service.h"
+
+namespace zul::test {
+
+struct TimerStart {
+    int index = 0;
+    std::string clockText;
+    DateTime at;
+};
+
+struct TimerRig {
+    explicit TimerRig(DateTime start) : clock(start), loop(clock), service(clock, loop, settings, dialogs, home.path()) {
+        service.setEngine({[this] { fakeStartTimer(); }, [] { return false; }});
+    }
+
+    // Waits, processing events, as `Pause` does.
+    void pause(double seconds) {
+        const std::int64_t deadline = clock.monotonicMicros() + static_cast<std::int64_t>(seconds * 1e6);
+        while (clock.monotonicMicros() < deadline) {
+            loop.processEvents();
+            const std::int64_t left = (deadline - clock.monotonicMicros() + 999) / 1000;
+            if (left > 0) loop.sleepMs(static_cast<int>(std::min<std::int64_t>(left, 10)));
+        }
+    }
+
+    void fakeStartTimer() {
+        starts.push_back({service.shared().StartIndex, service.shared().clockText, clock.now()});
+        pause(0.8);
+        service.shared().StartPending = false;
+    }
+
+    // Writes tmrdat.zul with one "entry*start*days" line per timer and loads the service.
+    void load(const std::vector<std::string>& lines, bool masterOn = true) {
+        std::string bytes;
+        for (const auto& l : lines) bytes += "\"" + l + "\"\r\n";
+        writeFile(home / "tmrdat.zul", bytes);
+        settings.write("Settings", "TimerCount", std::to_string(std::max<std::size_t>(6, lines.size())));
+        service.load();
+        service.setMasterSwitch(masterOn);
+    }
+
+    void setLocation(const char* lat, const char* lon, const char* zone) {
+        settings.write("Settings", "CityLatitude", lat);
+        settings.write("Settings", "CityLongitude", lon);
+        settings.write("Settings", "CityZone", zone);
+    }
+
+    // Runs the loop until the wall clock reads t.
+    void runUntilWall(const DateTime& t) { loop.runFor(t.toMillis() - clock.now().toMillis()); }
+
+    std::vector<int> startedIndexes() const {
+        std::vector<int> out;
+        for (const auto& s : starts) out.push_back(s.index);
+        return out;
+    }
+
+    TempDir home;
+    sim::VirtualClock clock;
+    sim::VirtualEventLoop loop;
+    MemorySettings settings;
+    ScriptedDialogs dialogs;
+    TimerService service;
+    std::vector<TimerStart> starts;
+};
+
+} // namespace zul::test
