@@ -41,7 +41,7 @@ const char* stoppedText(DaysRule rule) {
     case DaysRule::Weekends: return "Set for Weekends only: Stopped for Weekdays ";
     case DaysRule::SunThu: return "Set for Sunday - Thursday only: Stopped! ";
     case DaysRule::FriSat: return "Set for Friday and Saturday only: Stopped! ";
-    default: return "Loop Timer is Not Set!";
+    default: return "";
     }
 }
 
@@ -92,7 +92,7 @@ void LoopTimer::start(bool withSound) {
         enabled_ = false;  // a loop without days cannot be ticked
     } else if (trimmed(fields.entry).empty()) {
         enabled_ = false;
-        showStatus(lang_.cap("Loop Timer is Not Set!"));
+        reportNotSet();
     } else {
         if (withSound && click) click();
         loopPath_ = pathFor(trimmed(fields.entry));
@@ -124,7 +124,7 @@ void LoopTimer::setEnabled(bool on) {
         if (click) click();
         stop();
         if (trimmed(table_.loop().entry).empty())
-            showStatus(lang_.cap("Loop Timer is Not Set!"));
+            reportNotSet();
         else
             showStatus(lang_.cap("Not Running"));
     }
@@ -148,12 +148,20 @@ void LoopTimer::showStatus(const std::string& text, unsigned colour) {
     log_.loopStatus.colour = colour;
 }
 
+void LoopTimer::reportNotSet() {
+    log_.loopStatus.text = lang_.cap("Loop Timer is Not Set!");
+    log_.loopStatus.colour = kStoppedColour;
+}
+
 void LoopTimer::showStatus(const std::string& text) { showStatus(text, log_.loopStatus.colour); }
 
 bool LoopTimer::admittedToday() {
     const DaysRule rule = table_.loop().days;
     if (loopRule(rule) && admits(rule, clock_.current().weekday)) return true;
-    showStatus(lang_.cap(stoppedText(rule)), kStoppedColour);
+    if (loopRule(rule))
+        showStatus(lang_.cap(stoppedText(rule)), kStoppedColour);
+    else
+        reportNotSet();
     tick_->setInterval(kDayRetestMs);
     return false;
 }

@@ -88,6 +88,7 @@ private:
     void store();
     void showStatus(const std::string& text, unsigned colour);
     void showStatus(const std::string& text);
+    void reportNotSet();
     bool admittedToday();
     void playRow();
     std::string pathFor(const std::string& entry) const;
