@@ -138,7 +138,7 @@ std::optional<int> MacroBackup::backupAll(const std::vector<std::string>& macroN
     const int n = static_cast<int>(macroNames.size());
     if (progress.open)
         progress.open(10 * n, tr("Backing up macro files...") + kCrLf + kCrLf + tr("now copying .."));
-    buttonsEnabled_ = true;
+    buttonsEnabled_ = backupExistsIn(programFolder_);  // only a backup that is there can be restored
     wait(0.3);
     int copied = 0;
     for (int i = 0; i < n; ++i) {

@@ -104,6 +104,16 @@ TEST_F(BackupTest, ALinkedBackupFolderIsNeverTrusted) {
     EXPECT_FALSE(fs::exists(elsewhere / "m0.cro"));
 }
 
+TEST_F(BackupTest, AFolderThatCannotBeCreatedIsReportedAndNothingCounts) {
+    writeFile(folder(), "a file where the folder should be");
+    EXPECT_EQ(backup.backupAll(makeMacros(2)), 0);
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
+    EXPECT_EQ(dialogs.last().title, "Failed");
+    EXPECT_EQ(dialogs.last().text, "Couldn't create backup folder");
+    EXPECT_EQ(log.back(), "finish Backup Complete\r\n\r\n0 file(s) copied");
+    EXPECT_FALSE(backup.restoreButtonsEnabled());
+}
+
 TEST_F(BackupTest, BackupOneWithoutASelectionAsksForOne) {
     EXPECT_FALSE(backup.backupOne(std::nullopt));
     EXPECT_EQ(dialogs.last().text, "Please select a macro to backup");

@@ -155,6 +155,13 @@ TEST_F(TimerFileTest, SaveAndLoadRoundTripKeepsTheFileByteExact) {
     EXPECT_EQ(file(), first);
 }
 
+TEST_F(TimerFileTest, AFailedWriteKeepsTheChangesUnsaved) {
+    std::filesystem::create_directory(dir / "tmrdat.zul");
+    table.setEntry(0, "Porch");
+    EXPECT_TRUE(saveTimerTable(table, settings, nullptr).fileError);
+    EXPECT_TRUE(table.unsaved());
+}
+
 TEST_F(TimerFileTest, TextsThatWouldBreakTheFileAreCleaned) {
     table.setEntry(0, "a*b\"c\r\nd");
     EXPECT_EQ(table.timer(0).entry, "abcd");

@@ -136,6 +136,18 @@ TEST_F(TimerLogTest, ClearWithAutoSaveReplacesTheFileWithTheSavedLog) {
     EXPECT_EQ(logFile().find("Gone"), std::string::npos);
 }
 
+TEST_F(TimerLogTest, AFileThatCannotBeWrittenLosesNoLines) {
+    std::filesystem::create_directory(dir / "TimerLog.log");  // in the way of every write
+    settings.write("Settings", "MaxLogSize", "2");
+    settings.write("Settings", "KeepLogSize", "1");
+    appendLines(1, 5);
+    const std::string before = log->text();
+    loop.runFor(60000);
+    EXPECT_EQ(log->text(), before);
+    EXPECT_TRUE(log->clear());
+    EXPECT_EQ(log->text(), before);
+}
+
 TEST_F(TimerLogTest, SaveAsWritesNameDotLogInTheProgramFolder) {
     ScriptedDialogs dialogs;
     EXPECT_FALSE(log->saveAs(dialogs));  // empty log: no question
