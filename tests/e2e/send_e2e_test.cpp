@@ -1,0 +1,131 @@
+// The zulmarin binary end to end: the frame and send subcommands, and a real
+// send through the serial code to a pseudo-terminal whose modem lines an
+// LD_PRELOAD shim records.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/sim/cm17a_decoder.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct ProcessResult {
+    int rc = -1;
+    std::string out, err;
+};
+
+// Runs the built binary with the program and config folders in dir, plus the
+// given extra environment ("NAME=value").
+ProcessResult runZulmarin(const zul::test::TempDir& dir, const std::vector<std::string>& args,
+                const std::vector<std::string>& env = {}) {
+    const std::string outFile = (dir / "stdout").string(), errFile = (dir / "stderr").string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
+        setenv("ZULMARIN_HOME", (dir / "home").c_str(), 1);
+        for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(err, 2);
+        std::vector<char*> argv{const_cast<char*>("zulmarin")};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(ZUL_BINARY_DIR "/zulmarin", argv.data());
+        _exit(127);
+    }
+    ProcessResult r;
+    int status = 0;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > limit) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            ADD_FAILURE() << "zulmarin did not finish";
+            return r;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = zul::test::readFile(outFile);
+    r.err = zul::test::readFile(errFile);
+    return r;
+}
+
+// A pseudo-terminal pair; the slave's path stands in for a serial device.
+struct Pty {
+    int master = -1;
+    std::string slave;
+    Pty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slave = ptsname(master);
+    }
+    ~Pty() {
+        if (master >= 0) close(master);
+    }
+};
+
+} // namespace
+
+TEST(CommandLine, FrameAndSendCheckTheirInput) {
+    zul::test::TempDir dir;
+    const ProcessResult frame = runZulmarin(dir, {"frame", "a", "1", "on"});
+    EXPECT_EQ(frame.rc, 0);
+    EXPECT_EQ(frame.out, "1101010110101010011000000000000010101101\n");
+
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"frame", "A", "17", "ON"},
+                                                {"frame", "P", "3", "BRI"},
+                                                {"frame", "Q", "1", "ON"},
+                                                {"send", "A", "1", "ON", "--port", "0"},
+                                                {"send", "A", "ALL", "ON", "--port", "sim"}}) {
+        const ProcessResult r = runZulmarin(dir, bad);
+        EXPECT_EQ(r.rc, 2) << bad[1] << bad[2] << bad[3];
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+
+    const ProcessResult sim = runZulmarin(dir, {"send", "k", "all", "alf", "--port", "sim"});
+    EXPECT_EQ(sim.rc, 0) << sim.err;
+    EXPECT_EQ(sim.out, "K ALF\n");
+
+    const ProcessResult unset = runZulmarin(dir, {"send", "A", "1", "ON"});
+    EXPECT_EQ(unset.rc, 1);
+    const ProcessResult missing = runZulmarin(dir, {"send", "A", "1", "ON", "--port", (dir / "no-such-tty").string()});
+    EXPECT_EQ(missing.rc, 1);
+    EXPECT_NE(missing.err.find("8002"), std::string::npos) << missing.err;
+}
+
+TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
+    zul::test::TempDir dir;
+    Pty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    const std::string log = (dir / "modem.log").string();
+    const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave},
+                              {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log,
+                               "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+
+    // Each state must have lasted the default 500 us.
+    zul::sim::Cm17aDecoder decoder(50000, 500);
+    std::istringstream lines(zul::test::readFile(log));
+    long long micros = 0;
+    int rts = 0, dtr = 0, changes = 0;
+    while (lines >> micros >> rts >> dtr) {
+        decoder.feed(micros, rts != 0, dtr != 0);
+        ++changes;
+    }
+    decoder.flush();
+    EXPECT_GE(changes, 160);
+    EXPECT_EQ(decoder.texts(), std::vector<std::string>{"A3 ON"});
+}
