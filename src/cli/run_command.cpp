@@ -1,7 +1,92 @@
+#include <cstdio>
+#include <filesystem>
+#include <ostream>
+
 #include "cli/cli.h"
+#include "cli/port_choice.h"
+#include "macros/macro_file.h"
+#include "platform/qt/qt_event_loop.h"
+#include "platform/system_clock.h"
+#include "settings/paths.h"
+#include "settings/settings_store.h"
+#include "timers/macro_player.h"
+#include "x10/transmitter.h"
 
 namespace zul::cli {
 
-int runCommand(const Args&, Io& io) { return badInput(io, "'run' is not available yet"); }
+namespace {
+
+const char* const RunHelp =
+    "usage: zulmarin run FILE.cro [--port PORT]\n"
+    "Plays a macro file as the main window does: the lead-in, then each row's\n"
+    "frame with 0.05 s before and after it and the row's pause less 0.1 s (at\n"
+    "least 0.15 s) after it, then the trailer twice, 0.15 s apart.\n"
+    "  --port PORT  a port number N (the device /dev/ttyS<N-1>), a device path,\n"
+    "               or 'sim' for the built-in simulated transmitter. Default: the\n"
+    "               port chosen in the program's Port Setup.\n"
+    "With --port sim each signal the transmitter receives is printed on its own\n"
+    "line: the seconds since the run began (when its last bit ended) and what it\n"
+    "was, e.g.\n"
+    "  0.109 lead-in\n"
+    "  0.314 A1 ON\n"
+    "  5.524 trailer\n"
+    "Rows that cannot be played are reported on stderr and left out.\n"
+    "Exit status: 0 played, 2 bad input (no such file, not a macro), 1 the port\n"
+    "could not be opened.\n";
+
+// "12.345 A1 ON"
+std::string timedLine(std::int64_t micros, const std::string& text) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", double(micros) / 1e6);
+    return std::string(seconds) + " " + text + "\n";
+}
+
+int play(const std::string& port, const macros::PlayMacro& macro, int stateMicros, Io& io) {
+    const SystemClock clock;
+    std::int64_t start = clock.monotonicMicros();
+    auto line = openLinePort(
+        port, clock, [&](const sim::DecodedSignal& s) { io.out << timedLine(s.micros - start, s.text) << std::flush; },
+        io);
+    if (!line) return 1;
+    qt::QtEventLoop loop;
+    const bool stopAll = false;
+    x10::Transmitter transmitter(*line, loop, clock, stopAll, stateMicros);
+    transmitter.setSpinMicros(x10::RealTimeSpinMicros);
+    MacroPlayer player(transmitter, loop, stopAll);
+    start = clock.monotonicMicros();
+    player.sendLeadIn();
+    if (player.playRows(macro.rows, MainWindowWait)) transmitter.endOfRun();
+    line->close();
+    return 0;
+}
+
+} // namespace
+
+int runCommand(const Args& args, Io& io) {
+    if (wantsHelp(args)) {
+        io.out << RunHelp;
+        return 0;
+    }
+    std::string error;
+    const auto options = parsePortOptions(args, error);
+    if (!options) return badInput(io, error);
+    if (options->positional.size() != 1) return badInput(io, "run needs one macro file, e.g. 'zulmarin run wake.cro'");
+    const std::filesystem::path file = options->positional[0];
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return badInput(io, "no such macro file: " + file.string());
+    const macros::PlayMacro macro = macros::readMacroForPlay(file);
+    if (!macro.opened) return badInput(io, "cannot read " + file.string());
+    for (const auto& p : macro.problems)
+        io.err << "zulmarin: " << file.string() << ":" << p.lineNumber << ": " << p.reason << "\n";
+    if (macro.rows.empty() && !macro.problems.empty())
+        return badInput(io, file.string() + " has no row that can be played");
+
+    const IniSettingsStore ini(configFolder() / "settings.ini");
+    ReadOnlySettings settings(ini);
+    int status = 0;
+    const auto port = choosePort(options->port, settings, io, status);
+    if (!port) return status;
+    return play(*port, macro, x10::readBitStateMicros(settings), io);
+}
 
 } // namespace zul::cli

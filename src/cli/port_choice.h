@@ -1,0 +1,52 @@
+#pragma once
+// What the subcommands that drive the transmitter share: the --port option,
+// the port chosen in Port Setup, and opening the line port (the simulated
+// transmitter for "sim").
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/cli.h"
+#include "platform/clock.h"
+#include "platform/line_port.h"
+#include "platform/settings_backend.h"
+#include "platform/sim/cm17a_decoder.h"
+#include "settings/settings_store.h"
+
+namespace zul::cli {
+
+// Reads the real settings and keeps any write to itself: a subcommand changes nothing.
+class ReadOnlySettings : public SettingsBackend {
+public:
+    explicit ReadOnlySettings(const SettingsBackend& base) : base_(base) {}
+    std::optional<std::string> read(const std::string& section, const std::string& key) const override;
+    bool write(const std::string& section, const std::string& key, const std::string& value) override;
+
+private:
+    const SettingsBackend& base_;
+    MemorySettings local_;
+};
+
+// The arguments with "--port P" / "--port=P" taken out.
+struct PortOptions {
+    Args positional;
+    std::optional<std::string> port;
+};
+// nullopt with error set for a --port without value or an unknown option.
+std::optional<PortOptions> parsePortOptions(const Args& args, std::string& error);
+
+// The port chosen in Port Setup (record 270), "" when none.
+std::string storedPort(SettingsBackend& settings);
+
+// The port to use: the checked --port when given, else the stored one. On
+// failure the reason is printed and exitCode is set (2 bad --port, 1 none stored).
+std::optional<std::string> choosePort(const std::optional<std::string>& option, SettingsBackend& settings, Io& io,
+                                      int& exitCode);
+
+// Opens the port; on the simulated transmitter every decoded signal goes to
+// onSignal. nullptr (the reason printed) when it cannot be opened.
+std::unique_ptr<LinePort> openLinePort(const std::string& port, const Clock& clock,
+                                       std::function<void(const sim::DecodedSignal&)> onSignal, Io& io);
+
+} // namespace zul::cli
