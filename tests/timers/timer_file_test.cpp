@@ -232,23 +232,5 @@ TEST(DaysRules, AdmitTheirWeekdays) {
     EXPECT_EQ(daysRuleFromIndex(9), DaysRule::Everyday);
 }
 
-TEST(TimerWindowOptions, DefaultsAndStoredForms) {
-    MemorySettings s;
-    TimerWindowOptions o = loadTimerWindowOptions(s);
-    EXPECT_EQ(o.runDef, 0);
-    EXPECT_TRUE(o.confirmClear && o.confirmDelete && o.allowNewTimers && o.soundOnStart && o.soundOnCommand);
-    o.runDef = 5;
-    o.confirmSaveQuit = false;
-    o.soundOnCommand = false;
-    saveTimerWindowOptions(s, o);
-    EXPECT_EQ(ReadSetting(s, "Settings", "cSaveQuit", ""), "False");
-    EXPECT_EQ(ReadSetting(s, "Sounds", "TimerMsound", ""), "0");
-    EXPECT_EQ(ReadSetting(s, "Settings", "RunDef", ""), "5");
-    const TimerWindowOptions back = loadTimerWindowOptions(s);
-    EXPECT_EQ(back.runDef, 5);
-    EXPECT_FALSE(back.confirmSaveQuit);
-    EXPECT_TRUE(back.confirmClear);
-}
-
 } // namespace
 } // namespace zul
