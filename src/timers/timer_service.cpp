@@ -7,7 +7,11 @@ namespace zul {
 
 TimerService::TimerService(Clock& clock, EventLoop& loop, SettingsBackend& settings, Dialogs& dialogs,
                            std::filesystem::path programFolder, LangLookup lang)
-    : settings_(settings),
+    : clock_(clock),
+      loop_(loop),
+      settings_(settings),
+      dialogs_(dialogs),
+      lang_(lang),
       table_(programFolder),
       log_(clock, loop, settings, programFolder, lang),
       clockTick_(clock, loop, settings, table_, shared_),
@@ -20,6 +24,19 @@ TimerService::~TimerService() = default;
 void TimerService::setEngine(Engine engine) {
     engine_ = std::move(engine);
     scheduler_.startTimer = engine_.startTimer;
+}
+
+TimerEngine& TimerService::createEngine(EngineServices s, TimerEngineHooks hooks) {
+    setEngine({});  // the old engine's hooks go before the engine itself
+    ownedEngine_.reset();
+    ownedEngine_ = std::make_unique<TimerEngine>(
+        TimerEngineParts{loop_, clock_, s.transmitter, shared_, table_, log_, settings_, s.sounds, s.errors,
+                         s.desktop, dialogs_, s.stopAll, lang_},
+        hooks);
+    if (hooks.lamp) loopTimer_.lamp = hooks.lamp;
+    TimerEngine* e = ownedEngine_.get();
+    setEngine({[e] { e->StartTimer(); }, [e] { return e->AnyRunnerActive(); }});
+    return *e;
 }
 
 std::error_code TimerService::load() {

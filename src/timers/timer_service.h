@@ -12,6 +12,7 @@
 #include "timers/clock_tick.h"
 #include "timers/loop_timer.h"
 #include "timers/scheduler.h"
+#include "timers/timer_engine.h"
 #include "timers/timer_log.h"
 #include "timers/timer_shared.h"
 #include "timers/timer_table.h"
@@ -20,9 +21,12 @@
 namespace zul {
 
 class Clock;
+class Desktop;
 class Dialogs;
+class ErrorLog;
 class EventLoop;
 class SettingsBackend;
+class Sounds;
 
 class TimerService {
 public:
@@ -38,7 +42,22 @@ public:
     TimerService(const TimerService&) = delete;
     TimerService& operator=(const TimerService&) = delete;
 
+    // Plugs in a runner engine kept elsewhere (tests use a stand-in).
     void setEngine(Engine engine);
+
+    // What the desktop program's runner engine needs besides this service.
+    struct EngineServices {
+        x10::Transmitter& transmitter;
+        Sounds& sounds;
+        ErrorLog& errors;
+        Desktop& desktop;
+        const bool& stopAll;
+    };
+    // Builds the runner engine on this service's table, log and shared values
+    // and plugs it in; the service owns it from then on.
+    TimerEngine& createEngine(EngineServices services, TimerEngineHooks hooks = {});
+    // The engine createEngine built; null before.
+    TimerEngine* engine() { return ownedEngine_.get(); }
 
     // Reads the table and the loop timer, makes the first clock and sun
     // passes and starts the clock, sun and loop ticks. The scheduler runs
@@ -59,7 +78,11 @@ public:
     LoopTimer& loopTimer() { return loopTimer_; }
 
 private:
+    Clock& clock_;
+    EventLoop& loop_;
     SettingsBackend& settings_;
+    Dialogs& dialogs_;
+    LangLookup lang_;
     Engine engine_;
     TimerShared shared_;
     TimerTable table_;
@@ -68,6 +91,7 @@ private:
     SunTick sunTick_;
     Scheduler scheduler_;
     LoopTimer loopTimer_;
+    std::unique_ptr<TimerEngine> ownedEngine_;
 };
 
 } // namespace zul

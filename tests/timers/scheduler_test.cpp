@@ -4,6 +4,11 @@
 #include <random>
 #include <set>
 
+#include "platform/desktop.h"
+#include "platform/sim/simulated_transmitter.h"
+#include "platform/sound_player.h"
+#include "settings/error_log.h"
+#include "settings/sounds.h"
 #include "timer_rig.h"
 #include "timers/clock_tick.h"
 #include "timers/timer_log.h"
@@ -225,4 +230,30 @@ TEST(Scheduler, DISABLED_ThousandTimersAllFireInTheirDueSecond) {
               << " in their due second\n";
     EXPECT_EQ(fired, 1000);
     EXPECT_EQ(inDueSecond, 1000);
+}
+
+// The service with the desktop program's runner engine: a due timer's macro
+// goes out through the send queue.
+TEST(TimerService, DueMacroReachesTheTransmitterThroughTheOwnedEngine) {
+    struct NoDesktop : Desktop {
+        bool open(const std::string&) override { return false; }
+        bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
+    } desktop;
+    struct Silence : SoundPlayer {
+        void play(const std::string&) override {}
+    } player;
+    TimerRig rig(DateTime{2024, 6, 3, 12, 0, 0});
+    sim::SimulatedTransmitter port(rig.clock);
+    port.open("sim");
+    bool stopAll = false;
+    x10::Transmitter tx(port, rig.loop, rig.clock, stopAll);
+    Sounds sounds(rig.settings, player, rig.home.path());
+    ErrorLog errors(rig.home.path(), rig.clock);
+    test::writeFile(rig.home / "porch.cro", "\"01100000000000000001\"\r\n\"01100000000100000001\"\r\n");
+    TimerEngine& engine = rig.service.createEngine({tx, sounds, errors, desktop, stopAll});
+    EXPECT_EQ(rig.service.engine(), &engine);
+    rig.load({"porch.cro*12:00:05*Everyday"});
+    rig.runUntilWall(DateTime{2024, 6, 3, 12, 0, 15});
+    EXPECT_EQ(port.commands(), (std::vector<std::string>{"A1 ON", "A2 ON"}));
+    EXPECT_TRUE(rig.starts.empty());  // the stand-in was replaced
 }
