@@ -1,0 +1,110 @@
+// Real-clock timing of a timer run through the Qt event loop: a 20-row macro
+// with 1 s pauses goes through a runner, the send queue and the bit sender to
+// the simulated transmitter. Prints the largest difference between each
+// frame's intended and actual time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/desktop.h"
+#include "platform/qt/qt_event_loop.h"
+#include "platform/sim/simulated_transmitter.h"
+#include "platform/sound_player.h"
+#include "platform/system_clock.h"
+#include "settings/error_log.h"
+#include "settings/settings_store.h"
+#include "settings/sounds.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+#include "timers/timer_engine.h"
+#include "timers/timer_log.h"
+#include "timers/timer_shared.h"
+#include "timers/timer_table.h"
+#include "x10/transmitter.h"
+
+// Qt last: its "signals" and "emit" keywords would clash with the decoder.
+#include <QCoreApplication>
+
+namespace zul::test {
+namespace {
+
+void ensureQtCore() {
+    static int argc = 1;
+    static char name[] = "test_qt";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
+
+struct NoDesktop : Desktop {
+    bool open(const std::string&) override { return false; }
+    bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
+};
+struct Silent : SoundPlayer {
+    void play(const std::string&) override {}
+};
+
+} // namespace
+
+TEST(RunnerTiming, TwentyRowsOfOneSecondOnTheRealClock) {
+    ensureQtCore();
+    constexpr int Rows = 20;
+    constexpr std::int64_t PauseMs = 1000;
+    TempDir dir;
+    std::string bytes;
+    for (int k = 0; k < Rows; ++k) bytes += std::string("\"") + (k % 2 ? "0110000000100000" : "0110000000000000") + "0001\"\r\n";
+    writeFile(dir / "bench.cro", bytes);
+
+    SystemClock clock;
+    qt::QtEventLoop loop;
+    sim::SimulatedTransmitter port(clock);
+    port.open("sim");
+    std::vector<std::int64_t> sent;  // when each command's last bit ended
+    port.setListener([&](const sim::DecodedSignal& s) {
+        if (s.kind == sim::DecodedSignal::Kind::Command) sent.push_back(s.micros);
+    });
+    bool stopAll = false;
+    x10::Transmitter tx(port, loop, clock, stopAll);
+    tx.setSpinMicros(x10::RealTimeSpinMicros);
+    MemorySettings settings;
+    Silent player;
+    Sounds sounds(settings, player, dir.path());
+    ErrorLog errors(dir.path(), clock);
+    NoDesktop desktop;
+    ScriptedDialogs dialogs;
+    TimerShared shared;
+    TimerTable table(dir.path(), 6);
+    TimerLog log(clock, loop, settings, dir.path());
+    bool ended = false;
+    TimerEngine engine(TimerEngineParts{loop, clock, tx, shared, table, log, settings, sounds, errors, desktop, dialogs,
+                                        stopAll},
+                       TimerEngineHooks{{}, [&] { ended = true; }, {}, {}});
+    table.setEntry(0, "bench.cro");
+
+    const std::int64_t start = clock.monotonicMicros();
+    shared.StartIndex = 0;
+    shared.StartPending = true;
+    engine.StartTimer();
+    while (!ended && clock.monotonicMicros() - start < 60'000'000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_TRUE(ended);
+
+    ASSERT_EQ(sent.size(), std::size_t(Rows));
+    // Intended: row k queued 5 ms + 50 ms after the start and k pauses later,
+    // then clocked out (70 ms settle, 40 bits of two 0.5 ms states).
+    std::int64_t worst = 0, worstLate = 0;
+    for (int k = 0; k < Rows; ++k) {
+        const std::int64_t intended = start + (55 + k * PauseMs + 110) * 1000;
+        const std::int64_t diff = sent[std::size_t(k)] - intended;
+        worst = std::max(worst, std::abs(diff));
+        if (std::getenv("ZUL_TIMING_DETAIL")) std::printf("%d %.1f\n", k, diff / 1000.0);
+        worstLate = std::max(worstLate, diff);
+    }
+    std::printf("[ timing ] %d rows of %lld ms: largest difference from the intended time %.1f ms (latest %.1f ms)\n",
+                Rows, static_cast<long long>(PauseMs), worst / 1000.0, worstLate / 1000.0);
+    // The send queue drains every 100 ms; a loaded machine adds some more.
+    EXPECT_LT(worst, 1'000'000);
+}
+
+} // namespace zul::test
