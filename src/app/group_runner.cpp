@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "macros/cro_codes.h"
 #include "macros/group_file.h"
 #include "platform/event_loop.h"
 #include "settings/settings_store.h"
@@ -17,10 +18,6 @@ namespace {
 constexpr const char* kTimerTag = "timer";
 
 bool validIndex(int index) { return index >= 0 && index < GroupRunner::kGroups; }
-
-bool isBitCode(const std::string& code) {
-    return code.size() == 16 && code.find_first_not_of("01") == std::string::npos;
-}
 
 } // namespace
 
@@ -55,7 +52,7 @@ void GroupRunner::runGroup(int index, bool on) {
     if (group) {
         for (const std::string& line : group->items) {
             // Label lines carry no command; a line that is no 16-bit code cannot be sent.
-            if (line.rfind("Group", 0) == 0 || !isBitCode(line)) continue;
+            if (line.rfind("Group", 0) == 0 || !macros::isBitCode(line)) continue;
             tx_.SendBits(std::string(x10::FrameHeader) + (on ? line : offForm(line)) + x10::FrameFooter);
             loop_.processEvents();
             tx_.Pause(delay);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "macros/cro_codes.h"
 #include "macros/macro_file.h"
 #include "platform/atomic_file.h"
 #include "platform/dialogs.h"
@@ -28,10 +29,6 @@ bool endsWithNoCase(const std::string& text, const std::string& tail) {
     if (text.size() < tail.size()) return false;
     return std::equal(tail.begin(), tail.end(), text.end() - static_cast<std::ptrdiff_t>(tail.size()),
                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); });
-}
-
-bool isBitCode(const std::string& code) {
-    return code.size() == 16 && code.find_first_not_of("01") == std::string::npos;
 }
 
 // What the loop shows when its rule keeps it from running today.
@@ -194,7 +191,7 @@ void LoopTimer::playRow() {
     if (flash_) pause -= 0.2;
 
     // A row whose code is no bit code cannot be sent; it still takes its pause.
-    if (isBitCode(code)) shared_.lstBuffer.push_back(std::string(x10::FrameHeader) + code + x10::FrameFooter);
+    if (macros::isBitCode(code)) shared_.lstBuffer.push_back(std::string(x10::FrameHeader) + code + x10::FrameFooter);
     loop_.processEvents();
     loop_.sleepMs(5);
 
