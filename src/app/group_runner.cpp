@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 
 #include "macros/cro_codes.h"
 #include "macros/group_file.h"
 #include "platform/event_loop.h"
 #include "settings/settings_store.h"
+#include "timers/timer_file.h"
 #include "x10/transmitter.h"
 #include "x10/x10_codes.h"
 
@@ -31,14 +31,8 @@ std::string GroupRunner::offForm(const std::string& onCode) {
 }
 
 double GroupRunner::commandDelay() const {
-    const std::string text = ReadSetting(settings_, "Database16", "GrDelay", "6");
-    try {
-        std::size_t used = 0;
-        const double tenths = std::stod(text, &used);
-        if (std::isfinite(tenths) && used == text.size()) return std::max(0.0, tenths / 10);
-    } catch (const std::exception&) {
-    }
-    return 0.6;
+    const double tenths = settingAsNumber(ReadSetting(settings_, "Database16", "GrDelay", "6"), 6);
+    return std::max(0.0, tenths / 10);
 }
 
 void GroupRunner::runGroup(int index, bool on) {

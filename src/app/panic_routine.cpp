@@ -1,5 +1,6 @@
 #include "app/panic_routine.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/group_runner.h"
@@ -7,6 +8,7 @@
 #include "platform/event_loop.h"
 #include "settings/record_store.h"
 #include "settings/settings_store.h"
+#include "timers/timer_file.h"
 #include "x10/transmitter.h"
 
 namespace zul {
@@ -20,16 +22,9 @@ constexpr int kGroupRecord = 281;
 
 // A number as the panic tab stores it ("," or "." as the decimal mark); 0 when it is none.
 double numberOf(std::string text) {
-    text = trimBlanks(text);
     for (char& c : text)
         if (c == ',') c = '.';
-    try {
-        std::size_t used = 0;
-        const double v = std::stod(text, &used);
-        if (used == text.size() && std::isfinite(v) && v >= 0) return v;
-    } catch (const std::exception&) {
-    }
-    return 0;
+    return std::max(0.0, settingAsNumber(text, 0));
 }
 
 } // namespace
