@@ -38,6 +38,9 @@ void MacroRunner::load(int timer, std::vector<std::string> rows, std::string run
     timer_ = timer;
     row_ = 0;
     pendingStart_ = std::move(runStart);
+    // A run stopped from outside leaves its state behind; a new one starts clean.
+    runStarted_ = longPause_ = sentOne_ = false;
+    minutesLeft_ = 0;
     tick_->setInterval(FirstTickMs);
     tick_->setEnabled(true);
 }
