@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "ui/desktop_program.h"
 
 int main(int argc, char** argv) {
     zul::cli::Args args(argv + 1, argv + argc);
@@ -11,7 +12,5 @@ int main(int argc, char** argv) {
     if (!args.empty() && args[0].size() > 1 && args[0][0] == '-') {
         return zul::cli::badInput(io, "unknown option '" + args[0] + "' (try --help)");
     }
-    // The desktop program comes here; until then, say what there is.
-    std::cout << zul::cli::usage();
-    return 0;
+    return zul::ui::runDesktop(argc, argv, args);
 }

@@ -1,0 +1,126 @@
+#include "app/app.h"
+
+#include "app/groups_panel.h"
+#include "app/main_clock.h"
+#include "app/main_window_logic.h"
+#include "app/startup.h"
+#include "platform/sim/simulated_transmitter.h"
+#include "settings/paths.h"
+#include "settings/settings_store.h"
+
+namespace zul::app {
+
+namespace {
+constexpr std::size_t SimulatorHistory = 6;
+
+std::unique_ptr<SettingsBackend> settingsOrDefault(std::unique_ptr<SettingsBackend> given) {
+    if (given) return given;
+    return std::make_unique<IniSettingsStore>(configFolder() / "settings.ini");
+}
+} // namespace
+
+std::string TranslatedDialogs::translate(const std::string& text) const {
+    std::string out;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find('\n', start);
+        const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        out += line.empty() ? line : language_.LangCaption(line);
+        if (end == std::string::npos) break;
+        out += '\n';
+        start = end + 1;
+    }
+    return out;
+}
+
+void TranslatedDialogs::info(const InfoBox& box) {
+    InfoBox shown = box;
+    shown.message = translate(box.message);
+    shown.title = translate(box.title);
+    shown.button = translate(box.button);
+    inner_.info(shown);
+}
+
+void TranslatedDialogs::message(const std::string& text, const std::string& title) {
+    inner_.message(translate(text), translate(title));
+}
+
+Answer TranslatedDialogs::question(const std::string& text, const std::string& title, bool withCancel) {
+    return inner_.question(translate(text), translate(title), withCancel);
+}
+
+std::optional<std::string> TranslatedDialogs::input(const std::string& prompt, const std::string& title,
+                                                    const std::string& initial) {
+    return inner_.input(translate(prompt), translate(title), initial);
+}
+
+std::optional<std::string> TranslatedDialogs::openFile(const std::string& title, const std::string& folder,
+                                                       const std::vector<FileFilter>& filters) {
+    return inner_.openFile(translate(title), folder, filters);
+}
+
+std::optional<std::string> TranslatedDialogs::saveFile(const std::string& title, const std::string& initialPath,
+                                                       const std::vector<FileFilter>& filters) {
+    return inner_.saveFile(translate(title), initialPath, filters);
+}
+
+App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
+    : clock(platform.clock), loop(platform.loop), rawDialogs(platform.dialogs), soundPlayer(platform.sound),
+      desktop(platform.desktop), settingsOwned_(settingsOrDefault(std::move(settingsBackend))),
+      settings(*settingsOwned_), folder(programFolder(settings)), language(Language::activeFileIn(folder)),
+      dialogs(rawDialogs, language),
+      port([this](const std::string& name) { return makePort(name); }),
+      transmitter(port, loop, clock, StopAll, x10::readBitStateMicros(settings)), portStore(records),
+      portLink(port, portStore, dialogs, loop, transmitter,
+               [this] {
+                   if (hooks.showPortDialog) hooks.showPortDialog();
+               }),
+      errorLog(folder, clock), sounds(settings, soundPlayer, folder), factory_(std::move(platform.makePort)) {
+    mainClock = std::make_unique<MainClock>(*this);
+    mainWindow = std::make_unique<MainWindowLogic>(*this);
+    groups = std::make_unique<GroupsPanel>(*this);
+    startup = std::make_unique<Startup>(*this);
+}
+
+App::~App() {
+    // The port goes down with the program; the ticks go before what they use.
+    startup.reset();
+    groups.reset();
+    mainWindow.reset();
+    mainClock.reset();
+}
+
+std::string App::tip(const std::string& text) const {
+    const std::string t = language.LangTip(text);
+    const auto first = t.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return t.substr(first, t.find_last_not_of(' ') - first + 1);
+}
+
+void App::notAvailable(const std::string& what) {
+    dialogs.message(tr(what) + "\n" + "This window is not available in this version of Zulmarin.");
+}
+
+void App::logError(const std::string& procedure, const std::string& window, const std::string& description,
+                   long number) {
+    errorLog.LogError(procedure, window, number, description);
+}
+
+std::unique_ptr<LinePort> App::makePort(const std::string& name) {
+    auto made = factory_ ? factory_(name) : nullptr;
+    if (auto* sim = dynamic_cast<sim::SimulatedTransmitter*>(made.get())) {
+        sim->setListener([this](const sim::DecodedSignal& s) {
+            if (s.kind != sim::DecodedSignal::Kind::Command && s.kind != sim::DecodedSignal::Kind::Malformed) return;
+            simCommands_.push_back(s.text);
+            while (simCommands_.size() > SimulatorHistory) simCommands_.pop_front();
+            if (onSimulatorCommand) onSimulatorCommand();
+        });
+    }
+    return made;
+}
+
+bool App::simulatorInUse() {
+    return port.isOpen() && dynamic_cast<sim::SimulatedTransmitter*>(port.current()) != nullptr;
+}
+
+} // namespace zul::app

@@ -1,0 +1,155 @@
+#pragma once
+// The program-wide context: the settings, the record store, the code tables,
+// the port and the bit sender, the language, the sounds and the logic objects
+// of the main window. The desktop program makes one; tests make their own on
+// virtual time. Everything is passed on by reference from here.
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "macros/group_file.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/line_port.h"
+#include "platform/settings_backend.h"
+#include "platform/sound_player.h"
+#include "settings/error_log.h"
+#include "settings/language.h"
+#include "settings/record_store.h"
+#include "settings/sounds.h"
+#include "x10/port_link.h"
+#include "x10/switching_port.h"
+#include "x10/transmitter.h"
+#include "x10/x10_codes.h"
+
+namespace zul::app {
+
+class MainClock;
+class MainWindowLogic;
+class GroupsPanel;
+class Startup;
+
+// The operating-system pieces the program runs on.
+struct Platform {
+    Clock& clock;
+    EventLoop& loop;
+    Dialogs& dialogs;
+    SoundPlayer& sound;
+    Desktop& desktop;
+    // Makes the port behind a stored port text ("1", "/dev/ttyUSB0", "sim").
+    std::function<std::unique_ptr<LinePort>(const std::string&)> makePort;
+};
+
+// What the windows do for the logic. The desktop program fills them in; any
+// may stay empty (tests, or a window not built yet).
+struct WindowHooks {
+    std::function<void()> showPortDialog;
+    std::function<void()> showMainWindow;
+    std::function<void()> hideMainWindow;
+    std::function<void()> bringToFront;      // the main window comes back to the front
+    std::function<bool()> mainWindowVisible;
+    std::function<bool()> mainWindowMinimized;
+    // The main window's left and top edges in twips.
+    std::function<std::pair<int, int>()> mainWindowPosition;
+    std::function<void()> closeWindows;      // every window of the program goes
+    std::function<void()> quit;              // the event loop ends
+    // The delay dialog: whole seconds, or nothing when cancelled.
+    std::function<std::optional<int>()> askDelay;
+};
+
+// Message boxes whose texts pass through the language lookup line by line.
+class TranslatedDialogs : public Dialogs {
+public:
+    TranslatedDialogs(Dialogs& inner, const Language& language) : inner_(inner), language_(language) {}
+    void info(const InfoBox& box) override;
+    void message(const std::string& text, const std::string& title = "Zulmarin") override;
+    Answer question(const std::string& text, const std::string& title, bool withCancel) override;
+    std::optional<std::string> input(const std::string& prompt, const std::string& title,
+                                     const std::string& initial) override;
+    std::optional<std::string> openFile(const std::string& title, const std::string& folder,
+                                        const std::vector<FileFilter>& filters) override;
+    std::optional<std::string> saveFile(const std::string& title, const std::string& initialPath,
+                                        const std::vector<FileFilter>& filters) override;
+    std::string translate(const std::string& text) const;
+
+private:
+    Dialogs& inner_;
+    const Language& language_;
+};
+
+class App {
+public:
+    // settings: nullptr reads and writes settings.ini in the per-user config folder.
+    App(Platform platform, std::unique_ptr<SettingsBackend> settings = nullptr);
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    Clock& clock;
+    EventLoop& loop;
+    Dialogs& rawDialogs;
+    SoundPlayer& soundPlayer;
+    Desktop& desktop;
+
+private:
+    std::unique_ptr<SettingsBackend> settingsOwned_;
+
+public:
+    SettingsBackend& settings;
+    const std::filesystem::path folder;  // the program folder
+    Language language;
+    TranslatedDialogs dialogs;           // every box of the program goes through here
+    RecordStore records;
+    x10::X10Codes codes;
+    // Set while the program closes: every Pause returns at once.
+    bool StopAll = false;
+    x10::SwitchingLinePort port;
+    x10::Transmitter transmitter;
+    x10::RecordPortStore portStore;
+    x10::PortLink portLink;
+    ErrorLog errorLog;
+    Sounds sounds;
+    macros::GroupLabels groupLabels;
+    WindowHooks hooks;
+
+    // Program-wide flags of the start-up.
+    bool associateMacroFiles = true;
+    bool timerWindowOpen = false;
+    bool minimizeOnStart = false;
+    bool mainWindowVisible = false;  // refreshed by the clock tick
+    bool restartMarked = false;      // a language change asked for a restart
+    bool showToolTips = true;        // "Show Tool Tips"
+    bool minimizeToTray = false;     // "Minimize sends to Tray"
+    long processId = 0;              // this process, published for the user's information
+
+    std::unique_ptr<MainClock> mainClock;
+    std::unique_ptr<MainWindowLogic> mainWindow;
+    std::unique_ptr<GroupsPanel> groups;
+    std::unique_ptr<Startup> startup;
+
+    std::string tr(const std::string& text) const { return language.LangCaption(text); }
+    // Tool tips: translated, without the padding blanks the lookup adds.
+    std::string tip(const std::string& text) const;
+    // The caption for a window that comes with a later version.
+    void notAvailable(const std::string& what);
+    void logError(const std::string& procedure, const std::string& window, const std::string& description,
+                  long number = 0);
+
+    // The last commands the simulated transmitter decoded (newest last).
+    const std::deque<std::string>& simulatorCommands() const { return simCommands_; }
+    std::function<void()> onSimulatorCommand;
+    // True when the port in use is the simulated transmitter.
+    bool simulatorInUse();
+
+private:
+    std::unique_ptr<LinePort> makePort(const std::string& name);
+    std::function<std::unique_ptr<LinePort>(const std::string&)> factory_;
+    std::deque<std::string> simCommands_;
+};
+
+} // namespace zul::app

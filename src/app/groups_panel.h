@@ -1,0 +1,55 @@
+#pragma once
+// The quick groups panel and the panic button as the main window shows them:
+// the panel folded in or out (record 273), the eight labels, and the group
+// runner and panic routine that the buttons and the menu drive.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/group_runner.h"
+#include "app/panic_routine.h"
+
+namespace zul::app {
+
+class App;
+
+class GroupsPanel {
+public:
+    static constexpr int Groups = GroupRunner::kGroups;
+
+    explicit GroupsPanel(App& app);
+    ~GroupsPanel();
+
+    // Start-up: the panel from record 273, the labels and the panic settings.
+    void restore();
+
+    bool shown() const { return shown_; }
+    void setShown(bool on);
+
+    // A group's label as shown; "" when it has none.
+    const std::string& label(int index) const;
+    GroupRunner& runner() { return *runner_; }
+    PanicRoutine& panic() { return *panic_; }
+    const PanicRoutine& panic() const { return *panic_; }
+    bool autoOffButtons() const { return runner_->autoOffButtonsShown(); }
+
+    // Right click while the timer window is open: "Group 3 ON".
+    void rightClick(int index, bool on, const std::function<void(const std::string&)>& append);
+
+    // The panic button's colour as 0xRRGGBB.
+    unsigned panicRgb() const;
+
+    std::function<void()> changed;
+
+private:
+    void notify() {
+        if (changed) changed();
+    }
+
+    App& app_;
+    bool shown_ = false;
+    std::unique_ptr<GroupRunner> runner_;
+    std::unique_ptr<PanicRoutine> panic_;
+};
+
+} // namespace zul::app

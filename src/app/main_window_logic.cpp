@@ -1,0 +1,190 @@
+#include "app/main_window_logic.h"
+
+#include "app/app.h"
+#include "app/guarded.h"
+#include "app/main_clock.h"
+#include "settings/settings_store.h"
+
+namespace zul::app {
+
+namespace {
+constexpr int HouseRecord = 271;
+constexpr int PageRecord = 272;
+constexpr const char* DescriptionMark = "## ";
+constexpr const char* BrightByte = "10001000";
+constexpr const char* DimByte = "10011000";
+constexpr double HoldRepeatSeconds = 0.2;
+
+// The house byte with the units 9-16 bit cleared, for the commands without a unit.
+std::string noUnitHouseByte(const std::string& houseByte) { return houseByte.substr(0, 5) + "000"; }
+
+int utf8Chars(const std::string& text) {
+    int n = 0;
+    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+int parsePosition(const std::string& text) {
+    try {
+        std::size_t used = 0;
+        const int v = std::stoi(text, &used);
+        return v >= 0 && v <= 15 ? v : 0;
+    } catch (...) {
+        return 0;  // empty or damaged: house A
+    }
+}
+} // namespace
+
+GuardedHandler::~GuardedHandler() {
+    if (!failure_.empty()) app_.logError(procedure_, window_, failure_);
+}
+
+MainWindowLogic::MainWindowLogic(App& app) : app_(app) { updateHouseByte(); }
+
+bool MainWindowLogic::highPage() const { return app_.codes.UnitsHighPage(); }
+
+void MainWindowLogic::updateHouseByte() { houseByte_ = app_.codes.HouseBits(house_ + 1); }
+
+void MainWindowLogic::selectHouse(int position) {
+    if (position < 0 || position > 15) return;
+    house_ = position;
+    updateHouseByte();
+    app_.records.WriteRecord(HouseRecord, std::to_string(position), true);
+    refreshDescriptions();
+    notify();
+}
+
+void MainWindowLogic::togglePage() {
+    app_.codes.setUnitsHighPage(!highPage());
+    updateHouseByte();
+    app_.sounds.play(SoundEvent::Resize);
+    app_.records.WriteRecord(PageRecord, highPage() ? "True" : "False", true);
+    refreshDescriptions();
+    notify();
+}
+
+void MainWindowLogic::restoreHouseAndPage() {
+    house_ = parsePosition(app_.records.ReadRecord(HouseRecord, true));
+    app_.codes.setUnitsHighPage(app_.records.ReadRecord(PageRecord, true) == "True");
+    updateHouseByte();
+    notify();
+}
+
+void MainWindowLogic::refreshDescriptions() {
+    for (int i = 0; i < Units; ++i) {
+        const std::string record = app_.records.ReadRecord(descriptionRecord(i), true);
+        const auto mark = record.find(DescriptionMark);
+        descriptions_[static_cast<std::size_t>(i)] = mark == std::string::npos ? "" : record.substr(mark + 3);
+    }
+    notify();
+}
+
+DescriptionResult MainWindowLogic::saveDescription(int i, const std::string& text) {
+    if (i < 0 || i >= Units) return {false, "No such unit."};
+    const std::string prefix = std::string(1, houseLetter()) + std::to_string(unitNumber(i)) + DescriptionMark;
+    const auto written = app_.records.WriteRecord(descriptionRecord(i), prefix + text, true);
+    if (!written) {
+        if (written.fitsChars <= 0) return {false, written.error};
+        const int fits = written.fitsChars - static_cast<int>(prefix.size());
+        const std::string fitting = text.substr(0, static_cast<std::size_t>(std::max(fits, 0)));
+        return {false, app_.tr("This description is too long.") + "\n" +
+                           app_.tr("Characters that fit:") + " " + std::to_string(utf8Chars(fitting))};
+    }
+    descriptions_[static_cast<std::size_t>(i)] = text;
+    notify();
+    return {};
+}
+
+void MainWindowLogic::setRecording(bool on) {
+    recording_ = on;
+    if (on) sendWhileRecording_ = ReadSetting(app_.settings, "Settings", "SendOnRecord", "1") != "0";
+}
+
+void MainWindowLogic::send(const std::string& houseByte, const std::string& unitByte, bool isOn) {
+    if (!recording_ || sendWhileRecording_) app_.transmitter.SendBits(x10::MakeFrame(houseByte, unitByte));
+    handOver(houseByte + unitByte, isOn);
+}
+
+void MainWindowLogic::handOver(const std::string& code, bool isOn) {
+    lblGrp_ = "0";
+    if (onLblGrp) onLblGrp(lblGrp_);
+    lblGrp_ = code;
+    if (onLblGrp) onLblGrp(lblGrp_);
+    if (!isOn) return;
+    lblGrpSave_ = code;
+    if (onLblGrpSave) onLblGrpSave(lblGrpSave_);
+}
+
+void MainWindowLogic::appendForTimer(const std::string& text) {
+    if (app_.timerWindowOpen && appendTimerCommand) appendTimerCommand(text);
+}
+
+void MainWindowLogic::unitDown(int i, bool on, MouseButton button) {
+    GuardedHandler guard(app_, on ? "cmdON_MouseDown" : "cmdOFF_MouseDown", Window);
+    if (button == MouseButton::Right) {
+        guard.step([&] {
+            appendForTimer(std::string(1, houseLetter()) + " " + std::to_string(unitNumber(i)) + " " +
+                           (on ? "On" : "Off"));
+        });
+        return;
+    }
+    guard.step([&] {
+        unitByte_ = app_.codes.unitCode(i + 1, on ? 1 : 2);
+        send(houseByte_, unitByte_, on);
+    });
+    guard.step([&] { app_.mainClock->startFlash(); });
+    notify();
+}
+
+void MainWindowLogic::unitUp(int, bool on) {
+    GuardedHandler guard(app_, on ? "cmdON_MouseUp" : "cmdOFF_MouseUP", Window);
+    guard.step([&] { app_.mainClock->stopFlash(); });
+}
+
+void MainWindowLogic::unitClick(bool on) {
+    GuardedHandler guard(app_, on ? "cmdON_Click" : "cmdOFF_Click", Window);
+    guard.step([&] { app_.sounds.play(SoundEvent::Click); });
+}
+
+void MainWindowLogic::holdDown(bool bright, MouseButton button) {
+    held_ = true;
+    const std::string unitByte = bright ? BrightByte : DimByte;
+    while (held_ && !app_.StopAll) {
+        if (button == MouseButton::Left) {
+            lastAction_ = bright ? "Bright" : "Dim";
+            send(noUnitHouseByte(houseByte_), unitByte, false);
+            app_.mainClock->startFlash();
+        }
+        app_.transmitter.Pause(HoldRepeatSeconds);
+    }
+    held_ = false;
+    app_.mainClock->stopFlash();
+    if (button == MouseButton::Right)
+        appendForTimer(std::string(1, houseLetter()) + " PRE " + (bright ? "BRI" : "DIM"));
+    notify();
+}
+
+void MainWindowLogic::wholeHouse(x10::Action action, MouseButton button) {
+    const std::string name = x10::actionName(action);
+    if (button == MouseButton::Right) {
+        appendForTimer(std::string(1, houseLetter()) + " ALL " + name);
+        return;
+    }
+    const std::string unitByte = x10::groupCommandByte(action);
+    if (unitByte.empty()) return;
+    lastAction_ = action == x10::Action::Aln ? "AllLightsOn" : action == x10::Action::Alf ? "AllLightsOff"
+                                                                                           : "AllUnitsOff";
+    send(noUnitHouseByte(houseByte_), unitByte, false);
+    app_.sounds.play(SoundEvent::Click);
+    notify();
+}
+
+std::string MainWindowLogic::unitTip(int i, bool on) const {
+    return app_.tip("Turn Unit") + " " + std::to_string(unitNumber(i)) + " " + app_.tip(on ? "ON" : "OFF");
+}
+
+std::string MainWindowLogic::pageTip() const {
+    return app_.tip(highPage() ? "Click for Units 1 thru 8" : "Click for Units 9 thru 16");
+}
+
+} // namespace zul::app

@@ -1,0 +1,196 @@
+#include "app/startup.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/app.h"
+#include "app/groups_panel.h"
+#include "app/guarded.h"
+#include "app/main_clock.h"
+#include "app/main_window_logic.h"
+#include "settings/settings_store.h"
+
+namespace zul::app {
+
+namespace {
+std::string lowerLast4(const std::string& text) {
+    std::string tail = text.size() > 4 ? text.substr(text.size() - 4) : text;
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return tail;
+}
+
+bool endsWithNoCase(const std::string& text, const std::string& end) {
+    if (text.size() < end.size()) return false;
+    return equalsNoCase(text.substr(text.size() - end.size()), end);
+}
+
+std::string dateText(const DateTime& t) { return t.isoText().substr(0, 10); }
+} // namespace
+
+Startup::Startup(App& app) : app_(app) {
+    afterStart_ = app.loop.createTick("afterStart", AfterStartMs, [this] { afterStartTick(); });
+    startUp_ = app.loop.createTick("tmrStartUp", StartUpMs, [this] { startUpTick(); });
+    acro_ = app.loop.createTick("tmrAcro", AcroMs, [this] {
+        // A macro that arrives while the program starts waits for the port.
+        if (phase_ != Phase::Running || pendingMacros_.empty()) {
+            if (pendingMacros_.empty()) acro_->setEnabled(false);
+            return;
+        }
+        const std::string path = pendingMacros_.front();
+        pendingMacros_.pop_front();
+        if (pendingMacros_.empty()) acro_->setEnabled(false);
+        if (runMacro) runMacro(path);
+        app_.loop.processEvents();
+    });
+}
+
+Startup::~Startup() = default;
+
+void Startup::enter(const std::string& commandLine) {
+    phase_ = Phase::Starting;
+    {
+        GuardedHandler guard(app_, "Sub Main", "modX, X**");
+        guard.step([&] {
+            std::error_code ec;
+            if (!std::filesystem::exists(app_.language.file(), ec))
+                WriteSetting(app_.settings, "Settings", "Language", "English");
+        });
+        guard.step([&] {
+            app_.codes.LoadHouseCodes();
+            app_.codes.LoadUnitCodes();
+        });
+        guard.step([&] {
+            const auto path = recordStorePath(app_.settings, app_.folder);
+            if (!app_.records.open(path)) throw std::runtime_error("cannot open the record store " + path.string());
+        });
+        guard.step([&] {
+            const std::string doSet = ReadSetting(app_.settings, "Macro", "DoSet", "True");
+            app_.associateMacroFiles = equalsNoCase(doSet, "Yes") || equalsNoCase(doSet, "True");
+            WriteSetting(app_.settings, "Macro", "DoSet", app_.associateMacroFiles ? "True" : "False");
+        });
+        guard.step([&] {
+            if (showSplash) showSplash();
+            else loadMainWindow();
+        });
+        guard.step([&] { WriteSetting(app_.settings, "Database16", "CurrentVersion", ZUL_VERSION); });
+    }
+    if (!commandLine.empty()) setCommand(commandLine);
+}
+
+void Startup::loadMainWindow() {
+    if (phase_ != Phase::Starting) return;
+    // Placement and the captions are the window's; the sound files are read here.
+    app_.sounds.load();
+    loadOptions();
+    phase_ = Phase::Loaded;
+    app_.mainClock->start();
+    afterStart_->setEnabled(true);
+}
+
+void Startup::loadOptions() {
+    app_.groups->restore();
+    app_.showToolTips = ReadSetting(app_.settings, "Settings", "ShowToolTips", "1") != "0";
+    app_.minimizeOnStart = ReadSetting(app_.settings, "Settings", "MinOnStart", "False") == "True";
+    if (app_.minimizeOnStart) startUp_->setEnabled(true);
+    app_.minimizeToTray = ReadSetting(app_.settings, "Settings", "MinToTray", "0") == "1";
+    // The running copy is found through its single-instance channel; the
+    // process id is kept here for the user's information.
+    if (app_.processId) WriteSetting(app_.settings, "ActiveWindow", "Handle", std::to_string(app_.processId));
+}
+
+void Startup::afterStartTick() {
+    afterStart_->setEnabled(false);
+    if (phase_ != Phase::Loaded) return;
+    if (setTimersOn) setTimersOn(app_.records.ReadRecord(TimersRecord, true) == "1");
+    restoreState();
+    if (!app_.minimizeOnStart && app_.hooks.showMainWindow) app_.hooks.showMainWindow();
+    app_.portLink.openAtStartup();
+    if (fillLanguageMenu) fillLanguageMenu();
+    phase_ = Phase::Running;
+    if (!pendingMacros_.empty()) acro_->setEnabled(true);
+}
+
+void Startup::restoreState() {
+    app_.mainWindow->restoreHouseAndPage();
+    app_.groups->restore();
+    if (app_.records.ReadRecord(FirstRunRecord, true).empty())
+        app_.records.WriteRecord(FirstRunRecord, dateText(app_.clock.now()), true);
+    app_.groupLabels.load(app_.folder);
+    app_.mainWindow->refreshDescriptions();
+    app_.sounds.setOn(ReadSetting(app_.settings, "Settings", "Sounds", "True") != "False");
+}
+
+void Startup::startUpTick() {
+    startUp_->setEnabled(false);
+    if (app_.minimizeOnStart) {
+        if (minimizeAtStart) minimizeAtStart();
+    } else {
+        WriteSetting(app_.settings, "Settings", "MinOnStart", "False");
+    }
+}
+
+void Startup::setCommand(const std::string& text) {
+    command_ = text;
+    handleCommand();
+}
+
+void Startup::handleCommand() {
+    std::string text = command_;
+    text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
+    const std::string tail = lowerLast4(text);
+    if (tail == ".cro") {
+        pendingMacros_.push_back(text);
+        acro_->setEnabled(true);
+        command_.clear();
+    } else if (tail == ".zlu") {
+        command_.clear();
+        app_.notAvailable("Uninstall");
+    } else if (tail == "ious") {
+        command_.clear();
+        if (app_.hooks.bringToFront) app_.hooks.bringToFront();
+    }
+}
+
+void Startup::dropFiles(const std::vector<std::string>& files) {
+    if (files.empty()) return;
+    if (endsWithNoCase(files.front(), "cro.lnk")) app_.desktop.open(files.front());
+    else setCommand(files.front());
+}
+
+void Startup::cmdExit() {
+    if (phase_ == Phase::Closing || phase_ == Phase::Ended) return;
+    app_.sounds.setOn(false);
+    app_.StopAll = true;
+    app_.loop.processEvents();
+    mainWindowClosed();
+}
+
+void Startup::mainWindowClosed() {
+    if (phase_ == Phase::Closing || phase_ == Phase::Ended) return;
+    phase_ = Phase::Closing;
+    app_.StopAll = true;
+    SettingsBackend& s = app_.settings;
+    const bool minimized = app_.hooks.mainWindowMinimized && app_.hooks.mainWindowMinimized();
+    if (!minimized && app_.hooks.mainWindowPosition) {
+        const auto [left, top] = app_.hooks.mainWindowPosition();
+        WriteSetting(s, "Settings", "MainLeft", std::to_string(left));
+        WriteSetting(s, "Settings", "MainTop", std::to_string(top));
+    }
+    WriteSetting(s, "Database16", "CurrentVersion", ZUL_VERSION);
+    WriteSetting(s, "Database16", "CurrentExePath", app_.folder.string());
+    if (timersOn) app_.records.WriteRecord(TimersRecord, timersOn() ? "1" : "0", true);
+    app_.StopAll = false;
+    app_.transmitter.Pause(0.1);
+    app_.StopAll = true;  // nothing starts again while the program ends
+    app_.mainClock->stop();
+    if (app_.hooks.closeWindows) app_.hooks.closeWindows();
+    app_.records.close();
+    if (app_.restartMarked) {
+        WriteSetting(s, "Database16", "ReStart", "restart");
+        if (restartProgram) restartProgram();
+    }
+    phase_ = Phase::Ended;
+    if (app_.hooks.quit) app_.hooks.quit();
+}
+
+} // namespace zul::app

@@ -1,0 +1,79 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+namespace zul::qt {
+
+namespace {
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+QWidget* owner() { return QApplication::activeWindow(); }
+
+QString filterText(const std::vector<FileFilter>& filters) {
+    QStringList parts;
+    for (const auto& f : filters) {
+        QStringList patterns;
+        for (const auto& p : f.patterns) patterns << q(p);
+        parts << (f.description.find('(') == std::string::npos ? q(f.description) + " (" + patterns.join(' ') + ")"
+                                                                : q(f.description));
+    }
+    return parts.join(";;");
+}
+
+std::optional<std::string> chosen(const QString& path) {
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+} // namespace
+
+void QtDialogs::info(const InfoBox& box) {
+    auto* m = new QMessageBox(QMessageBox::Information, q(box.title), q(box.message), QMessageBox::NoButton, owner());
+    m->addButton(q(box.button), QMessageBox::AcceptRole);
+    if (box.onTop) m->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (box.wait) {
+        m->exec();
+        delete m;
+        return;
+    }
+    // The information window stays up while the program goes on.
+    m->setAttribute(Qt::WA_DeleteOnClose);
+    m->setModal(false);
+    m->show();
+}
+
+void QtDialogs::message(const std::string& text, const std::string& title) {
+    QMessageBox::information(owner(), q(title), q(text));
+}
+
+Answer QtDialogs::question(const std::string& text, const std::string& title, bool withCancel) {
+    auto buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel) buttons |= QMessageBox::Cancel;
+    const auto answer = QMessageBox::question(owner(), q(title), q(text), buttons);
+    if (answer == QMessageBox::Yes) return Answer::Yes;
+    return answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+std::optional<std::string> QtDialogs::input(const std::string& prompt, const std::string& title,
+                                            const std::string& initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(owner(), q(title), q(prompt), QLineEdit::Normal, q(initial), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
+
+std::optional<std::string> QtDialogs::openFile(const std::string& title, const std::string& folder,
+                                               const std::vector<FileFilter>& filters) {
+    return chosen(QFileDialog::getOpenFileName(owner(), q(title), q(folder), filterText(filters)));
+}
+
+std::optional<std::string> QtDialogs::saveFile(const std::string& title, const std::string& initialPath,
+                                               const std::vector<FileFilter>& filters) {
+    return chosen(QFileDialog::getSaveFileName(owner(), q(title), q(initialPath), filterText(filters)));
+}
+
+} // namespace zul::qt

@@ -1,0 +1,450 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/app.h"
+#include "app/groups_panel.h"
+#include "app/main_clock.h"
+#include "app/main_menu.h"
+#include "app/main_window_logic.h"
+#include "app/placement.h"
+#include "app/startup.h"
+#include "settings/settings_store.h"
+#include "ui/widgets.h"
+
+namespace zul::ui {
+
+namespace {
+QPushButton* button(const QString& text, QWidget* parent, int minWidth = 0) {
+    auto* b = new QPushButton(text, parent);
+    b->setFocusPolicy(Qt::TabFocus);
+    if (minWidth) b->setMinimumWidth(minWidth);
+    return b;
+}
+
+QString lampStyle(bool lit) {
+    return lit ? "background:#ff3b30; border:1px solid #7a1010; border-radius:7px;"
+               : "background:#4a2424; border:1px solid #2a1010; border-radius:7px;";
+}
+
+QString colourCss(unsigned rgb) { return QString("#%1").arg(rgb, 6, 16, QChar('0')); }
+} // namespace
+
+MainWindow::MainWindow(app::App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+    setWindowTitle("Zulmarin");
+    setAcceptDrops(true);
+    auto* central = new QWidget(this);
+    auto* outer = new QHBoxLayout(central);
+    outer->setContentsMargins(10, 10, 10, 6);
+    outer->setSpacing(10);
+    auto* left = new QVBoxLayout;
+    left->setSpacing(8);
+    left->addWidget(buildTopBar());
+    left->addWidget(buildUnits());
+    left->addWidget(buildCommandRow());
+    outer->addLayout(left, 1);
+    outer->addWidget(buildSideButtons());
+    outer->addWidget(buildGroupsPanel());
+    setCentralWidget(central);
+    buildStatusBar();
+
+    app_.mainWindow->changed = [this] { refresh(); };
+    app_.groups->changed = [this] { refreshGroups(); };
+    app_.mainClock->changed = [this] { refreshClock(); };
+    app_.onSimulatorCommand = [this] { refreshClock(); };
+    app_.startup->setTimersOn = [this](bool on) { setTimers(on); };
+    app_.startup->timersOn = [this] { return timersOn_; };
+    setTimers(false);
+    refresh();
+}
+
+QWidget* MainWindow::buildTopBar() {
+    auto* bar = new QFrame(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* houseLabel = new QLabel(q(app_.tr("&House")), bar);
+    house_ = new QComboBox(bar);
+    for (int i = 1; i <= 16; ++i) house_->addItem(QString(QChar(x10::houseLetter(i))));
+    house_->setMinimumWidth(60);
+    houseLabel->setBuddy(house_);
+    connect(house_, &QComboBox::activated, this, [this](int index) { app_.mainWindow->selectHouse(index); });
+    page_ = button("", bar, 110);
+    connect(page_, &QPushButton::clicked, this, [this] { app_.mainWindow->togglePage(); });
+    clock_ = new QLabel(bar);
+    clock_->setStyleSheet("font-size:15px; font-weight:600;");
+    lamp_ = new QLabel(bar);
+    lamp_->setFixedSize(14, 14);
+    row->addWidget(houseLabel);
+    row->addWidget(house_);
+    row->addSpacing(12);
+    row->addWidget(page_);
+    row->addStretch(1);
+    row->addWidget(clock_);
+    row->addSpacing(6);
+    row->addWidget(lamp_);
+    return bar;
+}
+
+QGroupBox* MainWindow::buildUnits() {
+    auto* box = new QGroupBox(q(app_.tr("Units")), this);
+    auto* grid = new QGridLayout(box);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    for (int i = 0; i < app::MainWindowLogic::Units; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        numbers_[k] = new QLabel(box);
+        numbers_[k]->setMinimumWidth(22);
+        numbers_[k]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        numbers_[k]->setStyleSheet("font-weight:600;");
+        on_[k] = button(q(app_.tr("ON")), box, 52);
+        off_[k] = button(q(app_.tr("OFF")), box, 52);
+        descriptions_[k] = new DescriptionField(box);
+        descriptions_[k]->save = [this, i](const QString& text) {
+            const auto result = app_.mainWindow->saveDescription(i, text.toStdString());
+            if (!result.saved) app_.dialogs.message(result.message);
+            return result.saved;
+        };
+        grid->addWidget(numbers_[k], i, 0);
+        grid->addWidget(on_[k], i, 1);
+        grid->addWidget(off_[k], i, 2);
+        grid->addWidget(descriptions_[k], i, 3);
+        bindUnitButton(i, true);
+        bindUnitButton(i, false);
+    }
+    grid->setColumnStretch(3, 1);
+    return box;
+}
+
+void MainWindow::bindUnitButton(int i, bool on) {
+    QPushButton* b = on ? on_[static_cast<std::size_t>(i)] : off_[static_cast<std::size_t>(i)];
+    auto& logic = *app_.mainWindow;
+    connect(b, &QPushButton::pressed, this, [&logic, i, on] { logic.unitDown(i, on, app::MouseButton::Left); });
+    connect(b, &QPushButton::released, this, [&logic, i, on] { logic.unitUp(i, on); });
+    connect(b, &QPushButton::clicked, this, [&logic, on] { logic.unitClick(on); });
+    b->installEventFilter(new RightClickFilter(b, [&logic, i, on] { logic.unitDown(i, on, app::MouseButton::Right); }));
+}
+
+void MainWindow::bindHoldButton(QPushButton* b, bool bright) {
+    auto& logic = *app_.mainWindow;
+    connect(b, &QPushButton::pressed, this, [&logic, bright] { logic.holdDown(bright, app::MouseButton::Left); });
+    connect(b, &QPushButton::released, this, [&logic] { logic.holdUp(); });
+    b->installEventFilter(new RightClickFilter(
+        b, [&logic, bright] { logic.holdDown(bright, app::MouseButton::Right); }, [&logic] { logic.holdUp(); }));
+}
+
+QWidget* MainWindow::buildCommandRow() {
+    auto* row = new QWidget(this);
+    auto* h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    auto* dimBox = new QGroupBox(q(app_.tr("Last unit")), row);
+    auto* dimRow = new QHBoxLayout(dimBox);
+    bright_ = button(q(app_.tr("BRI")), dimBox, 56);
+    dim_ = button(q(app_.tr("DIM")), dimBox, 56);
+    dimRow->addWidget(bright_);
+    dimRow->addWidget(dim_);
+    bindHoldButton(bright_, true);
+    bindHoldButton(dim_, false);
+    auto* houseBox = new QGroupBox(q(app_.tr("Whole house")), row);
+    auto* houseRow = new QHBoxLayout(houseBox);
+    struct Whole { QPushButton** b; const char* caption; x10::Action action; };
+    const Whole wholes[] = {{&allOn_, "All Lights On", x10::Action::Aln},
+                            {&allOff_, "All Lights Off", x10::Action::Alf},
+                            {&allUnitsOff_, "All Units Off", x10::Action::Auf}};
+    for (const auto& w : wholes) {
+        *w.b = button(q(app_.tr(w.caption)), houseBox);
+        houseRow->addWidget(*w.b);
+        const auto action = w.action;
+        connect(*w.b, &QPushButton::clicked, this,
+                [this, action] { app_.mainWindow->wholeHouse(action, app::MouseButton::Left); });
+        (*w.b)->installEventFilter(new RightClickFilter(
+            *w.b, [this, action] { app_.mainWindow->wholeHouse(action, app::MouseButton::Right); }));
+    }
+    h->addWidget(dimBox);
+    h->addWidget(houseBox, 1);
+    return row;
+}
+
+QWidget* MainWindow::buildSideButtons() {
+    auto* side = new QWidget(this);
+    auto* v = new QVBoxLayout(side);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(6);
+    minimize_ = new QToolButton(side);
+    minimize_->setText("_");
+    minimize_->setAutoRaise(true);
+    connect(minimize_, &QToolButton::clicked, this, [this] { showMinimized(); });
+    minimize_->installEventFilter(new RightClickFilter(minimize_, [this] { showMinimized(); }));
+    v->addWidget(minimize_, 0, Qt::AlignRight);
+    timers_ = button("", side, 120);
+    timers_->setCheckable(true);
+    connect(timers_, &QPushButton::toggled, this, [this](bool on) { setTimers(on); });
+    groupsToggle_ = button(q(app_.tr("&Groups")), side, 120);
+    groupsToggle_->setCheckable(true);
+    connect(groupsToggle_, &QPushButton::toggled, this, [this](bool on) {
+        if (on != app_.groups->shown()) app_.groups->setShown(on);
+    });
+    groupsToggle_->installEventFilter(new RightClickFilter(groupsToggle_, [this] { app_.notAvailable("Setup Group"); }));
+    macros_ = button(q(app_.tr("&Macros")), side);
+    connect(macros_, &QPushButton::clicked, this, [this] { app_.notAvailable("Run Macro"); });
+    setup_ = button(q(app_.tr("&Setup")), side);
+    connect(setup_, &QPushButton::clicked, this, [this] { app_.notAvailable("Setup Preferences"); });
+    favorites_ = button(q(app_.tr("Favorites")), side);
+    connect(favorites_, &QPushButton::clicked, this, [this] { app_.notAvailable("Favorites"); });
+    menu_ = button(q(app_.tr("Menu")), side);
+    connect(menu_, &QPushButton::clicked, this, [this] { showMenu(); });
+    help_ = button(q(app_.tr("&Help")), side);
+    connect(help_, &QPushButton::clicked, this, [this] { app::runMenuEntry(app_, app::MenuId::Help); });
+    panic_ = button("", side);
+    panic_->setMinimumHeight(46);
+    connect(panic_, &QPushButton::clicked, this, [this] { app_.groups->panic().run(); });
+    panic_->installEventFilter(new RightClickFilter(panic_, [this] { app_.groups->panic().setup(); }));
+    exit_ = button(q(app_.tr("E&xit")), side);
+    connect(exit_, &QPushButton::clicked, this, [this] { app_.startup->cmdExit(); });
+    for (QWidget* w : {static_cast<QWidget*>(timers_), static_cast<QWidget*>(groupsToggle_), static_cast<QWidget*>(macros_),
+                       static_cast<QWidget*>(setup_), static_cast<QWidget*>(favorites_), static_cast<QWidget*>(menu_),
+                       static_cast<QWidget*>(help_)})
+        v->addWidget(w);
+    v->addStretch(1);
+    v->addWidget(panic_);
+    v->addSpacing(6);
+    v->addWidget(exit_);
+    return side;
+}
+
+QGroupBox* MainWindow::buildGroupsPanel() {
+    groupsPanel_ = new QGroupBox(q(app_.tr("Groups")), this);
+    auto* grid = new QGridLayout(groupsPanel_);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(4);
+    closeGroups_ = new ClickLabel("<-", groupsPanel_);
+    closeGroups_->setCursor(Qt::PointingHandCursor);
+    closeGroups_->setStyleSheet("font-weight:600; color:#1565c0;");
+    closeGroups_->clicked = [this] { app_.groups->setShown(false); };
+    grid->addWidget(closeGroups_, 0, 0);
+    for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        groupLabels_[k] = new ClickLabel(groupsPanel_);
+        groupLabels_[k]->setMinimumWidth(120);
+        groupLabels_[k]->setStyleSheet("QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; padding:2px 4px; }"
+                                       " QLabel:disabled { color:#9a9a9a; background:#f5f5f5; }");
+        groupLabels_[k]->doubleClicked = [this] { app_.notAvailable("Setup Group"); };
+        groupOn_[k] = button(q(app_.tr("ON")), groupsPanel_);
+        groupOff_[k] = button(q(app_.tr("OFF")), groupsPanel_);
+        groupAuto_[k] = button(q(app_.tr("Auto-Off")), groupsPanel_);
+        groupOn_[k]->setFixedWidth(52);
+        groupOff_[k]->setFixedWidth(52);
+        groupAuto_[k]->setFixedWidth(74);
+        connect(groupOn_[k], &QPushButton::clicked, this, [this, i] { app_.groups->runner().runGroup(i, true); });
+        connect(groupOff_[k], &QPushButton::clicked, this, [this, i] { app_.groups->runner().runGroup(i, false); });
+        connect(groupAuto_[k], &QPushButton::clicked, this, [this, i] { app_.groups->runner().autoOff(i); });
+        for (const bool on : {true, false}) {
+            QPushButton* b = on ? groupOn_[k] : groupOff_[k];
+            b->installEventFilter(new RightClickFilter(b, [this, i, on] {
+                app_.groups->rightClick(i, on, app_.mainWindow->appendTimerCommand);
+            }));
+        }
+        grid->addWidget(groupLabels_[k], i + 1, 0);
+        grid->addWidget(groupOn_[k], i + 1, 1);
+        grid->addWidget(groupOff_[k], i + 1, 2);
+        grid->addWidget(groupAuto_[k], i + 1, 3);
+    }
+    setupGroups_ = button(q(app_.tr("Setup Groups")), groupsPanel_);
+    connect(setupGroups_, &QPushButton::clicked, this, [this] { app_.notAvailable("Setup Group"); });
+    grid->addWidget(setupGroups_, app::GroupsPanel::Groups + 1, 0, 1, 4);
+    grid->setRowStretch(app::GroupsPanel::Groups + 2, 1);
+    grid->setColumnStretch(0, 1);
+    return groupsPanel_;
+}
+
+void MainWindow::buildStatusBar() {
+    indicator_ = new QLabel(this);
+    indicator_->setStyleSheet("color:#c62828; font-weight:600;");
+    simLine_ = new QLabel(this);
+    simLine_->setTextFormat(Qt::PlainText);
+    simLine_->setContentsMargins(8, 0, 0, 0);
+    statusBar()->addWidget(indicator_);
+    statusBar()->addWidget(simLine_, 1);
+    statusBar()->setSizeGripEnabled(false);
+}
+
+void MainWindow::refresh() {
+    auto& logic = *app_.mainWindow;
+    if (house_->currentIndex() != logic.house()) house_->setCurrentIndex(logic.house());
+    page_->setText(q(app_.tr(logic.highPage() ? "Units 9-16" : "Units 1-8")));
+    for (int i = 0; i < app::MainWindowLogic::Units; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        numbers_[k]->setText(QString::number(logic.unitNumber(i)));
+        if (!descriptions_[k]->editing()) descriptions_[k]->setText(q(logic.description(i)));
+    }
+    refreshGroups();
+    refreshClock();
+    applyTips();
+}
+
+void MainWindow::refreshGroups() {
+    const auto& groups = *app_.groups;
+    groupsPanel_->setVisible(groups.shown());
+    if (groupsToggle_->isChecked() != groups.shown()) groupsToggle_->setChecked(groups.shown());
+    for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const std::string& label = groups.label(i);
+        groupLabels_[k]->setText(label.empty() ? q(app_.tr("Group") + " " + std::to_string(i + 1)) : q(label));
+        groupLabels_[k]->setEnabled(!label.empty());
+        groupAuto_[k]->setVisible(groups.autoOffButtons());
+    }
+    const auto& panic = groups.panic();
+    panic_->setText(q(app_.tr(panic.buttonCaption())));
+    panic_->setVisible(panic.settings.shown);
+    panic_->setStyleSheet(QString("QPushButton { background:%1; color:white; font-weight:700; border-radius:4px; "
+                                  "padding:6px; } QPushButton:pressed { background:#333; }")
+                              .arg(colourCss(groups.panicRgb())));
+}
+
+void MainWindow::refreshClock() {
+    const auto& clock = *app_.mainClock;
+    clock_->setText(q(clock.clockText()));
+    lamp_->setStyleSheet(lampStyle(clock.lampLit()));
+    indicator_->setText(q(clock.indicatorText()));
+    indicator_->setVisible(!clock.indicatorText().empty());
+    QString line = q(clock.updateStatus());
+    if (app_.simulatorInUse()) {
+        QStringList recent;
+        for (const auto& c : app_.simulatorCommands()) recent << q(c);
+        line = q(app_.tr("Simulator")) + ": " + (recent.isEmpty() ? q(app_.tr("waiting for commands")) : recent.join("  \u00b7  "));
+    }
+    simLine_->setText(line);
+}
+
+void MainWindow::applyTips() {
+    auto tip = [this](QWidget* w, const std::string& text) { w->setToolTip(app_.showToolTips ? q(text) : QString()); };
+    auto& logic = *app_.mainWindow;
+    tip(house_, app_.tip("Click on or type letter to select House Code"));
+    tip(page_, logic.pageTip());
+    for (int i = 0; i < app::MainWindowLogic::Units; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        tip(on_[k], logic.unitTip(i, true));
+        tip(off_[k], logic.unitTip(i, false));
+        descriptions_[k]->setTips(app_.showToolTips ? q(app_.tip("Double Click to Type, Press Enter to Save")) : "",
+                                  app_.showToolTips ? q(app_.tip("Press ENTER to save")) : "");
+    }
+    tip(bright_, app_.tip("Brighten last selected light"));
+    tip(dim_, app_.tip("Dim last selected light"));
+    tip(allOn_, app_.tip("All Lights On"));
+    tip(allOff_, app_.tip("All Lights Off"));
+    tip(allUnitsOff_, app_.tip("All Units Off"));
+    tip(timers_, app_.tip(timersOn_ ? "Timers are ON (right click for setup)" : "Timers are OFF (right click for setup)"));
+    tip(groupsToggle_, app_.tip("Show Groups (right click for setup)"));
+    tip(macros_, app_.tip("Run a Macro (right click for setup)"));
+    tip(setup_, app_.tip("Program Setup and Preferences"));
+    tip(help_, app_.tip("Click for Help"));
+    tip(exit_, app_.tip("Close Program"));
+    tip(panic_, app_.tip("Run 'Panic' Routine (right click for setup)"));
+    tip(minimize_, app_.tip("Minimize (Right click sends to tray)"));
+    tip(closeGroups_, app_.tip("Hide Groups"));
+    for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        tip(groupOn_[k], app_.groups->runner().onTip(i));
+        tip(groupOff_[k], app_.groups->runner().offTip(i));
+        tip(groupAuto_[k], app_.groups->runner().autoOffTip(i));
+        tip(groupLabels_[k], app_.tip("Double Click to change or update"));
+    }
+}
+
+void MainWindow::setTimers(bool on) {
+    timersOn_ = on;
+    QString caption = q(app_.tr(on ? "Timers ON" : "Timers OFF"));
+    if (!caption.contains('&')) caption.prepend('&');
+    timers_->setText(caption);
+    if (timers_->isChecked() != on) timers_->setChecked(on);
+    applyTips();
+}
+
+QMenu* MainWindow::buildMenu() {
+    auto* menu = new QMenu(this);
+    std::function<void(QMenu*, const std::vector<app::MenuEntry>&)> fill = [&](QMenu* m, const auto& entries) {
+        for (const auto& e : entries) {
+            if (!e.visible) continue;
+            if (e.id == app::MenuId::Separator) {
+                m->addSeparator();
+            } else if (e.id == app::MenuId::Submenu) {
+                fill(m->addMenu(q(app_.tr(e.caption))), e.children);
+            } else {
+                QAction* a = m->addAction(q(e.id == app::MenuId::LanguageEntry ? e.caption : app_.tr(e.caption)));
+                a->setCheckable(e.checkable);
+                a->setChecked(e.checked);
+                a->setEnabled(e.enabled);
+                const auto id = e.id;
+                const int language = e.languageIndex;
+                connect(a, &QAction::triggered, this, [this, id, language] {
+                    app::runMenuEntry(app_, id, language);
+                    refresh();
+                });
+            }
+        }
+    };
+    fill(menu, app::buildMainMenu(app_));
+    return menu;
+}
+
+void MainWindow::showMenu() {
+    QMenu* menu = buildMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(menu_->mapToGlobal(QPoint(0, menu_->height())));
+}
+
+void MainWindow::placeFromSettings() {
+    const QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    auto stored = [this](const char* key) {
+        try {
+            return std::stoi(ReadSetting(app_.settings, "Settings", key, "500"));
+        } catch (...) {
+            return 500;
+        }
+    };
+    const auto p = app::mainWindowOpening(stored("MainLeft"), stored("MainTop"),
+                                          app::pixelsToTwips(area.width(), dpi), app::pixelsToTwips(area.height(), dpi));
+    move(area.left() + app::twipsToPixels(p.left, dpi), area.top() + app::twipsToPixels(p.top, dpi));
+}
+
+std::pair<int, int> MainWindow::positionTwips() const {
+    const QScreen* s = screen();
+    const double dpi = s ? s->logicalDotsPerInch() : 96.0;
+    const QPoint origin = s ? s->availableGeometry().topLeft() : QPoint();
+    return {app::pixelsToTwips(x() - origin.x(), dpi), app::pixelsToTwips(y() - origin.y(), dpi)};
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    app_.startup->mainWindowClosed();
+    e->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* e) {
+    std::vector<std::string> files;
+    for (const QUrl& url : e->mimeData()->urls())
+        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+    app_.startup->dropFiles(files);
+    e->acceptProposedAction();
+}
+
+} // namespace zul::ui

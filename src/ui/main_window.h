@@ -1,0 +1,96 @@
+#pragma once
+// frmFire, the main window: builds the widgets and binds them to the main
+// window's logic, the groups panel, the clock and the menu.
+#include <QMainWindow>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolButton;
+
+namespace zul::app {
+class App;
+}
+
+namespace zul::ui {
+
+class DescriptionField;
+class ClickLabel;
+
+class MainWindow : public QMainWindow {
+public:
+    explicit MainWindow(app::App& app, QWidget* parent = nullptr);
+
+    // Refreshes everything shown from the logic objects.
+    void refresh();
+    void applyTips();
+    // Places the window from "MainLeft"/"MainTop" (twips).
+    void placeFromSettings();
+    // The left and top edges in twips.
+    std::pair<int, int> positionTwips() const;
+    // The pop-up "Menu", built afresh from the current state.
+    QMenu* buildMenu();
+
+    // --- for tests and the desktop program
+    QPushButton* onButton(int i) { return on_[static_cast<std::size_t>(i)]; }
+    QPushButton* offButton(int i) { return off_[static_cast<std::size_t>(i)]; }
+    QPushButton* brightButton() { return bright_; }
+    QPushButton* dimButton() { return dim_; }
+    QPushButton* allLightsOn() { return allOn_; }
+    QComboBox* houseBox() { return house_; }
+    QPushButton* pageButton() { return page_; }
+    DescriptionField* description(int i) { return descriptions_[static_cast<std::size_t>(i)]; }
+    QPushButton* groupsToggle() { return groupsToggle_; }
+    QGroupBox* groupsPanel() { return groupsPanel_; }
+    QPushButton* timersToggle() { return timers_; }
+    QPushButton* panicButton() { return panic_; }
+    QLabel* statusLine() { return simLine_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    QWidget* buildTopBar();
+    QGroupBox* buildUnits();
+    QWidget* buildCommandRow();
+    QWidget* buildSideButtons();
+    QGroupBox* buildGroupsPanel();
+    void buildStatusBar();
+    void bindUnitButton(int i, bool on);
+    void bindHoldButton(QPushButton* b, bool bright);
+    void refreshGroups();
+    void refreshClock();
+    void setTimers(bool on);
+    void showMenu();
+
+    app::App& app_;
+    QComboBox* house_ = nullptr;
+    QPushButton* page_ = nullptr;
+    QLabel* clock_ = nullptr;
+    QLabel* lamp_ = nullptr;
+    std::array<QLabel*, 8> numbers_{};
+    std::array<QPushButton*, 8> on_{}, off_{};
+    std::array<DescriptionField*, 8> descriptions_{};
+    QPushButton *bright_ = nullptr, *dim_ = nullptr;
+    QPushButton *allOn_ = nullptr, *allOff_ = nullptr, *allUnitsOff_ = nullptr;
+    QPushButton *timers_ = nullptr, *groupsToggle_ = nullptr, *macros_ = nullptr, *setup_ = nullptr;
+    QPushButton *favorites_ = nullptr, *menu_ = nullptr, *help_ = nullptr, *exit_ = nullptr, *panic_ = nullptr;
+    QToolButton* minimize_ = nullptr;
+    QGroupBox* groupsPanel_ = nullptr;
+    ClickLabel* closeGroups_ = nullptr;
+    QPushButton* setupGroups_ = nullptr;
+    std::array<ClickLabel*, 8> groupLabels_{};
+    std::array<QPushButton*, 8> groupOn_{}, groupOff_{}, groupAuto_{};
+    QLabel* indicator_ = nullptr;
+    QLabel* simLine_ = nullptr;
+    bool timersOn_ = false;
+};
+
+} // namespace zul::ui

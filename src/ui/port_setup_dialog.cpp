@@ -1,0 +1,114 @@
+#include "ui/port_setup_dialog.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/app.h"
+#include "ui/widgets.h"
+
+namespace zul::ui {
+
+using Choice = x10::PortSetup::Choice;
+
+namespace {
+std::size_t slot(Choice c) { return static_cast<std::size_t>(c) - 1; }
+} // namespace
+
+PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
+    : QDialog(parent), app_(app), logic_(app.port, app.portStore, app.dialogs) {
+    setWindowTitle(q(app.tr(x10::PortSetup::Caption)));
+    auto* v = new QVBoxLayout(this);
+    auto* heading = new QLabel(q(app.tr(x10::PortSetup::Heading)), this);
+    heading->setStyleSheet("font-weight:600; font-size:13px;");
+    v->addWidget(heading);
+    auto* box = new QGroupBox(this);
+    auto* choices = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(this);
+    for (int n = 1; n <= 4; ++n)
+        choices_[static_cast<std::size_t>(n - 1)] = new QRadioButton(q(app.tr(x10::PortSetup::comLabel(n))), box);
+    choices_[slot(Choice::Other)] = new QRadioButton(q(app.tr(x10::PortSetup::OtherChoiceLabel)), box);
+    choices_[slot(Choice::Simulator)] = new QRadioButton(q(app.tr(x10::PortSetup::SimulatorChoiceLabel)), box);
+    number_ = new QLineEdit(box);
+    number_->setPlaceholderText(q(app.tr("for example 5 or /dev/ttyUSB0")));
+    number_->setMaxLength(200);
+    for (std::size_t i = 0; i < choices_.size(); ++i) {
+        group->addButton(choices_[i]);
+        if (i == slot(Choice::Other)) {
+            auto* row = new QHBoxLayout;
+            row->addWidget(choices_[i]);
+            row->addWidget(number_, 1);
+            choices->addLayout(row);
+        } else {
+            choices->addWidget(choices_[i]);
+        }
+    }
+    connect(number_, &QLineEdit::textEdited, this, [this] { choices_[slot(Choice::Other)]->setChecked(true); });
+    v->addWidget(box);
+    auto* current = new QGroupBox(q(app.tr(x10::PortSetup::CurrentPortLabel)), this);
+    auto* currentRow = new QVBoxLayout(current);
+    status_ = new QLabel(current);
+    status_->setWordWrap(true);
+    status_->setToolTip(q(app.tip(x10::PortSetup::StatusTip)));
+    currentRow->addWidget(status_);
+    v->addWidget(current);
+    auto* buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(q(app.tr(x10::PortSetup::OkCaption)), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons->addButton(q(app.tr(x10::PortSetup::CancelCaption)), QDialogButtonBox::RejectRole);
+    apply_ = buttons->addButton(q(app.tr(x10::PortSetup::ApplyCaption)), QDialogButtonBox::ApplyRole);
+    ok_->setToolTip(q(app.tip(x10::PortSetup::OkTip)));
+    cancel_->setToolTip(q(app.tip(x10::PortSetup::CancelTip)));
+    apply_->setToolTip(q(app.tip(x10::PortSetup::ApplyTip)));
+    connect(ok_, &QPushButton::clicked, this, [this] { ok(); });
+    connect(apply_, &QPushButton::clicked, this, [this] { apply(); });
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        logic_.cancel();
+        hide();
+    });
+    v->addWidget(buttons);
+    setModal(false);
+    setMinimumWidth(340);
+}
+
+QRadioButton* PortSetupDialog::choiceButton(Choice c) { return c == Choice::None ? nullptr : choices_[slot(c)]; }
+
+void PortSetupDialog::open() {
+    logic_.show();
+    showState();
+    show();
+    raise();
+    activateWindow();
+}
+
+void PortSetupDialog::takeChoice() {
+    logic_.choose(Choice::None);
+    for (std::size_t i = 0; i < choices_.size(); ++i)
+        if (choices_[i]->isChecked()) logic_.choose(static_cast<Choice>(i + 1));
+    logic_.setOtherText(number_->text().toStdString());
+}
+
+void PortSetupDialog::showState() {
+    if (logic_.choice() != Choice::None) choices_[slot(logic_.choice())]->setChecked(true);
+    number_->setText(q(logic_.otherText()));
+    status_->setText(q(app_.tr(logic_.status())));
+}
+
+void PortSetupDialog::apply() {
+    takeChoice();
+    logic_.apply();
+    status_->setText(q(app_.tr(logic_.status())));
+}
+
+void PortSetupDialog::ok() {
+    takeChoice();
+    if (logic_.ok()) hide();
+    status_->setText(q(app_.tr(logic_.status())));
+}
+
+} // namespace zul::ui

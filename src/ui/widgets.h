@@ -1,0 +1,65 @@
+#pragma once
+// Small widgets the windows share: a description that turns into an edit box
+// on double click, and a filter that reports right-button presses.
+#include <QLabel>
+#include <QLineEdit>
+#include <QObject>
+#include <QStackedWidget>
+#include <QString>
+#include <functional>
+#include <string>
+
+namespace zul::ui {
+
+inline QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// Reports right-button presses and releases on the widgets it watches.
+class RightClickFilter : public QObject {
+public:
+    RightClickFilter(QObject* parent, std::function<void()> pressed, std::function<void()> released = {})
+        : QObject(parent), pressed_(std::move(pressed)), released_(std::move(released)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> pressed_, released_;
+};
+
+// A label that reports double clicks.
+class ClickLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> clicked;
+    std::function<void()> doubleClicked;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+};
+
+// A unit description: a label; a double click opens an edit box over it,
+// Enter offers the text for saving, Esc gives up.
+class DescriptionField : public QStackedWidget {
+public:
+    explicit DescriptionField(QWidget* parent = nullptr);
+    void setText(const QString& text);
+    QString text() const { return label_->text(); }
+    void startEditing();
+    bool editing() const { return currentIndex() == 1; }
+    void setTips(const QString& labelTip, const QString& editTip);
+    QLineEdit* editor() { return edit_; }
+    ClickLabel* label() { return label_; }
+    // Returns true when the text was saved (the box closes), false to keep it open.
+    std::function<bool(const QString&)> save;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void finish();
+    ClickLabel* label_;
+    QLineEdit* edit_;
+};
+
+} // namespace zul::ui

@@ -1,0 +1,145 @@
+#include "app/delay_entry.h"
+#include "macros/group_file.h"
+#include "app/groups_panel.h"
+#include "app/instance_message.h"
+#include "app/main_macro.h"
+#include "app/main_menu.h"
+#include "app/placement.h"
+#include "app_fixture.h"
+
+namespace zul::test {
+namespace {
+
+using app::DelayEntry;
+
+TEST(DelayEntry, BoxesTakeOnlyWhatTheyMayAndTheResultIsWholeSeconds) {
+    EXPECT_TRUE(DelayEntry::minutesAllowed("120"));
+    EXPECT_FALSE(DelayEntry::minutesAllowed("1200"));
+    EXPECT_FALSE(DelayEntry::minutesAllowed("1."));
+    EXPECT_TRUE(DelayEntry::secondsAllowed("2.5"));
+    EXPECT_TRUE(DelayEntry::secondsAllowed("2,5"));
+    EXPECT_FALSE(DelayEntry::secondsAllowed("2.5."));
+    EXPECT_FALSE(DelayEntry::secondsAllowed("1.,"));
+    EXPECT_FALSE(DelayEntry::minutesValid("x"));
+    EXPECT_EQ(DelayEntry::result("2", "5"), 125);
+    EXPECT_EQ(DelayEntry::result("", ""), 0);
+    EXPECT_EQ(DelayEntry::result("0", "0.4"), 0);
+    EXPECT_EQ(DelayEntry::result("1", "7,6"), 68);
+    EXPECT_EQ(DelayEntry::result("a", "1"), std::nullopt);
+}
+
+TEST(InstanceMessage, HandOffTextsAreFramedAndCheckedOnArrival) {
+    EXPECT_EQ(app::handOffText({}), "previous");
+    EXPECT_EQ(app::handOffText({"/home/me/My", "Lights.cro"}), "/home/me/My Lights.cro");
+    const std::string bytes = app::encodeHandOff("/home/me/Lichter \xc3\xa4.cro");
+    EXPECT_EQ(bytes, "ZULMARIN1 /home/me/Lichter \xc3\xa4.cro\n");
+    EXPECT_EQ(app::decodeHandOff(bytes), "/home/me/Lichter \xc3\xa4.cro");
+    EXPECT_EQ(app::decodeHandOff("previous\n"), std::nullopt);                     // no tag
+    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 previous"), std::nullopt);            // no line end
+    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 a\tb.cro\n"), std::nullopt);          // control character
+    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 \xc3(.cro\n"), std::nullopt);         // broken UTF-8
+    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 \xe2\x82\n"), std::nullopt);          // cut UTF-8
+    EXPECT_EQ(app::decodeHandOff(app::encodeHandOff(std::string(5000, 'a'))), std::nullopt);
+}
+
+TEST(Placement, TheWindowOpensWithinReachOfTheScreen) {
+    EXPECT_EQ(app::mainWindowOpening(10, 500, 15360, 11520).left, 85);
+    EXPECT_EQ(app::mainWindowOpening(15000, 500, 15360, 11520).left, 12860);
+    EXPECT_EQ(app::mainWindowOpening(500, 11000, 15360, 11520).top, 9520);
+    EXPECT_EQ(app::mainWindowOpening(500, -300, 15360, 11520).top, 0);
+    EXPECT_EQ(app::twipsToPixels(1500, 96), 100);
+    EXPECT_EQ(app::pixelsToTwips(100, 96), 1500);
+    EXPECT_EQ(app::pixelsToTwips(100, 192), 750);
+}
+
+class AppPartsTest : public AppFixture {};
+
+std::vector<std::string> captions(const std::vector<app::MenuEntry>& entries) {
+    std::vector<std::string> out;
+    for (const auto& e : entries) out.push_back(e.id == app::MenuId::Separator ? "-" : e.caption);
+    return out;
+}
+
+TEST_F(AppPartsTest, TheMenuHoldsEveryEntryInItsOrder) {
+    startRunning();
+    const auto menu = app::buildMainMenu(*app);
+    EXPECT_EQ(captions(menu),
+              (std::vector<std::string>{"Panic (Run)", "Run Macro", "Show Timer Status / Log", "View", "-", "Setup",
+                                        "Setup Preferences", "Language", "Preferences", "-", "Uninstall", "Exit", "-",
+                                        "Help", "Check Online for Upgrade", "About Zulmarin", "Cancel"}));
+    EXPECT_EQ(captions(menu[5].children),
+              (std::vector<std::string>{"Setup Group", "Setup Macro", "Setup Timer", "Manage Macros", "-",
+                                        "Setup Quick (Panic) Button", "Communication Port", "Setup Sounds", "-",
+                                        "Create Shortcut on Desktop", "Create Shortcut in Startup Folder", "-",
+                                        "Remove Shortcut from Desktop", "Remove Shortcut from Startup Folder"}));
+    EXPECT_EQ(captions(menu[8].children),
+              (std::vector<std::string>{"Show Quick (Panic) Button", "Show Group Auto-Off Delay Buttons",
+                                        "Minimize sends to Tray", "Minimize on Start", "Associate Macro Files",
+                                        "Show Tool Tips", "Remove Associations"}));
+    EXPECT_EQ(captions(menu[3].children), (std::vector<std::string>{"Favorites", "Main Window"}));
+    EXPECT_FALSE(menu[7].visible);  // no .lan file in the folder
+}
+
+TEST_F(AppPartsTest, MenuTogglesAreStoredAndHidingPanicDisablesItsMenuEntry) {
+    startRunning();
+    app::runMenuEntry(*app, app::MenuId::ShowPanic);
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "PanicButton", ""), "0");
+    EXPECT_FALSE(app::buildMainMenu(*app)[0].enabled);
+    app::runMenuEntry(*app, app::MenuId::ShowAutoOff);
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "GrpDelayB", ""), "0");
+    EXPECT_FALSE(app->groups->autoOffButtons());
+    app::runMenuEntry(*app, app::MenuId::MinOnStart);
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "MinOnStart", ""), "True");
+    app::runMenuEntry(*app, app::MenuId::SetupTimer);
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
+    EXPECT_EQ(dialogs.last().text.rfind("Setup Timer\n", 0), 0u);
+    app::runMenuEntry(*app, app::MenuId::Exit);
+    EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
+}
+
+TEST_F(AppPartsTest, GroupButtonsAndThePanicButtonRunTheirGroups) {
+    macros::writeGroupFile(app->folder / "file1.grp", 2, "Porch", {"0110000000000000", "0110000000001000"});
+    presetRecord(281, "2");
+    startRunning();
+    EXPECT_EQ(app->groups->runner().onTip(1), "Turn Group Porch ON");
+    app->groups->runner().runGroup(1, false);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"A1 OFF", "A3 OFF"}));
+    app->hooks.askDelay = [] { return std::optional<int>(5); };
+    app->groups->runner().autoOff(1);
+    app->groups->panic().run();
+    EXPECT_EQ(sent(), (std::vector<std::string>{"A1 OFF", "A3 OFF", "A1 ON", "A3 ON", "A1 OFF", "A3 OFF", "A1 ON",
+                                                "A3 ON"}));
+}
+
+TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {
+    presetRecord(273, "1");
+    presetRecord(274, "Outside");
+    presetRecord(279, "4");
+    presetRecord(280, "1,30");
+    presetRecord(281, "3");
+    startRunning();
+    const auto& panic = app->groups->panic();
+    EXPECT_TRUE(app->groups->shown());
+    EXPECT_EQ(panic.settings.caption, "Outside");
+    EXPECT_EQ(panic.settings.group, 3);
+    EXPECT_DOUBLE_EQ(panic.settings.delay(), 90.0);
+    EXPECT_EQ(app->groups->panicRgb(), 0x00C000u);  // choice 4, green
+    EXPECT_EQ(app::buildMainMenu(*app)[0].caption, "Outside (Run)");
+    app->groups->setShown(false);
+    EXPECT_EQ(app->records.ReadRecord(273, true), "0");
+}
+
+TEST_F(AppPartsTest, CroSendPlaysTheMacroBetweenLeadInAndTrailer) {
+    startRunning();
+    writeFile(home.home() / "Hall.cro", "\"01100000000000000.50\"\r\n\"01100000001000000001\"\r\n");
+    const auto start = clock.monotonicMicros();
+    app::CroSend(*app, home.home() / "Hall.cro");
+    std::vector<std::string> texts;
+    for (const auto& s : transmitter->decoder().signals()) texts.push_back(s.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"lead-in", "A1 ON", "A1 OFF", "trailer"}));
+    // 0.5 s less 0.1 s after the first frame, 0.9 s after the second, plus the margins.
+    EXPECT_GT(clock.monotonicMicros() - start, 1300000);
+}
+
+} // namespace
+} // namespace zul::test

@@ -1,0 +1,116 @@
+#include "app/main_clock.h"
+#include "app_fixture.h"
+
+namespace zul::test {
+namespace {
+
+class MainClockTest : public AppFixture {
+protected:
+    void weekly(int day, int hour) {
+        WriteSetting(app->settings, "Settings", "ChkForUpdts", "1");
+        WriteSetting(app->settings, "Settings", "ChkUpdtsDay", std::to_string(day));
+        WriteSetting(app->settings, "Settings", "ChkUpdtsTime", std::to_string(hour));
+        writeFile(app->folder / "update", "#!/bin/sh\n");
+        app->mainClock->start();
+    }
+    // Lets the clock tick on from the given local time.
+    void runAt(const DateTime& t, int ms) {
+        clock.setNow(t);
+        loop.runFor(ms);
+    }
+    std::size_t updaterStarts() const { return desktop.started.size(); }
+};
+
+TEST_F(MainClockTest, ShowsTheTimeOfDayInTheUsersStyle) {
+    EXPECT_EQ(app::clockText(DateTime{2024, 1, 1, 19, 5, 9, 0}, true), "19:05:09");
+    EXPECT_EQ(app::clockText(DateTime{2024, 1, 1, 19, 5, 9, 0}, false), "7:05:09 PM");
+    EXPECT_EQ(app::clockText(DateTime{2024, 1, 1, 0, 0, 1, 0}, false), "12:00:01 AM");
+    app->mainClock->start();
+    loop.runFor(1600);
+    EXPECT_EQ(app->mainClock->clockText(), "12:00:01");
+}
+
+TEST_F(MainClockTest, WeeklyCheckRunsOnceOnTheCheckDayAndOnceOnTheDayAfter) {
+    weekly(2, 19);  // Monday from 19:00
+    runAt(DateTime{2024, 6, 3, 18, 58, 0, 0}, 110000);
+    EXPECT_EQ(updaterStarts(), 0u);
+    runAt(DateTime{2024, 6, 3, 19, 0, 0, 0}, 120000);
+    EXPECT_EQ(updaterStarts(), 1u);
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "ChkType", ""), "autocheck");
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "CheckedUpdate", ""), "True");
+    runAt(DateTime{2024, 6, 4, 18, 0, 0, 0}, 60000);  // Tuesday: the flag is reset
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "CheckedUpdate", ""), "False");
+    EXPECT_EQ(updaterStarts(), 1u);
+    runAt(DateTime{2024, 6, 4, 19, 30, 0, 0}, 180000);
+    EXPECT_EQ(updaterStarts(), 2u);
+    runAt(DateTime{2024, 6, 5, 20, 0, 0, 0}, 120000);  // Wednesday: nothing
+    EXPECT_EQ(updaterStarts(), 2u);
+}
+
+TEST_F(MainClockTest, SaturdayHasNoDayAfter) {
+    weekly(7, 19);
+    runAt(DateTime{2024, 6, 9, 20, 0, 0, 0}, 120000);  // Sunday
+    EXPECT_EQ(updaterStarts(), 0u);
+    runAt(DateTime{2024, 6, 8, 20, 0, 0, 0}, 60000);  // Saturday
+    EXPECT_EQ(updaterStarts(), 1u);
+}
+
+TEST_F(MainClockTest, NeverCheckingAsksNothingAndStartsNothing) {
+    WriteSetting(app->settings, "Settings", "ChkForUpdts", "0");
+    writeFile(app->folder / "update", "#!/bin/sh\n");
+    app->mainClock->start();
+    loop.runFor(120000);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(updaterStarts(), 0u);
+}
+
+TEST_F(MainClockTest, TheFirstQuestionIsAskedAfterThirtySecondsWhenAnUpdaterExists) {
+    app->mainClock->start();
+    loop.runFor(60000);
+    EXPECT_TRUE(dialogs.shown.empty());  // no updater program: nothing to agree to
+
+    writeFile(app->folder / "update", "#!/bin/sh\n");
+    dialogs.answers.push_back(Answer::Yes);
+    loop.runFor(31000);
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Question), 1u);
+    EXPECT_EQ(dialogs.last().title, "Automatic Check for Updates?");
+    EXPECT_EQ(dialogs.last().text,
+              "Would you like to automatically check for updates once a week?\nThis setting can be changed anytime "
+              "by clicking Menu ->\nSetup Preferences, and then the Advanced tab.");
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "ChkForUpdts", ""), "1");
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "ChkUpdtsDay", ""), "2");
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "ChkUpdtsTime", ""), "12");
+}
+
+TEST_F(MainClockTest, CheckOnlineWithoutAnUpdaterTellsTheUser) {
+    app->mainClock->checkOnlineForUpgrade();
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
+    EXPECT_EQ(updaterStarts(), 0u);
+    writeFile(app->folder / "update", "#!/bin/sh\n");
+    app->mainClock->checkOnlineForUpgrade();
+    EXPECT_EQ(updaterStarts(), 1u);
+    EXPECT_EQ(ReadSetting(app->settings, "Settings", "ChkType", ""), "manual");
+}
+
+TEST_F(MainClockTest, LampBlinksWhileFlashingAndIndicatorWhileATimerRuns) {
+    auto& c = *app->mainClock;
+    c.startFlash();
+    loop.runFor(60);
+    EXPECT_TRUE(c.lampLit());
+    loop.runFor(50);
+    EXPECT_FALSE(c.lampLit());
+    loop.runFor(50);
+    c.stopFlash();
+    EXPECT_FALSE(c.lampLit());
+    c.setTimerRunning(true);
+    loop.runFor(800);
+    EXPECT_EQ(c.indicatorText(), "Timer Running");
+    loop.runFor(750);
+    EXPECT_EQ(c.indicatorText(), "");
+    loop.runFor(750);
+    c.setTimerRunning(false);
+    EXPECT_EQ(c.indicatorText(), "");
+}
+
+} // namespace
+} // namespace zul::test

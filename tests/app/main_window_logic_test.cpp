@@ -1,0 +1,159 @@
+#include <algorithm>
+
+#include "app/main_window_logic.h"
+#include "app_fixture.h"
+#include "settings/error_log.h"
+
+namespace zul::test {
+namespace {
+
+using app::MouseButton;
+
+class MainWindowLogicTest : public AppFixture {
+protected:
+    app::MainWindowLogic& main() { return *app->mainWindow; }
+    long count(const std::string& command) const {
+        const auto s = sent();
+        return std::count(s.begin(), s.end(), command);
+    }
+};
+
+TEST_F(MainWindowLogicTest, OnAndOffButtonsSendTheirFramesAndHandOverTheCode) {
+    startRunning();
+    main().unitDown(2, true, MouseButton::Left);
+    main().unitUp(2, true);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON"}));
+    EXPECT_EQ(main().lblGrp(), "0110000000001000");
+    EXPECT_EQ(main().lblGrpSave(), "0110000000001000");
+    // OFF goes to lblGrp only: the group recorder takes ON commands.
+    main().unitDown(2, false, MouseButton::Left);
+    EXPECT_EQ(sent().back(), "A3 OFF");
+    EXPECT_EQ(main().lblGrp(), "0110000000101000");
+    EXPECT_EQ(main().lblGrpSave(), "0110000000001000");
+}
+
+TEST_F(MainWindowLogicTest, HighPageSendsUnit11AndBriDimClearTheHighUnitsBit) {
+    startRunning();
+    main().togglePage();
+    EXPECT_EQ(main().unitNumber(2), 11);
+    main().unitDown(2, false, MouseButton::Left);
+    EXPECT_EQ(main().houseByte(), "01100100");
+    EXPECT_EQ(main().unitByte(), "00101000");
+    EXPECT_EQ(sent().back(), "A11 OFF");
+    loop.afterMs(100, [&] { main().holdUp(); });
+    main().holdDown(false, MouseButton::Left);
+    EXPECT_EQ(main().lblGrp(), "0110000010011000");
+    EXPECT_EQ(sent().back(), "A DIM");
+    EXPECT_EQ(main().lastActionWord(), "Dim");
+}
+
+TEST_F(MainWindowLogicTest, HoldingBrightForOneSecondSendsThreeOrFourFrames) {
+    startRunning();
+    loop.afterMs(1000, [&] { main().holdUp(); });
+    const auto started = clock.monotonicMicros();
+    main().holdDown(true, MouseButton::Left);
+    const long frames = count("A BRI");
+    EXPECT_GE(frames, 3);
+    EXPECT_LE(frames, 4);
+    // The release ends the loop after the pause under way.
+    EXPECT_LT(clock.monotonicMicros() - started, 1300000);
+    EXPECT_FALSE(main().held());
+}
+
+TEST_F(MainWindowLogicTest, WholeHouseButtonsUseTheLowPageHouseByte) {
+    startRunning();
+    main().selectHouse(2);  // C
+    main().togglePage();
+    main().wholeHouse(x10::Action::Aln, MouseButton::Left);
+    main().wholeHouse(x10::Action::Auf, MouseButton::Left);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"C ALN", "C AUF"}));
+    EXPECT_EQ(main().lastActionWord(), "AllUnitsOff");
+    EXPECT_EQ(main().lblGrp().substr(8), "10000000");
+}
+
+TEST_F(MainWindowLogicTest, HouseAndPagePersistAcrossStarts) {
+    startRunning();
+    main().selectHouse(15);
+    main().togglePage();
+    app.reset();
+    app = makeApp();
+    app->startup->enter("");
+    loop.runFor(2000);
+    EXPECT_EQ(main().houseLetter(), 'P');
+    EXPECT_TRUE(main().highPage());
+    EXPECT_EQ(main().unitNumber(0), 9);
+}
+
+TEST_F(MainWindowLogicTest, EmptyOrDamagedHouseRecordSelectsHouseA) {
+    presetRecord(271, "x7");
+    startRunning();
+    EXPECT_EQ(main().houseLetter(), 'A');
+}
+
+TEST_F(MainWindowLogicTest, DescriptionsAreStoredPerHouseAndUnitAndTooLongTextIsRefused) {
+    startRunning();
+    main().selectHouse(1);  // B
+    ASSERT_TRUE(main().saveDescription(2, "Porch light").saved);
+    EXPECT_EQ(app->records.ReadRecord(19, true), "B3## Porch light");
+    EXPECT_EQ(main().description(2), "Porch light");
+    EXPECT_EQ(main().description(3), "");
+
+    const auto refused = main().saveDescription(2, std::string(300, 'x'));
+    EXPECT_FALSE(refused.saved);
+    EXPECT_NE(refused.message.find("Characters that fit: 1"), std::string::npos) << refused.message;
+    EXPECT_EQ(app->records.ReadRecord(19, true), "B3## Porch light");  // nothing lost
+    EXPECT_EQ(main().description(2), "Porch light");
+
+    main().selectHouse(0);
+    EXPECT_EQ(main().description(2), "");
+    main().selectHouse(1);
+    EXPECT_EQ(main().description(2), "Porch light");
+}
+
+TEST_F(MainWindowLogicTest, RecordingWithoutSendingOnlyHandsOver) {
+    startRunning();
+    WriteSetting(app->settings, "Settings", "SendOnRecord", "0");
+    main().setRecording(true);
+    main().unitDown(0, true, MouseButton::Left);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(main().lblGrpSave(), "0110000000000000");
+    main().setRecording(false);
+    main().unitDown(0, true, MouseButton::Left);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"A1 ON"}));
+}
+
+TEST_F(MainWindowLogicTest, RightClicksFeedTheTimerWindowOnlyWhileItIsOpen) {
+    startRunning();
+    std::vector<std::string> appended;
+    main().appendTimerCommand = [&](const std::string& t) { appended.push_back(t); };
+    main().unitDown(4, true, MouseButton::Right);
+    EXPECT_TRUE(appended.empty());
+    app->timerWindowOpen = true;
+    main().togglePage();
+    main().unitDown(4, false, MouseButton::Right);
+    main().wholeHouse(x10::Action::Alf, MouseButton::Right);
+    loop.afterMs(300, [&] { main().holdUp(); });
+    main().holdDown(true, MouseButton::Right);
+    EXPECT_EQ(appended, (std::vector<std::string>{"A 13 Off", "A ALL ALF", "A PRE BRI"}));
+    EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(MainWindowLogicTest, AFailingStepIsLoggedUnderTheHandlersName) {
+    startRunning();
+    main().unitDown(40, true, MouseButton::Left);  // no such row in the unit table
+    const auto entries = readErrorLog(app->folder / "error.log");
+    ASSERT_TRUE(entries.has_value());
+    ASSERT_EQ(entries->size(), 1u);
+    EXPECT_NE(entries->front().message.find("cmdON_MouseDown on frmFire"), std::string::npos);
+}
+
+TEST_F(MainWindowLogicTest, ExitEndsAHeldButtonsLoop) {
+    startRunning();
+    loop.afterMs(500, [&] { app->startup->cmdExit(); });
+    main().holdDown(true, MouseButton::Left);
+    EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
+    EXPECT_LT(count("A BRI"), 3);
+}
+
+} // namespace
+} // namespace zul::test

@@ -1,0 +1,149 @@
+#include "app/main_window_logic.h"
+#include "app/startup.h"
+#include "app_fixture.h"
+#include "x10/port_link.h"
+
+namespace zul::test {
+namespace {
+
+class StartupTest : public AppFixture {
+protected:
+    std::string setting(const char* section, const char* key) { return ReadSetting(app->settings, section, key, "<none>"); }
+};
+
+TEST_F(StartupTest, EntryStoresItsSettingsAndTheFirstTickOpensThePort) {
+    WriteSetting(app->settings, "Macro", "DoSet", "Yes");
+    startRunning("sim");
+    EXPECT_EQ(setting("Settings", "Language"), "English");  // no language.ini in the folder
+    EXPECT_EQ(setting("Macro", "DoSet"), "True");
+    EXPECT_EQ(setting("Database16", "CurrentVersion"), ZUL_VERSION);
+    EXPECT_TRUE(app->port.isOpen());
+    EXPECT_TRUE(app->simulatorInUse());
+    EXPECT_FALSE(app->records.ReadRecord(app::Startup::FirstRunRecord, true).empty());
+    EXPECT_EQ(portDialogShown, 0);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(StartupTest, NoPortSetShowsTheMessageAndThePortDialog) {
+    app->startup->enter("");
+    loop.runFor(2000);
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 1u);
+    EXPECT_EQ(dialogs.last().text,
+              "The communication port has not been set up.  Please select the port where your Firecracker is "
+              "installed\n");
+    EXPECT_EQ(dialogs.last().title, "Zulmarin");
+    EXPECT_EQ(portDialogShown, 1);
+    EXPECT_EQ(app->startup->phase(), app::Phase::Running);
+}
+
+TEST_F(StartupTest, ABusyPortIsTriedTwiceThenReported) {
+    int opens = 0;
+    app.reset();
+    app::Platform platform{clock, loop, dialogs, sound, desktop, [&](const std::string&) {
+                               auto port = std::make_unique<sim::RecordingLinePort>(clock);
+                               port->failOpenWith(PortErrorKind::PortInUse, "busy");
+                               ++opens;
+                               return std::unique_ptr<LinePort>(std::move(port));
+                           }};
+    app = std::make_unique<app::App>(platform, std::make_unique<MemorySettings>());
+    app->hooks.showPortDialog = [this] { ++portDialogShown; };
+    presetRecord(270, "3");
+    app->startup->enter("");
+    loop.runFor(1000);
+    EXPECT_EQ(opens, 2);
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 1u);
+    EXPECT_EQ(dialogs.last().text,
+              "Error: Unable to initialize the com port!\nThe com port is already in use.  You will need to close "
+              "the program that currently has control of the port before ZUL will work properly.");
+    EXPECT_EQ(portDialogShown, 1);
+}
+
+TEST_F(StartupTest, AQuotedCroPathRunsThroughTmrAcroOnceThePortIsOpen) {
+    writeFile(home.home() / "Hall.CRO", "\"01100000000000000.50\"\r\n\"01100000001000000001\"\r\n");
+    std::vector<std::string> run;
+    app->startup->runMacro = [&](const std::filesystem::path& p) { run.push_back(p.string()); };
+    presetRecord(270, "sim");
+    const std::string path = (home.home() / "Hall.CRO").string();
+    app->startup->enter("\"" + path + "\"");
+    EXPECT_EQ(app->startup->command(), "");
+    loop.runFor(300);
+    EXPECT_TRUE(run.empty());  // still starting: the macro waits for the port
+    loop.runFor(1000);
+    EXPECT_EQ(run, (std::vector<std::string>{path}));
+}
+
+TEST_F(StartupTest, MacrosArrivingTogetherAllRunInOrder) {
+    startRunning();
+    std::vector<std::string> run;
+    app->startup->runMacro = [&](const std::filesystem::path& p) { run.push_back(p.filename().string()); };
+    app->startup->setCommand("/x/one.cro");
+    app->startup->setCommand("/x/two.Cro");
+    loop.runFor(200);
+    EXPECT_EQ(run, (std::vector<std::string>{"one.cro", "two.Cro"}));
+}
+
+TEST_F(StartupTest, PreviousComesToTheFrontAndOtherCommandsAreHandledOrIgnored) {
+    startRunning();
+    int fronts = 0;
+    app->hooks.bringToFront = [&] { ++fronts; };
+    app->startup->setCommand("previous");
+    EXPECT_EQ(fronts, 1);
+    EXPECT_EQ(app->startup->command(), "");
+    app->startup->setCommand("/tmp/remove.zlu");
+    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
+    app->startup->setCommand("notes.txt");
+    EXPECT_EQ(app->startup->command(), "notes.txt");
+    EXPECT_TRUE(app->startup->pendingMacros().empty());
+    app->startup->dropFiles({"/home/me/Desktop/Lights.cro.lnk"});
+    EXPECT_EQ(desktop.opened, (std::vector<std::string>{"/home/me/Desktop/Lights.cro.lnk"}));
+    app->startup->dropFiles({"/x/dropped.cro", "/x/other.cro"});
+    EXPECT_EQ(app->startup->pendingMacros().size(), 1u);
+}
+
+TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimised) {
+    startRunning();
+    bool minimised = false;
+    app->hooks.mainWindowMinimized = [&] { return minimised; };
+    app->hooks.mainWindowPosition = [] { return std::pair<int, int>{1234, 567}; };
+    bool timers = true;
+    app->startup->timersOn = [&] { return timers; };
+    app->startup->cmdExit();
+    EXPECT_EQ(setting("Settings", "MainLeft"), "1234");
+    EXPECT_EQ(setting("Settings", "MainTop"), "567");
+    EXPECT_EQ(setting("Database16", "CurrentExePath"), app->folder.string());
+    EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
+    EXPECT_FALSE(app->records.isOpen());
+
+    app = makeApp();
+    app->startup->enter("");
+    loop.runFor(2000);
+    EXPECT_EQ(app->records.ReadRecord(app::Startup::TimersRecord, true), "1");
+    minimised = true;
+    app->hooks.mainWindowMinimized = [&] { return minimised; };
+    app->hooks.mainWindowPosition = [] { return std::pair<int, int>{9, 9}; };
+    app->startup->mainWindowClosed();
+    EXPECT_EQ(setting("Settings", "MainLeft"), "1234");
+}
+
+TEST_F(StartupTest, MinimiseOnStartKeepsTheWindowHidden) {
+    WriteSetting(app->settings, "Settings", "MinOnStart", "True");
+    int shown = 0, minimised = 0;
+    app->hooks.showMainWindow = [&] { ++shown; };
+    app->startup->minimizeAtStart = [&] { ++minimised; };
+    startRunning();
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(minimised, 1);
+}
+
+TEST_F(StartupTest, ARestartAskedForStartsTheProgramAgainAtExit) {
+    startRunning();
+    int restarts = 0;
+    app->startup->restartProgram = [&] { ++restarts; };
+    app->restartMarked = true;
+    app->startup->cmdExit();
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(setting("Database16", "ReStart"), "restart");
+}
+
+} // namespace
+} // namespace zul::test

@@ -1,0 +1,152 @@
+#include "ui_fixture.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <algorithm>
+
+#include "macros/group_file.h"
+#include "platform/qt/single_instance.h"
+#include "ui/port_setup_dialog.h"
+#include "ui/widgets.h"
+
+namespace zul::test {
+namespace {
+
+class MainWindowTest : public UiFixture {};
+
+TEST_F(MainWindowTest, ClickingOnForA3SendsItsFrame) {
+    startRunning();
+    ASSERT_TRUE(window().isVisible());
+    QTest::mouseClick(window().onButton(2), Qt::LeftButton);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON"}));
+    EXPECT_FALSE(app().mainClock->lampLit());  // the release put the lamp out
+    EXPECT_NE(window().statusLine()->text().indexOf("A3 ON"), -1);
+}
+
+TEST_F(MainWindowTest, HoldingBriRepeatsUntilReleased) {
+    startRunning();
+    QPushButton* bri = window().brightButton();
+    loop.afterMs(1000, [bri] { QTest::mouseRelease(bri, Qt::LeftButton); });
+    QTest::mousePress(bri, Qt::LeftButton);
+    const auto s = sent();
+    const auto frames = std::count(s.begin(), s.end(), "A BRI");
+    EXPECT_GE(frames, 3);
+    EXPECT_LE(frames, 4);
+    EXPECT_FALSE(app().mainWindow->held());
+}
+
+TEST_F(MainWindowTest, PageSwitchAndHouseChoiceChangeWhatTheButtonsSend) {
+    startRunning();
+    QTest::mouseClick(window().pageButton(), Qt::LeftButton);
+    QTest::mouseClick(window().offButton(2), Qt::LeftButton);
+    EXPECT_EQ(sent().back(), "A11 OFF");
+    EXPECT_EQ(window().pageButton()->text(), "Units 9-16");
+    window().houseBox()->setFocus();
+    QTest::keyClick(window().houseBox(), Qt::Key_D);
+    QTest::mouseClick(window().onButton(7), Qt::LeftButton);
+    EXPECT_EQ(sent().back(), "D16 ON");
+}
+
+TEST_F(MainWindowTest, ADescriptionIsEditedWithEnterAndKept) {
+    startRunning();
+    ui::DescriptionField* field = window().description(0);
+    QTest::mouseDClick(field->label(), Qt::LeftButton);
+    ASSERT_TRUE(field->editing());
+    field->editor()->clear();
+    QTest::keyClicks(field->editor(), "Garden lamp");
+    QTest::keyClick(field->editor(), Qt::Key_Return);
+    EXPECT_FALSE(field->editing());
+    EXPECT_EQ(field->text(), "Garden lamp");
+
+    // Too long: a message, and the box stays open with the text in it.
+    QTest::mouseDClick(field->label(), Qt::LeftButton);
+    field->editor()->setText(QString(260, 'x'));
+    QTest::keyClick(field->editor(), Qt::Key_Return);
+    EXPECT_TRUE(field->editing());
+    EXPECT_EQ(field->editor()->text().size(), 260);
+    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
+    QTest::keyClick(field->editor(), Qt::Key_Escape);
+
+    app().startup->cmdExit();
+    program = makeProgram();
+    program->start("", false);
+    loop.runFor(2000);
+    EXPECT_EQ(window().description(0)->text(), "Garden lamp");
+}
+
+TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
+    program->start("", false);
+    loop.runFor(2000);
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 1u);
+    EXPECT_EQ(dialogs.last().text,
+              "The communication port has not been set up.  Please select the port where your Firecracker is "
+              "installed\n");
+    ui::PortSetupDialog& port = program->portDialog();
+    ASSERT_TRUE(port.isVisible());
+    EXPECT_EQ(port.statusLabel()->text(), "Com port is not set!");
+    screenshot(port, "port_setup");
+
+    // Choosing the simulator opens it at once; the main window can test it.
+    port.choiceButton(x10::PortSetup::Choice::Simulator)->click();
+    QTest::mouseClick(port.applyButton(), Qt::LeftButton);
+    EXPECT_TRUE(port.isVisible());
+    EXPECT_EQ(port.statusLabel()->text(), "Currently set to the simulator");
+    QTest::mouseClick(window().allLightsOn(), Qt::LeftButton);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"A ALN"}));
+    QTest::mouseClick(port.okButton(), Qt::LeftButton);
+    EXPECT_FALSE(port.isVisible());
+}
+
+TEST_F(MainWindowTest, Screenshots) {
+    macros::writeGroupFile(home.home() / "file0.grp", 1, "Porch and path", {"0110000000000000"});
+    macros::writeGroupFile(home.home() / "file2.grp", 3, "Living room", {"0110000000010000"});
+    presetRecord(2, "A2## Hall ceiling");
+    presetRecord(5, "A5## Kitchen counter");
+    presetRecord(11, "A11## Garage door light");
+    startRunning();
+    window().resize(window().sizeHint());
+    screenshot(window(), "main_units_1_8");
+    QTest::mouseClick(window().pageButton(), Qt::LeftButton);
+    screenshot(window(), "main_units_9_16");
+    QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
+    EXPECT_TRUE(window().groupsPanel()->isVisible());
+    EXPECT_EQ(app().records.ReadRecord(273, true), "1");
+    window().resize(window().sizeHint());
+    screenshot(window(), "main_groups_open");
+}
+
+// Two real processes: this one is the running copy, the program binary the second start.
+TEST_F(MainWindowTest, ASecondStartHandsItsMacroToTheRunningCopy) {
+    const QString binary = QString(ZUL_BINARY_DIR) + "/zulmarin";
+    if (!QFile::exists(binary)) GTEST_SKIP() << "the program is not built";
+    qt::SingleInstance instance(qt::SingleInstance::defaultName(), qt::SingleInstance::defaultLockFile());
+    ASSERT_TRUE(instance.claim());
+    instance.onMessage = [this](const std::string& text) { app().startup->setCommand(text); };
+    startRunning();
+    writeFile(home.home() / "Porch.cro", "\"01100000000000000.50\"\r\n");
+
+    QProcess second;
+    second.start(binary, {QString::fromStdString((home.home() / "Porch.cro").string())});
+    ASSERT_TRUE(second.waitForStarted(5000));
+    for (int i = 0; i < 200 && second.state() != QProcess::NotRunning; ++i) {
+        QApplication::processEvents();
+        second.waitForFinished(25);
+    }
+    ASSERT_EQ(second.state(), QProcess::NotRunning);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    for (int i = 0; i < 50 && app().startup->pendingMacros().empty() && sent().empty(); ++i) {
+        QApplication::processEvents();
+        QTest::qWait(10);
+    }
+    loop.runFor(2000);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"A1 ON"}));
+}
+
+} // namespace
+} // namespace zul::test
