@@ -7,6 +7,7 @@
 #include "platform/sim/simulated_transmitter.h"
 #include "settings/paths.h"
 #include "settings/settings_store.h"
+#include "timers/timer_service.h"
 
 namespace zul::app {
 
@@ -84,6 +85,7 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
 
 App::~App() {
     // The port goes down with the program; the ticks go before what they use.
+    timers.reset();
     startup.reset();
     groups.reset();
     mainWindow.reset();

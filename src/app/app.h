@@ -27,6 +27,10 @@
 #include "x10/transmitter.h"
 #include "x10/x10_codes.h"
 
+namespace zul {
+class TimerService;
+}
+
 namespace zul::app {
 
 class MainClock;
@@ -131,6 +135,8 @@ public:
     std::unique_ptr<MainWindowLogic> mainWindow;
     std::unique_ptr<GroupsPanel> groups;
     std::unique_ptr<Startup> startup;
+    // Loaded while the "&Timers" switch is on.
+    std::unique_ptr<TimerService> timers;
 
     std::string tr(const std::string& text) const { return language.LangCaption(text); }
     // Tool tips: translated, without the padding blanks the lookup adds.

@@ -10,7 +10,10 @@
 #include <unistd.h>
 
 #include "app/instance_message.h"
+#include "app/groups_panel.h"
+#include "app/main_clock.h"
 #include "app/main_macro.h"
+#include "app/main_window_logic.h"
 #include "app/startup.h"
 #include "platform/qt/line_port_factory.h"
 #include "platform/qt/qt_desktop.h"
@@ -58,8 +61,16 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
 }
 
 DesktopProgram::~DesktopProgram() {
-    // The windows hold callbacks into the logic: they go first.
+    // The windows go first; nothing of the logic may call them after that.
     app_->hooks = {};
+    app_->onSimulatorCommand = nullptr;
+    app_->mainWindow->changed = nullptr;
+    app_->groups->changed = nullptr;
+    app_->mainClock->changed = nullptr;
+    app_->startup->setTimersOn = nullptr;
+    app_->startup->timersOn = nullptr;
+    app_->startup->showSplash = nullptr;
+    app_->startup->minimizeAtStart = nullptr;
     splash_.reset();
     delay_.reset();
     port_.reset();

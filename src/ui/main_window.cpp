@@ -24,6 +24,7 @@
 #include "app/main_window_logic.h"
 #include "app/placement.h"
 #include "app/startup.h"
+#include "app/timers_switch.h"
 #include "settings/settings_store.h"
 #include "ui/widgets.h"
 
@@ -366,7 +367,8 @@ void MainWindow::applyTips() {
 }
 
 void MainWindow::setTimers(bool on) {
-    timersOn_ = on;
+    timersOn_ = app::switchTimers(app_, on);
+    on = timersOn_;
     QString caption = q(app_.tr(on ? "Timers ON" : "Timers OFF"));
     if (!caption.contains('&')) caption.prepend('&');
     timers_->setText(caption);

@@ -5,6 +5,7 @@
 #include "app/main_macro.h"
 #include "app/main_menu.h"
 #include "app/placement.h"
+#include "app/timers_switch.h"
 #include "app_fixture.h"
 
 namespace zul::test {
@@ -109,6 +110,17 @@ TEST_F(AppPartsTest, GroupButtonsAndThePanicButtonRunTheirGroups) {
     app->groups->panic().run();
     EXPECT_EQ(sent(), (std::vector<std::string>{"A1 OFF", "A3 OFF", "A1 ON", "A3 ON", "A1 OFF", "A3 OFF", "A1 ON",
                                                 "A3 ON"}));
+}
+
+TEST_F(AppPartsTest, TheTimersSwitchLoadsAndUnloadsTheTimerMachinery) {
+    startRunning();
+    EXPECT_TRUE(app::switchTimers(*app, true));
+    EXPECT_TRUE(app->timerWindowOpen);
+    ASSERT_NE(app->timers, nullptr);
+    loop.runFor(3000);
+    EXPECT_FALSE(app::switchTimers(*app, false));
+    EXPECT_FALSE(app->timerWindowOpen);
+    EXPECT_EQ(app->timers, nullptr);
 }
 
 TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {

@@ -8,10 +8,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 
 #include "macros/group_file.h"
 #include "platform/qt/single_instance.h"
+#include "app/groups_panel.h"
+#include "ui/delay_dialog.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/widgets.h"
 
@@ -101,6 +104,24 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     EXPECT_EQ(sent(), (std::vector<std::string>{"A ALN"}));
     QTest::mouseClick(port.okButton(), Qt::LeftButton);
     EXPECT_FALSE(port.isVisible());
+}
+
+TEST_F(MainWindowTest, AutoOffAsksForTheDelayThenSwitchesTheGroupOff) {
+    macros::writeGroupFile(home.home() / "file0.grp", 1, "Porch", {"0110000000000000"});
+    startRunning();
+    ui::DelayDialog& delay = program->delayDialog();
+    QTimer::singleShot(0, &delay, [&delay] {
+        QTest::keyClicks(delay.minutesBox(), "x1");  // the letter is refused
+        QTest::keyClick(delay.minutesBox(), Qt::Key_Return);
+        delay.secondsBox()->clear();
+        QTest::keyClicks(delay.secondsBox(), "5");
+        QTest::keyClick(delay.secondsBox(), Qt::Key_Return);
+    });
+    const auto started = clock.monotonicMicros();
+    app().groups->runner().autoOff(0);
+    EXPECT_EQ(delay.result(), 65);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"A1 ON", "A1 OFF"}));
+    EXPECT_GE(clock.monotonicMicros() - started, 65000000);
 }
 
 TEST_F(MainWindowTest, Screenshots) {
