@@ -147,7 +147,7 @@ TEST_F(AppPartsTest, CroSendPlaysTheMacroBetweenLeadInAndTrailer) {
     const auto start = clock.monotonicMicros();
     app::CroSend(*app, home.home() / "Hall.cro");
     std::vector<std::string> texts;
-    for (const auto& s : transmitter->decoder().signals()) texts.push_back(s.text);
+    for (const auto& s : transmitter->decoder().decoded()) texts.push_back(s.text);
     EXPECT_EQ(texts, (std::vector<std::string>{"lead-in", "A1 ON", "A1 OFF", "trailer"}));
     // 0.5 s less 0.1 s after the first frame, 0.9 s after the second, plus the margins.
     EXPECT_GT(clock.monotonicMicros() - start, 1300000);

@@ -32,7 +32,7 @@ struct GroupRig {
     std::vector<std::string> sent() const { return port.commands(); }
     // Milliseconds between the ends of two decoded frames.
     double msBetween(std::size_t a, std::size_t b) {
-        const auto& s = port.decoder().signals();
+        const auto& s = port.decoder().decoded();
         return double(s.at(b).micros - s.at(a).micros) / 1000;
     }
 
@@ -55,7 +55,7 @@ TEST(GroupRunner, OffRunSetsTheOffBitOfEachCommand) {
     rig.writeGroup(0, "Porch", {kA2On});
     rig.groups.runGroup(0, false);
     ASSERT_EQ(rig.sent(), std::vector<std::string>{"A2 OFF"});
-    EXPECT_EQ(rig.port.decoder().signals()[0].bits, "1101010110101010" "01100000" "00110000" "10101101");
+    EXPECT_EQ(rig.port.decoder().decoded()[0].bits, "1101010110101010" "01100000" "00110000" "10101101");
 }
 
 TEST(GroupRunner, CommandsFollowEachOtherAfterTheGroupDelay) {

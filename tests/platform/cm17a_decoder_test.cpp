@@ -45,7 +45,7 @@ TEST(Cm17aDecoder, NamesCommandsLeadInAndTrailer) {
     lines.send("10000000000000000000000000000001");
     EXPECT_EQ(lines.decoder.texts(),
               (std::vector<std::string>{"A1 ON", "A9 OFF", "P16 OFF", "P BRI", "K ALF", "lead-in", "trailer"}));
-    const DecodedSignal& p16 = lines.decoder.signals()[2];
+    const DecodedSignal& p16 = lines.decoder.decoded()[2];
     EXPECT_EQ(p16.house, 'P');
     EXPECT_EQ(p16.unit, 16);
     EXPECT_EQ(p16.action, "OFF");
@@ -91,8 +91,8 @@ TEST(Cm17aDecoder, ResetGapAndShortStatesLoseTheFrame) {
     hurried.decoder = Cm17aDecoder(50000, 400);
     hurried.decoder.feed(0, true, true);
     hurried.send(Header + "01100000" + "00001000" + Footer, 300);
-    ASSERT_EQ(hurried.decoder.signals().size(), 1u);
-    EXPECT_EQ(hurried.decoder.signals()[0].text, "malformed: a line state lasted 300 us, less than 400 us");
+    ASSERT_EQ(hurried.decoder.decoded().size(), 1u);
+    EXPECT_EQ(hurried.decoder.decoded()[0].text, "malformed: a line state lasted 300 us, less than 400 us");
 }
 
 TEST(RecordingLinePort, RecordsCallsWhileOpenAndFailsOnRequest) {

@@ -42,7 +42,7 @@ TEST(MacroPlayer, MainWindowRunTimesEachRowFromItsPause) {
     rig.player.sendLeadIn();
     ASSERT_TRUE(rig.player.playRows({{A1On, 300}, {A1Off, 2000}, {A1On, 100}}, MainWindowWait,
                                     {[&] { ++sounds; }, [&](bool lit) { lamp.push_back(lit); }}));
-    const auto& s = rig.port.decoder().signals();
+    const auto& s = rig.port.decoder().decoded();
     ASSERT_EQ(s.size(), 4u);
     EXPECT_EQ(s[1].text, "A1 ON");
     // 0.05 s + the wait + 0.05 s + the next frame (70 ms settle, 40 ms bits).

@@ -71,7 +71,7 @@ struct RunRig {
     // The decoded commands with their end times in ms.
     std::vector<std::pair<std::string, std::int64_t>> frames() {
         std::vector<std::pair<std::string, std::int64_t>> out;
-        for (const auto& s : port.decoder().signals())
+        for (const auto& s : port.decoder().decoded())
             if (s.kind == sim::DecodedSignal::Kind::Command) out.emplace_back(s.text, s.micros / 1000);
         return out;
     }

@@ -1,8 +1,6 @@
 #pragma once
 // The desktop program's windows on virtual time with scripted dialogs and a
 // simulated transmitter; QT_QPA_PLATFORM=offscreen renders them off screen.
-// The simulator headers come before any Qt header: Qt's keyword macros
-// ("signals", "emit") would otherwise rewrite them.
 #include "app/app_fixture.h"
 #include "app/main_clock.h"
 #include "app/main_window_logic.h"

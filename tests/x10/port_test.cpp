@@ -53,12 +53,12 @@ TEST(PortText, NumbersPathsAndTheSimulator) {
     std::string error;
     EXPECT_EQ(checkPortText("3", error), "3");
     EXPECT_EQ(checkPortText(" 007 ", error), "7");
-    EXPECT_EQ(checkPortText("/dev/ttyUSB0", error), "/dev/ttyUSB0");
+    EXPECT_EQ(checkPortText("/dev/serial/by-id/usb-cm17a", error), "/dev/serial/by-id/usb-cm17a");
     EXPECT_EQ(checkPortText("SIM", error), "sim");
     for (const char* bad : {"", " ", "0", "000", "-1", "com3", "3.5", "/", "12345"}) {
         error.clear();
         EXPECT_FALSE(checkPortText(bad, error)) << bad;
-        EXPECT_EQ(error, "Enter a port number of 1 or more, or a device path such as /dev/ttyUSB0.");
+        EXPECT_EQ(error, x10::PortTextHint);
     }
     EXPECT_FALSE(portIsSet(""));
     EXPECT_FALSE(portIsSet(" "));
@@ -132,10 +132,10 @@ TEST(OpenPort, PortChoiceLivesEncipheredInRecord270) {
     ASSERT_TRUE(records.open(dir / "db.zld"));
     RecordPortStore store(records);
     EXPECT_FALSE(portIsSet(store.load()));
-    ASSERT_TRUE(store.save("/dev/ttyUSB0"));
-    EXPECT_EQ(store.load(), "/dev/ttyUSB0");
-    EXPECT_EQ(records.ReadRecord(270, true), "/dev/ttyUSB0");
-    EXPECT_NE(records.ReadRecord(270, false), "/dev/ttyUSB0");
+    ASSERT_TRUE(store.save("/dev/serial/by-id/usb-cm17a"));
+    EXPECT_EQ(store.load(), "/dev/serial/by-id/usb-cm17a");
+    EXPECT_EQ(records.ReadRecord(270, true), "/dev/serial/by-id/usb-cm17a");
+    EXPECT_NE(records.ReadRecord(270, false), "/dev/serial/by-id/usb-cm17a");
 }
 
 TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
@@ -148,7 +148,7 @@ TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
     using C = PortSetup::Choice;
     for (const Case& c : {Case{"2", C::Com2, "", "Currently set to Com Port 2"},
                           Case{"7", C::Other, "7", "Currently set to Com Port 7"},
-                          Case{"/dev/ttyUSB1", C::Other, "/dev/ttyUSB1", "Currently set to Com Port /dev/ttyUSB1"},
+                          Case{"/dev/serial/by-id/usb-x10", C::Other, "/dev/serial/by-id/usb-x10", "Currently set to Com Port /dev/serial/by-id/usb-x10"},
                           Case{"sim", C::Simulator, "", "Currently set to the simulator"},
                           Case{"rubbish", C::None, "", "Com Port is not currently set"},
                           Case{" ", C::None, "", "Com port is not set!"}}) {

@@ -100,7 +100,7 @@ TEST(SendBits, ObserversHearEveryFrameAndEndOfRunSendsTwoTrailers) {
     EXPECT_EQ(heard, (std::vector<std::string>{MacroLeadIn, MacroTrailer, MacroTrailer}));
     EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"lead-in", "trailer", "trailer"}));
     // 150 ms without events between the trailers, then the second one's 70 ms settle.
-    const auto& s = rig.port.decoder().signals();
+    const auto& s = rig.port.decoder().decoded();
     const std::int64_t secondTrailerTime = 32 * 2 * 500 - 500;
     EXPECT_EQ(s[2].micros - s[1].micros, 500 + 150000 + 70000 + secondTrailerTime);
 }

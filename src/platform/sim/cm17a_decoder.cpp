@@ -142,7 +142,7 @@ void Cm17aDecoder::bitEnded(std::int64_t micros, char bit) {
     s.micros = micros;
     bits_.clear();
     timingFault_.clear();
-    emit(std::move(s));
+    report(std::move(s));
 }
 
 void Cm17aDecoder::flush() {
@@ -154,18 +154,18 @@ void Cm17aDecoder::flush() {
 void Cm17aDecoder::malformed(std::int64_t micros, const std::string& reason) {
     DecodedSignal s = bad(bits_, reason);
     s.micros = micros;
-    emit(std::move(s));
+    report(std::move(s));
 }
 
-void Cm17aDecoder::emit(DecodedSignal s) {
+void Cm17aDecoder::report(DecodedSignal s) {
     if (listener_) listener_(s);
-    if (keep_) signals_.push_back(std::move(s));
+    if (keep_) decoded_.push_back(std::move(s));
 }
 
 std::vector<std::string> Cm17aDecoder::texts() const {
     std::vector<std::string> out;
-    out.reserve(signals_.size());
-    for (const auto& s : signals_) out.push_back(s.text);
+    out.reserve(decoded_.size());
+    for (const auto& s : decoded_) out.push_back(s.text);
     return out;
 }
 

@@ -41,10 +41,10 @@ public:
     // Ends an unfinished burst (reported as malformed).
     void flush();
 
-    const std::vector<DecodedSignal>& signals() const { return signals_; }
+    const std::vector<DecodedSignal>& decoded() const { return decoded_; }
     // The texts of every signal so far, in order.
     std::vector<std::string> texts() const;
-    void clear() { signals_.clear(); }
+    void clear() { decoded_.clear(); }
     // false: signals go to the listener only.
     void setKeepSignals(bool keep) { keep_ = keep; }
     void setListener(std::function<void(const DecodedSignal&)> listener) { listener_ = std::move(listener); }
@@ -56,7 +56,7 @@ private:
     enum class State { Idle, One, Zero, Reset };
     static State classify(bool rts, bool dtr);
     void bitEnded(std::int64_t micros, char bit);
-    void emit(DecodedSignal s);
+    void report(DecodedSignal s);
     void malformed(std::int64_t micros, const std::string& reason);
     void checkDuration(std::int64_t micros);
 
@@ -67,7 +67,7 @@ private:
     bool bitStarted_ = false;
     std::string bits_;
     std::string timingFault_;
-    std::vector<DecodedSignal> signals_;
+    std::vector<DecodedSignal> decoded_;
     bool keep_ = true;
     std::function<void(const DecodedSignal&)> listener_;
 };

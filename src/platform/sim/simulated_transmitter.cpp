@@ -18,7 +18,7 @@ void SimulatedTransmitter::close() {
 
 std::vector<std::string> SimulatedTransmitter::commands() const {
     std::vector<std::string> out;
-    for (const auto& s : decoder_.signals())
+    for (const auto& s : decoder_.decoded())
         if (s.kind == DecodedSignal::Kind::Command) out.push_back(s.text);
     return out;
 }
