@@ -75,13 +75,6 @@ TEST(IniSettingsStore, UnwritableFileReportsFailureButKeepsTheValue) {
     EXPECT_FALSE(s.write("Settings", "Sounds", "False"));  // still not on disk
 }
 
-TEST(MemorySettings, CaseInsensitive) {
-    MemorySettings m;
-    WriteSetting(m, "Database16", "CurrentExePath", "/x");
-    EXPECT_EQ(ReadSetting(m, "DATABASE16", "currentexepath", ""), "/x");
-    EXPECT_EQ(ReadSetting(m, "Database16", "Other", "def"), "def");
-}
-
 TEST(Paths, OverridesFromTheEnvironment) {
     test::ScopedHome home;
     EXPECT_EQ(configFolder(), home.config());
