@@ -1,7 +1,5 @@
 #include "support/scripted_dialogs.h"
 
-#include <algorithm>
-
 namespace zul::test {
 
 namespace {
@@ -50,8 +48,6 @@ std::vector<std::string> ScriptedDialogs::texts(Kind kind) const {
     return out;
 }
 
-std::size_t ScriptedDialogs::count(Kind kind) const {
-    return static_cast<std::size_t>(std::count_if(shown.begin(), shown.end(), [kind](const Shown& s) { return s.kind == kind; }));
-}
+std::size_t ScriptedDialogs::count(Kind kind) const { return texts(kind).size(); }
 
 } // namespace zul::test
