@@ -8,16 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/desktop.h"
+#include "app/app_fixture.h"
 #include "platform/qt/qt_event_loop.h"
-#include "platform/sim/simulated_transmitter.h"
-#include "platform/sound_player.h"
 #include "platform/system_clock.h"
 #include "settings/error_log.h"
-#include "settings/settings_store.h"
 #include "settings/sounds.h"
-#include "support/scripted_dialogs.h"
-#include "support/temp_dir.h"
 #include "timers/timer_engine.h"
 #include "timers/timer_log.h"
 #include "timers/timer_shared.h"
@@ -25,30 +20,12 @@
 #include "x10/transmitter.h"
 
 // Qt last: its "signals" and "emit" keywords would clash with the decoder.
-#include <QCoreApplication>
+#include "support/qt_application.h"
 
 namespace zul::test {
-namespace {
-
-void ensureQtCore() {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-}
-
-struct NoDesktop : Desktop {
-    bool open(const std::string&) override { return false; }
-    bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
-};
-struct Silent : SoundPlayer {
-    void play(const std::string&) override {}
-};
-
-} // namespace
 
 TEST(RunnerTiming, TwentyRowsOfOneSecondOnTheRealClock) {
-    ensureQtCore();
+    qtApplication();
     constexpr int Rows = 20;
     constexpr std::int64_t PauseMs = 1000;
     TempDir dir;
@@ -68,10 +45,10 @@ TEST(RunnerTiming, TwentyRowsOfOneSecondOnTheRealClock) {
     x10::Transmitter tx(port, loop, clock, stopAll);
     tx.setSpinMicros(x10::RealTimeSpinMicros);
     MemorySettings settings;
-    Silent player;
+    RecordingSound player;
     Sounds sounds(settings, player, dir.path());
     ErrorLog errors(dir.path(), clock);
-    NoDesktop desktop;
+    RecordingDesktop desktop;
     ScriptedDialogs dialogs;
     TimerShared shared;
     TimerTable table(dir.path(), 6);

@@ -8,22 +8,15 @@
 #include <QUuid>
 
 #include "platform/qt/single_instance.h"
+#include "support/qt_application.h"
 #include "support/temp_dir.h"
 
 namespace zul::test {
 namespace {
 
-QCoreApplication& qtCore() {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
-
 class SingleInstanceTest : public ::testing::Test {
 protected:
-    SingleInstanceTest() { qtCore(); }
+    SingleInstanceTest() { qtApplication(); }
     QString name = "zulmarin-test-" + QUuid::createUuid().toString(QUuid::Id128).left(12);
     TempDir dir;
     QString lock = QString::fromStdString((dir / "zulmarin.lock").string());
@@ -86,13 +79,9 @@ TEST_F(SingleInstanceTest, ASocketLeftByACrashedCopyIsReplaced) {
 }
 
 TEST_F(SingleInstanceTest, SocketNameFollowsTheSettingsFolder) {
-    const QByteArray old = qgetenv("ZULMARIN_CONFIG_DIR");
-    EXPECT_TRUE(qt::SingleInstance::defaultName().startsWith("zulmarin-"));
-    qputenv("ZULMARIN_CONFIG_DIR", "/tmp/zul-a");
-    const QString a = qt::SingleInstance::defaultName();
-    qputenv("ZULMARIN_CONFIG_DIR", "/tmp/zul-b");
-    EXPECT_NE(a, qt::SingleInstance::defaultName());
-    qputenv("ZULMARIN_CONFIG_DIR", old);
+    const QString first = qt::SingleInstance::defaultName();
+    ScopedHome other;
+    EXPECT_NE(first, qt::SingleInstance::defaultName());
 }
 
 } // namespace
