@@ -1,36 +1,26 @@
 #pragma once
-// The desktop program's windows on virtual time with scripted dialogs and a
-// simulated transmitter; QT_QPA_PLATFORM=offscreen renders them off screen.
+// The desktop program's windows on the same virtual time, scripted dialogs and
+// simulated transmitter as the logic's fixture; Qt draws them offscreen.
 #include "app/app_fixture.h"
 #include "app/main_clock.h"
 #include "app/main_window_logic.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QWidget>
 #include <filesystem>
 
+#include "support/qt_application.h"
 #include "ui/desktop_program.h"
 #include "ui/main_window.h"
 
 namespace zul::test {
 
-inline QApplication& qtApplication() {
-    // Windows render off screen: there is no display to draw on.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt down after the other statics of the test
-    // program have gone crashes in the input-device cleanup.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-class UiFixture : public ::testing::Test {
+class UiFixture : public AppFixture {
 protected:
     UiFixture() {
-        qtApplication();
+        qtApplication<QApplication>();
+        app.reset();  // the program makes its own
+        transmitter = nullptr;
         program = makeProgram();
     }
     ~UiFixture() override { program.reset(); }
@@ -45,22 +35,14 @@ protected:
             platform, std::make_unique<IniSettingsStore>(home.config() / "settings.ini"));
     }
 
-    void presetRecord(int number, const std::string& text) {
-        RecordStore store;
-        ASSERT_TRUE(store.open(home.home() / "db.zld"));
-        ASSERT_TRUE(store.WriteRecord(number, text, true).ok);
-    }
-
     void startRunning(const std::string& port = "sim") {
         if (!port.empty()) presetRecord(270, port);
         program->start("", false);
         loop.runFor(2000);
-        ASSERT_EQ(app().startup->phase(), app::Phase::Running);
+        ASSERT_EQ(program->app().startup->phase(), app::Phase::Running);
     }
 
-    app::App& app() { return program->app(); }
     ui::MainWindow& window() { return program->mainWindow(); }
-    std::vector<std::string> sent() const { return transmitter ? transmitter->commands() : std::vector<std::string>{}; }
 
     // Saves a picture of a window to <build>/screenshots/<name>.png.
     static void screenshot(QWidget& w, const std::string& name) {
@@ -70,13 +52,6 @@ protected:
         EXPECT_TRUE(w.grab().save(QString::fromStdString((folder / (name + ".png")).string())));
     }
 
-    ScopedHome home;
-    sim::VirtualClock clock{DateTime{2024, 6, 3, 12, 0, 0, 0}};
-    sim::VirtualEventLoop loop{clock};
-    ScriptedDialogs dialogs;
-    RecordingSound sound;
-    RecordingDesktop desktop;
-    sim::SimulatedTransmitter* transmitter = nullptr;
     std::unique_ptr<ui::DesktopProgram> program;
 };
 
