@@ -1,5 +1,5 @@
-// The zulmarin binary end to end: the frame and send subcommands, and a real
-// send through the serial code to a pseudo-terminal whose modem lines an
+// The zulmarin binary end to end: the frame, send and run subcommands, and a
+// real send through the serial code to a pseudo-terminal whose modem lines an
 // LD_PRELOAD shim records.
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -21,6 +20,8 @@
 
 namespace {
 
+using zul::test::TempDir;
+
 struct ProcessResult {
     int rc = -1;
     std::string out, err;
@@ -28,18 +29,16 @@ struct ProcessResult {
 
 // Runs the built binary with the program and config folders in dir, plus the
 // given extra environment ("NAME=value").
-ProcessResult runZulmarin(const zul::test::TempDir& dir, const std::vector<std::string>& args,
-                const std::vector<std::string>& env = {}) {
+ProcessResult runZulmarin(const TempDir& dir, const std::vector<std::string>& args,
+                          const std::vector<std::string>& env = {}) {
     const std::string outFile = (dir / "stdout").string(), errFile = (dir / "stderr").string();
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
         setenv("ZULMARIN_HOME", (dir / "home").c_str(), 1);
         for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
-        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out, 1);
-        dup2(err, 2);
+        dup2(open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         std::vector<char*> argv{const_cast<char*>("zulmarin")};
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -80,7 +79,7 @@ struct Pty {
 } // namespace
 
 TEST(CommandLine, FrameAndSendCheckTheirInput) {
-    zul::test::TempDir dir;
+    TempDir dir;
     const ProcessResult frame = runZulmarin(dir, {"frame", "a", "1", "on"});
     EXPECT_EQ(frame.rc, 0);
     EXPECT_EQ(frame.out, "1101010110101010011000000000000010101101\n");
@@ -99,21 +98,51 @@ TEST(CommandLine, FrameAndSendCheckTheirInput) {
     EXPECT_EQ(sim.rc, 0) << sim.err;
     EXPECT_EQ(sim.out, "K ALF\n");
 
-    const ProcessResult unset = runZulmarin(dir, {"send", "A", "1", "ON"});
-    EXPECT_EQ(unset.rc, 1);
+    EXPECT_EQ(runZulmarin(dir, {"send", "A", "1", "ON"}).rc, 1);
     const ProcessResult missing = runZulmarin(dir, {"send", "A", "1", "ON", "--port", (dir / "no-such-tty").string()});
     EXPECT_EQ(missing.rc, 1);
     EXPECT_NE(missing.err.find("8002"), std::string::npos) << missing.err;
 }
 
+TEST(CommandLine, RunPlaysTheMacroWithItsPausesOnTheSimulatedTransmitter) {
+    TempDir dir;
+    zul::test::writeFile(dir / "t.cro", "\"01100000000000000001\"\r\n\"011100000001000000.2\"\r\n\"011000000010000000.3\"\r\n");
+    const ProcessResult r = runZulmarin(dir, {"run", (dir / "t.cro").string(), "--port", "sim"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    // Each line: "<seconds> <signal>".
+    std::vector<double> at;
+    std::vector<std::string> texts;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        double seconds = 0;
+        std::string text;
+        if (fields >> seconds && std::getline(fields >> std::ws, text)) at.push_back(seconds), texts.push_back(text);
+    }
+    ASSERT_EQ(texts, (std::vector<std::string>{"lead-in", "A1 ON", "B2 ON", "A1 OFF", "trailer", "trailer"})) << r.out;
+    // After a frame: 0.05 s, the pause less 0.1 s (at least 0.15 s), 0.05 s,
+    // then 70 ms settle and 40 ms of bits of the next frame.
+    EXPECT_NEAR(at[2] - at[1], 1.0 + 0.11, 0.06);
+    EXPECT_NEAR(at[3] - at[2], 0.25 + 0.11, 0.06);  // 0.2 s: the wait is 0.15 s at least
+    EXPECT_LT(at[1], 0.4);
+
+    EXPECT_EQ(runZulmarin(dir, {"run", (dir / "missing.cro").string(), "--port", "sim"}).rc, 2);
+    EXPECT_EQ(runZulmarin(dir, {"run", "--port", "sim"}).rc, 2);
+    zul::test::writeFile(dir / "junk.cro", "hello\r\n");
+    const ProcessResult junk = runZulmarin(dir, {"run", (dir / "junk.cro").string(), "--port", "sim"});
+    EXPECT_EQ(junk.rc, 2);
+    EXPECT_NE(junk.err.find("junk.cro:1:"), std::string::npos) << junk.err;
+    EXPECT_EQ(runZulmarin(dir, {"run", "--help"}).rc, 0);
+}
+
 TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
-    zul::test::TempDir dir;
+    TempDir dir;
     Pty pty;
     ASSERT_FALSE(pty.slave.empty());
     const std::string log = (dir / "modem.log").string();
     const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave},
-                              {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log,
-                               "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
+                                        {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log,
+                                         "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
     ASSERT_EQ(r.rc, 0) << r.err;
 
     // Each state must have lasted the default 500 us.
