@@ -105,17 +105,14 @@ TEST(SendBits, ObserversHearEveryFrameAndEndOfRunSendsTwoTrailers) {
     EXPECT_EQ(s[2].micros - s[1].micros, 500 + 150000 + 70000 + secondTrailerTime);
 }
 
-TEST(Pause, ZeroOrNegativeReturnsWithoutProcessingEvents) {
+TEST(Pause, NothingForZeroOrLessOtherwiseTicksKeepRunningAndItEndsOnTime) {
     Rig rig;
     const long before = rig.loop.processCount();
     rig.tx.Pause(0);
     rig.tx.Pause(-1.5);
     EXPECT_EQ(rig.loop.processCount(), before);
     EXPECT_EQ(rig.clock.monotonicMicros(), 0);
-}
 
-TEST(Pause, KeepsTicksRunningAndEndsOnTime) {
-    Rig rig;
     int ticks = 0;
     auto tick = rig.loop.createTick("t", 100, [&] { ++ticks; });
     tick->setEnabled(true);
@@ -130,10 +127,6 @@ TEST(Pause, AcrossMidnight) {
     const DateTime end = late.clock.now();
     EXPECT_EQ(end.day, 4);
     EXPECT_NEAR(end.secondsOfDay(), 1.5, 0.02);
-
-    Rig early(DateTime{2024, 6, 4, 0, 0, 0, 500});
-    early.tx.Pause(2.0);
-    EXPECT_NEAR(early.secondsSince(0), 2.0, 0.006);
 }
 
 TEST(Pause, StopAllEndsItWithinOneStep) {
@@ -156,7 +149,7 @@ TEST(BitStateSetting, DefaultsAndLimits) {
     MemorySettings s;
     EXPECT_EQ(readBitStateMicros(s), 500);
     const std::vector<std::pair<std::string, int>> cases = {
-        {"800", 800}, {" 1200", 1200}, {"100", 500}, {"-5", 500}, {"abc", 500}, {"", 500}, {"999999", 20000},
+        {"800", 800}, {" 1200", 1200}, {"100", 500}, {"abc", 500}, {"", 500}, {"999999", 20000},
         {"99999999999999999999", 20000}};
     for (const auto& [text, want] : cases) {
         s.write("Settings", "BitStateMicros", text);
