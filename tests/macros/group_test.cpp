@@ -5,6 +5,7 @@
 #include "macros/group_recorder.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
+#include "samples.h"
 
 namespace zul::macros {
 namespace {
@@ -14,15 +15,9 @@ using test::ScriptedDialogs;
 using test::TempDir;
 using test::writeFile;
 using Kind = ScriptedDialogs::Kind;
+using namespace samples;
 
-// Group 2 labelled Hall holding A 1 ON and C 12 ON.
-const std::string kHallGroup = "\"Group 2, Hall\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n";
-const std::string kA1On = "0110000000000000";
-const std::string kC12On = "0100010000011000";
-
-TEST(GroupFile, PathLabelLineAndTheWorkedExample) {
-    EXPECT_EQ(groupFilePath("/p", 0), std::filesystem::path("/p/file0.grp"));
-    EXPECT_EQ(groupFilePath("/p", 7), std::filesystem::path("/p/file7.grp"));
+TEST(GroupFile, TheWorkedExampleWritesAndReads) {
     const std::string bytes = groupFileBytes(2, "Hall", {kA1On, kC12On});
     EXPECT_EQ(bytes.size(), 57u);
     EXPECT_EQ(bytes, kHallGroup);
@@ -42,7 +37,6 @@ TEST(GroupFile, LabelsAreKeptWithinWhatTheFileCanHold) {
 
 TEST(GroupFile, ReadersTakeLfAndMissingQuotes) {
     const auto group = parseGroupText("Group 3, Den\n0110000000000000\n\n0100010000011000");
-    EXPECT_TRUE(group.hasLabelLine);
     EXPECT_EQ(group.label, "Den");
     EXPECT_EQ(group.items, (std::vector<std::string>{kA1On, kC12On}));
     EXPECT_EQ(parseGroupText("\"Group\"\r\n").label, "");
@@ -56,8 +50,8 @@ TEST(GoGrLabel, GetAndPut) {
     EXPECT_EQ(goGrLabel("p", file, "Kitchen"), "") << "a missing file is not created";
     EXPECT_FALSE(std::filesystem::exists(file));
 
-    writeFile(file, "\"Group 5, Old\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
-    EXPECT_EQ(goGrLabel("g", file, ""), "Old");
+    writeFile(file, kHallGroup);
+    EXPECT_EQ(goGrLabel("g", file, ""), "Hall");
     EXPECT_EQ(goGrLabel("p", file, "Kitchen"), "Kitchen");
     EXPECT_EQ(readFile(file), "\"Group 5, Kitchen\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
 
@@ -119,7 +113,6 @@ TEST_F(RecorderTest, RecordStopAndSaveWritesTheGroupFile) {
     labels.set(1, "Hall");
     auto& r = recorder();
     r.selectGroup(1);
-    EXPECT_EQ(r.state(), RecorderState::Idle);
     EXPECT_FALSE(r.saveEnabled());
     EXPECT_EQ(r.contentsCaption(), "Items currently saved in Group 2 ");
 
@@ -129,19 +122,14 @@ TEST_F(RecorderTest, RecordStopAndSaveWritesTheGroupFile) {
     EXPECT_FALSE(r.handOver("0"));
     EXPECT_EQ(r.recordedTexts(), (std::vector<std::string>{"A1", "C12"}));
     EXPECT_EQ(r.counterText(), "2");
-    EXPECT_TRUE(r.counterRed());
-    EXPECT_EQ(r.recordCaption(), "Cancel Rec");
 
     r.stopRecording();
     EXPECT_EQ(r.state(), RecorderState::StoppedWithItems);
-    EXPECT_FALSE(r.counterRed());
-    EXPECT_EQ(r.recordCaption(), "&Rec");
     EXPECT_TRUE(r.saveEnabled());
 
     EXPECT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
     EXPECT_EQ(readFile(dir / "file1.grp"), kHallGroup);
     EXPECT_EQ(r.state(), RecorderState::Saved);
-    EXPECT_EQ(r.counterText(), "0");
     EXPECT_FALSE(r.saveEnabled());
     EXPECT_EQ(r.contentsBox(), "A1, C12");
     EXPECT_EQ(dialogs.shown.size(), 0u) << "no label question, no overwrite question";
@@ -183,19 +171,6 @@ TEST_F(RecorderTest, OverwriteQuestionCancelKeepsFileAndItems) {
     EXPECT_EQ(labels.get(1), "Hall");
 }
 
-TEST_F(RecorderTest, SixteenItemsComeBackInOrder) {
-    std::vector<std::string> codes;
-    for (int u = 1; u <= 16; ++u) codes.push_back(*encodeRow("B", std::to_string(u), "ON"));
-    auto& r = recorder();
-    r.setLabelBox("All of B");
-    record(codes);
-    ASSERT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
-    const auto group = readGroupFile(dir / "file0.grp");
-    ASSERT_TRUE(group);
-    EXPECT_EQ(group->items, codes);
-    EXPECT_EQ(group->label, "All of B");
-}
-
 TEST_F(RecorderTest, RemoveAndStartOver) {
     auto& r = recorder();
     r.startRecording();
@@ -204,20 +179,18 @@ TEST_F(RecorderTest, RemoveAndStartOver) {
     EXPECT_FALSE(r.startOverEnabled());
     record({kA1On, kC12On, kA1On});
     EXPECT_TRUE(r.remove(1));
-    EXPECT_EQ(r.recordedTexts(), (std::vector<std::string>{"A1", "A1"}));
     EXPECT_EQ(r.recordedCodes(), (std::vector<std::string>{kA1On, kA1On}));
     EXPECT_FALSE(r.remove(5));
     r.startOver();
     EXPECT_EQ(r.state(), RecorderState::Idle);
     EXPECT_EQ(r.counterText(), "0");
     EXPECT_FALSE(r.removeEnabled());
-    EXPECT_FALSE(r.saveEnabled());
     EXPECT_EQ(handOverClears, 1);
     EXPECT_EQ(r.saveGroup(), GroupRecorder::SaveResult::NothingRecorded);
     EXPECT_FALSE(std::filesystem::exists(dir / "file0.grp"));
 }
 
-TEST_F(RecorderTest, UpdateLabelReplacesOnlyTheLabelLine) {
+TEST_F(RecorderTest, UpdateLabelReplacesOnlyTheLabelLineOrOnlyTheMainWindowLabel) {
     writeFile(dir / "file4.grp", "\"Group 5, Old\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
     services.translate = [](const std::string& s) { return s == "Group" ? std::string("Gruppe") : s; };
     auto& r = recorder();
@@ -230,16 +203,12 @@ TEST_F(RecorderTest, UpdateLabelReplacesOnlyTheLabelLine) {
     ASSERT_EQ(dialogs.count(Kind::Message), 1u);
     EXPECT_EQ(dialogs.last().title, "Group 5");
     EXPECT_EQ(dialogs.last().text, "Gruppe 5's label has been changed\r\n to:   \"Garden\"");
-}
 
-TEST_F(RecorderTest, UpdateLabelWithoutAFileChangesOnlyTheMainWindowLabel) {
-    auto& r = recorder();
-    r.selectGroup(2);
+    r.selectGroup(2);  // no file
     r.updateLabel();
-    EXPECT_EQ(dialogs.last().text, "Group 3's label has been changed\r\n to:   \"NOTHING!\"");
+    EXPECT_EQ(dialogs.last().text, "Gruppe 3's label has been changed\r\n to:   \"NOTHING!\"");
     r.setLabelBox("Study");
     r.updateLabel();
-    EXPECT_EQ(dialogs.last().text, "Group 3's label has been changed\r\n to:   \"Study\"");
     EXPECT_EQ(labels.get(2), "Study");
     EXPECT_FALSE(std::filesystem::exists(dir / "file2.grp"));
 }
@@ -256,22 +225,25 @@ TEST_F(RecorderTest, DeleteGroupAsksFirst) {
     dialogs.answers.push_back(Answer::Yes);
     EXPECT_TRUE(r.deleteGroup());
     EXPECT_FALSE(std::filesystem::exists(dir / "file1.grp"));
-    EXPECT_EQ(labels.get(1), "");
-    EXPECT_EQ(r.labelBox(), "");
-    EXPECT_EQ(r.contentsBox(), "");
+    EXPECT_EQ(labels.get(1) + r.labelBox() + r.contentsBox(), "");
     EXPECT_FALSE(r.deleteGroup()) << "nothing left to delete, no question";
     EXPECT_EQ(dialogs.count(Kind::Question), 2u);
 }
 
-TEST_F(RecorderTest, ItemsStayWhenSwitchingGroupsAndGoToTheCurrentOne) {
+TEST_F(RecorderTest, ItemsStayWhenSwitchingGroupsAndGoToTheCurrentOneInOrder) {
+    std::vector<std::string> codes;
+    for (int u = 1; u <= 16; ++u) codes.push_back(*encodeRow("B", std::to_string(u), "ON"));
     auto& r = recorder();
     r.selectGroup(0);
-    record({kC12On});
+    record(codes);
     r.stopRecording();
     r.selectGroup(6);
-    r.setLabelBox("Late");
+    r.setLabelBox("All of B");
     ASSERT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
-    EXPECT_EQ(readFile(dir / "file6.grp"), "\"Group 7, Late\"\r\n\"0100010000011000\"\r\n");
+    const auto group = readGroupFile(dir / "file6.grp");
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->items, codes);
+    EXPECT_EQ(group->label, "All of B");
     EXPECT_FALSE(std::filesystem::exists(dir / "file0.grp"));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
+#include "samples.h"
 
 namespace zul::macros {
 namespace {
@@ -10,11 +11,7 @@ namespace {
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
-
-// House A unit 1 ON for 5 s, then house C unit 12 ON for 0.3 s.
-const std::string kTwoRowMacro =
-    "\"01100000000000000005\"\r\n"
-    "\"01000100000110000" "0.3\"\r\n";
+using samples::kTwoRowMacro;
 
 TEST(MacroFileWrite, TwoRowWorkedExampleIs48Bytes) {
     TempDir dir;
@@ -27,21 +24,17 @@ TEST(MacroFileWrite, TwoRowWorkedExampleIs48Bytes) {
     EXPECT_EQ(bytes, "\"01100000000000000005\"\r\n\"0100010000011000" "00.3\"\r\n");
 }
 
-TEST(MacroFileWrite, DimmingAndWholeHouseRows) {
-    const auto out = macroFileBytes({{"A", "PRE", "DIM", "0002"}, {"B", "ALL", "ALF", "01.5"}});
-    EXPECT_EQ(out.bytes, "\"01100000100110000002\"\r\n\"0111000011000000" "01.5\"\r\n");
-}
-
-TEST(MacroFileWrite, StopsAtTheFirstRowWithoutUnitOrAction) {
-    EXPECT_EQ(macroFileBytes({{"A", "", "ON", "0005"}, {"A", "1", "ON", "0005"}}).bytes, "");
-    const auto out = macroFileBytes({{"A", "1", "ON", "0005"}, {"A", "2", "", "0005"}, {"A", "3", "ON", "0005"}});
-    EXPECT_EQ(out.rowsWritten, 1);
-    EXPECT_EQ(out.bytes, "\"01100000000000000005\"\r\n");
-}
-
-TEST(MacroFileWrite, ShortPausesArePaddedAndEmptyIsOneSecond) {
-    EXPECT_EQ(macroFileBytes({{"A", "1", "ON", "5"}}).bytes, "\"01100000000000000005\"\r\n");
-    EXPECT_EQ(macroFileBytes({{"A", "1", "ON", ""}}).bytes, "\"01100000000000000001\"\r\n");
+TEST(MacroFileWrite, RowsPausesAndTheFirstIncompleteRow) {
+    const struct { std::vector<MacroRow> rows; const char* bytes; } cases[] = {
+        {{{"A", "PRE", "DIM", "0002"}, {"B", "ALL", "ALF", "01.5"}},
+         "\"01100000100110000002\"\r\n\"0111000011000000" "01.5\"\r\n"},
+        {{{"A", "1", "ON", "5"}}, "\"01100000000000000005\"\r\n"},  // short pauses are padded
+        {{{"A", "1", "ON", ""}}, "\"01100000000000000001\"\r\n"},   // and an empty one is one second
+        // Writing stops at the first row without unit or action.
+        {{{"A", "", "ON", "0005"}, {"A", "1", "ON", "0005"}}, ""},
+        {{{"A", "1", "ON", "0005"}, {"A", "2", "", "0005"}, {"A", "3", "ON", "0005"}}, "\"01100000000000000005\"\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(macroFileBytes(c.rows).bytes, c.bytes);
 }
 
 TEST(MacroFileWrite, ABadRowWritesNothingAndNamesTheRow) {

@@ -8,13 +8,12 @@
 #include "macros/group_file.h"
 #include "macros/macro_file.h"
 #include "support/temp_dir.h"
+#include "samples.h"
 
 namespace zul::macros {
 namespace {
 
-const std::string kValidMacro =
-    "\"01100000000000000005\"\r\n\"01000100000110000" "0.3\"\r\n\"01100000100110000002\"\r\n";
-const std::string kValidGroup = "\"Group 2, Hall\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n";
+const std::string kValidMacro = samples::kTwoRowMacro + "\"01100000100110000002\"\r\n";
 
 // Inputs: every truncation of the valid texts, then seeded mutations and noise
 // drawn mostly from the characters the files are made of.
@@ -24,7 +23,7 @@ std::vector<std::string> inputs(const std::string& valid, unsigned seed) {
     std::mt19937 rng(seed);
     const std::string alphabet = "01\"\r\n.,Group 9\t\xEF\xBB\xBF";
     auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 500; ++i) {
         std::string s = valid;
         const int edits = 1 + static_cast<int>(pick(6));
         for (int e = 0; e < edits; ++e) {
@@ -82,15 +81,15 @@ TEST(ReaderRobustness, CodeConversion) {
 TEST(ReaderRobustness, GroupReaders) {
     test::TempDir dir;
     const auto file = dir / "file1.grp";
-    for (const auto& text : inputs(kValidGroup, 77)) {
+    for (const auto& text : inputs(samples::kHallGroup, 77)) {
         const auto group = parseGroupText(text);
         groupItemsText(group.items);
         ASSERT_LE(group.items.size(), text.size());
     }
     // goGrLabel on files: a sample is enough, each one touches the disk.
     int n = 0;
-    for (const auto& text : inputs(kValidGroup, 78)) {
-        if (n++ % 60 != 0) continue;
+    for (const auto& text : inputs(samples::kHallGroup, 78)) {
+        if (n++ % 40 != 0) continue;
         test::writeFile(file, text);
         goGrLabel("g", file, "");
         ASSERT_EQ(goGrLabel("p", file, "New"), "New");
