@@ -17,13 +17,19 @@ using test::writeFile;
 using Kind = ScriptedDialogs::Kind;
 using namespace samples;
 
-TEST(GroupFile, TheWorkedExampleWritesAndReads) {
+TEST(GroupFile, TheWorkedExampleWritesAndReadsAndLfOrMissingQuotesReadTheSame) {
     const std::string bytes = groupFileBytes(2, "Hall", {kA1On, kC12On});
     EXPECT_EQ(bytes.size(), 57u);
     EXPECT_EQ(bytes, kHallGroup);
     const auto group = parseGroupText(kHallGroup);
     EXPECT_EQ(group.label, "Hall");
     EXPECT_EQ(groupItemsText(group.items), "A1, C12");
+
+    const auto bare = parseGroupText("Group 3, Den\n0110000000000000\n\n0100010000011000");
+    EXPECT_EQ(bare.label, "Den");
+    EXPECT_EQ(bare.items, group.items);
+    EXPECT_EQ(parseGroupText("\"Group\"\r\n").label, "");
+    EXPECT_FALSE(parseGroupText("\"0110000000000000\"\r\n").hasLabelLine);
 }
 
 TEST(GroupFile, LabelsAreKeptWithinWhatTheFileCanHold) {
@@ -35,15 +41,7 @@ TEST(GroupFile, LabelsAreKeptWithinWhatTheFileCanHold) {
     EXPECT_EQ(cleanGroupLabel(umlauts), umlauts.substr(0, 60));
 }
 
-TEST(GroupFile, ReadersTakeLfAndMissingQuotes) {
-    const auto group = parseGroupText("Group 3, Den\n0110000000000000\n\n0100010000011000");
-    EXPECT_EQ(group.label, "Den");
-    EXPECT_EQ(group.items, (std::vector<std::string>{kA1On, kC12On}));
-    EXPECT_EQ(parseGroupText("\"Group\"\r\n").label, "");
-    EXPECT_FALSE(parseGroupText("\"0110000000000000\"\r\n").hasLabelLine);
-}
-
-TEST(GoGrLabel, GetAndPut) {
+TEST(GoGrLabel, GetAndPutAndTheLabelsOfAFolder) {
     TempDir dir;
     const auto file = dir / "file4.grp";
     EXPECT_EQ(goGrLabel("g", file, ""), "");
@@ -59,6 +57,11 @@ TEST(GoGrLabel, GetAndPut) {
     writeFile(file, "0110000000000000\n0100010000011000");
     EXPECT_EQ(goGrLabel("p", file, "Den"), "Den");
     EXPECT_EQ(readFile(file), "\"Group 5, Den\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
+
+    writeFile(dir / "file1.grp", kHallGroup);
+    GroupLabels labels;
+    labels.load(dir.path());
+    EXPECT_EQ(labels.get(1) + labels.get(4) + labels.get(0), "HallDen");
 }
 
 TEST(GoGrLabel, OtherModesAreLoggedWithTwoBeeps) {
@@ -73,21 +76,9 @@ TEST(GoGrLabel, OtherModesAreLoggedWithTwoBeeps) {
                           "pause 0.500000", "beep"}));
 }
 
-TEST(GroupLabels, LoadReadsEveryExistingGroup) {
-    TempDir dir;
-    writeFile(dir / "file1.grp", kHallGroup);
-    writeFile(dir / "file7.grp", "\"Group 8, Porch\"\r\n");
-    GroupLabels labels;
-    labels.load(dir.path());
-    EXPECT_EQ(labels.get(1), "Hall");
-    EXPECT_EQ(labels.get(7), "Porch");
-    EXPECT_EQ(labels.get(0), "");
-}
-
 class RecorderTest : public ::testing::Test {
 protected:
     RecorderTest() {
-        services.playSound = [this] { ++sounds; };
         services.recordingChanged = [this](bool on) { recordingEvents.push_back(on); };
         services.clearHandOver = [this] { ++handOverClears; };
     }
@@ -104,7 +95,7 @@ protected:
     GroupLabels labels;
     ScriptedDialogs dialogs;
     GroupRecorderServices services;
-    int sounds = 0, handOverClears = 0;
+    int handOverClears = 0;
     std::vector<bool> recordingEvents;
     std::optional<GroupRecorder> recorder_;
 };
