@@ -14,27 +14,11 @@
 #include "settings/cipher.h"
 #include "settings/record_store.h"
 #include "settings/settings_store.h"
+#include "support/recording_platform.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
 namespace zul::test {
-
-struct RecordingSound : SoundPlayer {
-    std::vector<std::string> played;
-    void play(const std::string& path) override { played.push_back(path); }
-};
-
-struct RecordingDesktop : Desktop {
-    std::vector<std::string> opened, started;
-    bool open(const std::string& p) override {
-        opened.push_back(p);
-        return true;
-    }
-    bool startProgram(const std::string& program, const std::vector<std::string>&) override {
-        started.push_back(program);
-        return true;
-    }
-};
 
 class AppFixture : public ::testing::Test {
 protected:

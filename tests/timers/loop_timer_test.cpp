@@ -19,16 +19,14 @@ struct LoopRig : TimerRig {
     LoopRig(DateTime start, const std::vector<std::string>& rows, const std::string& days = "Everyday",
             bool running = true)
         : TimerRig(start) {
-        std::string bytes;
-        for (const auto& r : rows) bytes += "\"" + r + "\"\r\n";
-        test::writeFile(home / "loop.cro", bytes);
+        test::writeFile(home / "loop.cro", test::quotedLines(rows));
         settings.write("Macro", "LoopN", "loop.cro");
         settings.write("Macro", "LoopD", days);
         settings.write("Macro", "LoopR", running ? "1" : "0");
     }
     LoopTimer& loopTimer() { return service.loopTimer(); }
     const TimerStatusLine& status() { return service.log().loopStatus; }
-    std::size_t frames() const { return const_cast<LoopRig*>(this)->service.shared().lstBuffer.size(); }
+    std::size_t frames() { return service.shared().lstBuffer.size(); }
 
     // The virtual times (ms since the call) at which frames were queued.
     std::vector<std::int64_t> frameTimes(std::int64_t forMs) {
@@ -52,24 +50,25 @@ std::vector<std::int64_t> gaps(const std::vector<std::int64_t>& t) {
 } // namespace
 
 TEST(LoopWindow, StrictAtBothEdgesAndNeverAcrossMidnight) {
+    struct Case {
+        const char *start, *end;
+        int second;
+        bool open;
+    };
+    const Case cases[] = {
+        {"8:00:00", "17:00:00", 8 * 3600, false},          {"8:00:00", "17:00:00", 9 * 3600, true},
+        {"8:00:00", "17:00:00", 17 * 3600 - 1, true},      {"8:00:00", "17:00:00", 17 * 3600, false},
+        {"8:00:00 AM", "5:00:00 PM", 17 * 3600 - 1, true}, {"8:00:00 AM", "5:00:00 PM", 17 * 3600, false},
+        {"22:00:00", "6:00:00", 23 * 3600, false},         {"22:00:00", "6:00:00", 3600, false},
+        {"not a time", "6:00:00", 3600, false},
+    };
     LoopTimerFields w;
     w.useStartEnd = true;
-    w.startTime = "8:00:00";
-    w.endTime = "17:00:00";
-    EXPECT_FALSE(loopWindowOpen(w, 8 * 3600));
-    EXPECT_TRUE(loopWindowOpen(w, 9 * 3600));
-    EXPECT_TRUE(loopWindowOpen(w, 16 * 3600 + 59 * 60 + 59));
-    EXPECT_FALSE(loopWindowOpen(w, 17 * 3600));
-    w.startTime = "8:00:00 AM";
-    w.endTime = "5:00:00 PM";
-    EXPECT_TRUE(loopWindowOpen(w, 16 * 3600 + 59 * 60 + 59));
-    EXPECT_FALSE(loopWindowOpen(w, 17 * 3600));
-    w.startTime = "22:00:00";
-    w.endTime = "6:00:00";
-    EXPECT_FALSE(loopWindowOpen(w, 23 * 3600));
-    EXPECT_FALSE(loopWindowOpen(w, 3600));
-    w.startTime = "not a time";
-    EXPECT_FALSE(loopWindowOpen(w, 3600));
+    for (const Case& c : cases) {
+        w.startTime = c.start;
+        w.endTime = c.end;
+        EXPECT_EQ(loopWindowOpen(w, c.second), c.open) << c.start << "-" << c.end << " at " << c.second;
+    }
     w.useStartEnd = false;
     EXPECT_TRUE(loopWindowOpen(w, 3600));
 }

@@ -6,13 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "platform/desktop.h"
 #include "platform/sim/simulated_transmitter.h"
 #include "platform/sim/virtual_event_loop.h"
-#include "platform/sound_player.h"
 #include "settings/error_log.h"
 #include "settings/settings_store.h"
 #include "settings/sounds.h"
+#include "support/recording_platform.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "timers/timer_engine.h"
@@ -23,29 +22,12 @@
 
 namespace zul::test {
 
-struct FakeDesktop : Desktop {
-    std::vector<std::pair<std::string, std::vector<std::string>>> started;
-    std::vector<std::string> opened;
-    bool open(const std::string& p) override {
-        opened.push_back(p);
-        return true;
-    }
-    bool startProgram(const std::string& p, const std::vector<std::string>& args) override {
-        started.emplace_back(p, args);
-        return true;
-    }
-};
-
-struct FakePlayer : SoundPlayer {
-    std::vector<std::string> played;
-    void play(const std::string& p) override { played.push_back(p); }
-};
-
 // Golden codes (house byte + unit/function byte).
 inline const std::string A1On = "0110000000000000";
 inline const std::string A1Off = "0110000000100000";
 inline const std::string B2On = "0111000000010000";
 inline const std::string C3On = "0100000000001000";
+inline std::string frameOf(const std::string& code) { return "1101010110101010" + code + "10101101"; }
 
 struct RunRig {
     RunRig() {
@@ -88,10 +70,10 @@ struct RunRig {
     bool stopAll = false;
     x10::Transmitter tx{port, loop, clock, stopAll};
     MemorySettings settings;
-    FakePlayer player;
+    RecordingSound player;
     Sounds sounds{settings, player, dir.path()};
     ErrorLog errors{dir.path(), clock};
-    FakeDesktop desktop;
+    RecordingDesktop desktop;
     ScriptedDialogs dialogs;
     TimerShared shared;
     TimerTable table{dir.path(), 6};

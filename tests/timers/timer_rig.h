@@ -16,9 +16,17 @@
 
 namespace zul::test {
 
+// One quoted line, ended by CR LF, per text: the layout of the timer and macro files.
+inline std::string quotedLines(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const auto& l : lines) bytes += "\"" + l + "\"\r\n";
+    return bytes;
+}
+
 struct TimerStart {
     int index = 0;
     std::string clockText;
+    std::string dueText;  // the timer's due time when it started
     DateTime at;
 };
 
@@ -38,16 +46,16 @@ struct TimerRig {
     }
 
     void fakeStartTimer() {
-        starts.push_back({service.shared().StartIndex, service.shared().clockText, clock.now()});
+        const int i = service.shared().StartIndex;
+        starts.push_back({i, service.shared().clockText, service.table().lstTime()[static_cast<std::size_t>(i)],
+                          clock.now()});
         pause(0.8);
         service.shared().StartPending = false;
     }
 
     // Writes tmrdat.zul with one "entry*start*days" line per timer and loads the service.
     void load(const std::vector<std::string>& lines, bool masterOn = true) {
-        std::string bytes;
-        for (const auto& l : lines) bytes += "\"" + l + "\"\r\n";
-        writeFile(home / "tmrdat.zul", bytes);
+        writeFile(home / "tmrdat.zul", quotedLines(lines));
         settings.write("Settings", "TimerCount", std::to_string(std::max<std::size_t>(6, lines.size())));
         service.load();
         service.setMasterSwitch(masterOn);
