@@ -108,19 +108,16 @@ TEST_F(RecorderTest, RecordStopAndSaveWritesTheGroupFile) {
     EXPECT_EQ(r.contentsCaption(), "Items currently saved in Group 2 ");
 
     record({kA1On, kC12On});
-    EXPECT_EQ(r.state(), RecorderState::Recording);
     EXPECT_FALSE(r.handOver("0110000000100000")) << "OFF commands are not group items";
     EXPECT_FALSE(r.handOver("0"));
     EXPECT_EQ(r.recordedTexts(), (std::vector<std::string>{"A1", "C12"}));
     EXPECT_EQ(r.counterText(), "2");
 
     r.stopRecording();
-    EXPECT_EQ(r.state(), RecorderState::StoppedWithItems);
     EXPECT_TRUE(r.saveEnabled());
 
     EXPECT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
     EXPECT_EQ(readFile(dir / "file1.grp"), kHallGroup);
-    EXPECT_EQ(r.state(), RecorderState::Saved);
     EXPECT_FALSE(r.saveEnabled());
     EXPECT_EQ(r.contentsBox(), "A1, C12");
     EXPECT_EQ(dialogs.shown.size(), 0u) << "no label question, no overwrite question";
@@ -146,7 +143,6 @@ TEST_F(RecorderTest, OverwriteQuestionCancelKeepsFileAndItems) {
     auto& r = recorder();
     r.selectGroup(1);
     EXPECT_EQ(r.labelBox(), "Hall") << "an empty main-window label is filled from the file";
-    EXPECT_EQ(r.contentsBox(), "A1, C12");
     record({kA1On});
     r.stopRecording();
     dialogs.answers.push_back(Answer::No);
@@ -173,7 +169,6 @@ TEST_F(RecorderTest, RemoveAndStartOver) {
     EXPECT_EQ(r.recordedCodes(), (std::vector<std::string>{kA1On, kA1On}));
     EXPECT_FALSE(r.remove(5));
     r.startOver();
-    EXPECT_EQ(r.state(), RecorderState::Idle);
     EXPECT_EQ(r.counterText(), "0");
     EXPECT_FALSE(r.removeEnabled());
     EXPECT_EQ(handOverClears, 1);

@@ -9,7 +9,7 @@ namespace {
 
 using test::TempDir;
 
-TEST(IniSettingsStore, CaseInsensitiveAndPersistent) {
+TEST(IniSettingsStore, CaseInsensitivePersistentAndValuesKeptWhole) {
     TempDir dir;
     const auto file = dir / "cfg" / "settings.ini";
     {
@@ -18,21 +18,15 @@ TEST(IniSettingsStore, CaseInsensitiveAndPersistent) {
         EXPECT_TRUE(s.write("Settings", "Language", "German"));
         EXPECT_EQ(ReadSetting(s, "SETTINGS", "language", ""), "German");
         EXPECT_TRUE(s.write("settings", "LANGUAGE", "French"));
+        EXPECT_TRUE(s.write("Macro", "LoopR", "a=b;c, d "));
+        EXPECT_TRUE(s.write("Macro", "Empty", ""));
     }
-    EXPECT_EQ(test::readFile(file), "[Settings]\nLanguage=French\n");
+    EXPECT_EQ(test::readFile(file), "[Settings]\nLanguage=French\n[Macro]\nLoopR=a=b;c, d \nEmpty=\n");
     IniSettingsStore again(file);
     EXPECT_EQ(ReadSetting(again, "settings", "Language", ""), "French");
-}
-
-TEST(IniSettingsStore, ValuesKeepEqualsSemicolonsAndBlanks) {
-    TempDir dir;
-    IniSettingsStore s(dir / "settings.ini");
-    ASSERT_TRUE(s.write("Macro", "LoopR", "a=b;c, d "));
-    ASSERT_TRUE(s.write("Settings", "Empty", ""));
-    IniSettingsStore again(dir / "settings.ini");
     EXPECT_EQ(again.read("Macro", "LoopR"), "a=b;c, d ");
-    EXPECT_EQ(again.read("Settings", "Empty"), "");
-    EXPECT_EQ(again.read("Settings", "Missing"), std::nullopt);
+    EXPECT_EQ(again.read("Macro", "Empty"), "");
+    EXPECT_EQ(again.read("Macro", "Missing"), std::nullopt);
 }
 
 TEST(IniSettingsStore, RewriteKeepsOtherSectionsCommentsAndOrder) {
