@@ -39,15 +39,6 @@ struct TimerLogTest : ::testing::Test {
     }
 };
 
-TEST_F(TimerLogTest, EntriesArePrecededByALineBreak) {
-    int changes = 0;
-    log->onTextChanged = [&] { ++changes; };
-    log->append("Started");
-    log->append("Ended");
-    EXPECT_EQ(log->text(), "\r\nStarted\r\nEnded");
-    EXPECT_EQ(changes, 2);
-}
-
 TEST_F(TimerLogTest, FiveHundredOneLinesStayAndFiveHundredTwoAreAutosaved) {
     appendLines(1, 500);  // with the leading empty line: 501 lines, U = 500
     loop.runFor(60000);
@@ -119,13 +110,18 @@ TEST_F(TimerLogTest, FixFileSizeReadsLfFilesAndIgnoresMissingOnes) {
     EXPECT_EQ(readFile(dir / "lf.log"), "f\r\ng\r\n");  // the last 3 elements: f, g and the empty end
 }
 
-TEST_F(TimerLogTest, ClearWithAutoSaveReplacesTheFileWithTheSavedLog) {
-    writeFile(dir / "TimerLog.log", "old contents\r\n");
+TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveReplacesTheFile) {
+    int changes = 0;
+    log->onTextChanged = [&] { ++changes; };
     log->append("Started");
+    log->append("Ended");
+    EXPECT_EQ(log->text(), "\r\nStarted\r\nEnded");
+    EXPECT_EQ(changes, 2);
+    writeFile(dir / "TimerLog.log", "old contents\r\n");
     ASSERT_FALSE(log->clear());
     EXPECT_EQ(logFile(),
               "\"\r\n\r\n******** Timer log save 2024-06-03 12:00:00********\r\n\"\r\n"
-              "\"\r\nStarted\"\r\n"
+              "\"\r\nStarted\r\nEnded\"\r\n"
               "\"******** end of log save for 2024-06-03 12:00:00********\r\n\"\r\n");
     EXPECT_EQ(log->text(), "");
 
@@ -160,9 +156,7 @@ TEST_F(TimerLogTest, SaveAsWritesNameDotLogInTheProgramFolder) {
     EXPECT_EQ(dialogs.last().text, "Please enter a filename for the log file.");
     EXPECT_EQ(dialogs.last().title, "File Name?");
     EXPECT_NE(readFile(dir / "Timer.log").find("\"\r\nStarted\"\r\n"), std::string::npos);
-    EXPECT_FALSE(log->saveAs(dialogs));  // cancelled
-    EXPECT_FALSE(log->saveAs(dialogs));  // empty answer
-    EXPECT_FALSE(log->saveAs(dialogs));  // a folder in the name
+    for (int refused = 0; refused < 3; ++refused) EXPECT_FALSE(log->saveAs(dialogs));  // cancelled, empty, a folder
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
     EXPECT_EQ(log->saveAs(dialogs), dir / "Timer.log.log");
 }
