@@ -1,5 +1,7 @@
 #include "app/group_runner.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -66,8 +68,7 @@ void GroupRunner::autoOff(int index) {
 }
 
 bool GroupRunner::strtGroup(int index, const std::string& action) {
-    std::string a = action;
-    std::transform(a.begin(), a.end(), a.begin(), [](unsigned char c) { return std::toupper(c); });
+    const std::string a = asciiUpper(action);
     if (!validIndex(index) || (a != "ON" && a != "OFF")) return false;
     tags_[static_cast<std::size_t>(index)][a == "ON" ? 0 : 1] = kTimerTag;
     runGroup(index, a == "ON");

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -14,9 +16,7 @@ namespace zul::app {
 
 namespace {
 std::string lowerLast4(const std::string& text) {
-    std::string tail = text.size() > 4 ? text.substr(text.size() - 4) : text;
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return tail;
+    return asciiLower(text.size() > 4 ? text.substr(text.size() - 4) : text);
 }
 
 bool endsWithNoCase(const std::string& text, const std::string& end) {

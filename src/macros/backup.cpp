@@ -1,5 +1,7 @@
 #include "macros/backup.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -39,12 +41,7 @@ bool isPlainFileName(const std::string& name) {
            name.find('\0') == std::string::npos;
 }
 
-bool hasCroExtension(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".cro";
-}
+bool hasCroExtension(const std::string& name) { return endsWithNoCase(name, ".cro"); }
 
 } // namespace
 

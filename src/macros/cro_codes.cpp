@@ -1,4 +1,5 @@
 #include "macros/cro_codes.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <array>
@@ -87,21 +88,14 @@ std::optional<UnitCommand> commandOfUnitByte(std::string_view unitByte) {
     return std::nullopt;
 }
 
-std::string upperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 bool isBitCode(std::string_view text) {
     return text.size() == 16 && text.find_first_not_of("01") == std::string_view::npos;
 }
 
 std::optional<std::string> encodeRow(std::string_view house, std::string_view unit, std::string_view action) {
-    auto houseByte = houseByteOfLetter(upperAscii(house));
+    auto houseByte = houseByteOfLetter(asciiUpper(house));
     if (!houseByte || unit.empty()) return std::nullopt;
-    const auto unitByte = unitByteOfCommand(std::string(unit) + upperAscii(action));
+    const auto unitByte = unitByteOfCommand(std::string(unit) + asciiUpper(action));
     if (!unitByte) return std::nullopt;
     const auto n = unitNumber(unit);
     if (n && *n > 8) *houseByte = highUnitsForm(*houseByte);
@@ -121,8 +115,8 @@ std::optional<MacroCommand> decodeCode(std::string_view code16) {
 }
 
 std::string CroEdit::RowToCode(std::string& house, std::string_view unit, std::string_view action) {
-    std::string houseByte = LetterToHouseByte(upperAscii(house));
-    const std::string unitByte = CommandToUnitByte(std::string(unit) + upperAscii(action));
+    std::string houseByte = LetterToHouseByte(asciiUpper(house));
+    const std::string unitByte = CommandToUnitByte(std::string(unit) + asciiUpper(action));
     const auto n = unitNumber(unit);
     if (n && *n > 8) houseByte = highUnitsForm(houseByte);
     house = houseByte;

@@ -52,8 +52,6 @@ std::optional<std::string> encodeRow(std::string_view house, std::string_view un
 std::optional<MacroCommand> decodeCode(std::string_view code16);
 // True when text is exactly 16 characters of "0" and "1".
 bool isBitCode(std::string_view text);
-// ASCII upper case, as house letters and actions are compared.
-std::string upperAscii(std::string_view text);
 
 // The conversion module with its shared "last" values. Unknown input passes
 // through instead of failing, exactly as the editor and the file readers

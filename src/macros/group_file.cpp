@@ -3,7 +3,7 @@
 #include <cerrno>
 
 #include "macros/cro_codes.h"
-#include "macros/data_lines.h"
+#include "platform/text.h"
 #include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "settings/settings_store.h"

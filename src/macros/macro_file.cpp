@@ -1,6 +1,6 @@
 #include "macros/macro_file.h"
 
-#include "macros/data_lines.h"
+#include "platform/text.h"
 #include "platform/atomic_file.h"
 #include "settings/settings_store.h"
 

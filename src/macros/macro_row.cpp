@@ -3,6 +3,7 @@
 #include <array>
 
 #include "macros/cro_codes.h"
+#include "platform/text.h"
 
 namespace zul::macros {
 
@@ -101,14 +102,14 @@ bool isUnitNumber(std::string_view text) {
 bool isAction(std::string_view text) { return isOnOff(text) || isDimming(text) || isWholeHouse(text); }
 
 std::string expandUnit(std::string_view typed) {
-    std::string unit = upperAscii(typed);
+    std::string unit = asciiUpper(typed);
     if (unit == "P") return "PRE";
     if (unit == "A") return "ALL";
     return unit;
 }
 
 std::string expandAction(std::string_view typed) {
-    const std::string action = upperAscii(typed);
+    const std::string action = asciiUpper(typed);
     if (action == "D") return "DIM";
     if (action == "B") return "BRI";
     if (action == "N") return "ON";
@@ -142,7 +143,7 @@ std::string rowProblem(const MacroRow& row) {
 }
 
 EnteredRow enterRow(std::string_view house, std::string_view unit, std::string_view action, std::string_view pause) {
-    MacroRow row{upperAscii(house), expandUnit(unit), expandAction(action), std::string(pause)};
+    MacroRow row{asciiUpper(house), expandUnit(unit), expandAction(action), std::string(pause)};
     coupleUnitToAction(row);
     const auto padded = enteredPause(pause);
     if (padded) row.pause = *padded;

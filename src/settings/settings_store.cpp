@@ -6,36 +6,6 @@
 
 namespace zul {
 
-std::string asciiLower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-bool equalsNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && asciiLower(a) == asciiLower(b);
-}
-
-std::string trimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-std::vector<std::string> splitLines(const std::string& bytes) {
-    std::string_view rest(bytes);
-    if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
-    std::vector<std::string> lines;
-    while (!rest.empty()) {
-        const auto end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        lines.emplace_back(line);
-        if (end == std::string_view::npos) break;
-        rest.remove_prefix(end + 1);
-    }
-    return lines;
-}
 
 namespace {
 bool hasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }

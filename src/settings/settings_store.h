@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/settings_backend.h"
+#include "platform/text.h"
 
 namespace zul {
 
@@ -52,11 +53,5 @@ std::string ReadSetting(const SettingsBackend& s, const std::string& section, co
                         const std::string& def);
 void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value);
 
-// Text helpers shared by the INI readers.
-std::string asciiLower(std::string s);
-bool equalsNoCase(const std::string& a, const std::string& b);
-std::string trimBlanks(const std::string& s);
-// Splits bytes into lines at LF, dropping a CR before it and a leading UTF-8 BOM.
-std::vector<std::string> splitLines(const std::string& bytes);
 
 } // namespace zul

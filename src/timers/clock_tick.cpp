@@ -12,7 +12,7 @@
 #include "settings/settings_store.h"
 #include "sun/location_tab.h"
 #include "sun/sunrise.h"
-#include "timers/text_lines.h"
+#include "platform/text.h"
 #include "timers/timer_file.h"
 #include "timers/timer_shared.h"
 #include "timers/timer_table.h"
@@ -31,11 +31,11 @@ int wholeHours(int minutes) { return minutes / 60; }
 
 // The signed whole number of minutes after "SR"/"SS"; nullopt when it is none.
 std::optional<int> offsetMinutes(const std::string& rest) {
-    std::string t = trimmed(rest);
+    std::string t = trimBlanks(rest);
     bool negative = false;
     if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
         negative = t[0] == '-';
-        t = trimmed(t.substr(1));
+        t = trimBlanks(t.substr(1));
     }
     int value = 0;
     const char* end = t.data() + t.size();
@@ -158,8 +158,7 @@ void ClockTick::updateDaylight() {
 std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
                                       std::optional<int> sunset, bool twelveHour) {
     const std::string& s = timer.start;
-    std::string head = s.substr(0, 2);
-    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string head = asciiUpper(s.substr(0, 2));
     if ((head != "SR" && head != "SS") || !timer.complete()) return s;
     const std::optional<int> base = head == "SR" ? sunrise : sunset;
     if (!base) return std::nullopt;

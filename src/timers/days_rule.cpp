@@ -1,5 +1,7 @@
 #include "timers/days_rule.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -22,12 +24,6 @@ const std::array<DaysRuleInfo, 8> kRules{{
     {DaysRule::NotSet, "not set", "", 0},
 }};
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 } // namespace
 
 const DaysRuleInfo& daysRuleInfo(DaysRule rule) { return kRules[static_cast<std::size_t>(rule)]; }
@@ -39,7 +35,7 @@ std::string daysRuleCaption(DaysRule rule, const Translate& translate) {
 
 DaysRule daysRuleFromCaption(const std::string& caption) {
     for (const DaysRuleInfo& info : kRules)
-        if (sameIgnoringCase(caption, info.caption)) return info.rule;
+        if (equalsNoCase(caption, info.caption)) return info.rule;
     return DaysRule::NotSet;
 }
 

@@ -12,7 +12,7 @@
 #include "platform/event_loop.h"
 #include "settings/settings_store.h"
 #include "timers/clock_tick.h"
-#include "timers/text_lines.h"
+#include "platform/text.h"
 #include "timers/timer_file.h"
 #include "timers/timer_log.h"
 #include "timers/timer_shared.h"
@@ -24,12 +24,6 @@ namespace zul {
 namespace {
 
 constexpr const char* kMacro = "Macro";
-
-bool endsWithNoCase(const std::string& text, const std::string& tail) {
-    if (text.size() < tail.size()) return false;
-    return std::equal(tail.begin(), tail.end(), text.end() - static_cast<std::ptrdiff_t>(tail.size()),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); });
-}
 
 // What the loop shows when its rule keeps it from running today.
 const char* stoppedText(DaysRule rule) {
@@ -87,12 +81,12 @@ void LoopTimer::start(bool withSound) {
     enabled_ = true;
     if (fields.days == DaysRule::NotSet) {
         enabled_ = false;  // a loop without days cannot be ticked
-    } else if (trimmed(fields.entry).empty()) {
+    } else if (trimBlanks(fields.entry).empty()) {
         enabled_ = false;
         reportNotSet();
     } else {
         if (withSound && click) click();
-        loopPath_ = pathFor(trimmed(fields.entry));
+        loopPath_ = pathFor(trimBlanks(fields.entry));
         LoadLoop();
         if (rows_.empty()) enabled_ = false;
     }
@@ -120,7 +114,7 @@ void LoopTimer::setEnabled(bool on) {
     } else {
         if (click) click();
         stop();
-        if (trimmed(table_.loop().entry).empty())
+        if (trimBlanks(table_.loop().entry).empty())
             reportNotSet();
         else
             showStatus(lang_.cap("Not Running"));
@@ -137,7 +131,7 @@ void LoopTimer::setFlash(bool on) {
 
 std::string LoopTimer::entryText() const {
     const std::string& entry = table_.loop().entry;
-    return trimmed(entry).empty() ? lang_.cap("not set") : entry;
+    return trimBlanks(entry).empty() ? lang_.cap("not set") : entry;
 }
 
 void LoopTimer::showStatus(const std::string& text, unsigned colour) {
@@ -186,7 +180,7 @@ void LoopTimer::pass() {
 void LoopTimer::playRow() {
     const std::string rec = rows_.at(static_cast<std::size_t>(row_ % static_cast<int>(rows_.size())));
     const std::string code = rec.substr(0, 16);
-    const std::string pauseText = rec.size() > 16 ? trimmed(rec.substr(rec.size() >= 20 ? rec.size() - 4 : 16)) : "";
+    const std::string pauseText = rec.size() > 16 ? trimBlanks(rec.substr(rec.size() >= 20 ? rec.size() - 4 : 16)) : "";
     double pause = settingAsNumber(pauseText, 0);
     if (flash_) pause -= 0.2;
 
@@ -212,12 +206,12 @@ void LoopTimer::playRow() {
 void LoopTimer::chooseMacro(const std::string& fileName) {
     LoopTimerFields& fields = table_.loop();
     fields.entry = TimerTable::storable(fileName);
-    if (trimmed(fields.entry).empty()) fields.days = DaysRule::NotSet;
+    if (trimBlanks(fields.entry).empty()) fields.days = DaysRule::NotSet;
     table_.markChanged();
 }
 
 bool LoopTimer::chooseDays(DaysRule rule) {
-    if (trimmed(table_.loop().entry).empty()) {
+    if (trimBlanks(table_.loop().entry).empty()) {
         dialogs_.message(lang_.cap("Loop timer must contain a macro to activate!"));
         return false;
     }

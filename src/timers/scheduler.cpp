@@ -4,7 +4,7 @@
 #include "platform/event_loop.h"
 #include "timers/clock_tick.h"
 #include "timers/days_rule.h"
-#include "timers/text_lines.h"
+#include "platform/text.h"
 #include "timers/timer_file.h"
 #include "timers/timer_log.h"
 #include "timers/timer_shared.h"

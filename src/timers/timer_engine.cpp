@@ -12,7 +12,7 @@
 #include "settings/error_log.h"
 #include "settings/settings_store.h"
 #include "settings/sounds.h"
-#include "timers/text_lines.h"
+#include "platform/text.h"
 #include "timers/timer_log.h"
 #include "timers/timer_shared.h"
 #include "timers/timer_table.h"
@@ -40,12 +40,6 @@ bool isExecutable(const std::string& path) {
     std::error_code ec;
     const auto perms = fs::status(path, ec).permissions();
     return !ec && (perms & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec)) != fs::perms::none;
-}
-
-std::string upper(std::string s) {
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
 }
 
 // The words of a text, split at runs of blanks.
@@ -270,7 +264,7 @@ void TimerEngine::logStartError(int timer, const std::string& what) {
 
 void TimerEngine::RunTimerCommand(int timer) {
     if (timer < 0 || timer >= p_.table.count()) return;
-    const std::string entry = trimmed(p_.table.timer(timer).entry);
+    const std::string entry = trimBlanks(p_.table.timer(timer).entry);
     playTimerStartSound();
     setIndicator(true);
     const auto launched = launchProgram(entry);
@@ -297,20 +291,20 @@ std::optional<bool> TimerEngine::launchProgram(const std::string& entry) {
 
 bool TimerEngine::groupOrCommand(const std::vector<std::string>& words) {
     if (words.size() != 3) return false;
-    const std::string first = upper(words[0]);
-    if (first == "GROUP" || first == upper(p_.lang.cap("Group"))) {
+    const std::string first = asciiUpper(words[0]);
+    if (first == "GROUP" || first == asciiUpper(p_.lang.cap("Group"))) {
         int group = 0;
         try {
             group = std::stoi(words[1]);
         } catch (const std::exception&) {
             return false;
         }
-        const std::string action = upper(words[2]);
+        const std::string action = asciiUpper(words[2]);
         if (group < 1 || group > GroupCount || (action != "ON" && action != "OFF") || !hooks_.startGroup) return false;
         hooks_.startGroup(group - 1, action);
         return true;
     }
-    const auto code = macros::encodeRow(words[0], upper(words[1]), words[2]);
+    const auto code = macros::encodeRow(words[0], asciiUpper(words[1]), words[2]);
     if (!code) return false;
     p_.transmitter.SendBits(x10::MakeFrame(code->substr(0, 8), code->substr(8, 8)));
     return true;

@@ -8,7 +8,7 @@
 #include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "settings/settings_store.h"
-#include "timers/text_lines.h"
+#include "platform/text.h"
 
 namespace zul {
 
@@ -35,7 +35,7 @@ TimerFileLine fieldsOf(const std::string& line, const std::string& sep) {
 }
 
 bool isEmptyLine(const TimerFileLine& l) {
-    return trimmed(TimerTable::storable(l.entry)).empty() && trimmed(TimerTable::storable(l.start)).empty();
+    return trimBlanks(TimerTable::storable(l.entry)).empty() && trimBlanks(TimerTable::storable(l.start)).empty();
 }
 
 std::string boolText(bool on) { return on ? "True" : "False"; }
@@ -78,7 +78,7 @@ void applyTimerFile(TimerTable& table, std::string_view bytes, int storedCount) 
         const TimerFileLine& l = lines[static_cast<std::size_t>(i)];
         if (!l.entry.empty()) table.setEntry(i, l.entry);  // the entry box's change keeps `lstMacro` in step
         table.setStart(i, l.start);
-        table.setDays(i, daysRuleFromCaption(trimmed(l.days)));
+        table.setDays(i, daysRuleFromCaption(trimBlanks(l.days)));
     }
     for (int i = 0; i < table.count(); ++i)
         if (!table.timer(i).complete()) table.setDays(i, DaysRule::NotSet);
@@ -100,7 +100,7 @@ std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& setting
 
     LoopTimerFields& loop = table.loop();
     loop.entry = ReadSetting(settings, kMacro, "LoopN", "");
-    loop.days = daysRuleFromCaption(trimmed(ReadSetting(settings, kMacro, "LoopD", "not set")));
+    loop.days = daysRuleFromCaption(trimBlanks(ReadSetting(settings, kMacro, "LoopD", "not set")));
     loop.startTime = ReadSetting(settings, kMacro, "LpStartTime", "");
     loop.endTime = ReadSetting(settings, kMacro, "LpEndTime", "");
     loop.useStartEnd = settingAsBool(ReadSetting(settings, kMacro, "UseLpStartEndTimes", "0"), false);
@@ -135,7 +135,7 @@ TimerSaveResult saveTimerTable(TimerTable& table, SettingsBackend& settings, Dia
 }
 
 std::optional<int> parseTimeOfDay(std::string_view text) {
-    const std::string t = trimmed(text);
+    const std::string t = trimBlanks(text);
     int part[3] = {0, 0, 0};
     std::size_t pos = 0;
     int parts = 0;
@@ -151,8 +151,7 @@ std::optional<int> parseTimeOfDay(std::string_view text) {
         ++pos;
     }
     if (parts < 2) return std::nullopt;
-    std::string suffix = trimmed(std::string_view(t).substr(pos));
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(), [](unsigned char c) { return std::toupper(c); });
+    const std::string suffix = asciiUpper(trimBlanks(std::string_view(t).substr(pos)));
     int hour = part[0];
     if (suffix == "AM" || suffix == "PM") {
         if (hour < 1 || hour > 12) return std::nullopt;
@@ -226,8 +225,7 @@ void saveTimerWindowOptions(SettingsBackend& settings, const TimerWindowOptions&
 }
 
 bool settingAsBool(const std::string& text, bool fallback) {
-    std::string t = trimmed(text);
-    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string t = asciiLower(trimBlanks(text));
     if (t == "true" || t == "yes") return true;
     if (t == "false" || t == "no") return false;
     const double v = settingAsNumber(t, fallback ? 1 : 0);
@@ -235,7 +233,7 @@ bool settingAsBool(const std::string& text, bool fallback) {
 }
 
 double settingAsNumber(const std::string& text, double fallback) {
-    const std::string t = trimmed(text);
+    const std::string t = trimBlanks(text);
     double v = 0;
     auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
     return ec == std::errc{} && p == t.data() + t.size() && std::isfinite(v) ? v : fallback;

@@ -8,7 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "settings/settings_store.h"
-#include "timers/text_lines.h"
+#include "platform/text.h"
 #include "timers/timer_file.h"
 
 namespace zul {

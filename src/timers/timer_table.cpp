@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "timers/text_lines.h"
+#include "platform/text.h"
 
 namespace zul {
 
-bool TimerRecord::complete() const { return !trimmed(entry).empty() && !trimmed(start).empty(); }
+bool TimerRecord::complete() const { return !trimBlanks(entry).empty() && !trimBlanks(start).empty(); }
 
 TimerTable::TimerTable(std::filesystem::path programFolder, int count) : programFolder_(std::move(programFolder)) {
     reset(count);

@@ -1,5 +1,7 @@
 #include "x10/port_link.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -19,17 +21,13 @@ bool allDigits(const std::string& t) {
     return !t.empty() && std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
-std::string lower(std::string t) {
-    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return t;
-}
 } // namespace
 
 bool portIsSet(const std::string& stored) { return !trimmed(stored).empty(); }
 
 std::optional<std::string> checkPortText(const std::string& text, std::string& error) {
     const std::string t = trimmed(text);
-    if (lower(t) == SimulatorPortText) return std::string(SimulatorPortText);
+    if (equalsNoCase(t, SimulatorPortText)) return std::string(SimulatorPortText);
     if (!t.empty() && t.front() == '/' && t.size() > 1) return t;
     if (allDigits(t)) {
         const std::string digits = t.substr(std::min(t.find_first_not_of('0'), t.size()));

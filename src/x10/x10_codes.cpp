@@ -1,5 +1,7 @@
 #include "x10/x10_codes.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
@@ -10,14 +12,7 @@ namespace {
 
 constexpr std::array<const char*, 7> ActionNames = {"ON", "OFF", "BRI", "DIM", "ALN", "ALF", "AUF"};
 
-std::string trimmedUpper(const std::string& text) {
-    auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    auto last = text.find_last_not_of(" \t");
-    std::string out = text.substr(first, last - first + 1);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return out;
-}
+std::string trimmedUpper(const std::string& text) { return asciiUpper(trimBlanks(text)); }
 
 bool takesUnitNumber(Action a) { return a == Action::On || a == Action::Off; }
 bool isDimmer(Action a) { return a == Action::Bri || a == Action::Dim; }

@@ -1,5 +1,7 @@
 #include "platform/qt/line_port_factory.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -12,8 +14,7 @@ namespace zul::qt {
 std::unique_ptr<LinePort> makeLinePort(const std::string& portText, const Clock& clock) {
     std::string t = portText;
     t.erase(std::remove_if(t.begin(), t.end(), [](unsigned char c) { return std::isspace(c); }), t.end());
-    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    if (t == "sim") return std::make_unique<sim::SimulatedTransmitter>(clock, false);
+    if (equalsNoCase(t, "sim")) return std::make_unique<sim::SimulatedTransmitter>(clock, false);
     return std::make_unique<SerialLinePort>();
 }
 

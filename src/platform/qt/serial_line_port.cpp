@@ -1,5 +1,7 @@
 #include "platform/qt/serial_line_port.h"
 
+#include "platform/text.h"
+
 #include <QSerialPort>
 #include <algorithm>
 #include <cctype>
@@ -15,12 +17,6 @@ namespace {
 
 PortError invalidPort(const std::string& why) { return {PortErrorKind::InvalidPort, 8002, why}; }
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 } // namespace
 
 SerialLinePort::SerialLinePort() = default;
@@ -28,7 +24,7 @@ SerialLinePort::SerialLinePort() = default;
 SerialLinePort::~SerialLinePort() { close(); }
 
 std::string SerialLinePort::devicePath(const std::string& portText) {
-    const std::string t = trimmed(portText);
+    const std::string t = trimBlanks(portText);
     if (t.size() > 1 && t.front() == '/') return t;
     if (t.empty() || t.size() > 4 || !std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c); }))
         return "";
@@ -39,7 +35,7 @@ std::string SerialLinePort::devicePath(const std::string& portText) {
 
 PortError SerialLinePort::open(const std::string& name) {
     close();
-    name_ = trimmed(name);
+    name_ = trimBlanks(name);
     const std::string path = devicePath(name_);
     if (path.empty()) return invalidPort("'" + name_ + "' is neither a port number nor a device path");
     struct stat info{};

@@ -1,0 +1,41 @@
+#pragma once
+// Small text helpers every part of the program shares: ASCII case handling,
+// blanks, and the line form of the data files (one quoted field per line,
+// CR LF; readers also take LF-only lines and lines written without quotes).
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zul {
+
+inline constexpr const char* kCrLf = "\r\n";
+
+// Letter case of the ASCII letters only; other bytes (UTF-8 among them) stay.
+std::string asciiLower(std::string_view s);
+std::string asciiUpper(std::string_view s);
+bool equalsNoCase(std::string_view a, std::string_view b);
+bool endsWithNoCase(std::string_view text, std::string_view tail);
+
+// Without leading and trailing blanks and tabs.
+std::string trimBlanks(std::string_view s);
+// Removes every occurrence of ch.
+std::string without(std::string_view text, char ch);
+
+// Splits text at every occurrence of sep (n separators give n + 1 pieces).
+std::vector<std::string> splitAt(std::string_view text, std::string_view sep);
+// Joins pieces with sep between them.
+std::string joinWith(const std::vector<std::string>& pieces, std::string_view sep);
+
+// The lines of a file's bytes, split at LF with a CR before it dropped and a
+// leading UTF-8 byte order mark skipped; the empty piece after the last line
+// break is not a line.
+std::vector<std::string> splitLines(std::string_view bytes);
+// Like splitLines, but the piece after the last line end is kept as the final
+// element (empty when the file ends with a line end), and no mark is skipped.
+std::vector<std::string> splitFileLines(std::string_view text);
+// splitLines with every double-quote character removed.
+std::vector<std::string> unquotedLines(std::string_view bytes);
+// One record of a data file: a double quote, the text, a double quote, CR LF.
+std::string quotedLine(std::string_view text);
+
+} // namespace zul
