@@ -143,6 +143,9 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
     app::Platform platform{clock, loop, dialogs, sound, desktop,
                            [&clock](const std::string& name) { return qt::makeLinePort(name, clock); }};
     DesktopProgram program(platform);
+    // On the real clock each line state ends in a short busy wait, so it lasts
+    // its full time without the sleeps' overshoot stretching every frame.
+    program.app().transmitter.setSpinMicros(x10::RealTimeSpinMicros);
     instance.onMessage = [&program](const std::string& message) { program.app().startup->setCommand(message); };
     program.app().startup->restartProgram = [&instance] {
         instance.release();
