@@ -18,7 +18,7 @@ protected:
     }
 };
 
-TEST_F(MainWindowLogicTest, OnAndOffButtonsSendTheirFramesAndHandOverTheCode) {
+TEST_F(MainWindowLogicTest, OnAndOffButtonsSendTheirFramesAndHandOverTheCodeWhichRecordingMayDoAlone) {
     startRunning();
     main().unitDown(2, true, MouseButton::Left);
     main().unitUp(2, true);
@@ -30,6 +30,13 @@ TEST_F(MainWindowLogicTest, OnAndOffButtonsSendTheirFramesAndHandOverTheCode) {
     EXPECT_EQ(sent().back(), "A3 OFF");
     EXPECT_EQ(main().lblGrp(), "0110000000101000");
     EXPECT_EQ(main().lblGrpSave(), "0110000000001000");
+
+    // Recording without sending only hands the code over.
+    WriteSetting(app->settings, "Settings", "SendOnRecord", "0");
+    main().setRecording(true);
+    main().unitDown(0, true, MouseButton::Left);
+    EXPECT_EQ(sent().size(), 2u);
+    EXPECT_EQ(main().lblGrpSave(), "0110000000000000");
 }
 
 TEST_F(MainWindowLogicTest, HighPageSendsUnit11AndBriDimClearTheHighUnitsBit) {
@@ -71,8 +78,10 @@ TEST_F(MainWindowLogicTest, WholeHouseButtonsUseTheLowPageHouseByte) {
     EXPECT_EQ(main().lblGrp().substr(8), "10000000");
 }
 
-TEST_F(MainWindowLogicTest, HouseAndPagePersistAcrossStarts) {
+TEST_F(MainWindowLogicTest, HouseAndPagePersistAcrossStartsAndADamagedRecordSelectsHouseA) {
+    presetRecord(271, "x7");
     startRunning();
+    EXPECT_EQ(main().houseLetter(), 'A');
     main().selectHouse(15);
     main().togglePage();
     app.reset();
@@ -82,12 +91,6 @@ TEST_F(MainWindowLogicTest, HouseAndPagePersistAcrossStarts) {
     EXPECT_EQ(main().houseLetter(), 'P');
     EXPECT_TRUE(main().highPage());
     EXPECT_EQ(main().unitNumber(0), 9);
-}
-
-TEST_F(MainWindowLogicTest, EmptyOrDamagedHouseRecordSelectsHouseA) {
-    presetRecord(271, "x7");
-    startRunning();
-    EXPECT_EQ(main().houseLetter(), 'A');
 }
 
 TEST_F(MainWindowLogicTest, DescriptionsAreStoredPerHouseAndUnitAndTooLongTextIsRefused) {
@@ -108,18 +111,6 @@ TEST_F(MainWindowLogicTest, DescriptionsAreStoredPerHouseAndUnitAndTooLongTextIs
     EXPECT_EQ(main().description(2), "");
     main().selectHouse(1);
     EXPECT_EQ(main().description(2), "Porch light");
-}
-
-TEST_F(MainWindowLogicTest, RecordingWithoutSendingOnlyHandsOver) {
-    startRunning();
-    WriteSetting(app->settings, "Settings", "SendOnRecord", "0");
-    main().setRecording(true);
-    main().unitDown(0, true, MouseButton::Left);
-    EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(main().lblGrpSave(), "0110000000000000");
-    main().setRecording(false);
-    main().unitDown(0, true, MouseButton::Left);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"A1 ON"}));
 }
 
 TEST_F(MainWindowLogicTest, RightClicksFeedTheTimerWindowOnlyWhileItIsOpen) {
