@@ -100,14 +100,19 @@ TEST_F(StartupTest, PreviousComesToTheFrontAndOtherCommandsAreHandledOrIgnored) 
     EXPECT_EQ(app->startup->pendingMacros().size(), 1u);
 }
 
-TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimised) {
+TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimisedAndRestartsWhenAsked) {
     startRunning();
     bool minimised = false;
     app->hooks.mainWindowMinimized = [&] { return minimised; };
     app->hooks.mainWindowPosition = [] { return std::pair<int, int>{1234, 567}; };
     bool timers = true;
     app->startup->timersOn = [&] { return timers; };
+    int restarts = 0;
+    app->startup->restartProgram = [&] { ++restarts; };
+    app->restartMarked = true;  // a restart asked for starts the program again at exit
     app->startup->cmdExit();
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(setting("Database16", "ReStart"), "restart");
     EXPECT_EQ(setting("Settings", "MainLeft"), "1234");
     EXPECT_EQ(setting("Settings", "MainTop"), "567");
     EXPECT_EQ(setting("Database16", "CurrentExePath"), app->folder.string());
@@ -133,16 +138,6 @@ TEST_F(StartupTest, MinimiseOnStartKeepsTheWindowHidden) {
     startRunning();
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(minimised, 1);
-}
-
-TEST_F(StartupTest, ARestartAskedForStartsTheProgramAgainAtExit) {
-    startRunning();
-    int restarts = 0;
-    app->startup->restartProgram = [&] { ++restarts; };
-    app->restartMarked = true;
-    app->startup->cmdExit();
-    EXPECT_EQ(restarts, 1);
-    EXPECT_EQ(setting("Database16", "ReStart"), "restart");
 }
 
 } // namespace
