@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "settings/settings_store.h"
+#include "timers/clock_tick.h"
 
 namespace zul::app {
 
@@ -21,17 +22,6 @@ int toInt(const std::string& text, int fallback) {
 constexpr const char* Section = "Settings";
 } // namespace
 
-std::string clockText(const DateTime& t, bool use24Hour) {
-    char buf[32];
-    if (use24Hour) {
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-    } else {
-        const int h = t.hour % 12 == 0 ? 12 : t.hour % 12;
-        std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", h, t.minute, t.second, t.hour < 12 ? "AM" : "PM");
-    }
-    return buf;
-}
-
 MainClock::MainClock(App& app) : app_(app) {
     clock_ = app.loop.createTick("tmrClock", ClockMs, [this] { clockTick(); });
     flash_ = app.loop.createTick("tmrFlash", FlashMs, [this] {
@@ -42,7 +32,7 @@ MainClock::MainClock(App& app) : app_(app) {
         indicator_ = indicator_.empty() ? app_.tr("Timer Running") : "";
         notify();
     });
-    clockText_ = app::clockText(app.clock.now(), app.clock.uses24Hour());
+    clockText_ = timeOfDayText(app.clock.now(), !app.clock.uses24Hour());
 }
 
 MainClock::~MainClock() = default;
@@ -53,7 +43,7 @@ void MainClock::stop() { clock_->setEnabled(false); }
 void MainClock::clockTick() {
     app_.loop.processEvents();
     const DateTime now = app_.clock.now();
-    clockText_ = app::clockText(now, app_.clock.uses24Hour());
+    clockText_ = timeOfDayText(now, !app_.clock.uses24Hour());
     app_.mainWindowVisible = app_.hooks.mainWindowVisible ? app_.hooks.mainWindowVisible() : false;
     if (++tickCount_ >= TicksPerCheck) {
         tickCount_ = 0;

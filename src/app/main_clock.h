@@ -15,9 +15,6 @@ namespace zul::app {
 
 class App;
 
-// "19:05:09" on the 24-hour clock, "7:05:09 PM" on the 12-hour clock.
-std::string clockText(const DateTime& t, bool use24Hour);
-
 class MainClock {
 public:
     static constexpr int ClockMs = 500;
