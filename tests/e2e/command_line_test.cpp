@@ -88,9 +88,11 @@ TEST(CommandLine, FrameAndSendCheckTheirInput) {
                                                 {"frame", "P", "3", "BRI"},
                                                 {"frame", "Q", "1", "ON"},
                                                 {"send", "A", "1", "ON", "--port", "0"},
-                                                {"send", "A", "ALL", "ON", "--port", "sim"}}) {
+                                                {"send", "A", "ALL", "ON", "--port", "sim"},
+                                                {"sned", "A"},  // a mistyped subcommand starts no window
+                                                {"--version", "x"}}) {
         const ProcessResult r = runZulmarin(dir, bad);
-        EXPECT_EQ(r.rc, 2) << bad[1] << bad[2] << bad[3];
+        EXPECT_EQ(r.rc, 2) << bad[0] << bad[1];
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
 
