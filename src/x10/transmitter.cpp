@@ -98,7 +98,9 @@ void Transmitter::Pause(double seconds) {
         loop_.processEvents();
         timeOfDay();
         if (stopAll_) return;
-        loop_.sleepMs(PauseStepMs);
+        // Never sleep past the end of the wait: 5 ms steps would otherwise
+        // add up to several milliseconds of lateness on every pause.
+        loop_.sleepUntilMicros(std::min(clock_.monotonicMicros() + PauseStepMs * 1000, startMicros + spanMicros));
     } while (timeOfDay() < target && !spanOver());
 }
 
