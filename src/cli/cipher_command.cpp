@@ -5,19 +5,13 @@
 
 namespace zul::cli {
 
-namespace {
-const char* const CipherHelp =
+const char* const cipherHelp =
     "usage: zulmarin cipher encipher|decipher TEXT\n"
     "Enciphers TEXT with the program's text cipher (as db.zld records and error.log\n"
     "entries are stored), or deciphers such a text. Double quotes cannot be enciphered\n"
     "and are dropped.\n";
-}
 
 int cipherCommand(const Args& args, Io& io) {
-    if (wantsHelp(args)) {
-        io.out << CipherHelp;
-        return 0;
-    }
     if (args.size() != 2) return badInput(io, "cipher needs a direction and one TEXT (quote it when it has blanks)");
     const std::string& direction = args[0];
     const std::string& text = args[1];

@@ -11,12 +11,6 @@ namespace zul::cli {
 
 namespace {
 
-const char* const kCityHelp =
-    "usage: zulmarin city [NAME|INDEX]\n"
-    "Without an argument, lists the city table: index, name, latitude (positive north),\n"
-    "longitude (positive west) and zone (whole hours, positive west).\n"
-    "With a name (letter case and surrounding blanks ignored) or an index, prints that\n"
-    "row's name, latitude, longitude and zone.\n";
 
 std::string Decimal(double v) {
     char buf[32];
@@ -37,11 +31,14 @@ int FindCity(const std::string& wanted) {
 
 } // namespace
 
+const char* const cityHelp =
+    "usage: zulmarin city [NAME|INDEX]\n"
+    "Without an argument, lists the city table: index, name, latitude (positive north),\n"
+    "longitude (positive west) and zone (whole hours, positive west).\n"
+    "With a name (letter case and surrounding blanks ignored) or an index, prints that\n"
+    "row's name, latitude, longitude and zone.\n";
+
 int cityCommand(const Args& args, Io& io) {
-    if (wantsHelp(args)) {
-        io.out << kCityHelp;
-        return 0;
-    }
     const auto& table = CityTable();
     if (args.empty()) {
         for (std::size_t i = 0; i < table.size(); ++i) {

@@ -16,14 +16,14 @@ bool wantsHelp(const Args& args) {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
-        {"frame", frameCommand, "frame HOUSE UNIT ACTION          print the 40-bit frame of a command"},
-        {"send", sendCommand, "send HOUSE UNIT ACTION [--port P] send one command through the transmitter"},
-        {"run", runCommand, "run FILE.cro [--port P]          play a macro file"},
-        {"macro", macroCommand, "macro show|write FILE ...        show or write a macro file"},
-        {"sun", sunCommand, "sun DATE --lat --lon --zone [--dst] sunrise, noon and sunset"},
-        {"city", cityCommand, "city [NAME|INDEX]                the city table"},
-        {"cipher", cipherCommand, "cipher encipher|decipher TEXT    the text cipher"},
-        {"errorlog", errorlogCommand, "errorlog [FILE]                  print the error log deciphered"},
+        {"frame", frameCommand, "frame HOUSE UNIT ACTION          print the 40-bit frame of a command", &frameHelp},
+        {"send", sendCommand, "send HOUSE UNIT ACTION [--port P] send one command through the transmitter", &sendHelp},
+        {"run", runCommand, "run FILE.cro [--port P]          play a macro file", &runHelp},
+        {"macro", macroCommand, "macro show|write FILE ...        show or write a macro file", &macroHelp},
+        {"sun", sunCommand, "sun DATE --lat --lon --zone [--dst] sunrise, noon and sunset", &sunHelp},
+        {"city", cityCommand, "city [NAME|INDEX]                the city table", &cityHelp},
+        {"cipher", cipherCommand, "cipher encipher|decipher TEXT    the text cipher", &cipherHelp},
+        {"errorlog", errorlogCommand, "errorlog [FILE]                  print the error log deciphered", &errorlogHelp},
     };
     return table;
 }
@@ -42,7 +42,13 @@ int dispatch(const Args& argv, Io& io) {
         return 0;
     }
     for (const auto& c : commands()) {
-        if (argv[0] == c.name) return c.run(Args(argv.begin() + 1, argv.end()), io);
+        if (argv[0] != c.name) continue;
+        const Args rest(argv.begin() + 1, argv.end());
+        if (wantsHelp(rest)) {
+            io.out << *c.help;
+            return 0;
+        }
+        return c.run(rest, io);
     }
     return -1;
 }

@@ -28,10 +28,21 @@ int sunCommand(const Args& args, Io& io);
 int cityCommand(const Args& args, Io& io);
 int runCommand(const Args& args, Io& io);
 
+// Each subcommand's --help text.
+extern const char* const frameHelp;
+extern const char* const sendHelp;
+extern const char* const cipherHelp;
+extern const char* const errorlogHelp;
+extern const char* const macroHelp;
+extern const char* const sunHelp;
+extern const char* const cityHelp;
+extern const char* const runHelp;
+
 struct Command {
     const char* name;
     int (*run)(const Args&, Io&);
     const char* summary;
+    const char* const* help;
 };
 const std::vector<Command>& commands();
 // Dispatches argv[1..]; returns -1 when argv[1] names no subcommand.

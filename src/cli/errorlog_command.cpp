@@ -8,10 +8,6 @@
 namespace zul::cli {
 
 namespace {
-const char* const ErrorlogHelp =
-    "usage: zulmarin errorlog [FILE]\n"
-    "Prints the entries of an error log deciphered, one per line after the time they\n"
-    "were logged. FILE defaults to error.log in the program folder.\n";
 
 // Keeps one entry on one line: control characters are shown escaped.
 std::string oneLine(const std::string& text) {
@@ -27,11 +23,12 @@ std::string oneLine(const std::string& text) {
 }
 } // namespace
 
+const char* const errorlogHelp =
+    "usage: zulmarin errorlog [FILE]\n"
+    "Prints the entries of an error log deciphered, one per line after the time they\n"
+    "were logged. FILE defaults to error.log in the program folder.\n";
+
 int errorlogCommand(const Args& args, Io& io) {
-    if (wantsHelp(args)) {
-        io.out << ErrorlogHelp;
-        return 0;
-    }
     if (args.size() > 1) return badInput(io, "errorlog takes at most one FILE");
     std::filesystem::path file;
     if (args.empty()) {

@@ -11,19 +11,6 @@ namespace zul::cli {
 
 namespace {
 
-const char* const kMacroHelp =
-    "usage: zulmarin macro show FILE.cro\n"
-    "       zulmarin macro write FILE.cro HOUSE,UNIT,ACTION[,PAUSE]...\n"
-    "show   prints each row as: house unit action pause row-number running-pause\n"
-    "       (running pause in seconds: whole seconds without decimals, else up to\n"
-    "       two decimals). A line that does not decode is printed as its raw text\n"
-    "       with the reason, and the exit code is then 1.\n"
-    "write  writes a macro file from rows such as A,1,ON,5 or C,12,ON,0.3 or\n"
-    "       B,PRE,DIM,1.5. The editor's rules apply: house letter A-P, unit 1-16,\n"
-    "       PRE (with BRI, DIM) or ALL (with ALN, ALF, AUF); BRI/DIM set the unit\n"
-    "       to PRE and ALN/ALF/AUF to ALL; the pause (seconds, at most 4\n"
-    "       characters, \".\" as decimal point) is padded to 4 characters, raised\n"
-    "       to 0.3 and is 0001 when left out. Nothing is written if any row is bad.\n";
 
 std::vector<std::string> splitFields(const std::string& text) {
     std::vector<std::string> fields;
@@ -76,11 +63,21 @@ int writeMacro(const std::string& file, const Args& rowArgs, Io& io) {
 
 } // namespace
 
+const char* const macroHelp =
+    "usage: zulmarin macro show FILE.cro\n"
+    "       zulmarin macro write FILE.cro HOUSE,UNIT,ACTION[,PAUSE]...\n"
+    "show   prints each row as: house unit action pause row-number running-pause\n"
+    "       (running pause in seconds: whole seconds without decimals, else up to\n"
+    "       two decimals). A line that does not decode is printed as its raw text\n"
+    "       with the reason, and the exit code is then 1.\n"
+    "write  writes a macro file from rows such as A,1,ON,5 or C,12,ON,0.3 or\n"
+    "       B,PRE,DIM,1.5. The editor's rules apply: house letter A-P, unit 1-16,\n"
+    "       PRE (with BRI, DIM) or ALL (with ALN, ALF, AUF); BRI/DIM set the unit\n"
+    "       to PRE and ALN/ALF/AUF to ALL; the pause (seconds, at most 4\n"
+    "       characters, \".\" as decimal point) is padded to 4 characters, raised\n"
+    "       to 0.3 and is 0001 when left out. Nothing is written if any row is bad.\n";
+
 int macroCommand(const Args& args, Io& io) {
-    if (wantsHelp(args)) {
-        io.out << kMacroHelp;
-        return 0;
-    }
     if (args.size() < 2) return badInput(io, "macro needs show FILE or write FILE ROW... (try macro --help)");
     if (args[0] == "show") {
         if (args.size() != 2) return badInput(io, "macro show takes one file");

@@ -15,15 +15,6 @@ namespace zul::cli {
 
 namespace {
 
-const char* const SendHelp =
-    "usage: zulmarin send HOUSE UNIT ACTION [--port PORT]\n"
-    "Sends one X10 command through the CM17A transmitter on RTS and DTR.\n"
-    "  HOUSE UNIT ACTION  as for 'zulmarin frame' (e.g. A 3 ON, P PRE DIM, K ALL ALF)\n"
-    "  --port PORT        a port number N (the device /dev/ttyS<N-1>), a device path,\n"
-    "                     or 'sim' for the built-in simulated transmitter, which prints\n"
-    "                     each frame it receives (\"A3 ON\"). Default: the port chosen in\n"
-    "                     the program's Port Setup.\n"
-    "Exit status: 0 sent, 2 bad input, 1 the port could not be opened.\n";
 
 int transmit(const std::string& port, const std::string& frame, int stateMicros, Io& io) {
     const SystemClock clock;
@@ -40,11 +31,17 @@ int transmit(const std::string& port, const std::string& frame, int stateMicros,
 
 } // namespace
 
+const char* const sendHelp =
+    "usage: zulmarin send HOUSE UNIT ACTION [--port PORT]\n"
+    "Sends one X10 command through the CM17A transmitter on RTS and DTR.\n"
+    "  HOUSE UNIT ACTION  as for 'zulmarin frame' (e.g. A 3 ON, P PRE DIM, K ALL ALF)\n"
+    "  --port PORT        a port number N (the device /dev/ttyS<N-1>), a device path,\n"
+    "                     or 'sim' for the built-in simulated transmitter, which prints\n"
+    "                     each frame it receives (\"A3 ON\"). Default: the port chosen in\n"
+    "                     the program's Port Setup.\n"
+    "Exit status: 0 sent, 2 bad input, 1 the port could not be opened.\n";
+
 int sendCommand(const Args& args, Io& io) {
-    if (wantsHelp(args)) {
-        io.out << SendHelp;
-        return 0;
-    }
     std::string error;
     const auto options = parsePortOptions(args, error);
     if (!options) return badInput(io, error);

@@ -13,13 +13,6 @@ namespace zul::cli {
 
 namespace {
 
-const char* const kSunHelp =
-    "usage: zulmarin sun YYYY-MM-DD --lat LAT --lon LON --zone ZONE [--dst]\n"
-    "Prints the day's sunrise, solar noon and sunset as local clock times.\n"
-    "  --lat   latitude in degrees, positive north\n"
-    "  --lon   longitude in degrees, positive WEST of Greenwich\n"
-    "  --zone  standard-time offset from Greenwich in whole hours, positive west\n"
-    "  --dst   daylight-saving time is in force (one hour later)\n";
 
 bool ParseNumber(const std::string& text, double& out) {
     if (text.empty()) return false;
@@ -46,11 +39,15 @@ std::string TimeLine(const char* what, const DateTime& t, const DateTime& day) {
 
 } // namespace
 
+const char* const sunHelp =
+    "usage: zulmarin sun YYYY-MM-DD --lat LAT --lon LON --zone ZONE [--dst]\n"
+    "Prints the day's sunrise, solar noon and sunset as local clock times.\n"
+    "  --lat   latitude in degrees, positive north\n"
+    "  --lon   longitude in degrees, positive WEST of Greenwich\n"
+    "  --zone  standard-time offset from Greenwich in whole hours, positive west\n"
+    "  --dst   daylight-saving time is in force (one hour later)\n";
+
 int sunCommand(const Args& args, Io& io) {
-    if (wantsHelp(args)) {
-        io.out << kSunHelp;
-        return 0;
-    }
     std::string date;
     std::map<std::string, std::string> values;
     bool dst = false;
