@@ -3,24 +3,27 @@
 #include "app/app.h"
 #include "app/main_clock.h"
 #include "macros/macro_file.h"
-#include "timers/macro_player.h"
 
 namespace zul::app {
 
-void CroSend(App& app, const std::filesystem::path& file) {
+bool playMacroNow(App& app, const std::filesystem::path& file, const NowPlaying& how) {
     MacroPlayer player(app.transmitter, app.loop, app.StopAll);
     player.sendLeadIn();
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return;
+    if (!std::filesystem::is_regular_file(file, ec)) return false;
     const macros::PlayMacro macro = macros::readMacroForPlay(file);
     if (!macro.opened) {
-        app.logError("CroSend", "frmFire", "cannot read " + file.string());
-        return;
+        app.logError(how.procedure, how.window, "cannot read " + file.string());
+        return false;
     }
     PlayHooks hooks;
     hooks.beforeFrame = [&app] { app.sounds.playMacroCommand(true); };
     hooks.lamp = [&app](bool lit) { app.mainClock->setLamp(lit); };
-    if (player.playRows(macro.rows, MainWindowWait, hooks)) app.transmitter.SendBits(x10::MacroTrailer);
+    hooks.stopRequested = how.stopRequested;
+    if (player.playRows(macro.rows, how.wait, hooks)) app.transmitter.endOfRun();
+    return true;
 }
+
+void CroSend(App& app, const std::filesystem::path& file) { playMacroNow(app, file, NowPlaying{}); }
 
 } // namespace zul::app

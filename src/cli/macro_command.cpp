@@ -27,16 +27,14 @@ int showMacro(const std::string& file, Io& io) {
     std::map<int, const macros::LineProblem*> problems;
     for (const auto& p : macro.problems) problems[p.lineNumber] = &p;
     for (const auto& r : macro.rows) {
-        if (const auto it = problems.find(r.rowNumber); it != problems.end()) {
-            io.out << it->second->text << "  (line " << r.rowNumber << ": " << it->second->reason << ")\n";
+        if (const auto it = problems.find(r.lineNumber); it != problems.end()) {
+            io.out << it->second->text << "  (line " << r.lineNumber << ": " << it->second->reason << ")\n";
             continue;
         }
         const std::string running = r.runningPauseMillis ? macros::formatSeconds(*r.runningPauseMillis) : "-";
         io.out << r.row.house << ' ' << r.row.unit << ' ' << r.row.action << ' ' << r.row.pause << ' ' << r.rowNumber
                << ' ' << running << "\n";
     }
-    for (const auto& p : macro.problems)
-        if (p.lineNumber > static_cast<int>(macro.rows.size())) io.out << "(line " << p.lineNumber << ": " << p.reason << ")\n";
     return macro.problems.empty() ? 0 : 1;
 }
 

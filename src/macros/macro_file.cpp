@@ -20,29 +20,27 @@ std::string codeProblem(const std::string& code) {
     return {};
 }
 
+// The code is the first 16 characters and the pause the last 4, whatever the
+// line's length; a line that is not 17 to 20 characters long is reported.
 MacroLine decodeLine(int lineNumber, std::string text) {
     MacroLine line;
     line.lineNumber = lineNumber;
     line.text = std::move(text);
     const std::size_t size = line.text.size();
     line.code = line.text.substr(0, 16);
-    if (size > 16) line.pause = line.text.substr(16);
-    if (size < 17 || size > 20) {
+    line.pause = size > 4 ? line.text.substr(size - 4) : line.text;
+    const bool shaped = size >= 17 && size <= 20;
+    if (!shaped)
         addReason(line.problem, "expected 16 code characters and a pause of 1 to 4 characters, found " +
                                     std::to_string(size) + " characters");
-        return line;
-    }
+    // A line of another length is still played when its code is bits, so
+    // its code and pause are checked then too.
+    const bool playable = shaped || isBitCode(line.code);
     line.command = decodeCode(line.code);
-    if (!line.command) addReason(line.problem, codeProblem(line.code));
+    if (!line.command && playable) addReason(line.problem, codeProblem(line.code));
     line.pauseMillis = pauseMillis(line.pause);
-    if (!line.pauseMillis) addReason(line.problem, "pause '" + line.pause + "' is not a number of seconds");
+    if (!line.pauseMillis && playable) addReason(line.problem, "pause '" + line.pause + "' is not a number of seconds");
     return line;
-}
-
-bool anyTextFrom(const std::vector<std::string>& lines, std::size_t from) {
-    for (std::size_t i = from; i < lines.size(); ++i)
-        if (!trimBlanks(lines[i]).empty()) return true;
-    return false;
 }
 
 template <class Result>
@@ -60,15 +58,10 @@ ParsedMacro parseMacroText(std::string_view bytes) {
     ParsedMacro parsed;
     const std::vector<std::string> lines = unquotedLines(bytes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int lineNumber = static_cast<int>(i) + 1;
         std::string text = trimBlanks(lines[i]);
-        if (text.empty()) {
-            if (anyTextFrom(lines, i + 1))
-                parsed.problems.push_back({lineNumber, "", "empty line: the lines below it are left out"});
-            break;
-        }
-        MacroLine line = decodeLine(lineNumber, std::move(text));
-        if (!line.problem.empty()) parsed.problems.push_back({lineNumber, line.text, line.problem});
+        if (text.empty()) continue;  // an empty record plays nothing
+        MacroLine line = decodeLine(static_cast<int>(i) + 1, std::move(text));
+        if (!line.problem.empty()) parsed.problems.push_back({line.lineNumber, line.text, line.problem});
         parsed.lines.push_back(std::move(line));
     }
     return parsed;
@@ -79,10 +72,8 @@ PlayMacro playRowsOf(std::string_view bytes) {
     PlayMacro macro;
     macro.opened = true;
     macro.problems = std::move(parsed.problems);
-    for (const auto& line : parsed.lines) {
-        const bool shaped = !line.pause.empty() && line.pause.size() <= 4;
-        if (shaped && isBitCode(line.code)) macro.rows.push_back({line.code, line.pauseMillis.value_or(0), line.pauseMillis.has_value()});
-    }
+    for (const auto& line : parsed.lines)
+        if (isBitCode(line.code)) macro.rows.push_back({line.code, line.pauseMillis.value_or(0), line.pauseMillis.has_value()});
     return macro;
 }
 
@@ -92,15 +83,15 @@ EditorMacro editorRowsOf(std::string_view bytes) {
     ParsedMacro parsed = parseMacroText(bytes);
     std::vector<MacroRow> rows;
     for (const auto& line : parsed.lines) {
-        const std::string pause = line.text.size() >= 4 ? line.text.substr(line.text.size() - 4) : line.text;
         if (line.command)
-            rows.push_back({line.command->house, line.command->unit, line.command->action, pause});
+            rows.push_back({line.command->house, line.command->unit, line.command->action, line.pause});
         else
-            rows.push_back({line.text, "", "", pause});
+            rows.push_back({line.text, "", "", line.pause});
     }
     EditorMacro macro;
     macro.opened = true;
     macro.rows = numberRows(rows);
+    for (std::size_t i = 0; i < macro.rows.size(); ++i) macro.rows[i].lineNumber = parsed.lines[i].lineNumber;
     macro.problems = std::move(parsed.problems);
     return macro;
 }

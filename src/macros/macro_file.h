@@ -5,7 +5,10 @@
 //
 // Readers also take lines without quotes and lines ending in LF only, and
 // never fail on bad input: each line that does not decode is reported with
-// its line number, its text and the reason.
+// its line number, its text and the reason. They read to the end of the
+// file: an empty line is passed over (it plays nothing and waits nothing),
+// and a line of any length gives its first 16 characters as the code and its
+// last 4 as the pause.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -23,7 +26,7 @@ struct MacroLine {
     int lineNumber = 0;                   // counted from 1
     std::string text;                     // the line with the quotes removed
     std::string code;                     // the first 16 characters
-    std::string pause;                    // the characters after the code (1 to 4)
+    std::string pause;                    // the last 4 characters (the whole line when shorter)
     std::optional<MacroCommand> command;  // when the code is in the tables
     std::optional<int> pauseMillis;       // when the pause is a number
     std::string problem;                  // "" when the line decodes fully
@@ -35,10 +38,10 @@ struct LineProblem {
     std::string reason;
 };
 
-// The lines of a macro file's bytes, up to the first empty line.
+// The non-empty lines of a macro file's bytes.
 struct ParsedMacro {
     std::vector<MacroLine> lines;
-    std::vector<LineProblem> problems;  // bad lines, and rows left out after an empty line
+    std::vector<LineProblem> problems;  // the lines that do not decode fully
 };
 ParsedMacro parseMacroText(std::string_view bytes);
 
@@ -68,6 +71,7 @@ struct EditorRow {
     MacroRow row;  // a line that does not decode has its raw text as house
     int rowNumber = 0;
     std::optional<int> runningPauseMillis;
+    int lineNumber = 0;  // the file line it came from (0: not from a file)
 };
 struct EditorMacro {
     bool opened = false;

@@ -6,8 +6,13 @@
 
 namespace zul {
 
+int RowWait::waitMillis(int pauseMillis, bool lastRow) const {
+    if (lastRow && lastRowMs >= 0) return lastRowMs;
+    return waitMillis(pauseMillis);
+}
+
 int RowWait::waitMillis(int pauseMillis) const {
-    int wait = pauseMillis - subtractMs;
+    int wait = fixedMs >= 0 ? fixedMs : pauseMillis - subtractMs;
     if (stepMs > 1) {
         const int half = stepMs / 2;
         wait = wait >= 0 ? (wait + half) / stepMs * stepMs : -((-wait + half) / stepMs * stepMs);
@@ -24,7 +29,8 @@ bool MacroPlayer::playRows(const std::vector<macros::PlayRow>& rows, const RowWa
     auto lamp = [&](bool lit) {
         if (hooks.lamp) hooks.lamp(lit);
     };
-    for (const auto& row : rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const macros::PlayRow& row = rows[i];
         if (stopped()) return false;
         loop_.processEvents();
         tx_.Pause(FrameMarginSeconds);
@@ -33,8 +39,9 @@ bool MacroPlayer::playRows(const std::vector<macros::PlayRow>& rows, const RowWa
         tx_.SendBits(x10::MakeFrame(row.code.substr(0, 8), row.code.substr(8, 8)));
         tx_.Pause(FrameMarginSeconds);
         lamp(false);
-        tx_.Pause(wait.waitMillis(row.pauseMillis) / 1000.0);
+        tx_.Pause(wait.waitMillis(row.pauseMillis, i + 1 == rows.size()) / 1000.0);
         if (stopped()) return false;
+        if (hooks.stopRequested && hooks.stopRequested()) break;
     }
     return true;
 }

@@ -131,11 +131,13 @@ TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {
     EXPECT_EQ(app->records.ReadRecord(273, true), "0");
 }
 
-TEST_F(AppPartsTest, CroSendPlaysTheMacroBetweenLeadInAndTrailer) {
+TEST_F(AppPartsTest, CroSendPlaysEveryRowThenTheEndOfRunRoutine) {
     startRunning();
-    writeFile(home.home() / "Hall.cro", "\"01100000000000000.50\"\r\n\"01100000001000000001\"\r\n");
+    // An empty line in the middle plays nothing and does not end the macro.
+    writeFile(home.home() / "Hall.cro", "\"01100000000000000.50\"\r\n\r\n\"01100000001000000001\"\r\n");
     app::CroSend(*app, home.home() / "Hall.cro");
-    EXPECT_EQ(transmitter->decoder().texts(), (std::vector<std::string>{"lead-in", "A1 ON", "A1 OFF", "trailer"}));
+    EXPECT_EQ(transmitter->decoder().texts(),
+              (std::vector<std::string>{"lead-in", "A1 ON", "A1 OFF", "trailer", "trailer"}));
 }
 
 } // namespace

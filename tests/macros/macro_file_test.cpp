@@ -88,13 +88,18 @@ TEST(MacroFileRead, HandWrittenFilesReadTheSame) {
     EXPECT_EQ(editorRowsOf(withoutQuotesLf).rows.at(1).row, (MacroRow{"C", "12", "ON", "00.3"}));
 }
 
-TEST(MacroFileRead, EmptyFileAndEmptyFirstLine) {
+TEST(MacroFileRead, EmptyLinesArePassedOverAndEveryLineToTheEndIsRead) {
     EXPECT_TRUE(playRowsOf("").rows.empty());
     EXPECT_TRUE(editorRowsOf("").problems.empty());
-    const auto macro = editorRowsOf("\r\n\"01100000000000000005\"\r\n");
-    EXPECT_TRUE(macro.rows.empty()) << "loading stops at the first empty line";
-    ASSERT_EQ(macro.problems.size(), 1u);
-    EXPECT_EQ(macro.problems[0].lineNumber, 1);
+    const std::string text = "\r\n\"01100000000000000005\"\r\n\r\n\"\"\r\n\"0100010000011000" "00.3\"\r\n";
+    const auto play = playRowsOf(text);
+    EXPECT_EQ(play.rows, playRowsOf(kTwoRowMacro).rows);
+    EXPECT_TRUE(play.problems.empty());
+    const auto editor = editorRowsOf(text);
+    ASSERT_EQ(editor.rows.size(), 2u);
+    EXPECT_EQ(editor.rows[1].row, (MacroRow{"C", "12", "ON", "00.3"}));
+    EXPECT_EQ(editor.rows[1].rowNumber, 2);
+    EXPECT_EQ(editor.rows[1].lineNumber, 5);
     EXPECT_FALSE(readMacroForPlay("/nonexistent/folder/x.cro").opened);
 }
 
@@ -119,6 +124,13 @@ TEST(MacroFileRead, EachBadLineIsReportedAndGoodLinesStay) {
     ASSERT_EQ(play.rows.size(), 4u);
     EXPECT_EQ(play.rows[1], (PlayRow{"0110000000000001", 5000}));
     EXPECT_EQ(play.rows[2], (PlayRow{"0110000000000000", 0, false}));
+
+    // Any length: the first 16 characters are the code, the last 4 the pause;
+    // the odd length is reported and the rows after it still play.
+    const auto odd = playRowsOf("\"0110000000000000\"\r\n\"0110000000100000xx0002\"\r\n\"01100000000000000005\"\r\n");
+    ASSERT_EQ(odd.problems.size(), 2u);
+    EXPECT_EQ(odd.problems[1].lineNumber, 2);
+    EXPECT_EQ(odd.rows, (std::vector<PlayRow>{{"0110000000000000", 0}, {"0110000000100000", 2000}, {"0110000000000000", 5000}}));
 
     const auto editor = editorRowsOf(text);
     ASSERT_EQ(editor.rows.size(), 6u);

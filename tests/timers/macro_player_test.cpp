@@ -16,6 +16,13 @@ TEST(RowWait, EachPlayerTurnsThePauseIntoItsWait) {
     // Timer window: less 0.12 s in hundredths, at least 0.16 s.
     EXPECT_EQ(TimerWindowWait.waitMillis(1125), 1010);
     EXPECT_EQ(TimerWindowWait.waitMillis(200), 160);
+    // Macro editor: Run Macro as the main window, Test Macro the test speed;
+    // the last row of either waits 0.5 s.
+    EXPECT_EQ(EditorRunWait.waitMillis(5000, false), 4900);
+    EXPECT_EQ(EditorRunWait.waitMillis(5000, true), 500);
+    EXPECT_EQ(editorTestWait(2).waitMillis(9999000, false), 2000);
+    EXPECT_EQ(editorTestWait(0).waitMillis(5000, false), 150);
+    EXPECT_EQ(editorTestWait(3).waitMillis(5000, true), 500);
 }
 
 TEST(MacroPlayer, MainWindowRunTimesEachRowFromItsPauseAndStopAllEndsIt) {
