@@ -8,6 +8,7 @@
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "macros/macro_list.h"
 
 namespace zul::macros {
 
@@ -40,8 +41,6 @@ bool isPlainFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find('\0') == std::string::npos;
 }
-
-bool hasCroExtension(const std::string& name) { return endsWithNoCase(name, ".cro"); }
 
 } // namespace
 
@@ -83,16 +82,7 @@ bool MacroBackup::backupExistsIn(const fs::path& folder) {
     return fs::exists(folder / kBackupFolderName / kBackupMarkerName, ec);
 }
 
-std::vector<std::string> MacroBackup::backupList() const {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(backupFolder(), ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (hasCroExtension(name) && it->is_regular_file(ec)) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::string> MacroBackup::backupList() const { return macroFileNames(backupFolder()); }
 
 bool MacroBackup::copyInto(const fs::path& fromFolder, const fs::path& toFolder, const std::string& name) {
     std::string bytes;

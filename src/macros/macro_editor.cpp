@@ -1,0 +1,328 @@
+#include "macros/macro_editor.h"
+
+#include "macros/backup.h"
+#include "macros/cro_codes.h"
+#include "macros/macro_list.h"
+#include "platform/dialogs.h"
+#include "platform/text.h"
+
+namespace zul::macros {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kProblemsShown = 8;
+constexpr int kSmallestRecordedPauseMs = 200;
+
+const std::vector<FileFilter> kSaveFilters{{"Macro Files (*.cro)", {"*.cro"}}, {"All Files (*.*)", {"*"}}};
+const std::vector<FileFilter> kOpenFilters{{"ZUL Macro Files (*.cro)", {"*.cro"}}, {"All Files (*.*)", {"*"}}};
+
+// A name of 46 characters or more is shown as "..." and its last 45.
+std::string shortName(const std::string& name) {
+    if (name.size() <= MacroEditor::kStatusNameMax) return name;
+    return "..." + name.substr(name.size() - MacroEditor::kStatusNameMax);
+}
+
+bool isPlainName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
+}
+
+} // namespace
+
+MacroEditor::MacroEditor(fs::path programFolder, Dialogs& dialogs, MacroEditorServices services)
+    : programFolder_(std::move(programFolder)), activeFolder_(programFolder_), dialogs_(dialogs),
+      services_(std::move(services)) {
+    if (!services_.translate) services_.translate = untranslated;
+}
+
+// --- the grid ---------------------------------------------------------------
+
+void MacroEditor::selectRow(std::optional<int> row) {
+    if (row && (*row < 0 || *row >= grid_.size())) row.reset();
+    selected_ = row;
+    if (!row) return;
+    const MacroRow& r = grid_.line(*row).row;
+    boxes = EditBoxes{r.house, r.unit, r.action, r.pause == "error" ? std::string() : r.pause};
+}
+
+std::string MacroEditor::timeLabel() const { return selected_ ? grid_.timeLabel(*selected_) : std::string(); }
+
+bool MacroEditor::enter() {
+    if (!boxes.allFilled()) {
+        dialogs_.message(tr("All edit boxes must be filled in before a command is entered"));
+        return false;
+    }
+    const EnteredRow entered = enterRow(boxes.house, boxes.unit, boxes.action, boxes.pause);
+    if (!entered.row) {
+        dialogs_.message(tr(entered.problem));
+        return false;
+    }
+    const auto line = grid_.enter(*entered.row, mode, selected_);
+    if (!line) {
+        dialogs_.message(tr("You must select a row first"));
+        return false;
+    }
+    boxes = EditBoxes{entered.row->house, entered.row->unit, entered.row->action, entered.row->pause};
+    selected_ = *line;
+    dirty_ = true;
+    return true;
+}
+
+void MacroEditor::deleteRow() {
+    if (!selected_) return;
+    const int number = *selected_ + 1;
+    const bool only = grid_.size() == 1;
+    const bool hadText = grid_.hasContent();
+    selectRow(grid_.deleteRow(*selected_));
+    if (!only) status_ = tr("Row") + " " + std::to_string(number) + " " + tr("deleted!");
+    if (hadText) dirty_ = true;
+}
+
+void MacroEditor::clearAll() {
+    stopRecording();
+    grid_.clear();
+    boxes.clear();
+    selected_.reset();
+    fileName_.clear();
+    dirty_ = false;
+}
+
+void MacroEditor::fixIt() {
+    if (grid_.fix()) dirty_ = true;
+    if (selected_) selectRow(selected_);
+}
+
+bool MacroEditor::quickEdit(int row, GridColumn column, const std::string& code) {
+    if (!grid_.putCode(row, column, code)) return false;
+    if (!grid_.line(row).row.unit.empty()) dirty_ = true;
+    if (selected_ == row) selectRow(row);
+    return true;
+}
+
+void MacroEditor::setPauseCell(int row, const std::string& text) {
+    if (!grid_.setPause(row, text)) return;
+    if (!grid_.line(row).row.unit.empty()) dirty_ = true;
+    if (selected_ == row) selectRow(row);
+}
+
+// --- the file ---------------------------------------------------------------
+
+void MacroEditor::showLoadProblems(const std::vector<LineProblem>& problems) {
+    if (problems.empty()) return;
+    std::string text = tr("Some lines of this macro are not commands the editor can save; they are painted red.") +
+                       "\n" + tr("Saving stops at the first of them.") + "\n";
+    for (std::size_t i = 0; i < problems.size() && i < kProblemsShown; ++i)
+        text += "\n" + tr("Line") + " " + std::to_string(problems[i].lineNumber) + ": " + problems[i].reason;
+    if (problems.size() > kProblemsShown)
+        text += "\n... " + std::to_string(problems.size() - kProblemsShown) + " " + tr("more");
+    dialogs_.message(text);
+}
+
+bool MacroEditor::load(const fs::path& file) {
+    const EditorMacro macro = readMacroForEditor(file);
+    if (!macro.opened) {
+        dialogs_.message(tr("The macro file could not be read:") + "\n" + file.string());
+        return false;
+    }
+    std::vector<MacroRow> rows;
+    for (const auto& r : macro.rows) rows.push_back(r.row);
+    grid_.load(std::move(rows));
+    boxes.clear();
+    selected_.reset();
+    fileName_ = file.string();
+    dirty_ = false;
+    if (file.parent_path() == activeFolder_) selectedMacro = file.filename().string();
+    showLoadProblems(macro.problems);
+    return true;
+}
+
+bool MacroEditor::writeTo(const fs::path& file) {
+    if (const auto cut = grid_.firstCutLine()) {
+        const std::string n = std::to_string(*cut + 1);
+        const std::string question =
+            tr("Row") + " " + n + " " + tr("has no Unit Code or Action, so saving stops there.") + "\n" +
+            tr("Row") + " " + n + " " + tr("and the rows below it will not be saved. Save the rows above it?");
+        if (dialogs_.question(question, tr("Save Macro"), false) != Answer::Yes) return false;
+    }
+    const MacroWriteResult result = writeMacroFile(file, grid_.rows());
+    if (!result.ok()) {
+        const std::string where = result.badRow ? tr("Row") + " " + std::to_string(result.badRow) + ": " : "";
+        dialogs_.message(tr("The macro was not saved.") + "\n" + where + tr(result.problem));
+        return false;
+    }
+    dirty_ = false;
+    return true;
+}
+
+bool MacroEditor::save() {
+    stopRecording();
+    if (fileName_.empty() || !fileName_.ends_with(".cro")) return saveAs();
+    if (!writeTo(fileName_)) return false;
+    status_ = tr("Save Successful:") + "  " + shortName(fileName_);
+    return true;
+}
+
+bool MacroEditor::saveAs() {
+    stopRecording();
+    const std::string initial = (activeFolder_ / fs::path(fileName_).filename()).string();
+    const auto chosen = dialogs_.saveFile(tr("Save Macro As"), initial, kSaveFilters);
+    if (!chosen || chosen->empty()) return false;
+    fs::path file = *chosen;
+    if (!file.has_extension()) file += ".cro";
+    const std::string name = file.filename().string();
+    std::error_code ec;
+    if (fs::exists(file, ec) &&
+        dialogs_.question(tr("Are you sure you want to overwrite") + " " + name + " ?", tr("Overwrite File"), false) !=
+            Answer::Yes)
+        return false;
+    if (!writeTo(file)) return false;
+    fileName_ = file.string();
+    status_ = tr("File Save successful") + ": (" + name + ")";
+    return true;
+}
+
+bool MacroEditor::open() {
+    if (!settleChanges()) return false;
+    const auto chosen = dialogs_.openFile(tr(" Open Zulmarin Macro File "), activeFolder_.string(), kOpenFilters);
+    if (!chosen || chosen->empty()) return false;
+    const fs::path file = *chosen;
+    activeFolder_ = file.parent_path();
+    return load(file);
+}
+
+bool MacroEditor::settleChanges() {
+    if (!dirty_) return true;
+    std::string text = tr("The commands in the editor have not been saved.") + "\n";
+    if (!fileName_.empty()) text += tr("Click Yes to save changes to") + "\n" + fileName_ + "\n\n";
+    text += tr("Save changes before closing?");
+    switch (dialogs_.question(text, tr("Save Changes to Macro?"), true)) {
+    case Answer::Yes: return save();
+    case Answer::No: return true;
+    case Answer::Cancel: break;
+    }
+    return false;
+}
+
+// --- the folder and its list ------------------------------------------------
+
+bool MacroEditor::activeIsProgramFolder() const {
+    return activeFolder_.lexically_normal() == programFolder_.lexically_normal();
+}
+
+void MacroEditor::resetActiveFolder() {
+    activeFolder_ = programFolder_;
+    selectedMacro.reset();
+}
+
+fs::path MacroEditor::backupFolder() const { return programFolder_ / kBackupFolderName; }
+
+std::vector<std::string> MacroEditor::macroNames() const { return macroFileNames(activeFolder_); }
+
+bool MacroEditor::openFromList(const std::string& name) {
+    if (!isPlainName(name) || !settleChanges()) return false;
+    return load(activeFolder_ / name);
+}
+
+std::optional<fs::path> MacroEditor::selectedFile() const {
+    if (selectedBackup && isPlainName(*selectedBackup)) return backupFolder() / *selectedBackup;
+    if (selectedMacro && isPlainName(*selectedMacro)) return activeFolder_ / *selectedMacro;
+    return std::nullopt;
+}
+
+std::optional<fs::path> MacroEditor::playPath() const {
+    const auto file = selectedFile();
+    std::error_code ec;
+    if (!file || !endsWithNoCase(file->string(), "cro") || !fs::is_regular_file(*file, ec)) return std::nullopt;
+    return file;
+}
+
+bool MacroEditor::deleteSelected() {
+    const auto selected = selectedFile();
+    if (!selected) {
+        dialogs_.message(tr("Please select a macro to delete"));
+        return false;
+    }
+    const bool backup = selectedBackup && isPlainName(*selectedBackup);
+    const fs::path file = *selected;
+    const std::string name = file.filename().string();
+    const std::string question = backup ? "Are you sure you want to delete the selected BACKUP file?"
+                                        : "Are you sure you want to delete the selected file?";
+    if (dialogs_.question(tr(question), tr("Delete Macro?"), false) != Answer::Yes) return false;
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) {
+        dialogs_.message(tr("File Not Found"));
+        return false;
+    }
+    if (!fs::remove(file, ec)) {
+        dialogs_.message(tr("The file could not be deleted:") + "\n" + file.string() + "\n" + ec.message());
+        return false;
+    }
+    status_ = "(" + name + (backup ? " 'BACKUP COPY' " : "") + ") " + tr("Deleted!");
+    (backup ? selectedBackup : selectedMacro).reset();
+    return true;
+}
+
+// --- macro recording --------------------------------------------------------
+
+void MacroEditor::startRecording() {
+    if (recording_) return;
+    recording_ = true;
+    recorded_ = 0;
+    if (services_.recordingChanged) services_.recordingChanged(true);
+}
+
+void MacroEditor::stopRecording() {
+    if (!recording_) return;
+    recording_ = false;
+    if (services_.recordingChanged) services_.recordingChanged(false);
+}
+
+std::string MacroEditor::recordedPause() {
+    std::optional<std::string> value;
+    if (fastRecord) value = services_.samePause ? services_.samePause() : std::nullopt;
+    else if (services_.askPause) value = services_.askPause();
+    std::string pause = fastRecord && !value ? std::string("0005") : value.value_or("");
+    pause = pause.substr(0, 4);
+    const auto ms = pauseMillis(pause);
+    if (!ms || *ms < kSmallestRecordedPauseMs) pause = "1";
+    return normalizePause(pause);
+}
+
+void MacroEditor::handOver(const std::string& code) {
+    if (!recording_ || code.empty() || code == "0") return;
+    const auto command = decodeCode(code);
+    if (!command) return;
+    const std::string pause = recordedPause();
+    if (!recording_) return;  // stopped while the calculator was open
+    selected_ = grid_.append({command->house, command->unit, command->action, pause});
+    ++recorded_;
+    dirty_ = true;
+    if (services_.playRecordSound) services_.playRecordSound();
+}
+
+// --- printing ---------------------------------------------------------------
+
+std::optional<std::string> MacroEditor::printText(PrintUse use, bool fromManageTab, const PrintStamp& stamp) {
+    if (fromManageTab) {
+        if (dirty_) {
+            dialogs_.info(InfoBox{tr("The commands in the macro editor have not been saved.") + "\n" +
+                                  tr("To preview or print the selected macro, you must save or clear the macro editor.")});
+            return std::nullopt;
+        }
+        const auto file = selectedFile();
+        if (!file) {
+            dialogs_.message(tr("No macro selected!  Select a macro and try again."));
+            return std::nullopt;
+        }
+        if (!load(*file)) return std::nullopt;
+    }
+    std::optional<std::string> text;
+    if (grid_.empty() && use == PrintUse::Preview) dialogs_.info(InfoBox{tr("The editor has nothing to preview")});
+    else if (grid_.empty()) dialogs_.message(tr("The editor is empty.  Nothing to print!"));
+    else text = macroPrintText(grid_.rows(), fileName_, stamp, services_.translate);
+    if (fromManageTab) clearAll();
+    return text;
+}
+
+} // namespace zul::macros

@@ -1,0 +1,36 @@
+#include "macros/macro_list.h"
+
+#include <algorithm>
+
+#include "platform/atomic_file.h"
+#include "platform/text.h"
+
+namespace zul::macros {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> macroFileNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (endsWithNoCase(name, ".cro") && it->is_regular_file(ec)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int importMacroFiles(const std::vector<fs::path>& files, const fs::path& folder) {
+    int copied = 0;
+    std::error_code ec;
+    for (const fs::path& file : files) {
+        if (!endsWithNoCase(file.extension().string(), ".cro") || !fs::is_regular_file(file, ec)) continue;
+        const fs::path target = folder / file.filename();
+        if (fs::exists(target, ec) && fs::equivalent(file, target, ec)) continue;
+        std::string bytes;
+        if (readWholeFile(file, bytes) && !writeFileAtomically(target, bytes)) ++copied;
+    }
+    return copied;
+}
+
+} // namespace zul::macros

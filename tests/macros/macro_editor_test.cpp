@@ -1,0 +1,241 @@
+#include "macros/macro_editor.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+#include "samples.h"
+
+namespace zul::macros {
+namespace {
+
+using test::readFile;
+using test::ScriptedDialogs;
+using test::TempDir;
+using test::writeFile;
+using Kind = ScriptedDialogs::Kind;
+using samples::kTwoRowMacro;
+
+class MacroEditorTest : public ::testing::Test {
+protected:
+    MacroEditorTest() : editor(dir.path(), dialogs, services()) {}
+
+    MacroEditorServices services() {
+        MacroEditorServices s;
+        s.askPause = [this] { return askedPause; };
+        s.samePause = [this] { return samePause; };
+        s.playRecordSound = [this] { ++sounds; };
+        s.recordingChanged = [this](bool on) { recordingEvents.push_back(on); };
+        return s;
+    }
+
+    void type(const char* house, const char* unit, const char* action, const char* pause) {
+        editor.boxes = EditBoxes{house, unit, action, pause};
+    }
+
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    std::optional<std::string> askedPause, samePause;
+    int sounds = 0;
+    std::vector<bool> recordingEvents;
+    MacroEditor editor;
+};
+
+TEST_F(MacroEditorTest, EnterRefusesWhatIsNotACommand) {
+    type("A", "1", "ON", "");
+    EXPECT_FALSE(editor.enter());
+    EXPECT_EQ(dialogs.last().text, "All edit boxes must be filled in before a command is entered");
+    type("A", "17", "ON", "5");
+    EXPECT_FALSE(editor.enter());
+    EXPECT_EQ(dialogs.last().text, "Unit Code must be 1 to 16, PRE or ALL.");
+    editor.mode = EntryMode::AddAsRowNum;
+    type("A", "1", "ON", "5");
+    EXPECT_FALSE(editor.enter());
+    EXPECT_EQ(dialogs.last().text, "You must select a row first");
+    EXPECT_FALSE(editor.dirty());
+    EXPECT_FALSE(editor.grid().hasContent());
+}
+
+TEST_F(MacroEditorTest, SaveGoesThroughSaveAsAndWritesTheFileExactly) {
+    type("a", "1", "n", "5");
+    ASSERT_TRUE(editor.enter());
+    type("c", "12", "on", ".3");
+    ASSERT_TRUE(editor.enter());
+    EXPECT_TRUE(editor.dirty());
+    EXPECT_EQ(editor.timeLabel(), "5.3 sec");
+
+    dialogs.files.push_back((dir / "two").string());  // the extension is added
+    ASSERT_TRUE(editor.save());
+    EXPECT_EQ(dialogs.last().kind, Kind::SaveFile);
+    EXPECT_EQ(dialogs.last().title, "Save Macro As");
+    EXPECT_EQ(readFile(dir / "two.cro"), kTwoRowMacro);
+    EXPECT_EQ(editor.status(), "File Save successful: (two.cro)");
+    EXPECT_FALSE(editor.dirty());
+    EXPECT_EQ(editor.macroNames(), (std::vector<std::string>{"two.cro"}));
+
+    // Save now writes the same file without a dialog.
+    editor.selectRow(0);
+    editor.mode = EntryMode::ReplaceSelected;
+    type("A", "1", "OFF", "5");
+    ASSERT_TRUE(editor.enter());
+    ASSERT_TRUE(editor.save());
+    EXPECT_EQ(readFile(dir / "two.cro").substr(0, 24), "\"01100000001000000005\"\r\n");
+    EXPECT_EQ(editor.status(), "Save Successful:  " + (dir / "two.cro").string());
+    // A long name shows its last 45 characters.
+    const auto deep = dir / "a folder with a long name" / "and another one";
+    std::filesystem::create_directories(deep);
+    dialogs.files.push_back((deep / "two.cro").string());
+    ASSERT_TRUE(editor.saveAs());
+    ASSERT_TRUE(editor.save());
+    EXPECT_EQ(editor.status(), "Save Successful:  ...lder with a long name/and another one/two.cro");
+
+    // Save As onto an existing file asks; No leaves it alone.
+    writeFile(dir / "other.cro", "keep");
+    dialogs.files.push_back((dir / "other.cro").string());
+    dialogs.answers.push_back(Answer::No);
+    EXPECT_FALSE(editor.saveAs());
+    EXPECT_EQ(dialogs.last().text, "Are you sure you want to overwrite other.cro ?");
+    EXPECT_EQ(readFile(dir / "other.cro"), "keep");
+}
+
+TEST_F(MacroEditorTest, UnsavedChangesAreNeverLostWithoutAQuestion) {
+    type("A", "1", "ON", "5");
+    ASSERT_TRUE(editor.enter());
+    dialogs.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(editor.settleChanges());
+    EXPECT_EQ(dialogs.last().title, "Save Changes to Macro?");
+    EXPECT_EQ(dialogs.last().text, "The commands in the editor have not been saved.\nSave changes before closing?");
+    EXPECT_TRUE(dialogs.last().withCancel);
+
+    writeFile(dir / "two.cro", kTwoRowMacro);
+    dialogs.answers.push_back(Answer::No);  // discards the typed row
+    EXPECT_TRUE(editor.openFromList("two.cro"));
+    EXPECT_EQ(dialogs.last().title, "Save Changes to Macro?");
+    EXPECT_EQ(editor.grid().size(), 2);
+    EXPECT_EQ(editor.selectedMacro, "two.cro");
+
+    // Deleting a row, recording and fixing are changes too.
+    editor.selectRow(1);
+    editor.deleteRow();
+    EXPECT_TRUE(editor.dirty());
+    EXPECT_EQ(editor.status(), "Row 2 deleted!");
+    dialogs.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(editor.settleChanges());
+    EXPECT_NE(dialogs.last().text.find("Click Yes to save changes to\n" + (dir / "two.cro").string() + "\n\n"),
+              std::string::npos);
+    dialogs.answers.push_back(Answer::Yes);
+    EXPECT_TRUE(editor.settleChanges());
+    EXPECT_EQ(readFile(dir / "two.cro"), kTwoRowMacro.substr(0, 24));
+}
+
+TEST_F(MacroEditorTest, ALineThatIsNoCommandIsShownAndASaveThatWouldCutAsksFirst) {
+    const std::string text = "\"01100000000000000005\"\r\n\"garbage\"\r\n\"0100010000011000" "00.3\"\r\n";
+    writeFile(dir / "bad.cro", text);
+    ASSERT_TRUE(editor.load(dir / "bad.cro"));
+    ASSERT_EQ(editor.grid().size(), 3);
+    EXPECT_EQ(editor.grid().line(1).row.house, "garbage");
+    EXPECT_TRUE(editor.grid().cellBad(1, GridColumn::House));
+    ASSERT_EQ(dialogs.count(Kind::Message), 1u);
+    EXPECT_NE(dialogs.last().text.find("Line 2: expected 16 code characters"), std::string::npos);
+
+    dialogs.answers.push_back(Answer::No);
+    EXPECT_FALSE(editor.save());
+    EXPECT_EQ(dialogs.last().text,
+              "Row 2 has no Unit Code or Action, so saving stops there.\n"
+              "Row 2 and the rows below it will not be saved. Save the rows above it?");
+    EXPECT_EQ(readFile(dir / "bad.cro"), text);
+    dialogs.answers.push_back(Answer::Yes);
+    EXPECT_TRUE(editor.save());
+    EXPECT_EQ(readFile(dir / "bad.cro"), "\"01100000000000000005\"\r\n");
+
+    // A row the tables cannot write fails the whole save, with its number.
+    editor.grid().load({{"A", "1", "ON", "0005"}, {"A", "error", "ON", "0005"}});
+    EXPECT_FALSE(editor.save());
+    EXPECT_EQ(dialogs.last().text, "The macro was not saved.\nRow 2: Unit Code must be 1 to 16, PRE or ALL.");
+    EXPECT_EQ(readFile(dir / "bad.cro"), "\"01100000000000000005\"\r\n");
+}
+
+TEST_F(MacroEditorTest, RecordingAppendsEachHandedOverCommandWithItsPause) {
+    editor.grid().load({{"A", "1", "ON", "0002"}});
+    editor.startRecording();
+    EXPECT_EQ(recordingEvents, (std::vector<bool>{true}));
+    editor.handOver("0");
+    editor.handOver("0100010000011000");  // C12 ON: fast record, five seconds
+    samePause = "90.50";
+    editor.handOver("0110000010011000");  // A DIM: the calculator's same pause, cut to four characters
+    editor.fastRecord = false;
+    askedPause = "0.1";                   // asked for: below 0.2 s becomes 1
+    editor.handOver("0110000000100000");
+    askedPause.reset();                   // cancelled
+    editor.handOver("0110000000000000");
+    EXPECT_EQ(editor.recordedCount(), 4);
+    EXPECT_EQ(sounds, 4);
+    EXPECT_TRUE(editor.dirty());
+    const std::vector<MacroRow> expected = {{"A", "1", "ON", "0002"}, {"C", "12", "ON", "0005"},
+                                            {"A", "PRE", "DIM", "90.5"}, {"A", "1", "OFF", "0001"},
+                                            {"A", "1", "ON", "0001"}};
+    EXPECT_EQ(editor.grid().rows(), expected);
+    dialogs.files.push_back((dir / "rec.cro").string());
+    ASSERT_TRUE(editor.save());
+    EXPECT_FALSE(editor.recording()) << "saving ends the recording";
+    EXPECT_EQ(recordingEvents, (std::vector<bool>{true, false}));
+    editor.handOver("0110000000000000");
+    EXPECT_EQ(editor.grid().size(), 5);
+}
+
+TEST_F(MacroEditorTest, DeleteAndPlayTheSelectedFileBackupsFirst) {
+    writeFile(dir / "two.cro", kTwoRowMacro);
+    std::filesystem::create_directory(dir / "backup");
+    writeFile(dir / "backup" / "old.cro", kTwoRowMacro);
+    EXPECT_FALSE(editor.playPath());
+    editor.selectedMacro = "two.cro";
+    EXPECT_EQ(editor.playPath(), dir / "two.cro");
+    editor.selectedBackup = "old.cro";
+    EXPECT_EQ(editor.playPath(), dir / "backup" / "old.cro");
+    editor.selectedBackup = "../two.cro";
+    EXPECT_EQ(editor.playPath(), dir / "two.cro") << "a list name never leaves its folder";
+
+    editor.selectedBackup = "old.cro";
+    dialogs.answers.push_back(Answer::Yes);
+    EXPECT_TRUE(editor.deleteSelected());
+    EXPECT_EQ(dialogs.last().text, "Are you sure you want to delete the selected BACKUP file?");
+    EXPECT_EQ(editor.status(), "(old.cro 'BACKUP COPY' ) Deleted!");
+    EXPECT_FALSE(std::filesystem::exists(dir / "backup" / "old.cro"));
+    dialogs.answers.push_back(Answer::No);
+    EXPECT_FALSE(editor.deleteSelected());
+    EXPECT_TRUE(std::filesystem::exists(dir / "two.cro"));
+    std::filesystem::remove(dir / "two.cro");
+    dialogs.answers.push_back(Answer::Yes);
+    EXPECT_FALSE(editor.deleteSelected());
+    EXPECT_EQ(dialogs.last().text, "File Not Found");
+}
+
+TEST_F(MacroEditorTest, WhatIsPrintedAndWhenNothingIs) {
+    const PrintStamp stamp{DateTime{2024, 6, 3, 9, 5, 0, 0}, {}};
+    EXPECT_FALSE(editor.printText(PrintUse::Preview, false, stamp));
+    EXPECT_EQ(dialogs.last().kind, Kind::Info);
+    EXPECT_EQ(dialogs.last().text, "The editor has nothing to preview");
+    EXPECT_FALSE(editor.printText(PrintUse::Print, false, stamp));
+    EXPECT_EQ(dialogs.last().text, "The editor is empty.  Nothing to print!");
+
+    // From the "Manage Macros" tab: the selected file, and the editor cleared after.
+    EXPECT_FALSE(editor.printText(PrintUse::Preview, true, stamp));
+    EXPECT_EQ(dialogs.last().text, "No macro selected!  Select a macro and try again.");
+    writeFile(dir / "two.cro", kTwoRowMacro);
+    editor.selectedMacro = "two.cro";
+    const auto text = editor.printText(PrintUse::Preview, true, stamp);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->substr(0, 14), "\r\n   two.cro\r\n");
+    EXPECT_NE(text->find("\t 1 \tA  \t1  \tON \t\t0005\t\t5\r\n\r\n"), std::string::npos);
+    EXPECT_FALSE(editor.grid().hasContent());
+
+    type("A", "1", "ON", "5");
+    editor.enter();
+    EXPECT_FALSE(editor.printText(PrintUse::Print, true, stamp));
+    EXPECT_EQ(dialogs.last().text, "The commands in the macro editor have not been saved.\n"
+                                   "To preview or print the selected macro, you must save or clear the macro editor.");
+    EXPECT_TRUE(editor.grid().hasContent()) << "the editor stays as it was";
+}
+
+} // namespace
+} // namespace zul::macros
