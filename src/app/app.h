@@ -64,6 +64,10 @@ struct WindowHooks {
     std::function<void()> quit;              // the event loop ends
     // The delay dialog: whole seconds, or nothing when cancelled.
     std::function<std::optional<int>()> askDelay;
+    // The macro windows: the run-macro window, and "Setup Macros & Groups"
+    // on a tab (0 macros, 1 groups, 2 manage) with a group 0-7 chosen (-1: as it was).
+    std::function<void()> showRunMacro;
+    std::function<void(int tab, int group)> showMacroSetup;
 };
 
 // Message boxes whose texts pass through the language lookup line by line.

@@ -64,13 +64,14 @@ std::string captionOf(const std::vector<MenuEntry>& entries, MenuId id) {
     return "";
 }
 
-void openHelp(App& app) {
-    const auto page = app.folder / "zulHelp.html";
+} // namespace
+
+void openHelpPage(App& app, const std::string& page, const std::string& anchor) {
+    const auto file = app.folder / page;
     std::error_code ec;
-    if (!std::filesystem::exists(page, ec) || !app.desktop.open(page.string() + "#MainFormWindow"))
+    if (!std::filesystem::exists(file, ec) || !app.desktop.open(file.string() + (anchor.empty() ? "" : "#" + anchor)))
         app.dialogs.message("The help pages are not installed in the program folder.");
 }
-} // namespace
 
 std::vector<MenuEntry> buildMainMenu(App& app) {
     const PanicRoutine& panic = app.groups->panic();
@@ -123,6 +124,15 @@ void runMenuEntry(App& app, MenuId id, int languageIndex) {
     case MenuId::CommPort:
         if (app.hooks.showPortDialog) app.hooks.showPortDialog();
         break;
+    case MenuId::RunMacro:
+        if (app.hooks.showRunMacro) app.hooks.showRunMacro();
+        break;
+    case MenuId::SetupMacro:
+    case MenuId::SetupGroup:
+    case MenuId::ManageMacros:
+        if (app.hooks.showMacroSetup)
+            app.hooks.showMacroSetup(id == MenuId::SetupMacro ? 0 : id == MenuId::SetupGroup ? 1 : 2, -1);
+        break;
     case MenuId::ShowPanic: app.groups->panic().toggleShown(); break;
     case MenuId::ShowAutoOff: app.groups->runner().toggleAutoOffButtons(); break;
     case MenuId::MinToTray: app.minimizeToTray = toggleSetting(app, "Settings", "MinToTray", "0", "1", "0"); break;
@@ -135,7 +145,7 @@ void runMenuEntry(App& app, MenuId id, int languageIndex) {
     case MenuId::ShowToolTips: app.showToolTips = toggleSetting(app, "Settings", "ShowToolTips", "1", "1", "0"); break;
     case MenuId::LanguageEntry: chooseLanguageEntry(app, languageIndex); break;
     case MenuId::Exit: app.startup->cmdExit(); break;
-    case MenuId::Help: openHelp(app); break;
+    case MenuId::Help: openHelpPage(app, "zulHelp.html", "MainFormWindow"); break;
     case MenuId::CheckUpgrade: app.mainClock->checkOnlineForUpgrade(); break;
     case MenuId::About:
         app.dialogs.info(InfoBox{std::string("Zulmarin ") + ZUL_VERSION + "\n" +

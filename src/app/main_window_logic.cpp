@@ -98,6 +98,7 @@ DescriptionResult MainWindowLogic::saveDescription(int i, const std::string& tex
 void MainWindowLogic::setRecording(bool on) {
     recording_ = on;
     if (on) sendWhileRecording_ = ReadSetting(app_.settings, "Settings", "SendOnRecord", "1") != "0";
+    notify();  // the flashing "Recording"
 }
 
 void MainWindowLogic::send(const std::string& houseByte, const std::string& unitByte, bool isOn) {

@@ -68,6 +68,11 @@ public:
     bool recording() const { return recording_; }
     const std::string& lblGrp() const { return lblGrp_; }
     const std::string& lblGrpSave() const { return lblGrpSave_; }
+    // The group recorder's Start Over empties both hand-over fields.
+    void clearHandOver() {
+        lblGrp_.clear();
+        lblGrpSave_.clear();
+    }
     // Called on every change of lblGrp / lblGrpSave with the new value.
     std::function<void(const std::string&)> onLblGrp, onLblGrpSave;
     // Appends a command text to the timer window's command list (right click

@@ -25,6 +25,16 @@ MacroPlayer::MacroPlayer(x10::Transmitter& transmitter, EventLoop& loop, const b
 
 void MacroPlayer::sendLeadIn() { tx_.SendBits(x10::MacroLeadIn); }
 
+void MacroPlayer::waitFor(int ms, const PlayHooks& hooks) {
+    if (!hooks.stopRequested) {
+        tx_.Pause(ms / 1000.0);
+        return;
+    }
+    // A window's Stop ends a long pause too: the wait goes in short steps.
+    for (int left = ms; left > 0 && !stopped() && !hooks.stopRequested(); left -= StopCheckMs)
+        tx_.Pause(std::min(left, StopCheckMs) / 1000.0);
+}
+
 bool MacroPlayer::playRows(const std::vector<macros::PlayRow>& rows, const RowWait& wait, const PlayHooks& hooks) {
     auto lamp = [&](bool lit) {
         if (hooks.lamp) hooks.lamp(lit);
@@ -39,7 +49,7 @@ bool MacroPlayer::playRows(const std::vector<macros::PlayRow>& rows, const RowWa
         tx_.SendBits(x10::MakeFrame(row.code.substr(0, 8), row.code.substr(8, 8)));
         tx_.Pause(FrameMarginSeconds);
         lamp(false);
-        tx_.Pause(wait.waitMillis(row.pauseMillis, i + 1 == rows.size()) / 1000.0);
+        waitFor(wait.waitMillis(row.pauseMillis, i + 1 == rows.size()), hooks);
         if (stopped()) return false;
         if (hooks.stopRequested && hooks.stopRequested()) break;
     }

@@ -62,7 +62,9 @@ public:
     bool playRows(const std::vector<macros::PlayRow>& rows, const RowWait& wait, const PlayHooks& hooks = {});
 
 private:
+    static constexpr int StopCheckMs = 100;
     bool stopped() const { return stopAll_; }
+    void waitFor(int ms, const PlayHooks& hooks);
 
     x10::Transmitter& tx_;
     EventLoop& loop_;

@@ -1,0 +1,128 @@
+#include "app/macro_setup.h"
+
+#include <algorithm>
+
+#include "app/app.h"
+#include "app/main_macro.h"
+#include "app/main_menu.h"
+#include "app/main_window_logic.h"
+#include "platform/text.h"
+#include "settings/settings_store.h"
+
+namespace zul::app {
+
+namespace {
+int storedGroupDelay(const SettingsBackend& settings) {
+    try {
+        return std::clamp(std::stoi(ReadSetting(settings, "Database16", "GrDelay", "6")), 0,
+                          MacroSetup::MaxGroupDelayTenths);
+    } catch (...) {
+        return 6;
+    }
+}
+} // namespace
+
+MacroSetup::MacroSetup(App& app)
+    : editor(app.folder, app.dialogs,
+             {[&app](const std::string& t) { return app.tr(t); }, [this] { return askPause(); },
+              [this] { return calculator.samePauseValue(); }, [&app] { app.sounds.play(SoundEvent::Recorded); },
+              [this](bool on) { recordingChanged(on, true); }}),
+      groups(app.folder, app.groupLabels, app.dialogs,
+             {[&app](const std::string& t) { return app.tr(t); }, [&app] { app.sounds.play(SoundEvent::Recorded); },
+              [this](bool on) { recordingChanged(on, false); }, [&app] { app.mainWindow->clearHandOver(); },
+              [&app](const std::string& text) { app.logError("goGrLabel", Window, text); }}),
+      backup(app.folder, app.dialogs, app.clock, [&app](const std::string& t) { return app.tr(t); }), app_(app) {
+    backup.pause = [&app](double seconds) { app.transmitter.Pause(seconds); };
+    backup.onLeaveBackupFolder = [this] { editor.resetActiveFolder(); };
+    app.mainWindow->onLblGrp = [this](const std::string& code) {
+        if (!editor.recording()) return;
+        editor.handOver(code);
+        notify();
+    };
+    app.mainWindow->onLblGrpSave = [this](const std::string& code) {
+        if (groups.handOver(code)) notify();
+    };
+    groupDelayTenths = storedGroupDelay(app.settings);
+}
+
+MacroSetup::~MacroSetup() {
+    app_.mainWindow->onLblGrp = nullptr;
+    app_.mainWindow->onLblGrpSave = nullptr;
+}
+
+std::optional<std::string> MacroSetup::askPause() {
+    if (!showPauseCalculator) return std::nullopt;
+    const auto result = showPauseCalculator();
+    if (result) editor.fastRecord = calculator.samePause;
+    return result;
+}
+
+void MacroSetup::recordingChanged(bool on, bool fromEditor) {
+    if (on) {
+        // The two recorders exclude each other.
+        if (fromEditor) groups.stopRecording();
+        else editor.stopRecording();
+    }
+    app_.mainWindow->setRecording(on);
+    if (on && app_.hooks.bringToFront) app_.hooks.bringToFront();
+    notify();
+}
+
+bool MacroSetup::macroRecordEnabled() const { return groups.state() != macros::RecorderState::Recording; }
+
+void MacroSetup::opened() {
+    stopRequested_ = false;
+    backup.refreshButtons(editor.activeFolder());
+    groupDelayTenths = storedGroupDelay(app_.settings);
+}
+
+bool MacroSetup::closeWithOk() {
+    groups.stopRecording();
+    saveGroupDelay();
+    return editor.settleChanges();
+}
+
+void MacroSetup::closed() {
+    stopRequested_ = true;
+    editor.stopRecording();
+    groups.stopRecording();
+}
+
+bool MacroSetup::play(bool test) {
+    if (playing_) return false;
+    const auto file = editor.playPath();
+    if (!file) {
+        editor.setStatus(app_.tr("Select a macro in the list to test or run it."));
+        notify();
+        return false;
+    }
+    playing_ = true;
+    stopRequested_ = false;
+    notify();
+    NowPlaying how;
+    how.wait = test ? editorTestWait(testSpeedSeconds) : EditorRunWait;
+    how.stopRequested = [this] { return stopRequested_; };
+    how.procedure = test ? "cmdTest_Click" : "cmdRun_Click";
+    how.window = Window;
+    playMacroNow(app_, *file, how);
+    playing_ = false;
+    notify();
+    return true;
+}
+
+void MacroSetup::saveGroupDelay() { WriteSetting(app_.settings, "Database16", "GrDelay", std::to_string(groupDelayTenths)); }
+
+std::string MacroSetup::groupDelayText() const {
+    const std::string tenths = std::to_string(groupDelayTenths % 10);
+    return std::to_string(groupDelayTenths / 10) + "." + tenths + " " + app_.tr("sec.");
+}
+
+void MacroSetup::openHelp(Tab tab) {
+    switch (tab) {
+    case MacrosTab: openHelpPage(app_, "editorhelp.html", ""); break;
+    case GroupsTab: openHelpPage(app_, "zulHelp.html", "RecordGroup"); break;
+    case ManageTab: openHelpPage(app_, "zulHelp.html", ""); break;
+    }
+}
+
+} // namespace zul::app

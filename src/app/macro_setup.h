@@ -1,0 +1,85 @@
+#pragma once
+// "Setup Macros & Groups" (frmMcrSetup) without widgets: its three tabs' logic
+// (the macro editor, the group recorder, the macro backups) tied to the rest
+// of the program: the main window's hand-over of recorded commands and its
+// "Recording" state, the seconds calculator, the synchronous player for Test
+// Macro and Run Macro, the group delay and the help pages.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "macros/backup.h"
+#include "macros/group_recorder.h"
+#include "macros/macro_editor.h"
+#include "macros/pause_calculator.h"
+
+namespace zul::app {
+
+class App;
+
+class MacroSetup {
+public:
+    static constexpr const char* Window = "frmMcrSetup";
+    enum Tab { MacrosTab = 0, GroupsTab = 1, ManageTab = 2 };
+    static constexpr int MaxTestSeconds = 10;
+    static constexpr int MaxGroupDelayTenths = 100;
+
+    explicit MacroSetup(App& app);
+    ~MacroSetup();
+    MacroSetup(const MacroSetup&) = delete;
+    MacroSetup& operator=(const MacroSetup&) = delete;
+
+    macros::PauseCalculator calculator;
+    macros::MacroEditor editor;
+    macros::GroupRecorder groups;
+    macros::MacroBackup backup;
+
+    // Shows the seconds calculator and waits; the window fills it in.
+    std::function<std::optional<std::string>()> showPauseCalculator;
+    // The pause the calculator gives (its window, or nothing without one);
+    // the editor's recording choice follows its "same pause" option.
+    std::optional<std::string> askPause();
+
+    // The window opens: fresh state, the restore buttons from the backup folder.
+    void opened();
+    // "&OK": group recording stops, the group delay is saved and unsaved
+    // changes are settled; false keeps the window open.
+    bool closeWithOk();
+    // The window goes (OK, Cancel or closing): a run stops, recording ends.
+    void closed();
+
+    // Test Macro (test true) or Run Macro: plays the selected file at once,
+    // Test Macro with the test speed between rows. False when nothing was
+    // selected that can be played, or a run is already going.
+    bool play(bool test);
+    void stop() { stopRequested_ = true; }
+    bool playing() const { return playing_; }
+    int testSpeedSeconds = 1;
+
+    // The group delay slider, tenths of a second ("Database16"/"GrDelay").
+    int groupDelayTenths = 6;
+    void saveGroupDelay();
+    // "Group 1 (label)" ... as the group list shows them.
+    std::string groupDelayText() const;
+    // Whether each recorder's "Rec" may be pressed (the other is not recording).
+    bool macroRecordEnabled() const;
+    bool groupRecordEnabled() const { return !editor.recording(); }
+
+    // "&Help": the page of the tab shown.
+    void openHelp(Tab tab);
+
+    // Something shown changed (a recorded command arrived, a run began or ended).
+    std::function<void()> changed;
+
+private:
+    void recordingChanged(bool on, bool fromEditor);
+    void notify() {
+        if (changed) changed();
+    }
+
+    App& app_;
+    bool playing_ = false;
+    bool stopRequested_ = false;
+};
+
+} // namespace zul::app
