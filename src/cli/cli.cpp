@@ -19,7 +19,7 @@ const std::vector<Command>& commands() {
         {"frame", frameCommand, "frame HOUSE UNIT ACTION          print the 40-bit frame of a command", &frameHelp},
         {"send", sendCommand, "send HOUSE UNIT ACTION [--port P] send one command through the transmitter", &sendHelp},
         {"run", runCommand, "run FILE.cro [--port P]          play a macro file", &runHelp},
-        {"macro", macroCommand, "macro show|write FILE ...        show or write a macro file", &macroHelp},
+        {"macro", macroCommand, "macro show|write|print FILE ...  show, write or print a macro file", &macroHelp},
         {"sun", sunCommand, "sun DATE --lat --lon --zone [--dst] sunrise, noon and sunset", &sunHelp},
         {"city", cityCommand, "city [NAME|INDEX]                the city table", &cityHelp},
         {"cipher", cipherCommand, "cipher encipher|decipher TEXT    the text cipher", &cipherHelp},

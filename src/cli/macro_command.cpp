@@ -1,11 +1,19 @@
 // zulmarin macro show FILE
 // zulmarin macro write FILE HOUSE,UNIT,ACTION[,PAUSE]...
+// zulmarin macro print FILE [--pdf OUT.pdf]
+#include <QGuiApplication>
+#include <QPrinter>
+#include <filesystem>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <sstream>
 
 #include "cli/cli.h"
 #include "macros/macro_file.h"
+#include "macros/macro_print.h"
+#include "platform/qt/text_printer.h"
+#include "platform/system_clock.h"
 
 namespace zul::cli {
 
@@ -59,11 +67,64 @@ int writeMacro(const std::string& file, const Args& rowArgs, Io& io) {
     return 0;
 }
 
+// The printout on a PDF file, through the printer code of the desktop program.
+int printToPdf(const std::string& text, const std::string& pdf, Io& io) {
+    std::unique_ptr<QGuiApplication> qtApp;
+    if (!QCoreApplication::instance()) {
+        // No window is shown: the printout is drawn offscreen.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "zulmarin";
+        static char* argv[] = {name, nullptr};
+        qtApp = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    if (const auto failure = qt::printPlainText(printer, QString::fromStdString(text))) {
+        io.err << "zulmarin: cannot print to " << pdf << ": " << failure->text << "\n";
+        return 1;
+    }
+    io.out << "printed " << pdf << "\n";
+    return 0;
+}
+
+int printMacro(const Args& args, Io& io) {
+    std::string file, pdf;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--pdf") {
+            if (i + 1 >= args.size() || !pdf.empty()) return badInput(io, "--pdf needs one output file, e.g. --pdf wake.pdf");
+            pdf = args[++i];
+        } else if (args[i].starts_with("--") || !file.empty()) {
+            return badInput(io, "macro print takes one file and --pdf OUT.pdf: '" + args[i] + "'");
+        } else {
+            file = args[i];
+        }
+    }
+    if (file.empty()) return badInput(io, "macro print needs a macro file (try macro --help)");
+    const macros::EditorMacro macro = macros::readMacroForEditor(file);
+    if (!macro.opened) return badInput(io, "cannot read '" + file + "'");
+    if (macro.rows.empty() || macro.rows.front().row.unit.empty())
+        return badInput(io, "'" + file + "' holds no command to print");
+    for (const auto& p : macro.problems) io.err << "zulmarin: " << file << ":" << p.lineNumber << ": " << p.reason << "\n";
+    std::vector<macros::MacroRow> rows;
+    for (const auto& r : macro.rows) rows.push_back(r.row);
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
+    const std::string text = macros::macroPrintText(rows, path, {SystemClock().now(), qt::shortDateText});
+    if (pdf.empty()) {
+        io.out << text;
+        return 0;
+    }
+    return printToPdf(text, pdf, io);
+}
+
 } // namespace
 
 const char* const macroHelp =
     "usage: zulmarin macro show FILE.cro\n"
     "       zulmarin macro write FILE.cro HOUSE,UNIT,ACTION[,PAUSE]...\n"
+    "       zulmarin macro print FILE.cro [--pdf OUT.pdf]\n"
     "show   prints each row as: house unit action pause row-number running-pause\n"
     "       (running pause in seconds: whole seconds without decimals, else up to\n"
     "       two decimals). A line that does not decode is printed as its raw text\n"
@@ -73,16 +134,20 @@ const char* const macroHelp =
     "       PRE (with BRI, DIM) or ALL (with ALN, ALF, AUF); BRI/DIM set the unit\n"
     "       to PRE and ALN/ALF/AUF to ALL; the pause (seconds, at most 4\n"
     "       characters, \".\" as decimal point) is padded to 4 characters, raised\n"
-    "       to 0.3 and is 0001 when left out. Nothing is written if any row is bad.\n";
+    "       to 0.3 and is 0001 when left out. Nothing is written if any row is bad.\n"
+    "print  prints the macro's printout (the editor's \"Print the Loaded Macro\":\n"
+    "       columns aligned with tabs, CR LF line ends) on standard output, or\n"
+    "       with --pdf renders it into a PDF file as the printer would get it.\n";
 
 int macroCommand(const Args& args, Io& io) {
-    if (args.size() < 2) return badInput(io, "macro needs show FILE or write FILE ROW... (try macro --help)");
+    if (args.size() < 2) return badInput(io, "macro needs show FILE, write FILE ROW... or print FILE (try macro --help)");
     if (args[0] == "show") {
         if (args.size() != 2) return badInput(io, "macro show takes one file");
         return showMacro(args[1], io);
     }
     if (args[0] == "write") return writeMacro(args[1], Args(args.begin() + 2, args.end()), io);
-    return badInput(io, "unknown macro command '" + args[0] + "' (show or write)");
+    if (args[0] == "print") return printMacro(Args(args.begin() + 1, args.end()), io);
+    return badInput(io, "unknown macro command '" + args[0] + "' (show, write or print)");
 }
 
 } // namespace zul::cli

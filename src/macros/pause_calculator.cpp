@@ -30,12 +30,12 @@ std::string shortest(float value) {
 } // namespace
 
 std::optional<std::string> PauseCalculator::acceptMinutes(std::string_view text) {
-    if (text.size() > MaxChars || !digitsOnly(text)) return std::nullopt;
+    if (text.size() > MaxMinutesChars || !digitsOnly(text)) return std::nullopt;
     return std::string(text);
 }
 
 std::optional<std::string> PauseCalculator::acceptSeconds(std::string_view text) {
-    if (text.size() > MaxChars) return std::nullopt;
+    if (text.size() > MaxSecondsChars) return std::nullopt;
     const auto separator = text.find_first_of(".,");
     if (separator == std::string_view::npos) return digitsOnly(text) ? std::optional<std::string>(text) : std::nullopt;
     const std::string_view before = text.substr(0, separator), after = text.substr(separator + 1);

@@ -18,7 +18,8 @@ public:
     static constexpr const char* TooShort =
         "Pause time must be at least .3 seconds!\n"
         "Caution should be used anytime you try to use less than .6 seconds as the commands may not be received.";
-    static constexpr std::size_t MaxChars = 3;
+    static constexpr std::size_t MaxMinutesChars = 3;
+    static constexpr std::size_t MaxSecondsChars = 4;  // "30.5"
     static constexpr int MaxMinutes = 166;
     static constexpr int MaxSecondsAtMaxMinutes = 39;
     static constexpr int MaxTotalSeconds = 9999;

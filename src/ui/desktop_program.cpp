@@ -24,6 +24,8 @@
 #include "platform/system_clock.h"
 #include "settings/paths.h"
 #include "ui/delay_dialog.h"
+#include "ui/macro_setup_window.h"
+#include "ui/run_macro_window.h"
 #include "ui/main_window.h"
 #include "ui/port_setup_dialog.h"
 
@@ -57,6 +59,8 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     main_ = std::make_unique<MainWindow>(*app_);
     port_ = std::make_unique<PortSetupDialog>(*app_, main_.get());
     delay_ = std::make_unique<DelayDialog>(*app_, main_.get());
+    macroSetup_ = std::make_unique<MacroSetupWindow>(*app_);
+    runMacro_ = std::make_unique<RunMacroWindow>(*app_, main_.get());
     bindHooks();
 }
 
@@ -72,6 +76,8 @@ DesktopProgram::~DesktopProgram() {
     app_->startup->showSplash = nullptr;
     app_->startup->minimizeAtStart = nullptr;
     splash_.reset();
+    runMacro_.reset();
+    macroSetup_.reset();
     delay_.reset();
     port_.reset();
     main_.reset();
@@ -99,10 +105,14 @@ void DesktopProgram::bindHooks() {
     a.hooks.closeWindows = [this, w] {
         port_->hide();
         delay_->hide();
+        runMacro_->hide();
+        if (macroSetup_->isVisible()) macroSetup_->close();
         w->close();
     };
     a.hooks.quit = [] { QCoreApplication::quit(); };
     a.hooks.askDelay = [this] { return delay_->ask(); };
+    a.hooks.showRunMacro = [this] { runMacro_->open(); };
+    a.hooks.showMacroSetup = [this](int tab, int group) { macroSetup_->open(app::MacroSetup::Tab(tab), group); };
     a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
     a.startup->minimizeAtStart = [w] { w->showMinimized(); };
     a.startup->showSplash = [this] { showSplash(); };

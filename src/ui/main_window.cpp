@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -44,6 +45,11 @@ QString lampStyle(bool lit) {
 }
 
 QString colourCss(unsigned rgb) { return QString("#%1").arg(rgb, 6, 16, QChar('0')); }
+
+// "Setup Macros & Groups" on a tab (0 macros, 1 groups, 2 manage), a group chosen.
+void showMacroSetup(app::App& app, int tab, int group = -1) {
+    if (app.hooks.showMacroSetup) app.hooks.showMacroSetup(tab, group);
+}
 } // namespace
 
 MainWindow::MainWindow(app::App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
@@ -199,9 +205,12 @@ QWidget* MainWindow::buildSideButtons() {
     connect(groupsToggle_, &QPushButton::toggled, this, [this](bool on) {
         if (on != app_.groups->shown()) app_.groups->setShown(on);
     });
-    groupsToggle_->installEventFilter(new RightClickFilter(groupsToggle_, [this] { app_.notAvailable("Setup Group"); }));
+    groupsToggle_->installEventFilter(new RightClickFilter(groupsToggle_, [this] { showMacroSetup(app_, 1); }));
     macros_ = button(q(app_.tr("&Macros")), side);
-    connect(macros_, &QPushButton::clicked, this, [this] { app_.notAvailable("Run Macro"); });
+    connect(macros_, &QPushButton::clicked, this, [this] {
+        if (app_.hooks.showRunMacro) app_.hooks.showRunMacro();
+    });
+    macros_->installEventFilter(new RightClickFilter(macros_, [this] { showMacroSetup(app_, 0); }));
     setup_ = button(q(app_.tr("&Setup")), side);
     connect(setup_, &QPushButton::clicked, this, [this] { app_.notAvailable("Setup Preferences"); });
     favorites_ = button(q(app_.tr("Favorites")), side);
@@ -243,7 +252,7 @@ QGroupBox* MainWindow::buildGroupsPanel() {
         groupLabels_[k]->setMinimumWidth(120);
         groupLabels_[k]->setStyleSheet("QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; padding:2px 4px; }"
                                        " QLabel:disabled { color:#9a9a9a; background:#f5f5f5; }");
-        groupLabels_[k]->doubleClicked = [this] { app_.notAvailable("Setup Group"); };
+        groupLabels_[k]->doubleClicked = [this, i] { showMacroSetup(app_, 1, i); };
         groupOn_[k] = button(q(app_.tr("ON")), groupsPanel_);
         groupOff_[k] = button(q(app_.tr("OFF")), groupsPanel_);
         groupAuto_[k] = button(q(app_.tr("Auto-Off")), groupsPanel_);
@@ -265,7 +274,7 @@ QGroupBox* MainWindow::buildGroupsPanel() {
         grid->addWidget(groupAuto_[k], i + 1, 3);
     }
     setupGroups_ = button(q(app_.tr("Setup Groups")), groupsPanel_);
-    connect(setupGroups_, &QPushButton::clicked, this, [this] { app_.notAvailable("Setup Group"); });
+    connect(setupGroups_, &QPushButton::clicked, this, [this] { showMacroSetup(app_, 1); });
     grid->addWidget(setupGroups_, app::GroupsPanel::Groups + 1, 0, 1, 4);
     grid->setRowStretch(app::GroupsPanel::Groups + 2, 1);
     grid->setColumnStretch(0, 1);
@@ -275,6 +284,13 @@ QGroupBox* MainWindow::buildGroupsPanel() {
 void MainWindow::buildStatusBar() {
     indicator_ = new QLabel(this);
     indicator_->setStyleSheet("color:#c62828; font-weight:600;");
+    recording_ = new QLabel(q(app_.tr("Recording")), this);
+    recording_->setStyleSheet("color:white; background:#c62828; font-weight:700; padding:0 6px; border-radius:3px;");
+    recording_->hide();
+    recordBlink_ = new QTimer(this);
+    recordBlink_->setInterval(500);
+    connect(recordBlink_, &QTimer::timeout, this, [this] { recording_->setVisible(!recording_->isVisible()); });
+    statusBar()->addWidget(recording_);
     simLine_ = new QLabel(this);
     simLine_->setTextFormat(Qt::PlainText);
     simLine_->setContentsMargins(8, 0, 0, 0);
@@ -285,6 +301,11 @@ void MainWindow::buildStatusBar() {
 
 void MainWindow::refresh() {
     auto& logic = *app_.mainWindow;
+    if (logic.recording() != recordBlink_->isActive()) {
+        recording_->setVisible(logic.recording());
+        if (logic.recording()) recordBlink_->start();
+        else recordBlink_->stop();
+    }
     if (house_->currentIndex() != logic.house()) house_->setCurrentIndex(logic.house());
     page_->setText(q(app_.tr(logic.highPage() ? "Units 9-16" : "Units 1-8")));
     for (int i = 0; i < app::MainWindowLogic::Units; ++i) {

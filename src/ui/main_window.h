@@ -11,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QTimer;
 class QToolButton;
 
 namespace zul::app {
@@ -50,6 +51,9 @@ public:
     QPushButton* timersToggle() { return timers_; }
     QPushButton* panicButton() { return panic_; }
     QLabel* statusLine() { return simLine_; }
+    QLabel* recordingIndicator() { return recording_; }
+    QPushButton* macrosButton() { return macros_; }
+    QPushButton* setupGroupsButton() { return setupGroups_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -89,6 +93,8 @@ private:
     std::array<ClickLabel*, 8> groupLabels_{};
     std::array<QPushButton*, 8> groupOn_{}, groupOff_{}, groupAuto_{};
     QLabel* indicator_ = nullptr;
+    QLabel* recording_ = nullptr;  // flashes while a recorder records
+    QTimer* recordBlink_ = nullptr;
     QLabel* simLine_ = nullptr;
     bool timersOn_ = false;
 };

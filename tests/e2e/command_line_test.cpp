@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -135,6 +136,35 @@ TEST(CommandLine, RunPlaysTheMacroWithItsPausesOnTheSimulatedTransmitter) {
     EXPECT_EQ(junk.rc, 2);
     EXPECT_NE(junk.err.find("junk.cro:1:"), std::string::npos) << junk.err;
     EXPECT_EQ(runZulmarin(dir, {"run", "--help"}).rc, 0);
+}
+
+TEST(CommandLine, MacroPrintGivesThePrintoutAsTextOrPdf) {
+    TempDir dir;
+    const std::string cro = (dir / "wake.cro").string(), pdf = (dir / "wake.pdf").string();
+    ASSERT_EQ(runZulmarin(dir, {"macro", "write", cro, "A,1,ON,5", "C,12,ON,0.3", "K,ALL,AUF,125"}).rc, 0);
+    const ProcessResult text = runZulmarin(dir, {"macro", "print", cro});
+    ASSERT_EQ(text.rc, 0) << text.err;
+    EXPECT_EQ(text.out.substr(0, 15), "\r\n   wake.cro\r\n");
+    EXPECT_NE(text.out.find("\t 3 \tK  \tALL\tAUF\t\t0125\t\t130.3\r\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("   Total Runtime =  2m 10.3s\r\n"), std::string::npos);
+
+    const ProcessResult printed = runZulmarin(dir, {"macro", "print", cro, "--pdf", pdf});
+    ASSERT_EQ(printed.rc, 0) << printed.err;
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is not installed";
+    const std::string extracted = (dir / "wake.txt").string();
+    ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + extracted + "'").c_str()), 0);
+    const std::string words = zul::test::readFile(extracted);
+    for (const char* expected : {"wake.cro", "Cnt", "HC", "Total Runtime = 2m 10.3s", "0125", "130.3", "Printed on"})
+        EXPECT_NE(words.find(expected), std::string::npos) << expected << "\n" << words;
+
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"macro", "print"},
+                                                {"macro", "print", (dir / "none.cro").string()},
+                                                {"macro", "print", cro, "--pdf"},
+                                                {"macro", "print", cro, "--color"}}) {
+        const ProcessResult r = runZulmarin(dir, bad);
+        EXPECT_EQ(r.rc, 2) << bad.back();
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
 }
 
 TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
