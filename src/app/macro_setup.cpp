@@ -71,7 +71,11 @@ void MacroSetup::recordingChanged(bool on, bool fromEditor) {
 bool MacroSetup::macroRecordEnabled() const { return groups.state() != macros::RecorderState::Recording; }
 
 void MacroSetup::opened() {
+    // The window opens as new: an empty editor and the first group.
     stopRequested_ = false;
+    editor.clearAll();
+    editor.setStatus("");
+    groups.selectGroup(0);
     backup.refreshButtons(editor.activeFolder());
     groupDelayTenths = storedGroupDelay(app_.settings);
 }

@@ -40,7 +40,8 @@ public:
     // the editor's recording choice follows its "same pause" option.
     std::optional<std::string> askPause();
 
-    // The window opens: fresh state, the restore buttons from the backup folder.
+    // The window opens: an empty editor, the first group, the restore
+    // buttons from the backup folder.
     void opened();
     // "&OK": group recording stops, the group delay is saved and unsaved
     // changes are settled; false keeps the window open.

@@ -29,6 +29,7 @@
 #include "ui/pause_dialog.h"
 #include "ui/print_preview.h"
 #include "ui/progress_window.h"
+#include "ui/tool_tip_gate.h"
 #include "ui/widgets.h"
 #include "ui/window_position.h"
 
@@ -71,6 +72,7 @@ QPushButton* pushButton(const QString& text, QWidget* parent) {
 MacroSetupWindow::MacroSetupWindow(app::App& app, QWidget* parent)
     : QWidget(parent, Qt::Window), app_(app), setup_(app) {
     setWindowTitle(q(app.tr("Setup Macros & Groups")));
+    new ToolTipGate(this, [&app] { return app.showToolTips; });
     pause_ = std::make_unique<PauseDialog>(app, setup_.calculator, this);
     progress_ = std::make_unique<ProgressWindow>(app, this);
     preview_ = std::make_unique<PrintPreview>(app, this);

@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "app/main_macro.h"
 #include "macros/macro_list.h"
+#include "ui/tool_tip_gate.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
@@ -19,7 +20,8 @@ RunMacroWindow::RunMacroWindow(app::App& app, QWidget* parent) : QWidget(parent,
     auto* heading = new QLabel(q(app.tr("Double click a macro to run it")), this);
     heading->setStyleSheet("color:#555;");
     list_ = new QListWidget(this);
-    list_->setToolTip(app.showToolTips ? q(app.tip("Double Click macro to run, right click to close")) : QString());
+    list_->setToolTip(q(app.tip("Double Click macro to run, right click to close")));
+    new ToolTipGate(this, [&app] { return app.showToolTips; });
     v->addWidget(heading);
     v->addWidget(list_, 1);
     connect(list_, &QListWidget::itemActivated, this, [this] { runSelected(); });

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "macros/macro_list.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "samples.h"
@@ -208,6 +209,15 @@ TEST_F(MacroEditorTest, DeleteAndPlayTheSelectedFileBackupsFirst) {
     dialogs.answers.push_back(Answer::Yes);
     EXPECT_FALSE(editor.deleteSelected());
     EXPECT_EQ(dialogs.last().text, "File Not Found");
+}
+
+TEST_F(MacroEditorTest, DroppedMacroFilesAreCopiedIntoTheFolder) {
+    TempDir elsewhere;
+    writeFile(elsewhere / "Porch.CRO", kTwoRowMacro);
+    writeFile(elsewhere / "notes.txt", "x");
+    writeFile(dir / "two.cro", kTwoRowMacro);
+    EXPECT_EQ(importMacroFiles({elsewhere / "Porch.CRO", elsewhere / "notes.txt", dir / "two.cro"}, dir.path()), 1);
+    EXPECT_EQ(editor.macroNames(), (std::vector<std::string>{"Porch.CRO", "two.cro"}));
 }
 
 TEST_F(MacroEditorTest, WhatIsPrintedAndWhenNothingIs) {

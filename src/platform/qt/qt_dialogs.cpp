@@ -73,7 +73,9 @@ std::optional<std::string> QtDialogs::openFile(const std::string& title, const s
 
 std::optional<std::string> QtDialogs::saveFile(const std::string& title, const std::string& initialPath,
                                                const std::vector<FileFilter>& filters) {
-    return chosen(QFileDialog::getSaveFileName(owner(), q(title), q(initialPath), filterText(filters)));
+    // The program asks its own overwrite question, with its own words.
+    return chosen(QFileDialog::getSaveFileName(owner(), q(title), q(initialPath), filterText(filters), nullptr,
+                                               QFileDialog::DontConfirmOverwrite));
 }
 
 } // namespace zul::qt
