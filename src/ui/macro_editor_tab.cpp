@@ -181,18 +181,9 @@ QWidget* MacroEditorTab::buildBoxes() {
     grid->addWidget(clearAll_, 1, 7);
     grid->setColumnStretch(6, 1);
     connect(enter_, &QPushButton::clicked, this, [this] { enterRow(); });
-    connect(deleteRow_, &QPushButton::clicked, this, [this] {
-        editor_.deleteRow();
-        afterChange();
-    });
-    connect(fixIt_, &QPushButton::clicked, this, [this] {
-        editor_.fixIt();
-        afterChange();
-    });
-    connect(clearAll_, &QPushButton::clicked, this, [this] {
-        editor_.clearAll();
-        afterChange();
-    });
+    onClick(deleteRow_, [this] { editor_.deleteRow(); });
+    onClick(fixIt_, [this] { editor_.fixIt(); });
+    onClick(clearAll_, [this] { editor_.clearAll(); });
     return box;
 }
 
@@ -264,18 +255,9 @@ QWidget* MacroEditorTab::buildFileButtons() {
     grid->addWidget(open_, 0, 0);
     grid->addWidget(save_, 1, 0);
     grid->addWidget(saveAs_, 2, 0);
-    connect(open_, &QPushButton::clicked, this, [this] {
-        editor_.open();
-        afterChange();
-    });
-    connect(save_, &QPushButton::clicked, this, [this] {
-        editor_.save();
-        afterChange();
-    });
-    connect(saveAs_, &QPushButton::clicked, this, [this] {
-        editor_.saveAs();
-        afterChange();
-    });
+    onClick(open_, [this] { editor_.open(); });
+    onClick(save_, [this] { editor_.save(); });
+    onClick(saveAs_, [this] { editor_.saveAs(); });
     return box;
 }
 
@@ -295,6 +277,13 @@ void MacroEditorTab::clickQuickCode(const QString& code) {
         return;
     }
     afterChange();
+}
+
+void MacroEditorTab::onClick(QPushButton* button, std::function<void()> action) {
+    connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
+        action();
+        afterChange();
+    });
 }
 
 void MacroEditorTab::afterChange() {

@@ -72,6 +72,8 @@ private:
     void askPauseInto();
     void enterRow();
     void afterChange();
+    // A button whose click runs an editor action, then shows the result.
+    void onClick(QPushButton* button, std::function<void()> action);
 
     app::App& app_;
     app::MacroSetup& setup_;

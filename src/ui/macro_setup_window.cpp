@@ -139,6 +139,13 @@ QWidget* MacroSetupWindow::buildMacroPanel() {
         if (setup_.editor.openFromList(item->text().toStdString())) tabs_->setCurrentIndex(app::MacroSetup::MacrosTab);
         refresh();
     });
+    v->addWidget(folder_);
+    v->addWidget(macros_, 1);
+    addPlayButtons(v);
+    return macroPanel_;
+}
+
+void MacroSetupWindow::addPlayButtons(QVBoxLayout* v) {
     test_ = pushButton(q(app_.tr("&Test Macro")), macroPanel_);
     run_ = pushButton(q(app_.tr("R&un Macro")), macroPanel_);
     stop_ = pushButton(q(app_.tr("Sto&p")), macroPanel_);
@@ -172,13 +179,10 @@ QWidget* MacroSetupWindow::buildMacroPanel() {
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(stop_);
     fileRow->addWidget(delete_);
-    v->addWidget(folder_);
-    v->addWidget(macros_, 1);
     v->addLayout(playRow);
     v->addLayout(speedRow);
     v->addLayout(fileRow);
     v->addWidget(refresh_);
-    return macroPanel_;
 }
 
 QWidget* MacroSetupWindow::buildBottom() {

@@ -15,6 +15,7 @@ class QPrinter;
 class QPushButton;
 class QSlider;
 class QTabWidget;
+class QVBoxLayout;
 
 namespace zul::ui {
 
@@ -71,6 +72,7 @@ protected:
 
 private:
     QWidget* buildMacroPanel();
+    void addPlayButtons(QVBoxLayout* layout);
     QWidget* buildBottom();
     void refreshMacroPanel();
     void listChosen(const QString& name);

@@ -54,6 +54,7 @@ public:
     QLabel* recordingIndicator() { return recording_; }
     QPushButton* macrosButton() { return macros_; }
     QPushButton* setupGroupsButton() { return setupGroups_; }
+    QPushButton* groupButton(int i, bool on) { return (on ? groupOn_ : groupOff_)[static_cast<std::size_t>(i)]; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

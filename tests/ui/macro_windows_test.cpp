@@ -154,7 +154,12 @@ TEST_F(MacroWindowsTest, FixItPaintsWhatItCannotRepairAndTestMacroPlaysTheFile) 
     EXPECT_EQ(editor().grid()->item(1, 3)->text(), "error");
     EXPECT_EQ(cellColour(1, macros::GridColumn::Pause), QColor(0xFF, 0x80, 0x80));
     EXPECT_EQ(cellColour(0, macros::GridColumn::Unit), QColor(Qt::white));
-    editor().grid()->setCurrentCell(3, 0);
+    // The Delete key removes the selected row.
+    editor().grid()->setCurrentCell(2, 0);
+    QTest::keyClick(editor().grid(), Qt::Key_Delete);
+    ASSERT_EQ(editor().grid()->rowCount(), 3);
+    EXPECT_EQ(editor().grid()->item(2, 0)->text(), "A");
+    EXPECT_EQ(setup().statusLine()->text(), "Row 3 deleted!");
     screenshot(setup(), "macro_editor");
 
     // Test Macro plays the file as saved, with the test speed between rows.
@@ -200,7 +205,7 @@ TEST_F(MacroWindowsTest, AGroupIsRecordedSavedAndPlayedFromTheGroupsPanel) {
     EXPECT_EQ(program->app().groups->label(1), "Hall");
 
     transmitter->decoder().clear();
-    program->app().groups->runner().runGroup(1, false);
+    QTest::mouseClick(window().groupButton(1, false), Qt::LeftButton);
     EXPECT_EQ(transmitter->decoder().texts(), (std::vector<std::string>{"A1 OFF", "C12 OFF"}));
 }
 
