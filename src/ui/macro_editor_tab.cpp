@@ -325,6 +325,7 @@ void MacroEditorTab::refreshGrid() {
         }
     }
     if (const auto row = editor_.selectedRow()) grid_->setCurrentCell(*row, column);
+    else grid_->setCurrentCell(-1, -1);
 }
 
 void MacroEditorTab::refreshBoxes() {
