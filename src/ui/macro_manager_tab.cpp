@@ -19,8 +19,8 @@ MacroManagerTab::MacroManagerTab(app::App& app, app::MacroSetup& setup, Progress
     auto* h = new QHBoxLayout(this);
     auto* buttons = new QGroupBox(q(app.tr("Backups")), this);
     auto* column = new QVBoxLayout(buttons);
-    struct Spec { QPushButton** button; const char* caption; const char* tip; };
-    const Spec specs[] = {
+    struct BackupButton { QPushButton** button; const char* caption; const char* tip; };
+    const BackupButton backupButtons[] = {
         {&backupAll_, "Backup &All Macros", " Copy macros from program folder to backup folder "},
         {&backupOne_, "&Backup a Macro", "Copy the macro selected in the list to the backup folder"},
         {&restore_, "", ""},
@@ -28,7 +28,7 @@ MacroManagerTab::MacroManagerTab(app::App& app, app::MacroSetup& setup, Progress
          " Restores ALL backed up macros to active program folder. (overwrites ALL existing macros!)  "},
         {&deleteAll_, "&Delete Full Backup", " Delete the backup folder and all it's contents. "},
     };
-    for (const auto& s : specs) {
+    for (const auto& s : backupButtons) {
         *s.button = new QPushButton(q(app.tr(s.caption)), buttons);
         (*s.button)->setAutoDefault(false);
         (*s.button)->setToolTip(q(app.tip(s.tip)));
