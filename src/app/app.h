@@ -64,6 +64,16 @@ struct WindowHooks {
     std::function<void()> quit;              // the event loop ends
     // The delay dialog: whole seconds, or nothing when cancelled.
     std::function<std::optional<int>()> askDelay;
+
+    // The preferences (on a tab, with a panic group to offer), favourites,
+    // help (a page file and an anchor), about and uninstaller windows; and
+    // the windows showing options again after one changed.
+    std::function<void(int tab, const std::string& panicGroup)> showPreferences;
+    std::function<void()> showFavourites;
+    std::function<void(const std::filesystem::path& page, const std::string& anchor)> showHelp;
+    std::function<void()> showAbout;
+    std::function<void()> showUninstaller;
+    std::function<void()> refreshWindows;
 };
 
 // Message boxes whose texts pass through the language lookup line by line.
