@@ -130,7 +130,7 @@ void runMenuEntry(App& app, MenuId id, int languageIndex) {
     case MenuId::PanicRun: app.groups->panic().runFromMenu(); break;
     case MenuId::SetupPanic: app.groups->panic().setup(); break;
     case MenuId::ViewFavorites: show(app.hooks.showFavourites); break;
-    case MenuId::ViewMain: show(app.hooks.bringToFront); break;
+    case MenuId::ViewMain: show(app.hooks.showMainWindow); break;
     case MenuId::CommPort: show(app.hooks.showPortDialog); break;
     case MenuId::SetupSounds: openPreferences(app, PreferencesTab::Sounds); break;
     case MenuId::SetupPreferences: openPreferences(app, PreferencesTab::General); break;

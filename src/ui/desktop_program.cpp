@@ -23,9 +23,16 @@
 #include "platform/qt/single_instance.h"
 #include "platform/system_clock.h"
 #include "settings/paths.h"
+#include "app/preferences.h"
 #include "ui/delay_dialog.h"
+#include "ui/favourites_window.h"
+#include "ui/help_window.h"
+#include "ui/info_windows.h"
 #include "ui/main_window.h"
 #include "ui/port_setup_dialog.h"
+#include "ui/preferences_window.h"
+#include "ui/tray.h"
+#include "ui/widgets.h"
 
 namespace zul::ui {
 
@@ -58,6 +65,7 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     port_ = std::make_unique<PortSetupDialog>(*app_, main_.get());
     delay_ = std::make_unique<DelayDialog>(*app_, main_.get());
     bindHooks();
+    bindDesktopWindows();
 }
 
 DesktopProgram::~DesktopProgram() {
@@ -71,7 +79,15 @@ DesktopProgram::~DesktopProgram() {
     app_->startup->timersOn = nullptr;
     app_->startup->showSplash = nullptr;
     app_->startup->minimizeAtStart = nullptr;
+    main_->minimizeRequested = nullptr;
+    main_->timersChanged = nullptr;
     splash_.reset();
+    tray_.reset();
+    uninstall_.reset();
+    about_.reset();
+    help_.reset();
+    favs_.reset();
+    prefs_.reset();
     delay_.reset();
     port_.reset();
     main_.reset();
@@ -83,15 +99,25 @@ void DesktopProgram::bindHooks() {
     a.processId = static_cast<long>(::getpid());
     a.hooks.showPortDialog = [this] { port_->open(); };
     a.hooks.showMainWindow = [this, w] {
-        w->placeFromSettings();
-        w->show();
-    };
-    a.hooks.hideMainWindow = [w] { w->hide(); };
-    a.hooks.bringToFront = [w] {
+        if (favs_ && favs_->isOpen()) {
+            favs_->close();  // as the user closes it: the main window comes back
+            return;
+        }
+        if (!mainPlaced_) w->placeFromSettings();
+        mainPlaced_ = true;
         if (w->isMinimized()) w->showNormal();
         w->show();
         w->raise();
-        w->activateWindow();
+    };
+    a.hooks.hideMainWindow = [w] { w->hide(); };
+    a.hooks.bringToFront = [this, w] {
+        // The favourites stand in for the main window while they are open.
+        QWidget* view = favs_ && favs_->isOpen() ? static_cast<QWidget*>(favs_.get()) : w;
+        if (tray_ && tray_->hiddenWindow() == view) return tray_->restore();
+        if (view->isMinimized()) view->showNormal();
+        view->show();
+        view->raise();
+        view->activateWindow();
     };
     a.hooks.mainWindowVisible = [w] { return w->isVisible() && !w->isMinimized(); };
     a.hooks.mainWindowMinimized = [w] { return w->isMinimized(); };
@@ -99,13 +125,55 @@ void DesktopProgram::bindHooks() {
     a.hooks.closeWindows = [this, w] {
         port_->hide();
         delay_->hide();
+        if (prefs_->isVisible()) prefs_->close();
+        favs_->closeByProgram();
+        for (QWidget* other : std::initializer_list<QWidget*>{help_.get(), about_.get(), uninstall_.get()}) other->hide();
+        tray_->remove();
         w->close();
     };
     a.hooks.quit = [] { QCoreApplication::quit(); };
     a.hooks.askDelay = [this] { return delay_->ask(); };
     a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
-    a.startup->minimizeAtStart = [w] { w->showMinimized(); };
+    a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };
+}
+
+void DesktopProgram::bindDesktopWindows() {
+    app::App& a = *app_;
+    MainWindow* w = main_.get();
+    QApplication::setWindowIcon(programIcon());
+    prefs_ = std::make_unique<PreferencesWindow>(a, w);
+    favs_ = std::make_unique<FavouritesWindow>(a);
+    help_ = std::make_unique<HelpWindow>(a);
+    about_ = std::make_unique<AboutWindow>(a, w);
+    uninstall_ = std::make_unique<UninstallWindow>(a, w);
+    tray_ = std::make_unique<Tray>(a, [w](QMenu* menu) { w->fillMenu(menu); });
+    a.hooks.showPreferences = [this](int tab, const std::string& group) {
+        prefs_->open(static_cast<app::PreferencesTab>(tab), group);
+    };
+    a.hooks.showFavourites = [this, w] {
+        favs_->open();
+        w->hide();
+    };
+    a.hooks.showHelp = [this](const std::filesystem::path& page, const std::string& anchor) {
+        help_->showPage(page, anchor);
+    };
+    a.hooks.showAbout = [this] { about_->open(); };
+    a.hooks.showUninstaller = [this] {
+        uninstall_->adjustSize();
+        uninstall_->show();
+        uninstall_->raise();
+        uninstall_->activateWindow();
+    };
+    a.hooks.refreshWindows = [w] { w->refresh(); };
+    favs_->mainMenu = [w] { return w->buildMenu(); };
+    favs_->showMainWindow = [this] { app_->hooks.showMainWindow(); };
+    favs_->sendToTray = [this](QWidget* window) { return tray_->send(window); };
+    w->minimizeRequested = [this, w](bool toTray) {
+        if (toTray || app_->minimizeToTray) tray_->sendOrMinimize(w);
+        else w->showMinimized();
+    };
+    w->timersChanged = [this](bool on) { tray_->timersChanged(on); };
 }
 
 void DesktopProgram::showSplash() {
@@ -147,10 +215,10 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
     // its full time without the sleeps' overshoot stretching every frame.
     program.app().transmitter.setSpinMicros(x10::RealTimeSpinMicros);
     instance.onMessage = [&program](const std::string& message) { program.app().startup->setCommand(message); };
-    program.app().startup->restartProgram = [&instance] {
+    program.app().startup->restartProgram = [&instance, &desktop] {
         instance.release();
         const auto exe = executableFolder() / "zulmarin";
-        qt::QtDesktop().startProgram(exe.string(), {});
+        desktop.startProgram(exe.string(), {});
     };
     program.start(args.empty() ? std::string() : text, true);
     return QApplication::exec();

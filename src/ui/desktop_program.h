@@ -15,6 +15,12 @@ namespace zul::ui {
 class MainWindow;
 class PortSetupDialog;
 class DelayDialog;
+class PreferencesWindow;
+class FavouritesWindow;
+class HelpWindow;
+class AboutWindow;
+class UninstallWindow;
+class Tray;
 
 class DesktopProgram {
 public:
@@ -29,15 +35,29 @@ public:
     MainWindow& mainWindow() { return *main_; }
     PortSetupDialog& portDialog() { return *port_; }
     DelayDialog& delayDialog() { return *delay_; }
+    PreferencesWindow& preferences() { return *prefs_; }
+    FavouritesWindow& favourites() { return *favs_; }
+    HelpWindow& help() { return *help_; }
+    AboutWindow& about() { return *about_; }
+    UninstallWindow& uninstaller() { return *uninstall_; }
+    Tray& tray() { return *tray_; }
 
 private:
     void bindHooks();
+    void bindDesktopWindows();
     void showSplash();
 
     std::unique_ptr<app::App> app_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<PortSetupDialog> port_;
     std::unique_ptr<DelayDialog> delay_;
+    std::unique_ptr<PreferencesWindow> prefs_;
+    std::unique_ptr<FavouritesWindow> favs_;
+    std::unique_ptr<HelpWindow> help_;
+    std::unique_ptr<AboutWindow> about_;
+    std::unique_ptr<UninstallWindow> uninstall_;
+    std::unique_ptr<Tray> tray_;
+    bool mainPlaced_ = false;
     std::unique_ptr<QSplashScreen> splash_;
 };
 
