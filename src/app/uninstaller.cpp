@@ -10,17 +10,18 @@ namespace zul::app {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Uninstaller::whatGoes() const {
-    return {app_.tr("The Zulmarin launcher on your desktop"), app_.tr("Starting Zulmarin when you log in"),
-            app_.tr("The macro file type (.cro) and its association with Zulmarin"),
-            app_.tr("If you agree, your settings:") + " " + settingsFile(app_).string()};
+std::vector<Uninstaller::Item> Uninstaller::whatGoes() const {
+    return {{app_.tr("The Zulmarin launcher on your desktop"), ""},
+            {app_.tr("Starting Zulmarin when you log in"), ""},
+            {app_.tr("The macro file type (.cro) and its association with Zulmarin"), ""},
+            {app_.tr("If you agree, your settings:"), settingsFile(app_).string()}};
 }
 
-std::vector<std::string> Uninstaller::whatStays() const {
-    return {app_.tr("Your macro files and their backups"),
-            app_.tr("Groups, timers, unit descriptions and logs in") + " " + app_.folder.string(),
-            app_.tr("The program itself: remove it with your package manager, or delete its folder") + " " +
-                executableFolder().string()};
+std::vector<Uninstaller::Item> Uninstaller::whatStays() const {
+    return {{app_.tr("Your macro files and their backups"), ""},
+            {app_.tr("Groups, timers, unit descriptions and logs in"), app_.folder.string()},
+            {app_.tr("The program itself: remove it with your package manager, or delete its folder"),
+             executableFolder().string()}};
 }
 
 void Uninstaller::run() {

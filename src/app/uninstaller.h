@@ -13,11 +13,16 @@ class App;
 
 class Uninstaller {
 public:
+    struct Item {
+        std::string text;
+        std::string path;  // the file or folder it is about, or ""
+    };
+
     explicit Uninstaller(App& app) : app_(app) {}
 
     // For the window: what goes, and what stays.
-    std::vector<std::string> whatGoes() const;
-    std::vector<std::string> whatStays() const;
+    std::vector<Item> whatGoes() const;
+    std::vector<Item> whatStays() const;
     // Removes what the program put into the desktop, asks about the settings,
     // says what was done and closes the program (the settings go last, so the
     // closing does not write them again).

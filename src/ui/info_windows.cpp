@@ -22,13 +22,15 @@ QLabel* heading(const QString& text, QWidget* parent) {
     return label;
 }
 
-// A heading line and the items as a bulleted list.
-QLabel* itemList(const QString& title, const std::vector<std::string>& items, QWidget* parent) {
+// A heading line and the items as a bulleted list, each path on a line of its own.
+QLabel* itemList(const QString& title, const std::vector<app::Uninstaller::Item>& items, QWidget* parent) {
     QString html = "<b>" + title.toHtmlEscaped() + "</b><ul style=\"margin-left:-20px\">";
-    for (const auto& item : items) html += "<li>" + q(item).toHtmlEscaped() + "</li>";
-    auto* label = new QLabel(html + "</ul>", parent);
-    label->setWordWrap(true);
-    return label;
+    for (const auto& item : items) {
+        html += "<li>" + q(item.text).toHtmlEscaped();
+        if (!item.path.empty()) html += "<br><code>" + q(item.path).toHtmlEscaped() + "</code>";
+        html += "</li>";
+    }
+    return new QLabel(html + "</ul>", parent);
 }
 
 } // namespace
@@ -91,7 +93,7 @@ UninstallWindow::UninstallWindow(app::App& app, QWidget* parent) : QDialog(paren
     });
     connect(help, &QPushButton::clicked, this, [&app] { app::showHelp(app, app::help::Uninstall); });
     v->addWidget(buttons);
-    setMinimumWidth(580);
+    setMinimumWidth(460);
 }
 
 } // namespace zul::ui

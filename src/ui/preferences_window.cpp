@@ -307,7 +307,7 @@ QWidget* PreferencesWindow::buildLocationFields(QWidget* parent) {
         grid->addWidget(field, i, 1);
     }
     test_ = new QPushButton(q(app_.tr("&Test")), box);
-    clear_ = new QPushButton(q(app_.tr("C&lear")), box);
+    clear_ = new QPushButton(q(app_.tr("Cl&ear")), box);
     connect(test_, &QPushButton::clicked, this, [this] {
         logic_->location().test();
         loadLocation();
