@@ -1,7 +1,6 @@
 #include "app/preferences.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "app/app.h"
@@ -36,26 +35,15 @@ constexpr int kDefaultSlider = 60;
 
 const AdvancedInfo& infoOf(AdvancedField f) { return kAdvanced[static_cast<int>(f)]; }
 
+// A decimal number of zero or more.
 std::optional<double> decimal(const std::string& text) {
-    std::string t = trimBlanks(text);
-    std::replace(t.begin(), t.end(), ',', '.');
-    double v = 0;
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || ec != std::errc() || end != t.data() + t.size() || v < 0 || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
-std::optional<long> whole(const std::string& text) {
-    const std::string t = trimBlanks(text);
-    long v = 0;
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
-    return v;
+    const auto v = decimalNumberIn(text);
+    return v && *v >= 0 ? v : std::nullopt;
 }
 
 bool fieldIsSound(AdvancedField f, const std::string& text) {
     if (f == AdvancedField::MasterDelay) return decimal(text).has_value();
-    const auto v = whole(text);
+    const auto v = wholeNumberIn(text);
     return v && *v >= 0 && (f != AdvancedField::UpdateHour || *v <= 23);
 }
 
@@ -72,7 +60,7 @@ int sliderOf(double seconds) {
 }
 
 bool isGroupNumber(const std::string& text) {
-    const auto v = whole(text);
+    const auto v = wholeNumberIn(text);
     return text.empty() || (v && *v >= 1 && *v <= 8 && text.find_first_not_of("0123456789") == std::string::npos);
 }
 
@@ -129,7 +117,7 @@ void Preferences::loadPanic(const std::string& panicGroup) {
     const std::size_t comma = delay.find(',');
     panic_[static_cast<int>(PanicField::Minutes)] = delay.substr(0, comma);
     panic_[static_cast<int>(PanicField::Seconds)] = comma == std::string::npos ? "" : delay.substr(comma + 1);
-    const auto colour = whole(r.ReadRecord(ColourRecord, true));
+    const auto colour = wholeNumberIn(r.ReadRecord(ColourRecord, true));
     colour_ = colour && *colour >= 1 && *colour <= PanicColours ? static_cast<int>(*colour) : 1;
 }
 
@@ -256,8 +244,8 @@ void Preferences::closing(std::optional<std::pair<int, int>> position) {
 }
 
 std::optional<std::pair<int, int>> Preferences::storedPosition() const {
-    const auto left = whole(ReadSetting(app_.settings, "Settings", "SuLeft", ""));
-    const auto top = whole(ReadSetting(app_.settings, "Settings", "SuTop", ""));
+    const auto left = wholeNumberIn(ReadSetting(app_.settings, "Settings", "SuLeft", ""));
+    const auto top = wholeNumberIn(ReadSetting(app_.settings, "Settings", "SuTop", ""));
     if (!left || !top) return std::nullopt;
     return std::pair{static_cast<int>(*left), static_cast<int>(*top)};
 }

@@ -1,7 +1,7 @@
 #include "favs/favourites.h"
 
 #include <algorithm>
-#include <charconv>
+#include <climits>
 
 #include "platform/datetime.h"
 #include "platform/text.h"
@@ -22,11 +22,9 @@ constexpr const char* kBrightByte = "10001000";
 constexpr const char* kDimByte = "10011000";
 
 std::optional<int> wholeNumber(const std::string& text) {
-    const std::string t = trimBlanks(text);
-    int value = 0;
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-    if (t.empty() || ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
-    return value;
+    const auto v = wholeNumberIn(text);
+    if (!v || *v < INT_MIN || *v > INT_MAX) return std::nullopt;
+    return static_cast<int>(*v);
 }
 
 // A description record: code, "## ", description. Nothing for a record without them.
