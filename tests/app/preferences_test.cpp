@@ -43,6 +43,8 @@ TEST_F(PreferencesTest, ApplyStoresWhatWaitsCancelForgetsItAndOptionsAreStoredOn
         p.setAdvancedField(AdvancedField::MaxLog, "900");
         p.setSlider(125);
         p.location().pickCity(53);
+        p.sounds().select(2);
+        p.sounds().noSound();
     };
     edit(open());
     EXPECT_TRUE(prefs->anyChanged());
@@ -50,6 +52,7 @@ TEST_F(PreferencesTest, ApplyStoresWhatWaitsCancelForgetsItAndOptionsAreStoredOn
     prefs->closing(std::pair{900, 600});
     EXPECT_EQ(record(274) + record(281) + record(280), "");
     EXPECT_EQ(setting("MaxLogSize") + setting("GPause") + setting("CityName"), "<none><none><none>");
+    EXPECT_EQ(ReadSetting(app->settings, "Sounds", "defZSound", "<none>"), "<none>");
     EXPECT_TRUE(dialogs.shown.empty()) << "after Cancel nothing is asked";
     EXPECT_EQ(prefs->storedPosition(), (std::pair{900, 600}));
 
@@ -59,6 +62,8 @@ TEST_F(PreferencesTest, ApplyStoresWhatWaitsCancelForgetsItAndOptionsAreStoredOn
     EXPECT_FALSE(p.anyChanged());
     EXPECT_EQ(record(274) + "|" + record(279) + "|" + record(280) + "|" + record(281), "&Lights|4|1,30|3");
     EXPECT_EQ(setting("MaxLogSize") + " " + setting("GPause") + " " + setting("CityName"), "900 1.25 London, England");
+    EXPECT_EQ(ReadSetting(app->settings, "Sounds", "defZSound", ""), "none");
+    EXPECT_EQ(app->sounds.path(SoundEvent::Resize), "none");
     EXPECT_EQ(app->groups->panic().menuCaption(), "Lights (Run)") << "the panic button follows at once";
     EXPECT_EQ(app->groups->panic().settings.delay(), 90);
 

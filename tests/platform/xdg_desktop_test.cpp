@@ -74,6 +74,32 @@ TEST(DesktopEntryTest, ShippedFilesAreWhatTheProgramWrites) {
     EXPECT_EQ(readFile(data / "zulmarin-macro.xml"), macroMimePackageText());
 }
 
+TEST(MimeappsListTest, OnlyThisProgramsIdMovesInAndOut) {
+    const struct {
+        const char* list;
+        const char* associated;
+        const char* removedAgain;
+    } cases[] = {
+        // Already listed among others: moved to the front, and taken out alone.
+        {"[Default Applications]\napplication/x-zulmarin-macro=a.desktop;zulmarin.desktop;b.desktop;\n"
+         "[Added Associations]\napplication/x-zulmarin-macro=zulmarin.desktop;\n",
+         "[Default Applications]\napplication/x-zulmarin-macro=zulmarin.desktop;a.desktop;b.desktop;\n"
+         "[Added Associations]\napplication/x-zulmarin-macro=zulmarin.desktop;\n",
+         "[Default Applications]\napplication/x-zulmarin-macro=a.desktop;b.desktop;\n"},
+        // Another type's line stays; a section left with nothing in it goes.
+        {"[Added Associations]\ntext/plain=gedit.desktop;\n[Default Applications]\n",
+         "[Added Associations]\napplication/x-zulmarin-macro=zulmarin.desktop;\ntext/plain=gedit.desktop;\n"
+         "[Default Applications]\napplication/x-zulmarin-macro=zulmarin.desktop;\n",
+         "[Added Associations]\ntext/plain=gedit.desktop;\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(withMacroHandler(c.list), c.associated) << c.list;
+        EXPECT_EQ(withoutMacroHandler(c.associated), c.removedAgain) << c.list;
+    }
+    EXPECT_EQ(defaultMacroHandler("[Default Applications]\napplication/x-zulmarin-macro = x.desktop ; y.desktop\n"),
+              "x.desktop");
+}
+
 class XdgIntegrationTest : public ::testing::Test {
 protected:
     XdgIntegrationTest() {

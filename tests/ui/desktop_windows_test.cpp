@@ -65,7 +65,11 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     prefs().soundList()->setCurrentRow(0);
     showTab(PreferencesTab::Sounds, "preferences_sounds");
     showTab(PreferencesTab::General, "preferences_general");
-    QTest::mouseClick(prefs().cancelButton(), Qt::LeftButton);
+    // An option acts the moment it is clicked: the main window's tips go at once.
+    QTest::mouseClick(prefs().optionBox(app::Option::ToolTips), Qt::LeftButton);
+    EXPECT_EQ(setting("ShowToolTips"), "0");
+    EXPECT_TRUE(window().panicButton()->toolTip().isEmpty());
+    QTest::keyClick(&prefs(), Qt::Key_Escape);
     EXPECT_FALSE(prefs().isVisible());
     EXPECT_EQ(setting("MaxLogSize") + "|" + setting("CityName"), "<none>|") << "Apply stored the location as it stood";
     EXPECT_TRUE(dialogs.shown.empty());
