@@ -109,10 +109,12 @@ QWidget* FavouritesWindow::buildList() {
     connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int row) {
         if (logic_) logic_->scrollTo(row);
     });
+    // Each pair of buttons is exactly one list row high, both stacks from the top.
     pairsColumn_ = new QVBoxLayout;
     pairsColumn_->setSpacing(0);
     pairsColumn_->setContentsMargins(0, 0, 0, 0);
-    h->addWidget(list_, 1);
+    pairsColumn_->addStretch(1);
+    h->addWidget(list_, 1, Qt::AlignTop);
     h->addLayout(pairsColumn_);
     return frame;
 }
@@ -213,14 +215,16 @@ void FavouritesWindow::setPairs(int count) {
                 setFocus();
             });
         }
-        pairsColumn_->addWidget(row);
+        pairsColumn_->insertWidget(pairsColumn_->count() - 1, row);
         pairs_.push_back(p);
     }
 }
 
 void FavouritesWindow::fitHeight() {
+    // The window is as high as its rows; the layouts forget their old sizes first.
+    for (QLayout* l : {static_cast<QLayout*>(pairsColumn_), list_->parentWidget()->layout(), layout()}) l->invalidate();
     layout()->activate();
-    setFixedHeight(sizeHint().height());
+    setFixedHeight(layout()->totalSizeHint().height());
 }
 
 void FavouritesWindow::putOnTop(bool on) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
@@ -108,6 +109,24 @@ TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
     EXPECT_TRUE(favs.isVisible());
     favs.close();
     EXPECT_TRUE(window().isVisible()) << "closing the favourites brings the main window back";
+}
+
+TEST_F(DesktopWindowsTest, FavouriteButtonsFollowTheScrolledList) {
+    for (int u = 1; u <= 6; ++u) presetRecord(16 + u, "B" + std::to_string(u) + "## Lamp " + std::to_string(u));
+    startRunning();
+    program->app().hooks.showFavourites();
+    ui::FavouritesWindow& favs = program->favourites();
+    favs.optionsAction()->trigger();
+    retype(favs.maxVisibleField(), "3");
+    QTest::keyClick(favs.maxVisibleField(), Qt::Key_Return);
+    ASSERT_EQ(favs.buttonPairs(), 3);
+    QApplication::processEvents();  // the list lays itself out
+    ASSERT_EQ(favs.list()->verticalScrollBar()->maximum(), 3) << "exactly three rows in view";
+    favs.list()->verticalScrollBar()->setValue(2);
+    QTest::mouseClick(favs.onButton(0), Qt::LeftButton);
+    QTest::mouseClick(favs.offButton(2), Qt::LeftButton);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"B3 ON", "B5 OFF"}));
+    screenshot(favs, "favourites_scrolled");
 }
 
 TEST_F(DesktopWindowsTest, TrayTipFollowsTheTimersSwitchAndMinimisingNeverLosesTheWindow) {
