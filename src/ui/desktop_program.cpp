@@ -44,17 +44,19 @@ QPixmap splashPicture() {
     g.setColorAt(0, QColor(0x1f, 0x3a, 0x5f));
     g.setColorAt(1, QColor(0x0d, 0x1b, 0x2a));
     p.fillRect(pixmap.rect(), g);
+    p.drawPixmap(24, 20, programIcon().pixmap(56, 56));
     p.setPen(Qt::white);
     QFont title = p.font();
     title.setPointSize(26);
     title.setBold(true);
     p.setFont(title);
-    p.drawText(QRect(0, 30, 380, 60), Qt::AlignCenter, "Zulmarin");
+    p.drawText(QRect(60, 18, 320, 60), Qt::AlignCenter, "Zulmarin");
     QFont small = p.font();
     small.setPointSize(10);
     small.setBold(false);
     p.setFont(small);
     p.drawText(QRect(0, 95, 380, 30), Qt::AlignCenter, QString("X10 home control  \u00b7  version ") + ZUL_VERSION);
+    p.drawText(QRect(0, 125, 380, 24), Qt::AlignCenter, "Loading...");
     return pixmap;
 }
 } // namespace
