@@ -56,7 +56,8 @@ std::string hundredthsText(int v) {
 }
 
 int sliderOf(double seconds) {
-    return std::clamp(static_cast<int>(std::lround(seconds * 100)), 0, Preferences::SliderMaximum);
+    const double hundredths = std::clamp(seconds * 100, 0.0, double(Preferences::SliderMaximum));
+    return static_cast<int>(std::lround(hundredths));
 }
 
 bool isGroupNumber(const std::string& text) {
@@ -164,8 +165,10 @@ std::string Preferences::daylightNote() const {
 }
 
 void Preferences::loadAdvanced() {
-    for (int i = 0; i < 5; ++i)
-        advanced_[static_cast<std::size_t>(i)] = ReadSetting(app_.settings, "Settings", kAdvanced[i].key, kAdvanced[i].absent);
+    for (int i = 0; i < 5; ++i) {
+        const AdvancedInfo& info = kAdvanced[i];
+        advanced_[static_cast<std::size_t>(i)] = ReadSetting(app_.settings, "Settings", info.key, info.absent);
+    }
     slider_ = sliderOf(decimal(advancedField(AdvancedField::MasterDelay)).value_or(0.6));
     trimLog_ = ReadSetting(app_.settings, "Settings", "TrimTimerLog", "1") == "1";
 }

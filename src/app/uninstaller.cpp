@@ -42,7 +42,8 @@ void Uninstaller::run() {
         app_.dialogs.question("Remove your settings as well?\n" + settings.string() +
                                   "\nMacro files, groups, timers and backups are kept.",
                               "Uninstall Zulmarin", false) == Answer::Yes;
-    std::string report = errors.empty() ? "Zulmarin has been removed from your desktop." : "Some parts could not be removed:";
+    std::string report =
+        errors.empty() ? "Zulmarin has been removed from your desktop." : "Some parts could not be removed:";
     for (const auto& e : errors) report += "\n" + e;
     app_.dialogs.message(report + "\nZulmarin will now close.", "Uninstall Zulmarin");
     app_.startup->cmdExit();

@@ -171,7 +171,8 @@ bool readText(const fs::path& file, std::string& text) {
 bool isOurs(const fs::path& file) {
     std::string text;
     if (!readText(file, text)) return false;
-    if (file.extension() == ".xml") return text.find(std::string("type=\"") + kMacroMimeType + "\"") != std::string::npos;
+    if (file.extension() == ".xml")
+        return text.find(std::string("type=\"") + kMacroMimeType + "\"") != std::string::npos;
     for (const auto& line : splitLines(text))
         if (line == kMark) return true;
     return false;
@@ -388,11 +389,12 @@ void XdgIntegration::refreshDatabases() const {
     if (!runTool_) return;
     std::error_code ec;
     const fs::path mime = folders_.dataHome / "mime";
-    if (const std::string tool = findOnPath("update-mime-database"); !tool.empty() && fs::is_directory(mime / "packages", ec))
-        runTool_(tool, {mime.string()});
     const fs::path apps = folders_.dataHome / "applications";
-    if (const std::string tool = findOnPath("update-desktop-database"); !tool.empty() && fs::is_directory(apps, ec))
-        runTool_(tool, {apps.string()});
+    const std::pair<const char*, fs::path> tools[] = {{"update-mime-database", mime}, {"update-desktop-database", apps}};
+    for (const auto& [name, folder] : tools) {
+        const std::string tool = findOnPath(name);
+        if (!tool.empty() && fs::is_directory(folder, ec)) runTool_(tool, {folder.string()});
+    }
 }
 
 } // namespace zul

@@ -129,7 +129,9 @@ void DesktopProgram::bindHooks() {
         delay_->hide();
         if (prefs_->isVisible()) prefs_->close();
         favs_->closeByProgram();
-        for (QWidget* other : std::initializer_list<QWidget*>{help_.get(), about_.get(), uninstall_.get()}) other->hide();
+        help_->hide();
+        about_->hide();
+        uninstall_->hide();
         tray_->remove();
         w->close();
     };

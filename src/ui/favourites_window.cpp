@@ -84,7 +84,8 @@ QWidget* FavouritesWindow::buildOptions() {
         logic_->setSortByName(on);
         rebuild();
     });
-    connect(maxVisible_, &QLineEdit::textEdited, this, [this](const QString& t) { logic_->setMaxVisible(t.toStdString()); });
+    connect(maxVisible_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { logic_->setMaxVisible(t.toStdString()); });
     connect(maxVisible_, &QLineEdit::editingFinished, this, [this] {
         logic_->SetFavs();
         rebuild();
@@ -107,7 +108,7 @@ QWidget* FavouritesWindow::buildList() {
     list_->setSelectionMode(QAbstractItemView::NoSelection);
     list_->setFocusPolicy(Qt::NoFocus);
     connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int row) {
-        if (logic_) logic_->scrollTo(row);
+        if (open_) logic_->scrollTo(row);
     });
     // Each pair of buttons is exactly one list row high, both stacks from the top.
     pairsColumn_ = new QVBoxLayout;
@@ -150,7 +151,8 @@ void FavouritesWindow::bindHold(QPushButton* b, bool bright) {
 }
 
 void FavouritesWindow::open() {
-    if (!logic_) {
+    if (!open_) {
+        open_ = true;
         logic_ = std::make_unique<Favourites>(FavouritesServices{
             app_.records, app_.settings, app_.codes, app_.transmitter, app_.loop, app_.clock, app_.sounds,
             app_.StopAll, [this](const std::string& t) { return app_.tr(t); }});
@@ -235,7 +237,7 @@ void FavouritesWindow::putOnTop(bool on) {
 }
 
 bool FavouritesWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (logic_ && (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
+    if (open_ && (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
         if (event->type() == QEvent::Leave) logic_->showClock();
         else if (watched == bright_ || watched == dim_) logic_->hoverDimmer(watched == bright_);
         for (std::size_t i = 0; i < pairs_.size() && event->type() == QEvent::Enter; ++i)
@@ -246,18 +248,19 @@ bool FavouritesWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FavouritesWindow::closeByProgram() {
-    if (!logic_) return;
+    if (!open_) return;
     closingByProgram_ = true;
     close();
     closingByProgram_ = false;
 }
 
 void FavouritesWindow::closeEvent(QCloseEvent* e) {
-    if (logic_) {
+    if (open_) {
         // Closed first, so that the main window coming back sees the favourites gone.
-        const std::unique_ptr<Favourites> closing = std::move(logic_);
-        closing->close(!closingByProgram_, isMinimized() ? std::nullopt : std::optional(windowTwips(*this)),
-                       pixelsToTwipsFor(*this, width()));
+        open_ = false;
+        logic_->holdUp();
+        logic_->close(!closingByProgram_, isMinimized() ? std::nullopt : std::optional(windowTwips(*this)),
+                      pixelsToTwipsFor(*this, width()));
     }
     e->accept();
 }

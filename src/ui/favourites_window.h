@@ -35,7 +35,7 @@ public:
     void open();
     // The program closes it (no click, no main window).
     void closeByProgram();
-    bool isOpen() const { return logic_ != nullptr; }
+    bool isOpen() const { return open_; }
 
     // What the desktop program provides.
     std::function<QMenu*()> mainMenu;               // the main window's pop-up menu
@@ -78,7 +78,10 @@ private:
     void putOnTop(bool on);
 
     app::App& app_;
+    // Made afresh at every opening and kept after closing, so that a handler
+    // still running (a BRI held while the window closes) never outlives it.
     std::unique_ptr<Favourites> logic_;
+    bool open_ = false;
     bool closingByProgram_ = false;
     int rowHeight_ = 26;
     QAction* options_ = nullptr;
