@@ -68,6 +68,16 @@ struct WindowHooks {
     // on a tab (0 macros, 1 groups, 2 manage) with a group 0-7 chosen (-1: as it was).
     std::function<void()> showRunMacro;
     std::function<void(int tab, int group)> showMacroSetup;
+
+    // The preferences (on a tab, with a panic group to offer), favourites,
+    // help (a page file and an anchor), about and uninstaller windows; and
+    // the windows showing options again after one changed.
+    std::function<void(int tab, const std::string& panicGroup)> showPreferences;
+    std::function<void()> showFavourites;
+    std::function<void(const std::filesystem::path& page, const std::string& anchor)> showHelp;
+    std::function<void()> showAbout;
+    std::function<void()> showUninstaller;
+    std::function<void()> refreshWindows;
 };
 
 // Message boxes whose texts pass through the language lookup line by line.

@@ -4,7 +4,7 @@
 
 #include "app/app.h"
 #include "app/main_macro.h"
-#include "app/main_menu.h"
+#include "app/help.h"
 #include "app/main_window_logic.h"
 #include "platform/text.h"
 #include "settings/settings_store.h"
@@ -123,9 +123,9 @@ std::string MacroSetup::groupDelayText() const {
 
 void MacroSetup::openHelp(Tab tab) {
     switch (tab) {
-    case MacrosTab: openHelpPage(app_, "editorhelp.html", ""); break;
-    case GroupsTab: openHelpPage(app_, "zulHelp.html", "RecordGroup"); break;
-    case ManageTab: openHelpPage(app_, "zulHelp.html", ""); break;
+    case MacrosTab: showHelp(app_, help::MacroEditor); break;
+    case GroupsTab: showHelp(app_, help::SetupGroups); break;
+    case ManageTab: showHelp(app_, help::ManageMacros); break;
     }
 }
 

@@ -2,7 +2,10 @@
 
 #include "app/app.h"
 #include "app/groups_panel.h"
+#include "app/help.h"
 #include "app/main_clock.h"
+#include "app/options.h"
+#include "app/preferences.h"
 #include "app/startup.h"
 #include "settings/language.h"
 #include "settings/settings_store.h"
@@ -17,10 +20,6 @@ MenuEntry submenu(std::string caption, std::vector<MenuEntry> children) {
     return MenuEntry{MenuId::Submenu, std::move(caption), std::move(children)};
 }
 
-bool setting(App& app, const char* key, const char* def, const char* onValue) {
-    return ReadSetting(app.settings, "Settings", key, def) == onValue;
-}
-
 std::vector<MenuEntry> languageEntries(App& app) {
     std::vector<MenuEntry> out;
     const auto entries = languageMenu(app.folder, ReadSetting(app.settings, "Settings", "Language", "English"));
@@ -32,12 +31,30 @@ std::vector<MenuEntry> languageEntries(App& app) {
     return out;
 }
 
-// Toggles a "0"/"1" or "False"/"True" setting; returns the new state.
-bool toggleSetting(App& app, const char* section, const char* key, const char* def, const char* on,
-                   const char* off) {
-    const bool now = ReadSetting(app.settings, section, key, def) != on;
-    WriteSetting(app.settings, section, key, now ? on : off);
-    return now;
+// The "Preferences" entries that switch an option.
+const std::pair<MenuId, Option> kOptionEntries[] = {
+    {MenuId::ShowPanic, Option::PanicButton},     {MenuId::ShowAutoOff, Option::GroupDelayButtons},
+    {MenuId::MinToTray, Option::MinToTray},       {MenuId::MinOnStart, Option::MinOnStart},
+    {MenuId::AssociateMacros, Option::AssociateMacros}, {MenuId::ShowToolTips, Option::ToolTips},
+};
+
+MenuEntry optionEntry(App& app, MenuId id, std::string caption) {
+    for (const auto& [entry, option] : kOptionEntries)
+        if (entry == id) return check(id, std::move(caption), optionOn(app, option));
+    return item(id, std::move(caption));
+}
+
+bool switchOption(App& app, MenuId id) {
+    for (const auto& [entry, option] : kOptionEntries) {
+        if (entry != id) continue;
+        setOption(app, option, !optionOn(app, option));
+        return true;
+    }
+    return false;
+}
+
+void show(const std::function<void()>& window) {
+    if (window) window();
 }
 
 void chooseLanguageEntry(App& app, int index) {
@@ -66,13 +83,6 @@ std::string captionOf(const std::vector<MenuEntry>& entries, MenuId id) {
 
 } // namespace
 
-void openHelpPage(App& app, const std::string& page, const std::string& anchor) {
-    const auto file = app.folder / page;
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec) || !app.desktop.open(file.string() + (anchor.empty() ? "" : "#" + anchor)))
-        app.dialogs.message("The help pages are not installed in the program folder.");
-}
-
 std::vector<MenuEntry> buildMainMenu(App& app) {
     const PanicRoutine& panic = app.groups->panic();
     MenuEntry panicRun = item(MenuId::PanicRun, panic.menuCaption());
@@ -96,12 +106,12 @@ std::vector<MenuEntry> buildMainMenu(App& app) {
         item(MenuId::SetupPreferences, "Setup Preferences"),
         language,
         submenu("Preferences",
-                {check(MenuId::ShowPanic, "Show Quick (Panic) Button", panic.settings.shown),
-                 check(MenuId::ShowAutoOff, "Show Group Auto-Off Delay Buttons", app.groups->autoOffButtons()),
-                 check(MenuId::MinToTray, "Minimize sends to Tray", setting(app, "MinToTray", "0", "1")),
-                 check(MenuId::MinOnStart, "Minimize on Start", setting(app, "MinOnStart", "False", "True")),
-                 check(MenuId::AssociateMacros, "Associate Macro Files", app.associateMacroFiles),
-                 check(MenuId::ShowToolTips, "Show Tool Tips", app.showToolTips),
+                {optionEntry(app, MenuId::ShowPanic, "Show Quick (Panic) Button"),
+                 optionEntry(app, MenuId::ShowAutoOff, "Show Group Auto-Off Delay Buttons"),
+                 optionEntry(app, MenuId::MinToTray, "Minimize sends to Tray"),
+                 optionEntry(app, MenuId::MinOnStart, "Minimize on Start"),
+                 optionEntry(app, MenuId::AssociateMacros, "Associate Macro Files"),
+                 optionEntry(app, MenuId::ShowToolTips, "Show Tool Tips"),
                  item(MenuId::RemoveAssociations, "Remove Associations")}),
         separator(),
         submenu("Uninstall", {item(MenuId::Uninstall, "Uninstall Zulmarin!")}),
@@ -115,42 +125,33 @@ std::vector<MenuEntry> buildMainMenu(App& app) {
 }
 
 void runMenuEntry(App& app, MenuId id, int languageIndex) {
+    if (switchOption(app, id)) return;
     switch (id) {
     case MenuId::PanicRun: app.groups->panic().runFromMenu(); break;
     case MenuId::SetupPanic: app.groups->panic().setup(); break;
-    case MenuId::ViewMain:
-        if (app.hooks.bringToFront) app.hooks.bringToFront();
-        break;
-    case MenuId::CommPort:
-        if (app.hooks.showPortDialog) app.hooks.showPortDialog();
-        break;
-    case MenuId::RunMacro:
-        if (app.hooks.showRunMacro) app.hooks.showRunMacro();
-        break;
+    case MenuId::ViewFavorites: show(app.hooks.showFavourites); break;
+    case MenuId::ViewMain: show(app.hooks.showMainWindow); break;
+    case MenuId::CommPort: show(app.hooks.showPortDialog); break;
+    case MenuId::SetupSounds: openPreferences(app, PreferencesTab::Sounds); break;
+    case MenuId::SetupPreferences: openPreferences(app, PreferencesTab::General); break;
+    case MenuId::ShortcutDesktop: changeLauncher(app, Launcher::DesktopFolder, true); break;
+    case MenuId::ShortcutStartup: changeLauncher(app, Launcher::Autostart, true); break;
+    case MenuId::RemoveShortcutDesktop: changeLauncher(app, Launcher::DesktopFolder, false); break;
+    case MenuId::RemoveShortcutStartup: changeLauncher(app, Launcher::Autostart, false); break;
+    case MenuId::RemoveAssociations: removeAssociations(app); break;
+    case MenuId::RunMacro: show(app.hooks.showRunMacro); break;
     case MenuId::SetupMacro:
     case MenuId::SetupGroup:
     case MenuId::ManageMacros:
         if (app.hooks.showMacroSetup)
             app.hooks.showMacroSetup(id == MenuId::SetupMacro ? 0 : id == MenuId::SetupGroup ? 1 : 2, -1);
         break;
-    case MenuId::ShowPanic: app.groups->panic().toggleShown(); break;
-    case MenuId::ShowAutoOff: app.groups->runner().toggleAutoOffButtons(); break;
-    case MenuId::MinToTray: app.minimizeToTray = toggleSetting(app, "Settings", "MinToTray", "0", "1", "0"); break;
-    case MenuId::MinOnStart:
-        app.minimizeOnStart = toggleSetting(app, "Settings", "MinOnStart", "False", "True", "False");
-        break;
-    case MenuId::AssociateMacros:
-        app.associateMacroFiles = toggleSetting(app, "Macro", "DoSet", "True", "True", "False");
-        break;
-    case MenuId::ShowToolTips: app.showToolTips = toggleSetting(app, "Settings", "ShowToolTips", "1", "1", "0"); break;
     case MenuId::LanguageEntry: chooseLanguageEntry(app, languageIndex); break;
+    case MenuId::Uninstall: show(app.hooks.showUninstaller); break;
     case MenuId::Exit: app.startup->cmdExit(); break;
-    case MenuId::Help: openHelpPage(app, "zulHelp.html", "MainFormWindow"); break;
+    case MenuId::Help: showHelp(app, help::MainWindow); break;
     case MenuId::CheckUpgrade: app.mainClock->checkOnlineForUpgrade(); break;
-    case MenuId::About:
-        app.dialogs.info(InfoBox{std::string("Zulmarin ") + ZUL_VERSION + "\n" +
-                                 app.tr("Home automation with the CM17A transmitter.")});
-        break;
+    case MenuId::About: show(app.hooks.showAbout); break;
     case MenuId::Cancel:
     case MenuId::Separator:
     case MenuId::Submenu: break;

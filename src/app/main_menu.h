@@ -34,8 +34,4 @@ std::vector<MenuEntry> buildMainMenu(App& app);
 // Runs a menu entry.
 void runMenuEntry(App& app, MenuId id, int languageIndex = -1);
 
-// Opens a help page of the program folder ("zulHelp.html") at an anchor
-// ("" for its top); a message when the pages are not there.
-void openHelpPage(App& app, const std::string& page, const std::string& anchor);
-
 } // namespace zul::app

@@ -10,6 +10,7 @@
 #include "app/guarded.h"
 #include "app/main_clock.h"
 #include "app/main_window_logic.h"
+#include "app/options.h"
 #include "settings/settings_store.h"
 
 namespace zul::app {
@@ -79,7 +80,8 @@ void Startup::enter(const std::string& commandLine) {
 
 void Startup::loadMainWindow() {
     if (phase_ != Phase::Starting) return;
-    // Placement and the captions are the window's; the sound files are read here.
+    // Placement and the captions are the window's; the association and the sound files are done here.
+    checkMacroAssociation(app_);
     app_.sounds.load();
     loadOptions();
     phase_ = Phase::Loaded;
@@ -113,8 +115,10 @@ void Startup::afterStartTick() {
 void Startup::restoreState() {
     app_.mainWindow->restoreHouseAndPage();
     app_.groups->restore();
-    if (app_.records.ReadRecord(FirstRunRecord, true).empty())
+    if (app_.records.ReadRecord(FirstRunRecord, true).empty()) {
+        firstStartLauncher(app_);
         app_.records.WriteRecord(FirstRunRecord, dateText(app_.clock.now()), true);
+    }
     app_.groupLabels.load(app_.folder);
     app_.mainWindow->refreshDescriptions();
     app_.sounds.setOn(ReadSetting(app_.settings, "Settings", "Sounds", "True") != "False");
@@ -144,7 +148,7 @@ void Startup::handleCommand() {
         command_.clear();
     } else if (tail == ".zlu") {
         command_.clear();
-        app_.notAvailable("Uninstall");
+        if (app_.hooks.showUninstaller) app_.hooks.showUninstaller();
     } else if (tail == "ious") {
         command_.clear();
         if (app_.hooks.bringToFront) app_.hooks.bringToFront();

@@ -4,6 +4,12 @@
 
 namespace zul {
 
+// The launchers the program can put into the user's folders.
+enum class Launcher {
+    DesktopFolder,  // the user's desktop ("Create Shortcut on Desktop")
+    Autostart,      // started with the user's session ("in Startup Folder", "AutoStart")
+};
+
 // What the program asks of the desktop around it.
 class Desktop {
 public:
@@ -12,6 +18,20 @@ public:
     virtual bool open(const std::string& pathOrUrl) = 0;
     // Starts another program without waiting for it.
     virtual bool startProgram(const std::string& program, const std::vector<std::string>& args) = 0;
+
+    // Desktop integration, only ever in the user's own folders. The changes
+    // return "" when done, else why they failed. A desktop without these
+    // (the command line, a service) says so.
+    virtual std::string setLauncher(Launcher, bool /*present*/) { return notHere(); }
+    virtual bool hasLauncher(Launcher) const { return false; }
+    // Macro files (*.cro) open with this program: a file type, a handler and
+    // the user's default-application entry; off removes exactly those.
+    virtual std::string setMacroAssociation(bool /*on*/) { return notHere(); }
+    // True when macro files open with this very program now.
+    virtual bool macroAssociationInPlace() const { return false; }
+
+private:
+    static std::string notHere() { return "This desktop has no launchers or file types."; }
 };
 
 } // namespace zul

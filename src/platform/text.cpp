@@ -1,6 +1,8 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace zul {
 
@@ -41,6 +43,25 @@ std::string without(std::string_view text, char ch) {
     out.reserve(text.size());
     std::copy_if(text.begin(), text.end(), std::back_inserter(out), [ch](char c) { return c != ch; });
     return out;
+}
+
+namespace {
+template <class Number>
+std::optional<Number> numberIn(std::string t) {
+    Number v{};
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (t.empty() || ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    return v;
+}
+} // namespace
+
+std::optional<long> wholeNumberIn(std::string_view text) { return numberIn<long>(trimBlanks(text)); }
+
+std::optional<double> decimalNumberIn(std::string_view text) {
+    std::string t = trimBlanks(text);
+    std::replace(t.begin(), t.end(), ',', '.');
+    const auto v = numberIn<double>(t);
+    return v && std::isfinite(*v) ? v : std::nullopt;
 }
 
 std::vector<std::string> splitAt(std::string_view text, std::string_view sep) {

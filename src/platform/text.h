@@ -2,6 +2,7 @@
 // Small text helpers every part of the program shares: ASCII case handling,
 // blanks, and the line form of the data files (one quoted field per line,
 // CR LF; readers also take LF-only lines and lines written without quotes).
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,11 @@ bool endsWithNoCase(std::string_view text, std::string_view tail);
 std::string trimBlanks(std::string_view s);
 // Removes every occurrence of ch.
 std::string without(std::string_view text, char ch);
+
+// A whole number, or a decimal number with "." or "," as its separator, as a
+// field holds it: blanks around it are allowed, anything else makes it none.
+std::optional<long> wholeNumberIn(std::string_view text);
+std::optional<double> decimalNumberIn(std::string_view text);
 
 // Splits text at every occurrence of sep (n separators give n + 1 pieces).
 std::vector<std::string> splitAt(std::string_view text, std::string_view sep);

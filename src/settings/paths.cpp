@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "platform/settings_backend.h"
+#include "settings/settings_store.h"
 
 namespace zul {
 
@@ -53,6 +54,14 @@ fs::path programFolder(const SettingsBackend& settings) {
         return *stored;
     if (const fs::path exe = executableFolder(); isFolder(exe) && ::access(exe.c_str(), W_OK) == 0) return exe;
     return created(userFolder("", "XDG_DATA_HOME", ".local/share"));
+}
+
+fs::path shippedFile(const std::string& name) {
+    const IniSettingsStore settings(configFolder() / "settings.ini");
+    const fs::path inProgramFolder = programFolder(settings) / name;
+    std::error_code ec;
+    if (fs::exists(inProgramFolder, ec)) return inProgramFolder;
+    return executableFolder() / name;
 }
 
 } // namespace zul

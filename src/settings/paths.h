@@ -1,6 +1,7 @@
 #pragma once
 // Where the program keeps its files.
 #include <filesystem>
+#include <string>
 
 namespace zul {
 
@@ -17,5 +18,9 @@ std::filesystem::path programFolder(const SettingsBackend& settings);
 
 // The folder of the running executable ("" when unknown).
 std::filesystem::path executableFolder();
+
+// A file the program ships (help pages, sounds, language files, the icon):
+// in the program folder when it is there, else in the executable's folder.
+std::filesystem::path shippedFile(const std::string& name);
 
 } // namespace zul

@@ -23,11 +23,18 @@
 #include "platform/qt/single_instance.h"
 #include "platform/system_clock.h"
 #include "settings/paths.h"
+#include "app/preferences.h"
 #include "ui/delay_dialog.h"
 #include "ui/macro_setup_window.h"
 #include "ui/run_macro_window.h"
+#include "ui/favourites_window.h"
+#include "ui/help_window.h"
+#include "ui/info_windows.h"
 #include "ui/main_window.h"
 #include "ui/port_setup_dialog.h"
+#include "ui/preferences_window.h"
+#include "ui/tray.h"
+#include "ui/widgets.h"
 
 namespace zul::ui {
 
@@ -39,17 +46,19 @@ QPixmap splashPicture() {
     g.setColorAt(0, QColor(0x1f, 0x3a, 0x5f));
     g.setColorAt(1, QColor(0x0d, 0x1b, 0x2a));
     p.fillRect(pixmap.rect(), g);
+    p.drawPixmap(24, 20, programIcon().pixmap(56, 56));
     p.setPen(Qt::white);
     QFont title = p.font();
     title.setPointSize(26);
     title.setBold(true);
     p.setFont(title);
-    p.drawText(QRect(0, 30, 380, 60), Qt::AlignCenter, "Zulmarin");
+    p.drawText(QRect(60, 18, 320, 60), Qt::AlignCenter, "Zulmarin");
     QFont small = p.font();
     small.setPointSize(10);
     small.setBold(false);
     p.setFont(small);
     p.drawText(QRect(0, 95, 380, 30), Qt::AlignCenter, QString("X10 home control  \u00b7  version ") + ZUL_VERSION);
+    p.drawText(QRect(0, 125, 380, 24), Qt::AlignCenter, "Loading...");
     return pixmap;
 }
 } // namespace
@@ -62,6 +71,7 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     macroSetup_ = std::make_unique<MacroSetupWindow>(*app_);
     runMacro_ = std::make_unique<RunMacroWindow>(*app_, main_.get());
     bindHooks();
+    bindDesktopWindows();
 }
 
 DesktopProgram::~DesktopProgram() {
@@ -75,9 +85,17 @@ DesktopProgram::~DesktopProgram() {
     app_->startup->timersOn = nullptr;
     app_->startup->showSplash = nullptr;
     app_->startup->minimizeAtStart = nullptr;
+    main_->minimizeRequested = nullptr;
+    main_->timersChanged = nullptr;
     splash_.reset();
     runMacro_.reset();
     macroSetup_.reset();
+    tray_.reset();
+    uninstall_.reset();
+    about_.reset();
+    help_.reset();
+    favs_.reset();
+    prefs_.reset();
     delay_.reset();
     port_.reset();
     main_.reset();
@@ -89,15 +107,25 @@ void DesktopProgram::bindHooks() {
     a.processId = static_cast<long>(::getpid());
     a.hooks.showPortDialog = [this] { port_->open(); };
     a.hooks.showMainWindow = [this, w] {
-        w->placeFromSettings();
-        w->show();
-    };
-    a.hooks.hideMainWindow = [w] { w->hide(); };
-    a.hooks.bringToFront = [w] {
+        if (favs_ && favs_->isOpen()) {
+            favs_->close();  // as the user closes it: the main window comes back
+            return;
+        }
+        if (!mainPlaced_) w->placeFromSettings();
+        mainPlaced_ = true;
         if (w->isMinimized()) w->showNormal();
         w->show();
         w->raise();
-        w->activateWindow();
+    };
+    a.hooks.hideMainWindow = [w] { w->hide(); };
+    a.hooks.bringToFront = [this, w] {
+        // The favourites stand in for the main window while they are open.
+        QWidget* view = favs_ && favs_->isOpen() ? static_cast<QWidget*>(favs_.get()) : w;
+        if (tray_ && tray_->hiddenWindow() == view) return tray_->restore();
+        if (view->isMinimized()) view->showNormal();
+        view->show();
+        view->raise();
+        view->activateWindow();
     };
     a.hooks.mainWindowVisible = [w] { return w->isVisible() && !w->isMinimized(); };
     a.hooks.mainWindowMinimized = [w] { return w->isMinimized(); };
@@ -107,6 +135,12 @@ void DesktopProgram::bindHooks() {
         delay_->hide();
         runMacro_->hide();
         if (macroSetup_->isVisible()) macroSetup_->close();
+        if (prefs_->isVisible()) prefs_->close();
+        favs_->closeByProgram();
+        help_->hide();
+        about_->hide();
+        uninstall_->hide();
+        tray_->remove();
         w->close();
     };
     a.hooks.quit = [] { QCoreApplication::quit(); };
@@ -114,8 +148,46 @@ void DesktopProgram::bindHooks() {
     a.hooks.showRunMacro = [this] { runMacro_->open(); };
     a.hooks.showMacroSetup = [this](int tab, int group) { macroSetup_->open(app::MacroSetup::Tab(tab), group); };
     a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
-    a.startup->minimizeAtStart = [w] { w->showMinimized(); };
+    a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };
+}
+
+void DesktopProgram::bindDesktopWindows() {
+    app::App& a = *app_;
+    MainWindow* w = main_.get();
+    QApplication::setWindowIcon(programIcon());
+    prefs_ = std::make_unique<PreferencesWindow>(a, w);
+    favs_ = std::make_unique<FavouritesWindow>(a);
+    help_ = std::make_unique<HelpWindow>(a);
+    about_ = std::make_unique<AboutWindow>(a, w);
+    uninstall_ = std::make_unique<UninstallWindow>(a, w);
+    tray_ = std::make_unique<Tray>(a, [w](QMenu* menu) { w->fillMenu(menu); });
+    a.hooks.showPreferences = [this](int tab, const std::string& group) {
+        prefs_->open(static_cast<app::PreferencesTab>(tab), group);
+    };
+    a.hooks.showFavourites = [this, w] {
+        favs_->open();
+        w->hide();
+    };
+    a.hooks.showHelp = [this](const std::filesystem::path& page, const std::string& anchor) {
+        help_->showPage(page, anchor);
+    };
+    a.hooks.showAbout = [this] { about_->open(); };
+    a.hooks.showUninstaller = [this] {
+        uninstall_->adjustSize();
+        uninstall_->show();
+        uninstall_->raise();
+        uninstall_->activateWindow();
+    };
+    a.hooks.refreshWindows = [w] { w->refresh(); };
+    favs_->mainMenu = [w] { return w->buildMenu(); };
+    favs_->showMainWindow = [this] { app_->hooks.showMainWindow(); };
+    favs_->sendToTray = [this](QWidget* window) { return tray_->send(window); };
+    w->minimizeRequested = [this, w](bool toTray) {
+        if (toTray || app_->minimizeToTray) tray_->sendOrMinimize(w);
+        else w->showMinimized();
+    };
+    w->timersChanged = [this](bool on) { tray_->timersChanged(on); };
 }
 
 void DesktopProgram::showSplash() {
@@ -157,10 +229,10 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
     // its full time without the sleeps' overshoot stretching every frame.
     program.app().transmitter.setSpinMicros(x10::RealTimeSpinMicros);
     instance.onMessage = [&program](const std::string& message) { program.app().startup->setCommand(message); };
-    program.app().startup->restartProgram = [&instance] {
+    program.app().startup->restartProgram = [&instance, &desktop] {
         instance.release();
         const auto exe = executableFolder() / "zulmarin";
-        qt::QtDesktop().startProgram(exe.string(), {});
+        desktop.startProgram(exe.string(), {});
     };
     program.start(args.empty() ? std::string() : text, true);
     return QApplication::exec();

@@ -17,6 +17,12 @@ class PortSetupDialog;
 class DelayDialog;
 class MacroSetupWindow;
 class RunMacroWindow;
+class PreferencesWindow;
+class FavouritesWindow;
+class HelpWindow;
+class AboutWindow;
+class UninstallWindow;
+class Tray;
 
 class DesktopProgram {
 public:
@@ -33,9 +39,16 @@ public:
     DelayDialog& delayDialog() { return *delay_; }
     MacroSetupWindow& macroSetup() { return *macroSetup_; }
     RunMacroWindow& runMacro() { return *runMacro_; }
+    PreferencesWindow& preferences() { return *prefs_; }
+    FavouritesWindow& favourites() { return *favs_; }
+    HelpWindow& help() { return *help_; }
+    AboutWindow& about() { return *about_; }
+    UninstallWindow& uninstaller() { return *uninstall_; }
+    Tray& tray() { return *tray_; }
 
 private:
     void bindHooks();
+    void bindDesktopWindows();
     void showSplash();
 
     std::unique_ptr<app::App> app_;
@@ -44,6 +57,13 @@ private:
     std::unique_ptr<DelayDialog> delay_;
     std::unique_ptr<MacroSetupWindow> macroSetup_;
     std::unique_ptr<RunMacroWindow> runMacro_;
+    std::unique_ptr<PreferencesWindow> prefs_;
+    std::unique_ptr<FavouritesWindow> favs_;
+    std::unique_ptr<HelpWindow> help_;
+    std::unique_ptr<AboutWindow> about_;
+    std::unique_ptr<UninstallWindow> uninstall_;
+    std::unique_ptr<Tray> tray_;
+    bool mainPlaced_ = false;
     std::unique_ptr<QSplashScreen> splash_;
 };
 

@@ -194,8 +194,12 @@ QWidget* MainWindow::buildSideButtons() {
     minimize_ = new QToolButton(side);
     minimize_->setText("_");
     minimize_->setAutoRaise(true);
-    connect(minimize_, &QToolButton::clicked, this, [this] { showMinimized(); });
-    minimize_->installEventFilter(new RightClickFilter(minimize_, [this] { showMinimized(); }));
+    auto minimize = [this](bool toTray) {
+        if (minimizeRequested) minimizeRequested(toTray);
+        else showMinimized();
+    };
+    connect(minimize_, &QToolButton::clicked, this, [minimize] { minimize(false); });
+    minimize_->installEventFilter(new RightClickFilter(minimize_, [minimize] { minimize(true); }));
     v->addWidget(minimize_, 0, Qt::AlignRight);
     timers_ = button("", side, 120);
     timers_->setCheckable(true);
@@ -212,9 +216,9 @@ QWidget* MainWindow::buildSideButtons() {
     });
     macros_->installEventFilter(new RightClickFilter(macros_, [this] { showMacroSetup(app_, 0); }));
     setup_ = button(q(app_.tr("&Setup")), side);
-    connect(setup_, &QPushButton::clicked, this, [this] { app_.notAvailable("Setup Preferences"); });
+    connect(setup_, &QPushButton::clicked, this, [this] { app::runMenuEntry(app_, app::MenuId::SetupPreferences); });
     favorites_ = button(q(app_.tr("Favorites")), side);
-    connect(favorites_, &QPushButton::clicked, this, [this] { app_.notAvailable("Favorites"); });
+    connect(favorites_, &QPushButton::clicked, this, [this] { app::runMenuEntry(app_, app::MenuId::ViewFavorites); });
     menu_ = button(q(app_.tr("Menu")), side);
     connect(menu_, &QPushButton::clicked, this, [this] { showMenu(); });
     help_ = button(q(app_.tr("&Help")), side);
@@ -395,10 +399,16 @@ void MainWindow::setTimers(bool on) {
     timers_->setText(caption);
     if (timers_->isChecked() != on) timers_->setChecked(on);
     applyTips();
+    if (timersChanged) timersChanged(on);
 }
 
 QMenu* MainWindow::buildMenu() {
     auto* menu = new QMenu(this);
+    fillMenu(menu);
+    return menu;
+}
+
+void MainWindow::fillMenu(QMenu* menu) {
     std::function<void(QMenu*, const std::vector<app::MenuEntry>&)> fill = [&](QMenu* m, const auto& entries) {
         for (const auto& e : entries) {
             if (!e.visible) continue;
@@ -421,7 +431,6 @@ QMenu* MainWindow::buildMenu() {
         }
     };
     fill(menu, app::buildMainMenu(app_));
-    return menu;
 }
 
 void MainWindow::showMenu() {
@@ -446,16 +455,18 @@ void MainWindow::placeFromSettings() {
     move(area.left() + app::twipsToPixels(p.left, dpi), area.top() + app::twipsToPixels(p.top, dpi));
 }
 
-std::pair<int, int> MainWindow::positionTwips() const {
-    const QScreen* s = screen();
-    const double dpi = s ? s->logicalDotsPerInch() : 96.0;
-    const QPoint origin = s ? s->availableGeometry().topLeft() : QPoint();
-    return {app::pixelsToTwips(x() - origin.x(), dpi), app::pixelsToTwips(y() - origin.y(), dpi)};
-}
+std::pair<int, int> MainWindow::positionTwips() const { return windowTwips(*this); }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
     app_.startup->mainWindowClosed();
     e->accept();
+}
+
+void MainWindow::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    // The window manager's minimise goes to the tray too while that is chosen.
+    if (e->type() == QEvent::WindowStateChange && isMinimized() && app_.minimizeToTray && minimizeRequested)
+        QTimer::singleShot(0, this, [this] { minimizeRequested(true); });
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
@@ -463,10 +474,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
 }
 
 void MainWindow::dropEvent(QDropEvent* e) {
-    std::vector<std::string> files;
-    for (const QUrl& url : e->mimeData()->urls())
-        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
-    app_.startup->dropFiles(files);
+    app_.startup->dropFiles(droppedFiles(*e));
     e->acceptProposedAction();
 }
 

@@ -3,6 +3,7 @@
 // window's logic, the groups panel, the clock and the menu.
 #include <QMainWindow>
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -36,6 +37,14 @@ public:
     std::pair<int, int> positionTwips() const;
     // The pop-up "Menu", built afresh from the current state.
     QMenu* buildMenu();
+    // Fills a menu with the entries of the pop-up "Menu" (the tray's menu).
+    void fillMenu(QMenu* menu);
+
+    // The minimise label (toTray: its right click) and the window's own
+    // minimising while "Minimize sends to Tray" is on; unset, it minimises.
+    std::function<void(bool toTray)> minimizeRequested;
+    // Told every time the "&Timers" switch is set.
+    std::function<void(bool on)> timersChanged;
 
     // --- for tests and the desktop program
     QPushButton* onButton(int i) { return on_[static_cast<std::size_t>(i)]; }
@@ -58,6 +67,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
 

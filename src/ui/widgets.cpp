@@ -1,9 +1,76 @@
 #include "ui/widgets.h"
 
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+
+#include "app/placement.h"
+#include "settings/paths.h"
 
 namespace zul::ui {
+
+namespace {
+const QScreen* screenOf(const QWidget& w) { return w.screen() ? w.screen() : QApplication::primaryScreen(); }
+double dpiOf(const QWidget& w) { return screenOf(w) ? screenOf(w)->logicalDotsPerInch() : 96.0; }
+QRect workArea(const QWidget& w) { return screenOf(w) ? screenOf(w)->availableGeometry() : QRect(0, 0, 1024, 768); }
+
+QIcon drawnIcon() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0x2b, 0x52, 0x82));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(2, 2, 60, 60, 12, 12);
+    p.setPen(Qt::white);
+    QFont f = p.font();
+    f.setPixelSize(40);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(pixmap.rect(), Qt::AlignCenter, "Z");
+    return QIcon(pixmap);
+}
+} // namespace
+
+QIcon programIcon() {
+    const QString file = QString::fromStdString(shippedFile("zulmarin.svg").string());
+    if (QFileInfo::exists(file)) {
+        const QIcon icon(file);
+        if (!icon.pixmap(32, 32).isNull()) return icon;
+    }
+    return drawnIcon();
+}
+
+std::vector<std::string> droppedFiles(const QDropEvent& e) {
+    std::vector<std::string> files;
+    for (const QUrl& url : e.mimeData()->urls())
+        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+    return files;
+}
+
+int twipsToPixelsFor(const QWidget& w, int twips) { return app::twipsToPixels(twips, dpiOf(w)); }
+int pixelsToTwipsFor(const QWidget& w, int pixels) { return app::pixelsToTwips(pixels, dpiOf(w)); }
+
+std::pair<int, int> windowTwips(const QWidget& w) {
+    const QPoint origin = workArea(w).topLeft();
+    return {pixelsToTwipsFor(w, w.x() - origin.x()), pixelsToTwipsFor(w, w.y() - origin.y())};
+}
+
+void placeWindowTwips(QWidget& w, std::optional<std::pair<int, int>> twips) {
+    if (!twips) return;
+    const QRect area = workArea(w);
+    const QSize size = w.frameGeometry().size().expandedTo(w.sizeHint());
+    const int x = area.left() + twipsToPixelsFor(w, twips->first);
+    const int y = area.top() + twipsToPixelsFor(w, twips->second);
+    w.move(std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width())),
+           std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+}
 
 bool RightClickFilter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {

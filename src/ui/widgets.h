@@ -1,17 +1,36 @@
 #pragma once
 // Small widgets the windows share: a description that turns into an edit box
 // on double click, and a filter that reports right-button presses.
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QObject>
 #include <QStackedWidget>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zul::ui {
 
 inline QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// The program's icon: the shipped picture, or a drawn one when it is missing.
+QIcon programIcon();
+
+// The local files of a drop, in order.
+std::vector<std::string> droppedFiles(const class QDropEvent& e);
+
+// Window places in twips (15 per pixel at 96 dots per inch), measured from the
+// top-left corner of the work area of the window's screen.
+int twipsToPixelsFor(const QWidget& w, int twips);
+int pixelsToTwipsFor(const QWidget& w, int pixels);
+std::pair<int, int> windowTwips(const QWidget& w);
+// Moves a window to a stored place, pulled back onto the screen when it lies
+// off it; with nothing stored the window stays where it is.
+void placeWindowTwips(QWidget& w, std::optional<std::pair<int, int>> twips);
 
 // Reports right-button presses and releases on the widgets it watches.
 class RightClickFilter : public QObject {

@@ -20,6 +20,8 @@ TEST_F(StartupTest, EntryStoresItsSettingsAndTheFirstTickOpensThePort) {
     EXPECT_TRUE(app->port.isOpen());
     EXPECT_TRUE(app->simulatorInUse());
     EXPECT_FALSE(app->records.ReadRecord(app::Startup::FirstRunRecord, true).empty());
+    EXPECT_TRUE(desktop.hasLauncher(Launcher::DesktopFolder));
+    EXPECT_TRUE(desktop.associated);
     EXPECT_EQ(portDialogShown, 0);
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -84,13 +86,14 @@ TEST_F(StartupTest, MacrosArrivingTogetherAllRunInOrder) {
 
 TEST_F(StartupTest, PreviousComesToTheFrontAndOtherCommandsAreHandledOrIgnored) {
     startRunning();
-    int fronts = 0;
+    int fronts = 0, uninstallers = 0;
     app->hooks.bringToFront = [&] { ++fronts; };
+    app->hooks.showUninstaller = [&] { ++uninstallers; };
     app->startup->setCommand("previous");
     EXPECT_EQ(fronts, 1);
     EXPECT_EQ(app->startup->command(), "");
-    app->startup->setCommand("/tmp/remove.zlu");
-    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
+    app->startup->setCommand("/tmp/remove.ZLU");
+    EXPECT_EQ(uninstallers, 1);
     app->startup->setCommand("notes.txt");
     EXPECT_EQ(app->startup->command(), "notes.txt");
     EXPECT_TRUE(app->startup->pendingMacros().empty());

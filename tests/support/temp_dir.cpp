@@ -33,6 +33,8 @@ std::string readFile(const std::filesystem::path& p) {
 }
 
 void writeFile(const std::filesystem::path& p, const std::string& bytes) {
+    std::error_code ec;
+    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out << bytes;
 }

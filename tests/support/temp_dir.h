@@ -20,7 +20,7 @@ private:
 
 // Reads a whole file as bytes ("" when missing).
 std::string readFile(const std::filesystem::path& p);
-// Writes bytes exactly as given.
+// Writes bytes exactly as given, making the folders on the way.
 void writeFile(const std::filesystem::path& p, const std::string& bytes);
 
 // Points ZULMARIN_CONFIG_DIR and ZULMARIN_HOME at folders of a TempDir for the

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "settings/paths.h"
+
 namespace zul::qt {
 
 namespace {
@@ -26,7 +28,31 @@ QUrl localFileUrl(const QString& text) {
     }
     return QUrl::fromLocalFile(text);
 }
+
+bool startDetached(const std::string& program, const std::vector<std::string>& args) {
+    QStringList list;
+    for (const auto& a : args) list << QString::fromStdString(a);
+    return QProcess::startDetached(QString::fromStdString(program), list);
+}
+
+// The running executable, as the launchers start it.
+std::filesystem::path runningProgram() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? executableFolder() / "zulmarin" : exe;
+}
+
+// The icon the launchers name: the shipped picture, else the installed theme's.
+std::string launcherIcon() {
+    std::error_code ec;
+    const auto icon = shippedFile("zulmarin.svg");
+    return std::filesystem::exists(icon, ec) ? std::filesystem::absolute(icon, ec).string() : "zulmarin";
+}
 } // namespace
+
+QtDesktop::QtDesktop()
+    : xdg_(XdgFolders::fromEnvironment(), runningProgram(), launcherIcon(),
+           [](const std::string& tool, const std::vector<std::string>& args) { startDetached(tool, args); }) {}
 
 bool QtDesktop::open(const std::string& pathOrUrl) {
     const QString text = QString::fromStdString(pathOrUrl);
@@ -35,9 +61,7 @@ bool QtDesktop::open(const std::string& pathOrUrl) {
 }
 
 bool QtDesktop::startProgram(const std::string& program, const std::vector<std::string>& args) {
-    QStringList list;
-    for (const auto& a : args) list << QString::fromStdString(a);
-    return QProcess::startDetached(QString::fromStdString(program), list);
+    return startDetached(program, args);
 }
 
 } // namespace zul::qt

@@ -1,0 +1,122 @@
+#include "app/options.h"
+
+#include <stdexcept>
+
+#include "app/app.h"
+#include "app/groups_panel.h"
+#include "settings/settings_store.h"
+
+namespace zul::app {
+
+namespace {
+
+const std::vector<OptionInfo> kOptions = {
+    {Option::AutoStart, "Load when you log in (current user)", "Settings", "AutoStart", "1", "0", "0"},
+    {Option::PanicButton, "Show Quick (Panic) Button", "Settings", "PanicButton", "1", "0", "1"},
+    {Option::GroupDelayButtons, "Show Group Auto-Off Delay Buttons", "Settings", "GrpDelayB", "1", "0", "1"},
+    {Option::MinOnStart, "Send program to system tray on startup", "Settings", "MinOnStart", "True", "False", "False"},
+    {Option::MinToTray, "Minimize sends to system tray", "Settings", "MinToTray", "1", "0", "0"},
+    {Option::SendOnRecord, "Send commands while recording macros and groups", "Settings", "SendOnRecord", "1", "0",
+     "1"},
+    {Option::ToolTips, "Show tool tips ( button hints )", "Settings", "ShowToolTips", "1", "0", "1"},
+    {Option::AssociateMacros, "Associate macro files (.cro) with Zulmarin", "Macro", "DoSet", "True", "False", "True"},
+    {Option::UpdateCheck, "Automatically check for updates once a week.", "Settings", "ChkForUpdts", "1", "0", "3"},
+};
+
+void refreshWindows(App& app) {
+    if (app.hooks.refreshWindows) app.hooks.refreshWindows();
+}
+
+void failed(App& app, const std::string& why) { app.dialogs.message("Failed\n" + why, "Error"); }
+
+std::string associate(App& app) {
+    const std::string error = app.desktop.setMacroAssociation(true);
+    if (error.empty()) WriteSetting(app.settings, "Macro", "Set", "Done");
+    return error;
+}
+
+// What the desktop must do before the option can count as switched ("" when done).
+std::string carryOut(App& app, Option id, bool on) {
+    if (id == Option::AutoStart) return app.desktop.setLauncher(Launcher::Autostart, on);
+    if (id == Option::AssociateMacros && on) return associate(app);
+    return "";
+}
+
+void applyFlag(App& app, Option id, bool on) {
+    switch (id) {
+    case Option::PanicButton:
+        if (app.groups->panic().settings.shown != on) app.groups->panic().toggleShown();
+        break;
+    case Option::GroupDelayButtons:
+        if (app.groups->autoOffButtons() != on) app.groups->runner().toggleAutoOffButtons();
+        break;
+    case Option::MinOnStart: app.minimizeOnStart = on; break;
+    case Option::MinToTray: app.minimizeToTray = on; break;
+    case Option::ToolTips: app.showToolTips = on; break;
+    case Option::AssociateMacros: app.associateMacroFiles = on; break;
+    default: break;
+    }
+}
+
+} // namespace
+
+const std::vector<OptionInfo>& options() { return kOptions; }
+
+const OptionInfo& optionInfo(Option id) {
+    for (const auto& o : kOptions)
+        if (o.id == id) return o;
+    throw std::out_of_range("no such option");
+}
+
+bool optionOn(const App& app, Option id) {
+    const OptionInfo& o = optionInfo(id);
+    const std::string value = ReadSetting(app.settings, o.section, o.key, o.absent);
+    return equalsNoCase(value, o.on) || (id == Option::AssociateMacros && equalsNoCase(value, "Yes"));
+}
+
+bool setOption(App& app, Option id, bool on) {
+    if (const std::string error = carryOut(app, id, on); !error.empty()) {
+        failed(app, error);
+        refreshWindows(app);
+        return false;
+    }
+    const OptionInfo& o = optionInfo(id);
+    WriteSetting(app.settings, o.section, o.key, on ? o.on : o.off);
+    applyFlag(app, id, on);
+    refreshWindows(app);
+    return true;
+}
+
+bool changeLauncher(App& app, Launcher where, bool present) {
+    if (where == Launcher::Autostart) return setOption(app, Option::AutoStart, present);
+    const std::string error = app.desktop.setLauncher(where, present);
+    if (!error.empty()) failed(app, error);
+    return error.empty();
+}
+
+bool removeAssociations(App& app) {
+    const std::string error = app.desktop.setMacroAssociation(false);
+    WriteSetting(app.settings, "Macro", "Set", "");
+    WriteSetting(app.settings, "Macro", "DoSet", "False");
+    app.associateMacroFiles = false;
+    refreshWindows(app);
+    if (!error.empty()) failed(app, error);
+    return error.empty();
+}
+
+void checkMacroAssociation(App& app) {
+    if (!app.associateMacroFiles || app.desktop.macroAssociationInPlace()) return;
+    if (const std::string error = associate(app); !error.empty()) app.logError("Form_Load", "frmFire", error);
+}
+
+void firstStartLauncher(App& app) {
+    if (const std::string error = app.desktop.setLauncher(Launcher::DesktopFolder, true); !error.empty())
+        app.logError("afterStart_Timer", "frmFire", error);
+}
+
+std::string trayTip(const App& app, const std::string& caption, bool withTimers, bool timersOn) {
+    if (!withTimers) return caption;
+    return caption + " (" + app.tr(timersOn ? "Timers ON" : "Timers OFF") + ")  ";
+}
+
+} // namespace zul::app

@@ -1,0 +1,202 @@
+#include "app/preferences.h"
+
+#include "app/groups_panel.h"
+#include "app/main_menu.h"
+#include "app/timers_switch.h"
+#include "app/uninstaller.h"
+#include "app_fixture.h"
+#include "timers/send_queue.h"
+#include "timers/timer_service.h"
+
+namespace zul::test {
+namespace {
+
+using app::AdvancedField;
+using app::Option;
+using app::PanicField;
+using app::Preferences;
+
+class PreferencesTest : public AppFixture {
+protected:
+    Preferences& open(const std::string& panicGroup = "") {
+        prefs = std::make_unique<Preferences>(*app);
+        prefs->focus = [this](app::PreferencesFocus f) { focused.push_back(f); };
+        prefs->open(panicGroup);
+        prefs->finishOpening();
+        return *prefs;
+    }
+    std::string setting(const char* key) { return ReadSetting(app->settings, "Settings", key, "<none>"); }
+    std::string record(int n) { return app->records.ReadRecord(n, true); }
+
+    std::unique_ptr<Preferences> prefs;
+    std::vector<app::PreferencesFocus> focused;
+};
+
+TEST_F(PreferencesTest, ApplyStoresWhatWaitsCancelForgetsItAndOptionsAreStoredOnClick) {
+    startRunning();
+    auto edit = [](Preferences& p) {
+        p.setPanicField(PanicField::Caption, "&Lights");
+        p.setPanicField(PanicField::Group, "3");
+        p.setPanicField(PanicField::Minutes, "1");
+        p.setPanicField(PanicField::Seconds, "30");
+        p.setPanicColour(4);
+        p.setAdvancedField(AdvancedField::MaxLog, "900");
+        p.setSlider(125);
+        p.location().pickCity(53);
+        p.sounds().select(2);
+        p.sounds().noSound();
+    };
+    edit(open());
+    EXPECT_TRUE(prefs->anyChanged());
+    prefs->cancel();
+    prefs->closing(std::pair{900, 600});
+    EXPECT_EQ(record(274) + record(281) + record(280), "");
+    EXPECT_EQ(setting("MaxLogSize") + setting("GPause") + setting("CityName"), "<none><none><none>");
+    EXPECT_EQ(ReadSetting(app->settings, "Sounds", "defZSound", "<none>"), "<none>");
+    EXPECT_TRUE(dialogs.shown.empty()) << "after Cancel nothing is asked";
+    EXPECT_EQ(prefs->storedPosition(), (std::pair{900, 600}));
+
+    edit(open());
+    Preferences& p = *prefs;
+    EXPECT_EQ(p.apply(), app::PreferencesFocus::Ok);
+    EXPECT_FALSE(p.anyChanged());
+    EXPECT_EQ(record(274) + "|" + record(279) + "|" + record(280) + "|" + record(281), "&Lights|4|1,30|3");
+    EXPECT_EQ(setting("MaxLogSize") + " " + setting("GPause") + " " + setting("CityName"), "900 1.25 London, England");
+    EXPECT_EQ(ReadSetting(app->settings, "Sounds", "defZSound", ""), "none");
+    EXPECT_EQ(app->sounds.path(SoundEvent::Resize), "none");
+    EXPECT_EQ(app->groups->panic().menuCaption(), "Lights (Run)") << "the panic button follows at once";
+    EXPECT_EQ(app->groups->panic().settings.delay(), 90);
+
+    // The general tab's boxes are stored and carried out on click, with a click sound.
+    sound.played.clear();
+    writeFile(app->folder / "click.wav", "RIFF");
+    app->sounds.load();
+    app->sounds.setOn(false);
+    p.setOption(Option::MinToTray, true);
+    p.setOption(Option::PanicButton, false);
+    EXPECT_EQ(setting("MinToTray") + setting("PanicButton"), "10");
+    EXPECT_TRUE(app->minimizeToTray);
+    EXPECT_FALSE(app->groups->panic().settings.shown);
+    EXPECT_EQ(sound.played.size(), 1u) << "checking a box clicks, whatever the sounds switch says";
+}
+
+TEST_F(PreferencesTest, TheGroupNumberIsOneToEightAndApplyFillsWhatIsEmpty) {
+    startRunning();
+    Preferences& p = open();
+    EXPECT_EQ(p.panicField(PanicField::Group), "8") << "an empty group shows 8";
+    for (const char* bad : {"9", "10", "0"}) {
+        EXPECT_FALSE(p.setPanicField(PanicField::Group, bad));
+        EXPECT_EQ(p.panicField(PanicField::Group), "");
+    }
+    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Message),
+              std::vector<std::string>(3, "Group Number must be a number from 1 to 8"));
+    EXPECT_TRUE(p.setPanicField(PanicField::Group, ""));
+    EXPECT_EQ(p.apply(), app::PreferencesFocus::PanicGroup);
+    EXPECT_EQ(focused.back(), app::PreferencesFocus::PanicGroup);
+    EXPECT_EQ(record(274) + "|" + record(280) + "|" + record(281), "Pa&nic|00,|");
+
+    EXPECT_EQ(open("6").panicField(PanicField::Group), "6") << "the panic button's setup offers group 6";
+}
+
+TEST_F(PreferencesTest, AdvancedFieldsFallBackToTheirDefaultsAndDriveTheQueueAndTheLog) {
+    startRunning();
+    Preferences& p = open();
+    EXPECT_EQ(p.slider(), 60);
+    const std::pair<AdvancedField, const char*> typed[] = {{AdvancedField::MaxLog, "abc"},
+                                                           {AdvancedField::UpdateHour, "30"},
+                                                           {AdvancedField::MasterDelay, "x"}};
+    for (const auto& [field, text] : typed) {
+        p.setAdvancedField(field, text);
+        p.leaveAdvancedField(field);
+    }
+    EXPECT_EQ(p.advancedField(AdvancedField::MaxLog) + " " + p.advancedField(AdvancedField::UpdateHour) + " " +
+                  p.advancedField(AdvancedField::MasterDelay),
+              "500 19 .6");
+    p.setAdvancedField(AdvancedField::KeepLog, "7");
+    p.setTrimLog(false);
+    p.apply();
+    EXPECT_EQ(setting("KeepLogSize") + " " + setting("TrimTimerLog") + " " + setting("GPause"), "7 0 .6");
+    EXPECT_DOUBLE_EQ(readGapSeconds(app->settings), 0.6);
+
+    p.restoreAdvancedDefaults();
+    p.apply();
+    EXPECT_EQ(setting("MaxLogSize") + " " + setting("KeepLogSize") + " " + setting("MaxLogFileLines") + " " +
+                  setting("GPause"),
+              "500 400 59000 0.6");
+}
+
+TEST_F(PreferencesTest, ClosingAsksAboutTheLocationAndTheSoundsOnly) {
+    startRunning();
+    WriteSetting(app->settings, "Settings", "CityZone", "5");
+    Preferences& p = open();
+    p.location().edit(LocationTab::Field::Latitude, "41");
+    p.sounds().select(0);
+    p.sounds().noSound();
+    p.setAdvancedField(AdvancedField::MaxLog, "800");
+    dialogs.answers = {Answer::No, Answer::Yes};
+    p.closing(std::nullopt);
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Question), 2u);
+    EXPECT_EQ(dialogs.shown[0].title, "City Location has Changed !");
+    EXPECT_EQ(dialogs.shown[1].title, "Sounds have Changed");
+    EXPECT_EQ(setting("CityLatitude") + setting("MaxLogSize") + setting("SuLeft"), "<none><none><none>");
+    EXPECT_EQ(ReadSetting(app->settings, "Sounds", "defSound", ""), "none");
+}
+
+TEST_F(PreferencesTest, ALocationAppliedMovesTheSunsetTimerAtOnce) {
+    writeFile(app->folder / "tmrdat.zul", "\"porch.cro*SS*Everyday\"\r\n");
+    startRunning();
+    ASSERT_TRUE(app::switchTimers(*app, true));
+    loop.runFor(1500);
+    const std::string before = app->timers->table().lstTime()[0];
+    Preferences& p = open();
+    p.location().pickCity(29);  // New York: sunset 19:21:14 standard time on 3 June 2024
+    EXPECT_EQ(app->timers->table().lstTime()[0], before) << "nothing changes before Apply";
+    p.apply();
+    loop.runFor(1500);
+    EXPECT_EQ(app->timers->table().lstTime()[0], "19:21:14");
+}
+
+TEST_F(PreferencesTest, LaunchersAndTheAssociationFollowTheMenuAndTheStartCheck) {
+    startRunning();
+    EXPECT_TRUE(desktop.hasLauncher(Launcher::DesktopFolder)) << "the first start puts a launcher on the desktop";
+    EXPECT_EQ(desktop.associations, 1) << "macro files were not associated yet";
+    app::runMenuEntry(*app, app::MenuId::ShortcutStartup);
+    EXPECT_TRUE(desktop.hasLauncher(Launcher::Autostart));
+    EXPECT_EQ(setting("AutoStart"), "1");
+    app::runMenuEntry(*app, app::MenuId::RemoveShortcutDesktop);
+    EXPECT_FALSE(desktop.hasLauncher(Launcher::DesktopFolder));
+
+    desktop.failWith = "no room";
+    app::runMenuEntry(*app, app::MenuId::RemoveShortcutStartup);
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
+    EXPECT_EQ(dialogs.last().title + ": " + dialogs.last().text, "Error: Failed\nno room");
+    EXPECT_EQ(setting("AutoStart"), "1") << "a failed change keeps the option as it was";
+    desktop.failWith.clear();
+
+    app::runMenuEntry(*app, app::MenuId::RemoveAssociations);
+    EXPECT_FALSE(desktop.associated);
+    EXPECT_EQ(ReadSetting(app->settings, "Macro", "DoSet", ""), "False");
+    app->startup->cmdExit();
+    app = makeApp();
+    startRunning("");
+    EXPECT_EQ(desktop.associations, 1) << "removed associations stay removed at the next start";
+    EXPECT_FALSE(desktop.hasLauncher(Launcher::DesktopFolder)) << "only the very first start makes the launcher";
+    EXPECT_EQ(app::trayTip(*app, "Zulmarin", true, false), "Zulmarin (Timers OFF)  ");
+}
+
+TEST_F(PreferencesTest, UninstallTakesTheProgramOutOfTheDesktopAndTheSettingsWhenAsked) {
+    writeFile(app->folder / "Porch.cro", "\"01100000000000000.50\"\r\n");
+    startRunning();
+    app::setOption(*app, Option::AutoStart, true);
+    dialogs.answers = {Answer::Yes};
+    app::Uninstaller(*app).run();
+    EXPECT_TRUE(desktop.launchers.empty());
+    EXPECT_FALSE(desktop.associated);
+    EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
+    EXPECT_FALSE(std::filesystem::exists(home.config() / "settings.ini"));
+    EXPECT_TRUE(std::filesystem::exists(app->folder / "Porch.cro"));
+    EXPECT_TRUE(std::filesystem::exists(app->folder / "db.zld"));
+}
+
+} // namespace
+} // namespace zul::test

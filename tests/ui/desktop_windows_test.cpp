@@ -1,0 +1,190 @@
+#include "ui_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "app/main_menu.h"
+#include "platform/qt/qt_desktop.h"
+#include "ui/favourites_window.h"
+#include "ui/help_window.h"
+#include "ui/info_windows.h"
+#include "ui/preferences_window.h"
+#include "ui/tray.h"
+
+namespace zul::test {
+namespace {
+
+using app::PreferencesTab;
+
+class DesktopWindowsTest : public UiFixture {
+protected:
+    ui::PreferencesWindow& prefs() { return program->preferences(); }
+    void showTab(PreferencesTab tab, const std::string& shot) {
+        prefs().tabs()->setCurrentIndex(static_cast<int>(tab));
+        screenshot(prefs(), shot);
+    }
+    static void retype(QLineEdit* field, const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, text);
+    }
+    std::string setting(const char* key) { return ReadSetting(program->app().settings, "Settings", key, "<none>"); }
+};
+
+TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
+    startRunning();
+    QTest::mouseClick(window().panicButton(), Qt::RightButton);  // right click: the panic setup
+    ASSERT_TRUE(prefs().isVisible());
+    EXPECT_EQ(prefs().tabs()->currentIndex(), static_cast<int>(PreferencesTab::Panic));
+    EXPECT_EQ(prefs().panicField(app::PanicField::Group)->text(), "6");
+    retype(prefs().panicField(app::PanicField::Caption), "&Porch");
+    retype(prefs().panicField(app::PanicField::Minutes), "2");
+    EXPECT_TRUE(prefs().applyButton()->isEnabled());
+    showTab(PreferencesTab::Panic, "preferences_panic");
+    QTest::mouseClick(prefs().applyButton(), Qt::LeftButton);
+    EXPECT_EQ(program->app().records.ReadRecord(274, true), "&Porch");
+    EXPECT_EQ(window().panicButton()->text(), "&Porch") << "the main window's button follows at once";
+    EXPECT_FALSE(prefs().applyButton()->isEnabled());
+
+    // Typing finds a city; the advanced field waits for Apply, and Cancel forgets it.
+    prefs().tabs()->setCurrentIndex(static_cast<int>(PreferencesTab::Location));
+    prefs().cityList()->setFocus();
+    QTest::keyClicks(prefs().cityList(), "New Y");
+    EXPECT_EQ(prefs().locationField(LocationTab::Field::Latitude)->text(), "40.43");
+    showTab(PreferencesTab::Location, "preferences_location");
+    retype(prefs().advancedField(app::AdvancedField::MaxLog), "700");
+    showTab(PreferencesTab::Advanced, "preferences_advanced");
+    prefs().soundList()->setCurrentRow(0);
+    showTab(PreferencesTab::Sounds, "preferences_sounds");
+    showTab(PreferencesTab::General, "preferences_general");
+    // An option acts the moment it is clicked: the main window's tips go at once.
+    QTest::mouseClick(prefs().optionBox(app::Option::ToolTips), Qt::LeftButton);
+    EXPECT_EQ(setting("ShowToolTips"), "0");
+    EXPECT_TRUE(window().panicButton()->toolTip().isEmpty());
+    QTest::keyClick(&prefs(), Qt::Key_Escape);
+    EXPECT_FALSE(prefs().isVisible());
+    EXPECT_EQ(setting("MaxLogSize") + "|" + setting("CityName"), "<none>|") << "Apply stored the location as it stood";
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    // Enter in the city list is OK.
+    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
+    prefs().tabs()->setCurrentIndex(static_cast<int>(PreferencesTab::Location));
+    prefs().cityList()->setFocus();
+    QTest::keyClicks(prefs().cityList(), "Lo");
+    QTest::keyClick(prefs().cityList(), Qt::Key_Return);
+    EXPECT_FALSE(prefs().isVisible());
+    EXPECT_EQ(setting("CityName"), "Los Angeles, CA");
+    EXPECT_NE(setting("SuLeft"), "<none>");
+}
+
+TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
+    presetRecord(3, "A3## Zebra lamp");
+    presetRecord(20, "B4## Attic fan");
+    startRunning();
+    app::runMenuEntry(program->app(), app::MenuId::ViewFavorites);
+    ui::FavouritesWindow& favs = program->favourites();
+    ASSERT_TRUE(favs.isVisible());
+    EXPECT_FALSE(window().isVisible()) << "the favourites stand in for the main window";
+    EXPECT_EQ(favs.list()->item(0)->text(), "Zebra lamp");
+    favs.optionsAction()->trigger();
+    QTest::mouseClick(favs.sortBox(), Qt::LeftButton);
+    ASSERT_EQ(favs.list()->count(), 2);
+    EXPECT_EQ(favs.list()->item(0)->text(), "Attic fan");
+    EXPECT_EQ(favs.buttonPairs(), 2);
+    QTest::mouseClick(favs.onButton(1), Qt::LeftButton);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON"}));
+    EXPECT_EQ(program->app().records.ReadRecord(277, true), "10,0,1");
+    screenshot(favs, "favourites");
+
+    program->app().startup->setCommand("previous");
+    EXPECT_TRUE(favs.isVisible());
+    favs.close();
+    EXPECT_TRUE(window().isVisible()) << "closing the favourites brings the main window back";
+}
+
+TEST_F(DesktopWindowsTest, FavouriteButtonsFollowTheScrolledList) {
+    for (int u = 1; u <= 6; ++u) presetRecord(16 + u, "B" + std::to_string(u) + "## Lamp " + std::to_string(u));
+    startRunning();
+    program->app().hooks.showFavourites();
+    ui::FavouritesWindow& favs = program->favourites();
+    favs.optionsAction()->trigger();
+    retype(favs.maxVisibleField(), "3");
+    QTest::keyClick(favs.maxVisibleField(), Qt::Key_Return);
+    ASSERT_EQ(favs.buttonPairs(), 3);
+    QApplication::processEvents();  // the list lays itself out
+    ASSERT_EQ(favs.list()->verticalScrollBar()->maximum(), 3) << "exactly three rows in view";
+    favs.list()->verticalScrollBar()->setValue(2);
+    QTest::mouseClick(favs.onButton(0), Qt::LeftButton);
+    QTest::mouseClick(favs.offButton(2), Qt::LeftButton);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"B3 ON", "B5 OFF"}));
+    screenshot(favs, "favourites_scrolled");
+}
+
+TEST_F(DesktopWindowsTest, TrayTipFollowsTheTimersSwitchAndMinimisingNeverLosesTheWindow) {
+    startRunning();
+    QTest::mouseClick(window().timersToggle(), Qt::LeftButton);
+    EXPECT_EQ(program->tray().icon().toolTip(), "Zulmarin (Timers ON)  ");
+    QTest::mouseClick(window().timersToggle(), Qt::LeftButton);
+    EXPECT_EQ(program->tray().icon().toolTip(), "Zulmarin (Timers OFF)  ");
+
+    window().minimizeRequested(true);
+    if (QSystemTrayIcon::isSystemTrayAvailable()) EXPECT_FALSE(window().isVisible());
+    else EXPECT_TRUE(window().isMinimized()) << "without a tray the window goes to the taskbar";
+    program->app().hooks.bringToFront();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(window().isMinimized());
+}
+
+TEST_F(DesktopWindowsTest, HelpAboutAndUninstallWindows) {
+    for (const char* page : {"zulHelp.html", "editorhelp.html", "zulmarin.svg"})
+        std::filesystem::copy_file(std::filesystem::path(ZUL_SOURCE_DIR) / "data" / page, home.home() / page);
+    startRunning();
+    app::runMenuEntry(program->app(), app::MenuId::Help);
+    ui::HelpWindow& help = program->help();
+    ASSERT_TRUE(help.isVisible());
+    EXPECT_EQ(help.browser()->source().fragment(), "MainFormWindow");
+    EXPECT_FALSE(help.browser()->toPlainText().isEmpty());
+    screenshot(help, "help");
+
+    app::runMenuEntry(program->app(), app::MenuId::About);
+    ASSERT_TRUE(program->about().isVisible());
+    screenshot(program->about(), "about");
+
+    program->app().startup->setCommand("/tmp/x.zlu");
+    ASSERT_TRUE(program->uninstaller().isVisible());
+    screenshot(program->uninstaller(), "uninstall");
+}
+
+// The real desktop integration, in the temporary home the tests run with.
+TEST_F(DesktopWindowsTest, LaunchersAndTheAssociationAreWrittenAndRemovedInTheUsersFolders) {
+    const std::filesystem::path config = std::getenv("XDG_CONFIG_HOME");
+    const std::filesystem::path data = std::getenv("XDG_DATA_HOME");
+    // No desktop database tool runs in the background of a test.
+    const std::string path = std::getenv("PATH");
+    ::setenv("PATH", "", 1);
+    qt::QtDesktop desktop;
+    ASSERT_EQ(desktop.setLauncher(Launcher::Autostart, true), "");
+    const std::string entry = readFile(config / "autostart/zulmarin.desktop");
+    EXPECT_NE(entry.find("Exec=" + std::filesystem::read_symlink("/proc/self/exe").string() + " %f\n"),
+              std::string::npos);
+    ASSERT_EQ(desktop.setMacroAssociation(true), "");
+    EXPECT_TRUE(desktop.macroAssociationInPlace());
+    EXPECT_EQ(desktop.setLauncher(Launcher::Autostart, false), "");
+    EXPECT_EQ(desktop.setMacroAssociation(false), "");
+    for (const auto& gone : {config / "autostart/zulmarin.desktop", config / "mimeapps.list",
+                             data / "applications/zulmarin.desktop", data / "mime/packages/zulmarin-macro.xml"})
+        EXPECT_FALSE(std::filesystem::exists(gone)) << gone;
+    ::setenv("PATH", path.c_str(), 1);
+}
+
+} // namespace
+} // namespace zul::test
