@@ -39,17 +39,24 @@ MacroLine decodeLine(int lineNumber, std::string text) {
     return line;
 }
 
-bool anyTextFrom(const std::vector<std::string>& lines, std::size_t from) {
-    for (std::size_t i = from; i < lines.size(); ++i)
-        if (!trimBlanks(lines[i]).empty()) return true;
+// A line's text as the readers see it: without its quotes and surrounding blanks.
+std::string lineText(std::string_view line) { return trimBlanks(without(line, '"')); }
+
+bool anyTextIn(LineCursor lines) {
+    for (std::string_view line; lines.next(line);)
+        if (!lineText(line).empty()) return true;
     return false;
 }
 
 template <class Result>
 Result readWith(const std::filesystem::path& file, Result (*parse)(std::string_view)) {
-    std::string bytes;
-    if (!readWholeFile(file, bytes)) return Result{};
-    Result result = parse(bytes);
+    const FileRead read = readDataFile(file, MacroFileLimit);
+    if (!read.ok()) {
+        Result refused;
+        refused.problem = read.problem;
+        return refused;
+    }
+    Result result = parse(read.bytes);
     result.opened = true;
     return result;
 }
@@ -58,12 +65,13 @@ Result readWith(const std::filesystem::path& file, Result (*parse)(std::string_v
 
 ParsedMacro parseMacroText(std::string_view bytes) {
     ParsedMacro parsed;
-    const std::vector<std::string> lines = unquotedLines(bytes);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int lineNumber = static_cast<int>(i) + 1;
-        std::string text = trimBlanks(lines[i]);
+    LineCursor lines(bytes);
+    int lineNumber = 0;
+    for (std::string_view raw; lines.next(raw);) {
+        ++lineNumber;
+        std::string text = lineText(raw);
         if (text.empty()) {
-            if (anyTextFrom(lines, i + 1))
+            if (anyTextIn(lines))
                 parsed.problems.push_back({lineNumber, "", "empty line: the lines below it are left out"});
             break;
         }

@@ -1,8 +1,10 @@
 #include "settings/settings_store.h"
 
 #include <algorithm>
+#include <ostream>
 
 #include "platform/atomic_file.h"
+#include "settings/error_log.h"
 
 namespace zul {
 
@@ -21,9 +23,13 @@ IniSettingsStore::IniSettingsStore(std::filesystem::path file) : file_(std::move
 
 void IniSettingsStore::load() {
     sections_.assign(1, Section{});
-    std::string bytes;
-    if (!readWholeFile(file_, bytes)) return;
-    for (const std::string& line : splitLines(bytes)) {
+    const FileRead read = readDataFile(file_, Limit);
+    if (!read.ok()) {
+        if (!read.missing()) readProblem_ = file_.string() + ": " + read.problem;
+        return;
+    }
+    LineCursor lines(read.bytes);
+    for (std::string_view line; lines.next(line);) {
         const std::string trimmed = trimBlanks(line);
         if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
             sections_.push_back(Section{trimBlanks(trimmed.substr(1, trimmed.size() - 2)), {}});
@@ -31,9 +37,10 @@ void IniSettingsStore::load() {
         }
         const auto eq = line.find('=');
         if (eq == std::string::npos || trimBlanks(line.substr(0, eq)).empty())
-            sections_.back().entries.push_back(Entry{line, "", true});
+            sections_.back().entries.push_back(Entry{std::string(line), "", true});
         else
-            sections_.back().entries.push_back(Entry{trimBlanks(line.substr(0, eq)), line.substr(eq + 1), false});
+            sections_.back().entries.push_back(
+                Entry{trimBlanks(line.substr(0, eq)), std::string(line.substr(eq + 1)), false});
     }
 }
 
@@ -78,6 +85,7 @@ bool IniSettingsStore::write(const std::string& section, const std::string& key,
         auto last = std::find_if(s->entries.rbegin(), s->entries.rend(), [](const Entry& e) { return !e.plainLine; });
         s->entries.insert(last.base(), Entry{key, value, false});
     }
+    if (!readProblem_.empty()) return saved_ = false;
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
     saved_ = !writeFileAtomically(file_, serialize());
@@ -108,6 +116,22 @@ std::string ReadSetting(const SettingsBackend& s, const std::string& section, co
 
 void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value) {
     s.write(section, key, value);
+}
+
+std::string unreadableSettingsText(const SettingsBackend& settings, bool oneLine) {
+    const std::string problem = settings.readProblem();
+    if (problem.empty()) return "";
+    const char* const rest = "Zulmarin runs on its default settings and leaves the file as it is";
+    if (oneLine) return "The settings could not be read: " + problem + "; " + rest + ".";
+    return "The settings could not be read:\n" + problem + "\n" + rest + ".";
+}
+
+bool reportUnreadableSettings(const SettingsBackend& settings, std::ostream& err, ErrorLog& log) {
+    const std::string text = unreadableSettingsText(settings, true);
+    if (text.empty()) return false;
+    err << "zulmarin: " << printable(text) << "\n";
+    log.WriteErrorLog(text);
+    return true;
 }
 
 } // namespace zul

@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < 4; ++i) log.append(bytes);
     log.autosaveTick();
     // The file is trimmed to 3 lines whenever it holds more than 6 pieces.
-    std::string after;
-    if (readWholeFile(folder / kTimerLogFileName, after) && std::count(after.begin(), after.end(), '\n') > 4)
-        std::abort();
+    const FileRead after = readDataFile(folder / kTimerLogFileName, TimerLogLimit);
+    if (after.ok() && std::count(after.bytes.begin(), after.bytes.end(), '\n') > 4) std::abort();
     return 0;
 }
