@@ -22,8 +22,8 @@ public:
     static constexpr int MaxValueBytes = RecordLength - 2;
     // Record numbers above this are refused: the file stays a sensible size.
     static constexpr std::int32_t MaxRecordNumber = 65535;
-    static constexpr FileLimit Limit{std::uintmax_t{MaxRecordNumber} * RecordLength,
-                                     "the record store holds at most 65535 records of 255 bytes"};
+    // Just above MaxRecordNumber records.
+    static constexpr FileLimit Limit{16 * 1024 * 1024, "the record store holds at most 65535 records of 255 bytes"};
 
     struct WriteResult {
         bool ok = true;

@@ -3,65 +3,23 @@
 // LD_PRELOAD shim records.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
+#include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/sim/cm17a_decoder.h"
+#include "run_zulmarin.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+using zul::test::ProcessResult;
+using zul::test::runZulmarin;
 using zul::test::TempDir;
-
-struct ProcessResult {
-    int rc = -1;
-    std::string out, err;
-};
-
-// Runs the built binary with the program and config folders in dir, plus the
-// given extra environment ("NAME=value").
-ProcessResult runZulmarin(const TempDir& dir, const std::vector<std::string>& args,
-                          const std::vector<std::string>& env = {}) {
-    const std::string outFile = (dir / "stdout").string(), errFile = (dir / "stderr").string();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
-        setenv("ZULMARIN_HOME", (dir / "home").c_str(), 1);
-        for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
-        dup2(open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        std::vector<char*> argv{const_cast<char*>("zulmarin")};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(ZUL_BINARY_DIR "/zulmarin", argv.data());
-        _exit(127);
-    }
-    ProcessResult r;
-    int status = 0;
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > limit) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            ADD_FAILURE() << "zulmarin did not finish";
-            return r;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = zul::test::readFile(outFile);
-    r.err = zul::test::readFile(errFile);
-    return r;
-}
 
 // A pseudo-terminal pair; the slave's path stands in for a serial device.
 struct Pty {
@@ -106,6 +64,67 @@ TEST(CommandLine, FrameAndSendCheckTheirInput) {
     EXPECT_NE(missing.err.find("8002"), std::string::npos) << missing.err;
 }
 
+TEST(CommandLine, BadArgumentsAreRefusedInOneEscapedLine) {
+    TempDir dir;
+    using Args = std::vector<std::string>;
+    // sun for a place near Berlin, with some of its values changed.
+    const auto sun = [](const std::string& date, const std::map<std::string, std::string>& changed) {
+        std::map<std::string, std::string> values = {{"--lat", "52"}, {"--lon", "-13.3"}, {"--zone", "-1"}};
+        for (const auto& [option, value] : changed) values[option] = value;
+        Args a = {"sun", date};
+        for (const auto& [option, value] : values) a.insert(a.end(), {option, value});
+        return a;
+    };
+    for (const Args& bad : {sun("2024-06-2x", {}), sun("+024-06-21", {}), sun("2024-6-21", {}),
+                            sun("1900-01-01", {{"--lon", "1e300"}}), sun("2024-06-21", {{"--lat", "91"}}),
+                            sun("2024-06-21", {{"--lon", "-180.5"}}), sun("2024-06-21", {{"--zone", "0x10"}}),
+                            sun("2024-06-21", {{"--zone", "15"}}), sun("2024-06-21", {{"--zone", "1.5"}}),
+                            sun("2024-06-21", {{"--lat", "nan"}}), sun("2024-06-21", {{"--lon", "inf"}}),
+                            Args{"frame", "A\n\x1b[2J", "1", "ON"}, Args{"sned\r\x07"}}) {
+        const ProcessResult r = runZulmarin(dir, bad);
+        EXPECT_EQ(r.rc, 2) << bad[1];
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.err.find_first_of("\x1b\r\x07"), std::string::npos) << r.err;
+    }
+    EXPECT_NE(runZulmarin(dir, {"frame", "A\n\x1b[2J", "1", "ON"}).err.find("'A\\n\\x1b[2J'"), std::string::npos);
+    // The ends of the ranges are places.
+    const ProcessResult edge = runZulmarin(dir, sun("2024-12-31", {{"--lat", "-90"}, {"--lon", "180"}, {"--zone", "14"}}));
+    EXPECT_EQ(edge.rc, 0) << edge.err;
+    EXPECT_EQ(std::count(edge.out.begin(), edge.out.end(), '\n'), 3);
+}
+
+TEST(CommandLine, WhatIsNoFileIsRefusedAtOnceAndFileBytesAreShownEscaped) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe.cro").c_str(), 0600), 0);
+    zul::test::writeFile(dir / "big.cro", std::string(10 * 1024 * 1024, '\n'));
+    zul::test::writeFile(dir / "binary.log", std::string("\x7f" "ELF\x02\x01\0\0\n\x90\x90", 12));
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{"macro", "show", (dir / "pipe.cro").string()}, 1},
+        {{"macro", "show", "/dev/zero"}, 1},
+        {{"macro", "show", dir.path().string()}, 1},
+        {{"macro", "show", (dir / "big.cro").string()}, 1},
+        {{"macro", "show", (dir / "none.cro").string()}, 2},
+        {{"run", (dir / "pipe.cro").string(), "--port", "sim"}, 2},
+        {{"run", (dir / "big.cro").string(), "--port", "sim"}, 2},
+        {{"errorlog", (dir / "pipe.cro").string()}, 1},
+        {{"errorlog", (dir / "binary.log").string()}, 1},
+    };
+    zul::test::RunOptions quick;
+    quick.timeoutSeconds = 10;
+    for (const auto& [args, rc] : cases) {
+        const ProcessResult r = runZulmarin(dir, args, quick);
+        EXPECT_EQ(r.rc, rc) << args[0] << " " << args.back();
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    // A macro file's own escape sequences reach the terminal as text.
+    zul::test::writeFile(dir / "esc.cro", "\"0110000000000000\x1b]0;owned\x07\"\r\n");
+    const ProcessResult shown = runZulmarin(dir, {"macro", "show", (dir / "esc.cro").string()});
+    EXPECT_EQ(shown.rc, 1);
+    EXPECT_EQ(shown.out.find_first_of("\x1b\x07"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("\\x1b]0;owned\\x07"), std::string::npos) << shown.out;
+}
+
 TEST(CommandLine, RunPlaysTheMacroWithItsPausesOnTheSimulatedTransmitter) {
     TempDir dir;
     zul::test::writeFile(dir / "t.cro", "\"01100000000000000001\"\r\n\"011100000001000000.2\"\r\n\"011000000010000000.3\"\r\n");
@@ -142,9 +161,9 @@ TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
     Pty pty;
     ASSERT_FALSE(pty.slave.empty());
     const std::string log = (dir / "modem.log").string();
-    const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave},
-                                        {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log,
-                                         "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
+    zul::test::RunOptions shim;
+    shim.env = {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log, "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+    const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave}, shim);
     ASSERT_EQ(r.rc, 0) << r.err;
 
     // Each state must have lasted the default 500 us.

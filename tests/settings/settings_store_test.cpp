@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <sstream>
+
+#include "platform/sim/virtual_clock.h"
+#include "settings/error_log.h"
 #include "settings/paths.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
@@ -7,6 +13,7 @@
 namespace zul {
 namespace {
 
+namespace fs = std::filesystem;
 using test::TempDir;
 
 TEST(IniSettingsStore, CaseInsensitivePersistentAndValuesKeptWhole) {
@@ -67,6 +74,54 @@ TEST(IniSettingsStore, UnwritableFileReportsFailureButKeepsTheValue) {
     EXPECT_FALSE(s.write("Settings", "Sounds", "False"));
     EXPECT_EQ(s.read("Settings", "Sounds"), "False");
     EXPECT_FALSE(s.write("Settings", "Sounds", "False"));  // still not on disk
+}
+
+TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
+    TempDir dir;
+    fs::create_directory(dir / "folder.ini");
+    ASSERT_EQ(::mkfifo((dir / "pipe.ini").c_str(), 0600), 0);
+    test::writeFile(dir / "big.ini", "[Settings]\n" + std::string(IniSettingsStore::Limit.maxBytes, ';'));
+    const std::pair<const char*, const char*> cases[] = {
+        {"folder.ini", "it is a folder"},
+        {"pipe.ini", "it is a named pipe"},  // opened as a stream, this blocked start-up for good
+        {"big.ini", "it is larger than 1 MB; a settings file holds a few hundred short lines"},
+    };
+    for (const auto& [name, reason] : cases) {
+        IniSettingsStore s(dir / name);
+        EXPECT_EQ(s.readProblem(), (dir / name).string() + ": " + reason);
+        EXPECT_FALSE(s.write("Settings", "Sounds", "False"));
+        EXPECT_EQ(s.read("Settings", "Sounds"), "False");  // for this run, in memory
+        EXPECT_EQ(unreadableSettingsText(s, true), "The settings could not be read: " + s.readProblem() +
+                                                       "; Zulmarin runs on its default settings and leaves "
+                                                       "the file as it is.");
+    }
+    EXPECT_TRUE(fs::is_directory(dir / "folder.ini"));
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.ini"));
+    EXPECT_EQ(fs::file_size(dir / "big.ini"), IniSettingsStore::Limit.maxBytes + 11);
+
+    // A store that was read says nothing; the command line's report is one line and an error-log entry.
+    IniSettingsStore fine(dir / "fine.ini");
+    EXPECT_EQ(unreadableSettingsText(fine, false), "");
+    sim::VirtualClock clock;
+    ErrorLog log(dir.path(), clock);
+    std::ostringstream err;
+    EXPECT_FALSE(reportUnreadableSettings(fine, err, log));
+    EXPECT_TRUE(reportUnreadableSettings(IniSettingsStore(dir / "pipe.ini"), err, log));
+    EXPECT_EQ(err.str(), "zulmarin: " + unreadableSettingsText(IniSettingsStore(dir / "pipe.ini"), true) + "\n");
+    EXPECT_EQ(readErrorLog(log.file()).entries.size(), 1u);
+}
+
+TEST(IniSettingsStore, WritesKeepTheModeAndGoThroughALink) {
+    TempDir dir;
+    fs::create_directory(dir / "dotfiles");
+    test::writeFile(dir / "dotfiles" / "zulmarin.ini", "[Settings]\nSounds=True\n");
+    fs::permissions(dir / "dotfiles" / "zulmarin.ini", fs::perms(0600));
+    fs::create_symlink(dir / "dotfiles" / "zulmarin.ini", dir / "settings.ini");
+    IniSettingsStore s(dir / "settings.ini");
+    ASSERT_TRUE(s.write("Settings", "Sounds", "False"));
+    EXPECT_TRUE(fs::is_symlink(dir / "settings.ini"));
+    EXPECT_EQ(test::readFile(dir / "dotfiles" / "zulmarin.ini"), "[Settings]\nSounds=False\n");
+    EXPECT_EQ(fs::status(dir / "dotfiles" / "zulmarin.ini").permissions(), fs::perms(0600));
 }
 
 TEST(Paths, OverridesFromTheEnvironment) {
