@@ -70,7 +70,7 @@ std::vector<std::string> splitFileLines(std::string_view text) {
 }
 
 LineCursor::LineCursor(std::string_view bytes) : rest_(bytes) {
-    if (rest_.starts_with("\xEF\xBB\xBF")) rest_.remove_prefix(3);
+    while (rest_.starts_with("\xEF\xBB\xBF")) rest_.remove_prefix(3);
 }
 
 bool LineCursor::next(std::string_view& line) {

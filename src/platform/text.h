@@ -27,7 +27,7 @@ std::vector<std::string> splitAt(std::string_view text, std::string_view sep);
 std::string joinWith(const std::vector<std::string>& pieces, std::string_view sep);
 
 // Walks the lines of a file's bytes as splitLines cuts them, one at a time,
-// without copying them: a leading UTF-8 byte order mark is skipped, each line
+// without copying them: leading UTF-8 byte order marks are skipped, each line
 // comes without its LF or CR LF, and the empty piece after the last line
 // break is not a line.
 class LineCursor {
@@ -42,8 +42,8 @@ private:
     std::string_view rest_;
 };
 
-// The lines of a file's bytes, split at LF with a CR before it dropped and a
-// leading UTF-8 byte order mark skipped; the empty piece after the last line
+// The lines of a file's bytes, split at LF with a CR before it dropped and
+// leading UTF-8 byte order marks skipped; the empty piece after the last line
 // break is not a line.
 std::vector<std::string> splitLines(std::string_view bytes);
 // Like splitLines, but the piece after the last line end is kept as the final

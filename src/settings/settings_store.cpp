@@ -22,14 +22,17 @@ bool storable(const std::string& section, const std::string& key, const std::str
 IniSettingsStore::IniSettingsStore(std::filesystem::path file) : file_(std::move(file)) { load(); }
 
 void IniSettingsStore::load() {
-    sections_.assign(1, Section{});
     const FileRead read = readDataFile(file_, Limit);
-    if (!read.ok()) {
-        if (!read.missing()) readProblem_ = file_.string() + ": " + read.problem;
-        return;
-    }
-    LineCursor lines(read.bytes);
+    if (!read.ok() && !read.missing()) readProblem_ = file_.string() + ": " + read.problem;
+    loadText(read.bytes);
+}
+
+void IniSettingsStore::loadText(std::string_view bytes) {
+    sections_.assign(1, Section{});
+    LineCursor lines(bytes);
     for (std::string_view line; lines.next(line);) {
+        // Written back with LF alone, a line keeps no CR at its end.
+        while (line.ends_with('\r')) line.remove_suffix(1);
         const std::string trimmed = trimBlanks(line);
         if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
             sections_.push_back(Section{trimBlanks(trimmed.substr(1, trimmed.size() - 2)), {}});
@@ -59,10 +62,13 @@ std::optional<std::string> IniSettingsStore::read(const std::string& section, co
     return std::nullopt;
 }
 
-std::string IniSettingsStore::serialize() const {
+std::string IniSettingsStore::text() const {
     std::string out;
-    for (const auto& s : sections_) {
-        if (!s.name.empty()) out += "[" + s.name + "]\n";
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        const Section& s = sections_[i];
+        // Only the lines before the first header have none; a "[]" header is
+        // kept, so what follows it never joins the section before it.
+        if (i > 0) out += "[" + s.name + "]\n";
         for (const auto& e : s.entries) out += e.plainLine ? e.key + "\n" : e.key + "=" + e.value + "\n";
     }
     return out;
@@ -88,7 +94,7 @@ bool IniSettingsStore::write(const std::string& section, const std::string& key,
     if (!readProblem_.empty()) return saved_ = false;
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
-    saved_ = !writeFileAtomically(file_, serialize());
+    saved_ = !writeFileAtomically(file_, text());
     return saved_;
 }
 

@@ -34,6 +34,10 @@ public:
     bool write(const std::string& section, const std::string& key, const std::string& value) override;
     std::string readProblem() const override { return readProblem_; }
     const std::filesystem::path& file() const { return file_; }
+    // The text a write puts into the file, and taking the settings from such a
+    // text (what loading does with the file's bytes).
+    std::string text() const;
+    void loadText(std::string_view bytes);
 
 private:
     // Kept in file order so a rewrite keeps the user's layout; lines that are
@@ -41,7 +45,6 @@ private:
     struct Entry { std::string key, value; bool plainLine = false; };
     struct Section { std::string name; std::vector<Entry> entries; };
     void load();
-    std::string serialize() const;
     Section* findSection(const std::string& name);
     std::filesystem::path file_;
     std::vector<Section> sections_;  // the first holds lines before any [section] (name "")

@@ -103,7 +103,7 @@ TEST(Text, LinesAndPrintableForms) {
         {"a\r\nb", {"a", "b"}},
         {"a\n\n", {"a", ""}},
         {"\r", {}},
-        {"\xEF\xBB\xBFx\r", {"x"}},
+        {"\xEF\xBB\xBF\xEF\xBB\xBFx\r", {"x"}},
         {"", {}},
         {"a\rb\n", {"a\rb"}},
     };

@@ -39,16 +39,22 @@ TEST(IniSettingsStore, CaseInsensitivePersistentAndValuesKeptWhole) {
 TEST(IniSettingsStore, RewriteKeepsOtherSectionsCommentsAndOrder) {
     TempDir dir;
     const auto file = dir / "settings.ini";
+    // "[]" heads a section no key is read from; it stays one when written back.
     test::writeFile(file, "\xEF\xBB\xBF; my notes\r\n[Sounds]\r\ndefsound=/a/click.wav\r\n\r\n"
-                          "[Settings]\r\nMainLeft = 500\r\n[Database16]\r\nGrDelay=6\r\n");
+                          "[Settings]\r\nMainLeft = 500\r\n[Database16]\r\nGrDelay=6\r\r\n[ ]\r\nstray=1\r\n");
     IniSettingsStore s(file);
     EXPECT_EQ(s.read("settings", "mainleft"), " 500");
     ASSERT_TRUE(s.write("Sounds", "RecSound", "/a/rec.wav"));
     ASSERT_TRUE(s.write("Settings", "MainLeft", "700"));
     ASSERT_TRUE(s.write("ActiveWindow", "Handle", "12"));
-    EXPECT_EQ(test::readFile(file), "; my notes\n[Sounds]\ndefsound=/a/click.wav\nRecSound=/a/rec.wav\n\n"
-                                    "[Settings]\nMainLeft=700\n[Database16]\nGrDelay=6\n"
-                                    "[ActiveWindow]\nHandle=12\n");
+    const std::string written = "; my notes\n[Sounds]\ndefsound=/a/click.wav\nRecSound=/a/rec.wav\n\n"
+                                "[Settings]\nMainLeft=700\n[Database16]\nGrDelay=6\n[]\nstray=1\n"
+                                "[ActiveWindow]\nHandle=12\n";
+    EXPECT_EQ(test::readFile(file), written);
+    IniSettingsStore again(file);
+    EXPECT_EQ(again.read("Database16", "GrDelay"), "6");
+    EXPECT_EQ(again.read("Database16", "stray"), std::nullopt);
+    EXPECT_EQ(again.text(), written);
     // Nothing but the final file is left in the folder.
     int files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
