@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
+#include "fuzz_folder.h"
 #include "platform/atomic_file.h"
 #include "platform/sim/virtual_event_loop.h"
 #include "settings/settings_store.h"
@@ -14,11 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zul;
-    static const std::filesystem::path folder = [] {
-        auto p = std::filesystem::temp_directory_path() / ("zul-fuzz-log-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(p);
-        return p;
-    }();
+    const std::filesystem::path& folder = fuzzFolder();
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     writeFileAtomically(folder / kTimerLogFileName, bytes);
     sim::VirtualClock clock;
