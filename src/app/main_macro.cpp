@@ -14,7 +14,7 @@ void CroSend(App& app, const std::filesystem::path& file) {
     if (!std::filesystem::is_regular_file(file, ec)) return;
     const macros::PlayMacro macro = macros::readMacroForPlay(file);
     if (!macro.opened) {
-        app.logError("CroSend", "frmFire", "cannot read " + file.string());
+        app.logError("CroSend", "frmFire", "cannot read " + file.string() + ": " + macro.problem);
         return;
     }
     PlayHooks hooks;

@@ -31,8 +31,8 @@ const char* const sunHelp =
     "  --lon   longitude in degrees, positive WEST of Greenwich (-180 to 180)\n"
     "  --zone  standard-time offset from Greenwich in whole hours, positive west\n"
     "          (-14 to 14)\n"
-    "Numbers are plain decimals such as 52.5 or -0,25.\n"
-    "  --dst   daylight-saving time is in force (one hour later)\n";
+    "  --dst   daylight-saving time is in force (one hour later)\n"
+    "Numbers are plain decimals such as 52.5 or -0,25.\n";
 
 int sunCommand(const Args& args, Io& io) {
     std::string date;

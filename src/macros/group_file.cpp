@@ -28,7 +28,8 @@ std::optional<int> groupNumberOfPath(const std::filesystem::path& file) {
 std::optional<std::string> readForLabel(const std::filesystem::path& file, const GroupFileServices& services) {
     FileRead read = readDataFile(file, GroupFileLimit);
     if (read.ok()) return std::move(read.bytes);
-    const std::string text = services.translate("Error") + " " + std::to_string(read.error.value()) + ": " + read.problem;
+    const std::string text =
+        services.translate("Error") + " " + std::to_string(read.error.value()) + ": " + read.problem;
     if (services.dialogs) services.dialogs->message(text);
     if (services.logError) services.logError(text + ", goGrLabel in frmMcrSetup");
     return std::nullopt;

@@ -1,7 +1,6 @@
 #include "platform/atomic_file.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <random>

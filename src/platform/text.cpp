@@ -98,7 +98,9 @@ std::vector<std::string> unquotedLines(std::string_view bytes) {
 namespace {
 // The length of the well-formed UTF-8 sequence at text[i], 0 when there is none.
 std::size_t utf8Length(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) -> unsigned { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u; };
+    const auto byte = [&](std::size_t k) -> unsigned {
+        return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+    };
     const unsigned c = byte(0);
     if (c < 0x80) return 1;
     std::size_t n = 0;

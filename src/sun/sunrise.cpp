@@ -94,7 +94,8 @@ double RoundHalfEven(double x) {
 std::string placeProblem(double latitude, double longitude, double zoneHours) {
     const auto outside = [](const char* what, double v, double limit) -> std::string {
         if (v >= -limit && v <= limit) return "";
-        return std::string(what) + " " + NumberText(v) + " is outside " + NumberText(-limit) + " to " + NumberText(limit);
+        return std::string(what) + " " + NumberText(v) + " is outside " + NumberText(-limit) + " to " +
+               NumberText(limit);
     };
     for (const std::string& problem : {outside("latitude", latitude, kMaxLatitude),
                                        outside("longitude", longitude, kMaxLongitude),

@@ -74,7 +74,8 @@ void LoopTimer::LoadLoop() {
     }
     enabled_ = false;
     if (windowShown)
-        dialogs_.info(InfoBox{lang_.cap("The macro for the Loop Timer was not found!"), lang_.cap("Loop Cannot Start")});
+        dialogs_.info(
+            InfoBox{lang_.cap("The macro for the Loop Timer was not found!"), lang_.cap("Loop Cannot Start")});
 }
 
 void LoopTimer::start(bool withSound) {

@@ -88,7 +88,8 @@ TEST(CommandLine, BadArgumentsAreRefusedInOneEscapedLine) {
     }
     EXPECT_NE(runZulmarin(dir, {"frame", "A\n\x1b[2J", "1", "ON"}).err.find("'A\\n\\x1b[2J'"), std::string::npos);
     // The ends of the ranges are places.
-    const ProcessResult edge = runZulmarin(dir, sun("2024-12-31", {{"--lat", "-90"}, {"--lon", "180"}, {"--zone", "14"}}));
+    const ProcessResult edge =
+        runZulmarin(dir, sun("2024-12-31", {{"--lat", "-90"}, {"--lon", "180"}, {"--zone", "14"}}));
     EXPECT_EQ(edge.rc, 0) << edge.err;
     EXPECT_EQ(std::count(edge.out.begin(), edge.out.end(), '\n'), 3);
 }
@@ -162,7 +163,8 @@ TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
     ASSERT_FALSE(pty.slave.empty());
     const std::string log = (dir / "modem.log").string();
     zul::test::RunOptions shim;
-    shim.env = {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log, "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+    shim.env = {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log,
+                "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
     const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave}, shim);
     ASSERT_EQ(r.rc, 0) << r.err;
 

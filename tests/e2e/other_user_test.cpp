@@ -101,7 +101,8 @@ TEST(OtherUser, AReadOnlyMacroIsNotReplacedAndAPlantedLinkIsNotFollowed) {
                                   victim.string() + " " + link.string();
         ASSERT_EQ(std::system(plant.c_str()), 0);
     };
-    const ProcessResult written = runZulmarin(f.dir, {"macro", "write", (shared / "x.cro").string(), "A,1,ON"}, planted);
+    const ProcessResult written =
+        runZulmarin(f.dir, {"macro", "write", (shared / "x.cro").string(), "A,1,ON"}, planted);
     EXPECT_EQ(written.rc, 0) << written.err;
     EXPECT_EQ(readFile(victim), "precious");
     EXPECT_FALSE(fs::is_symlink(shared / "x.cro"));

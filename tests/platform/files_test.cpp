@@ -94,7 +94,8 @@ TEST(WriteFileAtomically, KeepsModeWritesThroughLinksAndLeavesNoTemporaryFile) {
     ::umask(mask);
 
     int entries = 0;
-    for (const auto& e : fs::recursive_directory_iterator(dir.path())) entries += !e.is_symlink() && e.is_regular_file();
+    for (const auto& e : fs::recursive_directory_iterator(dir.path()))
+        entries += !e.is_symlink() && e.is_regular_file();
     EXPECT_EQ(entries, 2);  // data.txt and real/target.txt
 }
 

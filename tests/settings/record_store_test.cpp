@@ -109,7 +109,8 @@ TEST(RecordStore, AStoreThatCannotBeOpenedSaysWhyAndTakesNoWrites) {
     for (const auto& [name, forWriting, reason] : cases) {
         RecordStore store;
         EXPECT_FALSE(store.open(dir / name, forWriting)) << name;
-        EXPECT_EQ(recordStoreProblemText(store), "The record store cannot be opened: " + (dir / name).string() + ": " + reason);
+        EXPECT_EQ(recordStoreProblemText(store),
+                  "The record store cannot be opened: " + (dir / name).string() + ": " + reason);
         EXPECT_FALSE(store.WriteRecord(1, "x", true));
     }
     EXPECT_FALSE(fs::exists(dir / "missing.zld"));
