@@ -13,7 +13,7 @@ bool playMacroNow(App& app, const std::filesystem::path& file, const NowPlaying&
     if (!std::filesystem::is_regular_file(file, ec)) return false;
     const macros::PlayMacro macro = macros::readMacroForPlay(file);
     if (!macro.opened) {
-        app.logError(how.procedure, how.window, "cannot read " + file.string());
+        app.logError(how.procedure, how.window, "cannot read " + file.string() + ": " + macro.problem);
         return false;
     }
     PlayHooks hooks;

@@ -52,6 +52,13 @@ void Startup::enter(const std::string& commandLine) {
     {
         GuardedHandler guard(app_, "Sub Main", "modX, X**");
         guard.step([&] {
+            // Said once; the program then runs on the defaults and never writes the file.
+            if (const std::string text = unreadableSettingsText(app_.settings, false); !text.empty()) {
+                app_.errorLog.WriteErrorLog(unreadableSettingsText(app_.settings, true));
+                app_.dialogs.message(text);
+            }
+        });
+        guard.step([&] {
             std::error_code ec;
             if (!std::filesystem::exists(app_.language.file(), ec))
                 WriteSetting(app_.settings, "Settings", "Language", "English");
@@ -62,7 +69,7 @@ void Startup::enter(const std::string& commandLine) {
         });
         guard.step([&] {
             const auto path = recordStorePath(app_.settings, app_.folder);
-            if (!app_.records.open(path)) throw std::runtime_error("cannot open the record store " + path.string());
+            if (!app_.records.open(path)) throw std::runtime_error(recordStoreProblemText(app_.records));
         });
         guard.step([&] {
             const std::string doSet = ReadSetting(app_.settings, "Macro", "DoSet", "True");
@@ -106,7 +113,9 @@ void Startup::afterStartTick() {
     if (setTimersOn) setTimersOn(app_.records.ReadRecord(TimersRecord, true) == "1");
     restoreState();
     if (!app_.minimizeOnStart && app_.hooks.showMainWindow) app_.hooks.showMainWindow();
-    app_.portLink.openAtStartup();
+    // Without the record store there is no stored port to open, and none could be kept.
+    if (app_.records.isOpen()) app_.portLink.openAtStartup();
+    else app_.dialogs.message(recordStoreProblemText(app_.records));
     if (fillLanguageMenu) fillLanguageMenu();
     phase_ = Phase::Running;
     if (!pendingMacros_.empty()) acro_->setEnabled(true);

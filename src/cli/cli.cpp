@@ -3,11 +3,20 @@
 #include <algorithm>
 #include <ostream>
 
+#include "platform/text.h"
+
 namespace zul::cli {
 
+void say(Io& io, const std::string& message) { io.err << "zulmarin: " << printable(message) << "\n"; }
+
 int badInput(Io& io, const std::string& message) {
-    io.err << "zulmarin: " << message << "\n";
+    say(io, message);
     return 2;
+}
+
+int failed(Io& io, const std::string& message) {
+    say(io, message);
+    return 1;
 }
 
 bool wantsHelp(const Args& args) {

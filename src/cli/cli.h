@@ -14,8 +14,13 @@ struct Io {
     std::ostream& err;
 };
 
-// Prints "zulmarin: <message>" to err and returns 2.
+// Prints "zulmarin: <message>" to err as one line, control characters and
+// bytes that are not UTF-8 escaped (the message may quote what was typed).
+void say(Io& io, const std::string& message);
+// say, then 2: the input was bad.
 int badInput(Io& io, const std::string& message);
+// say, then 1: the work itself failed.
+int failed(Io& io, const std::string& message);
 // True when the arguments ask for help ("--help" or "-h" anywhere).
 bool wantsHelp(const Args& args);
 

@@ -1,27 +1,12 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "cli/port_choice.h"
+#include "platform/text.h"
 #include "settings/error_log.h"
 #include "settings/paths.h"
-#include "settings/settings_store.h"
 
 namespace zul::cli {
-
-namespace {
-
-// Keeps one entry on one line: control characters are shown escaped.
-std::string oneLine(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
-        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) out += '?';
-        else out += c;
-    }
-    return out;
-}
-} // namespace
 
 const char* const errorlogHelp =
     "usage: zulmarin errorlog [FILE]\n"
@@ -32,17 +17,14 @@ int errorlogCommand(const Args& args, Io& io) {
     if (args.size() > 1) return badInput(io, "errorlog takes at most one FILE");
     std::filesystem::path file;
     if (args.empty()) {
-        const IniSettingsStore settings(configFolder() / "settings.ini");
-        file = programFolder(settings) / "error.log";
+        const UserSettings user(io);
+        file = programFolder(user.settings) / "error.log";
     } else {
         file = args[0];
     }
-    const auto entries = readErrorLog(file);
-    if (!entries) {
-        io.err << "zulmarin: no error log at " << file.string() << "\n";
-        return 1;
-    }
-    for (const auto& e : *entries) io.out << e.logged << "  " << oneLine(e.message) << "\n";
+    const ErrorLogContents log = readErrorLog(file);
+    if (!log.problem.empty()) return failed(io, "cannot read the error log " + file.string() + ": " + log.problem);
+    for (const auto& e : log.entries) io.out << printable(e.logged + "  " + e.message) << "\n";
     return 0;
 }
 

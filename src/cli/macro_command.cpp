@@ -14,11 +14,11 @@
 #include "macros/macro_print.h"
 #include "platform/qt/text_printer.h"
 #include "platform/system_clock.h"
+#include "platform/text.h"
 
 namespace zul::cli {
 
 namespace {
-
 
 std::vector<std::string> splitFields(const std::string& text) {
     std::vector<std::string> fields;
@@ -29,19 +29,25 @@ std::vector<std::string> splitFields(const std::string& text) {
     return fields;
 }
 
+// One row of the listing: its fields, or a line that does not decode as its
+// raw text with the reason. The file's bytes never reach the terminal as they are.
+std::string rowLine(const macros::EditorRow& r, const macros::LineProblem* problem) {
+    if (problem) return problem->text + "  (line " + std::to_string(r.lineNumber) + ": " + problem->reason + ")";
+    const std::string running = r.runningPauseMillis ? macros::formatSeconds(*r.runningPauseMillis) : "-";
+    return r.row.house + ' ' + r.row.unit + ' ' + r.row.action + ' ' + r.row.pause + ' ' +
+           std::to_string(r.rowNumber) + ' ' + running;
+}
+
 int showMacro(const std::string& file, Io& io) {
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) return badInput(io, "no such macro file: " + file);
     const macros::EditorMacro macro = macros::readMacroForEditor(file);
-    if (!macro.opened) return badInput(io, "cannot read '" + file + "'");
+    if (!macro.opened) return failed(io, "cannot read the macro file " + file + ": " + macro.problem);
     std::map<int, const macros::LineProblem*> problems;
     for (const auto& p : macro.problems) problems[p.lineNumber] = &p;
     for (const auto& r : macro.rows) {
-        if (const auto it = problems.find(r.lineNumber); it != problems.end()) {
-            io.out << it->second->text << "  (line " << r.lineNumber << ": " << it->second->reason << ")\n";
-            continue;
-        }
-        const std::string running = r.runningPauseMillis ? macros::formatSeconds(*r.runningPauseMillis) : "-";
-        io.out << r.row.house << ' ' << r.row.unit << ' ' << r.row.action << ' ' << r.row.pause << ' ' << r.rowNumber
-               << ' ' << running << "\n";
+        const auto it = problems.find(r.lineNumber);
+        io.out << printable(rowLine(r, it == problems.end() ? nullptr : it->second)) << "\n";
     }
     return macro.problems.empty() ? 0 : 1;
 }
@@ -59,10 +65,7 @@ int writeMacro(const std::string& file, const Args& rowArgs, Io& io) {
         rows.push_back(*entered.row);
     }
     const auto result = macros::writeMacroFile(file, rows);
-    if (!result.ok()) {
-        io.err << "zulmarin: " << result.problem << "\n";
-        return 1;
-    }
+    if (!result.ok()) return failed(io, result.problem);
     io.out << "wrote " << result.rowsWritten << (result.rowsWritten == 1 ? " row" : " rows") << " to " << file << "\n";
     return 0;
 }
@@ -128,7 +131,9 @@ const char* const macroHelp =
     "show   prints each row as: house unit action pause row-number running-pause\n"
     "       (running pause in seconds: whole seconds without decimals, else up to\n"
     "       two decimals). A line that does not decode is printed as its raw text\n"
-    "       with the reason, and the exit code is then 1.\n"
+    "       with the reason, and the exit code is then 1. Control characters in\n"
+    "       the file are shown escaped (\\x1b). A file that cannot be read (a\n"
+    "       folder, a pipe, larger than 1 MB) also gives 1; no such file gives 2.\n"
     "write  writes a macro file from rows such as A,1,ON,5 or C,12,ON,0.3 or\n"
     "       B,PRE,DIM,1.5. The editor's rules apply: house letter A-P, unit 1-16,\n"
     "       PRE (with BRI, DIM) or ALL (with ALN, ALF, AUF); BRI/DIM set the unit\n"

@@ -5,6 +5,8 @@
 
 #include "platform/qt/line_port_factory.h"
 #include "platform/sim/simulated_transmitter.h"
+#include "platform/system_clock.h"
+#include "settings/error_log.h"
 #include "settings/paths.h"
 #include "settings/record_store.h"
 #include "x10/port_link.h"
@@ -14,6 +16,13 @@ namespace zul::cli {
 std::optional<std::string> ReadOnlySettings::read(const std::string& section, const std::string& key) const {
     if (auto v = local_.read(section, key)) return v;
     return base_.read(section, key);
+}
+
+UserSettings::UserSettings(Io& io) : file(configFolder() / "settings.ini") {
+    if (file.readProblem().empty()) return;
+    const SystemClock clock;
+    ErrorLog log(programFolder(settings), clock);
+    reportUnreadableSettings(settings, io.err, log);
 }
 
 bool ReadOnlySettings::write(const std::string& section, const std::string& key, const std::string& value) {
@@ -42,12 +51,15 @@ std::optional<PortOptions> parsePortOptions(const Args& args, std::string& error
     return o;
 }
 
-std::string storedPort(SettingsBackend& settings) {
+std::string storedPort(SettingsBackend& settings, std::string& problem) {
     const std::filesystem::path file = recordStorePath(settings, programFolder(settings));
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) return "";
+    if (!std::filesystem::exists(file, ec) && !std::filesystem::is_symlink(file, ec)) return "";
     RecordStore records;
-    if (!records.open(file)) return "";
+    if (!records.open(file, false)) {
+        problem = recordStoreProblemText(records);
+        return "";
+    }
     return x10::RecordPortStore(records).load();
 }
 
@@ -59,14 +71,18 @@ std::optional<std::string> choosePort(const std::optional<std::string>& option, 
         if (!port) exitCode = badInput(io, "--port '" + *option + "': " + error);
         return port;
     }
-    const std::string stored = storedPort(settings);
+    const std::string stored = storedPort(settings, error);
     exitCode = 1;
+    if (!error.empty()) {
+        say(io, error);
+        return std::nullopt;
+    }
     if (!x10::portIsSet(stored)) {
-        io.err << "zulmarin: no port is set up; choose one in Port Setup or give --port\n";
+        say(io, "no port is set up; choose one in Port Setup or give --port");
         return std::nullopt;
     }
     auto port = x10::checkPortText(stored, error);
-    if (!port) io.err << "zulmarin: the stored port '" << stored << "' is not usable; " << error << "\n";
+    if (!port) say(io, "the stored port '" + stored + "' is not usable; " + error);
     return port;
 }
 
@@ -76,7 +92,7 @@ std::unique_ptr<LinePort> openLinePort(const std::string& port, const Clock& clo
     if (auto* simulated = dynamic_cast<sim::SimulatedTransmitter*>(line.get()))
         simulated->setListener(std::move(onSignal));
     if (const PortError error = line->open(port)) {
-        io.err << "zulmarin: cannot open port " << port << ": " << error.number << " " << error.description << "\n";
+        say(io, "cannot open port " + port + ": " + std::to_string(error.number) + " " + error.description);
         return nullptr;
     }
     return line;

@@ -1,7 +1,7 @@
 #pragma once
-// What the subcommands that drive the transmitter share: the --port option,
-// the port chosen in Port Setup, and opening the line port (the simulated
-// transmitter for "sim").
+// What the subcommands share: the user's settings read only, and for those
+// that drive the transmitter the --port option, the port chosen in Port
+// Setup, and opening the line port (the simulated transmitter for "sim").
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,9 +23,20 @@ public:
     std::optional<std::string> read(const std::string& section, const std::string& key) const override;
     bool write(const std::string& section, const std::string& key, const std::string& value) override;
 
+    std::string readProblem() const override { return base_.readProblem(); }
+
 private:
     const SettingsBackend& base_;
     MemorySettings local_;
+};
+
+// The user's settings.ini, read only. When the file cannot be read, one line
+// on standard error and an entry in the error log say so, and the subcommand
+// runs on the defaults.
+struct UserSettings {
+    explicit UserSettings(Io& io);
+    IniSettingsStore file;
+    ReadOnlySettings settings{file};
 };
 
 // The arguments with "--port P" / "--port=P" taken out.
@@ -36,11 +47,13 @@ struct PortOptions {
 // nullopt with error set for a --port without value or an unknown option.
 std::optional<PortOptions> parsePortOptions(const Args& args, std::string& error);
 
-// The port chosen in Port Setup (record 270), "" when none.
-std::string storedPort(SettingsBackend& settings);
+// The port chosen in Port Setup (record 270), "" when none. problem is set
+// when the record store exists but cannot be opened.
+std::string storedPort(SettingsBackend& settings, std::string& problem);
 
 // The port to use: the checked --port when given, else the stored one. On
-// failure the reason is printed and exitCode is set (2 bad --port, 1 none stored).
+// failure the reason is printed and exitCode is set (2 bad --port, 1 none
+// stored or the record store cannot be opened).
 std::optional<std::string> choosePort(const std::optional<std::string>& option, SettingsBackend& settings, Io& io,
                                       int& exitCode);
 

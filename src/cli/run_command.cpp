@@ -69,17 +69,14 @@ int runCommand(const Args& args, Io& io) {
     if (!options) return badInput(io, error);
     if (options->positional.size() != 1) return badInput(io, "run needs one macro file, e.g. 'zulmarin run wake.cro'");
     const std::filesystem::path file = options->positional[0];
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return badInput(io, "no such macro file: " + file.string());
     const macros::PlayMacro macro = macros::readMacroForPlay(file);
-    if (!macro.opened) return badInput(io, "cannot read " + file.string());
-    for (const auto& p : macro.problems)
-        io.err << "zulmarin: " << file.string() << ":" << p.lineNumber << ": " << p.reason << "\n";
+    if (!macro.opened) return badInput(io, "cannot read the macro file " + file.string() + ": " + macro.problem);
+    for (const auto& p : macro.problems) say(io, file.string() + ":" + std::to_string(p.lineNumber) + ": " + p.reason);
     if (macro.rows.empty() && !macro.problems.empty())
         return badInput(io, file.string() + " has no row that can be played");
 
-    const IniSettingsStore ini(configFolder() / "settings.ini");
-    ReadOnlySettings settings(ini);
+    UserSettings user(io);
+    SettingsBackend& settings = user.settings;
     int status = 0;
     const auto port = choosePort(options->port, settings, io, status);
     if (!port) return status;

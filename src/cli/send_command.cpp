@@ -50,8 +50,8 @@ int sendCommand(const Args& args, Io& io) {
     const auto command = x10::parseCommand(options->positional[0], options->positional[1], options->positional[2], error);
     if (!command) return badInput(io, error);
 
-    const IniSettingsStore ini(configFolder() / "settings.ini");
-    ReadOnlySettings settings(ini);
+    UserSettings user(io);
+    SettingsBackend& settings = user.settings;
     int status = 0;
     const auto port = choosePort(options->port, settings, io, status);
     if (!port) return status;

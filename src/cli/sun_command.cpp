@@ -2,7 +2,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <ostream>
 
@@ -13,20 +12,6 @@ namespace zul::cli {
 
 namespace {
 
-
-bool ParseNumber(const std::string& text, double& out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size() && std::isfinite(out);
-}
-
-bool ParseWhole(const std::string& text, int& out) {
-    double v = 0;
-    if (!ParseNumber(text, v) || v != static_cast<int>(v) || v < -24 || v > 24) return false;
-    out = static_cast<int>(v);
-    return true;
-}
 
 std::string TimeLine(const char* what, const DateTime& t, const DateTime& day) {
     char buf[64];
@@ -42,10 +27,12 @@ std::string TimeLine(const char* what, const DateTime& t, const DateTime& day) {
 const char* const sunHelp =
     "usage: zulmarin sun YYYY-MM-DD --lat LAT --lon LON --zone ZONE [--dst]\n"
     "Prints the day's sunrise, solar noon and sunset as local clock times.\n"
-    "  --lat   latitude in degrees, positive north\n"
-    "  --lon   longitude in degrees, positive WEST of Greenwich\n"
+    "  --lat   latitude in degrees, positive north (-90 to 90)\n"
+    "  --lon   longitude in degrees, positive WEST of Greenwich (-180 to 180)\n"
     "  --zone  standard-time offset from Greenwich in whole hours, positive west\n"
-    "  --dst   daylight-saving time is in force (one hour later)\n";
+    "          (-14 to 14)\n"
+    "  --dst   daylight-saving time is in force (one hour later)\n"
+    "Numbers are plain decimals such as 52.5 or -0,25.\n";
 
 int sunCommand(const Args& args, Io& io) {
     std::string date;
@@ -67,20 +54,22 @@ int sunCommand(const Args& args, Io& io) {
         }
     }
     DateTime day;
-    if (date.size() != 10 || !DateTime::parse(date, day)) return badInput(io, "DATE must be YYYY-MM-DD, not '" + date + "'");
-    double lat = 0, lon = 0;
-    int zone = 0;
+    if (!DateTime::parse(date, day) || date.size() != 10)
+        return badInput(io, "DATE must be YYYY-MM-DD, not '" + date + "'");
     for (const char* need : {"--lat", "--lon", "--zone"})
         if (!values.count(need)) return badInput(io, std::string(need) + " is required (try sun --help)");
-    if (!ParseNumber(values["--lat"], lat)) return badInput(io, "--lat is not a number: '" + values["--lat"] + "'");
-    if (!ParseNumber(values["--lon"], lon)) return badInput(io, "--lon is not a number: '" + values["--lon"] + "'");
-    if (!ParseWhole(values["--zone"], zone))
-        return badInput(io, "--zone must be whole hours from -24 to 24: '" + values["--zone"] + "'");
+    const auto lat = parseLocationNumber(values["--lat"]), lon = parseLocationNumber(values["--lon"]);
+    const auto zone = parseLocationNumber(values["--zone"]);
+    if (!lat) return badInput(io, "--lat must be a decimal number of degrees, not '" + values["--lat"] + "'");
+    if (!lon) return badInput(io, "--lon must be a decimal number of degrees, not '" + values["--lon"] + "'");
+    if (!zone || *zone != std::trunc(*zone))
+        return badInput(io, "--zone must be a whole number of hours, not '" + values["--zone"] + "'");
+    if (const std::string problem = placeProblem(*lat, *lon, *zone); !problem.empty()) return badInput(io, problem);
 
     clsSunrise sun(day);
-    sun.SetLatitude(lat);
-    sun.SetLongitude(lon);
-    sun.SetTimeZone(zone);
+    sun.SetLatitude(*lat);
+    sun.SetLongitude(*lon);
+    sun.SetTimeZone(static_cast<int>(*zone));
     sun.SetDaySavings(dst);
     sun.CalculateSun();
     io.out << TimeLine("sunrise", sun.Sunrise(), day) << TimeLine("noon", sun.SolarNoon(), day)

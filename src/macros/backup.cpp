@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "macros/macro_file.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -20,19 +21,14 @@ constexpr const char* kCrLf = "\r\n";
 constexpr const char* kHiddenList = ".hidden";
 constexpr int kCloseDelayMs = 2000;
 
+constexpr FileLimit kHiddenListLimit{64 * 1024, "the list of hidden names in a folder is short"};
+
 std::vector<std::string> hiddenNames(const fs::path& parent) {
-    std::string bytes;
     std::vector<std::string> names;
-    if (!readWholeFile(parent / kHiddenList, bytes)) return names;
-    std::size_t from = 0;
-    while (from < bytes.size()) {
-        std::size_t end = bytes.find('\n', from);
-        if (end == std::string::npos) end = bytes.size();
-        std::string name = bytes.substr(from, end - from);
-        if (!name.empty() && name.back() == '\r') name.pop_back();
-        if (!name.empty()) names.push_back(name);
-        from = end + 1;
-    }
+    const FileRead read = readDataFile(parent / kHiddenList, kHiddenListLimit);
+    LineCursor lines(read.bytes);
+    for (std::string_view name; lines.next(name);)
+        if (!name.empty()) names.emplace_back(name);
     return names;
 }
 
@@ -85,9 +81,9 @@ bool MacroBackup::backupExistsIn(const fs::path& folder) {
 std::vector<std::string> MacroBackup::backupList() const { return macroFileNames(backupFolder()); }
 
 bool MacroBackup::copyInto(const fs::path& fromFolder, const fs::path& toFolder, const std::string& name) {
-    std::string bytes;
-    if (!isPlainFileName(name) || !readWholeFile(fromFolder / name, bytes)) return false;
-    return !writeFileAtomically(toFolder / name, bytes);
+    if (!isPlainFileName(name)) return false;
+    const FileRead read = readDataFile(fromFolder / name, MacroFileLimit);
+    return read.ok() && !writeFileAtomically(toFolder / name, read.bytes);
 }
 
 void MacroBackup::writeMarker() {

@@ -1,7 +1,5 @@
 #include "macros/group_file.h"
 
-#include <cerrno>
-
 #include "macros/cro_codes.h"
 #include "platform/text.h"
 #include "platform/atomic_file.h"
@@ -28,12 +26,10 @@ std::optional<int> groupNumberOfPath(const std::filesystem::path& file) {
 
 // Reads a group file that exists; on failure tells the user and the error log.
 std::optional<std::string> readForLabel(const std::filesystem::path& file, const GroupFileServices& services) {
-    std::string bytes;
-    errno = 0;
-    if (readWholeFile(file, bytes)) return bytes;
-    const std::error_code ec = errno != 0 ? std::error_code(errno, std::generic_category())
-                                          : std::make_error_code(std::errc::io_error);
-    const std::string text = services.translate("Error") + " " + std::to_string(ec.value()) + ": " + ec.message();
+    FileRead read = readDataFile(file, GroupFileLimit);
+    if (read.ok()) return std::move(read.bytes);
+    const std::string text =
+        services.translate("Error") + " " + std::to_string(read.error.value()) + ": " + read.problem;
     if (services.dialogs) services.dialogs->message(text);
     if (services.logError) services.logError(text + ", goGrLabel in frmMcrSetup");
     return std::nullopt;
@@ -101,10 +97,9 @@ GroupContents parseGroupText(std::string_view bytes) {
 }
 
 std::optional<GroupContents> readGroupFile(const std::filesystem::path& file) {
-    std::string bytes;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec) || !readWholeFile(file, bytes)) return std::nullopt;
-    return parseGroupText(bytes);
+    const FileRead read = readDataFile(file, GroupFileLimit);
+    if (!read.ok()) return std::nullopt;
+    return parseGroupText(read.bytes);
 }
 
 std::string groupItemsText(const std::vector<std::string>& items) {

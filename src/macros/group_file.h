@@ -12,6 +12,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/atomic_file.h"
+
 namespace zul {
 class Dialogs;
 }
@@ -19,6 +21,7 @@ class Dialogs;
 namespace zul::macros {
 
 inline constexpr int kGroupCount = 8;
+inline constexpr FileLimit GroupFileLimit{64 * 1024, "a group file holds a label and a few dozen commands"};
 inline constexpr std::size_t kGroupLabelMax = 30;  // characters
 
 using Translate = std::function<std::string(const std::string&)>;

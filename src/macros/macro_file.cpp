@@ -43,11 +43,18 @@ MacroLine decodeLine(int lineNumber, std::string text) {
     return line;
 }
 
+// A line's text as the readers see it: without its quotes and surrounding blanks.
+std::string lineText(std::string_view line) { return trimBlanks(without(line, '"')); }
+
 template <class Result>
 Result readWith(const std::filesystem::path& file, Result (*parse)(std::string_view)) {
-    std::string bytes;
-    if (!readWholeFile(file, bytes)) return Result{};
-    Result result = parse(bytes);
+    const FileRead read = readDataFile(file, MacroFileLimit);
+    if (!read.ok()) {
+        Result refused;
+        refused.problem = read.problem;
+        return refused;
+    }
+    Result result = parse(read.bytes);
     result.opened = true;
     return result;
 }
@@ -56,11 +63,13 @@ Result readWith(const std::filesystem::path& file, Result (*parse)(std::string_v
 
 ParsedMacro parseMacroText(std::string_view bytes) {
     ParsedMacro parsed;
-    const std::vector<std::string> lines = unquotedLines(bytes);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string text = trimBlanks(lines[i]);
+    LineCursor lines(bytes);
+    int lineNumber = 0;
+    for (std::string_view raw; lines.next(raw);) {
+        ++lineNumber;
+        std::string text = lineText(raw);
         if (text.empty()) continue;  // an empty record plays nothing
-        MacroLine line = decodeLine(static_cast<int>(i) + 1, std::move(text));
+        MacroLine line = decodeLine(lineNumber, std::move(text));
         if (!line.problem.empty()) parsed.problems.push_back({line.lineNumber, line.text, line.problem});
         parsed.lines.push_back(std::move(line));
     }

@@ -18,8 +18,12 @@
 
 #include "macros/cro_codes.h"
 #include "macros/macro_row.h"
+#include "platform/atomic_file.h"
 
 namespace zul::macros {
+
+// Every reader of macro files refuses anything larger (24 bytes a row).
+inline constexpr FileLimit MacroFileLimit{1024 * 1024, "a macro file is at most a few thousand rows"};
 
 // One line of a macro file as read.
 struct MacroLine {
@@ -55,6 +59,7 @@ struct PlayRow {
 };
 struct PlayMacro {
     bool opened = false;            // false: the file could not be read
+    std::string problem;            // why not
     std::vector<PlayRow> rows;      // in file order
     std::vector<LineProblem> problems;
 };
@@ -75,6 +80,7 @@ struct EditorRow {
 };
 struct EditorMacro {
     bool opened = false;
+    std::string problem;  // why the file could not be read
     std::vector<EditorRow> rows;
     std::vector<LineProblem> problems;
 };

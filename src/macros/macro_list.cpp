@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "macros/macro_file.h"
 #include "platform/atomic_file.h"
 #include "platform/text.h"
 
@@ -27,8 +28,8 @@ int importMacroFiles(const std::vector<fs::path>& files, const fs::path& folder)
         if (!endsWithNoCase(file.extension().string(), ".cro") || !fs::is_regular_file(file, ec)) continue;
         const fs::path target = folder / file.filename();
         if (fs::exists(target, ec) && fs::equivalent(file, target, ec)) continue;
-        std::string bytes;
-        if (readWholeFile(file, bytes) && !writeFileAtomically(target, bytes)) ++copied;
+        const FileRead read = readDataFile(file, MacroFileLimit);
+        if (read.ok() && !writeFileAtomically(target, read.bytes)) ++copied;
     }
     return copied;
 }

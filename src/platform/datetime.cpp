@@ -1,6 +1,7 @@
 #include "platform/datetime.h"
 
 #include <cstdio>
+#include <string_view>
 
 namespace zul {
 
@@ -101,14 +102,24 @@ std::string generalDateTimeText(const DateTime& t, bool use24Hour) {
 }
 
 bool DateTime::parse(const std::string& text, DateTime& out) {
+    // Digits at fixed places and nothing else: no signs, blanks or short fields.
+    static constexpr std::string_view shape = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != 10 && text.size() != 16 && text.size() != 19) return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (shape[i] == 'd' ? text[i] < '0' || text[i] > '9' : text[i] != shape[i]) return false;
+    const auto number = [&](std::size_t at, std::size_t digits) {
+        int v = 0;
+        for (std::size_t i = at; i < at + digits; ++i) v = v * 10 + (text[i] - '0');
+        return v;
+    };
     DateTime t;
-    char tail = 0;
-    int n = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour,
-                        &t.minute, &t.second, &tail);
-    if (n == 5) t.second = 0;
-    if (!(n == 3 || n == 5 || n == 6)) return false;
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month)) return false;
-    if (t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59) return false;
+    t.year = number(0, 4);
+    t.month = number(5, 2);
+    t.day = number(8, 2);
+    if (text.size() > 10) t.hour = number(11, 2), t.minute = number(14, 2);
+    if (text.size() > 16) t.second = number(17, 2);
+    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month)) return false;
+    if (t.hour > 23 || t.minute > 59 || t.second > 59) return false;
     out = t;
     return true;
 }

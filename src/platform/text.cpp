@@ -90,11 +90,23 @@ std::vector<std::string> splitFileLines(std::string_view text) {
     return lines;
 }
 
+LineCursor::LineCursor(std::string_view bytes) : rest_(bytes) {
+    while (rest_.starts_with("\xEF\xBB\xBF")) rest_.remove_prefix(3);
+}
+
+bool LineCursor::next(std::string_view& line) {
+    if (rest_.empty()) return false;
+    const std::size_t lf = rest_.find('\n');
+    line = rest_.substr(0, lf);
+    rest_ = lf == std::string_view::npos ? std::string_view() : rest_.substr(lf + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    return lf != std::string_view::npos || !line.empty();
+}
+
 std::vector<std::string> splitLines(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    std::vector<std::string> lines = splitFileLines(bytes);
-    if (lines.back().ends_with('\r')) lines.back().pop_back();
-    if (lines.back().empty()) lines.pop_back();
+    std::vector<std::string> lines;
+    LineCursor cursor(bytes);
+    for (std::string_view line; cursor.next(line);) lines.emplace_back(line);
     return lines;
 }
 
@@ -102,6 +114,57 @@ std::vector<std::string> unquotedLines(std::string_view bytes) {
     std::vector<std::string> lines = splitLines(bytes);
     for (auto& line : lines) std::erase(line, '"');
     return lines;
+}
+
+namespace {
+// The length of the well-formed UTF-8 sequence at text[i], 0 when there is none.
+std::size_t utf8Length(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) -> unsigned {
+        return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+    };
+    const unsigned c = byte(0);
+    if (c < 0x80) return 1;
+    std::size_t n = 0;
+    unsigned low = 0x80, high = 0xBF;  // the allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) n = 2;
+    else if (c >= 0xE0 && c <= 0xEF) n = 3, low = c == 0xE0 ? 0xA0 : 0x80, high = c == 0xED ? 0x9F : 0xBF;
+    else if (c >= 0xF0 && c <= 0xF4) n = 4, low = c == 0xF0 ? 0x90 : 0x80, high = c == 0xF4 ? 0x8F : 0xBF;
+    else return 0;
+    if (byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t k = 2; k < n; ++k)
+        if ((byte(k) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+bool isControl(std::string_view text, std::size_t i, std::size_t length) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (length == 1) return c < 0x20 || c == 0x7F;
+    // U+0080 to U+009F: the C1 controls, which some terminals obey.
+    return length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+}
+} // namespace
+
+std::string printable(std::string_view text) {
+    static const char* const hex = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8Length(text, i);
+        if (length != 0 && !isControl(text, i, length)) {
+            out.append(text.substr(i, length));
+            i += length;
+            continue;
+        }
+        const std::size_t end = i + std::max<std::size_t>(length, 1);
+        for (; i < end; ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c == '\n') out += "\\n";
+            else if (c == '\r') out += "\\r";
+            else if (c == '\t') out += "\\t";
+            else out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
+        }
+    }
+    return out;
 }
 
 std::string quotedLine(std::string_view text) {

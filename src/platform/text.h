@@ -32,8 +32,24 @@ std::vector<std::string> splitAt(std::string_view text, std::string_view sep);
 // Joins pieces with sep between them.
 std::string joinWith(const std::vector<std::string>& pieces, std::string_view sep);
 
-// The lines of a file's bytes, split at LF with a CR before it dropped and a
-// leading UTF-8 byte order mark skipped; the empty piece after the last line
+// Walks the lines of a file's bytes as splitLines cuts them, one at a time,
+// without copying them: leading UTF-8 byte order marks are skipped, each line
+// comes without its LF or CR LF, and the empty piece after the last line
+// break is not a line.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view bytes);
+    // The next line; false when none is left.
+    bool next(std::string_view& line);
+    // The bytes after the lines read so far.
+    std::string_view rest() const { return rest_; }
+
+private:
+    std::string_view rest_;
+};
+
+// The lines of a file's bytes, split at LF with a CR before it dropped and
+// leading UTF-8 byte order marks skipped; the empty piece after the last line
 // break is not a line.
 std::vector<std::string> splitLines(std::string_view bytes);
 // Like splitLines, but the piece after the last line end is kept as the final
@@ -41,6 +57,11 @@ std::vector<std::string> splitLines(std::string_view bytes);
 std::vector<std::string> splitFileLines(std::string_view text);
 // splitLines with every double-quote character removed.
 std::vector<std::string> unquotedLines(std::string_view bytes);
+// The text as one line a terminal shows as it stands: line breaks, tabs,
+// other control characters (escape sequences among them) and bytes that are
+// not UTF-8 are written as escapes ("\n", "\t", "\x1b").
+std::string printable(std::string_view text);
+
 // One record of a data file: a double quote, the text, a double quote, CR LF.
 std::string quotedLine(std::string_view text);
 

@@ -163,9 +163,14 @@ void takeOut(std::vector<Line>& lines, const std::string& section) {
 
 // --- files that carry the program's mark
 
+// Launchers, MIME packages and mimeapps.list are a few lines each.
+constexpr FileLimit kDesktopFileLimit{1024 * 1024, "a desktop entry or MIME list holds a few short lines"};
+
 bool readText(const fs::path& file, std::string& text) {
-    std::error_code ec;
-    return fs::is_regular_file(file, ec) && readWholeFile(file, text);
+    FileRead read = readDataFile(file, kDesktopFileLimit);
+    if (!read.ok()) return false;
+    text = std::move(read.bytes);
+    return true;
 }
 
 bool isOurs(const fs::path& file) {

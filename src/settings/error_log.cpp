@@ -1,10 +1,7 @@
 #include "settings/error_log.h"
 
-#include <cerrno>
-#include <fstream>
-
-#include "platform/atomic_file.h"
 #include "platform/clock.h"
+#include "platform/text.h"
 #include "settings/cipher.h"
 #include "settings/settings_store.h"
 
@@ -26,13 +23,7 @@ std::error_code ErrorLog::WriteErrorLog(const std::string& message) {
     const std::string entry =
         "\r\n" + std::string(LoggedPrefix) + clock_.now().isoText() + "\r\n\t" + CipherText(false, message) + "\r\n";
     // The whole entry goes out in one write, so entries never interleave.
-    errno = 0;
-    std::ofstream out(file_, std::ios::binary | std::ios::app);
-    if (!out) return errno ? std::error_code(errno, std::generic_category()) : std::make_error_code(std::errc::io_error);
-    out.write(entry.data(), static_cast<std::streamsize>(entry.size()));
-    out.close();
-    if (!out) return std::make_error_code(std::errc::io_error);
-    return {};
+    return appendToFile(file_, entry);
 }
 
 std::error_code ErrorLog::LogError(const std::string& procedure, const std::string& window, long number,
@@ -44,18 +35,33 @@ std::error_code ErrorLog::LogError(const std::string& procedure, const std::stri
     return LogError(procedure, window, error.value(), error.message());
 }
 
-std::optional<std::vector<ErrorLogEntry>> readErrorLog(const std::filesystem::path& file) {
-    std::string bytes;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec) || !readWholeFile(file, bytes)) return std::nullopt;
-    const std::vector<std::string> lines = splitLines(bytes);
+std::vector<ErrorLogEntry> parseErrorLog(std::string_view bytes) {
     std::vector<ErrorLogEntry> entries;
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-        if (!lines[i].starts_with(LoggedPrefix) || !lines[i + 1].starts_with('\t')) continue;
-        entries.push_back({lines[i].substr(std::string(LoggedPrefix).size()), CipherText(true, lines[i + 1].substr(1))});
-        ++i;
+    LineCursor lines(bytes);
+    std::string_view logged;  // the last "Logged:" line, waiting for its message
+    for (std::string_view line; lines.next(line);) {
+        if (!logged.empty() && line.starts_with('\t')) {
+            entries.push_back({std::string(logged.substr(std::string_view(LoggedPrefix).size())),
+                               CipherText(true, std::string(line.substr(1)))});
+            logged = {};
+            continue;
+        }
+        logged = line.starts_with(LoggedPrefix) ? line : std::string_view();
     }
     return entries;
+}
+
+ErrorLogContents readErrorLog(const std::filesystem::path& file) {
+    ErrorLogContents contents;
+    const FileRead read = readDataFile(file, ErrorLog::Limit);
+    if (!read.ok()) {
+        contents.problem = read.problem;
+        return contents;
+    }
+    contents.entries = parseErrorLog(read.bytes);
+    if (contents.entries.empty() && read.bytes.find_first_not_of(" \t\r\n") != std::string::npos)
+        contents.problem = "it holds no error log entries";
+    return contents;
 }
 
 } // namespace zul

@@ -3,10 +3,12 @@
 // (an empty line, "Logged:  " and the time, a tab and the enciphered
 // message), CR LF line ends, so the file is not readable in a text editor.
 #include <filesystem>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "platform/atomic_file.h"
 
 namespace zul {
 
@@ -18,6 +20,8 @@ std::string errorMessage(const std::string& procedure, const std::string& window
 
 class ErrorLog {
 public:
+    static constexpr FileLimit Limit{16 * 1024 * 1024, "each error adds a few hundred bytes to the error log"};
+
     ErrorLog(const std::filesystem::path& programFolder, const Clock& clock);
     const std::filesystem::path& file() const { return file_; }
 
@@ -39,8 +43,16 @@ struct ErrorLogEntry {
     std::string message;  // deciphered
 };
 
-// The entries of an error log in file order; nullopt when the file cannot be
-// read. Lines that do not form an entry are skipped.
-std::optional<std::vector<ErrorLogEntry>> readErrorLog(const std::filesystem::path& file);
+// The entries of an error log's bytes in file order; lines that do not form
+// an entry are skipped.
+std::vector<ErrorLogEntry> parseErrorLog(std::string_view bytes);
+
+struct ErrorLogContents {
+    std::vector<ErrorLogEntry> entries;
+    // "" when read; else why not: the file's problem, or "it holds no error log
+    // entries" for a file with text but not one entry.
+    std::string problem;
+};
+ErrorLogContents readErrorLog(const std::filesystem::path& file);
 
 } // namespace zul

@@ -32,7 +32,9 @@ void IniFile::parse(const std::string& bytes) {
     values_.clear();
     std::string section;
     bool inSection = false;
-    for (const std::string& line : splitLines(bytes)) {
+    LineCursor lines(bytes);
+    for (std::string_view view; lines.next(view);) {
+        const std::string line(view);
         const std::string t = trimBlanks(line);
         if (!t.empty() && t.front() == '[') {
             const auto close = t.find(']');
@@ -47,10 +49,9 @@ void IniFile::parse(const std::string& bytes) {
 }
 
 bool IniFile::load(const fs::path& file) {
-    std::string bytes;
-    const bool ok = readWholeFile(file, bytes);
-    parse(ok ? bytes : std::string());
-    return ok;
+    const FileRead read = readDataFile(file, Limit);
+    parse(read.bytes);
+    return read.ok();
 }
 
 std::optional<std::string> IniFile::value(const std::string& section, const std::string& key) const {
@@ -130,9 +131,9 @@ std::string installLanguageFile(const LanguageMenuEntry& entry, const fs::path& 
     std::error_code ec;
     if (!fs::exists(source, ec)) source = entry.file;
     if (!source.empty() && fs::exists(source, ec)) {
-        std::string bytes;
-        if (!readWholeFile(source, bytes)) return "Could not read " + source.string() + ".";
-        if (const auto err = writeFileAtomically(active, bytes))
+        const FileRead read = readDataFile(source, IniFile::Limit);
+        if (!read.ok()) return "Could not read " + source.string() + ": " + read.problem;
+        if (const auto err = writeFileAtomically(active, read.bytes))
             return "Could not write " + active.string() + ": " + err.message();
         return "";
     }

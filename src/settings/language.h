@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/atomic_file.h"
+
 namespace zul {
 
 class Dialogs;
@@ -23,6 +25,7 @@ class SettingsBackend;
 class IniFile {
 public:
     static constexpr std::size_t MaxValueLength = 2048;  // bytes; longer values are cut on a character boundary
+    static constexpr FileLimit Limit{1024 * 1024, "a language file holds a few thousand short lines"};
 
     void parse(const std::string& bytes);
     bool load(const std::filesystem::path& file);  // false (and empty) when it cannot be read

@@ -1,7 +1,9 @@
 #include "settings/record_store.h"
 
 #include <algorithm>
-#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/settings_backend.h"
 #include "settings/cipher.h"
@@ -10,8 +12,8 @@
 namespace zul {
 
 namespace {
-std::streamoff offsetOf(std::int32_t number) {
-    return static_cast<std::streamoff>(number - 1) * RecordStore::RecordLength;
+std::size_t offsetOf(std::int32_t number) {
+    return static_cast<std::size_t>(number - 1) * RecordStore::RecordLength;
 }
 
 // The longest leading part of text (in bytes, ending on a UTF-8 character
@@ -28,6 +30,8 @@ int fittingPrefix(const std::string& text, bool encipher) {
     return static_cast<int>(best);
 }
 
+bool writable(const std::filesystem::path& p) { return ::faccessat(AT_FDCWD, p.c_str(), W_OK, AT_EACCESS) == 0; }
+
 RecordStore::WriteResult refused(std::string why, int fits = 0) {
     RecordStore::WriteResult r;
     r.ok = false;
@@ -39,52 +43,51 @@ RecordStore::WriteResult refused(std::string why, int fits = 0) {
 
 RecordStore::~RecordStore() { close(); }
 
-bool RecordStore::open(const std::filesystem::path& file) {
+bool RecordStore::open(const std::filesystem::path& file, bool forWriting) {
     close();
     path_ = file;
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) std::ofstream(file, std::ios::binary | std::ios::app);
-    file_.open(file, std::ios::in | std::ios::out | std::ios::binary);
-    return file_.is_open();
+    FileRead read = readDataFile(file, Limit);
+    std::string problem = read.problem;
+    if (read.missing() && forWriting) {
+        if (const auto ec = writeFileAtomically(file, "")) problem = ec.message();
+        else problem.clear();
+    } else if (read.ok() && forWriting) {
+        // Every write replaces the file, so both it and its folder must be writable.
+        const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+        if (!writable(file)) problem = "it cannot be written: " + std::generic_category().message(errno);
+        else if (!writable(folder)) problem = "its folder cannot be written: " + std::generic_category().message(errno);
+    }
+    if (!problem.empty()) {
+        problem_ = file.string() + ": " + problem;
+        return false;
+    }
+    bytes_ = std::move(read.bytes);
+    open_ = true;
+    writable_ = forWriting;
+    return true;
 }
 
 void RecordStore::close() {
-    if (file_.is_open()) file_.close();
-    file_.clear();
-}
-
-bool RecordStore::isOpen() const { return file_.is_open(); }
-
-std::uintmax_t RecordStore::fileSize() {
-    file_.clear();
-    file_.seekg(0, std::ios::end);
-    const auto end = file_.tellg();
-    return end < 0 ? 0 : static_cast<std::uintmax_t>(end);
+    open_ = writable_ = false;
+    bytes_.clear();
+    problem_.clear();
 }
 
 std::string RecordStore::ReadRecord(std::int32_t number, bool decipher) {
     if (!isOpen() || number < 1 || number > MaxRecordNumber) return "";
-    const auto start = static_cast<std::uintmax_t>(offsetOf(number));
-    const std::uintmax_t size = fileSize();
-    if (start + 2 > size) return "";
-    std::array<char, RecordLength> record{};
-    const std::uintmax_t available = std::min<std::uintmax_t>(RecordLength, size - start);
-    file_.seekg(offsetOf(number));
-    file_.read(record.data(), static_cast<std::streamsize>(available));
-    if (!file_) {
-        file_.clear();
-        return "";
-    }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(record.data());
+    const std::size_t start = offsetOf(number);
+    if (start + 2 > bytes_.size()) return "";
+    const std::size_t available = std::min<std::size_t>(RecordLength, bytes_.size() - start);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(bytes_.data() + start);
     std::size_t length = bytes[0] | (std::size_t(bytes[1]) << 8);
     // A damaged length never reads beyond its own record.
-    length = std::min<std::size_t>({length, std::size_t{MaxValueBytes}, static_cast<std::size_t>(available - 2)});
-    std::string text(record.data() + 2, length);
+    length = std::min<std::size_t>({length, std::size_t{MaxValueBytes}, available - 2});
+    std::string text(bytes_, start + 2, length);
     return decipher ? CipherText(true, text) : text;
 }
 
 RecordStore::WriteResult RecordStore::WriteRecord(std::int32_t number, const std::string& text, bool encipher) {
-    if (!isOpen()) return refused("The record file is not open.");
+    if (!isOpen() || !writable_) return refused("The record file is not open for writing.");
     if (number < 1 || number > MaxRecordNumber)
         return refused("Record number " + std::to_string(number) + " is outside 1 to " +
                        std::to_string(MaxRecordNumber) + ".");
@@ -94,27 +97,25 @@ RecordStore::WriteResult RecordStore::WriteRecord(std::int32_t number, const std
         return refused("The text is too long to store: only its first " + std::to_string(fits) +
                            " characters would fit.", fits);
     }
-    std::array<char, RecordLength> record{};
+    std::string record(RecordLength, '\0');
     record[0] = static_cast<char>(stored.size() & 0xFF);
     record[1] = static_cast<char>(stored.size() >> 8);
-    std::copy(stored.begin(), stored.end(), record.begin() + 2);
+    record.replace(2, stored.size(), stored);
 
-    const std::uintmax_t size = fileSize();
-    const auto start = static_cast<std::uintmax_t>(offsetOf(number));
-    if (size < start) {
-        // Whole empty records up to this one (a torn last record is completed too).
-        file_.seekp(static_cast<std::streamoff>(size));
-        const std::string gap(start - size, '\0');
-        file_.write(gap.data(), static_cast<std::streamsize>(gap.size()));
-    }
-    file_.seekp(offsetOf(number));
-    file_.write(record.data(), RecordLength);
-    file_.flush();
-    if (!file_) {
-        file_.clear();
-        return refused("Could not write record " + std::to_string(number) + " to " + path_.string() + ".");
-    }
+    // Whole empty records up to this one (a torn last record is completed too).
+    const std::size_t start = offsetOf(number);
+    std::string next = bytes_;
+    if (next.size() < start + RecordLength) next.resize(std::max(next.size(), start + RecordLength), '\0');
+    next.replace(start, RecordLength, record);
+    if (const auto ec = writeFileAtomically(path_, next))
+        return refused("Could not write record " + std::to_string(number) + " to " + path_.string() + ": " +
+                       ec.message());
+    bytes_ = std::move(next);
     return {};
+}
+
+std::string recordStoreProblemText(const RecordStore& store) {
+    return "The record store cannot be opened: " + store.problem();
 }
 
 std::filesystem::path recordStorePath(SettingsBackend& settings, const std::filesystem::path& programFolder) {

@@ -2,10 +2,15 @@
 // db.zld: numbered fixed-length records of text. Each 255-byte record holds a
 // 16-bit little-endian length and that many bytes of text; the rest is filler
 // (zero bytes). Records are numbered from 1; record n starts at byte (n - 1) * 255.
+//
+// The store is small (a few hundred records), so it is read whole when opened
+// and every write replaces the file atomically: a crash or a power loss leaves
+// the old record or the new one, never half of one.
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "platform/atomic_file.h"
 
 namespace zul {
 
@@ -17,6 +22,8 @@ public:
     static constexpr int MaxValueBytes = RecordLength - 2;
     // Record numbers above this are refused: the file stays a sensible size.
     static constexpr std::int32_t MaxRecordNumber = 65535;
+    // Just above MaxRecordNumber records.
+    static constexpr FileLimit Limit{16 * 1024 * 1024, "the record store holds at most 65535 records of 255 bytes"};
 
     struct WriteResult {
         bool ok = true;
@@ -31,11 +38,14 @@ public:
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
-    // Opens (creating when missing) the file for reading and writing.
-    bool open(const std::filesystem::path& file);
+    // Opens the file for reading and writing (creating it when missing), or
+    // only for reading. False when it cannot be; problem() then says why.
+    bool open(const std::filesystem::path& file, bool forWriting = true);
     void close();
-    bool isOpen() const;
+    bool isOpen() const { return open_; }
     const std::filesystem::path& path() const { return path_; }
+    // "PATH: reason" when the last open failed, else "".
+    const std::string& problem() const { return problem_; }
 
     // A record never written, or past the end of the file, reads as "".
     std::string ReadRecord(std::int32_t number, bool decipher);
@@ -44,10 +54,14 @@ public:
     WriteResult WriteRecord(std::int32_t number, const std::string& text, bool encipher);
 
 private:
-    std::uintmax_t fileSize();
     std::filesystem::path path_;
-    std::fstream file_;
+    std::string bytes_;  // the file as last read or written
+    std::string problem_;
+    bool open_ = false, writable_ = false;
 };
+
+// "The record store cannot be opened: PATH: reason", for a store whose open failed.
+std::string recordStoreProblemText(const RecordStore& store);
 
 // The record store's file: program folder / "db.zld" when it exists, else the
 // path under "Database16"/"DataFile" (default that same program-folder path).

@@ -1,8 +1,10 @@
 #include "settings/settings_store.h"
 
 #include <algorithm>
+#include <ostream>
 
 #include "platform/atomic_file.h"
+#include "settings/error_log.h"
 
 namespace zul {
 
@@ -20,10 +22,17 @@ bool storable(const std::string& section, const std::string& key, const std::str
 IniSettingsStore::IniSettingsStore(std::filesystem::path file) : file_(std::move(file)) { load(); }
 
 void IniSettingsStore::load() {
+    const FileRead read = readDataFile(file_, Limit);
+    if (!read.ok() && !read.missing()) readProblem_ = file_.string() + ": " + read.problem;
+    loadText(read.bytes);
+}
+
+void IniSettingsStore::loadText(std::string_view bytes) {
     sections_.assign(1, Section{});
-    std::string bytes;
-    if (!readWholeFile(file_, bytes)) return;
-    for (const std::string& line : splitLines(bytes)) {
+    LineCursor lines(bytes);
+    for (std::string_view line; lines.next(line);) {
+        // Written back with LF alone, a line keeps no CR at its end.
+        while (line.ends_with('\r')) line.remove_suffix(1);
         const std::string trimmed = trimBlanks(line);
         if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
             sections_.push_back(Section{trimBlanks(trimmed.substr(1, trimmed.size() - 2)), {}});
@@ -31,9 +40,10 @@ void IniSettingsStore::load() {
         }
         const auto eq = line.find('=');
         if (eq == std::string::npos || trimBlanks(line.substr(0, eq)).empty())
-            sections_.back().entries.push_back(Entry{line, "", true});
+            sections_.back().entries.push_back(Entry{std::string(line), "", true});
         else
-            sections_.back().entries.push_back(Entry{trimBlanks(line.substr(0, eq)), line.substr(eq + 1), false});
+            sections_.back().entries.push_back(
+                Entry{trimBlanks(line.substr(0, eq)), std::string(line.substr(eq + 1)), false});
     }
 }
 
@@ -52,10 +62,13 @@ std::optional<std::string> IniSettingsStore::read(const std::string& section, co
     return std::nullopt;
 }
 
-std::string IniSettingsStore::serialize() const {
+std::string IniSettingsStore::text() const {
     std::string out;
-    for (const auto& s : sections_) {
-        if (!s.name.empty()) out += "[" + s.name + "]\n";
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        const Section& s = sections_[i];
+        // Only the lines before the first header have none; a "[]" header is
+        // kept, so what follows it never joins the section before it.
+        if (i > 0) out += "[" + s.name + "]\n";
         for (const auto& e : s.entries) out += e.plainLine ? e.key + "\n" : e.key + "=" + e.value + "\n";
     }
     return out;
@@ -78,9 +91,10 @@ bool IniSettingsStore::write(const std::string& section, const std::string& key,
         auto last = std::find_if(s->entries.rbegin(), s->entries.rend(), [](const Entry& e) { return !e.plainLine; });
         s->entries.insert(last.base(), Entry{key, value, false});
     }
+    if (!readProblem_.empty()) return saved_ = false;
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
-    saved_ = !writeFileAtomically(file_, serialize());
+    saved_ = !writeFileAtomically(file_, text());
     return saved_;
 }
 
@@ -108,6 +122,22 @@ std::string ReadSetting(const SettingsBackend& s, const std::string& section, co
 
 void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value) {
     s.write(section, key, value);
+}
+
+std::string unreadableSettingsText(const SettingsBackend& settings, bool oneLine) {
+    const std::string problem = settings.readProblem();
+    if (problem.empty()) return "";
+    const char* const rest = "Zulmarin runs on its default settings and leaves the file as it is";
+    if (oneLine) return "The settings could not be read: " + problem + "; " + rest + ".";
+    return "The settings could not be read:\n" + problem + "\n" + rest + ".";
+}
+
+bool reportUnreadableSettings(const SettingsBackend& settings, std::ostream& err, ErrorLog& log) {
+    const std::string text = unreadableSettingsText(settings, true);
+    if (text.empty()) return false;
+    err << "zulmarin: " << printable(text) << "\n";
+    log.WriteErrorLog(text);
+    return true;
 }
 
 } // namespace zul

@@ -2,28 +2,42 @@
 // The named-string settings: an INI file per user, sections and keys compared
 // without regard to case, written atomically after every change.
 #include <filesystem>
+#include <iosfwd>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/settings_backend.h"
 #include "platform/text.h"
 
 namespace zul {
 
+class ErrorLog;
+
 class IniSettingsStore : public SettingsBackend {
 public:
-    // Loads file when it exists; later writes create it (and its folder).
+    static constexpr FileLimit Limit{1024 * 1024, "a settings file holds a few hundred short lines"};
+
+    // Loads file when it exists; later writes create it (and its folder). A
+    // file that exists but cannot be read (no permission, not a regular file,
+    // far too large, an I/O error) is never written: the store then runs on
+    // the defaults in memory and readProblem says why.
     explicit IniSettingsStore(std::filesystem::path file);
     std::optional<std::string> read(const std::string& section, const std::string& key) const override;
     // The whole file is rewritten atomically. Returns false (and stores
     // nothing) for a section or key that the file could not hold (empty, a
     // line break, "]" in a section, "=" in a key) or a value with a line
-    // break; returns false too when the file cannot be written (the value is
-    // then kept in memory for this run).
+    // break; returns false too when the file cannot be written or could not
+    // be read (the value is then kept in memory for this run).
     bool write(const std::string& section, const std::string& key, const std::string& value) override;
+    std::string readProblem() const override { return readProblem_; }
     const std::filesystem::path& file() const { return file_; }
+    // The text a write puts into the file, and taking the settings from such a
+    // text (what loading does with the file's bytes).
+    std::string text() const;
+    void loadText(std::string_view bytes);
 
 private:
     // Kept in file order so a rewrite keeps the user's layout; lines that are
@@ -31,11 +45,11 @@ private:
     struct Entry { std::string key, value; bool plainLine = false; };
     struct Section { std::string name; std::vector<Entry> entries; };
     void load();
-    std::string serialize() const;
     Section* findSection(const std::string& name);
     std::filesystem::path file_;
     std::vector<Section> sections_;  // the first holds lines before any [section] (name "")
     bool saved_ = true;              // the file holds what is in memory
+    std::string readProblem_;        // "FILE: reason" when the file could not be read
 };
 
 // A backend in memory only (tests, and a fallback when the settings file cannot be written).
@@ -52,6 +66,16 @@ private:
 std::string ReadSetting(const SettingsBackend& s, const std::string& section, const std::string& key,
                         const std::string& def);
 void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value);
+
+// What the program says once when its settings could not be read: the file,
+// the reason, and that it runs on the defaults and leaves the file alone.
+// "" when the settings were read. oneLine: for a terminal and the error log;
+// else three lines for a message box.
+std::string unreadableSettingsText(const SettingsBackend& settings, bool oneLine);
+
+// For the command line and the service: when the settings could not be read,
+// says so in one line on err ("zulmarin: ...") and in the error log. True when it did.
+bool reportUnreadableSettings(const SettingsBackend& settings, std::ostream& err, ErrorLog& log);
 
 
 } // namespace zul

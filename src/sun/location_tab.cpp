@@ -23,16 +23,7 @@ const char* const kSunTablesUrl = "https://gml.noaa.gov/grad/solcalc/sunrise.htm
 
 // A field's text as a number: blanks around it are allowed and "," may stand
 // for the decimal point. Anything else is no number.
-std::optional<double> FieldNumber(const std::string& text) {
-    std::string s = trimBlanks(text);
-    for (char& c : s)
-        if (c == ',') c = '.';
-    if (s.empty()) return std::nullopt;
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end != s.c_str() + s.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
+std::optional<double> FieldNumber(const std::string& text) { return parseLocationNumber(text); }
 
 std::optional<int> FieldWholeNumber(const std::string& text) {
     const auto v = FieldNumber(text);
@@ -135,7 +126,8 @@ void LocationTab::test() {
     sun_.SetDaySavings(ReadSetting(settings_, kSection, "DaySavings", "False") == "True");
     sun_.SetDateDay(clock_.now());
     sun_.CalculateSun();
-    if (fields_[0].empty() || fields_[1].empty() || fields_[2].empty()) {
+    const bool onEarth = placeProblem(sun_.Latitude(), sun_.Longitude(), sun_.TimeZone()).empty();
+    if (fields_[0].empty() || fields_[1].empty() || fields_[2].empty() || !onEarth) {
         sunrise_.clear();
         sunset_.clear();
         return;

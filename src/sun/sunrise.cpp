@@ -1,10 +1,12 @@
 #include "sun/sunrise.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 
 #include "platform/system_clock.h"
+#include "platform/text.h"
 #include "settings/settings_store.h"
 
 namespace zul {
@@ -68,8 +70,17 @@ double SolarNoonUTC(int n, double lon) {
 }
 
 DateTime AtMinutes(const DateTime& day, double minutes) {
+    // Real places stay within two days; anything else is held to a year so the
+    // date arithmetic never overflows.
+    constexpr double kYear = 366 * 1440.0;
+    minutes = std::isfinite(minutes) ? std::clamp(minutes, -kYear, kYear) : 0;
     const DateTime midnight = DateTime::fromDayNumber(day.dayNumber());
     return midnight.addMillis(static_cast<std::int64_t>(std::floor(minutes * 60000)));
+}
+
+std::string NumberText(double v) {
+    char buf[32];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
 } // namespace
@@ -78,6 +89,36 @@ double RoundHalfEven(double x) {
     const double r = std::round(x);
     if (std::fabs(x - std::trunc(x)) == 0.5) return 2 * std::round(x / 2);
     return r;
+}
+
+std::string placeProblem(double latitude, double longitude, double zoneHours) {
+    const auto outside = [](const char* what, double v, double limit) -> std::string {
+        if (v >= -limit && v <= limit) return "";
+        return std::string(what) + " " + NumberText(v) + " is outside " + NumberText(-limit) + " to " +
+               NumberText(limit);
+    };
+    for (const std::string& problem : {outside("latitude", latitude, kMaxLatitude),
+                                       outside("longitude", longitude, kMaxLongitude),
+                                       outside("zone", zoneHours, kMaxZoneHours)})
+        if (!problem.empty()) return problem;
+    return "";
+}
+
+std::optional<double> parseLocationNumber(std::string_view text) {
+    std::string s = trimBlanks(text);
+    std::size_t digits = 0, points = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        char& c = s[i];
+        if (c >= '0' && c <= '9') ++digits;
+        else if (c == '.' || c == ',') c = '.', ++points;
+        else if (!((c == '-' || c == '+') && i == 0)) return std::nullopt;
+    }
+    if (digits == 0 || points > 1) return std::nullopt;
+    if (s.front() == '+') s.erase(0, 1);
+    double v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return std::nullopt;
+    return v;
 }
 
 const std::vector<CityRecord>& CityTable() {

@@ -2,7 +2,9 @@
 // Sunrise, solar noon and sunset for one day and one place, and the fixed
 // table of cities a place can be picked from. Longitudes and time zones count
 // positive WEST of Greenwich.
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/datetime.h"
@@ -21,6 +23,19 @@ const std::vector<CityRecord>& CityTable();
 
 // Rounds to the nearest whole number, a half going to the even neighbour.
 double RoundHalfEven(double x);
+
+// Where a place must lie for its sun times to mean anything: latitude -90 to
+// 90, longitude -180 to 180, zone -14 to 14 hours (the zones in use run from
+// 12 hours west to 14 east). "" when it does; else which value does not, e.g.
+// "latitude 91 is outside -90 to 90".
+inline constexpr double kMaxLatitude = 90, kMaxLongitude = 180;
+inline constexpr int kMaxZoneHours = 14;
+std::string placeProblem(double latitude, double longitude, double zoneHours);
+
+// A number as the location fields and settings hold it: an optional sign,
+// digits, and "." or "," as the decimal point, blanks around it ignored.
+// nullopt for anything else (hex, exponents, "inf", "nan", other text).
+std::optional<double> parseLocationNumber(std::string_view text);
 
 class clsSunrise {
 public:
@@ -44,7 +59,9 @@ public:
     const DateTime& SolarNoon() const { return solarNoon_; }
     const DateTime& Sunset() const { return sunset_; }
     // The same results as minutes after local midnight of DateDay (may fall
-    // below 0 or reach 1440 when the event lies on a neighbouring day).
+    // below 0 or reach 1440 when the event lies on a neighbouring day). A
+    // place far outside placeProblem's ranges gives meaningless but defined
+    // results: they are held within a year of DateDay.
     double SunriseMinutes() const { return riseMinutes_; }
     double SolarNoonMinutes() const { return noonMinutes_; }
     double SunsetMinutes() const { return setMinutes_; }

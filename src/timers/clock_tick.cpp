@@ -156,10 +156,11 @@ void ClockTick::updateDaylight() {
 // --- sun tick ----------------------------------------------------------------
 
 std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
-                                      std::optional<int> sunset, bool twelveHour) {
+                                      std::optional<int> sunset, bool twelveHour, bool placeError) {
     const std::string& s = timer.start;
     const std::string head = asciiUpper(s.substr(0, 2));
     if ((head != "SR" && head != "SS") || !timer.complete()) return s;
+    if (placeError) return std::string("Error");
     const std::optional<int> base = head == "SR" ? sunrise : sunset;
     if (!base) return std::nullopt;
     int due = *base;
@@ -189,16 +190,21 @@ bool SunTick::calculate(const DateTime& today, int& rise, int& set) {
     // The calculation runs again only when the day or one of its inputs changed.
     if (!(in == lastInputs_)) {
         lastInputs_ = in;
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        const double latitude = settingAsNumber(in.settings[0], nan), longitude = settingAsNumber(in.settings[1], nan);
-        const double zone = settingAsNumber(in.settings[2], nan);
-        known_ = std::isfinite(latitude) && std::isfinite(longitude);
+        // A blank latitude or longitude means no place; anything else must be a usable one.
+        const auto latitude = parseLocationNumber(in.settings[0]), longitude = parseLocationNumber(in.settings[1]);
+        const auto storedZone = parseLocationNumber(in.settings[2]);
+        const bool blank = trimBlanks(in.settings[0]).empty() || trimBlanks(in.settings[1]).empty();
+        const bool zoneBlank = trimBlanks(in.settings[2]).empty();
+        const double zone = storedZone ? RoundHalfEven(*storedZone) : in.systemZone;
+        placeError_ = !blank && (!latitude || !longitude || (!zoneBlank && !storedZone) ||
+                                 !placeProblem(*latitude, *longitude, zone).empty());
+        known_ = !blank && !placeError_;
         if (known_) {
             clsSunrise& sun = *sun_;
             sun.SetDateDay(DateTime{today.year, today.month, today.day});
-            sun.SetLatitude(latitude);
-            sun.SetLongitude(longitude);
-            sun.SetTimeZone(std::isfinite(zone) ? static_cast<int>(RoundHalfEven(zone)) : in.systemZone);
+            sun.SetLatitude(*latitude);
+            sun.SetLongitude(*longitude);
+            sun.SetTimeZone(static_cast<int>(zone));
             sun.SetDaySavings(settingAsBool(in.settings[3], false));
             sun.CalculateSun();
             rise_ = secondsOf(sun.Sunrise());
@@ -228,7 +234,7 @@ void SunTick::pass() {
         sunsetLabel_ = lang_.cap("Sunset");
     }
     for (int i = 0; i < table_.count(); ++i)
-        if (auto due = dueTimeFor(table_.timer(i), sunrise, sunset, twelve)) table_.setDueTime(i, *due);
+        if (auto due = dueTimeFor(table_.timer(i), sunrise, sunset, twelve, placeError_)) table_.setDueTime(i, *due);
 }
 
 bool SunTick::dueTimeIsError(int timer) const { return table_.lstTime().at(static_cast<std::size_t>(timer)) == "Error"; }

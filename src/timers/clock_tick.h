@@ -117,9 +117,10 @@ private:
 // when they are not known). A fixed start text is its own due time. For
 // "SR"/"SS" with an optional signed offset in minutes the result is the sun
 // time moved by the offset; "Error" when the offset is no whole number or
-// moves the time out of the day. nullopt: keep the previous due time.
+// moves the time out of the day, or when the stored place is unusable
+// (placeError). nullopt: keep the previous due time.
 std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
-                                      std::optional<int> sunset, bool twelveHour);
+                                      std::optional<int> sunset, bool twelveHour, bool placeError = false);
 
 class SunTick {
 public:
@@ -164,6 +165,7 @@ private:
     };
     SunInputs lastInputs_;
     bool known_ = false;
+    bool placeError_ = false;  // a place is stored but is no number or lies outside the Earth's ranges
     int rise_ = 0, set_ = 0;
     std::string sunriseText_, sunsetText_, sunriseLabel_, sunsetLabel_;
     std::unique_ptr<Tick> tick_;

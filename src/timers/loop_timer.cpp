@@ -63,17 +63,19 @@ std::string LoopTimer::pathFor(const std::string& entry) const {
 
 void LoopTimer::LoadLoop() {
     rows_.clear();
-    std::string bytes;
-    std::error_code ec;
     if (!endsWithNoCase(loopPath_, ".cro")) {
         enabled_ = false;
-    } else if (std::filesystem::is_regular_file(loopPath_, ec) && readWholeFile(loopPath_, bytes)) {
-        for (const macros::MacroLine& line : macros::parseMacroText(bytes).lines) rows_.push_back(line.text);
-    } else {
-        enabled_ = false;
-        if (windowShown)
-            dialogs_.info(InfoBox{lang_.cap("The macro for the Loop Timer was not found!"), lang_.cap("Loop Cannot Start")});
+        return;
     }
+    const FileRead read = readDataFile(loopPath_, macros::MacroFileLimit);
+    if (read.ok()) {
+        for (const macros::MacroLine& line : macros::parseMacroText(read.bytes).lines) rows_.push_back(line.text);
+        return;
+    }
+    enabled_ = false;
+    if (windowShown)
+        dialogs_.info(
+            InfoBox{lang_.cap("The macro for the Loop Timer was not found!"), lang_.cap("Loop Cannot Start")});
 }
 
 void LoopTimer::start(bool withSound) {

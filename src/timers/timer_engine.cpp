@@ -82,10 +82,10 @@ ProgramEntry splitProgramEntry(const std::string& entry) {
 
 // Reads a macro file's rows as the runners keep them: the records' texts.
 bool readRecords(const std::string& path, std::vector<std::string>& records) {
-    std::string bytes;
-    if (!readWholeFile(path, bytes)) return false;
+    const FileRead read = readDataFile(path, macros::MacroFileLimit);
+    if (!read.ok()) return false;
     records.clear();
-    for (auto& line : macros::parseMacroText(bytes).lines) records.push_back(std::move(line.text));
+    for (auto& line : macros::parseMacroText(read.bytes).lines) records.push_back(std::move(line.text));
     return true;
 }
 

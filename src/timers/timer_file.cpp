@@ -88,15 +88,11 @@ void applyTimerFile(TimerTable& table, std::string_view bytes, int storedCount) 
 std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& settings) {
     const int stored = settingAsInt(ReadSetting(settings, kSettings, "TimerCount", "6"), TimerTable::kMinTimers);
     const std::filesystem::path file = timerFilePath(table.programFolder());
-    std::string bytes;
-    std::error_code result, ec;
-    if (!std::filesystem::exists(file, ec)) {
-        writeFileAtomically(file, "");  // reading creates a missing file, empty
-    } else if (!readWholeFile(file, bytes)) {
-        result = std::make_error_code(std::errc::io_error);
-        bytes.clear();
-    }
-    applyTimerFile(table, bytes, stored);
+    const FileRead read = readDataFile(file, TimerFileLimit);
+    std::error_code result;
+    if (read.missing()) writeFileAtomically(file, "");  // reading creates a missing file, empty
+    else result = read.error;
+    applyTimerFile(table, read.bytes, stored);
 
     LoopTimerFields& loop = table.loop();
     loop.entry = ReadSetting(settings, kMacro, "LoopN", "");

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "timers/timer_table.h"
 #include "timers/translate.h"
 
@@ -21,6 +22,7 @@ class Dialogs;
 class SettingsBackend;
 
 inline constexpr const char* kTimerFileName = "tmrdat.zul";
+inline constexpr FileLimit TimerFileLimit{1024 * 1024, "the timer file holds at most 100 timers"};
 std::filesystem::path timerFilePath(const std::filesystem::path& programFolder);
 
 // One line of the data file as read, quotes removed, fields not yet checked.

@@ -34,9 +34,10 @@ void waitProcessingEvents(Clock& clock, EventLoop& loop, double seconds) {
 } // namespace
 
 void FixFileSize(const std::filesystem::path& path, double maxLines) {
-    std::string bytes;
-    if (!std::isfinite(maxLines) || !readWholeFile(path, bytes)) return;
-    std::vector<std::string> elements = splitFileLines(bytes);
+    if (!std::isfinite(maxLines)) return;
+    const FileRead read = readDataFile(path, TimerLogLimit);
+    if (!read.ok()) return;
+    std::vector<std::string> elements = splitFileLines(read.bytes);
     const double u = static_cast<double>(elements.size()) - 1;
     maxLines = std::max(0.0, maxLines);
     if (!(maxLines + 2 < u)) return;
@@ -122,7 +123,7 @@ bool TimerLog::moveOldLines() {
         records += quotedLine(std::string(kCrLf) + "******** end  autosave for " + nowText() + "********" + kCrLf);
         if (onAutosaveBusy) onAutosaveBusy(true);
         // When the file cannot take the lines they stay in the window.
-        if (!appendFileAtomically(logFilePath(), records)) setText(std::move(kept));
+        if (!appendFileAtomically(logFilePath(), records, TimerLogLimit)) setText(std::move(kept));
     } else {
         setText(std::move(kept));
     }
@@ -158,7 +159,7 @@ std::optional<std::filesystem::path> TimerLog::saveAs(Dialogs& dialogs) {
 
 std::error_code TimerLog::unload() {
     std::error_code ec;
-    if (autoSave_ && !text_.empty()) ec = appendFileAtomically(logFilePath(), saveRecords());
+    if (autoSave_ && !text_.empty()) ec = appendFileAtomically(logFilePath(), saveRecords(), TimerLogLimit);
     WriteSetting(settings_, kSettings, "TimerLogS", autoSave_ ? "1" : "0");
     return ec;
 }

@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/datetime.h"
 #include "timers/translate.h"
 
@@ -26,6 +27,8 @@ class SettingsBackend;
 class Tick;
 
 inline constexpr const char* kTimerLogFileName = "TimerLog.log";
+inline constexpr FileLimit TimerLogLimit{32 * 1024 * 1024,
+                                         "the timer log is trimmed to \"MaxLogFileLines\" lines (59000 unless set)"};
 
 // Trims a text file to its last maxLines lines (split at CR LF or LF). The
 // file is only rewritten when it holds more than maxLines + 3 pieces; the

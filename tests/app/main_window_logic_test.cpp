@@ -132,10 +132,9 @@ TEST_F(MainWindowLogicTest, RightClicksFeedTheTimerWindowOnlyWhileItIsOpen) {
 TEST_F(MainWindowLogicTest, AFailingStepIsLoggedUnderTheHandlersName) {
     startRunning();
     main().unitDown(40, true, MouseButton::Left);  // no such row in the unit table
-    const auto entries = readErrorLog(app->folder / "error.log");
-    ASSERT_TRUE(entries.has_value());
-    ASSERT_EQ(entries->size(), 1u);
-    EXPECT_NE(entries->front().message.find("cmdON_MouseDown on frmFire"), std::string::npos);
+    const auto entries = readErrorLog(app->folder / "error.log").entries;
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries.front().message.find("cmdON_MouseDown on frmFire"), std::string::npos);
 }
 
 TEST_F(MainWindowLogicTest, ExitEndsAHeldButtonsLoop) {

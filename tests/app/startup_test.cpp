@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "app/main_window_logic.h"
 #include "app/startup.h"
 #include "app_fixture.h"
@@ -36,6 +38,34 @@ TEST_F(StartupTest, NoPortSetShowsTheMessageAndThePortDialog) {
     EXPECT_EQ(dialogs.last().title, "Zulmarin");
     EXPECT_EQ(portDialogShown, 1);
     EXPECT_EQ(app->startup->phase(), app::Phase::Running);
+}
+
+// A settings file that cannot be read and a record store that cannot be
+// opened are each said once, and neither is written over.
+TEST_F(StartupTest, UnreadableSettingsAndRecordStoreAreSaidOnceAndLeftAlone) {
+    namespace fs = std::filesystem;
+    const fs::path settingsFile = home.config() / "settings.ini";
+    ASSERT_EQ(::mkfifo(settingsFile.c_str(), 0600), 0);
+    fs::create_directory(home.home() / "db.zld");
+    app = makeApp();
+    app->startup->enter("");
+    loop.runFor(2000);
+    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Message),
+              (std::vector<std::string>{"The settings could not be read:\n" + settingsFile.string() +
+                                            ": it is a named pipe\nZulmarin runs on its default settings and "
+                                            "leaves the file as it is.",
+                                        "The record store cannot be opened: " + (home.home() / "db.zld").string() +
+                                            ": it is a folder"}));
+    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 0u);  // not "the port has not been set up"
+    EXPECT_EQ(portDialogShown, 0);
+    EXPECT_EQ(app->startup->phase(), app::Phase::Running);
+    app->startup->cmdExit();
+    EXPECT_TRUE(fs::is_fifo(settingsFile));
+    EXPECT_TRUE(fs::is_directory(home.home() / "db.zld"));
+    const auto logged = readErrorLog(app->errorLog.file()).entries;
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(logged[0].message, unreadableSettingsText(app->settings, true));
+    EXPECT_NE(logged[1].message.find("The record store cannot be opened"), std::string::npos);
 }
 
 TEST_F(StartupTest, ABusyPortIsTriedTwiceThenReported) {

@@ -3,66 +3,24 @@
 // LD_PRELOAD shim records.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/sim/cm17a_decoder.h"
+#include "run_zulmarin.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+using zul::test::ProcessResult;
+using zul::test::runZulmarin;
 using zul::test::TempDir;
-
-struct ProcessResult {
-    int rc = -1;
-    std::string out, err;
-};
-
-// Runs the built binary with the program and config folders in dir, plus the
-// given extra environment ("NAME=value").
-ProcessResult runZulmarin(const TempDir& dir, const std::vector<std::string>& args,
-                          const std::vector<std::string>& env = {}) {
-    const std::string outFile = (dir / "stdout").string(), errFile = (dir / "stderr").string();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
-        setenv("ZULMARIN_HOME", (dir / "home").c_str(), 1);
-        for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
-        dup2(open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        std::vector<char*> argv{const_cast<char*>("zulmarin")};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(ZUL_BINARY_DIR "/zulmarin", argv.data());
-        _exit(127);
-    }
-    ProcessResult r;
-    int status = 0;
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > limit) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            ADD_FAILURE() << "zulmarin did not finish";
-            return r;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = zul::test::readFile(outFile);
-    r.err = zul::test::readFile(errFile);
-    return r;
-}
 
 // A pseudo-terminal pair; the slave's path stands in for a serial device.
 struct Pty {
@@ -105,6 +63,42 @@ TEST(CommandLine, FrameAndSendCheckTheirInput) {
     const ProcessResult missing = runZulmarin(dir, {"send", "A", "1", "ON", "--port", (dir / "no-such-tty").string()});
     EXPECT_EQ(missing.rc, 1);
     EXPECT_NE(missing.err.find("8002"), std::string::npos) << missing.err;
+}
+
+TEST(CommandLine, BadInputIsRefusedInOneEscapedLineAndWhatIsNoFileAtOnce) {
+    TempDir dir;
+    using Args = std::vector<std::string>;
+    const auto sun = [](const char* date, const char* lat, const char* lon, const char* zone) {
+        return Args{"sun", date, "--lat", lat, "--lon", lon, "--zone", zone};
+    };
+    ASSERT_EQ(::mkfifo((dir / "pipe.cro").c_str(), 0600), 0);
+    zul::test::writeFile(dir / "big.cro", std::string(10 * 1024 * 1024, '\n'));
+    zul::test::writeFile(dir / "binary.log", std::string("\x7f" "ELF\x02\x01\0\0\n\x90", 11));
+    const std::pair<Args, int> cases[] = {
+        {sun("2024-06-2x", "52", "1", "0"), 2},       {sun("+024-06-21", "52", "1", "0"), 2},
+        {sun("1900-01-01", "52", "1e300", "0"), 2},  {sun("2024-06-21", "91", "1", "0"), 2},
+        {sun("2024-06-21", "52", "nan", "0"), 2},    {sun("2024-06-21", "52", "1", "0x10"), 2},
+        {sun("2024-06-21", "52", "1", "15"), 2},     {{"frame", "A\n\x1b[2J", "1", "ON"}, 2},
+        {{"macro", "show", (dir / "pipe.cro").string()}, 1}, {{"macro", "show", "/dev/zero"}, 1},
+        {{"macro", "show", dir.path().string()}, 1},          {{"macro", "show", (dir / "big.cro").string()}, 1},
+        {{"run", (dir / "pipe.cro").string(), "--port", "sim"}, 2},
+        {{"errorlog", (dir / "binary.log").string()}, 1},
+    };
+    zul::test::RunOptions quick;
+    quick.timeoutSeconds = 10;
+    for (const auto& [args, rc] : cases) {
+        const ProcessResult r = runZulmarin(dir, args, quick);
+        EXPECT_EQ(r.rc, rc) << args[1];
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(runZulmarin(dir, sun("2024-12-31", "-90", "180", "14")).rc, 0);  // the ends of the ranges
+
+    // A macro file's own escape sequences reach the terminal as text.
+    zul::test::writeFile(dir / "esc.cro", "\"0110000000000000\x1b]0;owned\x07\"\r\n");
+    const ProcessResult shown = runZulmarin(dir, {"macro", "show", (dir / "esc.cro").string()});
+    EXPECT_EQ(shown.rc, 1);
+    EXPECT_NE(shown.out.find("0110000000000000\\x1b]0;owned\\x07  (line 1:"), std::string::npos) << shown.out;
 }
 
 TEST(CommandLine, RunPlaysTheMacroWithItsPausesOnTheSimulatedTransmitter) {
@@ -172,9 +166,10 @@ TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
     Pty pty;
     ASSERT_FALSE(pty.slave.empty());
     const std::string log = (dir / "modem.log").string();
-    const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave},
-                                        {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log,
-                                         "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
+    zul::test::RunOptions shim;
+    shim.env = {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log,
+                "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+    const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave}, shim);
     ASSERT_EQ(r.rc, 0) << r.err;
 
     // Each state must have lasted the default 500 us.

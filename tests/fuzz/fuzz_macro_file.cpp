@@ -1,5 +1,6 @@
 // Any bytes as a macro file: the readers must not crash, played codes are bits,
-// and what the editor loads either writes back whole or is refused.
+// and what the editor loads either writes back whole or is refused; and any
+// bytes through the row and code conversions.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -15,7 +16,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& r : editorRowsOf(bytes).rows) rows.push_back(r.row);
     const MacroBytes out = macroFileBytes(rows);
     if (out.badRow == 0 && out.bytes.size() != 24u * static_cast<std::size_t>(out.rowsWritten)) std::abort();
+    // The code conversions: any text in, and a code of the tables converts to
+    // a row and back to the same command.
     CroEdit codes;
     codes.CodeToRow(bytes);
+    std::string house(bytes.substr(0, 1));
+    codes.RowToCode(house, bytes, bytes);
+    if (const auto command = decodeCode(bytes)) {
+        const auto code = encodeRow(command->house, command->unit, command->action);
+        if (!code || decodeCode(*code) != command) std::abort();
+    }
+    pauseMillis(bytes);
+    const std::string text(bytes);
+    enterRow(text, text, text, text);
     return 0;
 }

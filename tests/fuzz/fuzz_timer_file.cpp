@@ -11,9 +11,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     TimerTable table("/nonexistent");
     applyTimerFile(table, bytes, 6);
-    if (table.lstMacro().size() != static_cast<std::size_t>(table.count()) ||
+    if (table.count() < TimerTable::kMinTimers || table.count() > TimerTable::kMaxTimers ||
+        table.lstMacro().size() != static_cast<std::size_t>(table.count()) ||
         table.lstTime().size() != static_cast<std::size_t>(table.count()))
         std::abort();
+    for (const TimerRecord& r : table.timers()) {
+        if (!r.complete() && r.days != DaysRule::NotSet) std::abort();
+        if (r.entry.find_first_of("*\"\r\n") != std::string::npos) std::abort();
+        if (r.start.find_first_of("*\"\r\n") != std::string::npos) std::abort();
+    }
     const std::string saved = formatTimerFile(table);
     TimerTable again("/nonexistent");
     applyTimerFile(again, saved, 6);

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
+#include "fuzz_folder.h"
 #include "platform/atomic_file.h"
 #include "platform/sim/virtual_event_loop.h"
 #include "settings/settings_store.h"
@@ -14,26 +14,26 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zul;
-    static const std::filesystem::path folder = [] {
-        auto p = std::filesystem::temp_directory_path() / ("zul-fuzz-log-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(p);
-        return p;
-    }();
+    const std::filesystem::path& folder = fuzzFolder();
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     writeFileAtomically(folder / kTimerLogFileName, bytes);
     sim::VirtualClock clock;
     sim::VirtualEventLoop loop(clock);
     MemorySettings settings;
-    settings.write("Settings", "MaxLogSize", "2");
-    settings.write("Settings", "KeepLogSize", "1");
+    // The window's limits come from the input's first bytes, sensible or not.
+    static const char* const numbers[] = {"", "0", "2", "-5", "2.5", "abc", "1e308", "nan", "40000", "1"};
+    const auto number = [&](std::size_t i) { return numbers[i < size ? data[i] % 10 : 2]; };
+    settings.write("Settings", "MaxLogSize", number(0));
+    settings.write("Settings", "KeepLogSize", number(1));
     settings.write("Settings", "MaxLogFileLines", "3");
     TimerLog log(clock, loop, settings, folder);
     log.pause = nullptr;
+    log.setAutoSave(size < 3 || data[2] % 4 != 0);
     for (int i = 0; i < 4; ++i) log.append(bytes);
     log.autosaveTick();
-    // The file is trimmed to 3 lines whenever it holds more than 6 pieces.
-    std::string after;
-    if (readWholeFile(folder / kTimerLogFileName, after) && std::count(after.begin(), after.end(), '\n') > 4)
-        std::abort();
+    // Trimmed to 3 lines whenever it holds more than 6 pieces, the file ends
+    // with at most 5 line breaks.
+    const FileRead after = readDataFile(folder / kTimerLogFileName, TimerLogLimit);
+    if (after.ok() && std::count(after.bytes.begin(), after.bytes.end(), '\n') > 5) std::abort();
     return 0;
 }

@@ -20,7 +20,8 @@ TEST(DateTime, CalendarArithmeticAcrossYearsAndLeapDays) {
 TEST(DateTime, ParseRejectsImpossibleDates) {
     DateTime d;
     EXPECT_TRUE(DateTime::parse("2024-02-29", d));
-    for (const char* bad : {"2023-02-29", "2024-13-01", "2024-01-01 24:00", "yesterday"})
+    for (const char* bad : {"2023-02-29", "2024-13-01", "2024-01-01 24:00", "yesterday", "2024-06-2x", "+024-06-21",
+                            "2024-6-21", "2024-06-21 ", "0000-01-01", "2024-06-21 1:00"})
         EXPECT_FALSE(DateTime::parse(bad, d)) << bad;
     ASSERT_TRUE(DateTime::parse("2024-01-02 03:04", d));
     EXPECT_EQ(d.isoText(), "2024-01-02 03:04:00");

@@ -25,11 +25,11 @@ TEST(ErrorLog, TwoErrorsGiveTwoThreeLineEntriesInOrder) {
     EXPECT_EQ(test::readFile(log.file()), "\r\nLogged:  2024-06-03 12:00:05\r\n\t" + first + "\r\n" +
                                               "\r\nLogged:  2024-06-03 12:01:06\r\n\t" + second + "\r\n");
 
-    const auto entries = readErrorLog(log.file());
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(entries->size(), 2u);
-    EXPECT_EQ((*entries)[0].logged, "2024-06-03 12:00:05");
-    EXPECT_EQ((*entries)[1].message, "Error 2 (No such file or directory), Sub Main on modX, X**");
+    const auto read = readErrorLog(log.file());
+    EXPECT_EQ(read.problem, "");
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[0].logged, "2024-06-03 12:00:05");
+    EXPECT_EQ(read.entries[1].message, "Error 2 (No such file or directory), Sub Main on modX, X**");
 
     // Tabs and line breaks stay inside the one enciphered line.
     std::filesystem::remove(log.file());
@@ -37,7 +37,7 @@ TEST(ErrorLog, TwoErrorsGiveTwoThreeLineEntriesInOrder) {
     const std::string bytes = test::readFile(log.file());
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 3);
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\t'), 1);
-    EXPECT_EQ(readErrorLog(log.file()).value().at(0).message, "line one\r\nline\ttwo\n");
+    EXPECT_EQ(readErrorLog(log.file()).entries.at(0).message, "line one\r\nline\ttwo\n");
 }
 
 TEST(ErrorLog, FailuresAreReportedAndTheReaderSkipsWhatIsNoEntry) {
@@ -45,15 +45,23 @@ TEST(ErrorLog, FailuresAreReportedAndTheReaderSkipsWhatIsNoEntry) {
     sim::VirtualClock clock;
     ErrorLog log(dir / "missing-folder", clock);
     EXPECT_TRUE(log.WriteErrorLog("lost"));
-    EXPECT_FALSE(readErrorLog(log.file()));
-    EXPECT_FALSE(readErrorLog(dir.path()));  // a folder is not a log
+    EXPECT_EQ(readErrorLog(log.file()).problem, "No such file or directory");
+    EXPECT_EQ(readErrorLog(dir.path()).problem, "it is a folder");
+    std::filesystem::create_directory(dir / "error.log");
+    EXPECT_EQ(ErrorLog(dir.path(), clock).WriteErrorLog("x"), FileError::NotRegularFile);
+    std::filesystem::remove(dir / "error.log");
 
     test::writeFile(dir / "error.log", "junk\nLogged:  2024-01-01 00:00:00\nnot tabbed\n\nLogged:  x\n\t" +
                                            CipherText(false, "ok") + "\nLogged:  at the end\n");
-    const auto entries = readErrorLog(dir / "error.log");
-    ASSERT_TRUE(entries && entries->size() == 1u);
-    EXPECT_EQ((*entries)[0].logged, "x");
-    EXPECT_EQ((*entries)[0].message, "ok");
+    const auto read = readErrorLog(dir / "error.log");
+    ASSERT_EQ(read.entries.size(), 1u);
+    EXPECT_EQ(read.entries[0].logged, "x");
+    EXPECT_EQ(read.entries[0].message, "ok");
+    // Text without a single entry is no error log; an empty file is an empty one.
+    test::writeFile(dir / "error.log", std::string("\x7f" "ELF\0\0\n\n", 8));
+    EXPECT_EQ(readErrorLog(dir / "error.log").problem, "it holds no error log entries");
+    test::writeFile(dir / "error.log", "\r\n");
+    EXPECT_EQ(readErrorLog(dir / "error.log").problem, "");
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <tuple>
+
 #include "settings/cipher.h"
 #include "settings/record_store.h"
 #include "settings/settings_store.h"
@@ -87,6 +91,32 @@ TEST_F(RecordStoreTest, DamagedFileReadsSafely) {
     ASSERT_TRUE(store.WriteRecord(2, "next", false));
     EXPECT_EQ(store.ReadRecord(2, false), "next");
     EXPECT_EQ(test::readFile(dir / "db.zld").size(), 510u);
+}
+
+TEST(RecordStore, AStoreThatCannotBeOpenedSaysWhyAndTakesNoWrites) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directory(dir / "folder.zld");
+    ASSERT_EQ(::mkfifo((dir / "pipe.zld").c_str(), 0600), 0);
+    test::writeFile(dir / "big.zld", "");
+    fs::resize_file(dir / "big.zld", RecordStore::Limit.maxBytes + 1);
+    const std::tuple<const char*, bool, const char*> cases[] = {
+        {"folder.zld", true, "it is a folder"},
+        {"pipe.zld", true, "it is a named pipe"},
+        {"big.zld", true, "it is larger than 16 MB; the record store holds at most 65535 records of 255 bytes"},
+        {"missing.zld", false, "No such file or directory"},  // only reading creates nothing
+    };
+    for (const auto& [name, forWriting, reason] : cases) {
+        RecordStore store;
+        EXPECT_FALSE(store.open(dir / name, forWriting)) << name;
+        EXPECT_EQ(recordStoreProblemText(store),
+                  "The record store cannot be opened: " + (dir / name).string() + ": " + reason);
+        EXPECT_FALSE(store.WriteRecord(1, "x", true));
+    }
+    EXPECT_FALSE(fs::exists(dir / "missing.zld"));
+    RecordStore reader;
+    ASSERT_TRUE(reader.open(dir / "missing.zld"));  // for writing: created empty
+    EXPECT_EQ(fs::file_size(dir / "missing.zld"), 0u);
 }
 
 TEST(RecordStorePath, ProgramFolderFileElseTheStoredPathWrittenBack) {

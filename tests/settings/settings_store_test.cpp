@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "settings/paths.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
@@ -7,6 +9,7 @@
 namespace zul {
 namespace {
 
+namespace fs = std::filesystem;
 using test::TempDir;
 
 TEST(IniSettingsStore, CaseInsensitivePersistentAndValuesKeptWhole) {
@@ -32,16 +35,22 @@ TEST(IniSettingsStore, CaseInsensitivePersistentAndValuesKeptWhole) {
 TEST(IniSettingsStore, RewriteKeepsOtherSectionsCommentsAndOrder) {
     TempDir dir;
     const auto file = dir / "settings.ini";
+    // "[]" heads a section no key is read from; it stays one when written back.
     test::writeFile(file, "\xEF\xBB\xBF; my notes\r\n[Sounds]\r\ndefsound=/a/click.wav\r\n\r\n"
-                          "[Settings]\r\nMainLeft = 500\r\n[Database16]\r\nGrDelay=6\r\n");
+                          "[Settings]\r\nMainLeft = 500\r\n[Database16]\r\nGrDelay=6\r\r\n[ ]\r\nstray=1\r\n");
     IniSettingsStore s(file);
     EXPECT_EQ(s.read("settings", "mainleft"), " 500");
     ASSERT_TRUE(s.write("Sounds", "RecSound", "/a/rec.wav"));
     ASSERT_TRUE(s.write("Settings", "MainLeft", "700"));
     ASSERT_TRUE(s.write("ActiveWindow", "Handle", "12"));
-    EXPECT_EQ(test::readFile(file), "; my notes\n[Sounds]\ndefsound=/a/click.wav\nRecSound=/a/rec.wav\n\n"
-                                    "[Settings]\nMainLeft=700\n[Database16]\nGrDelay=6\n"
-                                    "[ActiveWindow]\nHandle=12\n");
+    const std::string written = "; my notes\n[Sounds]\ndefsound=/a/click.wav\nRecSound=/a/rec.wav\n\n"
+                                "[Settings]\nMainLeft=700\n[Database16]\nGrDelay=6\n[]\nstray=1\n"
+                                "[ActiveWindow]\nHandle=12\n";
+    EXPECT_EQ(test::readFile(file), written);
+    IniSettingsStore again(file);
+    EXPECT_EQ(again.read("Database16", "GrDelay"), "6");
+    EXPECT_EQ(again.read("Database16", "stray"), std::nullopt);
+    EXPECT_EQ(again.text(), written);
     // Nothing but the final file is left in the folder.
     int files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
@@ -60,13 +69,31 @@ TEST(IniSettingsStore, RefusesWhatTheFileCannotHold) {
     EXPECT_FALSE(std::filesystem::exists(dir / "settings.ini"));
 }
 
-TEST(IniSettingsStore, UnwritableFileReportsFailureButKeepsTheValue) {
+TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
     TempDir dir;
-    test::writeFile(dir / "blocker", "");
-    IniSettingsStore s(dir / "blocker" / "settings.ini");
-    EXPECT_FALSE(s.write("Settings", "Sounds", "False"));
-    EXPECT_EQ(s.read("Settings", "Sounds"), "False");
-    EXPECT_FALSE(s.write("Settings", "Sounds", "False"));  // still not on disk
+    fs::create_directory(dir / "folder.ini");
+    ASSERT_EQ(::mkfifo((dir / "pipe.ini").c_str(), 0600), 0);
+    test::writeFile(dir / "big.ini", "[Settings]\n" + std::string(IniSettingsStore::Limit.maxBytes, ';'));
+    const std::pair<const char*, const char*> cases[] = {
+        {"folder.ini", "it is a folder"},
+        {"pipe.ini", "it is a named pipe"},  // opened as a stream, this blocked start-up for good
+        {"big.ini", "it is larger than 1 MB; a settings file holds a few hundred short lines"},
+        {"big.ini/settings.ini", "Not a directory"},
+    };
+    for (const auto& [name, reason] : cases) {
+        IniSettingsStore s(dir / name);
+        EXPECT_EQ(s.readProblem(), (dir / name).string() + ": " + reason);
+        EXPECT_FALSE(s.write("Settings", "Sounds", "False"));
+        EXPECT_EQ(s.read("Settings", "Sounds"), "False");  // for this run, in memory
+        EXPECT_EQ(unreadableSettingsText(s, true), "The settings could not be read: " + s.readProblem() +
+                                                       "; Zulmarin runs on its default settings and leaves "
+                                                       "the file as it is.");
+    }
+    EXPECT_TRUE(fs::is_directory(dir / "folder.ini"));
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.ini"));
+    EXPECT_EQ(fs::file_size(dir / "big.ini"), IniSettingsStore::Limit.maxBytes + 11);
+
+    EXPECT_EQ(unreadableSettingsText(IniSettingsStore(dir / "fine.ini"), false), "");
 }
 
 TEST(Paths, OverridesFromTheEnvironment) {

@@ -108,6 +108,11 @@ TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
     t.edit(Field::Zone, "");
     t.test();
     EXPECT_EQ(t.sunriseLine() + t.sunsetLine(), "");
+    // A place off the Earth has no sun times to show.
+    t.edit(Field::Zone, "5");
+    t.edit(Field::Longitude, "99999999999999999999");
+    t.test();
+    EXPECT_EQ(t.sunriseLine() + t.sunsetLine(), "");
 }
 
 TEST_F(LocationTabTest, SaveWritesTheKeysAndAnEmptyZoneComesBackAsTheSystemOffset) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cstdio>
 #include <string>
 
@@ -88,6 +90,26 @@ TEST(Sunrise, HalvesRoundToTheEvenNeighbour) {
     EXPECT_EQ(RoundHalfEven(3.5), 4);
     EXPECT_EQ(RoundHalfEven(-2.5), -2);
     EXPECT_EQ(RoundHalfEven(2.51), 3);
+}
+
+// What a place must be, in numbers and ranges; the calculation itself stays
+// defined (no overflow in the date arithmetic) even for a place off the Earth.
+TEST(Sunrise, PlacesOffTheEarthAreNamedAndStayDefined) {
+    EXPECT_EQ(placeProblem(90, -180, 14), "");
+    EXPECT_EQ(placeProblem(0, 1e300, 0), "longitude 1e+300 is outside -180 to 180");
+
+    const std::pair<const char*, double> numbers[] = {{"52.5", 52.5}, {" -0,25 ", -0.25}, {"+3", 3}, {".5", 0.5}};
+    for (const auto& [text, value] : numbers) EXPECT_EQ(parseLocationNumber(text), value) << text;
+    for (const char* bad : {"0x10", "1e3", "inf", "nan", "", "-", "1.2.3", "5 5", "--5", "2x"})
+        EXPECT_EQ(parseLocationNumber(bad), std::nullopt) << bad;
+
+    clsSunrise sun(DateTime{1900, 1, 1});
+    for (double longitude : {1e300, -1e300, std::numeric_limits<double>::infinity()}) {
+        sun.SetLongitude(longitude);
+        sun.CalculateSun();
+        for (const DateTime& t : {sun.Sunrise(), sun.SolarNoon(), sun.Sunset()})
+            EXPECT_LE(std::abs(t.dayNumber() - DateTime{1900, 1, 1}.dayNumber()), 366) << longitude;
+    }
 }
 
 // Cities are chosen by row number or by name (a text is always a name); an

@@ -118,6 +118,21 @@ TEST(Scheduler, SunTimersFollowTheLocationSettings) {
     rig.settings.write("Settings", "CityLongitude", "0.5");
     rig.loop.runFor(1000);
     EXPECT_NE(rig.service.sunTick().sunsetLabel().substr(0, 13), "Sunset 16:53:");
+    // A stored place that is no plain number or lies off the Earth turns the
+    // sun timers into errors; a comma decimal, as the location tab takes it, is fine.
+    const std::pair<const char*, const char*> bad[] = {
+        {"CityLongitude", "181"}, {"CityLongitude", "1e300"}, {"CityLongitude", "0x10"},
+        {"CityLatitude", "-91"},  {"CityLatitude", "nan"},    {"CityZone", "15"},
+    };
+    for (const auto& [key, value] : bad) {
+        rig.setLocation("40.43", "74,01", "5");
+        rig.settings.write("Settings", key, value);
+        rig.loop.runFor(1000);
+        EXPECT_TRUE(rig.service.sunTick().dueTimeIsError(0) && rig.service.sunTick().dueTimeIsError(1)) << value;
+        rig.setLocation("40.43", "74,01", "5");
+        rig.loop.runFor(1000);
+        EXPECT_EQ(rig.service.sunTick().sunsetLabel().substr(0, 13), "Sunset 16:53:") << value;
+    }
 }
 
 TEST(Scheduler, OneTimeBecomesNeverAndTheFileIsRewrittenUnlessEditsArePending) {

@@ -100,9 +100,9 @@ TEST(CroSend, RelativeNonMacroOrMissingPathsSendOnlyTheLeadIn) {
     rig.engine.CroSend();
     EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"lead-in", "lead-in", "lead-in"}));
     EXPECT_EQ(rig.endOfRuns, 0);
-    const auto entries = readErrorLog(rig.errors.file());
-    ASSERT_TRUE(entries && entries->size() == 1u);
-    EXPECT_NE(entries->front().message.find("CroSend (Send Macro) on frmTimers"), std::string::npos);
+    const auto entries = readErrorLog(rig.errors.file()).entries;
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries.front().message.find("CroSend (Send Macro) on frmTimers"), std::string::npos);
 }
 
 TEST(CroSend, PlaysTheMacroWithItsRowWaitsThenTheTrailer) {

@@ -1,0 +1,113 @@
+// The program run as an ordinary user (the tests run as root, who may read
+// and write anything, so the program runs here as "nobody" through setpriv),
+// and against files another user planted.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "run_zulmarin.h"
+#include "settings/error_log.h"
+#include "support/temp_dir.h"
+
+namespace zul::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of nobody's, or a file of nobody's with the given mode.
+void giveToNobody(const fs::path& p, fs::perms mode) {
+    ASSERT_EQ(::lchown(p.c_str(), kNobody, kNobody), 0) << p;
+    fs::permissions(p, mode);
+}
+
+mode_t modeOf(const fs::path& p) {
+    struct stat st {};
+    ::stat(p.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// The program's folders, and a home and runtime folder, all nobody's.
+struct NobodysFolders {
+    TempDir dir;
+    RunOptions asNobody;
+    NobodysFolders() {
+        for (const char* name : {"config", "home", "user-home", "runtime"}) {
+            fs::create_directory(dir / name);
+            giveToNobody(dir / name, fs::perms(0700));
+        }
+        asNobody.user = kNobody;
+        asNobody.env = {"HOME=" + (dir / "user-home").string(), "XDG_RUNTIME_DIR=" + (dir / "runtime").string()};
+    }
+};
+
+TEST(OtherUser, StoresTheUserCannotReadAreNamedAndNeverReplaced) {
+    NobodysFolders f;
+    const fs::path settings = f.dir / "config" / "settings.ini", records = f.dir / "home" / "db.zld";
+    const std::string settingsText = "[Settings]\nBitStateMicros=500\n";
+    writeFile(settings, settingsText);
+    giveToNobody(settings, fs::perms::none);
+    writeFile(records, std::string(255, '\0'));
+    giveToNobody(records, fs::perms::none);
+
+    // Without --port the stored port is needed: the record store's own trouble is told, not "no port".
+    const ProcessResult stored = runZulmarin(f.dir, {"send", "A", "1", "ON"}, f.asNobody);
+    EXPECT_EQ(stored.rc, 1);
+    EXPECT_EQ(stored.err, "zulmarin: The settings could not be read: " + settings.string() +
+                              ": Permission denied; Zulmarin runs on its default settings and leaves the file as "
+                              "it is.\nzulmarin: The record store cannot be opened: " + records.string() +
+                              ": Permission denied\n");
+    const ProcessResult sent = runZulmarin(f.dir, {"send", "A", "1", "ON", "--port", "sim"}, f.asNobody);
+    EXPECT_EQ(sent.rc, 0) << sent.err;
+    EXPECT_EQ(sent.out, "A1 ON\n");
+    EXPECT_EQ(readErrorLog(f.dir / "home" / "error.log").entries.size(), 2u);  // one for each run
+
+    // The desktop program on a read-only settings file: its start-up writes are refused, not forced.
+    fs::permissions(settings, fs::perms(0444));
+    fs::remove(records);
+    RunOptions desktop = f.asNobody;
+    desktop.env.push_back("QT_QPA_PLATFORM=offscreen");
+    desktop.stopWhen = [&] { return fs::exists(records); };  // the settings were written to by then
+    runZulmarin(f.dir, {}, desktop);
+    EXPECT_TRUE(fs::exists(records));
+    EXPECT_EQ(readFile(settings), settingsText);
+    EXPECT_EQ(modeOf(settings), 0444u);
+}
+
+TEST(OtherUser, AReadOnlyMacroIsNotReplacedAndAPlantedLinkIsNotFollowed) {
+    NobodysFolders f;
+    const fs::path mine = f.dir / "home" / "mine.cro";
+    writeFile(mine, "\"01100000000000000001\"\r\n");
+    giveToNobody(mine, fs::perms(0444));
+    const ProcessResult refused = runZulmarin(f.dir, {"macro", "write", mine.string(), "B,2,OFF"}, f.asNobody);
+    EXPECT_EQ(refused.rc, 1);
+    EXPECT_NE(refused.err.find("Permission denied"), std::string::npos) << refused.err;
+    EXPECT_EQ(readFile(mine), "\"01100000000000000001\"\r\n");
+
+    // A folder others may write to, where nobody plants a link under the
+    // temporary name a write by that process would once have used.
+    const fs::path shared = f.dir / "shared", victim = f.dir / "victim.txt";
+    fs::create_directory(shared);
+    giveToNobody(shared, fs::perms(0777));
+    writeFile(victim, "precious");
+    RunOptions planted;
+    planted.beforeStart = [&](pid_t pid) {
+        const fs::path link = shared / ("x.cro.tmp" + std::to_string(pid));
+        const std::string plant = "/usr/bin/setpriv --reuid 65534 --regid 65534 --clear-groups ln -s " +
+                                  victim.string() + " " + link.string();
+        ASSERT_EQ(std::system(plant.c_str()), 0);
+    };
+    const ProcessResult written =
+        runZulmarin(f.dir, {"macro", "write", (shared / "x.cro").string(), "A,1,ON"}, planted);
+    EXPECT_EQ(written.rc, 0) << written.err;
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_FALSE(fs::is_symlink(shared / "x.cro"));
+    EXPECT_EQ(readFile(shared / "x.cro"), "\"01100000000000000001\"\r\n");
+}
+
+} // namespace
+} // namespace zul::test

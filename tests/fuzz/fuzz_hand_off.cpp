@@ -1,0 +1,21 @@
+// Any bytes as a message on the single-instance channel: what is accepted is
+// one printable UTF-8 line of bounded length, exactly what encoding it gives.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "app/instance_message.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace zul::app;
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    if (const auto text = decodeHandOff(bytes)) {
+        if (text->empty() || text->size() > MaxHandOffBytes || !validUtf8(*text)) std::abort();
+        for (unsigned char c : *text)
+            if (c < 0x20 || c == 0x7F) std::abort();
+        if (encodeHandOff(*text) != bytes) std::abort();
+    }
+    // Any text that survives the trip comes back unchanged.
+    if (const auto back = decodeHandOff(encodeHandOff(bytes)); back && *back != bytes) std::abort();
+    return 0;
+}
