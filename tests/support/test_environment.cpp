@@ -1,7 +1,8 @@
 // Compiled into every test program: before any test runs, the program's
-// settings and data folders point into a fresh temporary folder of this test
-// process (never the user's real ones), and Qt draws offscreen.
+// settings, data and runtime folders point into a fresh temporary folder of
+// this test process (never the user's real ones), and Qt draws offscreen.
 #include <cstdlib>
+#include <sys/stat.h>
 
 #include "support/temp_dir.h"
 
@@ -13,8 +14,11 @@ struct TestEnvironment {
     TestEnvironment() {
         std::filesystem::create_directories(root / "config");
         std::filesystem::create_directories(root / "home");
+        std::filesystem::create_directories(root / "runtime");
+        ::chmod((root / "runtime").c_str(), 0700);
         ::setenv("ZULMARIN_CONFIG_DIR", (root / "config").c_str(), 1);
         ::setenv("ZULMARIN_HOME", (root / "home").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
 };
