@@ -3,79 +3,20 @@
 // LD_PRELOAD shim records.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "platform/sim/cm17a_decoder.h"
-#include "support/temp_dir.h"
+#include "process.h"
 
 namespace {
 
+using zul::test::ProcessResult;
+using zul::test::Pty;
 using zul::test::TempDir;
-
-struct ProcessResult {
-    int rc = -1;
-    std::string out, err;
-};
-
-// Runs the built binary with the program and config folders in dir, plus the
-// given extra environment ("NAME=value").
-ProcessResult runZulmarin(const TempDir& dir, const std::vector<std::string>& args,
-                          const std::vector<std::string>& env = {}) {
-    const std::string outFile = (dir / "stdout").string(), errFile = (dir / "stderr").string();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
-        setenv("ZULMARIN_HOME", (dir / "home").c_str(), 1);
-        for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
-        dup2(open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        std::vector<char*> argv{const_cast<char*>("zulmarin")};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(ZUL_BINARY_DIR "/zulmarin", argv.data());
-        _exit(127);
-    }
-    ProcessResult r;
-    int status = 0;
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > limit) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            ADD_FAILURE() << "zulmarin did not finish";
-            return r;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = zul::test::readFile(outFile);
-    r.err = zul::test::readFile(errFile);
-    return r;
-}
-
-// A pseudo-terminal pair; the slave's path stands in for a serial device.
-struct Pty {
-    int master = -1;
-    std::string slave;
-    Pty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slave = ptsname(master);
-    }
-    ~Pty() {
-        if (master >= 0) close(master);
-    }
-};
+using zul::test::runZulmarin;
 
 } // namespace
 
@@ -171,22 +112,12 @@ TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
     TempDir dir;
     Pty pty;
     ASSERT_FALSE(pty.slave.empty());
-    const std::string log = (dir / "modem.log").string();
-    const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave},
-                                        {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log,
-                                         "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
+    const auto log = dir / "modem.log";
+    const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave}, zul::test::modemShim(log));
     ASSERT_EQ(r.rc, 0) << r.err;
-
-    // Each state must have lasted the default 500 us.
-    zul::sim::Cm17aDecoder decoder(50000, 500);
-    std::istringstream lines(zul::test::readFile(log));
-    long long micros = 0;
-    int rts = 0, dtr = 0, changes = 0;
-    while (lines >> micros >> rts >> dtr) {
-        decoder.feed(micros, rts != 0, dtr != 0);
-        ++changes;
-    }
-    decoder.flush();
+    int changes = 0;
+    const auto decoded = zul::test::decodeModemLog(log, &changes);
     EXPECT_GE(changes, 160);
-    EXPECT_EQ(decoder.texts(), std::vector<std::string>{"A3 ON"});
+    ASSERT_EQ(decoded.size(), 1u);
+    EXPECT_EQ(decoded[0].text, "A3 ON");
 }

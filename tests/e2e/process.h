@@ -1,0 +1,145 @@
+#pragma once
+// The zulmarin binary as a separate process: run to its end, or started and
+// left running (a service), with its program and settings folders in a temp
+// folder; and a pseudo-terminal whose slave stands in for a serial device.
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/cm17a_decoder.h"
+#include "support/temp_dir.h"
+
+namespace zul::test {
+
+struct ProcessResult {
+    int rc = -1;
+    std::string out, err;
+};
+
+// A started zulmarin: its output goes to files in dir (name.out, name.err).
+class Spawned {
+public:
+    // env: extra "NAME=value" entries; runAs: a user id to run as (-1: this one).
+    Spawned(const TempDir& dir, const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+            const std::string& name = "zulmarin", int runAs = -1)
+        : out_(dir / (name + ".out")), err_(dir / (name + ".err")) {
+        pid_ = fork();
+        if (pid_ != 0) return;
+        setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
+        setenv("ZULMARIN_HOME", (dir / "home").c_str(), 1);
+        for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+        dup2(open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        if (runAs >= 0 && (setgid(static_cast<gid_t>(runAs)) != 0 || setuid(static_cast<uid_t>(runAs)) != 0)) _exit(126);
+        std::vector<char*> argv{const_cast<char*>("zulmarin")};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(ZUL_BINARY_DIR "/zulmarin", argv.data());
+        _exit(127);
+    }
+    ~Spawned() {
+        if (rc_ == Running) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    Spawned(const Spawned&) = delete;
+    Spawned& operator=(const Spawned&) = delete;
+
+    pid_t pid() const { return pid_; }
+    void signal(int s) const { kill(pid_, s); }
+    // The exit code once it has ended (-2 killed by a signal); -1 when it
+    // did not end within ms (it is then killed).
+    int wait(int ms = 30000) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        int status = 0;
+        while (rc_ == Running) {
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                rc_ = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+            } else if (std::chrono::steady_clock::now() > limit) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+                return -1;
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+        return rc_;
+    }
+    std::string out() const { return readFile(out_); }
+    std::string err() const { return readFile(err_); }
+    // Waits until its standard output holds text; false when it did not in time.
+    bool waitForOutput(const std::string& text, int ms = 10000) const {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (out().find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > limit) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return true;
+    }
+
+private:
+    static constexpr int Running = -100;
+    std::filesystem::path out_, err_;
+    pid_t pid_ = -1;
+    int rc_ = Running;
+};
+
+// Runs the built binary to its end.
+inline ProcessResult runZulmarin(const TempDir& dir, const std::vector<std::string>& args,
+                                 const std::vector<std::string>& env = {}) {
+    Spawned p(dir, args, env);
+    ProcessResult r;
+    r.rc = p.wait();
+    if (r.rc == -1) ADD_FAILURE() << "zulmarin did not finish";
+    r.out = p.out();
+    r.err = p.err();
+    return r;
+}
+
+// A pseudo-terminal pair; the slave's path stands in for a serial device.
+struct Pty {
+    int master = -1;
+    std::string slave;
+    Pty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slave = ptsname(master);
+    }
+    ~Pty() {
+        if (master >= 0) close(master);
+    }
+};
+
+// The environment that records the modem lines of a pty into log.
+inline std::vector<std::string> modemShim(const std::filesystem::path& log) {
+    return {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log.string(),
+            "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+}
+
+// What a CM17A made of the recorded line changes; every state must have
+// lasted the default 500 us.
+inline std::vector<sim::DecodedSignal> decodeModemLog(const std::filesystem::path& log, int* changes = nullptr) {
+    sim::Cm17aDecoder decoder(50000, 500);
+    std::istringstream lines(readFile(log));
+    long long micros = 0;
+    int rts = 0, dtr = 0, count = 0;
+    while (lines >> micros >> rts >> dtr) {
+        decoder.feed(micros, rts != 0, dtr != 0);
+        ++count;
+    }
+    decoder.flush();
+    if (changes) *changes = count;
+    return decoder.decoded();
+}
+
+} // namespace zul::test
