@@ -31,6 +31,8 @@ TEST(CommandLine, FrameAndSendCheckTheirInput) {
                                                 {"frame", "Q", "1", "ON"},
                                                 {"send", "A", "1", "ON", "--port", "0"},
                                                 {"send", "A", "ALL", "ON", "--port", "sim"},
+                                                {"service", "--port", "0"},
+                                                {"service", "now"},
                                                 {"sned", "A"},  // a mistyped subcommand starts no window
                                                 {"--version", "x"}}) {
         const ProcessResult r = runZulmarin(dir, bad);
