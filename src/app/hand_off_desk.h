@@ -20,7 +20,7 @@ class App;
 
 class HandOffDesk {
 public:
-    static constexpr int TickMs = 50;
+    static constexpr int TickMs = 10;
     using Reply = std::function<void(const HandOffAnswer&)>;
 
     struct Hooks {

@@ -46,10 +46,6 @@ std::optional<std::string> decodeHandOff(const std::string& bytes) {
     return text;
 }
 
-} // namespace zul::app
-
-namespace zul::app {
-
 namespace {
 constexpr const char* SendWord = "send ";
 constexpr const char* RunWord = "run ";

@@ -10,6 +10,7 @@
 #include "app/headless_service.h"
 #include "app_fixture.h"
 #include "settings/reloadable_settings.h"
+#include "timers/timer_rig.h"
 #include "timers/timer_service.h"
 
 namespace zul::test {
@@ -19,12 +20,6 @@ namespace {
 constexpr const char* A1On = "01100000000000000001";
 constexpr const char* B2On = "011100000001000000.2";
 constexpr const char* A1Off = "011000000010000000.3";
-
-std::string quoted(const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const auto& l : lines) bytes += "\"" + l + "\"\r\n";
-    return bytes;
-}
 
 void plantSocket(const std::filesystem::path& path) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -69,13 +64,13 @@ protected:
 
     void writeTimers(const std::vector<std::string>& timers) {
         // The writers replace the file; a new inode tells the change even within one clock tick.
-        writeFile(home.home() / "tmrdat.zul.new", quoted(timers));
+        writeFile(home.home() / "tmrdat.zul.new", quotedLines(timers));
         std::filesystem::rename(home.home() / "tmrdat.zul.new", home.home() / "tmrdat.zul");
     }
 
     void start(const std::vector<std::string>& timers, const char* port = "sim") {
         writeTimers(timers);
-        writeFile(home.home() / "wake.cro", quoted({A1On, B2On}));
+        writeFile(home.home() / "wake.cro", quotedLines({A1On, B2On}));
         service->start(port ? std::optional<std::string>(port) : std::nullopt);
     }
 
@@ -194,7 +189,7 @@ TEST_F(HeadlessServiceTest, HandedCommandsGoOutBetweenFramesAndAreAnsweredOnceOu
 
     // While a timer's macro plays, a send and a run are taken one at a time.
     loop.runFor(2000);
-    writeFile(home.home() / "off.cro", quoted({A1Off}));
+    writeFile(home.home() / "off.cro", quotedLines({A1Off}));
     auto& sent = handOff("send A 3 OFF");
     auto& played = handOff("run " + (home.home() / "off.cro").string());
     auto& boxed = handOff("\"" + (home.home() / "off.cro").string() + "\"");
@@ -213,7 +208,7 @@ TEST_F(HeadlessServiceTest, HandedCommandsGoOutBetweenFramesAndAreAnsweredOnceOu
 }
 
 TEST_F(HeadlessServiceTest, StopEndsRunsWithTheTrailerSavesTheLogAndAnswersWhatWaits) {
-    writeFile(home.home() / "long.cro", quoted({A1On, "011000000000000010.0"}));
+    writeFile(home.home() / "long.cro", quotedLines({A1On, "011000000000000010.0"}));
     start({"long.cro*12:00:02*Everyday"});
     loop.runFor(4000);
     ASSERT_TRUE(app->timers->anyRunnerActive());

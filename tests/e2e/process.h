@@ -26,12 +26,23 @@ struct ProcessResult {
     std::string out, err;
 };
 
+// Waits until done() holds; false when it did not within ms.
+template <class F>
+bool waitUntil(F done, int ms = 10000) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 // A started zulmarin: its output goes to files in dir (name.out, name.err).
 class Spawned {
 public:
-    // env: extra "NAME=value" entries; runAs: a user id to run as (-1: this one).
+    // env: extra "NAME=value" entries.
     Spawned(const TempDir& dir, const std::vector<std::string>& args, const std::vector<std::string>& env = {},
-            const std::string& name = "zulmarin", int runAs = -1)
+            const std::string& name = "zulmarin")
         : out_(dir / (name + ".out")), err_(dir / (name + ".err")) {
         pid_ = fork();
         if (pid_ != 0) return;
@@ -40,7 +51,6 @@ public:
         for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
         dup2(open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
         dup2(open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        if (runAs >= 0 && (setgid(static_cast<gid_t>(runAs)) != 0 || setuid(static_cast<uid_t>(runAs)) != 0)) _exit(126);
         std::vector<char*> argv{const_cast<char*>("zulmarin")};
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -48,44 +58,27 @@ public:
         _exit(127);
     }
     ~Spawned() {
-        if (rc_ == Running) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
+        if (rc_ != Running) return;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
     }
     Spawned(const Spawned&) = delete;
     Spawned& operator=(const Spawned&) = delete;
 
-    pid_t pid() const { return pid_; }
     void signal(int s) const { kill(pid_, s); }
     // The exit code once it has ended (-2 killed by a signal); -1 when it
-    // did not end within ms (it is then killed).
+    // did not end within ms (it is killed when this goes).
     int wait(int ms = 30000) {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         int status = 0;
-        while (rc_ == Running) {
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                rc_ = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-            } else if (std::chrono::steady_clock::now() > limit) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
-                return -1;
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        }
-        return rc_;
+        if (rc_ == Running && waitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, ms))
+            rc_ = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+        return rc_ == Running ? -1 : rc_;
     }
     std::string out() const { return readFile(out_); }
     std::string err() const { return readFile(err_); }
     // Waits until its standard output holds text; false when it did not in time.
     bool waitForOutput(const std::string& text, int ms = 10000) const {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (out().find(text) == std::string::npos) {
-            if (std::chrono::steady_clock::now() > limit) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return true;
+        return waitUntil([&] { return out().find(text) != std::string::npos; }, ms);
     }
 
 private:
