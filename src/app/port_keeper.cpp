@@ -58,7 +58,6 @@ void PortKeeper::problem(const std::string& line) {
     if (line == lastProblem_) return;  // once per state, not every few seconds
     lastProblem_ = line;
     if (problem_) problem_(line);
-    app_.logError("PortKeeper", "service", line);
 }
 
 } // namespace zul::app

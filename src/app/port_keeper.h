@@ -21,8 +21,7 @@ public:
 
     using Say = std::function<void(const std::string&)>;
     // given: the port named on the command line, else the stored one is used.
-    // opened: a line when the port opens; problem: one line per new problem
-    // (also written to the error log).
+    // opened: a line when the port opens; problem: one line per new problem.
     PortKeeper(App& app, std::optional<std::string> given, Say opened, Say problem);
     ~PortKeeper();
     PortKeeper(const PortKeeper&) = delete;

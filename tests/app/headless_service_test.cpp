@@ -162,6 +162,9 @@ TEST_F(HeadlessServiceTest, APortThatIsMissingOrGoesAwayIsReportedOnceAndTriedAg
     EXPECT_EQ(opens, 3);  // at start and every 5 s
     ASSERT_EQ(faults.size(), 1u);
     EXPECT_EQ(faults[0], "cannot open port /dev/ttyUSB0: 8002 No such device: /dev/ttyUSB0; trying again every 5 s");
+    const auto logged = readErrorLog(app->errorLog.file());
+    ASSERT_TRUE(logged && logged->size() == 1u);
+    EXPECT_NE(logged->front().message.find(faults[0]), std::string::npos) << logged->front().message;
     EXPECT_EQ(refusal("send A 2 ON"), "the transmitter's port is not open in the running copy of zulmarin");
 
     openFailure.reset();
