@@ -74,6 +74,8 @@ public:
 
     // As at exit: every pause ends, the runners stop, the closing trailer
     // goes out when a run was active, the log is saved, the port closed.
+    // It takes the timer machinery down: call it from the top of the event
+    // loop, never from inside a tick or a wait.
     void stop();
 
     HandOffDesk& desk() { return *desk_; }

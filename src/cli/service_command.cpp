@@ -101,8 +101,11 @@ int runService(Io& io, const std::optional<std::string>& port, qt::SingleInstanc
     instance.onMessage = [&service](const std::string& text, qt::SingleInstance::Reply reply) {
         service.desk().receive(text, std::move(reply));
     };
-    stop = [&service] {
-        service.stop();
+    // The signal may come while a timer is being started or a frame waits:
+    // every wait ends at once and the loop returns to its top, where the
+    // machinery is taken down with nothing of it left on the stack.
+    stop = [&app] {
+        app.StopAll = true;
         QCoreApplication::quit();
     };
     service.start(port);
