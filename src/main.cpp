@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
     if (!args.empty() && looksLikeMistypedCommand(args[0])) {
         return zul::cli::badInput(io, "unknown command '" + args[0] + "' (try --help)");
     }
+    // While a copy runs (the desktop program or the service) it takes the
+    // command line, display or not.
+    if (const auto handed = zul::ui::handToRunningCopy(argc, argv, args, haveDisplay())) return *handed;
     if (!haveDisplay()) {
         io.err << "zulmarin: no display to show the desktop program on (DISPLAY is not set); "
                   "the subcommands work without one (try --help)\n";

@@ -1,5 +1,7 @@
 #include "app/instance_message.h"
 
+#include "platform/text.h"
+
 namespace zul::app {
 
 namespace {
@@ -42,6 +44,65 @@ std::optional<std::string> decodeHandOff(const std::string& bytes) {
     for (unsigned char c : text)
         if (c < 0x20 || c == 0x7F) return {};
     return text;
+}
+
+namespace {
+constexpr const char* SendWord = "send ";
+constexpr const char* RunWord = "run ";
+constexpr const char* OkText = "ok";
+constexpr const char* ErrorPrefix = "error: ";
+
+bool startsWith(const std::string& text, const char* head) { return text.rfind(head, 0) == 0; }
+
+// Cut to at most max bytes without splitting a UTF-8 sequence.
+std::string cutAtCharacter(std::string text, std::size_t max) {
+    if (text.size() <= max) return text;
+    std::size_t end = max;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+    return text;
+}
+} // namespace
+
+std::string withAbsoluteMacroPath(const std::string& text, const std::filesystem::path& folder) {
+    std::string plain;
+    for (char c : text)
+        if (c != '"') plain += c;
+    const std::filesystem::path path(plain);
+    if (!endsWithNoCase(plain, ".cro") || path.is_absolute()) return plain;
+    return (folder / path).lexically_normal().string();
+}
+
+HandOffRequest classifyHandOff(const std::string& text) {
+    if (startsWith(text, SendWord)) return {HandOffRequest::Kind::Send, text.substr(5)};
+    if (startsWith(text, RunWord)) return {HandOffRequest::Kind::Run, text.substr(4)};
+    return {HandOffRequest::Kind::CommandBox, text};
+}
+
+std::string sendRequestText(const std::string& house, const std::string& unit, const std::string& action) {
+    return SendWord + house + " " + unit + " " + action;
+}
+
+std::string runRequestText(const std::filesystem::path& macro) { return RunWord + macro.string(); }
+
+HandOffAnswer answerError(const std::string& message) { return {false, message}; }
+
+std::string encodeAnswer(const HandOffAnswer& answer) {
+    if (answer.ok) return encodeHandOff(OkText);
+    std::string reason = answer.message;
+    for (char& c : reason)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    if (!validUtf8(reason)) reason = "the reason could not be shown";
+    if (reason.empty()) reason = "failed";
+    return encodeHandOff(cutAtCharacter(ErrorPrefix + reason, MaxHandOffBytes));
+}
+
+std::optional<HandOffAnswer> decodeAnswer(const std::string& bytes) {
+    const auto text = decodeHandOff(bytes);
+    if (!text) return std::nullopt;
+    if (*text == OkText) return HandOffAnswer{};
+    if (startsWith(*text, ErrorPrefix) && text->size() > 7) return answerError(text->substr(7));
+    return std::nullopt;
 }
 
 } // namespace zul::app

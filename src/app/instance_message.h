@@ -1,7 +1,11 @@
 #pragma once
-// What a second start of the program hands to the running copy: its command
-// line as one text, or "previous" when it has none. The running copy checks
-// every message before it reaches the command box.
+// What another start of the program hands to the running copy, and the
+// answer it gets back. A second start of the desktop program hands over its
+// command line as one text, or "previous" when it has none; the command
+// line's send and run hand over "send HOUSE UNIT ACTION" and "run PATH".
+// Every message in either direction is one line: a fixed tag, the text, a
+// line feed; the receiver checks it before acting on it.
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,5 +26,35 @@ std::optional<std::string> decodeHandOff(const std::string& bytes);
 
 // True for well-formed UTF-8.
 bool validUtf8(const std::string& text);
+
+// The text with its double quotes removed; a macro file (".cro") given with
+// a relative path is made absolute against folder, since the running copy
+// works in a folder of its own.
+std::string withAbsoluteMacroPath(const std::string& text, const std::filesystem::path& folder);
+
+// What a handed-over text asks for.
+struct HandOffRequest {
+    enum class Kind {
+        CommandBox,  // any other text: the desktop program's command box ("previous", FILE.cro)
+        Send,        // "send HOUSE UNIT ACTION": argument holds the three words
+        Run,         // "run PATH": argument holds the macro file's path
+    };
+    Kind kind = Kind::CommandBox;
+    std::string argument;
+};
+HandOffRequest classifyHandOff(const std::string& text);
+std::string sendRequestText(const std::string& house, const std::string& unit, const std::string& action);
+std::string runRequestText(const std::filesystem::path& macro);
+
+// The running copy's answer: "ok", or "error: " and the reason.
+struct HandOffAnswer {
+    bool ok = true;
+    std::string message;  // the reason of an error
+};
+HandOffAnswer answerError(const std::string& message);
+// The answer as one message; control characters in the reason become
+// blanks, and a reason too long for a message is cut at a character boundary.
+std::string encodeAnswer(const HandOffAnswer& answer);
+std::optional<HandOffAnswer> decodeAnswer(const std::string& bytes);
 
 } // namespace zul::app

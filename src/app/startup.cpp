@@ -37,11 +37,12 @@ Startup::Startup(App& app) : app_(app) {
             if (pendingMacros_.empty()) acro_->setEnabled(false);
             return;
         }
-        const std::string path = pendingMacros_.front();
+        const PendingMacro macro = pendingMacros_.front();
         pendingMacros_.pop_front();
         if (pendingMacros_.empty()) acro_->setEnabled(false);
-        if (runMacro) runMacro(path);
+        if (runMacro) runMacro(macro.path);
         app_.loop.processEvents();
+        if (macro.done) macro.done();
     });
 }
 
@@ -142,26 +143,29 @@ void Startup::startUpTick() {
     }
 }
 
-void Startup::setCommand(const std::string& text) {
+void Startup::setCommand(const std::string& text, std::function<void()> done) {
     command_ = text;
-    handleCommand();
+    handleCommand(std::move(done));
 }
 
-void Startup::handleCommand() {
+void Startup::handleCommand(std::function<void()> done) {
     std::string text = command_;
     text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
     const std::string tail = lowerLast4(text);
     if (tail == ".cro") {
-        pendingMacros_.push_back(text);
+        pendingMacros_.push_back({text, std::move(done)});
         acro_->setEnabled(true);
         command_.clear();
-    } else if (tail == ".zlu") {
+        return;
+    }
+    if (tail == ".zlu") {
         command_.clear();
         if (app_.hooks.showUninstaller) app_.hooks.showUninstaller();
     } else if (tail == "ious") {
         command_.clear();
         if (app_.hooks.bringToFront) app_.hooks.bringToFront();
     }
+    if (done) done();
 }
 
 void Startup::dropFiles(const std::vector<std::string>& files) {

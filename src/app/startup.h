@@ -40,8 +40,10 @@ public:
     void afterStartTick();
     void startUpTick();
 
-    // The command box: every change runs the command handling.
-    void setCommand(const std::string& text);
+    // The command box: every change runs the command handling. done is
+    // called once the command has been carried out (for a macro file: once
+    // it has been played), or at once for a text that asks for nothing more.
+    void setCommand(const std::string& text, std::function<void()> done = {});
     const std::string& command() const { return command_; }
     // Files dropped on the main window.
     void dropFiles(const std::vector<std::string>& files);
@@ -53,7 +55,11 @@ public:
 
     Phase phase() const { return phase_; }
     // Macro files waiting for tmrAcro.
-    const std::deque<std::string>& pendingMacros() const { return pendingMacros_; }
+    struct PendingMacro {
+        std::string path;
+        std::function<void()> done;
+    };
+    const std::deque<PendingMacro>& pendingMacros() const { return pendingMacros_; }
 
     // --- what the rest of the program provides (each may stay empty)
     std::function<void()> showSplash;              // the splash; it calls loadMainWindow
@@ -65,7 +71,7 @@ public:
     std::function<void()> restartProgram;          // a restart was asked for
 
 private:
-    void handleCommand();
+    void handleCommand(std::function<void()> done);
     void loadOptions();
     void restoreState();
 
@@ -73,7 +79,7 @@ private:
     Phase phase_ = Phase::NotStarted;
     std::unique_ptr<Tick> afterStart_, startUp_, acro_;
     std::string command_;
-    std::deque<std::string> pendingMacros_;
+    std::deque<PendingMacro> pendingMacros_;
 };
 
 } // namespace zul::app

@@ -8,14 +8,7 @@
 
 namespace zul::app {
 
-bool switchTimers(App& app, bool on) {
-    if (!on) {
-        app.timers.reset();
-        app.timerWindowOpen = false;
-        app.mainClock->setTimerRunning(false);
-        return false;
-    }
-    if (app.timers) return true;
+std::unique_ptr<TimerService> makeTimerService(App& app) {
     LangLookup lang{[&app](const std::string& t) { return app.tr(t); },
                     [&app](const std::string& t) { return app.language.LangTip(t); }};
     auto service = std::make_unique<TimerService>(app.clock, app.loop, app.settings, app.dialogs, app.folder, lang);
@@ -24,6 +17,18 @@ bool switchTimers(App& app, bool on) {
     hooks.indicator = [&app](bool running) { app.mainClock->setTimerRunning(running); };
     hooks.lamp = [&app](bool lit) { app.mainClock->setLamp(lit); };
     service->createEngine({app.transmitter, app.sounds, app.errorLog, app.desktop, app.StopAll}, hooks);
+    return service;
+}
+
+bool switchTimers(App& app, bool on) {
+    if (!on) {
+        app.timers.reset();
+        app.timerWindowOpen = false;
+        app.mainClock->setTimerRunning(false);
+        return false;
+    }
+    if (app.timers) return true;
+    auto service = makeTimerService(app);
     if (const auto error = service->load()) {
         app.dialogs.message("The timer data file could not be read.\n" + error.message());
         return false;

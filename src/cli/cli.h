@@ -32,6 +32,7 @@ int macroCommand(const Args& args, Io& io);
 int sunCommand(const Args& args, Io& io);
 int cityCommand(const Args& args, Io& io);
 int runCommand(const Args& args, Io& io);
+int serviceCommand(const Args& args, Io& io);
 
 // Each subcommand's --help text.
 extern const char* const frameHelp;
@@ -42,6 +43,7 @@ extern const char* const macroHelp;
 extern const char* const sunHelp;
 extern const char* const cityHelp;
 extern const char* const runHelp;
+extern const char* const serviceHelp;
 
 struct Command {
     const char* name;

@@ -4,9 +4,11 @@
 #include <ostream>
 
 #include "platform/qt/line_port_factory.h"
+#include "platform/qt/single_instance.h"
 #include "platform/sim/simulated_transmitter.h"
 #include "platform/system_clock.h"
 #include "settings/error_log.h"
+#include "settings/instance_paths.h"
 #include "settings/paths.h"
 #include "settings/record_store.h"
 #include "x10/port_link.h"
@@ -84,6 +86,19 @@ std::optional<std::string> choosePort(const std::optional<std::string>& option, 
     auto port = x10::checkPortText(stored, error);
     if (!port) say(io, "the stored port '" + stored + "' is not usable; " + error);
     return port;
+}
+
+std::optional<int> handToRunningCopy(const std::string& text, Io& io, std::string* error) {
+    std::string why;
+    const auto paths = instancePaths(why);
+    if (paths && !qt::SingleInstance::running(*paths)) return std::nullopt;
+    std::optional<app::HandOffAnswer> answer;
+    if (paths) answer = qt::SingleInstance::handOff(*paths, text, why);
+    if (answer && answer->ok) return 0;
+    if (answer) why = answer->message;
+    io.err << "zulmarin: " << why << "\n";
+    if (error) *error = why;
+    return 1;
 }
 
 std::unique_ptr<LinePort> openLinePort(const std::string& port, const Clock& clock,

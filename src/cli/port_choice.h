@@ -57,6 +57,12 @@ std::string storedPort(SettingsBackend& settings, std::string& problem);
 std::optional<std::string> choosePort(const std::optional<std::string>& option, SettingsBackend& settings, Io& io,
                                       int& exitCode);
 
+// When a copy of the program runs (the desktop program or the service: it
+// owns the transmitter), hands text to it and waits for its answer. Returns
+// 0 when it is done, 1 with its error printed (and kept in error when
+// given); nullopt when no copy runs.
+std::optional<int> handToRunningCopy(const std::string& text, Io& io, std::string* error = nullptr);
+
 // Opens the port; on the simulated transmitter every decoded signal goes to
 // onSignal. nullptr (the reason printed) when it cannot be opened.
 std::unique_ptr<LinePort> openLinePort(const std::string& port, const Clock& clock,

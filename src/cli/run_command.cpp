@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "app/instance_message.h"
 #include "cli/port_choice.h"
 #include "macros/macro_file.h"
 #include "platform/qt/qt_event_loop.h"
@@ -60,6 +61,8 @@ const char* const runHelp =
     "  0.314 A1 ON\n"
     "  5.524 trailer\n"
     "Rows that cannot be played are reported on stderr and left out.\n"
+    "Without --port, while the desktop program or the service runs, the macro is\n"
+    "handed to it and played there; the command ends once it has been played.\n"
     "Exit status: 0 played, 2 bad input (no such file, not a macro), 1 the port\n"
     "could not be opened.\n";
 
@@ -74,6 +77,10 @@ int runCommand(const Args& args, Io& io) {
     for (const auto& p : macro.problems) say(io, file.string() + ":" + std::to_string(p.lineNumber) + ": " + p.reason);
     if (macro.rows.empty() && !macro.problems.empty())
         return badInput(io, file.string() + " has no row that can be played");
+
+    if (!options->port)
+        if (const auto handed = handToRunningCopy(app::runRequestText(std::filesystem::absolute(file)), io))
+            return *handed;
 
     UserSettings user(io);
     SettingsBackend& settings = user.settings;

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "app/instance_message.h"
 #include "cli/port_choice.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/sim/simulated_transmitter.h"
@@ -39,7 +40,10 @@ const char* const sendHelp =
     "                     or 'sim' for the built-in simulated transmitter, which prints\n"
     "                     each frame it receives (\"A3 ON\"). Default: the port chosen in\n"
     "                     the program's Port Setup.\n"
-    "Exit status: 0 sent, 2 bad input, 1 the port could not be opened.\n";
+    "Without --port, while the desktop program or the service runs, the command is\n"
+    "handed to it: it owns the transmitter and sends the frame between its own.\n"
+    "Exit status: 0 sent, 2 bad input, 1 the port could not be opened (or the\n"
+    "running copy could not send it; its reason is printed).\n";
 
 int sendCommand(const Args& args, Io& io) {
     std::string error;
@@ -49,6 +53,11 @@ int sendCommand(const Args& args, Io& io) {
         return badInput(io, "send needs HOUSE UNIT ACTION, e.g. 'zulmarin send A 3 ON --port sim'");
     const auto command = x10::parseCommand(options->positional[0], options->positional[1], options->positional[2], error);
     if (!command) return badInput(io, error);
+    if (!options->port) {
+        const auto& words = options->positional;
+        if (const auto handed = handToRunningCopy(app::sendRequestText(words[0], words[1], words[2]), io))
+            return *handed;
+    }
 
     UserSettings user(io);
     SettingsBackend& settings = user.settings;

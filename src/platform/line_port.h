@@ -25,6 +25,9 @@ public:
     virtual std::string portName() const = 0;
     virtual void setRts(bool high) = 0;
     virtual void setDtr(bool high) = 0;
+    // True when an open port has gone away since it was opened (a USB
+    // adapter unplugged): it stays useless until it is opened again.
+    virtual bool lost() const { return false; }
 };
 
 } // namespace zul

@@ -70,7 +70,10 @@ void TimerLog::setText(std::string text) {
     if (onTextChanged) onTextChanged();
 }
 
-void TimerLog::append(const std::string& entry) { setText(text_ + kCrLf + entry); }
+void TimerLog::append(const std::string& entry) {
+    setText(text_ + kCrLf + entry);
+    if (onEntry) onEntry(entry);
+}
 
 void TimerLog::setStatusView(bool on) {
     statusView_ = on;

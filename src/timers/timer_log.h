@@ -84,6 +84,7 @@ public:
 
     // --- hooks for the window
     std::function<void()> onTextChanged;            // follow the end of the log
+    std::function<void(const std::string& entry)> onEntry;  // every appended entry
     std::function<void(bool busy)> onAutosaveBusy;  // "Auto Save Log" label yellow while true
     // The wait after an autosave, letting other events run. By default it
     // processes events on the loop for that long.

@@ -3,25 +3,30 @@
 #include <QApplication>
 #include <QFont>
 #include <QLinearGradient>
+#include <QMessageBox>
 #include <QPainter>
 #include <QSplashScreen>
 #include <QTimer>
 #include <iostream>
 #include <unistd.h>
 
+#include "app/hand_off_desk.h"
 #include "app/instance_message.h"
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
 #include "app/main_macro.h"
 #include "app/main_window_logic.h"
 #include "app/startup.h"
+#include "cli/port_choice.h"
 #include "platform/qt/line_port_factory.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_sound_player.h"
 #include "platform/qt/single_instance.h"
+#include "platform/qt/stop_signals.h"
 #include "platform/system_clock.h"
+#include "settings/instance_paths.h"
 #include "settings/paths.h"
 #include "app/preferences.h"
 #include "ui/delay_dialog.h"
@@ -72,9 +77,20 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     runMacro_ = std::make_unique<RunMacroWindow>(*app_, main_.get());
     bindHooks();
     bindDesktopWindows();
+    app::Startup& startup = *app_->startup;
+    handOff_ = std::make_unique<app::HandOffDesk>(
+        *app_, app::HandOffDesk::Hooks{[&startup] { return startup.phase() == app::Phase::Running; },
+                                       [&startup](const std::string& text) -> std::optional<std::string> {
+                                           startup.setCommand(text);
+                                           return std::nullopt;
+                                       },
+                                       [&startup](const std::string& path, std::function<void()> done) {
+                                           startup.setCommand(path, std::move(done));
+                                       }});
 }
 
 DesktopProgram::~DesktopProgram() {
+    handOff_.reset();
     // The windows go first; nothing of the logic may call them after that.
     app_->hooks = {};
     app_->onSimulatorCommand = nullptr;
@@ -201,21 +217,63 @@ void DesktopProgram::showSplash() {
     });
 }
 
+void DesktopProgram::stop() {
+    app_->startup->cmdExit();
+    // Also when the loop had not begun yet, or the shutdown ran inside a wait.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
+}
+
 void DesktopProgram::start(const std::string& commandLine, bool splash) {
     if (!splash) app_->startup->showSplash = nullptr;
     app_->startup->enter(commandLine);
 }
 
+namespace {
+// The text a start hands over: its command line, with a macro file's path
+// made absolute (the running copy works in another folder).
+std::string handOffTextOf(const std::vector<std::string>& args) {
+    std::error_code ec;
+    return app::withAbsoluteMacroPath(app::handOffText(args), std::filesystem::current_path(ec));
+}
+
+int handOver(const std::string& text, bool display, int argc, char** argv) {
+    cli::Io io{std::cout, std::cerr};
+    std::string error;
+    const int rc = cli::handToRunningCopy(text, io, &error).value_or(0);
+    if (rc != 0 && display) {
+        QApplication qtApp(argc, argv);
+        QMessageBox::information(nullptr, "Zulmarin", QString::fromStdString(error));
+    }
+    return rc;
+}
+} // namespace
+
+std::optional<int> handToRunningCopy(int argc, char** argv, const std::vector<std::string>& args, bool display) {
+    std::string error;
+    const auto paths = instancePaths(error);
+    if (paths && !qt::SingleInstance::running(*paths)) return std::nullopt;
+    return handOver(handOffTextOf(args), display, argc, argv);
+}
+
 int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
-    QApplication qtApp(argc, argv);
+    std::string error;
+    const auto paths = instancePaths(error);
+    if (!paths) {
+        std::cerr << "zulmarin: " << error << "\n";
+        return 1;
+    }
+    const std::string text = handOffTextOf(args);
+    std::optional<QApplication> qtApp(std::in_place, argc, argv);
     QApplication::setApplicationName("Zulmarin");
     QApplication::setQuitOnLastWindowClosed(false);
-    qt::SingleInstance instance(qt::SingleInstance::defaultName(), qt::SingleInstance::defaultLockFile());
-    const std::string text = app::handOffText(args);
+    qt::SingleInstance instance(*paths);
     if (!instance.claim()) {
-        if (qt::SingleInstance::sendToRunning(qt::SingleInstance::defaultName(), text)) return 0;
-        std::cerr << "zulmarin: another copy is running but does not answer\n";
-        return 1;
+        if (!instance.error().empty()) {
+            std::cerr << "zulmarin: " << instance.error() << "\n";
+            return 1;
+        }
+        qtApp.reset();  // a copy started meanwhile
+        return handOver(text, true, argc, argv);
     }
     SystemClock clock;
     qt::QtEventLoop loop;
@@ -228,14 +286,21 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
     // On the real clock each line state ends in a short busy wait, so it lasts
     // its full time without the sleeps' overshoot stretching every frame.
     program.app().transmitter.setSpinMicros(x10::RealTimeSpinMicros);
-    instance.onMessage = [&program](const std::string& message) { program.app().startup->setCommand(message); };
+    instance.onMessage = [&program](const std::string& message, qt::SingleInstance::Reply reply) {
+        program.handOff().receive(message, std::move(reply));
+    };
     program.app().startup->restartProgram = [&instance, &desktop] {
         instance.release();
         const auto exe = executableFolder() / "zulmarin";
         desktop.startProgram(exe.string(), {});
     };
+    // SIGTERM and SIGINT end the program as Exit does: positions saved,
+    // files closed, the socket removed.
+    qt::StopSignals stopSignals([&program](int) { program.stop(); });
     program.start(args.empty() ? std::string() : text, true);
-    return QApplication::exec();
+    const int rc = QApplication::exec();
+    instance.onMessage = nullptr;
+    return rc;
 }
 
 } // namespace zul::ui

@@ -3,12 +3,17 @@
 // zulmarin runs without a subcommand; tests build a DesktopProgram on
 // virtual time with scripted dialogs.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 
 class QSplashScreen;
+
+namespace zul::app {
+class HandOffDesk;
+}
 
 namespace zul::ui {
 
@@ -34,6 +39,11 @@ public:
     void start(const std::string& commandLine, bool splash);
 
     app::App& app() { return *app_; }
+    // What other starts of the program hand over (the command line's send
+    // and run, a macro file, "previous").
+    app::HandOffDesk& handOff() { return *handOff_; }
+    // Ends the program as its Exit does (a stop signal).
+    void stop();
     MainWindow& mainWindow() { return *main_; }
     PortSetupDialog& portDialog() { return *port_; }
     DelayDialog& delayDialog() { return *delay_; }
@@ -65,10 +75,17 @@ private:
     std::unique_ptr<Tray> tray_;
     bool mainPlaced_ = false;
     std::unique_ptr<QSplashScreen> splash_;
+    std::unique_ptr<app::HandOffDesk> handOff_;
 };
 
-// zulmarin without a subcommand: hands the arguments to a running copy, or
-// starts the program and runs until it ends. Returns the exit code.
+// zulmarin without a subcommand while a copy runs (the desktop program or the
+// service): hands the arguments to it and returns the exit code; its error
+// is also shown in a message box when there is a display. nullopt when no
+// copy runs.
+std::optional<int> handToRunningCopy(int argc, char** argv, const std::vector<std::string>& args, bool display);
+
+// zulmarin without a subcommand: starts the program and runs until it ends
+// (or hands the arguments to a copy that started meanwhile). Returns the exit code.
 int runDesktop(int argc, char** argv, const std::vector<std::string>& args);
 
 } // namespace zul::ui

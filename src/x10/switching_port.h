@@ -21,6 +21,7 @@ public:
     std::string portName() const override { return name_; }
     void setRts(bool high) override;
     void setDtr(bool high) override;
+    bool lost() const override { return current_ && current_->lost(); }
 
     // The port behind the last open (nullptr before the first).
     LinePort* current() { return current_.get(); }

@@ -36,6 +36,34 @@ TEST(InstanceMessage, HandOffTextsAreFramedAndCheckedOnArrival) {
     EXPECT_EQ(app::decodeHandOff(app::encodeHandOff(std::string(5000, 'a'))), std::nullopt);
 }
 
+TEST(InstanceMessage, RequestsAndAnswersSurviveTheChannel) {
+    using Kind = app::HandOffRequest::Kind;
+    EXPECT_EQ(app::withAbsoluteMacroPath("\"../my lights.CRO\"", "/home/me/x"), "/home/me/my lights.CRO");
+    EXPECT_EQ(app::withAbsoluteMacroPath("/abs/a.cro", "/home/me"), "/abs/a.cro");
+    EXPECT_EQ(app::withAbsoluteMacroPath("previous", "/home/me"), "previous");
+    const auto send = app::classifyHandOff(*app::decodeHandOff(app::encodeHandOff(app::sendRequestText("A", "2", "OFF"))));
+    EXPECT_EQ(send.kind, Kind::Send);
+    EXPECT_EQ(send.argument, "A 2 OFF");
+    const auto run = app::classifyHandOff(app::runRequestText("/m/run me.cro"));
+    EXPECT_EQ(run.kind, Kind::Run);
+    EXPECT_EQ(run.argument, "/m/run me.cro");
+    EXPECT_EQ(app::classifyHandOff("/m/send.cro").kind, Kind::CommandBox);
+
+    EXPECT_EQ(app::encodeAnswer({}), "ZULMARIN1 ok\n");
+    EXPECT_TRUE(app::decodeAnswer("ZULMARIN1 ok\n")->ok);
+    // A reason with line breaks still travels as one line.
+    const auto error = app::decodeAnswer(app::encodeAnswer(app::answerError("cannot open\n/dev/ttyUSB0")));
+    ASSERT_TRUE(error);
+    EXPECT_FALSE(error->ok);
+    EXPECT_EQ(error->message, "cannot open /dev/ttyUSB0");
+    std::string longReason;
+    while (longReason.size() < 5000) longReason += "\xc3\xa4";
+    const auto cut = app::decodeAnswer(app::encodeAnswer(app::answerError(longReason)));
+    ASSERT_TRUE(cut);
+    EXPECT_LE(cut->message.size(), app::MaxHandOffBytes);
+    for (const char* bad : {"ZULMARIN1 maybe\n", "ZULMARIN1 error: \n", "ok\n"}) EXPECT_FALSE(app::decodeAnswer(bad)) << bad;
+}
+
 TEST(Placement, TheWindowOpensWithinReachOfTheScreen) {
     EXPECT_EQ(app::mainWindowOpening(10, 500, 15360, 11520).left, 85);
     EXPECT_EQ(app::mainWindowOpening(15000, 500, 15360, 11520).left, 12860);

@@ -6,34 +6,19 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "platform/sim/cm17a_decoder.h"
-#include "run_zulmarin.h"
-#include "support/temp_dir.h"
+#include "process.h"
 
 namespace {
 
 using zul::test::ProcessResult;
-using zul::test::runZulmarin;
+using zul::test::Pty;
 using zul::test::TempDir;
-
-// A pseudo-terminal pair; the slave's path stands in for a serial device.
-struct Pty {
-    int master = -1;
-    std::string slave;
-    Pty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slave = ptsname(master);
-    }
-    ~Pty() {
-        if (master >= 0) close(master);
-    }
-};
+using zul::test::runZulmarin;
 
 } // namespace
 
@@ -48,6 +33,8 @@ TEST(CommandLine, FrameAndSendCheckTheirInput) {
                                                 {"frame", "Q", "1", "ON"},
                                                 {"send", "A", "1", "ON", "--port", "0"},
                                                 {"send", "A", "ALL", "ON", "--port", "sim"},
+                                                {"service", "--port", "0"},
+                                                {"service", "now"},
                                                 {"sned", "A"},  // a mistyped subcommand starts no window
                                                 {"--version", "x"}}) {
         const ProcessResult r = runZulmarin(dir, bad);
@@ -165,23 +152,12 @@ TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
     TempDir dir;
     Pty pty;
     ASSERT_FALSE(pty.slave.empty());
-    const std::string log = (dir / "modem.log").string();
-    zul::test::RunOptions shim;
-    shim.env = {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log,
-                "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
-    const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave}, shim);
+    const auto log = dir / "modem.log";
+    const ProcessResult r = runZulmarin(dir, {"send", "A", "3", "ON", "--port", pty.slave}, zul::test::modemShim(log));
     ASSERT_EQ(r.rc, 0) << r.err;
-
-    // Each state must have lasted the default 500 us.
-    zul::sim::Cm17aDecoder decoder(50000, 500);
-    std::istringstream lines(zul::test::readFile(log));
-    long long micros = 0;
-    int rts = 0, dtr = 0, changes = 0;
-    while (lines >> micros >> rts >> dtr) {
-        decoder.feed(micros, rts != 0, dtr != 0);
-        ++changes;
-    }
-    decoder.flush();
+    int changes = 0;
+    const auto decoded = zul::test::decodeModemLog(log, &changes);
     EXPECT_GE(changes, 160);
-    EXPECT_EQ(decoder.texts(), std::vector<std::string>{"A3 ON"});
+    ASSERT_EQ(decoded.size(), 1u);
+    EXPECT_EQ(decoded[0].text, "A3 ON");
 }

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "run_zulmarin.h"
+#include "process.h"
 #include "settings/error_log.h"
 #include "support/temp_dir.h"
 

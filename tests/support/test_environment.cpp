@@ -1,8 +1,9 @@
 // Compiled into every test program: before any test runs, the program's
-// settings and data folders, and the home and freedesktop folders where
-// launchers and file types go, point into a fresh temporary folder of this
-// test process (never the user's real ones), and Qt draws offscreen.
+// settings, data and runtime folders, and the home and freedesktop folders
+// where launchers and file types go, point into a fresh temporary folder of
+// this test process (never the user's real ones), and Qt draws offscreen.
 #include <cstdlib>
+#include <sys/stat.h>
 
 #include "support/temp_dir.h"
 
@@ -15,8 +16,11 @@ struct TestEnvironment {
         std::filesystem::create_directories(root / "config");
         std::filesystem::create_directories(root / "home");
         std::filesystem::create_directories(root / "user");
+        std::filesystem::create_directories(root / "runtime");
+        ::chmod((root / "runtime").c_str(), 0700);
         ::setenv("ZULMARIN_CONFIG_DIR", (root / "config").c_str(), 1);
         ::setenv("ZULMARIN_HOME", (root / "home").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
         ::setenv("HOME", (root / "user").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (root / "user/.config").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (root / "user/.local/share").c_str(), 1);

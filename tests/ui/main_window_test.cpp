@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "macros/group_file.h"
+#include "app/hand_off_desk.h"
 #include "platform/qt/single_instance.h"
 #include "app/groups_panel.h"
 #include "ui/delay_dialog.h"
@@ -134,30 +135,33 @@ TEST_F(MainWindowTest, Screenshots) {
     screenshot(window(), "main_groups_open");
 }
 
-// Two real processes: this one is the running copy, the program binary the second start.
+// Two real processes: this one is the running copy, the program binary the
+// second start, which ends once the macro has been played.
 TEST_F(MainWindowTest, ASecondStartHandsItsMacroToTheRunningCopy) {
     const QString binary = QString(ZUL_BINARY_DIR) + "/zulmarin";
     if (!QFile::exists(binary)) GTEST_SKIP() << "the program is not built";
-    qt::SingleInstance instance(qt::SingleInstance::defaultName(), qt::SingleInstance::defaultLockFile());
+    std::string error;
+    const auto paths = instancePaths(error);
+    ASSERT_TRUE(paths) << error;
+    qt::SingleInstance instance(*paths);
     ASSERT_TRUE(instance.claim());
-    instance.onMessage = [this](const std::string& text) { program->app().startup->setCommand(text); };
+    instance.onMessage = [this](const std::string& text, qt::SingleInstance::Reply reply) {
+        program->handOff().receive(text, std::move(reply));
+    };
     startRunning();
     writeFile(home.home() / "Porch.cro", "\"01100000000000000.50\"\r\n");
 
     QProcess second;
-    second.start(binary, {QString::fromStdString((home.home() / "Porch.cro").string())});
+    second.setWorkingDirectory(QString::fromStdString(home.home().string()));
+    second.start(binary, {"Porch.cro"});
     ASSERT_TRUE(second.waitForStarted(5000));
-    for (int i = 0; i < 200 && second.state() != QProcess::NotRunning; ++i) {
+    for (int i = 0; i < 400 && second.state() != QProcess::NotRunning; ++i) {
         QApplication::processEvents();
-        second.waitForFinished(25);
+        loop.runFor(25);
+        second.waitForFinished(10);
     }
     ASSERT_EQ(second.state(), QProcess::NotRunning);
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
-    for (int i = 0; i < 50 && program->app().startup->pendingMacros().empty() && sent().empty(); ++i) {
-        QApplication::processEvents();
-        QTest::qWait(10);
-    }
-    loop.runFor(2000);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A1 ON"}));
 }
 

@@ -49,6 +49,8 @@ PortError SerialLinePort::open(const std::string& name) {
 }
 
 PortError SerialLinePort::openDevice(const std::string& path) {
+    path_ = path;
+    failed_ = false;
     serial_ = std::make_unique<QSerialPort>();
     serial_->setPortName(QString::fromStdString(path));
     serial_->setBaudRate(QSerialPort::Baud9600);
@@ -87,7 +89,15 @@ void SerialLinePort::setLine(int line, bool high) {
     if (!isOpen()) return;
     // One ioctl per change: QSerialPort's own setters read the lines back first.
     int bits = line;
-    ::ioctl(static_cast<int>(serial_->handle()), high ? TIOCMBIS : TIOCMBIC, &bits);
+    if (::ioctl(static_cast<int>(serial_->handle()), high ? TIOCMBIS : TIOCMBIC, &bits) != 0 &&
+        (errno == EIO || errno == ENXIO || errno == ENODEV))
+        failed_ = true;
+}
+
+bool SerialLinePort::lost() const {
+    if (!isOpen()) return false;
+    struct stat info{};
+    return failed_ || ::stat(path_.c_str(), &info) != 0;
 }
 
 void SerialLinePort::setRts(bool high) { setLine(TIOCM_RTS, high); }

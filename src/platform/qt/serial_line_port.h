@@ -24,6 +24,9 @@ public:
     std::string portName() const override { return name_; }
     void setRts(bool high) override;
     void setDtr(bool high) override;
+    // The device node is gone, or a line change failed the way a removed
+    // device fails (EIO, ENXIO, ENODEV).
+    bool lost() const override;
 
     // The device a port text names, "" when it names none.
     static std::string devicePath(const std::string& portText);
@@ -34,6 +37,8 @@ private:
 
     std::unique_ptr<QSerialPort> serial_;
     std::string name_;
+    std::string path_;
+    bool failed_ = false;
 };
 
 } // namespace zul::qt

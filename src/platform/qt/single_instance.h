@@ -1,50 +1,86 @@
 #pragma once
-// One running copy per user: a lock file in the settings folder and a local
-// socket whose name carries the user id. A second start hands its text to the
-// running copy over the socket and ends.
+// One running copy per user, the desktop program or the service: it holds
+// the lock and listens on the socket (both in the user's private folder);
+// every other start hands its command to it over the socket and gets an
+// answer. The running copy accepts connections from this user only, closes
+// those that send no complete message within a few seconds, keeps at most
+// a fixed number open, and listens again should its socket ever go.
 #include <QObject>
-#include <QString>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "app/instance_message.h"
+#include "platform/instance_channel.h"
+#include "settings/instance_paths.h"
 
 class QLocalServer;
-class QLockFile;
+class QLocalSocket;
+class QTimer;
 
 namespace zul::qt {
 
 class SingleInstance : public QObject {
 public:
-    // name: the socket name; lockFile: the lock file that guards it.
-    SingleInstance(QString name, QString lockFile);
+    static constexpr int DefaultMaxConnections = 32;
+    static constexpr int DefaultIdleMs = 3000;
+    static constexpr int RelistenCheckMs = 5000;
+
+    explicit SingleInstance(InstancePaths paths);
     ~SingleInstance() override;
 
-    // "zulmarin-<uid>", plus a hash of the settings folder when
-    // ZULMARIN_CONFIG_DIR names one (tests and separate profiles).
-    static QString defaultName();
-    static QString defaultLockFile();
-
     // True when this process is now the running copy: it holds the lock and
-    // listens. A socket left behind by a crashed copy is removed only after
-    // connecting to it has failed.
+    // listens. False when another copy holds the lock, or (error() says why)
+    // the socket cannot be set up.
     bool claim();
-    // Gives up the lock and the socket (before a restart).
+    // Gives up the lock and removes the socket (at exit, before a restart).
     void release();
     bool claimed() const { return server_ != nullptr; }
+    const std::string& error() const { return error_; }
 
-    // Hands text to the running copy; false when none took it in time.
-    static bool sendToRunning(const QString& name, const std::string& text, int timeoutMs = 3000);
+    // Every valid message received, with the way to answer it. The answer
+    // may come later; it is dropped when the caller has gone meanwhile.
+    using Reply = std::function<void(const app::HandOffAnswer&)>;
+    std::function<void(const std::string& text, Reply reply)> onMessage;
 
-    // Every valid message received.
-    std::function<void(const std::string&)> onMessage;
+    // Limits and the period of the listening check (tests use small ones).
+    void setLimits(int maxConnections, int idleMs, int relistenCheckMs = RelistenCheckMs);
+    int openConnections() const { return static_cast<int>(connections_.size()); }
+
+    // True while some copy holds the lock.
+    static bool running(const InstancePaths& paths) { return InstanceLock::heldBySomeone(paths.lock); }
+    // Hands text to the running copy and waits for its answer as long as it
+    // takes (answerMs < 0). The failure is described when there is no answer.
+    static std::optional<app::HandOffAnswer> handOff(const InstancePaths& paths, const std::string& text,
+                                                     std::string& failure, int connectMs = 3000, int answerMs = -1);
 
 private:
-    void acceptConnection();
+    struct Connection {
+        QPointer<QLocalSocket> socket;
+        qint64 since = 0;       // when it was accepted (ms of the monotonic clock)
+        bool answered = false;  // a complete message came; only the answer is left
+    };
+    bool listen();
+    void acceptConnections();
+    void admit(QLocalSocket* socket);
+    void readMessage(QLocalSocket* socket);
+    void closeIdle();
+    void checkListening();
+    Connection* find(QLocalSocket* socket);
+    void forget(QLocalSocket* socket);
 
-    QString name_;
-    QString lockPath_;
-    std::unique_ptr<QLockFile> lock_;
+    InstancePaths paths_;
+    InstanceLock lock_;
     QLocalServer* server_ = nullptr;
+    QTimer* idleTimer_ = nullptr;
+    QTimer* listenTimer_ = nullptr;
+    std::vector<Connection> connections_;
+    int maxConnections_ = DefaultMaxConnections;
+    int idleMs_ = DefaultIdleMs;
+    int relistenCheckMs_ = RelistenCheckMs;
+    std::string error_;
 };
 
 } // namespace zul::qt

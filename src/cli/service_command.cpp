@@ -1,0 +1,171 @@
+// zulmarin service: the timers without any window, on a QCoreApplication
+// (no display, no window toolkit plugin). What it does lives in
+// app::HeadlessService; this file wires it to the real clock, loop, port,
+// socket, signals and file watcher.
+#include <QCoreApplication>
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <filesystem>
+#include <ostream>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "app/app.h"
+#include "app/hand_off_desk.h"
+#include "app/headless_service.h"
+#include "app/line_dialogs.h"
+#include "cli/cli.h"
+#include "cli/port_choice.h"
+#include "platform/qt/headless_desktop.h"
+#include "platform/qt/line_port_factory.h"
+#include "platform/qt/qt_event_loop.h"
+#include "platform/qt/single_instance.h"
+#include "platform/qt/stop_signals.h"
+#include "platform/system_clock.h"
+#include "settings/instance_paths.h"
+#include "settings/paths.h"
+#include "settings/reloadable_settings.h"
+#include "x10/port_link.h"
+#include "x10/transmitter.h"
+
+namespace zul::cli {
+
+namespace {
+
+struct SilentSound : SoundPlayer {
+    void play(const std::string&) override {}
+};
+
+// Until this process holds the lock: the desktop program may own the
+// transmitter for a while. False when a signal ended the wait or the
+// socket cannot be set up.
+bool claimTransmitter(qt::SingleInstance& instance, Io& io, const bool& stopped) {
+    if (instance.claim()) return true;
+    if (instance.error().empty()) {
+        io.err << "zulmarin service: another copy of zulmarin owns the transmitter; waiting for it to end"
+               << std::endl;
+        QTimer retry;
+        retry.setInterval(2000);
+        QObject::connect(&retry, &QTimer::timeout, [&instance] {
+            if (instance.claim() || !instance.error().empty()) QCoreApplication::quit();
+        });
+        retry.start();
+        QCoreApplication::exec();
+    }
+    if (!instance.error().empty()) io.err << "zulmarin service: " << instance.error() << std::endl;
+    return !stopped && instance.claimed();
+}
+
+// Watches the timer file, the settings file and their folders; writers
+// replace files by renaming, which ends the watch of the old file, so the
+// files are watched again after every change.
+void watchFiles(QFileSystemWatcher& watcher, app::HeadlessService& service) {
+    auto rewatch = [&watcher, &service] {
+        const QStringList watched = watcher.files() + watcher.directories();
+        QStringList add;
+        for (const auto& p : service.watchedPaths()) {
+            const QString path = QString::fromStdString(p.string());
+            std::error_code ec;
+            if (std::filesystem::exists(p, ec) && !watched.contains(path)) add << path;
+        }
+        if (!add.isEmpty()) watcher.addPaths(add);
+    };
+    auto changed = [&service, rewatch] {
+        service.filesMayHaveChanged();
+        rewatch();
+    };
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, changed);
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, changed);
+    rewatch();
+}
+
+int runService(Io& io, const std::optional<std::string>& port, qt::SingleInstance& instance,
+               std::function<void()>& stop, const bool& stopped) {
+    auto settingsFile = std::make_unique<ReloadableSettings>(configFolder() / "settings.ini");
+    ReloadableSettings* settings = settingsFile.get();
+    auto fault = [&io](const std::string& text) { io.err << "zulmarin service: " << text << std::endl; };
+    SystemClock clock;
+    qt::QtEventLoop loop;
+    app::LineDialogs dialogs(fault);
+    SilentSound sound;
+    qt::HeadlessDesktop desktop;
+    app::Platform platform{clock, loop, dialogs, sound, desktop,
+                           [&clock](const std::string& name) { return qt::makeLinePort(name, clock); }};
+    app::App app(platform, std::move(settingsFile));
+    app.processId = static_cast<long>(::getpid());
+    app.transmitter.setSpinMicros(x10::RealTimeSpinMicros);
+    reportUnreadableSettings(app.settings, io.err, app.errorLog);
+    app::HeadlessService service(app, settings,
+                                 {[&io](const std::string& line) { io.out << line << std::endl; }, fault});
+    instance.onMessage = [&service](const std::string& text, qt::SingleInstance::Reply reply) {
+        service.desk().receive(text, std::move(reply));
+    };
+    // The signal may come while a timer is being started or a frame waits:
+    // every wait ends at once and the loop returns to its top, where the
+    // machinery is taken down with nothing of it left on the stack.
+    stop = [&app] {
+        app.StopAll = true;
+        QCoreApplication::quit();
+    };
+    service.start(port);
+    QFileSystemWatcher watcher;
+    watchFiles(watcher, service);
+    if (!stopped) QCoreApplication::exec();
+    service.stop();
+    instance.onMessage = nullptr;
+    stop = [] {};
+    return 0;
+}
+
+} // namespace
+
+const char* const serviceHelp =
+    "usage: zulmarin service [--port PORT]\n"
+    "Runs the timers without any window, for a machine without a desktop; a\n"
+    "service manager starts it (systemctl --user enable --now zulmarin).\n"
+    "It reads the timer table tmrdat.zul and the settings of the program folder,\n"
+    "switches the timers on and prints every timer log entry as one line on\n"
+    "standard output. Problems (a port that is missing, busy or unplugged, a timer\n"
+    "file that cannot be read) go to standard error and the error log; it keeps\n"
+    "running and tries the port again every 5 s. Changes to tmrdat.zul and to the\n"
+    "settings take effect without a restart.\n"
+    "While it runs it owns the transmitter: 'zulmarin send', 'zulmarin run' and\n"
+    "'zulmarin FILE.cro' without --port hand their command to it. It waits while\n"
+    "the desktop program runs. SIGTERM or SIGINT stops it cleanly.\n"
+    "  --port PORT  a port number N (the device /dev/ttyS<N-1>), a device path,\n"
+    "               or 'sim'. Default: the port chosen in the program's Port Setup.\n"
+    "Exit status: 0 stopped, 2 bad input, 1 it could not start.\n";
+
+int serviceCommand(const Args& args, Io& io) {
+    std::string error;
+    const auto options = parsePortOptions(args, error);
+    if (!options) return badInput(io, error);
+    if (!options->positional.empty()) return badInput(io, "service takes no arguments besides --port (try --help)");
+    std::optional<std::string> port;
+    if (options->port && !(port = x10::checkPortText(*options->port, error)))
+        return badInput(io, "--port '" + *options->port + "': " + error);
+    const auto paths = instancePaths(error);
+    if (!paths) {
+        io.err << "zulmarin service: " << error << "\n";
+        return 1;
+    }
+    static int argc = 1;
+    static char name[] = "zulmarin";
+    static char* argv[] = {name, nullptr};
+    QCoreApplication qtApp(argc, argv);
+    qt::SingleInstance instance(*paths);
+    bool stopped = false;
+    std::function<void()> stop = [] { QCoreApplication::quit(); };
+    qt::StopSignals stopSignals([&](int) {
+        stopped = true;
+        stop();
+    });
+    if (!claimTransmitter(instance, io, stopped)) return stopped ? 0 : 1;
+    // Pages stay in memory once touched, so a frame is never held up by the
+    // system paging the program back in; where this is not allowed the
+    // service runs without.
+    ::mlockall(MCL_CURRENT | MCL_FUTURE | MCL_ONFAULT);
+    return runService(io, port, instance, stop, stopped);
+}
+
+} // namespace zul::cli

@@ -1,0 +1,180 @@
+#pragma once
+// The zulmarin binary as a separate process: run to its end, or started and
+// left running (a service), with its program and settings folders in a temp
+// folder; and a pseudo-terminal whose slave stands in for a serial device.
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/cm17a_decoder.h"
+#include "support/temp_dir.h"
+
+namespace zul::test {
+
+struct ProcessResult {
+    int rc = -1;
+    std::string out, err;
+};
+
+// Waits until done() holds; false when it did not within ms.
+template <class F>
+bool waitUntil(F done, int ms = 10000) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// How a zulmarin process runs: extra environment, optionally as another user
+// (through setpriv), and for one run to its end a time limit or a condition
+// on which it is killed.
+struct RunOptions {
+    RunOptions() = default;
+    RunOptions(std::vector<std::string> extraEnv) : env(std::move(extraEnv)) {}  // NOLINT: env alone reads well
+    std::vector<std::string> env;            // extra "NAME=value"
+    std::optional<unsigned> user;            // run as this user id (and the same group id)
+    std::function<void(pid_t)> beforeStart;  // runs once the process exists, before zulmarin starts in it
+    std::function<bool()> stopWhen;          // for a program that keeps running: kill -9 it once this holds
+    int timeoutSeconds = 30;
+};
+
+// The user the tests run others' actions as.
+inline constexpr unsigned kNobody = 65534;
+
+// A started zulmarin: its output goes to files in dir (name.out, name.err).
+class Spawned {
+public:
+    Spawned(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options = {},
+            const std::string& name = "zulmarin")
+        : out_(dir / (name + ".out")), err_(dir / (name + ".err")) {
+        int gate[2];
+        if (::pipe(gate) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) startChild(dir, args, options, gate);
+        ::close(gate[0]);
+        if (options.beforeStart) options.beforeStart(pid_);
+        const char go = 1;
+        if (::write(gate[1], &go, 1) != 1) ADD_FAILURE() << "could not start zulmarin";
+        ::close(gate[1]);
+    }
+    ~Spawned() {
+        if (rc_ != Running || pid_ <= 0) return;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    Spawned(const Spawned&) = delete;
+    Spawned& operator=(const Spawned&) = delete;
+
+    void signal(int s) const { kill(pid_, s); }
+    // The exit code once it has ended (-2 killed by a signal); -1 when it
+    // did not end within ms (it is killed when this goes).
+    int wait(int ms = 30000) {
+        int status = 0;
+        if (rc_ == Running && waitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, ms))
+            rc_ = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+        return rc_ == Running ? -1 : rc_;
+    }
+    std::string out() const { return readFile(out_); }
+    std::string err() const { return readFile(err_); }
+    // Waits until its standard output holds text; false when it did not in time.
+    bool waitForOutput(const std::string& text, int ms = 10000) const {
+        return waitUntil([&] { return out().find(text) != std::string::npos; }, ms);
+    }
+
+private:
+    [[noreturn]] void startChild(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options,
+                                 const int gate[2]) {
+        ::close(gate[1]);
+        char go = 0;
+        if (::read(gate[0], &go, 1) != 1) _exit(126);
+        setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
+        setenv("ZULMARIN_HOME", (dir / "home").c_str(), 1);
+        for (const auto& e : options.env) putenv(const_cast<char*>(e.c_str()));
+        dup2(open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        std::vector<std::string> words;
+        if (options.user) {
+            const std::string id = std::to_string(*options.user);
+            words = {"/usr/bin/setpriv", "--reuid", id, "--regid", id, "--clear-groups"};
+        }
+        words.push_back(ZUL_BINARY_DIR "/zulmarin");
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+
+    static constexpr int Running = -100;
+    std::filesystem::path out_, err_;
+    pid_t pid_ = -1;
+    int rc_ = Running;
+};
+
+// Runs the built binary to its end (or until options.stopWhen holds, when it
+// is killed; a run past the time limit is killed and fails the test).
+inline ProcessResult runZulmarin(const TempDir& dir, const std::vector<std::string>& args,
+                                 const RunOptions& options = {}) {
+    Spawned p(dir, args, options);
+    ProcessResult r;
+    const int limitMs = options.timeoutSeconds * 1000;
+    if (options.stopWhen && waitUntil([&] { return p.wait(0) != -1 || options.stopWhen(); }, limitMs))
+        p.signal(SIGKILL);
+    r.rc = p.wait(limitMs);
+    if (r.rc == -1) ADD_FAILURE() << "zulmarin did not finish within " << options.timeoutSeconds << " s";
+    r.out = p.out();
+    r.err = p.err();
+    return r;
+}
+
+// A pseudo-terminal pair; the slave's path stands in for a serial device.
+struct Pty {
+    int master = -1;
+    std::string slave;
+    Pty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slave = ptsname(master);
+    }
+    ~Pty() {
+        if (master >= 0) close(master);
+    }
+};
+
+// The environment that records the modem lines of a pty into log.
+inline std::vector<std::string> modemShim(const std::filesystem::path& log) {
+    return {"LD_PRELOAD=" ZUL_MODEM_SHIM, "ZUL_MODEM_LOG=" + log.string(),
+            "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+}
+
+// What a CM17A made of the recorded line changes; every state must have
+// lasted the default 500 us.
+inline std::vector<sim::DecodedSignal> decodeModemLog(const std::filesystem::path& log, int* changes = nullptr) {
+    sim::Cm17aDecoder decoder(50000, 500);
+    std::istringstream lines(readFile(log));
+    long long micros = 0;
+    int rts = 0, dtr = 0, count = 0;
+    while (lines >> micros >> rts >> dtr) {
+        decoder.feed(micros, rts != 0, dtr != 0);
+        ++count;
+    }
+    decoder.flush();
+    if (changes) *changes = count;
+    return decoder.decoded();
+}
+
+} // namespace zul::test

@@ -1,0 +1,181 @@
+// The service and the command line as separate processes: timers fired on a
+// pseudo-terminal's modem lines, a send handed over by a second process, a
+// timer file replaced while it runs, a clean stop; one lock for the service
+// and the desktop program; a channel no other user can capture or block.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <map>
+
+#include "process.h"
+#include "settings/record_store.h"
+#include "timers/timer_rig.h"
+#include "x10/port_link.h"
+
+namespace zul::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// "7:05:09": the clock text of a time of day (hour without a leading zero).
+std::string clockText(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return text;
+}
+
+// Written elsewhere and renamed into place, as every writer does.
+void replaceFile(const fs::path& file, const std::string& bytes) {
+    writeFile(file.string() + ".new", bytes);
+    fs::rename(file.string() + ".new", file);
+}
+
+// Sockets left in the runtime folder of this test process.
+int socketsLeft() {
+    int n = 0;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(fs::path(std::getenv("XDG_RUNTIME_DIR")) / "zulmarin", ec))
+        n += e.is_socket() ? 1 : 0;
+    return n;
+}
+
+class ServiceEndToEnd : public ::testing::Test {
+protected:
+    ServiceEndToEnd() {
+        fs::create_directories(dir / "config");
+        fs::create_directories(dir / "home");
+    }
+    void presetPort(const std::string& port) {
+        RecordStore store;
+        ASSERT_TRUE(store.open(dir / "home" / "db.zld"));
+        ASSERT_TRUE(store.WriteRecord(x10::PortRecordNumber, port, true));
+    }
+    // Runs a shell command as user 65534.
+    static void asNobody(const std::string& command) {
+        ASSERT_EQ(std::system(("setpriv --reuid 65534 --regid 65534 --clear-groups " + command).c_str()), 0) << command;
+    }
+    TempDir dir;
+};
+
+TEST_F(ServiceEndToEnd, TimersAndAHandedSendShareTheLinesAndTheServiceStopsCleanly) {
+    Pty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    const auto log = dir / "modem.log";
+    const std::time_t t0 = std::time(nullptr) + 1;
+    const auto home = dir / "home";
+    writeFile(home / "wake.cro", quotedLines({"011000000010000000.5", "01110000000100000001"}));  // A1 OFF, B2 ON
+    const std::vector<std::string> timers{"A 1 ON*" + clockText(t0 + 4) + "*Everyday",
+                                          "wake.cro*" + clockText(t0 + 6) + "*Everyday"};
+    writeFile(home / "tmrdat.zul", quotedLines(timers));
+
+    Spawned service(dir, {"service", "--port", pty.slave}, modemShim(log), "service");
+    ASSERT_TRUE(service.waitForOutput("timers on")) << service.err();
+    const ProcessResult handed = runZulmarin(dir, {"send", "B", "2", "OFF"});
+    EXPECT_EQ(handed.rc, 0) << handed.err;
+    auto withThird = timers;
+    withThird.push_back("A 2 ON*" + clockText(t0 + 9) + "*Everyday");
+    replaceFile(home / "tmrdat.zul", quotedLines(withThird));
+    EXPECT_TRUE(service.waitForOutput("Timer 3", 15000)) << service.out();
+    EXPECT_TRUE(service.waitForOutput("Timer 2: Ended", 5000)) << service.out();
+    service.signal(SIGTERM);
+    EXPECT_EQ(service.wait(), 0) << service.err();
+    EXPECT_NE(readFile(home / "TimerLog.log").find("Timer 2 : (wake.cro)"), std::string::npos);
+    EXPECT_EQ(socketsLeft(), 0);
+
+    // Monotonic stamps of the line log to wall-clock seconds.
+    const auto wall = std::chrono::system_clock::now().time_since_epoch();
+    const auto mono = std::chrono::steady_clock::now().time_since_epoch();
+    const long long offset = std::chrono::duration_cast<std::chrono::microseconds>(wall - mono).count();
+    std::vector<std::string> commands;
+    std::map<std::string, std::time_t> second;
+    for (const auto& s : decodeModemLog(log)) {
+        EXPECT_NE(s.kind, sim::DecodedSignal::Kind::Malformed) << s.text;  // no frame cut
+        if (s.kind != sim::DecodedSignal::Kind::Command) continue;
+        commands.push_back(s.text);
+        second.emplace(s.text, static_cast<std::time_t>((s.micros + offset) / 1000000));
+    }
+    EXPECT_EQ(commands, (std::vector<std::string>{"B2 OFF", "A1 ON", "A1 OFF", "B2 ON", "A2 ON"}));
+    EXPECT_EQ(second["A1 ON"], t0 + 4);
+    EXPECT_EQ(second["A1 OFF"], t0 + 6);
+    EXPECT_EQ(second["A2 ON"], t0 + 9);
+}
+
+TEST_F(ServiceEndToEnd, TheServiceAndTheDesktopProgramShareOneLock) {
+    presetPort(x10::SimulatorPortText);
+    const std::vector<std::string> noDisplay{"QT_QPA_PLATFORM=", "DISPLAY="};
+    Spawned desktop(dir, {}, {}, "desktop");  // offscreen, as every test
+    ASSERT_TRUE(waitUntil([] { return socketsLeft() == 1; })) << desktop.err();
+
+    // The service waits while the desktop program runs; SIGTERM ends the
+    // desktop program as Exit does: its socket goes, the service takes over.
+    Spawned service(dir, {"service"}, noDisplay, "service");
+    EXPECT_TRUE(waitUntil([&] { return service.err().find("waiting for it to end") != std::string::npos; }));
+    desktop.signal(SIGTERM);
+    EXPECT_EQ(desktop.wait(), 0) << desktop.err();
+    EXPECT_NE(readFile(dir / "config" / "settings.ini").find("MainLeft="), std::string::npos);
+    EXPECT_TRUE(service.waitForOutput("timers on")) << service.err();
+
+    // A desktop start while the service runs ends with the reason; a macro
+    // file given to it is played by the service.
+    const ProcessResult refused = runZulmarin(dir, {}, noDisplay);
+    EXPECT_EQ(refused.rc, 1);
+    EXPECT_NE(refused.err.find("The zulmarin service is running and owns the transmitter."), std::string::npos);
+    writeFile(dir / "porch.cro", quotedLines({"01100000000000000.50"}));
+    const ProcessResult played = runZulmarin(dir, {(dir / "porch.cro").string()}, noDisplay);
+    EXPECT_EQ(played.rc, 0) << played.err;
+    EXPECT_TRUE(service.waitForOutput("simulator: A1 ON")) << service.out();
+
+    // Killed outright, it leaves its socket, but never a lock that blocks the
+    // next start. No window toolkit plugin is loaded (xcb would abort here).
+    service.signal(SIGKILL);
+    service.wait();
+    EXPECT_EQ(socketsLeft(), 1);
+    Spawned next(dir, {"service"}, std::vector<std::string>{"QT_QPA_PLATFORM=xcb", "DISPLAY="}, "next");
+    EXPECT_TRUE(next.waitForOutput("timers on")) << next.err();
+    EXPECT_EQ(runZulmarin(dir, {"send", "A", "2", "ON"}).rc, 0);
+    EXPECT_TRUE(next.waitForOutput("simulator: A2 ON")) << next.out();
+    next.signal(SIGINT);
+    EXPECT_EQ(next.wait(), 0);
+    EXPECT_EQ(socketsLeft(), 0);
+}
+
+// A runtime folder others can write into is not used; a symbolic link or a
+// plain file another user planted where the fallback folder would be is
+// refused, by the service and the command line alike, and gets nothing.
+TEST_F(ServiceEndToEnd, AnotherUserCanNeitherCaptureNorBlockTheChannel) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    if (fs::exists("/run/user/0")) GTEST_SKIP() << "the session folder /run/user/0 would be used instead";
+    presetPort(x10::SimulatorPortText);
+    const auto shared = dir / "shared";
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + shared.string(), "QT_QPA_PLATFORM="};
+    Spawned service(dir, {"service"}, env, "service");
+    ASSERT_TRUE(service.waitForOutput("timers on")) << service.err();
+    EXPECT_EQ(runZulmarin(dir, {"send", "A", "4", "ON"}, env).rc, 0);
+    EXPECT_TRUE(service.waitForOutput("simulator: A4 ON"));
+    service.signal(SIGTERM);
+    EXPECT_EQ(service.wait(), 0);
+    EXPECT_TRUE(fs::is_empty(shared));
+
+    ::chmod((dir / "config").c_str(), 01777);
+    asNobody("mkdir -m 0777 " + (shared / "theirs").string());
+    for (const std::string& plant : {"ln -s " + (shared / "theirs").string(), std::string("touch")}) {
+        fs::remove_all(dir / "config" / "run");
+        asNobody(plant + " " + (dir / "config" / "run").string());
+        const ProcessResult refused = runZulmarin(dir, {"service"}, env);
+        EXPECT_EQ(refused.rc, 1) << plant;
+        EXPECT_NE(refused.err.find((dir / "config" / "run").string()), std::string::npos) << refused.err;
+        EXPECT_EQ(runZulmarin(dir, {"send", "A", "1", "ON"}, env).rc, 1);
+        EXPECT_TRUE(fs::is_empty(shared / "theirs"));
+    }
+}
+
+} // namespace
+} // namespace zul::test
