@@ -24,8 +24,6 @@ std::string encodeHandOff(const std::string& text);
 // wrong tag, no line end, too long, a control character or invalid UTF-8.
 std::optional<std::string> decodeHandOff(const std::string& bytes);
 
-// True for well-formed UTF-8.
-bool validUtf8(const std::string& text);
 
 // The text with its double quotes removed; a macro file (".cro") given with
 // a relative path is made absolute against folder, since the running copy

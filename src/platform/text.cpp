@@ -144,6 +144,15 @@ bool isControl(std::string_view text, std::size_t i, std::size_t length) {
 }
 } // namespace
 
+bool validUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8Length(text, i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
 std::string printable(std::string_view text) {
     static const char* const hex = "0123456789abcdef";
     std::string out;

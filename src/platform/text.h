@@ -57,6 +57,8 @@ std::vector<std::string> splitLines(std::string_view bytes);
 std::vector<std::string> splitFileLines(std::string_view text);
 // splitLines with every double-quote character removed.
 std::vector<std::string> unquotedLines(std::string_view bytes);
+// True for well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool validUtf8(std::string_view text);
 // The text as one line a terminal shows as it stands: line breaks, tabs,
 // other control characters (escape sequences among them) and bytes that are
 // not UTF-8 are written as escapes ("\n", "\t", "\x1b").

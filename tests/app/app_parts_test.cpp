@@ -33,6 +33,9 @@ TEST(InstanceMessage, HandOffTextsAreFramedAndCheckedOnArrival) {
     EXPECT_EQ(app::decodeHandOff("ZULMARIN1 previous"), std::nullopt);            // no line end
     EXPECT_EQ(app::decodeHandOff("ZULMARIN1 a\tb.cro\n"), std::nullopt);          // control character
     EXPECT_EQ(app::decodeHandOff("ZULMARIN1 \xe2\x82\n"), std::nullopt);          // cut UTF-8
+    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 a\xe0\x80\x8a.cro\n"), std::nullopt);  // an overlong line feed
+    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 \xed\xa0\x80.cro\n"), std::nullopt);   // a lone surrogate
+    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 \xf4\x90\x80\x80\n"), std::nullopt);  // past U+10FFFF
     EXPECT_EQ(app::decodeHandOff(app::encodeHandOff(std::string(5000, 'a'))), std::nullopt);
 }
 

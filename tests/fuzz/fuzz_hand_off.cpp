@@ -1,10 +1,12 @@
 // Any bytes as a message on the single-instance channel: what is accepted is
-// one printable UTF-8 line of bounded length, exactly what encoding it gives.
+// one printable UTF-8 line of bounded length, exactly what encoding it gives;
+// the same for the running copy's answer, and every accepted text has a kind.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "app/instance_message.h"
+#include "platform/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zul::app;
@@ -14,6 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (unsigned char c : *text)
             if (c < 0x20 || c == 0x7F) std::abort();
         if (encodeHandOff(*text) != bytes) std::abort();
+        const HandOffRequest request = classifyHandOff(*text);
+        if (request.argument.size() > text->size()) std::abort();
+    }
+    if (const auto answer = decodeAnswer(bytes)) {
+        if (!validUtf8(answer->message) || answer->message.size() > MaxHandOffBytes) std::abort();
+        if (!answer->ok && answer->message.empty()) std::abort();
     }
     // Any text that survives the trip comes back unchanged.
     if (const auto back = decodeHandOff(encodeHandOff(bytes)); back && *back != bytes) std::abort();
