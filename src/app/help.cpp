@@ -9,7 +9,9 @@ namespace zul::app {
 namespace {
 namespace fs = std::filesystem;
 
-constexpr const char* kLicence = "GNU General Public License, version 3 or later";
+// No licence has been chosen for the program yet: until one is, it is what
+// copyright law makes it.
+constexpr const char* kLicence = "Copyright (C) 2026 the Zulmarin team. All rights reserved.";
 } // namespace
 
 fs::path settingsFile(const App& app) {
