@@ -53,13 +53,6 @@ void Startup::enter(const std::string& commandLine) {
     {
         GuardedHandler guard(app_, "Sub Main", "modX, X**");
         guard.step([&] {
-            // Said once; the program then runs on the defaults and never writes the file.
-            if (const std::string text = unreadableSettingsText(app_.settings, false); !text.empty()) {
-                app_.errorLog.WriteErrorLog(unreadableSettingsText(app_.settings, true));
-                app_.dialogs.message(text);
-            }
-        });
-        guard.step([&] {
             std::error_code ec;
             if (!std::filesystem::exists(app_.language.file(), ec))
                 WriteSetting(app_.settings, "Settings", "Language", "English");
@@ -82,6 +75,15 @@ void Startup::enter(const std::string& commandLine) {
             else loadMainWindow();
         });
         guard.step([&] { WriteSetting(app_.settings, "Database16", "CurrentVersion", ZUL_VERSION); });
+        guard.step([&] {
+            // Said once, after the start-up's own writes: settings that could not be
+            // read are the defaults and never written; settings that cannot be
+            // saved last until the program ends.
+            if (const std::string text = settingsProblemText(app_.settings, false); !text.empty()) {
+                app_.errorLog.WriteErrorLog(settingsProblemText(app_.settings, true));
+                app_.dialogs.message(text);
+            }
+        });
     }
     if (!commandLine.empty()) setCommand(commandLine);
 }

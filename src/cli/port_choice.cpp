@@ -24,7 +24,7 @@ UserSettings::UserSettings(Io& io) : file(configFolder() / "settings.ini") {
     if (file.readProblem().empty()) return;
     const SystemClock clock;
     ErrorLog log(programFolder(settings), clock);
-    reportUnreadableSettings(settings, io.err, log);
+    reportSettingsProblem(settings, io.err, log);
 }
 
 bool ReadOnlySettings::write(const std::string& section, const std::string& key, const std::string& value) {

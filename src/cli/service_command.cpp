@@ -94,7 +94,7 @@ int runService(Io& io, const std::optional<std::string>& port, qt::SingleInstanc
     app::App app(platform, std::move(settingsFile));
     app.processId = static_cast<long>(::getpid());
     app.transmitter.setSpinMicros(x10::RealTimeSpinMicros);
-    reportUnreadableSettings(app.settings, io.err, app.errorLog);
+    reportSettingsProblem(app.settings, io.err, app.errorLog);
     app::HeadlessService service(app, settings,
                                  {[&io](const std::string& line) { io.out << line << std::endl; }, fault});
     instance.onMessage = [&service](const std::string& text, qt::SingleInstance::Reply reply) {

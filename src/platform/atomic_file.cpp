@@ -165,6 +165,22 @@ FileRead readDataFile(const fs::path& file, const FileLimit& limit) {
     return r;
 }
 
+std::error_code writableProblem(const fs::path& file) {
+    fs::path target = file;
+    if (const auto ec = resolveLinks(target)) return ec;
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) {
+        if (!S_ISREG(old.st_mode)) return FileError::NotRegularFile;
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return lastError();
+    }
+    // The replacement is made in the nearest folder that exists (the others are created).
+    fs::path folder = target.parent_path();
+    std::error_code ec;
+    while (!folder.empty() && !fs::exists(folder, ec) && folder != folder.parent_path()) folder = folder.parent_path();
+    if (::faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return lastError();
+    return {};
+}
+
 std::error_code writeFileAtomically(const fs::path& file, const std::string& bytes) {
     fs::path target = file;
     if (const auto ec = resolveLinks(target)) return ec;

@@ -47,6 +47,11 @@ FileRead readDataFile(const std::filesystem::path& file, const FileLimit& limit)
 // error says why.
 std::error_code writeFileAtomically(const std::filesystem::path& file, const std::string& bytes);
 
+// Why writeFileAtomically would refuse file now: it is not a regular file,
+// the user may not write it, or no file can be made in its folder; none when
+// it can be written.
+std::error_code writableProblem(const std::filesystem::path& file);
+
 // Adds bytes to the end of a file of at most limit (read, add, rewrite atomically).
 std::error_code appendFileAtomically(const std::filesystem::path& file, const std::string& bytes,
                                      const FileLimit& limit);

@@ -15,6 +15,9 @@ public:
     // "FILE: reason" when the stored settings could not be read (the values
     // are then the defaults, and nothing is written back); "" otherwise.
     virtual std::string readProblem() const { return {}; }
+    // "FILE: reason" when settings that were read cannot be saved (the
+    // changes then last only as long as the program runs); "" otherwise.
+    virtual std::string writeProblem() const { return {}; }
 };
 
 } // namespace zul

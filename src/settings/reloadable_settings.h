@@ -33,6 +33,7 @@ public:
         return store_->write(section, key, value);
     }
     std::string readProblem() const override { return store_->readProblem(); }
+    std::string writeProblem() const override { return store_->writeProblem(); }
 
 private:
     std::filesystem::path file_;

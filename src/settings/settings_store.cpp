@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include <algorithm>
+#include <cctype>
 #include <ostream>
 
 #include "platform/atomic_file.h"
@@ -94,8 +95,17 @@ bool IniSettingsStore::write(const std::string& section, const std::string& key,
     if (!readProblem_.empty()) return saved_ = false;
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
-    saved_ = !writeFileAtomically(file_, text());
+    const std::error_code failed = writeFileAtomically(file_, text());
+    saved_ = !failed;
+    writeProblem_ = failed ? file_.string() + ": " + failed.message() : "";
     return saved_;
+}
+
+std::string IniSettingsStore::writeProblem() const {
+    if (!readProblem_.empty()) return "";  // never written: said as a read problem
+    if (!writeProblem_.empty()) return writeProblem_;
+    const std::error_code ec = writableProblem(file_);
+    return ec ? file_.string() + ": " + ec.message() : "";
 }
 
 namespace {
@@ -124,16 +134,22 @@ void WriteSetting(SettingsBackend& s, const std::string& section, const std::str
     s.write(section, key, value);
 }
 
-std::string unreadableSettingsText(const SettingsBackend& settings, bool oneLine) {
-    const std::string problem = settings.readProblem();
+std::string settingsProblemText(const SettingsBackend& settings, bool oneLine) {
+    std::string what = "The settings could not be read:", problem = settings.readProblem(),
+                rest = "Zulmarin runs on its default settings and leaves the file as it is";
+    if (problem.empty()) {
+        what = "The settings cannot be saved:";
+        problem = settings.writeProblem();
+        rest = "changes made now last only until Zulmarin ends";
+    }
     if (problem.empty()) return "";
-    const char* const rest = "Zulmarin runs on its default settings and leaves the file as it is";
-    if (oneLine) return "The settings could not be read: " + problem + "; " + rest + ".";
-    return "The settings could not be read:\n" + problem + "\n" + rest + ".";
+    if (oneLine) return what + " " + problem + "; " + rest + ".";
+    rest[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0])));
+    return what + "\n" + problem + "\n" + rest + ".";
 }
 
-bool reportUnreadableSettings(const SettingsBackend& settings, std::ostream& err, ErrorLog& log) {
-    const std::string text = unreadableSettingsText(settings, true);
+bool reportSettingsProblem(const SettingsBackend& settings, std::ostream& err, ErrorLog& log) {
+    const std::string text = settingsProblemText(settings, true);
     if (text.empty()) return false;
     err << "zulmarin: " << printable(text) << "\n";
     log.WriteErrorLog(text);

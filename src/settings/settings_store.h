@@ -33,6 +33,7 @@ public:
     // be read (the value is then kept in memory for this run).
     bool write(const std::string& section, const std::string& key, const std::string& value) override;
     std::string readProblem() const override { return readProblem_; }
+    std::string writeProblem() const override;
     const std::filesystem::path& file() const { return file_; }
     // The text a write puts into the file, and taking the settings from such a
     // text (what loading does with the file's bytes).
@@ -50,6 +51,7 @@ private:
     std::vector<Section> sections_;  // the first holds lines before any [section] (name "")
     bool saved_ = true;              // the file holds what is in memory
     std::string readProblem_;        // "FILE: reason" when the file could not be read
+    std::string writeProblem_;       // "FILE: reason" when the last write failed
 };
 
 // A backend in memory only (tests, and a fallback when the settings file cannot be written).
@@ -67,15 +69,17 @@ std::string ReadSetting(const SettingsBackend& s, const std::string& section, co
                         const std::string& def);
 void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value);
 
-// What the program says once when its settings could not be read: the file,
-// the reason, and that it runs on the defaults and leaves the file alone.
-// "" when the settings were read. oneLine: for a terminal and the error log;
-// else three lines for a message box.
-std::string unreadableSettingsText(const SettingsBackend& settings, bool oneLine);
+// What the program says once when its settings could not be read (the file,
+// the reason, and that it runs on the defaults and leaves the file alone) or
+// cannot be saved (changes last until the program ends). "" when they were
+// read and can be saved. oneLine: for a terminal and the error log; else
+// three lines for a message box.
+std::string settingsProblemText(const SettingsBackend& settings, bool oneLine);
 
-// For the command line and the service: when the settings could not be read,
-// says so in one line on err ("zulmarin: ...") and in the error log. True when it did.
-bool reportUnreadableSettings(const SettingsBackend& settings, std::ostream& err, ErrorLog& log);
+// For the command line and the service: when the settings could not be read
+// or cannot be saved, says so in one line on err ("zulmarin: ...") and in the
+// error log. True when it did.
+bool reportSettingsProblem(const SettingsBackend& settings, std::ostream& err, ErrorLog& log);
 
 
 } // namespace zul

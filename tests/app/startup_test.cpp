@@ -64,7 +64,7 @@ TEST_F(StartupTest, UnreadableSettingsAndRecordStoreAreSaidOnceAndLeftAlone) {
     EXPECT_TRUE(fs::is_directory(home.home() / "db.zld"));
     const auto logged = readErrorLog(app->errorLog.file()).entries;
     ASSERT_EQ(logged.size(), 2u);
-    EXPECT_EQ(logged[0].message, unreadableSettingsText(app->settings, true));
+    EXPECT_EQ(logged[0].message, settingsProblemText(app->settings, true));
     EXPECT_NE(logged[1].message.find("The record store cannot be opened"), std::string::npos);
 }
 

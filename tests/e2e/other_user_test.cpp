@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -71,9 +72,17 @@ TEST(OtherUser, StoresTheUserCannotReadAreNamedAndNeverReplaced) {
     fs::remove(records);
     RunOptions desktop = f.asNobody;
     desktop.env.push_back("QT_QPA_PLATFORM=offscreen");
-    desktop.stopWhen = [&] { return fs::exists(records); };  // the settings were written to by then
+    // After its start-up writes it tells the user, once, that changes will not be kept.
+    const std::string told = "The settings cannot be saved: " + settings.string() + ": Permission denied";
+    const auto toldTimes = [&] {
+        const auto logged = readErrorLog(f.dir / "home" / "error.log").entries;
+        return std::count_if(logged.begin(), logged.end(),
+                             [&](const auto& e) { return e.message.find(told) != std::string::npos; });
+    };
+    desktop.stopWhen = [&] { return toldTimes() > 0; };
     runZulmarin(f.dir, {}, desktop);
     EXPECT_TRUE(fs::exists(records));
+    EXPECT_EQ(toldTimes(), 1);
     EXPECT_EQ(readFile(settings), settingsText);
     EXPECT_EQ(modeOf(settings), 0444u);
 }

@@ -85,7 +85,7 @@ TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
         EXPECT_EQ(s.readProblem(), (dir / name).string() + ": " + reason);
         EXPECT_FALSE(s.write("Settings", "Sounds", "False"));
         EXPECT_EQ(s.read("Settings", "Sounds"), "False");  // for this run, in memory
-        EXPECT_EQ(unreadableSettingsText(s, true), "The settings could not be read: " + s.readProblem() +
+        EXPECT_EQ(settingsProblemText(s, true), "The settings could not be read: " + s.readProblem() +
                                                        "; Zulmarin runs on its default settings and leaves "
                                                        "the file as it is.");
     }
@@ -93,7 +93,7 @@ TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
     EXPECT_TRUE(fs::is_fifo(dir / "pipe.ini"));
     EXPECT_EQ(fs::file_size(dir / "big.ini"), IniSettingsStore::Limit.maxBytes + 11);
 
-    EXPECT_EQ(unreadableSettingsText(IniSettingsStore(dir / "fine.ini"), false), "");
+    EXPECT_EQ(settingsProblemText(IniSettingsStore(dir / "fine.ini"), false), "");
 }
 
 TEST(Paths, OverridesFromTheEnvironment) {
