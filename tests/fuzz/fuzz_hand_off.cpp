@@ -9,6 +9,7 @@
 #include "platform/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace zul;
     using namespace zul::app;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     if (const auto text = decodeHandOff(bytes)) {
