@@ -80,7 +80,8 @@ void Scheduler::setMasterSwitch(bool on) {
     if (on) clock_.forgetSeconds();  // what passed while off is not started later
     tick_->setEnabled(on);
     const std::string what = on ? "Master Timer Enabled" : "Master Timer Disabled";
-    log_.append(lang_.cap(what) + " " + kCrLf + "\t" + log_.formatNow(time_.now()) + kCrLf);
+    // Like the runners' entries, the entry itself starts with a line break.
+    log_.append(kCrLf + lang_.cap(what) + " " + kCrLf + "\t" + log_.formatNow(time_.now()) + kCrLf);
 }
 
 std::string Scheduler::switchCaption() const { return lang_.cap(master_ ? "Timers ON" : "Timers OFF"); }

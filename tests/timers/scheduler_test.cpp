@@ -167,8 +167,8 @@ TEST(Scheduler, MasterSwitchOffStartsNothingAndLogs) {
     EXPECT_EQ(rig.startedIndexes(), std::vector<int>{1});
     const std::string now = rig.service.log().formatNow(DateTime{2024, 6, 3, 7, 0, 30});
     const std::string& log = rig.service.log().text();
-    EXPECT_TRUE(log.ends_with("\r\nMaster Timer Enabled \r\n\t" + now + "\r\n")) << log;
-    EXPECT_NE(log.find("\r\nMaster Timer Disabled \r\n\t"), std::string::npos);
+    EXPECT_TRUE(log.ends_with("\r\n\r\nMaster Timer Enabled \r\n\t" + now + "\r\n")) << log;
+    EXPECT_NE(log.find("\r\n\r\nMaster Timer Disabled \r\n\t"), std::string::npos);
 }
 
 // A stalled event loop (a slow adapter, a modal wait) used to lose the timers
