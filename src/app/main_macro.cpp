@@ -18,7 +18,7 @@ void CroSend(App& app, const std::filesystem::path& file) {
         return;
     }
     PlayHooks hooks;
-    hooks.beforeFrame = [&app] { app.sounds.playMacroCommand(true); };
+    hooks.beforeFrame = [&app] { app.sounds.playMacroCommand(); };
     hooks.lamp = [&app](bool lit) { app.mainClock->setLamp(lit); };
     if (player.playRows(macro.rows, MainWindowWait, hooks)) app.transmitter.SendBits(x10::MacroTrailer);
 }
