@@ -135,16 +135,12 @@ std::string LoopTimer::entryText() const {
 }
 
 void LoopTimer::showStatus(const std::string& text, unsigned colour) {
-    log_.loopStatus.text = "Loop Timer : (" + entryText() + ")" + kCrLf + "     " + text;
-    log_.loopStatus.colour = colour;
+    log_.setLoopStatus("Loop Timer : (" + entryText() + ")" + kCrLf + "     " + text, colour);
 }
 
-void LoopTimer::reportNotSet() {
-    log_.loopStatus.text = lang_.cap("Loop Timer is Not Set!");
-    log_.loopStatus.colour = kStoppedColour;
-}
+void LoopTimer::reportNotSet() { log_.setLoopStatus(lang_.cap("Loop Timer is Not Set!"), kStoppedColour); }
 
-void LoopTimer::showStatus(const std::string& text) { showStatus(text, log_.loopStatus.colour); }
+void LoopTimer::showStatus(const std::string& text) { showStatus(text, log_.loopStatus().colour); }
 
 bool LoopTimer::admittedToday() {
     const DaysRule rule = table_.loop().days;

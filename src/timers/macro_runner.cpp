@@ -45,6 +45,10 @@ void MacroRunner::load(int timer, std::vector<std::string> rows, std::string run
     tick_->setEnabled(true);
 }
 
+void MacroRunner::stop() {
+    if (busy()) endRun();
+}
+
 void MacroRunner::setPeriod(int ms) {
     // A period below 1 ms (a pause of 0.05 s or less) would stall the tick:
     // the previous period stays.

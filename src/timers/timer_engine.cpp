@@ -163,6 +163,12 @@ bool TimerEngine::AnyRunnerActive() const {
     return false;
 }
 
+void TimerEngine::stopRuns() {
+    overflow_.clear();
+    overflowTick_->setEnabled(false);
+    for (auto& r : runners_) r->stop();
+}
+
 MacroRunner* TimerEngine::freeRunner() {
     for (auto& r : runners_)
         if (!r->busy()) return r.get();
