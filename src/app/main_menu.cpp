@@ -4,6 +4,7 @@
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
 #include "app/startup.h"
+#include "app/timers_switch.h"
 #include "settings/language.h"
 #include "settings/settings_store.h"
 
@@ -120,6 +121,8 @@ void runMenuEntry(App& app, MenuId id, int languageIndex) {
     case MenuId::ViewMain:
         if (app.hooks.bringToFront) app.hooks.bringToFront();
         break;
+    case MenuId::SetupTimer: openTimerWindow(app); break;
+    case MenuId::TimerStatus: openTimerLog(app); break;
     case MenuId::CommPort:
         if (app.hooks.showPortDialog) app.hooks.showPortDialog();
         break;
