@@ -53,8 +53,16 @@ void LoopTimer::restore() {
     flash_ = settingAsBool(ReadSetting(settings_, kMacro, "LpFl", "0"), false);
     row_ = 0;
     passStart_ = true;
-    if (settingAsBool(ReadSetting(settings_, kMacro, "LoopR", "0"), false)) start(false);
-    else stop();
+    if (settingAsBool(ReadSetting(settings_, kMacro, "LoopR", "0"), false)) {
+        start(false);
+        return;
+    }
+    stop();
+    // The status view shows from the start what the loop is doing.
+    if (trimBlanks(table_.loop().entry).empty())
+        reportNotSet();
+    else
+        showStatus(lang_.cap("Not Running"), kStoppedColour);
 }
 
 std::string LoopTimer::pathFor(const std::string& entry) const {

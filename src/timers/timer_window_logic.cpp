@@ -282,7 +282,7 @@ bool TimerWindowLogic::removeTimer() {
 }
 
 std::string TimerWindowLogic::addTip() const {
-    return p_.lang.tipText("Add a new timer! (Timer") + std::to_string(count() + 1) + ") ";
+    return p_.lang.tipText("Add a new timer! (Timer") + " " + std::to_string(count() + 1) + ")";
 }
 
 bool TimerWindowLogic::confirmed(TimerOption option, const std::string& text, const std::string& title) {

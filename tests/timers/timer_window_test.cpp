@@ -109,7 +109,7 @@ TEST_F(TimerWindowTest, ClearAndRemoveAskWhenTheirConfirmationsAreTicked) {
     EXPECT_FALSE(window->canRemoveRows());
     EXPECT_TRUE(window->addTimer());
     EXPECT_TRUE(window->addTimer());
-    EXPECT_EQ(window->addTip(), "Add a new timer! (Timer9) ");
+    EXPECT_EQ(window->addTip(), "Add a new timer! (Timer 9)");
     EXPECT_EQ(rig.service.log().statusLines().size(), 8u);
     rig.dialogs.answers = {Answer::No, Answer::Yes};
     EXPECT_FALSE(window->removeTimer());
