@@ -26,6 +26,8 @@
 #include "ui/delay_dialog.h"
 #include "ui/main_window.h"
 #include "ui/port_setup_dialog.h"
+#include "ui/timer_log_window.h"
+#include "ui/timer_window.h"
 
 namespace zul::ui {
 
@@ -57,6 +59,8 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     main_ = std::make_unique<MainWindow>(*app_);
     port_ = std::make_unique<PortSetupDialog>(*app_, main_.get());
     delay_ = std::make_unique<DelayDialog>(*app_, main_.get());
+    timers_ = std::make_unique<TimerWindow>(*app_, main_.get());
+    timerLog_ = std::make_unique<TimerLogWindow>(*app_, main_.get());
     bindHooks();
 }
 
@@ -72,6 +76,8 @@ DesktopProgram::~DesktopProgram() {
     app_->startup->showSplash = nullptr;
     app_->startup->minimizeAtStart = nullptr;
     splash_.reset();
+    timerLog_.reset();
+    timers_.reset();
     delay_.reset();
     port_.reset();
     main_.reset();
@@ -103,6 +109,14 @@ void DesktopProgram::bindHooks() {
     };
     a.hooks.quit = [] { QCoreApplication::quit(); };
     a.hooks.askDelay = [this] { return delay_->ask(); };
+    a.hooks.showTimerWindow = [this] { timers_->open(); };
+    a.hooks.showTimerLog = [this] { timerLog_->open(); };
+    a.hooks.timerWindowShown = [this] { return timers_->isVisible(); };
+    a.hooks.timersChanged = [this, w](bool loaded) {
+        timers_->attach(loaded);
+        timerLog_->attach(loaded);
+        w->refreshTimers();
+    };
     a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
     a.startup->minimizeAtStart = [w] { w->showMinimized(); };
     a.startup->showSplash = [this] { showSplash(); };

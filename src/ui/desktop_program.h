@@ -15,6 +15,8 @@ namespace zul::ui {
 class MainWindow;
 class PortSetupDialog;
 class DelayDialog;
+class TimerWindow;
+class TimerLogWindow;
 
 class DesktopProgram {
 public:
@@ -29,6 +31,8 @@ public:
     MainWindow& mainWindow() { return *main_; }
     PortSetupDialog& portDialog() { return *port_; }
     DelayDialog& delayDialog() { return *delay_; }
+    TimerWindow& timerWindow() { return *timers_; }
+    TimerLogWindow& timerLogWindow() { return *timerLog_; }
 
 private:
     void bindHooks();
@@ -38,6 +42,8 @@ private:
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<PortSetupDialog> port_;
     std::unique_ptr<DelayDialog> delay_;
+    std::unique_ptr<TimerWindow> timers_;
+    std::unique_ptr<TimerLogWindow> timerLog_;
     std::unique_ptr<QSplashScreen> splash_;
 };
 

@@ -12,7 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -22,7 +22,6 @@
 #include "app/main_clock.h"
 #include "app/main_menu.h"
 #include "app/main_window_logic.h"
-#include "app/placement.h"
 #include "app/startup.h"
 #include "app/timers_switch.h"
 #include "settings/settings_store.h"
@@ -70,7 +69,7 @@ MainWindow::MainWindow(app::App& app, QWidget* parent) : QMainWindow(parent), ap
     app_.onSimulatorCommand = [this] { refreshClock(); };
     app_.startup->setTimersOn = [this](bool on) { setTimers(on); };
     app_.startup->timersOn = [this] { return timersOn_; };
-    setTimers(false);
+    refreshTimers();
     refresh();
 }
 
@@ -194,6 +193,7 @@ QWidget* MainWindow::buildSideButtons() {
     timers_ = button("", side, 120);
     timers_->setCheckable(true);
     connect(timers_, &QPushButton::toggled, this, [this](bool on) { setTimers(on); });
+    timers_->installEventFilter(new RightClickFilter(timers_, [this] { app::openTimerWindow(app_); }));
     groupsToggle_ = button(q(app_.tr("&Groups")), side, 120);
     groupsToggle_->setCheckable(true);
     connect(groupsToggle_, &QPushButton::toggled, this, [this](bool on) {
@@ -319,7 +319,11 @@ void MainWindow::refreshGroups() {
 void MainWindow::refreshClock() {
     const auto& clock = *app_.mainClock;
     clock_->setText(q(clock.clockText()));
-    lamp_->setStyleSheet(lampStyle(clock.lampLit()));
+    // The clock ticks twice a second: only what changed is restyled and repainted.
+    if (lampShown_ != static_cast<int>(clock.lampLit())) {
+        lampShown_ = clock.lampLit();
+        lamp_->setStyleSheet(lampStyle(clock.lampLit()));
+    }
     indicator_->setText(q(clock.indicatorText()));
     indicator_->setVisible(!clock.indicatorText().empty());
     QString line = q(clock.updateStatus());
@@ -367,12 +371,17 @@ void MainWindow::applyTips() {
 }
 
 void MainWindow::setTimers(bool on) {
-    timersOn_ = app::switchTimers(app_, on);
-    on = timersOn_;
-    QString caption = q(app_.tr(on ? "Timers ON" : "Timers OFF"));
+    app::switchTimers(app_, on);
+    refreshTimers();
+}
+
+void MainWindow::refreshTimers() {
+    timersOn_ = app::timersOn(app_);
+    QString caption = q(app_.tr(timersOn_ ? "Timers ON" : "Timers OFF"));
     if (!caption.contains('&')) caption.prepend('&');
     timers_->setText(caption);
-    if (timers_->isChecked() != on) timers_->setChecked(on);
+    const QSignalBlocker quiet(timers_);
+    timers_->setChecked(timersOn_);
     applyTips();
 }
 
@@ -410,9 +419,6 @@ void MainWindow::showMenu() {
 }
 
 void MainWindow::placeFromSettings() {
-    const QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     auto stored = [this](const char* key) {
         try {
             return std::stoi(ReadSetting(app_.settings, "Settings", key, "500"));
@@ -420,17 +426,10 @@ void MainWindow::placeFromSettings() {
             return 500;
         }
     };
-    const auto p = app::mainWindowOpening(stored("MainLeft"), stored("MainTop"),
-                                          app::pixelsToTwips(area.width(), dpi), app::pixelsToTwips(area.height(), dpi));
-    move(area.left() + app::twipsToPixels(p.left, dpi), area.top() + app::twipsToPixels(p.top, dpi));
+    placeAtTwips(*this, stored("MainLeft"), stored("MainTop"));
 }
 
-std::pair<int, int> MainWindow::positionTwips() const {
-    const QScreen* s = screen();
-    const double dpi = s ? s->logicalDotsPerInch() : 96.0;
-    const QPoint origin = s ? s->availableGeometry().topLeft() : QPoint();
-    return {app::pixelsToTwips(x() - origin.x(), dpi), app::pixelsToTwips(y() - origin.y(), dpi)};
-}
+std::pair<int, int> MainWindow::positionTwips() const { return twipsPosition(*this); }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
     app_.startup->mainWindowClosed();

@@ -28,6 +28,8 @@ public:
 
     // Refreshes everything shown from the logic objects.
     void refresh();
+    // The "&Timers" switch shows whether the timers are on.
+    void refreshTimers();
     void applyTips();
     // Places the window from "MainLeft"/"MainTop" (twips).
     void placeFromSettings();
@@ -91,6 +93,7 @@ private:
     QLabel* indicator_ = nullptr;
     QLabel* simLine_ = nullptr;
     bool timersOn_ = false;
+    int lampShown_ = -1;  // the lamp state last drawn (-1: none yet)
 };
 
 } // namespace zul::ui

@@ -1,7 +1,11 @@
 #include "ui/widgets.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
+
+#include "app/placement.h"
 
 namespace zul::ui {
 
@@ -26,6 +30,69 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
 void ClickLabel::mouseDoubleClickEvent(QMouseEvent* e) {
     if (doubleClicked) doubleClicked();
     QLabel::mouseDoubleClickEvent(e);
+}
+
+ColourLabel::ColourLabel(QWidget* parent) : ClickLabel(parent) {
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setAlignment(Qt::AlignCenter);
+    setCursor(Qt::PointingHandCursor);
+}
+
+QColor colourFromBgr(unsigned bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+void ColourLabel::setColour(unsigned bgr) {
+    if (bgr == colour_) return;
+    colour_ = bgr;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, colourFromBgr(bgr));
+    p.setColor(QPalette::WindowText, Qt::black);
+    setPalette(p);
+}
+
+void ColourLabel::keyPressEvent(QKeyEvent* e) {
+    const int key = e->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && clicked) {
+        clicked();
+        return;
+    }
+    ClickLabel::keyPressEvent(e);
+}
+
+void ColourLabel::focusInEvent(QFocusEvent* e) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+    ClickLabel::focusInEvent(e);
+}
+
+void ColourLabel::focusOutEvent(QFocusEvent* e) {
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(1);
+    ClickLabel::focusOutEvent(e);
+}
+
+namespace {
+struct ScreenFacts {
+    double dpi = 96.0;
+    QRect area{0, 0, 1024, 768};
+};
+ScreenFacts screenOf(const QWidget& w) {
+    const QScreen* s = w.screen() ? w.screen() : QApplication::primaryScreen();
+    return s ? ScreenFacts{s->logicalDotsPerInch(), s->availableGeometry()} : ScreenFacts{};
+}
+} // namespace
+
+void placeAtTwips(QWidget& w, int left, int top) {
+    const ScreenFacts s = screenOf(w);
+    const auto p = app::mainWindowOpening(left, top, app::pixelsToTwips(s.area.width(), s.dpi),
+                                          app::pixelsToTwips(s.area.height(), s.dpi));
+    w.move(s.area.left() + app::twipsToPixels(p.left, s.dpi), s.area.top() + app::twipsToPixels(p.top, s.dpi));
+}
+
+std::pair<int, int> twipsPosition(const QWidget& w) {
+    const ScreenFacts s = screenOf(w);
+    return {app::pixelsToTwips(w.x() - s.area.left(), s.dpi), app::pixelsToTwips(w.y() - s.area.top(), s.dpi)};
 }
 
 DescriptionField::DescriptionField(QWidget* parent)

@@ -1,6 +1,7 @@
 #pragma once
 // Small widgets the windows share: a description that turns into an edit box
 // on double click, and a filter that reports right-button presses.
+#include <QColor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QObject>
@@ -8,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace zul::ui {
 
@@ -37,6 +39,36 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
+
+// A label on a background colour (&HBBGGRR, as the logic gives colours) that
+// works as a button: a click, Space or Enter report clicked. Tab reaches it.
+class ColourLabel : public ClickLabel {
+public:
+    explicit ColourLabel(QWidget* parent = nullptr);
+    // Repaints only when the colour changes.
+    void setColour(unsigned bgr);
+    unsigned colour() const { return colour_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    unsigned colour_ = 0xFFFFFFFFu;
+};
+
+QColor colourFromBgr(unsigned bgr);
+// Sets a widget's text only when it differs, so an unchanged text costs no repaint.
+template <class W>
+void setTextIfChanged(W* w, const QString& text) {
+    if (w->text() != text) w->setText(text);
+}
+
+// Window positions as the settings keep them (twips from the screen's
+// top left). placeAtTwips pulls a stored position back onto the screen.
+void placeAtTwips(QWidget& w, int left, int top);
+std::pair<int, int> twipsPosition(const QWidget& w);
 
 // A unit description: a label; a double click opens an edit box over it,
 // Enter offers the text for saving, Esc gives up.
