@@ -46,6 +46,7 @@ bool loadTimers(App& app) {
 
 void unloadTimers(App& app) {
     if (!app.timers) return;
+    app.timerWindow->askToSave();
     notify(app, false);
     app.timers->log().unload();
     app.mainWindow->appendTimerCommand = nullptr;

@@ -16,7 +16,8 @@ bool timersOn(const App& app);
 bool switchTimers(App& app, bool on);
 // Loads the machinery when it is not; false when the data file cannot be read.
 bool loadTimers(App& app);
-// Keeps the session log in TimerLog.log (when "Auto Save Log" is on) and unloads.
+// Offers to save unsaved timer changes, keeps the session log in TimerLog.log
+// (when "Auto Save Log" is on) and unloads.
 void unloadTimers(App& app);
 // "Setup Timer" (and the right click on the switch), "Show Timer Status / Log".
 void openTimerWindow(App& app);

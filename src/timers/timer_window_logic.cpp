@@ -451,15 +451,18 @@ bool TimerWindowLogic::cancel() {
     return true;
 }
 
-void TimerWindowLogic::closeByFrame() {
-    if (!unsaved()) return;
-    if (options_[TimerOption::ConfirmSaveQuit] &&
+bool TimerWindowLogic::askToSave() {
+    if (!unsaved()) return true;
+    if (!options_[TimerOption::ConfirmSaveQuit] ||
         p_.dialogs.question(p_.lang.cap("Save Changes to Timers before closing?"), p_.lang.cap("Timers have Changed!"),
-                            false) == Answer::Yes) {
-        save();
-        return;
-    }
-    reload();
+                            false) != Answer::Yes)
+        return false;
+    save();
+    return true;
+}
+
+void TimerWindowLogic::closeByFrame() {
+    if (!askToSave()) reload();
 }
 
 void TimerWindowLogic::reload() {

@@ -170,9 +170,12 @@ public:
     // "Cancel": asks while a timer runs; false when the user said No.
     // Otherwise stops the runs and reloads the table and the loop from disk.
     bool cancel();
-    // Closing by the window frame: asks about unsaved changes (when "Exit
-    // without Saving Timers" is ticked); saves on Yes; otherwise the changes
-    // are dropped and the table reloaded, so what runs is what is stored.
+    // Unsaved changes: asks whether to save them (when "Exit without Saving
+    // Timers" is ticked) and saves on Yes. False when they are not to be
+    // saved (a save that failed keeps them, and the user was told).
+    bool askToSave();
+    // Closing by the window frame: askToSave, and changes left unsaved are
+    // dropped (the table is reloaded), so what runs is what is stored.
     void closeByFrame();
     // "TimerMainLeft"/"TimerMainTop" in twips (500 each when missing).
     std::pair<int, int> storedPosition() const;

@@ -130,8 +130,13 @@ TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachi
     EXPECT_TRUE(app::switchTimers(*app, true));
     EXPECT_FALSE(app::switchTimers(*app, false));
     EXPECT_NE(app->timers, nullptr);
+    // Leaving with unsaved changes asks first.
+    app->timerWindow->typeEntry(0, "porch.cro");
+    dialogs.answers = {Answer::Yes};
     app->startup->cmdExit();
     EXPECT_EQ(app->timers, nullptr);
+    EXPECT_EQ(dialogs.last().title, "Timers have Changed!");
+    EXPECT_EQ(readFile(home.home() / "tmrdat.zul").substr(0, 12), "\"porch.cro**");
     EXPECT_EQ(app->records.ReadRecord(275, true), "");  // the store is closed
 }
 
