@@ -494,6 +494,7 @@ void TimerWindow::refreshAll() {
     const QSignalBlocker a(startSound_), b(commandSound_);
     startSound_->setChecked(logic_->soundOnStart());
     commandSound_->setChecked(logic_->soundOnCommand());
+    clock_->clear();  // the next look at the clock redraws all it drives
     refreshClockDriven();
 }
 
@@ -509,12 +510,15 @@ void TimerWindow::refreshRow(int i) {
     r.start->setReadOnly(!logic_->allowManual());
 }
 
-// What the clock and sun ticks change: polled while the window is shown,
-// and only what differs from what is drawn is set.
+// What the clock and sun ticks change: polled while the window is shown.
+// The rows are looked at once per clock second, and only what differs from
+// what is drawn is set.
 void TimerWindow::refreshClockDriven() {
     if (!logic_) return;
     TimerService& s = logic_->service();
-    setTextIfChanged(clock_, q(s.shared().clockText));
+    const QString clock = q(s.shared().clockText);
+    if (clock == clock_->text()) return;
+    clock_->setText(clock);
     setTextIfChanged(sunrise_, q(s.sunTick().sunriseLabel()));
     setTextIfChanged(sunset_, q(s.sunTick().sunsetLabel()));
     for (int i = 0; i < rows(); ++i) {
