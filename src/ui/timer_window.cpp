@@ -257,7 +257,9 @@ QWidget* TimerWindow::buildLoop() {
     loopDays_->setMinimumWidth(90);
     loopDays_->clicked = [this] {
         if (!logic_ || !logic_->canChooseLoopDays()) return;
-        openDaysList(loopDays_, kLoopRules, [this](DaysRule r) { logic_->chooseLoopDays(r); });
+        openDaysList(loopDays_, kLoopRules, [this](DaysRule r) {
+            if (logic_) logic_->chooseLoopDays(r);
+        });
     };
     loopClear_ = new QToolButton(box);
     loopClear_->setText("X");
@@ -399,7 +401,9 @@ void TimerWindow::bindRow(int i) {
     ColourLabel* days = r.days;
     days->clicked = [this, i, days] {
         if (!logic_ || !logic_->canChooseDays(i)) return;
-        openDaysList(days, kChoosableDaysRules, [this, i](DaysRule rule) { logic_->chooseDays(i, rule); });
+        openDaysList(days, kChoosableDaysRules, [this, i](DaysRule rule) {
+            if (logic_ && i < logic_->count()) logic_->chooseDays(i, rule);
+        });
     };
 }
 
@@ -523,6 +527,7 @@ void TimerWindow::refreshClockDriven() {
     setTextIfChanged(sunset_, q(s.sunTick().sunsetLabel()));
     for (int i = 0; i < rows(); ++i) {
         Row& r = rows_[static_cast<std::size_t>(i)];
+        setTextIfChanged(r.days, q(logic_->daysCaption(i)));  // "One Time" turns "Never" when it runs
         r.days->setColour(logic_->daysColour(i));
         const int error = logic_->startIsError(i);
         if (error != r.shownError) {
@@ -533,6 +538,10 @@ void TimerWindow::refreshClockDriven() {
         if (r.start->toolTip() != tip) r.start->setToolTip(tip);
     }
     loopDays_->setColour(logic_->loopDaysColour());
+    if (loopEnable_->isChecked() != logic_->loopEnabled()) {
+        const QSignalBlocker quiet(loopEnable_);
+        loopEnable_->setChecked(logic_->loopEnabled());  // a loop whose macro went away stops
+    }
 }
 
 void TimerWindow::refreshLoop() {

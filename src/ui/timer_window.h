@@ -82,6 +82,7 @@ public:
     QCheckBox* pmBox() { return pm_; }
     QCheckBox* masterBox() { return master_; }
     QCheckBox* manualBox() { return manual_; }
+    QCheckBox* startSoundBox() { return startSound_; }
     QPushButton* applyButton() { return apply_; }
     QPushButton* closeButton() { return close_; }
     QPushButton* cancelButton() { return cancel_; }

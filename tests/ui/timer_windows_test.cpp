@@ -102,6 +102,8 @@ TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
     EXPECT_EQ(file(), eight);
     EXPECT_EQ(program->app().settings.read("Settings", "TimerCount"), "8");
 
+    EXPECT_EQ(timerLog().statusModel()->rowCount(), 8);
+
     dialogs.answers = {Answer::Yes, Answer::Yes};
     click(timers().removeButton());
     click(timers().removeButton());
@@ -111,7 +113,33 @@ TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
     dialogs.answers = {Answer::Yes};
     timers().close();
     EXPECT_FALSE(timers().isVisible());
-    EXPECT_EQ(file(), eight.substr(0, 6 * std::string(kEmptyRow).size()));
+    const std::string six = eight.substr(0, 6 * std::string(kEmptyRow).size());
+    EXPECT_EQ(file(), six);
+
+    // Cancel drops rows added since the last save.
+    app::runMenuEntry(program->app(), app::MenuId::SetupTimer);
+    click(timers().addButton());
+    click(timers().cancelButton());
+    EXPECT_EQ(timers().rows(), 6);
+    EXPECT_FALSE(timers().isVisible());
+    EXPECT_EQ(file(), six);
+}
+
+TEST_F(TimerWindowsTest, TheMasterSwitchAndTheSoundBoxesAreSharedWithTheRestOfTheProgram) {
+    startWithMacros();
+    EXPECT_EQ(window().timersToggle()->text(), "&Timers OFF");
+    click(timers().masterBox());
+    EXPECT_EQ(window().timersToggle()->text(), "&Timers ON");
+    EXPECT_EQ(timers().windowTitle(), "   Setup Timers  -- Timers are Enabled!");
+    EXPECT_NE(program->app().timers->log().text().find("\r\n\r\nMaster Timer Enabled \r\n\t"), std::string::npos);
+    click(window().timersToggle());
+    EXPECT_FALSE(timers().masterBox()->isChecked());
+    EXPECT_TRUE(timers().isVisible());  // the shown window keeps the timers loaded
+
+    QCheckBox* startSound = timers().startSoundBox();
+    ASSERT_TRUE(startSound->isChecked());  // never stored: ticked
+    click(startSound);
+    EXPECT_EQ(program->app().settings.read("Sounds", "TimerTsound"), "0");
 }
 
 TEST_F(TimerWindowsTest, ManualRunAndTheLoopTimerReachTheSimulatedTransmitter) {
