@@ -17,6 +17,7 @@ Scheduler::Scheduler(const Clock& time, EventLoop& loop, SettingsBackend& settin
     : time_(time), settings_(settings), table_(table), shared_(shared), clock_(clock), log_(log),
       lang_(std::move(lang)) {
     tick_ = loop.createTick("Timer2", kPeriodMs, [this] { pass(); });
+    tick_->setCoarse(true);
 }
 
 Scheduler::~Scheduler() = default;

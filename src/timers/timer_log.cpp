@@ -59,6 +59,7 @@ TimerLog::TimerLog(Clock& clock, EventLoop& loop, SettingsBackend& settings, std
     pause = [&clock, &loop](double seconds) { waitProcessingEvents(clock, loop, seconds); };
     formatNow = [&clock](const DateTime& t) { return generalDateTimeText(t, clock.uses24Hour()); };
     tick_ = loop.createTick("tmrLogWrite", kAutosavePeriodMs, [this] { autosaveTick(); });
+    tick_->setCoarse(true);
     tick_->setEnabled(true);
 }
 
