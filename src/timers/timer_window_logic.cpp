@@ -20,11 +20,6 @@ namespace {
 
 constexpr const char* kSettings = "Settings";
 
-bool isSunStart(const std::string& start) {
-    const std::string head = asciiUpper(trimBlanks(start).substr(0, 2));
-    return head == "SR" || head == "SS";
-}
-
 bool allowedStartChar(char c) {
     const char u = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return std::isdigit(static_cast<unsigned char>(c)) || std::string_view(":+- RSAMP").find(u) != std::string_view::npos;

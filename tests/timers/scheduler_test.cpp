@@ -31,7 +31,7 @@ TEST(ClockTick, DaylightSavingIsOneWholeHourOfDaylightTime) {
     EXPECT_EQ(rig.settings.read("Settings", "DaySavings"), "True");
     EXPECT_EQ(rig.service.clockTick().daylightText(), "Yes");
     rig.clock.setTimeZone({300, 0, -60, false});
-    rig.loop.runFor(300);
+    rig.loop.runFor(1000);  // looked at once a second
     EXPECT_EQ(rig.settings.read("Settings", "DaySavings"), "False");
 }
 
