@@ -189,7 +189,7 @@ void LoopTimer::playRow() {
     if (flash_) pause -= 0.2;
 
     // A row whose code is no bit code cannot be sent; it still takes its pause.
-    if (macros::isBitCode(code)) shared_.lstBuffer.push_back(std::string(x10::FrameHeader) + code + x10::FrameFooter);
+    if (macros::isBitCode(code)) shared_.queueFrame(std::string(x10::FrameHeader) + code + x10::FrameFooter);
     loop_.processEvents();
     loop_.sleepMs(5);
 

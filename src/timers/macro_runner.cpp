@@ -125,7 +125,7 @@ bool MacroRunner::queueRow(const std::string& record) {
     // A row whose code is not 16 bits would clock out garbage: it is
     // reported as a bad command instead of being sent.
     if (!macros::isBitCode(record.substr(0, 16))) return false;
-    host_.shared().lstBuffer.push_back(frameOf(record));
+    host_.shared().queueFrame(frameOf(record));
     return true;
 }
 
