@@ -45,7 +45,9 @@ QString lampStyle(bool lit) {
 QString colourCss(unsigned rgb) { return QString("#%1").arg(rgb, 6, 16, QChar('0')); }
 } // namespace
 
-MainWindow::MainWindow(app::App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+MainWindow::MainWindow(app::App& app, QWidget* parent)
+    : QMainWindow(parent), app_(app), simulatorWord_(q(app.tr("Simulator"))),
+      waitingWord_(q(app.tr("waiting for commands"))) {
     setWindowTitle("Zulmarin");
     setAcceptDrops(true);
     auto* central = new QWidget(this);
@@ -330,7 +332,7 @@ void MainWindow::refreshClock() {
     if (app_.simulatorInUse()) {
         QStringList recent;
         for (const auto& c : app_.simulatorCommands()) recent << q(c);
-        line = q(app_.tr("Simulator")) + ": " + (recent.isEmpty() ? q(app_.tr("waiting for commands")) : recent.join("  \u00b7  "));
+        line = simulatorWord_ + ": " + (recent.isEmpty() ? waitingWord_ : recent.join("  \u00b7  "));
     }
     simLine_->setText(line);
 }

@@ -94,6 +94,8 @@ private:
     QLabel* simLine_ = nullptr;
     bool timersOn_ = false;
     int lampShown_ = -1;  // the lamp state last drawn (-1: none yet)
+    // The status line's words, looked up once (it is rebuilt twice a second).
+    QString simulatorWord_, waitingWord_;
 };
 
 } // namespace zul::ui

@@ -17,7 +17,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimeEdit>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -33,7 +32,6 @@
 namespace zul::ui {
 
 namespace {
-constexpr int kPollMs = 250;
 constexpr int kLoopRules = 5;  // the loop's days list stops before "One Time"
 constexpr int kCommandRole = Qt::UserRole + 1;
 
@@ -45,8 +43,10 @@ QTime timeOf(const std::string& text) {
 int secondsOf(const QTime& t) { return t.hour() * 3600 + t.minute() * 60 + t.second(); }
 
 void setErrorColour(QLineEdit* field, bool error) {
+    const QColor wanted = error ? colourFromBgr(SunTick::kErrorColour) : QColor(Qt::white);
+    if (field->palette().color(QPalette::Base) == wanted) return;
     QPalette p = field->palette();
-    p.setColor(QPalette::Base, error ? colourFromBgr(SunTick::kErrorColour) : QColor(Qt::white));
+    p.setColor(QPalette::Base, wanted);
     field->setPalette(p);
 }
 } // namespace
@@ -85,9 +85,6 @@ TimerWindow::TimerWindow(app::App& app, QWidget* parent)
     v->addWidget(buildLoop());
     v->addWidget(buildOptions());
     v->addWidget(buildButtons());
-    poll_ = new QTimer(this);
-    poll_->setInterval(kPollMs);
-    connect(poll_, &QTimer::timeout, this, [this] { refreshClockDriven(); });
     setWindowTitle(q(app_.tr("Setup Timers")));
 }
 
@@ -463,6 +460,7 @@ void TimerWindow::attach(bool loaded) {
 void TimerWindow::bindLogic(TimerWindowLogic* logic) {
     if (logic == logic_) return;
     if (logic_) {
+        logic_->service().clockTick().onNewSecond = nullptr;
         logic_->rowChanged = nullptr;
         logic_->rowsChanged = nullptr;
         logic_->loopChanged = nullptr;
@@ -498,7 +496,6 @@ void TimerWindow::refreshAll() {
     const QSignalBlocker a(startSound_), b(commandSound_);
     startSound_->setChecked(logic_->soundOnStart());
     commandSound_->setChecked(logic_->soundOnCommand());
-    clock_->clear();  // the next look at the clock redraws all it drives
     refreshClockDriven();
 }
 
@@ -508,35 +505,37 @@ void TimerWindow::refreshRow(int i) {
     setTextIfChanged(r.put, q(logic_->rowButtonCaption(i)));
     setTextIfChanged(r.entry, q(logic_->entry(i)));
     setTextIfChanged(r.start, q(logic_->start(i)));
-    setTextIfChanged(r.days, q(logic_->daysCaption(i)));
-    r.days->setColour(logic_->daysColour(i));
     r.entry->setReadOnly(!logic_->allowManual());
     r.start->setReadOnly(!logic_->allowManual());
+    refreshRowState(i, true);
 }
 
-// What the clock and sun ticks change: polled while the window is shown.
-// The rows are looked at once per clock second, and only what differs from
-// what is drawn is set.
+// The days label and the start field's colour and tip: they follow the
+// rule, the day, the start text and the due time, and are redrawn only when
+// one of those changed ("One Time" turns "Never" when it runs; sun times move).
+void TimerWindow::refreshRowState(int i, bool always) {
+    Row& r = rows_[static_cast<std::size_t>(i)];
+    TimerService& s = logic_->service();
+    Row::Drawn now{static_cast<int>(logic_->days(i)), s.clockTick().current().weekday, logic_->start(i),
+                   s.table().lstTime().at(static_cast<std::size_t>(i)), app_.showToolTips};
+    if (!always && now == r.drawn) return;
+    r.drawn = std::move(now);
+    setTextIfChanged(r.days, q(logic_->daysCaption(i)));
+    r.days->setColour(logic_->daysColour(i));
+    const bool error = logic_->startIsError(i);
+    setErrorColour(r.start, error);
+    r.start->setToolTip(app_.showToolTips ? q(logic_->startTip(i)) : QString());
+}
+
+// What the clock and sun ticks change, once per clock second while the
+// window is shown; only what differs from what is drawn is set.
 void TimerWindow::refreshClockDriven() {
     if (!logic_) return;
     TimerService& s = logic_->service();
-    const QString clock = q(s.shared().clockText);
-    if (clock == clock_->text()) return;
-    clock_->setText(clock);
+    setTextIfChanged(clock_, q(s.shared().clockText));
     setTextIfChanged(sunrise_, q(s.sunTick().sunriseLabel()));
     setTextIfChanged(sunset_, q(s.sunTick().sunsetLabel()));
-    for (int i = 0; i < rows(); ++i) {
-        Row& r = rows_[static_cast<std::size_t>(i)];
-        setTextIfChanged(r.days, q(logic_->daysCaption(i)));  // "One Time" turns "Never" when it runs
-        r.days->setColour(logic_->daysColour(i));
-        const int error = logic_->startIsError(i);
-        if (error != r.shownError) {
-            r.shownError = error;
-            setErrorColour(r.start, error);
-        }
-        const QString tip = app_.showToolTips ? q(logic_->startTip(i)) : QString();
-        if (r.start->toolTip() != tip) r.start->setToolTip(tip);
-    }
+    for (int i = 0; i < rows(); ++i) refreshRowState(i, false);
     loopDays_->setColour(logic_->loopDaysColour());
     if (loopEnable_->isChecked() != logic_->loopEnabled()) {
         const QSignalBlocker quiet(loopEnable_);
@@ -705,13 +704,15 @@ void TimerWindow::showEvent(QShowEvent* e) {
     logic_->setShown(true);
     logic_->refreshMacroList();
     refreshAll();
-    poll_->start();
+    // The clock, the sun times and the days colours change with the clock's seconds.
+    logic_->service().clockTick().onNewSecond = [this] { refreshClockDriven(); };
 }
 
 void TimerWindow::hideEvent(QHideEvent* e) {
     QDialog::hideEvent(e);
-    poll_->stop();
-    if (logic_) logic_->setShown(false);
+    if (!logic_) return;
+    logic_->setShown(false);
+    logic_->service().clockTick().onNewSecond = nullptr;
 }
 
 } // namespace zul::ui

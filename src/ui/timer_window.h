@@ -23,7 +23,6 @@ class QMenuBar;
 class QPushButton;
 class QScrollArea;
 class QTimeEdit;
-class QTimer;
 class QToolButton;
 
 namespace zul {
@@ -68,7 +67,13 @@ public:
         QPushButton* macro = nullptr;  // "M"
         ColourLabel* days = nullptr;
         QToolButton* clear = nullptr;
-        int shownError = -1;  // the start field's error colour as last drawn
+        // What the days label and the start field's colour and tip were drawn for.
+        struct Drawn {
+            int rule = -1, weekday = 0;
+            std::string start, due;
+            bool tips = false;
+            bool operator==(const Drawn&) const = default;
+        } drawn;
     };
 
     // --- for tests
@@ -120,6 +125,7 @@ private:
     void syncRowCount();
     void refreshAll();
     void refreshRow(int i);
+    void refreshRowState(int i, bool always);
     void refreshClockDriven();
     void refreshLoop();
     void refreshPicker();
@@ -161,7 +167,6 @@ private:
     QPushButton *add_ = nullptr, *remove_ = nullptr, *status_ = nullptr, *help_ = nullptr;
     QPushButton *apply_ = nullptr, *close_ = nullptr, *cancel_ = nullptr;
     QMenu* daysList_ = nullptr;
-    QTimer* poll_ = nullptr;
     bool placed_ = false;
 };
 
