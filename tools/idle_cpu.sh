@@ -25,16 +25,29 @@ cpu_ticks() {  # utime + stime of a process, in clock ticks
     echo $(( ${12} + ${13} ))
 }
 
+tmp="" xpid="" pid=""
+cleanup() {
+    local p
+    for p in $pid $xpid; do
+        kill "$p" 2>/dev/null || true
+        wait "$p" 2>/dev/null || true
+    done
+    if [ -n "$tmp" ]; then rm -rf "$tmp"; fi
+    tmp="" xpid="" pid=""
+}
+trap cleanup EXIT
+
 measure_once() {
-    local tmp display xpid pid before after
+    local display before after
     tmp=$(mktemp -d)
     display=:$(( 90 + RANDOM % 400 ))
     "$setup" "$tmp/home" "$tmp/config" 100 >/dev/null
+    cp "$binary" "$tmp/zulmarin"  # a rebuild meanwhile cannot touch the running copy
     Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     xpid=$!
     sleep 1
     DISPLAY=$display ZULMARIN_HOME=$tmp/home ZULMARIN_CONFIG_DIR=$tmp/config XDG_RUNTIME_DIR=$tmp \
-        "$binary" >"$tmp/out.txt" 2>&1 &
+        "$tmp/zulmarin" >"$tmp/out.txt" 2>&1 &
     pid=$!
     sleep 5
     if [ "$window" = shown ]; then
@@ -46,14 +59,16 @@ measure_once() {
         sleep 3
         DISPLAY=$display xdotool search --onlyvisible --name 'Setup Timers' >/dev/null || echo "timer window not found" >&2
     fi
+    if [ ! -r "/proc/$pid/stat" ]; then
+        echo "zulmarin ended during start-up:" >&2
+        cat "$tmp/out.txt" >&2
+        cleanup
+        return 1
+    fi
     before=$(cpu_ticks "$pid")
     sleep "$seconds"
     after=$(cpu_ticks "$pid")
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    kill "$xpid" 2>/dev/null || true
-    wait "$xpid" 2>/dev/null || true
-    rm -rf "$tmp"
+    cleanup
     awk -v t=$(( after - before )) -v hz="$hz" -v s="$seconds" \
         'BEGIN { printf "%.3f%% of one core (%d ticks in %d s)\n", 100 * t / hz / s, t, s }'
 }
