@@ -6,6 +6,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -48,6 +49,18 @@ protected:
         timers().daysList()->actions().at(rule)->trigger();
     }
     std::string file() const { return readFile(home.home() / "tmrdat.zul"); }
+    // Two views of one window in one picture.
+    static void saveSideBySide(const QPixmap& left, const QPixmap& right, const std::string& name) {
+        QPixmap both(left.width() + right.width() + 12, std::max(left.height(), right.height()));
+        both.fill(Qt::white);
+        QPainter p(&both);
+        p.drawPixmap(0, 0, left);
+        p.drawPixmap(left.width() + 12, 0, right);
+        p.end();
+        const auto folder = std::filesystem::path(ZUL_BINARY_DIR) / "screenshots";
+        std::filesystem::create_directories(folder);
+        EXPECT_TRUE(both.save(QString::fromStdString((folder / (name + ".png")).string())));
+    }
 };
 
 TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAndTheConflictWarning) {
@@ -204,10 +217,13 @@ TEST_F(TimerWindowsTest, TheLogWindowFollowsARunClearsPrintsSavesAndOpensTheLog)
     EXPECT_EQ(model->data(model->index(0), Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
     EXPECT_TRUE(model->data(model->index(1), Qt::DisplayRole).toString().contains("File Not Found!"));
     timerLog().resize(620, 420);
-    screenshot(timerLog(), "timer_log");
+    QApplication::processEvents();
+    const QPixmap statusView = timerLog().grab();
 
     click(timerLog().viewButton());
     ASSERT_TRUE(timerLog().logBox()->isVisible());
+    QApplication::processEvents();
+    saveSideBySide(statusView, timerLog().grab(), "timer_log");
     const QString shown = timerLog().logBox()->toPlainText();
     EXPECT_TRUE(shown.contains("Timer 1 : (porch.cro)\n\t: Started - 2024-06-03 12:00:05"));
     EXPECT_TRUE(shown.contains("   Timer 1: Ended - 2024-06-03 12:00:0"));
