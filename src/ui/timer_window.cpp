@@ -254,7 +254,7 @@ QWidget* TimerWindow::buildLoop() {
     loopDays_->setMinimumWidth(90);
     loopDays_->clicked = [this] {
         if (!logic_ || !logic_->canChooseLoopDays()) return;
-        openDaysList(loopDays_, kLoopRules, [this](DaysRule r) {
+        openDaysList(loopDays_, kLoopRules, logic_->service().table().loop().days, [this](DaysRule r) {
             if (logic_) logic_->chooseLoopDays(r);
         });
     };
@@ -398,7 +398,7 @@ void TimerWindow::bindRow(int i) {
     ColourLabel* days = r.days;
     days->clicked = [this, i, days] {
         if (!logic_ || !logic_->canChooseDays(i)) return;
-        openDaysList(days, kChoosableDaysRules, [this, i](DaysRule rule) {
+        openDaysList(days, kChoosableDaysRules, logic_->days(i), [this, i](DaysRule rule) {
             if (logic_ && i < logic_->count()) logic_->chooseDays(i, rule);
         });
     };
@@ -434,15 +434,20 @@ bool TimerWindow::selectMacro(const QString& name) {
     return true;
 }
 
-void TimerWindow::openDaysList(ColourLabel* at, int rules, const std::function<void(DaysRule)>& choose) {
+void TimerWindow::openDaysList(ColourLabel* at, int rules, DaysRule current,
+                               const std::function<void(DaysRule)>& choose) {
     delete daysList_;
     daysList_ = new QMenu(this);
+    QAction* chosen = nullptr;
     for (int k = 0; k < rules; ++k) {
         const auto rule = static_cast<DaysRule>(k);
         QAction* a = daysList_->addAction(q(daysRuleCaption(rule)));
         connect(a, &QAction::triggered, this, [choose, rule] { choose(rule); });
+        if (rule == current) chosen = a;
     }
-    daysList_->popup(at->mapToGlobal(QPoint(0, at->height())));
+    // The list opens on the label with the current rule under the pointer and the keys.
+    daysList_->setActiveAction(chosen);
+    daysList_->popup(at->mapToGlobal(QPoint(0, 0)), chosen);
 }
 
 // --- binding -----------------------------------------------------------------

@@ -134,7 +134,7 @@ private:
     void refreshMenu();
     void refreshButtons();
     void takeLoopWindow();
-    void openDaysList(ColourLabel* at, int rules, const std::function<void(DaysRule)>& choose);
+    void openDaysList(ColourLabel* at, int rules, DaysRule current, const std::function<void(DaysRule)>& choose);
     void applyTips();
     void fixTabOrder();
     void storePlacement();
