@@ -296,10 +296,7 @@ void TimerLogWindow::open() {
         placeAtTwips(*this, stored("TimerLogL", 500), stored("TimerLogT", 500));
         placed_ = true;
     }
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
+    bringUp(*this);
 }
 
 void TimerLogWindow::storePlacement() {

@@ -682,10 +682,7 @@ void TimerWindow::open() {
         placeAtTwips(*this, left, top);
         placed_ = true;
     }
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
+    bringUp(*this);
 }
 
 void TimerWindow::storePlacement() {

@@ -83,6 +83,13 @@ ScreenFacts screenOf(const QWidget& w) {
 }
 } // namespace
 
+void bringUp(QWidget& w) {
+    if (w.isMinimized()) w.showNormal();
+    w.show();
+    w.raise();
+    w.activateWindow();
+}
+
 void placeAtTwips(QWidget& w, int left, int top) {
     const ScreenFacts s = screenOf(w);
     const auto p = app::mainWindowOpening(left, top, app::pixelsToTwips(s.area.width(), s.dpi),

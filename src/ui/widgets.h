@@ -65,6 +65,9 @@ void setTextIfChanged(W* w, const QString& text) {
     if (w->text() != text) w->setText(text);
 }
 
+// Shows a window (restored when minimised) in front of the others.
+void bringUp(QWidget& w);
+
 // Window positions as the settings keep them (twips from the screen's
 // top left). placeAtTwips pulls a stored position back onto the screen.
 void placeAtTwips(QWidget& w, int left, int top);

@@ -199,12 +199,12 @@ TEST_F(TimerWindowsTest, TheLogWindowFollowsARunClearsPrintsSavesAndOpensTheLog)
     click(window().timersToggle());
     ASSERT_TRUE(app::timersOn(program->app()));
     auto& table = program->app().timers->table();
-    table.setEntry(0, "porch.cro");
-    table.setStart(0, "12:00:05");
-    table.setDays(0, DaysRule::Everyday);
-    table.setEntry(1, "gone.cro");
-    table.setStart(1, "12:00:07");
-    table.setDays(1, DaysRule::Everyday);
+    const char* const timers[][2] = {{"porch.cro", "12:00:05"}, {"gone.cro", "12:00:07"}};
+    for (int i = 0; i < 2; ++i) {
+        table.setEntry(i, timers[i][0]);
+        table.setStart(i, timers[i][1]);
+        table.setDays(i, DaysRule::Everyday);
+    }
     app::runMenuEntry(program->app(), app::MenuId::TimerStatus);
     ASSERT_TRUE(timerLog().isVisible());
     loop.runFor(12000);
