@@ -95,6 +95,19 @@ TEST_F(TimerWindowTest, TypingIsCleanedAndFixedTimesAreWrittenTheClocksWay) {
     EXPECT_EQ(window->startTip(0), " " + rig.service.table().lstTime()[0] + " ");
 }
 
+TEST_F(TimerWindowTest, OnATwelveHourClockTimesArePickedAndWrittenWithAmPm) {
+    rig.clock.setUses24Hour(false);
+    open();
+    window->picker().sync(DateTime{2024, 6, 3, 19, 30, 0});
+    EXPECT_EQ(window->picker().field(StartTimePicker::Hours), 7);
+    window->putMacroAndTime(0, "porch.cro");
+    EXPECT_EQ(window->start(0), "7:30:00 PM");
+    window->typeStart(1, "19:00");
+    window->typeEntry(1, "hall.cro");
+    EXPECT_EQ(window->finishStart(1), "7:00:00 PM");
+    EXPECT_FALSE(window->startIsError(1));
+}
+
 TEST_F(TimerWindowTest, ClearAndRemoveAskWhenTheirConfirmationsAreTicked) {
     open({"porch.cro*7:00:00*Everyday"});
     EXPECT_FALSE(window->clearTimer(3));  // an empty row: nothing asked, nothing changed

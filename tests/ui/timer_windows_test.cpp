@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -136,6 +137,33 @@ TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
     EXPECT_EQ(timers().rows(), 6);
     EXPECT_FALSE(timers().isVisible());
     EXPECT_EQ(file(), six);
+}
+
+// With 100 timers and busy runners a status change repaints its own line:
+// the view is never laid out again for it. What the log gained while the
+// window was hidden shows when it comes back.
+TEST_F(TimerWindowsTest, AStatusChangeTouchesOneLineAndAHiddenLogCatchesUp) {
+    startWithMacros();
+    for (int i = 0; i < 94; ++i) click(timers().addButton());
+    app::runMenuEntry(program->app(), app::MenuId::TimerStatus);
+    ui::TimerStatusModel* model = timerLog().statusModel();
+    ASSERT_EQ(model->rowCount(), 100);
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+    TimerLog& log = program->app().timers->log();
+    log.setStatus(57, "Timer 58 : (porch.cro)", 0xFFFF00);
+    log.setStatus(57, "Timer 58 : (porch.cro)", 0xFFFF00);  // unchanged: nothing to draw
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>().row(), 57);
+    EXPECT_EQ(reset.count(), 0);
+
+    click(timerLog().viewButton());
+    log.append("first");
+    timerLog().hide();
+    ASSERT_EQ(log.clear(), std::error_code());
+    log.append("second");
+    timerLog().show();
+    EXPECT_EQ(timerLog().logBox()->toPlainText(), "\nsecond");
 }
 
 TEST_F(TimerWindowsTest, TheMasterSwitchAndTheSoundBoxesAreSharedWithTheRestOfTheProgram) {
