@@ -88,7 +88,7 @@ QWidget* MainWindow::buildTopBar() {
     page_ = button("", bar, 110);
     connect(page_, &QPushButton::clicked, this, [this] { app_.mainWindow->togglePage(); });
     clock_ = new QLabel(bar);
-    clock_->setStyleSheet("font-size:15px; font-weight:600;");
+    setClockFont(clock_, 15, QFont::DemiBold);
     lamp_ = new QLabel(bar);
     lamp_->setFixedSize(14, 14);
     row->addWidget(houseLabel);

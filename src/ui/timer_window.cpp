@@ -141,7 +141,7 @@ QWidget* TimerWindow::buildTopBar() {
     auto* h = new QHBoxLayout(bar);
     h->setContentsMargins(0, 0, 0, 0);
     clock_ = new QLabel(bar);
-    clock_->setStyleSheet("font-size:18px; font-weight:700;");
+    setClockFont(clock_, 18, QFont::Bold);
     clock_->setMinimumWidth(130);
     sunrise_ = new ClickLabel(bar);
     sunset_ = new ClickLabel(bar);

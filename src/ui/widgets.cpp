@@ -83,6 +83,13 @@ ScreenFacts screenOf(const QWidget& w) {
 }
 } // namespace
 
+void setClockFont(QWidget* w, int pixelSize, int weight) {
+    QFont f = w->font();
+    f.setPixelSize(pixelSize);
+    f.setWeight(static_cast<QFont::Weight>(weight));
+    w->setFont(f);
+}
+
 void bringUp(QWidget& w) {
     if (w.isMinimized()) w.showNormal();
     w.show();

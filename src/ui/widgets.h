@@ -59,6 +59,9 @@ private:
 };
 
 QColor colourFromBgr(unsigned bgr);
+// A clock label's font, set directly: a style sheet would be worked through
+// again on every repaint, and the clock repaints every second.
+void setClockFont(QWidget* w, int pixelSize, int weight);
 // Sets a widget's text only when it differs, so an unchanged text costs no repaint.
 template <class W>
 void setTextIfChanged(W* w, const QString& text) {
