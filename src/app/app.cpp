@@ -8,6 +8,7 @@
 #include "settings/paths.h"
 #include "settings/settings_store.h"
 #include "timers/timer_service.h"
+#include "timers/timer_window_logic.h"
 
 namespace zul::app {
 
@@ -85,6 +86,7 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
 
 App::~App() {
     // The port goes down with the program; the ticks go before what they use.
+    timerWindow.reset();
     timers.reset();
     startup.reset();
     groups.reset();

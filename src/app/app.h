@@ -29,6 +29,7 @@
 
 namespace zul {
 class TimerService;
+class TimerWindowLogic;
 }
 
 namespace zul::app {
@@ -78,6 +79,14 @@ struct WindowHooks {
     std::function<void()> showAbout;
     std::function<void()> showUninstaller;
     std::function<void()> refreshWindows;
+
+    // The timer windows ("Setup Timers" and the timer log).
+    std::function<void()> showTimerWindow;
+    std::function<void()> showTimerLog;
+    std::function<bool()> timerWindowShown;
+    // The timer machinery was loaded or its master switch changed (true), or
+    // it is about to be unloaded (false): the windows let go of it first.
+    std::function<void(bool loaded)> timersChanged;
 };
 
 // Message boxes whose texts pass through the language lookup line by line.
@@ -149,8 +158,10 @@ public:
     std::unique_ptr<MainWindowLogic> mainWindow;
     std::unique_ptr<GroupsPanel> groups;
     std::unique_ptr<Startup> startup;
-    // Loaded while the "&Timers" switch is on.
+    // Loaded by the "&Timers" switch or a timer window (see timers_switch.h),
+    // with the timer window's logic on it.
     std::unique_ptr<TimerService> timers;
+    std::unique_ptr<TimerWindowLogic> timerWindow;
 
     std::string tr(const std::string& text) const { return language.LangCaption(text); }
     // Tool tips: translated, without the padding blanks the lookup adds.

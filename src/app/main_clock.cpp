@@ -24,6 +24,7 @@ constexpr const char* Section = "Settings";
 
 MainClock::MainClock(App& app) : app_(app) {
     clock_ = app.loop.createTick("tmrClock", ClockMs, [this] { clockTick(); });
+    clock_->setCoarse(true);  // wakes with the timer window's clock ticks
     flash_ = app.loop.createTick("tmrFlash", FlashMs, [this] {
         lampLit_ = !lampLit_;
         notify();

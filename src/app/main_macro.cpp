@@ -17,7 +17,7 @@ bool playMacroNow(App& app, const std::filesystem::path& file, const NowPlaying&
         return false;
     }
     PlayHooks hooks;
-    hooks.beforeFrame = [&app] { app.sounds.playMacroCommand(true); };
+    hooks.beforeFrame = [&app] { app.sounds.playMacroCommand(); };
     hooks.lamp = [&app](bool lit) { app.mainClock->setLamp(lit); };
     hooks.stopRequested = how.stopRequested;
     if (player.playRows(macro.rows, how.wait, hooks)) app.transmitter.endOfRun();

@@ -7,6 +7,7 @@
 #include "app/options.h"
 #include "app/preferences.h"
 #include "app/startup.h"
+#include "app/timers_switch.h"
 #include "settings/language.h"
 #include "settings/settings_store.h"
 
@@ -146,6 +147,8 @@ void runMenuEntry(App& app, MenuId id, int languageIndex) {
         if (app.hooks.showMacroSetup)
             app.hooks.showMacroSetup(id == MenuId::SetupMacro ? 0 : id == MenuId::SetupGroup ? 1 : 2, -1);
         break;
+    case MenuId::SetupTimer: openTimerWindow(app); break;
+    case MenuId::TimerStatus: openTimerLog(app); break;
     case MenuId::LanguageEntry: chooseLanguageEntry(app, languageIndex); break;
     case MenuId::Uninstall: show(app.hooks.showUninstaller); break;
     case MenuId::Exit: app.startup->cmdExit(); break;

@@ -11,6 +11,7 @@
 #include "app/main_clock.h"
 #include "app/main_window_logic.h"
 #include "app/options.h"
+#include "app/timers_switch.h"
 #include "settings/settings_store.h"
 
 namespace zul::app {
@@ -202,6 +203,7 @@ void Startup::mainWindowClosed() {
     app_.transmitter.Pause(0.1);
     app_.StopAll = true;  // nothing starts again while the program ends
     app_.mainClock->stop();
+    unloadTimers(app_);
     if (app_.hooks.closeWindows) app_.hooks.closeWindows();
     app_.records.close();
     if (app_.restartMarked) {

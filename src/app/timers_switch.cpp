@@ -3,15 +3,27 @@
 #include "app/app.h"
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
+#include "app/main_window_logic.h"
 #include "timers/timer_engine.h"
 #include "timers/timer_service.h"
+#include "timers/timer_window_logic.h"
 
 namespace zul::app {
 
+namespace {
+LangLookup languageOf(App& app) {
+    return {[&app](const std::string& t) { return app.tr(t); },
+            [&app](const std::string& t) { return app.language.LangTip(t); }};
+}
+
+void notify(App& app, bool loaded) {
+    if (app.hooks.timersChanged) app.hooks.timersChanged(loaded);
+}
+} // namespace
+
 std::unique_ptr<TimerService> makeTimerService(App& app) {
-    LangLookup lang{[&app](const std::string& t) { return app.tr(t); },
-                    [&app](const std::string& t) { return app.language.LangTip(t); }};
-    auto service = std::make_unique<TimerService>(app.clock, app.loop, app.settings, app.dialogs, app.folder, lang);
+    auto service =
+        std::make_unique<TimerService>(app.clock, app.loop, app.settings, app.dialogs, app.folder, languageOf(app));
     TimerEngineHooks hooks;
     hooks.startGroup = [&app](int group, const std::string& action) { app.groups->runner().strtGroup(group, action); };
     hooks.indicator = [&app](bool running) { app.mainClock->setTimerRunning(running); };
@@ -20,23 +32,58 @@ std::unique_ptr<TimerService> makeTimerService(App& app) {
     return service;
 }
 
-bool switchTimers(App& app, bool on) {
-    if (!on) {
-        app.timers.reset();
-        app.timerWindowOpen = false;
-        app.mainClock->setTimerRunning(false);
-        return false;
-    }
+bool timersOn(const App& app) { return app.timers && app.timers->scheduler().masterSwitch(); }
+
+bool loadTimers(App& app) {
     if (app.timers) return true;
     auto service = makeTimerService(app);
     if (const auto error = service->load()) {
         app.dialogs.message("The timer data file could not be read.\n" + error.message());
         return false;
     }
-    service->setMasterSwitch(true);
     app.timers = std::move(service);
+    app.timerWindow = std::make_unique<TimerWindowLogic>(
+        TimerWindowParts{*app.timers, app.settings, app.dialogs, app.sounds, app.clock, languageOf(app)});
+    app.timerWindow->switchChanged = [&app] { notify(app, true); };
     app.timerWindowOpen = true;
+    app.mainWindow->appendTimerCommand = [&app](const std::string& text) {
+        if (app.timerWindow) app.timerWindow->appendCommand(text);
+    };
+    notify(app, true);
     return true;
+}
+
+void unloadTimers(App& app) {
+    if (!app.timers) return;
+    app.timerWindow->askToSave();
+    notify(app, false);
+    app.timers->log().unload();
+    app.mainWindow->appendTimerCommand = nullptr;
+    app.timerWindowOpen = false;
+    app.timerWindow.reset();
+    app.timers.reset();
+    app.mainClock->setTimerRunning(false);
+}
+
+bool switchTimers(App& app, bool on) {
+    if (on) {
+        if (!loadTimers(app)) return false;
+        app.timerWindow->setMasterSwitch(true);
+        return true;
+    }
+    if (!app.timers) return false;
+    app.timerWindow->setMasterSwitch(false);
+    const bool windowShown = app.hooks.timerWindowShown && app.hooks.timerWindowShown();
+    if (!windowShown) unloadTimers(app);
+    return false;
+}
+
+void openTimerWindow(App& app) {
+    if (loadTimers(app) && app.hooks.showTimerWindow) app.hooks.showTimerWindow();
+}
+
+void openTimerLog(App& app) {
+    if (loadTimers(app) && app.hooks.showTimerLog) app.hooks.showTimerLog();
 }
 
 } // namespace zul::app

@@ -1,7 +1,10 @@
 #pragma once
-// The main window's "&Timers" switch: on, the timer machinery (table,
-// scheduler, runners, loop timer, log) is loaded and its master switch set;
-// off, it is unloaded.
+// The timer machinery (table, scheduler, runners, loop timer, log) and the
+// timer window's logic on it, loaded and unloaded as one. The "&Timers"
+// switch loads it and sets its master switch; "Setup Timer" and the timer
+// log load it without touching the master switch. Once loaded it stays, shown
+// or hidden, until the switch is turned off while the timer window is hidden
+// (and at exit).
 #include <memory>
 
 namespace zul {
@@ -13,10 +16,21 @@ namespace zul::app {
 class App;
 
 // The timer machinery on the program's transmitter, groups and lamp, its
-// runner engine built in; not yet loaded.
+// runner engine built in; not yet loaded (the service runs it without windows).
 std::unique_ptr<TimerService> makeTimerService(App& app);
 
-// Returns the state the switch ends in (off when the timer data file cannot be read).
+// On: the machinery is loaded and its master switch set.
+bool timersOn(const App& app);
+// The "&Timers" switch. Returns timersOn afterwards (off when the timer data
+// file cannot be read).
 bool switchTimers(App& app, bool on);
+// Loads the machinery when it is not; false when the data file cannot be read.
+bool loadTimers(App& app);
+// Offers to save unsaved timer changes, keeps the session log in TimerLog.log
+// (when "Auto Save Log" is on) and unloads.
+void unloadTimers(App& app);
+// "Setup Timer" (and the right click on the switch), "Show Timer Status / Log".
+void openTimerWindow(App& app);
+void openTimerLog(App& app);
 
 } // namespace zul::app

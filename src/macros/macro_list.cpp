@@ -17,7 +17,10 @@ std::vector<std::string> macroFileNames(const fs::path& folder) {
         const std::string name = it->path().filename().string();
         if (endsWithNoCase(name, ".cro") && it->is_regular_file(ec)) names.push_back(name);
     }
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string la = asciiLower(a), lb = asciiLower(b);
+        return la != lb ? la < lb : a < b;
+    });
     return names;
 }
 

@@ -8,7 +8,8 @@
 namespace zul::macros {
 
 // The names of the regular "*.cro" files of folder (the extension in any
-// case), sorted by name; empty when the folder cannot be read.
+// case), sorted by name without regard to letter case; empty when the
+// folder cannot be read.
 std::vector<std::string> macroFileNames(const std::filesystem::path& folder);
 
 // Files dropped onto the macro list: those whose extension is "cro" (in any

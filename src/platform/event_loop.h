@@ -22,6 +22,10 @@ public:
     virtual const std::string& name() const = 0;
     // True while its handler runs.
     virtual bool running() const = 0;
+    // A coarse tick may come up to 5% of its period early or late, so that
+    // ticks due at about the same moment wake the program once. For the
+    // clock-like ticks; anything that times a command stays precise.
+    virtual void setCoarse(bool) {}
 };
 
 class EventLoop {

@@ -71,21 +71,19 @@ void Sounds::playAlways(SoundEvent e) { playFile(path(e)); }
 
 void Sounds::playFile(const std::string& path) { PlaySound(player_, path); }
 
-bool Sounds::flag(const char* key, bool absentMeans) const {
-    return ReadSetting(settings_, kSoundsSection, key, absentMeans ? "1" : "0") == "1";
-}
+bool Sounds::flag(const char* key) const { return ReadSetting(settings_, kSoundsSection, key, "1") == "1"; }
 
-bool Sounds::TimerTsound(bool absentMeans) const { return flag("TimerTsound", absentMeans); }
-bool Sounds::TimerMsound(bool absentMeans) const { return flag("TimerMsound", absentMeans); }
+bool Sounds::TimerTsound() const { return flag("TimerTsound"); }
+bool Sounds::TimerMsound() const { return flag("TimerMsound"); }
 void Sounds::setTimerTsound(bool on) { WriteSetting(settings_, kSoundsSection, "TimerTsound", on ? "1" : "0"); }
 void Sounds::setTimerMsound(bool on) { WriteSetting(settings_, kSoundsSection, "TimerMsound", on ? "1" : "0"); }
 
-void Sounds::playTimerStart(bool absentMeans) {
-    if (TimerTsound(absentMeans)) play(SoundEvent::TimerStart);
+void Sounds::playTimerStart() {
+    if (TimerTsound()) play(SoundEvent::TimerStart);
 }
 
-void Sounds::playMacroCommand(bool absentMeans) {
-    if (TimerMsound(absentMeans)) play(SoundEvent::MacroCommand);
+void Sounds::playMacroCommand() {
+    if (TimerMsound()) play(SoundEvent::MacroCommand);
 }
 
 // ---- the sounds tab ----

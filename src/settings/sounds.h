@@ -60,22 +60,22 @@ public:
     // Plays any file (PlaySound through this program's player).
     void playFile(const std::string& path);
 
-    // "Sounds"/"TimerTsound" and "TimerMsound": "1" plays. absentMeans is what
-    // a missing key counts as.
-    bool TimerTsound(bool absentMeans = false) const;
-    bool TimerMsound(bool absentMeans = false) const;
+    // "Sounds"/"TimerTsound" and "TimerMsound": "1" plays. A missing key is
+    // "1", as the timer window's boxes show it; every player reads them here.
+    bool TimerTsound() const;
+    bool TimerMsound() const;
     void setTimerTsound(bool on);
     void setTimerMsound(bool on);
     // The timer-start and macro-command sounds: sounds on and the flag set.
-    void playTimerStart(bool absentMeans = false);
-    void playMacroCommand(bool absentMeans = false);
+    void playTimerStart();
+    void playMacroCommand();
 
     SettingsBackend& settings() { return settings_; }
     const std::filesystem::path& programFolder() const { return folder_; }
 
 private:
     static std::size_t index(SoundEvent e) { return static_cast<std::size_t>(e); }
-    bool flag(const char* key, bool absentMeans) const;
+    bool flag(const char* key) const;
 
     SettingsBackend& settings_;
     SoundPlayer& player_;

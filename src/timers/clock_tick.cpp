@@ -98,6 +98,7 @@ ClockTick::ClockTick(const Clock& clock, EventLoop& loop, SettingsBackend& setti
                      TimerShared& shared)
     : clock_(clock), settings_(settings), table_(table), shared_(shared) {
     tick_ = loop.createTick("Timer1", kPeriodMs, [this] { pass(); });
+    tick_->setCoarse(true);
 }
 
 ClockTick::~ClockTick() = default;
@@ -105,16 +106,20 @@ ClockTick::~ClockTick() = default;
 void ClockTick::pass() {
     const DateTime now = clock_.now();
     twelveHour_ = !clock_.uses24Hour();
+    const std::string before = current_.text;
     enterSecond(now);
     shared_.clockText = current_.text;
     shared_.weekdayFlag = current_.weekday == 1 || current_.weekday == 7 ? "0" : "1";
+    // What follows changes with the second at the most: looked at once per second.
+    const bool newSecond = current_.text != before;
+    if (!newSecond && daysColours_.size() == static_cast<std::size_t>(table_.count())) return;
     updateDaylight();
-
     daysColours_.resize(static_cast<std::size_t>(table_.count()));
     for (int i = 0; i < table_.count(); ++i)
         daysColours_[static_cast<std::size_t>(i)] = daysRuleColourOn(table_.timer(i).days, current_.weekday);
     loopDaysColour_ = daysRuleColourOn(table_.loop().days, current_.weekday);
     loopInWindow_ = loopWindowOpen(table_.loop(), secondsOf(now));
+    if (onNewSecond && newSecond) onNewSecond();
 }
 
 void ClockTick::enterSecond(const DateTime& now) {
@@ -155,13 +160,17 @@ void ClockTick::updateDaylight() {
 
 // --- sun tick ----------------------------------------------------------------
 
+bool isSunStart(const std::string& start) {
+    const auto upper = [&](std::size_t k) { return std::toupper(static_cast<unsigned char>(start[k])); };
+    return start.size() >= 2 && upper(0) == 'S' && (upper(1) == 'R' || upper(1) == 'S');
+}
+
 std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
                                       std::optional<int> sunset, bool twelveHour, bool placeError) {
     const std::string& s = timer.start;
-    const std::string head = asciiUpper(s.substr(0, 2));
-    if ((head != "SR" && head != "SS") || !timer.complete()) return s;
+    if (!isSunStart(s) || !timer.complete()) return s;
     if (placeError) return std::string("Error");
-    const std::optional<int> base = head == "SR" ? sunrise : sunset;
+    const std::optional<int> base = std::toupper(static_cast<unsigned char>(s[1])) == 'R' ? sunrise : sunset;
     if (!base) return std::nullopt;
     int due = *base;
     if (s.size() >= 4) {
@@ -176,8 +185,10 @@ std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<in
 SunTick::SunTick(const Clock& clock, EventLoop& loop, const SettingsBackend& settings, TimerTable& table,
                  LangLookup lang)
     : clock_(clock), settings_(settings), table_(table), lang_(std::move(lang)),
-      sun_(std::make_unique<clsSunrise>(clock.now())) {
+      sun_(std::make_unique<clsSunrise>(clock.now())), sunriseWord_(lang_.cap("Sunrise")),
+      sunsetWord_(lang_.cap("Sunset")) {
     tick_ = loop.createTick("tmrSunSet", kPeriodMs, [this] { pass(); });
+    tick_->setCoarse(true);
 }
 
 SunTick::~SunTick() = default;
@@ -225,16 +236,23 @@ void SunTick::pass() {
         sunset = set;
         sunriseText_ = hhmmss(DateTime::fromMillis(rise * 1000LL));
         sunsetText_ = hhmmss(DateTime::fromMillis(set * 1000LL));
-        sunriseLabel_ = lang_.cap("Sunrise") + " " + timeOfDayText(rise, twelve);
-        sunsetLabel_ = lang_.cap("Sunset") + " " + timeOfDayText(set, twelve);
+        sunriseLabel_ = sunriseWord_ + " " + timeOfDayText(rise, twelve);
+        sunsetLabel_ = sunsetWord_ + " " + timeOfDayText(set, twelve);
     } else {
         sunriseText_.clear();
         sunsetText_.clear();
-        sunriseLabel_ = lang_.cap("Sunrise");
-        sunsetLabel_ = lang_.cap("Sunset");
+        sunriseLabel_ = sunriseWord_;
+        sunsetLabel_ = sunsetWord_;
     }
-    for (int i = 0; i < table_.count(); ++i)
-        if (auto due = dueTimeFor(table_.timer(i), sunrise, sunset, twelve, placeError_)) table_.setDueTime(i, *due);
+    for (int i = 0; i < table_.count(); ++i) {
+        const TimerRecord& timer = table_.timer(i);
+        const std::string& shown = table_.lstTime()[static_cast<std::size_t>(i)];
+        if (!isSunStart(timer.start)) {
+            if (shown != timer.start) table_.setDueTime(i, timer.start);  // a fixed time is its own due time
+        } else if (auto due = dueTimeFor(timer, sunrise, sunset, twelve, placeError_); due && *due != shown) {
+            table_.setDueTime(i, *due);
+        }
+    }
 }
 
 bool SunTick::dueTimeIsError(int timer) const { return table_.lstTime().at(static_cast<std::size_t>(timer)) == "Error"; }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,6 +74,8 @@ public:
 
     // One pass of `Timer1`.
     void pass();
+    // Told at the end of a pass that entered a new second (the window shows the clock).
+    std::function<void()> onNewSecond;
 
     // The seconds the clock entered since the last call, oldest first, with
     // the seconds a stalled loop skipped between two passes filled in.
@@ -112,6 +115,9 @@ private:
     bool loopInWindow_ = true;
     std::unique_ptr<Tick> tick_;
 };
+
+// "SR" or "SS" (either case) at the start of a start text.
+bool isSunStart(const std::string& start);
 
 // The due time of a timer for today's sun times (seconds of the day; nullopt
 // when they are not known). A fixed start text is its own due time. For
@@ -155,6 +161,8 @@ private:
     TimerTable& table_;
     LangLookup lang_;
     std::unique_ptr<clsSunrise> sun_;
+    // Looked up once: the lookup reads the language file's date each time.
+    std::string sunriseWord_, sunsetWord_;
     // What the last calculation used: the day, the system's zone and the
     // settings "CityLatitude", "CityLongitude", "CityZone", "DaySavings".
     struct SunInputs {

@@ -53,8 +53,16 @@ void LoopTimer::restore() {
     flash_ = settingAsBool(ReadSetting(settings_, kMacro, "LpFl", "0"), false);
     row_ = 0;
     passStart_ = true;
-    if (settingAsBool(ReadSetting(settings_, kMacro, "LoopR", "0"), false)) start(false);
-    else stop();
+    if (settingAsBool(ReadSetting(settings_, kMacro, "LoopR", "0"), false)) {
+        start(false);
+        return;
+    }
+    stop();
+    // The status view shows from the start what the loop is doing.
+    if (trimBlanks(table_.loop().entry).empty())
+        reportNotSet();
+    else
+        showStatus(lang_.cap("Not Running"), kStoppedColour);
 }
 
 std::string LoopTimer::pathFor(const std::string& entry) const {
@@ -137,16 +145,12 @@ std::string LoopTimer::entryText() const {
 }
 
 void LoopTimer::showStatus(const std::string& text, unsigned colour) {
-    log_.loopStatus.text = "Loop Timer : (" + entryText() + ")" + kCrLf + "     " + text;
-    log_.loopStatus.colour = colour;
+    log_.setLoopStatus("Loop Timer : (" + entryText() + ")" + kCrLf + "     " + text, colour);
 }
 
-void LoopTimer::reportNotSet() {
-    log_.loopStatus.text = lang_.cap("Loop Timer is Not Set!");
-    log_.loopStatus.colour = kStoppedColour;
-}
+void LoopTimer::reportNotSet() { log_.setLoopStatus(lang_.cap("Loop Timer is Not Set!"), kStoppedColour); }
 
-void LoopTimer::showStatus(const std::string& text) { showStatus(text, log_.loopStatus.colour); }
+void LoopTimer::showStatus(const std::string& text) { showStatus(text, log_.loopStatus().colour); }
 
 bool LoopTimer::admittedToday() {
     const DaysRule rule = table_.loop().days;
@@ -187,7 +191,7 @@ void LoopTimer::playRow() {
     if (flash_) pause -= 0.2;
 
     // A row whose code is no bit code cannot be sent; it still takes its pause.
-    if (macros::isBitCode(code)) shared_.lstBuffer.push_back(std::string(x10::FrameHeader) + code + x10::FrameFooter);
+    if (macros::isBitCode(code)) shared_.queueFrame(std::string(x10::FrameHeader) + code + x10::FrameFooter);
     loop_.processEvents();
     loop_.sleepMs(5);
 

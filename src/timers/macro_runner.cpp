@@ -45,6 +45,10 @@ void MacroRunner::load(int timer, std::vector<std::string> rows, std::string run
     tick_->setEnabled(true);
 }
 
+void MacroRunner::stop() {
+    if (busy()) endRun();
+}
+
 void MacroRunner::setPeriod(int ms) {
     // A period below 1 ms (a pause of 0.05 s or less) would stall the tick:
     // the previous period stays.
@@ -121,7 +125,7 @@ bool MacroRunner::queueRow(const std::string& record) {
     // A row whose code is not 16 bits would clock out garbage: it is
     // reported as a bad command instead of being sent.
     if (!macros::isBitCode(record.substr(0, 16))) return false;
-    host_.shared().lstBuffer.push_back(frameOf(record));
+    host_.shared().queueFrame(frameOf(record));
     return true;
 }
 

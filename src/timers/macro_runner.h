@@ -61,6 +61,8 @@ public:
     // Starts a run of timer `timer`: rows replace the old list, the first tick
     // comes after FirstTickMs. runStart is the time text the status line shows.
     void load(int timer, std::vector<std::string> rows, std::string runStart);
+    // Ends a busy run at once, as its closing tick would (the rows left are not sent).
+    void stop();
 
     int timer() const { return timer_; }
     int rowCounter() const { return row_; }

@@ -17,6 +17,7 @@ Scheduler::Scheduler(const Clock& time, EventLoop& loop, SettingsBackend& settin
     : time_(time), settings_(settings), table_(table), shared_(shared), clock_(clock), log_(log),
       lang_(std::move(lang)) {
     tick_ = loop.createTick("Timer2", kPeriodMs, [this] { pass(); });
+    tick_->setCoarse(true);
 }
 
 Scheduler::~Scheduler() = default;
@@ -80,7 +81,8 @@ void Scheduler::setMasterSwitch(bool on) {
     if (on) clock_.forgetSeconds();  // what passed while off is not started later
     tick_->setEnabled(on);
     const std::string what = on ? "Master Timer Enabled" : "Master Timer Disabled";
-    log_.append(lang_.cap(what) + " " + kCrLf + "\t" + log_.formatNow(time_.now()) + kCrLf);
+    // Like the runners' entries, the entry itself starts with a line break.
+    log_.append(kCrLf + lang_.cap(what) + " " + kCrLf + "\t" + log_.formatNow(time_.now()) + kCrLf);
 }
 
 std::string Scheduler::switchCaption() const { return lang_.cap(master_ ? "Timers ON" : "Timers OFF"); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "platform/settings_backend.h"
 #include "settings/settings_store.h"
@@ -26,9 +27,25 @@ SendQueue::SendQueue(EventLoop& loop, x10::Transmitter& transmitter, const Setti
     tick_->setEnabled(true);
 }
 
+void SendQueue::wake() {
+    if (!idle_ || tick_->running()) return;
+    idle_ = false;
+    tick_->setCoarse(false);
+    tick_->setInterval(WakeMs);
+}
+
 void SendQueue::onTick() {
+    if (buffer_.empty()) {
+        if (!idle_) {
+            tick_->setCoarse(true);  // the idle look wakes with the clock ticks
+            tick_->setInterval(IdlePeriodMs);
+        }
+        idle_ = true;
+        return;
+    }
+    if (idle_) tick_->setCoarse(false);
+    idle_ = false;
     if (tick_->interval() != PeriodMs) tick_->setInterval(PeriodMs);
-    if (buffer_.empty()) return;
     loop_.processEvents();
     if (buffer_.empty()) return;
     // Taken off before sending: the send lets other events run, and an empty
@@ -36,7 +53,10 @@ void SendQueue::onTick() {
     const std::string frame = std::move(buffer_.front());
     buffer_.pop_front();
     if (!frame.empty()) tx_.SendBits(frame);
-    tx_.Pause(readGapSeconds(settings_));
+    // The gap: the next step comes when it has passed. Other events run
+    // meanwhile as they would in a Pause, without waking every few ms for it.
+    const int gapMs = static_cast<int>(std::lround(readGapSeconds(settings_) * 1000));
+    if (gapMs > 0) tick_->setInterval(gapMs);
 }
 
 } // namespace zul

@@ -26,10 +26,19 @@ class SendQueue {
 public:
     static constexpr int FirstPeriodMs = 50;
     static constexpr int PeriodMs = 100;
+    // While the queue is empty the tick only looks once a second (a frame
+    // put straight into the buffer still leaves); wake() sends a queued frame
+    // at once. After each frame the next step waits the "GPause" gap, then
+    // 100 ms steps go on until the queue is empty.
+    static constexpr int IdlePeriodMs = 1000;
+    static constexpr int WakeMs = 1;
 
     // The tick starts enabled, 50 ms first, then every 100 ms.
     SendQueue(EventLoop& loop, x10::Transmitter& transmitter, const SettingsBackend& settings,
               std::deque<std::string>& buffer);
+
+    // A frame was queued.
+    void wake();
 
     Tick& tick() { return *tick_; }
 
@@ -41,6 +50,7 @@ private:
     const SettingsBackend& settings_;
     std::deque<std::string>& buffer_;
     std::unique_ptr<Tick> tick_;
+    bool idle_ = false;
 };
 
 } // namespace zul

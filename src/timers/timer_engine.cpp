@@ -115,10 +115,11 @@ TimerEngine::TimerEngine(TimerEngineParts parts, TimerEngineHooks hooks)
     RunnerHost& host = *this;
     for (int k = 0; k < MacroRunner::Count; ++k) runners_[std::size_t(k)] = std::make_unique<MacroRunner>(k, host);
     sendQueue_ = std::make_unique<SendQueue>(p_.loop, p_.transmitter, p_.settings, p_.shared.lstBuffer);
+    p_.shared.frameQueued = [q = sendQueue_.get()] { q->wake(); };
     overflowTick_ = p_.loop.createTick("TmrOverFlow", OverflowFirstMs, [this] { onOverflowTick(); });
 }
 
-TimerEngine::~TimerEngine() = default;
+TimerEngine::~TimerEngine() { p_.shared.frameQueued = nullptr; }
 
 // --- RunnerHost --------------------------------------------------------------
 
@@ -161,6 +162,12 @@ bool TimerEngine::AnyRunnerActive() const {
     for (const auto& r : runners_)
         if (r->busy()) return true;
     return false;
+}
+
+void TimerEngine::stopRuns() {
+    overflow_.clear();
+    overflowTick_->setEnabled(false);
+    for (auto& r : runners_) r->stop();
 }
 
 MacroRunner* TimerEngine::freeRunner() {

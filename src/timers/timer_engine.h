@@ -78,6 +78,8 @@ public:
     void RunTimerCommand(int timer);
     // True while any runner is busy.
     bool AnyRunnerActive() const;
+    // Ends every busy run and empties the overflow buffer (the timer window's Cancel).
+    void stopRuns();
     // The manual run of the macro at currentPath, played at once.
     void CroSend();
     // The timer window's current-path field, set by its manual-run action.

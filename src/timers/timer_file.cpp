@@ -184,40 +184,36 @@ std::string startConflictMessage(const StartConflict& c, const LangLookup& lang)
 
 namespace {
 
-struct BoolOption {
-    const char* section;
-    const char* key;
-    bool TimerWindowOptions::*member;
-    bool zeroOne;  // check-box keys are stored as 0/1, menu ticks as True/False
-};
-
-const BoolOption kBoolOptions[] = {
-    {kSettings, "cClearTimers", &TimerWindowOptions::confirmClear, false},
-    {kSettings, "cDeleteTimers", &TimerWindowOptions::confirmDelete, false},
-    {kSettings, "NewTimers", &TimerWindowOptions::allowNewTimers, false},
-    {kSettings, "ManualTimers", &TimerWindowOptions::manualOffOnStart, false},
-    {kSettings, "cSaveQuit", &TimerWindowOptions::confirmSaveQuit, false},
-    {"Sounds", "TimerTsound", &TimerWindowOptions::soundOnStart, true},
-    {"Sounds", "TimerMsound", &TimerWindowOptions::soundOnCommand, true},
-};
+const std::array<TimerOptionInfo, kTimerOptionCount> kOptions{{
+    {TimerOption::ConfirmClear, "cClearTimers", "Clear Timer"},
+    {TimerOption::ConfirmDelete, "cDeleteTimers", "Delete Timer"},
+    {TimerOption::AllowNewTimers, "NewTimers", "Allow new timers to be added or removed"},
+    {TimerOption::ManualOffOnStart, "ManualTimers", "\"Allow Manual\" NOT selected on startup"},
+    {TimerOption::ConfirmSaveQuit, "cSaveQuit", "Exit without Saving Timers"},
+}};
 
 } // namespace
+
+const TimerOptionInfo& timerOptionInfo(TimerOption option) { return kOptions[static_cast<std::size_t>(option)]; }
 
 TimerWindowOptions loadTimerWindowOptions(const SettingsBackend& settings) {
     TimerWindowOptions o;
     const int runDef = settingAsInt(ReadSetting(settings, kSettings, "RunDef", "0"), 0);
     o.runDef = runDef >= 0 && runDef < kChoosableDaysRules ? runDef : 0;
-    for (const BoolOption& b : kBoolOptions) {
-        const std::string def = b.zeroOne ? "1" : "True";
-        o.*b.member = settingAsBool(ReadSetting(settings, b.section, b.key, def), true);
-    }
+    for (const TimerOptionInfo& info : kOptions)
+        o.ticked[static_cast<std::size_t>(info.option)] = settingAsBool(ReadSetting(settings, kSettings, info.key, "True"), true);
     return o;
 }
 
-void saveTimerWindowOptions(SettingsBackend& settings, const TimerWindowOptions& o) {
-    WriteSetting(settings, kSettings, "RunDef", std::to_string(o.runDef));
-    for (const BoolOption& b : kBoolOptions)
-        WriteSetting(settings, b.section, b.key, b.zeroOne ? (o.*b.member ? "1" : "0") : boolText(o.*b.member));
+void storeTimerOption(SettingsBackend& settings, TimerWindowOptions& options, TimerOption option, bool on) {
+    options.ticked[static_cast<std::size_t>(option)] = on;
+    WriteSetting(settings, kSettings, timerOptionInfo(option).key, boolText(on));
+}
+
+void storeRunDef(SettingsBackend& settings, TimerWindowOptions& options, int index) {
+    if (index < 0 || index >= kChoosableDaysRules) return;
+    options.runDef = index;
+    WriteSetting(settings, kSettings, "RunDef", std::to_string(index));
 }
 
 bool settingAsBool(const std::string& text, bool fallback) {

@@ -5,6 +5,7 @@
 // joined by "*": entry + "*" + start + "*" + days rule, CR LF after each.
 // Older files separate the fields with ","; readers accept both, and also
 // LF-only line ends.
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -78,20 +79,28 @@ std::optional<StartConflict> findStartConflict(const std::vector<std::string>& d
 // "Timer 1 and Timer 2 have a start time conflict." CR LF "Start times should be at least 2 seconds apart!"
 std::string startConflictMessage(const StartConflict& c, const LangLookup& lang = {});
 
-// The timer window's menu and check-box settings.
+// The ticks of the timer window's "Timer Preferences" menu, each stored at
+// once in section "Settings" as "True"/"False" (every one defaults to "True").
+enum class TimerOption { ConfirmClear, ConfirmDelete, AllowNewTimers, ManualOffOnStart, ConfirmSaveQuit };
+inline constexpr int kTimerOptionCount = 5;
+
+struct TimerOptionInfo {
+    TimerOption option;
+    const char* key;      // "cClearTimers", "cDeleteTimers", "NewTimers", "ManualTimers", "cSaveQuit"
+    const char* caption;  // the menu entry
+};
+const TimerOptionInfo& timerOptionInfo(TimerOption option);
+
 struct TimerWindowOptions {
-    int runDef = 0;                 // "RunDef": index of the days rule a new timer gets
-    bool confirmClear = true;       // "cClearTimers"
-    bool confirmDelete = true;      // "cDeleteTimers"
-    bool allowNewTimers = true;     // "NewTimers"
-    bool manualOffOnStart = true;   // "ManualTimers"
-    bool confirmSaveQuit = true;    // "cSaveQuit"
-    bool soundOnStart = true;       // "Sounds"/"TimerTsound" (0/1)
-    bool soundOnCommand = true;     // "Sounds"/"TimerMsound" (0/1)
+    int runDef = 0;  // "RunDef": index of the days rule a new timer gets
+    std::array<bool, kTimerOptionCount> ticked{true, true, true, true, true};
+    bool operator[](TimerOption o) const { return ticked[static_cast<std::size_t>(o)]; }
 };
 
 TimerWindowOptions loadTimerWindowOptions(const SettingsBackend& settings);
-void saveTimerWindowOptions(SettingsBackend& settings, const TimerWindowOptions& options);
+// Sets one tick (or the default days rule) and stores it at once.
+void storeTimerOption(SettingsBackend& settings, TimerWindowOptions& options, TimerOption option, bool on);
+void storeRunDef(SettingsBackend& settings, TimerWindowOptions& options, int index);
 
 // Reads a stored Boolean: "True"/"False" in any case, or a number (non-zero = true).
 bool settingAsBool(const std::string& text, bool fallback);

@@ -60,6 +60,7 @@ TimerLog::TimerLog(Clock& clock, EventLoop& loop, SettingsBackend& settings, std
     pause = [&clock, &loop](double seconds) { waitProcessingEvents(clock, loop, seconds); };
     formatNow = [&clock](const DateTime& t) { return generalDateTimeText(t, clock.uses24Hour()); };
     tick_ = loop.createTick("tmrLogWrite", kAutosavePeriodMs, [this] { autosaveTick(); });
+    tick_->setCoarse(true);
     tick_->setEnabled(true);
 }
 
@@ -80,12 +81,32 @@ void TimerLog::setStatusView(bool on) {
     WriteSetting(settings_, kSettings, "LogStatus", on ? "1" : "0");
 }
 
-void TimerLog::resizeStatus(int timers) { status_.resize(static_cast<std::size_t>(std::max(0, timers))); }
+void TimerLog::resizeStatus(int timers) {
+    const auto n = static_cast<std::size_t>(std::max(0, timers));
+    if (n == status_.size()) return;
+    status_.resize(n);
+    if (onStatusResized) onStatusResized();
+}
 
 void TimerLog::setStatus(int timer, const std::string& text, unsigned colour) {
     if (timer < 0) return;
     if (static_cast<std::size_t>(timer) >= status_.size()) resizeStatus(timer + 1);
-    status_[static_cast<std::size_t>(timer)] = {text, colour};
+    TimerStatusLine& line = status_[static_cast<std::size_t>(timer)];
+    if (line.text == text && line.colour == colour) return;
+    line = {text, colour};
+    if (onStatusChanged) onStatusChanged(timer);
+}
+
+void TimerLog::setLoopStatus(const std::string& text, unsigned colour) {
+    if (loopStatus_.text == text && loopStatus_.colour == colour) return;
+    loopStatus_ = {text, colour};
+    if (onStatusChanged) onStatusChanged(kLoopStatus);
+}
+
+std::string TimerLog::printText() const {
+    const std::string now = generalDateTimeText(clock_.now(), clock_.uses24Hour());
+    const std::size_t blank = now.find(' ');
+    return text_ + kCrLf + "Printed on:  " + now.substr(0, blank) + " at " + now.substr(blank + 1) + kCrLf;
 }
 
 std::string TimerLog::nowText() const { return formatNow(clock_.now()); }

@@ -66,7 +66,8 @@ public:
     void resizeStatus(int timers);
     void setStatus(int timer, const std::string& text, unsigned colour);
     const std::vector<TimerStatusLine>& statusLines() const { return status_; }
-    TimerStatusLine loopStatus;
+    const TimerStatusLine& loopStatus() const { return loopStatus_; }
+    void setLoopStatus(const std::string& text, unsigned colour);
 
     // --- actions
     // The minute tick: move old lines out, then trim the file ("TrimTimerLog" = 1).
@@ -82,9 +83,16 @@ public:
     // TimerLog.log (with "Auto Save Log" on) and stores "TimerLogS".
     std::error_code unload();
 
+    // The printout: the session log, then "Printed on:  " with the date and time.
+    std::string printText() const;
+
     // --- hooks for the window
     std::function<void()> onTextChanged;            // follow the end of the log
     std::function<void(const std::string& entry)> onEntry;  // every appended entry
+    // A status line changed (kLoopStatus: the loop timer's), or their number did.
+    static constexpr int kLoopStatus = -1;
+    std::function<void(int timer)> onStatusChanged;
+    std::function<void()> onStatusResized;
     std::function<void(bool busy)> onAutosaveBusy;  // "Auto Save Log" label yellow while true
     // The wait after an autosave, letting other events run. By default it
     // processes events on the loop for that long.
@@ -108,6 +116,7 @@ private:
     bool autoSave_ = true;
     bool statusView_ = true;
     std::vector<TimerStatusLine> status_;
+    TimerStatusLine loopStatus_;
     std::unique_ptr<Tick> tick_;
 };
 

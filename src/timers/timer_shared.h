@@ -21,6 +21,12 @@ struct TimerShared {
     // The send queue `lstBuffer`: frames (40-character bit strings) in order,
     // emptied one per drain tick with the "GPause" gap after each.
     std::deque<std::string> lstBuffer;
+    // Appends a frame to lstBuffer and tells the drain (frameQueued).
+    void queueFrame(std::string frame) {
+        lstBuffer.push_back(std::move(frame));
+        if (frameQueued) frameQueued();
+    }
+    std::function<void()> frameQueued;
     // The clock text the clock tick writes (`Label3`), in the window's time style.
     std::string clockText;
     // "0" on Saturday and Sunday, "1" Monday to Friday (`lblDay`).

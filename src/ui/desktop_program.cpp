@@ -40,6 +40,8 @@
 #include "ui/preferences_window.h"
 #include "ui/tray.h"
 #include "ui/widgets.h"
+#include "ui/timer_log_window.h"
+#include "ui/timer_window.h"
 
 namespace zul::ui {
 
@@ -75,6 +77,8 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     delay_ = std::make_unique<DelayDialog>(*app_, main_.get());
     macroSetup_ = std::make_unique<MacroSetupWindow>(*app_);
     runMacro_ = std::make_unique<RunMacroWindow>(*app_, main_.get());
+    timers_ = std::make_unique<TimerWindow>(*app_, main_.get());
+    timerLog_ = std::make_unique<TimerLogWindow>(*app_, main_.get());
     bindHooks();
     bindDesktopWindows();
     app::Startup& startup = *app_->startup;
@@ -104,6 +108,8 @@ DesktopProgram::~DesktopProgram() {
     main_->minimizeRequested = nullptr;
     main_->timersChanged = nullptr;
     splash_.reset();
+    timerLog_.reset();
+    timers_.reset();
     runMacro_.reset();
     macroSetup_.reset();
     tray_.reset();
@@ -163,6 +169,14 @@ void DesktopProgram::bindHooks() {
     a.hooks.askDelay = [this] { return delay_->ask(); };
     a.hooks.showRunMacro = [this] { runMacro_->open(); };
     a.hooks.showMacroSetup = [this](int tab, int group) { macroSetup_->open(app::MacroSetup::Tab(tab), group); };
+    a.hooks.showTimerWindow = [this] { timers_->open(); };
+    a.hooks.showTimerLog = [this] { timerLog_->open(); };
+    a.hooks.timerWindowShown = [this] { return timers_->isVisible(); };
+    a.hooks.timersChanged = [this, w](bool loaded) {
+        timers_->attach(loaded);
+        timerLog_->attach(loaded);
+        w->refreshTimers();
+    };
     a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };

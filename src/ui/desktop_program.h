@@ -28,6 +28,8 @@ class HelpWindow;
 class AboutWindow;
 class UninstallWindow;
 class Tray;
+class TimerWindow;
+class TimerLogWindow;
 
 class DesktopProgram {
 public:
@@ -55,6 +57,8 @@ public:
     AboutWindow& about() { return *about_; }
     UninstallWindow& uninstaller() { return *uninstall_; }
     Tray& tray() { return *tray_; }
+    TimerWindow& timerWindow() { return *timers_; }
+    TimerLogWindow& timerLogWindow() { return *timerLog_; }
 
 private:
     void bindHooks();
@@ -74,6 +78,8 @@ private:
     std::unique_ptr<UninstallWindow> uninstall_;
     std::unique_ptr<Tray> tray_;
     bool mainPlaced_ = false;
+    std::unique_ptr<TimerWindow> timers_;
+    std::unique_ptr<TimerLogWindow> timerLog_;
     std::unique_ptr<QSplashScreen> splash_;
     std::unique_ptr<app::HandOffDesk> handOff_;
 };

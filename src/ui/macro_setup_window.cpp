@@ -11,9 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSlider>
@@ -23,6 +21,7 @@
 #include "app/app.h"
 #include "macros/macro_list.h"
 #include "platform/qt/text_printer.h"
+#include "timers/timer_window_logic.h"
 #include "ui/group_setup_tab.h"
 #include "ui/macro_editor_tab.h"
 #include "ui/macro_manager_tab.h"
@@ -78,11 +77,7 @@ MacroSetupWindow::MacroSetupWindow(app::App& app, QWidget* parent)
     preview_ = std::make_unique<PrintPreview>(app, this);
     preview_->print = [this](const QString& text) { printText(text); };
     setup_.showPauseCalculator = [this] { return pause_->ask(); };
-    choosePrinter = [this](QPrinter& printer) {
-        if (!QPrinterInfo::defaultPrinter().isNull()) return true;  // a new QPrinter is set to it
-        QPrintDialog dialog(&printer, this);
-        return dialog.exec() == QDialog::Accepted;
-    };
+    choosePrinter = qt::defaultPrinterChoice(this);
 
     tabs_ = new QTabWidget(this);
     editorTab_ = new MacroEditorTab(app, setup_, tabs_);
@@ -130,7 +125,7 @@ QWidget* MacroSetupWindow::buildMacroPanel() {
     list->setDropIndicatorShown(true);
     list->setToolTip(q(app_.tip("Double click the macro name to send it to the editor")));
     list->dropped = [this](const std::vector<std::filesystem::path>& files) {
-        macros::importMacroFiles(files, app_.folder);
+        if (macros::importMacroFiles(files, app_.folder) > 0 && app_.timerWindow) app_.timerWindow->refreshMacroList();
         refresh();
     };
     macros_ = list;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/macro_setup.h"
+#include "platform/qt/text_printer.h"
 
 class QLabel;
 class QListWidget;
@@ -44,7 +45,7 @@ public:
     void printText(const QString& text);
     // Chooses the printer: the default one, else the print dialog. Tests
     // replace it (a PDF file, never a dialog). False cancels the job.
-    std::function<bool(QPrinter&)> choosePrinter;
+    qt::PrinterChoice choosePrinter;
     // The right-click "Macro-Menu".
     QMenu* buildMenu();
 

@@ -12,7 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -23,7 +23,6 @@
 #include "app/main_clock.h"
 #include "app/main_menu.h"
 #include "app/main_window_logic.h"
-#include "app/placement.h"
 #include "app/startup.h"
 #include "app/timers_switch.h"
 #include "settings/settings_store.h"
@@ -52,7 +51,9 @@ void showMacroSetup(app::App& app, int tab, int group = -1) {
 }
 } // namespace
 
-MainWindow::MainWindow(app::App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+MainWindow::MainWindow(app::App& app, QWidget* parent)
+    : QMainWindow(parent), app_(app), simulatorWord_(q(app.tr("Simulator"))),
+      waitingWord_(q(app.tr("waiting for commands"))) {
     setWindowTitle("Zulmarin");
     setAcceptDrops(true);
     auto* central = new QWidget(this);
@@ -76,7 +77,7 @@ MainWindow::MainWindow(app::App& app, QWidget* parent) : QMainWindow(parent), ap
     app_.onSimulatorCommand = [this] { refreshClock(); };
     app_.startup->setTimersOn = [this](bool on) { setTimers(on); };
     app_.startup->timersOn = [this] { return timersOn_; };
-    setTimers(false);
+    refreshTimers();
     refresh();
 }
 
@@ -93,7 +94,7 @@ QWidget* MainWindow::buildTopBar() {
     page_ = button("", bar, 110);
     connect(page_, &QPushButton::clicked, this, [this] { app_.mainWindow->togglePage(); });
     clock_ = new QLabel(bar);
-    clock_->setStyleSheet("font-size:15px; font-weight:600;");
+    setClockFont(clock_, 15, QFont::DemiBold);
     lamp_ = new QLabel(bar);
     lamp_->setFixedSize(14, 14);
     row->addWidget(houseLabel);
@@ -204,6 +205,7 @@ QWidget* MainWindow::buildSideButtons() {
     timers_ = button("", side, 120);
     timers_->setCheckable(true);
     connect(timers_, &QPushButton::toggled, this, [this](bool on) { setTimers(on); });
+    timers_->installEventFilter(new RightClickFilter(timers_, [this] { app::openTimerWindow(app_); }));
     groupsToggle_ = button(q(app_.tr("&Groups")), side, 120);
     groupsToggle_->setCheckable(true);
     connect(groupsToggle_, &QPushButton::toggled, this, [this](bool on) {
@@ -344,14 +346,18 @@ void MainWindow::refreshGroups() {
 void MainWindow::refreshClock() {
     const auto& clock = *app_.mainClock;
     clock_->setText(q(clock.clockText()));
-    lamp_->setStyleSheet(lampStyle(clock.lampLit()));
+    // The clock ticks twice a second: only what changed is restyled and repainted.
+    if (lampShown_ != static_cast<int>(clock.lampLit())) {
+        lampShown_ = clock.lampLit();
+        lamp_->setStyleSheet(lampStyle(clock.lampLit()));
+    }
     indicator_->setText(q(clock.indicatorText()));
     indicator_->setVisible(!clock.indicatorText().empty());
     QString line = q(clock.updateStatus());
     if (app_.simulatorInUse()) {
         QStringList recent;
         for (const auto& c : app_.simulatorCommands()) recent << q(c);
-        line = q(app_.tr("Simulator")) + ": " + (recent.isEmpty() ? q(app_.tr("waiting for commands")) : recent.join("  \u00b7  "));
+        line = simulatorWord_ + ": " + (recent.isEmpty() ? waitingWord_ : recent.join("  \u00b7  "));
     }
     simLine_->setText(line);
 }
@@ -392,14 +398,19 @@ void MainWindow::applyTips() {
 }
 
 void MainWindow::setTimers(bool on) {
-    timersOn_ = app::switchTimers(app_, on);
-    on = timersOn_;
-    QString caption = q(app_.tr(on ? "Timers ON" : "Timers OFF"));
+    app::switchTimers(app_, on);
+    refreshTimers();
+}
+
+void MainWindow::refreshTimers() {
+    timersOn_ = app::timersOn(app_);
+    QString caption = q(app_.tr(timersOn_ ? "Timers ON" : "Timers OFF"));
     if (!caption.contains('&')) caption.prepend('&');
     timers_->setText(caption);
-    if (timers_->isChecked() != on) timers_->setChecked(on);
+    const QSignalBlocker quiet(timers_);
+    timers_->setChecked(timersOn_);
     applyTips();
-    if (timersChanged) timersChanged(on);
+    if (timersChanged) timersChanged(timersOn_);
 }
 
 QMenu* MainWindow::buildMenu() {
@@ -440,9 +451,6 @@ void MainWindow::showMenu() {
 }
 
 void MainWindow::placeFromSettings() {
-    const QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     auto stored = [this](const char* key) {
         try {
             return std::stoi(ReadSetting(app_.settings, "Settings", key, "500"));
@@ -450,9 +458,7 @@ void MainWindow::placeFromSettings() {
             return 500;
         }
     };
-    const auto p = app::mainWindowOpening(stored("MainLeft"), stored("MainTop"),
-                                          app::pixelsToTwips(area.width(), dpi), app::pixelsToTwips(area.height(), dpi));
-    move(area.left() + app::twipsToPixels(p.left, dpi), area.top() + app::twipsToPixels(p.top, dpi));
+    placeAtTwips(*this, stored("MainLeft"), stored("MainTop"));
 }
 
 std::pair<int, int> MainWindow::positionTwips() const { return windowTwips(*this); }

@@ -30,6 +30,8 @@ public:
 
     // Refreshes everything shown from the logic objects.
     void refresh();
+    // The "&Timers" switch shows whether the timers are on.
+    void refreshTimers();
     void applyTips();
     // Places the window from "MainLeft"/"MainTop" (twips).
     void placeFromSettings();
@@ -108,6 +110,9 @@ private:
     QTimer* recordBlink_ = nullptr;
     QLabel* simLine_ = nullptr;
     bool timersOn_ = false;
+    int lampShown_ = -1;  // the lamp state last drawn (-1: none yet)
+    // The status line's words, looked up once (it is rebuilt twice a second).
+    QString simulatorWord_, waitingWord_;
 };
 
 } // namespace zul::ui

@@ -95,6 +95,66 @@ void ClickLabel::mouseDoubleClickEvent(QMouseEvent* e) {
     QLabel::mouseDoubleClickEvent(e);
 }
 
+ColourLabel::ColourLabel(QWidget* parent) : ClickLabel(parent) {
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setAlignment(Qt::AlignCenter);
+    setCursor(Qt::PointingHandCursor);
+}
+
+QColor colourFromBgr(unsigned bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+void ColourLabel::setColour(unsigned bgr) {
+    if (bgr == colour_) return;
+    colour_ = bgr;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, colourFromBgr(bgr));
+    p.setColor(QPalette::WindowText, Qt::black);
+    setPalette(p);
+}
+
+void ColourLabel::keyPressEvent(QKeyEvent* e) {
+    const int key = e->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && clicked) {
+        clicked();
+        return;
+    }
+    ClickLabel::keyPressEvent(e);
+}
+
+void ColourLabel::focusInEvent(QFocusEvent* e) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+    ClickLabel::focusInEvent(e);
+}
+
+void ColourLabel::focusOutEvent(QFocusEvent* e) {
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(1);
+    ClickLabel::focusOutEvent(e);
+}
+
+void setClockFont(QWidget* w, int pixelSize, int weight) {
+    QFont f = w->font();
+    f.setPixelSize(pixelSize);
+    f.setWeight(static_cast<QFont::Weight>(weight));
+    w->setFont(f);
+}
+
+void bringUp(QWidget& w) {
+    if (w.isMinimized()) w.showNormal();
+    w.show();
+    w.raise();
+    w.activateWindow();
+}
+
+void placeAtTwips(QWidget& w, int left, int top) {
+    const QRect area = workArea(w);
+    const auto p = app::mainWindowOpening(left, top, pixelsToTwipsFor(w, area.width()), pixelsToTwipsFor(w, area.height()));
+    w.move(area.left() + twipsToPixelsFor(w, p.left), area.top() + twipsToPixelsFor(w, p.top));
+}
+
 DescriptionField::DescriptionField(QWidget* parent)
     : QStackedWidget(parent), label_(new ClickLabel(this)), edit_(new QLineEdit(this)) {
     label_->setStyleSheet("QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; }");

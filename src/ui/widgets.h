@@ -1,6 +1,7 @@
 #pragma once
 // Small widgets the windows share: a description that turns into an edit box
 // on double click, and a filter that reports right-button presses.
+#include <QColor>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,6 +57,41 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
+
+// A label on a background colour (&HBBGGRR, as the logic gives colours) that
+// works as a button: a click, Space or Enter report clicked. Tab reaches it.
+class ColourLabel : public ClickLabel {
+public:
+    explicit ColourLabel(QWidget* parent = nullptr);
+    // Repaints only when the colour changes.
+    void setColour(unsigned bgr);
+    unsigned colour() const { return colour_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    unsigned colour_ = 0xFFFFFFFFu;
+};
+
+QColor colourFromBgr(unsigned bgr);
+// A clock label's font, set directly: a style sheet would be worked through
+// again on every repaint, and the clock repaints every second.
+void setClockFont(QWidget* w, int pixelSize, int weight);
+// Sets a widget's text only when it differs, so an unchanged text costs no repaint.
+template <class W>
+void setTextIfChanged(W* w, const QString& text) {
+    if (w->text() != text) w->setText(text);
+}
+
+// Shows a window (restored when minimised) in front of the others.
+void bringUp(QWidget& w);
+
+// Moves a window to a stored place by the main window's opening rule (too far
+// left, right or down is pulled back by a fixed margin).
+void placeAtTwips(QWidget& w, int left, int top);
 
 // A unit description: a label; a double click opens an edit box over it,
 // Enter offers the text for saving, Esc gives up.

@@ -5,7 +5,9 @@
 #include "app/main_macro.h"
 #include "app/main_menu.h"
 #include "app/placement.h"
+#include "app/main_window_logic.h"
 #include "app/timers_switch.h"
+#include "timers/timer_window_logic.h"
 #include "app_fixture.h"
 
 namespace zul::test {
@@ -112,9 +114,6 @@ TEST_F(AppPartsTest, MenuTogglesAreStoredAndHidingPanicDisablesItsMenuEntry) {
     EXPECT_FALSE(app->groups->autoOffButtons());
     app::runMenuEntry(*app, app::MenuId::MinOnStart);
     EXPECT_EQ(ReadSetting(app->settings, "Settings", "MinOnStart", ""), "True");
-    app::runMenuEntry(*app, app::MenuId::SetupTimer);
-    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
-    EXPECT_EQ(dialogs.last().text.rfind("Setup Timer\n", 0), 0u);
     app::runMenuEntry(*app, app::MenuId::Exit);
     EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
 }
@@ -133,15 +132,43 @@ TEST_F(AppPartsTest, GroupButtonsAndThePanicButtonRunTheirGroups) {
                                                 "A3 ON"}));
 }
 
-TEST_F(AppPartsTest, TheTimersSwitchLoadsAndUnloadsTheTimerMachinery) {
+TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachinery) {
     startRunning();
+    bool windowShown = false;
+    int windowOpened = 0;
+    app->hooks.timerWindowShown = [&] { return windowShown; };
+    app->hooks.showTimerWindow = [&] { ++windowOpened; };
     EXPECT_TRUE(app::switchTimers(*app, true));
     EXPECT_TRUE(app->timerWindowOpen);
-    ASSERT_NE(app->timers, nullptr);
+    ASSERT_NE(app->timerWindow, nullptr);
     loop.runFor(3000);
     EXPECT_FALSE(app::switchTimers(*app, false));
-    EXPECT_FALSE(app->timerWindowOpen);
     EXPECT_EQ(app->timers, nullptr);
+    EXPECT_NE(readFile(home.home() / "TimerLog.log").find("Master Timer Disabled"), std::string::npos);
+
+    // "Setup Timer" loads the timers without switching them on; the right
+    // click texts of the main window reach the timer window's list.
+    app::runMenuEntry(*app, app::MenuId::SetupTimer);
+    EXPECT_EQ(windowOpened, 1);
+    ASSERT_NE(app->timers, nullptr);
+    EXPECT_FALSE(app::timersOn(*app));
+    app->mainWindow->unitDown(2, true, app::MouseButton::Right);
+    EXPECT_EQ(app->timerWindow->commands(), std::vector<std::string>{"A 3 On"});
+    EXPECT_TRUE(sent().empty());
+
+    // Switched off while the timer window is shown, the machinery stays; at exit it goes.
+    windowShown = true;
+    EXPECT_TRUE(app::switchTimers(*app, true));
+    EXPECT_FALSE(app::switchTimers(*app, false));
+    EXPECT_NE(app->timers, nullptr);
+    // Leaving with unsaved changes asks first.
+    app->timerWindow->typeEntry(0, "porch.cro");
+    dialogs.answers = {Answer::Yes};
+    app->startup->cmdExit();
+    EXPECT_EQ(app->timers, nullptr);
+    EXPECT_EQ(dialogs.last().title, "Timers have Changed!");
+    EXPECT_EQ(readFile(home.home() / "tmrdat.zul").substr(0, 12), "\"porch.cro**");
+    EXPECT_EQ(app->records.ReadRecord(275, true), "");  // the store is closed
 }
 
 TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {

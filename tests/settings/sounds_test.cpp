@@ -76,9 +76,9 @@ TEST_F(SoundsTest, StoredKeysOverrideTheDefaultFilesCaseInsensitively) {
 
 TEST_F(SoundsTest, TimerSoundsNeedTheirFlagAndAFile) {
     sounds.load();
-    sounds.playMacroCommand();  // no key: off
-    sounds.playTimerStart();
-    sounds.playTimerStart(true);  // a caller that counts a missing key as on
+    WriteSetting(settings, "Sounds", "TimerMsound", "0");
+    sounds.playMacroCommand();  // box cleared
+    sounds.playTimerStart();    // no key: ticked, as the timer window shows it
     WriteSetting(settings, "Sounds", "TimerMsound", "1");
     WriteSetting(settings, "Sounds", "defMsound", "none");
     sounds.load();
@@ -171,14 +171,15 @@ TEST_F(SoundsTest, SwitchesAreStoredAtOnce) {
     EXPECT_EQ(ReadSetting(settings, "Settings", "Sounds", ""), "True");
     EXPECT_EQ(player.played, files({"click.wav"}));
 
-    t.setTimerStartBox(true);
-    t.setMacroCommandBox(true);
+    // Never stored, both boxes start ticked.
     t.setTimerStartBox(false);
-    EXPECT_EQ(told, (std::vector<std::string>{"10", "11", "01"}));
-    EXPECT_EQ(stored("TimerTsound") + stored("TimerMsound"), "01");
-    WriteSetting(settings, "Sounds", "TimerTsound", "1");
+    t.setMacroCommandBox(false);
+    t.setTimerStartBox(true);
+    EXPECT_EQ(told, (std::vector<std::string>{"01", "00", "10"}));
+    EXPECT_EQ(stored("TimerTsound") + stored("TimerMsound"), "10");
+    WriteSetting(settings, "Sounds", "TimerTsound", "0");
     t.reloadTimerBoxes();
-    EXPECT_TRUE(t.timerStartBox());
+    EXPECT_FALSE(t.timerStartBox());
 }
 
 } // namespace

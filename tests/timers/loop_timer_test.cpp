@@ -24,7 +24,7 @@ struct LoopRig : TimerRig {
         settings.write("Macro", "LoopR", running ? "1" : "0");
     }
     LoopTimer& loopTimer() { return service.loopTimer(); }
-    const TimerStatusLine& status() { return service.log().loopStatus; }
+    const TimerStatusLine& status() { return service.log().loopStatus(); }
     std::size_t frames() { return service.shared().lstBuffer.size(); }
 
     // The gaps in ms between the frames queued within the next forMs.

@@ -164,8 +164,7 @@ TEST(MacroRunner, SoundsFollowTheTimerWindowBoxes) {
     RunRig rig;
     writeFile(rig.dir / "tick.wav", "RIFF");
     writeFile(rig.dir / "tmrstart.wav", "RIFF");
-    rig.sounds.setTimerTsound(true);
-    rig.sounds.setTimerMsound(true);
+    // Neither box was ever stored: both count as ticked, as the timer window shows them.
     rig.macro("s.cro", {{A1On, "0001"}, {A1Off, "0001"}, {B2On, "0001"}});
     rig.table.setEntry(0, "s.cro");
     rig.start(0);
@@ -209,4 +208,26 @@ TEST(SendQueue, AnEmptyEntryDoesNotBlockTheQueue) {
     rig.loop.runFor(2000);
     EXPECT_TRUE(rig.shared.lstBuffer.empty());
     EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"A1 ON"}));
+}
+
+// The drain rests while the queue is empty: a queued frame wakes it and leaves
+// at once (70 ms settle + 40 ms of bits), the next one after the 0.6 s gap; a
+// frame put straight into the buffer still leaves within a second.
+TEST(SendQueue, AQueuedFrameWakesTheRestingDrainAndTheNextWaitsTheGap) {
+    RunRig rig;
+    rig.loop.runFor(5000);
+    const std::int64_t queued = rig.ms();
+    rig.shared.queueFrame(frameOf(A1On));
+    rig.shared.queueFrame(frameOf(B2On));
+    rig.loop.runFor(2000);
+    const auto f = rig.frames();
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_LE(f[0].second - queued, 115);
+    EXPECT_NEAR(double(f[1].second - f[0].second), 600.0 + 110.0, 5.0);
+
+    rig.shared.lstBuffer.push_back(frameOf(C3On));
+    const std::int64_t pushed = rig.ms();
+    rig.loop.runFor(1200);
+    ASSERT_EQ(rig.frames().size(), 3u);
+    EXPECT_LE(rig.frames()[2].second - pushed, 1000 + 115);
 }

@@ -31,7 +31,7 @@ TEST(ClockTick, DaylightSavingIsOneWholeHourOfDaylightTime) {
     EXPECT_EQ(rig.settings.read("Settings", "DaySavings"), "True");
     EXPECT_EQ(rig.service.clockTick().daylightText(), "Yes");
     rig.clock.setTimeZone({300, 0, -60, false});
-    rig.loop.runFor(300);
+    rig.loop.runFor(1000);  // looked at once a second
     EXPECT_EQ(rig.settings.read("Settings", "DaySavings"), "False");
 }
 
@@ -182,8 +182,8 @@ TEST(Scheduler, MasterSwitchOffStartsNothingAndLogs) {
     EXPECT_EQ(rig.startedIndexes(), std::vector<int>{1});
     const std::string now = rig.service.log().formatNow(DateTime{2024, 6, 3, 7, 0, 30});
     const std::string& log = rig.service.log().text();
-    EXPECT_TRUE(log.ends_with("\r\nMaster Timer Enabled \r\n\t" + now + "\r\n")) << log;
-    EXPECT_NE(log.find("\r\nMaster Timer Disabled \r\n\t"), std::string::npos);
+    EXPECT_TRUE(log.ends_with("\r\n\r\nMaster Timer Enabled \r\n\t" + now + "\r\n")) << log;
+    EXPECT_NE(log.find("\r\n\r\nMaster Timer Disabled \r\n\t"), std::string::npos);
 }
 
 // A stalled event loop (a slow adapter, a modal wait) used to lose the timers
@@ -212,20 +212,29 @@ TEST(Scheduler, SecondsSkippedByAStalledLoopAreCaughtUpOnce) {
 // The service with the desktop program's runner engine: a due timer's macro
 // goes out through the send queue.
 TEST(TimerService, DueMacroReachesTheTransmitterThroughTheOwnedEngine) {
-    RecordingDesktop desktop;
-    RecordingSound player;
     TimerRig rig(DateTime{2024, 6, 3, 12, 0, 0});
-    sim::SimulatedTransmitter port(rig.clock);
-    port.open("sim");
-    bool stopAll = false;
-    x10::Transmitter tx(port, rig.loop, rig.clock, stopAll);
-    Sounds sounds(rig.settings, player, rig.home.path());
-    ErrorLog errors(rig.home.path(), rig.clock);
+    EngineRig engine(rig);
     writeFile(rig.home / "porch.cro", quotedLines({"01100000000000000001", "01100000000100000001"}));
-    TimerEngine& engine = rig.service.createEngine({tx, sounds, errors, desktop, stopAll});
-    EXPECT_EQ(rig.service.engine(), &engine);
+    EXPECT_EQ(rig.service.engine(), engine.engine);
     rig.load({"porch.cro*12:00:05*Everyday"});
     rig.runUntilWall(DateTime{2024, 6, 3, 12, 0, 15});
-    EXPECT_EQ(port.commands(), (std::vector<std::string>{"A1 ON", "A2 ON"}));
+    EXPECT_EQ(engine.port.commands(), (std::vector<std::string>{"A1 ON", "A2 ON"}));
     EXPECT_TRUE(rig.starts.empty());  // the stand-in was replaced
+}
+
+// Two timers due in the same second both run: the second once StartTimer's
+// settling pause is over, logged with the time it really started, so no
+// timer is lost. The "One Time" one becomes "Never" because it did run.
+TEST(TimerService, TwoTimersDueInOneSecondBothRunTheSecondLoggedWhenItStarted) {
+    TimerRig rig(DateTime{2024, 6, 3, 11, 59, 58, 300});
+    EngineRig engine(rig);
+    writeFile(rig.home / "a.cro", quotedLines({"01100000000000000001"}));
+    writeFile(rig.home / "b.cro", quotedLines({"01110000000100000001"}));
+    rig.load({"a.cro*12:00:00*Everyday", "b.cro*12:00:00*One Time"});
+    rig.runUntilWall(DateTime{2024, 6, 3, 12, 0, 10});
+    EXPECT_EQ(engine.port.commands(), (std::vector<std::string>{"A1 ON", "B2 ON"}));
+    const std::string& log = rig.service.log().text();
+    EXPECT_NE(log.find("Timer 1 : (a.cro)\r\n\t: Started - 2024-06-03 12:00:00\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Timer 2 : (b.cro)\r\n\t: Started - 2024-06-03 12:00:01\r\n"), std::string::npos) << log;
+    EXPECT_EQ(rig.service.table().timer(1).days, DaysRule::Never);
 }

@@ -6,13 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/simulated_transmitter.h"
 #include "platform/sim/virtual_clock.h"
 #include "platform/sim/virtual_event_loop.h"
+#include "settings/error_log.h"
 #include "settings/settings_store.h"
+#include "settings/sounds.h"
+#include "support/recording_platform.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "timers/timer_file.h"
 #include "timers/timer_service.h"
+#include "x10/transmitter.h"
 
 namespace zul::test {
 
@@ -83,6 +88,26 @@ struct TimerRig {
     ScriptedDialogs dialogs;
     TimerService service;
     std::vector<TimerStart> starts;
+};
+
+// The desktop program's runner engine on a rig's service, sending through a
+// simulated transmitter.
+struct EngineRig {
+    explicit EngineRig(TimerRig& rig)
+        : port(rig.clock), tx(port, rig.loop, rig.clock, stopAll), sounds(rig.settings, player, rig.home.path()),
+          errors(rig.home.path(), rig.clock) {
+        port.open("sim");
+        engine = &rig.service.createEngine({tx, sounds, errors, desktop, stopAll});
+    }
+
+    RecordingDesktop desktop;
+    RecordingSound player;
+    sim::SimulatedTransmitter port;
+    bool stopAll = false;
+    x10::Transmitter tx;
+    Sounds sounds;
+    ErrorLog errors;
+    TimerEngine* engine = nullptr;
 };
 
 } // namespace zul::test

@@ -39,6 +39,10 @@ public:
     int interval() const override { return timer_.interval(); }
     const std::string& name() const override { return name_; }
     bool running() const override { return running_; }
+    void setCoarse(bool on) override {
+        timer_.setTimerType(on ? Qt::CoarseTimer : Qt::PreciseTimer);
+        if (timer_.isActive()) timer_.start();  // the type takes effect on a start
+    }
 
 private:
     std::string name_;

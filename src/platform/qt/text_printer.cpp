@@ -4,7 +4,9 @@
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <cmath>
 
 namespace zul::qt {
@@ -61,6 +63,14 @@ std::optional<PrintFailure> printPlainText(QPrinter& printer, const QString& tex
     painter.end();
     if (printer.printerState() == QPrinter::Error) return PrintFailure{3, "The printer reported an error."};
     return std::nullopt;
+}
+
+PrinterChoice defaultPrinterChoice(QWidget* parent) {
+    return [parent](QPrinter& printer) {
+        if (!QPrinterInfo::defaultPrinter().isNull()) return true;  // a new QPrinter is set to it
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    };
 }
 
 std::string shortDateText(const DateTime& t) {

@@ -3,12 +3,14 @@
 // lines as they are, tabs expanded to stops every half inch, page after page.
 #include <QFont>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/datetime.h"
 
 class QPrinter;
+class QWidget;
 
 namespace zul::qt {
 
@@ -24,6 +26,12 @@ double printTabStop(int dotsPerInch);
 
 // Prints text; nullopt when the job went through.
 std::optional<PrintFailure> printPlainText(QPrinter& printer, const QString& text);
+
+// Sets a printer up for a printout: false when the user gave it up. Tests put
+// a PDF file in its place.
+using PrinterChoice = std::function<bool(QPrinter&)>;
+// The desktop's default printer; where there is none, the printer dialog.
+PrinterChoice defaultPrinterChoice(QWidget* parent);
 
 // A date in the system's short form.
 std::string shortDateText(const DateTime& t);
