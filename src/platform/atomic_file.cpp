@@ -39,6 +39,9 @@ std::error_code writeFileAtomically(const std::filesystem::path& file, const std
 }
 
 bool readWholeFile(const std::filesystem::path& file, std::string& bytes) {
+    // A folder opens like a file but reads as nothing; it is no data file.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return false;
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;
     std::ostringstream s;

@@ -15,7 +15,7 @@ std::error_code writeFileAtomically(const std::filesystem::path& file, const std
 // Appends bytes (read, add, rewrite atomically). Meant for small files.
 std::error_code appendFileAtomically(const std::filesystem::path& file, const std::string& bytes);
 
-// Reads a whole file as bytes; false when it cannot be read.
+// Reads a whole file as bytes; false when it cannot be read or is no regular file.
 bool readWholeFile(const std::filesystem::path& file, std::string& bytes);
 
 } // namespace zul
