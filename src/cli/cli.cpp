@@ -10,6 +10,18 @@ int badInput(Io& io, const std::string& message) {
     return 2;
 }
 
+std::string printable(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) out += '?';
+        else out += c;
+    }
+    return out;
+}
+
 bool wantsHelp(const Args& args) {
     return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
@@ -19,6 +31,7 @@ const std::vector<Command>& commands() {
         {"frame", frameCommand, "frame HOUSE UNIT ACTION          print the 40-bit frame of a command", &frameHelp},
         {"send", sendCommand, "send HOUSE UNIT ACTION [--port P] send one command through the transmitter", &sendHelp},
         {"run", runCommand, "run FILE.cro [--port P]          play a macro file", &runHelp},
+        {"timers", timersCommand, "timers [list] [--at TIME]        the timers and when each runs next", &timersHelp},
         {"macro", macroCommand, "macro show|write FILE ...        show or write a macro file", &macroHelp},
         {"sun", sunCommand, "sun DATE --lat --lon --zone [--dst] sunrise, noon and sunset", &sunHelp},
         {"city", cityCommand, "city [NAME|INDEX]                the city table", &cityHelp},

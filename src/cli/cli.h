@@ -16,6 +16,9 @@ struct Io {
 
 // Prints "zulmarin: <message>" to err and returns 2.
 int badInput(Io& io, const std::string& message);
+// Text from a file made safe for one line of a terminal: line breaks and
+// tabs shown escaped, other control characters as '?'.
+std::string printable(const std::string& text);
 // True when the arguments ask for help ("--help" or "-h" anywhere).
 bool wantsHelp(const Args& args);
 
@@ -27,6 +30,7 @@ int macroCommand(const Args& args, Io& io);
 int sunCommand(const Args& args, Io& io);
 int cityCommand(const Args& args, Io& io);
 int runCommand(const Args& args, Io& io);
+int timersCommand(const Args& args, Io& io);
 
 // Each subcommand's --help text.
 extern const char* const frameHelp;
@@ -37,6 +41,7 @@ extern const char* const macroHelp;
 extern const char* const sunHelp;
 extern const char* const cityHelp;
 extern const char* const runHelp;
+extern const char* const timersHelp;
 
 struct Command {
     const char* name;

@@ -7,22 +7,6 @@
 
 namespace zul::cli {
 
-namespace {
-
-// Keeps one entry on one line: control characters are shown escaped.
-std::string oneLine(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
-        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) out += '?';
-        else out += c;
-    }
-    return out;
-}
-} // namespace
-
 const char* const errorlogHelp =
     "usage: zulmarin errorlog [FILE]\n"
     "Prints the entries of an error log deciphered, one per line after the time they\n"
@@ -42,7 +26,7 @@ int errorlogCommand(const Args& args, Io& io) {
         io.err << "zulmarin: no error log at " << file.string() << "\n";
         return 1;
     }
-    for (const auto& e : *entries) io.out << e.logged << "  " << oneLine(e.message) << "\n";
+    for (const auto& e : *entries) io.out << e.logged << "  " << printable(e.message) << "\n";
     return 0;
 }
 

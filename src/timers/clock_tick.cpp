@@ -44,9 +44,6 @@ std::optional<int> offsetMinutes(const std::string& rest) {
     return negative ? -value : value;
 }
 
-// The settings the sun times are computed from, in SunInputs order.
-constexpr std::array<const char*, 4> kSunKeys{"CityLatitude", "CityLongitude", "CityZone", "DaySavings"};
-
 std::string hhmmss(const DateTime& t) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
@@ -155,6 +152,25 @@ void ClockTick::updateDaylight() {
 
 // --- sun tick ----------------------------------------------------------------
 
+SunSettings SunSettings::read(const SettingsBackend& settings) {
+    return {ReadSetting(settings, kSettings, "CityLatitude", ""), ReadSetting(settings, kSettings, "CityLongitude", ""),
+            ReadSetting(settings, kSettings, "CityZone", ""), ReadSetting(settings, kSettings, "DaySavings", "")};
+}
+
+std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const SunSettings& in, int systemZone) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double latitude = settingAsNumber(in.latitude, nan), longitude = settingAsNumber(in.longitude, nan);
+    if (!std::isfinite(latitude) || !std::isfinite(longitude)) return std::nullopt;
+    const double zone = settingAsNumber(in.zone, nan);
+    sun.SetDateDay(DateTime{day.year, day.month, day.day});
+    sun.SetLatitude(latitude);
+    sun.SetLongitude(longitude);
+    sun.SetTimeZone(std::isfinite(zone) ? static_cast<int>(RoundHalfEven(zone)) : systemZone);
+    sun.SetDaySavings(settingAsBool(in.daySavings, false));
+    sun.CalculateSun();
+    return SunTimes{secondsOf(sun.Sunrise()), secondsOf(sun.Sunset())};
+}
+
 std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
                                       std::optional<int> sunset, bool twelveHour) {
     const std::string& s = timer.start;
@@ -181,46 +197,26 @@ SunTick::SunTick(const Clock& clock, EventLoop& loop, const SettingsBackend& set
 
 SunTick::~SunTick() = default;
 
-bool SunTick::calculate(const DateTime& today, int& rise, int& set) {
-    SunInputs in;
-    in.day = today.dayNumber();
-    in.systemZone = SystemZoneHours(clock_.timeZone());
-    for (std::size_t k = 0; k < in.settings.size(); ++k) in.settings[k] = ReadSetting(settings_, kSettings, kSunKeys[k], "");
+std::optional<SunTimes> SunTick::calculate(const DateTime& today) {
+    const SunInputs in{today.dayNumber(), SystemZoneHours(clock_.timeZone()), SunSettings::read(settings_)};
     // The calculation runs again only when the day or one of its inputs changed.
     if (!(in == lastInputs_)) {
         lastInputs_ = in;
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        const double latitude = settingAsNumber(in.settings[0], nan), longitude = settingAsNumber(in.settings[1], nan);
-        const double zone = settingAsNumber(in.settings[2], nan);
-        known_ = std::isfinite(latitude) && std::isfinite(longitude);
-        if (known_) {
-            clsSunrise& sun = *sun_;
-            sun.SetDateDay(DateTime{today.year, today.month, today.day});
-            sun.SetLatitude(latitude);
-            sun.SetLongitude(longitude);
-            sun.SetTimeZone(std::isfinite(zone) ? static_cast<int>(RoundHalfEven(zone)) : in.systemZone);
-            sun.SetDaySavings(settingAsBool(in.settings[3], false));
-            sun.CalculateSun();
-            rise_ = secondsOf(sun.Sunrise());
-            set_ = secondsOf(sun.Sunset());
-        }
+        times_ = sunTimesOn(*sun_, today, in.settings, in.systemZone);
     }
-    rise = rise_;
-    set = set_;
-    return known_;
+    return times_;
 }
 
 void SunTick::pass() {
     const bool twelve = !clock_.uses24Hour();
-    int rise = 0, set = 0;
     std::optional<int> sunrise, sunset;
-    if (calculate(clock_.now(), rise, set)) {
-        sunrise = rise;
-        sunset = set;
-        sunriseText_ = hhmmss(DateTime::fromMillis(rise * 1000LL));
-        sunsetText_ = hhmmss(DateTime::fromMillis(set * 1000LL));
-        sunriseLabel_ = lang_.cap("Sunrise") + " " + timeOfDayText(rise, twelve);
-        sunsetLabel_ = lang_.cap("Sunset") + " " + timeOfDayText(set, twelve);
+    if (const auto times = calculate(clock_.now())) {
+        sunrise = times->sunrise;
+        sunset = times->sunset;
+        sunriseText_ = hhmmss(DateTime::fromMillis(times->sunrise * 1000LL));
+        sunsetText_ = hhmmss(DateTime::fromMillis(times->sunset * 1000LL));
+        sunriseLabel_ = lang_.cap("Sunrise") + " " + timeOfDayText(times->sunrise, twelve);
+        sunsetLabel_ = lang_.cap("Sunset") + " " + timeOfDayText(times->sunset, twelve);
     } else {
         sunriseText_.clear();
         sunsetText_.clear();

@@ -113,6 +113,23 @@ private:
     std::unique_ptr<Tick> tick_;
 };
 
+// The settings sunrise and sunset are computed from (section "Settings").
+struct SunSettings {
+    std::string latitude, longitude, zone, daySavings;  // "CityLatitude", "CityLongitude", "CityZone", "DaySavings"
+    static SunSettings read(const SettingsBackend& settings);
+    bool operator==(const SunSettings&) const = default;
+};
+
+// A day's sunrise and sunset as seconds of the day.
+struct SunTimes {
+    int sunrise = 0, sunset = 0;
+};
+
+// The sun times of day for the settings (a zone that is no number means the
+// system's zone, systemZone); nullopt while the latitude or the longitude is
+// not a number. sun is the calculator to use.
+std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const SunSettings& settings, int systemZone);
+
 // The due time of a timer for today's sun times (seconds of the day; nullopt
 // when they are not known). A fixed start text is its own due time. For
 // "SR"/"SS" with an optional signed offset in minutes the result is the sun
@@ -147,24 +164,22 @@ public:
     Tick& tick() { return *tick_; }
 
 private:
-    bool calculate(const DateTime& today, int& rise, int& set);
+    std::optional<SunTimes> calculate(const DateTime& today);
 
     const Clock& clock_;
     const SettingsBackend& settings_;
     TimerTable& table_;
     LangLookup lang_;
     std::unique_ptr<clsSunrise> sun_;
-    // What the last calculation used: the day, the system's zone and the
-    // settings "CityLatitude", "CityLongitude", "CityZone", "DaySavings".
+    // What the last calculation used: the day, the system's zone and the settings.
     struct SunInputs {
         std::int64_t day = -1;
         int systemZone = 0;
-        std::array<std::string, 4> settings;
+        SunSettings settings;
         bool operator==(const SunInputs&) const = default;
     };
     SunInputs lastInputs_;
-    bool known_ = false;
-    int rise_ = 0, set_ = 0;
+    std::optional<SunTimes> times_;
     std::string sunriseText_, sunsetText_, sunriseLabel_, sunsetLabel_;
     std::unique_ptr<Tick> tick_;
 };

@@ -20,6 +20,7 @@ constexpr const char* kMacro = "Macro";
 TimerFileLine fieldsOf(const std::string& line, const std::string& sep) {
     std::vector<std::string> f = splitAt(without(line, '"'), sep);
     TimerFileLine out;
+    out.fields = static_cast<int>(f.size());
     if (sep == "," && f.size() > 3) {
         // Commas of an older file's entry (a path or program arguments).
         out.days = f.back();
@@ -86,7 +87,7 @@ void applyTimerFile(TimerTable& table, std::string_view bytes, int storedCount) 
 }
 
 std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& settings) {
-    const int stored = settingAsInt(ReadSetting(settings, kSettings, "TimerCount", "6"), TimerTable::kMinTimers);
+    const int stored = storedTimerCount(settings);
     const std::filesystem::path file = timerFilePath(table.programFolder());
     std::string bytes;
     std::error_code result, ec;
@@ -97,15 +98,23 @@ std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& setting
         bytes.clear();
     }
     applyTimerFile(table, bytes, stored);
+    table.loop() = readLoopTimerFields(settings);
+    table.markSaved();
+    return result;
+}
 
-    LoopTimerFields& loop = table.loop();
+int storedTimerCount(const SettingsBackend& settings) {
+    return settingAsInt(ReadSetting(settings, kSettings, "TimerCount", "6"), TimerTable::kMinTimers);
+}
+
+LoopTimerFields readLoopTimerFields(const SettingsBackend& settings) {
+    LoopTimerFields loop;
     loop.entry = ReadSetting(settings, kMacro, "LoopN", "");
     loop.days = daysRuleFromCaption(trimBlanks(ReadSetting(settings, kMacro, "LoopD", "not set")));
     loop.startTime = ReadSetting(settings, kMacro, "LpStartTime", "");
     loop.endTime = ReadSetting(settings, kMacro, "LpEndTime", "");
     loop.useStartEnd = settingAsBool(ReadSetting(settings, kMacro, "UseLpStartEndTimes", "0"), false);
-    table.markSaved();
-    return result;
+    return loop;
 }
 
 TimerSaveResult saveTimerTable(TimerTable& table, SettingsBackend& settings, Dialogs* dialogs,

@@ -5,63 +5,22 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <filesystem>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/sim/cm17a_decoder.h"
+#include "run_program.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+using zul::test::ProcessResult;
+using zul::test::runZulmarin;
 using zul::test::TempDir;
-
-struct ProcessResult {
-    int rc = -1;
-    std::string out, err;
-};
-
-// Runs the built binary with the program and config folders in dir, plus the
-// given extra environment ("NAME=value").
-ProcessResult runZulmarin(const TempDir& dir, const std::vector<std::string>& args,
-                          const std::vector<std::string>& env = {}) {
-    const std::string outFile = (dir / "stdout").string(), errFile = (dir / "stderr").string();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
-        setenv("ZULMARIN_HOME", (dir / "home").c_str(), 1);
-        for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
-        dup2(open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        std::vector<char*> argv{const_cast<char*>("zulmarin")};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(ZUL_BINARY_DIR "/zulmarin", argv.data());
-        _exit(127);
-    }
-    ProcessResult r;
-    int status = 0;
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > limit) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            ADD_FAILURE() << "zulmarin did not finish";
-            return r;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = zul::test::readFile(outFile);
-    r.err = zul::test::readFile(errFile);
-    return r;
-}
 
 // A pseudo-terminal pair; the slave's path stands in for a serial device.
 struct Pty {
@@ -159,4 +118,30 @@ TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
     decoder.flush();
     EXPECT_GE(changes, 160);
     EXPECT_EQ(decoder.texts(), std::vector<std::string>{"A3 ON"});
+}
+
+TEST(CommandLine, TimersListsWhenEachTimerRunsNextAndReportsAFileItCannotUse) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "home");
+    zul::test::writeFile(dir / "home" / "tmrdat.zul", "\"porch.cro*7:00:00*Weekdays\"\r\n"
+                                                      "\"\"\r\n"
+                                                      "\"B 2 OFF*23:59:59*Never\"\r\n"
+                                                      "\"A 1 ON*8:00:00*Sometimes\"\r\n");
+    const ProcessResult r = runZulmarin(dir, {"timers", "list", "--at", "2024-05-03 14:00:00"}, {"TZ=UTC"});
+    EXPECT_EQ(r.rc, 1);  // the unknown days rule
+    EXPECT_EQ(r.out, "Timers of " + (dir / "home" / "tmrdat.zul").string() + "\n"
+                     "Now Fri 2024-05-03 14:00:00, no location set for sunrise and sunset\n"
+                     "#  Days      Start     Due today  Runs       Next run\n"
+                     "1  Weekdays  7:00:00   7:00:00    porch.cro  Mon 2024-05-06 7:00:00\n"
+                     "3  Never     23:59:59  23:59:59   B 2 OFF    never: days rule Never\n"
+                     "4  not set   8:00:00   8:00:00    A 1 ON     never: days rule not set\n");
+    EXPECT_EQ(r.err, "zulmarin: " + (dir / "home" / "tmrdat.zul").string() +
+                         ": line 4: unknown days rule 'Sometimes'; the timer never runs\n");
+
+    std::filesystem::remove(dir / "home" / "tmrdat.zul");
+    std::filesystem::create_directory(dir / "home" / "tmrdat.zul");
+    const ProcessResult folder = runZulmarin(dir, {"timers"});
+    EXPECT_EQ(folder.rc, 1);
+    EXPECT_NE(folder.err.find("cannot read the timer file"), std::string::npos) << folder.err;
+    EXPECT_EQ(runZulmarin(dir, {"timers", "--at", "noon"}).rc, 2);
 }
