@@ -5,6 +5,7 @@
 #include "app/main_clock.h"
 #include "app/startup.h"
 #include "settings/language.h"
+#include "settings/paths.h"
 #include "settings/settings_store.h"
 
 namespace zul::app {
@@ -21,9 +22,15 @@ bool setting(App& app, const char* key, const char* def, const char* onValue) {
     return ReadSetting(app.settings, "Settings", key, def) == onValue;
 }
 
+// The language menu from the program folder and the files the program ships.
+std::vector<LanguageMenuEntry> languages(App& app) {
+    return languageMenu(shippedFolders(app.folder, executableFolder()),
+                        ReadSetting(app.settings, "Settings", "Language", "English"));
+}
+
 std::vector<MenuEntry> languageEntries(App& app) {
     std::vector<MenuEntry> out;
-    const auto entries = languageMenu(app.folder, ReadSetting(app.settings, "Settings", "Language", "English"));
+    const auto entries = languages(app);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         MenuEntry e = check(MenuId::LanguageEntry, entries[i].caption, entries[i].checked);
         e.languageIndex = static_cast<int>(i);
@@ -41,7 +48,7 @@ bool toggleSetting(App& app, const char* section, const char* key, const char* d
 }
 
 void chooseLanguageEntry(App& app, int index) {
-    const auto entries = languageMenu(app.folder, ReadSetting(app.settings, "Settings", "Language", "English"));
+    const auto entries = languages(app);
     if (index < 0 || index >= static_cast<int>(entries.size())) return;
     const auto result =
         chooseLanguage(entries[static_cast<std::size_t>(index)], app.folder, app.settings, app.rawDialogs,
