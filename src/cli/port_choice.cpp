@@ -5,6 +5,7 @@
 
 #include "platform/qt/line_port_factory.h"
 #include "platform/sim/simulated_transmitter.h"
+#include "settings/error_log.h"
 #include "settings/paths.h"
 #include "settings/record_store.h"
 #include "x10/port_link.h"
@@ -80,6 +81,17 @@ std::unique_ptr<LinePort> openLinePort(const std::string& port, const Clock& clo
         return nullptr;
     }
     return line;
+}
+
+CommandTransmitter::CommandTransmitter(LinePort& line, const Clock& clock, const SettingsBackend& settings)
+    : priority_(system_,
+                [&settings, &clock](std::error_code refusal) {
+                    ErrorLog errors(programFolder(settings), clock);
+                    x10::noteFrameRefusal(errors, refusal);
+                }),
+      transmitter_(line, loop_, clock, stopAll_, x10::readBitStateMicros(settings)) {
+    transmitter_.setSpinMicros(x10::RealTimeSpinMicros);
+    transmitter_.setFramePriority(&priority_);
 }
 
 } // namespace zul::cli

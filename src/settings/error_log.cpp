@@ -44,6 +44,14 @@ std::error_code ErrorLog::LogError(const std::string& procedure, const std::stri
     return LogError(procedure, window, error.value(), error.message());
 }
 
+std::error_code ErrorLog::LogErrorOnce(const std::string& procedure, const std::string& window, long number,
+                                       const std::string& description) {
+    const std::string message = errorMessage(procedure, window, number, description);
+    const auto entries = readErrorLog(file_);
+    if (entries && !entries->empty() && entries->back().message == message) return {};
+    return WriteErrorLog(message);
+}
+
 std::optional<std::vector<ErrorLogEntry>> readErrorLog(const std::filesystem::path& file) {
     std::string bytes;
     std::error_code ec;
