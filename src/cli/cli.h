@@ -53,5 +53,7 @@ const std::vector<Command>& commands();
 // Dispatches argv[1..]; returns -1 when argv[1] names no subcommand.
 int dispatch(const Args& argv, Io& io);
 std::string usage();
+// The manual page zulmarin(1) in roff, one section per subcommand from its help text.
+std::string manPage();
 
 } // namespace zul::cli
