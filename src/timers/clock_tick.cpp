@@ -104,7 +104,7 @@ void ClockTick::pass() {
     twelveHour_ = !clock_.uses24Hour();
     enterSecond(now);
     shared_.clockText = current_.text;
-    shared_.weekdayFlag = current_.weekday == 1 || current_.weekday == 7 ? "0" : "1";
+    shared_.weekdayFlag.assign(1, current_.weekday == 1 || current_.weekday == 7 ? '0' : '1');
     updateDaylight();
 
     daysColours_.resize(static_cast<std::size_t>(table_.count()));
