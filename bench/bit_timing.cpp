@@ -1,16 +1,20 @@
 // Bit timing of the CM17A sender on this machine: sends frames through the
 // real timing code (system clock, real sleeps) into a recording port and
-// reports the shortest line state seen and how long a frame takes to clock
-// out compared with 80 line states.
+// reports how long each frame takes to clock out compared with 80 line
+// states, the shortest and longest state, and the frames a long state split.
+// With --realtime each frame goes out raised to real-time scheduling, as the
+// program sends them.
 //
-// usage: bit_timing [FRAMES] [STATE_MICROS] [SPIN_MICROS]
-#include <algorithm>
+// usage: bit_timing [FRAMES] [STATE_MICROS] [SPIN_MICROS] [--realtime]
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "frame_stats.h"
+#include "platform/qt/posix_thread_priority.h"
 #include "platform/sim/recording_line_port.h"
 #include "platform/system_clock.h"
 #include "x10/transmitter.h"
@@ -33,33 +37,15 @@ public:
     }
 };
 
-struct FrameTiming {
-    std::int64_t shortestState;
-    std::int64_t clockOut;  // first to last line change
-};
-
-// Line states as the transmitter sees them: the time between changes of the
-// pair of levels (a call that leaves both levels as they were is no change).
-FrameTiming measure(const std::vector<zul::sim::LineEvent>& events) {
-    FrameTiming t{INT64_MAX, events.back().micros - events.front().micros};
-    bool rts = true, dtr = true;
-    std::int64_t since = -1;
-    for (const auto& e : events) {
-        if (e.rts == rts && e.dtr == dtr) continue;
-        if (since >= 0) t.shortestState = std::min(t.shortestState, e.micros - since);
-        rts = e.rts;
-        dtr = e.dtr;
-        since = e.micros;
-    }
-    return t;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
-    const int state = argc > 2 ? std::atoi(argv[2]) : zul::x10::DefaultBitStateMicros;
-    const int spin = argc > 3 ? std::atoi(argv[3]) : zul::x10::RealTimeSpinMicros;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    bool realtime = false;
+    std::erase_if(args, [&](const std::string& a) { return a == "--realtime" && (realtime = true); });
+    const int frames = args.size() > 0 ? std::max(1, std::atoi(args[0].c_str())) : 100;
+    const int state = args.size() > 1 ? std::atoi(args[1].c_str()) : zul::x10::DefaultBitStateMicros;
+    const int spin = args.size() > 2 ? std::atoi(args[2].c_str()) : zul::x10::RealTimeSpinMicros;
     zul::SystemClock clock;
     SleepingLoop loop;
     zul::sim::RecordingLinePort port(clock);
@@ -67,21 +53,23 @@ int main(int argc, char** argv) {
     const bool stopAll = false;
     zul::x10::Transmitter tx(port, loop, clock, stopAll, state);
     tx.setSpinMicros(spin);
+    zul::qt::PosixThreadPriority system;
+    zul::FramePriority priority(system, [](std::error_code e) {
+        std::printf("real-time scheduling refused: %s\n", e.message().c_str());
+    });
+    if (realtime) tx.setFramePriority(&priority);
     const zul::x10::X10Codes codes;
 
-    std::int64_t shortest = INT64_MAX;
-    double worstRatio = 0, sumRatio = 0;
+    std::vector<zul::bench::FrameTiming> timings;
     for (int i = 0; i < frames; ++i) {
         port.clearEvents();
         tx.SendBits(codes.frameFor({i % 16 + 1, i % 16 + 1, i % 2 ? zul::x10::Action::Off : zul::x10::Action::On}));
-        const FrameTiming t = measure(port.events());
-        shortest = std::min(shortest, t.shortestState);
-        const double ratio = double(t.clockOut) / (80.0 * tx.stateMicros());
-        worstRatio = std::max(worstRatio, ratio);
-        sumRatio += ratio;
+        std::vector<zul::bench::LineChange> changes;
+        for (const auto& e : port.events()) changes.push_back({e.micros, e.rts, e.dtr});
+        for (const auto& t : zul::bench::measureFrames(changes)) timings.push_back(t);
     }
-    std::printf("frames: %d, line state time: %d us, busy-waited tail: %d us\n", frames, tx.stateMicros(), spin);
-    std::printf("shortest line state seen: %lld us\n", static_cast<long long>(shortest));
-    std::printf("clock-out time / (80 x state time): mean %.4f, worst %.4f\n", sumRatio / frames, worstRatio);
+    std::printf("busy-waited tail: %d us, real-time frames: %s\n", spin,
+                realtime ? (priority.refused() ? "refused" : "yes") : "no");
+    zul::bench::printReport(timings, tx.stateMicros());
     return 0;
 }

@@ -78,6 +78,11 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
                    if (hooks.showPortDialog) hooks.showPortDialog();
                }),
       errorLog(folder, clock), sounds(settings, soundPlayer, folder), factory_(std::move(platform.makePort)) {
+    if (platform.threadPriority) {
+        framePriority_ = std::make_unique<FramePriority>(
+            *platform.threadPriority, [this](std::error_code refusal) { x10::noteFrameRefusal(errorLog, refusal); });
+        transmitter.setFramePriority(framePriority_.get());
+    }
     mainClock = std::make_unique<MainClock>(*this);
     mainWindow = std::make_unique<MainWindowLogic>(*this);
     groups = std::make_unique<GroupsPanel>(*this);

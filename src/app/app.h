@@ -15,6 +15,7 @@
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
+#include "platform/frame_priority.h"
 #include "platform/line_port.h"
 #include "platform/settings_backend.h"
 #include "platform/sound_player.h"
@@ -48,6 +49,8 @@ struct Platform {
     Desktop& desktop;
     // Makes the port behind a stored port text ("1", "/dev/ttyUSB0", "sim").
     std::function<std::unique_ptr<LinePort>(const std::string&)> makePort;
+    // Raises the sending thread while a frame goes out; none in virtual time.
+    ThreadPriority* threadPriority = nullptr;
 };
 
 // What the windows do for the logic. The desktop program fills them in; any
@@ -180,6 +183,7 @@ public:
 private:
     std::unique_ptr<LinePort> makePort(const std::string& name);
     std::function<std::unique_ptr<LinePort>(const std::string&)> factory_;
+    std::unique_ptr<FramePriority> framePriority_;
     std::deque<std::string> simCommands_;
 };
 

@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "app/timers_switch.h"
 #include "settings/language.h"
+#include "settings/paths.h"
 #include "settings/settings_store.h"
 
 namespace zul::app {
@@ -21,9 +22,15 @@ MenuEntry submenu(std::string caption, std::vector<MenuEntry> children) {
     return MenuEntry{MenuId::Submenu, std::move(caption), std::move(children)};
 }
 
+// The language menu from the program folder and the files the program ships.
+std::vector<LanguageMenuEntry> languages(App& app) {
+    return languageMenu(shippedFolders(app.folder, executableFolder()),
+                        ReadSetting(app.settings, "Settings", "Language", "English"));
+}
+
 std::vector<MenuEntry> languageEntries(App& app) {
     std::vector<MenuEntry> out;
-    const auto entries = languageMenu(app.folder, ReadSetting(app.settings, "Settings", "Language", "English"));
+    const auto entries = languages(app);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         MenuEntry e = check(MenuId::LanguageEntry, entries[i].caption, entries[i].checked);
         e.languageIndex = static_cast<int>(i);
@@ -59,7 +66,7 @@ void show(const std::function<void()>& window) {
 }
 
 void chooseLanguageEntry(App& app, int index) {
-    const auto entries = languageMenu(app.folder, ReadSetting(app.settings, "Settings", "Language", "English"));
+    const auto entries = languages(app);
     if (index < 0 || index >= static_cast<int>(entries.size())) return;
     const auto result =
         chooseLanguage(entries[static_cast<std::size_t>(index)], app.folder, app.settings, app.rawDialogs,

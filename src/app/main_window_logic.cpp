@@ -81,7 +81,8 @@ void MainWindowLogic::refreshDescriptions() {
 
 DescriptionResult MainWindowLogic::saveDescription(int i, const std::string& text) {
     if (i < 0 || i >= Units) return {false, "No such unit."};
-    const std::string prefix = std::string(1, houseLetter()) + std::to_string(unitNumber(i)) + DescriptionMark;
+    std::string prefix(1, houseLetter());
+    prefix += std::to_string(unitNumber(i)) + DescriptionMark;
     const auto written = app_.records.WriteRecord(descriptionRecord(i), prefix + text, true);
     if (!written) {
         if (written.fitsChars <= 0) return {false, written.error};
@@ -107,7 +108,7 @@ void MainWindowLogic::send(const std::string& houseByte, const std::string& unit
 }
 
 void MainWindowLogic::handOver(const std::string& code, bool isOn) {
-    lblGrp_ = "0";
+    lblGrp_.assign(1, '0');
     if (onLblGrp) onLblGrp(lblGrp_);
     lblGrp_ = code;
     if (onLblGrp) onLblGrp(lblGrp_);

@@ -29,6 +29,7 @@ const std::vector<Command>& commands() {
         {"send", sendCommand, "send HOUSE UNIT ACTION [--port P] send one command through the transmitter", &sendHelp},
         {"run", runCommand, "run FILE.cro [--port P]          play a macro file", &runHelp},
         {"macro", macroCommand, "macro show|write|print FILE ...  show, write or print a macro file", &macroHelp},
+        {"timers", timersCommand, "timers [list] [--at TIME]        the timers and when each runs next", &timersHelp},
         {"sun", sunCommand, "sun DATE --lat --lon --zone [--dst] sunrise, noon and sunset", &sunHelp},
         {"city", cityCommand, "city [NAME|INDEX]                the city table", &cityHelp},
         {"cipher", cipherCommand, "cipher encipher|decipher TEXT    the text cipher", &cipherHelp},

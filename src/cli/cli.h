@@ -33,6 +33,7 @@ int sunCommand(const Args& args, Io& io);
 int cityCommand(const Args& args, Io& io);
 int runCommand(const Args& args, Io& io);
 int serviceCommand(const Args& args, Io& io);
+int timersCommand(const Args& args, Io& io);
 
 // Each subcommand's --help text.
 extern const char* const frameHelp;
@@ -44,6 +45,7 @@ extern const char* const sunHelp;
 extern const char* const cityHelp;
 extern const char* const runHelp;
 extern const char* const serviceHelp;
+extern const char* const timersHelp;
 
 struct Command {
     const char* name;
@@ -55,5 +57,7 @@ const std::vector<Command>& commands();
 // Dispatches argv[1..]; returns -1 when argv[1] names no subcommand.
 int dispatch(const Args& argv, Io& io);
 std::string usage();
+// The manual page zulmarin(1) in roff, one section per subcommand from its help text.
+std::string manPage();
 
 } // namespace zul::cli

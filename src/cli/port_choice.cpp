@@ -113,4 +113,15 @@ std::unique_ptr<LinePort> openLinePort(const std::string& port, const Clock& clo
     return line;
 }
 
+CommandTransmitter::CommandTransmitter(LinePort& line, const Clock& clock, const SettingsBackend& settings)
+    : priority_(system_,
+                [&settings, &clock](std::error_code refusal) {
+                    ErrorLog errors(programFolder(settings), clock);
+                    x10::noteFrameRefusal(errors, refusal);
+                }),
+      transmitter_(line, loop_, clock, stopAll_, x10::readBitStateMicros(settings)) {
+    transmitter_.setSpinMicros(x10::RealTimeSpinMicros);
+    transmitter_.setFramePriority(&priority_);
+}
+
 } // namespace zul::cli

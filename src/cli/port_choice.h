@@ -11,8 +11,11 @@
 #include "platform/clock.h"
 #include "platform/line_port.h"
 #include "platform/settings_backend.h"
+#include "platform/qt/posix_thread_priority.h"
+#include "platform/qt/qt_event_loop.h"
 #include "platform/sim/cm17a_decoder.h"
 #include "settings/settings_store.h"
+#include "x10/transmitter.h"
 
 namespace zul::cli {
 
@@ -67,5 +70,24 @@ std::optional<int> handToRunningCopy(const std::string& text, Io& io, std::strin
 // onSignal. nullptr (the reason printed) when it cannot be opened.
 std::unique_ptr<LinePort> openLinePort(const std::string& port, const Clock& clock,
                                        std::function<void(const sim::DecodedSignal&)> onSignal, Io& io);
+
+// The transmitter a subcommand sends with: real sleeps, each line state
+// ending in a short busy wait, the state time from the settings, and
+// real-time frames where the system allows them (a refusal is noted once in
+// the program folder's error log). settings and clock must outlive it.
+class CommandTransmitter {
+public:
+    CommandTransmitter(LinePort& line, const Clock& clock, const SettingsBackend& settings);
+    x10::Transmitter& transmitter() { return transmitter_; }
+    EventLoop& loop() { return loop_; }
+    const bool& stopAll() const { return stopAll_; }
+
+private:
+    qt::QtEventLoop loop_;
+    const bool stopAll_ = false;
+    qt::PosixThreadPriority system_;
+    FramePriority priority_;
+    x10::Transmitter transmitter_;
+};
 
 } // namespace zul::cli

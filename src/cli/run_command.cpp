@@ -6,12 +6,10 @@
 #include "app/instance_message.h"
 #include "cli/port_choice.h"
 #include "macros/macro_file.h"
-#include "platform/qt/qt_event_loop.h"
 #include "platform/system_clock.h"
 #include "settings/paths.h"
 #include "settings/settings_store.h"
 #include "timers/macro_player.h"
-#include "x10/transmitter.h"
 
 namespace zul::cli {
 
@@ -25,21 +23,18 @@ std::string timedLine(std::int64_t micros, const std::string& text) {
     return std::string(seconds) + " " + text + "\n";
 }
 
-int play(const std::string& port, const macros::PlayMacro& macro, int stateMicros, Io& io) {
+int play(const std::string& port, const macros::PlayMacro& macro, const SettingsBackend& settings, Io& io) {
     const SystemClock clock;
     std::int64_t start = clock.monotonicMicros();
     auto line = openLinePort(
         port, clock, [&](const sim::DecodedSignal& s) { io.out << timedLine(s.micros - start, s.text) << std::flush; },
         io);
     if (!line) return 1;
-    qt::QtEventLoop loop;
-    const bool stopAll = false;
-    x10::Transmitter transmitter(*line, loop, clock, stopAll, stateMicros);
-    transmitter.setSpinMicros(x10::RealTimeSpinMicros);
-    MacroPlayer player(transmitter, loop, stopAll);
+    CommandTransmitter tx(*line, clock, settings);
+    MacroPlayer player(tx.transmitter(), tx.loop(), tx.stopAll());
     start = clock.monotonicMicros();
     player.sendLeadIn();
-    if (player.playRows(macro.rows, MainWindowWait)) transmitter.endOfRun();
+    if (player.playRows(macro.rows, MainWindowWait)) tx.transmitter().endOfRun();
     line->close();
     return 0;
 }
@@ -87,7 +82,7 @@ int runCommand(const Args& args, Io& io) {
     int status = 0;
     const auto port = choosePort(options->port, settings, io, status);
     if (!port) return status;
-    return play(*port, macro, x10::readBitStateMicros(settings), io);
+    return play(*port, macro, settings, io);
 }
 
 } // namespace zul::cli

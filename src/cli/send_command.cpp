@@ -4,12 +4,10 @@
 #include "cli/cli.h"
 #include "app/instance_message.h"
 #include "cli/port_choice.h"
-#include "platform/qt/qt_event_loop.h"
 #include "platform/sim/simulated_transmitter.h"
 #include "platform/system_clock.h"
 #include "settings/paths.h"
 #include "settings/settings_store.h"
-#include "x10/transmitter.h"
 #include "x10/x10_codes.h"
 
 namespace zul::cli {
@@ -17,15 +15,12 @@ namespace zul::cli {
 namespace {
 
 
-int transmit(const std::string& port, const std::string& frame, int stateMicros, Io& io) {
+int transmit(const std::string& port, const std::string& frame, const SettingsBackend& settings, Io& io) {
     const SystemClock clock;
     auto line = openLinePort(port, clock, [&io](const sim::DecodedSignal& s) { io.out << s.text << "\n"; }, io);
     if (!line) return 1;
-    qt::QtEventLoop loop;
-    const bool stopAll = false;
-    x10::Transmitter transmitter(*line, loop, clock, stopAll, stateMicros);
-    transmitter.setSpinMicros(x10::RealTimeSpinMicros);
-    transmitter.SendBits(frame);
+    CommandTransmitter tx(*line, clock, settings);
+    tx.transmitter().SendBits(frame);
     line->close();
     return 0;
 }
@@ -64,7 +59,7 @@ int sendCommand(const Args& args, Io& io) {
     int status = 0;
     const auto port = choosePort(options->port, settings, io, status);
     if (!port) return status;
-    return transmit(*port, x10::X10Codes().frameFor(*command), x10::readBitStateMicros(settings), io);
+    return transmit(*port, x10::X10Codes().frameFor(*command), settings, io);
 }
 
 } // namespace zul::cli

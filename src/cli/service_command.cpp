@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <filesystem>
 #include <ostream>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include "app/app.h"
@@ -18,6 +17,7 @@
 #include "cli/port_choice.h"
 #include "platform/qt/headless_desktop.h"
 #include "platform/qt/line_port_factory.h"
+#include "platform/qt/posix_thread_priority.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/stop_signals.h"
@@ -89,8 +89,9 @@ int runService(Io& io, const std::optional<std::string>& port, qt::SingleInstanc
     app::LineDialogs dialogs(fault);
     SilentSound sound;
     qt::HeadlessDesktop desktop;
+    qt::PosixThreadPriority priority;
     app::Platform platform{clock, loop, dialogs, sound, desktop,
-                           [&clock](const std::string& name) { return qt::makeLinePort(name, clock); }};
+                           [&clock](const std::string& name) { return qt::makeLinePort(name, clock); }, &priority};
     app::App app(platform, std::move(settingsFile));
     app.processId = static_cast<long>(::getpid());
     app.transmitter.setSpinMicros(x10::RealTimeSpinMicros);
@@ -161,10 +162,9 @@ int serviceCommand(const Args& args, Io& io) {
         stop();
     });
     if (!claimTransmitter(instance, io, stopped)) return stopped ? 0 : 1;
-    // Pages stay in memory once touched, so a frame is never held up by the
-    // system paging the program back in; where this is not allowed the
-    // service runs without.
-    ::mlockall(MCL_CURRENT | MCL_FUTURE | MCL_ONFAULT);
+    // Pages stay in memory, so a frame is never held up by the system paging
+    // the program back in; where this is not allowed the service runs without.
+    qt::lockProcessMemory();
     return runService(io, port, instance, stop, stopped);
 }
 

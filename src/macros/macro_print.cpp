@@ -34,7 +34,10 @@ std::string rowLine(const MacroRow& row, int number, const std::optional<int>& r
 
 std::string isoDate(const DateTime& t) { return t.isoText().substr(0, 10); }
 
-std::string twoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string twoDigits(int n) {
+    std::string text = n < 10 ? "0" : "";
+    return text += std::to_string(n);
+}
 
 } // namespace
 
@@ -44,7 +47,7 @@ std::string macroPrintText(const std::vector<MacroRow>& rows, const std::string&
     std::string text = std::string(kCrLf) + "   " + std::filesystem::path(path).filename().string() + kCrLf;
     text += std::string(8, '\t') + "Total" + kCrLf;
     text += std::string("\tCnt\tHC\tUC\tAct.\t\tPause\t\tPause") + kCrLf;
-    text += "\t" + std::string(61, '=') + kCrLf;
+    text += '\t' + std::string(61, '=') + kCrLf;
 
     const auto totals = runningPauseMillis(rows);
     int total = 0;
@@ -54,11 +57,13 @@ std::string macroPrintText(const std::vector<MacroRow>& rows, const std::string&
     }
 
     text += std::string(kCrLf) + "\t" + path + kCrLf;
-    text += "   " + tr("Total Runtime") + " =  " + formatRunningTime(total) + kCrLf + kCrLf;
+    text += "   ";
+    text += tr("Total Runtime") + " =  " + formatRunningTime(total) + kCrLf + kCrLf;
     text += std::string("\tIf Action = ALN (All Lights On), ALF (All Lights Off), or AUF (All Units Off) ") + kCrLf +
             "\tthen the Unit Code must = 'ALL'." + kCrLf + kCrLf;
     text += std::string("\tIf Action = DIM (Dim) or BRI (Bright), then the Unit Code must = 'PRE'.") + kCrLf + kCrLf;
-    text += "\t" + tr("Note:  Pause time is the time to wait before the NEXT command will execute!");
+    text += '\t';
+    text += tr("Note:  Pause time is the time to wait before the NEXT command will execute!");
     const auto date = stamp.shortDate ? stamp.shortDate(stamp.printedAt) : isoDate(stamp.printedAt);
     text += std::string(kCrLf) + kCrLf + "  " + tr("Printed on") + " " + date + " at " +
             twoDigits(stamp.printedAt.hour) + ":" + twoDigits(stamp.printedAt.minute);

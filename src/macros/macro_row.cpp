@@ -167,7 +167,8 @@ std::string formatSeconds(int millis) {
     std::string text = std::to_string(hundredths / 100);
     const int fraction = hundredths % 100;
     if (fraction == 0) return text;
-    text += "." + padLeft(std::to_string(fraction), 2, '0');
+    text += '.';
+    text += padLeft(std::to_string(fraction), 2, '0');
     if (text.back() == '0') text.pop_back();
     return text;
 }

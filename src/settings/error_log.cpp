@@ -35,6 +35,14 @@ std::error_code ErrorLog::LogError(const std::string& procedure, const std::stri
     return LogError(procedure, window, error.value(), error.message());
 }
 
+std::error_code ErrorLog::LogErrorOnce(const std::string& procedure, const std::string& window, long number,
+                                       const std::string& description) {
+    const std::string message = errorMessage(procedure, window, number, description);
+    const ErrorLogContents log = readErrorLog(file_);
+    if (!log.entries.empty() && log.entries.back().message == message) return {};
+    return WriteErrorLog(message);
+}
+
 std::vector<ErrorLogEntry> parseErrorLog(std::string_view bytes) {
     std::vector<ErrorLogEntry> entries;
     LineCursor lines(bytes);

@@ -32,6 +32,10 @@ public:
     std::error_code LogError(const std::string& procedure, const std::string& window, long number,
                              const std::string& description);
     std::error_code LogError(const std::string& procedure, const std::string& window, std::error_code error);
+    // LogError, unless the log's last entry says the same already: a note
+    // that every start of the program would repeat is kept once.
+    std::error_code LogErrorOnce(const std::string& procedure, const std::string& window, long number,
+                                 const std::string& description);
 
 private:
     std::filesystem::path file_;

@@ -1,6 +1,7 @@
 #include "settings/language.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "platform/atomic_file.h"
 #include "platform/dialogs.h"
@@ -99,24 +100,32 @@ std::string Language::LangTip(const std::string& text) const {
     return " " + (v.empty() ? text : v) + " ";
 }
 
-std::vector<LanguageMenuEntry> languageMenu(const fs::path& programFolder, const std::string& currentLanguage) {
-    std::vector<LanguageMenuEntry> others;
-    std::error_code ec;
-    for (fs::directory_iterator it(programFolder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path& p = it->path();
-        if (!equalsNoCase(p.extension().string(), ".lan") || !it->is_regular_file(ec)) continue;
-        const std::string name = p.filename().string();
-        others.push_back({name.substr(0, name.find('.')), p, false});
+std::vector<LanguageMenuEntry> languageMenu(const std::vector<fs::path>& folders, const std::string& currentLanguage) {
+    struct Found {
+        LanguageMenuEntry entry;
+        std::size_t folder;  // a caption in an earlier folder wins
+    };
+    std::vector<Found> others;
+    for (std::size_t f = 0; f < folders.size(); ++f) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folders[f], ec), end; !ec && it != end; it.increment(ec)) {
+            const fs::path& p = it->path();
+            if (!equalsNoCase(p.extension().string(), ".lan") || !it->is_regular_file(ec)) continue;
+            const std::string name = p.filename().string();
+            others.push_back({{name.substr(0, name.find('.')), p, false}, f});
+        }
     }
     if (others.empty()) return {};
-    std::sort(others.begin(), others.end(), [](const auto& a, const auto& b) {
-        return std::pair(asciiLower(a.caption), a.file) < std::pair(asciiLower(b.caption), b.file);
+    std::sort(others.begin(), others.end(), [](const Found& a, const Found& b) {
+        return std::tuple(asciiLower(a.entry.caption), a.folder, a.entry.file) <
+               std::tuple(asciiLower(b.entry.caption), b.folder, b.entry.file);
     });
-    std::vector<LanguageMenuEntry> menu{{"English", programFolder / "English.lan", false}};
-    for (auto& e : others) {
-        // One entry per caption: the first file (by name) of a caption serves it.
-        const bool taken = std::any_of(menu.begin(), menu.end(), [&](const auto& m) { return equalsNoCase(m.caption, e.caption); });
-        if (!taken && !e.caption.empty()) menu.push_back(std::move(e));
+    std::vector<LanguageMenuEntry> menu{{"English", folders.front() / "English.lan", false}};
+    for (Found& e : others) {
+        // One entry per caption: the first file (by folder, then name) of a caption serves it.
+        const bool taken =
+            std::any_of(menu.begin(), menu.end(), [&](const auto& m) { return equalsNoCase(m.caption, e.entry.caption); });
+        if (!taken && !e.entry.caption.empty()) menu.push_back(std::move(e.entry));
     }
     for (auto& e : menu) e.checked = equalsNoCase(e.caption, currentLanguage);
     return menu;

@@ -72,9 +72,11 @@ struct LanguageMenuEntry {
     bool checked = false;         // caption equals the current language
 };
 
-// The "Language" menu: empty (menu hidden) when the folder has no .lan file;
-// else "English" first, then one entry per other file, by caption.
-std::vector<LanguageMenuEntry> languageMenu(const std::filesystem::path& programFolder,
+// The "Language" menu from the .lan files of folders (the program folder
+// first, then where the program's own files are: see shippedFolders): empty
+// (menu hidden) when there is no .lan file; else "English" first, then one
+// entry per caption, from the earliest folder that has it.
+std::vector<LanguageMenuEntry> languageMenu(const std::vector<std::filesystem::path>& folders,
                                             const std::string& currentLanguage);
 
 enum class AfterLanguageChoice { Nothing, Restart, WaitForTimersThenRestart };

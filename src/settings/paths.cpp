@@ -1,5 +1,6 @@
 #include "settings/paths.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -52,16 +53,43 @@ fs::path programFolder(const SettingsBackend& settings) {
     if (const std::string home = env("ZULMARIN_HOME"); !home.empty()) return created(home);
     if (const auto stored = settings.read("Database16", "CurrentExePath"); stored && isFolder(*stored))
         return *stored;
-    if (const fs::path exe = executableFolder(); isFolder(exe) && ::access(exe.c_str(), W_OK) == 0) return exe;
+    // An installed program (one in a bin folder) never writes beside itself,
+    // even where it could (as root).
+    if (const fs::path exe = executableFolder();
+        isFolder(exe) && ::access(exe.c_str(), W_OK) == 0 && exe.filename() != "bin")
+        return exe;
     return created(userFolder("", "XDG_DATA_HOME", ".local/share"));
 }
 
-fs::path shippedFile(const std::string& name) {
+fs::path installedDataFolder(const fs::path& exeFolder) {
+    if (exeFolder.filename() != "bin") return {};
+    const fs::path data = exeFolder.parent_path() / "share" / "zulmarin";
+    return isFolder(data) ? data : fs::path();
+}
+
+std::vector<fs::path> shippedFolders(const fs::path& programFolder, const fs::path& exeFolder) {
+    std::vector<fs::path> out;
+    for (const fs::path& f : {programFolder, exeFolder, installedDataFolder(exeFolder)}) {
+        std::error_code ec;
+        const bool seen =
+            std::any_of(out.begin(), out.end(), [&](const fs::path& o) { return fs::equivalent(o, f, ec); });
+        if (isFolder(f) && !seen) out.push_back(f);
+    }
+    return out;
+}
+
+std::vector<fs::path> shippedFolders() {
     const IniSettingsStore settings(configFolder() / "settings.ini");
-    const fs::path inProgramFolder = programFolder(settings) / name;
-    std::error_code ec;
-    if (fs::exists(inProgramFolder, ec)) return inProgramFolder;
-    return executableFolder() / name;
+    return shippedFolders(programFolder(settings), executableFolder());
+}
+
+fs::path shippedFile(const std::string& name) {
+    const std::vector<fs::path> folders = shippedFolders();
+    for (const fs::path& f : folders) {
+        std::error_code ec;
+        if (fs::exists(f / name, ec)) return f / name;
+    }
+    return folders.empty() ? fs::path(name) : folders.front() / name;
 }
 
 } // namespace zul

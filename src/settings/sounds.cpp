@@ -4,6 +4,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/sound_player.h"
+#include "settings/paths.h"
 #include "settings/settings_store.h"
 
 namespace zul {
@@ -53,7 +54,14 @@ void Sounds::enable(bool on) {
     WriteSetting(settings_, "Settings", "Sounds", on ? "True" : "False");
 }
 
-std::string Sounds::defaultPath(SoundEvent e) const { return (folder_ / SoundEventOf(e).defaultFile).string(); }
+std::string Sounds::defaultPath(SoundEvent e) const {
+    // The program folder's own copy, else the one the program ships.
+    const std::filesystem::path own = folder_ / SoundEventOf(e).defaultFile;
+    std::error_code ec;
+    if (std::filesystem::exists(own, ec)) return own.string();
+    const std::filesystem::path shipped = shippedFile(SoundEventOf(e).defaultFile);
+    return (std::filesystem::exists(shipped, ec) ? shipped : own).string();
+}
 
 std::string Sounds::storedPath(SoundEvent e) const {
     return ReadSetting(settings_, kSoundsSection, SoundEventOf(e).key, defaultPath(e));

@@ -20,7 +20,7 @@ struct SoundEventInfo {
     SoundEvent event;
     const char* caption;      // as listed in the sounds tab (English)
     const char* key;          // section "Sounds"; keys compare without case
-    const char* defaultFile;  // in the program folder
+    const char* defaultFile;  // in the program folder, else among the files the program ships
 };
 
 // The five events in the order the sounds tab lists them.

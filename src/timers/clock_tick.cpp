@@ -44,9 +44,6 @@ std::optional<int> offsetMinutes(const std::string& rest) {
     return negative ? -value : value;
 }
 
-// The settings the sun times are computed from, in SunInputs order.
-constexpr std::array<const char*, 4> kSunKeys{"CityLatitude", "CityLongitude", "CityZone", "DaySavings"};
-
 std::string hhmmss(const DateTime& t) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
@@ -109,7 +106,7 @@ void ClockTick::pass() {
     const std::string before = current_.text;
     enterSecond(now);
     shared_.clockText = current_.text;
-    shared_.weekdayFlag = current_.weekday == 1 || current_.weekday == 7 ? "0" : "1";
+    shared_.weekdayFlag.assign(1, current_.weekday == 1 || current_.weekday == 7 ? '0' : '1');
     // What follows changes with the second at the most: looked at once per second.
     const bool newSecond = current_.text != before;
     if (!newSecond && daysColours_.size() == static_cast<std::size_t>(table_.count())) return;
@@ -165,6 +162,32 @@ bool isSunStart(const std::string& start) {
     return start.size() >= 2 && upper(0) == 'S' && (upper(1) == 'R' || upper(1) == 'S');
 }
 
+SunSettings SunSettings::read(const SettingsBackend& settings) {
+    return {ReadSetting(settings, kSettings, "CityLatitude", ""), ReadSetting(settings, kSettings, "CityLongitude", ""),
+            ReadSetting(settings, kSettings, "CityZone", ""), ReadSetting(settings, kSettings, "DaySavings", "")};
+}
+
+std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const SunSettings& in, int systemZone,
+                                   bool* placeError) {
+    // A blank latitude or longitude means no place; anything else must be a usable one.
+    const auto latitude = parseLocationNumber(in.latitude), longitude = parseLocationNumber(in.longitude);
+    const auto storedZone = parseLocationNumber(in.zone);
+    const bool blank = trimBlanks(in.latitude).empty() || trimBlanks(in.longitude).empty();
+    const bool zoneBlank = trimBlanks(in.zone).empty();
+    const double zone = storedZone ? RoundHalfEven(*storedZone) : systemZone;
+    const bool bad = !blank && (!latitude || !longitude || (!zoneBlank && !storedZone) ||
+                                !placeProblem(*latitude, *longitude, zone).empty());
+    if (placeError) *placeError = bad;
+    if (blank || bad) return std::nullopt;
+    sun.SetDateDay(DateTime{day.year, day.month, day.day});
+    sun.SetLatitude(*latitude);
+    sun.SetLongitude(*longitude);
+    sun.SetTimeZone(static_cast<int>(zone));
+    sun.SetDaySavings(settingAsBool(in.daySavings, false));
+    sun.CalculateSun();
+    return SunTimes{secondsOf(sun.Sunrise()), secondsOf(sun.Sunset())};
+}
+
 std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
                                       std::optional<int> sunset, bool twelveHour, bool placeError) {
     const std::string& s = timer.start;
@@ -193,51 +216,26 @@ SunTick::SunTick(const Clock& clock, EventLoop& loop, const SettingsBackend& set
 
 SunTick::~SunTick() = default;
 
-bool SunTick::calculate(const DateTime& today, int& rise, int& set) {
-    SunInputs in;
-    in.day = today.dayNumber();
-    in.systemZone = SystemZoneHours(clock_.timeZone());
-    for (std::size_t k = 0; k < in.settings.size(); ++k) in.settings[k] = ReadSetting(settings_, kSettings, kSunKeys[k], "");
+std::optional<SunTimes> SunTick::calculate(const DateTime& today) {
+    const SunInputs in{today.dayNumber(), SystemZoneHours(clock_.timeZone()), SunSettings::read(settings_)};
     // The calculation runs again only when the day or one of its inputs changed.
     if (!(in == lastInputs_)) {
         lastInputs_ = in;
-        // A blank latitude or longitude means no place; anything else must be a usable one.
-        const auto latitude = parseLocationNumber(in.settings[0]), longitude = parseLocationNumber(in.settings[1]);
-        const auto storedZone = parseLocationNumber(in.settings[2]);
-        const bool blank = trimBlanks(in.settings[0]).empty() || trimBlanks(in.settings[1]).empty();
-        const bool zoneBlank = trimBlanks(in.settings[2]).empty();
-        const double zone = storedZone ? RoundHalfEven(*storedZone) : in.systemZone;
-        placeError_ = !blank && (!latitude || !longitude || (!zoneBlank && !storedZone) ||
-                                 !placeProblem(*latitude, *longitude, zone).empty());
-        known_ = !blank && !placeError_;
-        if (known_) {
-            clsSunrise& sun = *sun_;
-            sun.SetDateDay(DateTime{today.year, today.month, today.day});
-            sun.SetLatitude(*latitude);
-            sun.SetLongitude(*longitude);
-            sun.SetTimeZone(static_cast<int>(zone));
-            sun.SetDaySavings(settingAsBool(in.settings[3], false));
-            sun.CalculateSun();
-            rise_ = secondsOf(sun.Sunrise());
-            set_ = secondsOf(sun.Sunset());
-        }
+        times_ = sunTimesOn(*sun_, today, in.settings, in.systemZone, &placeError_);
     }
-    rise = rise_;
-    set = set_;
-    return known_;
+    return times_;
 }
 
 void SunTick::pass() {
     const bool twelve = !clock_.uses24Hour();
-    int rise = 0, set = 0;
     std::optional<int> sunrise, sunset;
-    if (calculate(clock_.now(), rise, set)) {
-        sunrise = rise;
-        sunset = set;
-        sunriseText_ = hhmmss(DateTime::fromMillis(rise * 1000LL));
-        sunsetText_ = hhmmss(DateTime::fromMillis(set * 1000LL));
-        sunriseLabel_ = sunriseWord_ + " " + timeOfDayText(rise, twelve);
-        sunsetLabel_ = sunsetWord_ + " " + timeOfDayText(set, twelve);
+    if (const auto times = calculate(clock_.now())) {
+        sunrise = times->sunrise;
+        sunset = times->sunset;
+        sunriseText_ = hhmmss(DateTime::fromMillis(times->sunrise * 1000LL));
+        sunsetText_ = hhmmss(DateTime::fromMillis(times->sunset * 1000LL));
+        sunriseLabel_ = sunriseWord_ + " " + timeOfDayText(times->sunrise, twelve);
+        sunsetLabel_ = sunsetWord_ + " " + timeOfDayText(times->sunset, twelve);
     } else {
         sunriseText_.clear();
         sunsetText_.clear();

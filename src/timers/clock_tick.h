@@ -118,6 +118,23 @@ private:
 
 // "SR" or "SS" (either case) at the start of a start text.
 bool isSunStart(const std::string& start);
+// The settings sunrise and sunset are computed from (section "Settings").
+struct SunSettings {
+    std::string latitude, longitude, zone, daySavings;  // "CityLatitude", "CityLongitude", "CityZone", "DaySavings"
+    static SunSettings read(const SettingsBackend& settings);
+    bool operator==(const SunSettings&) const = default;
+};
+
+// A day's sunrise and sunset as seconds of the day.
+struct SunTimes {
+    int sunrise = 0, sunset = 0;
+};
+
+// The sun times of day for the settings (a blank zone means the
+// system's zone, systemZone); nullopt while no place is set, or when the one
+// stored is no usable place (placeError then true). sun is the calculator to use.
+std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const SunSettings& settings, int systemZone,
+                                   bool* placeError = nullptr);
 
 // The due time of a timer for today's sun times (seconds of the day; nullopt
 // when they are not known). A fixed start text is its own due time. For
@@ -154,7 +171,7 @@ public:
     Tick& tick() { return *tick_; }
 
 private:
-    bool calculate(const DateTime& today, int& rise, int& set);
+    std::optional<SunTimes> calculate(const DateTime& today);
 
     const Clock& clock_;
     const SettingsBackend& settings_;
@@ -163,18 +180,16 @@ private:
     std::unique_ptr<clsSunrise> sun_;
     // Looked up once: the lookup reads the language file's date each time.
     std::string sunriseWord_, sunsetWord_;
-    // What the last calculation used: the day, the system's zone and the
-    // settings "CityLatitude", "CityLongitude", "CityZone", "DaySavings".
+    // What the last calculation used: the day, the system's zone and the settings.
     struct SunInputs {
         std::int64_t day = -1;
         int systemZone = 0;
-        std::array<std::string, 4> settings;
+        SunSettings settings;
         bool operator==(const SunInputs&) const = default;
     };
     SunInputs lastInputs_;
-    bool known_ = false;
     bool placeError_ = false;  // a place is stored but is no number or lies outside the Earth's ranges
-    int rise_ = 0, set_ = 0;
+    std::optional<SunTimes> times_;
     std::string sunriseText_, sunsetText_, sunriseLabel_, sunsetLabel_;
     std::unique_ptr<Tick> tick_;
 };

@@ -20,6 +20,7 @@ constexpr const char* kMacro = "Macro";
 TimerFileLine fieldsOf(const std::string& line, const std::string& sep) {
     std::vector<std::string> f = splitAt(without(line, '"'), sep);
     TimerFileLine out;
+    out.fields = static_cast<int>(f.size());
     if (sep == "," && f.size() > 3) {
         // Commas of an older file's entry (a path or program arguments).
         out.days = f.back();
@@ -86,22 +87,30 @@ void applyTimerFile(TimerTable& table, std::string_view bytes, int storedCount) 
 }
 
 std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& settings) {
-    const int stored = settingAsInt(ReadSetting(settings, kSettings, "TimerCount", "6"), TimerTable::kMinTimers);
+    const int stored = storedTimerCount(settings);
     const std::filesystem::path file = timerFilePath(table.programFolder());
     const FileRead read = readDataFile(file, TimerFileLimit);
     std::error_code result;
     if (read.missing()) writeFileAtomically(file, "");  // reading creates a missing file, empty
     else result = read.error;
     applyTimerFile(table, read.bytes, stored);
+    table.loop() = readLoopTimerFields(settings);
+    table.markSaved();
+    return result;
+}
 
-    LoopTimerFields& loop = table.loop();
+int storedTimerCount(const SettingsBackend& settings) {
+    return settingAsInt(ReadSetting(settings, kSettings, "TimerCount", "6"), TimerTable::kMinTimers);
+}
+
+LoopTimerFields readLoopTimerFields(const SettingsBackend& settings) {
+    LoopTimerFields loop;
     loop.entry = ReadSetting(settings, kMacro, "LoopN", "");
     loop.days = daysRuleFromCaption(trimBlanks(ReadSetting(settings, kMacro, "LoopD", "not set")));
     loop.startTime = ReadSetting(settings, kMacro, "LpStartTime", "");
     loop.endTime = ReadSetting(settings, kMacro, "LpEndTime", "");
     loop.useStartEnd = settingAsBool(ReadSetting(settings, kMacro, "UseLpStartEndTimes", "0"), false);
-    table.markSaved();
-    return result;
+    return loop;
 }
 
 TimerSaveResult saveTimerTable(TimerTable& table, SettingsBackend& settings, Dialogs* dialogs,

@@ -29,6 +29,7 @@ std::filesystem::path timerFilePath(const std::filesystem::path& programFolder);
 // One line of the data file as read, quotes removed, fields not yet checked.
 struct TimerFileLine {
     std::string entry, start, days;
+    int fields = 0;  // how many fields the line had
 };
 
 // Reads the file's text. A line with fewer than three fields fills what is
@@ -51,6 +52,11 @@ void applyTimerFile(TimerTable& table, std::string_view bytes, int storedCount);
 // Incomplete timers get "not set". A missing file is created empty. Returns
 // an error when the file exists but cannot be read (the table is then empty).
 std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& settings);
+
+// "Settings"/"TimerCount" as stored.
+int storedTimerCount(const SettingsBackend& settings);
+// The loop timer's keys in section "Macro".
+LoopTimerFields readLoopTimerFields(const SettingsBackend& settings);
 
 // Two timers whose due times are less than 2 seconds apart (indexes, i < j).
 struct StartConflict {

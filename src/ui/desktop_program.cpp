@@ -19,6 +19,7 @@
 #include "app/startup.h"
 #include "cli/port_choice.h"
 #include "platform/qt/line_port_factory.h"
+#include "platform/qt/posix_thread_priority.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -294,8 +295,9 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
     qt::QtDialogs dialogs;
     qt::QtSoundPlayer sound;
     qt::QtDesktop desktop;
+    qt::PosixThreadPriority priority;
     app::Platform platform{clock, loop, dialogs, sound, desktop,
-                           [&clock](const std::string& name) { return qt::makeLinePort(name, clock); }};
+                           [&clock](const std::string& name) { return qt::makeLinePort(name, clock); }, &priority};
     DesktopProgram program(platform);
     // On the real clock each line state ends in a short busy wait, so it lasts
     // its full time without the sleeps' overshoot stretching every frame.

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "platform/settings_backend.h"
+#include "settings/error_log.h"
 #include "x10/x10_codes.h"
 
 namespace zul::x10 {
@@ -32,6 +33,11 @@ int readBitStateMicros(const SettingsBackend& settings) {
     return clampState(static_cast<int>(std::clamp<long>(value, 0, MaxBitStateMicros)));
 }
 
+void noteFrameRefusal(ErrorLog& log, std::error_code refusal) {
+    log.LogErrorOnce("SendBits", "modX10", refusal.value(),
+                     "real-time scheduling refused: " + refusal.message() + "; frames go out at normal priority");
+}
+
 Transmitter::Transmitter(LinePort& port, EventLoop& loop, const Clock& clock, const bool& stopAll, int stateMicros)
     : port_(port), loop_(loop), clock_(clock), stopAll_(stopAll), stateMicros_(clampState(stateMicros)) {}
 
@@ -52,9 +58,35 @@ void Transmitter::holdState() {
     }
 }
 
+namespace {
+// The frame's bits go out at raised priority; the settle pause before them
+// (which runs other events) and everything after them at the normal one.
+class RaisedForFrame {
+public:
+    explicit RaisedForFrame(FramePriority* p) : p_(p) {
+        if (p_) p_->beginFrame();
+    }
+    ~RaisedForFrame() {
+        if (p_) p_->endFrame();
+    }
+    RaisedForFrame(const RaisedForFrame&) = delete;
+    RaisedForFrame& operator=(const RaisedForFrame&) = delete;
+
+private:
+    FramePriority* p_;
+};
+} // namespace
+
 void Transmitter::SendBits(const std::string& bits) {
     Pause(SettleSeconds);
+    sendBitsNow(bits);
+    const auto observers = observers_;  // an observer may remove itself
+    for (const auto& o : observers) o.call(bits);
+}
+
+void Transmitter::sendBitsNow(const std::string& bits) {
     // From here to the last bit nothing else of the program runs.
+    const RaisedForFrame raised(priority_);
     for (const char c : bits) {
         if (c == '1') {
             port_.setRts(true);
@@ -68,8 +100,6 @@ void Transmitter::SendBits(const std::string& bits) {
         port_.setDtr(true);
         holdState();
     }
-    const auto observers = observers_;  // an observer may remove itself
-    for (const auto& o : observers) o.call(bits);
 }
 
 void Transmitter::Pause(double seconds) {

@@ -9,9 +9,11 @@
 
 #include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "platform/frame_priority.h"
 #include "platform/line_port.h"
 
 namespace zul {
+class ErrorLog;
 class SettingsBackend;
 }
 
@@ -28,6 +30,9 @@ inline constexpr int RealTimeSpinMicros = 100;
 // "Settings"/"BitStateMicros": default 500; values below 500 (the transmitter
 // would miss them), above 20000 or not a number fall back to the nearest sound value.
 int readBitStateMicros(const SettingsBackend& settings);
+
+// Notes in the error log (once) that frames go out without real-time scheduling.
+void noteFrameRefusal(ErrorLog& log, std::error_code refusal);
 
 class Transmitter {
 public:
@@ -51,6 +56,8 @@ public:
     void setStateMicros(int us);
     // The busy-waited end of each line state (see RealTimeSpinMicros).
     void setSpinMicros(int us) { spinMicros_ = us > 0 ? us : 0; }
+    // Raises the sending thread for each frame's bits (nullptr: never).
+    void setFramePriority(FramePriority* priority) { priority_ = priority; }
 
     // Called after every SendBits with the bits that went out (the transmit lamp).
     using SentObserver = std::function<void(const std::string& bits)>;
@@ -63,6 +70,8 @@ public:
 private:
     // Holds the line state just set for the state time.
     void holdState();
+    // The bits themselves, without events in between.
+    void sendBitsNow(const std::string& bits);
 
     LinePort& port_;
     EventLoop& loop_;
@@ -70,6 +79,7 @@ private:
     const bool& stopAll_;
     int stateMicros_;
     int spinMicros_ = 0;
+    FramePriority* priority_ = nullptr;
     struct Observer {
         int id;
         SentObserver call;

@@ -161,3 +161,29 @@ TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
     ASSERT_EQ(decoded.size(), 1u);
     EXPECT_EQ(decoded[0].text, "A3 ON");
 }
+
+TEST(CommandLine, TimersListsWhenEachTimerRunsNextAndReportsAFileItCannotUse) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "home");
+    zul::test::writeFile(dir / "home" / "tmrdat.zul", "\"porch.cro*7:00:00*Weekdays\"\r\n"
+                                                      "\"\"\r\n"
+                                                      "\"B 2 OFF*23:59:59*Never\"\r\n"
+                                                      "\"A 1 ON*8:00:00*Sometimes\"\r\n");
+    const ProcessResult r = runZulmarin(dir, {"timers", "list", "--at", "2024-05-03 14:00:00"}, std::vector<std::string>{"TZ=UTC"});
+    EXPECT_EQ(r.rc, 1);  // the unknown days rule
+    EXPECT_EQ(r.out, "Timers of " + (dir / "home" / "tmrdat.zul").string() + "\n"
+                     "Now Fri 2024-05-03 14:00:00, no location set for sunrise and sunset\n"
+                     "#  Days      Start     Due today  Runs       Next run\n"
+                     "1  Weekdays  7:00:00   7:00:00    porch.cro  Mon 2024-05-06 7:00:00\n"
+                     "3  Never     23:59:59  23:59:59   B 2 OFF    never: days rule Never\n"
+                     "4  not set   8:00:00   8:00:00    A 1 ON     never: days rule not set\n");
+    EXPECT_EQ(r.err, "zulmarin: " + (dir / "home" / "tmrdat.zul").string() +
+                         ": line 4: unknown days rule 'Sometimes'; the timer never runs\n");
+
+    std::filesystem::remove(dir / "home" / "tmrdat.zul");
+    std::filesystem::create_directory(dir / "home" / "tmrdat.zul");
+    const ProcessResult folder = runZulmarin(dir, {"timers"});
+    EXPECT_EQ(folder.rc, 1);
+    EXPECT_NE(folder.err.find("cannot read the timer file"), std::string::npos) << folder.err;
+    EXPECT_EQ(runZulmarin(dir, {"timers", "--at", "noon"}).rc, 2);
+}

@@ -45,7 +45,8 @@ bool waitUntil(F done, int ms = 10000) {
 struct RunOptions {
     RunOptions() = default;
     RunOptions(std::vector<std::string> extraEnv) : env(std::move(extraEnv)) {}  // NOLINT: env alone reads well
-    std::vector<std::string> env;            // extra "NAME=value"
+    std::vector<std::string> env;            // extra "NAME=value"; a bare "NAME" removes the variable
+    std::string executable;                  // another zulmarin (an installed one); "" for this build's
     std::optional<unsigned> user;            // run as this user id (and the same group id)
     std::function<void(pid_t)> beforeStart;  // runs once the process exists, before zulmarin starts in it
     std::function<bool()> stopWhen;          // for a program that keeps running: kill -9 it once this holds
@@ -103,7 +104,10 @@ private:
         if (::read(gate[0], &go, 1) != 1) _exit(126);
         setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
         setenv("ZULMARIN_HOME", (dir / "home").c_str(), 1);
-        for (const auto& e : options.env) putenv(const_cast<char*>(e.c_str()));
+        for (const auto& e : options.env) {
+            if (e.find('=') == std::string::npos) unsetenv(e.c_str());
+            else putenv(const_cast<char*>(e.c_str()));
+        }
         dup2(open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
         dup2(open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         std::vector<std::string> words;
@@ -111,7 +115,7 @@ private:
             const std::string id = std::to_string(*options.user);
             words = {"/usr/bin/setpriv", "--reuid", id, "--regid", id, "--clear-groups"};
         }
-        words.push_back(ZUL_BINARY_DIR "/zulmarin");
+        words.push_back(options.executable.empty() ? std::string(ZUL_BINARY_DIR "/zulmarin") : options.executable);
         words.insert(words.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (auto& w : words) argv.push_back(w.data());
@@ -140,6 +144,15 @@ inline ProcessResult runZulmarin(const TempDir& dir, const std::vector<std::stri
     r.out = p.out();
     r.err = p.err();
     return r;
+}
+
+// Runs another program (cmake, an installed zulmarin) the same way.
+inline ProcessResult runProgram(const std::string& executable, const TempDir& dir,
+                                const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+    RunOptions options(env);
+    options.executable = executable;
+    options.timeoutSeconds = 60;
+    return runZulmarin(dir, args, options);
 }
 
 // A pseudo-terminal pair; the slave's path stands in for a serial device.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/virtual_clock.h"
+#include "support/numbered.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
@@ -33,7 +34,7 @@ struct BackupTest : ::testing::Test {
     std::vector<std::string> makeMacros(int n) {
         std::vector<std::string> names;
         for (int i = 0; i < n; ++i) {
-            names.push_back("m" + std::to_string(i) + ".cro");
+            names.push_back(test::numbered("m", i, ".cro"));
             writeFile(dir / names.back(), "\"0110000000000000 1.0\"\r\n" + std::to_string(i));
         }
         return names;

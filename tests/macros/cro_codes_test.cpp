@@ -9,17 +9,18 @@ namespace {
 
 TEST(RowToCode, WorkedExamples) {
     CroEdit m;
-    std::string house = "a";
-    EXPECT_EQ(m.RowToCode(house, "9", "off"), "0110010000100000");
-    EXPECT_EQ(house, "01100100") << "the house argument holds the units 9-16 byte that was used";
-
-    house = "P";
-    EXPECT_EQ(m.RowToCode(house, "PRE", "DIM"), "0011000010011000");
-    EXPECT_EQ(house, "00110000");
-    house = "K";
-    EXPECT_EQ(m.RowToCode(house, "ALL", "ALF"), "1100000011000000");
-    house = "C";
-    EXPECT_EQ(m.RowToCode(house, "12", "ON"), "0100010000011000");
+    // The house argument comes back holding the house byte that was used.
+    const struct {
+        const char *house, *unit, *action, *code, *houseByte;
+    } cases[] = {{"a", "9", "off", "0110010000100000", "01100100"},
+                 {"P", "PRE", "DIM", "0011000010011000", "00110000"},
+                 {"K", "ALL", "ALF", "1100000011000000", "11000000"},
+                 {"C", "12", "ON", "0100010000011000", "01000100"}};
+    for (const auto& c : cases) {
+        std::string house = c.house;
+        EXPECT_EQ(m.RowToCode(house, c.unit, c.action), c.code) << c.house << c.unit;
+        EXPECT_EQ(house, c.houseByte) << c.house << c.unit;
+    }
 }
 
 TEST(CodeToRow, DecodesBothHouseByteForms) {

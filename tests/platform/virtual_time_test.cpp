@@ -31,8 +31,9 @@ TEST(VirtualEventLoop, TicksFireInTimeOrderAndActionsInterleave) {
     sim::VirtualClock clock;
     sim::VirtualEventLoop loop(clock);
     std::vector<std::string> seen;
-    auto fast = loop.createTick("fast", 100, [&] { seen.push_back("f" + std::to_string(clock.monotonicMicros() / 1000)); });
-    auto slow = loop.createTick("slow", 250, [&] { seen.push_back("s" + std::to_string(clock.monotonicMicros() / 1000)); });
+    auto saw = [&](std::string what) { seen.push_back(what += std::to_string(clock.monotonicMicros() / 1000)); };
+    auto fast = loop.createTick("fast", 100, [&] { saw("f"); });
+    auto slow = loop.createTick("slow", 250, [&] { saw("s"); });
     fast->setEnabled(true);
     slow->setEnabled(true);
     loop.afterMs(150, [&] { seen.push_back("a150"); });

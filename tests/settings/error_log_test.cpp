@@ -40,6 +40,21 @@ TEST(ErrorLog, TwoErrorsGiveTwoThreeLineEntriesInOrder) {
     EXPECT_EQ(readErrorLog(log.file()).entries.at(0).message, "line one\r\nline\ttwo\n");
 }
 
+TEST(ErrorLog, ANoteRepeatedByEveryStartIsKeptOnce) {
+    TempDir dir;
+    sim::VirtualClock clock;
+    ErrorLog log(dir.path(), clock);
+    auto note = [&] { EXPECT_FALSE(log.LogErrorOnce("SendBits", "modX10", 1, "refused")); };
+    note();
+    note();
+    log.LogError("Sub Main", "modX, X**", 2, "other");
+    note();  // said again after something else
+    const auto entries = readErrorLog(log.file()).entries;
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].message, entries[2].message);
+    EXPECT_EQ(entries[2].message, "Error 1 (refused), SendBits on modX10");
+}
+
 TEST(ErrorLog, FailuresAreReportedAndTheReaderSkipsWhatIsNoEntry) {
     TempDir dir;
     sim::VirtualClock clock;

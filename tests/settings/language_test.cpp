@@ -70,14 +70,23 @@ TEST(LanguageMenu, EnglishFirstThenNamesUpToTheFirstDot) {
     TempDir dir;
     writeFile(dir / "language.ini", "");
     writeFile(dir / "notes.txt", "");
-    EXPECT_TRUE(languageMenu(dir.path(), "English").empty());  // no .lan: menu hidden
+    EXPECT_TRUE(languageMenu({dir.path()}, "English").empty());  // no .lan: menu hidden
 
     writeFile(dir / "Pt.br.lan", "");
     writeFile(dir / "German.lan", "");
     writeFile(dir / "English.lan", "");
     writeFile(dir / "dutch.lan", "");
-    EXPECT_EQ(captions(languageMenu(dir.path(), "Pt")), (std::vector<std::string>{"English", "dutch", "German", "Pt*"}));
-    EXPECT_EQ(captions(languageMenu(dir.path(), "english")), (std::vector<std::string>{"English*", "dutch", "German", "Pt"}));
+    EXPECT_EQ(captions(languageMenu({dir.path()}, "Pt")), (std::vector<std::string>{"English", "dutch", "German", "Pt*"}));
+    EXPECT_EQ(captions(languageMenu({dir.path()}, "english")), (std::vector<std::string>{"English*", "dutch", "German", "Pt"}));
+
+    // The files the program ships come after the program folder's own.
+    TempDir shipped;
+    writeFile(shipped / "German.lan", "");
+    writeFile(shipped / "Italiano.lan", "");
+    const auto menu = languageMenu({dir.path(), shipped.path()}, "");
+    EXPECT_EQ(captions(menu), (std::vector<std::string>{"English", "dutch", "German", "Italiano", "Pt"}));
+    EXPECT_EQ(menu[2].file, dir / "German.lan");
+    EXPECT_EQ(menu[3].file, shipped / "Italiano.lan");
 }
 
 class LanguageChoiceTest : public ::testing::Test {
@@ -87,7 +96,7 @@ protected:
         writeFile(dir / "German.lan", "[Labels & Captions]\nE&xit=&Beenden\n");
     }
     LanguageChoice choose(const std::string& caption, bool timerRunning) {
-        for (const auto& e : languageMenu(dir.path(), ""))
+        for (const auto& e : languageMenu({dir.path()}, ""))
             if (e.caption == caption) return chooseLanguage(e, dir.path(), settings, dialogs, lang, [=] { return timerRunning; });
         ADD_FAILURE() << caption;
         return {};

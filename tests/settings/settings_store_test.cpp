@@ -116,5 +116,18 @@ TEST(Paths, StoredProgramFolderThenExecutableFolder) {
     EXPECT_EQ(programFolder(m), executableFolder());  // the build folder is writable
 }
 
+TEST(Paths, ShippedFilesComeFromTheProgramFolderTheExecutableOrAnInstalledPrefix) {
+    TempDir dir;
+    const auto bin = dir / "usr" / "bin", share = dir / "usr" / "share" / "zulmarin";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(share);
+    std::filesystem::create_directories(dir / "home");
+    EXPECT_EQ(installedDataFolder(bin), share);
+    EXPECT_EQ(installedDataFolder(dir / "build"), "");  // a build folder has its files beside the executable
+    using Folders = std::vector<std::filesystem::path>;
+    EXPECT_EQ(shippedFolders(dir / "home", bin), (Folders{dir / "home", bin, share}));
+    EXPECT_EQ(shippedFolders(bin, bin), (Folders{bin, share}));
+}
+
 } // namespace
 } // namespace zul

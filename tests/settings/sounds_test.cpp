@@ -61,6 +61,14 @@ TEST_F(SoundsTest, SilentForNoneEmptyMissingFoldersAndTheMasterSwitch) {
     EXPECT_EQ(sounds.path(SoundEvent::Recorded), file("rec.wav"));
     sounds.play(SoundEvent::Resize);
     EXPECT_EQ(player.played, files({"click.wav", "expand.wav"}));
+
+    // A program folder without its own copy plays the file the program ships.
+    test::ScopedHome home;
+    test::writeFile(home.home() / "tick.wav", "RIFF");
+    test::TempDir empty;
+    const Sounds elsewhere(settings, player, empty.path());
+    EXPECT_EQ(elsewhere.defaultPath(SoundEvent::MacroCommand), (home.home() / "tick.wav").string());
+    EXPECT_EQ(elsewhere.defaultPath(SoundEvent::Click), (empty / "click.wav").string());  // none anywhere
 }
 
 TEST_F(SoundsTest, StoredKeysOverrideTheDefaultFilesCaseInsensitively) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "run_rig.h"
+#include "support/numbered.h"
 #include "timers/run_texts.h"
 
 using namespace zul;
@@ -45,8 +46,8 @@ TEST(MacroRunner, FifthTimerWaitsInOverflowAndStartsOnFirstFreeRunner) {
     for (int i = 0; i < 5; ++i) {
         // Timer 0 ends first (3 rows of 2 s), the others run 3 rows of 10 s.
         const std::string pause = i == 0 ? "0002" : "0010";
-        rig.macro("m" + std::to_string(i) + ".cro", {{codes[i], pause}, {codes[i], pause}, {codes[i], pause}});
-        rig.table.setEntry(i, "m" + std::to_string(i) + ".cro");
+        rig.macro(test::numbered("m", i, ".cro"), {{codes[i], pause}, {codes[i], pause}, {codes[i], pause}});
+        rig.table.setEntry(i, test::numbered("m", i, ".cro"));
     }
     for (int i = 0; i < 4; ++i) rig.start(i);
     const auto busyRows = rig.engine.runner(3).rows();
@@ -135,8 +136,8 @@ TEST(MacroRunner, BusyRunnersInterleaveFrameByFrameWithTheGap) {
     rig.settings.write("Settings", "GPause", "1");
     const std::string codes[] = {A1On, B2On, C3On};
     for (int i = 0; i < 3; ++i) {
-        rig.macro("r" + std::to_string(i) + ".cro", std::vector<std::pair<std::string, std::string>>(5, {codes[i], "00.5"}));
-        rig.table.setEntry(i, "r" + std::to_string(i) + ".cro");
+        rig.macro(test::numbered("r", i, ".cro"), std::vector<std::pair<std::string, std::string>>(5, {codes[i], "00.5"}));
+        rig.table.setEntry(i, test::numbered("r", i, ".cro"));
     }
     // The scheduler starts them from its tick, 0.2 s apart.
     for (int i = 0; i < 3; ++i) rig.loop.afterMs(200 * i, [&rig, i] { rig.start(i); });

@@ -142,6 +142,7 @@ TEST_F(TimerFileTest, AFailedWriteKeepsTheChangesUnsavedAndTextsThatWouldBreakTh
     EXPECT_EQ(table.timer(0).entry, "abcd");
     EXPECT_TRUE(saveTimerTable(table, settings, nullptr).fileError);
     EXPECT_TRUE(table.unsaved());
+    EXPECT_TRUE(loadTimerTable(table, settings));  // nor is the folder read as an empty file
 }
 
 TEST_F(TimerFileTest, StartConflictWarningAndSaveRegardless) {

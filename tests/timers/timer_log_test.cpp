@@ -4,6 +4,7 @@
 
 #include "platform/sim/virtual_event_loop.h"
 #include "settings/settings_store.h"
+#include "support/numbered.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
@@ -30,7 +31,7 @@ struct TimerLogTest : ::testing::Test {
     void open() { log = std::make_unique<TimerLog>(clock, loop, settings, dir.path()); }
     std::string logFile() const { return readFile(dir / "TimerLog.log"); }
     void appendLines(int from, int to) {
-        for (int i = from; i <= to; ++i) log->append("L" + std::to_string(i));
+        for (int i = from; i <= to; ++i) log->append(test::numbered("L", i));
     }
     static std::size_t pieces(const std::string& text) {
         std::size_t n = 1;

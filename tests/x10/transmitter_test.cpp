@@ -28,7 +28,54 @@ struct Rig {
     Transmitter tx{port, loop, clock, stopAll};
 };
 
+// Records when the thread was raised and restored, as the number of line
+// changes made by then.
+struct RecordingPriority : ThreadPriority {
+    explicit RecordingPriority(const sim::RecordingLinePort& lines) : lines(lines) {}
+    std::error_code raise() override {
+        calls.push_back("raise@" + std::to_string(lines.events().size()));
+        raised = !refusal;
+        return refusal;
+    }
+    void restore() override {
+        calls.push_back("restore@" + std::to_string(lines.events().size()));
+        raised = false;
+    }
+    const sim::RecordingLinePort& lines;
+    std::error_code refusal;
+    std::vector<std::string> calls;
+    bool raised = false;
+};
+
 } // namespace
+
+TEST(SendBits, OnlyTheBitsGoOutRaisedAndARefusalIsNotedOnce) {
+    Rig rig;
+    RecordingPriority system(rig.port.lines());
+    std::vector<std::error_code> notes;
+    FramePriority priority(system, [&](std::error_code e) { notes.push_back(e); });
+    rig.tx.setFramePriority(&priority);
+    // Events run during the settle pause, at normal priority.
+    bool raisedDuringPause = false;
+    auto probe = rig.loop.createTick("probe", 10, [&] { raisedDuringPause |= system.raised; });
+    probe->setEnabled(true);
+    rig.tx.SendBits("10");
+    rig.tx.SendBits("1");
+    EXPECT_EQ(system.calls, (std::vector<std::string>{"raise@0", "restore@8", "raise@8", "restore@12"}));
+    EXPECT_FALSE(raisedDuringPause);
+    EXPECT_TRUE(notes.empty());
+
+    Rig refused;
+    RecordingPriority denied(refused.port.lines());
+    denied.refusal = std::make_error_code(std::errc::operation_not_permitted);
+    FramePriority fallback(denied, [&](std::error_code e) { notes.push_back(e); });
+    refused.tx.setFramePriority(&fallback);
+    const X10Codes codes;
+    for (int unit = 1; unit <= 3; ++unit) refused.tx.SendBits(codes.frameFor({1, unit, Action::On}));
+    EXPECT_EQ(denied.calls, std::vector<std::string>{"raise@0"});  // asked once, never restored
+    EXPECT_EQ(notes, std::vector<std::error_code>{denied.refusal});
+    EXPECT_EQ(refused.port.decoder().texts(), (std::vector<std::string>{"A1 ON", "A2 ON", "A3 ON"}));
+}
 
 TEST(SendBits, LineSequenceOfTwoBits) {
     Rig rig;
