@@ -5,14 +5,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include "app/main_menu.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_dialogs.h"
 #include "ui/favourites_window.h"
 #include "ui/help_window.h"
 #include "ui/info_windows.h"
@@ -162,6 +165,29 @@ TEST_F(DesktopWindowsTest, HelpAboutAndUninstallWindows) {
     program->app().startup->setCommand("/tmp/x.zlu");
     ASSERT_TRUE(program->uninstaller().isVisible());
     screenshot(program->uninstaller(), "uninstall");
+}
+
+// The first start shows the port message without waiting and opens the port
+// dialog; a box that Enter in the dialog brings up must not hide beneath it.
+TEST_F(DesktopWindowsTest, ABoxWaitingForAnAnswerStaysAboveAnInformationLeftOpen) {
+    qt::QtDialogs boxes;
+    boxes.info(InfoBox{"left open"});
+    std::vector<bool> onTop;
+    auto answer = [&](int key) {
+        QTimer::singleShot(0, [&onTop, key] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_TRUE(box);
+            onTop.push_back(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QTest::keyClick(box, Qt::Key(key));
+        });
+    };
+    answer(Qt::Key_Return);
+    boxes.message("Enter a port number");
+    answer(Qt::Key_Escape);
+    EXPECT_EQ(boxes.question("Overwrite?", "Overwrite File", false), Answer::No);
+    EXPECT_EQ(onTop, (std::vector<bool>{true, true}));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* info = qobject_cast<QMessageBox*>(w)) info->close();
 }
 
 // The real desktop integration, in the temporary home the tests run with.
