@@ -53,13 +53,16 @@ protected:
     }
 
     // Types a row the way a user does: each box, Enter, on to the next; Enter
-    // on the entry mode puts the row in.
+    // on the entry mode puts the row in. The boxes still hold the selected
+    // row's values: what is typed replaces them.
     void typeRow(const char* house, const char* unit, const char* action, const char* pause) {
         const char* texts[] = {house, unit, action, pause};
         const EditBox boxes[] = {EditBox::House, EditBox::Unit, EditBox::Action, EditBox::Pause};
+        editor().box(EditBox::House)->setFocus();
+        editor().box(EditBox::House)->selectAll();
         for (int i = 0; i < 4; ++i) {
             QLineEdit* box = editor().box(boxes[i]);
-            box->selectAll();
+            ASSERT_EQ(setup().focusWidget(), box) << "Enter moves on box by box";
             QTest::keyClicks(box, texts[i]);
             QTest::keyClick(box, Qt::Key_Return);
         }
@@ -92,6 +95,7 @@ TEST_F(MacroWindowsTest, RowsTypedInEachEntryModeAreSavedByteForByte) {
     typeRow("a", "1", "n", "5");
     typeRow("c", "12", "on", ".3");
     typeRow("b", "3", "d", "1,5");  // D is DIM, which takes PRE; the comma is kept as typed
+    ASSERT_EQ(editor().grid()->rowCount(), 3);
     EXPECT_EQ(editor().grid()->item(2, 1)->text(), "PRE");
     EXPECT_EQ(editor().grid()->item(2, 5)->text(), "6.8");
     EXPECT_EQ(editor().timeLabel()->text(), "6.8 sec");
