@@ -236,6 +236,8 @@ TEST_F(MacroWindowsTest, BackupAllThenRestoreOne) {
     EXPECT_EQ(readFile(home.home() / "hall.cro"), line(A1On, "0005"));
     EXPECT_EQ(manager.statusLabel()->text(), "RESTORED FROM BACKUP  hall.cro");
     EXPECT_FALSE(manager.backupList()->isVisible());
+    QApplication::processEvents();
+    EXPECT_LT(manager.statusLabel()->height(), manager.height() / 4) << "the status stays a line at the top without the list";
 }
 
 TEST_F(MacroWindowsTest, PreviewAndPrintThroughTheChosenPrinter) {
