@@ -103,6 +103,7 @@ MacroSetupWindow::MacroSetupWindow(app::App& app, QWidget* parent)
             [this](int tab) { macroPanel_->setVisible(tab != app::MacroSetup::GroupsTab); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] { close(); });
+    onHelpKey(*this, [this] { setup_.openHelp(app::MacroSetup::Tab(tabs_->currentIndex())); });
     resize(1040, 680);
     refresh();
 }

@@ -19,9 +19,9 @@
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <filesystem>
 
 #include "app/app.h"
+#include "app/help.h"
 #include "app/main_menu.h"
 #include "timers/clock_tick.h"
 #include "timers/timer_service.h"
@@ -325,12 +325,8 @@ QWidget* TimerWindow::buildButtons() {
         l.statusDump();
         if (app_.hooks.showTimerLog) app_.hooks.showTimerLog();
     });
-    help_ = button("&Help", [this](TimerWindowLogic&) {
-        const auto page = app_.folder / "zulHelp.html";
-        std::error_code ec;
-        if (!std::filesystem::exists(page, ec) || !app_.desktop.open(page.string() + "#TimersMnu"))
-            app_.dialogs.message("The help pages are not installed in the program folder.");
-    });
+    help_ = button("&Help", [this](TimerWindowLogic&) { app::showHelp(app_, app::help::TimerWindow); });
+    onHelpKey(*this, [this] { app::showHelp(app_, app::help::TimerWindow); });
     apply_ = button("&Apply", [](TimerWindowLogic& l) { l.apply(); });
     apply_->setDefault(true);
     close_ = button("&Close", [this](TimerWindowLogic& l) {
