@@ -146,6 +146,7 @@ void GroupSetupTab::refresh() {
     remove_->setEnabled(rec.removeEnabled());
     save_->setEnabled(rec.saveEnabled());
     startOver_->setEnabled(rec.startOverEnabled());
+    delete_->setEnabled(rec.deleteEnabled());
     delay_->setValue(setup_.groupDelayTenths);
     delayText_->setText(q(setup_.groupDelayText()));
     refreshing_ = false;

@@ -192,6 +192,7 @@ TEST_F(MacroWindowsTest, AGroupIsRecordedSavedAndPlayedFromTheGroupsPanel) {
     ui::GroupSetupTab& groups = setup().groupTab();
     ASSERT_EQ(setup().tabs()->currentIndex(), int(app::MacroSetup::GroupsTab));
     groups.groupList()->setCurrentRow(1);
+    EXPECT_FALSE(groups.deleteButton()->isEnabled()) << "group 2 has no file yet";
     QTest::keyClicks(groups.labelBox(), "Hall");
     QTest::mouseClick(groups.recordButton(), Qt::LeftButton);
     EXPECT_EQ(groups.recordButton()->text(), "Cancel Rec");
@@ -207,6 +208,8 @@ TEST_F(MacroWindowsTest, AGroupIsRecordedSavedAndPlayedFromTheGroupsPanel) {
     EXPECT_EQ(readFile(home.home() / "file1.grp"), "\"Group 2, Hall\"\r\n" + line(A1On, "") + line(C12On, ""));
     EXPECT_EQ(groups.contentsBox()->text(), "A1, C12");
     EXPECT_EQ(program->app().groups->label(1), "Hall");
+    EXPECT_TRUE(groups.deleteButton()->isEnabled());
+    EXPECT_EQ(groups.groupList()->item(1)->text(), "Group 2 (Hall)");
 
     transmitter->decoder().clear();
     QTest::mouseClick(window().groupButton(1, false), Qt::LeftButton);
