@@ -241,6 +241,23 @@ TEST_F(MacroWindowsTest, BackupAllThenRestoreOne) {
     EXPECT_FALSE(manager.backupList()->isVisible());
     QApplication::processEvents();
     EXPECT_LT(manager.statusLabel()->height(), manager.height() / 4) << "the status stays a line at the top without the list";
+
+    // The Delete key in either list asks as "Delete Macro" does.
+    QApplication::setActiveWindow(&setup());
+    auto pressDelete = [&](QListWidget* list, const QString& name) {
+        chooseInList(list, name);
+        list->setFocus();
+        dialogs.answers.push_back(Answer::Yes);
+        QTest::keyClick(list, Qt::Key_Delete);
+    };
+    pressDelete(setup().macroList(), "wake.cro");
+    EXPECT_EQ(dialogs.last().text, "Are you sure you want to delete the selected file?");
+    EXPECT_FALSE(std::filesystem::exists(home.home() / "wake.cro"));
+    QTest::mouseClick(manager.restoreButton(), Qt::LeftButton);
+    pressDelete(manager.backupList(), "porch.cro");
+    EXPECT_EQ(dialogs.last().text, "Are you sure you want to delete the selected BACKUP file?");
+    EXPECT_FALSE(std::filesystem::exists(home.home() / "backup" / "porch.cro"));
+    EXPECT_TRUE(std::filesystem::exists(home.home() / "porch.cro"));
 }
 
 TEST_F(MacroWindowsTest, PreviewAndPrintThroughTheChosenPrinter) {
