@@ -20,9 +20,19 @@ inline constexpr HelpTopic MainWindow{"zulHelp.html", "MainFormWindow"};
 inline constexpr HelpTopic Favourites{"zulHelp.html", "Favorites"};
 inline constexpr HelpTopic Uninstall{"zulHelp.html", "Uninstall"};
 inline constexpr HelpTopic CommandLine{"zulHelp.html", "CommandLine"};
+inline constexpr HelpTopic TimerWindow{"zulHelp.html", "TimerWindow"};
+inline constexpr HelpTopic TimerLog{"zulHelp.html", "TimerLog"};
+inline constexpr HelpTopic PortSetup{"zulHelp.html", "PortSetup"};
+inline constexpr HelpTopic About{"zulHelp.html", "About"};
 inline constexpr HelpTopic MacroEditor{"editorhelp.html", "MacroEditor"};
 inline constexpr HelpTopic SetupGroups{"editorhelp.html", "SetupGroups"};
 inline constexpr HelpTopic ManageMacros{"editorhelp.html", "ManageMacros"};
+inline constexpr HelpTopic RunMacro{"editorhelp.html", "RunMacro"};
+inline constexpr HelpTopic PrintPreview{"editorhelp.html", "PrintPreview"};
+// Every topic a window opens, but the preferences' (Preferences::help).
+inline constexpr HelpTopic All[] = {MainWindow, Favourites, Uninstall, CommandLine, TimerWindow, TimerLog,
+                                    PortSetup, About, MacroEditor, SetupGroups, ManageMacros, RunMacro,
+                                    PrintPreview};
 } // namespace help
 
 // Opens the page at its section in the help window (or the desktop's browser);

@@ -34,6 +34,7 @@ public:
     void startFlash();
     void stopFlash();
     bool lampLit() const { return lampLit_; }
+    bool flashing() const { return flash_->enabled(); }
     // The lamp lit or unlit at once (the macro player, around each frame).
     void setLamp(bool lit);
 

@@ -130,16 +130,19 @@ void MainWindowLogic::unitDown(int i, bool on, MouseButton button) {
         });
         return;
     }
+    unitPressed_ = true;
     guard.step([&] {
         unitByte_ = app_.codes.unitCode(i + 1, on ? 1 : 2);
         send(houseByte_, unitByte_, on);
     });
-    guard.step([&] { app_.mainClock->startFlash(); });
+    // A quick click is released while the frame settles: the lamp then stays dark.
+    if (unitPressed_) guard.step([&] { app_.mainClock->startFlash(); });
     notify();
 }
 
 void MainWindowLogic::unitUp(int, bool on) {
     GuardedHandler guard(app_, on ? "cmdON_MouseUp" : "cmdOFF_MouseUP", Window);
+    unitPressed_ = false;
     guard.step([&] { app_.mainClock->stopFlash(); });
 }
 

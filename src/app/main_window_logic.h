@@ -101,6 +101,7 @@ private:
     std::string unitByte_;
     std::string lastAction_;
     bool held_ = false;
+    bool unitPressed_ = false;  // an ON or OFF button is down
     bool recording_ = false;
     bool sendWhileRecording_ = true;
     std::string lblGrp_, lblGrpSave_;

@@ -14,9 +14,17 @@ GroupRecorder::GroupRecorder(std::filesystem::path programFolder, GroupLabels& l
 
 std::vector<std::string> GroupRecorder::listEntries() const {
     std::vector<std::string> entries;
-    for (int i = 0; i < kGroupCount; ++i)
-        entries.push_back("Group " + std::to_string(i + 1) + " (" + labels_.get(i) + ")");
+    for (int i = 0; i < kGroupCount; ++i) {
+        std::string entry = "Group " + std::to_string(i + 1);
+        if (!labels_.get(i).empty()) entry += " (" + labels_.get(i) + ")";
+        entries.push_back(std::move(entry));
+    }
     return entries;
+}
+
+bool GroupRecorder::deleteEnabled() const {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(currentFile(), ec);
 }
 
 void GroupRecorder::selectGroup(int index) {
@@ -128,9 +136,9 @@ void GroupRecorder::updateLabel() {
 }
 
 bool GroupRecorder::deleteGroup() {
+    if (!deleteEnabled()) return false;
     const std::filesystem::path file = currentFile();
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return false;
     const std::string n = std::to_string(number());
     if (dialogs_.question(tr("This will delete all contents of group") + " " + n, tr("Delete Group") + " " + n,
                           false) != Answer::Yes)

@@ -44,7 +44,8 @@ public:
     GroupRecorder(std::filesystem::path programFolder, GroupLabels& labels, Dialogs& dialogs,
                   GroupRecorderServices services = {});
 
-    // The group list: "Group 1 (label)" ... "Group 8 (label)".
+    // The group list: "Group 1 (label)" ... "Group 8 (label)"; a group
+    // without a label is just "Group 2".
     std::vector<std::string> listEntries() const;
     // Makes group index (0 to 7) current and shows its label and saved items.
     void selectGroup(int index);
@@ -81,6 +82,8 @@ public:
     bool saveEnabled() const { return state_ == RecorderState::Recording || state_ == RecorderState::StoppedWithItems; }
     bool startOverEnabled() const { return saveEnabled(); }
     bool removeEnabled() const { return !texts_.empty(); }
+    // Only a group that has a file can be deleted.
+    bool deleteEnabled() const;
 
 private:
     std::filesystem::path currentFile() const { return groupFilePath(folder_, current_); }

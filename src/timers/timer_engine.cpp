@@ -327,6 +327,11 @@ void TimerEngine::commandResult(int timer, const std::string& entry, bool ok) {
 
 // --- manual run and main-window hooks ----------------------------------------
 
+bool TimerEngine::sendCommand(const std::string& command) {
+    p_.transmitter.Pause(FrameMarginSeconds);
+    return groupOrCommand(wordsOf(trimBlanks(command)));
+}
+
 void TimerEngine::CroSend() {
     p_.loop.processEvents();
     p_.transmitter.Pause(FrameMarginSeconds);

@@ -82,6 +82,9 @@ public:
     void stopRuns();
     // The manual run of the macro at currentPath, played at once.
     void CroSend();
+    // The manual run of a single command ("A 2 On", "Group 1 OFF"); false when
+    // the text is not one.
+    bool sendCommand(const std::string& command);
     // The timer window's current-path field, set by its manual-run action.
     std::string currentPath;
 

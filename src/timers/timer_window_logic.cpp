@@ -373,22 +373,30 @@ void TimerWindowLogic::setLoopWindow(bool use, const std::string& start, const s
 
 // --- running, saving and closing ----------------------------------------------
 
+void TimerWindowLogic::logManual(const std::string& what, const char* text) {
+    TimerLog& log = p_.service.log();
+    log.append(kCrLf + log.formatNow(p_.clock.now()) + kCrLf + what + kCrLf + p_.lang.cap(text) + kCrLf);
+}
+
 void TimerWindowLogic::manualRun(const std::string& selected) {
     TimerEngine* engine = p_.service.engine();
     if (selected.empty() || !engine) return;
     const std::string path = (macroFolder() / selected).string();
-    TimerLog& log = p_.service.log();
-    auto entry = [&](const char* what) {
-        log.append(kCrLf + log.formatNow(p_.clock.now()) + kCrLf + path + kCrLf + p_.lang.cap(what) + kCrLf);
-    };
     if (!isFile(path)) {
-        entry("FILE NOT FOUND");
+        logManual(path, "FILE NOT FOUND");
         return;
     }
-    entry("Manually started.");
+    logManual(path, "Manually started.");
     engine->currentPath = path;
     engine->CroSend();
-    entry("Completed.");
+    logManual(path, "Completed.");
+}
+
+void TimerWindowLogic::manualSend(const std::string& command) {
+    TimerEngine* engine = p_.service.engine();
+    if (command.empty() || !engine) return;
+    logManual(command, "Manually started.");
+    logManual(command, engine->sendCommand(command) ? "Completed." : "Error");
 }
 
 void TimerWindowLogic::writeSummary(bool statusDump) {

@@ -159,6 +159,8 @@ public:
     // --- running, saving and closing
     // A double click in the macro list: plays the file once at once.
     void manualRun(const std::string& selected);
+    // A double click on a command handed over by the main window: sends it once.
+    void manualSend(const std::string& command);
     // "Status / Log": the summary of every timer and the loop into the log.
     void statusDump();
     bool unsaved() const;
@@ -198,6 +200,7 @@ private:
     bool locationSet() const;
     void notifyRows();
     void notifyLoop();
+    void logManual(const std::string& what, const char* text);
 
     TimerWindowParts p_;
     TimerWindowOptions options_;

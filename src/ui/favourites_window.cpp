@@ -49,6 +49,7 @@ FavouritesWindow::FavouritesWindow(app::App& app) : QWidget(nullptr, Qt::Window)
     });
     QAction* help = bar->addAction(q(app.tr("&Help")));
     connect(help, &QAction::triggered, this, [this] { app::showHelp(app_, app::help::Favourites); });
+    onHelpKey(*this, [this] { app::showHelp(app_, app::help::Favourites); });
     v->setMenuBar(bar);
     v->addWidget(buildOptions());
     v->addWidget(buildList());

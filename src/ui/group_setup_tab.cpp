@@ -80,7 +80,7 @@ QWidget* GroupSetupTab::buildRecorder() {
     recorded_ = new QListWidget(box);
     remove_ = pushButton(q(app_.tr("Re&move")), q(app_.tip("Remove the selected item")), box);
     save_ = pushButton(q(app_.tr("&Save Group")), q(app_.tip("Save recorded commands and label to selected group number")), box);
-    startOver_ = pushButton(q(app_.tr("Start &Over")), q(app_.tip("Clear recorded commands")), box);
+    startOver_ = pushButton(q(app_.tr("Start O&ver")), q(app_.tip("Clear recorded commands")), box);
     delete_ = pushButton(q(app_.tr("&Delete Group")), q(app_.tip("Delete the selected Group")), box);
     auto* hint = new QLabel(q(app_.tr("Press Rec, then click the ON buttons of the main window.")), box);
     hint->setStyleSheet("color:#555;");
@@ -146,6 +146,7 @@ void GroupSetupTab::refresh() {
     remove_->setEnabled(rec.removeEnabled());
     save_->setEnabled(rec.saveEnabled());
     startOver_->setEnabled(rec.startOverEnabled());
+    delete_->setEnabled(rec.deleteEnabled());
     delay_->setValue(setup_.groupDelayTenths);
     delayText_->setText(q(setup_.groupDelayText()));
     refreshing_ = false;

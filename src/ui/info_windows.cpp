@@ -50,6 +50,7 @@ AboutWindow::AboutWindow(app::App& app, QWidget* parent) : QDialog(parent), app_
     facts_->setLabelAlignment(Qt::AlignLeft);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    onHelpKey(*this, [&app] { app::showHelp(app, app::help::About); });
     auto* v = new QVBoxLayout(this);
     v->addLayout(top);
     v->addSpacing(8);
@@ -92,6 +93,7 @@ UninstallWindow::UninstallWindow(app::App& app, QWidget* parent) : QDialog(paren
         app::Uninstaller(app).run();
     });
     connect(help, &QPushButton::clicked, this, [&app] { app::showHelp(app, app::help::Uninstall); });
+    onHelpKey(*this, [&app] { app::showHelp(app, app::help::Uninstall); });
     v->addWidget(buttons);
     setMinimumWidth(460);
 }

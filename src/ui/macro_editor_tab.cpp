@@ -356,7 +356,11 @@ void MacroEditorTab::leaveBox(EditBox b) {
 void MacroEditorTab::boxKey(EditBox b) {
     leaveBox(b);
     switch (editor_.boxes.enterKey(b)) {
-    case macros::EnterKey::NextBox: boxes_[slot(b) + 1]->setFocus(); break;
+    case macros::EnterKey::NextBox:
+        // The next box is typed over, as after Tab.
+        boxes_[slot(b) + 1]->setFocus(Qt::TabFocusReason);
+        boxes_[slot(b) + 1]->selectAll();
+        break;
     case macros::EnterKey::PickList: openPickList(b); break;
     case macros::EnterKey::Calculator: askPauseInto(); break;
     case macros::EnterKey::EntryMode: modes_[static_cast<std::size_t>(editor_.mode)]->setFocus(); break;

@@ -47,6 +47,7 @@ MacroManagerTab::MacroManagerTab(app::App& app, app::MacroSetup& setup, Progress
     right->addWidget(status_);
     right->addWidget(hint_);
     right->addWidget(backups_, 1);
+    right->addStretch();  // without the list, the status stays at the top
     h->addLayout(right, 1);
 
     auto& backup = setup_.backup;

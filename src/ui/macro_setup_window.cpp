@@ -101,8 +101,14 @@ MacroSetupWindow::MacroSetupWindow(app::App& app, QWidget* parent)
     setup_.changed = changed;
     connect(tabs_, &QTabWidget::currentChanged, this,
             [this](int tab) { macroPanel_->setVisible(tab != app::MacroSetup::GroupsTab); });
+    // The Delete key in the macro list or the backup list asks as "Delete Macro" does.
+    for (QWidget* list : {static_cast<QWidget*>(macros_), static_cast<QWidget*>(managerTab_->backupList())}) {
+        auto* del = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(del, &QShortcut::activated, this, [this] { deleteSelected(); });
+    }
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] { close(); });
+    onHelpKey(*this, [this] { setup_.openHelp(app::MacroSetup::Tab(tabs_->currentIndex())); });
     resize(1040, 680);
     refresh();
 }
@@ -150,10 +156,7 @@ void MacroSetupWindow::addPlayButtons(QVBoxLayout* v) {
     connect(test_, &QPushButton::clicked, this, [this] { play(true); });
     connect(run_, &QPushButton::clicked, this, [this] { play(false); });
     connect(stop_, &QPushButton::clicked, this, [this] { setup_.stop(); });
-    connect(delete_, &QPushButton::clicked, this, [this] {
-        setup_.editor.deleteSelected();
-        refresh();
-    });
+    connect(delete_, &QPushButton::clicked, this, [this] { deleteSelected(); });
     connect(refresh_, &QPushButton::clicked, this, [this] { refresh(); });
     auto* speedRow = new QHBoxLayout;
     speed_ = new QSlider(Qt::Horizontal, macroPanel_);
@@ -257,6 +260,11 @@ void MacroSetupWindow::refreshMacroPanel() {
     stop_->setEnabled(playing);
     speed_->setValue(setup_.testSpeedSeconds);
     speedText_->setText("  " + QString::number(setup_.testSpeedSeconds) + " " + q(app_.tr("sec.")));
+}
+
+void MacroSetupWindow::deleteSelected() {
+    if (setup_.editor.deleteSelected() && app_.timerWindow) app_.timerWindow->refreshMacroList();
+    refresh();
 }
 
 void MacroSetupWindow::listChosen(const QString& name) {

@@ -77,6 +77,7 @@ private:
     QWidget* buildBottom();
     void refreshMacroPanel();
     void listChosen(const QString& name);
+    void deleteSelected();
     void play(bool test);
     void finishClosing();
     bool onManageTab() const;

@@ -77,6 +77,7 @@ MainWindow::MainWindow(app::App& app, QWidget* parent)
     app_.onSimulatorCommand = [this] { refreshClock(); };
     app_.startup->setTimersOn = [this](bool on) { setTimers(on); };
     app_.startup->timersOn = [this] { return timersOn_; };
+    onHelpKey(*this, [this] { app::runMenuEntry(app_, app::MenuId::Help); });
     refreshTimers();
     refresh();
 }
@@ -85,7 +86,7 @@ QWidget* MainWindow::buildTopBar() {
     auto* bar = new QFrame(this);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
-    auto* houseLabel = new QLabel(q(app_.tr("&House")), bar);
+    auto* houseLabel = new QLabel(q(app_.tr("H&ouse")), bar);  // Alt+H is Help
     house_ = new QComboBox(bar);
     for (int i = 1; i <= 16; ++i) house_->addItem(QString(QChar(x10::houseLetter(i))));
     house_->setMinimumWidth(60);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/app.h"
+#include "app/help.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
@@ -72,6 +73,7 @@ PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
         hide();
     });
     v->addWidget(buttons);
+    onHelpKey(*this, [&app] { app::showHelp(app, app::help::PortSetup); });
     setModal(false);
     setMinimumWidth(340);
 }

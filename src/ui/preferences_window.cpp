@@ -503,6 +503,7 @@ QWidget* PreferencesWindow::buildButtons() {
     });
     connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
     connect(help_, &QPushButton::clicked, this, [this] { logic_->showHelp(currentTab()); });
+    onHelpKey(*this, [this] { logic_->showHelp(currentTab()); });
     return bar;
 }
 

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/app.h"
+#include "app/help.h"
 #include "platform/qt/text_printer.h"
 #include "ui/widgets.h"
 
@@ -32,7 +33,8 @@ PrintPreview::PrintPreview(app::App& app, QWidget* parent) : QDialog(parent) {
         if (print) print(text());
     });
     connect(close_, &QPushButton::clicked, this, [this] { close(); });
-    resize(720, 560);
+    onHelpKey(*this, [&app] { app::showHelp(app, app::help::PrintPreview); });
+    resize(760, 560);
 }
 
 void PrintPreview::showText(const QString& text) {

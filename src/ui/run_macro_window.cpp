@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/app.h"
+#include "app/help.h"
 #include "app/main_macro.h"
 #include "macros/macro_list.h"
 #include "ui/tool_tip_gate.h"
@@ -64,9 +65,23 @@ void RunMacroWindow::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
 }
 
+// A tool window shares the main window's activation, and with it the main
+// window's F1: this window's own help goes first.
+bool RunMacroWindow::event(QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(e)->matches(QKeySequence::HelpContents)) {
+        e->accept();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
 void RunMacroWindow::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape) {
         hide();
+        return;
+    }
+    if (e->matches(QKeySequence::HelpContents)) {
+        app::showHelp(app_, app::help::RunMacro);
         return;
     }
     QWidget::keyPressEvent(e);

@@ -27,6 +27,7 @@ public:
 
 protected:
     void changeEvent(QEvent* e) override;
+    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:

@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "app/app.h"
+#include "app/help.h"
 #include "app/placement.h"
 #include "settings/settings_store.h"
 #include "timers/timer_file.h"
@@ -112,6 +113,7 @@ TimerLogWindow::TimerLogWindow(app::App& app, QWidget* parent)
     v->addLayout(bottom);
     for (QPushButton* b : {minimize_, close_}) b->setStyleSheet(kActionStyle);
     resize(560, 460);
+    onHelpKey(*this, [this] { app::showHelp(app_, app::help::TimerLog); });
     showView();
     applyTips();
 }

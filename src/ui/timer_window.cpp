@@ -19,10 +19,11 @@
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <filesystem>
 
 #include "app/app.h"
+#include "app/help.h"
 #include "app/main_menu.h"
+#include "app/preferences.h"
 #include "timers/clock_tick.h"
 #include "timers/timer_service.h"
 #include "timers/timer_shared.h"
@@ -146,7 +147,7 @@ QWidget* TimerWindow::buildTopBar() {
     sunrise_ = new ClickLabel(bar);
     sunset_ = new ClickLabel(bar);
     for (QLabel* l : {sunrise_, sunset_}) {
-        static_cast<ClickLabel*>(l)->doubleClicked = [this] { app::runMenuEntry(app_, app::MenuId::SetupPreferences); };
+        static_cast<ClickLabel*>(l)->doubleClicked = [this] { app::openPreferences(app_, app::PreferencesTab::Location); };
         l->setMinimumWidth(140);
     }
     master_ = new QCheckBox(bar);
@@ -170,7 +171,11 @@ QWidget* TimerWindow::buildMacroList() {
     macroList_->setMinimumWidth(170);
     macroList_->setMaximumWidth(240);
     connect(macroList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        if (logic_ && !item->data(kCommandRole).toBool()) logic_->manualRun(item->text().toStdString());
+        if (!logic_) return;
+        if (item->data(kCommandRole).toBool())
+            logic_->manualSend(item->text().toStdString());
+        else
+            logic_->manualRun(item->text().toStdString());
     });
     refresh_ = button("Refresh", [](TimerWindowLogic& l) { l.refreshMacroList(); });
     v->addWidget(macroList_, 1);
@@ -325,12 +330,8 @@ QWidget* TimerWindow::buildButtons() {
         l.statusDump();
         if (app_.hooks.showTimerLog) app_.hooks.showTimerLog();
     });
-    help_ = button("&Help", [this](TimerWindowLogic&) {
-        const auto page = app_.folder / "zulHelp.html";
-        std::error_code ec;
-        if (!std::filesystem::exists(page, ec) || !app_.desktop.open(page.string() + "#TimersMnu"))
-            app_.dialogs.message("The help pages are not installed in the program folder.");
-    });
+    help_ = button("&Help", [this](TimerWindowLogic&) { app::showHelp(app_, app::help::TimerWindow); });
+    onHelpKey(*this, [this] { app::showHelp(app_, app::help::TimerWindow); });
     apply_ = button("&Apply", [](TimerWindowLogic& l) { l.apply(); });
     apply_->setDefault(true);
     close_ = button("&Close", [this](TimerWindowLogic& l) {

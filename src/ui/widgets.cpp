@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 
 #include "app/placement.h"
@@ -147,6 +148,12 @@ void bringUp(QWidget& w) {
     w.show();
     w.raise();
     w.activateWindow();
+}
+
+void onHelpKey(QWidget& window, std::function<void()> open) {
+    auto* key = new QShortcut(QKeySequence::HelpContents, &window);
+    key->setContext(Qt::WindowShortcut);
+    QObject::connect(key, &QShortcut::activated, &window, std::move(open));
 }
 
 void placeAtTwips(QWidget& w, int left, int top) {

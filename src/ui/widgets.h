@@ -89,6 +89,9 @@ void setTextIfChanged(W* w, const QString& text) {
 // Shows a window (restored when minimised) in front of the others.
 void bringUp(QWidget& w);
 
+// F1 in a window runs open (the help page of what the window shows).
+void onHelpKey(QWidget& window, std::function<void()> open);
+
 // Moves a window to a stored place by the main window's opening rule (too far
 // left, right or down is pulled back by a fixed margin).
 void placeAtTwips(QWidget& w, int left, int top);

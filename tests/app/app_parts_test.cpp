@@ -1,10 +1,12 @@
 #include "app/delay_entry.h"
 #include "macros/group_file.h"
 #include "app/groups_panel.h"
+#include "app/help.h"
 #include "app/instance_message.h"
 #include "app/main_macro.h"
 #include "app/main_menu.h"
 #include "app/placement.h"
+#include "app/preferences.h"
 #include "app/main_window_logic.h"
 #include "app/timers_switch.h"
 #include "timers/timer_window_logic.h"
@@ -24,6 +26,17 @@ TEST(DelayEntry, BoxesTakeOnlyWhatTheyMayAndTheResultIsWholeSeconds) {
     EXPECT_EQ(DelayEntry::result("0", "0.4"), 0);
     EXPECT_EQ(DelayEntry::result("1", "7,6"), 68);
     EXPECT_EQ(DelayEntry::result("a", "1"), std::nullopt);
+}
+
+TEST(Help, EveryTopicAWindowOpensIsASectionOfItsPage) {
+    std::vector<app::HelpTopic> topics(std::begin(app::help::All), std::end(app::help::All));
+    for (int tab = 0; tab < app::kPreferencesTabs; ++tab)
+        topics.push_back(app::Preferences::help(static_cast<app::PreferencesTab>(tab)));
+    for (const auto& topic : topics) {
+        const std::string page = readFile(std::filesystem::path(ZUL_SOURCE_DIR) / "data" / topic.page);
+        EXPECT_NE(page.find("name=\"" + std::string(topic.anchor) + "\""), std::string::npos)
+            << topic.page << "#" << topic.anchor;
+    }
 }
 
 TEST(InstanceMessage, HandOffTextsAreFramedAndCheckedOnArrival) {

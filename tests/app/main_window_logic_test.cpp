@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "app/main_clock.h"
 #include "app/main_window_logic.h"
 #include "app_fixture.h"
 #include "settings/error_log.h"
@@ -37,6 +38,22 @@ TEST_F(MainWindowLogicTest, OnAndOffButtonsSendTheirFramesAndHandOverTheCodeWhic
     main().unitDown(0, true, MouseButton::Left);
     EXPECT_EQ(sent().size(), 2u);
     EXPECT_EQ(main().lblGrpSave(), "0110000000000000");
+}
+
+TEST_F(MainWindowLogicTest, TheLampFlashesWhileAButtonIsHeldAndNotAfterAQuickClick) {
+    startRunning();
+    app::MainClock& lamp = *app->mainClock;
+    main().unitDown(0, true, MouseButton::Left);
+    EXPECT_TRUE(lamp.flashing());
+    main().unitUp(0, true);
+    EXPECT_FALSE(lamp.flashing());
+    // Released while the frame is still settling on the line.
+    loop.afterMs(10, [&] { main().unitUp(1, false); });
+    main().unitDown(1, false, MouseButton::Left);
+    EXPECT_EQ(sent().back(), "A2 OFF");
+    loop.runFor(500);
+    EXPECT_FALSE(lamp.flashing());
+    EXPECT_FALSE(lamp.lampLit());
 }
 
 TEST_F(MainWindowLogicTest, HighPageSendsUnit11AndBriDimClearTheHighUnitsBit) {

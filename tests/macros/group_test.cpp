@@ -203,7 +203,10 @@ TEST_F(RecorderTest, DeleteGroupAsksFirst) {
     writeFile(dir / "file1.grp", kHallGroup);
     labels.set(1, "Hall");
     auto& r = recorder();
+    EXPECT_EQ(r.listEntries()[0], "Group 1") << "no label, no empty brackets";
+    EXPECT_EQ(r.listEntries()[1], "Group 2 (Hall)");
     r.selectGroup(1);
+    EXPECT_TRUE(r.deleteEnabled());
     EXPECT_FALSE(r.deleteGroup()) << "an unanswered question is a Cancel";
     EXPECT_EQ(dialogs.last().title, "Delete Group 2");
     EXPECT_EQ(dialogs.last().text, "This will delete all contents of group 2");
@@ -212,6 +215,7 @@ TEST_F(RecorderTest, DeleteGroupAsksFirst) {
     EXPECT_TRUE(r.deleteGroup());
     EXPECT_FALSE(std::filesystem::exists(dir / "file1.grp"));
     EXPECT_EQ(labels.get(1) + r.labelBox() + r.contentsBox(), "");
+    EXPECT_FALSE(r.deleteEnabled());
     EXPECT_FALSE(r.deleteGroup()) << "nothing left to delete, no question";
     EXPECT_EQ(dialogs.count(Kind::Question), 2u);
 }

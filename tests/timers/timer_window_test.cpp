@@ -194,6 +194,15 @@ TEST_F(TimerWindowTest, ManualRunPlaysTheFileOrLogsThatItIsGone) {
     window->manualRun("porch.cro");
     EXPECT_TRUE(log().ends_with(path + "\r\nFILE NOT FOUND\r\n"));
     EXPECT_EQ(engine.port.decoder().texts().size(), 5u);  // nothing more was sent
+
+    // A command handed over by the main window is sent once; a text that is no
+    // command is logged as an error and sends nothing.
+    window->manualSend("B 3 Off");
+    EXPECT_EQ(engine.port.decoder().texts().back(), "B3 OFF");
+    EXPECT_TRUE(log().ends_with("B 3 Off\r\nCompleted.\r\n"));
+    window->manualSend("B 3 Sideways");
+    EXPECT_TRUE(log().ends_with("B 3 Sideways\r\nError\r\n"));
+    EXPECT_EQ(engine.port.decoder().texts().size(), 6u);
 }
 
 TEST_F(TimerWindowTest, LoopControlsNeedAMacroAndAreStoredOnApply) {

@@ -5,19 +5,28 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include "app/main_menu.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_dialogs.h"
 #include "ui/favourites_window.h"
 #include "ui/help_window.h"
 #include "ui/info_windows.h"
 #include "ui/preferences_window.h"
 #include "ui/tray.h"
+#include "app/groups_panel.h"
+#include "ui/macro_setup_window.h"
+#include "ui/timer_window.h"
+#include "ui/timer_log_window.h"
+#include "ui/run_macro_window.h"
+#include "ui/port_setup_dialog.h"
 
 namespace zul::test {
 namespace {
@@ -162,6 +171,76 @@ TEST_F(DesktopWindowsTest, HelpAboutAndUninstallWindows) {
     program->app().startup->setCommand("/tmp/x.zlu");
     ASSERT_TRUE(program->uninstaller().isVisible());
     screenshot(program->uninstaller(), "uninstall");
+}
+
+// In every window an Alt key leads to one control, and F1 opens the window's
+// own section of the help.
+TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
+    for (const char* page : {"zulHelp.html", "editorhelp.html"})
+        std::filesystem::copy_file(std::filesystem::path(ZUL_SOURCE_DIR) / "data" / page, home.home() / page);
+    startRunning();
+    app::App& a = program->app();
+    ui::HelpWindow& help = program->help();
+    auto check = [&](QWidget& w, const char* anchor) {
+        SCOPED_TRACE(anchor);
+        ASSERT_TRUE(w.isVisible());
+        EXPECT_EQ(clashingAltKeys(w), "");
+        help.hide();
+        QApplication::setActiveWindow(&w);  // the offscreen screen does not always follow activateWindow
+        QTest::keyClick(&w, Qt::Key_F1);
+        EXPECT_TRUE(help.isVisible());
+        EXPECT_EQ(help.browser()->source().fragment().toStdString(), anchor);
+        if (&w != &window()) w.hide();
+    };
+    a.groups->setShown(true);
+    check(window(), "MainFormWindow");
+    const char* macroTabs[] = {"MacroEditor", "SetupGroups", "ManageMacros"};
+    for (int tab = 0; tab < 3; ++tab) {
+        a.hooks.showMacroSetup(tab, -1);
+        check(program->macroSetup(), macroTabs[tab]);
+    }
+    const char* preferenceTabs[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced"};
+    for (int tab = 0; tab < app::kPreferencesTabs; ++tab) {
+        a.hooks.showPreferences(tab, "");
+        check(prefs(), preferenceTabs[tab]);
+    }
+    app::runMenuEntry(a, app::MenuId::SetupTimer);
+    check(program->timerWindow(), "TimerWindow");
+    app::runMenuEntry(a, app::MenuId::TimerStatus);
+    check(program->timerLogWindow(), "TimerLog");
+    a.hooks.showPortDialog();
+    check(program->portDialog(), "PortSetup");
+    a.hooks.showRunMacro();
+    check(program->runMacro(), "RunMacro");
+    app::runMenuEntry(a, app::MenuId::About);
+    check(program->about(), "About");
+    a.hooks.showUninstaller();
+    check(program->uninstaller(), "Uninstall");
+    a.hooks.showFavourites();
+    check(program->favourites(), "Favorites");
+}
+
+// The first start shows the port message without waiting and opens the port
+// dialog; a box that Enter in the dialog brings up must not hide beneath it.
+TEST_F(DesktopWindowsTest, ABoxWaitingForAnAnswerStaysAboveAnInformationLeftOpen) {
+    qt::QtDialogs boxes;
+    boxes.info(InfoBox{"left open"});
+    std::vector<bool> onTop;
+    auto answer = [&](int key) {
+        QTimer::singleShot(0, [&onTop, key] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_TRUE(box);
+            onTop.push_back(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QTest::keyClick(box, Qt::Key(key));
+        });
+    };
+    answer(Qt::Key_Return);
+    boxes.message("Enter a port number");
+    answer(Qt::Key_Escape);
+    EXPECT_EQ(boxes.question("Overwrite?", "Overwrite File", false), Answer::No);
+    EXPECT_EQ(onTop, (std::vector<bool>{true, true}));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* info = qobject_cast<QMessageBox*>(w)) info->close();
 }
 
 // The real desktop integration, in the temporary home the tests run with.

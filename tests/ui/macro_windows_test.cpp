@@ -53,13 +53,16 @@ protected:
     }
 
     // Types a row the way a user does: each box, Enter, on to the next; Enter
-    // on the entry mode puts the row in.
+    // on the entry mode puts the row in. The boxes still hold the selected
+    // row's values: what is typed replaces them.
     void typeRow(const char* house, const char* unit, const char* action, const char* pause) {
         const char* texts[] = {house, unit, action, pause};
         const EditBox boxes[] = {EditBox::House, EditBox::Unit, EditBox::Action, EditBox::Pause};
+        editor().box(EditBox::House)->setFocus();
+        editor().box(EditBox::House)->selectAll();
         for (int i = 0; i < 4; ++i) {
             QLineEdit* box = editor().box(boxes[i]);
-            box->selectAll();
+            ASSERT_EQ(setup().focusWidget(), box) << "Enter moves on box by box";
             QTest::keyClicks(box, texts[i]);
             QTest::keyClick(box, Qt::Key_Return);
         }
@@ -92,6 +95,7 @@ TEST_F(MacroWindowsTest, RowsTypedInEachEntryModeAreSavedByteForByte) {
     typeRow("a", "1", "n", "5");
     typeRow("c", "12", "on", ".3");
     typeRow("b", "3", "d", "1,5");  // D is DIM, which takes PRE; the comma is kept as typed
+    ASSERT_EQ(editor().grid()->rowCount(), 3);
     EXPECT_EQ(editor().grid()->item(2, 1)->text(), "PRE");
     EXPECT_EQ(editor().grid()->item(2, 5)->text(), "6.8");
     EXPECT_EQ(editor().timeLabel()->text(), "6.8 sec");
@@ -188,6 +192,7 @@ TEST_F(MacroWindowsTest, AGroupIsRecordedSavedAndPlayedFromTheGroupsPanel) {
     ui::GroupSetupTab& groups = setup().groupTab();
     ASSERT_EQ(setup().tabs()->currentIndex(), int(app::MacroSetup::GroupsTab));
     groups.groupList()->setCurrentRow(1);
+    EXPECT_FALSE(groups.deleteButton()->isEnabled()) << "group 2 has no file yet";
     QTest::keyClicks(groups.labelBox(), "Hall");
     QTest::mouseClick(groups.recordButton(), Qt::LeftButton);
     EXPECT_EQ(groups.recordButton()->text(), "Cancel Rec");
@@ -203,6 +208,8 @@ TEST_F(MacroWindowsTest, AGroupIsRecordedSavedAndPlayedFromTheGroupsPanel) {
     EXPECT_EQ(readFile(home.home() / "file1.grp"), "\"Group 2, Hall\"\r\n" + line(A1On, "") + line(C12On, ""));
     EXPECT_EQ(groups.contentsBox()->text(), "A1, C12");
     EXPECT_EQ(program->app().groups->label(1), "Hall");
+    EXPECT_TRUE(groups.deleteButton()->isEnabled());
+    EXPECT_EQ(groups.groupList()->item(1)->text(), "Group 2 (Hall)");
 
     transmitter->decoder().clear();
     QTest::mouseClick(window().groupButton(1, false), Qt::LeftButton);
@@ -232,6 +239,25 @@ TEST_F(MacroWindowsTest, BackupAllThenRestoreOne) {
     EXPECT_EQ(readFile(home.home() / "hall.cro"), line(A1On, "0005"));
     EXPECT_EQ(manager.statusLabel()->text(), "RESTORED FROM BACKUP  hall.cro");
     EXPECT_FALSE(manager.backupList()->isVisible());
+    QApplication::processEvents();
+    EXPECT_LT(manager.statusLabel()->height(), manager.height() / 4) << "the status stays a line at the top without the list";
+
+    // The Delete key in either list asks as "Delete Macro" does.
+    QApplication::setActiveWindow(&setup());
+    auto pressDelete = [&](QListWidget* list, const QString& name) {
+        chooseInList(list, name);
+        list->setFocus();
+        dialogs.answers.push_back(Answer::Yes);
+        QTest::keyClick(list, Qt::Key_Delete);
+    };
+    pressDelete(setup().macroList(), "wake.cro");
+    EXPECT_EQ(dialogs.last().text, "Are you sure you want to delete the selected file?");
+    EXPECT_FALSE(std::filesystem::exists(home.home() / "wake.cro"));
+    QTest::mouseClick(manager.restoreButton(), Qt::LeftButton);
+    pressDelete(manager.backupList(), "porch.cro");
+    EXPECT_EQ(dialogs.last().text, "Are you sure you want to delete the selected BACKUP file?");
+    EXPECT_FALSE(std::filesystem::exists(home.home() / "backup" / "porch.cro"));
+    EXPECT_TRUE(std::filesystem::exists(home.home() / "porch.cro"));
 }
 
 TEST_F(MacroWindowsTest, PreviewAndPrintThroughTheChosenPrinter) {

@@ -5,9 +5,13 @@
 #include "app/main_clock.h"
 #include "app/main_window_logic.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
+#include <QTabBar>
 #include <QWidget>
 #include <filesystem>
+#include <map>
 
 #include "support/qt_application.h"
 #include "ui/desktop_program.h"
@@ -50,6 +54,27 @@ protected:
         std::filesystem::create_directories(folder);
         QApplication::processEvents();
         EXPECT_TRUE(w.grab().save(QString::fromStdString((folder / (name + ".png")).string())));
+    }
+
+    // The Alt keys that more than one shown control of a window takes (buttons,
+    // labels of a field, tabs): Qt then only moves between them.
+    static std::string clashingAltKeys(QWidget& window) {
+        std::map<QChar, QStringList> users;
+        auto take = [&users](const QString& text) {
+            const int at = QString(text).replace("&&", "__").indexOf('&');
+            if (at >= 0 && at + 1 < text.size()) users[text.at(at + 1).toLower()] << text;
+        };
+        for (QWidget* w : window.findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(&window)) continue;
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) take(b->text());
+            if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy()) take(l->text());
+            if (auto* t = qobject_cast<QTabBar*>(w))
+                for (int i = 0; i < t->count(); ++i) take(t->tabText(i));
+        }
+        std::string clashes;
+        for (const auto& [key, texts] : users)
+            if (texts.size() > 1) clashes += texts.join(" / ").toStdString() + "; ";
+        return clashes;
     }
 
     std::unique_ptr<ui::DesktopProgram> program;

@@ -25,6 +25,15 @@ QString filterText(const std::vector<FileFilter>& filters) {
     return parts.join(";;");
 }
 
+// A box that waits for its answer stays above every window, an information
+// left open on top included: that one takes no clicks while the box waits.
+int waitOnTop(QMessageBox::Icon icon, const std::string& text, const std::string& title,
+              QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, q(title), q(text), buttons, owner());
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return box.exec();
+}
+
 std::optional<std::string> chosen(const QString& path) {
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
@@ -47,13 +56,13 @@ void QtDialogs::info(const InfoBox& box) {
 }
 
 void QtDialogs::message(const std::string& text, const std::string& title) {
-    QMessageBox::information(owner(), q(title), q(text));
+    waitOnTop(QMessageBox::Information, text, title, QMessageBox::Ok);
 }
 
 Answer QtDialogs::question(const std::string& text, const std::string& title, bool withCancel) {
     auto buttons = QMessageBox::Yes | QMessageBox::No;
     if (withCancel) buttons |= QMessageBox::Cancel;
-    const auto answer = QMessageBox::question(owner(), q(title), q(text), buttons);
+    const int answer = waitOnTop(QMessageBox::Question, text, title, buttons);
     if (answer == QMessageBox::Yes) return Answer::Yes;
     return answer == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
