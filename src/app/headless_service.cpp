@@ -79,9 +79,9 @@ void HeadlessService::start(const std::optional<std::string>& port) {
 
 void HeadlessService::loadTimers() {
     auto timers = makeTimerService(app_);
-    timers->log().onEntry = [this](const std::string& entry) {
+    timers->log().entryAdded.connect([this](const std::string& entry) {
         if (out_.line) out_.line(LineDialogs::oneLine(entry));
-    };
+    });
     if (const std::error_code error = timers->load())
         fault("the timer file " + timerFile_.string() + " cannot be read: " + error.message() +
               "; no timer runs until it can be read");
