@@ -33,6 +33,13 @@ std::string entryText(const std::string& entry) {
 }
 
 const char* onOff(bool on) { return on ? "ON" : "OFF"; }
+
+// A reason from the client, fit to go in brackets: "The connection was lost."
+// -> "The connection was lost".
+std::string reason(std::string text) {
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+    return text;
+}
 } // namespace
 
 // A command that runs in a one-shot tick of its own.
@@ -170,7 +177,7 @@ void MqttBridge::onConnected(int code, const std::string& text) {
     if (code != 0) {
         connected_ = false;
         setStatus("The broker at " + brokerText_ + " refused the connection: " + text);
-        problem("MQTT: " + status_ + "; trying again");
+        problem("MQTT: the broker at " + brokerText_ + " refused the connection (" + reason(text) + "); trying again");
         return;
     }
     connected_ = true;
@@ -187,8 +194,9 @@ void MqttBridge::onDisconnected(const std::string& text) {
     const bool was = connected_;
     connected_ = false;
     setStatus("Not connected to " + brokerText_ + ": " + text);
-    if (was) problem("MQTT: lost the connection to " + brokerText_ + " (" + text + "); trying again");
-    else if (lastProblem_.empty()) problem("MQTT: cannot connect to " + brokerText_ + " (" + text + "); trying again");
+    if (was) problem("MQTT: lost the connection to " + brokerText_ + " (" + reason(text) + "); trying again");
+    else if (lastProblem_.empty())
+        problem("MQTT: cannot connect to " + brokerText_ + " (" + reason(text) + "); trying again");
 }
 
 void MqttBridge::onMessage(const ClientEvent& event) {

@@ -11,29 +11,29 @@ namespace zul {
 template <class... Args>
 class Signal {
 public:
-    using Slot = std::function<void(Args...)>;
+    using Listener = std::function<void(Args...)>;
 
     // Returns an id for disconnect.
-    int connect(Slot slot) {
-        slots_.push_back({next_, std::move(slot)});
+    int connect(Listener listener) {
+        entries_.push_back({next_, std::move(listener)});
         return next_++;
     }
     void disconnect(int id) {
-        slots_.erase(std::remove_if(slots_.begin(), slots_.end(), [id](const Entry& e) { return e.id == id; }),
-                     slots_.end());
+        entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; }),
+                       entries_.end());
     }
     void operator()(Args... args) const {
-        const auto slots = slots_;  // a listener may disconnect itself, or others
-        for (const auto& e : slots) e.slot(args...);
+        const auto current = entries_;  // a listener may disconnect itself, or others
+        for (const auto& e : current) e.call(args...);
     }
-    bool empty() const { return slots_.empty(); }
+    bool empty() const { return entries_.empty(); }
 
 private:
     struct Entry {
         int id;
-        Slot slot;
+        Listener call;
     };
-    std::vector<Entry> slots_;
+    std::vector<Entry> entries_;
     int next_ = 1;
 };
 

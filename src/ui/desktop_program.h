@@ -8,12 +8,17 @@
 #include <vector>
 
 #include "app/app.h"
+#include "mqtt/client.h"
 
 class QSplashScreen;
 
 namespace zul::app {
 class HandOffDesk;
 }
+namespace zul::mqtt {
+class MqttBridge;
+class MqttSettingsForm;
+} // namespace zul::mqtt
 
 namespace zul::ui {
 
@@ -30,10 +35,13 @@ class UninstallWindow;
 class Tray;
 class TimerWindow;
 class TimerLogWindow;
+class MqttSetupWindow;
 
 class DesktopProgram {
 public:
-    DesktopProgram(app::Platform platform, std::unique_ptr<SettingsBackend> settings = nullptr);
+    // mqttClients: nullptr connects through libmosquitto.
+    DesktopProgram(app::Platform platform, std::unique_ptr<SettingsBackend> settings = nullptr,
+                   mqtt::ClientFactory mqttClients = nullptr);
     ~DesktopProgram();
 
     // Program entry after the single-instance check. With splash the main
@@ -59,6 +67,8 @@ public:
     Tray& tray() { return *tray_; }
     TimerWindow& timerWindow() { return *timers_; }
     TimerLogWindow& timerLogWindow() { return *timerLog_; }
+    mqtt::MqttBridge& bridge() { return *bridge_; }
+    MqttSetupWindow& mqttWindow() { return *mqttWindow_; }
 
 private:
     void bindHooks();
@@ -80,6 +90,9 @@ private:
     bool mainPlaced_ = false;
     std::unique_ptr<TimerWindow> timers_;
     std::unique_ptr<TimerLogWindow> timerLog_;
+    std::unique_ptr<mqtt::MqttBridge> bridge_;
+    std::unique_ptr<mqtt::MqttSettingsForm> mqttForm_;
+    std::unique_ptr<MqttSetupWindow> mqttWindow_;
     std::unique_ptr<QSplashScreen> splash_;
     std::unique_ptr<app::HandOffDesk> handOff_;
 };

@@ -229,8 +229,7 @@ TEST_F(BridgeTest, ConnectionTroubleIsToldOnceAndStatesAreRepublishedOnReconnect
     loop.runFor(100);
     ASSERT_EQ(logged.size(), 2u);
     EXPECT_EQ(logged[0], "MQTT: lost the connection to mqtt://hub.local:1883 (connection lost); trying again");
-    EXPECT_EQ(logged[1],
-              "MQTT: The broker at mqtt://hub.local:1883 refused the connection: not authorised; trying again");
+    EXPECT_EQ(logged[1], "MQTT: the broker at mqtt://hub.local:1883 refused the connection (not authorised); trying again");
     EXPECT_FALSE(bridge->connected());
 
     broker.published.clear();

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <filesystem>
 
+#include "support/fake_mqtt.h"
 #include "support/qt_application.h"
 #include "ui/desktop_program.h"
 #include "ui/main_window.h"
@@ -32,7 +33,7 @@ protected:
                                    return std::unique_ptr<LinePort>(std::move(t));
                                }};
         return std::make_unique<ui::DesktopProgram>(
-            platform, std::make_unique<IniSettingsStore>(home.config() / "settings.ini"));
+            platform, std::make_unique<IniSettingsStore>(home.config() / "settings.ini"), fakeClientFactory(mqttBroker));
     }
 
     void startRunning(const std::string& port = "sim") {
@@ -52,6 +53,7 @@ protected:
         EXPECT_TRUE(w.grab().save(QString::fromStdString((folder / (name + ".png")).string())));
     }
 
+    FakeBroker mqttBroker;  // declared before the program, which uses it to its end
     std::unique_ptr<ui::DesktopProgram> program;
 };
 

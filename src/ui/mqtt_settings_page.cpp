@@ -1,0 +1,176 @@
+#include "ui/mqtt_settings_page.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/app.h"
+#include "ui/widgets.h"
+
+namespace zul::ui {
+
+namespace {
+constexpr const char* OkColour = "color:#1b6e20;";
+constexpr const char* ProblemColour = "color:#b00020;";
+} // namespace
+
+MqttSettingsPage::MqttSettingsPage(app::App& app, mqtt::MqttSettingsForm& form, QWidget* parent)
+    : QWidget(parent), app_(app), form_(form) {
+    auto* v = new QVBoxLayout(this);
+    enabled_ = new QCheckBox(q(app.tr("&Connect to an MQTT broker")), this);
+    enabled_->setToolTip(q(app.tip("Units, groups, the panic button, macros and the timers appear in your home-automation hub")));
+    v->addWidget(enabled_);
+    auto* fields = new QFormLayout;
+    broker_ = addField(fields, "&Broker:", "mqtt://host:port, or mqtts://host:port for TLS", "mqtt://192.168.1.10:1883");
+    caFile_ = makeBox("The certificate of the broker's authority (TLS only; empty: the system's)");
+    browse_ = new QPushButton(q(app.tr("Bro&wse...")), this);
+    browse_->setToolTip(q(app.tip("Choose the CA file")));
+    auto* caRow = new QHBoxLayout;
+    caRow->addWidget(caFile_, 1);
+    caRow->addWidget(browse_);
+    auto* caLabel = new QLabel(q(app.tr("C&A file:")), this);
+    caLabel->setBuddy(caFile_);
+    fields->addRow(caLabel, caRow);
+    user_ = addField(fields, "&User name:", "Leave empty when the broker takes anonymous clients");
+    password_ = addField(fields, "Pass&word:", "Stored enciphered");
+    password_->setEchoMode(QLineEdit::Password);
+    baseTopic_ = addField(fields, "Base &topic:", "Every topic of Zulmarin begins with this", mqtt::DefaultBaseTopic);
+    prefix_ = addField(fields, "&Discovery prefix:", "Where the hub looks for discovery configs",
+                       mqtt::DefaultDiscoveryPrefix);
+    v->addLayout(fields);
+    auto* testRow = new QHBoxLayout;
+    test_ = new QPushButton(q(app.tr("&Test connection")), this);
+    test_->setToolTip(q(app.tip("Try the broker with the values above")));
+    result_ = new QLabel(this);
+    result_->setWordWrap(true);
+    testRow->addWidget(test_, 0, Qt::AlignTop);
+    testRow->addWidget(result_, 1);
+    v->addLayout(testRow);
+    problems_ = new QLabel(this);
+    problems_->setWordWrap(true);
+    problems_->setStyleSheet(ProblemColour);
+    problems_->hide();
+    v->addWidget(problems_);
+    status_ = new QLabel(this);
+    status_->setWordWrap(true);
+    v->addWidget(status_);
+    v->addStretch(1);
+    connect(browse_, &QPushButton::clicked, this, [this] { browseCaFile(); });
+    connect(test_, &QPushButton::clicked, this, [this] {
+        takeFields();
+        test_->setEnabled(false);
+        result_->setStyleSheet("");
+        result_->setText(q(app_.tr("Testing...")));
+        form_.testConnection();
+    });
+    form_.done = [this](bool ok, const std::string& text) { showResult(ok, text); };
+    setTabOrder(enabled_, broker_);
+    setTabOrder(broker_, caFile_);
+    setTabOrder(caFile_, browse_);
+    setTabOrder(browse_, user_);
+    load();
+}
+
+QLineEdit* MqttSettingsPage::makeBox(const char* tip, const char* placeholder) {
+    auto* box = new QLineEdit(this);
+    box->setToolTip(q(app_.tip(tip)));
+    box->setPlaceholderText(q(placeholder));
+    box->setMaxLength(250);
+    return box;
+}
+
+QLineEdit* MqttSettingsPage::addField(QFormLayout* form, const char* caption, const char* tip, const char* placeholder) {
+    QLineEdit* box = makeBox(tip, placeholder);
+    form->addRow(q(app_.tr(caption)), box);
+    return box;
+}
+
+void MqttSettingsPage::load() {
+    form_.load();
+    const mqtt::MqttSettings& v = form_.values;
+    enabled_->setChecked(v.enabled);
+    broker_->setText(q(v.broker));
+    caFile_->setText(q(v.caFile));
+    user_->setText(q(v.username));
+    password_->setText(q(v.password));
+    baseTopic_->setText(q(v.baseTopic));
+    prefix_->setText(q(v.discoveryPrefix));
+    problems_->hide();
+    result_->clear();
+    showStatus();
+}
+
+void MqttSettingsPage::takeFields() {
+    mqtt::MqttSettings& v = form_.values;
+    v.enabled = enabled_->isChecked();
+    v.broker = broker_->text().trimmed().toStdString();
+    v.caFile = caFile_->text().trimmed().toStdString();
+    v.username = user_->text().toStdString();
+    v.password = password_->text().toStdString();
+    v.baseTopic = baseTopic_->text().trimmed().toStdString();
+    v.discoveryPrefix = prefix_->text().trimmed().toStdString();
+}
+
+bool MqttSettingsPage::apply() {
+    takeFields();
+    const auto problems = form_.apply();
+    QStringList lines;
+    for (const auto& p : problems) lines << q(app_.tr(p));
+    problems_->setText(lines.join('\n'));
+    problems_->setVisible(!problems.empty());
+    showStatus();
+    return problems.empty();
+}
+
+void MqttSettingsPage::browseCaFile() {
+    const auto file = app_.dialogs.openFile("Choose the CA file", app_.folder.string(),
+                                            {{"Certificates (*.crt *.pem)", {"*.crt", "*.pem"}}, {"All files (*)", {"*"}}});
+    if (file) caFile_->setText(q(*file));
+}
+
+void MqttSettingsPage::showResult(bool ok, const std::string& text) {
+    test_->setEnabled(true);
+    result_->setStyleSheet(ok ? OkColour : ProblemColour);
+    result_->setText(q(text));
+}
+
+void MqttSettingsPage::showStatus() {
+    status_->setText(bridgeStatus ? q(app_.tr("Bridge:") + " " + bridgeStatus()) : QString());
+}
+
+MqttSetupWindow::MqttSetupWindow(app::App& app, mqtt::MqttSettingsForm& form, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(q(app.tr("MQTT Bridge")));
+    auto* v = new QVBoxLayout(this);
+    page_ = new MqttSettingsPage(app, form, this);
+    v->addWidget(page_);
+    auto* buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(q(app.tr("&OK")), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons->addButton(q(app.tr("&Cancel")), QDialogButtonBox::RejectRole);
+    apply_ = buttons->addButton(q(app.tr("&Apply")), QDialogButtonBox::ApplyRole);
+    ok_->setToolTip(q(app.tip("Save changes and close window")));
+    cancel_->setToolTip(q(app.tip("Quit without saving")));
+    apply_->setToolTip(q(app.tip("Save changes without closing window")));
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, [this] {
+        if (page_->apply()) hide();
+    });
+    connect(apply_, &QPushButton::clicked, this, [this] { page_->apply(); });
+    connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
+    v->addWidget(buttons);
+    setModal(false);
+    setMinimumWidth(460);
+}
+
+void MqttSetupWindow::open() {
+    page_->load();
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace zul::ui
