@@ -73,7 +73,10 @@ std::vector<DescribedUnit> UnitDescriptions::described() const {
 }
 
 void UnitDescriptions::watch(EventLoop& loop) {
-    tick_ = loop.createTick("descriptionWatch", WatchMs, [this] { poll(); });
+    tick_ = loop.createTick("descriptionWatch", FirstLookMs, [this] {
+        poll();
+        if (haveSnapshot_ && tick_->interval() != WatchMs) tick_->setInterval(WatchMs);
+    });
     tick_->setEnabled(true);
 }
 

@@ -55,6 +55,8 @@ class UnitDescriptions {
 public:
     using Translate = std::function<std::string(const std::string&)>;
     static constexpr int WatchMs = 2000;
+    // Until the record store is open and its first look taken, the watch looks this often.
+    static constexpr int FirstLookMs = 100;
 
     UnitDescriptions(RecordStore& records, Translate translate = {});
     ~UnitDescriptions();
@@ -73,6 +75,7 @@ public:
     std::vector<DescribedUnit> described() const;
 
     // Checks the record file every WatchMs for changes made by another process.
+    // The first look, soon after the store opens, takes stock without reporting.
     void watch(EventLoop& loop);
     // One check now: re-reads the descriptions when the file changed.
     void poll();

@@ -35,6 +35,7 @@ const std::vector<Command>& commands() {
         {"cipher", cipherCommand, "cipher encipher|decipher TEXT    the text cipher", &cipherHelp},
         {"errorlog", errorlogCommand, "errorlog [FILE]                  print the error log deciphered", &errorlogHelp},
         {"service", serviceCommand, "service [--port P]               run the timers without windows", &serviceHelp},
+        {"units", unitsCommand, "units [describe UNIT TEXT]       list or set the unit descriptions", &unitsHelp},
     };
     return table;
 }

@@ -44,7 +44,7 @@ TEST(UnitDescriptions, WritesAreKeptPerUnitAndOtherProcessesWritesAreSeen) {
     sim::VirtualClock clock;
     sim::VirtualEventLoop loop(clock);
     units.watch(loop);
-    loop.runFor(app::UnitDescriptions::WatchMs + 10);  // the first look takes stock silently
+    loop.runFor(app::UnitDescriptions::FirstLookMs);  // the first look takes stock silently
     {
         RecordStore other;
         ASSERT_TRUE(other.open(dir / "db.zld"));

@@ -229,6 +229,13 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheProgramThroughARealBroker) {
     EXPECT_TRUE(eventually([&] { return program.count("A3 ON") == 1; }, 5000ms));
     EXPECT_TRUE(hub.waitFor("zulmarin/unit/A3/state", "ON"));
 
+    // A description set from the command line reaches the hub through the running copy.
+    const pid_t units = spawnZulmarin(program.dir(), {"units", "describe", "B2", "Hall lamp"}, {}, "units-");
+    ASSERT_EQ(waitForExit(units, std::chrono::seconds(10)), 0);
+    EXPECT_TRUE(eventually(
+        [&] { return hub.last("homeassistant/light/zulmarin/b2/config").find("\"Hall lamp\"") != std::string::npos; },
+        5000ms));
+
     hub.publish("zulmarin/group/1/set", "ON");
     EXPECT_TRUE(hub.waitFor("zulmarin/group/1/state", "ON"));
     hub.publish("zulmarin/panic/set", "PRESS");
