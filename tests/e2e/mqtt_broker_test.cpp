@@ -9,7 +9,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -305,6 +305,42 @@ TEST(MqttEndToEnd, ARefusedLoginIsOneClearLineAndTheTestButtonSaysSo) {
     EXPECT_EQ(results, (std::vector<std::string>{
                            "no: The broker at " + broker.url() + " refused the connection: Connection Refused: not authorised.",
                            "ok: Connected to " + broker.url() + ": the broker accepted the login."}));
+}
+
+// Run by hand (ZUL_MQTT_BENCH=1 ./build/tests/test_e2e --gtest_filter='*Latency*'): from
+// the start of mosquitto_pub publishing ON to the last line change of the frame
+// on the pseudo-terminal, 100 times.
+TEST(MqttEndToEnd, LatencyFromPublishToTheFramesLastLineChange) {
+    if (!std::getenv("ZUL_MQTT_BENCH")) GTEST_SKIP() << "a benchmark: set ZUL_MQTT_BENCH=1 to run it";
+    REQUIRE_MOSQUITTO();
+    Broker broker;
+    ASSERT_TRUE(broker.start());
+    Program program(broker);
+    IniSettingsStore(program.dir() / "config" / "settings.ini").write("Settings", "GPause", "0");
+    program.start();
+    Hub hub(broker);
+    ASSERT_TRUE(hub.waitFor("zulmarin/status", "online", false, 10000ms));
+    const std::string pub = findProgram("mosquitto_pub"), port = std::to_string(broker.port());
+    std::vector<double> ms;
+    for (int i = 0; i < 100; ++i) {
+        const std::size_t before = program.frames().size();
+        const auto start = std::chrono::duration_cast<std::chrono::microseconds>(
+                               std::chrono::steady_clock::now().time_since_epoch()).count();
+        const pid_t p = fork();
+        if (p == 0) {
+            execl(pub.c_str(), "mosquitto_pub", "-p", port.c_str(), "-q", "1", "-t", "zulmarin/unit/A3/set", "-m", "ON",
+                  nullptr);
+            _exit(127);
+        }
+        std::vector<sim::DecodedSignal> frames;
+        ASSERT_TRUE(eventually([&] { return (frames = decodeModemLog(program.log(), nullptr, false)).size() > before; }, 5000ms));
+        waitForExit(p, std::chrono::seconds(5));
+        ms.push_back(double(frames.back().micros - start) / 1000);
+        std::this_thread::sleep_for(100ms);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("publish to last line change, 100 runs: median %.1f ms, best %.1f ms, worst %.1f ms\n",
+                (ms[49] + ms[50]) / 2, ms.front(), ms.back());
 }
 
 } // namespace
