@@ -144,7 +144,12 @@ void MqttBridge::start(const std::string& brokerOverride) {
 
 void MqttBridge::stop() {
     if (!client_) return;
-    if (connected_) publish(topics_->status(), "offline", true);
+    if (connected_) {
+        // The broker keeps our session; without subscriptions it queues no
+        // commands for us while we are away, so none goes out stale at the next start.
+        for (const std::string& pattern : topics_->subscriptions()) client_->unsubscribe(pattern);
+        publish(topics_->status(), "offline", true);
+    }
     client_->stop();
     client_.reset();
     connected_ = false;
@@ -231,7 +236,11 @@ void MqttBridge::handle(const Request& r) {
         runLater([this, file] { app::CroSend(app_, file); });
         break;
     }
-    case Target::Timers: setTimers(r.word == "ON"); break;
+    case Target::Timers: {
+        const bool on = r.word == "ON";
+        runLater([this, on] { setTimers(on); });  // loading the timers may ask the user something
+        break;
+    }
     case Target::Discovery: {
         // A config left in the broker from earlier that we no longer stand behind goes.
         const std::string topic = topics_->discovery(r.component, r.objectId);

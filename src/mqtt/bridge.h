@@ -53,7 +53,8 @@ public:
     // Reads the "Mqtt" settings and connects when the bridge is enabled. A
     // broker given here overrides "Broker" for this run and enables the bridge.
     void start(const std::string& brokerOverride = "");
-    // Publishes "offline" and disconnects cleanly. Frames already queued still go out.
+    // Publishes "offline" and disconnects cleanly, leaving no subscription
+    // behind on the broker. Frames already queued still go out.
     void stop();
     // The settings changed.
     void restart();

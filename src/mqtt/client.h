@@ -64,6 +64,7 @@ public:
     // Thread-safe; false when the client is not connected or refused it.
     virtual bool publish(const std::string& topic, const std::string& payload, int qos, bool retain) = 0;
     virtual bool subscribe(const std::string& pattern, int qos) = 0;
+    virtual bool unsubscribe(const std::string& pattern) = 0;
 };
 
 using ClientFactory = std::function<std::unique_ptr<MqttClient>()>;

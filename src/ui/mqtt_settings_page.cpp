@@ -25,24 +25,7 @@ MqttSettingsPage::MqttSettingsPage(app::App& app, mqtt::MqttSettingsForm& form, 
     enabled_ = new QCheckBox(q(app.tr("&Connect to an MQTT broker")), this);
     enabled_->setToolTip(q(app.tip("Units, groups, the panic button, macros and the timers appear in your home-automation hub")));
     v->addWidget(enabled_);
-    auto* fields = new QFormLayout;
-    broker_ = addField(fields, "&Broker:", "mqtt://host:port, or mqtts://host:port for TLS", "mqtt://192.168.1.10:1883");
-    caFile_ = makeBox("The certificate of the broker's authority (TLS only; empty: the system's)");
-    browse_ = new QPushButton(q(app.tr("Bro&wse...")), this);
-    browse_->setToolTip(q(app.tip("Choose the CA file")));
-    auto* caRow = new QHBoxLayout;
-    caRow->addWidget(caFile_, 1);
-    caRow->addWidget(browse_);
-    auto* caLabel = new QLabel(q(app.tr("C&A file:")), this);
-    caLabel->setBuddy(caFile_);
-    fields->addRow(caLabel, caRow);
-    user_ = addField(fields, "&User name:", "Leave empty when the broker takes anonymous clients");
-    password_ = addField(fields, "Pass&word:", "Stored enciphered");
-    password_->setEchoMode(QLineEdit::Password);
-    baseTopic_ = addField(fields, "Base &topic:", "Every topic of Zulmarin begins with this", mqtt::DefaultBaseTopic);
-    prefix_ = addField(fields, "&Discovery prefix:", "Where the hub looks for discovery configs",
-                       mqtt::DefaultDiscoveryPrefix);
-    v->addLayout(fields);
+    v->addLayout(buildFields());
     auto* testRow = new QHBoxLayout;
     test_ = new QPushButton(q(app.tr("&Test connection")), this);
     test_->setToolTip(q(app.tip("Try the broker with the values above")));
@@ -74,6 +57,27 @@ MqttSettingsPage::MqttSettingsPage(app::App& app, mqtt::MqttSettingsForm& form, 
     setTabOrder(caFile_, browse_);
     setTabOrder(browse_, user_);
     load();
+}
+
+QFormLayout* MqttSettingsPage::buildFields() {
+    auto* fields = new QFormLayout;
+    broker_ = addField(fields, "&Broker:", "mqtt://host:port, or mqtts://host:port for TLS", "mqtt://192.168.1.10:1883");
+    caFile_ = makeBox("The certificate of the broker's authority (TLS only; empty: the system's)");
+    browse_ = new QPushButton(q(app_.tr("Bro&wse...")), this);
+    browse_->setToolTip(q(app_.tip("Choose the CA file")));
+    auto* caRow = new QHBoxLayout;
+    caRow->addWidget(caFile_, 1);
+    caRow->addWidget(browse_);
+    auto* caLabel = new QLabel(q(app_.tr("C&A file:")), this);
+    caLabel->setBuddy(caFile_);
+    fields->addRow(caLabel, caRow);
+    user_ = addField(fields, "&User name:", "Leave empty when the broker takes anonymous clients");
+    password_ = addField(fields, "Pass&word:", "Stored enciphered");
+    password_->setEchoMode(QLineEdit::Password);
+    baseTopic_ = addField(fields, "Base &topic:", "Every topic of Zulmarin begins with this", mqtt::DefaultBaseTopic);
+    prefix_ = addField(fields, "&Discovery prefix:", "Where the hub looks for discovery configs",
+                       mqtt::DefaultDiscoveryPrefix);
+    return fields;
 }
 
 QLineEdit* MqttSettingsPage::makeBox(const char* tip, const char* placeholder) {

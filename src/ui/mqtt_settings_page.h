@@ -44,6 +44,7 @@ public:
     QLabel* problems() { return problems_; }
 
 private:
+    QFormLayout* buildFields();
     QLineEdit* makeBox(const char* tip, const char* placeholder = "");
     QLineEdit* addField(QFormLayout* form, const char* caption, const char* tip, const char* placeholder = "");
     void takeFields();

@@ -90,8 +90,10 @@ TEST_F(BridgeTest, ConnectingAnnouncesEverythingRetainedUnderOneDevice) {
     deliver("homeassistant/light/zulmarin/b3/config", "{}", true);  // our own: stays
     EXPECT_EQ(broker.on("homeassistant/light/zulmarin/b3/config").size(), 1u);
 
-    // A clean stop says offline and lets the client go.
+    // A clean stop leaves no subscription (the broker would queue commands for
+    // the next start), says offline and lets the client go.
     bridge->stop();
+    EXPECT_EQ(broker.unsubscribed, broker.subscribed);
     EXPECT_EQ(retained("zulmarin/status"), "offline");
     EXPECT_EQ(broker.stops, 1);
     EXPECT_FALSE(bridge->running());

@@ -18,7 +18,7 @@ struct FakeBroker {
         bool retain = false;
     };
     std::vector<Publication> published;
-    std::vector<std::string> subscribed;
+    std::vector<std::string> subscribed, unsubscribed;
     mqtt::ClientOptions options;
     mqtt::MqttClient::Sink sink;
     int starts = 0, stops = 0;
@@ -82,6 +82,10 @@ public:
     }
     bool subscribe(const std::string& pattern, int) override {
         broker_.subscribed.push_back(pattern);
+        return true;
+    }
+    bool unsubscribe(const std::string& pattern) override {
+        broker_.unsubscribed.push_back(pattern);
         return true;
     }
 

@@ -166,4 +166,9 @@ bool MosquittoClient::subscribe(const std::string& pattern, int qos) {
     return mosquitto_subscribe(shared_->mosq, nullptr, pattern.c_str(), qos) == MOSQ_ERR_SUCCESS;
 }
 
+bool MosquittoClient::unsubscribe(const std::string& pattern) {
+    if (!shared_->mosq) return false;
+    return mosquitto_unsubscribe(shared_->mosq, nullptr, pattern.c_str()) == MOSQ_ERR_SUCCESS;
+}
+
 } // namespace zul::qt

@@ -19,6 +19,7 @@ public:
     void stop() override;
     bool publish(const std::string& topic, const std::string& payload, int qos, bool retain) override;
     bool subscribe(const std::string& pattern, int qos) override;
+    bool unsubscribe(const std::string& pattern) override;
 
     // What the network thread shares with this object; it may outlive it.
     struct Shared;
