@@ -92,8 +92,6 @@ struct WindowHooks {
     // The timer machinery was loaded or its master switch changed (true), or
     // it is about to be unloaded (false): the windows let go of it first.
     std::function<void(bool loaded)> timersChanged;
-    // The MQTT bridge's settings window.
-    std::function<void()> showMqttSetup;
 };
 
 // Message boxes whose texts pass through the language lookup line by line.

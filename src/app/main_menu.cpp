@@ -157,10 +157,7 @@ void runMenuEntry(App& app, MenuId id, int languageIndex) {
         break;
     case MenuId::SetupTimer: openTimerWindow(app); break;
     case MenuId::TimerStatus: openTimerLog(app); break;
-    case MenuId::SetupMqtt:
-        if (app.hooks.showMqttSetup) app.hooks.showMqttSetup();
-        else app.notAvailable("Setup MQTT Bridge");
-        break;
+    case MenuId::SetupMqtt: openPreferences(app, PreferencesTab::Mqtt); break;
     case MenuId::LanguageEntry: chooseLanguageEntry(app, languageIndex); break;
     case MenuId::Uninstall: show(app.hooks.showUninstaller); break;
     case MenuId::Exit: app.startup->cmdExit(); break;

@@ -93,10 +93,11 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     mqttForm_ = std::make_unique<mqtt::MqttSettingsForm>(app_->settings, app_->loop, mqttClients,
                                                          "zulmarin_test_" + std::to_string(::getpid()));
     mqttForm_->applied = [this] { bridge_->restart(); };
-    mqttWindow_ = std::make_unique<MqttSetupWindow>(*app_, *mqttForm_, main_.get());
-    mqttWindow_->page().bridgeStatus = [this] { return bridge_->status(); };
     bindHooks();
     bindDesktopWindows();
+    auto* mqttPage = new MqttSettingsPage(*app_, *mqttForm_);
+    mqttPage->bridgeStatus = [this] { return bridge_->status(); };
+    prefs_->addMqttPage(mqttPage);
     app::Startup& startup = *app_->startup;
     handOff_ = std::make_unique<app::HandOffDesk>(
         *app_, app::HandOffDesk::Hooks{[&startup] { return startup.phase() == app::Phase::Running; },
@@ -137,7 +138,6 @@ DesktopProgram::~DesktopProgram() {
     help_.reset();
     favs_.reset();
     prefs_.reset();
-    mqttWindow_.reset();
     mqttForm_.reset();
     delay_.reset();
     port_.reset();
@@ -184,7 +184,6 @@ void DesktopProgram::bindHooks() {
         about_->hide();
         uninstall_->hide();
         tray_->remove();
-        mqttWindow_->hide();
         w->close();
     };
     a.hooks.quit = [] { QCoreApplication::quit(); };
@@ -199,7 +198,6 @@ void DesktopProgram::bindHooks() {
         timerLog_->attach(loaded);
         w->refreshTimers();
     };
-    a.hooks.showMqttSetup = [this] { mqttWindow_->open(); };
     a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };

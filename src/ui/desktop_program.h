@@ -35,7 +35,6 @@ class UninstallWindow;
 class Tray;
 class TimerWindow;
 class TimerLogWindow;
-class MqttSetupWindow;
 
 class DesktopProgram {
 public:
@@ -68,7 +67,6 @@ public:
     TimerWindow& timerWindow() { return *timers_; }
     TimerLogWindow& timerLogWindow() { return *timerLog_; }
     mqtt::MqttBridge& bridge() { return *bridge_; }
-    MqttSetupWindow& mqttWindow() { return *mqttWindow_; }
 
 private:
     void bindHooks();
@@ -92,7 +90,6 @@ private:
     std::unique_ptr<TimerLogWindow> timerLog_;
     std::unique_ptr<mqtt::MqttBridge> bridge_;
     std::unique_ptr<mqtt::MqttSettingsForm> mqttForm_;
-    std::unique_ptr<MqttSetupWindow> mqttWindow_;
     std::unique_ptr<QSplashScreen> splash_;
     std::unique_ptr<app::HandOffDesk> handOff_;
 };

@@ -1,7 +1,6 @@
 #include "ui/mqtt_settings_page.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,12 +21,12 @@ constexpr const char* ProblemColour = "color:#b00020;";
 MqttSettingsPage::MqttSettingsPage(app::App& app, mqtt::MqttSettingsForm& form, QWidget* parent)
     : QWidget(parent), app_(app), form_(form) {
     auto* v = new QVBoxLayout(this);
-    enabled_ = new QCheckBox(q(app.tr("&Connect to an MQTT broker")), this);
+    enabled_ = new QCheckBox(q(app.tr("Co&nnect to an MQTT broker")), this);
     enabled_->setToolTip(q(app.tip("Units, groups, the panic button, macros and the timers appear in your home-automation hub")));
     v->addWidget(enabled_);
     v->addLayout(buildFields());
     auto* testRow = new QHBoxLayout;
-    test_ = new QPushButton(q(app.tr("&Test connection")), this);
+    test_ = new QPushButton(q(app.tr("T&est connection")), this);
     test_->setToolTip(q(app.tip("Try the broker with the values above")));
     result_ = new QLabel(this);
     result_->setWordWrap(true);
@@ -52,6 +51,13 @@ MqttSettingsPage::MqttSettingsPage(app::App& app, mqtt::MqttSettingsForm& form, 
         form_.testConnection();
     });
     form_.done = [this](bool ok, const std::string& text) { showResult(ok, text); };
+    connect(enabled_, &QCheckBox::toggled, this, [this] {
+        if (edited) edited();
+    });
+    for (QLineEdit* box : {broker_, caFile_, user_, password_, baseTopic_, prefix_})
+        connect(box, &QLineEdit::textChanged, this, [this] {
+            if (edited) edited();
+        });
     setTabOrder(enabled_, broker_);
     setTabOrder(broker_, caFile_);
     setTabOrder(caFile_, browse_);
@@ -63,18 +69,18 @@ QFormLayout* MqttSettingsPage::buildFields() {
     auto* fields = new QFormLayout;
     broker_ = addField(fields, "&Broker:", "mqtt://host:port, or mqtts://host:port for TLS", "mqtt://192.168.1.10:1883");
     caFile_ = makeBox("The certificate of the broker's authority (TLS only; empty: the system's)");
-    browse_ = new QPushButton(q(app_.tr("Bro&wse...")), this);
+    browse_ = new QPushButton(q(app_.tr("B&rowse...")), this);
     browse_->setToolTip(q(app_.tip("Choose the CA file")));
     auto* caRow = new QHBoxLayout;
     caRow->addWidget(caFile_, 1);
     caRow->addWidget(browse_);
-    auto* caLabel = new QLabel(q(app_.tr("C&A file:")), this);
+    auto* caLabel = new QLabel(q(app_.tr("CA &file:")), this);
     caLabel->setBuddy(caFile_);
     fields->addRow(caLabel, caRow);
     user_ = addField(fields, "&User name:", "Leave empty when the broker takes anonymous clients");
     password_ = addField(fields, "Pass&word:", "Stored enciphered");
     password_->setEchoMode(QLineEdit::Password);
-    baseTopic_ = addField(fields, "Base &topic:", "Every topic of Zulmarin begins with this", mqtt::DefaultBaseTopic);
+    baseTopic_ = addField(fields, "Base to&pic:", "Every topic of Zulmarin begins with this", mqtt::DefaultBaseTopic);
     prefix_ = addField(fields, "&Discovery prefix:", "Where the hub looks for discovery configs",
                        mqtt::DefaultDiscoveryPrefix);
     return fields;
@@ -96,7 +102,7 @@ QLineEdit* MqttSettingsPage::addField(QFormLayout* form, const char* caption, co
 
 void MqttSettingsPage::load() {
     form_.load();
-    const mqtt::MqttSettings& v = form_.values;
+    const mqtt::MqttSettings v = form_.values;  // a copy: every field set below reports an edit
     enabled_->setChecked(v.enabled);
     broker_->setText(q(v.broker));
     caFile_->setText(q(v.caFile));
@@ -118,6 +124,11 @@ void MqttSettingsPage::takeFields() {
     v.password = password_->text().toStdString();
     v.baseTopic = baseTopic_->text().trimmed().toStdString();
     v.discoveryPrefix = prefix_->text().trimmed().toStdString();
+}
+
+bool MqttSettingsPage::changed() {
+    takeFields();
+    return !(form_.values == mqtt::loadMqttSettings(app_.settings));
 }
 
 bool MqttSettingsPage::apply() {
@@ -145,36 +156,6 @@ void MqttSettingsPage::showResult(bool ok, const std::string& text) {
 
 void MqttSettingsPage::showStatus() {
     status_->setText(bridgeStatus ? q(app_.tr("Bridge:") + " " + bridgeStatus()) : QString());
-}
-
-MqttSetupWindow::MqttSetupWindow(app::App& app, mqtt::MqttSettingsForm& form, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(q(app.tr("MQTT Bridge")));
-    auto* v = new QVBoxLayout(this);
-    page_ = new MqttSettingsPage(app, form, this);
-    v->addWidget(page_);
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(q(app.tr("&OK")), QDialogButtonBox::AcceptRole);
-    cancel_ = buttons->addButton(q(app.tr("&Cancel")), QDialogButtonBox::RejectRole);
-    apply_ = buttons->addButton(q(app.tr("&Apply")), QDialogButtonBox::ApplyRole);
-    ok_->setToolTip(q(app.tip("Save changes and close window")));
-    cancel_->setToolTip(q(app.tip("Quit without saving")));
-    apply_->setToolTip(q(app.tip("Save changes without closing window")));
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, [this] {
-        if (page_->apply()) hide();
-    });
-    connect(apply_, &QPushButton::clicked, this, [this] { page_->apply(); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
-    v->addWidget(buttons);
-    setModal(false);
-    setMinimumWidth(460);
-}
-
-void MqttSetupWindow::open() {
-    page_->load();
-    show();
-    raise();
-    activateWindow();
 }
 
 } // namespace zul::ui

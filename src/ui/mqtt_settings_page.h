@@ -1,8 +1,7 @@
 #pragma once
 // The "Mqtt" settings as a page of fields (enabled, broker, CA file, user
-// name, password, base topic, discovery prefix) with "Test connection", and
-// the small window that shows it from the menu with OK, Cancel and Apply.
-#include <QDialog>
+// name, password, base topic, discovery prefix) with "Test connection": the
+// MQTT tab of the preferences window.
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -29,6 +28,10 @@ public:
     void load();
     // Stores the fields when they can be used; else shows what is wrong. True when stored.
     bool apply();
+    // The fields differ from the stored settings.
+    bool changed();
+    // Called on every edit.
+    std::function<void()> edited;
     // How the running bridge stands, shown under the fields.
     std::function<std::string()> bridgeStatus;
 
@@ -59,23 +62,6 @@ private:
     QLineEdit *baseTopic_ = nullptr, *prefix_ = nullptr;
     QPushButton *browse_ = nullptr, *test_ = nullptr;
     QLabel *result_ = nullptr, *problems_ = nullptr, *status_ = nullptr;
-};
-
-// "MQTT Bridge": the page in a window of its own, reached from Menu > Setup.
-class MqttSetupWindow : public QDialog {
-public:
-    MqttSetupWindow(app::App& app, mqtt::MqttSettingsForm& form, QWidget* parent = nullptr);
-    // Reads the stored settings and shows the window.
-    void open();
-
-    MqttSettingsPage& page() { return *page_; }
-    QPushButton* okButton() { return ok_; }
-    QPushButton* applyButton() { return apply_; }
-    QPushButton* cancelButton() { return cancel_; }
-
-private:
-    MqttSettingsPage* page_ = nullptr;
-    QPushButton *ok_ = nullptr, *cancel_ = nullptr, *apply_ = nullptr;
 };
 
 } // namespace zul::ui
