@@ -89,12 +89,10 @@ void UnitDescriptions::remember(const UnitAddress& unit, const std::string& text
 
 void UnitDescriptions::poll() {
     if (!records_.isOpen()) return;
-    std::error_code ec;
-    const auto stamp = std::filesystem::last_write_time(records_.path(), ec);
-    const auto size = ec ? 0 : std::filesystem::file_size(records_.path(), ec);
-    if (ec || (haveSnapshot_ && stamp == stamp_ && size == size_)) return;
-    stamp_ = stamp;
-    size_ = size;
+    records_.refresh();
+    // Also after a write of this process's own, which may have taken up another's.
+    if (haveSnapshot_ && records_.generation() == seenGeneration_) return;
+    seenGeneration_ = records_.generation();
     takeSnapshot();
 }
 

@@ -9,7 +9,6 @@
 // changed, so a running copy picks the change up.
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -91,8 +90,7 @@ private:
     std::unique_ptr<Tick> tick_;
     bool haveSnapshot_ = false;
     std::array<std::string, Houses * UnitsPerHouse> snapshot_;
-    std::filesystem::file_time_type stamp_{};
-    std::uintmax_t size_ = 0;
+    std::uint64_t seenGeneration_ = 0;  // of the record store, at the last look
 };
 
 } // namespace zul::app
