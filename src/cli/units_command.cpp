@@ -22,14 +22,17 @@ const char* const unitsHelp =
 
 namespace {
 
+bool opened(RecordStore& records, const std::filesystem::path& file, bool forWriting, Io& io) {
+    if (records.open(file, forWriting)) return true;
+    io.err << "zulmarin: " << recordStoreProblemText(records) << "\n";
+    return false;
+}
+
 int list(const std::filesystem::path& file, Io& io) {
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) return 0;  // nothing described yet
     RecordStore records;
-    if (!records.open(file)) {
-        io.err << "zulmarin: cannot open the record store " << file.string() << "\n";
-        return 1;
-    }
+    if (!opened(records, file, false, io)) return 1;
     for (const auto& d : app::UnitDescriptions(records).described())
         io.out << std::left << std::setw(4) << app::unitName(d.unit) << d.text << "\n";
     return 0;
@@ -41,10 +44,7 @@ int describe(const std::filesystem::path& file, const std::string& unitText, con
     for (const char c : text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return badInput(io, "a description is one line of text");
     RecordStore records;
-    if (!records.open(file)) {
-        io.err << "zulmarin: cannot open the record store " << file.string() << "\n";
-        return 1;
-    }
+    if (!opened(records, file, true, io)) return 1;
     if (text.find('"') != std::string::npos) io.err << "zulmarin: double quotes are dropped from the text\n";
     const auto result = app::UnitDescriptions(records).write(*unit, text);
     if (result.saved) return 0;
