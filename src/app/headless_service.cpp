@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/app.h"
+#include "app/groups_panel.h"
 #include "app/hand_off_desk.h"
 #include "app/line_dialogs.h"
 #include "app/main_macro.h"
@@ -67,6 +68,9 @@ void HeadlessService::start(const std::optional<std::string>& port) {
     const std::filesystem::path records = recordStorePath(app_.settings, app_.folder);
     if (!app_.records.open(records))
         fault("the record store " + records.string() + " cannot be opened; the stored port and groups are unknown");
+    // The group labels and the panic button's settings, as the main window has them.
+    app_.groupLabels.load(app_.folder);
+    app_.groups->restore();
     loadTimers();
     port_ = std::make_unique<PortKeeper>(app_, port, out_.line, [this](const std::string& line) { fault(line); });
     port_->start();
@@ -87,6 +91,7 @@ void HeadlessService::loadTimers() {
               "; no timer runs until it can be read");
     app_.timers = std::move(timers);
     app_.timers->setMasterSwitch(true);
+    app_.timersSwitched(true);
     timerStamp_ = stampOf(timerFile_);
     settingsStamp_ = stampOf(settingsFile_);
     tableSettings_ = loopAndTableSettings();
@@ -165,6 +170,7 @@ void HeadlessService::stop() {
         const bool active = app_.timers->anyRunnerActive();
         app_.timers->log().unload();
         app_.timers.reset();
+        app_.timersSwitched(false);
         if (active && app_.port.isOpen()) app_.transmitter.endOfRun();
     }
     port_->stop();

@@ -278,9 +278,12 @@ void MqttBridge::runLater(std::function<void()> work) {
 }
 
 void MqttBridge::setTimers(bool on) {
-    // Through the main window's switch when there is one, so that it shows the change.
+    // Through the main window's switch when there is one, so that it shows the
+    // change; without windows (the service) the machinery stays loaded and
+    // only its scheduler stops.
     if (app_.startup->setTimersOn) app_.startup->setTimersOn(on);
-    else app::switchTimers(app_, on);
+    else if (app_.timers) app_.timers->setMasterSwitch(on);
+    else if (on) app::switchTimers(app_, true);
     publishTimersState();
 }
 
@@ -337,7 +340,7 @@ void MqttBridge::publishStates() {
 }
 
 void MqttBridge::publishTimersState() {
-    if (topics_) publish(topics_->timersState(), onOff(app_.timers != nullptr), true);
+    if (topics_) publish(topics_->timersState(), onOff(app_.timers && app_.timers->scheduler().masterSwitch()), true);
 }
 
 void MqttBridge::publishLogEntry(const std::string& entry) {

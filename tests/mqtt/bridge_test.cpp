@@ -159,6 +159,10 @@ TEST_F(BridgeTest, GroupsPanicMacrosAndTheTimersSwitchRunAsTheirButtonsDo) {
     EXPECT_EQ(retained("zulmarin/timers/state"), "ON");
     app->timers->log().append("\r\nTimer 1 : (Hall.cro)\r\n\t: Started");
     EXPECT_EQ(broker.on("zulmarin/log"), std::vector<std::string>{"Timer 1 : (Hall.cro)\n\t: Started"});
+    deliver("zulmarin/timers/set", "OFF");  // without a window the machinery stays, its scheduler stops
+    EXPECT_FALSE(app->timers->scheduler().masterSwitch());
+    EXPECT_EQ(retained("zulmarin/timers/state"), "OFF");
+    deliver("zulmarin/timers/set", "ON");
     app::switchTimers(*app, false);  // the window's switch
     EXPECT_EQ(retained("zulmarin/timers/state"), "OFF");
 }
