@@ -1,7 +1,7 @@
 // The MQTT bridge end to end: Debian's mosquitto on a free loopback port with
-// its own config in a temp folder, the zulmarin program (offscreen) on a
-// pseudo-terminal with the modem shim, and mosquitto_pub / mosquitto_sub in
-// the hub's place.
+// its own config in a temp folder, zulmarin (the service, or the desktop
+// program offscreen) on a pseudo-terminal with the modem shim, and
+// mosquitto_pub / mosquitto_sub in the hub's place.
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/settings_form.h"
@@ -26,21 +25,10 @@
 namespace zul::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 std::string findProgram(const std::string& name) {
     for (const char* dir : {"/usr/sbin", "/usr/bin", "/usr/local/sbin", "/usr/local/bin"})
         if (access((std::string(dir) + "/" + name).c_str(), X_OK) == 0) return std::string(dir) + "/" + name;
     return "";
-}
-
-bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
 }
 
 // What a shell command prints, without its last line break.
@@ -90,16 +78,16 @@ public:
             execl(findProgram("mosquitto").c_str(), "mosquitto", "-c", (dir_ / "mosquitto.conf").c_str(), nullptr);
             _exit(127);
         }
-        return eventually([this] {
+        return waitUntil([this] {
             const int s = socket(AF_INET, SOCK_STREAM, 0);
             const sockaddr_in a = loopback(port_);
             const bool up = connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
             close(s);
             return up;
-        }, 5000ms);
+        }, 5000);
     }
     void stop() {
-        if (pid_ > 0) kill(pid_, SIGTERM), waitForExit(pid_, std::chrono::seconds(5));
+        if (pid_ > 0) kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
     std::string url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
@@ -125,7 +113,8 @@ private:
 // zulmarin's files in a temp folder, and the program itself on a pty.
 class Program {
 public:
-    explicit Program(const Broker& broker, const std::string& password = "") {
+    // enabled false: the bridge is off in the settings (the service's --mqtt names the broker).
+    explicit Program(const Broker& broker, bool enabled = true, const std::string& password = "") {
         std::filesystem::create_directories(dir_ / "home");
         RecordStore records;
         records.open(dir_ / "home" / "db.zld");
@@ -136,62 +125,66 @@ public:
         writeFile(dir_ / "home" / "file0.grp", "\"Group 1, Outside\"\r\n\"0110000000000000\"\r\n");
         IniSettingsStore settings(dir_ / "config" / "settings.ini");
         mqtt::MqttSettings m;
-        m.enabled = true;
+        m.enabled = enabled;
         m.broker = broker.url();
         m.username = password.empty() ? "" : "zul";
         m.password = password;
         mqtt::saveMqttSettings(settings, m);
         settings.write("Settings", "ChkForUpdts", "0");
     }
-    ~Program() { end(SIGKILL); }
-    void start() { pid_ = spawnZulmarin(dir_, {}, modemShimEnv(log())); }
-    void end(int signal) {
-        if (pid_ > 0) kill(pid_, signal), waitForExit(pid_, std::chrono::seconds(5));
-        pid_ = -1;
+    // args: {} for the desktop program, {"service", ...} for the service.
+    void start(const std::vector<std::string>& args) {
+        RunOptions options(modemShim(log()));
+        // Its own channel folder: a program killed here leaves its socket behind.
+        options.env.push_back("XDG_RUNTIME_DIR=" + (dir_ / "runtime").string());
+        process_ = std::make_unique<Spawned>(dir_, args, options, "program");
     }
-    std::string log() const { return (dir_ / "modem.log").string(); }
+    void end(int signal) {
+        process_->signal(signal);
+        process_->wait(5000);
+    }
+    std::filesystem::path log() const { return dir_ / "modem.log"; }
     std::vector<sim::DecodedSignal> decoded() const { return decodeModemLog(log(), nullptr, false); }
     std::size_t count(const std::string& frame) const {
         const auto all = decoded();
         return std::count_if(all.begin(), all.end(), [&](const sim::DecodedSignal& s) { return s.text == frame; });
     }
-    std::string errors() const { return readFile(dir_ / "stderr"); }
+    std::string errors() const { return process_->err(); }
     const TempDir& dir() const { return dir_; }
 
 private:
     TempDir dir_;
     Pty pty_;
-    pid_t pid_ = -1;
+    std::unique_ptr<Spawned> process_;
 };
 
 #define REQUIRE_MOSQUITTO() \
     if (!Broker::installed()) GTEST_SKIP() << "mosquitto is not installed (./zul installs it)"
 
-TEST(MqttEndToEnd, AHubSeesAndSwitchesTheProgramThroughARealBroker) {
+TEST(MqttEndToEnd, AHubSeesAndSwitchesTheServiceThroughARealBroker) {
     REQUIRE_MOSQUITTO();
     Broker broker;
     ASSERT_TRUE(broker.start());
-    Program program(broker);
-    program.start();
-    ASSERT_TRUE(eventually([&] { return broker.retained("zulmarin/status") == "online"; }, 10000ms)) << program.errors();
+    Program program(broker, false);
+    program.start({"service", "--mqtt", broker.url()});
+    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << program.errors();
     EXPECT_FALSE(broker.retained("homeassistant/button/zulmarin/panic/config").empty());
     EXPECT_NE(broker.retained("homeassistant/light/zulmarin/a3/config").find("\"name\":\"Porch light\""), std::string::npos);
 
     broker.publish("zulmarin/unit/A3/set", "ON");
-    EXPECT_TRUE(eventually([&] { return program.count("A3 ON") == 1; }, 5000ms));
-    EXPECT_TRUE(eventually([&] { return broker.retained("zulmarin/unit/A3/state") == "ON"; }, 5000ms));
+    EXPECT_TRUE(waitUntil([&] { return program.count("A3 ON") == 1; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return broker.retained("zulmarin/unit/A3/state") == "ON"; }, 5000));
 
     // A description set from the command line reaches the hub through the running copy.
-    const pid_t units = spawnZulmarin(program.dir(), {"units", "describe", "B2", "Hall lamp"}, {}, "units-");
-    ASSERT_EQ(waitForExit(units, std::chrono::seconds(10)), 0);
-    EXPECT_TRUE(eventually(
+    EXPECT_EQ(runZulmarin(program.dir(), {"units", "describe", "B2", "Hall lamp"}).rc, 0);
+    EXPECT_TRUE(waitUntil(
         [&] { return broker.retained("homeassistant/light/zulmarin/b2/config").find("\"Hall lamp\"") != std::string::npos; },
-        5000ms));
+        5000));
 
     broker.publish("zulmarin/group/1/set", "ON");
-    EXPECT_TRUE(eventually([&] { return broker.retained("zulmarin/group/1/state") == "ON"; }, 5000ms));
+    EXPECT_TRUE(waitUntil([&] { return broker.retained("zulmarin/group/1/state") == "ON"; }, 5000));
     broker.publish("zulmarin/panic/set", "PRESS");
-    EXPECT_TRUE(eventually([&] { return program.count("A1 OFF") == 1; }, 5000ms));
+    EXPECT_TRUE(waitUntil([&] { return program.count("A1 OFF") == 1; }, 5000));
     EXPECT_EQ(program.count("A1 ON"), 2u);
 
     // Bad payloads change nothing.
@@ -200,7 +193,7 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheProgramThroughARealBroker) {
              {"zulmarin/unit/A3/set", "TOGGLE"}, {"zulmarin/unit/Z9/set", "ON"}, {"zulmarin/group/1/set", "\x01\x02"},
              {"zulmarin/unit/A3/set", std::string(1 << 20, 'O')}, {"zulmarin/macro/run", "../../etc/passwd"}})
         broker.publish(topic, payload);
-    std::this_thread::sleep_for(1000ms);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     EXPECT_EQ(program.decoded().size(), before);
     EXPECT_EQ(broker.retained("zulmarin/unit/A3/state"), "ON");
 
@@ -208,12 +201,17 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheProgramThroughARealBroker) {
     broker.stop();
     ASSERT_TRUE(broker.start());
     ASSERT_TRUE(broker.publish("zulmarin/unit/A5/set", "ON"));
-    EXPECT_TRUE(eventually([&] { return program.count("A5 ON") == 1; }, 10000ms)) << program.errors();
+    EXPECT_TRUE(waitUntil([&] { return program.count("A5 ON") == 1; }, 10000)) << program.errors();
     EXPECT_NE(program.errors().find("MQTT: lost the connection to " + broker.url()), std::string::npos);
 
-    // The program goes without a word: the broker says offline for it.
-    program.end(SIGKILL);
-    EXPECT_TRUE(eventually([&] { return broker.retained("zulmarin/status") == "offline"; }, 5000ms));
+    // A clean stop says offline; so does the broker for a program that goes without a word.
+    program.end(SIGTERM);
+    EXPECT_EQ(broker.retained("zulmarin/status"), "offline");
+    Program desktop(broker);
+    desktop.start({});
+    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << desktop.errors();
+    desktop.end(SIGKILL);
+    EXPECT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "offline"; }, 5000));
 }
 
 TEST(MqttEndToEnd, ARefusedLoginIsOneClearLineAndTheTestButtonSaysSo) {
@@ -222,9 +220,9 @@ TEST(MqttEndToEnd, ARefusedLoginIsOneClearLineAndTheTestButtonSaysSo) {
     ASSERT_EQ(std::system((findProgram("mosquitto_passwd") + " -b -c " + (files / "passwd").string() + " zul right").c_str()), 0);
     Broker broker("allow_anonymous false\npassword_file " + (files / "passwd").string() + "\n");
     ASSERT_TRUE(broker.start());
-    Program program(broker, "wrong");
-    program.start();
-    std::this_thread::sleep_for(5000ms);  // start-up, then tries after 1 s and 2 s
+    Program program(broker, true, "wrong");
+    program.start({});
+    std::this_thread::sleep_for(std::chrono::milliseconds(5000));  // start-up, then tries after 1 s and 2 s
     std::vector<std::string> lines;
     for (const auto& line : splitAt(program.errors(), "\n"))
         if (line.find("MQTT") != std::string::npos) lines.push_back(line);
@@ -243,7 +241,7 @@ TEST(MqttEndToEnd, ARefusedLoginIsOneClearLineAndTheTestButtonSaysSo) {
     for (const char* password : {"wrong", "right"}) {
         form.values.password = password;
         form.testConnection();
-        eventually([&] { return loop.processEvents(), !form.testing(); }, 6000ms);
+        waitUntil([&] { return loop.processEvents(), !form.testing(); }, 6000);
     }
     EXPECT_EQ(results, (std::vector<std::string>{
                            "no: The broker at " + broker.url() + " refused the connection: Connection Refused: not authorised.",
@@ -258,17 +256,17 @@ TEST(MqttEndToEnd, LatencyFromPublishToTheFramesLastLineChange) {
     REQUIRE_MOSQUITTO();
     Broker broker;
     ASSERT_TRUE(broker.start());
-    Program program(broker);
-    program.start();
-    ASSERT_TRUE(eventually([&] { return broker.retained("zulmarin/status") == "online"; }, 10000ms));
+    Program program(broker, false);
+    program.start({"service", "--mqtt", broker.url()});
+    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000));
     std::vector<double> ms;
     for (int i = 0; i < 100; ++i) {
         const auto start = std::chrono::duration_cast<std::chrono::microseconds>(
                                std::chrono::steady_clock::now().time_since_epoch()).count();
         broker.publish("zulmarin/unit/A3/set", "ON");
-        ASSERT_TRUE(eventually([&] { return program.count("A3 ON") == std::size_t(i) + 1; }, 5000ms));
+        ASSERT_TRUE(waitUntil([&] { return program.count("A3 ON") == std::size_t(i) + 1; }, 5000));
         ms.push_back(double(program.decoded().back().micros - start) / 1000);
-        std::this_thread::sleep_for(700ms);  // the send queue's gap after the frame
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));  // the send queue's gap after the frame
     }
     std::sort(ms.begin(), ms.end());
     std::printf("publish to last line change, 100 runs: median %.1f ms, best %.1f ms, worst %.1f ms\n",
