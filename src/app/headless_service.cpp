@@ -25,13 +25,6 @@ constexpr std::pair<const char*, const char*> TableKeys[] = {
 };
 } // namespace
 
-FileStamp stampOf(const std::filesystem::path& file) {
-    struct stat st{};
-    if (file.empty() || ::stat(file.c_str(), &st) != 0) return {};
-    return {true, static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-            static_cast<std::uint64_t>(st.st_size), static_cast<std::uint64_t>(st.st_ino)};
-}
-
 HeadlessService::HeadlessService(App& app, ReloadableSettings* settings, Output output)
     : app_(app), settings_(settings), out_(std::move(output)), timerFile_(timerFilePath(app.folder)),
       settingsFile_(settings ? settings->file() : std::filesystem::path()) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/settings_backend.h"
@@ -120,16 +119,9 @@ RecordStore::WriteResult RecordStore::WriteRecord(std::int32_t number, const std
     return {};
 }
 
-RecordStore::Stamp RecordStore::stampOf(const std::filesystem::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) return {};
-    return {static_cast<std::uintmax_t>(st.st_ino), static_cast<std::uintmax_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
 bool RecordStore::refresh() {
     if (!isOpen()) return false;
-    const Stamp now = stampOf(path_);
+    const FileStamp now = stampOf(path_);
     if (now == stamp_) return false;
     FileRead read = readDataFile(path_, Limit);
     if (!read.ok()) return false;  // gone or unreadable for now: what was read stays

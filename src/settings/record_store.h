@@ -64,16 +64,8 @@ public:
 
 private:
     std::filesystem::path path_;
-    // What tells one version of the file from another.
-    struct Stamp {
-        std::uintmax_t inode = 0, size = 0;
-        std::int64_t modifiedNanos = 0;
-        friend bool operator==(const Stamp&, const Stamp&) = default;
-    };
-    static Stamp stampOf(const std::filesystem::path& file);
-
     std::string bytes_;  // the file as last read or written
-    Stamp stamp_;
+    FileStamp stamp_;  // of the file as last read or written
     std::uint64_t generation_ = 0;
     std::string problem_;
     bool open_ = false, writable_ = false;
