@@ -348,6 +348,7 @@ void MqttBridge::publishLogEntry(const std::string& entry) {
 }
 
 void MqttBridge::attachTimerLog() {
+    if (timerLog_ == &app_.timers->log()) return;  // the news also comes when only the master switch changed
     timerLog_ = &app_.timers->log();
     timerLogConnection_ = timerLog_->entryAdded.connect([this](const std::string& entry) { publishLogEntry(entry); });
 }

@@ -158,7 +158,7 @@ TEST_F(BridgeTest, GroupsPanicMacrosAndTheTimersSwitchRunAsTheirButtonsDo) {
     ASSERT_NE(app->timers, nullptr);
     EXPECT_EQ(retained("zulmarin/timers/state"), "ON");
     app->timers->log().append("\r\nTimer 1 : (Hall.cro)\r\n\t: Started");
-    EXPECT_EQ(broker.on("zulmarin/log"), std::vector<std::string>{"Timer 1 : (Hall.cro)\n\t: Started"});
+    EXPECT_EQ(broker.on("zulmarin/log").back(), "Timer 1 : (Hall.cro)\n\t: Started");
     deliver("zulmarin/timers/set", "OFF");  // without a window the machinery stays, its scheduler stops
     EXPECT_FALSE(app->timers->scheduler().masterSwitch());
     EXPECT_EQ(retained("zulmarin/timers/state"), "OFF");
