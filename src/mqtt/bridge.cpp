@@ -262,6 +262,7 @@ void MqttBridge::unitCommand(const app::UnitAddress& unit, const std::string& wo
 
 void MqttBridge::queue(const x10::Command& command) {
     frames_.push_back(app_.codes.frameFor(command));
+    sendQueue_->wake();  // at once, not on the resting queue's next look
     if (command.unit > 0) states_.addressed({command.house, command.unit});
 }
 

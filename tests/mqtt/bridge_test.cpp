@@ -105,6 +105,8 @@ TEST_F(BridgeTest, UnitCommandsGoOutThroughTheQueueAndEveryRoutePublishesTheStat
     broker.deliver("zulmarin/unit/A3/set", "ON");
     broker.deliver("zulmarin/unit/a12/set", " off\n");
     EXPECT_TRUE(bridge->pendingFrames().empty());  // handed over, not handled on the client's side
+    loop.runFor(300);  // at once, not on the resting queue's next look a second later
+    EXPECT_EQ(sent(), std::vector<std::string>{"A3 ON"});
     loop.runFor(2000);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON", "A12 OFF"}));
     EXPECT_EQ(retained("zulmarin/unit/A3/state"), "ON");
