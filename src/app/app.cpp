@@ -4,6 +4,7 @@
 #include "app/main_clock.h"
 #include "app/main_window_logic.h"
 #include "app/startup.h"
+#include "app/unit_descriptions.h"
 #include "platform/sim/simulated_transmitter.h"
 #include "settings/paths.h"
 #include "settings/settings_store.h"
@@ -83,6 +84,8 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
             *platform.threadPriority, [this](std::error_code refusal) { x10::noteFrameRefusal(errorLog, refusal); });
         transmitter.setFramePriority(framePriority_.get());
     }
+    descriptions = std::make_unique<UnitDescriptions>(records, [this](const std::string& t) { return tr(t); });
+    descriptions->watch(loop);
     mainClock = std::make_unique<MainClock>(*this);
     mainWindow = std::make_unique<MainWindowLogic>(*this);
     groups = std::make_unique<GroupsPanel>(*this);
@@ -97,6 +100,7 @@ App::~App() {
     groups.reset();
     mainWindow.reset();
     mainClock.reset();
+    descriptions.reset();
 }
 
 std::string App::tip(const std::string& text) const {

@@ -18,6 +18,7 @@
 #include "platform/frame_priority.h"
 #include "platform/line_port.h"
 #include "platform/settings_backend.h"
+#include "platform/signal.h"
 #include "platform/sound_player.h"
 #include "settings/error_log.h"
 #include "settings/language.h"
@@ -39,6 +40,7 @@ class MainClock;
 class MainWindowLogic;
 class GroupsPanel;
 class Startup;
+class UnitDescriptions;
 
 // The operating-system pieces the program runs on.
 struct Platform {
@@ -161,10 +163,15 @@ public:
     std::unique_ptr<MainWindowLogic> mainWindow;
     std::unique_ptr<GroupsPanel> groups;
     std::unique_ptr<Startup> startup;
+    // The unit descriptions of the record store, watched for changes.
+    std::unique_ptr<UnitDescriptions> descriptions;
     // Loaded by the "&Timers" switch or a timer window (see timers_switch.h),
     // with the timer window's logic on it.
     std::unique_ptr<TimerService> timers;
     std::unique_ptr<TimerWindowLogic> timerWindow;
+    // The timer machinery was loaded or its master switch changed (true), or
+    // it is about to be unloaded (false); for any number of listeners.
+    Signal<bool> timersSwitched;
 
     std::string tr(const std::string& text) const { return language.LangCaption(text); }
     // Tool tips: translated, without the padding blanks the lookup adds.

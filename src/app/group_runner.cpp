@@ -56,6 +56,7 @@ void GroupRunner::runGroup(int index, bool on) {
     }
     if (stopFlash) stopFlash();
     tag.clear();
+    if (ran) ran(index, on);
 }
 
 void GroupRunner::autoOff(int index) {

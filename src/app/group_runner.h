@@ -36,6 +36,8 @@ public:
     std::function<std::optional<double>()> askDelay;
     // Told when the auto-off buttons are shown (true) or hidden.
     std::function<void(bool shown)> onAutoOffButtons;
+    // Told after every run of a group, by any route (button, timer, panic, remote).
+    std::function<void(int index, bool on)> ran;
     // Tool-tip lookup.
     Translate tip;
 

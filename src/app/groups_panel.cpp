@@ -21,6 +21,7 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
         return seconds ? std::optional<double>(*seconds) : std::nullopt;
     };
     runner_->onAutoOffButtons = [this](bool) { notify(); };
+    runner_->ran = [this](int index, bool on) { groupRan(index, on); };
     runner_->tip = [&app](const std::string& text) { return app.tip(text); };
     panic_ = std::make_unique<PanicRoutine>(*runner_, app.transmitter, app.loop, app.settings, app.dialogs,
                                             [&app](const std::string& text) { return app.tr(text); });
@@ -32,6 +33,7 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
     app.groupLabels.changed = [this](int index) {
         runner_->labels.at(static_cast<std::size_t>(index)) = app_.groupLabels.get(index);
         notify();
+        labelChanged(index);
     };
 }
 

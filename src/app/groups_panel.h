@@ -8,6 +8,7 @@
 
 #include "app/group_runner.h"
 #include "app/panic_routine.h"
+#include "platform/signal.h"
 
 namespace zul::app {
 
@@ -40,6 +41,10 @@ public:
     unsigned panicRgb() const;
 
     std::function<void()> changed;
+    // A group's label changed (index 0-7).
+    Signal<int> labelChanged;
+    // A group ran ON (true) or OFF, by any route.
+    Signal<int, bool> groupRan;
 
 private:
     void notify() {

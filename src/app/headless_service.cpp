@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/app.h"
+#include "app/groups_panel.h"
 #include "app/hand_off_desk.h"
 #include "app/line_dialogs.h"
 #include "app/main_macro.h"
@@ -23,13 +24,6 @@ constexpr std::pair<const char*, const char*> TableKeys[] = {
     {"Macro", "LpEndTime"},     {"Macro", "UseLpStartEndTimes"}, {"Macro", "LoopR"}, {"Macro", "LpFl"},
 };
 } // namespace
-
-FileStamp stampOf(const std::filesystem::path& file) {
-    struct stat st{};
-    if (file.empty() || ::stat(file.c_str(), &st) != 0) return {};
-    return {true, static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-            static_cast<std::uint64_t>(st.st_size), static_cast<std::uint64_t>(st.st_ino)};
-}
 
 HeadlessService::HeadlessService(App& app, ReloadableSettings* settings, Output output)
     : app_(app), settings_(settings), out_(std::move(output)), timerFile_(timerFilePath(app.folder)),
@@ -67,6 +61,9 @@ void HeadlessService::start(const std::optional<std::string>& port) {
     const std::filesystem::path records = recordStorePath(app_.settings, app_.folder);
     if (!app_.records.open(records))
         fault("the record store " + records.string() + " cannot be opened; the stored port and groups are unknown");
+    // The group labels and the panic button's settings, as the main window has them.
+    app_.groupLabels.load(app_.folder);
+    app_.groups->restore();
     loadTimers();
     port_ = std::make_unique<PortKeeper>(app_, port, out_.line, [this](const std::string& line) { fault(line); });
     port_->start();
@@ -79,14 +76,15 @@ void HeadlessService::start(const std::optional<std::string>& port) {
 
 void HeadlessService::loadTimers() {
     auto timers = makeTimerService(app_);
-    timers->log().onEntry = [this](const std::string& entry) {
+    timers->log().entryAdded.connect([this](const std::string& entry) {
         if (out_.line) out_.line(LineDialogs::oneLine(entry));
-    };
+    });
     if (const std::error_code error = timers->load())
         fault("the timer file " + timerFile_.string() + " cannot be read: " + error.message() +
               "; no timer runs until it can be read");
     app_.timers = std::move(timers);
     app_.timers->setMasterSwitch(true);
+    app_.timersSwitched(true);
     timerStamp_ = stampOf(timerFile_);
     settingsStamp_ = stampOf(settingsFile_);
     tableSettings_ = loopAndTableSettings();
@@ -165,6 +163,7 @@ void HeadlessService::stop() {
         const bool active = app_.timers->anyRunnerActive();
         app_.timers->log().unload();
         app_.timers.reset();
+        app_.timersSwitched(false);
         if (active && app_.port.isOpen()) app_.transmitter.endOfRun();
     }
     port_->stop();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/event_loop.h"
 
 namespace zul {
@@ -30,14 +31,6 @@ inline constexpr const char* ServiceOwnsTransmitterMessage =
     "The zulmarin service is running and owns the transmitter. Stop it (systemctl --user stop zulmarin) to use "
     "the windows; meanwhile 'zulmarin send' and 'zulmarin run' hand their commands to it.";
 
-// What a file looked like on disk, to tell whether it changed.
-struct FileStamp {
-    bool exists = false;
-    std::int64_t modifiedNanos = 0;
-    std::uint64_t size = 0, inode = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-FileStamp stampOf(const std::filesystem::path& file);
 
 class HeadlessService {
 public:

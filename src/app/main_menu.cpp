@@ -107,7 +107,8 @@ std::vector<MenuEntry> buildMainMenu(App& app) {
                           item(MenuId::SetupTimer, "Setup Timer"), item(MenuId::ManageMacros, "Manage Macros"),
                           separator(), item(MenuId::SetupPanic, "Setup Quick (Panic) Button"),
                           item(MenuId::CommPort, "Communication Port"), item(MenuId::SetupSounds, "Setup Sounds"),
-                          separator(), item(MenuId::ShortcutDesktop, "Create Shortcut on Desktop"),
+                          item(MenuId::SetupMqtt, "Setup MQTT Bridge"), separator(),
+                          item(MenuId::ShortcutDesktop, "Create Shortcut on Desktop"),
                           item(MenuId::ShortcutStartup, "Create Shortcut in Startup Folder"), separator(),
                           item(MenuId::RemoveShortcutDesktop, "Remove Shortcut from Desktop"),
                           item(MenuId::RemoveShortcutStartup, "Remove Shortcut from Startup Folder")}),
@@ -156,6 +157,7 @@ void runMenuEntry(App& app, MenuId id, int languageIndex) {
         break;
     case MenuId::SetupTimer: openTimerWindow(app); break;
     case MenuId::TimerStatus: openTimerLog(app); break;
+    case MenuId::SetupMqtt: openPreferences(app, PreferencesTab::Mqtt); break;
     case MenuId::LanguageEntry: chooseLanguageEntry(app, languageIndex); break;
     case MenuId::Uninstall: show(app.hooks.showUninstaller); break;
     case MenuId::Exit: app.startup->cmdExit(); break;

@@ -10,7 +10,7 @@ class App;
 enum class MenuId {
     Separator, Submenu,
     PanicRun, RunMacro, TimerStatus, ViewFavorites, ViewMain,
-    SetupGroup, SetupMacro, SetupTimer, ManageMacros, SetupPanic, CommPort, SetupSounds,
+    SetupGroup, SetupMacro, SetupTimer, ManageMacros, SetupPanic, CommPort, SetupSounds, SetupMqtt,
     ShortcutDesktop, ShortcutStartup, RemoveShortcutDesktop, RemoveShortcutStartup,
     SetupPreferences, LanguageEntry,
     ShowPanic, ShowAutoOff, MinToTray, MinOnStart, AssociateMacros, ShowToolTips, RemoveAssociations,

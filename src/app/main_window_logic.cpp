@@ -10,19 +10,12 @@ namespace zul::app {
 namespace {
 constexpr int HouseRecord = 271;
 constexpr int PageRecord = 272;
-constexpr const char* DescriptionMark = "## ";
 constexpr const char* BrightByte = "10001000";
 constexpr const char* DimByte = "10011000";
 constexpr double HoldRepeatSeconds = 0.2;
 
 // The house byte with the units 9-16 bit cleared, for the commands without a unit.
 std::string noUnitHouseByte(const std::string& houseByte) { return houseByte.substr(0, 5) + "000"; }
-
-int utf8Chars(const std::string& text) {
-    int n = 0;
-    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-    return n;
-}
 
 int parsePosition(const std::string& text) {
     try {
@@ -39,7 +32,15 @@ GuardedHandler::~GuardedHandler() {
     if (!failure_.empty()) app_.logError(procedure_, window_, failure_);
 }
 
-MainWindowLogic::MainWindowLogic(App& app) : app_(app) { updateHouseByte(); }
+MainWindowLogic::MainWindowLogic(App& app) : app_(app) {
+    updateHouseByte();
+    // A description written here, by the command line or by another window.
+    descriptionsWatch_ = app.descriptions->changed.connect([this](const UnitAddress&, const std::string&) {
+        refreshDescriptions();
+    });
+}
+
+MainWindowLogic::~MainWindowLogic() { app_.descriptions->changed.disconnect(descriptionsWatch_); }
 
 bool MainWindowLogic::highPage() const { return app_.codes.UnitsHighPage(); }
 
@@ -71,29 +72,13 @@ void MainWindowLogic::restoreHouseAndPage() {
 }
 
 void MainWindowLogic::refreshDescriptions() {
-    for (int i = 0; i < Units; ++i) {
-        const std::string record = app_.records.ReadRecord(descriptionRecord(i), true);
-        const auto mark = record.find(DescriptionMark);
-        descriptions_[static_cast<std::size_t>(i)] = mark == std::string::npos ? "" : record.substr(mark + 3);
-    }
+    for (int i = 0; i < Units; ++i) descriptions_[static_cast<std::size_t>(i)] = app_.descriptions->read(shownUnit(i));
     notify();
 }
 
 DescriptionResult MainWindowLogic::saveDescription(int i, const std::string& text) {
     if (i < 0 || i >= Units) return {false, "No such unit."};
-    std::string prefix(1, houseLetter());
-    prefix += std::to_string(unitNumber(i)) + DescriptionMark;
-    const auto written = app_.records.WriteRecord(descriptionRecord(i), prefix + text, true);
-    if (!written) {
-        if (written.fitsChars <= 0) return {false, written.error};
-        const int fits = written.fitsChars - static_cast<int>(prefix.size());
-        const std::string fitting = text.substr(0, static_cast<std::size_t>(std::max(fits, 0)));
-        return {false, app_.tr("This description is too long.") + "\n" +
-                           app_.tr("Characters that fit:") + " " + std::to_string(utf8Chars(fitting))};
-    }
-    descriptions_[static_cast<std::size_t>(i)] = text;
-    notify();
-    return {};
+    return app_.descriptions->write(shownUnit(i), text);
 }
 
 void MainWindowLogic::setRecording(bool on) {

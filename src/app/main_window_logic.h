@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/unit_descriptions.h"
 #include "x10/x10_codes.h"
 
 namespace zul::app {
@@ -14,17 +15,13 @@ class App;
 
 enum class MouseButton { Left, Right };
 
-struct DescriptionResult {
-    bool saved = true;
-    std::string message;  // why it was refused (shown to the user)
-};
-
 class MainWindowLogic {
 public:
     static constexpr const char* Window = "frmFire";
     static constexpr int Units = 8;
 
     explicit MainWindowLogic(App& app);
+    ~MainWindowLogic();
 
     // --- house and page
     int house() const { return house_; }  // list position 0-15
@@ -59,7 +56,8 @@ public:
     void refreshDescriptions();
     DescriptionResult saveDescription(int i, const std::string& text);
     // The record number of button i's description.
-    int descriptionRecord(int i) const { return house_ * 16 + unitNumber(i); }
+    int descriptionRecord(int i) const { return UnitDescriptions::record(shownUnit(i)); }
+    UnitAddress shownUnit(int i) const { return {house_ + 1, unitNumber(i)}; }
 
     // --- recorders
     // Recording starts or stops in an editor; the send-while-recording
@@ -106,6 +104,7 @@ private:
     bool sendWhileRecording_ = true;
     std::string lblGrp_, lblGrpSave_;
     std::array<std::string, Units> descriptions_;
+    int descriptionsWatch_ = 0;
 };
 
 } // namespace zul::app

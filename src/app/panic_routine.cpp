@@ -62,13 +62,18 @@ PanicRoutine::PanicRoutine(GroupRunner& groups, x10::Transmitter& tx, EventLoop&
 PanicRoutine::~PanicRoutine() = default;
 
 void PanicRoutine::run() {
-    const double delay = settings.delay();
     if (settings.group < 1) {
         dialogs_.message(tr("This button must be setup first, click OK to continue."));
         setup();
         return;
     }
     if (focusMainWindow) focusMainWindow();
+    runGroups();
+}
+
+bool PanicRoutine::runGroups() {
+    if (settings.group < 1) return false;
+    const double delay = settings.delay();
     const int index = settings.group - 1;
     groups_.runGroup(index, true);
     if (delay > 0) {
@@ -76,6 +81,7 @@ void PanicRoutine::run() {
         groups_.runGroup(index, false);
         if (click) click();
     }
+    return true;
 }
 
 void PanicRoutine::runFromMenu() { menuTick_->setEnabled(true); }
@@ -84,15 +90,16 @@ void PanicRoutine::setup() {
     if (openSetup) openSetup(settings.group < 1 ? "6" : std::to_string(settings.group));
 }
 
-std::string PanicRoutine::menuCaption() const {
+std::string withoutAccessKeys(const std::string& c) {
     std::string plain;
-    const std::string& c = settings.caption;
     for (std::size_t i = 0; i < c.size(); ++i) {
         if (c[i] == '&' && i + 1 < c.size()) ++i;  // "&n" is an access key, "&&" a literal "&"
         plain += c[i];
     }
-    return plain + " " + tr("(Run)");
+    return plain;
 }
+
+std::string PanicRoutine::menuCaption() const { return withoutAccessKeys(settings.caption) + " " + tr("(Run)"); }
 
 void PanicRoutine::toggleShown() {
     settings.shown = !settings.shown;

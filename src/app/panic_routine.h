@@ -46,6 +46,8 @@ inline constexpr std::array<unsigned, 6> kPanicColours{
 };
 // An unknown choice shows colour 1.
 unsigned panicColour(int choice);
+// A caption without its access-key marks: "Pa&nic" -> "Panic", "A && B" -> "A & B".
+std::string withoutAccessKeys(const std::string& caption);
 
 class PanicRoutine {
 public:
@@ -70,6 +72,9 @@ public:
 
     // The panic routine (a click on the button).
     void run();
+    // Its group ON and, after the delay, OFF; false (nothing sent) when no
+    // group is set up. For callers that have no window to show (the MQTT bridge).
+    bool runGroups();
     // "Panic (Run)": runs the routine 750 ms later, once the menu has closed.
     void runFromMenu();
     // Right click and "Setup Quick (Panic) Button".

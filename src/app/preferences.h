@@ -20,8 +20,9 @@ namespace zul::app {
 
 class App;
 
-enum class PreferencesTab { General, Panic, Location, Sounds, Advanced };
-inline constexpr int kPreferencesTabs = 5;
+// Mqtt: the MQTT bridge's settings, a page the desktop program adds.
+enum class PreferencesTab { General, Panic, Location, Sounds, Advanced, Mqtt };
+inline constexpr int kPreferencesTabs = 6;
 
 // Opens the preferences window on a tab; a panic group ("6" from the panic
 // button's setup) fills the group field.

@@ -123,6 +123,7 @@ void Startup::afterStartTick() {
     if (fillLanguageMenu) fillLanguageMenu();
     phase_ = Phase::Running;
     if (!pendingMacros_.empty()) acro_->setEnabled(true);
+    if (running) running();
 }
 
 void Startup::restoreState() {

@@ -69,6 +69,7 @@ public:
     std::function<bool()> timersOn;                // the "&Timers" toggle
     std::function<void(bool)> setTimersOn;
     std::function<void()> restartProgram;          // a restart was asked for
+    std::function<void()> running;                 // start-up is over: the port is open
 
 private:
     void handleCommand(std::function<void()> done);

@@ -18,6 +18,7 @@ LangLookup languageOf(App& app) {
 
 void notify(App& app, bool loaded) {
     if (app.hooks.timersChanged) app.hooks.timersChanged(loaded);
+    app.timersSwitched(loaded);
 }
 } // namespace
 

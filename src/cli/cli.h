@@ -34,6 +34,7 @@ int cityCommand(const Args& args, Io& io);
 int runCommand(const Args& args, Io& io);
 int serviceCommand(const Args& args, Io& io);
 int timersCommand(const Args& args, Io& io);
+int unitsCommand(const Args& args, Io& io);
 
 // Each subcommand's --help text.
 extern const char* const frameHelp;
@@ -46,6 +47,7 @@ extern const char* const cityHelp;
 extern const char* const runHelp;
 extern const char* const serviceHelp;
 extern const char* const timersHelp;
+extern const char* const unitsHelp;
 
 struct Command {
     const char* name;

@@ -4,6 +4,7 @@
 // socket, signals and file watcher.
 #include <QCoreApplication>
 #include <QFileSystemWatcher>
+#include <QSysInfo>
 #include <QTimer>
 #include <filesystem>
 #include <ostream>
@@ -15,8 +16,10 @@
 #include "app/line_dialogs.h"
 #include "cli/cli.h"
 #include "cli/port_choice.h"
+#include "mqtt/bridge.h"
 #include "platform/qt/headless_desktop.h"
 #include "platform/qt/line_port_factory.h"
+#include "platform/qt/mosquitto_client.h"
 #include "platform/qt/posix_thread_priority.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/single_instance.h"
@@ -79,8 +82,23 @@ void watchFiles(QFileSystemWatcher& watcher, app::HeadlessService& service) {
     rewatch();
 }
 
-int runService(Io& io, const std::optional<std::string>& port, qt::SingleInstance& instance,
-               std::function<void()>& stop, const bool& stopped) {
+// Takes "--mqtt URL" (or "--mqtt=URL") out of args; false with error set for
+// one without a usable address.
+bool takeMqttOption(Args& args, std::string& url, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool joined = args[i].rfind("--mqtt=", 0) == 0;
+        if (args[i] != "--mqtt" && !joined) continue;
+        if (!joined && i + 1 == args.size()) return error = "--mqtt needs a broker address, e.g. mqtt://hub:1883", false;
+        url = joined ? args[i].substr(7) : args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i + (joined ? 1 : 2)));
+        if (!mqtt::parseBroker(url, error)) return error = "--mqtt '" + url + "': " + error, false;
+        return true;
+    }
+    return true;
+}
+
+int runService(Io& io, const std::optional<std::string>& port, const std::string& mqttBroker,
+               qt::SingleInstance& instance, std::function<void()>& stop, const bool& stopped) {
     auto settingsFile = std::make_unique<ReloadableSettings>(configFolder() / "settings.ini");
     ReloadableSettings* settings = settingsFile.get();
     auto fault = [&io](const std::string& text) { io.err << "zulmarin service: " << text << std::endl; };
@@ -109,9 +127,16 @@ int runService(Io& io, const std::optional<std::string>& port, qt::SingleInstanc
         QCoreApplication::quit();
     };
     service.start(port);
+    // The bridge to a home-automation hub, when "Mqtt" is enabled or --mqtt names a broker.
+    auto bridge = std::make_unique<mqtt::MqttBridge>(app, [] { return std::make_unique<qt::MosquittoClient>(); },
+                                                     mqtt::DeviceInfo{QSysInfo::machineHostName().toStdString(),
+                                                                      ZUL_VERSION});
+    bridge->logLine = [&io](const std::string& line) { io.err << "zulmarin service: " << line << std::endl; };
+    bridge->start(mqttBroker);
     QFileSystemWatcher watcher;
     watchFiles(watcher, service);
     if (!stopped) QCoreApplication::exec();
+    bridge.reset();  // "offline" to the hub while the machinery still stands
     service.stop();
     instance.onMessage = nullptr;
     stop = [] {};
@@ -121,7 +146,7 @@ int runService(Io& io, const std::optional<std::string>& port, qt::SingleInstanc
 } // namespace
 
 const char* const serviceHelp =
-    "usage: zulmarin service [--port PORT]\n"
+    "usage: zulmarin service [--port PORT] [--mqtt URL]\n"
     "Runs the timers without any window, for a machine without a desktop; a\n"
     "service manager starts it (systemctl --user enable --now zulmarin).\n"
     "It reads the timer table tmrdat.zul and the settings of the program folder,\n"
@@ -135,13 +160,19 @@ const char* const serviceHelp =
     "the desktop program runs. SIGTERM or SIGINT stops it cleanly.\n"
     "  --port PORT  a port number N (the device /dev/ttyS<N-1>), a device path,\n"
     "               or 'sim'. Default: the port chosen in the program's Port Setup.\n"
+    "  --mqtt URL   the MQTT broker for this run (mqtt://host:port, mqtts://host:port),\n"
+    "               instead of the one in the settings; the bridge runs even when\n"
+    "               it is switched off there.\n"
     "Exit status: 0 stopped, 2 bad input, 1 it could not start.\n";
 
-int serviceCommand(const Args& args, Io& io) {
-    std::string error;
+int serviceCommand(const Args& given, Io& io) {
+    std::string error, mqttBroker;
+    Args args = given;
+    if (!takeMqttOption(args, mqttBroker, error)) return badInput(io, error);
     const auto options = parsePortOptions(args, error);
     if (!options) return badInput(io, error);
-    if (!options->positional.empty()) return badInput(io, "service takes no arguments besides --port (try --help)");
+    if (!options->positional.empty())
+        return badInput(io, "service takes no arguments besides --port and --mqtt (try --help)");
     std::optional<std::string> port;
     if (options->port && !(port = x10::checkPortText(*options->port, error)))
         return badInput(io, "--port '" + *options->port + "': " + error);
@@ -165,7 +196,7 @@ int serviceCommand(const Args& args, Io& io) {
     // Pages stay in memory, so a frame is never held up by the system paging
     // the program back in; where this is not allowed the service runs without.
     qt::lockProcessMemory();
-    return runService(io, port, instance, stop, stopped);
+    return runService(io, port, mqttBroker, instance, stop, stopped);
 }
 
 } // namespace zul::cli

@@ -223,4 +223,11 @@ std::error_code appendToFile(const fs::path& file, const std::string& bytes) {
     return out.close();
 }
 
+FileStamp stampOf(const std::filesystem::path& file) {
+    struct stat st{};
+    if (file.empty() || ::stat(file.c_str(), &st) != 0) return {};
+    return {true, static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<std::uint64_t>(st.st_size), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 } // namespace zul

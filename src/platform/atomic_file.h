@@ -40,6 +40,16 @@ struct FileRead {
     bool missing() const { return error == std::errc::no_such_file_or_directory; }
 };
 
+// What a file looked like on disk, to tell whether it changed (a rewrite
+// renames a new file over it: another inode).
+struct FileStamp {
+    bool exists = false;
+    std::int64_t modifiedNanos = 0;
+    std::uint64_t size = 0, inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp stampOf(const std::filesystem::path& file);
+
 // Reads a whole regular file of at most limit.maxBytes.
 FileRead readDataFile(const std::filesystem::path& file, const FileLimit& limit);
 

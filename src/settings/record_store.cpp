@@ -62,6 +62,8 @@ bool RecordStore::open(const std::filesystem::path& file, bool forWriting) {
         return false;
     }
     bytes_ = std::move(read.bytes);
+    stamp_ = stampOf(file);
+    ++generation_;
     open_ = true;
     writable_ = forWriting;
     return true;
@@ -102,6 +104,7 @@ RecordStore::WriteResult RecordStore::WriteRecord(std::int32_t number, const std
     record[1] = static_cast<char>(stored.size() >> 8);
     record.replace(2, stored.size(), stored);
 
+    refresh();
     // Whole empty records up to this one (a torn last record is completed too).
     const std::size_t start = offsetOf(number);
     std::string next = bytes_;
@@ -111,7 +114,21 @@ RecordStore::WriteResult RecordStore::WriteRecord(std::int32_t number, const std
         return refused("Could not write record " + std::to_string(number) + " to " + path_.string() + ": " +
                        ec.message());
     bytes_ = std::move(next);
+    stamp_ = stampOf(path_);
+    ++generation_;
     return {};
+}
+
+bool RecordStore::refresh() {
+    if (!isOpen()) return false;
+    const FileStamp now = stampOf(path_);
+    if (now == stamp_) return false;
+    FileRead read = readDataFile(path_, Limit);
+    if (!read.ok()) return false;  // gone or unreadable for now: what was read stays
+    bytes_ = std::move(read.bytes);
+    stamp_ = now;
+    ++generation_;
+    return true;
 }
 
 std::string recordStoreProblemText(const RecordStore& store) {

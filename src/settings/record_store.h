@@ -5,7 +5,10 @@
 //
 // The store is small (a few hundred records), so it is read whole when opened
 // and every write replaces the file atomically: a crash or a power loss leaves
-// the old record or the new one, never half of one.
+// the old record or the new one, never half of one. Another process may write
+// the file too (zulmarin units describe while the program runs): a write
+// first takes up what the file holds now, so it never puts back older
+// records, and refresh() takes it up on request.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -52,10 +55,18 @@ public:
     // Refuses values that would not fit (the old record stays as it was).
     // Writing past the end first fills the gap with empty records.
     WriteResult WriteRecord(std::int32_t number, const std::string& text, bool encipher);
+    // Reads the file again when it changed since it was last read or written
+    // here. True when it did.
+    bool refresh();
+    // Counts every change of what the store holds (opened, written, read
+    // again), so a reader can tell that it has something new to look at.
+    std::uint64_t generation() const { return generation_; }
 
 private:
     std::filesystem::path path_;
     std::string bytes_;  // the file as last read or written
+    FileStamp stamp_;  // of the file as last read or written
+    std::uint64_t generation_ = 0;
     std::string problem_;
     bool open_ = false, writable_ = false;
 };

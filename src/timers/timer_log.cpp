@@ -73,7 +73,7 @@ void TimerLog::setText(std::string text) {
 
 void TimerLog::append(const std::string& entry) {
     setText(text_ + kCrLf + entry);
-    if (onEntry) onEntry(entry);
+    entryAdded(entry);
 }
 
 void TimerLog::setStatusView(bool on) {

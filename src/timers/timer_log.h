@@ -16,6 +16,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/datetime.h"
+#include "platform/signal.h"
 #include "timers/translate.h"
 
 namespace zul {
@@ -86,9 +87,11 @@ public:
     // The printout: the session log, then "Printed on:  " with the date and time.
     std::string printText() const;
 
+    // Every entry appended, as given (the service prints them, the MQTT bridge publishes them).
+    Signal<const std::string&> entryAdded;
+
     // --- hooks for the window
     std::function<void()> onTextChanged;            // follow the end of the log
-    std::function<void(const std::string& entry)> onEntry;  // every appended entry
     // A status line changed (kLoopStatus: the loop timer's), or their number did.
     static constexpr int kLoopStatus = -1;
     std::function<void(int timer)> onStatusChanged;

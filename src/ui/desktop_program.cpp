@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QSysInfo>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QPainter>
@@ -18,8 +19,11 @@
 #include "app/main_window_logic.h"
 #include "app/startup.h"
 #include "cli/port_choice.h"
+#include "mqtt/bridge.h"
+#include "mqtt/settings_form.h"
 #include "platform/qt/line_port_factory.h"
 #include "platform/qt/posix_thread_priority.h"
+#include "platform/qt/mosquitto_client.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -37,6 +41,7 @@
 #include "ui/help_window.h"
 #include "ui/info_windows.h"
 #include "ui/main_window.h"
+#include "ui/mqtt_settings_page.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/preferences_window.h"
 #include "ui/tray.h"
@@ -71,7 +76,8 @@ QPixmap splashPicture() {
 }
 } // namespace
 
-DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsBackend> settings)
+DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsBackend> settings,
+                               mqtt::ClientFactory mqttClients)
     : app_(std::make_unique<app::App>(std::move(platform), std::move(settings))) {
     main_ = std::make_unique<MainWindow>(*app_);
     port_ = std::make_unique<PortSetupDialog>(*app_, main_.get());
@@ -80,8 +86,18 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     runMacro_ = std::make_unique<RunMacroWindow>(*app_, main_.get());
     timers_ = std::make_unique<TimerWindow>(*app_, main_.get());
     timerLog_ = std::make_unique<TimerLogWindow>(*app_, main_.get());
+    if (!mqttClients) mqttClients = [] { return std::make_unique<qt::MosquittoClient>(); };
+    const std::string host = QSysInfo::machineHostName().toStdString();
+    bridge_ = std::make_unique<mqtt::MqttBridge>(*app_, mqttClients, mqtt::DeviceInfo{host, ZUL_VERSION});
+    bridge_->logLine = [](const std::string& line) { std::cerr << "zulmarin: " << line << "\n"; };
+    mqttForm_ = std::make_unique<mqtt::MqttSettingsForm>(app_->settings, app_->loop, mqttClients,
+                                                         "zulmarin_test_" + std::to_string(::getpid()));
+    mqttForm_->applied = [this] { bridge_->restart(); };
     bindHooks();
     bindDesktopWindows();
+    auto* mqttPage = new MqttSettingsPage(*app_, *mqttForm_);
+    mqttPage->bridgeStatus = [this] { return bridge_->status(); };
+    prefs_->addMqttPage(mqttPage);
     app::Startup& startup = *app_->startup;
     handOff_ = std::make_unique<app::HandOffDesk>(
         *app_, app::HandOffDesk::Hooks{[&startup] { return startup.phase() == app::Phase::Running; },
@@ -95,6 +111,8 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
 }
 
 DesktopProgram::~DesktopProgram() {
+    // The bridge says goodbye to the broker while the program is still whole.
+    bridge_.reset();
     handOff_.reset();
     // The windows go first; nothing of the logic may call them after that.
     app_->hooks = {};
@@ -106,6 +124,7 @@ DesktopProgram::~DesktopProgram() {
     app_->startup->timersOn = nullptr;
     app_->startup->showSplash = nullptr;
     app_->startup->minimizeAtStart = nullptr;
+    app_->startup->running = nullptr;
     main_->minimizeRequested = nullptr;
     main_->timersChanged = nullptr;
     splash_.reset();
@@ -119,6 +138,7 @@ DesktopProgram::~DesktopProgram() {
     help_.reset();
     favs_.reset();
     prefs_.reset();
+    mqttForm_.reset();
     delay_.reset();
     port_.reset();
     main_.reset();
@@ -181,6 +201,8 @@ void DesktopProgram::bindHooks() {
     a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };
+    // Remote commands are taken once the port is open, so none is lost.
+    a.startup->running = [this] { bridge_->start(); };
 }
 
 void DesktopProgram::bindDesktopWindows() {

@@ -8,12 +8,17 @@
 #include <vector>
 
 #include "app/app.h"
+#include "mqtt/client.h"
 
 class QSplashScreen;
 
 namespace zul::app {
 class HandOffDesk;
 }
+namespace zul::mqtt {
+class MqttBridge;
+class MqttSettingsForm;
+} // namespace zul::mqtt
 
 namespace zul::ui {
 
@@ -33,7 +38,9 @@ class TimerLogWindow;
 
 class DesktopProgram {
 public:
-    DesktopProgram(app::Platform platform, std::unique_ptr<SettingsBackend> settings = nullptr);
+    // mqttClients: nullptr connects through libmosquitto.
+    DesktopProgram(app::Platform platform, std::unique_ptr<SettingsBackend> settings = nullptr,
+                   mqtt::ClientFactory mqttClients = nullptr);
     ~DesktopProgram();
 
     // Program entry after the single-instance check. With splash the main
@@ -59,6 +66,7 @@ public:
     Tray& tray() { return *tray_; }
     TimerWindow& timerWindow() { return *timers_; }
     TimerLogWindow& timerLogWindow() { return *timerLog_; }
+    mqtt::MqttBridge& bridge() { return *bridge_; }
 
 private:
     void bindHooks();
@@ -80,6 +88,8 @@ private:
     bool mainPlaced_ = false;
     std::unique_ptr<TimerWindow> timers_;
     std::unique_ptr<TimerLogWindow> timerLog_;
+    std::unique_ptr<mqtt::MqttBridge> bridge_;
+    std::unique_ptr<mqtt::MqttSettingsForm> mqttForm_;
     std::unique_ptr<QSplashScreen> splash_;
     std::unique_ptr<app::HandOffDesk> handOff_;
 };

@@ -25,6 +25,7 @@
 #include "app/app.h"
 #include "app/panic_routine.h"
 #include "platform/text.h"
+#include "ui/mqtt_settings_page.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
@@ -495,9 +496,14 @@ QWidget* PreferencesWindow::buildButtons() {
     h->addWidget(cancel_);
     connect(apply_, &QPushButton::clicked, this, [this] {
         logic_->apply();
+        if (mqtt_) mqtt_->apply();
         load();
     });
     connect(ok_, &QPushButton::clicked, this, [this] {
+        if (mqtt_ && !mqtt_->apply()) {  // what is wrong shows on its tab; nothing closes
+            tabs_->setCurrentWidget(mqtt_);
+            return;
+        }
         logic_->ok();
         close();
     });
@@ -505,6 +511,13 @@ QWidget* PreferencesWindow::buildButtons() {
     connect(help_, &QPushButton::clicked, this, [this] { logic_->showHelp(currentTab()); });
     onHelpKey(*this, [this] { logic_->showHelp(currentTab()); });
     return bar;
+}
+
+void PreferencesWindow::addMqttPage(MqttSettingsPage* page) {
+    mqtt_ = page;
+    tabs_->addTab(page, q(app_.tr("&MQTT")));
+    tabs_->setUsesScrollButtons(false);  // six tabs: the window widens to show them all
+    page->edited = [this] { refreshApply(); };
 }
 
 QCheckBox* PreferencesWindow::optionBox(Option id) {
@@ -526,6 +539,7 @@ void PreferencesWindow::open(PreferencesTab tab, const std::string& panicGroup) 
     logic_->open(panicGroup);
     tabs_->setCurrentIndex(static_cast<int>(tab));
     soundList_->setCurrentRow(-1);
+    if (mqtt_) mqtt_->load();
     load();
     adjustSize();
     placeWindowTwips(*this, logic_->storedPosition());
@@ -629,7 +643,7 @@ void PreferencesWindow::applyTips() {
 }
 
 void PreferencesWindow::refreshApply() {
-    if (apply_) apply_->setEnabled(logic_->anyChanged());
+    if (apply_) apply_->setEnabled(logic_->anyChanged() || (mqtt_ && mqtt_->changed()));
 }
 
 void PreferencesWindow::focusOn(app::PreferencesFocus f) {

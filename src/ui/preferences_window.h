@@ -28,6 +28,8 @@ class App;
 
 namespace zul::ui {
 
+class MqttSettingsPage;
+
 class PreferencesWindow : public QDialog {
 public:
     explicit PreferencesWindow(app::App& app, QWidget* parent = nullptr);
@@ -36,6 +38,9 @@ public:
     // Loads every tab afresh and shows the window on tab.
     void open(app::PreferencesTab tab, const std::string& panicGroup = "");
     app::Preferences& logic() { return *logic_; }
+    // The MQTT tab (the window takes the page); Apply and OK store it too.
+    void addMqttPage(MqttSettingsPage* page);
+    MqttSettingsPage* mqttPage() { return mqtt_; }
 
     // --- for tests
     QTabWidget* tabs() { return tabs_; }
@@ -109,6 +114,7 @@ private:
     QCheckBox* trimLog_ = nullptr;
     QPushButton* logDefaults_ = nullptr;
     QWidget* updateHourRow_ = nullptr;
+    MqttSettingsPage* mqtt_ = nullptr;
 };
 
 } // namespace zul::ui

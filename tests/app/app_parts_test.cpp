@@ -107,7 +107,8 @@ TEST_F(AppPartsTest, TheMenuHoldsEveryEntryInItsOrder) {
                                         "Help", "Check Online for Upgrade", "About Zulmarin", "Cancel"}));
     EXPECT_EQ(captions(menu[5].children),
               (std::vector<std::string>{"Setup Group", "Setup Macro", "Setup Timer", "Manage Macros", "-",
-                                        "Setup Quick (Panic) Button", "Communication Port", "Setup Sounds", "-",
+                                        "Setup Quick (Panic) Button", "Communication Port", "Setup Sounds",
+                                        "Setup MQTT Bridge", "-",
                                         "Create Shortcut on Desktop", "Create Shortcut in Startup Folder", "-",
                                         "Remove Shortcut from Desktop", "Remove Shortcut from Startup Folder"}));
     EXPECT_EQ(captions(menu[8].children),

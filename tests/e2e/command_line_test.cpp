@@ -148,6 +148,24 @@ TEST(CommandLine, MacroPrintGivesThePrintoutAsTextOrPdf) {
     }
 }
 
+TEST(CommandLine, UnitsListsAndSetsTheDescriptions) {
+    TempDir dir;
+    EXPECT_EQ(runZulmarin(dir, {"units"}).out, "");
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "p16", "Cellar"}).rc, 0);
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A3", "Porch light"}).rc, 0);
+    EXPECT_EQ(runZulmarin(dir, {"units"}).out, "A3  Porch light\nP16 Cellar\n");
+    const ProcessResult tooLong = runZulmarin(dir, {"units", "describe", "A3", std::string(200, 'x')});
+    EXPECT_EQ(tooLong.rc, 2);
+    EXPECT_EQ(tooLong.err, "zulmarin: the description is too long: 136 characters fit\n");
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"units", "describe", "Q3", "x"},
+                                                {"units", "describe", "A3"},
+                                                {"units", "rename", "A3", "x"},
+                                                {"units", "describe", "A3", "two\nlines"}})
+        EXPECT_EQ(runZulmarin(dir, bad).rc, 2) << bad[1] << bad[2];
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A3", ""}).rc, 0);
+    EXPECT_EQ(runZulmarin(dir, {"units"}).out, "P16 Cellar\n");
+}
+
 TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {
     TempDir dir;
     Pty pty;

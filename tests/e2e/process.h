@@ -175,17 +175,21 @@ inline std::vector<std::string> modemShim(const std::filesystem::path& log) {
 }
 
 // What a CM17A made of the recorded line changes; every state must have
-// lasted the default 500 us.
-inline std::vector<sim::DecodedSignal> decodeModemLog(const std::filesystem::path& log, int* changes = nullptr) {
+// lasted the default 500 us. ended false: the program still writes the log,
+// so its last line may be half written and a burst may still be going on.
+inline std::vector<sim::DecodedSignal> decodeModemLog(const std::filesystem::path& log, int* changes = nullptr,
+                                                      bool ended = true) {
     sim::Cm17aDecoder decoder(50000, 500);
-    std::istringstream lines(readFile(log));
+    std::string text = readFile(log);
+    text.erase(text.find_last_of('\n') + 1);
+    std::istringstream lines(text);
     long long micros = 0;
     int rts = 0, dtr = 0, count = 0;
     while (lines >> micros >> rts >> dtr) {
         decoder.feed(micros, rts != 0, dtr != 0);
         ++count;
     }
-    decoder.flush();
+    if (ended) decoder.flush();
     if (changes) *changes = count;
     return decoder.decoded();
 }

@@ -48,6 +48,22 @@ TEST_F(RecordStoreTest, LayoutIsLengthLittleEndianThenBytesAtA255Stride) {
     EXPECT_EQ(again.size(), 3u * 255u);
 }
 
+TEST_F(RecordStoreTest, AnotherProcesssWriteIsTakenUpAndNeverWrittenOver) {
+    ASSERT_TRUE(store.WriteRecord(1, "mine", false));
+    RecordStore other;  // zulmarin units describe, while the program runs
+    ASSERT_TRUE(other.open(dir / "db.zld"));
+    ASSERT_TRUE(other.WriteRecord(2, "theirs", false));
+    EXPECT_EQ(store.ReadRecord(2, false), "");  // read whole when opened
+    ASSERT_TRUE(store.WriteRecord(3, "mine too", false));
+    EXPECT_EQ(store.ReadRecord(2, false), "theirs");  // the write took it up first
+    ASSERT_TRUE(other.WriteRecord(2, "again", false));
+    const auto before = store.generation();
+    EXPECT_TRUE(store.refresh());
+    EXPECT_FALSE(store.refresh());
+    EXPECT_GT(store.generation(), before);
+    EXPECT_EQ(store.ReadRecord(2, false) + "|" + store.ReadRecord(3, false), "again|mine too");
+}
+
 TEST_F(RecordStoreTest, EncipheredRoundTripAndPersistence) {
     ASSERT_TRUE(store.WriteRecord(274, "PA&NIC", true));
     ASSERT_TRUE(store.WriteRecord(1, "A1## Kitchen lamp \xC3\xA4", true));

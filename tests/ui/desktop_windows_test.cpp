@@ -76,7 +76,8 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     showTab(PreferencesTab::Sounds, "preferences_sounds");
     showTab(PreferencesTab::General, "preferences_general");
     // An option acts the moment it is clicked: the main window's tips go at once.
-    QTest::mouseClick(prefs().optionBox(app::Option::ToolTips), Qt::LeftButton);
+    QCheckBox* tips = prefs().optionBox(app::Option::ToolTips);
+    QTest::mouseClick(tips, Qt::LeftButton, {}, QPoint(20, tips->height() / 2));  // on its caption
     EXPECT_EQ(setting("ShowToolTips"), "0");
     EXPECT_TRUE(window().panicButton()->toolTip().isEmpty());
     QTest::keyClick(&prefs(), Qt::Key_Escape);

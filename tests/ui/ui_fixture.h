@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 
+#include "support/fake_mqtt.h"
 #include "support/qt_application.h"
 #include "ui/desktop_program.h"
 #include "ui/main_window.h"
@@ -36,7 +37,7 @@ protected:
                                    return std::unique_ptr<LinePort>(std::move(t));
                                }};
         return std::make_unique<ui::DesktopProgram>(
-            platform, std::make_unique<IniSettingsStore>(home.config() / "settings.ini"));
+            platform, std::make_unique<IniSettingsStore>(home.config() / "settings.ini"), fakeClientFactory(mqttBroker));
     }
 
     void startRunning(const std::string& port = "sim") {
@@ -77,6 +78,7 @@ protected:
         return clashes;
     }
 
+    FakeBroker mqttBroker;  // declared before the program, which uses it to its end
     std::unique_ptr<ui::DesktopProgram> program;
 };
 

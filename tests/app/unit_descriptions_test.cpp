@@ -1,0 +1,52 @@
+// The unit descriptions as the main window, the command line and the bridge
+// share them, and the watch that lets a running copy see another process's writes.
+#include <gtest/gtest.h>
+
+#include "app/unit_descriptions.h"
+#include "platform/sim/virtual_event_loop.h"
+#include "settings/record_store.h"
+#include "support/temp_dir.h"
+
+namespace zul::test {
+namespace {
+
+using app::UnitAddress;
+
+TEST(UnitDescriptions, WritesAreKeptPerUnitAndOtherProcessesWritesAreSeen) {
+    EXPECT_EQ(app::parseUnitAddress("p16"), (UnitAddress{16, 16}));
+    for (const char* bad : {"Q3", "A17", "A0", "A03", "A", "3A", "A1x"}) EXPECT_FALSE(app::parseUnitAddress(bad)) << bad;
+    TempDir dir;
+    RecordStore records;
+    ASSERT_TRUE(records.open(dir / "db.zld"));
+    app::UnitDescriptions units(records);
+    std::vector<std::string> changes;
+    units.changed.connect([&](const UnitAddress& u, const std::string& t) { changes.push_back(app::unitName(u) + "=" + t); });
+
+    ASSERT_TRUE(units.write({2, 3}, "Porch \"light\"").saved);
+    EXPECT_EQ(records.ReadRecord(19, true), "B3## Porch light");
+    EXPECT_EQ(units.read({2, 3}), "Porch light");
+    const auto refused = units.write({2, 3}, std::string(300, 'x'));
+    EXPECT_FALSE(refused.saved);
+    EXPECT_EQ(refused.fits, 136);  // "B3## " and 136 characters fill the 253 bytes once enciphered
+    EXPECT_EQ(refused.message, "This description is too long.\nCharacters that fit: 136");
+    EXPECT_EQ(units.read({2, 3}), "Porch light");  // nothing lost
+    ASSERT_TRUE(units.write({16, 1}, "Cellar").saved);
+    ASSERT_EQ(units.described().size(), 2u);
+    EXPECT_EQ(units.described()[1].unit, (UnitAddress{16, 1}));
+
+    sim::VirtualClock clock;
+    sim::VirtualEventLoop loop(clock);
+    units.watch(loop);
+    loop.runFor(app::UnitDescriptions::FirstLookMs);  // the first look takes stock silently
+    {
+        RecordStore other;
+        ASSERT_TRUE(other.open(dir / "db.zld"));
+        app::UnitDescriptions(other).write({2, 3}, "");
+    }
+    loop.runFor(app::UnitDescriptions::WatchMs + 10);
+    EXPECT_EQ(changes, (std::vector<std::string>{"B3=Porch light", "P1=Cellar", "B3="}));
+    EXPECT_EQ(units.read({2, 3}), "");
+}
+
+} // namespace
+} // namespace zul::test

@@ -1,0 +1,71 @@
+// The MQTT tab of the preferences: typing, "Test connection", an OK refused
+// with what is wrong, and an OK that stores the settings and restarts the bridge.
+#include "ui_fixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/main_menu.h"
+#include "mqtt/bridge.h"
+#include "settings/cipher.h"
+#include "ui/mqtt_settings_page.h"
+#include "ui/preferences_window.h"
+
+namespace zul::test {
+namespace {
+
+class MqttSetupTest : public UiFixture {};
+
+TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
+    startRunning();
+    app::runMenuEntry(program->app(), app::MenuId::SetupMqtt);
+    ui::PreferencesWindow& prefs = program->preferences();
+    ASSERT_TRUE(prefs.isVisible());
+    ui::MqttSettingsPage& page = *prefs.mqttPage();
+    EXPECT_EQ(prefs.tabs()->currentWidget(), &page);
+    EXPECT_EQ(page.baseTopicBox()->text(), "zulmarin");
+    EXPECT_FALSE(page.changed());
+
+    page.enabledBox()->setFocus();
+    QTest::keyClick(page.enabledBox(), Qt::Key_Space);
+    EXPECT_TRUE(page.changed());
+    EXPECT_TRUE(prefs.applyButton()->isEnabled());
+    QTest::keyClicks(page.brokerBox(), "mqtt://hub:1884");
+    QTest::keyClicks(page.userBox(), "zul");
+    QTest::keyClicks(page.passwordBox(), "pa55");
+    QTest::mouseClick(page.testButton(), Qt::LeftButton);
+    EXPECT_FALSE(page.testButton()->isEnabled());
+    EXPECT_EQ(mqttBroker.options.clientId.rfind("zulmarin_test_", 0), 0u);
+    EXPECT_EQ(mqttBroker.options.password, "pa55");
+    mqttBroker.refuse("Connection Refused: not authorised.");
+    loop.runFor(100);
+    EXPECT_TRUE(page.testButton()->isEnabled());
+    EXPECT_EQ(page.testResult()->text(),
+              "The broker at mqtt://hub:1884 refused the connection: Connection Refused: not authorised.");
+
+    page.baseTopicBox()->setText("zul/#");
+    QTest::mouseClick(prefs.okButton(), Qt::LeftButton);
+    EXPECT_TRUE(prefs.isVisible());
+    EXPECT_EQ(page.problems()->text(), "Base topic must not contain the wildcards + or #.");
+    EXPECT_EQ(ReadSetting(program->app().settings, "Mqtt", "Broker", ""), "");  // nothing stored
+    screenshot(prefs, "preferences_mqtt");
+
+    page.baseTopicBox()->setText("zul");
+    QTest::mouseClick(prefs.okButton(), Qt::LeftButton);
+    EXPECT_FALSE(prefs.isVisible());
+    const SettingsBackend& s = program->app().settings;
+    EXPECT_EQ(ReadSetting(s, "Mqtt", "Broker", ""), "mqtt://hub:1884");
+    EXPECT_EQ(CipherText(true, ReadSetting(s, "Mqtt", "Password", "")), "pa55");
+    EXPECT_EQ(mqttBroker.options.willTopic, "zul/status");  // the bridge's own connection
+    mqttBroker.accept();
+    loop.runFor(100);
+    EXPECT_TRUE(program->bridge().connected());
+    EXPECT_EQ(mqttBroker.retained().at("zul/status"), "online");
+}
+
+} // namespace
+} // namespace zul::test
