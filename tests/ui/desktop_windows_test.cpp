@@ -200,7 +200,8 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
         a.hooks.showMacroSetup(tab, -1);
         check(program->macroSetup(), macroTabs[tab]);
     }
-    const char* preferenceTabs[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced"};
+    const char* preferenceTabs[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced", "MqttBridge"};
+    static_assert(std::size(preferenceTabs) == app::kPreferencesTabs);
     for (int tab = 0; tab < app::kPreferencesTabs; ++tab) {
         a.hooks.showPreferences(tab, "");
         check(prefs(), preferenceTabs[tab]);
