@@ -164,6 +164,12 @@ void MqttBridge::restart() {
     start();
 }
 
+void MqttBridge::setStatus(std::string text) {
+    if (text == status_) return;
+    status_ = std::move(text);
+    if (statusChanged) statusChanged();
+}
+
 void MqttBridge::drainInbox() {
     for (const ClientEvent& e : inbox_->takeAll()) {
         if (!client_) break;  // stopped while an earlier report was handled

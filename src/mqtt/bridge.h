@@ -63,6 +63,8 @@ public:
     bool connected() const { return connected_; }
     // One line on how the bridge stands ("Connected to mqtt://hub:1883").
     const std::string& status() const { return status_; }
+    // Told whenever status() changes.
+    std::function<void()> statusChanged;
 
     // One line for every problem worth telling (each kind of refused message
     // once, a lost connection, a refused login). The error log gets them too.
@@ -97,7 +99,7 @@ private:
 
     void report(const std::string& kind, const std::string& text);
     void problem(const std::string& text);
-    void setStatus(std::string text) { status_ = std::move(text); }
+    void setStatus(std::string text);
 
     app::App& app_;
     ClientFactory factory_;

@@ -97,6 +97,7 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     bindDesktopWindows();
     auto* mqttPage = new MqttSettingsPage(*app_, *mqttForm_);
     mqttPage->bridgeStatus = [this] { return bridge_->status(); };
+    bridge_->statusChanged = [mqttPage] { mqttPage->showStatus(); };
     prefs_->addMqttPage(mqttPage);
     app::Startup& startup = *app_->startup;
     handOff_ = std::make_unique<app::HandOffDesk>(
@@ -112,6 +113,7 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
 
 DesktopProgram::~DesktopProgram() {
     // The bridge says goodbye to the broker while the program is still whole.
+    bridge_->statusChanged = nullptr;
     bridge_.reset();
     handOff_.reset();
     // The windows go first; nothing of the logic may call them after that.

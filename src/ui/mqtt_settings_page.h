@@ -34,6 +34,8 @@ public:
     std::function<void()> edited;
     // How the running bridge stands, shown under the fields.
     std::function<std::string()> bridgeStatus;
+    // Shows bridgeStatus again (the bridge tells when it changed).
+    void showStatus();
 
     QCheckBox* enabledBox() { return enabled_; }
     QLineEdit* brokerBox() { return broker_; }
@@ -45,6 +47,7 @@ public:
     QPushButton* testButton() { return test_; }
     QLabel* testResult() { return result_; }
     QLabel* problems() { return problems_; }
+    QLabel* bridgeLine() { return status_; }
 
 private:
     QFormLayout* buildFields();
@@ -53,7 +56,6 @@ private:
     void takeFields();
     void browseCaFile();
     void showResult(bool ok, const std::string& text);
-    void showStatus();
 
     app::App& app_;
     mqtt::MqttSettingsForm& form_;

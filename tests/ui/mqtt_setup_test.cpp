@@ -65,6 +65,7 @@ TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     loop.runFor(100);
     EXPECT_TRUE(program->bridge().connected());
     EXPECT_EQ(mqttBroker.retained().at("zul/status"), "online");
+    EXPECT_EQ(page.bridgeLine()->text(), "Bridge: Connected to mqtt://hub:1884");  // follows without a reopen
 }
 
 } // namespace
