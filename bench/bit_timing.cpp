@@ -27,6 +27,7 @@ class SleepingLoop : public zul::EventLoop {
 public:
     std::unique_ptr<zul::Tick> createTick(std::string, int, std::function<void()>) override { return nullptr; }
     void processEvents() override {}
+    void post(std::function<void()>) override {}
     void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(std::max(ms, 0))); }
     void sleepUntilMicros(std::int64_t deadline) override {
         timespec ts{};

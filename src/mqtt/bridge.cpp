@@ -55,8 +55,7 @@ struct MqttBridge::Connections {
 
 MqttBridge::MqttBridge(app::App& app, ClientFactory factory, DeviceInfo device)
     : app_(app), factory_(std::move(factory)), device_(std::move(device)), inbox_(std::make_shared<Inbox>()),
-      connections_(std::make_unique<Connections>()) {
-    inboxTick_ = app.loop.createTick("mqttInbox", InboxMs, [this] { drainInbox(); });
+      connections_(std::make_unique<Connections>()), self_(std::make_shared<MqttBridge*>(this)) {
     sendQueue_ = std::make_unique<SendQueue>(app.loop, app.transmitter, app.settings, frames_);
     Connections& c = *connections_;
     c.frames = app.transmitter.addSentObserver([this](const std::string& bits) {
@@ -130,16 +129,19 @@ void MqttBridge::start(const std::string& brokerOverride) {
     options.willTopic = topics_->status();
     options.willPayload = "offline";
     client_ = factory_();
-    std::shared_ptr<Inbox> inbox = inbox_;
-    if (const std::string why = client_->start(options, [inbox](ClientEvent e) { inbox->push(std::move(e)); });
-        !why.empty()) {
+    auto sink = [inbox = inbox_, loop = &app_.loop, self = std::weak_ptr<MqttBridge*>(self_)](ClientEvent e) {
+        if (inbox->push(std::move(e)))
+            loop->post([self] {
+                if (const auto bridge = self.lock()) (*bridge)->drainInbox();
+            });
+    };
+    if (const std::string why = client_->start(options, std::move(sink)); !why.empty()) {
         client_.reset();
         setStatus("The MQTT bridge is not started: " + why);
         problem("MQTT: " + status_);
         return;
     }
     setStatus("Connecting to " + brokerText_ + "...");
-    inboxTick_->setEnabled(true);
 }
 
 void MqttBridge::stop() {
@@ -153,7 +155,6 @@ void MqttBridge::stop() {
     client_->stop();
     client_.reset();
     connected_ = false;
-    inboxTick_->setEnabled(false);
     inbox_->takeAll();
     lastProblem_.clear();
     setStatus("The MQTT bridge is off.");

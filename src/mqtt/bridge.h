@@ -6,7 +6,8 @@
 // state of every unit after each ON or OFF that goes out by any route.
 //
 // Everything here runs on the event-loop thread. The client reports from its
-// own thread into the inbox; a tick takes the reports over. Unit commands
+// own thread into the inbox, and the first report into an empty inbox asks the
+// event loop to take them over. Unit commands
 // become frames in the bridge's own send queue (drained one frame per tick
 // with the "GPause" gap, as the timers' queue is), so they work with the
 // timers off and never interleave with other frames; groups, the panic
@@ -43,8 +44,6 @@ namespace zul::mqtt {
 
 class MqttBridge {
 public:
-    static constexpr int InboxMs = 25;
-
     MqttBridge(app::App& app, ClientFactory factory, DeviceInfo device);
     ~MqttBridge();
     MqttBridge(const MqttBridge&) = delete;
@@ -110,7 +109,6 @@ private:
     std::unique_ptr<Discovery> discovery_;
     std::unique_ptr<MqttClient> client_;
     std::shared_ptr<Inbox> inbox_;
-    std::unique_ptr<Tick> inboxTick_;
     std::deque<std::string> frames_;
     std::unique_ptr<SendQueue> sendQueue_;
     std::list<std::unique_ptr<Task>> tasks_;
@@ -124,6 +122,9 @@ private:
     std::unique_ptr<Connections> connections_;
     TimerLog* timerLog_ = nullptr;
     int timerLogConnection_ = 0;
+    // Held while the bridge lives: what the client's thread posts to the
+    // event loop finds the bridge through it, or nothing once it is gone.
+    std::shared_ptr<MqttBridge*> self_;
 };
 
 } // namespace zul::mqtt

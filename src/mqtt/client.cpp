@@ -35,15 +35,16 @@ int ReconnectDelay::next() {
     return now;
 }
 
-void Inbox::push(ClientEvent event) {
+bool Inbox::push(ClientEvent event) {
     std::lock_guard<std::mutex> lock(mutex_);
     const bool message = event.kind == ClientEvent::Kind::Message;
     if (message && messages_ >= MaxMessages) {
         ++dropped_;
-        return;
+        return false;
     }
     if (message) ++messages_;
     events_.push_back(std::move(event));
+    return events_.size() == 1;
 }
 
 std::deque<ClientEvent> Inbox::takeAll() {

@@ -88,7 +88,9 @@ private:
 class Inbox {
 public:
     static constexpr std::size_t MaxMessages = 1000;
-    void push(ClientEvent event);
+    // True when the inbox was empty and took the event: the one push that
+    // should see to it that the inbox is emptied.
+    bool push(ClientEvent event);
     std::deque<ClientEvent> takeAll();
     // Messages dropped since the last call.
     std::size_t takeDropped();

@@ -35,6 +35,9 @@ public:
     virtual std::unique_ptr<Tick> createTick(std::string name, int periodMs, std::function<void()> handler) = 0;
     // Runs whatever is due now: ticks and, in the desktop program, window events.
     virtual void processEvents() = 0;
+    // Runs `work` once on the loop's thread, soon, like a tick due now. The
+    // one call that other threads may make (in virtual time: the loop's thread only).
+    virtual void post(std::function<void()> work) = 0;
     // Blocks without processing events.
     virtual void sleepMs(int ms) = 0;
     // Blocks without processing events until the monotonic clock reaches the

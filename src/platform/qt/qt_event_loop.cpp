@@ -60,6 +60,11 @@ std::unique_ptr<Tick> QtEventLoop::createTick(std::string name, int periodMs, st
 
 void QtEventLoop::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
+void QtEventLoop::post(std::function<void()> work) {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
+}
+
 void QtEventLoop::sleepMs(int ms) {
     if (ms <= 0) {
         std::this_thread::yield();

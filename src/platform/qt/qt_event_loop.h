@@ -9,6 +9,7 @@ class QtEventLoop : public EventLoop {
 public:
     std::unique_ptr<Tick> createTick(std::string name, int periodMs, std::function<void()> handler) override;
     void processEvents() override;
+    void post(std::function<void()> work) override;
     void sleepMs(int ms) override;
     void sleepUntilMicros(std::int64_t deadline) override;
 };

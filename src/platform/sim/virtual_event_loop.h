@@ -18,6 +18,7 @@ public:
 
     std::unique_ptr<Tick> createTick(std::string name, int periodMs, std::function<void()> handler) override;
     void processEvents() override;
+    void post(std::function<void()> work) override { at(clock_.monotonicMicros(), std::move(work)); }
     void sleepMs(int ms) override { clock_.advanceMs(ms); }
     void sleepUntilMicros(std::int64_t deadline) override { clock_.advanceTo(deadline); }
 
