@@ -110,10 +110,6 @@ std::string App::tip(const std::string& text) const {
     return t.substr(first, t.find_last_not_of(' ') - first + 1);
 }
 
-void App::notAvailable(const std::string& what) {
-    dialogs.message(tr(what) + "\n" + "This window is not available in this version of Zulmarin.");
-}
-
 void App::logError(const std::string& procedure, const std::string& window, const std::string& description,
                    long number) {
     errorLog.LogError(procedure, window, number, description);

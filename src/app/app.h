@@ -176,8 +176,6 @@ public:
     std::string tr(const std::string& text) const { return language.LangCaption(text); }
     // Tool tips: translated, without the padding blanks the lookup adds.
     std::string tip(const std::string& text) const;
-    // The caption for a window that comes with a later version.
-    void notAvailable(const std::string& what);
     void logError(const std::string& procedure, const std::string& window, const std::string& description,
                   long number = 0);
 

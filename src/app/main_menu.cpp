@@ -80,15 +80,6 @@ void chooseLanguageEntry(App& app, int index) {
     app.startup->cmdExit();
 }
 
-// The caption of the entry id anywhere in the menu.
-std::string captionOf(const std::vector<MenuEntry>& entries, MenuId id) {
-    for (const auto& e : entries) {
-        if (e.id == id) return e.caption;
-        if (auto inner = captionOf(e.children, id); !inner.empty()) return inner;
-    }
-    return "";
-}
-
 } // namespace
 
 std::vector<MenuEntry> buildMainMenu(App& app) {
@@ -164,10 +155,16 @@ void runMenuEntry(App& app, MenuId id, int languageIndex) {
     case MenuId::Help: showHelp(app, help::MainWindow); break;
     case MenuId::CheckUpgrade: app.mainClock->checkOnlineForUpgrade(); break;
     case MenuId::About: show(app.hooks.showAbout); break;
+    // The options are switched above; the rest do nothing.
+    case MenuId::ShowPanic:
+    case MenuId::ShowAutoOff:
+    case MenuId::MinToTray:
+    case MenuId::MinOnStart:
+    case MenuId::AssociateMacros:
+    case MenuId::ShowToolTips:
     case MenuId::Cancel:
     case MenuId::Separator:
     case MenuId::Submenu: break;
-    default: app.notAvailable(captionOf(buildMainMenu(app), id)); break;
     }
 }
 

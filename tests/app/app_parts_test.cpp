@@ -70,10 +70,10 @@ TEST(InstanceMessage, RequestsAndAnswersSurviveTheChannel) {
     EXPECT_EQ(app::encodeAnswer({}), "ZULMARIN1 ok\n");
     EXPECT_TRUE(app::decodeAnswer("ZULMARIN1 ok\n")->ok);
     // A reason with line breaks still travels as one line.
-    const auto error = app::decodeAnswer(app::encodeAnswer(app::answerError("cannot open\n/dev/ttyUSB0")));
+    const auto error = app::decodeAnswer(app::encodeAnswer(app::answerError("cannot open\n/tmp/zul-missing-port")));
     ASSERT_TRUE(error);
     EXPECT_FALSE(error->ok);
-    EXPECT_EQ(error->message, "cannot open /dev/ttyUSB0");
+    EXPECT_EQ(error->message, "cannot open /tmp/zul-missing-port");
     std::string longReason;
     while (longReason.size() < 5000) longReason += "\xc3\xa4";
     const auto cut = app::decodeAnswer(app::encodeAnswer(app::answerError(longReason)));

@@ -156,12 +156,12 @@ TEST_F(HeadlessServiceTest, ChangedFilesAreTakenWithoutARestart) {
 }
 
 TEST_F(HeadlessServiceTest, APortThatIsMissingOrGoesAwayIsReportedOnceAndTriedAgain) {
-    openFailure = PortError{PortErrorKind::InvalidPort, 8002, "No such device: /dev/ttyUSB0"};
-    start({"A 1 ON*12:00:20*Everyday"}, "/dev/ttyUSB0");
+    openFailure = PortError{PortErrorKind::InvalidPort, 8002, "No such device: /tmp/zul-missing-port"};
+    start({"A 1 ON*12:00:20*Everyday"}, "/tmp/zul-missing-port");
     loop.runFor(12000);
     EXPECT_EQ(opens, 3);  // at start and every 5 s
     ASSERT_EQ(faults.size(), 1u);
-    EXPECT_EQ(faults[0], "cannot open port /dev/ttyUSB0: 8002 No such device: /dev/ttyUSB0; trying again every 5 s");
+    EXPECT_EQ(faults[0], "cannot open port /tmp/zul-missing-port: 8002 No such device: /tmp/zul-missing-port; trying again every 5 s");
     const auto logged = readErrorLog(app->errorLog.file());
     ASSERT_TRUE(logged.problem.empty() && logged.entries.size() == 1u) << logged.problem;
     EXPECT_NE(logged.entries.front().message.find(faults[0]), std::string::npos) << logged.entries.front().message;
@@ -169,13 +169,13 @@ TEST_F(HeadlessServiceTest, APortThatIsMissingOrGoesAwayIsReportedOnceAndTriedAg
 
     openFailure.reset();
     loop.runFor(5000);
-    EXPECT_EQ(linesWith("is open"), std::vector<std::string>{"12:00:15 transmitter port /dev/ttyUSB0 is open"});
+    EXPECT_EQ(linesWith("is open"), std::vector<std::string>{"12:00:15 transmitter port /tmp/zul-missing-port is open"});
     loop.runFor(6000);
     EXPECT_EQ(linesWith("simulator:"), std::vector<std::string>{"12:00:20 simulator: A1 ON"});
 
     portGone = true;
     loop.runFor(5000);
-    EXPECT_EQ(faults.back(), "the port /dev/ttyUSB0 has gone away; trying again every 5 s");
+    EXPECT_EQ(faults.back(), "the port /tmp/zul-missing-port has gone away; trying again every 5 s");
     EXPECT_FALSE(app->port.isOpen());
     portGone = false;
     loop.runFor(5000);
