@@ -1,17 +1,8 @@
 #include "ui_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTabWidget>
-#include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 
 #include "app/main_menu.h"
 #include "platform/qt/qt_desktop.h"
