@@ -22,25 +22,11 @@ using zul::test::runZulmarin;
 
 } // namespace
 
-TEST(CommandLine, FrameAndSendCheckTheirInput) {
+TEST(CommandLine, FrameAndSendWorkAndAPortThatIsNotThereFails) {
     TempDir dir;
     const ProcessResult frame = runZulmarin(dir, {"frame", "a", "1", "on"});
     EXPECT_EQ(frame.rc, 0);
     EXPECT_EQ(frame.out, "1101010110101010011000000000000010101101\n");
-
-    for (const std::vector<std::string>& bad : {std::vector<std::string>{"frame", "A", "17", "ON"},
-                                                {"frame", "P", "3", "BRI"},
-                                                {"frame", "Q", "1", "ON"},
-                                                {"send", "A", "1", "ON", "--port", "0"},
-                                                {"send", "A", "ALL", "ON", "--port", "sim"},
-                                                {"service", "--port", "0"},
-                                                {"service", "now"},
-                                                {"sned", "A"},  // a mistyped subcommand starts no window
-                                                {"--version", "x"}}) {
-        const ProcessResult r = runZulmarin(dir, bad);
-        EXPECT_EQ(r.rc, 2) << bad[0] << bad[1];
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    }
 
     const ProcessResult sim = runZulmarin(dir, {"send", "k", "all", "alf", "--port", "sim"});
     EXPECT_EQ(sim.rc, 0) << sim.err;
@@ -58,10 +44,20 @@ TEST(CommandLine, BadInputIsRefusedInOneEscapedLineAndWhatIsNoFileAtOnce) {
     const auto sun = [](const char* date, const char* lat, const char* lon, const char* zone) {
         return Args{"sun", date, "--lat", lat, "--lon", lon, "--zone", zone};
     };
+    const std::string cro = (dir / "wake.cro").string();
+    zul::test::writeFile(cro, "\"01100000000000000005\"\r\n");
     ASSERT_EQ(::mkfifo((dir / "pipe.cro").c_str(), 0600), 0);
     zul::test::writeFile(dir / "big.cro", std::string(10 * 1024 * 1024, '\n'));
     zul::test::writeFile(dir / "binary.log", std::string("\x7f" "ELF\x02\x01\0\0\n\x90", 11));
     const std::pair<Args, int> cases[] = {
+        {{"frame", "A", "17", "ON"}, 2},    {{"frame", "P", "3", "BRI"}, 2},   {{"frame", "Q", "1", "ON"}, 2},
+        {{"send", "A", "1", "ON", "--port", "0"}, 2},   {{"send", "A", "ALL", "ON", "--port", "sim"}, 2},
+        {{"service", "--port", "0"}, 2},    {{"service", "now"}, 2},           {{"--version", "x"}, 2},
+        {{"sned", "A"}, 2},  // a mistyped subcommand starts no window
+        {{"macro", "print"}, 2},            {{"macro", "print", (dir / "none.cro").string()}, 2},
+        {{"macro", "print", cro, "--pdf"}, 2},          {{"macro", "print", cro, "--color"}, 2},
+        {{"units", "describe", "Q3", "x"}, 2},          {{"units", "describe", "A3"}, 2},
+        {{"units", "rename", "A3", "x"}, 2},            {{"units", "describe", "A3", "two\nlines"}, 2},
         {sun("2024-06-2x", "52", "1", "0"), 2},       {sun("+024-06-21", "52", "1", "0"), 2},
         {sun("1900-01-01", "52", "1e300", "0"), 2},  {sun("2024-06-21", "91", "1", "0"), 2},
         {sun("2024-06-21", "52", "nan", "0"), 2},    {sun("2024-06-21", "52", "1", "0x10"), 2},
@@ -75,7 +71,7 @@ TEST(CommandLine, BadInputIsRefusedInOneEscapedLineAndWhatIsNoFileAtOnce) {
     quick.timeoutSeconds = 10;
     for (const auto& [args, rc] : cases) {
         const ProcessResult r = runZulmarin(dir, args, quick);
-        EXPECT_EQ(r.rc, rc) << args[1];
+        EXPECT_EQ(r.rc, rc) << args[0] << ' ' << args[1];
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
     }
@@ -137,15 +133,6 @@ TEST(CommandLine, MacroPrintGivesThePrintoutAsTextOrPdf) {
     const std::string words = zul::test::readFile(extracted);
     for (const char* expected : {"wake.cro", "Cnt", "HC", "Total Runtime = 2m 10.3s", "0125", "130.3", "Printed on"})
         EXPECT_NE(words.find(expected), std::string::npos) << expected << "\n" << words;
-
-    for (const std::vector<std::string>& bad : {std::vector<std::string>{"macro", "print"},
-                                                {"macro", "print", (dir / "none.cro").string()},
-                                                {"macro", "print", cro, "--pdf"},
-                                                {"macro", "print", cro, "--color"}}) {
-        const ProcessResult r = runZulmarin(dir, bad);
-        EXPECT_EQ(r.rc, 2) << bad.back();
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    }
 }
 
 TEST(CommandLine, UnitsListsAndSetsTheDescriptions) {
@@ -157,11 +144,6 @@ TEST(CommandLine, UnitsListsAndSetsTheDescriptions) {
     const ProcessResult tooLong = runZulmarin(dir, {"units", "describe", "A3", std::string(200, 'x')});
     EXPECT_EQ(tooLong.rc, 2);
     EXPECT_EQ(tooLong.err, "zulmarin: the description is too long: 136 characters fit\n");
-    for (const std::vector<std::string>& bad : {std::vector<std::string>{"units", "describe", "Q3", "x"},
-                                                {"units", "describe", "A3"},
-                                                {"units", "rename", "A3", "x"},
-                                                {"units", "describe", "A3", "two\nlines"}})
-        EXPECT_EQ(runZulmarin(dir, bad).rc, 2) << bad[1] << bad[2];
     EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A3", ""}).rc, 0);
     EXPECT_EQ(runZulmarin(dir, {"units"}).out, "P16 Cellar\n");
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -55,6 +56,12 @@ struct RunOptions {
 
 // The user the tests run others' actions as.
 inline constexpr unsigned kNobody = 65534;
+
+// Runs a shell command as that user; its exit status.
+inline int runAsNobody(const std::string& command) {
+    const std::string id = std::to_string(kNobody);
+    return std::system(("/usr/bin/setpriv --reuid " + id + " --regid " + id + " --clear-groups " + command).c_str());
+}
 
 // A started zulmarin: its output goes to files in dir (name.out, name.err).
 class Spawned {

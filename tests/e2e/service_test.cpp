@@ -56,10 +56,6 @@ protected:
         ASSERT_TRUE(store.open(dir / "home" / "db.zld"));
         ASSERT_TRUE(store.WriteRecord(x10::PortRecordNumber, port, true));
     }
-    // Runs a shell command as user 65534.
-    static void asNobody(const std::string& command) {
-        ASSERT_EQ(std::system(("setpriv --reuid 65534 --regid 65534 --clear-groups " + command).c_str()), 0) << command;
-    }
     TempDir dir;
 };
 
@@ -165,10 +161,10 @@ TEST_F(ServiceEndToEnd, AnotherUserCanNeitherCaptureNorBlockTheChannel) {
     EXPECT_TRUE(fs::is_empty(shared));
 
     ::chmod((dir / "config").c_str(), 01777);
-    asNobody("mkdir -m 0777 " + (shared / "theirs").string());
+    ASSERT_EQ(runAsNobody("mkdir -m 0777 " + (shared / "theirs").string()), 0);
     for (const std::string& plant : {"ln -s " + (shared / "theirs").string(), std::string("touch")}) {
         fs::remove_all(dir / "config" / "run");
-        asNobody(plant + " " + (dir / "config" / "run").string());
+        ASSERT_EQ(runAsNobody(plant + " " + (dir / "config" / "run").string()), 0) << plant;
         const ProcessResult refused = runZulmarin(dir, {"service"}, env);
         EXPECT_EQ(refused.rc, 1) << plant;
         EXPECT_NE(refused.err.find((dir / "config" / "run").string()), std::string::npos) << refused.err;

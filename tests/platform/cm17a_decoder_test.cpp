@@ -48,21 +48,17 @@ TEST(Cm17aDecoder, NamesCommandsLeadInAndTrailer) {
 }
 
 TEST(Cm17aDecoder, RejectsDamagedFrames) {
-    struct Case {
-        std::string bits;
-        std::string reason;
-    };
-    const std::vector<Case> cases = {
+    const std::pair<std::string, std::string> cases[] = {
         {"1101010110101011" + std::string("01100000") + "00000000" + Footer, "malformed: bad header 1101010110101011"},
         {Header + "01100000" + "00000000" + "10101100", "malformed: bad footer 10101100"},
         {Header + "01100010" + "00000000" + Footer, "malformed: bad house byte 01100010"},
         {Header + "01100000" + "00000001" + Footer, "malformed: bad unit/function byte 00000001"},
         {Header + "01100100" + "10001000" + Footer, "malformed: units 9-16 bit set with BRI"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [bits, reason] : cases) {
         Lines lines;
-        lines.send(c.bits);
-        EXPECT_EQ(lines.decoder.texts(), std::vector<std::string>{c.reason}) << c.bits;
+        lines.send(bits);
+        EXPECT_EQ(lines.decoder.texts(), std::vector<std::string>{reason}) << bits;
     }
 }
 

@@ -27,9 +27,13 @@ TEST(DateTime, ParseRejectsImpossibleDates) {
     EXPECT_EQ(d.isoText(), "2024-01-02 03:04:00");
 }
 
-TEST(VirtualEventLoop, TicksFireInTimeOrderAndActionsInterleave) {
+class VirtualEventLoopTest : public ::testing::Test {
+protected:
     sim::VirtualClock clock;
-    sim::VirtualEventLoop loop(clock);
+    sim::VirtualEventLoop loop{clock};
+};
+
+TEST_F(VirtualEventLoopTest, TicksFireInTimeOrderAndActionsInterleave) {
     std::vector<std::string> seen;
     auto saw = [&](std::string what) { seen.push_back(what += std::to_string(clock.monotonicMicros() / 1000)); };
     auto fast = loop.createTick("fast", 100, [&] { saw("f"); });
@@ -42,9 +46,7 @@ TEST(VirtualEventLoop, TicksFireInTimeOrderAndActionsInterleave) {
     EXPECT_EQ(clock.monotonicMicros(), 300000);
 }
 
-TEST(VirtualEventLoop, TickIsNotReenteredWhileItsHandlerWaits) {
-    sim::VirtualClock clock;
-    sim::VirtualEventLoop loop(clock);
+TEST_F(VirtualEventLoopTest, TickIsNotReenteredWhileItsHandlerWaits) {
     int depth = 0, maxDepth = 0, calls = 0, others = 0;
     auto other = loop.createTick("other", 10, [&] { ++others; });
     std::unique_ptr<Tick> self;
@@ -66,9 +68,7 @@ TEST(VirtualEventLoop, TickIsNotReenteredWhileItsHandlerWaits) {
     EXPECT_TRUE(self->enabled());
 }
 
-TEST(VirtualEventLoop, DisablingAndPeriodChangesRestartTheCount) {
-    sim::VirtualClock clock;
-    sim::VirtualEventLoop loop(clock);
+TEST_F(VirtualEventLoopTest, DisablingAndPeriodChangesRestartTheCount) {
     std::vector<std::int64_t> at;
     auto t = loop.createTick("t", 100, [&] { at.push_back(clock.monotonicMicros() / 1000); });
     t->setEnabled(true);
@@ -80,9 +80,7 @@ TEST(VirtualEventLoop, DisablingAndPeriodChangesRestartTheCount) {
     EXPECT_EQ(at, (std::vector<std::int64_t>{100, 1150}));
 }
 
-TEST(VirtualEventLoop, TickMayDestroyItselfInsideItsHandler) {
-    sim::VirtualClock clock;
-    sim::VirtualEventLoop loop(clock);
+TEST_F(VirtualEventLoopTest, TickMayDestroyItselfInsideItsHandler) {
     std::unique_ptr<Tick> t;
     int calls = 0;
     t = loop.createTick("once", 50, [&] { ++calls; t.reset(); });

@@ -20,7 +20,7 @@ std::string everyByte() {
     return all;
 }
 
-TEST(TextCipher, StretchGivesPrintableText) {
+TEST(TextCipher, StretchGivesPrintableTextAndShrinkStaysInBounds) {
     // 'A' = 65: low six bits 1 -> 60 '<', high bits 1 packed at 16 -> 75 'K'.
     EXPECT_EQ(stretched("A"), "<K");
     EXPECT_EQ(stretched("ABC"), "<=>P");
@@ -30,9 +30,7 @@ TEST(TextCipher, StretchGivesPrintableText) {
         EXPECT_GE(ch, ';');
         EXPECT_LE(ch, 'z');
     }
-}
-
-TEST(TextCipher, ShrinkOfMalformedTextStaysInBounds) {
+    // Shrinking malformed text stays in bounds.
     EXPECT_EQ(shrunk(""), "");
     EXPECT_EQ(shrunk("x").size(), 0u);
     EXPECT_EQ(shrunk(std::string(5, '\0')).size(), 3u);

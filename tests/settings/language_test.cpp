@@ -11,7 +11,7 @@ namespace {
 using test::TempDir;
 using test::writeFile;
 
-TEST(ReadIni, PrivateProfileRules) {
+TEST(ReadIni, PrivateProfileRulesAndTheLengthCap) {
     TempDir dir;
     const auto file = dir / "x.ini";
     writeFile(file, "\xEF\xBB\xBF[Labels & Captions]\r\n"
@@ -27,10 +27,8 @@ TEST(ReadIni, PrivateProfileRules) {
     EXPECT_EQ(ReadIni("Labels & Captions", "no equals sign", "def", file), "def");
     EXPECT_EQ(ReadIni("Labels & Captions", "Close Program", "def", file), "def");
     EXPECT_EQ(ReadIni("labels & captions", "A", "def", dir / "missing.ini"), "def");
-}
 
-TEST(ReadIni, ValuesAreCappedAt2048BytesOnACharacterBoundary) {
-    TempDir dir;
+    // Values are capped at 2048 bytes, on a character boundary.
     writeFile(dir / "x.ini", "[S]\nlong=" + std::string(3000, 'x') + "\nwide=" + std::string(2047, 'x') + "\xC3\xA4\n");
     EXPECT_EQ(ReadIni("S", "long", "", dir / "x.ini"), std::string(2048, 'x'));
     EXPECT_EQ(ReadIni("S", "wide", "", dir / "x.ini"), std::string(2047, 'x'));

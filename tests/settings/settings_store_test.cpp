@@ -96,20 +96,17 @@ TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
     EXPECT_EQ(settingsProblemText(IniSettingsStore(dir / "fine.ini"), false), "");
 }
 
-TEST(Paths, OverridesFromTheEnvironment) {
+TEST(Paths, OverridesFromTheEnvironmentThenTheStoredProgramFolderThenTheExecutables) {
     test::ScopedHome home;
     EXPECT_EQ(configFolder(), home.config());
     MemorySettings m;
     EXPECT_EQ(programFolder(m), home.home());
     EXPECT_TRUE(std::filesystem::is_directory(home.home()));
     EXPECT_FALSE(executableFolder().empty());
-}
 
-TEST(Paths, StoredProgramFolderThenExecutableFolder) {
-    test::ScopedHome home;
+    // Without the override: the stored program folder, else the executable's.
     ::unsetenv("ZULMARIN_HOME");
     TempDir dir;
-    MemorySettings m;
     m.write("Database16", "CurrentExePath", dir.path().string());
     EXPECT_EQ(programFolder(m), dir.path());
     m.write("Database16", "CurrentExePath", (dir / "missing").string());

@@ -4,18 +4,13 @@
 
 #include <optional>
 
-#include "platform/sound_player.h"
 #include "settings/settings_store.h"
+#include "support/recording_platform.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
 namespace zul {
 namespace {
-
-struct RecordingPlayer : SoundPlayer {
-    std::vector<std::string> played;
-    void play(const std::string& path) override { played.push_back(path); }
-};
 
 class SoundsTest : public ::testing::Test {
 protected:
@@ -39,7 +34,7 @@ protected:
 
     test::TempDir dir;
     MemorySettings settings;
-    RecordingPlayer player;
+    test::RecordingSound player;
     Sounds sounds;
     test::ScriptedDialogs dialogs;
     std::optional<SoundsTab> tab;

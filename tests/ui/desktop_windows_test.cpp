@@ -1,17 +1,8 @@
 #include "ui_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTabWidget>
-#include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 
 #include "app/main_menu.h"
 #include "platform/qt/qt_desktop.h"
@@ -182,8 +173,10 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
     startRunning();
     app::App& a = program->app();
     ui::HelpWindow& help = program->help();
-    auto check = [&](QWidget& w, const char* anchor) {
+    // Shows a window, then checks its Alt keys and F1.
+    auto check = [&](const std::function<void()>& show, QWidget& w, const char* anchor) {
         SCOPED_TRACE(anchor);
+        show();
         ASSERT_TRUE(w.isVisible());
         EXPECT_EQ(clashingAltKeys(w), "");
         help.hide();
@@ -193,33 +186,21 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
         EXPECT_EQ(help.browser()->source().fragment().toStdString(), anchor);
         if (&w != &window()) w.hide();
     };
-    a.groups->setShown(true);
-    check(window(), "MainFormWindow");
+    const auto menu = [&a](app::MenuId id) { return [&a, id] { app::runMenuEntry(a, id); }; };
+    check([&] { a.groups->setShown(true); }, window(), "MainFormWindow");
     const char* macroTabs[] = {"MacroEditor", "SetupGroups", "ManageMacros"};
-    for (int tab = 0; tab < 3; ++tab) {
-        a.hooks.showMacroSetup(tab, -1);
-        check(program->macroSetup(), macroTabs[tab]);
-    }
+    for (int tab = 0; tab < 3; ++tab) check([&] { a.hooks.showMacroSetup(tab, -1); }, program->macroSetup(), macroTabs[tab]);
     const char* preferenceTabs[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced", "MqttBridge"};
     static_assert(std::size(preferenceTabs) == app::kPreferencesTabs);
-    for (int tab = 0; tab < app::kPreferencesTabs; ++tab) {
-        a.hooks.showPreferences(tab, "");
-        check(prefs(), preferenceTabs[tab]);
-    }
-    app::runMenuEntry(a, app::MenuId::SetupTimer);
-    check(program->timerWindow(), "TimerWindow");
-    app::runMenuEntry(a, app::MenuId::TimerStatus);
-    check(program->timerLogWindow(), "TimerLog");
-    a.hooks.showPortDialog();
-    check(program->portDialog(), "PortSetup");
-    a.hooks.showRunMacro();
-    check(program->runMacro(), "RunMacro");
-    app::runMenuEntry(a, app::MenuId::About);
-    check(program->about(), "About");
-    a.hooks.showUninstaller();
-    check(program->uninstaller(), "Uninstall");
-    a.hooks.showFavourites();
-    check(program->favourites(), "Favorites");
+    for (int tab = 0; tab < app::kPreferencesTabs; ++tab)
+        check([&] { a.hooks.showPreferences(tab, ""); }, prefs(), preferenceTabs[tab]);
+    check(menu(app::MenuId::SetupTimer), program->timerWindow(), "TimerWindow");
+    check(menu(app::MenuId::TimerStatus), program->timerLogWindow(), "TimerLog");
+    check(a.hooks.showPortDialog, program->portDialog(), "PortSetup");
+    check(a.hooks.showRunMacro, program->runMacro(), "RunMacro");
+    check(menu(app::MenuId::About), program->about(), "About");
+    check(a.hooks.showUninstaller, program->uninstaller(), "Uninstall");
+    check(a.hooks.showFavourites, program->favourites(), "Favorites");
 }
 
 // The first start shows the port message without waiting and opens the port

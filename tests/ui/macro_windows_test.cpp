@@ -2,20 +2,8 @@
 // widgets, what reaches the simulated transmitter and the files.
 #include "ui_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPrinter>
-#include <QProcess>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QTableWidget>
-#include <QTest>
-#include <QTimer>
 
 #include "app/groups_panel.h"
 #include "app/macro_setup.h"
@@ -275,20 +263,12 @@ TEST_F(MacroWindowsTest, PreviewAndPrintThroughTheChosenPrinter) {
     screenshot(preview, "print_preview");
 
     const std::string pdf = (home.home() / "wake.pdf").string();
-    setup().choosePrinter = [pdf](QPrinter& printer) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(pdf));
-        return true;
-    };
+    setup().choosePrinter = printTo(pdf);
     QTest::mouseClick(preview.printButton(), Qt::LeftButton);
     EXPECT_EQ(readFile(pdf).substr(0, 5), "%PDF-");
 
     // A printer that cannot start is reported; nothing else changes.
-    setup().choosePrinter = [](QPrinter& printer) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName("/nonexistent/folder/wake.pdf");
-        return true;
-    };
+    setup().choosePrinter = printTo("/nonexistent/folder/wake.pdf");
     QTest::mouseClick(preview.printButton(), Qt::LeftButton);
     EXPECT_EQ(dialogs.last().title, "Error");
     EXPECT_EQ(dialogs.last().text, "1: The printer could not be started.");

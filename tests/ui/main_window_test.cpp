@@ -1,14 +1,8 @@
 #include "ui_fixture.h"
 
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-#include <QTimer>
 #include <algorithm>
 
 #include "macros/group_file.h"

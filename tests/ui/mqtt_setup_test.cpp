@@ -2,13 +2,6 @@
 // with what is wrong, and an OK that stores the settings and restarts the bridge.
 #include "ui_fixture.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTest>
-
 #include "app/main_menu.h"
 #include "mqtt/bridge.h"
 #include "settings/cipher.h"

@@ -1,18 +1,9 @@
 #include "ui_fixture.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPrinter>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
-#include <QToolButton>
 
 #include "app/main_menu.h"
 #include "app/timers_switch.h"
@@ -58,9 +49,7 @@ protected:
         p.drawPixmap(0, 0, left);
         p.drawPixmap(left.width() + 12, 0, right);
         p.end();
-        const auto folder = std::filesystem::path(ZUL_BINARY_DIR) / "screenshots";
-        std::filesystem::create_directories(folder);
-        EXPECT_TRUE(both.save(QString::fromStdString((folder / (name + ".png")).string())));
+        savePicture(both, name);
     }
 };
 
@@ -258,13 +247,6 @@ TEST_F(TimerWindowsTest, TheLogWindowFollowsARunClearsPrintsSavesAndOpensTheLog)
 
     // Print: to a PDF here; a printer that fails is reported and the log is kept.
     const auto pdf = home.home() / "log.pdf";
-    const auto printTo = [](const std::string& file) {
-        return [file](QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QString::fromStdString(file));
-            return true;
-        };
-    };
     timerLog().choosePrinter = printTo(pdf.string());
     click(timerLog().printButton());
     EXPECT_EQ(readFile(pdf).substr(0, 5), "%PDF-");

@@ -1,14 +1,24 @@
 #pragma once
 // The desktop program's windows on the same virtual time, scripted dialogs and
-// simulated transmitter as the logic's fixture; Qt draws them offscreen.
+// simulated transmitter as the logic's fixture; Qt draws them offscreen. The
+// widget headers every window test clicks through come with it.
 #include "app/app_fixture.h"
 #include "app/main_clock.h"
 #include "app/main_window_logic.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <filesystem>
 #include <map>
@@ -51,10 +61,22 @@ protected:
 
     // Saves a picture of a window to <build>/screenshots/<name>.png.
     static void screenshot(QWidget& w, const std::string& name) {
+        QApplication::processEvents();
+        savePicture(w.grab(), name);
+    }
+    static void savePicture(const QPixmap& picture, const std::string& name) {
         const std::filesystem::path folder = std::filesystem::path(ZUL_BINARY_DIR) / "screenshots";
         std::filesystem::create_directories(folder);
-        QApplication::processEvents();
-        EXPECT_TRUE(w.grab().save(QString::fromStdString((folder / (name + ".png")).string())));
+        EXPECT_TRUE(picture.save(QString::fromStdString((folder / (name + ".png")).string())));
+    }
+
+    // A printer choice that prints to a PDF file (one in a missing folder: a printer that cannot start).
+    static auto printTo(const std::string& pdf) {
+        return [pdf](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(pdf));
+            return true;
+        };
     }
 
     // The Alt keys that more than one shown control of a window takes (buttons,
