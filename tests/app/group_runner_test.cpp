@@ -49,13 +49,24 @@ struct GroupRig {
 
 } // namespace
 
-TEST(GroupRunner, OffRunSetsTheOffBitOfEachCommand) {
+TEST(GroupRunner, OffRunSetsTheOffBitAndATimersStartIsSilentAndOnlyOnOrOff) {
     EXPECT_EQ(GroupRunner::offForm(kA2On), "0110000000110000");
     GroupRig rig;
     rig.writeGroup(0, "Porch", {kA2On});
     rig.groups.runGroup(0, false);
     ASSERT_EQ(rig.sent(), std::vector<std::string>{"A2 OFF"});
     EXPECT_EQ(rig.port.decoder().decoded()[0].bits, "1101010110101010" "01100000" "00110000" "10101101");
+
+    // A timer's start is silent (no click) and only takes ON or OFF.
+    rig.events.clear();
+    rig.writeGroup(1, "Yard", {kA1On});
+    EXPECT_TRUE(rig.groups.strtGroup(1, "off"));
+    EXPECT_EQ(rig.sent(), (std::vector<std::string>{"A2 OFF", "A1 OFF"}));
+    EXPECT_EQ(rig.events, (std::vector<std::string>{"flash on", "flash off"}));
+    EXPECT_EQ(rig.groups.tag(1, false), "");
+    for (const auto& [group, action] : std::vector<std::pair<int, const char*>>{{8, "ON"}, {-1, "ON"}, {1, "DIM"}})
+        EXPECT_FALSE(rig.groups.strtGroup(group, action)) << group << action;
+    EXPECT_EQ(rig.sent().size(), 2u);
 }
 
 TEST(GroupRunner, CommandsFollowEachOtherAfterTheGroupDelay) {
@@ -73,18 +84,6 @@ TEST(GroupRunner, CommandsFollowEachOtherAfterTheGroupDelay) {
     EXPECT_EQ(rig.sent().size(), 4u);
     EXPECT_EQ(rig.events, (std::vector<std::string>{"click", "flash on", "flash off", "click", "flash on", "flash off",
                                                     "click", "flash on", "flash off"}));
-}
-
-TEST(GroupRunner, TimerStartIsSilentAndOnlyTakesOnOrOff) {
-    GroupRig rig;
-    rig.writeGroup(1, "Yard", {kA1On});
-    EXPECT_TRUE(rig.groups.strtGroup(1, "off"));
-    EXPECT_EQ(rig.sent(), std::vector<std::string>{"A1 OFF"});
-    EXPECT_EQ(rig.events, (std::vector<std::string>{"flash on", "flash off"}));
-    EXPECT_EQ(rig.groups.tag(1, false), "");
-    for (const auto& [group, action] : std::vector<std::pair<int, const char*>>{{8, "ON"}, {-1, "ON"}, {1, "DIM"}})
-        EXPECT_FALSE(rig.groups.strtGroup(group, action)) << group << action;
-    EXPECT_EQ(rig.sent().size(), 1u);
 }
 
 TEST(GroupRunner, AutoOffNeedsAtLeastOneSecond) {

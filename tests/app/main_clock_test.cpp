@@ -21,15 +21,6 @@ protected:
     std::size_t updaterStarts() const { return desktop.started.size(); }
 };
 
-TEST_F(MainClockTest, ShowsTheTimeOfDayInTheUsersStyle) {
-    app->mainClock->start();
-    loop.runFor(1600);
-    EXPECT_EQ(app->mainClock->clockText(), "12:00:01");
-    clock.setUses24Hour(false);
-    loop.runFor(500);
-    EXPECT_EQ(app->mainClock->clockText(), "12:00:02 PM");
-}
-
 TEST_F(MainClockTest, WeeklyCheckRunsOnceOnTheCheckDayAndOnceOnTheDayAfter) {
     weekly(2, 19);  // Monday from 19:00
     runAt(DateTime{2024, 6, 3, 18, 58, 0, 0}, 110000);
@@ -71,27 +62,28 @@ TEST_F(MainClockTest, TheFirstQuestionIsAskedAfterThirtySecondsWhenAnUpdaterExis
     EXPECT_EQ(ReadSetting(app->settings, "Settings", "ChkUpdtsTime", ""), "12");
 }
 
-TEST_F(MainClockTest, NeverCheckingAsksNothingAndStartsNothing) {
+TEST_F(MainClockTest, NeverCheckingAsksNothingAndStartsNothingButTheMenuStillChecks) {
+    app->mainClock->checkOnlineForUpgrade();  // no updater: the user is told
+    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
     WriteSetting(app->settings, "Settings", "ChkForUpdts", "0");
     writeFile(app->folder / "update", "#!/bin/sh\n");
     app->mainClock->start();
     loop.runFor(120000);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(updaterStarts(), 0u);
-}
-
-TEST_F(MainClockTest, CheckOnlineWithoutAnUpdaterTellsTheUser) {
-    app->mainClock->checkOnlineForUpgrade();
-    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
-    EXPECT_EQ(updaterStarts(), 0u);
-    writeFile(app->folder / "update", "#!/bin/sh\n");
     app->mainClock->checkOnlineForUpgrade();
     EXPECT_EQ(updaterStarts(), 1u);
     EXPECT_EQ(ReadSetting(app->settings, "Settings", "ChkType", ""), "manual");
 }
 
-TEST_F(MainClockTest, LampBlinksWhileFlashingAndIndicatorWhileATimerRuns) {
+TEST_F(MainClockTest, TimeInTheUsersStyleLampBlinksWhileFlashingAndIndicatorWhileATimerRuns) {
     auto& c = *app->mainClock;
+    c.start();
+    loop.runFor(1600);
+    EXPECT_EQ(c.clockText(), "12:00:01");
+    clock.setUses24Hour(false);
+    loop.runFor(500);
+    EXPECT_EQ(c.clockText(), "12:00:02 PM");
     c.startFlash();
     loop.runFor(60);
     EXPECT_TRUE(c.lampLit());

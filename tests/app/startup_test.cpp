@@ -90,7 +90,7 @@ TEST_F(StartupTest, ABusyPortIsTriedTwiceThenReported) {
     EXPECT_EQ(portDialogShown, 1);
 }
 
-TEST_F(StartupTest, AQuotedCroPathRunsThroughTmrAcroOnceThePortIsOpen) {
+TEST_F(StartupTest, AQuotedCroPathRunsOnceThePortIsOpenAndLaterOnesInOrder) {
     writeFile(home.home() / "Hall.CRO", "\"01100000000000000.50\"\r\n\"01100000001000000001\"\r\n");
     std::vector<std::string> run;
     app->startup->runMacro = [&](const std::filesystem::path& p) { run.push_back(p.string()); };
@@ -102,16 +102,11 @@ TEST_F(StartupTest, AQuotedCroPathRunsThroughTmrAcroOnceThePortIsOpen) {
     EXPECT_TRUE(run.empty());  // still starting: the macro waits for the port
     loop.runFor(1000);
     EXPECT_EQ(run, (std::vector<std::string>{path}));
-}
-
-TEST_F(StartupTest, MacrosArrivingTogetherAllRunInOrder) {
-    startRunning();
-    std::vector<std::string> run;
-    app->startup->runMacro = [&](const std::filesystem::path& p) { run.push_back(p.filename().string()); };
+    // Macros arriving together all run, in order.
     app->startup->setCommand("/x/one.cro");
     app->startup->setCommand("/x/two.Cro");
     loop.runFor(200);
-    EXPECT_EQ(run, (std::vector<std::string>{"one.cro", "two.Cro"}));
+    EXPECT_EQ(run, (std::vector<std::string>{path, "/x/one.cro", "/x/two.Cro"}));
 }
 
 TEST_F(StartupTest, PreviousComesToTheFrontAndOtherCommandsAreHandledOrIgnored) {

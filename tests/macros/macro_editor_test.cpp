@@ -184,7 +184,7 @@ TEST_F(MacroEditorTest, RecordingAppendsEachHandedOverCommandWithItsPause) {
     EXPECT_EQ(editor.grid().size(), 5);
 }
 
-TEST_F(MacroEditorTest, DeleteAndPlayTheSelectedFileBackupsFirst) {
+TEST_F(MacroEditorTest, DeleteAndPlayTheSelectedFileBackupsFirstAndDroppedFilesAreCopiedIn) {
     writeFile(dir / "two.cro", kTwoRowMacro);
     std::filesystem::create_directory(dir / "backup");
     writeFile(dir / "backup" / "old.cro", kTwoRowMacro);
@@ -209,9 +209,8 @@ TEST_F(MacroEditorTest, DeleteAndPlayTheSelectedFileBackupsFirst) {
     dialogs.answers.push_back(Answer::Yes);
     EXPECT_FALSE(editor.deleteSelected());
     EXPECT_EQ(dialogs.last().text, "File Not Found");
-}
 
-TEST_F(MacroEditorTest, DroppedMacroFilesAreCopiedIntoTheFolder) {
+    // Dropped macro files are copied in; other files and the folder's own are not.
     TempDir elsewhere;
     writeFile(elsewhere / "Porch.CRO", kTwoRowMacro);
     writeFile(elsewhere / "notes.txt", "x");

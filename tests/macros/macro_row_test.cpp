@@ -15,16 +15,11 @@ TEST(PauseText, PaddingAndMinimum) {
     EXPECT_FALSE(enteredPause("1.2.3"));
 }
 
-TEST(PauseText, Values) {
-    EXPECT_EQ(pauseMillis("01,5"), 1500);
-    EXPECT_EQ(pauseMillis(".125"), 125);
-    EXPECT_EQ(pauseMillis("9999"), 9999000);
-    EXPECT_EQ(pauseMillis("5."), 5000);
+TEST(PauseText, ValuesAndWhatTheCheckerMarks) {
+    const std::pair<const char*, int> values[] = {{"01,5", 1500}, {".125", 125}, {"9999", 9999000}, {"5.", 5000}};
+    for (const auto& [text, ms] : values) EXPECT_EQ(pauseMillis(text), ms) << text;
     for (const char* bad : {"", ".", ",", "1.2.", "1,2.", "-1", "1e3", " 5", "5s", "12345"})
         EXPECT_FALSE(pauseMillis(bad)) << bad;
-}
-
-TEST(PauseText, CheckerMarksZeroAndNonNumbers) {
     for (const char* bad : {"0000", "000", "00", "0", "", "error", "0.0"}) EXPECT_TRUE(pauseIsError(bad)) << bad;
     for (const char* good : {"0001", "00.3", "9999"}) EXPECT_FALSE(pauseIsError(good)) << good;
 }
@@ -42,15 +37,12 @@ TEST(EnterRow, AppliesTheEditBoxRules) {
     EXPECT_FALSE(enterRow("A", "1", "ON", "1..").problem.empty());
 }
 
-TEST(RunningPause, SumsDownToTheFirstEmptyPause) {
+TEST(RunningPause, SumsDownToTheFirstEmptyPauseAndFormats) {
     const std::vector<MacroRow> rows = {
         {"A", "1", "ON", "0005"}, {"A", "1", "OFF", "00.3"}, {"A", "2", "ON", "error"}, {"A", "2", "OFF", ""},
         {"A", "3", "ON", "0001"}};
-    const auto totals = runningPauseMillis(rows);
-    EXPECT_EQ(totals, (std::vector<std::optional<int>>{5000, 5300, 5300, std::nullopt, std::nullopt}));
-}
+    EXPECT_EQ(runningPauseMillis(rows), (std::vector<std::optional<int>>{5000, 5300, 5300, std::nullopt, std::nullopt}));
 
-TEST(RunningPause, Formats) {
     EXPECT_EQ(formatSeconds(600), "0.6");
     EXPECT_EQ(formatSeconds(1250), "1.25");
     EXPECT_EQ(formatSeconds(125), "0.13");

@@ -150,7 +150,7 @@ TEST_F(LocationTabTest, ClosingAsksOnlyWhenChanged) {
     EXPECT_EQ(t.sunriseLine().substr(0, 19), "[Today's Sunrise:] ");
 }
 
-TEST(LocationKeys, FieldsTakeOnlyNumberKeysAndOneSeparator) {
+TEST(LocationKeys, FieldsTakeOnlyNumberKeysZonesAndTimesAreShownPlainly) {
     const struct { Field field; const char* text; char key; bool taken; } cases[] = {
         {Field::Latitude, "40", '.', true},    {Field::Latitude, "40.4", '.', false},
         {Field::Longitude, "40,4", '.', false}, {Field::Latitude, "40.4", ':', true},
@@ -159,9 +159,7 @@ TEST(LocationKeys, FieldsTakeOnlyNumberKeysAndOneSeparator) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(LocationTab::acceptsKey(c.field, c.text, c.key), c.taken) << c.text << " + " << c.key;
-}
-
-TEST(LocationKeys, ZoneHoursAndTwelveHourTimes) {
+    // The zone a daylight-saving system clock reports, and the times of the sun lines.
     EXPECT_EQ(SystemZoneHours({-60, 0, -60, true}), -1);
     EXPECT_EQ(Time12Text(DateTime{2003, 1, 1, 0, 5, 9}), "12:05:09 AM");
     EXPECT_EQ(Time12Text(DateTime{2003, 1, 1, 12, 0, 0}), "12:00:00 PM");

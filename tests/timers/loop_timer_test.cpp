@@ -63,7 +63,7 @@ TEST(LoopWindow, StrictAtBothEdgesAndNeverAcrossMidnight) {
     EXPECT_TRUE(loopWindowOpen(w, 3600));
 }
 
-TEST(LoopTimer, WaitsAtLeastOnePointZeroFiveSecondsPerRow) {
+TEST(LoopTimer, WaitsAtLeastOnePointZeroFiveSecondsPerRowLessTheBlinkWhenFlashing) {
     LoopRig rig(DateTime{2024, 6, 3, 12, 0, 0}, {"01100000000000000.50", "01100000000000003.00"});
     rig.load({});
     ASSERT_TRUE(rig.loopTimer().enabled());
@@ -76,18 +76,17 @@ TEST(LoopTimer, WaitsAtLeastOnePointZeroFiveSecondsPerRow) {
     EXPECT_EQ(rig.service.shared().lstBuffer.front(), "1101010110101010011000000000000010101101");
     EXPECT_EQ(rig.status().text, kRunning);
     EXPECT_EQ(rig.status().colour, 0xFFFF00u);
-}
 
-TEST(LoopTimer, FlashTakesItsBlinkOffThePause) {
-    LoopRig rig(DateTime{2024, 6, 3, 12, 0, 0}, {kA1On2s});
-    rig.settings.write("Macro", "LpFl", "1");
+    // Flashing takes its blink off the pause.
+    LoopRig flash(DateTime{2024, 6, 3, 12, 0, 0}, {kA1On2s});
+    flash.settings.write("Macro", "LpFl", "1");
     std::vector<bool> lamp;
-    rig.loopTimer().lamp = [&](bool lit) { lamp.push_back(lit); };
-    rig.load({});
-    const auto gaps = rig.frameGaps(6000);
-    ASSERT_GE(gaps.size(), 2u);
-    EXPECT_EQ(gaps[0], 1805);
-    EXPECT_EQ(lamp.size(), 2 * (gaps.size() + 1));
+    flash.loopTimer().lamp = [&](bool lit) { lamp.push_back(lit); };
+    flash.load({});
+    const auto flashGaps = flash.frameGaps(6000);
+    ASSERT_GE(flashGaps.size(), 2u);
+    EXPECT_EQ(flashGaps[0], 1805);
+    EXPECT_EQ(lamp.size(), 2 * (flashGaps.size() + 1));
     EXPECT_EQ(lamp[0], true);
     EXPECT_EQ(lamp[1], false);
 }

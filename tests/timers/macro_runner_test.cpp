@@ -9,14 +9,9 @@
 using namespace zul;
 using namespace zul::test;
 
-namespace {
-const std::string CrLf = "\r\n";
-} // namespace
-
 TEST(MacroRunner, OneRowMacroQueuesAtFirstTickAndEndsOnePauseLater) {
     RunRig rig;
-    rig.macro("one.cro", {{A1On, "0002"}});
-    rig.table.setEntry(0, "one.cro");
+    rig.timerMacro(0, "one.cro", {{A1On, "0002"}});
     rig.start(0);
     // StartTimer waits 0.8 s with events running, then lets the scheduler go on.
     EXPECT_FALSE(rig.shared.StartPending);
@@ -46,8 +41,7 @@ TEST(MacroRunner, FifthTimerWaitsInOverflowAndStartsOnFirstFreeRunner) {
     for (int i = 0; i < 5; ++i) {
         // Timer 0 ends first (3 rows of 2 s), the others run 3 rows of 10 s.
         const std::string pause = i == 0 ? "0002" : "0010";
-        rig.macro(test::numbered("m", i, ".cro"), {{codes[i], pause}, {codes[i], pause}, {codes[i], pause}});
-        rig.table.setEntry(i, test::numbered("m", i, ".cro"));
+        rig.timerMacro(i, test::numbered("m", i, ".cro"), {{codes[i], pause}, {codes[i], pause}, {codes[i], pause}});
     }
     for (int i = 0; i < 4; ++i) rig.start(i);
     const auto busyRows = rig.engine.runner(3).rows();
@@ -81,8 +75,7 @@ TEST(MacroRunner, FifthTimerWaitsInOverflowAndStartsOnFirstFreeRunner) {
 
 TEST(MacroRunner, SixtySecondsIsShortSixtyOneIsOneMinuteThenTheRest) {
     RunRig rig;
-    rig.macro("long.cro", {{A1On, "0060"}, {A1Off, "0061"}, {B2On, "0150"}, {C3On, "0001"}});
-    rig.table.setEntry(0, "long.cro");
+    rig.timerMacro(0, "long.cro", {{A1On, "0060"}, {A1Off, "0061"}, {B2On, "0150"}, {C3On, "0001"}});
     rig.start(0);
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 400000));
     const auto f = rig.frames();
@@ -96,8 +89,7 @@ TEST(MacroRunner, SixtySecondsIsShortSixtyOneIsOneMinuteThenTheRest) {
 
 TEST(MacroRunner, ZeroOrEmptyPauseKeepsThePeriodAndBadPauseIsLogged) {
     RunRig rig;
-    rig.macro("odd.cro", {{A1On, "0002"}, {A1Off, ""}, {B2On, "0x.5"}, {C3On, "0001"}});
-    rig.table.setEntry(0, "odd.cro");
+    rig.timerMacro(0, "odd.cro", {{A1On, "0002"}, {A1Off, ""}, {B2On, "0x.5"}, {C3On, "0001"}});
     rig.start(0);
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 30000));
     const auto f = rig.frames();
@@ -113,8 +105,7 @@ TEST(MacroRunner, LongMacroFramesLeaveOnTimeWithoutDrift) {
     RunRig rig;
     std::vector<std::pair<std::string, std::string>> rows;
     for (int k = 0; k < 20; ++k) rows.emplace_back(k % 2 ? A1Off : A1On, "01.5");
-    rig.macro("long.cro", rows);
-    rig.table.setEntry(0, "long.cro");
+    rig.timerMacro(0, "long.cro", rows);
     rig.start(0);
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 120000));
     const auto f = rig.frames();
@@ -135,10 +126,8 @@ TEST(MacroRunner, BusyRunnersInterleaveFrameByFrameWithTheGap) {
     RunRig rig;
     rig.settings.write("Settings", "GPause", "1");
     const std::string codes[] = {A1On, B2On, C3On};
-    for (int i = 0; i < 3; ++i) {
-        rig.macro(test::numbered("r", i, ".cro"), std::vector<std::pair<std::string, std::string>>(5, {codes[i], "00.5"}));
-        rig.table.setEntry(i, test::numbered("r", i, ".cro"));
-    }
+    for (int i = 0; i < 3; ++i)
+        rig.timerMacro(i, test::numbered("r", i, ".cro"), std::vector<std::pair<std::string, std::string>>(5, {codes[i], "00.5"}));
     // The scheduler starts them from its tick, 0.2 s apart.
     for (int i = 0; i < 3; ++i) rig.loop.afterMs(200 * i, [&rig, i] { rig.start(i); });
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.frames().size() == 15; }, 60000));
@@ -166,8 +155,7 @@ TEST(MacroRunner, SoundsFollowTheTimerWindowBoxes) {
     writeFile(rig.dir / "tick.wav", "RIFF");
     writeFile(rig.dir / "tmrstart.wav", "RIFF");
     // Neither box was ever stored: both count as ticked, as the timer window shows them.
-    rig.macro("s.cro", {{A1On, "0001"}, {A1Off, "0001"}, {B2On, "0001"}});
-    rig.table.setEntry(0, "s.cro");
+    rig.timerMacro(0, "s.cro", {{A1On, "0001"}, {A1Off, "0001"}, {B2On, "0001"}});
     rig.start(0);
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 30000));
     const std::string start = (rig.dir / "tmrstart.wav").string();

@@ -28,6 +28,7 @@ inline const std::string A1Off = "0110000000100000";
 inline const std::string B2On = "0111000000010000";
 inline const std::string C3On = "0100000000001000";
 inline std::string frameOf(const std::string& code) { return "1101010110101010" + code + "10101101"; }
+inline const std::string CrLf = "\r\n";
 
 struct RunRig {
     RunRig() {
@@ -42,6 +43,11 @@ struct RunRig {
         for (const auto& [code, pause] : rows) bytes += "\"" + code + pause + "\"\r\n";
         writeFile(dir / name, bytes);
         return (dir / name).string();
+    }
+    // Writes the macro and makes it timer i's entry.
+    void timerMacro(int i, const std::string& name, const std::vector<std::pair<std::string, std::string>>& rows) {
+        macro(name, rows);
+        table.setEntry(i, name);
     }
     // Starts timer i the way the scheduler does.
     void start(int i) {

@@ -8,7 +8,6 @@ using namespace zul;
 using namespace zul::test;
 
 namespace {
-const std::string CrLf = "\r\n";
 
 void makeExecutable(const std::filesystem::path& p) {
     writeFile(p, "#!/bin/sh\n");

@@ -77,7 +77,7 @@ TEST_F(TimerLogTest, WithoutAutoSaveTheOldLinesAreDroppedButTheWindowIsCutBack) 
     EXPECT_FALSE(std::filesystem::exists(dir / "TimerLog.log"));
 }
 
-TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThreshold) {
+TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThresholdAndReadsLfFiles) {
     auto fileOf = [](int lines) {
         std::string s;
         for (int i = 0; i < lines; ++i) s += "\"x" + std::to_string(i) + "\"\r\n";
@@ -100,9 +100,8 @@ TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThreshold) {
     writeFile(dir / "TimerLog.log", fileOf(59100));
     loop.runFor(60000);
     EXPECT_EQ(pieces(logFile()), 59101u);
-}
 
-TEST_F(TimerLogTest, FixFileSizeReadsLfFilesAndIgnoresMissingOnes) {
+    // The trim reads LF files and passes over missing ones.
     FixFileSize(dir / "none.log", 2);
     EXPECT_FALSE(std::filesystem::exists(dir / "none.log"));
     writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nf\ng\n");  // 8 elements
