@@ -61,16 +61,14 @@ int main(int argc, char** argv) {
     if (realtime) tx.setFramePriority(&priority);
     const zul::x10::X10Codes codes;
 
-    std::vector<zul::bench::FrameTiming> timings;
+    std::vector<zul::bench::LineChange> changes;
     for (int i = 0; i < frames; ++i) {
         port.clearEvents();
         tx.SendBits(codes.frameFor({i % 16 + 1, i % 16 + 1, i % 2 ? zul::x10::Action::Off : zul::x10::Action::On}));
-        std::vector<zul::bench::LineChange> changes;
         for (const auto& e : port.events()) changes.push_back({e.micros, e.rts, e.dtr});
-        for (const auto& t : zul::bench::measureFrames(changes)) timings.push_back(t);
     }
     std::printf("busy-waited tail: %d us, real-time frames: %s\n", spin,
                 realtime ? (priority.refused() ? "refused" : "yes") : "no");
-    zul::bench::printReport(timings, tx.stateMicros());
+    zul::bench::printReport(zul::bench::measureLines(changes), tx.stateMicros());
     return 0;
 }
