@@ -117,6 +117,8 @@ void Startup::afterStartTick() {
     if (setTimersOn) setTimersOn(app_.records.ReadRecord(TimersRecord, true) == "1");
     restoreState();
     if (!app_.minimizeOnStart && app_.hooks.showMainWindow) app_.hooks.showMainWindow();
+    // The splash stays until now, so that the screen is never empty.
+    if (closeSplash) closeSplash();
     // Without the record store there is no stored port to open, and none could be kept.
     if (app_.records.isOpen()) app_.portLink.openAtStartup();
     else app_.dialogs.message(recordStoreProblemText(app_.records));

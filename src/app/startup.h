@@ -63,6 +63,7 @@ public:
 
     // --- what the rest of the program provides (each may stay empty)
     std::function<void()> showSplash;              // the splash; it calls loadMainWindow
+    std::function<void()> closeSplash;             // the main window is shown (or stays hidden to start minimised)
     std::function<void(const std::filesystem::path&)> runMacro;  // the main window's macro player
     std::function<void()> fillLanguageMenu;
     std::function<void()> minimizeAtStart;         // tmrStartUp with "Minimize on Start"

@@ -125,10 +125,12 @@ DesktopProgram::~DesktopProgram() {
     app_->startup->setTimersOn = nullptr;
     app_->startup->timersOn = nullptr;
     app_->startup->showSplash = nullptr;
+    app_->startup->closeSplash = nullptr;
     app_->startup->minimizeAtStart = nullptr;
     app_->startup->running = nullptr;
     main_->minimizeRequested = nullptr;
     main_->timersChanged = nullptr;
+    splashTick_.reset();
     splash_.reset();
     timerLog_.reset();
     timers_.reset();
@@ -203,6 +205,9 @@ void DesktopProgram::bindHooks() {
     a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };
+    a.startup->closeSplash = [this] {
+        if (splash_) splash_->close();
+    };
     // Remote commands are taken once the port is open, so none is lost.
     a.startup->running = [this] { bridge_->start(); };
 }
@@ -248,12 +253,13 @@ void DesktopProgram::bindDesktopWindows() {
 void DesktopProgram::showSplash() {
     splash_ = std::make_unique<QSplashScreen>(splashPicture());
     splash_->show();
-    QTimer::singleShot(750, main_.get(), [this] {
+    // The splash's own timer loads the main window; the splash closes when
+    // the first afterStart tick shows it.
+    splashTick_ = app_->loop.createTick("splash", SplashMs, [this] {
+        splashTick_->setEnabled(false);
         app_->startup->loadMainWindow();
-        QTimer::singleShot(250, main_.get(), [this] {
-            if (splash_) splash_->close();
-        });
     });
+    splashTick_->setEnabled(true);
 }
 
 void DesktopProgram::stop() {

@@ -69,6 +69,8 @@ public:
     mqtt::MqttBridge& bridge() { return *bridge_; }
 
 private:
+    static constexpr int SplashMs = 750;
+
     void bindHooks();
     void bindDesktopWindows();
     void showSplash();
@@ -91,6 +93,7 @@ private:
     std::unique_ptr<mqtt::MqttBridge> bridge_;
     std::unique_ptr<mqtt::MqttSettingsForm> mqttForm_;
     std::unique_ptr<QSplashScreen> splash_;
+    std::unique_ptr<Tick> splashTick_;  // loads the main window SplashMs after the splash shows
     std::unique_ptr<app::HandOffDesk> handOff_;
 };
 

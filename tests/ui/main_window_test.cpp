@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QProcess>
 #include <QRadioButton>
+#include <QSplashScreen>
 #include <algorithm>
 
 #include "macros/group_file.h"
@@ -91,6 +92,38 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     EXPECT_EQ(sent(), (std::vector<std::string>{"A ALN"}));
     QTest::mouseClick(port.okButton(), Qt::LeftButton);
     EXPECT_FALSE(port.isVisible());
+}
+
+// The splash shows from the start until the main window does, 1.25 s later
+// (750 ms to load it, 500 ms to the first afterStart tick): the screen is
+// never empty in between. Started minimised, it goes when the window would show.
+TEST_F(MainWindowTest, TheSplashStaysUntilTheMainWindowIsShown) {
+    auto splash = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* s = qobject_cast<QSplashScreen*>(w)) return s;
+        return static_cast<QSplashScreen*>(nullptr);
+    };
+    presetRecord(270, "sim");
+    program->start("", true);
+    QSplashScreen* shown = splash();
+    ASSERT_TRUE(shown && shown->isVisible());
+    int elapsed = 0;
+    for (; elapsed < 2000 && !window().isVisible(); elapsed += 10) {
+        ASSERT_TRUE(shown->isVisible()) << "nothing on screen " << elapsed << " ms after the start";
+        loop.runFor(10);
+    }
+    EXPECT_EQ(elapsed, 1250);
+    EXPECT_FALSE(shown->isVisible());
+
+    program.reset();
+    program = makeProgram();
+    WriteSetting(program->app().settings, "Settings", "MinOnStart", "True");
+    program->start("", true);
+    loop.runFor(1240);
+    ASSERT_TRUE(splash() && splash()->isVisible());
+    loop.runFor(10);
+    EXPECT_FALSE(splash()->isVisible());
+    EXPECT_FALSE(window().isVisible());
 }
 
 TEST_F(MainWindowTest, AutoOffAsksForTheDelayThenSwitchesTheGroupOff) {
