@@ -17,6 +17,7 @@
 #include "cli/cli.h"
 #include "cli/port_choice.h"
 #include "mqtt/bridge.h"
+#include "platform/qt/frame_memory.h"
 #include "platform/qt/headless_desktop.h"
 #include "platform/qt/line_port_factory.h"
 #include "platform/qt/mosquitto_client.h"
@@ -97,6 +98,17 @@ bool takeMqttOption(Args& args, std::string& url, std::string& error) {
     return true;
 }
 
+// The frame path stays in memory, so a frame never waits for the system to
+// read a page of it back; said once when the system does not allow it.
+void keepFramePath(app::App& app, const std::function<void(const std::string&)>& fault) {
+    const qt::FrameMemory kept = qt::lockFramePath({reinterpret_cast<const void*>(&x10::readBitStateMicros)});
+    if (!kept.error) return;
+    const std::string text = "the sending code cannot be locked in memory (" + kept.error.message() +
+                             "); a frame may wait while the system reads it back from disk";
+    fault(text);
+    app.errorLog.LogErrorOnce("SendBits", "modX10", kept.error.value(), text);
+}
+
 int runService(Io& io, const std::optional<std::string>& port, const std::string& mqttBroker,
                qt::SingleInstance& instance, std::function<void()>& stop, const bool& stopped) {
     auto settingsFile = std::make_unique<ReloadableSettings>(configFolder() / "settings.ini");
@@ -114,6 +126,7 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
     app.processId = static_cast<long>(::getpid());
     app.transmitter.setSpinMicros(x10::RealTimeSpinMicros);
     reportSettingsProblem(app.settings, io.err, app.errorLog);
+    keepFramePath(app, fault);
     app::HeadlessService service(app, settings,
                                  {[&io](const std::string& line) { io.out << line << std::endl; }, fault});
     instance.onMessage = [&service](const std::string& text, qt::SingleInstance::Reply reply) {
@@ -193,9 +206,6 @@ int serviceCommand(const Args& given, Io& io) {
         stop();
     });
     if (!claimTransmitter(instance, io, stopped)) return stopped ? 0 : 1;
-    // Pages stay in memory, so a frame is never held up by the system paging
-    // the program back in; where this is not allowed the service runs without.
-    qt::lockProcessMemory();
     return runService(io, port, mqttBroker, instance, stop, stopped);
 }
 

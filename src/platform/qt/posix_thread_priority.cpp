@@ -1,8 +1,6 @@
 #include "platform/qt/posix_thread_priority.h"
 
-#include <sys/mman.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <cerrno>
 
@@ -49,21 +47,6 @@ void PosixThreadPriority::restore() {
     if (!raised_) return;
     raised_ = false;
     sched_setscheduler(0, policy_ | KeepFromChildren, &param_);
-}
-
-std::error_code lockProcessMemory() {
-#if defined(__SANITIZE_ADDRESS__)
-    // The address sanitizer's shadow memory is mapped but never meant to be filled.
-    return std::make_error_code(std::errc::not_supported);
-#endif
-    rlimit lim{};
-    if (getrlimit(RLIMIT_MEMLOCK, &lim) != 0) return {errno, std::generic_category()};
-    const bool unlimited = lim.rlim_cur == RLIM_INFINITY;
-    // Locking what is there now is safe with any limit; locking the future
-    // too only when the limit can never be reached (or does not apply).
-    const int flags = MCL_CURRENT | (unlimited || geteuid() == 0 ? MCL_FUTURE : 0);
-    if (mlockall(flags) == 0) return {};
-    return {errno, std::generic_category()};
 }
 
 } // namespace zul::qt

@@ -25,10 +25,4 @@ private:
     bool raised_ = false;
 };
 
-// Locks the process's memory, so no page of it has to be fetched back from
-// swap in the middle of a frame. Only where the memory-lock limit allows all
-// of it (or the process may exceed it): a partial lock of future allocations
-// would make them fail. An error when nothing was locked.
-std::error_code lockProcessMemory();
-
 } // namespace zul::qt

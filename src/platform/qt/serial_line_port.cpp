@@ -72,6 +72,7 @@ PortError SerialLinePort::openDevice(const std::string& path) {
             return {PortErrorKind::PortInUse, 8005, "Port already open: " + why};
         return {PortErrorKind::Other, systemError ? systemError : static_cast<int>(kind), why};
     }
+    fd_ = static_cast<int>(serial_->handle());
     // Raise both lines at once: the transmitter draws its power from them.
     setLine(TIOCM_RTS, true);
     setLine(TIOCM_DTR, true);
@@ -79,6 +80,7 @@ PortError SerialLinePort::openDevice(const std::string& path) {
 }
 
 void SerialLinePort::close() {
+    fd_ = -1;
     if (serial_ && serial_->isOpen()) serial_->close();
     serial_.reset();
 }
@@ -86,10 +88,11 @@ void SerialLinePort::close() {
 bool SerialLinePort::isOpen() const { return serial_ && serial_->isOpen(); }
 
 void SerialLinePort::setLine(int line, bool high) {
-    if (!isOpen()) return;
-    // One ioctl per change: QSerialPort's own setters read the lines back first.
+    if (fd_ < 0) return;
+    // One ioctl per change on the port's own descriptor: QSerialPort's setters
+    // read the lines back first, and the frame path stays out of Qt.
     int bits = line;
-    if (::ioctl(static_cast<int>(serial_->handle()), high ? TIOCMBIS : TIOCMBIC, &bits) != 0 &&
+    if (::ioctl(fd_, high ? TIOCMBIS : TIOCMBIC, &bits) != 0 &&
         (errno == EIO || errno == ENXIO || errno == ENODEV))
         failed_ = true;
 }
