@@ -16,6 +16,10 @@ constexpr double SettleSeconds = 0.07;
 constexpr int PauseStepMs = 5;
 constexpr int TrailerGapMs = 150;
 
+// The busy part covers the lateness seen and this much more: the next
+// wake-up may come a little later still.
+constexpr int LateSlackMicros = 50;
+
 int clampState(int us) { return std::clamp(us, DefaultBitStateMicros, MaxBitStateMicros); }
 } // namespace
 
@@ -43,6 +47,13 @@ Transmitter::Transmitter(LinePort& port, EventLoop& loop, const Clock& clock, co
 
 void Transmitter::setStateMicros(int us) { stateMicros_ = clampState(us); }
 
+void Transmitter::setSpinMicros(int us, int maxUs) {
+    spinMicros_ = std::max(us, 0);
+    maxSpinMicros_ = std::max(maxUs, spinMicros_);
+    margin_ = spinMicros_;
+    lateNow_ = lateLast_ = 0;
+}
+
 void Transmitter::holdState() {
     // Counted from the moment the lines were set and slept to an absolute
     // deadline, so no state is ever shorter than the state time (a short
@@ -53,9 +64,16 @@ void Transmitter::holdState() {
         loop_.sleepUntilMicros(end);
         return;
     }
-    loop_.sleepUntilMicros(end - spinMicros_);
+    const std::int64_t wake = end - margin_;
+    loop_.sleepUntilMicros(wake);
+    wokeLate(clock_.monotonicMicros() - wake);
     while (clock_.monotonicMicros() < end) {
     }
+}
+
+void Transmitter::wokeLate(std::int64_t micros) {
+    lateNow_ = std::max(lateNow_, micros);
+    margin_ = static_cast<int>(std::clamp<std::int64_t>(micros + LateSlackMicros, margin_, maxSpinMicros_));
 }
 
 namespace {
@@ -85,6 +103,10 @@ void Transmitter::SendBits(const std::string& bits) {
 }
 
 void Transmitter::sendBitsNow(const std::string& bits) {
+    // The frame starts as wide as the last one's late wake-ups asked for.
+    margin_ = spinMicros_;
+    wokeLate(lateLast_);
+    lateNow_ = 0;
     // From here to the last bit nothing else of the program runs.
     const RaisedForFrame raised(priority_);
     for (const char c : bits) {
@@ -100,6 +122,7 @@ void Transmitter::sendBitsNow(const std::string& bits) {
         port_.setDtr(true);
         holdState();
     }
+    lateLast_ = lateNow_;
 }
 
 void Transmitter::Pause(double seconds) {

@@ -26,6 +26,11 @@ inline constexpr int MaxBitStateMicros = 20000;
 // than asleep: a sleeping thread wakes tens of microseconds late, a busy one
 // to the microsecond. 0 (all asleep) for virtual time.
 inline constexpr int RealTimeSpinMicros = 100;
+// A thread woken from an idle processor can come hundreds of microseconds
+// late. The busy part then widens to cover the lateness seen, for the rest of
+// the frame and the next one, up to this much, which keeps a frame's busy
+// time (80 states) within about 12 ms of processor time.
+inline constexpr int MaxSpinMicros = 150;
 
 // "Settings"/"BitStateMicros": default 500; values below 500 (the transmitter
 // would miss them), above 20000 or not a number fall back to the nearest sound value.
@@ -54,8 +59,9 @@ public:
 
     int stateMicros() const { return stateMicros_; }
     void setStateMicros(int us);
-    // The busy-waited end of each line state (see RealTimeSpinMicros).
-    void setSpinMicros(int us) { spinMicros_ = us > 0 ? us : 0; }
+    // The busy-waited end of each line state (see RealTimeSpinMicros), and
+    // how far it may widen after late wake-ups (see MaxSpinMicros).
+    void setSpinMicros(int us, int maxUs = MaxSpinMicros);
     // Raises the sending thread for each frame's bits (nullptr: never).
     void setFramePriority(FramePriority* priority) { priority_ = priority; }
 
@@ -70,6 +76,8 @@ public:
 private:
     // Holds the line state just set for the state time.
     void holdState();
+    // Widens the busy part to cover a wake-up that came late by that much.
+    void wokeLate(std::int64_t micros);
     // The bits themselves, without events in between.
     void sendBitsNow(const std::string& bits);
 
@@ -79,6 +87,10 @@ private:
     const bool& stopAll_;
     int stateMicros_;
     int spinMicros_ = 0;
+    int maxSpinMicros_ = 0;
+    int margin_ = 0;             // the busy part of the states of this frame
+    std::int64_t lateNow_ = 0;   // the latest wake-up of this frame
+    std::int64_t lateLast_ = 0;  // and of the frame before
     FramePriority* priority_ = nullptr;
     struct Observer {
         int id;

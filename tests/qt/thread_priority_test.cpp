@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -62,8 +63,17 @@ bool lockedAt(const void* address) {
     return locked;
 }
 
+// The processors' wake-up latency asked for now, in microseconds (-1: not readable).
+int wakeLatency() {
+    std::int32_t value = -1;
+    std::ifstream("/dev/cpu_dma_latency", std::ios::binary).read(reinterpret_cast<char*>(&value), sizeof value);
+    return value;
+}
+
 } // namespace
 
+// With the frame raised, the wake-up latency is held at zero where this
+// process may ask for it, and let go with the priority.
 TEST(PosixThreadPriority, RaisedAsFarAsAllowedAndBackToNormalAfterwards) {
     // -1: this process as it is; 0 and 5: an ordinary user with that RLIMIT_RTPRIO.
     const struct {
@@ -84,8 +94,12 @@ TEST(PosixThreadPriority, RaisedAsFarAsAllowedAndBackToNormalAfterwards) {
             const bool asAllowed = c.expectedPriority == 0
                                        ? refusal == std::errc::operation_not_permitted && policy() == SCHED_OTHER
                                        : !refusal && policy() == SCHED_FIFO && param.sched_priority == c.expectedPriority;
+            const bool mayHold = access("/dev/cpu_dma_latency", W_OK) == 0;
+            const bool held = p.holdsWakeLatency() && wakeLatency() == 0;
             p.restore();  // an ordinary user may go back down too
-            return asAllowed && policy() == SCHED_OTHER ? 0 : 1;
+            return asAllowed && policy() == SCHED_OTHER && held == (mayHold && !refusal) && !p.holdsWakeLatency()
+                       ? 0
+                       : 1;
         });
         if (rc != Skipped) {
             EXPECT_EQ(rc, 0) << "limit " << c.limit;

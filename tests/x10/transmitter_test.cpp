@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,35 @@ struct RecordingPriority : ThreadPriority {
     std::error_code refusal;
     std::vector<std::string> calls;
     bool raised = false;
+};
+
+// Time passes while the sender reads the clock, as it does while it waits
+// busy: each read takes a microsecond.
+struct BusyClock : Clock {
+    explicit BusyClock(sim::VirtualClock& clock) : clock(clock) {}
+    DateTime now() const override { return clock.now(); }
+    TimeZoneFacts timeZone() const override { return clock.timeZone(); }
+    std::int64_t monotonicMicros() const override {
+        ++reads;
+        clock.advanceMicros(1);
+        return clock.monotonicMicros();
+    }
+    sim::VirtualClock& clock;
+    mutable long reads = 0;
+};
+
+// Wakes from every sleep as late as late() says.
+struct LateWakingLoop : EventLoop {
+    explicit LateWakingLoop(sim::VirtualEventLoop& loop) : loop(loop) {}
+    std::unique_ptr<Tick> createTick(std::string name, int ms, std::function<void()> handler) override {
+        return loop.createTick(std::move(name), ms, std::move(handler));
+    }
+    void processEvents() override { loop.processEvents(); }
+    void post(std::function<void()> work) override { loop.post(std::move(work)); }
+    void sleepMs(int ms) override { loop.sleepMs(ms); }
+    void sleepUntilMicros(std::int64_t deadline) override { loop.sleepUntilMicros(deadline + late()); }
+    sim::VirtualEventLoop& loop;
+    std::function<int()> late;
 };
 
 } // namespace
@@ -119,6 +149,53 @@ TEST(SendBits, EachStateHeldForTheStateTimeNeverBothLow) {
     EXPECT_EQ(rig.clock.monotonicMicros() - ev.front().micros, 80 * 800);
     for (const auto& e : ev) EXPECT_TRUE(e.rts || e.dtr);
     EXPECT_TRUE(rig.port.lines().rts() && rig.port.lines().dtr());
+}
+
+// A wake-up later than the busy end of a state stretches that state; the
+// busy part then widens to cover such a wake-up for the rest of the frame
+// and the next one, never beyond its cap, and is back to its base after a
+// frame without one.
+TEST(SendBits, LateWakeUpsWidenTheBusyWaitForThisFrameAndTheNextWithinACap) {
+    Rig rig;
+    BusyClock clock(rig.clock);
+    LateWakingLoop loop(rig.loop);
+    Transmitter tx(rig.port, loop, clock, rig.stopAll);
+    tx.setSpinMicros(100, 150);
+    const auto& ev = rig.port.lines().events();
+    int lateness = 0;
+    std::size_t lateFrom = 0;  // late once this many line changes were made
+    loop.late = [&] { return ev.size() >= lateFrom ? lateness : 0; };
+    const std::string frame = X10Codes().frameFor({1, 1, Action::On});
+    struct Sent {
+        std::vector<std::int64_t> states;  // the first 79 (the last ends with no change)
+        long busy;                         // microseconds spent reading the clock
+        long stretched() const { return std::count_if(states.begin(), states.end(), [](auto t) { return t > 502; }); }
+    };
+    auto send = [&](int late, std::size_t fromState) {
+        const std::size_t first = ev.size();
+        lateness = late;
+        lateFrom = first + 2 * fromState;
+        const long reads = clock.reads;
+        tx.SendBits(frame);
+        Sent sent{{}, clock.reads - reads};
+        for (std::size_t i = first + 3; i < ev.size(); i += 2) sent.states.push_back(ev[i].micros - ev[i - 2].micros);
+        return sent;
+    };
+    const Sent lateInFrame = send(130, 10);
+    EXPECT_EQ(lateInFrame.stretched(), 1);  // the tenth state only, by 30 us
+    EXPECT_NEAR(lateInFrame.states[9], 530, 3);
+    EXPECT_EQ(send(130, 1).stretched(), 0);  // widened from its first state
+    const Sent afterLate = send(0, 0);
+    const Sent quiet = send(0, 0);
+    EXPECT_GT(afterLate.busy, 80 * 140);
+    EXPECT_LT(quiet.busy, 80 * 100 + 500);
+    const Sent veryLate = send(2000, 1);
+    EXPECT_LT(veryLate.busy, 80 * 150 + 500);
+    EXPECT_EQ(veryLate.stretched(), 79);
+    for (const Sent& s : {lateInFrame, afterLate, quiet, veryLate})
+        EXPECT_GE(*std::min_element(s.states.begin(), s.states.end()), 500);
+    for (const auto& e : ev) EXPECT_TRUE(e.rts || e.dtr);
+    EXPECT_EQ(rig.port.decoder().texts().size(), 5u);
 }
 
 TEST(SendBits, OnlyTheSettleTimeLetsOtherEventsRun) {

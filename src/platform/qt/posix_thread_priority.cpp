@@ -1,8 +1,11 @@
 #include "platform/qt/posix_thread_priority.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 namespace zul::qt {
 
@@ -27,7 +30,15 @@ rlim_t softLimit(int resource) {
 
 } // namespace
 
+PosixThreadPriority::~PosixThreadPriority() { releaseWakeLatency(); }
+
 std::error_code PosixThreadPriority::raise() {
+    const std::error_code result = raiseScheduling();
+    if (!result) holdWakeLatency();
+    return result;
+}
+
+std::error_code PosixThreadPriority::raiseScheduling() {
     raised_ = false;
     policy_ = sched_getscheduler(0);
     if (policy_ < 0 || sched_getparam(0, &param_) != 0) return {errno, std::generic_category()};
@@ -44,9 +55,29 @@ std::error_code PosixThreadPriority::raise() {
 }
 
 void PosixThreadPriority::restore() {
+    releaseWakeLatency();
     if (!raised_) return;
     raised_ = false;
     sched_setscheduler(0, policy_ | KeepFromChildren, &param_);
+}
+
+void PosixThreadPriority::holdWakeLatency() {
+    if (wakeLatencyRefused_ || wakeLatency_ >= 0) return;
+    // The request lasts while the file is open; only root may open it on most systems.
+    const int fd = ::open("/dev/cpu_dma_latency", O_WRONLY | O_CLOEXEC);
+    const std::int32_t none = 0;
+    if (fd >= 0 && ::write(fd, &none, sizeof none) == sizeof none) {
+        wakeLatency_ = fd;
+        return;
+    }
+    if (fd >= 0) ::close(fd);
+    wakeLatencyRefused_ = true;
+}
+
+void PosixThreadPriority::releaseWakeLatency() {
+    if (wakeLatency_ < 0) return;
+    ::close(wakeLatency_);
+    wakeLatency_ = -1;
 }
 
 } // namespace zul::qt
