@@ -143,7 +143,7 @@ bool MacroEditor::writeTo(const fs::path& file) {
         const std::string question =
             tr("Row") + " " + n + " " + tr("has no Unit Code or Action, so saving stops there.") + "\n" +
             tr("Row") + " " + n + " " + tr("and the rows below it will not be saved. Save the rows above it?");
-        if (dialogs_.question(question, tr("Save Macro"), false) != Answer::Yes) return false;
+        if (dialogs_.questionDefaultNo(question, tr("Save Macro")) != Answer::Yes) return false;
     }
     const MacroWriteResult result = writeMacroFile(file, grid_.rows());
     if (!result.ok()) {
@@ -173,7 +173,7 @@ bool MacroEditor::saveAs() {
     const std::string name = file.filename().string();
     std::error_code ec;
     if (fs::exists(file, ec) &&
-        dialogs_.question(tr("Are you sure you want to overwrite") + " " + name + " ?", tr("Overwrite File"), false) !=
+        dialogs_.questionDefaultNo(tr("Are you sure you want to overwrite") + " " + name + " ?", tr("Overwrite File")) !=
             Answer::Yes)
         return false;
     if (!writeTo(file)) return false;
@@ -248,7 +248,7 @@ bool MacroEditor::deleteSelected() {
     const std::string name = file.filename().string();
     const std::string question = backup ? "Are you sure you want to delete the selected BACKUP file?"
                                         : "Are you sure you want to delete the selected file?";
-    if (dialogs_.question(tr(question), tr("Delete Macro?"), false) != Answer::Yes) return false;
+    if (dialogs_.questionDefaultNo(tr(question), tr("Delete Macro?")) != Answer::Yes) return false;
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
         dialogs_.message(tr("File Not Found"));

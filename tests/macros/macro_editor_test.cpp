@@ -200,6 +200,7 @@ TEST_F(MacroEditorTest, DeleteAndPlayTheSelectedFileBackupsFirstAndDroppedFilesA
     dialogs.answers.push_back(Answer::Yes);
     EXPECT_TRUE(editor.deleteSelected());
     EXPECT_EQ(dialogs.last().text, "Are you sure you want to delete the selected BACKUP file?");
+    EXPECT_TRUE(dialogs.last().noByDefault) << "Enter must not delete";
     EXPECT_EQ(editor.status(), "(old.cro 'BACKUP COPY' ) Deleted!");
     EXPECT_FALSE(std::filesystem::exists(dir / "backup" / "old.cro"));
     dialogs.answers.push_back(Answer::No);

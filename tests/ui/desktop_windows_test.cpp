@@ -221,7 +221,10 @@ TEST_F(DesktopWindowsTest, ABoxWaitingForAnAnswerStaysAboveAnInformationLeftOpen
     boxes.message("Enter a port number");
     answer(Qt::Key_Escape);
     EXPECT_EQ(boxes.question("Overwrite?", "Overwrite File", false), Answer::No);
-    EXPECT_EQ(onTop, (std::vector<bool>{true, true}));
+    answer(Qt::Key_Return);
+    EXPECT_EQ(boxes.questionDefaultNo("Are you sure you want to delete the selected file?", "Delete Macro?"), Answer::No)
+        << "Enter never deletes";
+    EXPECT_EQ(onTop, (std::vector<bool>{true, true, true}));
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* info = qobject_cast<QMessageBox*>(w)) info->close();
 }
