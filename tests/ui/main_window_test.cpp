@@ -6,6 +6,9 @@
 #include <algorithm>
 
 #include "macros/group_file.h"
+#include "settings/error_log.h"
+#include "support/fake_devices.h"
+#include "ui/macro_setup_window.h"
 #include "app/hand_off_desk.h"
 #include "platform/qt/single_instance.h"
 #include "app/groups_panel.h"
@@ -74,6 +77,9 @@ TEST_F(MainWindowTest, ADescriptionIsEditedWithEnterAndKept) {
 }
 
 TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
+    TempDir machine;  // its /dev and /sys
+    makeSerialDevices(machine.path());
+    program->portDialog().devicesRoot = machine.path();
     program->start("", false);
     loop.runFor(2000);
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 1u);
@@ -91,6 +97,28 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     EXPECT_EQ(sent(), (std::vector<std::string>{"A ALN"}));
     QTest::mouseClick(port.okButton(), Qt::LeftButton);
     EXPECT_FALSE(port.isVisible());
+
+    // The machine's ports are offered by the names their makers gave them;
+    // an adapter is kept by its by-id name.
+    program->app().hooks.showPortDialog();
+    ASSERT_EQ(port.foundButtons().size(), 4u) << "Com 1 stands for ttyS0";
+    EXPECT_EQ(port.foundButtons()[0]->text(), "FTDI FT232R USB UART (/dev/ttyUSB0)");
+    EXPECT_EQ(port.choiceButton(x10::PortSetup::Choice::Com1)->toolTip(), "Built-in serial port (Com 1) (/dev/ttyS0)");
+    port.foundButtons()[0]->click();
+    screenshot(port, "port_setup_ports");
+    QTest::mouseClick(port.okButton(), Qt::LeftButton);
+    EXPECT_EQ(program->app().records.ReadRecord(270, true), std::string("/dev/serial/by-id/") + kFtdiById);
+    // Unplugged, it is said not connected; plugged in again, it is chosen again.
+    std::filesystem::remove(machine / "dev/serial/by-id" / kFtdiById);
+    program->app().hooks.showPortDialog();
+    EXPECT_EQ(port.statusLabel()->text().toStdString(),
+              std::string("Currently set to Com Port /dev/serial/by-id/") + kFtdiById + " (not connected now)");
+    plugAdapter(machine.path(), kFtdiById, "ttyUSB3");
+    sysTty(machine.path(), "ttyUSB3", "FT232R USB UART", "FTDI");
+    QTest::mouseClick(port.lookAgainButton(), Qt::LeftButton);
+    EXPECT_TRUE(port.foundButtons()[0]->isChecked());
+    EXPECT_EQ(port.statusLabel()->text().toStdString(), std::string("Currently set to Com Port /dev/serial/by-id/") + kFtdiById);
+    EXPECT_EQ(port.foundButtons()[0]->text(), "FTDI FT232R USB UART (/dev/ttyUSB3)");
 }
 
 TEST_F(MainWindowTest, AutoOffAsksForTheDelayThenSwitchesTheGroupOff) {
