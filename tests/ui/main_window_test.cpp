@@ -139,6 +139,40 @@ TEST_F(MainWindowTest, AutoOffAsksForTheDelayThenSwitchesTheGroupOff) {
     EXPECT_GE(clock.monotonicMicros() - started, 65000000);
 }
 
+// Exit with unsaved rows in the editor asks once; Cancel leaves every window
+// as it was. A stop signal asks nothing and keeps the rows beside the macro.
+TEST_F(MainWindowTest, ExitWithUnsavedEditorWork) {
+    auto typeRow = [this] {
+        program->app().hooks.showMacroSetup(0, -1);
+        auto& editor = program->macroSetup().logic().editor;
+        editor.boxes = macros::EditBoxes{"A", "1", "ON", "1"};
+        ASSERT_TRUE(editor.enter());
+    };
+    startRunning();
+    typeRow();
+    dialogs.answers = {Answer::Cancel};
+    EXPECT_FALSE(window().close()) << "the window's close button is Exit";
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_TRUE(program->macroSetup().isVisible());
+    EXPECT_EQ(program->app().startup->phase(), app::Phase::Running);
+    dialogs.answers = {Answer::No};
+    EXPECT_TRUE(program->app().startup->cmdExit());
+    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Question).size(), 2u) << "once for each Exit";
+    EXPECT_FALSE(program->macroSetup().isVisible());
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(program->app().startup->phase(), app::Phase::Ended);
+
+    program = makeProgram();
+    startRunning();
+    typeRow();
+    program->stop();
+    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Question).size(), 2u);
+    EXPECT_EQ(program->app().startup->phase(), app::Phase::Ended);
+    EXPECT_EQ(readFile(home.home() / "Unsaved macro (recovered).cro"), "\"01100000000000000001\"\r\n");
+    EXPECT_NE(readErrorLog(program->app().errorLog.file()).entries.back().message.find("Unsaved macro (recovered).cro"),
+              std::string::npos);
+}
+
 TEST_F(MainWindowTest, Screenshots) {
     macros::writeGroupFile(home.home() / "file0.grp", 1, "Porch and path", {"0110000000000000"});
     macros::writeGroupFile(home.home() / "file2.grp", 3, "Living room", {"0110000000010000"});
@@ -147,7 +181,14 @@ TEST_F(MainWindowTest, Screenshots) {
     presetRecord(11, "A11## Garage door light");
     startRunning();
     window().resize(window().sizeHint());
+    const int narrow = window().width();
     screenshot(window(), "main_units_1_8");
+    // The blinking "Recording" badge leaves the status text where it is.
+    const int textAt = window().statusLine()->mapTo(&window(), QPoint()).x();
+    program->app().mainWindow->setRecording(true);
+    QApplication::processEvents();
+    EXPECT_EQ(window().statusLine()->mapTo(&window(), QPoint()).x(), textAt);
+    program->app().mainWindow->setRecording(false);
     QTest::mouseClick(window().pageButton(), Qt::LeftButton);
     screenshot(window(), "main_units_9_16");
     QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
@@ -155,6 +196,8 @@ TEST_F(MainWindowTest, Screenshots) {
     EXPECT_EQ(program->app().records.ReadRecord(273, true), "1");
     window().resize(window().sizeHint());
     screenshot(window(), "main_groups_open");
+    QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window().width() == narrow; }, 2000)) << "as narrow as before the groups";
 }
 
 // Two real processes: this one is the running copy, the program binary the

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QWindow>
 
 #include "app/main_menu.h"
 #include "app/timers_switch.h"
@@ -94,6 +95,10 @@ TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAn
 
 TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
     startWithMacros();
+    writeFile(home.home() / "expand.wav", "RIFF");
+    const std::size_t sounds = sound.played.size();
+    timers().windowHandle()->resize(timers().width() + 40, timers().height());  // as the window manager does
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sound.played.size() == sounds + 1; }, 2000)) << "the resize sound";
     click(timers().addButton());
     click(timers().addButton());
     ASSERT_EQ(timers().rows(), 8);
