@@ -221,8 +221,12 @@ void FavouritesWindow::setPairs(int count) {
 }
 
 void FavouritesWindow::fitHeight() {
-    // The window is as high as its rows; the layouts forget their old sizes first.
+    // The window is as high as its rows; the layouts forget their old sizes
+    // first, the list's frame and the options panel included (their sizes are
+    // otherwise kept until their own layout requests come round, a step late).
     for (QLayout* l : {static_cast<QLayout*>(pairsColumn_), list_->parentWidget()->layout(), layout()}) l->invalidate();
+    list_->parentWidget()->updateGeometry();
+    optionsPanel_->updateGeometry();
     layout()->activate();
     setFixedHeight(layout()->totalSizeHint().height());
 }
