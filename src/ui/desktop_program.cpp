@@ -54,6 +54,8 @@
 namespace zul::ui {
 
 namespace {
+void sayOnStandardError(const std::string& line) { std::cerr << "zulmarin: " << line << "\n"; }
+
 QPixmap splashPicture() {
     QPixmap pixmap(380, 170);
     QPainter p(&pixmap);
@@ -92,7 +94,7 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     if (!mqttClients) mqttClients = [] { return std::make_unique<qt::MosquittoClient>(); };
     const std::string host = QSysInfo::machineHostName().toStdString();
     bridge_ = std::make_unique<mqtt::MqttBridge>(*app_, mqttClients, mqtt::DeviceInfo{host, ZUL_VERSION});
-    bridge_->logLine = [](const std::string& line) { std::cerr << "zulmarin: " << line << "\n"; };
+    bridge_->logLine = sayOnStandardError;
     mqttForm_ = std::make_unique<mqtt::MqttSettingsForm>(app_->settings, app_->loop, mqttClients,
                                                          "zulmarin_test_" + std::to_string(::getpid()));
     mqttForm_->applied = [this] { bridge_->restart(); };
@@ -174,32 +176,7 @@ void DesktopProgram::bindHooks() {
     a.hooks.mainWindowVisible = [w] { return w->isVisible() && !w->isMinimized(); };
     a.hooks.mainWindowMinimized = [w] { return w->isMinimized(); };
     a.hooks.mainWindowPosition = [w] { return w->positionTwips(); };
-    a.hooks.settleUnsavedWork = [this] {
-        // The editor first: its question has a Cancel, and nothing has closed yet.
-        if (macroSetup_->isVisible() && !macroSetup_->logic().editor.settleChanges()) return false;
-        if (prefs_->isVisible()) prefs_->close();  // asks about a changed location or sounds
-        return true;
-    };
-    a.hooks.keepUnsavedWork = [this] {
-        if (!macroSetup_->isVisible()) return;
-        if (const std::string said = macroSetup_->logic().keepUnsavedWork(); !said.empty())
-            std::cerr << "zulmarin: " << said << "\n";
-    };
-    a.startup->journal = [](const std::string& line) { std::cerr << "zulmarin: " << line << "\n"; };
-    a.hooks.closeWindows = [this, w] {
-        port_->hide();
-        delay_->hide();
-        runMacro_->hide();
-        macroSetup_->closeByProgram();
-        prefs_->hide();
-        favs_->closeByProgram();
-        help_->hide();
-        about_->hide();
-        uninstall_->hide();
-        tray_->remove();
-        w->close();
-    };
-    a.hooks.quit = [] {};  // the event loop's own end is runDesktop's
+    bindClosing();
     a.hooks.askDelay = [this] { return delay_->ask(); };
     a.hooks.showRunMacro = [this] { runMacro_->open(); };
     a.hooks.showMacroSetup = [this](int tab, int group) { macroSetup_->open(app::MacroSetup::Tab(tab), group); };
@@ -216,12 +193,41 @@ void DesktopProgram::bindHooks() {
     };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };
-    portWatch_ = std::make_unique<app::PortWatch>(a, [](const std::string& line) { std::cerr << "zulmarin: " << line << "\n"; });
+    portWatch_ = std::make_unique<app::PortWatch>(a, sayOnStandardError);
     // Remote commands are taken once the port is open, so none is lost.
     a.startup->running = [this] {
         bridge_->start();
         portWatch_->start();
     };
+}
+
+void DesktopProgram::bindClosing() {
+    app::App& a = *app_;
+    a.hooks.settleUnsavedWork = [this] {
+        // The editor first: its question has a Cancel, and nothing has closed yet.
+        if (macroSetup_->isVisible() && !macroSetup_->logic().editor.settleChanges()) return false;
+        if (prefs_->isVisible()) prefs_->close();  // asks about a changed location or sounds
+        return true;
+    };
+    a.hooks.keepUnsavedWork = [this] {
+        if (!macroSetup_->isVisible()) return;
+        if (const std::string said = macroSetup_->logic().keepUnsavedWork(); !said.empty()) sayOnStandardError(said);
+    };
+    a.startup->journal = sayOnStandardError;
+    a.hooks.closeWindows = [this] {
+        port_->hide();
+        delay_->hide();
+        runMacro_->hide();
+        macroSetup_->closeByProgram();
+        prefs_->hide();
+        favs_->closeByProgram();
+        help_->hide();
+        about_->hide();
+        uninstall_->hide();
+        tray_->remove();
+        main_->close();
+    };
+    a.hooks.quit = [] {};  // the event loop's own end is runDesktop's
 }
 
 void DesktopProgram::bindDesktopWindows() {
@@ -351,10 +357,10 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
         const auto exe = executableFolder() / "zulmarin";
         desktop.startProgram(exe.string(), {});
     };
-    // SIGTERM and SIGINT end the program as Exit does: positions saved,
-    // files closed, the socket removed.
-    // The program's end leaves every event loop, a modal box's included, so
-    // nothing that waits for an answer outlives the windows.
+    // SIGTERM and SIGINT end the program through Exit's closing, asking
+    // nothing: positions saved, files closed, the socket removed. The end
+    // leaves every event loop, a modal box's included, so nothing that waits
+    // for an answer outlives the windows.
     program.app().hooks.quit = [] { QCoreApplication::exit(0); };
     qt::StopSignals stopSignals([&program](int) { program.stop(); });
     program.start(args.empty() ? std::string() : text, true);

@@ -73,6 +73,7 @@ public:
 
 private:
     void bindHooks();
+    void bindClosing();
     void bindDesktopWindows();
     void showSplash();
 

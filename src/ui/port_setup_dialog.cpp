@@ -53,16 +53,7 @@ PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
     }
     connect(number_, &QLineEdit::textEdited, this, [this] { choices_[slot(Choice::Other)]->setChecked(true); });
     v->addWidget(box);
-    auto* foundBox = new QGroupBox(q(app.tr(x10::PortSetup::FoundHeading)), this);
-    foundList_ = new QVBoxLayout(foundBox);
-    noneFound_ = new QLabel(q(app.tr(x10::PortSetup::NoneFound)), foundBox);
-    noneFound_->setWordWrap(true);
-    lookAgain_ = new QPushButton(q(app.tr("&Look again")), foundBox);
-    lookAgain_->setToolTip(q(app.tip("Look for serial ports again (after plugging in an adapter)")));
-    connect(lookAgain_, &QPushButton::clicked, this, [this] { lookAgain(); });
-    foundList_->addWidget(noneFound_);
-    foundList_->addWidget(lookAgain_, 0, Qt::AlignLeft);
-    v->addWidget(foundBox);
+    v->addWidget(buildFoundBox());
     auto* current = new QGroupBox(q(app.tr(x10::PortSetup::CurrentPortLabel)), this);
     auto* currentRow = new QVBoxLayout(current);
     status_ = new QLabel(current);
@@ -87,6 +78,19 @@ PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
     onHelpKey(*this, [&app] { app::showHelp(app, app::help::PortSetup); });
     setModal(false);
     setMinimumWidth(340);
+}
+
+QWidget* PortSetupDialog::buildFoundBox() {
+    auto* box = new QGroupBox(q(app_.tr(x10::PortSetup::FoundHeading)), this);
+    foundList_ = new QVBoxLayout(box);
+    noneFound_ = new QLabel(q(app_.tr(x10::PortSetup::NoneFound)), box);
+    noneFound_->setWordWrap(true);
+    lookAgain_ = new QPushButton(q(app_.tr("&Look again")), box);
+    lookAgain_->setToolTip(q(app_.tip("Look for serial ports again (after plugging in an adapter)")));
+    connect(lookAgain_, &QPushButton::clicked, this, [this] { lookAgain(); });
+    foundList_->addWidget(noneFound_);
+    foundList_->addWidget(lookAgain_, 0, Qt::AlignLeft);
+    return box;
 }
 
 QRadioButton* PortSetupDialog::choiceButton(Choice c) { return c == Choice::None ? nullptr : choices_[slot(c)]; }

@@ -44,6 +44,7 @@ public:
     QPushButton* okButton() { return ok_; }
 
 private:
+    QWidget* buildFoundBox();
     void takeChoice();
     void showState();
     void showFound();
