@@ -105,13 +105,16 @@ ResizeSound::ResizeSound(QWidget* window, std::function<void()> play) : QObject(
 
 bool ResizeSound::eventFilter(QObject* watched, QEvent* event) {
     const auto* w = static_cast<QWidget*>(watched);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // Being shown, a window is sized and framed by the window manager: not the user's doing.
+    if (event->type() == QEvent::Show) shownMs_ = now;
+    if (now - shownMs_ < 1000) return QObject::eventFilter(watched, event);
     bool byUser = event->spontaneous() && event->type() == QEvent::Resize && w->isVisible() && !w->isMinimized();
     if (event->type() == QEvent::WindowStateChange && event->spontaneous()) {
         const auto old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
         byUser = bool(old & Qt::WindowMinimized) != w->isMinimized();
     }
     if (byUser) {
-        const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if (lastMs_ < 0 || now - lastMs_ > 500) play_();
         lastMs_ = now;
     }
