@@ -52,6 +52,10 @@ Answer TranslatedDialogs::question(const std::string& text, const std::string& t
     return inner_.question(translate(text), translate(title), withCancel);
 }
 
+Answer TranslatedDialogs::questionDefaultNo(const std::string& text, const std::string& title) {
+    return inner_.questionDefaultNo(translate(text), translate(title));
+}
+
 std::optional<std::string> TranslatedDialogs::input(const std::string& prompt, const std::string& title,
                                                     const std::string& initial) {
     return inner_.input(translate(prompt), translate(title), initial);

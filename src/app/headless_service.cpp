@@ -32,8 +32,7 @@ HeadlessService::HeadlessService(App& app, ReloadableSettings* settings, Output 
     hooks.ready = [this] { return started_ && !stopped_; };
     hooks.commandBox = [](const std::string&) -> std::optional<std::string> { return ServiceOwnsTransmitterMessage; };
     hooks.playMacro = [this](const std::string& path, std::function<void()> done) {
-        CroSend(app_, path);
-        done();
+        CroSend(app_, path, std::move(done));
     };
     desk_ = std::make_unique<HandOffDesk>(app, std::move(hooks));
     // Without a transmitter at hand the simulated one shows what went out.

@@ -92,6 +92,12 @@ void MacroSetup::closed() {
     groups.stopRecording();
 }
 
+std::string MacroSetup::keepUnsavedWork() {
+    const std::string said = editor.keepUnsaved();
+    if (!said.empty()) app_.logError("keepUnsavedWork", Window, said);
+    return said;
+}
+
 bool MacroSetup::play(bool test) {
     if (playing_) return false;
     const auto file = editor.playPath();
@@ -108,9 +114,12 @@ bool MacroSetup::play(bool test) {
     how.stopRequested = [this] { return stopRequested_; };
     how.procedure = test ? "cmdTest_Click" : "cmdRun_Click";
     how.window = Window;
-    playMacroNow(app_, *file, how);
-    playing_ = false;
-    notify();
+    // While another macro plays this one waits its turn; the buttons stay off till it has played.
+    how.finished = [this] {
+        playing_ = false;
+        notify();
+    };
+    playMacroNow(app_, *file, std::move(how));
     return true;
 }
 

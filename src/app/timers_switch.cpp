@@ -54,9 +54,9 @@ bool loadTimers(App& app) {
     return true;
 }
 
-void unloadTimers(App& app) {
+void unloadTimers(App& app, bool ask) {
     if (!app.timers) return;
-    app.timerWindow->askToSave();
+    if (ask) app.timerWindow->askToSave();
     notify(app, false);
     app.timers->log().unload();
     app.mainWindow->appendTimerCommand = nullptr;

@@ -175,7 +175,7 @@ bool MacroBackup::restoreOne(const std::string& name) {
 std::optional<int> MacroBackup::restoreAll() {
     const std::string question = tr("This action will overwrite any current macros with the same name.") + kCrLf +
                                  tr("Do you want to continue?");
-    if (dialogs_.question(question, tr("Restore Backed Up Macros?"), false) != Answer::Yes) return std::nullopt;
+    if (dialogs_.questionDefaultNo(question, tr("Restore Backed Up Macros?")) != Answer::Yes) return std::nullopt;
     const std::vector<std::string> files = backupList();
     if (progress.open)
         progress.open(10 * static_cast<int>(files.size()),
@@ -196,7 +196,7 @@ std::optional<int> MacroBackup::restoreAll() {
 bool MacroBackup::deleteFullBackup(const fs::path& activeFolder) {
     const std::string warning = tr("This will delete ALL macros in the backup folder!") + kCrLf +
                                 tr("Do you want to continue?");
-    if (dialogs_.question(warning, tr("Delete All Backups?"), false) != Answer::Yes) return false;
+    if (dialogs_.questionDefaultNo(warning, tr("Delete All Backups?")) != Answer::Yes) return false;
     std::string active = activeFolder.lexically_normal().string();
     while (active.size() > 1 && active.back() == '/') active.pop_back();
     if (active.ends_with(kBackupFolderName) && onLeaveBackupFolder) onLeaveBackupFolder();

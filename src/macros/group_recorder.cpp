@@ -96,7 +96,7 @@ bool GroupRecorder::askOverwrite() {
     std::error_code ec;
     if (!std::filesystem::exists(currentFile(), ec)) return true;
     const std::string title = tr("Group") + " " + std::to_string(number()) + " " + tr("Already Exists!");
-    return dialogs_.question(tr("OK to overwrite existing group?"), title, false) == Answer::Yes;
+    return dialogs_.questionDefaultNo(tr("OK to overwrite existing group?"), title) == Answer::Yes;
 }
 
 GroupRecorder::SaveResult GroupRecorder::saveGroup() {
@@ -140,8 +140,8 @@ bool GroupRecorder::deleteGroup() {
     const std::filesystem::path file = currentFile();
     std::error_code ec;
     const std::string n = std::to_string(number());
-    if (dialogs_.question(tr("This will delete all contents of group") + " " + n, tr("Delete Group") + " " + n,
-                          false) != Answer::Yes)
+    if (dialogs_.questionDefaultNo(tr("This will delete all contents of group") + " " + n,
+                                   tr("Delete Group") + " " + n) != Answer::Yes)
         return false;
     if (!std::filesystem::remove(file, ec)) {
         dialogs_.message(tr("Error") + ": " + file.string() + ": " + ec.message());

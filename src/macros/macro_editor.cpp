@@ -143,7 +143,7 @@ bool MacroEditor::writeTo(const fs::path& file) {
         const std::string question =
             tr("Row") + " " + n + " " + tr("has no Unit Code or Action, so saving stops there.") + "\n" +
             tr("Row") + " " + n + " " + tr("and the rows below it will not be saved. Save the rows above it?");
-        if (dialogs_.question(question, tr("Save Macro"), false) != Answer::Yes) return false;
+        if (dialogs_.questionDefaultNo(question, tr("Save Macro")) != Answer::Yes) return false;
     }
     const MacroWriteResult result = writeMacroFile(file, grid_.rows());
     if (!result.ok()) {
@@ -173,7 +173,7 @@ bool MacroEditor::saveAs() {
     const std::string name = file.filename().string();
     std::error_code ec;
     if (fs::exists(file, ec) &&
-        dialogs_.question(tr("Are you sure you want to overwrite") + " " + name + " ?", tr("Overwrite File"), false) !=
+        dialogs_.questionDefaultNo(tr("Are you sure you want to overwrite") + " " + name + " ?", tr("Overwrite File")) !=
             Answer::Yes)
         return false;
     if (!writeTo(file)) return false;
@@ -202,6 +202,42 @@ bool MacroEditor::settleChanges() {
     case Answer::Cancel: break;
     }
     return false;
+}
+
+namespace {
+// "Evening (recovered).cro", or "Evening (recovered 2).cro" when that is taken.
+fs::path recoveryFile(const fs::path& folder, const std::string& stem) {
+    std::error_code ec;
+    for (int n = 1;; ++n) {
+        const std::string mark = n == 1 ? " (recovered)" : " (recovered " + std::to_string(n) + ")";
+        fs::path file = folder / (stem + mark + ".cro");
+        if (!fs::exists(file, ec)) return file;
+    }
+}
+
+// The rows up to the first that cannot be saved.
+std::vector<MacroRow> savableRows(std::vector<MacroRow> rows) {
+    const MacroBytes content = macroFileBytes(rows);
+    if (content.badRow != 0) rows.resize(static_cast<std::size_t>(content.badRow - 1));
+    return rows;
+}
+} // namespace
+
+std::string MacroEditor::keepUnsaved() {
+    if (!dirty_) return "";
+    const fs::path named = fileName_;
+    const bool hasName = !fileName_.empty() && named.has_parent_path();
+    const fs::path file = recoveryFile(hasName ? named.parent_path() : activeFolder_,
+                                       hasName ? named.stem().string() : "Unsaved macro");
+    const std::vector<MacroRow> rows = savableRows(grid_.rows());
+    const std::string what =
+        hasName ? "The unsaved changes to " + fileName_ + " were" : std::string("The unsaved macro in the editor was");
+    if (macroFileBytes(rows).rowsWritten == 0) return what + " lost: no row of it can be saved.";
+    const MacroWriteResult result = writeMacroFile(file, rows);
+    if (!result.ok()) return what + " lost: " + result.problem;
+    dirty_ = false;
+    const std::string count = std::to_string(result.rowsWritten) + " row(s)";
+    return what + " kept in " + file.string() + " (" + count + ").";
 }
 
 // --- the folder and its list ------------------------------------------------
@@ -248,7 +284,7 @@ bool MacroEditor::deleteSelected() {
     const std::string name = file.filename().string();
     const std::string question = backup ? "Are you sure you want to delete the selected BACKUP file?"
                                         : "Are you sure you want to delete the selected file?";
-    if (dialogs_.question(tr(question), tr("Delete Macro?"), false) != Answer::Yes) return false;
+    if (dialogs_.questionDefaultNo(tr(question), tr("Delete Macro?")) != Answer::Yes) return false;
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
         dialogs_.message(tr("File Not Found"));

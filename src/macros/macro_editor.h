@@ -81,6 +81,11 @@ public:
     // "Save Changes to Macro?" Yes saves, No discards; false for Cancel (or
     // a save that did not happen).
     bool settleChanges();
+    // The program is being stopped and nobody is asked: unsaved rows are
+    // written to a new file beside the macro (in the active folder when it has
+    // no name), "<name> (recovered).cro", as far as they can be saved. What
+    // was done, in a sentence for the logs; "" when nothing was unsaved.
+    std::string keepUnsaved();
 
     // --- the folder and its macro list
     const std::filesystem::path& activeFolder() const { return activeFolder_; }

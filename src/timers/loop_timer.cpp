@@ -228,8 +228,8 @@ bool LoopTimer::chooseDays(DaysRule rule) {
 }
 
 bool LoopTimer::clear(bool confirm) {
-    if (confirm && dialogs_.question(lang_.cap("Are you sure you want to clear the 'Loop' timer?"),
-                                     lang_.cap("Clear Timer?"), false) != Answer::Yes)
+    if (confirm && dialogs_.questionDefaultNo(lang_.cap("Are you sure you want to clear the 'Loop' timer?"),
+                                              lang_.cap("Clear Timer?")) != Answer::Yes)
         return false;
     stop();
     table_.loop().entry.clear();

@@ -277,7 +277,7 @@ std::string TimerWindowLogic::addTip() const {
 }
 
 bool TimerWindowLogic::confirmed(TimerOption option, const std::string& text, const std::string& title) {
-    return !options_[option] || p_.dialogs.question(text, title, false) == Answer::Yes;
+    return !options_[option] || p_.dialogs.questionDefaultNo(text, title) == Answer::Yes;
 }
 
 void TimerWindowLogic::notifyRows() {

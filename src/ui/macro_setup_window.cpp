@@ -187,8 +187,7 @@ QWidget* MacroSetupWindow::buildBottom() {
     auto* bottom = new QWidget(this);
     auto* v = new QVBoxLayout(bottom);
     v->setContentsMargins(0, 0, 0, 0);
-    status_ = new QLabel(bottom);
-    status_->setTextFormat(Qt::PlainText);
+    status_ = new StatusLabel(bottom);
     status_->setFrameShape(QFrame::StyledPanel);
     status_->setMinimumHeight(24);
     auto* row = new QHBoxLayout;
@@ -326,6 +325,13 @@ void MacroSetupWindow::contextMenuEvent(QContextMenuEvent* e) {
     QMenu* menu = buildMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(e->globalPos());
+}
+
+void MacroSetupWindow::closeByProgram() {
+    if (!isVisible()) return;
+    setup_.groups.stopRecording();
+    setup_.saveGroupDelay();
+    finishClosing();
 }
 
 void MacroSetupWindow::finishClosing() {

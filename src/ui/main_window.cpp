@@ -56,6 +56,7 @@ MainWindow::MainWindow(app::App& app, QWidget* parent)
       waitingWord_(q(app.tr("waiting for commands"))) {
     setWindowTitle("Zulmarin");
     setAcceptDrops(true);
+    new ResizeSound(this, [&app] { app.sounds.play(SoundEvent::Resize); });
     auto* central = new QWidget(this);
     auto* outer = new QHBoxLayout(central);
     outer->setContentsMargins(10, 10, 10, 6);
@@ -297,9 +298,9 @@ void MainWindow::buildStatusBar() {
     recordBlink_ = new QTimer(this);
     recordBlink_->setInterval(500);
     connect(recordBlink_, &QTimer::timeout, this, [this] { recording_->setVisible(!recording_->isVisible()); });
-    statusBar()->addWidget(recording_);
-    simLine_ = new QLabel(this);
-    simLine_->setTextFormat(Qt::PlainText);
+    // On the right, so its blinking never moves the status text.
+    statusBar()->addPermanentWidget(recording_);
+    simLine_ = new StatusLabel(this);
     simLine_->setContentsMargins(8, 0, 0, 0);
     statusBar()->addWidget(indicator_);
     statusBar()->addWidget(simLine_, 1);
@@ -327,7 +328,7 @@ void MainWindow::refresh() {
 
 void MainWindow::refreshGroups() {
     const auto& groups = *app_.groups;
-    groupsPanel_->setVisible(groups.shown());
+    showGroupsPanel(groups.shown());
     if (groupsToggle_->isChecked() != groups.shown()) groupsToggle_->setChecked(groups.shown());
     for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
         const auto k = static_cast<std::size_t>(i);
@@ -342,6 +343,22 @@ void MainWindow::refreshGroups() {
     panic_->setStyleSheet(QString("QPushButton { background:%1; color:white; font-weight:700; border-radius:4px; "
                                   "padding:6px; } QPushButton:pressed { background:#333; }")
                               .arg(colourCss(groups.panicRgb())));
+}
+
+void MainWindow::showGroupsPanel(bool shown) {
+    if (groupsPanel_->isHidden() != shown) return;
+    if (shown) widthWithoutGroups_ = isVisible() ? width() : 0;
+    groupsPanel_->setVisible(shown);
+    if (shown || !isVisible()) return;  // not shown yet, the window takes its size from the layout
+    // The panel made the window wider; without it the window is as wide as before.
+    QTimer::singleShot(0, this, [this] {
+        if (!groupsPanel_->isHidden()) return;
+        centralWidget()->layout()->activate();
+        layout()->invalidate();
+        layout()->activate();
+        const int before = widthWithoutGroups_ > 0 ? widthWithoutGroups_ : sizeHint().width();
+        resize(std::max(before, minimumSizeHint().width()), height());
+    });
 }
 
 void MainWindow::refreshClock() {
@@ -360,6 +377,10 @@ void MainWindow::refreshClock() {
         for (const auto& c : app_.simulatorCommands()) recent << q(c);
         line = simulatorWord_ + ": " + (recent.isEmpty() ? waitingWord_ : recent.join("  \u00b7  "));
     }
+    if (!app_.portProblem.empty()) line = q(app_.portProblem);
+    // A macro started while another one plays waits for it, and says so.
+    const std::string turns = app_.macroTurns.statusText([this](const std::string& t) { return app_.tr(t); });
+    if (!turns.empty()) line = q(turns) + (line.isEmpty() ? QString() : "  \u00b7  " + line);
     simLine_->setText(line);
 }
 
@@ -465,15 +486,19 @@ void MainWindow::placeFromSettings() {
 std::pair<int, int> MainWindow::positionTwips() const { return windowTwips(*this); }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-    app_.startup->mainWindowClosed();
-    e->accept();
+    // The window's close button is Exit: a Cancel over unsaved work keeps it open.
+    if (app_.startup->cmdExit()) e->accept();
+    else e->ignore();
 }
 
 void MainWindow::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
     // The window manager's minimise goes to the tray too while that is chosen.
     if (e->type() == QEvent::WindowStateChange && isMinimized() && app_.minimizeToTray && minimizeRequested)
-        QTimer::singleShot(0, this, [this] { minimizeRequested(true); });
+        QTimer::singleShot(0, this, [this] {
+            // Only while it still is: a window coming back passes through minimised.
+            if (isMinimized()) minimizeRequested(true);
+        });
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* e) {

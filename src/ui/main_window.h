@@ -83,6 +83,7 @@ private:
     void bindUnitButton(int i, bool on);
     void bindHoldButton(QPushButton* b, bool bright);
     void refreshGroups();
+    void showGroupsPanel(bool shown);
     void refreshClock();
     void setTimers(bool on);
     void showMenu();
@@ -110,6 +111,7 @@ private:
     QTimer* recordBlink_ = nullptr;
     QLabel* simLine_ = nullptr;
     bool timersOn_ = false;
+    int widthWithoutGroups_ = 0;  // the width before the groups panel last opened
     int lampShown_ = -1;  // the lamp state last drawn (-1: none yet)
     // The status line's words, looked up once (it is rebuilt twice a second).
     QString simulatorWord_, waitingWord_;

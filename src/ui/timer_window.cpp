@@ -70,6 +70,7 @@ QString PickerField::textFromValue(int value) const { return QString("%1").arg(v
 
 TimerWindow::TimerWindow(app::App& app, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint), app_(app) {
+    new ResizeSound(this, [&app] { app.sounds.play(SoundEvent::Resize); });
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(10, 6, 10, 10);
     v->setSpacing(8);

@@ -1,6 +1,9 @@
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QStyle>
+#include <QWindow>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QFileInfo>
@@ -12,6 +15,7 @@
 #include <algorithm>
 
 #include "app/placement.h"
+#include "ui/screen_keeper.h"
 #include "settings/paths.h"
 
 namespace zul::ui {
@@ -69,8 +73,52 @@ void placeWindowTwips(QWidget& w, std::optional<std::pair<int, int>> twips) {
     const QSize size = w.frameGeometry().size().expandedTo(w.sizeHint());
     const int x = area.left() + twipsToPixelsFor(w, twips->first);
     const int y = area.top() + twipsToPixelsFor(w, twips->second);
-    w.move(std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width())),
-           std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    const QPoint place(std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width())),
+                       std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    w.move(place);
+    ScreenKeeper::intendPlace(w, place);
+}
+
+StatusLabel::StatusLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+QSize StatusLabel::sizeHint() const { return {0, QLabel::sizeHint().height()}; }
+
+QSize StatusLabel::minimumSizeHint() const { return {0, QLabel::minimumSizeHint().height()}; }
+
+void StatusLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    drawFrame(&p);
+    const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+    const QString tip = shown == text() ? QString() : text();
+    if (toolTip() != tip) setToolTip(tip);
+    style()->drawItemText(&p, area, QStyle::visualAlignment(layoutDirection(), alignment()) | Qt::TextSingleLine,
+                          palette(), isEnabled(), shown, foregroundRole());
+}
+
+ResizeSound::ResizeSound(QWidget* window, std::function<void()> play) : QObject(window), play_(std::move(play)) {
+    window->installEventFilter(this);
+}
+
+bool ResizeSound::eventFilter(QObject* watched, QEvent* event) {
+    const auto* w = static_cast<QWidget*>(watched);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // Being shown, a window is sized and framed by the window manager: not the user's doing.
+    if (event->type() == QEvent::Show) shownMs_ = now;
+    if (now - shownMs_ < 1000) return QObject::eventFilter(watched, event);
+    bool byUser = event->spontaneous() && event->type() == QEvent::Resize && w->isVisible() && !w->isMinimized();
+    if (event->type() == QEvent::WindowStateChange && event->spontaneous()) {
+        const auto old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+        byUser = bool(old & Qt::WindowMinimized) != w->isMinimized();
+    }
+    if (byUser) {
+        if (lastMs_ < 0 || now - lastMs_ > 500) play_();
+        lastMs_ = now;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool RightClickFilter::eventFilter(QObject* watched, QEvent* event) {
@@ -144,8 +192,16 @@ void setClockFont(QWidget* w, int pixelSize, int weight) {
 }
 
 void bringUp(QWidget& w) {
-    if (w.isMinimized()) w.showNormal();
+    // A window manager may map a window that was minimised once, then hidden,
+    // minimised again when it is shown. Shown as minimised, then restored, it
+    // is mapped anew, which brings it back everywhere. (Shown for the first
+    // time it has no such past.) It comes back where it was.
+    if (!w.isVisible() && w.windowHandle()) {
+        ScreenKeeper::intendPlace(w, w.pos());
+        w.setWindowState(w.windowState() | Qt::WindowMinimized);
+    }
     w.show();
+    w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
     w.raise();
     w.activateWindow();
 }
@@ -159,7 +215,9 @@ void onHelpKey(QWidget& window, std::function<void()> open) {
 void placeAtTwips(QWidget& w, int left, int top) {
     const QRect area = workArea(w);
     const auto p = app::mainWindowOpening(left, top, pixelsToTwipsFor(w, area.width()), pixelsToTwipsFor(w, area.height()));
-    w.move(area.left() + twipsToPixelsFor(w, p.left), area.top() + twipsToPixelsFor(w, p.top));
+    const QPoint place(area.left() + twipsToPixelsFor(w, p.left), area.top() + twipsToPixelsFor(w, p.top));
+    w.move(place);
+    ScreenKeeper::intendPlace(w, place);
 }
 
 DescriptionField::DescriptionField(QWidget* parent)

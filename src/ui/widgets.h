@@ -46,6 +46,34 @@ private:
     std::function<void()> pressed_, released_;
 };
 
+// A status line: as wide as its place, never wider; a text that does not fit
+// ends in "..." and shows whole in the tool tip.
+class StatusLabel : public QLabel {
+public:
+    explicit StatusLabel(QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+};
+
+// Plays a window's resize sound when the user resizes, minimises or restores
+// it: once for each resize (a drag makes many resize events; half a second
+// without one ends it).
+class ResizeSound : public QObject {
+public:
+    ResizeSound(QWidget* window, std::function<void()> play);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> play_;
+    qint64 lastMs_ = -1;
+    qint64 shownMs_ = 0;  // when the window was last shown
+};
+
 // A label that reports double clicks.
 class ClickLabel : public QLabel {
 public:
@@ -86,7 +114,8 @@ void setTextIfChanged(W* w, const QString& text) {
     if (w->text() != text) w->setText(text);
 }
 
-// Shows a window (restored when minimised) in front of the others.
+// Shows a window in front of the others, restored and active, whatever state
+// it was in: minimised, hidden (in the tray), or both.
 void bringUp(QWidget& w);
 
 // F1 in a window runs open (the help page of what the window shows).

@@ -114,7 +114,7 @@ TEST_F(ServiceEndToEnd, TheServiceAndTheDesktopProgramShareOneLock) {
     EXPECT_TRUE(waitUntil([&] { return service.err().find("waiting for it to end") != std::string::npos; }));
     desktop.signal(SIGTERM);
     EXPECT_EQ(desktop.wait(), 0) << desktop.err();
-    EXPECT_NE(readFile(dir / "config" / "settings.ini").find("MainLeft="), std::string::npos);
+    EXPECT_NE(readFile(dir / "config" / "settings.ini").find("CurrentExePath="), std::string::npos);  // the closing ran
     EXPECT_TRUE(service.waitForOutput("timers on")) << service.err();
 
     // A desktop start while the service runs ends with the reason; a macro
@@ -138,6 +138,20 @@ TEST_F(ServiceEndToEnd, TheServiceAndTheDesktopProgramShareOneLock) {
     EXPECT_TRUE(next.waitForOutput("simulator: A2 ON")) << next.out();
     next.signal(SIGINT);
     EXPECT_EQ(next.wait(), 0);
+    EXPECT_EQ(socketsLeft(), 0);
+}
+
+// A stop signal ends the desktop program at any moment, its start-up message
+// waiting for an OK included; the lock and the socket go with it.
+TEST_F(ServiceEndToEnd, AStopSignalEndsTheDesktopProgramDuringItsStartUpMessage) {
+    presetPort(x10::SimulatorPortText);
+    ASSERT_EQ(::mkfifo((dir / "config" / "settings.ini").c_str(), 0600), 0);  // cannot be read: a message says so
+    Spawned desktop(dir, {}, {}, "desktop");
+    // The message goes up right after the error log says the same.
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(dir / "home" / "error.log"); })) << desktop.err();
+    EXPECT_EQ(socketsLeft(), 1);
+    desktop.signal(SIGTERM);
+    EXPECT_EQ(desktop.wait(5000), 0) << desktop.err();
     EXPECT_EQ(socketsLeft(), 0);
 }
 

@@ -116,8 +116,10 @@ TEST_F(FavouritesTest, StatusLineAndClosing) {
     EXPECT_EQ(favs.status(), "2024-06-03 21:05:09");
     favs.hoverUnit(0, false);
     EXPECT_EQ(favs.status(), "A2 OFF: Hall");
+    loop.runFor(2500);
+    EXPECT_EQ(favs.status(), "A2 OFF: Hall") << "a hint stays a few seconds";
     loop.runFor(1000);
-    EXPECT_EQ(favs.status(), "2024-06-03 21:05:10");
+    EXPECT_EQ(favs.status(), "2024-06-03 21:05:12");
 
     int mainShown = 0;
     favs.showMainWindow = [&] { ++mainShown; };

@@ -127,6 +127,25 @@ TEST_F(MacroEditorTest, UnsavedChangesAreNeverLostWithoutAQuestion) {
     dialogs.answers.push_back(Answer::Yes);
     EXPECT_TRUE(editor.settleChanges());
     EXPECT_EQ(readFile(dir / "two.cro"), kTwoRowMacro.substr(0, 24));
+
+    // Stopped without a question, the unsaved rows go to a new file beside the macro.
+    EXPECT_EQ(editor.keepUnsaved(), "");
+    const std::size_t asked = dialogs.shown.size();
+    type("C", "12", "ON", ".3");
+    ASSERT_TRUE(editor.enter());
+    EXPECT_EQ(editor.keepUnsaved(), "The unsaved changes to " + (dir / "two.cro").string() + " were kept in " +
+                                        (dir / "two (recovered).cro").string() + " (2 row(s)).");
+    EXPECT_EQ(readFile(dir / "two (recovered).cro"), kTwoRowMacro);
+    EXPECT_EQ(readFile(dir / "two.cro"), kTwoRowMacro.substr(0, 24));
+    editor.clearAll();
+    type("A", "1", "ON", "5");
+    ASSERT_TRUE(editor.enter());
+    editor.keepUnsaved();
+    EXPECT_EQ(readFile(dir / "Unsaved macro (recovered).cro"), kTwoRowMacro.substr(0, 24));
+    ASSERT_TRUE(editor.enter());
+    editor.keepUnsaved();
+    EXPECT_TRUE(std::filesystem::exists(dir / "Unsaved macro (recovered 2).cro")) << "an earlier one is kept";
+    EXPECT_EQ(dialogs.shown.size(), asked);
 }
 
 TEST_F(MacroEditorTest, ALineThatIsNoCommandIsShownAndASaveThatWouldCutAsksFirst) {
@@ -200,6 +219,7 @@ TEST_F(MacroEditorTest, DeleteAndPlayTheSelectedFileBackupsFirstAndDroppedFilesA
     dialogs.answers.push_back(Answer::Yes);
     EXPECT_TRUE(editor.deleteSelected());
     EXPECT_EQ(dialogs.last().text, "Are you sure you want to delete the selected BACKUP file?");
+    EXPECT_TRUE(dialogs.last().noByDefault) << "Enter must not delete";
     EXPECT_EQ(editor.status(), "(old.cro 'BACKUP COPY' ) Deleted!");
     EXPECT_FALSE(std::filesystem::exists(dir / "backup" / "old.cro"));
     dialogs.answers.push_back(Answer::No);

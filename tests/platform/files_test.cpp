@@ -9,7 +9,9 @@
 #include <filesystem>
 
 #include "platform/atomic_file.h"
+#include "platform/serial_ports.h"
 #include "platform/text.h"
+#include "support/fake_devices.h"
 #include "support/temp_dir.h"
 
 namespace zul {
@@ -82,6 +84,34 @@ TEST(Text, LinesAndPrintableForms) {
         {std::string("nul\0", 4), "nul\\x00"},
     };
     for (const auto& [text, expected] : shown) EXPECT_EQ(printable(text), expected);
+}
+
+// The serial ports found in a tree laid out like /dev and /sys; an adapter
+// plugged in again under another ttyUSB number keeps its by-id name.
+TEST(SerialPorts, AdaptersByTheirByIdNamesThenBuiltInPortsWithAUart) {
+    TempDir root;
+    test::makeSerialDevices(root.path());
+    std::vector<std::string> listed;
+    for (const SerialPortEntry& p : listSerialPorts(root.path()))
+        listed.push_back(p.path + " | " + serialPortCaption(p) + " | " + std::to_string(p.comNumber));
+    EXPECT_EQ(listed, (std::vector<std::string>{
+                          "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0 | FTDI FT232R USB UART "
+                          "(/dev/ttyUSB0) | 0",
+                          "/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0 | Prolific "
+                          "Technology Inc. USB-Serial Controller (/dev/ttyUSB1) | 0",
+                          "/dev/ttyACM0 | Arduino (www.arduino.cc) Arduino Uno (/dev/ttyACM0) | 0",
+                          "/dev/ttyS0 | Built-in serial port (Com 1) (/dev/ttyS0) | 1",
+                          "/dev/ttyS4 | Built-in serial port (/dev/ttyS4) | 0"}));
+
+    fs::remove_all(root / "dev/serial/by-id");
+    fs::remove_all(root / "sys/class/tty/ttyUSB0");
+    EXPECT_EQ(listSerialPorts(root.path()).size(), 4u) << "unplugged, the adapter is gone";
+    test::plugAdapter(root.path(), test::kFtdiById, "ttyUSB2");
+    test::sysTty(root.path(), "ttyUSB2", "FT232R USB UART", "FTDI");
+    const SerialPortEntry back = listSerialPorts(root.path())[0];
+    EXPECT_EQ(back.path, std::string("/dev/serial/by-id/") + test::kFtdiById);
+    EXPECT_EQ(back.device, "/dev/ttyUSB2");
+    EXPECT_TRUE(listSerialPorts(root / "nothing").empty());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui_fixture.h"
 
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
 
@@ -118,9 +119,11 @@ TEST_F(DesktopWindowsTest, FavouriteButtonsFollowTheScrolledList) {
     program->app().hooks.showFavourites();
     ui::FavouritesWindow& favs = program->favourites();
     favs.optionsAction()->trigger();
+    const int sixRowsHigh = favs.height();
     retype(favs.maxVisibleField(), "3");
     QTest::keyClick(favs.maxVisibleField(), Qt::Key_Return);
     ASSERT_EQ(favs.buttonPairs(), 3);
+    EXPECT_LT(favs.height(), sixRowsHigh) << "fewer rows, a lower window";
     QApplication::processEvents();  // the list lays itself out
     ASSERT_EQ(favs.list()->verticalScrollBar()->maximum(), 3) << "exactly three rows in view";
     favs.list()->verticalScrollBar()->setValue(2);
@@ -137,12 +140,46 @@ TEST_F(DesktopWindowsTest, TrayTipFollowsTheTimersSwitchAndMinimisingNeverLosesT
     QTest::mouseClick(window().timersToggle(), Qt::LeftButton);
     EXPECT_EQ(program->tray().icon().toolTip(), "Zulmarin (Timers OFF)  ");
 
+    ui::Tray& tray = program->tray();
+    tray.available = [] { return false; };
     window().minimizeRequested(true);
-    if (QSystemTrayIcon::isSystemTrayAvailable()) EXPECT_FALSE(window().isVisible());
-    else EXPECT_TRUE(window().isMinimized()) << "without a tray the window goes to the taskbar";
+    EXPECT_TRUE(window().isMinimized()) << "without a tray the window goes to the taskbar";
     program->app().hooks.bringToFront();
     EXPECT_TRUE(window().isVisible());
     EXPECT_FALSE(window().isMinimized());
+
+    // To the taskbar and back, then to the tray: a click on the icon brings it
+    // back shown, in front and active, and the icon goes.
+    tray.available = [] { return true; };
+    writeFile(home.home() / "expand.wav", "RIFF");
+    const std::size_t sounds = sound.played.size();
+    window().minimizeRequested(false);
+    EXPECT_TRUE(window().isMinimized());
+    EXPECT_EQ(sound.played.size(), sounds + 1) << "the resize sound";
+    window().showNormal();
+    window().minimizeRequested(true);
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_TRUE(tray.icon().isVisible());
+    tray.restore();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(window().isMinimized());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window(), 2000));
+    EXPECT_FALSE(tray.icon().isVisible());
+    screenshot(window(), "tray_return");
+}
+
+// Stored places off every screen (a monitor unplugged) open on the screen.
+TEST_F(DesktopWindowsTest, WindowsStoredOffTheScreenOpenOnIt) {
+    for (const auto& [key, twips] : {std::pair{"MainLeft", "99999"}, {"MainTop", "-5000"}, {"McrMainLeft", "-99999"},
+                                     {"McrMainTop", "99999"}})
+        WriteSetting(program->app().settings, "Settings", key, twips);
+    startRunning();
+    program->app().hooks.showMacroSetup(0, -1);
+    for (QWidget* w : {static_cast<QWidget*>(&window()), static_cast<QWidget*>(&program->macroSetup())}) {
+        const QRect screen = w->screen()->availableGeometry();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return screen.contains(w->frameGeometry()); }, 2000))
+            << w->windowTitle().toStdString();
+    }
 }
 
 TEST_F(DesktopWindowsTest, HelpAboutAndUninstallWindows) {
@@ -221,7 +258,10 @@ TEST_F(DesktopWindowsTest, ABoxWaitingForAnAnswerStaysAboveAnInformationLeftOpen
     boxes.message("Enter a port number");
     answer(Qt::Key_Escape);
     EXPECT_EQ(boxes.question("Overwrite?", "Overwrite File", false), Answer::No);
-    EXPECT_EQ(onTop, (std::vector<bool>{true, true}));
+    answer(Qt::Key_Return);
+    EXPECT_EQ(boxes.questionDefaultNo("Are you sure you want to delete the selected file?", "Delete Macro?"), Answer::No)
+        << "Enter never deletes";
+    EXPECT_EQ(onTop, (std::vector<bool>{true, true, true}));
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* info = qobject_cast<QMessageBox*>(w)) info->close();
 }

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QWindow>
 
 #include "app/main_menu.h"
 #include "app/timers_switch.h"
@@ -94,6 +95,15 @@ TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAn
 
 TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
     startWithMacros();
+    writeFile(home.home() / "expand.wav", "RIFF");
+    const std::size_t sounds = sound.played.size();
+    // Resized as the window manager does for the user (not while it is being shown).
+    int wider = 0;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        timers().windowHandle()->resize(timers().width() + (++wider % 2 ? 40 : -40), timers().height());
+        return sound.played.size() > sounds;
+    }, 3000)) << "the resize sound";
+    EXPECT_EQ(sound.played.size(), sounds + 1) << "once for one resize";
     click(timers().addButton());
     click(timers().addButton());
     ASSERT_EQ(timers().rows(), 8);
