@@ -220,7 +220,7 @@ PreferencesFocus Preferences::apply() {
     if (advancedChanged_) applyAdvanced();
     location_->save();
     panicChanged_ = advancedChanged_ = false;
-    if (app_.hooks.refreshWindows) app_.hooks.refreshWindows();
+    app_.optionsChanged();
     const PreferencesFocus next = groupMissing ? PreferencesFocus::PanicGroup : PreferencesFocus::Ok;
     if (focus) focus(next);
     return next;

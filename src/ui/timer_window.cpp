@@ -69,7 +69,8 @@ QString PickerField::textFromValue(int value) const { return QString("%1").arg(v
 // --- building ----------------------------------------------------------------
 
 TimerWindow::TimerWindow(app::App& app, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint), app_(app) {
+    : QDialog(parent, Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint), app_(app),
+      optionsListener_(app.optionsChanged, [this] { showChangedOptions(); }) {
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(10, 6, 10, 10);
     v->setSpacing(8);
@@ -442,7 +443,7 @@ void TimerWindow::openDaysList(ColourLabel* at, int rules, DaysRule current,
     QAction* chosen = nullptr;
     for (int k = 0; k < rules; ++k) {
         const auto rule = static_cast<DaysRule>(k);
-        QAction* a = daysList_->addAction(q(daysRuleCaption(rule)));
+        QAction* a = daysList_->addAction(literalText(daysRuleCaption(rule)));
         connect(a, &QAction::triggered, this, [choose, rule] { choose(rule); });
         if (rule == current) chosen = a;
     }
@@ -499,10 +500,21 @@ void TimerWindow::refreshAll() {
     refreshMenu();
     refreshButtons();
     refreshSwitch();
+    refreshSounds();
+    refreshClockDriven();
+}
+
+void TimerWindow::refreshSounds() {
     const QSignalBlocker a(startSound_), b(commandSound_);
     startSound_->setChecked(logic_->soundOnStart());
     commandSound_->setChecked(logic_->soundOnCommand());
-    refreshClockDriven();
+}
+
+void TimerWindow::showChangedOptions() {
+    if (!logic_) return;
+    refreshSounds();
+    applyTips();
+    for (int i = 0; i < rows(); ++i) refreshRowState(i, false);
 }
 
 void TimerWindow::refreshRow(int i) {
