@@ -133,22 +133,16 @@ protected:
         }
         path.emplace(std::initializer_list<std::pair<const char*, std::string>>{{"PATH", bin.path().string()}});
     }
-    // Every folder below the temporary home, relative to it.
-    std::vector<std::string> subfolders() const {
+    // Every file (or folder) below the temporary home, relative to it.
+    std::vector<std::string> files(bool folders = false) const {
         std::vector<std::string> out;
         for (const auto& e : fs::recursive_directory_iterator(home.path()))
-            if (e.is_directory()) out.push_back(fs::relative(e.path(), home.path()).string());
+            if (folders ? e.is_directory() : e.is_regular_file())
+                out.push_back(fs::relative(e.path(), home.path()).string());
         std::sort(out.begin(), out.end());
         return out;
     }
-    // Every file below the temporary home, relative to it.
-    std::vector<std::string> files() const {
-        std::vector<std::string> out;
-        for (const auto& e : fs::recursive_directory_iterator(home.path()))
-            if (e.is_regular_file()) out.push_back(fs::relative(e.path(), home.path()).string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
+    std::vector<std::string> subfolders() const { return files(true); }
 
     test::TempDir home, bin;
     XdgFolders folders;
