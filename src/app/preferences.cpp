@@ -51,7 +51,9 @@ bool fieldIsSound(AdvancedField f, const std::string& text) {
 std::string hundredthsText(int v) {
     std::string text = std::to_string(v / 100);
     const int rest = v % 100;
-    if (rest) text += "." + std::string(rest < 10 ? "0" : "") + std::to_string(rest % 10 ? rest : rest / 10);
+    if (!rest) return text;
+    text += rest < 10 ? ".0" : ".";
+    text += std::to_string(rest % 10 ? rest : rest / 10);
     return text;
 }
 

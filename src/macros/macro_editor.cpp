@@ -138,8 +138,11 @@ void MacroEditor::showLoadProblems(const std::vector<EditorRow>& rows, const std
         const int line = problems[i].lineNumber;
         const auto at =
             std::find_if(rows.begin(), rows.end(), [line](const EditorRow& r) { return r.lineNumber == line; });
-        text += "\n" + tr("Line") + " " + std::to_string(line) + ": " + problems[i].reason;
-        if (at != rows.end()) text += "\n    " + loadOutcome(static_cast<int>(at - rows.begin()));
+        text += '\n';
+        text += tr("Line") + " " + std::to_string(line) + ": " + problems[i].reason;
+        if (at == rows.end()) continue;
+        text += "\n    ";
+        text += loadOutcome(static_cast<int>(at - rows.begin()));
     }
     if (problems.size() > kProblemsShown)
         text += "\n... " + std::to_string(problems.size() - kProblemsShown) + " " + tr("more");
@@ -321,7 +324,7 @@ std::string MacroEditor::recordedPause() {
     std::string pause = fastRecord && !value ? std::string("0005") : value.value_or("");
     pause = pause.substr(0, 4);
     const auto ms = pauseMillis(pause);
-    if (!ms || *ms < kSmallestRecordedPauseMs) pause = "1";
+    if (!ms || *ms < kSmallestRecordedPauseMs) pause.assign(1, '1');
     return normalizePause(pause);
 }
 

@@ -93,10 +93,8 @@ std::string timerSummaryLine(int timer, const std::string& entry, const std::str
     const bool off = days == DaysRule::NotSet || days == DaysRule::Never;
     std::string line = lang.cap("Timer") + " " + std::to_string(timer + 1) + ": " +
                        (trimBlanks(entry).empty() ? lang.cap("Empty") : entry) + "  " + lang.cap("Set For");
-    if (!off)
-        line += " " + daysRuleCaption(days, lang.caption);
-    else
-        line += statusDump ? " " + lang.cap("Never") + " " : ", " + lang.cap("OFF") + " ";
+    line += off && !statusDump ? ", " : " ";
+    line += !off ? daysRuleCaption(days, lang.caption) : lang.cap(statusDump ? "Never" : "OFF") + " ";
     const std::string shownStart = trimBlanks(start).empty() && statusDump ? lang.cap("Not Set!") : start;
     return line + ", " + lang.cap("at") + " " + shownStart + "\t(" + runEntry + ")";
 }
@@ -133,9 +131,13 @@ bool TimerWindowLogic::startIsError(int i) const {
 }
 
 std::string TimerWindowLogic::startTip(int i) const {
-    if (startIsError(i)) return " " + p_.lang.tipText("Error!  Incorrect format or too much offset time.") + " ";
-    if (!isSunStart(start(i)) || !p_.service.table().timer(i).complete()) return "";
-    return " " + p_.service.table().lstTime().at(static_cast<std::size_t>(i)) + " ";
+    std::string tip(1, ' ');  // with a blank on each side
+    if (startIsError(i)) tip += p_.lang.tipText("Error!  Incorrect format or too much offset time.");
+    else if (isSunStart(start(i)) && p_.service.table().timer(i).complete())
+        tip += p_.service.table().lstTime().at(static_cast<std::size_t>(i));
+    else
+        return "";
+    return tip + " ";
 }
 
 // --- the macro list ----------------------------------------------------------

@@ -648,7 +648,8 @@ void TimerWindow::applyTips() {
     auto tip = [this](QWidget* w, const std::string& text) { w->setToolTip(app_.showToolTips ? q(text) : QString()); };
     for (int i = 0; i < rows(); ++i) {
         const Row& r = rows_[static_cast<std::size_t>(i)];
-        const std::string n = " " + std::to_string(i + 1) + " ";
+        std::string n(1, ' ');
+        n += std::to_string(i + 1) + " ";
         tip(r.put, app_.tip("Enter selected Macro and Start Time for Timer") + n +
                        app_.tip("(Timer must have both to operate)"));
         tip(r.time, app_.tip("Update the Time only for Timer") + n + app_.tip("(leaves the macro as-is)"));

@@ -12,6 +12,7 @@
 #include "ui/help_window.h"
 #include "ui/info_windows.h"
 #include "ui/preferences_window.h"
+#include "support/numbered.h"
 #include "ui/tray.h"
 #include "timers/timer_service.h"
 #include "app/groups_panel.h"
@@ -145,7 +146,7 @@ TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
 }
 
 TEST_F(DesktopWindowsTest, FavouriteButtonsFollowTheScrolledList) {
-    for (int u = 1; u <= 6; ++u) presetRecord(16 + u, "B" + std::to_string(u) + "## Lamp " + std::to_string(u));
+    for (int u = 1; u <= 6; ++u) presetRecord(16 + u, numbered("B", u, "## Lamp ") + std::to_string(u));
     startRunning();
     program->app().hooks.showFavourites();
     ui::FavouritesWindow& favs = program->favourites();
