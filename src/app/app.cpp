@@ -88,6 +88,10 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
             *platform.threadPriority, [this](std::error_code refusal) { x10::noteFrameRefusal(errorLog, refusal); });
         transmitter.setFramePriority(framePriority_.get());
     }
+    sounds.changed.connect([this] { optionsChanged(); });
+    optionsChanged.connect([this] {
+        if (hooks.refreshWindows) hooks.refreshWindows();
+    });
     descriptions = std::make_unique<UnitDescriptions>(records, [this](const std::string& t) { return tr(t); });
     descriptions->watch(loop);
     mainClock = std::make_unique<MainClock>(*this);

@@ -183,6 +183,10 @@ public:
     // The timer machinery was loaded or its master switch changed (true), or
     // it is about to be unloaded (false); for any number of listeners.
     Signal<bool> timersSwitched;
+    // A choice that more than one window shows changed wherever it was made
+    // (an option of the preferences or the menu, the sounds, the location):
+    // every open window showing one shows the new state at once.
+    Signal<> optionsChanged;
 
     std::string tr(const std::string& text) const { return language.LangCaption(text); }
     // Tool tips: translated, without the padding blanks the lookup adds.

@@ -34,6 +34,8 @@ MacroSetup::MacroSetup(App& app)
       backup(app.folder, app.dialogs, app.clock, [&app](const std::string& t) { return app.tr(t); }), app_(app) {
     backup.pause = [&app](double seconds) { app.transmitter.Pause(seconds); };
     backup.onLeaveBackupFolder = [this] { editor.resetActiveFolder(); };
+    // A restore changes what the status line may have said about a macro ("Deleted!").
+    backup.onMacroListChanged = [this] { editor.setStatus(backup.status()); };
     app.mainWindow->onLblGrp = [this](const std::string& code) {
         if (!editor.recording()) return;
         editor.handOver(code);

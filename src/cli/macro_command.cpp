@@ -114,7 +114,8 @@ int printMacro(const Args& args, Io& io) {
     for (const auto& r : macro.rows) rows.push_back(r.row);
     std::error_code ec;
     const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
-    const std::string text = macros::macroPrintText(rows, path, {SystemClock().now(), qt::shortDateText});
+    const SystemClock clock;
+    const std::string text = macros::macroPrintText(rows, path, {clock.now(), qt::shortDateText, !clock.uses24Hour()});
     if (pdf.empty()) {
         io.out << text;
         return 0;

@@ -43,7 +43,7 @@ std::string putLabel(const std::filesystem::path& file, const std::string& label
     }
     const auto bytes = readForLabel(file, services);
     if (!bytes) return {};
-    std::vector<std::string> lines = unquotedLines(*bytes);
+    std::vector<std::string> lines = unquotedLines(textFromFile(*bytes));
     if (!lines.empty() && isLabelLine(lines.front())) lines.erase(lines.begin());
     const std::string written = cleanGroupLabel(label);
     std::string out = quotedLine(groupLabelLine(*number, written));
@@ -81,7 +81,7 @@ std::string cleanGroupLabel(std::string_view label) {
 
 GroupContents parseGroupText(std::string_view bytes) {
     GroupContents group;
-    const std::vector<std::string> lines = unquotedLines(bytes);
+    const std::vector<std::string> lines = unquotedLines(textFromFile(bytes));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (isLabelLine(lines[i])) {
             if (i == 0) {

@@ -65,8 +65,11 @@ std::string macroPrintText(const std::vector<MacroRow>& rows, const std::string&
     text += '\t';
     text += tr("Note:  Pause time is the time to wait before the NEXT command will execute!");
     const auto date = stamp.shortDate ? stamp.shortDate(stamp.printedAt) : isoDate(stamp.printedAt);
-    text += std::string(kCrLf) + kCrLf + "  " + tr("Printed on") + " " + date + " at " +
-            twoDigits(stamp.printedAt.hour) + ":" + twoDigits(stamp.printedAt.minute);
+    const DateTime& at = stamp.printedAt;
+    const std::string time = stamp.twelveHour ? std::to_string(at.hour % 12 == 0 ? 12 : at.hour % 12) + ":" +
+                                                    twoDigits(at.minute) + (at.hour < 12 ? " AM" : " PM")
+                                              : twoDigits(at.hour) + ":" + twoDigits(at.minute);
+    text += std::string(kCrLf) + kCrLf + "  " + tr("Printed on") + " " + date + " at " + time;
     return text;
 }
 

@@ -47,7 +47,8 @@ std::filesystem::path timerFilePath(const std::filesystem::path& programFolder) 
     return programFolder / kTimerFileName;
 }
 
-std::vector<TimerFileLine> parseTimerFile(std::string_view bytes) {
+std::vector<TimerFileLine> parseTimerFile(std::string_view fileBytes) {
+    const std::string bytes = textFromFile(fileBytes);
     std::vector<std::string> lines = splitFileLines(bytes);
     if (lines.back().empty()) lines.pop_back();  // the piece after the last line end
     const std::string sep = bytes.find('*') != std::string_view::npos   ? "*"

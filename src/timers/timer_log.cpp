@@ -38,6 +38,8 @@ void FixFileSize(const std::filesystem::path& path, double maxLines) {
     const FileRead read = readDataFile(path, TimerLogLimit);
     if (!read.ok()) return;
     std::vector<std::string> elements = splitFileLines(read.bytes);
+    // Lines a Windows program wrote in its single-byte code page are kept in UTF-8.
+    for (std::string& element : elements) element = textFromFile(element);
     const double u = static_cast<double>(elements.size()) - 1;
     maxLines = std::max(0.0, maxLines);
     if (!(maxLines + 2 < u)) return;
@@ -157,8 +159,9 @@ bool TimerLog::moveOldLines() {
 }
 
 std::error_code TimerLog::clear() {
+    // Appended like the autosave and the closing, so no earlier record is lost.
     if (autoSave_ && !text_.empty()) {
-        if (std::error_code ec = writeFileAtomically(logFilePath(), saveRecords())) return ec;
+        if (std::error_code ec = appendFileAtomically(logFilePath(), saveRecords(), TimerLogLimit)) return ec;
     }
     setText("");
     return {};

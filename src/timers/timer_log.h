@@ -73,8 +73,8 @@ public:
     // --- actions
     // The minute tick: move old lines out, then trim the file ("TrimTimerLog" = 1).
     void autosaveTick();
-    // "Clear": with "Auto Save Log" on, TimerLog.log is replaced by the saved
-    // log first; the session log is emptied unless that write failed.
+    // "Clear": with "Auto Save Log" on, the saved log is appended to
+    // TimerLog.log first; the session log is emptied unless that write failed.
     std::error_code clear();
     // "Save As": asks for a name and writes program folder / (name + ".log").
     // Returns the file written; nothing when cancelled, empty or failed (a

@@ -46,6 +46,7 @@
 #include "ui/port_setup_dialog.h"
 #include "ui/preferences_window.h"
 #include "ui/screen_keeper.h"
+#include "ui/tool_tip_gate.h"
 #include "ui/tray.h"
 #include "ui/widgets.h"
 #include "ui/timer_log_window.h"
@@ -234,6 +235,8 @@ void DesktopProgram::bindDesktopWindows() {
     app::App& a = *app_;
     MainWindow* w = main_.get();
     QApplication::setWindowIcon(programIcon());
+    // "Show Tool Tips" off hides every tip of every window at once.
+    new ToolTipGate(w, [&a] { return a.showToolTips; }, true);
     prefs_ = std::make_unique<PreferencesWindow>(a, w);
     favs_ = std::make_unique<FavouritesWindow>(a);
     help_ = std::make_unique<HelpWindow>(a);

@@ -275,7 +275,8 @@ void MacroSetupWindow::play(bool test) { setup_.play(test); }
 bool MacroSetupWindow::onManageTab() const { return tabs_->currentIndex() == app::MacroSetup::ManageTab; }
 
 void MacroSetupWindow::print(macros::PrintUse use) {
-    const auto text = setup_.editor.printText(use, onManageTab(), macros::PrintStamp{app_.clock.now(), qt::shortDateText});
+    const macros::PrintStamp stamp{app_.clock.now(), qt::shortDateText, !app_.clock.uses24Hour()};
+    const auto text = setup_.editor.printText(use, onManageTab(), stamp);
     refresh();
     if (!text) return;
     if (use == macros::PrintUse::Preview) preview_->showText(q(*text));

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -256,10 +257,12 @@ QGroupBox* MainWindow::buildGroupsPanel() {
     grid->addWidget(closeGroups_, 0, 0);
     for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        groupLabels_[k] = new ClickLabel(groupsPanel_);
-        groupLabels_[k]->setMinimumWidth(120);
-        groupLabels_[k]->setStyleSheet("QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; padding:2px 4px; }"
-                                       " QLabel:disabled { color:#9a9a9a; background:#f5f5f5; }");
+        // A long label is cut off to the panel, whole in the tool tip; an
+        // unlabelled group's label is greyed but still opens the group editor.
+        groupLabels_[k] = new ElidingLabel(120, 170, groupsPanel_);
+        groupLabels_[k]->setStyleSheet(
+            "QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; padding:2px 4px; }"
+            " QLabel[unlabelled=\"true\"] { color:#9a9a9a; background:#f5f5f5; }");
         groupLabels_[k]->doubleClicked = [this, i] { showMacroSetup(app_, 1, i); };
         groupOn_[k] = button(q(app_.tr("ON")), groupsPanel_);
         groupOff_[k] = button(q(app_.tr("OFF")), groupsPanel_);
@@ -333,8 +336,13 @@ void MainWindow::refreshGroups() {
     for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const std::string& label = groups.label(i);
-        groupLabels_[k]->setText(label.empty() ? q(app_.tr("Group") + " " + std::to_string(i + 1)) : q(label));
-        groupLabels_[k]->setEnabled(!label.empty());
+        ElidingLabel* shown = groupLabels_[k];
+        shown->setFullText(label.empty() ? q(app_.tr("Group") + " " + std::to_string(i + 1)) : q(label));
+        if (shown->property("unlabelled").toBool() != label.empty()) {
+            shown->setProperty("unlabelled", label.empty());
+            shown->style()->unpolish(shown);
+            shown->style()->polish(shown);
+        }
         groupAuto_[k]->setVisible(groups.autoOffButtons());
     }
     const auto& panic = groups.panic();
@@ -415,7 +423,7 @@ void MainWindow::applyTips() {
         tip(groupOn_[k], app_.groups->runner().onTip(i));
         tip(groupOff_[k], app_.groups->runner().offTip(i));
         tip(groupAuto_[k], app_.groups->runner().autoOffTip(i));
-        tip(groupLabels_[k], app_.tip("Double Click to change or update"));
+        groupLabels_[k]->setHint(app_.showToolTips ? q(app_.tip("Double Click to change or update")) : QString());
     }
 }
 
@@ -450,7 +458,9 @@ void MainWindow::fillMenu(QMenu* menu) {
             } else if (e.id == app::MenuId::Submenu) {
                 fill(m->addMenu(q(app_.tr(e.caption))), e.children);
             } else {
-                QAction* a = m->addAction(q(e.id == app::MenuId::LanguageEntry ? e.caption : app_.tr(e.caption)));
+                // A language is named by its file ("R&D.lan"): shown as it stands.
+                QAction* a = m->addAction(e.id == app::MenuId::LanguageEntry ? literalText(e.caption)
+                                                                             : q(app_.tr(e.caption)));
                 a->setCheckable(e.checkable);
                 a->setChecked(e.checked);
                 a->setEnabled(e.enabled);

@@ -23,6 +23,7 @@ namespace zul::ui {
 
 class DescriptionField;
 class ClickLabel;
+class ElidingLabel;
 
 class MainWindow : public QMainWindow {
 public:
@@ -66,6 +67,7 @@ public:
     QPushButton* macrosButton() { return macros_; }
     QPushButton* setupGroupsButton() { return setupGroups_; }
     QPushButton* groupButton(int i, bool on) { return (on ? groupOn_ : groupOff_)[static_cast<std::size_t>(i)]; }
+    ElidingLabel* groupLabel(int i) { return groupLabels_[static_cast<std::size_t>(i)]; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -104,7 +106,7 @@ private:
     QGroupBox* groupsPanel_ = nullptr;
     ClickLabel* closeGroups_ = nullptr;
     QPushButton* setupGroups_ = nullptr;
-    std::array<ClickLabel*, 8> groupLabels_{};
+    std::array<ElidingLabel*, 8> groupLabels_{};
     std::array<QPushButton*, 8> groupOn_{}, groupOff_{}, groupAuto_{};
     QLabel* indicator_ = nullptr;
     QLabel* recording_ = nullptr;  // flashes while a recorder records

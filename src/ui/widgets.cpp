@@ -184,6 +184,45 @@ void ColourLabel::focusOutEvent(QFocusEvent* e) {
     ClickLabel::focusOutEvent(e);
 }
 
+ElidingLabel::ElidingLabel(int minWidth, int maxWidth, QWidget* parent)
+    : ClickLabel(parent), minWidth_(minWidth), maxWidth_(maxWidth) {
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+}
+
+void ElidingLabel::setFullText(const QString& text) {
+    if (text == full_ && !text.isEmpty()) return;
+    full_ = text;
+    updateGeometry();
+    elide();
+}
+
+void ElidingLabel::setHint(const QString& hint) {
+    hint_ = hint;
+    elide();
+}
+
+QSize ElidingLabel::sizeHint() const {
+    const QMargins m = contentsMargins();
+    const int width = fontMetrics().horizontalAdvance(full_) + m.left() + m.right() + 2 * margin() + 12;
+    return {std::clamp(width, minWidth_, maxWidth_), ClickLabel::sizeHint().height()};
+}
+
+QSize ElidingLabel::minimumSizeHint() const { return {minWidth_, ClickLabel::minimumSizeHint().height()}; }
+
+void ElidingLabel::resizeEvent(QResizeEvent* e) {
+    ClickLabel::resizeEvent(e);
+    elide();
+}
+
+void ElidingLabel::elide() {
+    const int room = contentsRect().width() - 2 * margin() - 8;  // the style's padding
+    const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(room, 0));
+    if (text() != shown) setText(shown);
+    const QString tip = shown == full_ ? hint_ : hint_.isEmpty() ? full_ : full_ + "\n" + hint_;
+    if (toolTip() != tip) setToolTip(tip);
+}
+
 void setClockFont(QWidget* w, int pixelSize, int weight) {
     QFont f = w->font();
     f.setPixelSize(pixelSize);

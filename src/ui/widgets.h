@@ -17,6 +17,9 @@
 namespace zul::ui {
 
 inline QString q(const std::string& s) { return QString::fromStdString(s); }
+// A text for a menu entry or a button that shows it as it stands: there a
+// single "&" would mark the next letter as the keyboard shortcut ("Fri & Sat").
+inline QString literalText(const std::string& s) { return q(s).replace('&', QStringLiteral("&&")); }
 
 // The program's icon: the shipped picture, or a drawn one when it is missing.
 QIcon programIcon();
@@ -84,6 +87,29 @@ public:
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+};
+
+// A click label that shows as much of its text as its width takes, cut off
+// with "...", and then the whole text in its tool tip (above the hint given).
+// It asks for no more width than maxWidth, so a long text never widens its window.
+class ElidingLabel : public ClickLabel {
+public:
+    ElidingLabel(int minWidth, int maxWidth, QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    const QString& fullText() const { return full_; }
+    bool cutOff() const { return text() != full_; }
+    // The tool tip when the text is whole ("" for none).
+    void setHint(const QString& hint);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void elide();
+    QString full_, hint_;
+    int minWidth_, maxWidth_;
 };
 
 // A label on a background colour (&HBBGGRR, as the logic gives colours) that

@@ -195,7 +195,9 @@ TEST_F(HeadlessServiceTest, HandedCommandsGoOutBetweenFramesAndAreAnsweredOnceOu
     writeFile(home.home() / "off.cro", quotedLines({A1Off}));
     auto& sent = handOff("send A 3 OFF");
     auto& played = handOff("run " + (home.home() / "off.cro").string());
-    auto& boxed = handOff("\"" + (home.home() / "off.cro").string() + "\"");
+    std::string quoted(1, '"');  // built by appending (see numbered.h)
+    quoted += (home.home() / "off.cro").string() + "\"";
+    auto& boxed = handOff(quoted);
     EXPECT_FALSE(sent || played || boxed);
     loop.runFor(4000);
     ASSERT_TRUE(sent && played && boxed);

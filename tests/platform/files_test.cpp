@@ -84,6 +84,16 @@ TEST(Text, LinesAndPrintableForms) {
         {std::string("nul\0", 4), "nul\\x00"},
     };
     for (const auto& [text, expected] : shown) EXPECT_EQ(printable(text), expected);
+
+    // A file's text: UTF-8 stays; anything else is Windows-1252, 0x80 to 0x9F included.
+    const std::pair<std::string, std::string> decoded[] = {
+        {"K\xC3\xBC" "che", "K\xC3\xBC" "che"},
+        {"Caf\xE9", "Caf\xC3\xA9"},
+        {"\x80\x85\x9F\xA0\xFF", "\xE2\x82\xAC\xE2\x80\xA6\xC5\xB8\xC2\xA0\xC3\xBF"},
+        {"\x81\x8D", "\xC2\x81\xC2\x8D"},  // undefined there: kept as the same code points
+        {"K\xC3\xBC\xE9", "K\xC3\x83\xC2\xBC\xC3\xA9"},  // one byte that is no UTF-8 makes the whole file single-byte
+    };
+    for (const auto& [bytes, text] : decoded) EXPECT_EQ(textFromFile(bytes), text) << printable(bytes);
 }
 
 // The serial ports found in a tree laid out like /dev and /sys; an adapter

@@ -19,6 +19,11 @@ TEST(TimeText, OneFormatterForBothStyles) {
     EXPECT_EQ(timeOfDayText(19 * 3600 + 5 * 60 + 9, true), "7:05:09 PM");
     EXPECT_EQ(timeOfDayText(0, true), "12:00:00 AM");
     EXPECT_EQ(timeOfDayText(12 * 3600, true), "12:00:00 PM");
+    EXPECT_EQ(fixedDueText("19:05:09", true), "7:05:09 PM");
+    EXPECT_EQ(fixedDueText("0:05:09", true), "12:05:09 AM");
+    EXPECT_EQ(fixedDueText("12:05:09 AM", false), "0:05:09");
+    for (const char* never : {"07:05:09 PM", "19:05", "19:05:09 PM", "SS+30"})
+        EXPECT_EQ(fixedDueText(never, true), std::nullopt) << never;
 }
 
 TEST(ClockTick, DaylightSavingIsOneWholeHourOfDaylightTime) {
@@ -59,7 +64,10 @@ TEST(SunDueTime, OffsetsCarryIntoTheHourAndBadOnesAreErrors) {
     EXPECT_EQ(due("SS+30", true), "6:15:10 PM");
     EXPECT_EQ(due("SS+400"), "Error");  // past midnight
     EXPECT_EQ(due("SS+x5"), "Error");
-    EXPECT_EQ(due("7:00:00 PM"), "7:00:00 PM");  // a fixed time is its own due time
+    // A fixed time is due at the clock's text of it, also when written the clock's other way.
+    EXPECT_EQ(due("7:00:00 PM", true), "7:00:00 PM");
+    EXPECT_EQ(due("7:00:00 PM"), "19:00:00");
+    EXPECT_EQ(due("07:00:00 PM"), "07:00:00 PM");  // no clock writes it: due at itself, never reached
     // Without today's sun times the previous due time stays.
     EXPECT_EQ(dueTimeFor(TimerRecord{"porch.cro", "SS", DaysRule::Everyday}, std::nullopt, std::nullopt, false),
               std::nullopt);
@@ -156,10 +164,12 @@ TEST(Scheduler, OneTimeBecomesNeverAndTheFileIsRewrittenUnlessEditsArePending) {
 TEST(Scheduler, TwelveHourTimerSeenTwiceFiresOnce) {
     TimerRig rig(DateTime{2024, 6, 3, 18, 59, 50});
     rig.clock.setUses24Hour(false);
-    rig.load({"porch.cro*7:00:00 PM*Everyday", "hall.cro*19:00:10*Everyday"});
+    // A time stored on the 24-hour clock (before the locale's style changed) still runs.
+    rig.load({"porch.cro*7:00:00 PM*Everyday", "hall.cro*19:00:10*Everyday", "attic.cro*07:00:20 PM*Everyday"});
     rig.runUntilWall(DateTime{2024, 6, 3, 19, 1, 0});
-    ASSERT_EQ(rig.starts.size(), 1u);  // the 24-hour text never matches the 12-hour clock
+    ASSERT_EQ(rig.starts.size(), 2u);  // a text the clock never writes never matches
     EXPECT_EQ(rig.starts[0].clockText, "7:00:00 PM");
+    EXPECT_EQ(rig.starts[1].clockText, "7:00:10 PM");
     EXPECT_EQ(rig.service.scheduler().lastStarted(), -1);
 }
 

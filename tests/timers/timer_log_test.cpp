@@ -107,9 +107,13 @@ TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThresholdAndReadsLfFile
     writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nf\ng\n");  // 8 elements
     FixFileSize(dir / "lf.log", 3);
     EXPECT_EQ(readFile(dir / "lf.log"), "f\r\ng\r\n");  // the last 3 elements: f, g and the empty end
+    // A line a Windows program wrote in its code page is kept in UTF-8; UTF-8 lines stay.
+    writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nCaf\xE9\nK\xC3\xBC\n");
+    FixFileSize(dir / "lf.log", 3);
+    EXPECT_EQ(readFile(dir / "lf.log"), "Caf\xC3\xA9\r\nK\xC3\xBC\r\n");
 }
 
-TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveReplacesTheFile) {
+TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveAppendsToTheFile) {
     int changes = 0;
     log->onTextChanged = [&] { ++changes; };
     log->append("Started");
@@ -119,10 +123,15 @@ TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveReplacesTheFile)
     writeFile(dir / "TimerLog.log", "old contents\r\n");
     ASSERT_FALSE(log->clear());
     EXPECT_EQ(logFile(),
+              "old contents\r\n"
               "\"\r\n\r\n******** Timer log save 2024-06-03 12:00:00********\r\n\"\r\n"
               "\"\r\nStarted\r\nEnded\"\r\n"
               "\"******** end of log save for 2024-06-03 12:00:00********\r\n\"\r\n");
     EXPECT_EQ(log->text(), "");
+    // The trim still keeps the file short.
+    settings.write("Settings", "MaxLogFileLines", "4");
+    loop.runFor(60000);
+    EXPECT_EQ(logFile(), "Ended\r\n******** end of log save for 2024-06-03 12:00:00********\r\n\r\n");
 
     log->setAutoSave(false);
     log->append("Gone");

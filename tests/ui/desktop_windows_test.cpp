@@ -1,5 +1,6 @@
 #include "ui_fixture.h"
 
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
@@ -12,7 +13,9 @@
 #include "ui/help_window.h"
 #include "ui/info_windows.h"
 #include "ui/preferences_window.h"
+#include "support/numbered.h"
 #include "ui/tray.h"
+#include "timers/timer_service.h"
 #include "app/groups_panel.h"
 #include "ui/macro_setup_window.h"
 #include "ui/timer_window.h"
@@ -88,6 +91,36 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     EXPECT_NE(setting("SuLeft"), "<none>");
 }
 
+// On a 12-hour clock the location tab and the timer window write today's sun
+// times alike; the tab opened again shows the place as stored.
+TEST_F(DesktopWindowsTest, TheLocationTabShowsTheClocksTimeStyleAndTheStoredPlace) {
+    clock.setUses24Hour(false);
+    startRunning();
+    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
+    prefs().tabs()->setCurrentIndex(static_cast<int>(PreferencesTab::Location));
+    prefs().cityList()->setFocus();
+    QTest::keyClicks(prefs().cityList(), "New Y");
+    const std::string sunrise = prefs().logic().location().sunriseLine();
+    ASSERT_TRUE(sunrise.ends_with(" AM")) << sunrise;
+    showTab(PreferencesTab::Location, "location_12h");
+    QTest::keyClick(prefs().cityList(), Qt::Key_Return);  // OK
+    app::runMenuEntry(program->app(), app::MenuId::SetupTimer);
+    loop.runFor(1500);
+    EXPECT_EQ("Today's Sunrise: " + program->app().timers->sunTick().sunriseLabel().substr(8), sunrise);
+
+    // Opened again after a Cancel: the stored city, as stored.
+    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
+    EXPECT_EQ(prefs().cityList()->currentText(), "New York City, NY");
+    retype(prefs().locationField(LocationTab::Field::Latitude), "41");
+    EXPECT_EQ(prefs().cityList()->currentIndex(), 0) << "a place typed in is no city of the list";
+    QTest::keyClick(&prefs(), Qt::Key_Escape);
+    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
+    EXPECT_EQ(prefs().cityList()->currentText(), "New York City, NY");
+    EXPECT_EQ(prefs().locationField(LocationTab::Field::Latitude)->text(), "40.43");
+    QTest::keyClick(&prefs(), Qt::Key_Escape);
+    EXPECT_TRUE(dialogs.shown.empty()) << "nothing was asked about the location";
+}
+
 TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
     presetRecord(3, "A3## Zebra lamp");
     presetRecord(20, "B4## Attic fan");
@@ -114,7 +147,7 @@ TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
 }
 
 TEST_F(DesktopWindowsTest, FavouriteButtonsFollowTheScrolledList) {
-    for (int u = 1; u <= 6; ++u) presetRecord(16 + u, "B" + std::to_string(u) + "## Lamp " + std::to_string(u));
+    for (int u = 1; u <= 6; ++u) presetRecord(16 + u, numbered("B", u, "## Lamp ") + std::to_string(u));
     startRunning();
     program->app().hooks.showFavourites();
     ui::FavouritesWindow& favs = program->favourites();
@@ -285,6 +318,19 @@ TEST_F(DesktopWindowsTest, LaunchersAndTheAssociationAreWrittenAndRemovedInTheUs
     for (const auto& gone : {config / "autostart/zulmarin.desktop", config / "mimeapps.list",
                              data / "applications/zulmarin.desktop", data / "mime/packages/zulmarin-macro.xml"})
         EXPECT_FALSE(std::filesystem::exists(gone)) << gone;
+
+    // A file no program takes: the desktop's opener gives up, and the caller hears of it.
+    TempDir bin;
+    writeFile(bin / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"${0%/*}/asked\"\nexit 3\n");
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    ::setenv("PATH", bin.path().c_str(), 1);
+    bool failed = false;
+    desktop.openFile((data / "TimerLog.log").string(), [&failed] { failed = true; });
+    QElapsedTimer waited;
+    waited.start();
+    while (!failed && waited.elapsed() < 10000) QTest::qWait(20);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(readFile(bin / "asked"), (data / "TimerLog.log").string());
     ::setenv("PATH", path.c_str(), 1);
 }
 

@@ -13,6 +13,8 @@
 #include "platform/qt/single_instance.h"
 #include "app/groups_panel.h"
 #include "ui/delay_dialog.h"
+#include "ui/group_setup_tab.h"
+#include "ui/macro_setup_window.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/widgets.h"
 
@@ -173,8 +175,9 @@ TEST_F(MainWindowTest, ExitWithUnsavedEditorWork) {
               std::string::npos);
 }
 
-TEST_F(MainWindowTest, Screenshots) {
+TEST_F(MainWindowTest, ScreenshotsAndTheGroupLabels) {
     macros::writeGroupFile(home.home() / "file0.grp", 1, "Porch and path", {"0110000000000000"});
+    macros::writeGroupFile(home.home() / "file1.grp", 2, "Upstairs hall & stairs lights", {"0110000000000000"});
     macros::writeGroupFile(home.home() / "file2.grp", 3, "Living room", {"0110000000010000"});
     presetRecord(2, "A2## Hall ceiling");
     presetRecord(5, "A5## Kitchen counter");
@@ -198,6 +201,18 @@ TEST_F(MainWindowTest, Screenshots) {
     screenshot(window(), "main_groups_open");
     QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window().width() == narrow; }, 2000)) << "as narrow as before the groups";
+    QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
+
+    // A label too long for the panel is cut off there and whole in its tool tip.
+    ui::ElidingLabel* hall = window().groupLabel(1);
+    EXPECT_TRUE(hall->cutOff()) << hall->text().toStdString();
+    EXPECT_TRUE(hall->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(hall->toolTip(), "Upstairs hall & stairs lights\nDouble Click to change or update");
+    EXPECT_FALSE(window().groupLabel(0)->cutOff());
+    // A double click on an unlabelled group's label opens the group editor on that group.
+    QTest::mouseDClick(window().groupLabel(3), Qt::LeftButton);
+    ASSERT_TRUE(program->macroSetup().isVisible());
+    EXPECT_EQ(program->macroSetup().groupTab().groupList()->currentRow(), 3);
 }
 
 // Two real processes: this one is the running copy, the program binary the

@@ -10,6 +10,7 @@
 #include "app/timers_switch.h"
 #include "timers/timer_log.h"
 #include "timers/timer_service.h"
+#include "ui/preferences_window.h"
 #include "ui/timer_log_window.h"
 #include "ui/timer_window.h"
 #include "ui/widgets.h"
@@ -52,6 +53,15 @@ protected:
         p.end();
         savePicture(both, name);
     }
+    // The timer window with a pop-up list open on it.
+    void screenshotWithPopup(QWidget& popup, const std::string& name) {
+        QApplication::processEvents();
+        QPixmap picture = timers().grab();
+        QPainter p(&picture);
+        p.drawPixmap(timers().mapFromGlobal(popup.pos()), popup.grab());
+        p.end();
+        savePicture(picture, name);
+    }
 };
 
 TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAndTheConflictWarning) {
@@ -71,6 +81,9 @@ TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAn
     timers().manualBox()->setChecked(true);
     QTest::keyClicks(timers().row(1).start, "SS+30");
     click(timers().row(1).days);
+    // "Fri & Sat" shows as written: its "&" marks no keyboard shortcut.
+    EXPECT_EQ(timers().daysList()->actions().at(3)->iconText(), "Fri & Sat");
+    screenshotWithPopup(*timers().daysList(), "days_list");
     timers().daysList()->close();
     chooseDays(timers().row(1).days, 2);
     EXPECT_EQ(timers().row(1).days->text(), "Weekends");
@@ -180,6 +193,25 @@ TEST_F(TimerWindowsTest, TheMasterSwitchAndTheSoundBoxesAreSharedWithTheRestOfTh
     ASSERT_TRUE(startSound->isChecked());  // never stored: ticked
     click(startSound);
     EXPECT_EQ(program->app().settings.read("Sounds", "TimerTsound"), "0");
+
+    // A choice made in another window shows here at once, and the other way round.
+    app::runMenuEntry(program->app(), app::MenuId::SetupSounds);
+    ui::PreferencesWindow& prefs = program->preferences();
+    auto clickCaption = [](QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(20, box->height() / 2)); };
+    EXPECT_FALSE(prefs.timerSoundBox()->isChecked());
+    clickCaption(prefs.timerSoundBox());
+    EXPECT_TRUE(startSound->isChecked());
+    QCheckBox* tips = prefs.optionBox(app::Option::ToolTips);
+    clickCaption(tips);
+    EXPECT_TRUE(timers().addButton()->toolTip().isEmpty());
+    EXPECT_TRUE(timerLog().clearButton()->toolTip().isEmpty());
+    app::runMenuEntry(program->app(), app::MenuId::ShowToolTips);
+    EXPECT_TRUE(tips->isChecked());
+    EXPECT_EQ(timers().addButton()->toolTip(), "Add a new timer! (Timer 7)");
+    app::runMenuEntry(program->app(), app::MenuId::ShortcutStartup);
+    EXPECT_TRUE(prefs.optionBox(app::Option::AutoStart)->isChecked());
+    app::runMenuEntry(program->app(), app::MenuId::RemoveShortcutStartup);
+    EXPECT_FALSE(prefs.optionBox(app::Option::AutoStart)->isChecked());
 }
 
 TEST_F(TimerWindowsTest, ManualRunAndTheLoopTimerReachTheSimulatedTransmitter) {
@@ -277,6 +309,9 @@ TEST_F(TimerWindowsTest, TheLogWindowFollowsARunClearsPrintsSavesAndOpensTheLog)
     click(timerLog().openButton());
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened.back(), (home.home() / "TimerLog.log").string());
+    desktop.noProgram = true;
+    click(timerLog().openButton());
+    EXPECT_EQ(dialogs.last().text, "No program could open the auto saved log:\n" + (home.home() / "TimerLog.log").string());
 }
 
 } // namespace
