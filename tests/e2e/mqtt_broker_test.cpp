@@ -190,6 +190,12 @@ std::string clientIdOf(const Program& program) {
     return at == std::string::npos ? "" : err.substr(at + 4, err.find('\n', at) - at - 4);
 }
 
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
 // What is wrong with the configs on the broker by the hub's rules, or because
 // one does not ask for QoS 1 commands.
 std::vector<std::string> configProblems(const std::map<std::string, std::string>& configs) {
@@ -272,6 +278,13 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheServiceThroughARealBroker) {
     Program desktop(broker);
     desktop.start({});
     ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << desktop.errors();
+    const std::string goodbye = "Client " + clientIdOf(desktop) + " disconnected.\n";
+    const std::size_t goodbyes = occurrences(broker.log(), goodbye);
+    EXPECT_EQ(desktop.end(SIGTERM), 0);
+    EXPECT_EQ(broker.retained("zulmarin/status"), "offline");
+    EXPECT_EQ(occurrences(broker.log(), goodbye), goodbyes + 1);
+    desktop.start({});
+    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << desktop.errors();
     desktop.end(SIGKILL);
     EXPECT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "offline"; }, 5000));
 }
@@ -332,10 +345,7 @@ TEST(MqttEndToEnd, CommandsSentWhileTheServiceIsStoppedNeverRun) {
     }
     EXPECT_EQ(program.count("A8 ON"), 0u);
     // Ten clean goodbyes: the broker got our DISCONNECT each time.
-    const std::string log = broker.log(), goodbye = "Client " + id + " disconnected.\n";
-    std::size_t clean = 0;
-    for (auto at = log.find(goodbye); at != std::string::npos; at = log.find(goodbye, at + 1)) ++clean;
-    EXPECT_EQ(clean, 10u) << log;
+    EXPECT_EQ(occurrences(broker.log(), "Client " + id + " disconnected.\n"), 10u) << broker.log();
 }
 
 // The broker keeps commands for a crashed service a short while only
