@@ -4,7 +4,6 @@
 // bounds of its queues, and what it refuses. Every config it publishes is
 // checked against the hub's rules by the fake broker.
 #include <algorithm>
-#include <regex>
 
 #include "app/app_fixture.h"
 #include "app/groups_panel.h"
@@ -32,13 +31,13 @@ protected:
 
     // The program running, the bridge enabled (with a broker stored before:
     // an install that keeps the old node id "zulmarin") and connected.
-    void connect(bool brokerStored = true) {
+    void connect() {
         WriteSetting(app->settings, "Mqtt", "Enabled", "1");
-        if (brokerStored) WriteSetting(app->settings, "Mqtt", "Broker", "mqtt://hub.local");
+        WriteSetting(app->settings, "Mqtt", "Broker", "mqtt://hub.local");
         startRunning();
         bridge = std::make_unique<mqtt::MqttBridge>(*app, fakeClientFactory(broker), mqtt::DeviceInfo{"den-pc", "1.0.0"});
         bridge->logLine = [this](const std::string& line) { logged.push_back(line); };
-        bridge->start(brokerStored ? "" : "mqtt://hub.local");
+        bridge->start();
         broker.accept();
         loop.runFor(100);
     }
@@ -112,18 +111,26 @@ TEST_F(BridgeTest, AnInstallThatHadABrokerKeepsItsIdsAndEverythingIsAnnouncedUnd
     app->groupLabels.set(0, "");
     EXPECT_EQ(retained("homeassistant/switch/zulmarin/a1/config"), "");
     EXPECT_EQ(retained("homeassistant/switch/zulmarin/group1/config"), "");
+}
 
+TEST_F(BridgeTest, AnEntityDeletedInTheHubStaysAwayAndACleanStopLeavesNothingSubscribed) {
+    presetRecord(1, "A1## Lamp");
+    presetRecord(19, "B3## Porch light");
+    connect();
+    // Our own removal comes back from the broker: that is no deletion.
+    const std::string a1 = "homeassistant/light/zulmarin/a1/config", b3 = "homeassistant/light/zulmarin/b3/config";
+    ASSERT_TRUE(app->mainWindow->saveDescription(0, "").saved);
+    deliver(a1, "");
+    ASSERT_TRUE(app->mainWindow->saveDescription(0, "Lamp").saved);
     // The user deletes the porch light in the hub: it stays away after a
-    // reconnect, until its description changes. Our own removals are no deletions.
-    const std::string b3 = "homeassistant/light/zulmarin/b3/config";
-    deliver("homeassistant/switch/zulmarin/a1/config", "");
+    // reconnect, until its description changes.
     deliver(b3, "");
-    const std::size_t porchConfigs = broker.on(b3).size();
+    const std::size_t lampConfigs = broker.on(a1).size(), porchConfigs = broker.on(b3).size();
     broker.drop("connection lost");
     broker.accept();
     loop.runFor(100);
+    EXPECT_EQ(broker.on(a1).size(), lampConfigs + 1);
     EXPECT_EQ(broker.on(b3).size(), porchConfigs);
-    EXPECT_NE(retained("homeassistant/button/zulmarin/panic/config"), "");
     EXPECT_EQ(ReadSetting(app->settings, "Mqtt", "Hidden", ""), "light/b3:" + mqtt::shortHash("Porch light"));
     app->descriptions->write({2, 3}, "Porch lamp");
     EXPECT_NE(broker.on(b3).back().find("Porch lamp"), std::string::npos);
@@ -134,26 +141,6 @@ TEST_F(BridgeTest, AnInstallThatHadABrokerKeepsItsIdsAndEverythingIsAnnouncedUnd
     EXPECT_EQ(broker.unsubscribed, std::vector<std::string>(broker.subscribed.end() - 5, broker.subscribed.end()));
     EXPECT_EQ(broker.published.back().topic + " " + broker.published.back().payload, "zulmarin/status offline");
     EXPECT_EQ(broker.stops, 1);
-}
-
-TEST_F(BridgeTest, ANewInstallMakesAnIdOfItsOwnAndKeepsIt) {
-    presetRecord(3, "A3## Porch");
-    connect(false);
-    const std::string id = ReadSetting(app->settings, "Mqtt", "InstallId", "");
-    EXPECT_TRUE(std::regex_match(id, std::regex("zulmarin_[0-9a-f]{8}"))) << id;
-    EXPECT_EQ(broker.options.clientId, id);
-    EXPECT_EQ(broker.subscribed.back(), "homeassistant/+/" + id + "/+/config");
-    const std::string config = retained("homeassistant/light/" + id + "/a3/config");
-    EXPECT_EQ(jsonField(config, "unique_id"), "\"" + id + "_a3\"");
-    EXPECT_EQ(jsonField(jsonField(config, "device"), "identifiers"), "[\"" + id + "\"]");
-    // Another install's configs are none of this one's business.
-    deliver("homeassistant/light/zulmarin/a3/config", "{}", true);
-    EXPECT_TRUE(broker.on("homeassistant/light/zulmarin/a3/config").empty());
-
-    bridge->restart();
-    broker.accept();
-    loop.runFor(100);
-    EXPECT_EQ(broker.options.clientId, id);
 }
 
 TEST_F(BridgeTest, UnitCommandsGoOutThroughTheQueueAndEveryRoutePublishesTheState) {
