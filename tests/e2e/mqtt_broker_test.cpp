@@ -190,6 +190,15 @@ std::string clientIdOf(const Program& program) {
     return at == std::string::npos ? "" : err.substr(at + 4, err.find('\n', at) - at - 4);
 }
 
+// Starts a program and waits until its bridge says online under base.
+::testing::AssertionResult startsOnline(Broker& broker, Program& program, const std::vector<std::string>& args,
+                                        const std::string& base = "zulmarin") {
+    program.start(args);
+    if (waitUntil([&] { return broker.retained(base + "/status") == "online"; }, 10000))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "not online: " << program.errors();
+}
+
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t n = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
@@ -212,8 +221,7 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheServiceThroughARealBroker) {
     Broker broker;
     ASSERT_TRUE(broker.start());
     Program program(broker, false);
-    program.start({"service", "--mqtt", broker.url()});
-    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << program.errors();
+    ASSERT_TRUE(startsOnline(broker, program, {"service", "--mqtt", broker.url()}));
     EXPECT_FALSE(broker.retained("homeassistant/button/zulmarin/panic/config").empty());
     EXPECT_NE(broker.retained("homeassistant/light/zulmarin/a3/config").find("\"name\":\"Porch light\""), std::string::npos);
 
@@ -257,15 +265,13 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheServiceThroughARealBroker) {
     EXPECT_EQ(broker.retained("zulmarin/status"), "offline");
     EXPECT_NE(broker.log().find("Client " + clientIdOf(program) + " disconnected."), std::string::npos) << broker.log();
     Program desktop(broker);
-    desktop.start({});
-    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << desktop.errors();
+    ASSERT_TRUE(startsOnline(broker, desktop, {}));
     const std::string goodbye = "Client " + clientIdOf(desktop) + " disconnected.\n";
     const std::size_t goodbyes = occurrences(broker.log(), goodbye);
     EXPECT_EQ(desktop.end(SIGTERM), 0);
     EXPECT_EQ(broker.retained("zulmarin/status"), "offline");
     EXPECT_EQ(occurrences(broker.log(), goodbye), goodbyes + 1);
-    desktop.start({});
-    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << desktop.errors();
+    ASSERT_TRUE(startsOnline(broker, desktop, {}));
     desktop.end(SIGKILL);
     EXPECT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "offline"; }, 5000));
 }
@@ -313,8 +319,7 @@ TEST(MqttEndToEnd, LampsAppliancesAndMacrosReachTheHubAsTheyShould) {
     Broker broker;
     ASSERT_TRUE(broker.start());
     Program program(broker, false);
-    program.start({"service", "--mqtt", broker.url()});
-    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << program.errors();
+    ASSERT_TRUE(startsOnline(broker, program, {"service", "--mqtt", broker.url()}));
 
     // Half brightness: ON to address A3 and put it at full, then ten of the twenty DIM steps.
     broker.publish("zulmarin/unit/A3/brightness/set", "50");
@@ -344,8 +349,7 @@ TEST(MqttEndToEnd, CommandsSentWhileTheServiceIsStoppedNeverRun) {
     Program program(broker);
     std::string id;
     for (int cycle = 1; cycle <= 10; ++cycle) {
-        program.start({"service"});
-        ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << program.errors();
+        ASSERT_TRUE(startsOnline(broker, program, {"service"}));
         id = clientIdOf(program);
         // A command sent now runs; one the broker kept from the stop would have come before it.
         const std::string unit = "C" + std::to_string(cycle);
@@ -367,10 +371,9 @@ TEST(MqttEndToEnd, AQueuedCommandRunsAfterAShortAbsenceButNotAfterALongOne) {
     REQUIRE_MOSQUITTO();
     Broker broker;
     ASSERT_TRUE(broker.start());
-    Program program(broker, true, "", [](mqtt::MqttSettings& m) { m.keepCommandsSeconds = 3; });
+    Program program(broker, true, "", [](mqtt::MqttSettings& m) { m.keepCommandsSeconds = 5; });
     const auto crashAndSend = [&](const std::string& unit) {
-        program.start({"service"});
-        ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << program.errors();
+        ASSERT_TRUE(startsOnline(broker, program, {"service"}));
         program.end(SIGKILL);
         ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "offline"; }, 5000));  // the last will
         broker.publish("zulmarin/unit/" + unit + "/set", "ON");
@@ -382,8 +385,7 @@ TEST(MqttEndToEnd, AQueuedCommandRunsAfterAShortAbsenceButNotAfterALongOne) {
 
     crashAndSend("A7");
     ASSERT_TRUE(waitUntil([&] { return broker.log().find("Expiring client") != std::string::npos; }, 15000)) << broker.log();
-    program.start({"service"});
-    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000));
+    ASSERT_TRUE(startsOnline(broker, program, {"service"}));
     broker.publish("zulmarin/unit/C1/set", "ON");
     ASSERT_TRUE(waitUntil([&] { return program.count("C1 ON") == 1; }, 5000));
     EXPECT_EQ(program.count("A7 ON"), 0u);
@@ -399,10 +401,8 @@ TEST(MqttEndToEnd, TwoInstallsOnOneBrokerKeepTheirConnectionsAndTheirEntities) {
         return [base](mqtt::MqttSettings& m) { m.broker = "", m.baseTopic = base; };
     };
     Program home(broker, false, "", newInstall("zulmarin")), kitchen(broker, false, "", newInstall("kitchen"));
-    home.start({"service", "--mqtt", broker.url()});
-    kitchen.start({"service", "--mqtt", broker.url()});
-    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000)) << home.errors();
-    ASSERT_TRUE(waitUntil([&] { return broker.retained("kitchen/status") == "online"; }, 10000)) << kitchen.errors();
+    ASSERT_TRUE(startsOnline(broker, home, {"service", "--mqtt", broker.url()}));
+    ASSERT_TRUE(startsOnline(broker, kitchen, {"service", "--mqtt", broker.url()}, "kitchen"));
     ASSERT_TRUE(waitUntil([&] { return broker.configs().size() == 8; }, 5000));  // four each
     EXPECT_NE(clientIdOf(home), clientIdOf(kitchen));
     // For 20 s no copy takes the other's connection over, and no config goes.
@@ -479,8 +479,7 @@ TEST(MqttEndToEnd, FiguresPublishToStateThroughputAndIdleCpu) {
     Broker broker;
     ASSERT_TRUE(broker.start());
     Program program(broker, false);
-    program.start({"service", "--mqtt", broker.url()});
-    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "online"; }, 10000));
+    ASSERT_TRUE(startsOnline(broker, program, {"service", "--mqtt", broker.url()}));
     std::mutex mutex;
     std::map<std::string, std::pair<std::string, Clock::time_point>> states;  // topic -> payload, when
     qt::MosquittoClient hub;
