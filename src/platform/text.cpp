@@ -139,8 +139,16 @@ std::size_t utf8Length(std::string_view text, std::size_t i) {
 bool isControl(std::string_view text, std::size_t i, std::size_t length) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (length == 1) return c < 0x20 || c == 0x7F;
+    const auto next = static_cast<unsigned char>(text[i + 1]);
     // U+0080 to U+009F: the C1 controls, which some terminals obey.
-    return length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+    if (length == 2) return (c == 0xC2 && next < 0xA0) || (c == 0xD8 && next == 0x9C);  // and U+061C
+    if (length != 3 || c != 0xE2) return false;
+    // The bidirectional marks, embeddings, overrides and isolates, which
+    // make a line read in another order than it is written:
+    // U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069.
+    const auto last = static_cast<unsigned char>(text[i + 2]);
+    return (next == 0x80 && (last == 0x8E || last == 0x8F || (last >= 0xAA && last <= 0xAE))) ||
+           (next == 0x81 && last >= 0xA6 && last <= 0xA9);
 }
 } // namespace
 

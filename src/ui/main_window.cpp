@@ -130,6 +130,13 @@ QGroupBox* MainWindow::buildUnits() {
             if (!result.saved) app_.dialogs.message(result.message);
             return result.saved;
         };
+        descriptions_[k]->offerChoice(q(app_.tr("A&ppliance")),
+                                      q(app_.tip("An appliance module: switched on and off, never dimmed")));
+        descriptions_[k]->isChecked = [this, i] { return app_.mainWindow->appliance(i); };
+        descriptions_[k]->saveChoice = [this, i](bool appliance) {
+            if (const std::string why = app_.mainWindow->setAppliance(i, appliance); !why.empty())
+                app_.dialogs.message(why);
+        };
         grid->addWidget(numbers_[k], i, 0);
         grid->addWidget(on_[k], i, 1);
         grid->addWidget(off_[k], i, 2);

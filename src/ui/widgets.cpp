@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -260,16 +261,23 @@ void placeAtTwips(QWidget& w, int left, int top) {
 }
 
 DescriptionField::DescriptionField(QWidget* parent)
-    : QStackedWidget(parent), label_(new ClickLabel(this)), edit_(new QLineEdit(this)) {
+    : QStackedWidget(parent), label_(new ClickLabel(this)), edit_(new QLineEdit), choice_(new QCheckBox) {
     label_->setStyleSheet("QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; }");
     label_->setMinimumWidth(200);
     label_->setTextFormat(Qt::PlainText);
     label_->setContentsMargins(4, 0, 4, 0);
     addWidget(label_);
-    addWidget(edit_);
+    auto* editPage = new QWidget(this);
+    auto* row = new QHBoxLayout(editPage);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(edit_, 1);
+    row->addWidget(choice_);
+    choice_->hide();
+    addWidget(editPage);
     label_->doubleClicked = [this] { startEditing(); };
     QObject::connect(edit_, &QLineEdit::returnPressed, this, [this] { finish(); });
     edit_->installEventFilter(this);
+    choice_->installEventFilter(this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -280,17 +288,30 @@ void DescriptionField::setTips(const QString& labelTip, const QString& editTip) 
     edit_->setToolTip(editTip);
 }
 
+void DescriptionField::offerChoice(const QString& caption, const QString& tip) {
+    choice_->setText(caption);
+    choice_->setToolTip(tip);
+    choice_->show();
+}
+
 void DescriptionField::startEditing() {
     edit_->setText(label_->text());
+    if (isChecked) choice_->setChecked(isChecked());
     setCurrentIndex(1);
     edit_->setFocus();
     edit_->selectAll();
 }
 
 bool DescriptionField::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == edit_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    if ((watched != edit_ && watched != choice_) || event->type() != QEvent::KeyPress)
+        return QStackedWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape) {
         setCurrentIndex(0);
+        return true;
+    }
+    if (watched == choice_ && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        finish();
         return true;
     }
     return QStackedWidget::eventFilter(watched, event);
@@ -298,6 +319,7 @@ bool DescriptionField::eventFilter(QObject* watched, QEvent* event) {
 
 void DescriptionField::finish() {
     if (save && !save(edit_->text())) return;  // refused: the typed text stays in the box
+    if (saveChoice && choice_->isVisible()) saveChoice(choice_->isChecked());
     label_->setText(edit_->text());
     setCurrentIndex(0);
 }

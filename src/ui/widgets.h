@@ -1,6 +1,7 @@
 #pragma once
 // Small widgets the windows share: a description that turns into an edit box
 // on double click, and a filter that reports right-button presses.
+#include <QCheckBox>
 #include <QColor>
 #include <QIcon>
 #include <QLabel>
@@ -165,6 +166,12 @@ public:
     ClickLabel* label() { return label_; }
     // Returns true when the text was saved (the box closes), false to keep it open.
     std::function<bool(const QString&)> save;
+    // A check box beside the edit box ("Appliance"): shown with its caption,
+    // set from isChecked when editing starts, handed to saveChoice after a save.
+    void offerChoice(const QString& caption, const QString& tip);
+    QCheckBox* choice() { return choice_; }
+    std::function<bool()> isChecked;
+    std::function<void(bool)> saveChoice;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -173,6 +180,7 @@ private:
     void finish();
     ClickLabel* label_;
     QLineEdit* edit_;
+    QCheckBox* choice_;
 };
 
 } // namespace zul::ui

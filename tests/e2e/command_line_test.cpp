@@ -146,6 +146,13 @@ TEST(CommandLine, UnitsListsAndSetsTheDescriptions) {
     EXPECT_EQ(tooLong.err, "zulmarin: the description is too long: 136 characters fit\n");
     EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A3", ""}).rc, 0);
     EXPECT_EQ(runZulmarin(dir, {"units"}).out, "P16 Cellar\n");
+    // Appliance marks live beside the record store, which keeps its format.
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A2", "Pump", "--appliance"}).rc, 0);
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "p16", "Cellar", "--appliance"}).rc, 0);
+    EXPECT_EQ(zul::test::readFile(dir / "home" / "appliances.zul"), "\"A2\"\r\n\"P16\"\r\n");
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A2", "Pump", "--lamp"}).rc, 0);
+    EXPECT_EQ(zul::test::readFile(dir / "home" / "appliances.zul"), "\"P16\"\r\n");
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A2", "Pump", "--lamp", "--appliance"}).rc, 2);
 }
 
 TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {

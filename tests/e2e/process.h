@@ -88,6 +88,7 @@ public:
     Spawned& operator=(const Spawned&) = delete;
 
     void signal(int s) const { kill(pid_, s); }
+    pid_t pid() const { return pid_; }
     // The exit code once it has ended (-2 killed by a signal); -1 when it
     // did not end within ms (it is killed when this goes).
     int wait(int ms = 30000) {

@@ -79,6 +79,7 @@ TEST(Text, LinesAndPrintableForms) {
         {"\x1b[31mred", "\\x1b[31mred"},
         {"K\xC3\xBC" "che \xE2\x82\xAC", "K\xC3\xBC" "che \xE2\x82\xAC"},  // UTF-8 stays
         {"\xC2\x9B" "2J", "\\xc2\\x9b2J"},                          // a C1 control
+        {"txt.\xE2\x80\xAE" "exe", "txt.\\xe2\\x80\\xaeexe"},            // a right-to-left override
         {"\xFF\xC3", "\\xff\\xc3"},                                  // not UTF-8
         {"\xE0\x80\xAF", "\\xe0\\x80\\xaf"},                         // an overlong form
         {std::string("nul\0", 4), "nul\\x00"},

@@ -1,5 +1,7 @@
 #include "ui_fixture.h"
 
+#include "app/unit_descriptions.h"
+
 #include <QGroupBox>
 #include <QProcess>
 #include <QRadioButton>
@@ -57,10 +59,25 @@ TEST_F(MainWindowTest, ADescriptionIsEditedWithEnterAndKept) {
     QTest::mouseDClick(field->label(), Qt::LeftButton);
     ASSERT_TRUE(field->editing());
     field->editor()->clear();
-    QTest::keyClicks(field->editor(), "Garden lamp");
-    QTest::keyClick(field->editor(), Qt::Key_Return);
+    QTest::keyClicks(field->editor(), "Garden pump");
+    // The choice beside the box: an appliance, switched and never dimmed.
+    EXPECT_FALSE(field->choice()->isChecked());
+    QTest::keyClick(field->editor(), Qt::Key_Tab);
+    ASSERT_EQ(window().focusWidget(), field->choice());
+    QTest::keyClick(field->choice(), Qt::Key_Space);
+    EXPECT_TRUE(field->choice()->isChecked());
+    screenshot(window(), "main_description_editing");
+    QTest::keyClick(field->choice(), Qt::Key_Return);
     EXPECT_FALSE(field->editing());
+    EXPECT_EQ(field->text(), "Garden pump");
+    EXPECT_TRUE(program->app().descriptions->appliance({1, 1}));
+    QTest::mouseDClick(field->label(), Qt::LeftButton);
+    EXPECT_TRUE(field->choice()->isChecked());
+    field->choice()->setChecked(false);
+    field->editor()->setText("Garden lamp");
+    QTest::keyClick(field->editor(), Qt::Key_Return);
     EXPECT_EQ(field->text(), "Garden lamp");
+    EXPECT_FALSE(program->app().descriptions->appliance({1, 1}));
 
     // Too long: a message, and the box stays open with the text in it.
     QTest::mouseDClick(field->label(), Qt::LeftButton);
