@@ -139,8 +139,14 @@ std::size_t utf8Length(std::string_view text, std::size_t i) {
 bool isControl(std::string_view text, std::size_t i, std::size_t length) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (length == 1) return c < 0x20 || c == 0x7F;
+    const auto next = static_cast<unsigned char>(text[i + 1]);
     // U+0080 to U+009F: the C1 controls, which some terminals obey.
-    return length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+    if (length == 2) return c == 0xC2 && next < 0xA0;
+    // U+202A to U+202E and U+2066 to U+2069: the embeddings, overrides and
+    // isolates that make text show in another order than it reads.
+    if (length != 3 || c != 0xE2) return false;
+    const auto last = static_cast<unsigned char>(text[i + 2]);
+    return (next == 0x80 && last >= 0xAA && last <= 0xAE) || (next == 0x81 && last >= 0xA6 && last <= 0xA9);
 }
 } // namespace
 
@@ -148,6 +154,15 @@ bool validUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = utf8Length(text, i);
         if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+bool isPlainText(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8Length(text, i);
+        if (length == 0 || isControl(text, i, length)) return false;
         i += length;
     }
     return true;
