@@ -24,6 +24,10 @@ bool playMacroNow(App& app, const std::filesystem::path& file, const NowPlaying&
     return true;
 }
 
-void CroSend(App& app, const std::filesystem::path& file) { playMacroNow(app, file, NowPlaying{}); }
+void CroSend(App& app, const std::filesystem::path& file, std::function<bool()> stopRequested) {
+    NowPlaying how;
+    how.stopRequested = std::move(stopRequested);
+    playMacroNow(app, file, how);
+}
 
 } // namespace zul::app
