@@ -63,7 +63,8 @@ class HandOffReply {
 public:
     HandOffReply() = default;
     template <class Answer>
-        requires std::is_invocable_v<Answer&, const HandOffAnswer&>
+        requires(std::is_invocable_v<Answer&, const HandOffAnswer&> &&
+                 !std::is_same_v<std::remove_cvref_t<Answer>, HandOffReply>)
     HandOffReply(Answer answer, std::function<bool()> callerGone = {})  // NOLINT: any answering function is a reply
         : answer_(std::move(answer)), callerGone_(std::move(callerGone)) {}
     void operator()(const HandOffAnswer& answer) const {

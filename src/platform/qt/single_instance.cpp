@@ -127,6 +127,7 @@ void SingleInstance::admit(QLocalSocket* socket) {
     // Nothing is taken from another user's process.
     const auto peer = peerUserId(static_cast<int>(socket->socketDescriptor()));
     if (!peer || *peer != ::geteuid()) return drop(socket);
+    socket->setReadBufferSize(MaxMessageBytes + 1);  // a waiting connection holds no more than a message
     QObject::connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
         forget(socket);
         socket->deleteLater();
