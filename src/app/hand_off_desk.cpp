@@ -76,7 +76,7 @@ void HandOffDesk::tick() {
         queue_.erase(next);
         return send(std::move(r));
     }
-    if (playing_) return tellWaiting("waiting for the macro " + *playing_ + ", handed over earlier, to end", false);
+    if (playing_) return tellWaiting("waiting for the macro " + playing_->path + ", handed over earlier, to end", false);
     Request r = std::move(queue_.front());
     queue_.pop_front();
     play(std::move(r));
@@ -104,17 +104,13 @@ void HandOffDesk::play(Request r) {
         return r.reply(answerError("no such macro file: " + path));
     if (const auto problem = transmitterProblem()) return r.reply(answerError(*problem));
     if (!hooks_.playMacro) return r.reply(answerError("this copy of zulmarin does not play macros"));
-    playing_ = path;
-    auto reply = std::make_shared<Reply>(std::move(r.reply));
-    hooks_.playMacro(
-        path,
-        [this, alive = alive_, reply] {
-            if (!*alive) return;
-            playing_.reset();
-            (*reply)(app_.StopAll ? answerError(ClosingMessage + std::string(" (the macro was cut short)"))
-                                  : HandOffAnswer{});
-        },
-        [reply] { return reply->callerGone(); });
+    playing_ = Playing{path, std::move(r.reply)};
+    hooks_.playMacro(path, [this, alive = alive_] {
+        if (!*alive || !playing_) return;
+        const Reply reply = std::move(playing_->reply);
+        playing_.reset();
+        reply(app_.StopAll ? answerError(ClosingMessage + std::string(" (the macro was cut short)")) : HandOffAnswer{});
+    });
 }
 
 } // namespace zul::app

@@ -8,9 +8,9 @@
 //
 // Macros play one at a time. A single command never waits for one: it goes
 // out between the playing macro's frames. A macro that has to wait is told
-// what it waits for; a caller that ends its connection gives up its request,
-// and the macro it handed over stops after the frame under way (its
-// end-of-run routine follows).
+// what it waits for; a caller that ends its connection gives up its request
+// (a player that asks playingCallerGone() stops the macro after the frame
+// under way).
 #include <deque>
 #include <functional>
 #include <memory>
@@ -37,10 +37,8 @@ public:
         // the transmitter ("previous"); the error to answer, or nothing.
         std::function<std::optional<std::string>(const std::string& text)> commandBox;
         // Plays a macro file with the program's own player, never from inside
-        // the desk's tick; done is called once its frames are out. While
-        // cancelled() is true the player stops after the frame under way.
-        std::function<void(const std::string& path, std::function<void()> done, std::function<bool()> cancelled)>
-            playMacro;
+        // the desk's tick; done is called once its frames are out.
+        std::function<void(const std::string& path, std::function<void()> done)> playMacro;
     };
 
     HandOffDesk(App& app, Hooks hooks);
@@ -53,6 +51,8 @@ public:
     void receive(const std::string& text, Reply reply);
     // Requests not yet carried out (the macro playing included).
     std::size_t waiting() const { return queue_.size() + (playing_ ? 1 : 0); }
+    // True when the caller of the macro playing now has ended its connection.
+    bool playingCallerGone() const { return playing_ && playing_->reply.callerGone(); }
 
 private:
     struct Request {
@@ -71,7 +71,11 @@ private:
     App& app_;
     Hooks hooks_;
     std::deque<Request> queue_;
-    std::optional<std::string> playing_;  // the macro handed over that plays now
+    struct Playing {
+        std::string path;
+        Reply reply;
+    };
+    std::optional<Playing> playing_;  // the macro handed over that plays now
     std::unique_ptr<Tick> tick_;
     std::shared_ptr<bool> alive_;
 };

@@ -32,10 +32,13 @@ HeadlessService::HeadlessService(App& app, ReloadableSettings* settings, Output 
     hooks.ready = [this] { return started_ && !stopped_; };
     hooks.commandBox = [](const std::string&) -> std::optional<std::string> { return ServiceOwnsTransmitterMessage; };
     // Played from the loop, not from inside the desk's tick, so the desk
-    // goes on sending single commands between the macro's frames.
-    hooks.playMacro = [&app](const std::string& path, std::function<void()> done, std::function<bool()> cancelled) {
-        app.loop.post([&app, path, done = std::move(done), cancelled = std::move(cancelled)] {
-            CroSend(app, path, cancelled);
+    // goes on sending single commands between the macro's frames; a caller
+    // that has gone ends the run after the frame under way.
+    hooks.playMacro = [this](const std::string& path, std::function<void()> done) {
+        app_.loop.post([this, path, done = std::move(done)] {
+            NowPlaying how;
+            how.stopRequested = [this] { return desk_->playingCallerGone(); };
+            playMacroNow(app_, path, how);
             done();
         });
     };

@@ -24,10 +24,6 @@ bool playMacroNow(App& app, const std::filesystem::path& file, const NowPlaying&
     return true;
 }
 
-void CroSend(App& app, const std::filesystem::path& file, std::function<bool()> stopRequested) {
-    NowPlaying how;
-    how.stopRequested = std::move(stopRequested);
-    playMacroNow(app, file, how);
-}
+void CroSend(App& app, const std::filesystem::path& file) { playMacroNow(app, file, NowPlaying{}); }
 
 } // namespace zul::app

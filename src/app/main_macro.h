@@ -27,8 +27,7 @@ struct NowPlaying {
 // or unreadable.
 bool playMacroNow(App& app, const std::filesystem::path& file, const NowPlaying& how);
 
-// The main window's player: each pause less 0.1 s, at least 0.15 s. While
-// stopRequested() is true the run ends after the frame under way.
-void CroSend(App& app, const std::filesystem::path& file, std::function<bool()> stopRequested = {});
+// The main window's player: each pause less 0.1 s, at least 0.15 s.
+void CroSend(App& app, const std::filesystem::path& file);
 
 } // namespace zul::app

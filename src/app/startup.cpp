@@ -41,8 +41,7 @@ Startup::Startup(App& app) : app_(app) {
         const PendingMacro macro = pendingMacros_.front();
         pendingMacros_.pop_front();
         if (pendingMacros_.empty()) acro_->setEnabled(false);
-        // One given up before its turn is not played.
-        if (runMacro && !(macro.cancelled && macro.cancelled())) runMacro(macro.path, macro.cancelled);
+        if (runMacro) runMacro(macro.path);
         app_.loop.processEvents();
         if (macro.done) macro.done();
     });
@@ -149,17 +148,17 @@ void Startup::startUpTick() {
     }
 }
 
-void Startup::setCommand(const std::string& text, std::function<void()> done, std::function<bool()> cancelled) {
+void Startup::setCommand(const std::string& text, std::function<void()> done) {
     command_ = text;
-    handleCommand(std::move(done), std::move(cancelled));
+    handleCommand(std::move(done));
 }
 
-void Startup::handleCommand(std::function<void()> done, std::function<bool()> cancelled) {
+void Startup::handleCommand(std::function<void()> done) {
     std::string text = command_;
     text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
     const std::string tail = lowerLast4(text);
     if (tail == ".cro") {
-        pendingMacros_.push_back({text, std::move(done), std::move(cancelled)});
+        pendingMacros_.push_back({text, std::move(done)});
         acro_->setEnabled(true);
         command_.clear();
         return;

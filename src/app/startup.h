@@ -43,9 +43,7 @@ public:
     // The command box: every change runs the command handling. done is
     // called once the command has been carried out (for a macro file: once
     // it has been played), or at once for a text that asks for nothing more.
-    // While cancelled() is true a macro file is no longer wanted: it is not
-    // started, or stops after the frame under way.
-    void setCommand(const std::string& text, std::function<void()> done = {}, std::function<bool()> cancelled = {});
+    void setCommand(const std::string& text, std::function<void()> done = {});
     const std::string& command() const { return command_; }
     // Files dropped on the main window.
     void dropFiles(const std::vector<std::string>& files);
@@ -60,14 +58,12 @@ public:
     struct PendingMacro {
         std::string path;
         std::function<void()> done;
-        std::function<bool()> cancelled;
     };
     const std::deque<PendingMacro>& pendingMacros() const { return pendingMacros_; }
 
     // --- what the rest of the program provides (each may stay empty)
     std::function<void()> showSplash;              // the splash; it calls loadMainWindow
-    // The main window's macro player; the run ends early while stopRequested() is true.
-    std::function<void(const std::filesystem::path&, const std::function<bool()>& stopRequested)> runMacro;
+    std::function<void(const std::filesystem::path&)> runMacro;  // the main window's macro player
     std::function<void()> fillLanguageMenu;
     std::function<void()> minimizeAtStart;         // tmrStartUp with "Minimize on Start"
     std::function<bool()> timersOn;                // the "&Timers" toggle
@@ -76,7 +72,7 @@ public:
     std::function<void()> running;                 // start-up is over: the port is open
 
 private:
-    void handleCommand(std::function<void()> done, std::function<bool()> cancelled = {});
+    void handleCommand(std::function<void()> done);
     void loadOptions();
     void restoreState();
 

@@ -60,8 +60,8 @@ const char* const runHelp =
     "handed to it and played there; the command ends once it has been played.\n"
     "While a macro handed over earlier still plays, it says so and waits its\n"
     "turn ('zulmarin send' never waits: its frame goes out between the macro's).\n"
-    "Ending the command (Ctrl+C) cancels the macro it handed over: a waiting one\n"
-    "is not played, a playing one stops after the frame under way.\n"
+    "Ending the command (Ctrl+C) gives up the macro it handed over; the service\n"
+    "then stops a playing one after the frame under way.\n"
     "Exit status: 0 played, 2 bad input (no such file, not a macro), 1 the port\n"
     "could not be opened.\n";
 

@@ -114,7 +114,9 @@ int createTemporary(const fs::path& target, mode_t mode, fs::path& made) {
     static const char* const letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<std::uint64_t>(::getpid())};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = "." + target.filename().string().substr(0, TemporaryNameBytes) + ".";
+        std::string name(1, '.');  // appended, not "." + text: GCC 12 at -O3 warns about the latter
+        name += target.filename().string().substr(0, TemporaryNameBytes);
+        name += '.';
         for (std::size_t i = 0; i < TemporarySuffix; ++i) name += letters[random() % 62];
         made = target.parent_path() / name;
         const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);

@@ -106,9 +106,8 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
                                            startup.setCommand(text);
                                            return std::nullopt;
                                        },
-                                       [&startup](const std::string& path, std::function<void()> done,
-                                                  std::function<bool()> cancelled) {
-                                           startup.setCommand(path, std::move(done), std::move(cancelled));
+                                       [&startup](const std::string& path, std::function<void()> done) {
+                                           startup.setCommand(path, std::move(done));
                                        }});
 }
 
@@ -201,9 +200,7 @@ void DesktopProgram::bindHooks() {
         timerLog_->attach(loaded);
         w->refreshTimers();
     };
-    a.startup->runMacro = [&a](const std::filesystem::path& file, const std::function<bool()>& stopRequested) {
-        app::CroSend(a, file, stopRequested);
-    };
+    a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };
     // Remote commands are taken once the port is open, so none is lost.

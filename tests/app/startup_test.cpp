@@ -93,7 +93,7 @@ TEST_F(StartupTest, ABusyPortIsTriedTwiceThenReported) {
 TEST_F(StartupTest, AQuotedCroPathRunsOnceThePortIsOpenAndLaterOnesInOrder) {
     writeFile(home.home() / "Hall.CRO", "\"01100000000000000.50\"\r\n\"01100000001000000001\"\r\n");
     std::vector<std::string> run;
-    app->startup->runMacro = [&](const std::filesystem::path& p, const std::function<bool()>&) { run.push_back(p.string()); };
+    app->startup->runMacro = [&](const std::filesystem::path& p) { run.push_back(p.string()); };
     presetRecord(270, "sim");
     const std::string path = (home.home() / "Hall.CRO").string();
     app->startup->enter("\"" + path + "\"");

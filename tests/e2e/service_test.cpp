@@ -165,6 +165,38 @@ TEST_F(ServiceEndToEnd, TheServiceAndTheDesktopProgramShareOneLock) {
     EXPECT_EQ(socketsLeft(), 0);
 }
 
+// A runtime folder others can write into is not used; a symbolic link or a
+// plain file another user planted where the fallback folder would be is
+// refused, by the service and the command line alike, and gets nothing.
+TEST_F(ServiceEndToEnd, AnotherUserCanNeitherCaptureNorBlockTheChannel) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    if (fs::exists("/run/user/0")) GTEST_SKIP() << "the session folder /run/user/0 would be used instead";
+    presetPort(x10::SimulatorPortText);
+    const auto shared = dir / "shared";
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + shared.string(), "QT_QPA_PLATFORM="};
+    Spawned service(dir, {"service"}, env, "service");
+    ASSERT_TRUE(service.waitForOutput("timers on")) << service.err();
+    EXPECT_EQ(runZulmarin(dir, {"send", "A", "4", "ON"}, env).rc, 0);
+    EXPECT_TRUE(service.waitForOutput("simulator: A4 ON"));
+    service.signal(SIGTERM);
+    EXPECT_EQ(service.wait(), 0);
+    EXPECT_TRUE(fs::is_empty(shared));
+
+    ::chmod((dir / "config").c_str(), 01777);
+    ASSERT_EQ(runAsNobody("mkdir -m 0777 " + (shared / "theirs").string()), 0);
+    for (const std::string& plant : {"ln -s " + (shared / "theirs").string(), std::string("touch")}) {
+        fs::remove_all(dir / "config" / "run");
+        ASSERT_EQ(runAsNobody(plant + " " + (dir / "config" / "run").string()), 0) << plant;
+        const ProcessResult refused = runZulmarin(dir, {"service"}, env);
+        EXPECT_EQ(refused.rc, 1) << plant;
+        EXPECT_NE(refused.err.find((dir / "config" / "run").string()), std::string::npos) << refused.err;
+        EXPECT_EQ(runZulmarin(dir, {"send", "A", "1", "ON"}, env).rc, 1);
+        EXPECT_TRUE(fs::is_empty(shared / "theirs"));
+    }
+}
+
 // A macro handed over with a pause of 9999 s: a send goes out between its
 // frames at once, another macro is told what it waits for and plays once the
 // first caller ends, and 40 hand-overs at once are all answered.
@@ -220,38 +252,6 @@ TEST_F(ServiceEndToEnd, AStopAskedForAtTheVeryStartGoesThroughTheStopPath) {
     Spawned service(dir, {"service", "--port", "sim"}, early, "service");
     EXPECT_EQ(service.wait(15000), 0) << service.err();
     EXPECT_TRUE(service.out().ends_with("stopped\n")) << service.out();
-}
-
-// A runtime folder others can write into is not used; a symbolic link or a
-// plain file another user planted where the fallback folder would be is
-// refused, by the service and the command line alike, and gets nothing.
-TEST_F(ServiceEndToEnd, AnotherUserCanNeitherCaptureNorBlockTheChannel) {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
-    if (fs::exists("/run/user/0")) GTEST_SKIP() << "the session folder /run/user/0 would be used instead";
-    presetPort(x10::SimulatorPortText);
-    const auto shared = dir / "shared";
-    fs::create_directory(shared);
-    ::chmod(shared.c_str(), 01777);
-    const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + shared.string(), "QT_QPA_PLATFORM="};
-    Spawned service(dir, {"service"}, env, "service");
-    ASSERT_TRUE(service.waitForOutput("timers on")) << service.err();
-    EXPECT_EQ(runZulmarin(dir, {"send", "A", "4", "ON"}, env).rc, 0);
-    EXPECT_TRUE(service.waitForOutput("simulator: A4 ON"));
-    service.signal(SIGTERM);
-    EXPECT_EQ(service.wait(), 0);
-    EXPECT_TRUE(fs::is_empty(shared));
-
-    ::chmod((dir / "config").c_str(), 01777);
-    ASSERT_EQ(runAsNobody("mkdir -m 0777 " + (shared / "theirs").string()), 0);
-    for (const std::string& plant : {"ln -s " + (shared / "theirs").string(), std::string("touch")}) {
-        fs::remove_all(dir / "config" / "run");
-        ASSERT_EQ(runAsNobody(plant + " " + (dir / "config" / "run").string()), 0) << plant;
-        const ProcessResult refused = runZulmarin(dir, {"service"}, env);
-        EXPECT_EQ(refused.rc, 1) << plant;
-        EXPECT_NE(refused.err.find((dir / "config" / "run").string()), std::string::npos) << refused.err;
-        EXPECT_EQ(runZulmarin(dir, {"send", "A", "1", "ON"}, env).rc, 1);
-        EXPECT_TRUE(fs::is_empty(shared / "theirs"));
-    }
 }
 
 } // namespace
