@@ -133,8 +133,7 @@ int printMacro(const Args& args, Io& io) {
     for (const auto& r : macro.rows) rows.push_back(r.row);
     std::error_code ec;
     const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
-    // The printout keeps its tabs and line ends; only the file's name comes from outside.
-    const std::string text = macros::macroPrintText(rows, printable(path), {SystemClock().now(), qt::shortDateText});
+    const std::string text = macros::macroPrintText(rows, path, {SystemClock().now(), qt::shortDateText});
     if (pdf.empty()) {
         io.out << text;
         return 0;

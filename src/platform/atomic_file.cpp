@@ -91,10 +91,9 @@ std::error_code resolveLinks(fs::path& file) {
     return std::make_error_code(std::errc::too_many_symbolic_link_levels);
 }
 
-// Temporary files are "." + the target's name (at most 200 bytes of it) +
-// "." + this many random letters and digits.
+// createTemporary names its files "." + the target's name (at most 200
+// bytes of it) + "." + this many random letters and digits.
 constexpr std::size_t TemporarySuffix = 8;
-constexpr std::size_t TemporaryNameBytes = 200;
 
 bool isTemporaryLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -114,10 +113,10 @@ int createTemporary(const fs::path& target, mode_t mode, fs::path& made) {
     static const char* const letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<std::uint64_t>(::getpid())};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name(1, '.');  // appended, not "." + text: GCC 12 at -O3 warns about the latter
-        name += target.filename().string().substr(0, TemporaryNameBytes);
+        std::string name(1, '.');  // built up, not '"." + string': GCC 12 warns on that at -O3
+        name += target.filename().string().substr(0, 200);
         name += '.';
-        for (std::size_t i = 0; i < TemporarySuffix; ++i) name += letters[random() % 62];
+        for (int i = 0; i < 8; ++i) name += letters[random() % 62];
         made = target.parent_path() / name;
         const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;

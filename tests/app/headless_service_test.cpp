@@ -83,29 +83,30 @@ protected:
         return out;
     }
 
-    // A request handed over as another start would: the notices it got,
-    // its answer once it comes, and whether its caller has gone.
+    // Hands text over as another start would; the answer once it comes.
+    std::optional<app::HandOffAnswer>& handOff(const std::string& text) { return watchedHandOff(text).answer; }
+
+    // The same with the notices it got before its answer, and a caller that can go.
     struct Handed {
         std::vector<std::string> notices;
         std::optional<app::HandOffAnswer> answer;
         bool gone = false;
     };
-    Handed& handOff(const std::string& text) {
+    Handed& watchedHandOff(const std::string& text) {
         Handed& h = handed.emplace_back();
-        service->desk().receive(text, app::HandOffReply(
-                                          [&h](const app::HandOffAnswer& a) {
-                                              if (a.waiting) h.notices.push_back(a.message);
-                                              else h.answer = a;
-                                          },
-                                          [&h] { return h.gone; }));
+        const auto answered = [&h](const app::HandOffAnswer& a) {
+            if (a.waiting) h.notices.push_back(a.message);
+            else h.answer = a;
+        };
+        service->desk().receive(text, app::HandOffReply(answered, [&h] { return h.gone; }));
         return h;
     }
 
     // The reason of an error answer, after the desk's next ticks.
     std::string refusal(const std::string& text) {
-        const Handed& h = handOff(text);
+        auto& answer = handOff(text);
         loop.runFor(200);
-        return h.answer && !h.answer->ok ? h.answer->message : "<no error>";
+        return answer && !answer->ok ? answer->message : "<no error>";
     }
 
     ReloadableSettings* settings = nullptr;
@@ -230,19 +231,18 @@ TEST_F(HeadlessServiceTest, HandedCommandsGoOutBetweenFramesAndAreAnsweredOnceOu
     auto& early = handOff("send B 2 ON");  // before the start: it waits
     start({"wake.cro*12:00:02*Everyday"});
     loop.runFor(100);
-    EXPECT_TRUE(early.answer && early.answer->ok);
+    EXPECT_TRUE(early && early->ok);
 
     // While a timer's macro plays, a send and a run are taken one at a time.
     loop.runFor(2000);
     writeFile(home.home() / "off.cro", quotedLines({A1Off}));
-    const std::string off = (home.home() / "off.cro").string();
     auto& sent = handOff("send A 3 OFF");
-    auto& played = handOff("run " + off);
-    auto& boxed = handOff("\"" + off + "\"");
-    EXPECT_FALSE(sent.answer || played.answer || boxed.answer);
+    auto& played = handOff("run " + (home.home() / "off.cro").string());
+    auto& boxed = handOff("\"" + (home.home() / "off.cro").string() + "\"");
+    EXPECT_FALSE(sent || played || boxed);
     loop.runFor(4000);
-    ASSERT_TRUE(sent.answer && played.answer && boxed.answer);
-    EXPECT_TRUE(sent.answer->ok && played.answer->ok && boxed.answer->ok);
+    ASSERT_TRUE(sent && played && boxed);
+    EXPECT_TRUE(sent->ok && played->ok && boxed->ok);
     const auto decoded = transmitter->decoder().texts();
     EXPECT_EQ(std::count(decoded.begin(), decoded.end(), "A1 OFF"), 2);
     EXPECT_EQ(std::count(decoded.begin(), decoded.end(), "A3 OFF"), 1);
@@ -263,17 +263,17 @@ TEST_F(HeadlessServiceTest, NoHandOverWaitsBehindALongMacroAndItsCallerCanEndIt)
     writeFile(home.home() / "off.cro", quotedLines({A1Off}));
     const std::string longMacro = (home.home() / "long.cro").string(), off = (home.home() / "off.cro").string();
     const auto texts = [this] { return transmitter->decoder().texts(); };
-    Handed& longRun = handOff("run " + longMacro);
+    Handed& longRun = watchedHandOff("run " + longMacro);
     Handed *sent = nullptr, *next = nullptr;
     std::size_t before = 0;
     bool sentWithinASecond = false;
     loop.afterMs(1500, [&] {
         before = texts().size();
-        sent = &handOff("send A 2 ON");
+        sent = &watchedHandOff("send A 2 ON");
     });
     loop.afterMs(2500, [&] {
         sentWithinASecond = sent->answer && sent->answer->ok;
-        next = &handOff("run " + off);
+        next = &watchedHandOff("run " + off);
     });
     loop.afterMs(3000, [&] {
         EXPECT_EQ(next->notices, std::vector<std::string>{"waiting for the macro " + longMacro + ", handed over earlier, to end"});
@@ -289,9 +289,9 @@ TEST_F(HeadlessServiceTest, NoHandOverWaitsBehindALongMacroAndItsCallerCanEndIt)
               (std::vector<std::string>{"A2 ON", "trailer", "trailer", "lead-in", "A1 OFF", "trailer", "trailer"}));
 
     // A caller that gives up while its macro waits gets nothing played.
-    Handed& again = handOff("run " + longMacro);
+    Handed& again = watchedHandOff("run " + longMacro);
     loop.afterMs(500, [&] {
-        handOff("run " + off).gone = true;
+        watchedHandOff("run " + off).gone = true;
         again.gone = true;
     });
     loop.runFor(2000);
@@ -315,8 +315,8 @@ TEST_F(HeadlessServiceTest, StopEndsRunsWithTheTrailerSavesTheLogAndAnswersWhatW
     EXPECT_NE(readFile(home.home() / "TimerLog.log").find("Timer 1 : (long.cro)"), std::string::npos);
     EXPECT_EQ(lines.back(), "12:00:04 stopped");
     service.reset();
-    ASSERT_TRUE(waiting.answer);
-    EXPECT_FALSE(waiting.answer->ok);
+    ASSERT_TRUE(waiting);
+    EXPECT_FALSE(waiting->ok);
 }
 
 } // namespace

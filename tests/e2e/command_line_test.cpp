@@ -131,6 +131,10 @@ TEST(CommandLine, MacroPrintGivesThePrintoutAsTextOrPdf) {
     EXPECT_EQ(text.out.substr(0, 15), "\r\n   wake.cro\r\n");
     EXPECT_NE(text.out.find("\t 3 \tK  \tALL\tAUF\t\t0125\t\t130.3\r\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("   Total Runtime =  2m 10.3s\r\n"), std::string::npos);
+    // A file's name with escape sequences is printed as text.
+    const std::string hostile = (dir / "a\x1b]0;x\x07.cro").string();
+    ASSERT_EQ(runZulmarin(dir, {"macro", "write", hostile, "A,1,ON"}).rc, 0);
+    EXPECT_TRUE(runZulmarin(dir, {"macro", "print", hostile}).out.starts_with("\r\n   a\\x1b]0;x\\x07.cro\r\n"));
 
     const ProcessResult printed = runZulmarin(dir, {"macro", "print", cro, "--pdf", pdf});
     ASSERT_EQ(printed.rc, 0) << printed.err;
