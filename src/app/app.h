@@ -193,6 +193,10 @@ public:
     std::string tip(const std::string& text) const;
     void logError(const std::string& procedure, const std::string& window, const std::string& description,
                   long number = 0);
+    // At start-up: removes the temporary files that saves cut short (a
+    // crash, kill -9) left in the program and settings folders, once they
+    // are a minute old. Returns the files removed.
+    std::vector<std::filesystem::path> removeLeftoverSaves() const;
 
     // The last commands the simulated transmitter decoded (newest last).
     const std::deque<std::string>& simulatorCommands() const { return simCommands_; }

@@ -59,9 +59,11 @@ void playMacroNow(App& app, const std::filesystem::path& file, NowPlaying how) {
     }
 }
 
-void CroSend(App& app, const std::filesystem::path& file, std::function<void()> finished) {
+void CroSend(App& app, const std::filesystem::path& file, std::function<void()> finished,
+             std::function<bool()> stopRequested) {
     NowPlaying how;
     how.finished = std::move(finished);
+    how.stopRequested = std::move(stopRequested);
     playMacroNow(app, file, std::move(how));
 }
 

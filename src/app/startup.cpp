@@ -42,7 +42,7 @@ Startup::Startup(App& app) : app_(app) {
         const PendingMacro macro = pendingMacros_.front();
         pendingMacros_.pop_front();
         if (pendingMacros_.empty()) acro_->setEnabled(false);
-        if (runMacro) runMacro(macro.path, macro.done);
+        if (runMacro) runMacro(macro.path, macro.done, macro.stopRequested);
         else if (macro.done) macro.done();
         app_.loop.processEvents();
     });
@@ -54,6 +54,7 @@ void Startup::enter(const std::string& commandLine) {
     phase_ = Phase::Starting;
     {
         GuardedHandler guard(app_, "Sub Main", "modX, X**");
+        guard.step([&] { app_.removeLeftoverSaves(); });
         guard.step([&] {
             std::error_code ec;
             if (!std::filesystem::exists(app_.language.file(), ec))
@@ -148,17 +149,17 @@ void Startup::startUpTick() {
     }
 }
 
-void Startup::setCommand(const std::string& text, std::function<void()> done) {
+void Startup::setCommand(const std::string& text, std::function<void()> done, std::function<bool()> stopRequested) {
     command_ = text;
-    handleCommand(std::move(done));
+    handleCommand(std::move(done), std::move(stopRequested));
 }
 
-void Startup::handleCommand(std::function<void()> done) {
+void Startup::handleCommand(std::function<void()> done, std::function<bool()> stopRequested) {
     std::string text = command_;
     text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
     const std::string tail = lowerLast4(text);
     if (tail == ".cro") {
-        pendingMacros_.push_back({text, std::move(done)});
+        pendingMacros_.push_back({text, std::move(done), std::move(stopRequested)});
         acro_->setEnabled(true);
         command_.clear();
         return;

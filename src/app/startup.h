@@ -43,7 +43,7 @@ public:
     // The command box: every change runs the command handling. done is
     // called once the command has been carried out (for a macro file: once
     // it has been played), or at once for a text that asks for nothing more.
-    void setCommand(const std::string& text, std::function<void()> done = {});
+    void setCommand(const std::string& text, std::function<void()> done = {}, std::function<bool()> stopRequested = {});
     const std::string& command() const { return command_; }
     // Files dropped on the main window.
     void dropFiles(const std::vector<std::string>& files);
@@ -64,13 +64,17 @@ public:
     struct PendingMacro {
         std::string path;
         std::function<void()> done;
+        std::function<bool()> stopRequested;  // the one who handed it over has gone
     };
     const std::deque<PendingMacro>& pendingMacros() const { return pendingMacros_; }
 
     // --- what the rest of the program provides (each may stay empty)
     std::function<void()> showSplash;              // the splash; it calls loadMainWindow
     // The main window's macro player; finished is called once the macro has played.
-    std::function<void(const std::filesystem::path&, std::function<void()> finished)> runMacro;
+    // stopRequested ends the run after the frame under way.
+    std::function<void(const std::filesystem::path&, std::function<void()> finished,
+                       std::function<bool()> stopRequested)>
+        runMacro;
     std::function<void()> fillLanguageMenu;
     std::function<void()> minimizeAtStart;         // tmrStartUp with "Minimize on Start"
     std::function<bool()> timersOn;                // the "&Timers" toggle
@@ -80,7 +84,7 @@ public:
     std::function<void(const std::string&)> journal;  // a line for standard error (a stop signal's losses)
 
 private:
-    void handleCommand(std::function<void()> done);
+    void handleCommand(std::function<void()> done, std::function<bool()> stopRequested);
     void loadOptions();
     void restoreState();
 

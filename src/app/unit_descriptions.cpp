@@ -53,6 +53,8 @@ std::string UnitDescriptions::read(const UnitAddress& unit) const {
 DescriptionResult UnitDescriptions::write(const UnitAddress& unit, const std::string& text) {
     const auto tr = [this](const std::string& s) { return tr_ ? tr_(s) : s; };
     const std::string clean = without(text, '"');
+    // What would act on a terminal or turn the text around is never stored.
+    if (!isPlainText(clean)) return {false, tr(DescriptionRefusal)};
     const std::string prefix = unitName(unit) + DescriptionMark;
     const auto written = records_.WriteRecord(record(unit), prefix + clean, true);
     if (!written) {

@@ -46,6 +46,11 @@ std::optional<UnitAddress> parseUnitAddress(const std::string& text);
 // "A3".
 std::string unitName(const UnitAddress& unit);
 
+// Why a text with control characters, text-direction overrides or bytes
+// that are not UTF-8 is not taken as a description.
+inline constexpr const char* DescriptionRefusal =
+    "A description is one line of plain text, without control characters or text-direction marks.";
+
 struct DescriptionResult {
     bool saved = true;
     std::string message;  // why it was refused (shown to the user)
@@ -77,9 +82,10 @@ public:
 
     // "" when the unit has none.
     std::string read(const UnitAddress& unit) const;
-    // Stores the text ("" clears it). Refuses a text that would not fit the
-    // record, saying how many characters would; double quotes are dropped, as
-    // the cipher cannot keep them.
+    // Stores the text ("" clears it). Refuses a text that is not plain text
+    // (DescriptionRefusal), or that would not fit the record, saying how
+    // many characters would; double quotes are dropped, as the cipher cannot
+    // keep them.
     DescriptionResult write(const UnitAddress& unit, const std::string& text);
     // Every unit that has a description, house by house.
     std::vector<DescribedUnit> described() const;

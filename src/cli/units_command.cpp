@@ -5,6 +5,7 @@
 #include "app/unit_descriptions.h"
 #include "cli/cli.h"
 #include "cli/port_choice.h"
+#include "platform/text.h"
 #include "settings/paths.h"
 #include "settings/record_store.h"
 
@@ -29,7 +30,7 @@ namespace {
 
 bool opened(RecordStore& records, const std::filesystem::path& file, bool forWriting, Io& io) {
     if (records.open(file, forWriting)) return true;
-    io.err << "zulmarin: " << recordStoreProblemText(records) << "\n";
+    say(io, recordStoreProblemText(records));
     return false;
 }
 
@@ -39,7 +40,7 @@ int list(const std::filesystem::path& file, Io& io) {
     RecordStore records;
     if (!opened(records, file, false, io)) return 1;
     for (const auto& d : app::UnitDescriptions(records).described())
-        io.out << std::left << std::setw(4) << app::unitName(d.unit) << d.text << "\n";
+        io.out << std::left << std::setw(4) << app::unitName(d.unit) << printable(d.text) << "\n";
     return 0;
 }
 
@@ -47,8 +48,7 @@ int describe(const std::filesystem::path& file, const std::string& unitText, con
              std::optional<bool> appliance, Io& io) {
     const auto unit = app::parseUnitAddress(unitText);
     if (!unit) return badInput(io, "unit '" + unitText + "' must be a house letter A to P and a unit 1 to 16, e.g. A3");
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return badInput(io, "a description is one line of text");
+    if (!isPlainText(text)) return badInput(io, app::DescriptionRefusal);
     RecordStore records;
     if (!opened(records, file, true, io)) return 1;
     if (text.find('"') != std::string::npos) io.err << "zulmarin: double quotes are dropped from the text\n";
@@ -63,8 +63,7 @@ int describe(const std::filesystem::path& file, const std::string& unitText, con
     if (result.saved) return 0;
     if (result.fits >= 0)
         return badInput(io, "the description is too long: " + std::to_string(result.fits) + " characters fit");
-    io.err << "zulmarin: " << result.message << "\n";
-    return 1;
+    return failed(io, result.message);
 }
 
 } // namespace

@@ -48,7 +48,7 @@ std::string putLabel(const std::filesystem::path& file, const std::string& label
     const std::string written = cleanGroupLabel(label);
     std::string out = quotedLine(groupLabelLine(*number, written));
     for (const auto& line : lines) out += quotedLine(line);
-    if (const auto ec = writeFileAtomically(file, out)) {
+    if (const auto ec = writeFileAtomically(file, out, GroupFileLimit)) {
         if (services.logError) services.logError("goGrLabel: " + file.string() + ": " + ec.message());
         return {};
     }
@@ -120,7 +120,7 @@ std::string groupFileBytes(int number, std::string_view label, const std::vector
 
 std::error_code writeGroupFile(const std::filesystem::path& file, int number, std::string_view label,
                                const std::vector<std::string>& items) {
-    return writeFileAtomically(file, groupFileBytes(number, label, items));
+    return writeFileAtomically(file, groupFileBytes(number, label, items), GroupFileLimit);
 }
 
 void GroupLabels::set(int index, std::string label) {

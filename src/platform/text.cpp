@@ -217,6 +217,15 @@ std::string printable(std::string_view text) {
     return out;
 }
 
+bool isPlainText(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8Length(text, i);
+        if (length == 0 || isControl(text, i, length)) return false;
+        i += length;
+    }
+    return true;
+}
+
 std::string quotedLine(std::string_view text) {
     std::string line;
     line.reserve(text.size() + 4);

@@ -108,9 +108,13 @@ bool IniSettingsStore::save() {
     if (!readProblem_.empty()) return saved_ = false;
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
-    const std::error_code failed = writeFileAtomically(file_, text());
+    // A file its own reader would refuse is not written: the value lasts until the program ends.
+    const std::error_code failed = writeFileAtomically(file_, text(), Limit);
     saved_ = !failed;
-    writeProblem_ = failed ? file_.string() + ": " + failed.message() : "";
+    writeProblem_ = !failed ? ""
+                    : failed == FileError::TooLarge
+                        ? file_.string() + ": it would be larger than " + sizeText(Limit.maxBytes) + "; " + Limit.reason
+                        : file_.string() + ": " + failed.message();
     return saved_;
 }
 

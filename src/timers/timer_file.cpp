@@ -117,7 +117,8 @@ LoopTimerFields readLoopTimerFields(const SettingsBackend& settings) {
 TimerSaveResult saveTimerTable(TimerTable& table, SettingsBackend& settings, Dialogs* dialogs,
                                const LangLookup& lang) {
     TimerSaveResult result;
-    result.fileError = writeFileAtomically(timerFilePath(table.programFolder()), formatTimerFile(table, lang.caption));
+    result.fileError = writeFileAtomically(timerFilePath(table.programFolder()), formatTimerFile(table, lang.caption),
+                                           TimerFileLimit);
 
     const LoopTimerFields& loop = table.loop();
     WriteSetting(settings, kMacro, "LoopN", loop.entry);

@@ -112,8 +112,10 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
                                            startup.setCommand(text);
                                            return std::nullopt;
                                        },
-                                       [&startup](const std::string& path, std::function<void()> done) {
-                                           startup.setCommand(path, std::move(done));
+                                       [this, &startup](const std::string& path, std::function<void()> done) {
+                                           startup.setCommand(path, std::move(done), [this] {
+                                               return handOff_ && handOff_->playingCallerGone();
+                                           });
                                        }});
 }
 
@@ -189,8 +191,9 @@ void DesktopProgram::bindHooks() {
         timerLog_->attach(loaded);
         w->refreshTimers();
     };
-    a.startup->runMacro = [&a](const std::filesystem::path& file, std::function<void()> finished) {
-        app::CroSend(a, file, std::move(finished));
+    a.startup->runMacro = [&a](const std::filesystem::path& file, std::function<void()> finished,
+                               std::function<bool()> stopRequested) {
+        app::CroSend(a, file, std::move(finished), std::move(stopRequested));
     };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };

@@ -139,7 +139,8 @@ TEST_F(StartupTest, AnUnpluggedPortIsOpenedAgainOnceItIsBack) {
 TEST_F(StartupTest, AQuotedCroPathRunsOnceThePortIsOpenAndLaterOnesInOrder) {
     writeFile(home.home() / "Hall.CRO", "\"01100000000000000.50\"\r\n\"01100000001000000001\"\r\n");
     std::vector<std::string> run;
-    app->startup->runMacro = [&](const std::filesystem::path& p, std::function<void()> finished) {
+    app->startup->runMacro = [&](const std::filesystem::path& p, std::function<void()> finished,
+                                 std::function<bool()>) {
         run.push_back(p.string());
         if (finished) finished();
     };

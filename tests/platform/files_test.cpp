@@ -80,6 +80,8 @@ TEST(Text, LinesAndPrintableForms) {
         {"K\xC3\xBC" "che \xE2\x82\xAC", "K\xC3\xBC" "che \xE2\x82\xAC"},  // UTF-8 stays
         {"\xC2\x9B" "2J", "\\xc2\\x9b2J"},                          // a C1 control
         {"txt.\xE2\x80\xAE" "exe", "txt.\\xe2\\x80\\xaeexe"},            // a right-to-left override
+        {"a\xE2\x80\xAE" "b\xE2\x81\xA9", "a\\xe2\\x80\\xaeb\\xe2\\x81\\xa9"},     // text-direction controls
+        {"\xE2\x80\xAF", "\xE2\x80\xAF"},                          // a narrow space stays
         {"\xFF\xC3", "\\xff\\xc3"},                                  // not UTF-8
         {"\xE0\x80\xAF", "\\xe0\\x80\\xaf"},                         // an overlong form
         {std::string("nul\0", 4), "nul\\x00"},

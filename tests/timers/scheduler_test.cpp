@@ -161,6 +161,45 @@ TEST(Scheduler, OneTimeBecomesNeverAndTheFileIsRewrittenUnlessEditsArePending) {
     EXPECT_TRUE(rig.service.table().unsaved());
 }
 
+// A file that cannot take the "Never" (read-only, a full disk): told once,
+// in the timer log and through logError; the timer stays done for the rest
+// of the run, also when the table is read again from the file that still
+// says "One Time", and the save is tried again until it succeeds.
+TEST(Scheduler, AOneTimeTimerWhoseNeverCannotBeSavedRunsOnlyOnceAndIsToldOnce) {
+    TimerRig rig(DateTime{2024, 6, 3, 6, 59, 58});
+    std::error_code refusal = std::make_error_code(std::errc::permission_denied);
+    int saves = 0;
+    rig.service.scheduler().saveTable = [&] {
+        ++saves;
+        return refusal ? refusal : saveTimerTable(rig.service.table(), rig.settings, nullptr).fileError;
+    };
+    std::vector<std::string> told;
+    rig.service.scheduler().logError = [&](const std::string& text) { told.push_back(text); };
+    rig.load({"porch.cro*7:00:00*One Time"});
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 1, 30});
+    const std::string what = "Timer 1 ran once, but its \"Never\" cannot be saved to " +
+                             (rig.home / "tmrdat.zul").string() +
+                             ": Permission denied; it does not run again while Zulmarin runs, and the save is tried again";
+    EXPECT_EQ(told, std::vector<std::string>{what});
+    EXPECT_NE(rig.service.log().text().find("\r\n2024-06-03 07:00:00\r\n" + what + "\r\n"), std::string::npos)
+        << rig.service.log().text();
+    EXPECT_EQ(saves, 2);  // at once, and a minute later
+
+    rig.service.table().reset(6);  // as a file that cannot be read for a while leaves it
+    rig.loop.runFor(1000);
+    loadTimerTable(rig.service.table(), rig.settings);  // readable again, still "One Time"
+    rig.clock.setNow(DateTime{2024, 6, 4, 6, 59, 58});
+    rig.runUntilWall(DateTime{2024, 6, 4, 7, 0, 5});
+    EXPECT_EQ(rig.startedIndexes(), std::vector<int>{0});
+    EXPECT_EQ(rig.service.table().timer(0).days, DaysRule::Never);
+    EXPECT_EQ(told.size(), 1u);
+
+    refusal.clear();
+    rig.loop.runFor(Scheduler::SaveRetryMs);
+    EXPECT_TRUE(readFile(rig.home / "tmrdat.zul").starts_with("\"porch.cro*7:00:00*Never\"\r\n"));
+    EXPECT_FALSE(rig.service.table().unsaved());
+}
+
 TEST(Scheduler, TwelveHourTimerSeenTwiceFiresOnce) {
     TimerRig rig(DateTime{2024, 6, 3, 18, 59, 50});
     rig.clock.setUses24Hour(false);

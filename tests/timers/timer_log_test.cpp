@@ -140,16 +140,50 @@ TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveAppendsToTheFile
     EXPECT_EQ(logFile().find("Gone"), std::string::npos);
 }
 
-TEST_F(TimerLogTest, AFileThatCannotBeWrittenLosesNoLines) {
+TEST_F(TimerLogTest, AFileThatCannotBeWrittenLosesNoLinesAndIsToldOnce) {
     std::filesystem::create_directory(dir / "TimerLog.log");  // in the way of every write
+    std::vector<std::string> told;
+    log->saveFailed = [&](const std::string& text) { told.push_back(text); };
     settings.write("Settings", "MaxLogSize", "2");
     settings.write("Settings", "KeepLogSize", "1");
     appendLines(1, 5);
     const std::string before = log->text();
-    loop.runFor(60000);
+    loop.runFor(120000);
     EXPECT_EQ(log->text(), before);
+    EXPECT_TRUE(log->unload());
+    EXPECT_EQ(told, std::vector<std::string>{"the timer log cannot be saved to " + (dir / "TimerLog.log").string() +
+                                             ": it is not a regular file"});
     EXPECT_TRUE(log->clear());
     EXPECT_EQ(log->text(), before);
+}
+
+// The file never outgrows what its own reader takes: the oldest lines go
+// before an append would take it past 32 MB, and a file that grew past it
+// (an older version let it) is cut back by the next trim.
+TEST_F(TimerLogTest, TheFileStaysWithinThirtyTwoMegabytes) {
+    constexpr std::size_t limit = 32 * 1024 * 1024;
+    const std::string line = std::string(1022, 'x') + "\r\n";
+    std::string full;
+    full.reserve(limit + line.size());
+    while (full.size() < limit) full += line;
+    writeFile(dir / "TimerLog.log", full);
+    settings.write("Settings", "MaxLogSize", "2");
+    settings.write("Settings", "KeepLogSize", "1");
+    for (int minute = 0; minute < 2; ++minute) {
+        appendLines(10 * minute + 1, 10 * minute + 5);
+        loop.runFor(60000);
+        const std::string saved = logFile();
+        EXPECT_LE(saved.size(), limit);
+        EXPECT_TRUE(saved.starts_with(line));
+        EXPECT_NE(saved.find("\"L" + std::to_string(10 * minute + 3) + "\"\r\n"), std::string::npos);
+        EXPECT_EQ(pieces(log->text()), 3u);  // moved out, not kept back
+    }
+
+    writeFile(dir / "TimerLog.log", full + line + "y\r\n");
+    loop.runFor(60000);
+    const std::string trimmed = logFile();
+    EXPECT_LE(trimmed.size(), limit);
+    EXPECT_TRUE(trimmed.starts_with(line) && trimmed.ends_with(line + "y\r\n"));
 }
 
 TEST_F(TimerLogTest, SaveAsWritesNameDotLogInTheProgramFolder) {
