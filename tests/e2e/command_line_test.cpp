@@ -171,7 +171,8 @@ TEST(CommandLine, UnitsListsAndSetsTheDescriptions) {
         ASSERT_TRUE(records.open(dir / "home" / "db.zld"));
         ASSERT_TRUE(records.WriteRecord(3, "A3## \x1b[2J\xc2\x9b" "1m\xe2\x80\xae" "x", true));
     }
-    EXPECT_EQ(runZulmarin(dir, {"units"}).out, "A3  \\x1b[2J\\xc2\\x9b1m\\xe2\\x80\\xaex\nP16 Cellar\n");
+    EXPECT_EQ(runZulmarin(dir, {"units"}).out, "A2  Pump\n"
+                                               "A3  \\x1b[2J\\xc2\\x9b1m\\xe2\\x80\\xaex\nP16 Cellar\n");
     const ProcessResult refused = runZulmarin(dir, {"units", "describe", "A3", "\xe2\x80\xae" "x"});
     EXPECT_EQ(refused.err, "zulmarin: A description is one line of plain text, without control characters or "
                            "text-direction marks.\n");
