@@ -5,6 +5,7 @@
 #include "app/main_window_logic.h"
 #include "app/startup.h"
 #include "app/unit_descriptions.h"
+#include "platform/atomic_file.h"
 #include "platform/sim/simulated_transmitter.h"
 #include "settings/paths.h"
 #include "settings/settings_store.h"
@@ -52,6 +53,10 @@ Answer TranslatedDialogs::question(const std::string& text, const std::string& t
     return inner_.question(translate(text), translate(title), withCancel);
 }
 
+Answer TranslatedDialogs::questionDefaultNo(const std::string& text, const std::string& title) {
+    return inner_.questionDefaultNo(translate(text), translate(title));
+}
+
 std::optional<std::string> TranslatedDialogs::input(const std::string& prompt, const std::string& title,
                                                     const std::string& initial) {
     return inner_.input(translate(prompt), translate(title), initial);
@@ -84,6 +89,10 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
             *platform.threadPriority, [this](std::error_code refusal) { x10::noteFrameRefusal(errorLog, refusal); });
         transmitter.setFramePriority(framePriority_.get());
     }
+    sounds.changed.connect([this] { optionsChanged(); });
+    optionsChanged.connect([this] {
+        if (hooks.refreshWindows) hooks.refreshWindows();
+    });
     descriptions = std::make_unique<UnitDescriptions>(records, [this](const std::string& t) { return tr(t); });
     descriptions->watch(loop);
     mainClock = std::make_unique<MainClock>(*this);
@@ -113,6 +122,16 @@ std::string App::tip(const std::string& text) const {
 void App::logError(const std::string& procedure, const std::string& window, const std::string& description,
                    long number) {
     errorLog.LogError(procedure, window, number, description);
+}
+
+std::vector<std::filesystem::path> App::removeLeftoverSaves() const {
+    // The kinds of file the program saves in these folders.
+    static const std::vector<std::string> saved{".zul", ".log", ".ini", ".cro", ".grp", ".zld"};
+    constexpr int MinAgeSeconds = 60;  // a save still under way is never touched
+    std::vector<std::filesystem::path> removed = removeStaleTemporaries(folder, saved, MinAgeSeconds);
+    if (configFolder() != folder)
+        for (auto& f : removeStaleTemporaries(configFolder(), saved, MinAgeSeconds)) removed.push_back(std::move(f));
+    return removed;
 }
 
 std::unique_ptr<LinePort> App::makePort(const std::string& name) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/main_macro.h"
 #include "macros/group_file.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
@@ -66,7 +67,12 @@ struct WindowHooks {
     std::function<bool()> mainWindowMinimized;
     // The main window's left and top edges in twips.
     std::function<std::pair<int, int>()> mainWindowPosition;
-    std::function<void()> closeWindows;      // every window of the program goes
+    // Exit: each window with unsaved work asks whether to keep it; false when
+    // the user cancelled (or a save did not happen), and the program goes on.
+    std::function<bool()> settleUnsavedWork;
+    // A stop signal: unsaved work is kept without a question, or said lost.
+    std::function<void()> keepUnsavedWork;
+    std::function<void()> closeWindows;      // every window of the program goes, asking nothing
     std::function<void()> quit;              // the event loop ends
     // The delay dialog: whole seconds, or nothing when cancelled.
     std::function<std::optional<int>()> askDelay;
@@ -101,6 +107,7 @@ public:
     void info(const InfoBox& box) override;
     void message(const std::string& text, const std::string& title = "Zulmarin") override;
     Answer question(const std::string& text, const std::string& title, bool withCancel) override;
+    Answer questionDefaultNo(const std::string& text, const std::string& title) override;
     std::optional<std::string> input(const std::string& prompt, const std::string& title,
                                      const std::string& initial) override;
     std::optional<std::string> openFile(const std::string& title, const std::string& folder,
@@ -148,6 +155,8 @@ public:
     Sounds sounds;
     macros::GroupLabels groupLabels;
     WindowHooks hooks;
+    // The macro playing at once (the main window, the run window, the editor) and those waiting for it.
+    MacroTurns macroTurns;
 
     // Program-wide flags of the start-up.
     bool associateMacroFiles = true;
@@ -157,6 +166,8 @@ public:
     bool restartMarked = false;      // a language change asked for a restart
     bool showToolTips = true;        // "Show Tool Tips"
     bool minimizeToTray = false;     // "Minimize sends to Tray"
+    // What is wrong with the transmitter's port (it went away), "" while nothing is.
+    std::string portProblem;
     long processId = 0;              // this process, published for the user's information
 
     std::unique_ptr<MainClock> mainClock;
@@ -172,12 +183,20 @@ public:
     // The timer machinery was loaded or its master switch changed (true), or
     // it is about to be unloaded (false); for any number of listeners.
     Signal<bool> timersSwitched;
+    // A choice that more than one window shows changed wherever it was made
+    // (an option of the preferences or the menu, the sounds, the location):
+    // every open window showing one shows the new state at once.
+    Signal<> optionsChanged;
 
     std::string tr(const std::string& text) const { return language.LangCaption(text); }
     // Tool tips: translated, without the padding blanks the lookup adds.
     std::string tip(const std::string& text) const;
     void logError(const std::string& procedure, const std::string& window, const std::string& description,
                   long number = 0);
+    // At start-up: removes the temporary files that saves cut short (a
+    // crash, kill -9) left in the program and settings folders, once they
+    // are a minute old. Returns the files removed.
+    std::vector<std::filesystem::path> removeLeftoverSaves() const;
 
     // The last commands the simulated transmitter decoded (newest last).
     const std::deque<std::string>& simulatorCommands() const { return simCommands_; }

@@ -43,20 +43,24 @@ void GroupRunner::runGroup(int index, bool on) {
     if (tag.empty() && click) click();
     const double delay = commandDelay();
     if (startFlash) startFlash();
-    // A missing or unreadable group file sends nothing.
-    const auto group = macros::readGroupFile(macros::groupFilePath(folder_, index));
-    if (group) {
-        for (const std::string& line : group->items) {
-            // Label lines carry no command; a line that is no 16-bit code cannot be sent.
-            if (line.rfind("Group", 0) == 0 || !macros::isBitCode(line)) continue;
-            tx_.SendBits(std::string(x10::FrameHeader) + (on ? line : offForm(line)) + x10::FrameFooter);
-            loop_.processEvents();
-            tx_.Pause(delay);
-        }
+    // A missing or unreadable group file sends nothing; an unreadable one says why.
+    const auto file = macros::groupFilePath(folder_, index);
+    const FileRead read = readDataFile(file, macros::GroupFileLimit);
+    if (!read.ok() && !read.missing() && problem)
+        problem("the group file " + file.string() + " cannot be read (" + read.problem + "); group " +
+                std::to_string(index + 1) + " sends nothing");
+    bool sent = false;
+    for (const std::string& line : read.ok() ? macros::parseGroupText(read.bytes).items : std::vector<std::string>{}) {
+        // Label lines carry no command; a line that is no 16-bit code cannot be sent.
+        if (line.rfind("Group", 0) == 0 || !macros::isBitCode(line)) continue;
+        tx_.SendBits(std::string(x10::FrameHeader) + (on ? line : offForm(line)) + x10::FrameFooter);
+        sent = sent || (tx_.port().isOpen() && !tx_.port().lost());
+        loop_.processEvents();
+        tx_.Pause(delay);
     }
     if (stopFlash) stopFlash();
     tag.clear();
-    if (ran) ran(index, on);
+    if (ran) ran(index, on, sent);
 }
 
 void GroupRunner::autoOff(int index) {

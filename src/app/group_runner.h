@@ -36,8 +36,11 @@ public:
     std::function<std::optional<double>()> askDelay;
     // Told when the auto-off buttons are shown (true) or hidden.
     std::function<void(bool shown)> onAutoOffButtons;
-    // Told after every run of a group, by any route (button, timer, panic, remote).
-    std::function<void(int index, bool on)> ran;
+    // Told after every run of a group, by any route (button, timer, panic,
+    // remote); sent is true when a command of it went out on an open port.
+    std::function<void(int index, bool on, bool sent)> ran;
+    // Told when a group file exists but cannot be read (the group sends nothing).
+    std::function<void(const std::string& text)> problem;
     // Tool-tip lookup.
     Translate tip;
 

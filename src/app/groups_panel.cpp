@@ -21,7 +21,11 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
         return seconds ? std::optional<double>(*seconds) : std::nullopt;
     };
     runner_->onAutoOffButtons = [this](bool) { notify(); };
-    runner_->ran = [this](int index, bool on) { groupRan(index, on); };
+    runner_->ran = [this](int index, bool on, bool sent) { groupRan(index, on, sent); };
+    runner_->problem = [this](const std::string& text) {
+        app_.logError("runGroup", "frmFire", text);
+        groupProblem(text);
+    };
     runner_->tip = [&app](const std::string& text) { return app.tip(text); };
     panic_ = std::make_unique<PanicRoutine>(*runner_, app.transmitter, app.loop, app.settings, app.dialogs,
                                             [&app](const std::string& text) { return app.tr(text); });

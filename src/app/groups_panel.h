@@ -43,8 +43,10 @@ public:
     std::function<void()> changed;
     // A group's label changed (index 0-7).
     Signal<int> labelChanged;
-    // A group ran ON (true) or OFF, by any route.
-    Signal<int, bool> groupRan;
+    // A group ran ON (true) or OFF, by any route; sent: a command of it went out on an open port.
+    Signal<int, bool, bool> groupRan;
+    // A group file that exists cannot be read (also written to the error log).
+    Signal<const std::string&> groupProblem;
 
 private:
     void notify() {

@@ -1,5 +1,7 @@
 #include "app/hand_off_desk.h"
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "platform/text.h"
 #include "x10/x10_codes.h"
@@ -15,6 +17,8 @@ std::vector<std::string> words(const std::string& text) {
         if (!w.empty()) out.push_back(w);
     return out;
 }
+
+bool isSend(const HandOffRequest& r) { return r.kind == HandOffRequest::Kind::Send; }
 } // namespace
 
 HandOffDesk::HandOffDesk(App& app, Hooks hooks)
@@ -36,26 +40,46 @@ void HandOffDesk::receive(const std::string& text, Reply reply) {
         return;
     }
     if (request.kind == HandOffRequest::Kind::CommandBox) request = {HandOffRequest::Kind::Run, without(text, '"')};
-    queue_.push_back({std::move(request), std::move(reply)});
+    queue_.push_back({std::move(request), std::move(reply), {}});
     tick_->setEnabled(true);
 }
 
-void HandOffDesk::tick() {
-    if (app_.StopAll) {
-        while (!queue_.empty()) {
-            const Request r = std::move(queue_.front());
-            queue_.pop_front();
-            r.reply(answerError(ClosingMessage));
-        }
+void HandOffDesk::answerAll(const std::string& error) {
+    while (!queue_.empty()) {
+        const Request r = std::move(queue_.front());
+        queue_.pop_front();
+        r.reply(answerError(error));
     }
+}
+
+void HandOffDesk::tellWaiting(const std::string& what, bool sendsToo) {
+    for (Request& r : queue_) {
+        if (r.told == what || (isSend(r.request) && !sendsToo)) continue;
+        r.told = what;
+        r.reply(answerWaiting(what));
+    }
+}
+
+void HandOffDesk::tick() {
+    if (app_.StopAll) answerAll(ClosingMessage);
+    // A caller that has gone has given up its request.
+    std::erase_if(queue_, [](const Request& r) { return r.reply.callerGone(); });
     if (queue_.empty()) {
         tick_->setEnabled(false);
         return;
     }
-    if (busy_ || (hooks_.ready && !hooks_.ready())) return;
+    if (hooks_.ready && !hooks_.ready()) return tellWaiting("waiting for the running copy of zulmarin to start", true);
+    // One request per tick: a single command goes first, between the playing macro's frames.
+    const auto next = std::find_if(queue_.begin(), queue_.end(), [](const Request& r) { return isSend(r.request); });
+    if (next != queue_.end()) {
+        Request r = std::move(*next);
+        queue_.erase(next);
+        return send(std::move(r));
+    }
+    if (playing_) return tellWaiting("waiting for the macro " + playing_->path + ", handed over earlier, to end", false);
     Request r = std::move(queue_.front());
     queue_.pop_front();
-    carryOut(std::move(r));
+    play(std::move(r));
 }
 
 std::optional<std::string> HandOffDesk::transmitterProblem() const {
@@ -63,26 +87,28 @@ std::optional<std::string> HandOffDesk::transmitterProblem() const {
     return std::nullopt;
 }
 
-void HandOffDesk::carryOut(Request r) {
-    if (r.request.kind == HandOffRequest::Kind::Send) {
-        const std::vector<std::string> w = words(r.request.argument);
-        std::string error = "send needs HOUSE UNIT ACTION";
-        const auto command = w.size() == 3 ? x10::parseCommand(w[0], w[1], w[2], error) : std::nullopt;
-        if (!command) return r.reply(answerError(error));
-        if (const auto problem = transmitterProblem()) return r.reply(answerError(*problem));
-        app_.transmitter.SendBits(app_.codes.frameFor(*command));
-        return r.reply(app_.StopAll ? answerError(ClosingMessage) : HandOffAnswer{});
-    }
+void HandOffDesk::send(Request r) {
+    const std::vector<std::string> w = words(r.request.argument);
+    std::string error = "send needs HOUSE UNIT ACTION";
+    const auto command = w.size() == 3 ? x10::parseCommand(w[0], w[1], w[2], error) : std::nullopt;
+    if (!command) return r.reply(answerError(error));
+    if (const auto problem = transmitterProblem()) return r.reply(answerError(*problem));
+    app_.transmitter.SendBits(app_.codes.frameFor(*command));
+    r.reply(app_.StopAll ? answerError(ClosingMessage) : HandOffAnswer{});
+}
+
+void HandOffDesk::play(Request r) {
     const std::string path = trimBlanks(r.request.argument);
     std::error_code ec;
     if (!std::filesystem::path(path).is_absolute() || !std::filesystem::is_regular_file(path, ec))
         return r.reply(answerError("no such macro file: " + path));
     if (const auto problem = transmitterProblem()) return r.reply(answerError(*problem));
     if (!hooks_.playMacro) return r.reply(answerError("this copy of zulmarin does not play macros"));
-    busy_ = true;
-    hooks_.playMacro(path, [this, alive = alive_, reply = std::move(r.reply)] {
-        if (!*alive) return;
-        busy_ = false;
+    playing_ = Playing{path, std::move(r.reply)};
+    hooks_.playMacro(path, [this, alive = alive_] {
+        if (!*alive || !playing_) return;
+        const Reply reply = std::move(playing_->reply);
+        playing_.reset();
         reply(app_.StopAll ? answerError(ClosingMessage + std::string(" (the macro was cut short)")) : HandOffAnswer{});
     });
 }

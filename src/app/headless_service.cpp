@@ -31,9 +31,16 @@ HeadlessService::HeadlessService(App& app, ReloadableSettings* settings, Output 
     HandOffDesk::Hooks hooks;
     hooks.ready = [this] { return started_ && !stopped_; };
     hooks.commandBox = [](const std::string&) -> std::optional<std::string> { return ServiceOwnsTransmitterMessage; };
+    // Played from the loop, not from inside the desk's tick, so the desk
+    // goes on sending single commands between the macro's frames; a caller
+    // that has gone ends the run after the frame under way.
     hooks.playMacro = [this](const std::string& path, std::function<void()> done) {
-        CroSend(app_, path);
-        done();
+        app_.loop.post([this, path, done = std::move(done)]() mutable {
+            NowPlaying how;
+            how.stopRequested = [this] { return desk_->playingCallerGone(); };
+            how.finished = std::move(done);
+            playMacroNow(app_, path, std::move(how));
+        });
     };
     desk_ = std::make_unique<HandOffDesk>(app, std::move(hooks));
     // Without a transmitter at hand the simulated one shows what went out.
@@ -56,6 +63,8 @@ void HeadlessService::fault(const std::string& text) {
 }
 
 void HeadlessService::start(const std::optional<std::string>& port) {
+    for (const auto& file : app_.removeLeftoverSaves())
+        if (out_.line) out_.line("removed " + file.string() + ", left by a save that was cut short");
     app_.codes.LoadHouseCodes();
     app_.codes.LoadUnitCodes();
     const std::filesystem::path records = recordStorePath(app_.settings, app_.folder);
@@ -79,10 +88,11 @@ void HeadlessService::loadTimers() {
     timers->log().entryAdded.connect([this](const std::string& entry) {
         if (out_.line) out_.line(LineDialogs::oneLine(entry));
     });
-    if (const std::error_code error = timers->load())
-        fault("the timer file " + timerFile_.string() + " cannot be read: " + error.message() +
-              "; no timer runs until it can be read");
+    timers->scheduler().logError = [this](const std::string& text) { fault(text); };
+    timers->log().saveFailed = [this](const std::string& text) { fault(text); };
+    const std::error_code error = timers->load();
     app_.timers = std::move(timers);
+    readTimerFile(error);
     app_.timers->setMasterSwitch(true);
     app_.timersSwitched(true);
     timerStamp_ = stampOf(timerFile_);
@@ -126,31 +136,42 @@ std::vector<std::filesystem::path> HeadlessService::watchedPaths() const {
 void HeadlessService::takeChanges() {
     // A timer being started reads the table: wait for it.
     if (!app_.timers || app_.timers->shared().StartPending) return;
-    settle_->setEnabled(false);
+    // While a file cannot be read it is looked at again on every tick: a
+    // change of its mode or of its folder's need not come with a notice.
+    settle_->setEnabled(timerUnreadable_ || settingsUnreadable_);
     const FileStamp timerStamp = stampOf(timerFile_), settingsStamp = stampOf(settingsFile_);
-    if (settings_ && !(settingsStamp == settingsStamp_))
-        if (const std::string problem = settings_->reload(); !problem.empty())
+    if (settings_ && (settingsUnreadable_ || !(settingsStamp == settingsStamp_))) {
+        const std::string problem = settings_->reload();
+        if (!problem.empty() && !settingsUnreadable_)
             fault("the settings cannot be read again: " + problem + "; the settings read before stay in use");
+        settingsUnreadable_ = !problem.empty();
+    }
     settingsStamp_ = settingsStamp;
     const std::vector<std::string> tableSettings = loopAndTableSettings();
     const bool loopChanged = tableSettings != tableSettings_;
     TimerService& timers = *app_.timers;
-    if (timerStamp == timerStamp_ && !loopChanged) {
+    if (timerStamp == timerStamp_ && !loopChanged && !timerUnreadable_) {
         timers.sunTick().pass();  // the location may have changed
         return;
     }
     timerStamp_ = timerStamp;
     tableSettings_ = tableSettings;
-    if (const std::error_code error = loadTimerTable(timers.table(), app_.settings))
-        fault("the timer file " + timerFile_.string() + " cannot be read: " + error.message() +
-              "; no timer runs until it can be read");
-    else if (out_.line)
+    if (readTimerFile(loadTimerTable(timers.table(), app_.settings)) && out_.line)
         out_.line("timers reloaded from " + timerFile_.string() + ": " + std::to_string(timers.table().count()) +
                   " timers");
     timers.log().resizeStatus(timers.table().count());
     timers.clockTick().pass();
     timers.sunTick().pass();
     if (loopChanged) timers.loopTimer().restore();
+}
+
+bool HeadlessService::readTimerFile(std::error_code error) {
+    if (error && !timerUnreadable_)
+        fault("the timer file " + timerFile_.string() + " cannot be read: " + error.message() +
+              "; no timer runs until it can be read");
+    timerUnreadable_ = static_cast<bool>(error);
+    if (timerUnreadable_) settle_->setEnabled(true);
+    return !error;
 }
 
 void HeadlessService::stop() {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/atomic_file.h"
@@ -77,6 +78,8 @@ private:
     void loadTimers();
     void alignTick();
     void takeChanges();
+    // Says once that the timer file cannot be read; true when it was read.
+    bool readTimerFile(std::error_code error);
     std::vector<std::string> loopAndTableSettings() const;
     void fault(const std::string& text);
 
@@ -90,6 +93,7 @@ private:
     std::filesystem::path timerFile_, settingsFile_;
     FileStamp timerStamp_, settingsStamp_;
     std::vector<std::string> tableSettings_;
+    bool timerUnreadable_ = false, settingsUnreadable_ = false;
     bool started_ = false, stopped_ = false;
 };
 

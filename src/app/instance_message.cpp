@@ -34,6 +34,7 @@ constexpr const char* SendWord = "send ";
 constexpr const char* RunWord = "run ";
 constexpr const char* OkText = "ok";
 constexpr const char* ErrorPrefix = "error: ";
+constexpr const char* WaitPrefix = "wait: ";
 
 bool startsWith(const std::string& text, const char* head) { return text.rfind(head, 0) == 0; }
 
@@ -69,22 +70,25 @@ std::string sendRequestText(const std::string& house, const std::string& unit, c
 std::string runRequestText(const std::filesystem::path& macro) { return RunWord + macro.string(); }
 
 HandOffAnswer answerError(const std::string& message) { return {false, message}; }
+HandOffAnswer answerWaiting(const std::string& what) { return {true, what, true}; }
 
 std::string encodeAnswer(const HandOffAnswer& answer) {
-    if (answer.ok) return encodeHandOff(OkText);
+    if (answer.ok && !answer.waiting) return encodeHandOff(OkText);
     std::string reason = answer.message;
     for (char& c : reason)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
     if (!validUtf8(reason)) reason = "the reason could not be shown";
-    if (reason.empty()) reason = "failed";
-    return encodeHandOff(cutAtCharacter(ErrorPrefix + reason, MaxHandOffBytes));
+    if (reason.empty()) reason = answer.waiting ? "waiting" : "failed";
+    return encodeHandOff(cutAtCharacter((answer.waiting ? WaitPrefix : ErrorPrefix) + reason, MaxHandOffBytes));
 }
 
 std::optional<HandOffAnswer> decodeAnswer(const std::string& bytes) {
     const auto text = decodeHandOff(bytes);
     if (!text) return std::nullopt;
     if (*text == OkText) return HandOffAnswer{};
-    if (startsWith(*text, ErrorPrefix) && text->size() > 7) return answerError(text->substr(7));
+    const std::size_t error = std::string_view(ErrorPrefix).size(), wait = std::string_view(WaitPrefix).size();
+    if (startsWith(*text, ErrorPrefix) && text->size() > error) return answerError(text->substr(error));
+    if (startsWith(*text, WaitPrefix) && text->size() > wait) return answerWaiting(text->substr(wait));
     return std::nullopt;
 }
 

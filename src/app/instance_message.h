@@ -6,8 +6,10 @@
 // Every message in either direction is one line: a fixed tag, the text, a
 // line feed; the receiver checks it before acting on it.
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace zul::app {
@@ -44,12 +46,36 @@ HandOffRequest classifyHandOff(const std::string& text);
 std::string sendRequestText(const std::string& house, const std::string& unit, const std::string& action);
 std::string runRequestText(const std::filesystem::path& macro);
 
-// The running copy's answer: "ok", or "error: " and the reason.
+// The running copy's answer: "ok", or "error: " and the reason. Before it
+// may come one notice, "wait: " and what the request waits for.
 struct HandOffAnswer {
     bool ok = true;
-    std::string message;  // the reason of an error
+    std::string message;   // the reason of an error; what a waiting request waits for
+    bool waiting = false;  // a notice: the answer is still to come
 };
 HandOffAnswer answerError(const std::string& message);
+HandOffAnswer answerWaiting(const std::string& what);
+
+// How a handed-over request is answered: at most one waiting notice, then
+// exactly one answer; and whether the caller is still there to get it (a
+// caller that has gone has given up its request).
+class HandOffReply {
+public:
+    HandOffReply() = default;
+    template <class Answer>
+        requires(std::is_invocable_v<Answer&, const HandOffAnswer&> &&
+                 !std::is_same_v<std::remove_cvref_t<Answer>, HandOffReply>)
+    HandOffReply(Answer answer, std::function<bool()> callerGone = {})  // NOLINT: any answering function is a reply
+        : answer_(std::move(answer)), callerGone_(std::move(callerGone)) {}
+    void operator()(const HandOffAnswer& answer) const {
+        if (answer_) answer_(answer);
+    }
+    bool callerGone() const { return callerGone_ && callerGone_(); }
+
+private:
+    std::function<void(const HandOffAnswer&)> answer_;
+    std::function<bool()> callerGone_;
+};
 // The answer as one message; control characters in the reason become
 // blanks, and a reason too long for a message is cut at a character boundary.
 std::string encodeAnswer(const HandOffAnswer& answer);

@@ -34,6 +34,8 @@ MacroSetup::MacroSetup(App& app)
       backup(app.folder, app.dialogs, app.clock, [&app](const std::string& t) { return app.tr(t); }), app_(app) {
     backup.pause = [&app](double seconds) { app.transmitter.Pause(seconds); };
     backup.onLeaveBackupFolder = [this] { editor.resetActiveFolder(); };
+    // A restore changes what the status line may have said about a macro ("Deleted!").
+    backup.onMacroListChanged = [this] { editor.setStatus(backup.status()); };
     app.mainWindow->onLblGrp = [this](const std::string& code) {
         if (!editor.recording()) return;
         editor.handOver(code);
@@ -92,6 +94,12 @@ void MacroSetup::closed() {
     groups.stopRecording();
 }
 
+std::string MacroSetup::keepUnsavedWork() {
+    const std::string said = editor.keepUnsaved();
+    if (!said.empty()) app_.logError("keepUnsavedWork", Window, said);
+    return said;
+}
+
 bool MacroSetup::play(bool test) {
     if (playing_) return false;
     const auto file = editor.playPath();
@@ -108,9 +116,12 @@ bool MacroSetup::play(bool test) {
     how.stopRequested = [this] { return stopRequested_; };
     how.procedure = test ? "cmdTest_Click" : "cmdRun_Click";
     how.window = Window;
-    playMacroNow(app_, *file, how);
-    playing_ = false;
-    notify();
+    // While another macro plays this one waits its turn; the buttons stay off till it has played.
+    how.finished = [this] {
+        playing_ = false;
+        notify();
+    };
+    playMacroNow(app_, *file, std::move(how));
     return true;
 }
 

@@ -48,6 +48,10 @@ public:
     bool closeWithOk();
     // The window goes (OK, Cancel or closing): a run stops, recording ends.
     void closed();
+    // The program is stopped without questions: the editor's unsaved rows are
+    // kept in a recovery file, or said lost, in the error log. The sentence
+    // said ("" when nothing was unsaved).
+    std::string keepUnsavedWork();
 
     // Test Macro (test true) or Run Macro: plays the selected file at once,
     // Test Macro with the test speed between rows. False when nothing was

@@ -77,7 +77,7 @@ void chooseLanguageEntry(App& app, int index) {
         while (app.mainClock->timerRunning() && !app.StopAll) app.transmitter.Pause(0.5);
     }
     app.restartMarked = true;
-    app.startup->cmdExit();
+    if (!app.startup->cmdExit()) app.restartMarked = false;  // cancelled over unsaved work
 }
 
 } // namespace

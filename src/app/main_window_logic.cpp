@@ -81,6 +81,13 @@ DescriptionResult MainWindowLogic::saveDescription(int i, const std::string& tex
     return app_.descriptions->write(shownUnit(i), text);
 }
 
+bool MainWindowLogic::appliance(int i) const { return i >= 0 && i < Units && app_.descriptions->appliance(shownUnit(i)); }
+
+std::string MainWindowLogic::setAppliance(int i, bool appliance) {
+    if (i < 0 || i >= Units) return "No such unit.";
+    return app_.descriptions->setAppliance(shownUnit(i), appliance);
+}
+
 void MainWindowLogic::setRecording(bool on) {
     recording_ = on;
     if (on) sendWhileRecording_ = ReadSetting(app_.settings, "Settings", "SendOnRecord", "1") != "0";

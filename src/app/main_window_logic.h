@@ -55,6 +55,10 @@ public:
     const std::string& description(int i) const { return descriptions_.at(static_cast<std::size_t>(i)); }
     void refreshDescriptions();
     DescriptionResult saveDescription(int i, const std::string& text);
+    // Unit i is an appliance (switched, never dimmed) rather than a lamp.
+    bool appliance(int i) const;
+    // "" or why the mark could not be stored.
+    std::string setAppliance(int i, bool appliance);
     // The record number of button i's description.
     int descriptionRecord(int i) const { return UnitDescriptions::record(shownUnit(i)); }
     UnitAddress shownUnit(int i) const { return {house_ + 1, unitNumber(i)}; }

@@ -23,9 +23,7 @@ const std::vector<OptionInfo> kOptions = {
     {Option::UpdateCheck, "Automatically check for updates once a week.", "Settings", "ChkForUpdts", "1", "0", "3"},
 };
 
-void refreshWindows(App& app) {
-    if (app.hooks.refreshWindows) app.hooks.refreshWindows();
-}
+void refreshWindows(App& app) { app.optionsChanged(); }
 
 void failed(App& app, const std::string& why) { app.dialogs.message("Failed\n" + why, "Error"); }
 
@@ -35,10 +33,17 @@ std::string associate(App& app) {
     return error;
 }
 
+// Takes the file type and its handler away again; "Set" goes with them.
+std::string dissociate(App& app) {
+    const std::string error = app.desktop.setMacroAssociation(false);
+    WriteSetting(app.settings, "Macro", "Set", "");
+    return error;
+}
+
 // What the desktop must do before the option can count as switched ("" when done).
 std::string carryOut(App& app, Option id, bool on) {
     if (id == Option::AutoStart) return app.desktop.setLauncher(Launcher::Autostart, on);
-    if (id == Option::AssociateMacros && on) return associate(app);
+    if (id == Option::AssociateMacros) return on ? associate(app) : dissociate(app);
     return "";
 }
 
@@ -95,8 +100,7 @@ bool changeLauncher(App& app, Launcher where, bool present) {
 }
 
 bool removeAssociations(App& app) {
-    const std::string error = app.desktop.setMacroAssociation(false);
-    WriteSetting(app.settings, "Macro", "Set", "");
+    const std::string error = dissociate(app);
     WriteSetting(app.settings, "Macro", "DoSet", "False");
     app.associateMacroFiles = false;
     refreshWindows(app);

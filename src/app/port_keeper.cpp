@@ -60,4 +60,30 @@ void PortKeeper::problem(const std::string& line) {
     if (problem_) problem_(line);
 }
 
+PortWatch::PortWatch(App& app, Say said) : app_(app), said_(std::move(said)) {
+    tick_ = app.loop.createTick("portWatch", CheckMs, [this] { check(); });
+}
+
+PortWatch::~PortWatch() = default;
+
+void PortWatch::start() { tick_->setEnabled(true); }
+
+void PortWatch::check() {
+    if (lost_.empty()) {
+        if (!app_.port.isOpen() || !app_.port.lost()) return;
+        lost_ = app_.port.portName();
+        app_.port.close();
+        app_.portProblem = "The transmitter's port " + lost_ + " has gone away; it is opened again when it is back.";
+        app_.logError("PortWatch", "frmFire", app_.portProblem);
+        if (said_) said_(app_.portProblem);
+        return;
+    }
+    // Another port chosen in Port Setup meanwhile ends the wait.
+    const bool back = app_.port.isOpen() || !app_.port.open(lost_);
+    if (!back) return;
+    if (said_) said_("The transmitter's port " + app_.port.portName() + " is open again.");
+    lost_.clear();
+    app_.portProblem.clear();
+}
+
 } // namespace zul::app

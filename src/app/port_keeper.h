@@ -47,4 +47,29 @@ private:
     std::unique_ptr<Tick> tick_;
 };
 
+// The desktop program's transmitter port once it is open: when it goes away
+// (a USB adapter unplugged) it is closed and said so, and opened again under
+// the same name as soon as it is back (a /dev/serial/by-id name stays the
+// same whatever ttyUSB number the adapter gets). Never asks anybody.
+class PortWatch {
+public:
+    static constexpr int CheckMs = 2000;
+    using Say = std::function<void(const std::string&)>;
+
+    // said: one line for each change (gone, back); App::portProblem shows it meanwhile.
+    PortWatch(App& app, Say said);
+    ~PortWatch();
+    PortWatch(const PortWatch&) = delete;
+    PortWatch& operator=(const PortWatch&) = delete;
+
+    void start();
+    void check();
+
+private:
+    App& app_;
+    Say said_;
+    std::string lost_;  // the port that went away, "" while none did
+    std::unique_ptr<Tick> tick_;
+};
+
 } // namespace zul::app

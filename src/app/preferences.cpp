@@ -51,7 +51,9 @@ bool fieldIsSound(AdvancedField f, const std::string& text) {
 std::string hundredthsText(int v) {
     std::string text = std::to_string(v / 100);
     const int rest = v % 100;
-    if (rest) text += "." + std::string(rest < 10 ? "0" : "") + std::to_string(rest % 10 ? rest : rest / 10);
+    if (!rest) return text;
+    text += rest < 10 ? ".0" : ".";
+    text += std::to_string(rest % 10 ? rest : rest / 10);
     return text;
 }
 
@@ -220,7 +222,7 @@ PreferencesFocus Preferences::apply() {
     if (advancedChanged_) applyAdvanced();
     location_->save();
     panicChanged_ = advancedChanged_ = false;
-    if (app_.hooks.refreshWindows) app_.hooks.refreshWindows();
+    app_.optionsChanged();
     const PreferencesFocus next = groupMissing ? PreferencesFocus::PanicGroup : PreferencesFocus::Ok;
     if (focus) focus(next);
     return next;

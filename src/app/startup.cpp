@@ -12,6 +12,7 @@
 #include "app/main_window_logic.h"
 #include "app/options.h"
 #include "app/timers_switch.h"
+#include "timers/timer_window_logic.h"
 #include "settings/settings_store.h"
 
 namespace zul::app {
@@ -41,9 +42,9 @@ Startup::Startup(App& app) : app_(app) {
         const PendingMacro macro = pendingMacros_.front();
         pendingMacros_.pop_front();
         if (pendingMacros_.empty()) acro_->setEnabled(false);
-        if (runMacro) runMacro(macro.path);
+        if (runMacro) runMacro(macro.path, macro.done, macro.stopRequested);
+        else if (macro.done) macro.done();
         app_.loop.processEvents();
-        if (macro.done) macro.done();
     });
 }
 
@@ -53,6 +54,7 @@ void Startup::enter(const std::string& commandLine) {
     phase_ = Phase::Starting;
     {
         GuardedHandler guard(app_, "Sub Main", "modX, X**");
+        guard.step([&] { app_.removeLeftoverSaves(); });
         guard.step([&] {
             std::error_code ec;
             if (!std::filesystem::exists(app_.language.file(), ec))
@@ -149,17 +151,17 @@ void Startup::startUpTick() {
     }
 }
 
-void Startup::setCommand(const std::string& text, std::function<void()> done) {
+void Startup::setCommand(const std::string& text, std::function<void()> done, std::function<bool()> stopRequested) {
     command_ = text;
-    handleCommand(std::move(done));
+    handleCommand(std::move(done), std::move(stopRequested));
 }
 
-void Startup::handleCommand(std::function<void()> done) {
+void Startup::handleCommand(std::function<void()> done, std::function<bool()> stopRequested) {
     std::string text = command_;
     text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
     const std::string tail = lowerLast4(text);
     if (tail == ".cro") {
-        pendingMacros_.push_back({text, std::move(done)});
+        pendingMacros_.push_back({text, std::move(done), std::move(stopRequested)});
         acro_->setEnabled(true);
         command_.clear();
         return;
@@ -180,21 +182,45 @@ void Startup::dropFiles(const std::vector<std::string>& files) {
     else setCommand(files.front());
 }
 
-void Startup::cmdExit() {
-    if (phase_ == Phase::Closing || phase_ == Phase::Ended) return;
+bool Startup::cmdExit() {
+    if (phase_ == Phase::Closing || phase_ == Phase::Ended) return true;
+    if (asking_) return false;  // a second Exit while the first one's question is open
+    asking_ = true;
+    const bool settled = !app_.hooks.settleUnsavedWork || app_.hooks.settleUnsavedWork();
+    // The timers' question has no Cancel: it comes last.
+    if (settled && app_.timerWindow && phase_ != Phase::Ended) app_.timerWindow->askToSave();
+    asking_ = false;
+    // A stop signal may have ended the program while a question was open.
+    if (phase_ == Phase::Closing || phase_ == Phase::Ended) return true;
+    if (!settled) return false;
     app_.sounds.setOn(false);
     app_.StopAll = true;
     app_.loop.processEvents();
+    mainWindowClosed();
+    return true;
+}
+
+void Startup::stopNow() {
+    if (phase_ == Phase::Closing || phase_ == Phase::Ended) return;
+    if (app_.hooks.keepUnsavedWork) app_.hooks.keepUnsavedWork();
+    if (app_.timerWindow && app_.timerWindow->unsaved()) {
+        const std::string lost = "The changes to the timers were not saved: the program was stopped.";
+        app_.logError("stopNow", "FrmTimers", lost);
+        if (journal) journal(lost);
+    }
+    app_.sounds.setOn(false);
     mainWindowClosed();
 }
 
 void Startup::mainWindowClosed() {
     if (phase_ == Phase::Closing || phase_ == Phase::Ended) return;
+    // Before the main window was placed there is no place of it to keep.
+    const bool placed = phase_ == Phase::Running;
     phase_ = Phase::Closing;
     app_.StopAll = true;
     SettingsBackend& s = app_.settings;
     const bool minimized = app_.hooks.mainWindowMinimized && app_.hooks.mainWindowMinimized();
-    if (!minimized && app_.hooks.mainWindowPosition) {
+    if (placed && !minimized && app_.hooks.mainWindowPosition) {
         const auto [left, top] = app_.hooks.mainWindowPosition();
         WriteSetting(s, "Settings", "MainLeft", std::to_string(left));
         WriteSetting(s, "Settings", "MainTop", std::to_string(top));
@@ -206,7 +232,7 @@ void Startup::mainWindowClosed() {
     app_.transmitter.Pause(0.1);
     app_.StopAll = true;  // nothing starts again while the program ends
     app_.mainClock->stop();
-    unloadTimers(app_);
+    unloadTimers(app_, false);  // its question was asked before the closing began
     if (app_.hooks.closeWindows) app_.hooks.closeWindows();
     app_.records.close();
     if (app_.restartMarked) {

@@ -43,14 +43,20 @@ public:
     // The command box: every change runs the command handling. done is
     // called once the command has been carried out (for a macro file: once
     // it has been played), or at once for a text that asks for nothing more.
-    void setCommand(const std::string& text, std::function<void()> done = {});
+    void setCommand(const std::string& text, std::function<void()> done = {}, std::function<bool()> stopRequested = {});
     const std::string& command() const { return command_; }
     // Files dropped on the main window.
     void dropFiles(const std::vector<std::string>& files);
 
-    // "E&xit", the menu's "Exit": ends every pause and closes the main window.
-    void cmdExit();
-    // The main window closes (by cmdExit or its close button).
+    // "E&xit", the menu's "Exit", the main window's close button: first every
+    // window with unsaved work asks about it; a Cancel there keeps the program
+    // running with every window as it was (false). Then every pause ends and
+    // the program closes without another question.
+    bool cmdExit();
+    // A stop signal: the program ends at once through the same closing, with
+    // no question asked; unsaved work is kept where it can be (or said lost).
+    void stopNow();
+    // The closing itself: positions and state stored, windows and files closed.
     void mainWindowClosed();
 
     Phase phase() const { return phase_; }
@@ -58,27 +64,34 @@ public:
     struct PendingMacro {
         std::string path;
         std::function<void()> done;
+        std::function<bool()> stopRequested;  // the one who handed it over has gone
     };
     const std::deque<PendingMacro>& pendingMacros() const { return pendingMacros_; }
 
     // --- what the rest of the program provides (each may stay empty)
     std::function<void()> showSplash;              // the splash; it calls loadMainWindow
     std::function<void()> closeSplash;             // the main window is shown (or stays hidden to start minimised)
-    std::function<void(const std::filesystem::path&)> runMacro;  // the main window's macro player
+    // The main window's macro player; finished is called once the macro has played.
+    // stopRequested ends the run after the frame under way.
+    std::function<void(const std::filesystem::path&, std::function<void()> finished,
+                       std::function<bool()> stopRequested)>
+        runMacro;
     std::function<void()> fillLanguageMenu;
     std::function<void()> minimizeAtStart;         // tmrStartUp with "Minimize on Start"
     std::function<bool()> timersOn;                // the "&Timers" toggle
     std::function<void(bool)> setTimersOn;
     std::function<void()> restartProgram;          // a restart was asked for
     std::function<void()> running;                 // start-up is over: the port is open
+    std::function<void(const std::string&)> journal;  // a line for standard error (a stop signal's losses)
 
 private:
-    void handleCommand(std::function<void()> done);
+    void handleCommand(std::function<void()> done, std::function<bool()> stopRequested);
     void loadOptions();
     void restoreState();
 
     App& app_;
     Phase phase_ = Phase::NotStarted;
+    bool asking_ = false;  // the questions of an Exit are open
     std::unique_ptr<Tick> afterStart_, startUp_, acro_;
     std::string command_;
     std::deque<PendingMacro> pendingMacros_;

@@ -1,9 +1,12 @@
 #include "app/timers_switch.h"
 
+#include <iostream>
+
 #include "app/app.h"
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
 #include "app/main_window_logic.h"
+#include "platform/text.h"
 #include "timers/timer_engine.h"
 #include "timers/timer_service.h"
 #include "timers/timer_window_logic.h"
@@ -14,6 +17,14 @@ namespace {
 LangLookup languageOf(App& app) {
     return {[&app](const std::string& t) { return app.tr(t); },
             [&app](const std::string& t) { return app.language.LangTip(t); }};
+}
+
+// A failure of the unattended timers: standard error and the error log.
+std::function<void(const std::string&)> faultReport(App& app, std::string procedure, std::string window) {
+    return [&app, procedure = std::move(procedure), window = std::move(window)](const std::string& text) {
+        std::cerr << "zulmarin: " << printable(text) << std::endl;
+        app.logError(procedure, window, text);
+    };
 }
 
 void notify(App& app, bool loaded) {
@@ -30,6 +41,8 @@ std::unique_ptr<TimerService> makeTimerService(App& app) {
     hooks.indicator = [&app](bool running) { app.mainClock->setTimerRunning(running); };
     hooks.lamp = [&app](bool lit) { app.mainClock->setLamp(lit); };
     service->createEngine({app.transmitter, app.sounds, app.errorLog, app.desktop, app.StopAll}, hooks);
+    service->scheduler().logError = faultReport(app, "Timer2_Timer", "FrmTimers");
+    service->log().saveFailed = faultReport(app, "tmrLogWrite_Timer", "frmTimerStatus");
     return service;
 }
 
@@ -54,9 +67,9 @@ bool loadTimers(App& app) {
     return true;
 }
 
-void unloadTimers(App& app) {
+void unloadTimers(App& app, bool ask) {
     if (!app.timers) return;
-    app.timerWindow->askToSave();
+    if (ask) app.timerWindow->askToSave();
     notify(app, false);
     app.timers->log().unload();
     app.mainWindow->appendTimerCommand = nullptr;

@@ -26,9 +26,10 @@ bool timersOn(const App& app);
 bool switchTimers(App& app, bool on);
 // Loads the machinery when it is not; false when the data file cannot be read.
 bool loadTimers(App& app);
-// Offers to save unsaved timer changes, keeps the session log in TimerLog.log
+// Offers to save unsaved timer changes (unless ask is false: the program is
+// closing and has asked already), keeps the session log in TimerLog.log
 // (when "Auto Save Log" is on) and unloads.
-void unloadTimers(App& app);
+void unloadTimers(App& app, bool ask = true);
 // "Setup Timer" (and the right click on the switch), "Show Timer Status / Log".
 void openTimerWindow(App& app);
 void openTimerLog(App& app);

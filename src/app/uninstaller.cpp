@@ -39,15 +39,15 @@ void Uninstaller::run() {
 
     const fs::path settings = settingsFile(app_);
     const bool settingsToo =
-        app_.dialogs.question("Remove your settings as well?\n" + settings.string() +
-                                  "\nMacro files, groups, timers and backups are kept.",
-                              "Uninstall Zulmarin", false) == Answer::Yes;
+        app_.dialogs.questionDefaultNo("Remove your settings as well?\n" + settings.string() +
+                                           "\nMacro files, groups, timers and backups are kept.",
+                                       "Uninstall Zulmarin") == Answer::Yes;
     std::string report =
         errors.empty() ? "Zulmarin has been removed from your desktop." : "Some parts could not be removed:";
     for (const auto& e : errors) report += "\n" + e;
     app_.dialogs.message(report + "\nZulmarin will now close.", "Uninstall Zulmarin");
-    app_.startup->cmdExit();
-    if (!settingsToo) return;
+    // Settings go only with the program: an Exit cancelled over unsaved work keeps them.
+    if (!app_.startup->cmdExit() || !settingsToo) return;
     std::error_code ec;
     fs::remove(settings, ec);
     fs::remove(settings.parent_path(), ec);  // only when nothing else is in it

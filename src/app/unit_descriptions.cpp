@@ -18,8 +18,13 @@ int utf8Chars(const std::string& text) {
     return n;
 }
 
-std::size_t slot(const UnitAddress& unit) { return static_cast<std::size_t>(UnitDescriptions::record(unit) - 1); }
+// Twice what the marks of every unit take.
+constexpr FileLimit AppliancesLimit{16 * 1024, "it holds at most 256 unit names"};
 } // namespace
+
+std::filesystem::path appliancesFile(const std::filesystem::path& recordStore) {
+    return recordStore.parent_path() / "appliances.zul";
+}
 
 std::optional<UnitAddress> parseUnitAddress(const std::string& text) {
     if (text.size() < 2 || text.size() > 3) return std::nullopt;
@@ -48,6 +53,8 @@ std::string UnitDescriptions::read(const UnitAddress& unit) const {
 DescriptionResult UnitDescriptions::write(const UnitAddress& unit, const std::string& text) {
     const auto tr = [this](const std::string& s) { return tr_ ? tr_(s) : s; };
     const std::string clean = without(text, '"');
+    // What would act on a terminal or turn the text around is never stored.
+    if (!isPlainText(clean)) return {false, tr(DescriptionRefusal)};
     const std::string prefix = unitName(unit) + DescriptionMark;
     const auto written = records_.WriteRecord(record(unit), prefix + clean, true);
     if (!written) {
@@ -66,7 +73,7 @@ std::vector<DescribedUnit> UnitDescriptions::described() const {
     for (int h = 1; h <= Houses; ++h) {
         for (int u = 1; u <= UnitsPerHouse; ++u) {
             std::string text = read({h, u});
-            if (!trimBlanks(text).empty()) out.push_back({{h, u}, std::move(text)});
+            if (!trimBlanks(text).empty()) out.push_back({{h, u}, std::move(text), appliance({h, u})});
         }
     }
     return out;
@@ -87,8 +94,54 @@ void UnitDescriptions::remember(const UnitAddress& unit, const std::string& text
     changed(unit, text);
 }
 
+bool UnitDescriptions::appliance(const UnitAddress& unit) const {
+    if (!appliancesRead_) readAppliances();
+    return appliances_[slot(unit)];
+}
+
+std::string UnitDescriptions::setAppliance(const UnitAddress& unit, bool appliance) {
+    if (!records_.isOpen()) return "the record store is not open";
+    for (const UnitAddress& u : readAppliances()) changed(u, read(u));
+    if (appliances_[slot(unit)] == appliance) return "";
+    auto marks = appliances_;
+    marks[slot(unit)] = appliance;
+    std::string bytes;
+    for (int h = 1; h <= Houses; ++h)
+        for (int u = 1; u <= UnitsPerHouse; ++u)
+            if (marks[slot({h, u})]) bytes += quotedLine(unitName({h, u}));
+    const std::filesystem::path file = appliancesFile(records_.path());
+    if (const std::error_code error = writeFileAtomically(file, bytes))
+        return "the appliance marks cannot be saved in " + file.string() + ": " + error.message();
+    for (const UnitAddress& u : readAppliances()) changed(u, read(u));
+    return "";
+}
+
+std::vector<UnitAddress> UnitDescriptions::readAppliances() const {
+    std::vector<UnitAddress> flipped;
+    if (records_.path().empty()) return flipped;
+    const std::filesystem::path file = appliancesFile(records_.path());
+    const FileStamp stamp = stampOf(file);
+    if (appliancesRead_ && stamp == appliancesStamp_) return flipped;
+    appliancesRead_ = true;
+    appliancesStamp_ = stamp;
+    std::array<bool, Houses * UnitsPerHouse> marks{};
+    for (const std::string& line : unquotedLines(readDataFile(file, AppliancesLimit).bytes))
+        if (const auto unit = parseUnitAddress(asciiUpper(trimBlanks(line)))) marks[slot(*unit)] = true;
+    for (int h = 1; h <= Houses; ++h) {
+        for (int u = 1; u <= UnitsPerHouse; ++u) {
+            const std::size_t i = slot({h, u});
+            if (marks[i] == appliances_[i]) continue;
+            appliances_[i] = marks[i];
+            flipped.push_back({h, u});
+        }
+    }
+    return flipped;
+}
+
 void UnitDescriptions::poll() {
     if (!records_.isOpen()) return;
+    for (const UnitAddress& u : readAppliances())
+        if (haveSnapshot_) changed(u, read(u));
     records_.refresh();
     // Also after a write of this process's own, which may have taken up another's.
     if (haveSnapshot_ && records_.generation() == seenGeneration_) return;

@@ -7,14 +7,21 @@
 // Another process may write them too (zulmarin units describe): watch()
 // checks the file every few seconds and reports every description that
 // changed, so a running copy picks the change up.
+//
+// A unit may be marked as an appliance (switched on and off, never dimmed).
+// The marks live in a small file of their own beside the record store,
+// appliances.zul, one quoted unit name ("A3") per line, so that the record
+// store keeps its format; a changed mark is reported as a changed description.
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/signal.h"
 
 namespace zul {
@@ -39,6 +46,11 @@ std::optional<UnitAddress> parseUnitAddress(const std::string& text);
 // "A3".
 std::string unitName(const UnitAddress& unit);
 
+// Why a text with control characters, text-direction overrides or bytes
+// that are not UTF-8 is not taken as a description.
+inline constexpr const char* DescriptionRefusal =
+    "A description is one line of plain text, without control characters or text-direction marks.";
+
 struct DescriptionResult {
     bool saved = true;
     std::string message;  // why it was refused (shown to the user)
@@ -48,7 +60,11 @@ struct DescriptionResult {
 struct DescribedUnit {
     UnitAddress unit;
     std::string text;
+    bool appliance = false;
 };
+
+// The file of appliance marks beside a record store file.
+std::filesystem::path appliancesFile(const std::filesystem::path& recordStore);
 
 class UnitDescriptions {
 public:
@@ -66,12 +82,17 @@ public:
 
     // "" when the unit has none.
     std::string read(const UnitAddress& unit) const;
-    // Stores the text ("" clears it). Refuses a text that would not fit the
-    // record, saying how many characters would; double quotes are dropped, as
-    // the cipher cannot keep them.
+    // Stores the text ("" clears it). Refuses a text that is not plain text
+    // (DescriptionRefusal), or that would not fit the record, saying how
+    // many characters would; double quotes are dropped, as the cipher cannot
+    // keep them.
     DescriptionResult write(const UnitAddress& unit, const std::string& text);
     // Every unit that has a description, house by house.
     std::vector<DescribedUnit> described() const;
+
+    bool appliance(const UnitAddress& unit) const;
+    // Marks a unit as an appliance or a lamp; "" or why the mark could not be stored.
+    std::string setAppliance(const UnitAddress& unit, bool appliance);
 
     // Checks the record file every WatchMs for changes made by another process.
     // The first look, soon after the store opens, takes stock without reporting.
@@ -82,8 +103,11 @@ public:
     Signal<const UnitAddress&, const std::string&> changed;
 
 private:
+    static std::size_t slot(const UnitAddress& unit) { return static_cast<std::size_t>(record(unit) - 1); }
     void takeSnapshot();
     void remember(const UnitAddress& unit, const std::string& text);
+    // Reads the marks when their file changed; returns the units whose mark did.
+    std::vector<UnitAddress> readAppliances() const;
 
     RecordStore& records_;
     Translate tr_;
@@ -91,6 +115,9 @@ private:
     bool haveSnapshot_ = false;
     std::array<std::string, Houses * UnitsPerHouse> snapshot_;
     std::uint64_t seenGeneration_ = 0;  // of the record store, at the last look
+    mutable std::array<bool, Houses * UnitsPerHouse> appliances_{};
+    mutable FileStamp appliancesStamp_;
+    mutable bool appliancesRead_ = false;
 };
 
 } // namespace zul::app

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -38,11 +39,27 @@ std::string rowLine(const macros::EditorRow& r, const macros::LineProblem* probl
            std::to_string(r.rowNumber) + ' ' + running;
 }
 
-int showMacro(const std::string& file, Io& io) {
+// The macro as show and print read it; nothing (with status set and the
+// reason said) when there is no such file (2) or it cannot be read (1).
+std::optional<macros::EditorMacro> readListed(const std::string& file, Io& io, int& status) {
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) return badInput(io, "no such macro file: " + file);
-    const macros::EditorMacro macro = macros::readMacroForEditor(file);
-    if (!macro.opened) return failed(io, "cannot read the macro file " + file + ": " + macro.problem);
+    if (!std::filesystem::exists(file, ec)) {
+        status = badInput(io, "no such macro file: " + file);
+        return std::nullopt;
+    }
+    macros::EditorMacro macro = macros::readMacroForEditor(file);
+    if (!macro.opened) {
+        status = failed(io, "cannot read the macro file " + file + ": " + macro.problem);
+        return std::nullopt;
+    }
+    return macro;
+}
+
+int showMacro(const std::string& file, Io& io) {
+    int status = 0;
+    const auto read = readListed(file, io, status);
+    if (!read) return status;
+    const macros::EditorMacro& macro = *read;
     std::map<int, const macros::LineProblem*> problems;
     for (const auto& p : macro.problems) problems[p.lineNumber] = &p;
     for (const auto& r : macro.rows) {
@@ -66,7 +83,8 @@ int writeMacro(const std::string& file, const Args& rowArgs, Io& io) {
     }
     const auto result = macros::writeMacroFile(file, rows);
     if (!result.ok()) return failed(io, result.problem);
-    io.out << "wrote " << result.rowsWritten << (result.rowsWritten == 1 ? " row" : " rows") << " to " << file << "\n";
+    io.out << "wrote " << result.rowsWritten << (result.rowsWritten == 1 ? " row" : " rows") << " to "
+           << printable(file) << "\n";
     return 0;
 }
 
@@ -85,10 +103,9 @@ int printToPdf(const std::string& text, const std::string& pdf, Io& io) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdf));
     if (const auto failure = qt::printPlainText(printer, QString::fromStdString(text))) {
-        io.err << "zulmarin: cannot print to " << pdf << ": " << failure->text << "\n";
-        return 1;
+        return failed(io, "cannot print to " + pdf + ": " + failure->text);
     }
-    io.out << "printed " << pdf << "\n";
+    io.out << "printed " << printable(pdf) << "\n";
     return 0;
 }
 
@@ -105,16 +122,19 @@ int printMacro(const Args& args, Io& io) {
         }
     }
     if (file.empty()) return badInput(io, "macro print needs a macro file (try macro --help)");
-    const macros::EditorMacro macro = macros::readMacroForEditor(file);
-    if (!macro.opened) return badInput(io, "cannot read '" + file + "'");
+    int status = 0;
+    const auto read = readListed(file, io, status);
+    if (!read) return status;
+    const macros::EditorMacro& macro = *read;
     if (macro.rows.empty() || macro.rows.front().row.unit.empty())
         return badInput(io, "'" + file + "' holds no command to print");
-    for (const auto& p : macro.problems) io.err << "zulmarin: " << file << ":" << p.lineNumber << ": " << p.reason << "\n";
+    for (const auto& p : macro.problems) say(io, file + ":" + std::to_string(p.lineNumber) + ": " + p.reason);
     std::vector<macros::MacroRow> rows;
     for (const auto& r : macro.rows) rows.push_back(r.row);
     std::error_code ec;
     const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
-    const std::string text = macros::macroPrintText(rows, path, {SystemClock().now(), qt::shortDateText});
+    const SystemClock clock;
+    const std::string text = macros::macroPrintText(rows, path, {clock.now(), qt::shortDateText, !clock.uses24Hour()});
     if (pdf.empty()) {
         io.out << text;
         return 0;

@@ -93,10 +93,12 @@ std::optional<int> handToRunningCopy(const std::string& text, Io& io, std::strin
     const auto paths = instancePaths(why);
     if (paths && !qt::SingleInstance::running(*paths)) return std::nullopt;
     std::optional<app::HandOffAnswer> answer;
-    if (paths) answer = qt::SingleInstance::handOff(*paths, text, why);
+    // Told to wait (a macro handed over earlier still plays), it says for what and waits on.
+    const auto waiting = [&io](const std::string& what) { say(io, what); };
+    if (paths) answer = qt::SingleInstance::handOff(*paths, text, why, 3000, -1, waiting);
     if (answer && answer->ok) return 0;
     if (answer) why = answer->message;
-    io.err << "zulmarin: " << why << "\n";
+    say(io, why);
     if (error) *error = why;
     return 1;
 }

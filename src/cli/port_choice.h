@@ -25,6 +25,8 @@ public:
     explicit ReadOnlySettings(const SettingsBackend& base) : base_(base) {}
     std::optional<std::string> read(const std::string& section, const std::string& key) const override;
     bool write(const std::string& section, const std::string& key, const std::string& value) override;
+    // Nothing is removed from the real settings; a key written here goes again.
+    bool remove(const std::string& section, const std::string& key) override { return local_.remove(section, key); }
 
     std::string readProblem() const override { return base_.readProblem(); }
 

@@ -58,6 +58,10 @@ const char* const runHelp =
     "Rows that cannot be played are reported on stderr and left out.\n"
     "Without --port, while the desktop program or the service runs, the macro is\n"
     "handed to it and played there; the command ends once it has been played.\n"
+    "While a macro handed over earlier still plays, it says so and waits its\n"
+    "turn ('zulmarin send' never waits: its frame goes out between the macro's).\n"
+    "Ending the command (Ctrl+C) gives up the macro it handed over; the service\n"
+    "then stops a playing one after the frame under way.\n"
     "Exit status: 0 played, 2 bad input (no such file, not a macro), 1 the port\n"
     "could not be opened.\n";
 

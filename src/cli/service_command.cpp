@@ -6,8 +6,10 @@
 #include <QFileSystemWatcher>
 #include <QSysInfo>
 #include <QTimer>
+#include <csignal>
 #include <filesystem>
 #include <ostream>
+#include <pthread.h>
 #include <unistd.h>
 
 #include "app/app.h"
@@ -26,6 +28,7 @@
 #include "platform/qt/single_instance.h"
 #include "platform/qt/stop_signals.h"
 #include "platform/system_clock.h"
+#include "platform/text.h"
 #include "settings/instance_paths.h"
 #include "settings/paths.h"
 #include "settings/reloadable_settings.h"
@@ -38,6 +41,27 @@ namespace {
 
 struct SilentSound : SoundPlayer {
     void play(const std::string&) override {}
+};
+
+// SIGTERM and SIGINT wait (pending) until the service's own handling is in
+// place, so a stop asked for at the very start still goes through the stop
+// path instead of killing a service half set up.
+class HeldStopSignals {
+public:
+    HeldStopSignals() {
+        sigemptyset(&signals_);
+        sigaddset(&signals_, SIGTERM);
+        sigaddset(&signals_, SIGINT);
+        pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+    }
+    ~HeldStopSignals() { release(); }
+    HeldStopSignals(const HeldStopSignals&) = delete;
+    HeldStopSignals& operator=(const HeldStopSignals&) = delete;
+    // A signal that came meanwhile is taken now.
+    void release() { pthread_sigmask(SIG_UNBLOCK, &signals_, nullptr); }
+
+private:
+    sigset_t signals_{};
 };
 
 // Until this process holds the lock: the desktop program may own the
@@ -56,7 +80,7 @@ bool claimTransmitter(qt::SingleInstance& instance, Io& io, const bool& stopped)
         retry.start();
         QCoreApplication::exec();
     }
-    if (!instance.error().empty()) io.err << "zulmarin service: " << instance.error() << std::endl;
+    if (!instance.error().empty()) io.err << "zulmarin service: " << printable(instance.error()) << std::endl;
     return !stopped && instance.claimed();
 }
 
@@ -113,7 +137,9 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
                qt::SingleInstance& instance, std::function<void()>& stop, const bool& stopped) {
     auto settingsFile = std::make_unique<ReloadableSettings>(configFolder() / "settings.ini");
     ReloadableSettings* settings = settingsFile.get();
-    auto fault = [&io](const std::string& text) { io.err << "zulmarin service: " << text << std::endl; };
+    // Names of files and ports, timer entries and file contents come from
+    // outside: nothing reaches the journal unescaped.
+    auto fault = [&io](const std::string& text) { io.err << "zulmarin service: " << printable(text) << std::endl; };
     SystemClock clock;
     qt::QtEventLoop loop;
     app::LineDialogs dialogs(fault);
@@ -128,7 +154,7 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
     reportSettingsProblem(app.settings, io.err, app.errorLog);
     keepFramePath(app, fault);
     app::HeadlessService service(app, settings,
-                                 {[&io](const std::string& line) { io.out << line << std::endl; }, fault});
+                                 {[&io](const std::string& line) { io.out << printable(line) << std::endl; }, fault});
     instance.onMessage = [&service](const std::string& text, qt::SingleInstance::Reply reply) {
         service.desk().receive(text, std::move(reply));
     };
@@ -169,7 +195,9 @@ const char* const serviceHelp =
     "running and tries the port again every 5 s. Changes to tmrdat.zul and to the\n"
     "settings take effect without a restart.\n"
     "While it runs it owns the transmitter: 'zulmarin send', 'zulmarin run' and\n"
-    "'zulmarin FILE.cro' without --port hand their command to it. It waits while\n"
+    "'zulmarin FILE.cro' without --port hand their command to it: single commands\n"
+    "go out between the frames of a playing macro, macros play one at a time, and\n"
+    "a 'zulmarin run' that is ended (Ctrl+C) cancels its macro. It waits while\n"
     "the desktop program runs. SIGTERM or SIGINT stops it cleanly.\n"
     "  --port PORT  a port number N (the device /dev/ttyS<N-1>), a device path,\n"
     "               or 'sim'. Default: the port chosen in the program's Port Setup.\n"
@@ -179,6 +207,7 @@ const char* const serviceHelp =
     "Exit status: 0 stopped, 2 bad input, 1 it could not start.\n";
 
 int serviceCommand(const Args& given, Io& io) {
+    HeldStopSignals held;
     std::string error, mqttBroker;
     Args args = given;
     if (!takeMqttOption(args, mqttBroker, error)) return badInput(io, error);
@@ -191,7 +220,7 @@ int serviceCommand(const Args& given, Io& io) {
         return badInput(io, "--port '" + *options->port + "': " + error);
     const auto paths = instancePaths(error);
     if (!paths) {
-        io.err << "zulmarin service: " << error << "\n";
+        io.err << "zulmarin service: " << printable(error) << "\n";
         return 1;
     }
     static int argc = 1;
@@ -205,6 +234,7 @@ int serviceCommand(const Args& given, Io& io) {
         stopped = true;
         stop();
     });
+    held.release();
     if (!claimTransmitter(instance, io, stopped)) return stopped ? 0 : 1;
     return runService(io, port, mqttBroker, instance, stop, stopped);
 }

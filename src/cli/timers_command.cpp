@@ -138,12 +138,12 @@ int timersCommand(const Args& args, Io& io) {
     applyTimerFile(table, bytes, storedTimerCount(settings));
     table.loop() = readLoopTimerFields(settings);
 
-    io.out << "Timers of " << file.string() << (read.missing() ? " (no such file yet)" : "") << "\n";
+    io.out << "Timers of " << printable(file.string()) << (read.missing() ? " (no such file yet)" : "") << "\n";
     printSun(in, io.out);
     printTable(table, in, io.out);
     printLoop(table.loop(), io.out);
     const std::vector<std::string> problems = timerFileProblems(bytes);
-    for (const std::string& p : problems) io.err << "zulmarin: " << file.string() << ": " << printable(p) << "\n";
+    for (const std::string& p : problems) say(io, file.string() + ": " + p);
     return problems.empty() ? 0 : 1;
 }
 

@@ -44,7 +44,10 @@ bool byName(const Favourite& a, const Favourite& b) {
 } // namespace
 
 Favourites::Favourites(FavouritesServices services) : s_(std::move(services)) {
-    clock_ = s_.loop.createTick("Timer1", ClockMs, [this] { showClock(); });
+    clock_ = s_.loop.createTick("Timer1", ClockMs, [this] {
+        // A hint stays a while before the clock takes the line back.
+        if (hintSince_ < 0 || s_.clock.monotonicMicros() - hintSince_ >= HintMs * 1000LL) showClock();
+    });
 }
 
 Favourites::~Favourites() = default;
@@ -130,8 +133,7 @@ void Favourites::press(int button, bool on) {
 
 void Favourites::holdDown(bool bright) {
     if (keptHouseByte_.empty()) {
-        status_ = tr("Switch a unit ON or OFF first; BRI and DIM act on it.");
-        notify();
+        hint(tr("Switch a unit ON or OFF first; BRI and DIM act on it."));
         return;
     }
     held_ = true;
@@ -147,7 +149,14 @@ void Favourites::holdDown(bool bright) {
 void Favourites::holdClick() { clicked(); }
 
 void Favourites::showClock() {
+    hintSince_ = -1;
     status_ = generalDateTimeText(s_.clock.now(), s_.clock.uses24Hour());
+    notify();
+}
+
+void Favourites::hint(std::string text) {
+    hintSince_ = s_.clock.monotonicMicros();
+    status_ = std::move(text);
     notify();
 }
 
@@ -155,13 +164,11 @@ void Favourites::hoverUnit(int button, bool on) {
     const int row = first_ + button;
     if (row < 0 || row >= static_cast<int>(shown().size())) return;
     const Favourite& f = shown()[static_cast<std::size_t>(row)];
-    status_ = f.code + (on ? " ON: " : " OFF: ") + f.description;
-    notify();
+    hint(f.code + (on ? " ON: " : " OFF: ") + f.description);
 }
 
 void Favourites::hoverDimmer(bool bright) {
-    status_ = tr(bright ? "Brighten" : "Dim") + " " + keptCode_;
-    notify();
+    hint(tr(bright ? "Brighten" : "Dim") + " " + keptCode_);
 }
 
 std::optional<int> Favourites::storedLeft() const {

@@ -4,6 +4,7 @@
 // repeating while held, the options (most rows shown, always on top, sort by
 // name) in record 277, the status line with its clock, and the window's
 // place ("FavLeft", "FavTop", "FavWidth").
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -48,6 +49,7 @@ public:
     static constexpr int DefaultWidthTwips = 3360;
     static constexpr int MinWidthTwips = 2900;
     static constexpr int ClockMs = 1000;
+    static constexpr int HintMs = 3000;  // a hint stays at least this long
     static constexpr double HoldRepeatSeconds = 0.35;
 
     explicit Favourites(FavouritesServices services);
@@ -86,7 +88,8 @@ public:
     // The click that ends a BRI or DIM hold.
     void holdClick();
 
-    // --- status line: the date and time, or what the button under the mouse does
+    // --- status line: the date and time, or (for HintMs, or until the clock is
+    // asked for) what the button under the mouse does
     const std::string& status() const { return status_; }
     void showClock();
     void hoverUnit(int button, bool on);
@@ -107,6 +110,7 @@ public:
 
 private:
     void writeOptions();
+    void hint(std::string text);
     void clicked();
     void notify() {
         if (changed) changed();
@@ -124,6 +128,7 @@ private:
     // The last ON or OFF: its code ("C12") and house byte, for BRI and DIM.
     std::string keptCode_, keptHouseByte_;
     std::string status_;
+    std::int64_t hintSince_ = -1;  // when the hint shown went up (monotonic us); -1: the clock shows
 };
 
 } // namespace zul

@@ -116,12 +116,22 @@ bool MacroBackup::prepareFolder() {
     return true;
 }
 
+std::string MacroBackup::countText(int done, int total, const char* what) const {
+    return done == total ? std::to_string(done) + " " + tr(what)
+                         : std::to_string(done) + " " + tr("of") + " " + std::to_string(total) + " " + tr(what);
+}
+
 std::optional<int> MacroBackup::backupAll(const std::vector<std::string>& macroNames) {
     if (!prepareFolder()) return std::nullopt;
     const int n = static_cast<int>(macroNames.size());
     if (progress.open)
         progress.open(10 * n, tr("Backing up macro files...") + kCrLf + kCrLf + tr("now copying .."));
     buttonsEnabled_ = backupExistsIn(programFolder_);  // only a backup that is there can be restored
+    std::error_code ec;
+    if (!fs::is_directory(backupFolder(), ec)) {
+        if (progress.finish) progress.finish(tr("Backup failed") + kCrLf + kCrLf + tr("Couldn't create backup folder"));
+        return 0;
+    }
     wait(0.3);
     int copied = 0;
     for (int i = 0; i < n; ++i) {
@@ -130,8 +140,10 @@ std::optional<int> MacroBackup::backupAll(const std::vector<std::string>& macroN
         if (progress.advance) progress.advance(10 * (i + 1), name, kCloseDelayMs);
         wait(0.06);
     }
+    // Files that could not be copied leave the backup incomplete, and it says so.
     if (progress.finish)
-        progress.finish(tr("Backup Complete") + kCrLf + kCrLf + std::to_string(copied) + " " + tr("file(s) copied"));
+        progress.finish(tr(copied == n ? "Backup Complete" : "Backup incomplete") + kCrLf + kCrLf +
+                        countText(copied, n, "file(s) copied"));
     listChanged();
     setFolderHidden(backupFolder(), true);
     return copied;
@@ -139,6 +151,8 @@ std::optional<int> MacroBackup::backupAll(const std::vector<std::string>& macroN
 
 bool MacroBackup::backupOne(const std::optional<std::string>& selected) {
     if (!prepareFolder()) return false;
+    std::error_code ec;
+    if (!fs::is_directory(backupFolder(), ec)) return false;  // said by prepareFolder
     bool done = false;
     if (!selected || selected->empty()) {
         dialogs_.message(tr("Please select a macro to backup"));
@@ -166,16 +180,16 @@ bool MacroBackup::restoreOne(const std::string& name) {
         dialogs_.message(tr("Error restoring file, please try again."), tr("Restore a Macro"));
         return false;
     }
-    if (onMacroListChanged) onMacroListChanged();
     restoreMode_ = false;
     status_ = tr("RESTORED FROM BACKUP") + "  " + name;
+    if (onMacroListChanged) onMacroListChanged();
     return true;
 }
 
 std::optional<int> MacroBackup::restoreAll() {
     const std::string question = tr("This action will overwrite any current macros with the same name.") + kCrLf +
                                  tr("Do you want to continue?");
-    if (dialogs_.question(question, tr("Restore Backed Up Macros?"), false) != Answer::Yes) return std::nullopt;
+    if (dialogs_.questionDefaultNo(question, tr("Restore Backed Up Macros?")) != Answer::Yes) return std::nullopt;
     const std::vector<std::string> files = backupList();
     if (progress.open)
         progress.open(10 * static_cast<int>(files.size()),
@@ -186,9 +200,11 @@ std::optional<int> MacroBackup::restoreAll() {
         if (progress.advance) progress.advance(10 * static_cast<int>(i + 1), files[i], kCloseDelayMs);
         wait(0.06);
     }
+    const int total = static_cast<int>(files.size());
+    const std::string outcome = tr(restored == total ? "Restore complete" : "Restore incomplete");
     if (progress.finish)
-        progress.finish(std::string(kCrLf) + kCrLf + tr("Restore complete") + kCrLf + std::to_string(restored) + " " +
-                        tr("files restored"));
+        progress.finish(std::string(kCrLf) + kCrLf + outcome + kCrLf + countText(restored, total, "files restored"));
+    status_ = outcome + ": " + countText(restored, total, "files restored");
     if (onMacroListChanged) onMacroListChanged();
     return restored;
 }
@@ -196,7 +212,7 @@ std::optional<int> MacroBackup::restoreAll() {
 bool MacroBackup::deleteFullBackup(const fs::path& activeFolder) {
     const std::string warning = tr("This will delete ALL macros in the backup folder!") + kCrLf +
                                 tr("Do you want to continue?");
-    if (dialogs_.question(warning, tr("Delete All Backups?"), false) != Answer::Yes) return false;
+    if (dialogs_.questionDefaultNo(warning, tr("Delete All Backups?")) != Answer::Yes) return false;
     std::string active = activeFolder.lexically_normal().string();
     while (active.size() > 1 && active.back() == '/') active.pop_back();
     if (active.ends_with(kBackupFolderName) && onLeaveBackupFolder) onLeaveBackupFolder();

@@ -61,7 +61,9 @@ public:
     // The first steps of both backup buttons. False after "Access Error".
     bool prepareFolder();
     // "Backup All Macros": copies the named macros (list order) from the
-    // program folder; returns the number copied, or nothing when blocked.
+    // program folder; returns the number copied, or nothing when blocked. The
+    // progress window ends with "Backup failed" when the folder could not be
+    // made, "Backup incomplete" when a file could not be copied.
     std::optional<int> backupAll(const std::vector<std::string>& macroNames);
     // "Backup a Macro" with the macro list's selection (nothing selected: a message).
     bool backupOne(const std::optional<std::string>& selected);
@@ -91,6 +93,8 @@ private:
     std::string tr(const std::string& text) const { return translate_ ? translate_(text) : text; }
     bool copyInto(const std::filesystem::path& from, const std::filesystem::path& toFolder, const std::string& name);
     void writeMarker();
+    // "5 file(s) copied", or "3 of 5 file(s) copied" when some failed.
+    std::string countText(int done, int total, const char* what) const;
     void wait(double seconds) { if (pause) pause(seconds); }
     void listChanged() { if (onBackupListChanged) onBackupListChanged(); }
 

@@ -43,12 +43,12 @@ std::string putLabel(const std::filesystem::path& file, const std::string& label
     }
     const auto bytes = readForLabel(file, services);
     if (!bytes) return {};
-    std::vector<std::string> lines = unquotedLines(*bytes);
+    std::vector<std::string> lines = unquotedLines(textFromFile(*bytes));
     if (!lines.empty() && isLabelLine(lines.front())) lines.erase(lines.begin());
     const std::string written = cleanGroupLabel(label);
     std::string out = quotedLine(groupLabelLine(*number, written));
     for (const auto& line : lines) out += quotedLine(line);
-    if (const auto ec = writeFileAtomically(file, out)) {
+    if (const auto ec = writeFileAtomically(file, out, GroupFileLimit)) {
         if (services.logError) services.logError("goGrLabel: " + file.string() + ": " + ec.message());
         return {};
     }
@@ -81,7 +81,7 @@ std::string cleanGroupLabel(std::string_view label) {
 
 GroupContents parseGroupText(std::string_view bytes) {
     GroupContents group;
-    const std::vector<std::string> lines = unquotedLines(bytes);
+    const std::vector<std::string> lines = unquotedLines(textFromFile(bytes));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (isLabelLine(lines[i])) {
             if (i == 0) {
@@ -120,7 +120,7 @@ std::string groupFileBytes(int number, std::string_view label, const std::vector
 
 std::error_code writeGroupFile(const std::filesystem::path& file, int number, std::string_view label,
                                const std::vector<std::string>& items) {
-    return writeFileAtomically(file, groupFileBytes(number, label, items));
+    return writeFileAtomically(file, groupFileBytes(number, label, items), GroupFileLimit);
 }
 
 void GroupLabels::set(int index, std::string label) {

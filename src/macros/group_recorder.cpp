@@ -96,7 +96,7 @@ bool GroupRecorder::askOverwrite() {
     std::error_code ec;
     if (!std::filesystem::exists(currentFile(), ec)) return true;
     const std::string title = tr("Group") + " " + std::to_string(number()) + " " + tr("Already Exists!");
-    return dialogs_.question(tr("OK to overwrite existing group?"), title, false) == Answer::Yes;
+    return dialogs_.questionDefaultNo(tr("OK to overwrite existing group?"), title) == Answer::Yes;
 }
 
 GroupRecorder::SaveResult GroupRecorder::saveGroup() {
@@ -123,13 +123,27 @@ GroupRecorder::SaveResult GroupRecorder::saveGroup() {
 
 void GroupRecorder::updateLabel() {
     sound();
-    labels_.set(current_, labelBox_);
     stopRecording();
     const std::filesystem::path file = currentFile();
+    const std::string label = cleanGroupLabel(labelBox_);
     std::error_code ec;
     const bool existed = std::filesystem::is_regular_file(file, ec);
-    std::string shown = goGrLabel("p", file, labelBox_, {&dialogs_, services_.translate, services_.logError, {}, {}});
-    if (!existed) shown = labelBox_.empty() ? tr("NOTHING!") : labelBox_;
+    if (existed) {
+        goGrLabel("p", file, labelBox_, {&dialogs_, services_.translate, services_.logError, {}, {}});
+    } else if (!label.empty()) {
+        // A group not recorded yet gets a file holding only its label, so the label stays after a restart.
+        writeGroupFile(file, number(), label, {});
+    }
+    // What the file holds now is what is kept.
+    const auto stored = readGroupFile(file);
+    if ((existed || !label.empty()) && (!stored || stored->label != label)) {
+        dialogs_.message(tr("The label could not be saved to") + " " + file.string() + "\r\n" +
+                             tr("The group keeps its label") + " \"" + labels_.get(current_) + "\"",
+                         "Group " + std::to_string(number()));
+        return;
+    }
+    labels_.set(current_, label);
+    const std::string shown = label.empty() && !existed ? tr("NOTHING!") : label;
     const std::string n = std::to_string(number());
     dialogs_.message(tr("Group") + " " + n + "'s " + tr("label has been changed") + "\r\n to:   \"" + shown + "\"",
                      "Group " + n);
@@ -140,8 +154,8 @@ bool GroupRecorder::deleteGroup() {
     const std::filesystem::path file = currentFile();
     std::error_code ec;
     const std::string n = std::to_string(number());
-    if (dialogs_.question(tr("This will delete all contents of group") + " " + n, tr("Delete Group") + " " + n,
-                          false) != Answer::Yes)
+    if (dialogs_.questionDefaultNo(tr("This will delete all contents of group") + " " + n,
+                                   tr("Delete Group") + " " + n) != Answer::Yes)
         return false;
     if (!std::filesystem::remove(file, ec)) {
         dialogs_.message(tr("Error") + ": " + file.string() + ": " + ec.message());

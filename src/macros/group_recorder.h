@@ -66,8 +66,9 @@ public:
     bool remove(int position);
     void startOver();
     SaveResult saveGroup();
-    // Writes the label box into the group file (when it exists) and the main
-    // window's label, then tells the user.
+    // "Update Label": the label goes into the group file (a group with no file
+    // yet gets one holding only the label); a label that could not be stored
+    // is said so and not shown.
     void updateLabel();
     // Deletes the group file after an OK; false when there was nothing to
     // delete or the user cancelled.

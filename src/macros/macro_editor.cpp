@@ -1,5 +1,7 @@
 #include "macros/macro_editor.h"
 
+#include <algorithm>
+
 #include "macros/backup.h"
 #include "macros/cro_codes.h"
 #include "macros/macro_list.h"
@@ -88,6 +90,16 @@ void MacroEditor::clearAll() {
     dirty_ = false;
 }
 
+bool MacroEditor::clearAllAsking() {
+    if (dirty_ && grid_.hasContent()) {
+        const std::string text =
+            tr("The commands in the editor have not been saved.") + "\n" + tr("Clear them anyway?");
+        if (dialogs_.question(text, tr("Clear All"), false) != Answer::Yes) return false;
+    }
+    clearAll();
+    return true;
+}
+
 void MacroEditor::fixIt() {
     if (grid_.fix()) dirty_ = true;
     if (selected_) selectRow(selected_);
@@ -108,12 +120,30 @@ void MacroEditor::setPauseCell(int row, const std::string& text) {
 
 // --- the file ---------------------------------------------------------------
 
-void MacroEditor::showLoadProblems(const std::vector<LineProblem>& problems) {
+// What the editor made of a line that was not in the form it writes.
+std::string MacroEditor::loadOutcome(int row) const {
+    if (row < 0 || row >= grid_.size()) return {};
+    const MacroRow& r = grid_.line(row).row;
+    if (r.unit.empty() || r.action.empty())
+        return tr("Shown as it stands and painted red; saving stops at this row.");
+    for (const GridColumn c : {GridColumn::House, GridColumn::Unit, GridColumn::Action, GridColumn::Pause})
+        if (grid_.cellBad(row, c)) return tr("Painted red: correct it before saving.");
+    return tr("Read as") + " " + r.house + " " + r.unit + " " + r.action + ", " + tr("pause") + " " + r.pause + ".";
+}
+
+void MacroEditor::showLoadProblems(const std::vector<EditorRow>& rows, const std::vector<LineProblem>& problems) {
     if (problems.empty()) return;
-    std::string text = tr("Some lines of this macro are not commands the editor can save; they are painted red.") +
-                       "\n" + tr("Saving stops at the first of them.") + "\n";
-    for (std::size_t i = 0; i < problems.size() && i < kProblemsShown; ++i)
-        text += "\n" + tr("Line") + " " + std::to_string(problems[i].lineNumber) + ": " + problems[i].reason;
+    std::string text = tr("Some lines of this macro are not in the form the editor writes:") + "\n";
+    for (std::size_t i = 0; i < problems.size() && i < kProblemsShown; ++i) {
+        const int line = problems[i].lineNumber;
+        const auto at =
+            std::find_if(rows.begin(), rows.end(), [line](const EditorRow& r) { return r.lineNumber == line; });
+        text += '\n';
+        text += tr("Line") + " " + std::to_string(line) + ": " + problems[i].reason;
+        if (at == rows.end()) continue;
+        text += "\n    ";
+        text += loadOutcome(static_cast<int>(at - rows.begin()));
+    }
     if (problems.size() > kProblemsShown)
         text += "\n... " + std::to_string(problems.size() - kProblemsShown) + " " + tr("more");
     dialogs_.message(text);
@@ -133,7 +163,7 @@ bool MacroEditor::load(const fs::path& file) {
     fileName_ = file.string();
     dirty_ = false;
     if (file.parent_path() == activeFolder_) selectedMacro = file.filename().string();
-    showLoadProblems(macro.problems);
+    showLoadProblems(macro.rows, macro.problems);
     return true;
 }
 
@@ -143,7 +173,7 @@ bool MacroEditor::writeTo(const fs::path& file) {
         const std::string question =
             tr("Row") + " " + n + " " + tr("has no Unit Code or Action, so saving stops there.") + "\n" +
             tr("Row") + " " + n + " " + tr("and the rows below it will not be saved. Save the rows above it?");
-        if (dialogs_.question(question, tr("Save Macro"), false) != Answer::Yes) return false;
+        if (dialogs_.questionDefaultNo(question, tr("Save Macro")) != Answer::Yes) return false;
     }
     const MacroWriteResult result = writeMacroFile(file, grid_.rows());
     if (!result.ok()) {
@@ -155,10 +185,15 @@ bool MacroEditor::writeTo(const fs::path& file) {
     return true;
 }
 
+bool MacroEditor::notSaved(const std::string& name) {
+    status_ = name.empty() ? tr("Not saved") : tr("Not saved:") + "  " + shortName(name);
+    return false;
+}
+
 bool MacroEditor::save() {
     stopRecording();
     if (fileName_.empty() || !fileName_.ends_with(".cro")) return saveAs();
-    if (!writeTo(fileName_)) return false;
+    if (!writeTo(fileName_)) return notSaved(fileName_);
     status_ = tr("Save Successful:") + "  " + shortName(fileName_);
     return true;
 }
@@ -167,18 +202,22 @@ bool MacroEditor::saveAs() {
     stopRecording();
     const std::string initial = (activeFolder_ / fs::path(fileName_).filename()).string();
     const auto chosen = dialogs_.saveFile(tr("Save Macro As"), initial, kSaveFilters);
-    if (!chosen || chosen->empty()) return false;
+    if (!chosen || chosen->empty()) return notSaved(fs::path(fileName_).filename().string());
     fs::path file = *chosen;
     if (!file.has_extension()) file += ".cro";
     const std::string name = file.filename().string();
     std::error_code ec;
     if (fs::exists(file, ec) &&
-        dialogs_.question(tr("Are you sure you want to overwrite") + " " + name + " ?", tr("Overwrite File"), false) !=
+        dialogs_.questionDefaultNo(tr("Are you sure you want to overwrite") + " " + name + " ?", tr("Overwrite File")) !=
             Answer::Yes)
-        return false;
-    if (!writeTo(file)) return false;
+        return notSaved(name);
+    if (!writeTo(file)) return notSaved(name);
     fileName_ = file.string();
     status_ = tr("File Save successful") + ": (" + name + ")";
+    // The list shows the saved macro, selected, so Test and Run play it.
+    activeFolder_ = file.parent_path();
+    selectedMacro = name;
+    selectedBackup.reset();
     return true;
 }
 
@@ -202,6 +241,42 @@ bool MacroEditor::settleChanges() {
     case Answer::Cancel: break;
     }
     return false;
+}
+
+namespace {
+// "Evening (recovered).cro", or "Evening (recovered 2).cro" when that is taken.
+fs::path recoveryFile(const fs::path& folder, const std::string& stem) {
+    std::error_code ec;
+    for (int n = 1;; ++n) {
+        const std::string mark = n == 1 ? " (recovered)" : " (recovered " + std::to_string(n) + ")";
+        fs::path file = folder / (stem + mark + ".cro");
+        if (!fs::exists(file, ec)) return file;
+    }
+}
+
+// The rows up to the first that cannot be saved.
+std::vector<MacroRow> savableRows(std::vector<MacroRow> rows) {
+    const MacroBytes content = macroFileBytes(rows);
+    if (content.badRow != 0) rows.resize(static_cast<std::size_t>(content.badRow - 1));
+    return rows;
+}
+} // namespace
+
+std::string MacroEditor::keepUnsaved() {
+    if (!dirty_) return "";
+    const fs::path named = fileName_;
+    const bool hasName = !fileName_.empty() && named.has_parent_path();
+    const fs::path file = recoveryFile(hasName ? named.parent_path() : activeFolder_,
+                                       hasName ? named.stem().string() : "Unsaved macro");
+    const std::vector<MacroRow> rows = savableRows(grid_.rows());
+    const std::string what =
+        hasName ? "The unsaved changes to " + fileName_ + " were" : std::string("The unsaved macro in the editor was");
+    if (macroFileBytes(rows).rowsWritten == 0) return what + " lost: no row of it can be saved.";
+    const MacroWriteResult result = writeMacroFile(file, rows);
+    if (!result.ok()) return what + " lost: " + result.problem;
+    dirty_ = false;
+    const std::string count = std::to_string(result.rowsWritten) + " row(s)";
+    return what + " kept in " + file.string() + " (" + count + ").";
 }
 
 // --- the folder and its list ------------------------------------------------
@@ -248,7 +323,7 @@ bool MacroEditor::deleteSelected() {
     const std::string name = file.filename().string();
     const std::string question = backup ? "Are you sure you want to delete the selected BACKUP file?"
                                         : "Are you sure you want to delete the selected file?";
-    if (dialogs_.question(tr(question), tr("Delete Macro?"), false) != Answer::Yes) return false;
+    if (dialogs_.questionDefaultNo(tr(question), tr("Delete Macro?")) != Answer::Yes) return false;
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
         dialogs_.message(tr("File Not Found"));
@@ -285,7 +360,7 @@ std::string MacroEditor::recordedPause() {
     std::string pause = fastRecord && !value ? std::string("0005") : value.value_or("");
     pause = pause.substr(0, 4);
     const auto ms = pauseMillis(pause);
-    if (!ms || *ms < kSmallestRecordedPauseMs) pause = "1";
+    if (!ms || *ms < kSmallestRecordedPauseMs) pause.assign(1, '1');
     return normalizePause(pause);
 }
 

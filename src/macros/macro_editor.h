@@ -62,6 +62,9 @@ public:
     bool enter();
     void deleteRow();
     void clearAll();
+    // "Clear All": asks first while the grid holds unsaved commands; false
+    // when the user keeps them.
+    bool clearAllAsking();
     void fixIt();
     // Quick edit into a cell of the selected line's column; false when the
     // code does not fit the column.
@@ -71,8 +74,9 @@ public:
     // --- the file
     const std::string& fileName() const { return fileName_; }
     bool dirty() const { return dirty_; }
-    // Reads a macro file into the grid; lines that are not commands are shown
-    // as they are, painted red, and listed in a message.
+    // Reads a macro file into the grid. Lines not in the form the editor
+    // writes are listed in a message, each with what became of it: read as a
+    // command (repaired), painted red, or shown as it stands.
     bool load(const std::filesystem::path& file);
     bool save();
     bool saveAs();
@@ -81,6 +85,11 @@ public:
     // "Save Changes to Macro?" Yes saves, No discards; false for Cancel (or
     // a save that did not happen).
     bool settleChanges();
+    // The program is being stopped and nobody is asked: unsaved rows are
+    // written to a new file beside the macro (in the active folder when it has
+    // no name), "<name> (recovered).cro", as far as they can be saved. What
+    // was done, in a sentence for the logs; "" when nothing was unsaved.
+    std::string keepUnsaved();
 
     // --- the folder and its macro list
     const std::filesystem::path& activeFolder() const { return activeFolder_; }
@@ -123,8 +132,11 @@ private:
     // The selected backup file, else the selected macro.
     std::optional<std::filesystem::path> selectedFile() const;
     bool writeTo(const std::filesystem::path& file);
+    // The status line says the macro (name) was not saved; returns false.
+    bool notSaved(const std::string& name);
     std::string recordedPause();
-    void showLoadProblems(const std::vector<LineProblem>& problems);
+    std::string loadOutcome(int row) const;
+    void showLoadProblems(const std::vector<EditorRow>& rows, const std::vector<LineProblem>& problems);
 
     std::filesystem::path programFolder_, activeFolder_;
     Dialogs& dialogs_;

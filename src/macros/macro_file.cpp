@@ -135,7 +135,7 @@ MacroBytes macroFileBytes(const std::vector<MacroRow>& rows) {
 MacroWriteResult writeMacroFile(const std::filesystem::path& file, const std::vector<MacroRow>& rows) {
     const MacroBytes content = macroFileBytes(rows);
     if (content.badRow != 0) return {0, content.badRow, content.problem};
-    if (const auto ec = writeFileAtomically(file, content.bytes))
+    if (const auto ec = writeFileAtomically(file, content.bytes, MacroFileLimit))
         return {0, 0, "Cannot write " + file.string() + ": " + ec.message()};
     return {content.rowsWritten, 0, {}};
 }

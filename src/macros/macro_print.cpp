@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/text.h"
+
 namespace zul::macros {
 
 namespace {
@@ -44,7 +46,8 @@ std::string twoDigits(int n) {
 std::string macroPrintText(const std::vector<MacroRow>& rows, const std::string& path, const PrintStamp& stamp,
                            const Translate& translate) {
     const Translate tr = translate ? translate : Translate(untranslated);
-    std::string text = std::string(kCrLf) + "   " + std::filesystem::path(path).filename().string() + kCrLf;
+    // The printout keeps its tabs and line ends; the file's name comes from outside.
+    std::string text = std::string(kCrLf) + "   " + printable(std::filesystem::path(path).filename().string()) + kCrLf;
     text += std::string(8, '\t') + "Total" + kCrLf;
     text += std::string("\tCnt\tHC\tUC\tAct.\t\tPause\t\tPause") + kCrLf;
     text += '\t' + std::string(61, '=') + kCrLf;
@@ -56,7 +59,7 @@ std::string macroPrintText(const std::vector<MacroRow>& rows, const std::string&
         if (totals[i]) total = *totals[i];
     }
 
-    text += std::string(kCrLf) + "\t" + path + kCrLf;
+    text += std::string(kCrLf) + "\t" + printable(path) + kCrLf;
     text += "   ";
     text += tr("Total Runtime") + " =  " + formatRunningTime(total) + kCrLf + kCrLf;
     text += std::string("\tIf Action = ALN (All Lights On), ALF (All Lights Off), or AUF (All Units Off) ") + kCrLf +
@@ -65,8 +68,11 @@ std::string macroPrintText(const std::vector<MacroRow>& rows, const std::string&
     text += '\t';
     text += tr("Note:  Pause time is the time to wait before the NEXT command will execute!");
     const auto date = stamp.shortDate ? stamp.shortDate(stamp.printedAt) : isoDate(stamp.printedAt);
-    text += std::string(kCrLf) + kCrLf + "  " + tr("Printed on") + " " + date + " at " +
-            twoDigits(stamp.printedAt.hour) + ":" + twoDigits(stamp.printedAt.minute);
+    const DateTime& at = stamp.printedAt;
+    const std::string time = stamp.twelveHour ? std::to_string(at.hour % 12 == 0 ? 12 : at.hour % 12) + ":" +
+                                                    twoDigits(at.minute) + (at.hour < 12 ? " AM" : " PM")
+                                              : twoDigits(at.hour) + ":" + twoDigits(at.minute);
+    text += std::string(kCrLf) + kCrLf + "  " + tr("Printed on") + " " + date + " at " + time;
     return text;
 }
 

@@ -15,6 +15,8 @@ struct PrintStamp {
     DateTime printedAt;
     // The date in the system's short form; "YYYY-MM-DD" when not given.
     std::function<std::string(const DateTime&)> shortDate;
+    // The clock's style: "7:05 PM" on the 12-hour clock, else "19:05".
+    bool twelveHour = false;
 };
 
 // The whole printout for the editor's rows and the macro's path.

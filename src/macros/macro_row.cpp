@@ -134,9 +134,10 @@ std::string_view hintForCode(std::string_view code) {
 std::string rowProblem(const MacroRow& row) {
     if (!isHouseLetter(row.house)) return "House Code must be a letter A to P.";
     if (!isAction(row.action)) return "Action must be ON, OFF, BRI, DIM, ALN, ALF or AUF.";
+    if (isOnOff(row.action) && !isUnitNumber(row.unit))
+        return row.unit.empty() ? std::string(hintForCode(row.action)) : "Unit Code must be 1 to 16 with ON and OFF.";
     if (!isUnitNumber(row.unit) && row.unit != "PRE" && row.unit != "ALL")
-        return row.unit.empty() && isOnOff(row.action) ? std::string(hintForCode(row.action))
-                                                       : "Unit Code must be 1 to 16, PRE or ALL.";
+        return "Unit Code must be 1 to 16, PRE or ALL.";
     if (!encodeRow(row.house, row.unit, row.action)) return std::string(hintForCode(row.action));
     if (pauseIsError(row.pause)) return "Pause must be 0.3 to 9999 seconds in at most 4 characters.";
     return {};

@@ -44,12 +44,12 @@ std::optional<std::string> PauseCalculator::acceptSeconds(std::string_view text)
 }
 
 void PauseCalculator::leaveMinutes() {
-    if (minutes.empty()) minutes = "0";
+    if (minutes.empty()) minutes.assign(1, '0');
     if (numberOf(minutes) > MaxMinutes) minutes = std::to_string(MaxMinutes);
 }
 
 void PauseCalculator::leaveSeconds() {
-    if (seconds.empty() || seconds == "." || seconds == ",") seconds = "0";
+    if (seconds.empty() || seconds == "." || seconds == ",") seconds.assign(1, '0');
     if (numberOf(minutes) >= MaxMinutes && numberOf(seconds) > MaxSecondsAtMaxMinutes)
         seconds = std::to_string(MaxSecondsAtMaxMinutes);
 }

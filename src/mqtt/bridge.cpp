@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/groups_panel.h"
+#include "app/line_dialogs.h"
 #include "app/main_macro.h"
 #include "app/startup.h"
 #include "app/timers_switch.h"
@@ -17,75 +18,53 @@
 
 namespace zul::mqtt {
 
-namespace {
-constexpr std::size_t MaxClientId = 23;  // what every MQTT 3.1.1 broker must accept
-
-std::string clientId(const std::string& host) {
-    return (std::string(NodeId) + "_" + slug(host)).substr(0, MaxClientId);
-}
-
-// A log entry as one text with LF line ends and no blank lines around it.
-std::string entryText(const std::string& entry) {
-    std::string text = joinWith(splitAt(entry, "\r\n"), "\n");
-    const auto first = text.find_first_not_of("\r\n");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of("\r\n") - first + 1);
-}
-
-const char* onOff(bool on) { return on ? "ON" : "OFF"; }
-
-// A reason from the client, fit to go in brackets: "The connection was lost."
-// -> "The connection was lost".
-std::string reason(std::string text) {
-    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
-    return text;
-}
-} // namespace
-
 // A command that runs in a one-shot tick of its own.
 struct MqttBridge::Task {
+    std::string key;  // "group2", "panic", "macro Hall.cro", "timers"
+    std::function<void()> work;
     std::unique_ptr<Tick> tick;
-    bool done = false;
+    bool started = false, done = false;
 };
 
 // The bridge's listeners on the rest of the program.
 struct MqttBridge::Connections {
-    int frames = 0, timers = 0, descriptions = 0, labels = 0, groups = 0;
+    int frames = 0, timers = 0, descriptions = 0, labels = 0, groups = 0, groupProblems = 0;
 };
 
 MqttBridge::MqttBridge(app::App& app, ClientFactory factory, DeviceInfo device)
     : app_(app), factory_(std::move(factory)), device_(std::move(device)), inbox_(std::make_shared<Inbox>()),
       connections_(std::make_unique<Connections>()), self_(std::make_shared<MqttBridge*>(this)) {
     sendQueue_ = std::make_unique<SendQueue>(app.loop, app.transmitter, app.settings, frames_);
+    sendQueue_->refill = [this] { refill(); };
+    watchTick_ = app.loop.createTick("mqttWatch", WatchMs, [this] { watch(); });
+    watchTick_->setCoarse(true);
+    connectToProgram();
+    if (app.timers) attachTimerLog();
+}
+
+void MqttBridge::connectToProgram() {
     Connections& c = *connections_;
-    c.frames = app.transmitter.addSentObserver([this](const std::string& bits) {
-        const auto changes = states_.frameSent(bits, [this](const app::UnitAddress& u) {
-            return !trimBlanks(app_.descriptions->read(u)).empty();
-        });
-        for (const auto& change : changes)
-            if (topics_) publish(topics_->unitState(change.unit), onOff(change.on), true);
-    });
-    c.timers = app.timersSwitched.connect([this](bool on) {
+    c.frames = app_.transmitter.addSentObserver([this](const std::string& bits) { frameSent(bits); });
+    c.timers = app_.timersSwitched.connect([this](bool on) {
         if (on) attachTimerLog();
         else timerLog_ = nullptr;  // it went with the timers
         publishTimersState();
     });
-    c.descriptions = app.descriptions->changed.connect([this](const app::UnitAddress& u, const std::string& text) {
-        if (!connected_) return;
-        if (trimBlanks(text).empty()) removeConfig("light", Discovery::unitObjectId(u));
-        else publishConfig(discovery_->unit(u, text));
+    c.descriptions = app_.descriptions->changed.connect([this](const app::UnitAddress& u, const std::string& text) {
+        if (connected_) publishUnit(u, text);
     });
-    c.labels = app.groups->labelChanged.connect([this](int index) {
+    c.labels = app_.groups->labelChanged.connect([this](int index) {
         if (!connected_) return;
         const std::string& label = app_.groupLabels.get(index);
         if (trimBlanks(label).empty()) removeConfig("switch", Discovery::groupObjectId(index + 1));
         else publishConfig(discovery_->group(index + 1, label));
     });
-    c.groups = app.groups->groupRan.connect([this](int index, bool on) {
+    c.groups = app_.groups->groupRan.connect([this](int index, bool on, bool sent) {
+        if (!sent) return;  // nothing went out: the group is where it was
         groupStates_.at(static_cast<std::size_t>(index)) = on;
-        if (topics_) publish(topics_->groupState(index + 1), onOff(on), true);
+        publishGroupState(static_cast<std::size_t>(index));
     });
-    if (app.timers) attachTimerLog();
+    c.groupProblems = app_.groups->groupProblem.connect([this](const std::string& text) { tell(text); });
 }
 
 MqttBridge::~MqttBridge() {
@@ -96,6 +75,7 @@ MqttBridge::~MqttBridge() {
     app_.descriptions->changed.disconnect(c.descriptions);
     app_.groups->labelChanged.disconnect(c.labels);
     app_.groups->groupRan.disconnect(c.groups);
+    app_.groups->groupProblem.disconnect(c.groupProblems);
     if (timerLog_) timerLog_->entryAdded.disconnect(timerLogConnection_);
 }
 
@@ -115,17 +95,23 @@ void MqttBridge::start(const std::string& brokerOverride) {
         problem("MQTT: " + status_);
         return;
     }
+    std::string idProblem;
+    identity_ = identityOf(installId(app_.settings, idProblem), device_.host, settings_.baseTopic);
+    if (!idProblem.empty()) problem("MQTT: " + idProblem);
     std::string error;
     const BrokerAddress broker = *parseBroker(settings_.broker, error);
     brokerText_ = brokerUrl(broker);
-    topics_ = std::make_unique<TopicScheme>(settings_.baseTopic, settings_.discoveryPrefix);
-    discovery_ = std::make_unique<Discovery>(*topics_, device_);
+    topics_ = std::make_unique<TopicScheme>(settings_.baseTopic, settings_.discoveryPrefix, identity_.nodeId);
+    discovery_ = std::make_unique<Discovery>(*topics_, identity_, device_.version);
+    states_.setFullSteps(settings_.dimSteps);
+    loadHidden();
     ClientOptions options;
     options.broker = broker;
     options.caFile = settings_.caFile;
     options.username = settings_.username;
     options.password = settings_.password;
-    options.clientId = clientId(device_.host);
+    options.clientId = identity_.clientId;
+    options.sessionExpirySeconds = settings_.keepCommandsSeconds;
     options.willTopic = topics_->status();
     options.willPayload = "offline";
     client_ = factory_();
@@ -141,14 +127,16 @@ void MqttBridge::start(const std::string& brokerOverride) {
         problem("MQTT: " + status_);
         return;
     }
+    watchTick_->setEnabled(true);
     setStatus("Connecting to " + brokerText_ + "...");
 }
 
 void MqttBridge::stop() {
     if (!client_) return;
+    watchTick_->setEnabled(false);
     if (connected_) {
-        // The broker keeps our session; without subscriptions it queues no
-        // commands for us while we are away, so none goes out stale at the next start.
+        // Without subscriptions the broker queues no commands for us while we
+        // are away; the client then ends the session itself.
         for (const std::string& pattern : topics_->subscriptions()) client_->unsubscribe(pattern);
         publish(topics_->status(), "offline", true);
     }
@@ -156,7 +144,8 @@ void MqttBridge::stop() {
     client_.reset();
     connected_ = false;
     inbox_->takeAll();
-    lastProblem_.clear();
+    connectionProblems_.clear();
+    tellRefusals();
     setStatus("The MQTT bridge is off.");
 }
 
@@ -181,23 +170,30 @@ void MqttBridge::drainInbox() {
         }
     }
     if (const std::size_t dropped = inbox_->takeDropped())
-        report("inbox full", "dropped " + std::to_string(dropped) + " MQTT messages that came faster than they could be handled");
+        report("inbox full", "MQTT: dropped " + std::to_string(dropped) +
+                                 " MQTT messages that came faster than they could be handled");
     tasks_.remove_if([](const std::unique_ptr<Task>& t) { return t->done; });
+    if (commands_.empty() && std::none_of(tasks_.begin(), tasks_.end(), [](const auto& t) { return !t->started; }))
+        tellRefusals();
 }
 
 void MqttBridge::onConnected(int code, const std::string& text) {
     if (code != 0) {
         connected_ = false;
         setStatus("The broker at " + brokerText_ + " refused the connection: " + text);
-        problem("MQTT: the broker at " + brokerText_ + " refused the connection (" + reason(text) + "); trying again");
+        if (connectionProblems_.insert("refused: " + text).second)
+            problem("MQTT: the broker at " + brokerText_ + " refused the connection (" + text + "); trying again");
         return;
     }
     connected_ = true;
-    lastProblem_.clear();
+    connectionProblems_.clear();
+    ownRemovals_.clear();
     setStatus("Connected to " + brokerText_);
-    if (logLine) logLine("MQTT: connected to " + brokerText_);
+    tell("MQTT: connected to " + brokerText_ + " as " + identity_.clientId);
     for (const std::string& pattern : topics_->subscriptions()) client_->subscribe(pattern, 1);
     publish(topics_->status(), "online", true);
+    transmitterShown_.reset();
+    publishTransmitter();
     publishDiscovery();
     publishStates();
 }
@@ -206,9 +202,10 @@ void MqttBridge::onDisconnected(const std::string& text) {
     const bool was = connected_;
     connected_ = false;
     setStatus("Not connected to " + brokerText_ + ": " + text);
-    if (was) problem("MQTT: lost the connection to " + brokerText_ + " (" + reason(text) + "); trying again");
-    else if (lastProblem_.empty())
-        problem("MQTT: cannot connect to " + brokerText_ + " (" + reason(text) + "); trying again");
+    // Each kind of failure once, until a connection succeeds again.
+    if (!connectionProblems_.insert(text).second) return;
+    if (was) problem("MQTT: lost the connection to " + brokerText_ + " (" + text + "); trying again");
+    else problem("MQTT: cannot connect to " + brokerText_ + " (" + text + "); trying again");
 }
 
 void MqttBridge::onMessage(const ClientEvent& event) {
@@ -218,12 +215,27 @@ void MqttBridge::onMessage(const ClientEvent& event) {
 }
 
 void MqttBridge::handle(const Request& r) {
+    if (r.target == Target::Discovery) {
+        const std::string topic = topics_->discovery(r.component, r.objectId);
+        if (r.emptyPayload) configDeleted(topic);
+        // A config left in the broker from earlier that we no longer stand behind goes.
+        else if (!published_.count(topic)) publish(topic, "", true);
+        return;
+    }
+    if (r.target != Target::Timers && !transmitterReady()) {
+        report("transmitter offline", "MQTT: the transmitter's port is not open; commands are refused until it is");
+        return;
+    }
+    if (r.target == Target::Unit) unitCommand(r);
+    else runRequest(r);
+}
+
+void MqttBridge::runRequest(const Request& r) {
     switch (r.target) {
-    case Target::Unit: unitCommand(r.unit, r.word); break;
     case Target::Group: {
         const int index = r.group - 1;
         const std::string word = r.word;
-        runLater([this, index, word] { app_.groups->runner().strtGroup(index, word); });
+        runLater("group" + std::to_string(r.group), [this, index, word] { app_.groups->runner().strtGroup(index, word); });
         break;
     }
     case Target::Panic:
@@ -231,7 +243,7 @@ void MqttBridge::handle(const Request& r) {
             report("panic not set up", "MQTT: the panic button is not set up; " + topics_->panicCommand() + " ignored");
             break;
         }
-        runLater([this] { app_.groups->panic().runGroups(); });
+        runLater("panic", [this] { app_.groups->panic().runGroups(); });
         break;
     case Target::Macro: {
         const std::filesystem::path file = app_.folder / r.macroFile;
@@ -240,45 +252,70 @@ void MqttBridge::handle(const Request& r) {
             report("macro missing", "MQTT: there is no macro " + r.macroFile + " in " + app_.folder.string());
             break;
         }
-        runLater([this, file] { app::CroSend(app_, file); });
+        runLater("macro " + r.macroFile, [this, file] { app::CroSend(app_, file); });
         break;
     }
     case Target::Timers: {
         const bool on = r.word == "ON";
-        runLater([this, on] { setTimers(on); });  // loading the timers may ask the user something
+        runLater("timers", [this, on] { setTimers(on); });  // loading the timers may ask the user something
         break;
     }
-    case Target::Discovery: {
-        // A config left in the broker from earlier that we no longer stand behind goes.
-        const std::string topic = topics_->discovery(r.component, r.objectId);
-        if (!r.emptyPayload && !published_.count(topic)) publish(topic, "", true);
-        break;
-    }
+    default: break;
     }
 }
 
-void MqttBridge::unitCommand(const app::UnitAddress& unit, const std::string& word) {
-    if (word == "ON" || word == "OFF") {
-        queue({unit.house, unit.unit, word == "ON" ? x10::Action::On : x10::Action::Off});
+void MqttBridge::unitCommand(const Request& r) {
+    using Kind = CommandQueue::Wish::Kind;
+    const bool dims = r.word == "BRI" || r.word == "DIM" || r.word == "LEVEL";
+    if (dims && app_.descriptions->appliance(r.unit)) {
+        report("appliance dimmed", "MQTT: unit " + app::unitName(r.unit) + " is an appliance; " +
+                                       (r.word == "LEVEL" ? std::string("a brightness") : r.word) + " refused");
         return;
     }
-    // BRI and DIM act on the unit last addressed on the house code: address this one first.
-    if (states_.lastAddressed(unit.house) != unit.unit) queue({unit.house, unit.unit, x10::Action::On});
-    queue({unit.house, 0, word == "BRI" ? x10::Action::Bri : x10::Action::Dim});
-}
-
-void MqttBridge::queue(const x10::Command& command) {
-    frames_.push_back(app_.codes.frameFor(command));
+    CommandQueue::Wish wish{r.unit, Kind::On, 0};
+    if (r.word == "OFF") wish.kind = Kind::Off;
+    else if (r.word == "LEVEL") wish = {r.unit, Kind::Level, states_.stepsFor(r.percent)};
+    else if (r.word == "BRI" || r.word == "DIM") wish = {r.unit, Kind::Steps, r.word == "BRI" ? 1 : -1};
+    if (!commands_.add(wish)) return refused(1);
     sendQueue_->wake();  // at once, not on the resting queue's next look
-    if (command.unit > 0) states_.addressed({command.house, command.unit});
 }
 
-void MqttBridge::runLater(std::function<void()> work) {
+// The send queue is empty: the next frame of the first waiting command.
+void MqttBridge::refill() {
+    if (commands_.empty()) return tellRefusals();
+    if (!transmitterReady()) return refused(commands_.clear());
+    if (const auto command = commands_.next(states_)) frames_.push_back(app_.codes.frameFor(*command));
+}
+
+void MqttBridge::refused(std::size_t count) { refusedInBurst_ += count; }
+
+// One line per burst of refused commands, once the burst is over.
+void MqttBridge::tellRefusals() {
+    if (refusedInBurst_ == 0) return;
+    const std::size_t n = std::exchange(refusedInBurst_, 0);
+    problem("MQTT: refused " + std::to_string(n) + " command" + (n == 1 ? "" : "s") +
+            " that came while the bridge's queue was full (at most " + std::to_string(CommandQueue::MaxWaiting) +
+            " units and " + std::to_string(MaxWaitingRuns) + " runs wait)");
+}
+
+void MqttBridge::runLater(const std::string& key, std::function<void()> work) {
+    for (const auto& t : tasks_) {
+        if (!t->started && t->key == key) {  // the newer wish replaces the waiting one
+            t->work = std::move(work);
+            return;
+        }
+    }
+    if (std::count_if(tasks_.begin(), tasks_.end(), [](const auto& t) { return !t->started; }) >=
+        static_cast<long>(MaxWaitingRuns))
+        return refused(1);
     auto task = std::make_unique<Task>();
     Task* t = task.get();
-    t->tick = app_.loop.createTick("mqttCommand", 1, [t, work = std::move(work)] {
+    t->key = key;
+    t->work = std::move(work);
+    t->tick = app_.loop.createTick("mqttCommand", 1, [t] {
         t->tick->setEnabled(false);
-        work();
+        t->started = true;
+        t->work();
         t->done = true;
     });
     t->tick->setEnabled(true);
@@ -295,64 +332,27 @@ void MqttBridge::setTimers(bool on) {
     publishTimersState();
 }
 
-void MqttBridge::publish(const std::string& topic, const std::string& payload, bool retain, int qos) {
-    if (client_ && connected_) client_->publish(topic, payload, qos, retain);
+bool MqttBridge::transmitterReady() const { return app_.port.isOpen() && !app_.port.lost(); }
+
+void MqttBridge::watch() {
+    publishTransmitter();
+    if (connected_) publishMacros();
 }
 
-void MqttBridge::publishConfig(const DiscoveryConfig& config) {
-    const std::string topic = topics_->discovery(config.component, config.objectId);
-    published_.insert(topic);
-    publish(topic, config.json, true);
-}
-
-void MqttBridge::removeConfig(const std::string& component, const std::string& objectId) {
-    const std::string topic = topics_->discovery(component, objectId);
-    published_.erase(topic);
-    publish(topic, "", true);
-}
-
-void MqttBridge::publishDiscovery() {
-    published_.clear();
-    for (const auto& d : app_.descriptions->described()) publishConfig(discovery_->unit(d.unit, d.text));
-    for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
-        const std::string& label = app_.groupLabels.get(i);
-        if (!trimBlanks(label).empty()) publishConfig(discovery_->group(i + 1, label));
+// A frame went out, by any route: the states it changed, if the port took it.
+void MqttBridge::frameSent(const std::string& bits) {
+    if (!transmitterReady()) {
+        publishTransmitter();
+        return;
     }
-    const PanicRoutine& panic = app_.groups->panic();
-    if (panic.settings.group >= 1) publishConfig(discovery_->panic(withoutAccessKeys(panic.settings.caption)));
-    publishConfig(discovery_->timers());
-    publishMacros();
-}
-
-void MqttBridge::publishMacros() {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(app_.folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (endsWithNoCase(name, ".cro") && entry.is_regular_file(ec)) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    std::set<std::string> ids;
-    for (const std::string& name : names) {
-        std::string id = Discovery::macroObjectId(name);
-        for (int n = 2; !ids.insert(id).second; ++n) id = Discovery::macroObjectId(name) + "_" + std::to_string(n);
-        publishConfig(discovery_->macro(id, name));
-    }
-}
-
-void MqttBridge::publishStates() {
-    for (const auto& s : states_.known()) publish(topics_->unitState(s.unit), onOff(s.on), true);
-    for (std::size_t i = 0; i < groupStates_.size(); ++i)
-        if (groupStates_[i]) publish(topics_->groupState(static_cast<int>(i) + 1), onOff(*groupStates_[i]), true);
-    publishTimersState();
-}
-
-void MqttBridge::publishTimersState() {
-    if (topics_) publish(topics_->timersState(), onOff(app_.timers && app_.timers->scheduler().masterSwitch()), true);
+    const auto changes = states_.frameSent(bits, [this](const app::UnitAddress& u) {
+        return !trimBlanks(app_.descriptions->read(u)).empty();
+    });
+    for (const auto& change : changes) publishUnitState(change);
 }
 
 void MqttBridge::publishLogEntry(const std::string& entry) {
-    if (topics_) publish(topics_->log(), entryText(entry), false, 0);
+    if (topics_) publish(topics_->log(), app::LineDialogs::oneLine(entry), false, 0);
 }
 
 void MqttBridge::attachTimerLog() {
@@ -361,17 +361,20 @@ void MqttBridge::attachTimerLog() {
     timerLogConnection_ = timerLog_->entryAdded.connect([this](const std::string& entry) { publishLogEntry(entry); });
 }
 
+// Standard error (or the desktop's), with whatever came from outside escaped.
+void MqttBridge::tell(const std::string& text) {
+    if (logLine) logLine(printable(text));
+}
+
 void MqttBridge::report(const std::string& kind, const std::string& text) {
     if (!reported_.insert(kind).second) return;
-    if (logLine) logLine(text);
-    app_.logError("MqttBridge", "mqtt", text);
+    tell(text);
+    app_.logError("MqttBridge", "mqtt", printable(text));
 }
 
 void MqttBridge::problem(const std::string& text) {
-    if (text == lastProblem_) return;
-    lastProblem_ = text;
-    if (logLine) logLine(text);
-    app_.logError("MqttBridge", "mqtt", text);
+    tell(text);
+    app_.logError("MqttBridge", "mqtt", printable(text));
 }
 
 } // namespace zul::mqtt

@@ -21,6 +21,9 @@ struct ClientOptions {
     std::string username, password;
     std::string clientId;
     bool cleanSession = false;  // false: the broker keeps our subscriptions and queued commands
+    // How long the broker keeps that session (and the commands it queues)
+    // after the connection is lost; 0 ends it with the connection.
+    int sessionExpirySeconds = 0;
     int keepAliveSeconds = 30;
     // The last will: published by the broker when the connection breaks.
     std::string willTopic, willPayload;
@@ -58,8 +61,10 @@ public:
     // again with a growing delay (ReconnectDelay) whenever it is lost. Returns
     // "" or why it cannot start at all (the options are unusable).
     virtual std::string start(const ClientOptions& options, Sink sink) = 0;
-    // Disconnects cleanly (after anything published before it has gone out)
-    // and ends the network thread. No reports after it returns.
+    // Says goodbye and ends the network thread: waits (a few seconds at most)
+    // until the broker has acknowledged everything published, subscribed or
+    // unsubscribed before, then disconnects cleanly, ending the session on the
+    // broker (so it queues nothing for a later start). No reports after it returns.
     virtual void stop() = 0;
     // Thread-safe; false when the client is not connected or refused it.
     virtual bool publish(const std::string& topic, const std::string& payload, int qos, bool retain) = 0;

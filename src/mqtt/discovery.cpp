@@ -59,55 +59,70 @@ std::string slug(const std::string& text) {
     return out;
 }
 
-Discovery::Discovery(const TopicScheme& topics, DeviceInfo device) : topics_(topics) {
-    deviceJson_ = "{\"identifiers\":[" + jsonString(std::string(NodeId) + "_" + slug(device.host)) +
-                  "],\"name\":\"Zulmarin\",\"model\":\"CM17A\",\"sw_version\":" + jsonString(device.version) + "}";
+Discovery::Discovery(const TopicScheme& topics, const Identity& identity, const std::string& version)
+    : topics_(topics), uniquePrefix_(identity.nodeId + "_") {
+    sharedJson_ = ",\"qos\":1,\"availability\":[{\"topic\":" + jsonString(topics.status()) + "},{\"topic\":" +
+                  jsonString(topics.transmitter()) + "}],\"availability_mode\":\"all\",\"device\":{\"identifiers\":[" +
+                  jsonString(identity.deviceId) + "],\"name\":\"Zulmarin\",\"model\":\"CM17A\",\"sw_version\":" +
+                  jsonString(version) + "},\"origin\":{\"name\":\"Zulmarin\",\"sw_version\":" + jsonString(version) + "}";
 }
 
-std::string Discovery::config(const std::string& name, const std::string& objectId,
-                              const std::vector<std::pair<std::string, std::string>>& fields) const {
-    std::string json = "{\"name\":" + jsonString(name) + ",\"unique_id\":" + jsonString(std::string(NodeId) + "_" + objectId);
-    for (const auto& [key, value] : fields) json += ",\"" + key + "\":" + jsonString(value);
-    return json + ",\"availability_topic\":" + jsonString(topics_.status()) + ",\"device\":" + deviceJson_ + "}";
+DiscoveryConfig Discovery::config(const std::string& component, const std::string& objectId, const std::string& name,
+                                  const Fields& fields) const {
+    std::string json = "{\"name\":" + jsonString(name) + ",\"unique_id\":" + jsonString(uniquePrefix_ + objectId);
+    for (const auto& [key, value] : fields) json += ",\"" + key + "\":" + value;
+    return {component, objectId, name, json + sharedJson_ + "}"};
 }
 
 std::string Discovery::unitObjectId(const app::UnitAddress& u) { return asciiLower(app::unitName(u)); }
 std::string Discovery::groupObjectId(int number) { return "group" + std::to_string(number); }
 
 std::string Discovery::macroObjectId(const std::string& fileName) {
-    const std::string s = slug(macroName(fileName));
-    return "macro_" + (s.empty() ? std::string("unnamed") : s);
+    std::string s = slug(macroName(fileName)).substr(0, 32);
+    while (!s.empty() && s.back() == '_') s.pop_back();
+    return "macro_" + (s.empty() ? std::string("unnamed") : s) + "_" + shortHash(fileName);
 }
 
-DiscoveryConfig Discovery::unit(const app::UnitAddress& u, const std::string& description) const {
-    const std::string id = unitObjectId(u);
-    return {"light", id,
-            config(description, id,
-                   {{"command_topic", topics_.unitCommand(u)}, {"state_topic", topics_.unitState(u)},
-                    {"payload_on", "ON"}, {"payload_off", "OFF"}})};
+namespace {
+// A switch's fields: ON and OFF commands and states.
+std::vector<std::pair<std::string, std::string>> onOffFields(const std::string& command, const std::string& state) {
+    return {{"command_topic", jsonString(command)},
+            {"state_topic", jsonString(state)},
+            {"payload_on", "\"ON\""},
+            {"payload_off", "\"OFF\""}};
+}
+} // namespace
+
+DiscoveryConfig Discovery::unit(const app::UnitAddress& u, const std::string& description, bool appliance) const {
+    Fields fields = onOffFields(topics_.unitCommand(u), topics_.unitState(u));
+    if (appliance) return config("switch", unitObjectId(u), description, fields);
+    // Brightness alone turns a lamp on: an ON after it would undo the level.
+    fields.insert(fields.end(), {{"brightness_command_topic", jsonString(topics_.unitBrightnessCommand(u))},
+                                 {"brightness_state_topic", jsonString(topics_.unitBrightnessState(u))},
+                                 {"brightness_scale", "100"},
+                                 {"on_command_type", "\"brightness\""}});
+    return config("light", unitObjectId(u), description, fields);
 }
 
 DiscoveryConfig Discovery::group(int number, const std::string& label) const {
-    const std::string id = groupObjectId(number);
-    return {"switch", id,
-            config(label, id,
-                   {{"command_topic", topics_.groupCommand(number)}, {"state_topic", topics_.groupState(number)},
-                    {"payload_on", "ON"}, {"payload_off", "OFF"}})};
+    return config("switch", groupObjectId(number), label,
+                  onOffFields(topics_.groupCommand(number), topics_.groupState(number)));
 }
 
 DiscoveryConfig Discovery::panic(const std::string& caption) const {
-    return {"button", "panic", config(caption, "panic", {{"command_topic", topics_.panicCommand()}, {"payload_press", "PRESS"}})};
+    return config("button", "panic", caption,
+                  {{"command_topic", jsonString(topics_.panicCommand())}, {"payload_press", "\"PRESS\""}});
 }
 
 DiscoveryConfig Discovery::timers() const {
-    return {"switch", "timers",
-            config("Timers", "timers",
-                   {{"command_topic", topics_.timersCommand()}, {"state_topic", topics_.timersState()},
-                    {"payload_on", "ON"}, {"payload_off", "OFF"}})};
+    Fields fields = onOffFields(topics_.timersCommand(), topics_.timersState());
+    fields.emplace_back("entity_category", "\"config\"");
+    return config("switch", "timers", "Timers", fields);
 }
 
-DiscoveryConfig Discovery::macro(const std::string& objectId, const std::string& fileName) const {
-    return {"button", objectId, config(macroName(fileName), objectId, {{"command_topic", topics_.macroRun()}, {"payload_press", fileName}})};
+DiscoveryConfig Discovery::macro(const std::string& fileName) const {
+    return config("button", macroObjectId(fileName), macroName(fileName),
+                  {{"command_topic", jsonString(topics_.macroRun())}, {"payload_press", jsonString(fileName)}});
 }
 
 } // namespace zul::mqtt

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
+#include <random>
 
+#include "mqtt/discovery.h"
 #include "platform/settings_backend.h"
 #include "platform/text.h"
 #include "settings/cipher.h"
@@ -13,6 +16,18 @@ namespace zul::mqtt {
 
 namespace {
 constexpr std::size_t MaxRootLength = 100;
+constexpr std::size_t MaxInstallIdLength = 40;
+constexpr std::size_t MaxClientId = 23;  // what every MQTT 3.1.1 broker must accept
+
+// A whole number setting: the default when missing or not a whole number.
+int wholeSetting(const std::string& text, int fallback) {
+    const auto n = wholeNumberIn(text);
+    return n && *n >= -1000000 && *n <= 1000000 ? static_cast<int>(*n) : fallback;
+}
+
+bool isUnder(const std::string& topic, const std::string& root) {
+    return topic == root || topic.rfind(root + "/", 0) == 0;
+}
 
 std::optional<int> portNumber(const std::string& text) {
     if (text.empty() || text.size() > 5 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -104,6 +119,9 @@ MqttSettings loadMqttSettings(const SettingsBackend& settings) {
     v.password = looksEnciphered(password) ? CipherText(true, password) : "";
     v.baseTopic = read("BaseTopic", DefaultBaseTopic);
     v.discoveryPrefix = read("DiscoveryPrefix", DefaultDiscoveryPrefix);
+    v.installId = trimBlanks(read("InstallId", ""));
+    v.keepCommandsSeconds = wholeSetting(read("KeepCommandsSeconds", ""), DefaultKeepCommandsSeconds);
+    v.dimSteps = wholeSetting(read("DimSteps", ""), DefaultDimSteps);
     return v;
 }
 
@@ -117,15 +135,56 @@ bool saveMqttSettings(SettingsBackend& settings, const MqttSettings& v) {
     write("Password", CipherText(false, v.password));
     write("BaseTopic", v.baseTopic);
     write("DiscoveryPrefix", v.discoveryPrefix);
+    if (!v.installId.empty()) write("InstallId", v.installId);
+    write("KeepCommandsSeconds", std::to_string(v.keepCommandsSeconds));
+    write("DimSteps", std::to_string(v.dimSteps));
     return ok;
+}
+
+std::string installId(SettingsBackend& settings, std::string& problem) {
+    problem.clear();
+    const std::string stored = trimBlanks(ReadSetting(settings, Section, "InstallId", ""));
+    if (!stored.empty()) return stored;
+    std::string id = LegacyInstallId;
+    if (trimBlanks(ReadSetting(settings, Section, "Broker", "")).empty()) {
+        std::random_device random;
+        char hex[9];
+        std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(random()));
+        id += "_";
+        id += hex;
+    }
+    if (!settings.write(Section, "InstallId", id))
+        problem = "the install id " + id + " cannot be stored in the settings; the hub sees a new device at every start";
+    return id;
+}
+
+std::string shortHash(const std::string& text) {
+    std::uint32_t h = 2166136261u;
+    for (const unsigned char c : text) h = (h ^ c) * 16777619u;
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(h));
+    return hex;
+}
+
+Identity identityOf(const std::string& installId, const std::string& host, const std::string& baseTopic) {
+    Identity i{installId, installId, installId};
+    if (installId == LegacyInstallId) i.deviceId = installId + "_" + slug(host);
+    if (installId == LegacyInstallId || installId.size() > MaxClientId) {
+        i.clientId = "zulmarin_";
+        i.clientId += shortHash(installId + "\n" + host + "\n" + baseTopic);
+    }
+    return i;
 }
 
 std::string topicRootProblem(const std::string& root) {
     if (root.empty()) return "must not be empty";
     if (root.size() > MaxRootLength) return "must be at most " + std::to_string(MaxRootLength) + " characters";
     if (root.find_first_of("+#") != std::string::npos) return "must not contain the wildcards + or #";
-    if (std::any_of(root.begin(), root.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
-        return "must not contain control characters";
+    if (root.front() == '$') return "must not begin with $ (such topics are reserved for the broker)";
+    if (!validUtf8(root)) return "must be UTF-8 text";
+    // Controls (C0, DEL, C1) and bidirectional marks: a broker refuses some,
+    // and every log would show them escaped.
+    if (printable(root) != root) return "must not contain control characters";
     if (root.front() == '/' || root.back() == '/' || root.find("//") != std::string::npos)
         return "must not begin or end with / or have an empty level";
     return "";
@@ -147,8 +206,20 @@ std::vector<std::string> checkMqttSettings(const MqttSettings& v) {
     if (const auto p = topicRootProblem(v.baseTopic); !p.empty()) problems.push_back("Base topic " + p + ".");
     if (const auto p = topicRootProblem(v.discoveryPrefix); !p.empty())
         problems.push_back("Discovery prefix " + p + ".");
-    else if (v.discoveryPrefix == v.baseTopic)
-        problems.push_back("The base topic and the discovery prefix must differ.");
+    else if (isUnder(v.discoveryPrefix, v.baseTopic) || isUnder(v.baseTopic, v.discoveryPrefix))
+        problems.push_back("The base topic and the discovery prefix must not lie one inside the other.");
+    const std::string& id = v.installId;
+    if (id.size() > MaxInstallIdLength || !std::all_of(id.begin(), id.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+        }))
+        problems.push_back("Install id: use at most " + std::to_string(MaxInstallIdLength) +
+                           " letters, digits, _ or -.");
+    if (v.keepCommandsSeconds < 0 || v.keepCommandsSeconds > MaxKeepCommandsSeconds)
+        problems.push_back("Commands are kept on the broker for 0 to " + std::to_string(MaxKeepCommandsSeconds) +
+                           " seconds.");
+    if (v.dimSteps < MinDimSteps || v.dimSteps > MaxDimSteps)
+        problems.push_back("Dim steps must be a whole number from " + std::to_string(MinDimSteps) + " to " +
+                           std::to_string(MaxDimSteps) + ".");
     return problems;
 }
 

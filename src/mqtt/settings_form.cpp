@@ -15,7 +15,14 @@ MqttSettingsForm::~MqttSettingsForm() {
     if (client_) client_->stop();
 }
 
-void MqttSettingsForm::load() { values = loadMqttSettings(settings_); }
+void MqttSettingsForm::load() {
+    // Made here, before a broker is first set, so that a new install gets
+    // an id of its own and one that had a broker already keeps its old one.
+    std::string problem;
+    const std::string id = installId(settings_, problem);
+    values = loadMqttSettings(settings_);
+    values.installId = id;
+}
 
 std::vector<std::string> MqttSettingsForm::apply() {
     auto problems = checkMqttSettings(values);
@@ -60,7 +67,7 @@ void MqttSettingsForm::poll() {
         if (e.kind == ClientEvent::Kind::Connected && e.code == 0)
             return finish(true, "Connected to " + url_ + ": the broker accepted the login.");
         if (e.kind == ClientEvent::Kind::Connected)
-            return finish(false, "The broker at " + url_ + " refused the connection: " + e.text);
+            return finish(false, "The broker at " + url_ + " refused the connection: " + e.text + ".");
         if (e.kind == ClientEvent::Kind::Disconnected)
             return finish(false, "Cannot connect to " + url_ + ": " + e.text + ".");
     }

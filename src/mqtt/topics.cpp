@@ -44,23 +44,18 @@ std::variant<Request, Refusal> wordRequest(Request r, const std::string& topic, 
 
 std::variant<Request, Refusal> macroRequest(const std::string& topic, const std::string& payload) {
     std::string name = trimBlanks(payload);
-    const auto refused = [&](const std::string& why) {
+    if (!name.empty() && !endsWithNoCase(name, ".cro")) name += ".cro";
+    if (const std::string why = macroNameProblem(name); !why.empty())
         return refuse("macro name", "refused the macro name " + shown(payload) + " on " + topic + ": " + why);
-    };
-    if (name.empty()) return refused("no name given");
-    if (name.find_first_of("/\\") != std::string::npos || name.find("..") != std::string::npos)
-        return refused("a macro is named without a folder");
-    if (name.size() > MaxMacroName) return refused("the name is too long");
-    if (!endsWithNoCase(name, ".cro")) name += ".cro";
     Request r;
     r.target = Target::Macro;
     r.macroFile = name;
     return r;
 }
 
-std::variant<Request, Refusal> discoveryRequest(const std::vector<std::string>& levels, const std::string& topic,
-                                                const std::string& payload) {
-    if (levels.size() != 4 || levels[1] != NodeId || levels[3] != "config")
+std::variant<Request, Refusal> discoveryRequest(const TopicScheme& topics, const std::vector<std::string>& levels,
+                                                const std::string& topic, const std::string& payload) {
+    if (levels.size() != 4 || levels[1] != topics.nodeId() || levels[3] != "config")
         return refuse("unknown topic", "ignored a message on the unknown topic " + topic);
     Request r;
     r.target = Target::Discovery;
@@ -70,14 +65,27 @@ std::variant<Request, Refusal> discoveryRequest(const std::vector<std::string>& 
     return r;
 }
 
+// A brightness in percent, 0 (off) to 100.
+std::variant<Request, Refusal> levelRequest(Request r, const std::string& topic, const std::string& payload) {
+    const auto n = wholeNumberIn(payload);
+    if (!n || *n < 0 || *n > 100)
+        return refuse("brightness payload", "refused " + shown(payload) + " on " + topic +
+                                                ": the brightness must be a whole number from 0 to 100");
+    r.word = *n == 0 ? "OFF" : "LEVEL";
+    r.percent = static_cast<int>(*n);
+    return r;
+}
+
 std::variant<Request, Refusal> commandRequest(const std::vector<std::string>& levels, const std::string& topic,
                                               const std::string& payload) {
     Request r;
     const std::size_t n = levels.size();
-    if (n == 3 && levels[0] == "unit" && levels[2] == "set") {
+    const bool brightness = n == 4 && levels[2] == "brightness" && levels[3] == "set";
+    if (levels[0] == "unit" && ((n == 3 && levels[2] == "set") || brightness)) {
         const auto unit = app::parseUnitAddress(levels[1]);
         if (!unit) return refuse("unit out of range", "no unit '" + levels[1] + "' (houses A to P, units 1 to 16): " + topic);
         r.unit = *unit;
+        if (brightness) return levelRequest(r, topic, payload);
         return wordRequest(r, topic, payload, {"ON", "OFF", "BRI", "DIM"}, "unit payload");
     }
     if (n == 3 && levels[0] == "group" && levels[2] == "set") {
@@ -102,12 +110,30 @@ std::variant<Request, Refusal> commandRequest(const std::vector<std::string>& le
 
 } // namespace
 
-TopicScheme::TopicScheme(std::string base, std::string discoveryPrefix)
-    : base_(std::move(base)), prefix_(std::move(discoveryPrefix)) {}
+std::string macroNameProblem(const std::string& name) {
+    if (trimBlanks(name).empty()) return "no name given";
+    if (!validUtf8(name)) return "the name is not UTF-8 text";
+    if (name.find_first_of("/\\") != std::string::npos || name == "." || name == "..")
+        return "a macro is named without a folder";
+    if (isBinary(name) || printable(name) != name) return "the name holds control characters";
+    if (trimBlanks(name) != name) return "the name begins or ends with a blank";
+    if (name.size() > MaxMacroName) return "the name is too long";
+    return "";
+}
+
+TopicScheme::TopicScheme(std::string base, std::string discoveryPrefix, std::string nodeId)
+    : base_(std::move(base)), prefix_(std::move(discoveryPrefix)), node_(std::move(nodeId)) {}
 
 std::string TopicScheme::status() const { return base_ + "/status"; }
+std::string TopicScheme::transmitter() const { return base_ + "/transmitter"; }
 std::string TopicScheme::unitCommand(const app::UnitAddress& u) const { return base_ + "/unit/" + app::unitName(u) + "/set"; }
 std::string TopicScheme::unitState(const app::UnitAddress& u) const { return base_ + "/unit/" + app::unitName(u) + "/state"; }
+std::string TopicScheme::unitBrightnessCommand(const app::UnitAddress& u) const {
+    return base_ + "/unit/" + app::unitName(u) + "/brightness/set";
+}
+std::string TopicScheme::unitBrightnessState(const app::UnitAddress& u) const {
+    return base_ + "/unit/" + app::unitName(u) + "/brightness/state";
+}
 std::string TopicScheme::groupCommand(int number) const { return base_ + "/group/" + std::to_string(number) + "/set"; }
 std::string TopicScheme::groupState(int number) const { return base_ + "/group/" + std::to_string(number) + "/state"; }
 std::string TopicScheme::panicCommand() const { return base_ + "/panic/set"; }
@@ -117,11 +143,12 @@ std::string TopicScheme::timersState() const { return base_ + "/timers/state"; }
 std::string TopicScheme::log() const { return base_ + "/log"; }
 
 std::string TopicScheme::discovery(const std::string& component, const std::string& objectId) const {
-    return prefix_ + "/" + component + "/" + NodeId + "/" + objectId + "/config";
+    return prefix_ + "/" + component + "/" + node_ + "/" + objectId + "/config";
 }
 
 std::vector<std::string> TopicScheme::subscriptions() const {
-    return {base_ + "/+/set", base_ + "/+/+/set", macroRun(), prefix_ + "/+/" + NodeId + "/+/config"};
+    return {base_ + "/+/set", base_ + "/+/+/set", base_ + "/unit/+/brightness/set", macroRun(),
+            prefix_ + "/+/" + node_ + "/+/config"};
 }
 
 std::variant<Request, Refusal> parseMessage(const TopicScheme& topics, const std::string& topic,
@@ -129,7 +156,7 @@ std::variant<Request, Refusal> parseMessage(const TopicScheme& topics, const std
     const std::string discoveryRoot = topics.discoveryPrefix() + "/";
     const std::string base = topics.base() + "/";
     if (startsWith(topic, discoveryRoot) && !startsWith(topic, base))
-        return discoveryRequest(splitAt(topic.substr(discoveryRoot.size()), "/"), topic, payload);
+        return discoveryRequest(topics, splitAt(topic.substr(discoveryRoot.size()), "/"), topic, payload);
     if (!startsWith(topic, base)) return refuse("unknown topic", "ignored a message on the unknown topic " + topic);
     if (retained)
         return refuse("retained command", "ignored the retained command on " + topic +

@@ -1,6 +1,8 @@
 #include "platform/atomic_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
@@ -89,12 +91,31 @@ std::error_code resolveLinks(fs::path& file) {
     return std::make_error_code(std::errc::too_many_symbolic_link_levels);
 }
 
+// createTemporary names its files "." + the target's name (at most 200
+// bytes of it) + "." + this many random letters and digits.
+constexpr std::size_t TemporarySuffix = 8;
+
+bool isTemporaryLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The target's name a temporary file was made for; "" when name is no such file's.
+std::string temporaryTarget(const std::string& name) {
+    if (name.size() < TemporarySuffix + 3 || name[0] != '.' || name[name.size() - TemporarySuffix - 1] != '.')
+        return "";
+    for (std::size_t i = name.size() - TemporarySuffix; i < name.size(); ++i)
+        if (!isTemporaryLetter(name[i])) return "";
+    return name.substr(1, name.size() - TemporarySuffix - 2);
+}
+
 // A new file beside target, made with O_EXCL | O_NOFOLLOW under a random name.
 int createTemporary(const fs::path& target, mode_t mode, fs::path& made) {
     static const char* const letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<std::uint64_t>(::getpid())};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = "." + target.filename().string().substr(0, 200) + ".";
+        std::string name(1, '.');  // built up, not '"." + string': GCC 12 warns on that at -O3
+        name += target.filename().string().substr(0, 200);
+        name += '.';
         for (int i = 0; i < 8; ++i) name += letters[random() % 62];
         made = target.parent_path() / name;
         const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
@@ -165,6 +186,28 @@ FileRead readDataFile(const fs::path& file, const FileLimit& limit) {
     return r;
 }
 
+FileRead readFileTail(const fs::path& file, std::uintmax_t maxBytes) {
+    Fd in(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (in.fd < 0) return failed(lastError());
+    struct stat st {};
+    if (::fstat(in.fd, &st) != 0) return failed(lastError());
+    if (!S_ISREG(st.st_mode)) return failed(FileError::NotRegularFile, nonFileText(st.st_mode));
+    const auto size = static_cast<std::uintmax_t>(st.st_size);
+    const std::uintmax_t from = size > maxBytes ? size - maxBytes : 0;
+    FileRead r;
+    r.bytes.resize(static_cast<std::size_t>(size - from));
+    std::size_t got = 0;
+    while (got < r.bytes.size()) {
+        const ssize_t n = ::pread(in.fd, r.bytes.data() + got, r.bytes.size() - got, static_cast<off_t>(from + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return failed(lastError());
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    r.bytes.resize(got);
+    return r;
+}
+
 std::error_code writableProblem(const fs::path& file) {
     fs::path target = file;
     if (const auto ec = resolveLinks(target)) return ec;
@@ -206,10 +249,36 @@ std::error_code writeFileAtomically(const fs::path& file, const std::string& byt
     return {};
 }
 
+std::error_code writeFileAtomically(const fs::path& file, const std::string& bytes, const FileLimit& limit) {
+    if (bytes.size() > limit.maxBytes) return FileError::TooLarge;
+    return writeFileAtomically(file, bytes);
+}
+
+std::vector<fs::path> removeStaleTemporaries(const fs::path& folder, const std::vector<std::string>& extensions,
+                                             int minAgeSeconds) {
+    std::vector<fs::path> removed;
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& path = it->path();
+        const fs::path target = temporaryTarget(path.filename().string());
+        if (target.empty() || std::find(extensions.begin(), extensions.end(), target.extension().string()) ==
+                                  extensions.end())
+            continue;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
+        std::error_code timeError;
+        const auto changed = fs::last_write_time(path, timeError);
+        if (timeError || now - changed < std::chrono::seconds(minAgeSeconds)) continue;
+        if (::unlink(path.c_str()) == 0) removed.push_back(path);
+    }
+    return removed;
+}
+
 std::error_code appendFileAtomically(const fs::path& file, const std::string& bytes, const FileLimit& limit) {
     const FileRead old = readDataFile(file, limit);
     if (!old.ok() && !old.missing()) return old.error;
-    return writeFileAtomically(file, old.bytes + bytes);
+    return writeFileAtomically(file, old.bytes + bytes, limit);
 }
 
 std::error_code appendToFile(const fs::path& file, const std::string& bytes) {
@@ -226,8 +295,9 @@ std::error_code appendToFile(const fs::path& file, const std::string& bytes) {
 FileStamp stampOf(const std::filesystem::path& file) {
     struct stat st{};
     if (file.empty() || ::stat(file.c_str(), &st) != 0) return {};
-    return {true, static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-            static_cast<std::uint64_t>(st.st_size), static_cast<std::uint64_t>(st.st_ino)};
+    const auto nanos = [](const timespec& t) { return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return {true, nanos(st.st_mtim), nanos(st.st_ctim), static_cast<std::uint64_t>(st.st_size),
+            static_cast<std::uint64_t>(st.st_ino)};
 }
 
 } // namespace zul

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace zul {
 
@@ -41,10 +42,11 @@ struct FileRead {
 };
 
 // What a file looked like on disk, to tell whether it changed (a rewrite
-// renames a new file over it: another inode).
+// renames a new file over it: another inode; a chmod changes only the
+// change time).
 struct FileStamp {
     bool exists = false;
-    std::int64_t modifiedNanos = 0;
+    std::int64_t modifiedNanos = 0, changedNanos = 0;
     std::uint64_t size = 0, inode = 0;
     bool operator==(const FileStamp&) const = default;
 };
@@ -53,22 +55,39 @@ FileStamp stampOf(const std::filesystem::path& file);
 // Reads a whole regular file of at most limit.maxBytes.
 FileRead readDataFile(const std::filesystem::path& file, const FileLimit& limit);
 
+// Reads the last maxBytes bytes of a regular file (all of a smaller one), for
+// logs that may have outgrown their readers.
+FileRead readFileTail(const std::filesystem::path& file, std::uintmax_t maxBytes);
+
 // Writes bytes exactly as given. On failure the old file is untouched and the
 // error says why.
 std::error_code writeFileAtomically(const std::filesystem::path& file, const std::string& bytes);
+// The same for a kind of file with a size limit: bytes its own reader would
+// refuse are not written (FileError::TooLarge), the old file stays.
+std::error_code writeFileAtomically(const std::filesystem::path& file, const std::string& bytes,
+                                    const FileLimit& limit);
 
 // Why writeFileAtomically would refuse file now: it is not a regular file,
 // the user may not write it, or no file can be made in its folder; none when
 // it can be written.
 std::error_code writableProblem(const std::filesystem::path& file);
 
-// Adds bytes to the end of a file of at most limit (read, add, rewrite atomically).
+// Adds bytes to the end of a file of at most limit (read, add, rewrite
+// atomically); refused when the result would be larger than limit.
 std::error_code appendFileAtomically(const std::filesystem::path& file, const std::string& bytes,
                                      const FileLimit& limit);
 
 // Adds bytes to the end of a regular file (created when missing) in one
 // write, for logs that only ever grow at the end.
 std::error_code appendToFile(const std::filesystem::path& file, const std::string& bytes);
+
+// Removes what saves cut short (a crash, kill -9) left in folder: this user's
+// files named as writeFileAtomically names its temporary files, for a target
+// ending in one of extensions (".log"), and not changed for minAgeSeconds.
+// Returns the files removed.
+std::vector<std::filesystem::path> removeStaleTemporaries(const std::filesystem::path& folder,
+                                                          const std::vector<std::string>& extensions,
+                                                          int minAgeSeconds);
 
 // "1 MB", "64 KB" or "300 bytes".
 std::string sizeText(std::uintmax_t bytes);

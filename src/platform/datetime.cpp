@@ -92,13 +92,27 @@ std::string DateTime::isoText() const {
     return buf;
 }
 
+std::string timeOfDayText(int secondsOfDay, bool twelveHour) {
+    constexpr int day = 86400;
+    const int s = ((secondsOfDay % day) + day) % day;
+    const int hour = s / 3600;
+    char buf[24];
+    if (twelveHour) {
+        const int h12 = hour % 12 == 0 ? 12 : hour % 12;
+        std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", h12, s / 60 % 60, s % 60, hour < 12 ? "AM" : "PM");
+    } else {
+        std::snprintf(buf, sizeof buf, "%d:%02d:%02d", hour, s / 60 % 60, s % 60);
+    }
+    return buf;
+}
+
+std::string timeOfDayText(const DateTime& t, bool twelveHour) {
+    return timeOfDayText(t.hour * 3600 + t.minute * 60 + t.second, twelveHour);
+}
+
 std::string generalDateTimeText(const DateTime& t, bool use24Hour) {
     if (use24Hour) return t.isoText();
-    char buf[48];
-    const int h12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %d:%02d:%02d %s", t.year, t.month, t.day, h12, t.minute,
-                  t.second, t.hour < 12 ? "AM" : "PM");
-    return buf;
+    return t.isoText().substr(0, 10) + " " + timeOfDayText(t, true);
 }
 
 bool DateTime::parse(const std::string& text, DateTime& out) {

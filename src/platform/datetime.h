@@ -32,6 +32,11 @@ struct DateTime {
     friend bool operator==(const DateTime&, const DateTime&) = default;
 };
 
+// A time of day as every clock of the program shows it: "7:05:09 PM"
+// (twelveHour) or "19:05:09", the hour without a leading zero.
+std::string timeOfDayText(int secondsOfDay, bool twelveHour);
+std::string timeOfDayText(const DateTime& t, bool twelveHour);
+
 // The date and time as the logs and marker files show "now": "YYYY-MM-DD"
 // and the time in the user's clock style ("19:05:09" or "7:05:09 PM").
 std::string generalDateTimeText(const DateTime& t, bool use24Hour);

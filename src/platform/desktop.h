@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@ public:
     virtual ~Desktop() = default;
     // Opens a file or web address with the program the desktop associates with it.
     virtual bool open(const std::string& pathOrUrl) = 0;
+    // Opens a local file so; failed runs when no program could open it, at
+    // once or (the desktop's opener being a program of its own) once it gave up.
+    virtual void openFile(const std::string& path, std::function<void()> failed) {
+        if (!open(path) && failed) failed();
+    }
     // Starts another program without waiting for it.
     virtual bool startProgram(const std::string& program, const std::vector<std::string>& args) = 0;
 

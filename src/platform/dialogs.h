@@ -28,8 +28,13 @@ public:
     virtual void info(const InfoBox& box) = 0;
     // A plain message box with an OK button.
     virtual void message(const std::string& text, const std::string& title = "Zulmarin") = 0;
-    // Yes/No (withCancel false) or Yes/No/Cancel; waits for the answer.
+    // Yes/No (withCancel false) or Yes/No/Cancel; waits for the answer. Enter answers Yes.
     virtual Answer question(const std::string& text, const std::string& title, bool withCancel) = 0;
+    // A Yes/No question before something that cannot be undone (a deletion,
+    // an overwrite): Enter answers No.
+    virtual Answer questionDefaultNo(const std::string& text, const std::string& title) {
+        return question(text, title, false);
+    }
     // nullopt when the user cancels.
     virtual std::optional<std::string> input(const std::string& prompt, const std::string& title,
                                              const std::string& initial) = 0;

@@ -71,23 +71,27 @@ bool sendAll(int fd, const std::string& bytes, SteadyClock::time_point deadline)
     return true;
 }
 
-// One line up to and including its line feed; "" when the connection ended first.
-std::string receiveLine(int fd, int answerMs, std::size_t maxBytes) {
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(answerMs < 0 ? 0 : answerMs);
-    std::string line;
+// One line up to and including its line feed; "" when the connection ended
+// or the deadline passed first. What came after the line stays in pending.
+std::string receiveLine(int fd, std::optional<SteadyClock::time_point> deadline, std::size_t maxBytes,
+                        std::string& pending) {
     char buffer[512];
-    while (line.size() <= maxBytes) {
+    for (;;) {
+        if (const auto end = pending.find('\n'); end != std::string::npos) {
+            std::string line = pending.substr(0, end + 1);
+            pending.erase(0, end + 1);
+            return line.size() <= maxBytes ? line : "";
+        }
+        if (pending.size() > maxBytes) return "";
         pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, answerMs < 0 ? -1 : millisLeft(deadline));
+        const int ready = ::poll(&p, 1, deadline ? millisLeft(*deadline) : -1);
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) return "";
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return "";
-        line.append(buffer, static_cast<std::size_t>(n));
-        if (const auto end = line.find('\n'); end != std::string::npos) return line.substr(0, end + 1);
+        pending.append(buffer, static_cast<std::size_t>(n));
     }
-    return "";
 }
 
 } // namespace
@@ -153,7 +157,7 @@ bool InstanceLock::heldBySomeone(const std::filesystem::path& file) {
 }
 
 HandOffResult handOffMessage(const std::filesystem::path& socket, const std::string& message, int connectMs,
-                             int answerMs, std::size_t maxAnswer) {
+                             int answerMs, std::size_t maxAnswer, const std::function<bool(const std::string&)>& notice) {
     HandOffResult result;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -167,8 +171,8 @@ HandOffResult handOffMessage(const std::filesystem::path& socket, const std::str
         result.detail = std::strerror(errno);
         return result;
     }
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(connectMs);
-    if (const int error = connectUntil(fd.get(), address, deadline); error != 0) {
+    const auto connectBy = SteadyClock::now() + std::chrono::milliseconds(connectMs);
+    if (const int error = connectUntil(fd.get(), address, connectBy); error != 0) {
         result.detail = socket.string() + ": " + std::strerror(error);
         return result;
     }
@@ -185,7 +189,13 @@ HandOffResult handOffMessage(const std::filesystem::path& socket, const std::str
         result.detail = "the running copy did not take the message";
         return result;
     }
-    result.answer = receiveLine(fd.get(), answerMs, maxAnswer);
+    std::optional<SteadyClock::time_point> answerBy;
+    if (answerMs >= 0) answerBy = SteadyClock::now() + std::chrono::milliseconds(answerMs);
+    std::string pending;
+    for (;;) {
+        result.answer = receiveLine(fd.get(), answerBy, maxAnswer, pending);
+        if (result.answer.empty() || !notice || !notice(result.answer)) break;
+    }
     if (result.answer.empty()) result.detail = "the running copy ended the connection without an answer";
     else result.status = HandOffResult::Status::Answered;
     return result;

@@ -6,6 +6,7 @@
 // the other end of every connection is checked before anything is sent.
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -65,8 +66,11 @@ struct HandOffResult {
 // Connects to the running copy's socket (trying again until connectMs have
 // passed: it may still be starting), checks that it belongs to this user,
 // sends message and waits for one answer line of at most maxAnswer bytes.
-// answerMs < 0 waits as long as it takes; the connection closing ends the wait.
+// answerMs < 0 waits as long as it takes; the connection closing ends the
+// wait. A line for which notice returns true is a notice before the answer:
+// the wait goes on.
 HandOffResult handOffMessage(const std::filesystem::path& socket, const std::string& message, int connectMs,
-                             int answerMs, std::size_t maxAnswer);
+                             int answerMs, std::size_t maxAnswer,
+                             const std::function<bool(const std::string& line)>& notice = {});
 
 } // namespace zul

@@ -37,4 +37,20 @@ private:
     int next_ = 1;
 };
 
+// A listener that stays connected for as long as this object lives (a
+// window listening to the program it belongs to, which outlives it).
+template <class... Args>
+class Connection {
+public:
+    Connection(Signal<Args...>& signal, typename Signal<Args...>::Listener listener)
+        : signal_(signal), id_(signal.connect(std::move(listener))) {}
+    ~Connection() { signal_.disconnect(id_); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+private:
+    Signal<Args...>& signal_;
+    int id_;
+};
+
 } // namespace zul

@@ -1,9 +1,26 @@
 #include "platform/system_clock.h"
 
 #include <chrono>
+#include <clocale>
 #include <ctime>
+#include <langinfo.h>
+#include <locale.h>
+#include <string_view>
 
 namespace zul {
+
+bool localeUses24Hour(const char* localeName) {
+    const locale_t locale = ::newlocale(LC_TIME_MASK, localeName, static_cast<locale_t>(0));
+    if (locale == static_cast<locale_t>(0)) return true;
+    const std::string_view format = ::nl_langinfo_l(T_FMT, locale);
+    // %r is the locale's 12-hour time; %I and %l are 12-hour hours; %p is AM/PM.
+    const bool twelve = format.find("%r") != std::string_view::npos || format.find("%I") != std::string_view::npos ||
+                        format.find("%l") != std::string_view::npos || format.find("%p") != std::string_view::npos;
+    ::freelocale(locale);
+    return !twelve;
+}
+
+SystemClock::SystemClock() : uses24Hour_(localeUses24Hour()) {}
 
 DateTime SystemClock::now() const {
     using namespace std::chrono;

@@ -139,8 +139,16 @@ std::size_t utf8Length(std::string_view text, std::size_t i) {
 bool isControl(std::string_view text, std::size_t i, std::size_t length) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (length == 1) return c < 0x20 || c == 0x7F;
+    const auto next = static_cast<unsigned char>(text[i + 1]);
     // U+0080 to U+009F: the C1 controls, which some terminals obey.
-    return length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+    if (length == 2) return (c == 0xC2 && next < 0xA0) || (c == 0xD8 && next == 0x9C);  // and U+061C
+    if (length != 3 || c != 0xE2) return false;
+    // The bidirectional marks, embeddings, overrides and isolates, which
+    // make a line read in another order than it is written:
+    // U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069.
+    const auto last = static_cast<unsigned char>(text[i + 2]);
+    return (next == 0x80 && (last == 0x8E || last == 0x8F || (last >= 0xAA && last <= 0xAE))) ||
+           (next == 0x81 && last >= 0xA6 && last <= 0xA9);
 }
 } // namespace
 
@@ -151,6 +159,39 @@ bool validUtf8(std::string_view text) {
         i += length;
     }
     return true;
+}
+
+namespace {
+// Windows-1252 0x80 to 0x9F; the five bytes the code page leaves undefined
+// keep their own code point, as Windows converts them.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char16_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+} // namespace
+
+std::string textFromFile(std::string_view bytes) {
+    if (validUtf8(bytes)) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : static_cast<char16_t>(b));
+    }
+    return out;
 }
 
 std::string printable(std::string_view text) {
@@ -174,6 +215,15 @@ std::string printable(std::string_view text) {
         }
     }
     return out;
+}
+
+bool isPlainText(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8Length(text, i);
+        if (length == 0 || isControl(text, i, length)) return false;
+        i += length;
+    }
+    return true;
 }
 
 std::string quotedLine(std::string_view text) {

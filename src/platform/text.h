@@ -59,10 +59,18 @@ std::vector<std::string> splitFileLines(std::string_view text);
 std::vector<std::string> unquotedLines(std::string_view bytes);
 // True for well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
 bool validUtf8(std::string_view text);
+// A data file's text as the program holds it, in UTF-8: text that is valid
+// UTF-8 stays as it is; anything else was written in the Windows-1252 code
+// page (a file from a Windows program) and is converted from it.
+std::string textFromFile(std::string_view bytes);
 // The text as one line a terminal shows as it stands: line breaks, tabs,
-// other control characters (escape sequences among them) and bytes that are
-// not UTF-8 are written as escapes ("\n", "\t", "\x1b").
+// other control characters (C0, DEL and C1; escape sequences among them),
+// the text-direction overrides and bytes that are not UTF-8 are written as
+// escapes ("\n", "\t", "\x1b", "\xe2\x80\xae").
 std::string printable(std::string_view text);
+// True when printable() leaves text as it is: well-formed UTF-8 without
+// any of the characters it escapes.
+bool isPlainText(std::string_view text);
 
 // One record of a data file: a double quote, the text, a double quote, CR LF.
 std::string quotedLine(std::string_view text);

@@ -214,6 +214,26 @@ void keepFirst(std::string& first, const std::string& error) {
     if (first.empty()) first = error;
 }
 
+// What update-mime-database writes into a MIME folder beside its packages.
+constexpr const char* kMimeDatabaseFiles[] = {"aliases",   "generic-icons", "globs", "globs2",     "icons",
+                                              "magic",     "mime.cache",    "subclasses", "treemagic", "types",
+                                              "version",   "XMLnamespaces"};
+// What update-desktop-database writes into a folder of desktop entries.
+constexpr const char* kDesktopDatabaseFile = "mimeinfo.cache";
+
+bool holdsAny(const fs::path& folder, const std::string& extension) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (extension.empty() || it->path().extension() == extension) return true;
+    return false;
+}
+
+// Removes a folder when nothing is left in it.
+void removeIfEmpty(const fs::path& folder) {
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(folder, ec)) && !holdsAny(folder, "")) fs::remove(folder, ec);
+}
+
 constexpr fs::perms kEntryMode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                                  fs::perms::others_read;
 // Desktops start launchers in the desktop folder only when they are executable.
@@ -340,7 +360,11 @@ std::string XdgIntegration::entryText() const { return desktopEntryText(program_
 
 std::string XdgIntegration::setLauncher(Launcher where, bool present) {
     const fs::path file = folders_.launcher(where);
-    if (!present) return removeOurs(file);
+    if (!present) {
+        const std::string error = removeOurs(file);
+        if (where == Launcher::Autostart) removeIfEmpty(file.parent_path());
+        return error;
+    }
     return writeOurs(file, entryText(), where == Launcher::DesktopFolder ? kDesktopLauncherMode : kEntryMode);
 }
 
@@ -348,7 +372,8 @@ bool XdgIntegration::hasLauncher(Launcher where) const { return isOurs(folders_.
 
 std::string XdgIntegration::setMacroAssociation(bool on) {
     const std::string error = on ? associate() : dissociate();
-    refreshDatabases();
+    if (on) refreshDatabases();
+    else forgetDatabases();
     return error;
 }
 
@@ -390,15 +415,37 @@ bool XdgIntegration::macroAssociationInPlace() const {
            readText(folders_.mimeApps(), list) && defaultMacroHandler(list) == kDesktopId;
 }
 
-void XdgIntegration::refreshDatabases() const {
-    if (!runTool_) return;
+void XdgIntegration::runTool(const char* name, const fs::path& folder) const {
     std::error_code ec;
+    if (!runTool_ || !fs::is_directory(folder, ec)) return;
+    if (const std::string tool = findOnPath(name); !tool.empty()) runTool_(tool, {folder.string()});
+}
+
+void XdgIntegration::refreshDatabases() const {
+    runTool("update-mime-database", folders_.dataHome / "mime");
+    runTool("update-desktop-database", folders_.dataHome / "applications");
+}
+
+// After the file type and the handler went: a database that now describes
+// nothing but what the program had put there goes with the folders it
+// leaves empty; one that still describes the user's other files is updated.
+void XdgIntegration::forgetDatabases() const {
     const fs::path mime = folders_.dataHome / "mime";
+    std::error_code ec;
+    removeOurs(mime / (std::string(kMacroMimeType) + ".xml"));  // the type's file the tool wrote
+    if (holdsAny(mime / "packages", ".xml")) {
+        runTool("update-mime-database", mime);
+    } else {
+        for (const char* name : kMimeDatabaseFiles) fs::remove(mime / name, ec);
+        for (const char* folder : {"application", "packages"}) removeIfEmpty(mime / folder);
+        removeIfEmpty(mime);
+    }
     const fs::path apps = folders_.dataHome / "applications";
-    const std::pair<const char*, fs::path> tools[] = {{"update-mime-database", mime}, {"update-desktop-database", apps}};
-    for (const auto& [name, folder] : tools) {
-        const std::string tool = findOnPath(name);
-        if (!tool.empty() && fs::is_directory(folder, ec)) runTool_(tool, {folder.string()});
+    if (holdsAny(apps, ".desktop")) {
+        runTool("update-desktop-database", apps);
+    } else {
+        fs::remove(apps / kDesktopDatabaseFile, ec);
+        removeIfEmpty(apps);
     }
 }
 

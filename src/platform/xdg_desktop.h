@@ -75,6 +75,8 @@ private:
     std::string associate();
     std::string dissociate();
     void refreshDatabases() const;
+    void forgetDatabases() const;
+    void runTool(const char* name, const std::filesystem::path& folder) const;
 
     XdgFolders folders_;
     std::filesystem::path program_;

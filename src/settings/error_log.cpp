@@ -22,8 +22,20 @@ ErrorLog::ErrorLog(const std::filesystem::path& programFolder, const Clock& cloc
 std::error_code ErrorLog::WriteErrorLog(const std::string& message) {
     const std::string entry =
         "\r\n" + std::string(LoggedPrefix) + clock_.now().isoText() + "\r\n\t" + CipherText(false, message) + "\r\n";
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(file_, ec);
+    if (!ec && size + entry.size() > Limit.maxBytes) return dropOldestEntriesFor(entry);
     // The whole entry goes out in one write, so entries never interleave.
     return appendToFile(file_, entry);
+}
+
+std::error_code ErrorLog::dropOldestEntriesFor(const std::string& entry) {
+    const FileRead tail = readFileTail(file_, KeepBytes);
+    if (!tail.ok()) return tail.error;
+    // The kept part starts with an entry's empty line, before its "Logged:" line.
+    const std::size_t next = tail.bytes.find(std::string("\n\r\n") + LoggedPrefix);
+    const std::string kept = next == std::string::npos ? "" : tail.bytes.substr(next + 1);
+    return writeFileAtomically(file_, kept + entry);
 }
 
 std::error_code ErrorLog::LogError(const std::string& procedure, const std::string& window, long number,

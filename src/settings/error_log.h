@@ -21,6 +21,9 @@ std::string errorMessage(const std::string& procedure, const std::string& window
 class ErrorLog {
 public:
     static constexpr FileLimit Limit{16 * 1024 * 1024, "each error adds a few hundred bytes to the error log"};
+    // An entry that would take the file past Limit first cuts it back to its
+    // newest entries within this many bytes, so its reader always takes it.
+    static constexpr std::uintmax_t KeepBytes = Limit.maxBytes / 4 * 3;
 
     ErrorLog(const std::filesystem::path& programFolder, const Clock& clock);
     const std::filesystem::path& file() const { return file_; }
@@ -38,6 +41,8 @@ public:
                                  const std::string& description);
 
 private:
+    std::error_code dropOldestEntriesFor(const std::string& entry);
+
     std::filesystem::path file_;
     const Clock& clock_;
 };

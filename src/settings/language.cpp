@@ -33,7 +33,8 @@ void IniFile::parse(const std::string& bytes) {
     values_.clear();
     std::string section;
     bool inSection = false;
-    LineCursor lines(bytes);
+    const std::string text = textFromFile(bytes);
+    LineCursor lines(text);
     for (std::string_view view; lines.next(view);) {
         const std::string line(view);
         const std::string t = trimBlanks(line);

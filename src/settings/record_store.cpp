@@ -85,7 +85,8 @@ std::string RecordStore::ReadRecord(std::int32_t number, bool decipher) {
     // A damaged length never reads beyond its own record.
     length = std::min<std::size_t>({length, std::size_t{MaxValueBytes}, available - 2});
     std::string text(bytes_, start + 2, length);
-    return decipher ? CipherText(true, text) : text;
+    // Records written by a Windows program hold single-byte text.
+    return textFromFile(decipher ? CipherText(true, text) : text);
 }
 
 RecordStore::WriteResult RecordStore::WriteRecord(std::int32_t number, const std::string& text, bool encipher) {

@@ -32,6 +32,7 @@ public:
     bool write(const std::string& section, const std::string& key, const std::string& value) override {
         return store_->write(section, key, value);
     }
+    bool remove(const std::string& section, const std::string& key) override { return store_->remove(section, key); }
     std::string readProblem() const override { return store_->readProblem(); }
     std::string writeProblem() const override { return store_->writeProblem(); }
 

@@ -30,7 +30,8 @@ void IniSettingsStore::load() {
 
 void IniSettingsStore::loadText(std::string_view bytes) {
     sections_.assign(1, Section{});
-    LineCursor lines(bytes);
+    const std::string text = textFromFile(bytes);
+    LineCursor lines(text);
     for (std::string_view line; lines.next(line);) {
         // Written back with LF alone, a line keeps no CR at its end.
         while (line.ends_with('\r')) line.remove_suffix(1);
@@ -92,12 +93,28 @@ bool IniSettingsStore::write(const std::string& section, const std::string& key,
         auto last = std::find_if(s->entries.rbegin(), s->entries.rend(), [](const Entry& e) { return !e.plainLine; });
         s->entries.insert(last.base(), Entry{key, value, false});
     }
+    return save();
+}
+
+bool IniSettingsStore::remove(const std::string& section, const std::string& key) {
+    Section* s = findSection(section);
+    if (!s) return saved_;
+    const auto removed =
+        std::erase_if(s->entries, [&](const Entry& e) { return !e.plainLine && equalsNoCase(e.key, key); });
+    return removed == 0 ? saved_ : save();
+}
+
+bool IniSettingsStore::save() {
     if (!readProblem_.empty()) return saved_ = false;
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
-    const std::error_code failed = writeFileAtomically(file_, text());
+    // A file its own reader would refuse is not written: the value lasts until the program ends.
+    const std::error_code failed = writeFileAtomically(file_, text(), Limit);
     saved_ = !failed;
-    writeProblem_ = failed ? file_.string() + ": " + failed.message() : "";
+    writeProblem_ = !failed ? ""
+                    : failed == FileError::TooLarge
+                        ? file_.string() + ": it would be larger than " + sizeText(Limit.maxBytes) + "; " + Limit.reason
+                        : file_.string() + ": " + failed.message();
     return saved_;
 }
 
@@ -125,6 +142,11 @@ bool MemorySettings::write(const std::string& section, const std::string& key, c
     return true;
 }
 
+bool MemorySettings::remove(const std::string& section, const std::string& key) {
+    values_.erase(memoryKey(section, key));
+    return true;
+}
+
 std::string ReadSetting(const SettingsBackend& s, const std::string& section, const std::string& key,
                         const std::string& def) {
     return s.read(section, key).value_or(def);
@@ -133,6 +155,8 @@ std::string ReadSetting(const SettingsBackend& s, const std::string& section, co
 void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value) {
     s.write(section, key, value);
 }
+
+void DeleteSetting(SettingsBackend& s, const std::string& section, const std::string& key) { s.remove(section, key); }
 
 std::string settingsProblemText(const SettingsBackend& settings, bool oneLine) {
     std::string what = "The settings could not be read:", problem = settings.readProblem(),

@@ -32,6 +32,7 @@ public:
     // break; returns false too when the file cannot be written or could not
     // be read (the value is then kept in memory for this run).
     bool write(const std::string& section, const std::string& key, const std::string& value) override;
+    bool remove(const std::string& section, const std::string& key) override;
     std::string readProblem() const override { return readProblem_; }
     std::string writeProblem() const override;
     const std::filesystem::path& file() const { return file_; }
@@ -46,6 +47,7 @@ private:
     struct Entry { std::string key, value; bool plainLine = false; };
     struct Section { std::string name; std::vector<Entry> entries; };
     void load();
+    bool save();
     Section* findSection(const std::string& name);
     std::filesystem::path file_;
     std::vector<Section> sections_;  // the first holds lines before any [section] (name "")
@@ -59,6 +61,7 @@ class MemorySettings : public SettingsBackend {
 public:
     std::optional<std::string> read(const std::string& section, const std::string& key) const override;
     bool write(const std::string& section, const std::string& key, const std::string& value) override;
+    bool remove(const std::string& section, const std::string& key) override;
 
 private:
     std::map<std::string, std::string> values_;  // lower-cased "section\nkey"
@@ -68,6 +71,7 @@ private:
 std::string ReadSetting(const SettingsBackend& s, const std::string& section, const std::string& key,
                         const std::string& def);
 void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value);
+void DeleteSetting(SettingsBackend& s, const std::string& section, const std::string& key);
 
 // What the program says once when its settings could not be read (the file,
 // the reason, and that it runs on the defaults and leaves the file alone) or

@@ -52,6 +52,7 @@ void Sounds::load() {
 void Sounds::enable(bool on) {
     on_ = on;
     WriteSetting(settings_, "Settings", "Sounds", on ? "True" : "False");
+    changed();
 }
 
 std::string Sounds::defaultPath(SoundEvent e) const {
@@ -69,6 +70,7 @@ std::string Sounds::storedPath(SoundEvent e) const {
 
 void Sounds::savePaths() {
     for (SoundEvent e : kSaveOrder) WriteSetting(settings_, kSoundsSection, SoundEventOf(e).key, path(e));
+    changed();
 }
 
 void Sounds::play(SoundEvent e) {
@@ -83,8 +85,15 @@ bool Sounds::flag(const char* key) const { return ReadSetting(settings_, kSounds
 
 bool Sounds::TimerTsound() const { return flag("TimerTsound"); }
 bool Sounds::TimerMsound() const { return flag("TimerMsound"); }
-void Sounds::setTimerTsound(bool on) { WriteSetting(settings_, kSoundsSection, "TimerTsound", on ? "1" : "0"); }
-void Sounds::setTimerMsound(bool on) { WriteSetting(settings_, kSoundsSection, "TimerMsound", on ? "1" : "0"); }
+void Sounds::setTimerTsound(bool on) {
+    WriteSetting(settings_, kSoundsSection, "TimerTsound", on ? "1" : "0");
+    changed();
+}
+
+void Sounds::setTimerMsound(bool on) {
+    WriteSetting(settings_, kSoundsSection, "TimerMsound", on ? "1" : "0");
+    changed();
+}
 
 void Sounds::playTimerStart() {
     if (TimerTsound()) play(SoundEvent::TimerStart);
@@ -166,8 +175,8 @@ void SoundsTab::noSound() {
 }
 
 void SoundsTab::restoreDefaults() {
-    const Answer a = dialogs_.question(tr("Are you sure you want to restore all sounds to the default settings?"),
-                                       tr("Restore Default?"), false);
+    const Answer a = dialogs_.questionDefaultNo(tr("Are you sure you want to restore all sounds to the default settings?"),
+                                                tr("Restore Default?"));
     if (a != Answer::Yes) return;
     sounds_.play(SoundEvent::Click);
     for (const auto& e : kEvents) files_[static_cast<std::size_t>(e.event)] = sounds_.defaultPath(e.event);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/signal.h"
+
 namespace zul {
 
 class Dialogs;
@@ -72,6 +74,10 @@ public:
 
     SettingsBackend& settings() { return settings_; }
     const std::filesystem::path& programFolder() const { return folder_; }
+
+    // A stored choice changed (the switch, a timer sound box, the files), so
+    // that every window showing one shows the new state.
+    Signal<> changed;
 
 private:
     static std::size_t index(SoundEvent e) { return static_cast<std::size_t>(e); }

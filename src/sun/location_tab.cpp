@@ -41,13 +41,6 @@ std::string DecimalText(double v) {
 
 int SystemZoneHours(const TimeZoneFacts& tz) { return (tz.bias + tz.standardBias) / 60; }
 
-std::string Time12Text(const DateTime& t) {
-    const int h = t.hour % 12 == 0 ? 12 : t.hour % 12;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d %s", h, t.minute, t.second, t.hour < 12 ? "AM" : "PM");
-    return buf;
-}
-
 LocationTab::LocationTab(SettingsBackend& settings, const Clock& clock, Lookup lang)
     : settings_(settings), clock_(clock), lang_(std::move(lang)), sun_(clock.now()) {}
 
@@ -56,11 +49,14 @@ void LocationTab::open() {
     const std::string zone = ReadSetting(settings_, kSection, kKeys[2], "");
     fields_[0] = ReadSetting(settings_, kSection, kKeys[0], "");
     fields_[1] = ReadSetting(settings_, kSection, kKeys[1], "");
-    // An empty stored zone is how a removed zone is kept.
+    // A removed zone (or an empty one, as older versions kept it) is the system's.
+    // Showing it is no change: a location never touched is not asked about.
     fields_[2] = zone.empty() ? std::to_string(SystemZoneHours(clock_.timeZone())) : zone;
-    changed_ = zone.empty();
+    changed_ = false;
     cityName_ = ReadSetting(settings_, kSection, "CityName", "");
-    caption_ = cityName_.empty() ? "" : " " + cityName_ + " ";
+    caption_ = cityName_ == kUserDefined ? std::string("for:  ") + kUserDefined
+               : cityName_.empty()       ? ""
+                                         : " " + cityName_ + " ";
     if (!fields_[0].empty() && !fields_[1].empty()) test();
     cityApplied_ = true;
 }
@@ -69,6 +65,13 @@ std::vector<std::string> LocationTab::cityList() const {
     std::vector<std::string> names;
     for (int i = 0; i < sun_.CityCount(); ++i) names.push_back(sun_.CityName(i));
     return names;
+}
+
+int LocationTab::cityRow() const {
+    if (cityName_.empty() || cityName_[0] == ' ') return 0;
+    for (int i = 0; i < sun_.CityCount(); ++i)
+        if (sun_.CityName(i) == cityName_) return i;
+    return 0;
 }
 
 void LocationTab::pickCity(int index) {
@@ -132,8 +135,10 @@ void LocationTab::test() {
         sunset_.clear();
         return;
     }
-    sunrise_ = tr("Today's Sunrise:") + " " + Time12Text(sun_.Sunrise());
-    sunset_ = tr("Today's Sunset:") + " " + Time12Text(sun_.Sunset());
+    // In the clock's style, as the timer window and the main window show times.
+    const bool twelveHour = !clock_.uses24Hour();
+    sunrise_ = tr("Today's Sunrise:") + " " + timeOfDayText(sun_.Sunrise(), twelveHour);
+    sunset_ = tr("Today's Sunset:") + " " + timeOfDayText(sun_.Sunset(), twelveHour);
 }
 
 void LocationTab::clear() {
@@ -151,6 +156,8 @@ void LocationTab::clear() {
 void LocationTab::save() {
     for (int i = 0; i < 3; ++i) WriteSetting(settings_, kSection, kKeys[i], fields_[i]);
     WriteSetting(settings_, kSection, "CityName", cityName_);
+    // No zone: the system's offset is used, also after it changes.
+    if (fields_[2].empty()) DeleteSetting(settings_, kSection, kKeys[2]);
     changed_ = false;
 }
 

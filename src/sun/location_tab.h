@@ -20,9 +20,6 @@ class Dialogs;
 // daylight saving left out (300 minutes give 5, -330 give -5).
 int SystemZoneHours(const TimeZoneFacts& tz);
 
-// "hh:mm:ss AM" / "hh:mm:ss PM": the 12-hour form the location tab shows.
-std::string Time12Text(const DateTime& t);
-
 class LocationTab {
 public:
     enum class Field { Latitude, Longitude, Zone };
@@ -36,6 +33,8 @@ public:
     void open();
     // The city list's rows, in table order.
     std::vector<std::string> cityList() const;
+    // The row the city list shows: the city named by the city name, else row 0.
+    int cityRow() const;
     // A click in the city list. Only applies the city while the city-applied
     // flag is set; a pick after a manual edit just re-arms it.
     void pickCity(int index);

@@ -52,20 +52,13 @@ std::string hhmmss(const DateTime& t) {
 
 } // namespace
 
-std::string timeOfDayText(int secondsOfDay, bool twelveHour) {
-    const int s = ((secondsOfDay % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay;
-    const int hour = s / 3600;
-    char buf[24];
-    if (twelveHour) {
-        const int h12 = hour % 12 == 0 ? 12 : hour % 12;
-        std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", h12, s / 60 % 60, s % 60, hour < 12 ? "AM" : "PM");
-    } else {
-        std::snprintf(buf, sizeof buf, "%d:%02d:%02d", hour, s / 60 % 60, s % 60);
-    }
-    return buf;
+std::optional<std::string> fixedDueText(const std::string& start, bool twelveHour) {
+    const auto seconds = parseTimeOfDay(start);
+    if (!seconds) return std::nullopt;
+    std::string shown = timeOfDayText(*seconds, twelveHour);
+    if (start == shown || start == timeOfDayText(*seconds, !twelveHour)) return shown;
+    return std::nullopt;
 }
-
-std::string timeOfDayText(const DateTime& t, bool twelveHour) { return timeOfDayText(secondsOf(t), twelveHour); }
 
 DaylightState daylightState(const TimeZoneFacts& tz) {
     const int standard = tz.bias + tz.standardBias;
@@ -191,7 +184,8 @@ std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const S
 std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
                                       std::optional<int> sunset, bool twelveHour, bool placeError) {
     const std::string& s = timer.start;
-    if (!isSunStart(s) || !timer.complete()) return s;
+    if (!timer.complete()) return s;
+    if (!isSunStart(s)) return fixedDueText(s, twelveHour).value_or(s);
     if (placeError) return std::string("Error");
     const std::optional<int> base = std::toupper(static_cast<unsigned char>(s[1])) == 'R' ? sunrise : sunset;
     if (!base) return std::nullopt;
@@ -246,7 +240,8 @@ void SunTick::pass() {
         const TimerRecord& timer = table_.timer(i);
         const std::string& shown = table_.lstTime()[static_cast<std::size_t>(i)];
         if (!isSunStart(timer.start)) {
-            if (shown != timer.start) table_.setDueTime(i, timer.start);  // a fixed time is its own due time
+            const std::string due = fixedDueText(timer.start, twelve).value_or(timer.start);
+            if (shown != due) table_.setDueTime(i, due);
         } else if (auto due = dueTimeFor(timer, sunrise, sunset, twelve, placeError_); due && *due != shown) {
             table_.setDueTime(i, *due);
         }

@@ -31,9 +31,11 @@ struct TimerRecord;
 struct TimerShared;
 struct TimeZoneFacts;
 
-// "7:05:09 PM" (twelveHour) or "19:05:09": hour without a leading zero.
-std::string timeOfDayText(int secondsOfDay, bool twelveHour);
-std::string timeOfDayText(const DateTime& t, bool twelveHour);
+// The clock text a fixed start time is due at: the start text itself when it
+// is written as the clock writes times, or as the clock writes them in the
+// other style (stored before the locale's time style changed), rewritten to
+// this one. nullopt for any other text (it never matches the clock).
+std::optional<std::string> fixedDueText(const std::string& start, bool twelveHour);
 
 // Whether the system reports daylight time now, and the "DaySavings" value:
 // true only when daylight time is in effect and moves the clock by one whole hour.
@@ -137,7 +139,8 @@ std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const S
                                    bool* placeError = nullptr);
 
 // The due time of a timer for today's sun times (seconds of the day; nullopt
-// when they are not known). A fixed start text is its own due time. For
+// when they are not known). A fixed start text is due at fixedDueText (else at
+// itself, which never comes). For
 // "SR"/"SS" with an optional signed offset in minutes the result is the sun
 // time moved by the offset; "Error" when the offset is no whole number or
 // moves the time out of the day, or when the stored place is unusable

@@ -127,7 +127,7 @@ void LoopTimer::setEnabled(bool on) {
         if (trimBlanks(table_.loop().entry).empty())
             reportNotSet();
         else
-            showStatus(lang_.cap("Not Running"));
+            showStatus(lang_.cap("Not Running"), kStoppedColour);  // as before the run
     }
     store();
 }
@@ -150,7 +150,6 @@ void LoopTimer::showStatus(const std::string& text, unsigned colour) {
 
 void LoopTimer::reportNotSet() { log_.setLoopStatus(lang_.cap("Loop Timer is Not Set!"), kStoppedColour); }
 
-void LoopTimer::showStatus(const std::string& text) { showStatus(text, log_.loopStatus().colour); }
 
 bool LoopTimer::admittedToday() {
     const DaysRule rule = table_.loop().days;
@@ -171,7 +170,8 @@ void LoopTimer::pass() {
     const LoopTimerFields& fields = table_.loop();
     if (!clock_.loopInWindow() && passStart_) {
         showStatus(lang_.cap("Set for") + " " + fields.startTime + " to " + fields.endTime + ". " +
-                   lang_.cap("Not Running"));
+                       lang_.cap("Not Running"),
+                   kStoppedColour);
         return;
     }
     loop_.processEvents();
@@ -228,8 +228,8 @@ bool LoopTimer::chooseDays(DaysRule rule) {
 }
 
 bool LoopTimer::clear(bool confirm) {
-    if (confirm && dialogs_.question(lang_.cap("Are you sure you want to clear the 'Loop' timer?"),
-                                     lang_.cap("Clear Timer?"), false) != Answer::Yes)
+    if (confirm && dialogs_.questionDefaultNo(lang_.cap("Are you sure you want to clear the 'Loop' timer?"),
+                                              lang_.cap("Clear Timer?")) != Answer::Yes)
         return false;
     stop();
     table_.loop().entry.clear();

@@ -87,7 +87,6 @@ private:
     void stop();
     void store();
     void showStatus(const std::string& text, unsigned colour);
-    void showStatus(const std::string& text);
     void reportNotSet();
     bool admittedToday();
     void playRow();

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/text.h"
+
 namespace zul {
 
 namespace {
@@ -16,7 +18,7 @@ constexpr std::array<const char*, 4> RunnerTags = {" ...running!  (mt0)", " ...r
 std::string RunTexts::timerWord(int timer) const { return lang.cap("Timer") + " " + std::to_string(timer + 1); }
 
 std::string RunTexts::timerHead(int timer, const std::string& macro) const {
-    return timerWord(timer) + " : (" + macro + ")";
+    return timerWord(timer) + " : (" + printable(macro) + ")";
 }
 
 std::string RunTexts::startedLog(int timer, const std::string& macro, const std::string& now) const {
@@ -44,7 +46,8 @@ std::string RunTexts::endedStatus(int timer, const std::string& macro, const std
 }
 
 std::string RunTexts::overflowStatus(int timer, const std::string& entry) const {
-    return timerWord(timer) + ":  To many timers running..." + CrLf + entry + " was sent to the overflow buffer!";
+    return timerWord(timer) + ":  To many timers running..." + CrLf + printable(entry) +
+           " was sent to the overflow buffer!";
 }
 
 std::string RunTexts::overflowLog(int timer, const std::string& now) const {
@@ -52,19 +55,21 @@ std::string RunTexts::overflowLog(int timer, const std::string& now) const {
 }
 
 std::string RunTexts::fileNotFoundStatus(int timer, const std::string& path) const {
-    return timerWord(timer) + ":  " + lang.cap("File Not Found") + "!" + CrLf + Tab + path;
+    return timerWord(timer) + ":  " + lang.cap("File Not Found") + "!" + CrLf + Tab + printable(path);
 }
 
 std::string RunTexts::fileNotFoundLog(int timer, const std::string& now, const std::string& path) const {
-    return CrLf + now + CrLf + timerWord(timer) + ": " + lang.cap("File Not Found") + "!" + CrLf + Tab + path + CrLf;
+    return CrLf + now + CrLf + timerWord(timer) + ": " + lang.cap("File Not Found") + "!" + CrLf + Tab +
+           printable(path) + CrLf;
 }
 
 std::string RunTexts::successLog(int timer, const std::string& now, const std::string& entry) const {
-    return CrLf + now + CrLf + Tab + timerWord(timer) + ":  (" + entry + ") :  " + lang.cap("Success") + CrLf;
+    return CrLf + now + CrLf + Tab + timerWord(timer) + ":  (" + printable(entry) + ") :  " + lang.cap("Success") +
+           CrLf;
 }
 
 std::string RunTexts::errorLog(int timer, const std::string& now, const std::string& entry) const {
-    return CrLf + now + CrLf + timerWord(timer) + ": " + lang.cap("Error") + " - " + entry + CrLf;
+    return CrLf + now + CrLf + timerWord(timer) + ": " + lang.cap("Error") + " - " + printable(entry) + CrLf;
 }
 
 } // namespace zul

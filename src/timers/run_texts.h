@@ -3,6 +3,8 @@
 // lines. Every one of them is built here so the runners, StartTimer and
 // RunTimerCommand cannot drift apart. The words "Timer", "Started", "Ended",
 // "File Not Found", "Error" and "Success" go through the language lookup.
+// Entries and paths come from the timer file: they are written escaped
+// (printable), so no control character reaches the log, a terminal or a hub.
 #include <string>
 
 #include "timers/translate.h"

@@ -26,6 +26,7 @@ void Scheduler::pass() {
     // Cleared without the switch's own handler: stop after this pass.
     if (!master_) tick_->setEnabled(false);
     if (!shared_.RunnerActive) lastStarted_ = -1;
+    keepRanOnce();
 
     std::vector<ClockSecond> seconds = clock_.takeSeconds();
     // The current second is looked at on every pass, like the clock text the
@@ -66,13 +67,68 @@ bool Scheduler::fire(int i, const ClockSecond& second) {
 // unsaved edits (which the next save will carry), the file is rewritten at
 // once so the change survives a restart.
 void Scheduler::oneTimeDone(int i) {
-    const bool hadEdits = table_.unsaved();
+    const bool save = onlyOwnChangesUnsaved();
+    const TimerRecord& timer = table_.timer(i);
+    ranOnce_.push_back({i, timer.entry, timer.start});
     table_.setDays(i, DaysRule::Never);
-    if (hadEdits) return;
-    const TimerSaveResult saved = saveTimerTable(table_, settings_, nullptr, lang_);
-    if (saved.fileError && logError)
-        logError("Timer " + std::to_string(i + 1) + ": " + timerFilePath(table_.programFolder()).string() + ": " +
-                 saved.fileError.message());
+    if (!save) return;
+    saveOwed_ = true;
+    ownRevision_ = table_.revision();
+    saveNever();
+}
+
+bool Scheduler::onlyOwnChangesUnsaved() const {
+    return !table_.unsaved() || (saveOwed_ && table_.revision() == ownRevision_);
+}
+
+// On every pass: a table read again from a file that still says "One Time"
+// gets its "Never" back, and an owed save is tried again when it is due.
+void Scheduler::keepRanOnce() {
+    if (ranOnce_.empty()) return;
+    const bool ownOnly = onlyOwnChangesUnsaved();
+    bool restored = false;
+    std::erase_if(ranOnce_, [&](const RanOnce& r) {
+        // Another timer there now, or none (a file that could not be read):
+        // kept, should the file come back as it was.
+        if (r.index >= table_.count()) return false;
+        const TimerRecord& timer = table_.timer(r.index);
+        if (timer.entry != r.entry || timer.start != r.start) return false;
+        if (timer.days == DaysRule::OneTime) {
+            table_.setDays(r.index, DaysRule::Never);
+            restored = true;
+            return false;
+        }
+        // Saved as "Never", or set to another rule by the user: nothing left to keep.
+        return timer.days != DaysRule::Never || !table_.unsaved();
+    });
+    if (restored && ownOnly) {
+        saveOwed_ = true;
+        ownRevision_ = table_.revision();
+        retryAtMicros_ = 0;
+    }
+    if (!table_.unsaved()) saveOwed_ = false;
+    if (saveOwed_ && table_.revision() == ownRevision_ && time_.monotonicMicros() >= retryAtMicros_) saveNever();
+}
+
+void Scheduler::saveNever() {
+    const std::error_code error =
+        saveTable ? saveTable() : saveTimerTable(table_, settings_, nullptr, lang_).fileError;
+    if (!error) {
+        saveOwed_ = saveFailing_ = false;
+        return;
+    }
+    retryAtMicros_ = time_.monotonicMicros() + std::int64_t(SaveRetryMs) * 1000;
+    if (saveFailing_) return;
+    saveFailing_ = true;
+    std::string timers;
+    for (const RanOnce& r : ranOnce_)
+        if (r.index < table_.count() && table_.timer(r.index).entry == r.entry)
+            timers += (timers.empty() ? "" : ", ") + std::to_string(r.index + 1);
+    const std::string what = "Timer " + timers + " ran once, but its \"Never\" cannot be saved to " +
+                             timerFilePath(table_.programFolder()).string() + ": " + error.message() +
+                             "; it does not run again while Zulmarin runs, and the save is tried again";
+    log_.append(kCrLf + log_.formatNow(time_.now()) + kCrLf + what + kCrLf);
+    if (logError) logError(what);
 }
 
 void Scheduler::setMasterSwitch(bool on) {

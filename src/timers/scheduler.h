@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "timers/translate.h"
@@ -39,11 +40,17 @@ public:
     Scheduler(const Scheduler&) = delete;
     Scheduler& operator=(const Scheduler&) = delete;
 
+    // A "One Time" timer whose "Never" could not be saved is tried again this often.
+    static constexpr int SaveRetryMs = 60000;
+
     // Starts timer `StartIndex`; clears `StartPending` when it ends. Called
     // after the scheduler has set `StartIndex` and `StartPending`.
     std::function<void()> startTimer;
-    // Told when the data file could not be rewritten after a "One Time" run.
+    // Told once (standard error and the error log) when the data file could
+    // not be rewritten after a "One Time" run; the timer log says it too.
     std::function<void(const std::string& what)> logError;
+    // Writes the table after a "One Time" run; the data file's error, if any.
+    std::function<std::error_code()> saveTable;
 
     // One pass of `Timer2`.
     void pass();
@@ -64,6 +71,9 @@ private:
     void check(const ClockSecond& second);
     bool fire(int i, const ClockSecond& second);
     void oneTimeDone(int i);
+    void keepRanOnce();
+    void saveNever();
+    bool onlyOwnChangesUnsaved() const;
 
     const Clock& time_;
     SettingsBackend& settings_;
@@ -76,6 +86,18 @@ private:
     int lastStarted_ = -1;
     // Per timer, the clock second it last fired in: never twice for one second.
     std::vector<std::int64_t> firedIn_;
+    // "One Time" timers that ran in this run while the file may still say
+    // "One Time": they stay "Never" whatever the table is read from, until
+    // the file holds it, so none runs twice.
+    struct RanOnce {
+        int index;
+        std::string entry, start;
+    };
+    std::vector<RanOnce> ranOnce_;
+    bool saveOwed_ = false;       // our "Never" waits to be saved
+    bool saveFailing_ = false;    // the last save failed (said once)
+    std::uint64_t ownRevision_ = 0;  // the table's revision after our own change
+    std::int64_t retryAtMicros_ = 0;
     std::unique_ptr<Tick> tick_;
 };
 

@@ -35,6 +35,7 @@ void SendQueue::wake() {
 }
 
 void SendQueue::onTick() {
+    if (buffer_.empty() && refill) refill();
     if (buffer_.empty()) {
         if (!idle_) {
             tick_->setCoarse(true);  // the idle look wakes with the clock ticks

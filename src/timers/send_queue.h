@@ -4,6 +4,7 @@
 // timer only append to the queue, so frames of several runs interleave
 // frame by frame in the order they were queued.
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,9 @@ public:
 
     // A frame was queued.
     void wake();
+    // Asked for the next frame whenever the queue is empty at a step (after
+    // the gap): an owner that chooses its frames late fills the queue here.
+    std::function<void()> refill;
 
     Tick& tick() { return *tick_; }
 

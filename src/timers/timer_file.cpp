@@ -47,7 +47,8 @@ std::filesystem::path timerFilePath(const std::filesystem::path& programFolder) 
     return programFolder / kTimerFileName;
 }
 
-std::vector<TimerFileLine> parseTimerFile(std::string_view bytes) {
+std::vector<TimerFileLine> parseTimerFile(std::string_view fileBytes) {
+    const std::string bytes = textFromFile(fileBytes);
     std::vector<std::string> lines = splitFileLines(bytes);
     if (lines.back().empty()) lines.pop_back();  // the piece after the last line end
     const std::string sep = bytes.find('*') != std::string_view::npos   ? "*"
@@ -116,7 +117,8 @@ LoopTimerFields readLoopTimerFields(const SettingsBackend& settings) {
 TimerSaveResult saveTimerTable(TimerTable& table, SettingsBackend& settings, Dialogs* dialogs,
                                const LangLookup& lang) {
     TimerSaveResult result;
-    result.fileError = writeFileAtomically(timerFilePath(table.programFolder()), formatTimerFile(table, lang.caption));
+    result.fileError = writeFileAtomically(timerFilePath(table.programFolder()), formatTimerFile(table, lang.caption),
+                                           TimerFileLimit);
 
     const LoopTimerFields& loop = table.loop();
     WriteSetting(settings, kMacro, "LoopN", loop.entry);

@@ -33,22 +33,39 @@ void waitProcessingEvents(Clock& clock, EventLoop& loop, double seconds) {
 
 } // namespace
 
+std::string lastLinesWithin(const std::string& text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    std::size_t from = text.size() - maxBytes;
+    if (text[from - 1] != '\n') {
+        from = text.find('\n', from);
+        if (from == std::string::npos) return "";
+        ++from;
+    }
+    return text.substr(from);
+}
+
 void FixFileSize(const std::filesystem::path& path, double maxLines) {
     if (!std::isfinite(maxLines)) return;
-    const FileRead read = readDataFile(path, TimerLogLimit);
+    const FileRead read = readDataFile(path, TimerLogRepairLimit);
     if (!read.ok()) return;
     std::vector<std::string> elements = splitFileLines(read.bytes);
+    // Lines a Windows program wrote in its single-byte code page are kept in UTF-8.
+    for (std::string& element : elements) element = textFromFile(element);
     const double u = static_cast<double>(elements.size()) - 1;
     maxLines = std::max(0.0, maxLines);
-    if (!(maxLines + 2 < u)) return;
-    // Elements 0..k go; k rounds half to even, like the rest of the number handling.
-    const auto k = static_cast<std::size_t>(std::nearbyint(u - maxLines));
-    elements.erase(elements.begin(), elements.begin() + static_cast<std::ptrdiff_t>(std::min(k + 1, elements.size())));
+    const bool tooManyLines = maxLines + 2 < u;
+    if (!tooManyLines && read.bytes.size() <= TimerLogLimit.maxBytes) return;
+    if (tooManyLines) {
+        // Elements 0..k go; k rounds half to even, like the rest of the number handling.
+        const auto k = static_cast<std::size_t>(std::nearbyint(u - maxLines));
+        elements.erase(elements.begin(),
+                       elements.begin() + static_cast<std::ptrdiff_t>(std::min(k + 1, elements.size())));
+    }
     std::string text = without(joinWith(elements, kCrLf), '"');
     // The kept part already ends with the file's last line end; add one only
     // when it does not, so repeated trims never pile up empty lines.
     if (text.size() < 2 || text.compare(text.size() - 2, 2, kCrLf) != 0) text += kCrLf;
-    writeFileAtomically(path, text);
+    writeFileAtomically(path, lastLinesWithin(text, TimerLogLimit.maxBytes));
 }
 
 TimerLog::TimerLog(Clock& clock, EventLoop& loop, SettingsBackend& settings, std::filesystem::path programFolder,
@@ -147,7 +164,7 @@ bool TimerLog::moveOldLines() {
         records += quotedLine(std::string(kCrLf) + "******** end  autosave for " + nowText() + "********" + kCrLf);
         if (onAutosaveBusy) onAutosaveBusy(true);
         // When the file cannot take the lines they stay in the window.
-        if (!appendFileAtomically(logFilePath(), records, TimerLogLimit)) setText(std::move(kept));
+        if (!appendToFile(records)) setText(std::move(kept));
     } else {
         setText(std::move(kept));
     }
@@ -156,9 +173,28 @@ bool TimerLog::moveOldLines() {
     return true;
 }
 
+std::error_code TimerLog::appendToFile(const std::string& records) {
+    const std::filesystem::path file = logFilePath();
+    std::error_code ec;
+    if (records.size() >= TimerLogLimit.maxBytes) ec = FileError::TooLarge;
+    const FileRead old = ec ? FileRead{} : readDataFile(file, TimerLogRepairLimit);
+    if (!ec && !old.ok() && !old.missing()) ec = old.error;
+    if (!ec) {
+        // Trimmed before the records go in, so the file never outgrows its reader.
+        const std::size_t room = TimerLogLimit.maxBytes - records.size();
+        const std::string kept = old.bytes.size() > room ? lastLinesWithin(without(old.bytes, '"'), room) : old.bytes;
+        ec = writeFileAtomically(file, kept + records, TimerLogLimit);
+    }
+    if (ec && !saveFailing_ && saveFailed)
+        saveFailed("the timer log cannot be saved to " + file.string() + ": " + ec.message());
+    saveFailing_ = static_cast<bool>(ec);
+    return ec;
+}
+
 std::error_code TimerLog::clear() {
+    // Appended like the autosave and the closing, so no earlier record is lost.
     if (autoSave_ && !text_.empty()) {
-        if (std::error_code ec = writeFileAtomically(logFilePath(), saveRecords())) return ec;
+        if (std::error_code ec = appendFileAtomically(logFilePath(), saveRecords(), TimerLogLimit)) return ec;
     }
     setText("");
     return {};
@@ -183,7 +219,7 @@ std::optional<std::filesystem::path> TimerLog::saveAs(Dialogs& dialogs) {
 
 std::error_code TimerLog::unload() {
     std::error_code ec;
-    if (autoSave_ && !text_.empty()) ec = appendFileAtomically(logFilePath(), saveRecords(), TimerLogLimit);
+    if (autoSave_ && !text_.empty()) ec = appendToFile(saveRecords());
     WriteSetting(settings_, kSettings, "TimerLogS", autoSave_ ? "1" : "0");
     return ec;
 }

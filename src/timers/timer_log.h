@@ -30,9 +30,16 @@ class Tick;
 inline constexpr const char* kTimerLogFileName = "TimerLog.log";
 inline constexpr FileLimit TimerLogLimit{32 * 1024 * 1024,
                                          "the timer log is trimmed to \"MaxLogFileLines\" lines (59000 unless set)"};
+// The trim and the append read a file up to this size, so one that has
+// outgrown TimerLogLimit (an older version let it) is cut back, not refused.
+inline constexpr FileLimit TimerLogRepairLimit{2 * TimerLogLimit.maxBytes, TimerLogLimit.reason};
+
+// The end of text that fits in maxBytes, starting at a line: the oldest lines go.
+std::string lastLinesWithin(const std::string& text, std::size_t maxBytes);
 
 // Trims a text file to its last maxLines lines (split at CR LF or LF). The
-// file is only rewritten when it holds more than maxLines + 3 pieces; the
+// file is only rewritten when it holds more than maxLines + 3 pieces, or is
+// larger than TimerLogLimit (it then keeps the last lines that fit); the
 // rewrite also removes every double quote and ends with CR LF. Errors are
 // ignored: a missing file leaves nothing to trim.
 void FixFileSize(const std::filesystem::path& path, double maxLines);
@@ -73,8 +80,8 @@ public:
     // --- actions
     // The minute tick: move old lines out, then trim the file ("TrimTimerLog" = 1).
     void autosaveTick();
-    // "Clear": with "Auto Save Log" on, TimerLog.log is replaced by the saved
-    // log first; the session log is emptied unless that write failed.
+    // "Clear": with "Auto Save Log" on, the saved log is appended to
+    // TimerLog.log first; the session log is emptied unless that write failed.
     std::error_code clear();
     // "Save As": asks for a name and writes program folder / (name + ".log").
     // Returns the file written; nothing when cancelled, empty or failed (a
@@ -89,6 +96,9 @@ public:
 
     // Every entry appended, as given (the service prints them, the MQTT bridge publishes them).
     Signal<const std::string&> entryAdded;
+    // Told once when TimerLog.log cannot be written, and once more when it
+    // fails again after it could be.
+    std::function<void(const std::string& what)> saveFailed;
 
     // --- hooks for the window
     std::function<void()> onTextChanged;            // follow the end of the log
@@ -110,6 +120,9 @@ private:
     bool moveOldLines();
     std::string nowText() const;
     std::string saveRecords() const;
+    // Adds records to TimerLog.log, dropping its oldest lines first when it
+    // would outgrow TimerLogLimit; a failure is told through saveFailed.
+    std::error_code appendToFile(const std::string& records);
 
     Clock& clock_;
     SettingsBackend& settings_;
@@ -118,6 +131,7 @@ private:
     std::string text_;
     bool autoSave_ = true;
     bool statusView_ = true;
+    bool saveFailing_ = false;
     std::vector<TimerStatusLine> status_;
     TimerStatusLine loopStatus_;
     std::unique_ptr<Tick> tick_;

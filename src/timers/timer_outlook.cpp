@@ -60,7 +60,8 @@ std::string neverReason(const TimerRecord& t, SunDays& sun, bool twelveHour) {
     if (!seconds) return "'" + t.start + "' is not a time of day";
     // Due times are compared with the clock text as text.
     const std::string shown = timeOfDayText(*seconds, twelveHour);
-    if (shown != t.start) return "'" + t.start + "' is not written as the clock shows it (" + shown + ")";
+    if (!fixedDueText(t.start, twelveHour))
+        return "'" + t.start + "' is not written as the clock shows it (" + shown + ")";
     return "";
 }
 

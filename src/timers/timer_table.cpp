@@ -18,6 +18,7 @@ void TimerTable::reset(int count) {
     lstMacro_.assign(n, kBlankItem);
     lstTime_.assign(n, kBlankItem);
     unsaved_ = false;
+    ++revision_;
 }
 
 std::string TimerTable::storable(const std::string& text) {
@@ -37,24 +38,24 @@ std::string TimerTable::runEntryFor(const std::string& entry) const {
 void TimerTable::setEntry(int i, const std::string& text) {
     at(i).entry = storable(text);
     lstMacro_.at(static_cast<std::size_t>(i)) = runEntryFor(at(i).entry);
-    unsaved_ = true;
+    changed();
 }
 
 void TimerTable::setStart(int i, const std::string& text) {
     at(i).start = storable(text);
-    unsaved_ = true;
+    changed();
 }
 
 void TimerTable::setDays(int i, DaysRule rule) {
     at(i).days = rule;
-    unsaved_ = true;
+    changed();
 }
 
 void TimerTable::clearTimer(int i) {
     at(i) = TimerRecord{};
     // The entry box changed, so the run entry follows it like any other edit.
     lstMacro_.at(static_cast<std::size_t>(i)) = runEntryFor("");
-    unsaved_ = true;
+    changed();
 }
 
 bool TimerTable::addTimer() {
@@ -62,7 +63,7 @@ bool TimerTable::addTimer() {
     timers_.emplace_back();
     lstMacro_.emplace_back(kBlankItem);
     lstTime_.emplace_back(kBlankItem);
-    unsaved_ = true;
+    changed();
     return true;
 }
 
@@ -71,7 +72,7 @@ bool TimerTable::removeLastTimer() {
     timers_.pop_back();
     lstMacro_.pop_back();
     lstTime_.pop_back();
-    unsaved_ = true;
+    changed();
     return true;
 }
 

@@ -2,6 +2,7 @@
 // The timer table: what each timer runs, when and on which days, plus the two
 // lists the scheduler and the runners read (`lstMacro`, `lstTime`). The timer
 // window edits it through the setters below; the file side is in timer_file.h.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -68,8 +69,11 @@ public:
     const LoopTimerFields& loop() const { return loop_; }
 
     bool unsaved() const { return unsaved_; }
-    void markChanged() { unsaved_ = true; }
+    void markChanged() { changed(); }
     void markSaved() { unsaved_ = false; }
+    // Counts the edits and resets, so a reader can tell whether anything
+    // changed since it looked.
+    std::uint64_t revision() const { return revision_; }
 
     // The entry as used for running: unchanged when it is an absolute path
     // (a Unix path, or a drive path like "C:\..."), else inside the program folder.
@@ -80,12 +84,17 @@ public:
 
 private:
     TimerRecord& at(int i) { return timers_.at(static_cast<std::size_t>(i)); }
+    void changed() {
+        unsaved_ = true;
+        ++revision_;
+    }
 
     std::filesystem::path programFolder_;
     std::vector<TimerRecord> timers_;
     std::vector<std::string> lstMacro_, lstTime_;
     LoopTimerFields loop_;
     bool unsaved_ = false;
+    std::uint64_t revision_ = 0;
 };
 
 } // namespace zul

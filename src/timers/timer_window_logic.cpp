@@ -45,6 +45,13 @@ void StartTimePicker::setTwelveHour(bool on) {
 }
 
 void StartTimePicker::step(Field field, int delta) {
+    if (field == Minutes) {
+        // The minutes carry into the hour (and the hour into AM/PM): 7:59 up is 8:00, 8:00 down 7:59.
+        constexpr int day = 24 * 3600;
+        const int seconds = ((secondsOfDay() + delta * 60) % day + day) % day;
+        sync(DateTime{2000, 1, 1, seconds / 3600, seconds / 60 % 60, seconds % 60});
+        return;
+    }
     const int low = field == Hours && twelveHour_ ? 1 : 0;
     const int high = field == Hours ? (twelveHour_ ? 12 : 23) : 59;
     const int span = high - low + 1;
@@ -86,10 +93,8 @@ std::string timerSummaryLine(int timer, const std::string& entry, const std::str
     const bool off = days == DaysRule::NotSet || days == DaysRule::Never;
     std::string line = lang.cap("Timer") + " " + std::to_string(timer + 1) + ": " +
                        (trimBlanks(entry).empty() ? lang.cap("Empty") : entry) + "  " + lang.cap("Set For");
-    if (!off)
-        line += " " + daysRuleCaption(days, lang.caption);
-    else
-        line += statusDump ? " " + lang.cap("Never") + " " : ", " + lang.cap("OFF") + " ";
+    line += off && !statusDump ? ", " : " ";
+    line += !off ? daysRuleCaption(days, lang.caption) : lang.cap(statusDump ? "Never" : "OFF") + " ";
     const std::string shownStart = trimBlanks(start).empty() && statusDump ? lang.cap("Not Set!") : start;
     return line + ", " + lang.cap("at") + " " + shownStart + "\t(" + runEntry + ")";
 }
@@ -122,14 +127,17 @@ bool TimerWindowLogic::startIsError(int i) const {
     if (!t.complete()) return false;
     if (isSunStart(t.start)) return p_.service.sunTick().dueTimeIsError(i);
     // A fixed time matches only the clock's own text of that second.
-    const auto seconds = parseTimeOfDay(t.start);
-    return !seconds || timeOfDayText(*seconds, !p_.clock.uses24Hour()) != t.start;
+    return !fixedDueText(t.start, !p_.clock.uses24Hour());
 }
 
 std::string TimerWindowLogic::startTip(int i) const {
-    if (startIsError(i)) return " " + p_.lang.tipText("Error!  Incorrect format or too much offset time.") + " ";
-    if (!isSunStart(start(i)) || !p_.service.table().timer(i).complete()) return "";
-    return " " + p_.service.table().lstTime().at(static_cast<std::size_t>(i)) + " ";
+    std::string tip(1, ' ');  // with a blank on each side
+    if (startIsError(i)) tip += p_.lang.tipText("Error!  Incorrect format or too much offset time.");
+    else if (isSunStart(start(i)) && p_.service.table().timer(i).complete())
+        tip += p_.service.table().lstTime().at(static_cast<std::size_t>(i));
+    else
+        return "";
+    return tip + " ";
 }
 
 // --- the macro list ----------------------------------------------------------
@@ -277,7 +285,7 @@ std::string TimerWindowLogic::addTip() const {
 }
 
 bool TimerWindowLogic::confirmed(TimerOption option, const std::string& text, const std::string& title) {
-    return !options_[option] || p_.dialogs.question(text, title, false) == Answer::Yes;
+    return !options_[option] || p_.dialogs.questionDefaultNo(text, title) == Answer::Yes;
 }
 
 void TimerWindowLogic::notifyRows() {
@@ -399,7 +407,7 @@ void TimerWindowLogic::manualSend(const std::string& command) {
     logManual(command, engine->sendCommand(command) ? "Completed." : "Error");
 }
 
-void TimerWindowLogic::writeSummary(bool statusDump) {
+void TimerWindowLogic::writeSummary(bool statusDump, bool saved) {
     const TimerTable& table = p_.service.table();
     std::vector<std::string> lines;
     if (!statusDump) lines.push_back("========* " + p_.lang.cap("Saving Timers") + " *========");
@@ -412,7 +420,7 @@ void TimerWindowLogic::writeSummary(bool statusDump) {
         lines.push_back(p_.lang.cap("Loop Timer") + " -  " + p_.lang.cap(loopEnabled() ? "ON" : "OFF") + "  (" +
                         loopEntryText() + ", " + loopDaysCaption() + ")");
     else
-        lines.push_back("===== " + p_.lang.cap("Timers Saved") + " =====");
+        lines.push_back("===== " + p_.lang.cap(saved ? "Timers Saved" : "Timers NOT Saved") + " =====");
     p_.service.log().append(joinWith(lines, kCrLf));
 }
 
@@ -434,8 +442,10 @@ bool TimerWindowLogic::apply() { return save(); }
 
 bool TimerWindowLogic::closeAndSave() {
     if (!unsaved()) return true;
-    writeSummary(false);
-    return save();
+    // The summary is of the table being saved; its last line says how that went.
+    const bool saved = save();
+    writeSummary(false, saved);
+    return saved;
 }
 
 bool TimerWindowLogic::cancel() {

@@ -24,7 +24,8 @@ class Sounds;
 class TimerService;
 
 // The start-time picker: hours, minutes and seconds, each stepped with its
-// own up/down control and wrapping around; AM/PM in the 12-hour style.
+// own up/down control and wrapping around, the minutes into the hour; AM/PM
+// in the 12-hour style.
 class StartTimePicker {
 public:
     enum Field { Hours, Minutes, Seconds };
@@ -193,7 +194,8 @@ public:
 
 private:
     void afterRowEdit(int i, bool summary);
-    void writeSummary(bool statusDump);
+    // saved: the closing line of the saving summary, "Timers Saved" or "Timers NOT Saved".
+    void writeSummary(bool statusDump, bool saved = true);
     void reload();
     bool save();
     bool confirmed(TimerOption option, const std::string& text, const std::string& title);

@@ -17,6 +17,7 @@
 #include "app/main_clock.h"
 #include "app/main_macro.h"
 #include "app/main_window_logic.h"
+#include "app/port_keeper.h"
 #include "app/startup.h"
 #include "cli/port_choice.h"
 #include "mqtt/bridge.h"
@@ -44,6 +45,8 @@
 #include "ui/mqtt_settings_page.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/preferences_window.h"
+#include "ui/screen_keeper.h"
+#include "ui/tool_tip_gate.h"
 #include "ui/tray.h"
 #include "ui/widgets.h"
 #include "ui/timer_log_window.h"
@@ -52,6 +55,8 @@
 namespace zul::ui {
 
 namespace {
+void sayOnStandardError(const std::string& line) { std::cerr << "zulmarin: " << line << "\n"; }
+
 QPixmap splashPicture() {
     QPixmap pixmap(380, 170);
     QPainter p(&pixmap);
@@ -78,7 +83,8 @@ QPixmap splashPicture() {
 
 DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsBackend> settings,
                                mqtt::ClientFactory mqttClients)
-    : app_(std::make_unique<app::App>(std::move(platform), std::move(settings))) {
+    : screenKeeper_(std::make_unique<ScreenKeeper>()),
+      app_(std::make_unique<app::App>(std::move(platform), std::move(settings))) {
     main_ = std::make_unique<MainWindow>(*app_);
     port_ = std::make_unique<PortSetupDialog>(*app_, main_.get());
     delay_ = std::make_unique<DelayDialog>(*app_, main_.get());
@@ -89,7 +95,7 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     if (!mqttClients) mqttClients = [] { return std::make_unique<qt::MosquittoClient>(); };
     const std::string host = QSysInfo::machineHostName().toStdString();
     bridge_ = std::make_unique<mqtt::MqttBridge>(*app_, mqttClients, mqtt::DeviceInfo{host, ZUL_VERSION});
-    bridge_->logLine = [](const std::string& line) { std::cerr << "zulmarin: " << line << "\n"; };
+    bridge_->logLine = sayOnStandardError;
     mqttForm_ = std::make_unique<mqtt::MqttSettingsForm>(app_->settings, app_->loop, mqttClients,
                                                          "zulmarin_test_" + std::to_string(::getpid()));
     mqttForm_->applied = [this] { bridge_->restart(); };
@@ -106,8 +112,10 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
                                            startup.setCommand(text);
                                            return std::nullopt;
                                        },
-                                       [&startup](const std::string& path, std::function<void()> done) {
-                                           startup.setCommand(path, std::move(done));
+                                       [this, &startup](const std::string& path, std::function<void()> done) {
+                                           startup.setCommand(path, std::move(done), [this] {
+                                               return handOff_ && handOff_->playingCallerGone();
+                                           });
                                        }});
 }
 
@@ -116,6 +124,7 @@ DesktopProgram::~DesktopProgram() {
     bridge_->statusChanged = nullptr;
     bridge_.reset();
     handOff_.reset();
+    portWatch_.reset();
     // The windows go first; nothing of the logic may call them after that.
     app_->hooks = {};
     app_->onSimulatorCommand = nullptr;
@@ -160,37 +169,19 @@ void DesktopProgram::bindHooks() {
         }
         if (!mainPlaced_) w->placeFromSettings();
         mainPlaced_ = true;
-        if (w->isMinimized()) w->showNormal();
-        w->show();
-        w->raise();
+        bringUp(*w);
     };
     a.hooks.hideMainWindow = [w] { w->hide(); };
     a.hooks.bringToFront = [this, w] {
         // The favourites stand in for the main window while they are open.
         QWidget* view = favs_ && favs_->isOpen() ? static_cast<QWidget*>(favs_.get()) : w;
         if (tray_ && tray_->hiddenWindow() == view) return tray_->restore();
-        if (view->isMinimized()) view->showNormal();
-        view->show();
-        view->raise();
-        view->activateWindow();
+        bringUp(*view);
     };
     a.hooks.mainWindowVisible = [w] { return w->isVisible() && !w->isMinimized(); };
     a.hooks.mainWindowMinimized = [w] { return w->isMinimized(); };
     a.hooks.mainWindowPosition = [w] { return w->positionTwips(); };
-    a.hooks.closeWindows = [this, w] {
-        port_->hide();
-        delay_->hide();
-        runMacro_->hide();
-        if (macroSetup_->isVisible()) macroSetup_->close();
-        if (prefs_->isVisible()) prefs_->close();
-        favs_->closeByProgram();
-        help_->hide();
-        about_->hide();
-        uninstall_->hide();
-        tray_->remove();
-        w->close();
-    };
-    a.hooks.quit = [] { QCoreApplication::quit(); };
+    bindClosing();
     a.hooks.askDelay = [this] { return delay_->ask(); };
     a.hooks.showRunMacro = [this] { runMacro_->open(); };
     a.hooks.showMacroSetup = [this](int tab, int group) { macroSetup_->open(app::MacroSetup::Tab(tab), group); };
@@ -202,20 +193,58 @@ void DesktopProgram::bindHooks() {
         timerLog_->attach(loaded);
         w->refreshTimers();
     };
-    a.startup->runMacro = [&a](const std::filesystem::path& file) { app::CroSend(a, file); };
+    a.startup->runMacro = [&a](const std::filesystem::path& file, std::function<void()> finished,
+                               std::function<bool()> stopRequested) {
+        app::CroSend(a, file, std::move(finished), std::move(stopRequested));
+    };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };
     a.startup->closeSplash = [this] {
         if (splash_) splash_->close();
     };
+    portWatch_ = std::make_unique<app::PortWatch>(a, sayOnStandardError);
     // Remote commands are taken once the port is open, so none is lost.
-    a.startup->running = [this] { bridge_->start(); };
+    a.startup->running = [this] {
+        bridge_->start();
+        portWatch_->start();
+    };
+}
+
+void DesktopProgram::bindClosing() {
+    app::App& a = *app_;
+    a.hooks.settleUnsavedWork = [this] {
+        // The editor first: its question has a Cancel, and nothing has closed yet.
+        if (macroSetup_->isVisible() && !macroSetup_->logic().editor.settleChanges()) return false;
+        if (prefs_->isVisible()) prefs_->close();  // asks about a changed location or sounds
+        return true;
+    };
+    a.hooks.keepUnsavedWork = [this] {
+        if (!macroSetup_->isVisible()) return;
+        if (const std::string said = macroSetup_->logic().keepUnsavedWork(); !said.empty()) sayOnStandardError(said);
+    };
+    a.startup->journal = sayOnStandardError;
+    a.hooks.closeWindows = [this] {
+        port_->hide();
+        delay_->hide();
+        runMacro_->hide();
+        macroSetup_->closeByProgram();
+        prefs_->hide();
+        favs_->closeByProgram();
+        help_->hide();
+        about_->hide();
+        uninstall_->hide();
+        tray_->remove();
+        main_->close();
+    };
+    a.hooks.quit = [] {};  // the event loop's own end is runDesktop's
 }
 
 void DesktopProgram::bindDesktopWindows() {
     app::App& a = *app_;
     MainWindow* w = main_.get();
     QApplication::setWindowIcon(programIcon());
+    // "Show Tool Tips" off hides every tip of every window at once.
+    new ToolTipGate(w, [&a] { return a.showToolTips; }, true);
     prefs_ = std::make_unique<PreferencesWindow>(a, w);
     favs_ = std::make_unique<FavouritesWindow>(a);
     help_ = std::make_unique<HelpWindow>(a);
@@ -244,8 +273,12 @@ void DesktopProgram::bindDesktopWindows() {
     favs_->showMainWindow = [this] { app_->hooks.showMainWindow(); };
     favs_->sendToTray = [this](QWidget* window) { return tray_->send(window); };
     w->minimizeRequested = [this, w](bool toTray) {
-        if (toTray || app_->minimizeToTray) tray_->sendOrMinimize(w);
-        else w->showMinimized();
+        if (toTray || app_->minimizeToTray) {
+            tray_->sendOrMinimize(w);
+        } else {
+            w->showMinimized();
+            app_->sounds.play(SoundEvent::Resize);
+        }
     };
     w->timersChanged = [this](bool on) { tray_->timersChanged(on); };
 }
@@ -262,11 +295,7 @@ void DesktopProgram::showSplash() {
     splashTick_->setEnabled(true);
 }
 
-void DesktopProgram::stop() {
-    app_->startup->cmdExit();
-    // Also when the loop had not begun yet, or the shutdown ran inside a wait.
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
-}
+void DesktopProgram::stop() { app_->startup->stopNow(); }
 
 void DesktopProgram::start(const std::string& commandLine, bool splash) {
     if (!splash) app_->startup->showSplash = nullptr;
@@ -340,11 +369,16 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
         const auto exe = executableFolder() / "zulmarin";
         desktop.startProgram(exe.string(), {});
     };
-    // SIGTERM and SIGINT end the program as Exit does: positions saved,
-    // files closed, the socket removed.
+    // SIGTERM and SIGINT end the program through Exit's closing, asking
+    // nothing: positions saved, files closed, the socket removed. The end
+    // leaves every event loop, a modal box's included, so nothing that waits
+    // for an answer outlives the windows.
+    program.app().hooks.quit = [] { QCoreApplication::exit(0); };
     qt::StopSignals stopSignals([&program](int) { program.stop(); });
     program.start(args.empty() ? std::string() : text, true);
-    const int rc = QApplication::exec();
+    // A stop signal during a start-up message has ended the program already.
+    const bool ended = program.app().startup->phase() == app::Phase::Ended;
+    const int rc = ended ? 0 : QApplication::exec();
     instance.onMessage = nullptr;
     return rc;
 }

@@ -14,6 +14,7 @@ class QSplashScreen;
 
 namespace zul::app {
 class HandOffDesk;
+class PortWatch;
 }
 namespace zul::mqtt {
 class MqttBridge;
@@ -35,6 +36,7 @@ class UninstallWindow;
 class Tray;
 class TimerWindow;
 class TimerLogWindow;
+class ScreenKeeper;
 
 class DesktopProgram {
 public:
@@ -51,7 +53,8 @@ public:
     // What other starts of the program hand over (the command line's send
     // and run, a macro file, "previous").
     app::HandOffDesk& handOff() { return *handOff_; }
-    // Ends the program as its Exit does (a stop signal).
+    // A stop signal: ends the program through Exit's closing at once, asking
+    // nothing; unsaved editor rows go to a recovery file.
     void stop();
     MainWindow& mainWindow() { return *main_; }
     PortSetupDialog& portDialog() { return *port_; }
@@ -72,9 +75,11 @@ private:
     static constexpr int SplashMs = 750;
 
     void bindHooks();
+    void bindClosing();
     void bindDesktopWindows();
     void showSplash();
 
+    std::unique_ptr<ScreenKeeper> screenKeeper_;
     std::unique_ptr<app::App> app_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<PortSetupDialog> port_;
@@ -95,6 +100,7 @@ private:
     std::unique_ptr<QSplashScreen> splash_;
     std::unique_ptr<Tick> splashTick_;  // loads the main window SplashMs after the splash shows
     std::unique_ptr<app::HandOffDesk> handOff_;
+    std::unique_ptr<app::PortWatch> portWatch_;
 };
 
 // zulmarin without a subcommand while a copy runs (the desktop program or the

@@ -54,7 +54,7 @@ FavouritesWindow::FavouritesWindow(app::App& app) : QWidget(nullptr, Qt::Window)
     v->addWidget(buildOptions());
     v->addWidget(buildList());
     v->addWidget(buildCommands());
-    status_ = new QLabel(this);
+    status_ = new StatusLabel(this);
     status_->setStyleSheet("QLabel { border-top:1px solid #c8ccd2; padding:3px 2px; color:#333; }");
     v->addWidget(status_);
 }
@@ -173,10 +173,7 @@ void FavouritesWindow::open() {
         const auto left = logic_->storedLeft(), top = logic_->storedTop();
         placeWindowTwips(*this, left && top ? std::optional(std::pair{*left, *top}) : std::nullopt);
     }
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
+    bringUp(*this);
 }
 
 void FavouritesWindow::rebuild() {
@@ -224,8 +221,12 @@ void FavouritesWindow::setPairs(int count) {
 }
 
 void FavouritesWindow::fitHeight() {
-    // The window is as high as its rows; the layouts forget their old sizes first.
+    // The window is as high as its rows; the layouts forget their old sizes
+    // first, the list's frame and the options panel included (their sizes are
+    // otherwise kept until their own layout requests come round, a step late).
     for (QLayout* l : {static_cast<QLayout*>(pairsColumn_), list_->parentWidget()->layout(), layout()}) l->invalidate();
+    list_->parentWidget()->updateGeometry();
+    optionsPanel_->updateGeometry();
     layout()->activate();
     setFixedHeight(layout()->totalSizeHint().height());
 }
@@ -238,10 +239,10 @@ void FavouritesWindow::putOnTop(bool on) {
 }
 
 bool FavouritesWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (open_ && (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
-        if (event->type() == QEvent::Leave) logic_->showClock();
-        else if (watched == bright_ || watched == dim_) logic_->hoverDimmer(watched == bright_);
-        for (std::size_t i = 0; i < pairs_.size() && event->type() == QEvent::Enter; ++i)
+    // Leaving a button keeps its hint; the clock comes back a few seconds later.
+    if (open_ && event->type() == QEvent::Enter) {
+        if (watched == bright_ || watched == dim_) logic_->hoverDimmer(watched == bright_);
+        for (std::size_t i = 0; i < pairs_.size(); ++i)
             if (watched == pairs_[i].on || watched == pairs_[i].off)
                 logic_->hoverUnit(static_cast<int>(i), watched == pairs_[i].on);
     }
@@ -269,7 +270,9 @@ void FavouritesWindow::closeEvent(QCloseEvent* e) {
 void FavouritesWindow::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
     if (e->type() != QEvent::WindowStateChange || !isMinimized() || !app_.minimizeToTray || !sendToTray) return;
-    QTimer::singleShot(0, this, [this] { sendToTray(this); });
+    QTimer::singleShot(0, this, [this] {
+        if (isMinimized()) sendToTray(this);  // not when it was only passing through on its way back
+    });
 }
 
 void FavouritesWindow::dragEnterEvent(QDragEnterEvent* e) {

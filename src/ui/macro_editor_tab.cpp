@@ -183,7 +183,7 @@ QWidget* MacroEditorTab::buildBoxes() {
     connect(enter_, &QPushButton::clicked, this, [this] { enterRow(); });
     onClick(deleteRow_, [this] { editor_.deleteRow(); });
     onClick(fixIt_, [this] { editor_.fixIt(); });
-    onClick(clearAll_, [this] { editor_.clearAll(); });
+    onClick(clearAll_, [this] { editor_.clearAllAsking(); });
     return box;
 }
 

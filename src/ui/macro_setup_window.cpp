@@ -187,8 +187,7 @@ QWidget* MacroSetupWindow::buildBottom() {
     auto* bottom = new QWidget(this);
     auto* v = new QVBoxLayout(bottom);
     v->setContentsMargins(0, 0, 0, 0);
-    status_ = new QLabel(bottom);
-    status_->setTextFormat(Qt::PlainText);
+    status_ = new StatusLabel(bottom);
     status_->setFrameShape(QFrame::StyledPanel);
     status_->setMinimumHeight(24);
     auto* row = new QHBoxLayout;
@@ -276,7 +275,8 @@ void MacroSetupWindow::play(bool test) { setup_.play(test); }
 bool MacroSetupWindow::onManageTab() const { return tabs_->currentIndex() == app::MacroSetup::ManageTab; }
 
 void MacroSetupWindow::print(macros::PrintUse use) {
-    const auto text = setup_.editor.printText(use, onManageTab(), macros::PrintStamp{app_.clock.now(), qt::shortDateText});
+    const macros::PrintStamp stamp{app_.clock.now(), qt::shortDateText, !app_.clock.uses24Hour()};
+    const auto text = setup_.editor.printText(use, onManageTab(), stamp);
     refresh();
     if (!text) return;
     if (use == macros::PrintUse::Preview) preview_->showText(q(*text));
@@ -326,6 +326,13 @@ void MacroSetupWindow::contextMenuEvent(QContextMenuEvent* e) {
     QMenu* menu = buildMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(e->globalPos());
+}
+
+void MacroSetupWindow::closeByProgram() {
+    if (!isVisible()) return;
+    setup_.groups.stopRecording();
+    setup_.saveGroupDelay();
+    finishClosing();
 }
 
 void MacroSetupWindow::finishClosing() {

@@ -48,6 +48,9 @@ public:
     qt::PrinterChoice choosePrinter;
     // The right-click "Macro-Menu".
     QMenu* buildMenu();
+    // The program closes: the window goes without asking anything (its
+    // questions were asked before, or a stop signal asks none).
+    void closeByProgram();
 
     app::MacroSetup& logic() { return setup_; }
     MacroEditorTab& editorTab() { return *editorTab_; }

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -56,6 +57,7 @@ MainWindow::MainWindow(app::App& app, QWidget* parent)
       waitingWord_(q(app.tr("waiting for commands"))) {
     setWindowTitle("Zulmarin");
     setAcceptDrops(true);
+    new ResizeSound(this, [&app] { app.sounds.play(SoundEvent::Resize); });
     auto* central = new QWidget(this);
     auto* outer = new QHBoxLayout(central);
     outer->setContentsMargins(10, 10, 10, 6);
@@ -127,6 +129,13 @@ QGroupBox* MainWindow::buildUnits() {
             const auto result = app_.mainWindow->saveDescription(i, text.toStdString());
             if (!result.saved) app_.dialogs.message(result.message);
             return result.saved;
+        };
+        descriptions_[k]->offerChoice(q(app_.tr("A&ppliance")),
+                                      q(app_.tip("An appliance module: switched on and off, never dimmed")));
+        descriptions_[k]->isChecked = [this, i] { return app_.mainWindow->appliance(i); };
+        descriptions_[k]->saveChoice = [this, i](bool appliance) {
+            if (const std::string why = app_.mainWindow->setAppliance(i, appliance); !why.empty())
+                app_.dialogs.message(why);
         };
         grid->addWidget(numbers_[k], i, 0);
         grid->addWidget(on_[k], i, 1);
@@ -255,10 +264,12 @@ QGroupBox* MainWindow::buildGroupsPanel() {
     grid->addWidget(closeGroups_, 0, 0);
     for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        groupLabels_[k] = new ClickLabel(groupsPanel_);
-        groupLabels_[k]->setMinimumWidth(120);
-        groupLabels_[k]->setStyleSheet("QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; padding:2px 4px; }"
-                                       " QLabel:disabled { color:#9a9a9a; background:#f5f5f5; }");
+        // A long label is cut off to the panel, whole in the tool tip; an
+        // unlabelled group's label is greyed but still opens the group editor.
+        groupLabels_[k] = new ElidingLabel(120, 170, groupsPanel_);
+        groupLabels_[k]->setStyleSheet(
+            "QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; padding:2px 4px; }"
+            " QLabel[unlabelled=\"true\"] { color:#9a9a9a; background:#f5f5f5; }");
         groupLabels_[k]->doubleClicked = [this, i] { showMacroSetup(app_, 1, i); };
         groupOn_[k] = button(q(app_.tr("ON")), groupsPanel_);
         groupOff_[k] = button(q(app_.tr("OFF")), groupsPanel_);
@@ -297,9 +308,9 @@ void MainWindow::buildStatusBar() {
     recordBlink_ = new QTimer(this);
     recordBlink_->setInterval(500);
     connect(recordBlink_, &QTimer::timeout, this, [this] { recording_->setVisible(!recording_->isVisible()); });
-    statusBar()->addWidget(recording_);
-    simLine_ = new QLabel(this);
-    simLine_->setTextFormat(Qt::PlainText);
+    // On the right, so its blinking never moves the status text.
+    statusBar()->addPermanentWidget(recording_);
+    simLine_ = new StatusLabel(this);
     simLine_->setContentsMargins(8, 0, 0, 0);
     statusBar()->addWidget(indicator_);
     statusBar()->addWidget(simLine_, 1);
@@ -327,13 +338,18 @@ void MainWindow::refresh() {
 
 void MainWindow::refreshGroups() {
     const auto& groups = *app_.groups;
-    groupsPanel_->setVisible(groups.shown());
+    showGroupsPanel(groups.shown());
     if (groupsToggle_->isChecked() != groups.shown()) groupsToggle_->setChecked(groups.shown());
     for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const std::string& label = groups.label(i);
-        groupLabels_[k]->setText(label.empty() ? q(app_.tr("Group") + " " + std::to_string(i + 1)) : q(label));
-        groupLabels_[k]->setEnabled(!label.empty());
+        ElidingLabel* shown = groupLabels_[k];
+        shown->setFullText(label.empty() ? q(app_.tr("Group") + " " + std::to_string(i + 1)) : q(label));
+        if (shown->property("unlabelled").toBool() != label.empty()) {
+            shown->setProperty("unlabelled", label.empty());
+            shown->style()->unpolish(shown);
+            shown->style()->polish(shown);
+        }
         groupAuto_[k]->setVisible(groups.autoOffButtons());
     }
     const auto& panic = groups.panic();
@@ -342,6 +358,22 @@ void MainWindow::refreshGroups() {
     panic_->setStyleSheet(QString("QPushButton { background:%1; color:white; font-weight:700; border-radius:4px; "
                                   "padding:6px; } QPushButton:pressed { background:#333; }")
                               .arg(colourCss(groups.panicRgb())));
+}
+
+void MainWindow::showGroupsPanel(bool shown) {
+    if (groupsPanel_->isHidden() != shown) return;
+    if (shown) widthWithoutGroups_ = isVisible() ? width() : 0;
+    groupsPanel_->setVisible(shown);
+    if (shown || !isVisible()) return;  // not shown yet, the window takes its size from the layout
+    // The panel made the window wider; without it the window is as wide as before.
+    QTimer::singleShot(0, this, [this] {
+        if (!groupsPanel_->isHidden()) return;
+        centralWidget()->layout()->activate();
+        layout()->invalidate();
+        layout()->activate();
+        const int before = widthWithoutGroups_ > 0 ? widthWithoutGroups_ : sizeHint().width();
+        resize(std::max(before, minimumSizeHint().width()), height());
+    });
 }
 
 void MainWindow::refreshClock() {
@@ -360,6 +392,10 @@ void MainWindow::refreshClock() {
         for (const auto& c : app_.simulatorCommands()) recent << q(c);
         line = simulatorWord_ + ": " + (recent.isEmpty() ? waitingWord_ : recent.join("  \u00b7  "));
     }
+    if (!app_.portProblem.empty()) line = q(app_.portProblem);
+    // A macro started while another one plays waits for it, and says so.
+    const std::string turns = app_.macroTurns.statusText([this](const std::string& t) { return app_.tr(t); });
+    if (!turns.empty()) line = q(turns) + (line.isEmpty() ? QString() : "  \u00b7  " + line);
     simLine_->setText(line);
 }
 
@@ -394,7 +430,7 @@ void MainWindow::applyTips() {
         tip(groupOn_[k], app_.groups->runner().onTip(i));
         tip(groupOff_[k], app_.groups->runner().offTip(i));
         tip(groupAuto_[k], app_.groups->runner().autoOffTip(i));
-        tip(groupLabels_[k], app_.tip("Double Click to change or update"));
+        groupLabels_[k]->setHint(app_.showToolTips ? q(app_.tip("Double Click to change or update")) : QString());
     }
 }
 
@@ -429,7 +465,9 @@ void MainWindow::fillMenu(QMenu* menu) {
             } else if (e.id == app::MenuId::Submenu) {
                 fill(m->addMenu(q(app_.tr(e.caption))), e.children);
             } else {
-                QAction* a = m->addAction(q(e.id == app::MenuId::LanguageEntry ? e.caption : app_.tr(e.caption)));
+                // A language is named by its file ("R&D.lan"): shown as it stands.
+                QAction* a = m->addAction(e.id == app::MenuId::LanguageEntry ? literalText(e.caption)
+                                                                             : q(app_.tr(e.caption)));
                 a->setCheckable(e.checkable);
                 a->setChecked(e.checked);
                 a->setEnabled(e.enabled);
@@ -465,15 +503,19 @@ void MainWindow::placeFromSettings() {
 std::pair<int, int> MainWindow::positionTwips() const { return windowTwips(*this); }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-    app_.startup->mainWindowClosed();
-    e->accept();
+    // The window's close button is Exit: a Cancel over unsaved work keeps it open.
+    if (app_.startup->cmdExit()) e->accept();
+    else e->ignore();
 }
 
 void MainWindow::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
     // The window manager's minimise goes to the tray too while that is chosen.
     if (e->type() == QEvent::WindowStateChange && isMinimized() && app_.minimizeToTray && minimizeRequested)
-        QTimer::singleShot(0, this, [this] { minimizeRequested(true); });
+        QTimer::singleShot(0, this, [this] {
+            // Only while it still is: a window coming back passes through minimised.
+            if (isMinimized()) minimizeRequested(true);
+        });
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* e) {

@@ -23,6 +23,7 @@ namespace zul::ui {
 
 class DescriptionField;
 class ClickLabel;
+class ElidingLabel;
 
 class MainWindow : public QMainWindow {
 public:
@@ -66,6 +67,7 @@ public:
     QPushButton* macrosButton() { return macros_; }
     QPushButton* setupGroupsButton() { return setupGroups_; }
     QPushButton* groupButton(int i, bool on) { return (on ? groupOn_ : groupOff_)[static_cast<std::size_t>(i)]; }
+    ElidingLabel* groupLabel(int i) { return groupLabels_[static_cast<std::size_t>(i)]; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -83,6 +85,7 @@ private:
     void bindUnitButton(int i, bool on);
     void bindHoldButton(QPushButton* b, bool bright);
     void refreshGroups();
+    void showGroupsPanel(bool shown);
     void refreshClock();
     void setTimers(bool on);
     void showMenu();
@@ -103,13 +106,14 @@ private:
     QGroupBox* groupsPanel_ = nullptr;
     ClickLabel* closeGroups_ = nullptr;
     QPushButton* setupGroups_ = nullptr;
-    std::array<ClickLabel*, 8> groupLabels_{};
+    std::array<ElidingLabel*, 8> groupLabels_{};
     std::array<QPushButton*, 8> groupOn_{}, groupOff_{}, groupAuto_{};
     QLabel* indicator_ = nullptr;
     QLabel* recording_ = nullptr;  // flashes while a recorder records
     QTimer* recordBlink_ = nullptr;
     QLabel* simLine_ = nullptr;
     bool timersOn_ = false;
+    int widthWithoutGroups_ = 0;  // the width before the groups panel last opened
     int lampShown_ = -1;  // the lamp state last drawn (-1: none yet)
     // The status line's words, looked up once (it is rebuilt twice a second).
     QString simulatorWord_, waitingWord_;

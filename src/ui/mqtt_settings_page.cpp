@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "app/app.h"
@@ -58,6 +59,9 @@ MqttSettingsPage::MqttSettingsPage(app::App& app, mqtt::MqttSettingsForm& form, 
         connect(box, &QLineEdit::textChanged, this, [this] {
             if (edited) edited();
         });
+    connect(dimSteps_, &QSpinBox::valueChanged, this, [this] {
+        if (edited) edited();
+    });
     setTabOrder(enabled_, broker_);
     setTabOrder(broker_, caFile_);
     setTabOrder(caFile_, browse_);
@@ -83,6 +87,17 @@ QFormLayout* MqttSettingsPage::buildFields() {
     baseTopic_ = addField(fields, "Base to&pic:", "Every topic of Zulmarin begins with this", mqtt::DefaultBaseTopic);
     prefix_ = addField(fields, "&Discovery prefix:", "Where the hub looks for discovery configs",
                        mqtt::DefaultDiscoveryPrefix);
+    dimSteps_ = new QSpinBox(this);
+    dimSteps_->setRange(mqtt::MinDimSteps, mqtt::MaxDimSteps);
+    dimSteps_->setMaximumWidth(90);
+    dimSteps_->setToolTip(q(app_.tip("DIM commands that take a lamp from full brightness to dark; the hub's brightness is assumed from them")));
+    auto* dimLabel = new QLabel(q(app_.tr("D&im steps:")), this);
+    dimLabel->setBuddy(dimSteps_);
+    fields->addRow(dimLabel, dimSteps_);
+    identity_ = new QLabel(this);
+    identity_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    identity_->setToolTip(q(app_.tip("This install's name on the broker: the node id of its discovery topics, the start of its entities' unique ids and its client id")));
+    fields->addRow(q(app_.tr("Identity:")), identity_);
     return fields;
 }
 
@@ -110,6 +125,8 @@ void MqttSettingsPage::load() {
     password_->setText(q(v.password));
     baseTopic_->setText(q(v.baseTopic));
     prefix_->setText(q(v.discoveryPrefix));
+    dimSteps_->setValue(v.dimSteps);
+    identity_->setText(q(v.installId));
     problems_->hide();
     result_->clear();
     showStatus();
@@ -124,6 +141,7 @@ void MqttSettingsPage::takeFields() {
     v.password = password_->text().toStdString();
     v.baseTopic = baseTopic_->text().trimmed().toStdString();
     v.discoveryPrefix = prefix_->text().trimmed().toStdString();
+    v.dimSteps = dimSteps_->value();
 }
 
 bool MqttSettingsPage::changed() {

@@ -1,7 +1,8 @@
 #pragma once
 // The "Mqtt" settings as a page of fields (enabled, broker, CA file, user
-// name, password, base topic, discovery prefix) with "Test connection": the
-// MQTT tab of the preferences window.
+// name, password, base topic, discovery prefix, dim steps) with "Test
+// connection", and this install's identity on the broker: the MQTT tab of
+// the preferences window.
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -13,6 +14,7 @@ class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace zul::app {
 class App;
@@ -44,6 +46,8 @@ public:
     QLineEdit* passwordBox() { return password_; }
     QLineEdit* baseTopicBox() { return baseTopic_; }
     QLineEdit* prefixBox() { return prefix_; }
+    QSpinBox* dimStepsBox() { return dimSteps_; }
+    QLabel* identityLine() { return identity_; }
     QPushButton* testButton() { return test_; }
     QLabel* testResult() { return result_; }
     QLabel* problems() { return problems_; }
@@ -62,6 +66,8 @@ private:
     QCheckBox* enabled_ = nullptr;
     QLineEdit *broker_ = nullptr, *caFile_ = nullptr, *user_ = nullptr, *password_ = nullptr;
     QLineEdit *baseTopic_ = nullptr, *prefix_ = nullptr;
+    QSpinBox* dimSteps_ = nullptr;
+    QLabel* identity_ = nullptr;
     QPushButton *browse_ = nullptr, *test_ = nullptr;
     QLabel *result_ = nullptr, *problems_ = nullptr, *status_ = nullptr;
 };

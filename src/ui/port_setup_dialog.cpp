@@ -31,7 +31,8 @@ PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
     v->addWidget(heading);
     auto* box = new QGroupBox(this);
     auto* choices = new QVBoxLayout(box);
-    auto* group = new QButtonGroup(this);
+    group_ = new QButtonGroup(this);
+    auto* group = group_;
     for (int n = 1; n <= 4; ++n)
         choices_[static_cast<std::size_t>(n - 1)] = new QRadioButton(q(app.tr(x10::PortSetup::comLabel(n))), box);
     choices_[slot(Choice::Other)] = new QRadioButton(q(app.tr(x10::PortSetup::OtherChoiceLabel)), box);
@@ -52,6 +53,7 @@ PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
     }
     connect(number_, &QLineEdit::textEdited, this, [this] { choices_[slot(Choice::Other)]->setChecked(true); });
     v->addWidget(box);
+    v->addWidget(buildFoundBox());
     auto* current = new QGroupBox(q(app.tr(x10::PortSetup::CurrentPortLabel)), this);
     auto* currentRow = new QVBoxLayout(current);
     status_ = new QLabel(current);
@@ -78,25 +80,73 @@ PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
     setMinimumWidth(340);
 }
 
+QWidget* PortSetupDialog::buildFoundBox() {
+    auto* box = new QGroupBox(q(app_.tr(x10::PortSetup::FoundHeading)), this);
+    foundList_ = new QVBoxLayout(box);
+    noneFound_ = new QLabel(q(app_.tr(x10::PortSetup::NoneFound)), box);
+    noneFound_->setWordWrap(true);
+    lookAgain_ = new QPushButton(q(app_.tr("&Look again")), box);
+    lookAgain_->setToolTip(q(app_.tip("Look for serial ports again (after plugging in an adapter)")));
+    connect(lookAgain_, &QPushButton::clicked, this, [this] { lookAgain(); });
+    foundList_->addWidget(noneFound_);
+    foundList_->addWidget(lookAgain_, 0, Qt::AlignLeft);
+    return box;
+}
+
 QRadioButton* PortSetupDialog::choiceButton(Choice c) { return c == Choice::None ? nullptr : choices_[slot(c)]; }
 
 void PortSetupDialog::open() {
-    logic_.show();
+    logic_.show(listSerialPorts(devicesRoot));
+    showFound();
     showState();
     show();
     raise();
     activateWindow();
 }
 
+void PortSetupDialog::showFound() {
+    for (QRadioButton* b : found_) delete b;
+    found_.clear();
+    const auto& ports = logic_.found();
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const SerialPortEntry& port = ports[i];
+        if (port.comNumber > 0) {  // Com 1 to Com 4 stand for it
+            choices_[static_cast<std::size_t>(port.comNumber - 1)]->setToolTip(q(serialPortCaption(port)));
+            continue;
+        }
+        auto* b = new QRadioButton(q(serialPortCaption(port)), noneFound_->parentWidget());
+        b->setToolTip(q(port.path));
+        b->setProperty("foundIndex", static_cast<int>(i));
+        group_->addButton(b);
+        foundList_->insertWidget(static_cast<int>(found_.size()), b);
+        found_.push_back(b);
+    }
+    noneFound_->setVisible(found_.empty());
+}
+
+void PortSetupDialog::lookAgain() {
+    takeChoice();
+    logic_.setFound(listSerialPorts(devicesRoot));
+    showFound();
+    showState();
+}
+
 void PortSetupDialog::takeChoice() {
     logic_.choose(Choice::None);
     for (std::size_t i = 0; i < choices_.size(); ++i)
         if (choices_[i]->isChecked()) logic_.choose(static_cast<Choice>(i + 1));
+    for (QRadioButton* b : found_)
+        if (b->isChecked()) logic_.chooseFound(b->property("foundIndex").toInt());
     logic_.setOtherText(number_->text().toStdString());
 }
 
 void PortSetupDialog::showState() {
-    if (logic_.choice() != Choice::None) choices_[slot(logic_.choice())]->setChecked(true);
+    if (logic_.choice() == Choice::Found) {
+        for (QRadioButton* b : found_)
+            if (b->property("foundIndex").toInt() == logic_.foundIndex()) b->setChecked(true);
+    } else if (logic_.choice() != Choice::None) {
+        choices_[slot(logic_.choice())]->setChecked(true);
+    }
     number_->setText(q(logic_.otherText()));
     status_->setText(q(app_.tr(logic_.status())));
 }

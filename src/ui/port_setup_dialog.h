@@ -4,12 +4,16 @@
 // blocking, so the user can test the port from the main window.
 #include <QDialog>
 #include <array>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "x10/port_setup.h"
 
+class QButtonGroup;
 class QLabel;
 class QLineEdit;
+class QVBoxLayout;
 class QPushButton;
 class QRadioButton;
 
@@ -29,18 +33,31 @@ public:
     void ok();
 
     QRadioButton* choiceButton(x10::PortSetup::Choice c);
+    // The ports found on the machine, in the order listed.
+    const std::vector<QRadioButton*>& foundButtons() const { return found_; }
+    QPushButton* lookAgainButton() { return lookAgain_; }
+    // Where the ports are looked for ("/"; tests give a folder tree laid out the same way).
+    std::filesystem::path devicesRoot = "/";
     QLineEdit* numberBox() { return number_; }
     QLabel* statusLabel() { return status_; }
     QPushButton* applyButton() { return apply_; }
     QPushButton* okButton() { return ok_; }
 
 private:
+    QWidget* buildFoundBox();
     void takeChoice();
     void showState();
+    void showFound();
+    void lookAgain();
 
     app::App& app_;
     x10::PortSetup logic_;
     std::array<QRadioButton*, 6> choices_{};
+    QButtonGroup* group_ = nullptr;
+    QVBoxLayout* foundList_ = nullptr;
+    QLabel* noneFound_ = nullptr;
+    std::vector<QRadioButton*> found_;
+    QPushButton* lookAgain_ = nullptr;
     QLineEdit* number_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton *ok_ = nullptr, *cancel_ = nullptr, *apply_ = nullptr;

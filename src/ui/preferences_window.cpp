@@ -134,7 +134,8 @@ private:
 } // namespace
 
 PreferencesWindow::PreferencesWindow(app::App& app, QWidget* parent)
-    : QDialog(parent), app_(app), logic_(std::make_unique<app::Preferences>(app)) {
+    : QDialog(parent), app_(app), logic_(std::make_unique<app::Preferences>(app)),
+      optionsListener_(app.optionsChanged, [this] { showChangedOptions(); }) {
     setWindowTitle(q(app.tr("Setup")));
     setModal(false);
     tabs_ = new QTabWidget(this);
@@ -583,6 +584,8 @@ void PreferencesWindow::loadPanic() {
 
 void PreferencesWindow::loadLocation() {
     LocationTab& l = logic_->location();
+    // The list shows the city the fields hold ("----- Select City -----" for none).
+    if (cities_->currentIndex() != l.cityRow()) cities_->setCurrentIndex(l.cityRow());
     for (std::size_t i = 0; i < location_.size(); ++i)
         if (location_[i]->text().toStdString() != l.field(static_cast<Field>(i)))
             location_[i]->setText(q(l.field(static_cast<Field>(i))));
@@ -640,6 +643,14 @@ void PreferencesWindow::applyTips() {
     tip(noSound_, "Remove sound from selected event");
     tip(soundDefaults_, "Restore all sounds to default");
     tip(advanced_[4], "Enter hour of day to check for updates. ( 0 to 23 )");
+}
+
+void PreferencesWindow::showChangedOptions() {
+    if (!isVisible()) return;
+    loadOptions();
+    logic_->sounds().reloadTimerBoxes();
+    loadSounds();
+    applyTips();
 }
 
 void PreferencesWindow::refreshApply() {

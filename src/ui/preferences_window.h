@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/preferences.h"
+#include "platform/signal.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -53,6 +54,7 @@ public:
     QLineEdit* locationField(LocationTab::Field f) { return location_[static_cast<std::size_t>(f)]; }
     QLineEdit* advancedField(app::AdvancedField f) { return advanced_[static_cast<std::size_t>(f)]; }
     QListWidget* soundList() { return soundList_; }
+    QCheckBox* timerSoundBox() { return timerSound_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -87,6 +89,9 @@ private:
     void loadSounds();
     void loadAdvanced();
     void applyTips();
+    // An option or sound choice shown here changed elsewhere (the main
+    // window's menu, the timer window): shown again; waiting edits stay.
+    void showChangedOptions();
     void refreshApply();
     void focusOn(app::PreferencesFocus f);
     app::PreferencesTab currentTab() const;
@@ -115,6 +120,7 @@ private:
     QPushButton* logDefaults_ = nullptr;
     QWidget* updateHourRow_ = nullptr;
     MqttSettingsPage* mqtt_ = nullptr;
+    Connection<> optionsListener_;
 };
 
 } // namespace zul::ui

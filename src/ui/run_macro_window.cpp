@@ -9,6 +9,7 @@
 #include "app/help.h"
 #include "app/main_macro.h"
 #include "macros/macro_list.h"
+#include "ui/screen_keeper.h"
 #include "ui/tool_tip_gate.h"
 #include "ui/widgets.h"
 
@@ -39,7 +40,7 @@ void RunMacroWindow::refresh() {
 void RunMacroWindow::open() {
     wasActive_ = false;
     refresh();
-    if (QWidget* owner = parentWidget()) move(owner->frameGeometry().topRight() + QPoint(8, 0));
+    if (QWidget* owner = parentWidget()) ScreenKeeper::placeBeside(*this, *owner);
     show();
     raise();
     activateWindow();
@@ -54,7 +55,7 @@ void RunMacroWindow::runSelected() {
     app::NowPlaying how;
     how.wait = RunWindowWait;
     how.window = Window;
-    app::playMacroNow(app_, app_.folder / item->text().toStdString(), how);
+    app::playMacroNow(app_, app_.folder / item->text().toStdString(), std::move(how));
 }
 
 void RunMacroWindow::changeEvent(QEvent* e) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -71,7 +72,8 @@ QVariant TimerStatusModel::data(const QModelIndex& index, int role) const {
 // --- the window --------------------------------------------------------------
 
 TimerLogWindow::TimerLogWindow(app::App& app, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint), app_(app) {
+    : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint), app_(app),
+      optionsListener_(app.optionsChanged, [this] { applyTips(); }) {
     choosePrinter = qt::defaultPrinterChoice(this);
     setWindowTitle(q(app.tr("Timer Event Session Log")));
     auto* v = new QVBoxLayout(this);
@@ -272,8 +274,16 @@ void TimerLogWindow::openLogFile() {
     if (!log_) return;
     const std::filesystem::path file = log_->logFilePath();
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec) || !app_.desktop.open(file.string()))
-        app_.dialogs.message(app_.tr("The auto saved log could not be opened:") + "\n" + file.string());
+    if (!std::filesystem::exists(file, ec)) {
+        app_.dialogs.message(app_.tr("There is no auto saved log yet:") + "\n" + file.string());
+        return;
+    }
+    // The answer may come later, when the window may be gone.
+    app_.desktop.openFile(file.string(), [self = QPointer<TimerLogWindow>(this), file] {
+        if (self)
+            self->app_.dialogs.message(self->app_.tr("No program could open the auto saved log:") + "\n" +
+                                       file.string());
+    });
 }
 
 void TimerLogWindow::closeWindow() {

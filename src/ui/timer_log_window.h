@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/qt/text_printer.h"
+#include "platform/signal.h"
 
 class QCheckBox;
 class QLabel;
@@ -106,6 +107,7 @@ private:
     QCheckBox* autoSave_ = nullptr;
     std::string shown_;  // the session log as the box holds it
     bool placed_ = false;
+    Connection<> optionsListener_;  // the tool tips follow "Show tool tips"
 };
 
 } // namespace zul::ui

@@ -69,7 +69,9 @@ QString PickerField::textFromValue(int value) const { return QString("%1").arg(v
 // --- building ----------------------------------------------------------------
 
 TimerWindow::TimerWindow(app::App& app, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint), app_(app) {
+    : QDialog(parent, Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint), app_(app),
+      optionsListener_(app.optionsChanged, [this] { showChangedOptions(); }) {
+    new ResizeSound(this, [&app] { app.sounds.play(SoundEvent::Resize); });
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(10, 6, 10, 10);
     v->setSpacing(8);
@@ -442,7 +444,7 @@ void TimerWindow::openDaysList(ColourLabel* at, int rules, DaysRule current,
     QAction* chosen = nullptr;
     for (int k = 0; k < rules; ++k) {
         const auto rule = static_cast<DaysRule>(k);
-        QAction* a = daysList_->addAction(q(daysRuleCaption(rule)));
+        QAction* a = daysList_->addAction(literalText(daysRuleCaption(rule)));
         connect(a, &QAction::triggered, this, [choose, rule] { choose(rule); });
         if (rule == current) chosen = a;
     }
@@ -499,10 +501,21 @@ void TimerWindow::refreshAll() {
     refreshMenu();
     refreshButtons();
     refreshSwitch();
+    refreshSounds();
+    refreshClockDriven();
+}
+
+void TimerWindow::refreshSounds() {
     const QSignalBlocker a(startSound_), b(commandSound_);
     startSound_->setChecked(logic_->soundOnStart());
     commandSound_->setChecked(logic_->soundOnCommand());
-    refreshClockDriven();
+}
+
+void TimerWindow::showChangedOptions() {
+    if (!logic_) return;
+    refreshSounds();
+    applyTips();
+    for (int i = 0; i < rows(); ++i) refreshRowState(i, false);
 }
 
 void TimerWindow::refreshRow(int i) {
@@ -636,7 +649,8 @@ void TimerWindow::applyTips() {
     auto tip = [this](QWidget* w, const std::string& text) { w->setToolTip(app_.showToolTips ? q(text) : QString()); };
     for (int i = 0; i < rows(); ++i) {
         const Row& r = rows_[static_cast<std::size_t>(i)];
-        const std::string n = " " + std::to_string(i + 1) + " ";
+        std::string n(1, ' ');
+        n += std::to_string(i + 1) + " ";
         tip(r.put, app_.tip("Enter selected Macro and Start Time for Timer") + n +
                        app_.tip("(Timer must have both to operate)"));
         tip(r.time, app_.tip("Update the Time only for Timer") + n + app_.tip("(leaves the macro as-is)"));

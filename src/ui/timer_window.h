@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/signal.h"
 #include "timers/days_rule.h"
 
 class QAbstractButton;
@@ -133,6 +134,9 @@ private:
     void refreshMacroList();
     void refreshMenu();
     void refreshButtons();
+    void refreshSounds();
+    // An option shown here changed elsewhere (the sound boxes, the tool tips).
+    void showChangedOptions();
     void takeLoopWindow();
     void openDaysList(ColourLabel* at, int rules, DaysRule current, const std::function<void(DaysRule)>& choose);
     void applyTips();
@@ -168,6 +172,7 @@ private:
     QPushButton *apply_ = nullptr, *close_ = nullptr, *cancel_ = nullptr;
     QMenu* daysList_ = nullptr;
     bool placed_ = false;
+    Connection<> optionsListener_;
 };
 
 } // namespace zul::ui

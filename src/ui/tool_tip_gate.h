@@ -9,7 +9,10 @@ namespace zul::ui {
 
 class ToolTipGate : public QObject {
 public:
-    ToolTipGate(QWidget* window, std::function<bool()> shown) : QObject(window), window_(window), shown_(std::move(shown)) {
+    // everyWindow: the tips of all the program's windows, not only window's
+    // (the gate then lives as long as window does).
+    ToolTipGate(QWidget* window, std::function<bool()> shown, bool everyWindow = false)
+        : QObject(window), window_(everyWindow ? nullptr : window), shown_(std::move(shown)) {
         qApp->installEventFilter(this);
     }
 
@@ -17,7 +20,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::ToolTip || shown_()) return false;
         auto* widget = qobject_cast<QWidget*>(watched);
-        return widget && widget->window() == window_;
+        return widget && (!window_ || widget->window() == window_);
     }
 
 private:

@@ -22,7 +22,7 @@ Tray::Tray(app::App& app, std::function<void(QMenu*)> fillMenu) : app_(app) {
 Tray::~Tray() { icon_.hide(); }
 
 bool Tray::send(QWidget* window) {
-    if (!window || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    if (!window || !available || !available()) return false;
     caption_ = window->windowTitle().toStdString();
     icon_.setToolTip(q(caption_));
     icon_.show();
@@ -39,10 +39,9 @@ void Tray::sendOrMinimize(QWidget* window) {
 void Tray::restore() {
     icon_.hide();
     if (!hidden_) return;
-    hidden_->showNormal();
-    hidden_->raise();
-    hidden_->activateWindow();
+    QWidget* window = hidden_;
     hidden_ = nullptr;
+    bringUp(*window);
     app_.sounds.play(SoundEvent::Resize);
 }
 

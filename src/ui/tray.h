@@ -31,6 +31,8 @@ public:
     void remove();
 
     QSystemTrayIcon& icon() { return icon_; }
+    // Whether the desktop has a tray (tests stand one in).
+    std::function<bool()> available = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     QWidget* hiddenWindow() const { return hidden_; }
 
 private:

@@ -1,9 +1,13 @@
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QStyle>
+#include <QWindow>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,6 +16,7 @@
 #include <algorithm>
 
 #include "app/placement.h"
+#include "ui/screen_keeper.h"
 #include "settings/paths.h"
 
 namespace zul::ui {
@@ -69,8 +74,52 @@ void placeWindowTwips(QWidget& w, std::optional<std::pair<int, int>> twips) {
     const QSize size = w.frameGeometry().size().expandedTo(w.sizeHint());
     const int x = area.left() + twipsToPixelsFor(w, twips->first);
     const int y = area.top() + twipsToPixelsFor(w, twips->second);
-    w.move(std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width())),
-           std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    const QPoint place(std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width())),
+                       std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    w.move(place);
+    ScreenKeeper::intendPlace(w, place);
+}
+
+StatusLabel::StatusLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+QSize StatusLabel::sizeHint() const { return {0, QLabel::sizeHint().height()}; }
+
+QSize StatusLabel::minimumSizeHint() const { return {0, QLabel::minimumSizeHint().height()}; }
+
+void StatusLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    drawFrame(&p);
+    const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+    const QString tip = shown == text() ? QString() : text();
+    if (toolTip() != tip) setToolTip(tip);
+    style()->drawItemText(&p, area, QStyle::visualAlignment(layoutDirection(), alignment()) | Qt::TextSingleLine,
+                          palette(), isEnabled(), shown, foregroundRole());
+}
+
+ResizeSound::ResizeSound(QWidget* window, std::function<void()> play) : QObject(window), play_(std::move(play)) {
+    window->installEventFilter(this);
+}
+
+bool ResizeSound::eventFilter(QObject* watched, QEvent* event) {
+    const auto* w = static_cast<QWidget*>(watched);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // Being shown, a window is sized and framed by the window manager: not the user's doing.
+    if (event->type() == QEvent::Show) shownMs_ = now;
+    if (now - shownMs_ < 1000) return QObject::eventFilter(watched, event);
+    bool byUser = event->spontaneous() && event->type() == QEvent::Resize && w->isVisible() && !w->isMinimized();
+    if (event->type() == QEvent::WindowStateChange && event->spontaneous()) {
+        const auto old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+        byUser = bool(old & Qt::WindowMinimized) != w->isMinimized();
+    }
+    if (byUser) {
+        if (lastMs_ < 0 || now - lastMs_ > 500) play_();
+        lastMs_ = now;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool RightClickFilter::eventFilter(QObject* watched, QEvent* event) {
@@ -136,6 +185,45 @@ void ColourLabel::focusOutEvent(QFocusEvent* e) {
     ClickLabel::focusOutEvent(e);
 }
 
+ElidingLabel::ElidingLabel(int minWidth, int maxWidth, QWidget* parent)
+    : ClickLabel(parent), minWidth_(minWidth), maxWidth_(maxWidth) {
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+}
+
+void ElidingLabel::setFullText(const QString& text) {
+    if (text == full_ && !text.isEmpty()) return;
+    full_ = text;
+    updateGeometry();
+    elide();
+}
+
+void ElidingLabel::setHint(const QString& hint) {
+    hint_ = hint;
+    elide();
+}
+
+QSize ElidingLabel::sizeHint() const {
+    const QMargins m = contentsMargins();
+    const int width = fontMetrics().horizontalAdvance(full_) + m.left() + m.right() + 2 * margin() + 12;
+    return {std::clamp(width, minWidth_, maxWidth_), ClickLabel::sizeHint().height()};
+}
+
+QSize ElidingLabel::minimumSizeHint() const { return {minWidth_, ClickLabel::minimumSizeHint().height()}; }
+
+void ElidingLabel::resizeEvent(QResizeEvent* e) {
+    ClickLabel::resizeEvent(e);
+    elide();
+}
+
+void ElidingLabel::elide() {
+    const int room = contentsRect().width() - 2 * margin() - 8;  // the style's padding
+    const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(room, 0));
+    if (text() != shown) setText(shown);
+    const QString tip = shown == full_ ? hint_ : hint_.isEmpty() ? full_ : full_ + "\n" + hint_;
+    if (toolTip() != tip) setToolTip(tip);
+}
+
 void setClockFont(QWidget* w, int pixelSize, int weight) {
     QFont f = w->font();
     f.setPixelSize(pixelSize);
@@ -144,8 +232,16 @@ void setClockFont(QWidget* w, int pixelSize, int weight) {
 }
 
 void bringUp(QWidget& w) {
-    if (w.isMinimized()) w.showNormal();
+    // A window manager may map a window that was minimised once, then hidden,
+    // minimised again when it is shown. Shown as minimised, then restored, it
+    // is mapped anew, which brings it back everywhere. (Shown for the first
+    // time it has no such past.) It comes back where it was.
+    if (!w.isVisible() && w.windowHandle()) {
+        ScreenKeeper::intendPlace(w, w.pos());
+        w.setWindowState(w.windowState() | Qt::WindowMinimized);
+    }
     w.show();
+    w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
     w.raise();
     w.activateWindow();
 }
@@ -159,20 +255,29 @@ void onHelpKey(QWidget& window, std::function<void()> open) {
 void placeAtTwips(QWidget& w, int left, int top) {
     const QRect area = workArea(w);
     const auto p = app::mainWindowOpening(left, top, pixelsToTwipsFor(w, area.width()), pixelsToTwipsFor(w, area.height()));
-    w.move(area.left() + twipsToPixelsFor(w, p.left), area.top() + twipsToPixelsFor(w, p.top));
+    const QPoint place(area.left() + twipsToPixelsFor(w, p.left), area.top() + twipsToPixelsFor(w, p.top));
+    w.move(place);
+    ScreenKeeper::intendPlace(w, place);
 }
 
 DescriptionField::DescriptionField(QWidget* parent)
-    : QStackedWidget(parent), label_(new ClickLabel(this)), edit_(new QLineEdit(this)) {
+    : QStackedWidget(parent), label_(new ClickLabel(this)), edit_(new QLineEdit), choice_(new QCheckBox) {
     label_->setStyleSheet("QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; }");
     label_->setMinimumWidth(200);
     label_->setTextFormat(Qt::PlainText);
     label_->setContentsMargins(4, 0, 4, 0);
     addWidget(label_);
-    addWidget(edit_);
+    auto* editPage = new QWidget(this);
+    auto* row = new QHBoxLayout(editPage);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(edit_, 1);
+    row->addWidget(choice_);
+    choice_->hide();
+    addWidget(editPage);
     label_->doubleClicked = [this] { startEditing(); };
     QObject::connect(edit_, &QLineEdit::returnPressed, this, [this] { finish(); });
     edit_->installEventFilter(this);
+    choice_->installEventFilter(this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -183,17 +288,30 @@ void DescriptionField::setTips(const QString& labelTip, const QString& editTip) 
     edit_->setToolTip(editTip);
 }
 
+void DescriptionField::offerChoice(const QString& caption, const QString& tip) {
+    choice_->setText(caption);
+    choice_->setToolTip(tip);
+    choice_->show();
+}
+
 void DescriptionField::startEditing() {
     edit_->setText(label_->text());
+    if (isChecked) choice_->setChecked(isChecked());
     setCurrentIndex(1);
     edit_->setFocus();
     edit_->selectAll();
 }
 
 bool DescriptionField::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == edit_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    if ((watched != edit_ && watched != choice_) || event->type() != QEvent::KeyPress)
+        return QStackedWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape) {
         setCurrentIndex(0);
+        return true;
+    }
+    if (watched == choice_ && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        finish();
         return true;
     }
     return QStackedWidget::eventFilter(watched, event);
@@ -201,6 +319,7 @@ bool DescriptionField::eventFilter(QObject* watched, QEvent* event) {
 
 void DescriptionField::finish() {
     if (save && !save(edit_->text())) return;  // refused: the typed text stays in the box
+    if (saveChoice && choice_->isVisible()) saveChoice(choice_->isChecked());
     label_->setText(edit_->text());
     setCurrentIndex(0);
 }

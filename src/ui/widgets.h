@@ -1,6 +1,7 @@
 #pragma once
 // Small widgets the windows share: a description that turns into an edit box
 // on double click, and a filter that reports right-button presses.
+#include <QCheckBox>
 #include <QColor>
 #include <QIcon>
 #include <QLabel>
@@ -17,6 +18,9 @@
 namespace zul::ui {
 
 inline QString q(const std::string& s) { return QString::fromStdString(s); }
+// A text for a menu entry or a button that shows it as it stands: there a
+// single "&" would mark the next letter as the keyboard shortcut ("Fri & Sat").
+inline QString literalText(const std::string& s) { return q(s).replace('&', QStringLiteral("&&")); }
 
 // The program's icon: the shipped picture, or a drawn one when it is missing.
 QIcon programIcon();
@@ -46,6 +50,34 @@ private:
     std::function<void()> pressed_, released_;
 };
 
+// A status line: as wide as its place, never wider; a text that does not fit
+// ends in "..." and shows whole in the tool tip.
+class StatusLabel : public QLabel {
+public:
+    explicit StatusLabel(QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+};
+
+// Plays a window's resize sound when the user resizes, minimises or restores
+// it: once for each resize (a drag makes many resize events; half a second
+// without one ends it).
+class ResizeSound : public QObject {
+public:
+    ResizeSound(QWidget* window, std::function<void()> play);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> play_;
+    qint64 lastMs_ = -1;
+    qint64 shownMs_ = 0;  // when the window was last shown
+};
+
 // A label that reports double clicks.
 class ClickLabel : public QLabel {
 public:
@@ -56,6 +88,29 @@ public:
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+};
+
+// A click label that shows as much of its text as its width takes, cut off
+// with "...", and then the whole text in its tool tip (above the hint given).
+// It asks for no more width than maxWidth, so a long text never widens its window.
+class ElidingLabel : public ClickLabel {
+public:
+    ElidingLabel(int minWidth, int maxWidth, QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    const QString& fullText() const { return full_; }
+    bool cutOff() const { return text() != full_; }
+    // The tool tip when the text is whole ("" for none).
+    void setHint(const QString& hint);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void elide();
+    QString full_, hint_;
+    int minWidth_, maxWidth_;
 };
 
 // A label on a background colour (&HBBGGRR, as the logic gives colours) that
@@ -86,7 +141,8 @@ void setTextIfChanged(W* w, const QString& text) {
     if (w->text() != text) w->setText(text);
 }
 
-// Shows a window (restored when minimised) in front of the others.
+// Shows a window in front of the others, restored and active, whatever state
+// it was in: minimised, hidden (in the tray), or both.
 void bringUp(QWidget& w);
 
 // F1 in a window runs open (the help page of what the window shows).
@@ -110,6 +166,12 @@ public:
     ClickLabel* label() { return label_; }
     // Returns true when the text was saved (the box closes), false to keep it open.
     std::function<bool(const QString&)> save;
+    // A check box beside the edit box ("Appliance"): shown with its caption,
+    // set from isChecked when editing starts, handed to saveChoice after a save.
+    void offerChoice(const QString& caption, const QString& tip);
+    QCheckBox* choice() { return choice_; }
+    std::function<bool()> isChecked;
+    std::function<void(bool)> saveChoice;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -118,6 +180,7 @@ private:
     void finish();
     ClickLabel* label_;
     QLineEdit* edit_;
+    QCheckBox* choice_;
 };
 
 } // namespace zul::ui

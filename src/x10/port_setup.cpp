@@ -1,13 +1,16 @@
 #include "x10/port_setup.h"
 
+#include <algorithm>
+
 namespace zul::x10 {
 
 PortSetup::PortSetup(LinePort& port, PortStore& store, Dialogs& dialogs)
     : port_(port), store_(store), dialogs_(dialogs) {}
 
-void PortSetup::show() {
+void PortSetup::show(std::vector<SerialPortEntry> found) {
     shown_ = true;
     choice_ = Choice::None;
+    found_ = std::move(found);
     otherText_.clear();
     const std::string stored = store_.load();
     std::string error;
@@ -25,8 +28,21 @@ void PortSetup::show() {
     }
 }
 
+void PortSetup::setFound(std::vector<SerialPortEntry> found) {
+    const std::string chosen = foundIndex() >= 0 ? found_[static_cast<std::size_t>(foundIndex_)].path : "";
+    found_ = std::move(found);
+    if (!chosen.empty() || choice_ == Choice::Other) select(chosen.empty() ? otherText_ : chosen);
+    std::string error;
+    if (const auto stored = checkPortText(store_.load(), error)) status_ = statusFor(*stored);
+}
+
 void PortSetup::select(const std::string& port) {
-    if (port == SimulatorPortText) {
+    const auto listed = std::find_if(found_.begin(), found_.end(), [&port](const SerialPortEntry& p) {
+        return p.path == port && p.comNumber == 0;
+    });
+    if (listed != found_.end()) {
+        chooseFound(static_cast<int>(listed - found_.begin()));
+    } else if (port == SimulatorPortText) {
         choice_ = Choice::Simulator;
     } else if (port.size() == 1 && port[0] >= '1' && port[0] <= '4') {
         choice_ = static_cast<Choice>(port[0] - '0');
@@ -37,7 +53,11 @@ void PortSetup::select(const std::string& port) {
 }
 
 std::string PortSetup::statusFor(const std::string& port) const {
-    return port == SimulatorPortText ? SimulatorStatus : CurrentlySetStatus + port;
+    if (port == SimulatorPortText) return SimulatorStatus;
+    // An adapter stored by its by-id name that is unplugged now is found again once it is back.
+    const bool missing = port.starts_with("/dev/serial/by-id/") &&
+                         std::none_of(found_.begin(), found_.end(), [&port](const auto& p) { return p.path == port; });
+    return CurrentlySetStatus + port + (missing ? NotConnected : "");
 }
 
 bool PortSetup::apply() {
@@ -46,6 +66,11 @@ bool PortSetup::apply() {
     case Choice::None: text = ""; break;
     case Choice::Other: text = otherText_; break;
     case Choice::Simulator: text = SimulatorPortText; break;
+    case Choice::Found:
+        text = foundIndex_ >= 0 && foundIndex_ < static_cast<int>(found_.size())
+                   ? found_[static_cast<std::size_t>(foundIndex_)].path
+                   : "";
+        break;
     default: text = std::to_string(static_cast<int>(choice_)); break;
     }
     std::string error;

@@ -2,16 +2,19 @@
 // The "Port Setup" dialog (frmSetup) without its widgets: which port is
 // chosen, the status line, and what Apply, OK and Cancel do.
 #include <string>
+#include <vector>
 
 #include "platform/dialogs.h"
 #include "platform/line_port.h"
+#include "platform/serial_ports.h"
 #include "x10/port_link.h"
 
 namespace zul::x10 {
 
 class PortSetup {
 public:
-    enum class Choice { None = 0, Com1 = 1, Com2 = 2, Com3 = 3, Com4 = 4, Other = 5, Simulator = 6 };
+    // Found: one of the ports found on the machine (foundIndex says which).
+    enum class Choice { None = 0, Com1 = 1, Com2 = 2, Com3 = 3, Com4 = 4, Other = 5, Simulator = 6, Found = 7 };
 
     static constexpr const char* Caption = "Port Setup";
     static constexpr const char* Heading = "Select Communication Port";
@@ -29,17 +32,29 @@ public:
     static constexpr const char* NotCurrentlySetStatus = "Com Port is not currently set";
     static constexpr const char* CurrentlySetStatus = "Currently set to Com Port ";
     static constexpr const char* SimulatorStatus = "Currently set to the simulator";
+    static constexpr const char* FoundHeading = "Ports found on this computer";
+    static constexpr const char* NoneFound = "No serial port found; plug in the adapter and press Look again.";
+    static constexpr const char* NotConnected = " (not connected now)";
     // "Com 1" .. "Com 4".
     static std::string comLabel(int n) { return "Com " + std::to_string(n); }
 
     PortSetup(LinePort& port, PortStore& store, Dialogs& dialogs);
 
     // Reads the stored choice and selects it; the dialog counts as shown.
-    void show();
+    // found: the ports the machine has now (listSerialPorts).
+    void show(std::vector<SerialPortEntry> found = {});
+    // The ports were looked for again (one plugged in meanwhile): the choice stays.
+    void setFound(std::vector<SerialPortEntry> found);
+    const std::vector<SerialPortEntry>& found() const { return found_; }
     bool isShown() const { return shown_; }
 
     Choice choice() const { return choice_; }
     void choose(Choice c) { choice_ = c; }
+    void chooseFound(int index) {
+        choice_ = Choice::Found;
+        foundIndex_ = index;
+    }
+    int foundIndex() const { return choice_ == Choice::Found ? foundIndex_ : -1; }
     // The number box used with "Other".
     const std::string& otherText() const { return otherText_; }
     void setOtherText(std::string text) { otherText_ = std::move(text); }
@@ -61,6 +76,8 @@ private:
     PortStore& store_;
     Dialogs& dialogs_;
     Choice choice_ = Choice::None;
+    std::vector<SerialPortEntry> found_;
+    int foundIndex_ = -1;
     std::string otherText_;
     std::string status_;
     bool shown_ = false;

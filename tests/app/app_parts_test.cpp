@@ -90,6 +90,21 @@ TEST(Placement, TheWindowOpensWithinReachOfTheScreen) {
     EXPECT_EQ(app::mainWindowOpening(500, -300, 15360, 11520).top, 0);
     EXPECT_EQ(app::twipsToPixels(1500, 96), 100);
     EXPECT_EQ(app::pixelsToTwips(100, 192), 750);
+
+    // Two screens side by side; a window goes to the one holding most of it,
+    // and to the nearest when it is on neither (a monitor unplugged).
+    using R = app::ScreenRect;
+    const std::vector<R> screens{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}};
+    EXPECT_EQ(app::screenHolding({1200, 100, 400, 300}, screens), 1u);
+    EXPECT_EQ(app::screenHolding({-3000, 100, 400, 300}, screens), 0u);
+    EXPECT_EQ(app::screenHolding({4000, 2000, 400, 300}, screens), 1u);
+    EXPECT_EQ(app::keptOnScreen({1200, -20, 400, 300}, screens[1]), (R{1280, 0, 400, 300})) << "title bar on screen";
+    EXPECT_EQ(app::keptOnScreen({2200, 700, 400, 300}, screens[1]), (R{1904, 468, 400, 300}));
+    EXPECT_EQ(app::keptOnScreen({10, 10, 1900, 500}, screens[1]), (R{1280, 10, 1024, 500})) << "no wider than the screen";
+    // Beside the owner: right of it, else left of it, else as far right as it fits.
+    EXPECT_EQ(app::besideOwner({100, 50, 600, 400}, 280, 340, screens[0], 8), (R{708, 50, 280, 340}));
+    EXPECT_EQ(app::besideOwner({900, 50, 370, 400}, 280, 340, screens[0], 8), (R{612, 50, 280, 340}));
+    EXPECT_EQ(app::besideOwner({100, 900, 1100, 400}, 280, 340, screens[0], 8), (R{1000, 684, 280, 340}));
 }
 
 class AppPartsTest : public AppFixture {};

@@ -1,6 +1,7 @@
 // The service without windows on virtual time: timers fired at their
 // second, changes on disk taken without a restart, faults reported once,
 // hand-offs answered once their frames are out, and a clean stop.
+#include <chrono>
 #include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -9,6 +10,7 @@
 #include "app/hand_off_desk.h"
 #include "app/headless_service.h"
 #include "app_fixture.h"
+#include "platform/text.h"
 #include "settings/reloadable_settings.h"
 #include "timers/timer_rig.h"
 #include "timers/timer_service.h"
@@ -82,11 +84,22 @@ protected:
     }
 
     // Hands text over as another start would; the answer once it comes.
-    std::optional<app::HandOffAnswer>& handOff(const std::string& text) {
-        answers.emplace_back();
-        auto* slot = &answers.back();
-        service->desk().receive(text, [slot](const app::HandOffAnswer& a) { *slot = a; });
-        return *slot;
+    std::optional<app::HandOffAnswer>& handOff(const std::string& text) { return watchedHandOff(text).answer; }
+
+    // The same with the notices it got before its answer, and a caller that can go.
+    struct Handed {
+        std::vector<std::string> notices;
+        std::optional<app::HandOffAnswer> answer;
+        bool gone = false;
+    };
+    Handed& watchedHandOff(const std::string& text) {
+        Handed& h = handed.emplace_back();
+        const auto answered = [&h](const app::HandOffAnswer& a) {
+            if (a.waiting) h.notices.push_back(a.message);
+            else h.answer = a;
+        };
+        service->desk().receive(text, app::HandOffReply(answered, [&h] { return h.gone; }));
+        return h;
     }
 
     // The reason of an error answer, after the desk's next ticks.
@@ -101,12 +114,13 @@ protected:
     bool portGone = false;
     int opens = 0;
     std::vector<std::string> lines, faults;
-    std::deque<std::optional<app::HandOffAnswer>> answers;
+    std::deque<Handed> handed;
     std::unique_ptr<app::HeadlessService> service;
 };
 
-TEST_F(HeadlessServiceTest, TimersRunFromTheStartAndEachLogEntryIsOneLine) {
-    start({"A 1 ON*12:00:05*Everyday", "wake.cro*12:00:08*Everyday", "B 2 ON*12:00:09*Never"});
+TEST_F(HeadlessServiceTest, TimersRunFromTheStartAndEachLogEntryIsOneEscapedLine) {
+    start({"A 1 ON*12:00:05*Everyday", "wake.cro*12:00:08*Everyday", "B 2 ON*12:00:09*Never",
+           "B 2 \xe2\x80\xaeNO\xc2\x9b\x1b[2J*12:00:11*Everyday"});
     loop.runFor(12000);
     EXPECT_EQ(linesWith("simulator:"),
               (std::vector<std::string>{"12:00:05 simulator: A1 ON", "12:00:08 simulator: A1 ON",
@@ -114,9 +128,37 @@ TEST_F(HeadlessServiceTest, TimersRunFromTheStartAndEachLogEntryIsOneLine) {
     EXPECT_EQ(linesWith("Timer 1"), std::vector<std::string>{"12:00:05 2024-06-03 12:00:05 Timer 1:  (A 1 ON) :  Success"});
     EXPECT_EQ(linesWith("Timer 2").front(), "12:00:08 Timer 2 : (wake.cro) : Started - 2024-06-03 12:00:08");
     EXPECT_EQ(linesWith("Master Timer Enabled").size(), 1u);
-    for (const auto& l : lines) EXPECT_EQ(l.find_first_of("\r\n\t"), std::string::npos) << l;
+    // The text-direction override, the C1 and the C0 control of a hostile entry, as text.
+    EXPECT_EQ(linesWith("Timer 4"),
+              std::vector<std::string>{"12:00:11 2024-06-03 12:00:11 Timer 4: Error - B 2 \\xe2\\x80\\xaeNO\\xc2\\x9b\\x1b[2J"});
+    for (const auto& l : lines) EXPECT_TRUE(isPlainText(l)) << l;
     EXPECT_TRUE(faults.empty());
     EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// What a save cut short (kill -9) left goes at the next start: only files of
+// this user, named as our saves name them, for files we save, and older than
+// a minute (a save still under way is never touched).
+TEST_F(HeadlessServiceTest, TheStartRemovesWhatSavesCutShortLeftAndNothingElse) {
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
+    std::vector<std::string> names{".TimerLog.log.FZo1jW4R", ".tmrdat.zul.Ab3dEf9h", ".notes.txt.ABCDEFGH",
+                                   ".error.log.short"};
+    if (::geteuid() == 0) names.push_back(".db.zld.Zz9Zz9Zz");  // given to another user below
+    for (const auto& name : names) {
+        writeFile(home.home() / name, "partial");
+        if (name != ".tmrdat.zul.Ab3dEf9h") std::filesystem::last_write_time(home.home() / name, old);
+    }
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::lchown((home.home() / ".db.zld.Zz9Zz9Zz").c_str(), 65534, 65534), 0);
+    }
+    writeFile(home.config() / ".settings.ini.q1W2e3R4", "partial");
+    std::filesystem::last_write_time(home.config() / ".settings.ini.q1W2e3R4", old);
+    start({});
+    for (const auto& name : names) EXPECT_EQ(std::filesystem::exists(home.home() / name), name != names[0]) << name;
+    EXPECT_FALSE(std::filesystem::exists(home.config() / ".settings.ini.q1W2e3R4"));
+    EXPECT_EQ(linesWith("removed"),
+              (std::vector<std::string>{"12:00:00 removed " + (home.home() / names[0]).string() + ", left by a save that was cut short",
+                                        "12:00:00 removed " + (home.config() / ".settings.ini.q1W2e3R4").string() + ", left by a save that was cut short"}));
 }
 
 TEST_F(HeadlessServiceTest, ChangedFilesAreTakenWithoutARestart) {
@@ -141,7 +183,8 @@ TEST_F(HeadlessServiceTest, ChangedFilesAreTakenWithoutARestart) {
     EXPECT_EQ(linesWith("timers reloaded").size(), 2u);
 
     // A timer file that cannot be read is reported once; the service runs on
-    // and takes the file again once it is readable.
+    // and takes the file again once it is readable, looking again on every
+    // tick meanwhile (a change of mode need not come with a notice).
     std::filesystem::remove(home.home() / "tmrdat.zul");
     plantSocket(home.home() / "tmrdat.zul");  // exists, cannot be opened for reading
     service->filesMayHaveChanged();
@@ -150,9 +193,9 @@ TEST_F(HeadlessServiceTest, ChangedFilesAreTakenWithoutARestart) {
     EXPECT_NE(faults[0].find("tmrdat.zul cannot be read"), std::string::npos) << faults[0];
     std::filesystem::remove(home.home() / "tmrdat.zul");
     writeTimers({"A 1 OFF*12:00:12*Everyday"});
-    service->filesMayHaveChanged();
     loop.runFor(2000);
     EXPECT_EQ(linesWith("simulator:").back(), "12:00:12 simulator: A1 OFF");
+    EXPECT_EQ(faults.size(), 1u);
 }
 
 TEST_F(HeadlessServiceTest, APortThatIsMissingOrGoesAwayIsReportedOnceAndTriedAgain) {
@@ -195,7 +238,9 @@ TEST_F(HeadlessServiceTest, HandedCommandsGoOutBetweenFramesAndAreAnsweredOnceOu
     writeFile(home.home() / "off.cro", quotedLines({A1Off}));
     auto& sent = handOff("send A 3 OFF");
     auto& played = handOff("run " + (home.home() / "off.cro").string());
-    auto& boxed = handOff("\"" + (home.home() / "off.cro").string() + "\"");
+    std::string quoted(1, '"');  // built by appending (see numbered.h)
+    quoted += (home.home() / "off.cro").string() + "\"";
+    auto& boxed = handOff(quoted);
     EXPECT_FALSE(sent || played || boxed);
     loop.runFor(4000);
     ASSERT_TRUE(sent && played && boxed);
@@ -208,6 +253,54 @@ TEST_F(HeadlessServiceTest, HandedCommandsGoOutBetweenFramesAndAreAnsweredOnceOu
     EXPECT_EQ(refusal("send A 17 ON"), "unit code '17' must be 1 to 16, PRE or ALL");
     EXPECT_EQ(refusal("run /nowhere/x.cro"), "no such macro file: /nowhere/x.cro");
     EXPECT_EQ(refusal("previous"), app::ServiceOwnsTransmitterMessage);
+}
+
+// A macro handed over with a pause of 9999 s: a send goes out between its
+// frames at once, a second macro is told what it waits for, and the first
+// caller ending its connection ends the long run (with its trailer). The
+// steps are actions on the loop: the long pause runs them as it waits.
+TEST_F(HeadlessServiceTest, NoHandOverWaitsBehindALongMacroAndItsCallerCanEndIt) {
+    start({});
+    writeFile(home.home() / "long.cro", quotedLines({"01100000000000009999"}));
+    writeFile(home.home() / "off.cro", quotedLines({A1Off}));
+    const std::string longMacro = (home.home() / "long.cro").string(), off = (home.home() / "off.cro").string();
+    const auto texts = [this] { return transmitter->decoder().texts(); };
+    Handed& longRun = watchedHandOff("run " + longMacro);
+    Handed *sent = nullptr, *next = nullptr;
+    std::size_t before = 0;
+    bool sentWithinASecond = false;
+    loop.afterMs(1500, [&] {
+        before = texts().size();
+        sent = &watchedHandOff("send A 2 ON");
+    });
+    loop.afterMs(2500, [&] {
+        sentWithinASecond = sent->answer && sent->answer->ok;
+        next = &watchedHandOff("run " + off);
+    });
+    loop.afterMs(3000, [&] {
+        EXPECT_EQ(next->notices, std::vector<std::string>{"waiting for the macro " + longMacro + ", handed over earlier, to end"});
+        EXPECT_FALSE(next->answer);
+        EXPECT_EQ(service->desk().waiting(), 2u);
+        longRun.gone = true;
+    });
+    ASSERT_TRUE(loop.runUntilTrue([&] { return next && next->answer; }, 10000));
+    EXPECT_TRUE(sentWithinASecond);
+    EXPECT_TRUE(next->answer->ok);
+    const auto decoded = texts();
+    EXPECT_EQ(std::vector<std::string>(decoded.begin() + static_cast<std::ptrdiff_t>(before), decoded.end()),
+              (std::vector<std::string>{"A2 ON", "trailer", "trailer", "lead-in", "A1 OFF", "trailer", "trailer"}));
+
+    // A caller that gives up while its macro waits gets nothing played.
+    Handed& again = watchedHandOff("run " + longMacro);
+    loop.afterMs(500, [&] {
+        watchedHandOff("run " + off).gone = true;
+        again.gone = true;
+    });
+    loop.runFor(2000);
+    const auto after = texts();
+    EXPECT_EQ(after.back(), "trailer");
+    EXPECT_EQ(std::count(after.begin(), after.end(), "A1 OFF"), 1);
+    EXPECT_EQ(service->desk().waiting(), 0u);
 }
 
 TEST_F(HeadlessServiceTest, StopEndsRunsWithTheTrailerSavesTheLogAndAnswersWhatWaits) {

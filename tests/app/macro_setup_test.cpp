@@ -77,5 +77,17 @@ TEST_F(MacroSetupTest, TheRecordersTakeTheMainWindowsCommandsAndExcludeEachOther
     EXPECT_EQ(ReadSetting(app->settings, "Database16", "GrDelay", ""), "12");
 }
 
+TEST_F(MacroSetupTest, ARestoredMacroIsNoLongerShownAsDeleted) {
+    writeFile(home.home() / "Recorded.cro", "\"01100000000000000005\"\r\n");
+    app::MacroSetup setup(*app);
+    ASSERT_EQ(setup.backup.backupAll({"Recorded.cro"}), 1);
+    setup.editor.selectedMacro = "Recorded.cro";
+    dialogs.answers.push_back(Answer::Yes);
+    ASSERT_TRUE(setup.editor.deleteSelected());
+    EXPECT_EQ(setup.editor.status(), "(Recorded.cro) Deleted!");
+    ASSERT_TRUE(setup.backup.restoreOne("Recorded.cro"));
+    EXPECT_EQ(setup.editor.status(), "RESTORED FROM BACKUP  Recorded.cro");
+}
+
 } // namespace
 } // namespace zul::test

@@ -160,9 +160,16 @@ TEST_F(PreferencesTest, LaunchersAndTheAssociationFollowTheMenuAndTheStartCheck)
     startRunning();
     EXPECT_TRUE(desktop.hasLauncher(Launcher::DesktopFolder)) << "the first start puts a launcher on the desktop";
     EXPECT_EQ(desktop.associations, 1) << "macro files were not associated yet";
-    app::runMenuEntry(*app, app::MenuId::ShortcutStartup);
-    EXPECT_TRUE(desktop.hasLauncher(Launcher::Autostart));
-    EXPECT_EQ(setting("AutoStart"), "1");
+    {
+        // Every window showing an option is told of each change, wherever it was made.
+        int told = 0;
+        const Connection<> listener(app->optionsChanged, [&told] { ++told; });
+        app::runMenuEntry(*app, app::MenuId::ShortcutStartup);
+        EXPECT_TRUE(desktop.hasLauncher(Launcher::Autostart));
+        EXPECT_EQ(setting("AutoStart"), "1");
+        app->sounds.setTimerTsound(false);
+        EXPECT_EQ(told, 2);
+    }
     app::runMenuEntry(*app, app::MenuId::RemoveShortcutDesktop);
     EXPECT_FALSE(desktop.hasLauncher(Launcher::DesktopFolder));
 
@@ -173,13 +180,22 @@ TEST_F(PreferencesTest, LaunchersAndTheAssociationFollowTheMenuAndTheStartCheck)
     EXPECT_EQ(setting("AutoStart"), "1") << "a failed change keeps the option as it was";
     desktop.failWith.clear();
 
+    // Unticking the preference removes the association as the menu entry does.
+    ASSERT_TRUE(app::setOption(*app, Option::AssociateMacros, false));
+    EXPECT_FALSE(desktop.associated);
+    EXPECT_EQ(ReadSetting(app->settings, "Macro", "Set", "<none>") + ReadSetting(app->settings, "Macro", "DoSet", ""),
+              "False");
+    ASSERT_TRUE(app::setOption(*app, Option::AssociateMacros, true));
+    EXPECT_TRUE(desktop.associated);
+    EXPECT_EQ(ReadSetting(app->settings, "Macro", "Set", ""), "Done");
+
     app::runMenuEntry(*app, app::MenuId::RemoveAssociations);
     EXPECT_FALSE(desktop.associated);
     EXPECT_EQ(ReadSetting(app->settings, "Macro", "DoSet", ""), "False");
     app->startup->cmdExit();
     app = makeApp();
     startRunning("");
-    EXPECT_EQ(desktop.associations, 1) << "removed associations stay removed at the next start";
+    EXPECT_EQ(desktop.associations, 2) << "removed associations stay removed at the next start";
     EXPECT_FALSE(desktop.hasLauncher(Launcher::DesktopFolder)) << "only the very first start makes the launcher";
     EXPECT_EQ(app::trayTip(*app, "Zulmarin", true, false), "Zulmarin (Timers OFF)  ");
 }

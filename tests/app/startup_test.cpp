@@ -1,7 +1,11 @@
 #include <sys/stat.h>
 
 #include "app/main_window_logic.h"
+#include "app/port_keeper.h"
+#include "platform/sim/recording_line_port.h"
 #include "app/startup.h"
+#include "app/timers_switch.h"
+#include "timers/timer_window_logic.h"
 #include "app_fixture.h"
 #include "x10/port_link.h"
 
@@ -90,10 +94,56 @@ TEST_F(StartupTest, ABusyPortIsTriedTwiceThenReported) {
     EXPECT_EQ(portDialogShown, 1);
 }
 
+// A USB adapter unplugged while the program runs: the port is closed and
+// said gone, and opened again by the same name once the adapter is back.
+TEST_F(StartupTest, AnUnpluggedPortIsOpenedAgainOnceItIsBack) {
+    bool plugged = true;
+    class Adapter : public sim::RecordingLinePort {
+    public:
+        Adapter(const Clock& clock, const bool& plugged) : RecordingLinePort(clock), plugged_(plugged) {}
+        PortError open(const std::string& name) override {
+            if (!plugged_) return {PortErrorKind::InvalidPort, 8002, "No such device: " + name};
+            return RecordingLinePort::open(name);
+        }
+        bool lost() const override { return isOpen() && !plugged_; }
+
+    private:
+        const bool& plugged_;
+    };
+    app.reset();
+    app::Platform platform{clock, loop, dialogs, sound, desktop, [&](const std::string&) {
+                               return std::unique_ptr<LinePort>(std::make_unique<Adapter>(clock, plugged));
+                           }};
+    app = std::make_unique<app::App>(platform, std::make_unique<MemorySettings>());
+    const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0";
+    presetRecord(270, byId);
+    startRunning("");
+    std::vector<std::string> said;
+    app::PortWatch watch(*app, [&](const std::string& line) { said.push_back(line); });
+    watch.start();
+    ASSERT_TRUE(app->port.isOpen());
+    plugged = false;
+    loop.runFor(app::PortWatch::CheckMs * 3);
+    EXPECT_FALSE(app->port.isOpen());
+    const std::string gone = "The transmitter's port " + byId + " has gone away; it is opened again when it is back.";
+    EXPECT_EQ(app->portProblem, gone);
+    EXPECT_NE(readErrorLog(app->errorLog.file()).entries.back().message.find(gone), std::string::npos);
+    plugged = true;
+    loop.runFor(app::PortWatch::CheckMs);
+    EXPECT_TRUE(app->port.isOpen());
+    EXPECT_EQ(app->port.portName(), byId);
+    EXPECT_EQ(app->portProblem, "");
+    EXPECT_EQ(said, (std::vector<std::string>{gone, "The transmitter's port " + byId + " is open again."})) << "once each";
+}
+
 TEST_F(StartupTest, AQuotedCroPathRunsOnceThePortIsOpenAndLaterOnesInOrder) {
     writeFile(home.home() / "Hall.CRO", "\"01100000000000000.50\"\r\n\"01100000001000000001\"\r\n");
     std::vector<std::string> run;
-    app->startup->runMacro = [&](const std::filesystem::path& p) { run.push_back(p.string()); };
+    app->startup->runMacro = [&](const std::filesystem::path& p, std::function<void()> finished,
+                                 std::function<bool()>) {
+        run.push_back(p.string());
+        if (finished) finished();
+    };
     presetRecord(270, "sim");
     const std::string path = (home.home() / "Hall.CRO").string();
     app->startup->enter("\"" + path + "\"");
@@ -156,6 +206,44 @@ TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimisedAndRestart
     app->hooks.mainWindowPosition = [] { return std::pair<int, int>{9, 9}; };
     app->startup->mainWindowClosed();
     EXPECT_EQ(setting("Settings", "MainLeft"), "1234");
+}
+
+// Exit asks about unsaved work before anything closes, and a Cancel keeps
+// the program as it was; a stop signal asks nothing and says what was lost.
+TEST_F(StartupTest, ExitAsksBeforeClosingAndAStopSignalAsksNothing) {
+    int closed = 0, kept = 0;
+    bool cancel = true;
+    auto start = [&] {
+        startRunning();
+        app->hooks.settleUnsavedWork = [&] { return !cancel; };
+        app->hooks.closeWindows = [&] { ++closed; };
+        app->hooks.keepUnsavedWork = [&] { ++kept; };
+        ASSERT_TRUE(app::loadTimers(*app));
+        app->timerWindow->typeEntry(0, "porch.cro");
+    };
+    start();
+    EXPECT_FALSE(app->startup->cmdExit());
+    EXPECT_EQ(app->startup->phase(), app::Phase::Running);
+    EXPECT_FALSE(app->StopAll);
+    EXPECT_NE(app->timers, nullptr);
+    EXPECT_EQ(closed + dialogs.count(ScriptedDialogs::Kind::Question), 0u);
+    cancel = false;
+    dialogs.answers = {Answer::No};
+    EXPECT_TRUE(app->startup->cmdExit());
+    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Question),
+              std::vector<std::string>{"Save Changes to Timers before closing?"}) << "asked once";
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
+
+    app = makeApp();
+    start();
+    app->startup->stopNow();
+    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Question), 1u);
+    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
+    EXPECT_NE(readErrorLog(app->errorLog.file()).entries.back().message.find(
+                  "The changes to the timers were not saved: the program was stopped."),
+              std::string::npos);
 }
 
 TEST_F(StartupTest, MinimiseOnStartKeepsTheWindowHidden) {

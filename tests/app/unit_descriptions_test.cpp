@@ -30,6 +30,15 @@ TEST(UnitDescriptions, WritesAreKeptPerUnitAndOtherProcessesWritesAreSeen) {
     EXPECT_EQ(refused.fits, 136);  // "B3## " and 136 characters fill the 253 bytes once enciphered
     EXPECT_EQ(refused.message, "This description is too long.\nCharacters that fit: 136");
     EXPECT_EQ(units.read({2, 3}), "Porch light");  // nothing lost
+    // What acts on a terminal or turns the text around, as C0 controls, C1
+    // controls (U+009B) and the text-direction overrides (U+202E), or is no UTF-8.
+    for (const char* hostile : {"a\tb", "\xc2\x9b" "2J", "\xe2\x80\xaethgil", "\xe2\x81\xa6x", "\xff"}) {
+        const auto result = units.write({2, 3}, hostile);
+        EXPECT_FALSE(result.saved) << hostile;
+        EXPECT_EQ(result.message,
+                  "A description is one line of plain text, without control characters or text-direction marks.");
+    }
+    EXPECT_EQ(units.read({2, 3}), "Porch light");
     ASSERT_TRUE(units.write({16, 1}, "Cellar").saved);
     ASSERT_EQ(units.described().size(), 2u);
     EXPECT_EQ(units.described()[1].unit, (UnitAddress{16, 1}));

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "process.h"
+#include "settings/record_store.h"
 
 namespace {
 
@@ -58,6 +60,7 @@ TEST(CommandLine, BadInputIsRefusedInOneEscapedLineAndWhatIsNoFileAtOnce) {
         {{"macro", "print", cro, "--pdf"}, 2},          {{"macro", "print", cro, "--color"}, 2},
         {{"units", "describe", "Q3", "x"}, 2},          {{"units", "describe", "A3"}, 2},
         {{"units", "rename", "A3", "x"}, 2},            {{"units", "describe", "A3", "two\nlines"}, 2},
+        {{"units", "describe", "A3", "\xc2\x9b" "2J"}, 2},  {{"units", "describe", "A3", "a\xe2\x80\xae" "b"}, 2},
         {sun("2024-06-2x", "52", "1", "0"), 2},       {sun("+024-06-21", "52", "1", "0"), 2},
         {sun("1900-01-01", "52", "1e300", "0"), 2},  {sun("2024-06-21", "91", "1", "0"), 2},
         {sun("2024-06-21", "52", "nan", "0"), 2},    {sun("2024-06-21", "52", "1", "0x10"), 2},
@@ -65,6 +68,8 @@ TEST(CommandLine, BadInputIsRefusedInOneEscapedLineAndWhatIsNoFileAtOnce) {
         {{"macro", "show", (dir / "pipe.cro").string()}, 1}, {{"macro", "show", "/dev/zero"}, 1},
         {{"macro", "show", dir.path().string()}, 1},          {{"macro", "show", (dir / "big.cro").string()}, 1},
         {{"run", (dir / "pipe.cro").string(), "--port", "sim"}, 2},
+        {{"macro", "print", (dir / "pipe.cro").string()}, 1},
+        {{"macro", "print", (dir / "a\xe2\x80\xae" "\x1b[2J.cro").string()}, 2},
         {{"errorlog", (dir / "binary.log").string()}, 1},
     };
     zul::test::RunOptions quick;
@@ -73,8 +78,10 @@ TEST(CommandLine, BadInputIsRefusedInOneEscapedLineAndWhatIsNoFileAtOnce) {
         const ProcessResult r = runZulmarin(dir, args, quick);
         EXPECT_EQ(r.rc, rc) << args[0] << ' ' << args[1];
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
+        EXPECT_TRUE(zul::isPlainText(r.err.substr(0, r.err.find('\n')))) << r.err;
     }
+    EXPECT_EQ(runZulmarin(dir, {"macro", "print", (dir / "pipe.cro").string()}).err,
+              "zulmarin: cannot read the macro file " + (dir / "pipe.cro").string() + ": it is a named pipe\n");
     EXPECT_EQ(runZulmarin(dir, sun("2024-12-31", "-90", "180", "14")).rc, 0);  // the ends of the ranges
 
     // A macro file's own escape sequences reach the terminal as text.
@@ -124,6 +131,10 @@ TEST(CommandLine, MacroPrintGivesThePrintoutAsTextOrPdf) {
     EXPECT_EQ(text.out.substr(0, 15), "\r\n   wake.cro\r\n");
     EXPECT_NE(text.out.find("\t 3 \tK  \tALL\tAUF\t\t0125\t\t130.3\r\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("   Total Runtime =  2m 10.3s\r\n"), std::string::npos);
+    // A file's name with escape sequences is printed as text.
+    const std::string hostile = (dir / "a\x1b]0;x\x07.cro").string();
+    ASSERT_EQ(runZulmarin(dir, {"macro", "write", hostile, "A,1,ON"}).rc, 0);
+    EXPECT_TRUE(runZulmarin(dir, {"macro", "print", hostile}).out.starts_with("\r\n   a\\x1b]0;x\\x07.cro\r\n"));
 
     const ProcessResult printed = runZulmarin(dir, {"macro", "print", cro, "--pdf", pdf});
     ASSERT_EQ(printed.rc, 0) << printed.err;
@@ -146,6 +157,25 @@ TEST(CommandLine, UnitsListsAndSetsTheDescriptions) {
     EXPECT_EQ(tooLong.err, "zulmarin: the description is too long: 136 characters fit\n");
     EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A3", ""}).rc, 0);
     EXPECT_EQ(runZulmarin(dir, {"units"}).out, "P16 Cellar\n");
+    // Appliance marks live beside the record store, which keeps its format.
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A2", "Pump", "--appliance"}).rc, 0);
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "p16", "Cellar", "--appliance"}).rc, 0);
+    EXPECT_EQ(zul::test::readFile(dir / "home" / "appliances.zul"), "\"A2\"\r\n\"P16\"\r\n");
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A2", "Pump", "--lamp"}).rc, 0);
+    EXPECT_EQ(zul::test::readFile(dir / "home" / "appliances.zul"), "\"P16\"\r\n");
+    EXPECT_EQ(runZulmarin(dir, {"units", "describe", "A2", "Pump", "--lamp", "--appliance"}).rc, 2);
+
+    // A description another program put into the store is listed as text.
+    {
+        zul::RecordStore records;
+        ASSERT_TRUE(records.open(dir / "home" / "db.zld"));
+        ASSERT_TRUE(records.WriteRecord(3, "A3## \x1b[2J\xc2\x9b" "1m\xe2\x80\xae" "x", true));
+    }
+    EXPECT_EQ(runZulmarin(dir, {"units"}).out, "A2  Pump\n"
+                                               "A3  \\x1b[2J\\xc2\\x9b1m\\xe2\\x80\\xaex\nP16 Cellar\n");
+    const ProcessResult refused = runZulmarin(dir, {"units", "describe", "A3", "\xe2\x80\xae" "x"});
+    EXPECT_EQ(refused.err, "zulmarin: A description is one line of plain text, without control characters or "
+                           "text-direction marks.\n");
 }
 
 TEST(SerialEndToEnd, SendClocksTheFrameOutOnTheModemLines) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -90,6 +91,51 @@ TEST(OtherUser, StoresTheUserCannotReadAreNamedAndNeverReplaced) {
     EXPECT_EQ(toldTimes(), 1);
     EXPECT_EQ(readFile(settings), settingsText);
     EXPECT_EQ(modeOf(settings), 0444u);
+}
+
+// The service as a user who may not write tmrdat.zul: a "One Time" timer
+// runs once and the failed save of its "Never" is told on standard error,
+// in the error log and the timer log. A timer file made unreadable and
+// readable again (chmod changes no size, time or inode) is taken again, the
+// "Never" is saved then, and the other timers run.
+TEST(OtherUser, TheServiceTellsWhatItCannotSaveAndTakesTheFileBackAfterAChmod) {
+    NobodysFolders f;
+    const fs::path timers = f.dir / "home" / "tmrdat.zul";
+    const std::time_t now = std::time(nullptr);
+    const auto at = [now](int seconds) {
+        const std::time_t t = now + seconds;
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char text[16];
+        std::snprintf(text, sizeof text, "%d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
+        return std::string(text);
+    };
+    writeFile(timers, "\"A 1 ON*" + at(5) + "*One Time\"\r\n\"B 2 ON*" + at(14) + "*Everyday\"\r\n");
+    giveToNobody(timers, fs::perms(0444));
+    Spawned service(f.dir, {"service", "--port", "sim"}, f.asNobody, "service");
+    const std::string told = "Timer 1 ran once, but its \"Never\" cannot be saved to " + timers.string() +
+                             ": Permission denied; it does not run again while Zulmarin runs, and the save is tried again";
+    ASSERT_TRUE(waitUntil([&] { return service.err().find(told) != std::string::npos; })) << service.err();
+    EXPECT_NE(service.out().find("Timer 1:  (A 1 ON) :  Success"), std::string::npos) << service.out();
+    EXPECT_NE(service.out().find(told), std::string::npos);  // the timer log's entry
+    // The error log's cipher keeps no double quotes.
+    const std::string logged = "Timer 1 ran once, but its Never cannot be saved to " + timers.string();
+    EXPECT_TRUE(waitUntil([&] {
+        const auto entries = readErrorLog(f.dir / "home" / "error.log").entries;
+        return std::any_of(entries.begin(), entries.end(), [&](const auto& e) { return e.message.find(logged) != std::string::npos; });
+    }));
+
+    fs::permissions(timers, fs::perms::none);
+    EXPECT_TRUE(waitUntil([&] { return service.err().find("tmrdat.zul cannot be read") != std::string::npos; }));
+    fs::permissions(timers, fs::perms(0644));
+    EXPECT_TRUE(waitUntil([&] { return readFile(timers).find("A 1 ON*" + at(5) + "*Never") != std::string::npos; }))
+        << readFile(timers);
+    EXPECT_TRUE(service.waitForOutput("simulator: B2 ON", 15000)) << service.out();
+    service.signal(SIGTERM);
+    EXPECT_EQ(service.wait(), 0);
+    const std::string err = service.err();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;  // each said once
+    EXPECT_EQ(service.out().find("simulator: A1 ON"), service.out().rfind("simulator: A1 ON"));
 }
 
 TEST(OtherUser, AReadOnlyMacroIsNotReplacedAndAPlantedLinkIsNotFollowed) {

@@ -3,6 +3,7 @@
 // left running (a service), with its program and settings folders in a temp
 // folder; and a pseudo-terminal whose slave stands in for a serial device.
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -52,6 +53,9 @@ struct RunOptions {
     std::function<void(pid_t)> beforeStart;  // runs once the process exists, before zulmarin starts in it
     std::function<bool()> stopWhen;          // for a program that keeps running: kill -9 it once this holds
     int timeoutSeconds = 30;
+    // SIGTERM and SIGINT blocked as it starts: one sent before it starts
+    // waits, as if it came before the program could catch it.
+    bool stopSignalsHeld = false;
 };
 
 // The user the tests run others' actions as.
@@ -71,8 +75,16 @@ public:
         : out_(dir / (name + ".out")), err_(dir / (name + ".err")) {
         int gate[2];
         if (::pipe(gate) != 0) return;
+        sigset_t held, previous;
+        sigemptyset(&held);
+        if (options.stopSignalsHeld) {
+            sigaddset(&held, SIGTERM);
+            sigaddset(&held, SIGINT);
+        }
+        pthread_sigmask(SIG_BLOCK, &held, &previous);
         pid_ = fork();
-        if (pid_ == 0) startChild(dir, args, options, gate);
+        if (pid_ == 0) startChild(dir, args, options, gate);  // the mask goes with it through exec
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         ::close(gate[0]);
         if (options.beforeStart) options.beforeStart(pid_);
         const char go = 1;
@@ -88,6 +100,7 @@ public:
     Spawned& operator=(const Spawned&) = delete;
 
     void signal(int s) const { kill(pid_, s); }
+    pid_t pid() const { return pid_; }
     // The exit code once it has ended (-2 killed by a signal); -1 when it
     // did not end within ms (it is killed when this goes).
     int wait(int ms = 30000) {

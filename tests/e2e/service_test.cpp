@@ -9,9 +9,15 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <iostream>
+#include <latch>
 #include <map>
+#include <thread>
 
+#include "app/instance_message.h"
+#include "platform/instance_channel.h"
 #include "process.h"
+#include "settings/instance_paths.h"
 #include "settings/record_store.h"
 #include "timers/timer_rig.h"
 #include "x10/port_link.h"
@@ -34,6 +40,24 @@ std::string clockText(std::time_t t) {
 void replaceFile(const fs::path& file, const std::string& bytes) {
     writeFile(file.string() + ".new", bytes);
     fs::rename(file.string() + ".new", file);
+}
+
+// The socket a service started in dir listens on, as its hand-overs find it.
+fs::path serviceSocket(const TempDir& dir) {
+    const std::string saved = std::getenv("ZULMARIN_CONFIG_DIR");
+    ::setenv("ZULMARIN_CONFIG_DIR", (dir / "config").c_str(), 1);
+    std::string error;
+    const auto paths = instancePaths(error);
+    ::setenv("ZULMARIN_CONFIG_DIR", saved.c_str(), 1);
+    return paths ? paths->socket : fs::path();
+}
+
+// One hand-over as another start makes it: the answer line ("" for none) and how long it took.
+std::pair<std::string, double> timedHandOff(const fs::path& socket, const std::string& text) {
+    const auto start = std::chrono::steady_clock::now();
+    const HandOffResult r = handOffMessage(socket, app::encodeHandOff(text), 5000, 30000, 8192);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    return {r.status == HandOffResult::Status::Answered ? r.answer : "", took.count()};
 }
 
 // Sockets left in the runtime folder of this test process.
@@ -114,7 +138,7 @@ TEST_F(ServiceEndToEnd, TheServiceAndTheDesktopProgramShareOneLock) {
     EXPECT_TRUE(waitUntil([&] { return service.err().find("waiting for it to end") != std::string::npos; }));
     desktop.signal(SIGTERM);
     EXPECT_EQ(desktop.wait(), 0) << desktop.err();
-    EXPECT_NE(readFile(dir / "config" / "settings.ini").find("MainLeft="), std::string::npos);
+    EXPECT_NE(readFile(dir / "config" / "settings.ini").find("CurrentExePath="), std::string::npos);  // the closing ran
     EXPECT_TRUE(service.waitForOutput("timers on")) << service.err();
 
     // A desktop start while the service runs ends with the reason; a macro
@@ -138,6 +162,20 @@ TEST_F(ServiceEndToEnd, TheServiceAndTheDesktopProgramShareOneLock) {
     EXPECT_TRUE(next.waitForOutput("simulator: A2 ON")) << next.out();
     next.signal(SIGINT);
     EXPECT_EQ(next.wait(), 0);
+    EXPECT_EQ(socketsLeft(), 0);
+}
+
+// A stop signal ends the desktop program at any moment, its start-up message
+// waiting for an OK included; the lock and the socket go with it.
+TEST_F(ServiceEndToEnd, AStopSignalEndsTheDesktopProgramDuringItsStartUpMessage) {
+    presetPort(x10::SimulatorPortText);
+    ASSERT_EQ(::mkfifo((dir / "config" / "settings.ini").c_str(), 0600), 0);  // cannot be read: a message says so
+    Spawned desktop(dir, {}, {}, "desktop");
+    // The message goes up right after the error log says the same.
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(dir / "home" / "error.log"); })) << desktop.err();
+    EXPECT_EQ(socketsLeft(), 1);
+    desktop.signal(SIGTERM);
+    EXPECT_EQ(desktop.wait(5000), 0) << desktop.err();
     EXPECT_EQ(socketsLeft(), 0);
 }
 
@@ -171,6 +209,63 @@ TEST_F(ServiceEndToEnd, AnotherUserCanNeitherCaptureNorBlockTheChannel) {
         EXPECT_EQ(runZulmarin(dir, {"send", "A", "1", "ON"}, env).rc, 1);
         EXPECT_TRUE(fs::is_empty(shared / "theirs"));
     }
+}
+
+// A macro handed over with a pause of 9999 s: a send goes out between its
+// frames at once, another macro is told what it waits for and plays once the
+// first caller ends, and 40 hand-overs at once are all answered.
+TEST_F(ServiceEndToEnd, NoHandOverWaitsBehindALongMacroAndFortyAtOnceAreAllAnswered) {
+    writeFile(dir / "long.cro", quotedLines({"01100000000000009999"}));  // A1 ON, then 9999 s
+    writeFile(dir / "next.cro", quotedLines({"01110000000100000001"}));  // B2 ON
+    Spawned service(dir, {"service", "--port", "sim"}, {}, "service");
+    ASSERT_TRUE(service.waitForOutput("timers on")) << service.err();
+    const fs::path socket = serviceSocket(dir);
+    Spawned longRun(dir, {"run", (dir / "long.cro").string()}, {}, "long");
+    ASSERT_TRUE(service.waitForOutput("simulator: A1 ON")) << service.err();
+
+    const auto [sent, sendSeconds] = timedHandOff(socket, "send A 2 ON");
+    EXPECT_EQ(sent, "ZULMARIN1 ok\n");
+    EXPECT_LT(sendSeconds, 1.0);
+    EXPECT_TRUE(service.waitForOutput("simulator: A2 ON")) << service.out();
+    std::cout << "a send behind the long macro: answered, its frame out, after " << sendSeconds << " s\n";
+
+    Spawned next(dir, {"run", (dir / "next.cro").string()}, {}, "next");
+    const std::string told = "zulmarin: waiting for the macro " + (dir / "long.cro").string() + ", handed over earlier, to end\n";
+    EXPECT_TRUE(waitUntil([&] { return next.err() == told; })) << next.err();
+    EXPECT_EQ(next.wait(0), -1);  // still waiting
+    longRun.signal(SIGKILL);  // its caller gone, the long macro stops
+    longRun.wait();
+    EXPECT_EQ(next.wait(10000), 0) << next.err();
+    EXPECT_TRUE(service.waitForOutput("simulator: B2 ON")) << service.out();
+
+    std::vector<std::pair<std::string, double>> answers(40);
+    std::latch ready(static_cast<std::ptrdiff_t>(answers.size()));
+    std::vector<std::thread> callers;
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        callers.emplace_back([&, i] {
+            ready.arrive_and_wait();
+            answers[i] = timedHandOff(socket, "send C " + std::to_string(i % 16 + 1) + " ON");
+        });
+    for (auto& c : callers) c.join();
+    double last = 0;
+    for (const auto& [answer, seconds] : answers) {
+        EXPECT_EQ(answer, "ZULMARIN1 ok\n");
+        last = std::max(last, seconds);
+    }
+    std::cout << "40 hand-overs at once: all answered, the last after " << last << " s\n";
+    service.signal(SIGTERM);
+    EXPECT_EQ(service.wait(), 0) << service.err();
+}
+
+// SIGTERM before the service could catch it (held until then) still ends it
+// through its stop path, not by the signal.
+TEST_F(ServiceEndToEnd, AStopAskedForAtTheVeryStartGoesThroughTheStopPath) {
+    RunOptions early;
+    early.stopSignalsHeld = true;
+    early.beforeStart = [](pid_t pid) { ::kill(pid, SIGTERM); };
+    Spawned service(dir, {"service", "--port", "sim"}, early, "service");
+    EXPECT_EQ(service.wait(15000), 0) << service.err();
+    EXPECT_TRUE(service.out().ends_with("stopped\n")) << service.out();
 }
 
 } // namespace

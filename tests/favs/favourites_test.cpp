@@ -9,6 +9,7 @@
 #include "settings/record_store.h"
 #include "settings/settings_store.h"
 #include "settings/sounds.h"
+#include "support/numbered.h"
 #include "support/recording_platform.h"
 #include "support/temp_dir.h"
 #include "x10/transmitter.h"
@@ -70,7 +71,7 @@ TEST_F(FavouritesTest, DescribedUnitsShowInRecordOrderOrByNameAndTheOptionsAreKe
 }
 
 TEST_F(FavouritesTest, TheButtonsSwitchTheRowsInViewAndTheRowsFollowMaxVisible) {
-    for (int u = 1; u <= 12; ++u) describe(u, "A" + std::to_string(u) + "## Lamp " + (u < 10 ? "0" : "") + std::to_string(u));
+    for (int u = 1; u <= 12; ++u) describe(u, test::numbered("A", u, u < 10 ? "## Lamp 0" : "## Lamp ") + std::to_string(u));
     favs.open();
     EXPECT_EQ(favs.rows(), 10);
     favs.scrollTo(2);
@@ -116,8 +117,10 @@ TEST_F(FavouritesTest, StatusLineAndClosing) {
     EXPECT_EQ(favs.status(), "2024-06-03 21:05:09");
     favs.hoverUnit(0, false);
     EXPECT_EQ(favs.status(), "A2 OFF: Hall");
+    loop.runFor(2500);
+    EXPECT_EQ(favs.status(), "A2 OFF: Hall") << "a hint stays a few seconds";
     loop.runFor(1000);
-    EXPECT_EQ(favs.status(), "2024-06-03 21:05:10");
+    EXPECT_EQ(favs.status(), "2024-06-03 21:05:12");
 
     int mainShown = 0;
     favs.showMainWindow = [&] { ++mainShown; };

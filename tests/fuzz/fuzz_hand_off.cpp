@@ -1,6 +1,7 @@
 // Any bytes as a message on the single-instance channel: what is accepted is
 // one printable UTF-8 line of bounded length, exactly what encoding it gives;
-// the same for the running copy's answer, and every accepted text has a kind.
+// the same for the running copy's answer and its waiting notice, and every
+// accepted text has a kind.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -22,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (const auto answer = decodeAnswer(bytes)) {
         if (!validUtf8(answer->message) || answer->message.size() > MaxHandOffBytes) std::abort();
-        if (!answer->ok && answer->message.empty()) std::abort();
+        if ((!answer->ok || answer->waiting) && answer->message.empty()) std::abort();
+        if (answer->waiting && !answer->ok) std::abort();
+        // An answer or a notice that was accepted is sent again exactly as it came.
+        if (encodeAnswer(*answer) != bytes) std::abort();
     }
     // Any text that survives the trip comes back unchanged.
     if (const auto back = decodeHandOff(encodeHandOff(bytes)); back && *back != bytes) std::abort();

@@ -64,12 +64,12 @@ TEST_F(BackupTest, BackupAllCopiesEveryMacroWritesTheMarkerAndHidesTheFolder) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(BackupTest, FilesThatCannotBeCopiedArePassedOverAndNotCounted) {
+TEST_F(BackupTest, FilesThatCannotBeCopiedArePassedOverAndTheBackupSaysItIsIncomplete) {
     auto names = makeMacros(2);
     names.insert(names.begin() + 1, "gone.cro");
     names.push_back("../outside.cro");
     EXPECT_EQ(backup.backupAll(names), 2);
-    EXPECT_EQ(log.back(), "finish Backup Complete\r\n\r\n2 file(s) copied");
+    EXPECT_EQ(log.back(), "finish Backup incomplete\r\n\r\n2 of 4 file(s) copied");
     EXPECT_FALSE(fs::exists(dir.path().parent_path() / "outside.cro"));
 }
 
@@ -106,14 +106,17 @@ TEST_F(BackupTest, ALinkedBackupFolderIsNeverTrusted) {
     EXPECT_FALSE(fs::exists(elsewhere / "m0.cro"));
 }
 
-TEST_F(BackupTest, AFolderThatCannotBeCreatedIsReportedAndNothingCounts) {
+TEST_F(BackupTest, AFolderThatCannotBeCreatedEndsAsAFailedBackup) {
     writeFile(folder(), "a file where the folder should be");
     EXPECT_EQ(backup.backupAll(makeMacros(2)), 0);
     ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
     EXPECT_EQ(dialogs.last().title, "Failed");
     EXPECT_EQ(dialogs.last().text, "Couldn't create backup folder");
-    EXPECT_EQ(log.back(), "finish Backup Complete\r\n\r\n0 file(s) copied");
+    EXPECT_EQ(log.back(), "finish Backup failed\r\n\r\nCouldn't create backup folder");
     EXPECT_FALSE(backup.restoreButtonsEnabled());
+    EXPECT_FALSE(backup.backupOne(std::string("m0.cro")));
+    EXPECT_EQ(backup.status(), "");
+    EXPECT_EQ(readFile(folder()), "a file where the folder should be");
 }
 
 TEST_F(BackupTest, RestoreOneReplacesWithoutAQuestionAndEndsRestoreMode) {
@@ -156,6 +159,13 @@ TEST_F(BackupTest, RestoreAllAsksOnceAndRoundTripsEveryBackup) {
     EXPECT_EQ(readFile(dir / "m2.cro"), "\"0110000000000000 1.0\"\r\n2");
     EXPECT_EQ(log.front(), "open 30 Restore Backup\r\n\r\nRestoring ...\r\n");
     EXPECT_EQ(log.back(), "finish \r\n\r\nRestore complete\r\n3 files restored");
+    EXPECT_EQ(backup.status(), "Restore complete: 3 files restored");
+
+    fs::remove(dir / "m1.cro");
+    fs::create_directory(dir / "m1.cro");  // a folder of that name cannot be replaced by the file
+    dialogs.answers = {Answer::Yes};
+    EXPECT_EQ(backup.restoreAll(), 2);
+    EXPECT_EQ(log.back(), "finish \r\n\r\nRestore incomplete\r\n2 of 3 files restored");
 }
 
 TEST_F(BackupTest, DeleteFullBackupRemovesTheFolderAndDisablesRestore) {

@@ -176,7 +176,7 @@ TEST_F(RecorderTest, RemoveAndStartOver) {
     EXPECT_FALSE(std::filesystem::exists(dir / "file0.grp"));
 }
 
-TEST_F(RecorderTest, UpdateLabelReplacesOnlyTheLabelLineOrOnlyTheMainWindowLabel) {
+TEST_F(RecorderTest, UpdateLabelReplacesOnlyTheLabelLineOrStartsAFileHoldingIt) {
     writeFile(dir / "file4.grp", "\"Group 5, Old\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n");
     services.translate = [](const std::string& s) { return s == "Group" ? std::string("Gruppe") : s; };
     auto& r = recorder();
@@ -193,10 +193,20 @@ TEST_F(RecorderTest, UpdateLabelReplacesOnlyTheLabelLineOrOnlyTheMainWindowLabel
     r.selectGroup(2);  // no file
     r.updateLabel();
     EXPECT_EQ(dialogs.last().text, "Gruppe 3's label has been changed\r\n to:   \"NOTHING!\"");
+    EXPECT_FALSE(std::filesystem::exists(dir / "file2.grp"));
+    // A label for a group not recorded yet is kept in a file of its own, so it outlives a restart.
     r.setLabelBox("Study");
     r.updateLabel();
     EXPECT_EQ(labels.get(2), "Study");
-    EXPECT_FALSE(std::filesystem::exists(dir / "file2.grp"));
+    EXPECT_EQ(readFile(dir / "file2.grp"), "\"Group 3, Study\"\r\n");
+    // A label that cannot be stored is said so and not shown.
+    std::filesystem::remove(dir / "file2.grp");
+    std::filesystem::create_directory(dir / "file2.grp");
+    r.setLabelBox("Attic");
+    r.updateLabel();
+    EXPECT_EQ(labels.get(2), "Study");
+    EXPECT_EQ(dialogs.last().text, "The label could not be saved to " + (dir / "file2.grp").string() +
+                                       "\r\nThe group keeps its label \"Study\"");
 }
 
 TEST_F(RecorderTest, DeleteGroupAsksFirst) {

@@ -48,7 +48,7 @@ TEST_F(MacroEditorTest, EnterRefusesWhatIsNotACommand) {
     EXPECT_EQ(dialogs.last().text, "All edit boxes must be filled in before a command is entered");
     type("A", "17", "ON", "5");
     EXPECT_FALSE(editor.enter());
-    EXPECT_EQ(dialogs.last().text, "Unit Code must be 1 to 16, PRE or ALL.");
+    EXPECT_EQ(dialogs.last().text, "Unit Code must be 1 to 16 with ON and OFF.");
     editor.mode = EntryMode::AddAsRowNum;
     type("A", "1", "ON", "5");
     EXPECT_FALSE(editor.enter());
@@ -87,21 +87,31 @@ TEST_F(MacroEditorTest, SaveGoesThroughSaveAsAndWritesTheFileExactly) {
     std::filesystem::create_directories(deep);
     dialogs.files.push_back((deep / "two.cro").string());
     ASSERT_TRUE(editor.saveAs());
+    // The list shows the folder saved into, with the saved macro selected for Test and Run.
+    EXPECT_EQ(editor.activeFolder(), deep);
+    EXPECT_EQ(editor.selectedMacro, "two.cro");
+    EXPECT_EQ(editor.playPath(), deep / "two.cro");
     ASSERT_TRUE(editor.save());
     EXPECT_EQ(editor.status(), "Save Successful:  ...lder with a long name/and another one/two.cro");
 
-    // Save As onto an existing file asks; No leaves it alone.
+    // Save As onto an existing file asks; No leaves it alone and says so.
     writeFile(dir / "other.cro", "keep");
     dialogs.files.push_back((dir / "other.cro").string());
     dialogs.answers.push_back(Answer::No);
     EXPECT_FALSE(editor.saveAs());
     EXPECT_EQ(dialogs.last().text, "Are you sure you want to overwrite other.cro ?");
     EXPECT_EQ(readFile(dir / "other.cro"), "keep");
+    EXPECT_EQ(editor.status(), "Not saved:  other.cro");
 }
 
 TEST_F(MacroEditorTest, UnsavedChangesAreNeverLostWithoutAQuestion) {
     type("A", "1", "ON", "5");
     ASSERT_TRUE(editor.enter());
+    dialogs.answers.push_back(Answer::No);
+    EXPECT_FALSE(editor.clearAllAsking());
+    EXPECT_EQ(dialogs.last().title, "Clear All");
+    EXPECT_EQ(dialogs.last().text, "The commands in the editor have not been saved.\nClear them anyway?");
+    EXPECT_TRUE(editor.grid().hasContent());
     dialogs.answers.push_back(Answer::Cancel);
     EXPECT_FALSE(editor.settleChanges());
     EXPECT_EQ(dialogs.last().title, "Save Changes to Macro?");
@@ -127,17 +137,44 @@ TEST_F(MacroEditorTest, UnsavedChangesAreNeverLostWithoutAQuestion) {
     dialogs.answers.push_back(Answer::Yes);
     EXPECT_TRUE(editor.settleChanges());
     EXPECT_EQ(readFile(dir / "two.cro"), kTwoRowMacro.substr(0, 24));
+
+    // Stopped without a question, the unsaved rows go to a new file beside the macro.
+    EXPECT_EQ(editor.keepUnsaved(), "");
+    const std::size_t asked = dialogs.shown.size();
+    type("C", "12", "ON", ".3");
+    ASSERT_TRUE(editor.enter());
+    EXPECT_EQ(editor.keepUnsaved(), "The unsaved changes to " + (dir / "two.cro").string() + " were kept in " +
+                                        (dir / "two (recovered).cro").string() + " (2 row(s)).");
+    EXPECT_EQ(readFile(dir / "two (recovered).cro"), kTwoRowMacro);
+    EXPECT_EQ(readFile(dir / "two.cro"), kTwoRowMacro.substr(0, 24));
+    editor.clearAll();
+    type("A", "1", "ON", "5");
+    ASSERT_TRUE(editor.enter());
+    editor.keepUnsaved();
+    EXPECT_EQ(readFile(dir / "Unsaved macro (recovered).cro"), kTwoRowMacro.substr(0, 24));
+    ASSERT_TRUE(editor.enter());
+    editor.keepUnsaved();
+    EXPECT_TRUE(std::filesystem::exists(dir / "Unsaved macro (recovered 2).cro")) << "an earlier one is kept";
+    EXPECT_EQ(dialogs.shown.size(), asked);
 }
 
 TEST_F(MacroEditorTest, ALineThatIsNoCommandIsShownAndASaveThatWouldCutAsksFirst) {
-    const std::string text = "\"01100000000000000005\"\r\n\"garbage\"\r\n\"0100010000011000" "00.3\"\r\n";
+    const std::string text = "\"01100000000000000005\"\r\n\"garbage\"\r\n\"0100010000011000" "00.3\"\r\n"
+                             "\"011000000000000000055\"\r\n";
     writeFile(dir / "bad.cro", text);
     ASSERT_TRUE(editor.load(dir / "bad.cro"));
-    ASSERT_EQ(editor.grid().size(), 3);
+    ASSERT_EQ(editor.grid().size(), 4);
     EXPECT_EQ(editor.grid().line(1).row.house, "garbage");
     EXPECT_TRUE(editor.grid().cellBad(1, GridColumn::House));
+    // The message says what became of each line: shown as it stands, or read as a command.
     ASSERT_EQ(dialogs.count(Kind::Message), 1u);
-    EXPECT_NE(dialogs.last().text.find("Line 2: expected 16 code characters"), std::string::npos);
+    EXPECT_EQ(dialogs.last().text,
+              "Some lines of this macro are not in the form the editor writes:\n\n"
+              "Line 2: expected 16 code characters and a pause of 1 to 4 characters, found 7 characters\n"
+              "    Shown as it stands and painted red; saving stops at this row.\n"
+              "Line 4: expected 16 code characters and a pause of 1 to 4 characters, found 21 characters\n"
+              "    Read as A 1 ON, pause 0055.");
+    EXPECT_EQ(editor.grid().line(3).row, (MacroRow{"A", "1", "ON", "0055"}));
 
     dialogs.answers.push_back(Answer::No);
     EXPECT_FALSE(editor.save());
@@ -149,11 +186,12 @@ TEST_F(MacroEditorTest, ALineThatIsNoCommandIsShownAndASaveThatWouldCutAsksFirst
     EXPECT_TRUE(editor.save());
     EXPECT_EQ(readFile(dir / "bad.cro"), "\"01100000000000000005\"\r\n");
 
-    // A row the tables cannot write fails the whole save, with its number.
+    // A row the tables cannot write fails the whole save, with its number, and the status line says so.
     editor.grid().load({{"A", "1", "ON", "0005"}, {"A", "error", "ON", "0005"}});
     EXPECT_FALSE(editor.save());
-    EXPECT_EQ(dialogs.last().text, "The macro was not saved.\nRow 2: Unit Code must be 1 to 16, PRE or ALL.");
+    EXPECT_EQ(dialogs.last().text, "The macro was not saved.\nRow 2: Unit Code must be 1 to 16 with ON and OFF.");
     EXPECT_EQ(readFile(dir / "bad.cro"), "\"01100000000000000005\"\r\n");
+    EXPECT_EQ(editor.status(), "Not saved:  " + (dir / "bad.cro").string());
 }
 
 TEST_F(MacroEditorTest, RecordingAppendsEachHandedOverCommandWithItsPause) {
@@ -200,6 +238,7 @@ TEST_F(MacroEditorTest, DeleteAndPlayTheSelectedFileBackupsFirstAndDroppedFilesA
     dialogs.answers.push_back(Answer::Yes);
     EXPECT_TRUE(editor.deleteSelected());
     EXPECT_EQ(dialogs.last().text, "Are you sure you want to delete the selected BACKUP file?");
+    EXPECT_TRUE(dialogs.last().noByDefault) << "Enter must not delete";
     EXPECT_EQ(editor.status(), "(old.cro 'BACKUP COPY' ) Deleted!");
     EXPECT_FALSE(std::filesystem::exists(dir / "backup" / "old.cro"));
     dialogs.answers.push_back(Answer::No);

@@ -48,7 +48,7 @@ TEST(MacroFileWrite, ABadRowWritesNothingAndNamesTheRow) {
         EXPECT_EQ(result.badRow, 2);
         EXPECT_EQ(readFile(file), kTwoRowMacro) << "the old file is untouched";
     }
-    EXPECT_EQ(writeMacroFile(file, {{"A", "ALL", "ON", "0005"}}).problem, "ON and OFF must have a number in Unit Code.");
+    EXPECT_EQ(writeMacroFile(file, {{"A", "ALL", "ON", "0005"}}).problem, "Unit Code must be 1 to 16 with ON and OFF.");
 }
 
 TEST(MacroFileRead, RoundTripThroughTheEditor) {

@@ -44,6 +44,8 @@ TEST(MacroPrint, TwelveRowsWidenedCellsAndTranslatedWords) {
     EXPECT_NE(text.find("\t 12\tB  \tPRE\tDIM\t\t0010\t\t225\r\n\r\n"), std::string::npos);
     EXPECT_NE(text.find("   Gesamtzeit =  3m 45.0s\r\n"), std::string::npos);
     EXPECT_TRUE(text.ends_with("Printed on 2024-12-31 at 09:05"));
+    plain.twelveHour = true;
+    EXPECT_TRUE(macroPrintText(rows, "m.cro", plain, tr).ends_with("Printed on 2024-12-31 at 9:05 AM"));
 }
 
 } // namespace

@@ -32,7 +32,7 @@ TEST(EnterRow, AppliesTheEditBoxRules) {
     EXPECT_EQ(enterRow("E", "p", "n", "1,5").problem, "ON and OFF must have a number in Unit Code.");
     EXPECT_EQ(enterRow("A", "a", "f", "5").row, std::nullopt) << "ALL is emptied by OFF";
     EXPECT_EQ(enterRow("Q", "1", "ON", "5").problem, "House Code must be a letter A to P.");
-    EXPECT_EQ(enterRow("A", "17", "ON", "5").problem, "Unit Code must be 1 to 16, PRE or ALL.");
+    EXPECT_EQ(enterRow("A", "17", "ON", "5").problem, "Unit Code must be 1 to 16 with ON and OFF.");
     EXPECT_EQ(enterRow("A", "1", "XX", "5").problem, "Action must be ON, OFF, BRI, DIM, ALN, ALF or AUF.");
     EXPECT_FALSE(enterRow("A", "1", "ON", "1..").problem.empty());
 }

@@ -7,6 +7,7 @@
 #include "mqtt/discovery.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/topics.h"
+#include "platform/text.h"
 #include "settings/cipher.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
@@ -59,9 +60,53 @@ TEST(MqttSettings, ThePasswordIsStoredEncipheredAndTheValuesAreChecked) {
                                         "Password: a double quote cannot be stored; choose a password without one.",
                                         "Base topic must not contain the wildcards + or #.",
                                         "Discovery prefix must not begin or end with / or have an empty level."}));
+    // Topic roots a broker or the hub would take amiss, and an id that is no node id.
+    const std::vector<std::tuple<std::string, std::string, std::string>> refused = {
+        {"$SYS/zul", "homeassistant", "Base topic must not begin with $ (such topics are reserved for the broker)."},
+        {"zul\x7Fx", "homeassistant", "Base topic must not contain control characters."},
+        {"zul\xC2\x85", "homeassistant", "Base topic must not contain control characters."},
+        {"zul\xFF", "homeassistant", "Base topic must be UTF-8 text."},
+        {"home/zul", "home/zul/ha", "The base topic and the discovery prefix must not lie one inside the other."},
+        {"ha/zul", "ha", "The base topic and the discovery prefix must not lie one inside the other."},
+        {"zul", "zul", "The base topic and the discovery prefix must not lie one inside the other."},
+    };
+    for (const auto& [base, prefix, problem] : refused) {
+        v = {};
+        v.baseTopic = base;
+        v.discoveryPrefix = prefix;
+        EXPECT_EQ(mqtt::checkMqttSettings(v), std::vector<std::string>{problem}) << printable(base);
+    }
     v = {};
-    v.discoveryPrefix = "zulmarin";
-    EXPECT_EQ(mqtt::checkMqttSettings(v), std::vector<std::string>{"The base topic and the discovery prefix must differ."});
+    v.installId = "my home";
+    v.dimSteps = 1;
+    v.keepCommandsSeconds = 7200;
+    EXPECT_EQ(mqtt::checkMqttSettings(v), (std::vector<std::string>{"Install id: use at most 40 letters, digits, _ or -.",
+                                                                    "Commands are kept on the broker for 0 to 3600 seconds.",
+                                                                    "Dim steps must be a whole number from 2 to 64."}));
+}
+
+TEST(MqttSettings, EachInstallHasItsOwnIdentityAndAnOldOneKeepsItsIds) {
+    MemorySettings fresh, upgraded;
+    std::string problem;
+    const std::string id = mqtt::installId(fresh, problem);
+    EXPECT_EQ(id.rfind("zulmarin_", 0), 0u);
+    EXPECT_EQ(id.size(), 17u);
+    EXPECT_EQ(id.find_first_not_of("0123456789abcdef", 9), std::string::npos) << id;
+    EXPECT_EQ(mqtt::installId(fresh, problem), id);
+    EXPECT_NE(mqtt::installId(*std::make_unique<MemorySettings>(), problem), id);
+    upgraded.write("Mqtt", "Broker", "mqtt://hub");
+    EXPECT_EQ(mqtt::installId(upgraded, problem), "zulmarin");
+    EXPECT_EQ(problem, "");
+
+    const mqtt::Identity own = mqtt::identityOf("zulmarin_0badcafe", "den-pc", "zulmarin");
+    EXPECT_EQ(own.nodeId + " " + own.deviceId + " " + own.clientId, "zulmarin_0badcafe zulmarin_0badcafe zulmarin_0badcafe");
+    const mqtt::Identity old = mqtt::identityOf("zulmarin", "den-pc", "zulmarin");
+    EXPECT_EQ(old.nodeId + " " + old.deviceId + " " + old.clientId, "zulmarin zulmarin_den_pc zulmarin_ab50957c");
+    // Two old installs on one host with different base topics: two client ids, each within 23 characters.
+    EXPECT_EQ(mqtt::identityOf("zulmarin", "den-pc", "kitchen").clientId.size(), 17u);
+    EXPECT_NE(mqtt::identityOf("zulmarin", "den-pc", "kitchen").clientId, old.clientId);
+    EXPECT_EQ(mqtt::shortHash(""), "811c9dc5");
+    EXPECT_EQ(mqtt::shortHash("a"), "e40c292c");
 }
 
 // The request a message makes, or the kind of refusal, as one text.
@@ -72,7 +117,8 @@ std::string outcome(const std::string& topic, const std::string& payload, bool r
     if (const auto* no = std::get_if<mqtt::Refusal>(&r)) return "refused: " + no->kind;
     const auto& q = std::get<mqtt::Request>(r);
     switch (q.target) {
-    case mqtt::Target::Unit: return "unit " + app::unitName(q.unit) + " " + q.word;
+    case mqtt::Target::Unit:
+        return "unit " + app::unitName(q.unit) + " " + q.word + (q.word == "LEVEL" || q.percent ? " " + std::to_string(q.percent) : "");
     case mqtt::Target::Group: return "group " + std::to_string(q.group) + " " + q.word;
     case mqtt::Target::Panic: return "panic";
     case mqtt::Target::Macro: return "macro " + q.macroFile;
@@ -86,6 +132,10 @@ TEST(MqttTopics, EveryMessageIsARequestOrARefusalOfOneKind) {
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
         {"home/zul/unit/A3/set", "ON", "unit A3 ON"},
         {"home/zul/unit/p16/set", " dim\r\n", "unit P16 DIM"},
+        {"home/zul/unit/B2/brightness/set", "37", "unit B2 LEVEL 37"},
+        {"home/zul/unit/B2/brightness/set", "0", "unit B2 OFF"},
+        {"home/zul/unit/B2/brightness/set", "1e2", "refused: brightness payload"},
+        {"home/zul/unit/B2/brightness/set", "-5", "refused: brightness payload"},
         {"home/zul/group/8/set", "off", "group 8 OFF"},
         {"home/zul/panic/set", "PRESS", "panic"},
         {"home/zul/macro/run", "Good night", "macro Good night.cro"},
@@ -105,6 +155,8 @@ TEST(MqttTopics, EveryMessageIsARequestOrARefusalOfOneKind) {
         {"home/zul/macro/run", "../x", "refused: macro name"},
         {"home/zul/macro/run", "sub/x.cro", "refused: macro name"},
         {"home/zul/macro/run", "  ", "refused: macro name"},
+        {"home/zul/macro/run", "Caf\xE9", "refused: macro name"},
+        {"home/zul/macro/run", "a..b", "macro a..b.cro"},
     };
     for (const auto& [topic, payload, expected] : cases) EXPECT_EQ(outcome(topic, payload), expected) << topic;
     EXPECT_EQ(outcome("home/zul/unit/A3/set", "ON", true), "refused: retained command");
@@ -116,8 +168,10 @@ TEST(MqttDiscovery, TextsBecomeValidJsonAndIds) {
     EXPECT_EQ(mqtt::jsonString("Porch \"A\" \\ 1\n\x01"), R"("Porch \"A\" \\ 1\u000a\u0001")");
     EXPECT_EQ(mqtt::jsonString("Caf\xC3\xA9 \xFF!"), "\"Caf\xC3\xA9 \xEF\xBF\xBD!\"");  // a stray byte: U+FFFD
     EXPECT_EQ(mqtt::slug("Den-PC.local"), "den_pc_local");
-    EXPECT_EQ(mqtt::Discovery::macroObjectId("Good Night!.cro"), "macro_good_night");
-    EXPECT_EQ(mqtt::Discovery::macroObjectId("---.cro"), "macro_unnamed");
+    // A macro's id comes from its exact name alone.
+    EXPECT_EQ(mqtt::Discovery::macroObjectId("Good Night!.cro"), "macro_good_night_d82ea191");
+    EXPECT_NE(mqtt::Discovery::macroObjectId("Good night!.cro"), mqtt::Discovery::macroObjectId("Good Night!.cro"));
+    EXPECT_EQ(mqtt::Discovery::macroObjectId("---.cro"), "macro_unnamed_42abf212");
 }
 
 TEST(MqttClientParts, ReconnectDelaysGrowToAMinuteAndTheInboxIsBounded) {

@@ -3,8 +3,13 @@
 #include <string>
 #include <vector>
 
+#include <cstdlib>
+#include <locale.h>
+#include <optional>
+
 #include "platform/datetime.h"
 #include "platform/sim/virtual_event_loop.h"
+#include "platform/system_clock.h"
 
 using namespace zul;
 
@@ -25,6 +30,36 @@ TEST(DateTime, ParseRejectsImpossibleDates) {
         EXPECT_FALSE(DateTime::parse(bad, d)) << bad;
     ASSERT_TRUE(DateTime::parse("2024-01-02 03:04", d));
     EXPECT_EQ(d.isoText(), "2024-01-02 03:04:00");
+}
+
+// The time style comes from the user's locale (LC_TIME): a 12-hour locale
+// shows AM and PM. Needs en_US.UTF-8 installed (the test set-up makes it).
+TEST(SystemClock, TimeStyleComesFromTheLocale) {
+    EXPECT_TRUE(localeUses24Hour("C"));
+    EXPECT_TRUE(localeUses24Hour("xx_NOWHERE.UTF-8")) << "a locale not installed is the C locale";
+    const locale_t us = ::newlocale(LC_TIME_MASK, "en_US.UTF-8", static_cast<locale_t>(0));
+    if (us == static_cast<locale_t>(0)) GTEST_SKIP() << "en_US.UTF-8 is not installed (locale-gen en_US.UTF-8)";
+    ::freelocale(us);
+    EXPECT_FALSE(localeUses24Hour("en_US.UTF-8"));
+
+    // The program's clock reads LC_TIME when it is made; LC_ALL would override it.
+    auto saved = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v ? std::optional<std::string>(v) : std::nullopt;
+    };
+    const auto all = saved("LC_ALL"), time = saved("LC_TIME");
+    ::unsetenv("LC_ALL");
+    ::setenv("LC_TIME", "en_US.UTF-8", 1);
+    const bool usTwentyFour = SystemClock().uses24Hour();
+    ::setenv("LC_TIME", "C", 1);
+    const bool cTwentyFour = SystemClock().uses24Hour();
+    for (const auto& [name, value] : {std::pair{"LC_ALL", all}, std::pair{"LC_TIME", time}}) {
+        if (value) ::setenv(name, value->c_str(), 1);
+        else ::unsetenv(name);
+    }
+    EXPECT_FALSE(usTwentyFour);
+    EXPECT_TRUE(cTwentyFour);
+    EXPECT_EQ(generalDateTimeText(DateTime{2024, 6, 3, 19, 5, 9}, false), "2024-06-03 7:05:09 PM");
 }
 
 class VirtualEventLoopTest : public ::testing::Test {

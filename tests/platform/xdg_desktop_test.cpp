@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "support/temp_dir.h"
 
@@ -110,21 +112,42 @@ protected:
     XdgIntegration make(const std::string& program = "/opt/zul/zulmarin") {
         return XdgIntegration(folders, program, "/opt/zul/zulmarin.svg",
                               [this](const std::string& tool, const std::vector<std::string>& args) {
-                                  tools.push_back(fs::path(tool).filename().string() + " " + args.at(0));
+                                  const std::string name = fs::path(tool).filename().string();
+                                  tools.push_back(name + " " + args.at(0));
+                                  // What the real tools leave beside the files they read.
+                                  const fs::path folder = args.at(0);
+                                  if (name == "update-mime-database") {
+                                      writeFile(folder / "mime.cache", "cache");
+                                      writeFile(folder / "application/x-zulmarin-macro.xml",
+                                                "<mime-type type=\"application/x-zulmarin-macro\"/>");
+                                  } else {
+                                      writeFile(folder / "mimeinfo.cache", "[MIME Cache]\n");
+                                  }
                               });
     }
-    // Every file below the temporary home, relative to it.
-    std::vector<std::string> files() const {
+    // Stand-ins for the desktop's database tools on PATH, so that they are run.
+    void toolsOnPath() {
+        for (const char* name : {"update-mime-database", "update-desktop-database"}) {
+            writeFile(bin / name, "#!/bin/sh\n");
+            fs::permissions(bin / name, fs::perms::owner_all);
+        }
+        path.emplace(std::initializer_list<std::pair<const char*, std::string>>{{"PATH", bin.path().string()}});
+    }
+    // Every file (or folder) below the temporary home, relative to it.
+    std::vector<std::string> files(bool folders = false) const {
         std::vector<std::string> out;
         for (const auto& e : fs::recursive_directory_iterator(home.path()))
-            if (e.is_regular_file()) out.push_back(fs::relative(e.path(), home.path()).string());
+            if (folders ? e.is_directory() : e.is_regular_file())
+                out.push_back(fs::relative(e.path(), home.path()).string());
         std::sort(out.begin(), out.end());
         return out;
     }
+    std::vector<std::string> subfolders() const { return files(true); }
 
-    test::TempDir home;
+    test::TempDir home, bin;
     XdgFolders folders;
     std::vector<std::string> tools;
+    std::optional<ScopedEnv> path;
 };
 
 TEST_F(XdgIntegrationTest, LaunchersAreWrittenAndRemovedButAForeignFileIsLeftAlone) {
@@ -142,6 +165,7 @@ TEST_F(XdgIntegrationTest, LaunchersAreWrittenAndRemovedButAForeignFileIsLeftAlo
     EXPECT_EQ(xdg.setLauncher(Launcher::Autostart, false), "");
     EXPECT_EQ(xdg.setLauncher(Launcher::Autostart, false), "") << "nothing to remove is no error";
     EXPECT_TRUE(files().empty());
+    EXPECT_EQ(subfolders(), (std::vector<std::string>{"Desktop", "config"})) << "the emptied autostart folder went";
 
     const std::string mine = "[Desktop Entry]\nName=My own\n";
     writeFile(home / "Desktop/zulmarin.desktop", mine);
@@ -187,13 +211,30 @@ TEST_F(XdgIntegrationTest, AssociationKeepsTheUsersMimeappsLinesAndRemovalGivesT
 }
 
 TEST_F(XdgIntegrationTest, AnAssociationMadeFromNothingLeavesNothingWhenRemoved) {
+    toolsOnPath();
     XdgIntegration xdg = make();
     ASSERT_EQ(xdg.setMacroAssociation(true), "");
     EXPECT_EQ(readFile(home / "config/mimeapps.list"),
               "[Default Applications]\napplication/x-zulmarin-macro=zulmarin.desktop;\n"
               "[Added Associations]\napplication/x-zulmarin-macro=zulmarin.desktop;\n");
+    EXPECT_EQ(tools.size(), 2u);
+    ASSERT_TRUE(fs::exists(home / "data/mime/mime.cache"));
+    // The caches that describe only the program's type go with the folders they leave empty.
     ASSERT_EQ(xdg.setMacroAssociation(false), "");
     EXPECT_TRUE(files().empty());
+    EXPECT_EQ(subfolders(), (std::vector<std::string>{"config", "data"}));
+    EXPECT_EQ(tools.size(), 2u) << "no database is made again to describe nothing";
+
+    // Beside the user's own types and entries the databases are brought up to date instead.
+    writeFile(home / "data/mime/packages/mine.xml", "<mime-info/>");
+    writeFile(home / "data/applications/editor.desktop", "[Desktop Entry]\n");
+    ASSERT_EQ(xdg.setMacroAssociation(true), "");
+    ASSERT_EQ(xdg.setMacroAssociation(false), "");
+    EXPECT_EQ(tools.size(), 6u);
+    EXPECT_FALSE(fs::exists(home / "data/mime/packages/zulmarin-macro.xml"));
+    EXPECT_TRUE(fs::exists(home / "data/mime/packages/mine.xml"));
+    EXPECT_TRUE(fs::exists(home / "data/applications/editor.desktop"));
+    fs::remove_all(home / "data");
 
     // A handler entry of the user's own is neither replaced nor removed.
     writeFile(home / "data/applications/zulmarin.desktop", "[Desktop Entry]\nExec=mine\n");

@@ -55,6 +55,28 @@ TEST(ErrorLog, ANoteRepeatedByEveryStartIsKeptOnce) {
     EXPECT_EQ(entries[2].message, "Error 1 (refused), SendBits on modX10");
 }
 
+// The file never outgrows what its reader (zulmarin errorlog) takes: an
+// entry that would take it past 16 MB first drops the oldest entries, also
+// of a file that grew past that before.
+TEST(ErrorLog, TheOldestEntriesGoBeforeTheFileOutgrowsItsReader) {
+    TempDir dir;
+    sim::VirtualClock clock(DateTime{2024, 6, 3, 12, 0, 5, 0});
+    ErrorLog log(dir.path(), clock);
+    const std::string old = "\r\nLogged:  2024-01-01 00:00:00\r\n\t" + CipherText(false, "old") + "\r\n";
+    for (const std::uintmax_t size : {ErrorLog::Limit.maxBytes - 10, ErrorLog::Limit.maxBytes + 4 * 1024 * 1024}) {
+        std::string bytes;
+        while (bytes.size() + old.size() <= size) bytes += old;
+        test::writeFile(log.file(), bytes);
+        ASSERT_FALSE(log.WriteErrorLog("new"));
+        EXPECT_LE(std::filesystem::file_size(log.file()), ErrorLog::Limit.maxBytes);
+        const auto read = readErrorLog(log.file());
+        ASSERT_EQ(read.problem, "") << size;
+        EXPECT_EQ(read.entries.front().message, "old");
+        EXPECT_EQ(read.entries.back().message, "new");
+        EXPECT_EQ(read.entries.back().logged, "2024-06-03 12:00:05");
+    }
+}
+
 TEST(ErrorLog, FailuresAreReportedAndTheReaderSkipsWhatIsNoEntry) {
     TempDir dir;
     sim::VirtualClock clock;

@@ -94,6 +94,17 @@ TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
     EXPECT_EQ(fs::file_size(dir / "big.ini"), IniSettingsStore::Limit.maxBytes + 11);
 
     EXPECT_EQ(settingsProblemText(IniSettingsStore(dir / "fine.ini"), false), "");
+
+    // A file its own reader takes is never rewritten into one it refuses.
+    const std::string full = "[Settings]\n" + std::string(IniSettingsStore::Limit.maxBytes - 20, ';') + "\n";
+    test::writeFile(dir / "full.ini", full);
+    IniSettingsStore s(dir / "full.ini");
+    ASSERT_EQ(s.readProblem(), "");
+    EXPECT_FALSE(s.write("Settings", "TimerLogS", "1"));
+    EXPECT_EQ(s.read("Settings", "TimerLogS"), "1");
+    EXPECT_EQ(s.writeProblem(), (dir / "full.ini").string() +
+                                    ": it would be larger than 1 MB; a settings file holds a few hundred short lines");
+    EXPECT_EQ(test::readFile(dir / "full.ini"), full);
 }
 
 TEST(Paths, OverridesFromTheEnvironmentThenTheStoredProgramFolderThenTheExecutables) {

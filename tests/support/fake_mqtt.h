@@ -2,12 +2,17 @@
 // A stand-in for the MQTT client: what the code under test publishes and
 // subscribes is recorded in a FakeBroker, and the test plays the broker's
 // part (accept or refuse the login, deliver messages, drop the connection).
+// Every discovery config published is checked against the hub's rules
+// (hub_config_check.h) and must ask for QoS 1 commands; what breaks them is
+// kept in configProblems.
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "mqtt/client.h"
+#include "platform/text.h"
+#include "support/hub_config_check.h"
 
 namespace zul::test {
 
@@ -17,6 +22,7 @@ struct FakeBroker {
         bool retain = false;
     };
     std::vector<Publication> published;
+    std::vector<std::string> configProblems;
     std::vector<std::string> subscribed, unsubscribed;
     mqtt::ClientOptions options;  // of the last start
     mqtt::MqttClient::Sink sink;
@@ -62,8 +68,15 @@ public:
     }
     void stop() override { ++b_.stops, b_.connected = false; }
     bool publish(const std::string& topic, const std::string& payload, int, bool retain) override {
-        if (b_.connected) b_.published.push_back({topic, payload, retain});
-        return b_.connected;
+        if (!b_.connected) return false;
+        b_.published.push_back({topic, payload, retain});
+        const auto levels = splitAt(topic, "/");
+        if (levels.size() >= 4 && levels.back() == "config" && !payload.empty()) {
+            for (const auto& p : hubConfigProblems(levels[levels.size() - 4], payload))
+                b_.configProblems.push_back(topic + ": " + p);
+            if (jsonField(payload, "qos") != "1") b_.configProblems.push_back(topic + ": no \"qos\":1");
+        }
+        return true;
     }
     bool subscribe(const std::string& pattern, int) override { return b_.subscribed.push_back(pattern), true; }
     bool unsubscribe(const std::string& pattern) override { return b_.unsubscribed.push_back(pattern), true; }

@@ -13,9 +13,10 @@ namespace zul::test {
 struct RecordingDesktop : Desktop {
     std::vector<std::string> opened;
     std::vector<std::pair<std::string, std::vector<std::string>>> started;
+    bool noProgram = false;  // no program opens what is asked
     bool open(const std::string& p) override {
         opened.push_back(p);
-        return true;
+        return !noProgram;
     }
     bool startProgram(const std::string& p, const std::vector<std::string>& args) override {
         started.emplace_back(p, args);

@@ -23,6 +23,11 @@ Answer ScriptedDialogs::question(const std::string& text, const std::string& tit
     return take(answers, Answer::No);
 }
 
+Answer ScriptedDialogs::questionDefaultNo(const std::string& text, const std::string& title) {
+    shown.push_back({Kind::Question, title, text, false, true});
+    return take(answers, Answer::No);
+}
+
 std::optional<std::string> ScriptedDialogs::input(const std::string& prompt, const std::string& title,
                                                   const std::string&) {
     shown.push_back({Kind::Input, title, prompt});

@@ -19,6 +19,7 @@ public:
         std::string title;
         std::string text;  // message, question, prompt; the folder or path for file choosers
         bool withCancel = false;  // a question with a Cancel button
+        bool noByDefault = false; // a question whose Enter answers No
     };
 
     // Queued answers, used first in, first out.
@@ -31,6 +32,7 @@ public:
     void info(const InfoBox& box) override;
     void message(const std::string& text, const std::string& title) override;
     Answer question(const std::string& text, const std::string& title, bool withCancel) override;
+    Answer questionDefaultNo(const std::string& text, const std::string& title) override;
     std::optional<std::string> input(const std::string& prompt, const std::string& title,
                                      const std::string& initial) override;
     std::optional<std::string> openFile(const std::string& title, const std::string& folder,

@@ -128,9 +128,18 @@ TEST(LoopTimer, EnableNeedsDaysAndAMacroFileAndClearAsksFirst) {
     EXPECT_FALSE(lt.enabled());
     EXPECT_FALSE(lt.chooseDays(DaysRule::OneTime));  // not offered for the loop
     ASSERT_TRUE(lt.chooseDays(DaysRule::Everyday));
+    const TimerStatusLine before = rig.status();
     lt.setEnabled(true);
     EXPECT_TRUE(lt.enabled());
     EXPECT_EQ(rig.settings.read("Macro", "LoopR"), "1");
+    rig.loop.runFor(1000);
+    EXPECT_EQ(rig.status().text, kRunning);
+    // "Not Running" looks the same after a run as before it.
+    lt.setEnabled(false);
+    EXPECT_EQ(rig.status().text, before.text);
+    EXPECT_EQ(rig.status().colour, before.colour);
+    EXPECT_EQ(before.text, "Loop Timer : (loop.cro)\r\n     Not Running");
+    lt.setEnabled(true);
 
     rig.dialogs.answers = {Answer::No, Answer::Yes};
     EXPECT_FALSE(lt.clear(true));

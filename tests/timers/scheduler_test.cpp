@@ -19,6 +19,11 @@ TEST(TimeText, OneFormatterForBothStyles) {
     EXPECT_EQ(timeOfDayText(19 * 3600 + 5 * 60 + 9, true), "7:05:09 PM");
     EXPECT_EQ(timeOfDayText(0, true), "12:00:00 AM");
     EXPECT_EQ(timeOfDayText(12 * 3600, true), "12:00:00 PM");
+    EXPECT_EQ(fixedDueText("19:05:09", true), "7:05:09 PM");
+    EXPECT_EQ(fixedDueText("0:05:09", true), "12:05:09 AM");
+    EXPECT_EQ(fixedDueText("12:05:09 AM", false), "0:05:09");
+    for (const char* never : {"07:05:09 PM", "19:05", "19:05:09 PM", "SS+30"})
+        EXPECT_EQ(fixedDueText(never, true), std::nullopt) << never;
 }
 
 TEST(ClockTick, DaylightSavingIsOneWholeHourOfDaylightTime) {
@@ -59,7 +64,10 @@ TEST(SunDueTime, OffsetsCarryIntoTheHourAndBadOnesAreErrors) {
     EXPECT_EQ(due("SS+30", true), "6:15:10 PM");
     EXPECT_EQ(due("SS+400"), "Error");  // past midnight
     EXPECT_EQ(due("SS+x5"), "Error");
-    EXPECT_EQ(due("7:00:00 PM"), "7:00:00 PM");  // a fixed time is its own due time
+    // A fixed time is due at the clock's text of it, also when written the clock's other way.
+    EXPECT_EQ(due("7:00:00 PM", true), "7:00:00 PM");
+    EXPECT_EQ(due("7:00:00 PM"), "19:00:00");
+    EXPECT_EQ(due("07:00:00 PM"), "07:00:00 PM");  // no clock writes it: due at itself, never reached
     // Without today's sun times the previous due time stays.
     EXPECT_EQ(dueTimeFor(TimerRecord{"porch.cro", "SS", DaysRule::Everyday}, std::nullopt, std::nullopt, false),
               std::nullopt);
@@ -153,13 +161,54 @@ TEST(Scheduler, OneTimeBecomesNeverAndTheFileIsRewrittenUnlessEditsArePending) {
     EXPECT_TRUE(rig.service.table().unsaved());
 }
 
+// A file that cannot take the "Never" (read-only, a full disk): told once,
+// in the timer log and through logError; the timer stays done for the rest
+// of the run, also when the table is read again from the file that still
+// says "One Time", and the save is tried again until it succeeds.
+TEST(Scheduler, AOneTimeTimerWhoseNeverCannotBeSavedRunsOnlyOnceAndIsToldOnce) {
+    TimerRig rig(DateTime{2024, 6, 3, 6, 59, 58});
+    std::error_code refusal = std::make_error_code(std::errc::permission_denied);
+    int saves = 0;
+    rig.service.scheduler().saveTable = [&] {
+        ++saves;
+        return refusal ? refusal : saveTimerTable(rig.service.table(), rig.settings, nullptr).fileError;
+    };
+    std::vector<std::string> told;
+    rig.service.scheduler().logError = [&](const std::string& text) { told.push_back(text); };
+    rig.load({"porch.cro*7:00:00*One Time"});
+    rig.runUntilWall(DateTime{2024, 6, 3, 7, 1, 30});
+    const std::string what = "Timer 1 ran once, but its \"Never\" cannot be saved to " +
+                             (rig.home / "tmrdat.zul").string() +
+                             ": Permission denied; it does not run again while Zulmarin runs, and the save is tried again";
+    EXPECT_EQ(told, std::vector<std::string>{what});
+    EXPECT_NE(rig.service.log().text().find("\r\n2024-06-03 07:00:00\r\n" + what + "\r\n"), std::string::npos)
+        << rig.service.log().text();
+    EXPECT_EQ(saves, 2);  // at once, and a minute later
+
+    rig.service.table().reset(6);  // as a file that cannot be read for a while leaves it
+    rig.loop.runFor(1000);
+    loadTimerTable(rig.service.table(), rig.settings);  // readable again, still "One Time"
+    rig.clock.setNow(DateTime{2024, 6, 4, 6, 59, 58});
+    rig.runUntilWall(DateTime{2024, 6, 4, 7, 0, 5});
+    EXPECT_EQ(rig.startedIndexes(), std::vector<int>{0});
+    EXPECT_EQ(rig.service.table().timer(0).days, DaysRule::Never);
+    EXPECT_EQ(told.size(), 1u);
+
+    refusal.clear();
+    rig.loop.runFor(Scheduler::SaveRetryMs);
+    EXPECT_TRUE(readFile(rig.home / "tmrdat.zul").starts_with("\"porch.cro*7:00:00*Never\"\r\n"));
+    EXPECT_FALSE(rig.service.table().unsaved());
+}
+
 TEST(Scheduler, TwelveHourTimerSeenTwiceFiresOnce) {
     TimerRig rig(DateTime{2024, 6, 3, 18, 59, 50});
     rig.clock.setUses24Hour(false);
-    rig.load({"porch.cro*7:00:00 PM*Everyday", "hall.cro*19:00:10*Everyday"});
+    // A time stored on the 24-hour clock (before the locale's style changed) still runs.
+    rig.load({"porch.cro*7:00:00 PM*Everyday", "hall.cro*19:00:10*Everyday", "attic.cro*07:00:20 PM*Everyday"});
     rig.runUntilWall(DateTime{2024, 6, 3, 19, 1, 0});
-    ASSERT_EQ(rig.starts.size(), 1u);  // the 24-hour text never matches the 12-hour clock
+    ASSERT_EQ(rig.starts.size(), 2u);  // a text the clock never writes never matches
     EXPECT_EQ(rig.starts[0].clockText, "7:00:00 PM");
+    EXPECT_EQ(rig.starts[1].clockText, "7:00:10 PM");
     EXPECT_EQ(rig.service.scheduler().lastStarted(), -1);
 }
 

@@ -107,9 +107,13 @@ TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThresholdAndReadsLfFile
     writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nf\ng\n");  // 8 elements
     FixFileSize(dir / "lf.log", 3);
     EXPECT_EQ(readFile(dir / "lf.log"), "f\r\ng\r\n");  // the last 3 elements: f, g and the empty end
+    // A line a Windows program wrote in its code page is kept in UTF-8; UTF-8 lines stay.
+    writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nCaf\xE9\nK\xC3\xBC\n");
+    FixFileSize(dir / "lf.log", 3);
+    EXPECT_EQ(readFile(dir / "lf.log"), "Caf\xC3\xA9\r\nK\xC3\xBC\r\n");
 }
 
-TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveReplacesTheFile) {
+TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveAppendsToTheFile) {
     int changes = 0;
     log->onTextChanged = [&] { ++changes; };
     log->append("Started");
@@ -119,10 +123,15 @@ TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveReplacesTheFile)
     writeFile(dir / "TimerLog.log", "old contents\r\n");
     ASSERT_FALSE(log->clear());
     EXPECT_EQ(logFile(),
+              "old contents\r\n"
               "\"\r\n\r\n******** Timer log save 2024-06-03 12:00:00********\r\n\"\r\n"
               "\"\r\nStarted\r\nEnded\"\r\n"
               "\"******** end of log save for 2024-06-03 12:00:00********\r\n\"\r\n");
     EXPECT_EQ(log->text(), "");
+    // The trim still keeps the file short.
+    settings.write("Settings", "MaxLogFileLines", "4");
+    loop.runFor(60000);
+    EXPECT_EQ(logFile(), "Ended\r\n******** end of log save for 2024-06-03 12:00:00********\r\n\r\n");
 
     log->setAutoSave(false);
     log->append("Gone");
@@ -131,16 +140,50 @@ TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveReplacesTheFile)
     EXPECT_EQ(logFile().find("Gone"), std::string::npos);
 }
 
-TEST_F(TimerLogTest, AFileThatCannotBeWrittenLosesNoLines) {
+TEST_F(TimerLogTest, AFileThatCannotBeWrittenLosesNoLinesAndIsToldOnce) {
     std::filesystem::create_directory(dir / "TimerLog.log");  // in the way of every write
+    std::vector<std::string> told;
+    log->saveFailed = [&](const std::string& text) { told.push_back(text); };
     settings.write("Settings", "MaxLogSize", "2");
     settings.write("Settings", "KeepLogSize", "1");
     appendLines(1, 5);
     const std::string before = log->text();
-    loop.runFor(60000);
+    loop.runFor(120000);
     EXPECT_EQ(log->text(), before);
+    EXPECT_TRUE(log->unload());
+    EXPECT_EQ(told, std::vector<std::string>{"the timer log cannot be saved to " + (dir / "TimerLog.log").string() +
+                                             ": it is not a regular file"});
     EXPECT_TRUE(log->clear());
     EXPECT_EQ(log->text(), before);
+}
+
+// The file never outgrows what its own reader takes: the oldest lines go
+// before an append would take it past 32 MB, and a file that grew past it
+// (an older version let it) is cut back by the next trim.
+TEST_F(TimerLogTest, TheFileStaysWithinThirtyTwoMegabytes) {
+    constexpr std::size_t limit = 32 * 1024 * 1024;
+    const std::string line = std::string(1022, 'x') + "\r\n";
+    std::string full;
+    full.reserve(limit + line.size());
+    while (full.size() < limit) full += line;
+    writeFile(dir / "TimerLog.log", full);
+    settings.write("Settings", "MaxLogSize", "2");
+    settings.write("Settings", "KeepLogSize", "1");
+    for (int minute = 0; minute < 2; ++minute) {
+        appendLines(10 * minute + 1, 10 * minute + 5);
+        loop.runFor(60000);
+        const std::string saved = logFile();
+        EXPECT_LE(saved.size(), limit);
+        EXPECT_TRUE(saved.starts_with(line));
+        EXPECT_NE(saved.find("\"L" + std::to_string(10 * minute + 3) + "\"\r\n"), std::string::npos);
+        EXPECT_EQ(pieces(log->text()), 3u);  // moved out, not kept back
+    }
+
+    writeFile(dir / "TimerLog.log", full + line + "y\r\n");
+    loop.runFor(60000);
+    const std::string trimmed = logFile();
+    EXPECT_LE(trimmed.size(), limit);
+    EXPECT_TRUE(trimmed.starts_with(line) && trimmed.ends_with(line + "y\r\n"));
 }
 
 TEST_F(TimerLogTest, SaveAsWritesNameDotLogInTheProgramFolder) {

@@ -25,23 +25,30 @@ struct TimerWindowTest : ::testing::Test {
     const std::string& log() { return rig.service.log().text(); }
 };
 
-TEST(StartTimePicker, FieldsWrapAndTheTextMatchesTheClock) {
+TEST(StartTimePicker, FieldsWrapMinutesCarryAndTheTextMatchesTheClock) {
+    using P = StartTimePicker;
     StartTimePicker p;
     p.sync(DateTime{2024, 6, 3, 23, 59, 0});
-    p.step(StartTimePicker::Hours, 1);
-    p.step(StartTimePicker::Minutes, 1);
-    p.step(StartTimePicker::Seconds, -1);
-    EXPECT_EQ(p.text(), "0:00:59");
-    EXPECT_EQ(p.fieldText(StartTimePicker::Minutes), "00");
+    p.step(P::Minutes, 1);  // 59 -> 00 moves the hour on
+    EXPECT_EQ(p.text(), "0:00:00");
+    p.step(P::Minutes, -1);  // and 00 -> 59 back
+    EXPECT_EQ(p.text(), "23:59:00");
+    p.step(P::Hours, 1);
+    p.step(P::Seconds, -1);  // hours and seconds wrap on their own
+    EXPECT_EQ(p.text(), "0:59:59");
+    EXPECT_EQ(p.fieldText(P::Minutes), "59");
     p.setTwelveHour(true);
-    EXPECT_EQ(p.field(StartTimePicker::Hours), 12);
-    p.step(StartTimePicker::Hours, 1);  // 12 wraps to 1, AM stays
-    EXPECT_EQ(p.text(), "1:00:59 AM");
-    p.step(StartTimePicker::Hours, -1);
-    p.step(StartTimePicker::Hours, -12);
+    EXPECT_EQ(p.field(P::Hours), 12);
+    p.step(P::Hours, 1);  // 12 wraps to 1, AM stays
+    EXPECT_EQ(p.text(), "1:59:59 AM");
+    p.step(P::Minutes, 1);
+    EXPECT_EQ(p.text(), "2:00:59 AM");
+    p.step(P::Hours, -2);
     p.setPm(true);
     EXPECT_EQ(p.text(), "12:00:59 PM");
-    EXPECT_FALSE(p.setField(StartTimePicker::Hours, 0));
+    p.step(P::Minutes, -1);  // back across noon
+    EXPECT_EQ(p.text(), "11:59:59 AM");
+    EXPECT_FALSE(p.setField(P::Hours, 0));
 }
 
 TEST_F(TimerWindowTest, RowButtonsFillTheRowWithTheDefaultDaysAndWriteTheSummary) {
@@ -162,6 +169,14 @@ TEST_F(TimerWindowTest, ApplyCloseAndCancelKeepWhatTheUserChose) {
     EXPECT_NE(log().find("\r\n========* Saving Timers *========\r\nTimer 1: other.cro  Set For Everyday, at 7:00:00\t("),
               std::string::npos);
     EXPECT_NE(log().find("\r\n===== Timers Saved ====="), std::string::npos);
+
+    // A save that fails says so in the log as well, and the window stays.
+    window->typeEntry(0, "third.cro");
+    std::filesystem::remove(rig.home / "tmrdat.zul");
+    std::filesystem::create_directory(rig.home / "tmrdat.zul");
+    EXPECT_FALSE(window->closeAndSave());
+    EXPECT_TRUE(log().ends_with("\r\n===== Timers NOT Saved =====")) << log();
+    EXPECT_TRUE(window->unsaved());
 }
 
 TEST_F(TimerWindowTest, CancelWhileATimerRunsAsksAndStopsTheRun) {

@@ -1,6 +1,8 @@
 #include "ui_fixture.h"
 
+#include <QElapsedTimer>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
 
@@ -11,7 +13,9 @@
 #include "ui/help_window.h"
 #include "ui/info_windows.h"
 #include "ui/preferences_window.h"
+#include "support/numbered.h"
 #include "ui/tray.h"
+#include "timers/timer_service.h"
 #include "app/groups_panel.h"
 #include "ui/macro_setup_window.h"
 #include "ui/timer_window.h"
@@ -87,6 +91,36 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     EXPECT_NE(setting("SuLeft"), "<none>");
 }
 
+// On a 12-hour clock the location tab and the timer window write today's sun
+// times alike; the tab opened again shows the place as stored.
+TEST_F(DesktopWindowsTest, TheLocationTabShowsTheClocksTimeStyleAndTheStoredPlace) {
+    clock.setUses24Hour(false);
+    startRunning();
+    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
+    prefs().tabs()->setCurrentIndex(static_cast<int>(PreferencesTab::Location));
+    prefs().cityList()->setFocus();
+    QTest::keyClicks(prefs().cityList(), "New Y");
+    const std::string sunrise = prefs().logic().location().sunriseLine();
+    ASSERT_TRUE(sunrise.ends_with(" AM")) << sunrise;
+    showTab(PreferencesTab::Location, "location_12h");
+    QTest::keyClick(prefs().cityList(), Qt::Key_Return);  // OK
+    app::runMenuEntry(program->app(), app::MenuId::SetupTimer);
+    loop.runFor(1500);
+    EXPECT_EQ("Today's Sunrise: " + program->app().timers->sunTick().sunriseLabel().substr(8), sunrise);
+
+    // Opened again after a Cancel: the stored city, as stored.
+    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
+    EXPECT_EQ(prefs().cityList()->currentText(), "New York City, NY");
+    retype(prefs().locationField(LocationTab::Field::Latitude), "41");
+    EXPECT_EQ(prefs().cityList()->currentIndex(), 0) << "a place typed in is no city of the list";
+    QTest::keyClick(&prefs(), Qt::Key_Escape);
+    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
+    EXPECT_EQ(prefs().cityList()->currentText(), "New York City, NY");
+    EXPECT_EQ(prefs().locationField(LocationTab::Field::Latitude)->text(), "40.43");
+    QTest::keyClick(&prefs(), Qt::Key_Escape);
+    EXPECT_TRUE(dialogs.shown.empty()) << "nothing was asked about the location";
+}
+
 TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
     presetRecord(3, "A3## Zebra lamp");
     presetRecord(20, "B4## Attic fan");
@@ -113,14 +147,16 @@ TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
 }
 
 TEST_F(DesktopWindowsTest, FavouriteButtonsFollowTheScrolledList) {
-    for (int u = 1; u <= 6; ++u) presetRecord(16 + u, "B" + std::to_string(u) + "## Lamp " + std::to_string(u));
+    for (int u = 1; u <= 6; ++u) presetRecord(16 + u, numbered("B", u, "## Lamp ") + std::to_string(u));
     startRunning();
     program->app().hooks.showFavourites();
     ui::FavouritesWindow& favs = program->favourites();
     favs.optionsAction()->trigger();
+    const int sixRowsHigh = favs.height();
     retype(favs.maxVisibleField(), "3");
     QTest::keyClick(favs.maxVisibleField(), Qt::Key_Return);
     ASSERT_EQ(favs.buttonPairs(), 3);
+    EXPECT_LT(favs.height(), sixRowsHigh) << "fewer rows, a lower window";
     QApplication::processEvents();  // the list lays itself out
     ASSERT_EQ(favs.list()->verticalScrollBar()->maximum(), 3) << "exactly three rows in view";
     favs.list()->verticalScrollBar()->setValue(2);
@@ -137,12 +173,46 @@ TEST_F(DesktopWindowsTest, TrayTipFollowsTheTimersSwitchAndMinimisingNeverLosesT
     QTest::mouseClick(window().timersToggle(), Qt::LeftButton);
     EXPECT_EQ(program->tray().icon().toolTip(), "Zulmarin (Timers OFF)  ");
 
+    ui::Tray& tray = program->tray();
+    tray.available = [] { return false; };
     window().minimizeRequested(true);
-    if (QSystemTrayIcon::isSystemTrayAvailable()) EXPECT_FALSE(window().isVisible());
-    else EXPECT_TRUE(window().isMinimized()) << "without a tray the window goes to the taskbar";
+    EXPECT_TRUE(window().isMinimized()) << "without a tray the window goes to the taskbar";
     program->app().hooks.bringToFront();
     EXPECT_TRUE(window().isVisible());
     EXPECT_FALSE(window().isMinimized());
+
+    // To the taskbar and back, then to the tray: a click on the icon brings it
+    // back shown, in front and active, and the icon goes.
+    tray.available = [] { return true; };
+    writeFile(home.home() / "expand.wav", "RIFF");
+    const std::size_t sounds = sound.played.size();
+    window().minimizeRequested(false);
+    EXPECT_TRUE(window().isMinimized());
+    EXPECT_EQ(sound.played.size(), sounds + 1) << "the resize sound";
+    window().showNormal();
+    window().minimizeRequested(true);
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_TRUE(tray.icon().isVisible());
+    tray.restore();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(window().isMinimized());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window(), 2000));
+    EXPECT_FALSE(tray.icon().isVisible());
+    screenshot(window(), "tray_return");
+}
+
+// Stored places off every screen (a monitor unplugged) open on the screen.
+TEST_F(DesktopWindowsTest, WindowsStoredOffTheScreenOpenOnIt) {
+    for (const auto& [key, twips] : {std::pair{"MainLeft", "99999"}, {"MainTop", "-5000"}, {"McrMainLeft", "-99999"},
+                                     {"McrMainTop", "99999"}})
+        WriteSetting(program->app().settings, "Settings", key, twips);
+    startRunning();
+    program->app().hooks.showMacroSetup(0, -1);
+    for (QWidget* w : {static_cast<QWidget*>(&window()), static_cast<QWidget*>(&program->macroSetup())}) {
+        const QRect screen = w->screen()->availableGeometry();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return screen.contains(w->frameGeometry()); }, 2000))
+            << w->windowTitle().toStdString();
+    }
 }
 
 TEST_F(DesktopWindowsTest, HelpAboutAndUninstallWindows) {
@@ -221,7 +291,10 @@ TEST_F(DesktopWindowsTest, ABoxWaitingForAnAnswerStaysAboveAnInformationLeftOpen
     boxes.message("Enter a port number");
     answer(Qt::Key_Escape);
     EXPECT_EQ(boxes.question("Overwrite?", "Overwrite File", false), Answer::No);
-    EXPECT_EQ(onTop, (std::vector<bool>{true, true}));
+    answer(Qt::Key_Return);
+    EXPECT_EQ(boxes.questionDefaultNo("Are you sure you want to delete the selected file?", "Delete Macro?"), Answer::No)
+        << "Enter never deletes";
+    EXPECT_EQ(onTop, (std::vector<bool>{true, true, true}));
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* info = qobject_cast<QMessageBox*>(w)) info->close();
 }
@@ -245,6 +318,19 @@ TEST_F(DesktopWindowsTest, LaunchersAndTheAssociationAreWrittenAndRemovedInTheUs
     for (const auto& gone : {config / "autostart/zulmarin.desktop", config / "mimeapps.list",
                              data / "applications/zulmarin.desktop", data / "mime/packages/zulmarin-macro.xml"})
         EXPECT_FALSE(std::filesystem::exists(gone)) << gone;
+
+    // A file no program takes: the desktop's opener gives up, and the caller hears of it.
+    TempDir bin;
+    writeFile(bin / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"${0%/*}/asked\"\nexit 3\n");
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    ::setenv("PATH", bin.path().c_str(), 1);
+    bool failed = false;
+    desktop.openFile((data / "TimerLog.log").string(), [&failed] { failed = true; });
+    QElapsedTimer waited;
+    waited.start();
+    while (!failed && waited.elapsed() < 10000) QTest::qWait(20);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(readFile(bin / "asked"), (data / "TimerLog.log").string());
     ::setenv("PATH", path.c_str(), 1);
 }
 

@@ -2,7 +2,9 @@
 // widgets, what reaches the simulated transmitter and the files.
 #include "ui_fixture.h"
 
+#include <QPainter>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
 
 #include "app/groups_panel.h"
@@ -109,6 +111,16 @@ TEST_F(MacroWindowsTest, RowsTypedInEachEntryModeAreSavedByteForByte) {
                                                        line(KAuf, "0125") + line(A3On, "0002") + line(AAln, "0001"));
     EXPECT_EQ(setup().statusLine()->text().left(16), "Save Successful:");
     EXPECT_EQ(dialogs.count(Kind::SaveFile), 1u);
+
+    // A long name: the window keeps its width, the status line its place, and
+    // the whole text is in the line's tool tip.
+    const int wide = setup().frameGeometry().width();
+    saveAs(std::string(247, 'n') + ".cro");
+    QApplication::processEvents();
+    EXPECT_EQ(setup().frameGeometry().width(), wide);
+    EXPECT_EQ(setup().statusLine()->toolTip(), setup().statusLine()->text());
+    EXPECT_EQ(setup().statusLine()->text(), "File Save successful: (" + QString(247, 'n') + ".cro)");
+    screenshot(setup(), "editor_long_name");
 }
 
 TEST_F(MacroWindowsTest, ARecordedMacroComesFromTheMainWindowsButtons) {
@@ -285,13 +297,37 @@ TEST_F(MacroWindowsTest, TheRunWindowPlaysAMacroAtOnce) {
     EXPECT_EQ(run.list()->item(0)->text(), "away.cro");
     run.list()->setCurrentRow(1);
     screenshot(run, "run_macro");
+    // Away started while wake plays waits for it, and the main window says so.
+    std::string waiting;
+    loop.afterMs(1000, [&] {
+        QTest::mouseClick(window().macrosButton(), Qt::LeftButton);
+        run.list()->setCurrentRow(0);
+        QTest::keyClick(run.list(), Qt::Key_Return);
+    });
+    loop.afterMs(1600, [&] { waiting = window().statusLine()->text().toStdString(); });
     QTest::keyClick(run.list(), Qt::Key_Return);
     EXPECT_FALSE(run.isVisible());
-    EXPECT_EQ(transmitter->decoder().texts(),
-              (std::vector<std::string>{"lead-in", "A1 ON", "C12 ON", "trailer", "trailer"}));
+    EXPECT_NE(waiting.find("away.cro waits for wake.cro to end"), std::string::npos) << waiting;
+    EXPECT_EQ(transmitter->decoder().texts(), (std::vector<std::string>{"lead-in", "A1 ON", "C12 ON", "trailer", "trailer",
+                                                                        "lead-in", "A3 ON", "trailer", "trailer"}));
     const auto& s = transmitter->decoder().decoded();
     EXPECT_EQ((s[2].micros - s[1].micros) / 1000, 50 + 4900 + 50 + 110);
     EXPECT_EQ((s[3].micros - s[2].micros) / 1000, 50 + 200 + 70 + 32);
+
+    // By the main window at the right edge of the screen, it opens on its left, on the screen.
+    const QRect screen = window().screen()->availableGeometry();
+    window().move(screen.right() + 1 - window().frameGeometry().width(), screen.top() + 40);
+    QTest::mouseClick(window().macrosButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(screen.contains(run.frameGeometry())) << "on the screen";
+    EXPECT_FALSE(run.frameGeometry().intersects(window().frameGeometry())) << "beside the main window";
+    QPixmap desk(screen.size());
+    desk.fill(QColor(0x2e, 0x34, 0x40));
+    QPainter painter(&desk);
+    for (QWidget* w : {static_cast<QWidget*>(&window()), static_cast<QWidget*>(&run)})
+        painter.drawPixmap(w->geometry().topLeft() - screen.topLeft(), w->grab());
+    painter.end();
+    savePicture(desk, "run_window_edge");
 }
 
 TEST_F(MacroWindowsTest, TheSecondsCalculatorFillsThePauseBox) {

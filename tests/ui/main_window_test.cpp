@@ -1,5 +1,7 @@
 #include "ui_fixture.h"
 
+#include "app/unit_descriptions.h"
+
 #include <QGroupBox>
 #include <QProcess>
 #include <QRadioButton>
@@ -7,10 +9,15 @@
 #include <algorithm>
 
 #include "macros/group_file.h"
+#include "settings/error_log.h"
+#include "support/fake_devices.h"
+#include "ui/macro_setup_window.h"
 #include "app/hand_off_desk.h"
 #include "platform/qt/single_instance.h"
 #include "app/groups_panel.h"
 #include "ui/delay_dialog.h"
+#include "ui/group_setup_tab.h"
+#include "ui/macro_setup_window.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/widgets.h"
 
@@ -53,10 +60,25 @@ TEST_F(MainWindowTest, ADescriptionIsEditedWithEnterAndKept) {
     QTest::mouseDClick(field->label(), Qt::LeftButton);
     ASSERT_TRUE(field->editing());
     field->editor()->clear();
-    QTest::keyClicks(field->editor(), "Garden lamp");
-    QTest::keyClick(field->editor(), Qt::Key_Return);
+    QTest::keyClicks(field->editor(), "Garden pump");
+    // The choice beside the box: an appliance, switched and never dimmed.
+    EXPECT_FALSE(field->choice()->isChecked());
+    QTest::keyClick(field->editor(), Qt::Key_Tab);
+    ASSERT_EQ(window().focusWidget(), field->choice());
+    QTest::keyClick(field->choice(), Qt::Key_Space);
+    EXPECT_TRUE(field->choice()->isChecked());
+    screenshot(window(), "main_description_editing");
+    QTest::keyClick(field->choice(), Qt::Key_Return);
     EXPECT_FALSE(field->editing());
+    EXPECT_EQ(field->text(), "Garden pump");
+    EXPECT_TRUE(program->app().descriptions->appliance({1, 1}));
+    QTest::mouseDClick(field->label(), Qt::LeftButton);
+    EXPECT_TRUE(field->choice()->isChecked());
+    field->choice()->setChecked(false);
+    field->editor()->setText("Garden lamp");
+    QTest::keyClick(field->editor(), Qt::Key_Return);
     EXPECT_EQ(field->text(), "Garden lamp");
+    EXPECT_FALSE(program->app().descriptions->appliance({1, 1}));
 
     // Too long: a message, and the box stays open with the text in it.
     QTest::mouseDClick(field->label(), Qt::LeftButton);
@@ -75,6 +97,9 @@ TEST_F(MainWindowTest, ADescriptionIsEditedWithEnterAndKept) {
 }
 
 TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
+    TempDir machine;  // its /dev and /sys
+    makeSerialDevices(machine.path());
+    program->portDialog().devicesRoot = machine.path();
     program->start("", false);
     loop.runFor(2000);
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 1u);
@@ -92,6 +117,28 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     EXPECT_EQ(sent(), (std::vector<std::string>{"A ALN"}));
     QTest::mouseClick(port.okButton(), Qt::LeftButton);
     EXPECT_FALSE(port.isVisible());
+
+    // The machine's ports are offered by the names their makers gave them;
+    // an adapter is kept by its by-id name.
+    program->app().hooks.showPortDialog();
+    ASSERT_EQ(port.foundButtons().size(), 4u) << "Com 1 stands for ttyS0";
+    EXPECT_EQ(port.foundButtons()[0]->text(), "FTDI FT232R USB UART (/dev/ttyUSB0)");
+    EXPECT_EQ(port.choiceButton(x10::PortSetup::Choice::Com1)->toolTip(), "Built-in serial port (Com 1) (/dev/ttyS0)");
+    port.foundButtons()[0]->click();
+    screenshot(port, "port_setup_ports");
+    QTest::mouseClick(port.okButton(), Qt::LeftButton);
+    EXPECT_EQ(program->app().records.ReadRecord(270, true), std::string("/dev/serial/by-id/") + kFtdiById);
+    // Unplugged, it is said not connected; plugged in again, it is chosen again.
+    std::filesystem::remove(machine / "dev/serial/by-id" / kFtdiById);
+    program->app().hooks.showPortDialog();
+    EXPECT_EQ(port.statusLabel()->text().toStdString(),
+              std::string("Currently set to Com Port /dev/serial/by-id/") + kFtdiById + " (not connected now)");
+    plugAdapter(machine.path(), kFtdiById, "ttyUSB3");
+    sysTty(machine.path(), "ttyUSB3", "FT232R USB UART", "FTDI");
+    QTest::mouseClick(port.lookAgainButton(), Qt::LeftButton);
+    EXPECT_TRUE(port.foundButtons()[0]->isChecked());
+    EXPECT_EQ(port.statusLabel()->text().toStdString(), std::string("Currently set to Com Port /dev/serial/by-id/") + kFtdiById);
+    EXPECT_EQ(port.foundButtons()[0]->text(), "FTDI FT232R USB UART (/dev/ttyUSB3)");
 }
 
 // The splash shows from the start until the main window does, 1.25 s later
@@ -144,15 +191,57 @@ TEST_F(MainWindowTest, AutoOffAsksForTheDelayThenSwitchesTheGroupOff) {
     EXPECT_GE(clock.monotonicMicros() - started, 65000000);
 }
 
-TEST_F(MainWindowTest, Screenshots) {
+// Exit with unsaved rows in the editor asks once; Cancel leaves every window
+// as it was. A stop signal asks nothing and keeps the rows beside the macro.
+TEST_F(MainWindowTest, ExitWithUnsavedEditorWork) {
+    auto typeRow = [this] {
+        program->app().hooks.showMacroSetup(0, -1);
+        auto& editor = program->macroSetup().logic().editor;
+        editor.boxes = macros::EditBoxes{"A", "1", "ON", "1"};
+        ASSERT_TRUE(editor.enter());
+    };
+    startRunning();
+    typeRow();
+    dialogs.answers = {Answer::Cancel};
+    EXPECT_FALSE(window().close()) << "the window's close button is Exit";
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_TRUE(program->macroSetup().isVisible());
+    EXPECT_EQ(program->app().startup->phase(), app::Phase::Running);
+    dialogs.answers = {Answer::No};
+    EXPECT_TRUE(program->app().startup->cmdExit());
+    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Question).size(), 2u) << "once for each Exit";
+    EXPECT_FALSE(program->macroSetup().isVisible());
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(program->app().startup->phase(), app::Phase::Ended);
+
+    program = makeProgram();
+    startRunning();
+    typeRow();
+    program->stop();
+    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Question).size(), 2u);
+    EXPECT_EQ(program->app().startup->phase(), app::Phase::Ended);
+    EXPECT_EQ(readFile(home.home() / "Unsaved macro (recovered).cro"), "\"01100000000000000001\"\r\n");
+    EXPECT_NE(readErrorLog(program->app().errorLog.file()).entries.back().message.find("Unsaved macro (recovered).cro"),
+              std::string::npos);
+}
+
+TEST_F(MainWindowTest, ScreenshotsAndTheGroupLabels) {
     macros::writeGroupFile(home.home() / "file0.grp", 1, "Porch and path", {"0110000000000000"});
+    macros::writeGroupFile(home.home() / "file1.grp", 2, "Upstairs hall & stairs lights", {"0110000000000000"});
     macros::writeGroupFile(home.home() / "file2.grp", 3, "Living room", {"0110000000010000"});
     presetRecord(2, "A2## Hall ceiling");
     presetRecord(5, "A5## Kitchen counter");
     presetRecord(11, "A11## Garage door light");
     startRunning();
     window().resize(window().sizeHint());
+    const int narrow = window().width();
     screenshot(window(), "main_units_1_8");
+    // The blinking "Recording" badge leaves the status text where it is.
+    const int textAt = window().statusLine()->mapTo(&window(), QPoint()).x();
+    program->app().mainWindow->setRecording(true);
+    QApplication::processEvents();
+    EXPECT_EQ(window().statusLine()->mapTo(&window(), QPoint()).x(), textAt);
+    program->app().mainWindow->setRecording(false);
     QTest::mouseClick(window().pageButton(), Qt::LeftButton);
     screenshot(window(), "main_units_9_16");
     QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
@@ -160,6 +249,20 @@ TEST_F(MainWindowTest, Screenshots) {
     EXPECT_EQ(program->app().records.ReadRecord(273, true), "1");
     window().resize(window().sizeHint());
     screenshot(window(), "main_groups_open");
+    QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window().width() == narrow; }, 2000)) << "as narrow as before the groups";
+    QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
+
+    // A label too long for the panel is cut off there and whole in its tool tip.
+    ui::ElidingLabel* hall = window().groupLabel(1);
+    EXPECT_TRUE(hall->cutOff()) << hall->text().toStdString();
+    EXPECT_TRUE(hall->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(hall->toolTip(), "Upstairs hall & stairs lights\nDouble Click to change or update");
+    EXPECT_FALSE(window().groupLabel(0)->cutOff());
+    // A double click on an unlabelled group's label opens the group editor on that group.
+    QTest::mouseDClick(window().groupLabel(3), Qt::LeftButton);
+    ASSERT_TRUE(program->macroSetup().isVisible());
+    EXPECT_EQ(program->macroSetup().groupTab().groupList()->currentRow(), 3);
 }
 
 // Two real processes: this one is the running copy, the program binary the

@@ -22,6 +22,10 @@ TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     EXPECT_EQ(prefs.tabs()->currentWidget(), &page);
     EXPECT_EQ(page.baseTopicBox()->text(), "zulmarin");
     EXPECT_FALSE(page.changed());
+    // A new install has an id of its own, shown here and used on the broker.
+    const std::string id = page.identityLine()->text().toStdString();
+    EXPECT_EQ(id.rfind("zulmarin_", 0), 0u);
+    EXPECT_EQ(id.size(), 17u);
 
     page.enabledBox()->setFocus();
     QTest::keyClick(page.enabledBox(), Qt::Key_Space);
@@ -34,11 +38,10 @@ TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     EXPECT_FALSE(page.testButton()->isEnabled());
     EXPECT_EQ(mqttBroker.options.clientId.rfind("zulmarin_test_", 0), 0u);
     EXPECT_EQ(mqttBroker.options.password, "pa55");
-    mqttBroker.refuse("Connection Refused: not authorised.");
+    mqttBroker.refuse("Not authorized");
     loop.runFor(100);
     EXPECT_TRUE(page.testButton()->isEnabled());
-    EXPECT_EQ(page.testResult()->text(),
-              "The broker at mqtt://hub:1884 refused the connection: Connection Refused: not authorised.");
+    EXPECT_EQ(page.testResult()->text(), "The broker at mqtt://hub:1884 refused the connection: Not authorized.");
 
     page.baseTopicBox()->setText("zul/#");
     QTest::mouseClick(prefs.okButton(), Qt::LeftButton);
@@ -54,6 +57,7 @@ TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     EXPECT_EQ(ReadSetting(s, "Mqtt", "Broker", ""), "mqtt://hub:1884");
     EXPECT_EQ(CipherText(true, ReadSetting(s, "Mqtt", "Password", "")), "pa55");
     EXPECT_EQ(mqttBroker.options.willTopic, "zul/status");  // the bridge's own connection
+    EXPECT_EQ(mqttBroker.options.clientId, id);
     mqttBroker.accept();
     loop.runFor(100);
     EXPECT_TRUE(program->bridge().connected());

@@ -4,11 +4,13 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QWindow>
 
 #include "app/main_menu.h"
 #include "app/timers_switch.h"
 #include "timers/timer_log.h"
 #include "timers/timer_service.h"
+#include "ui/preferences_window.h"
 #include "ui/timer_log_window.h"
 #include "ui/timer_window.h"
 #include "ui/widgets.h"
@@ -51,6 +53,15 @@ protected:
         p.end();
         savePicture(both, name);
     }
+    // The timer window with a pop-up list open on it.
+    void screenshotWithPopup(QWidget& popup, const std::string& name) {
+        QApplication::processEvents();
+        QPixmap picture = timers().grab();
+        QPainter p(&picture);
+        p.drawPixmap(timers().mapFromGlobal(popup.pos()), popup.grab());
+        p.end();
+        savePicture(picture, name);
+    }
 };
 
 TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAndTheConflictWarning) {
@@ -70,6 +81,9 @@ TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAn
     timers().manualBox()->setChecked(true);
     QTest::keyClicks(timers().row(1).start, "SS+30");
     click(timers().row(1).days);
+    // "Fri & Sat" shows as written: its "&" marks no keyboard shortcut.
+    EXPECT_EQ(timers().daysList()->actions().at(3)->iconText(), "Fri & Sat");
+    screenshotWithPopup(*timers().daysList(), "days_list");
     timers().daysList()->close();
     chooseDays(timers().row(1).days, 2);
     EXPECT_EQ(timers().row(1).days->text(), "Weekends");
@@ -94,6 +108,15 @@ TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAn
 
 TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
     startWithMacros();
+    writeFile(home.home() / "expand.wav", "RIFF");
+    const std::size_t sounds = sound.played.size();
+    // Resized as the window manager does for the user (not while it is being shown).
+    int wider = 0;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        timers().windowHandle()->resize(timers().width() + (++wider % 2 ? 40 : -40), timers().height());
+        return sound.played.size() > sounds;
+    }, 3000)) << "the resize sound";
+    EXPECT_EQ(sound.played.size(), sounds + 1) << "once for one resize";
     click(timers().addButton());
     click(timers().addButton());
     ASSERT_EQ(timers().rows(), 8);
@@ -170,6 +193,25 @@ TEST_F(TimerWindowsTest, TheMasterSwitchAndTheSoundBoxesAreSharedWithTheRestOfTh
     ASSERT_TRUE(startSound->isChecked());  // never stored: ticked
     click(startSound);
     EXPECT_EQ(program->app().settings.read("Sounds", "TimerTsound"), "0");
+
+    // A choice made in another window shows here at once, and the other way round.
+    app::runMenuEntry(program->app(), app::MenuId::SetupSounds);
+    ui::PreferencesWindow& prefs = program->preferences();
+    auto clickCaption = [](QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(20, box->height() / 2)); };
+    EXPECT_FALSE(prefs.timerSoundBox()->isChecked());
+    clickCaption(prefs.timerSoundBox());
+    EXPECT_TRUE(startSound->isChecked());
+    QCheckBox* tips = prefs.optionBox(app::Option::ToolTips);
+    clickCaption(tips);
+    EXPECT_TRUE(timers().addButton()->toolTip().isEmpty());
+    EXPECT_TRUE(timerLog().clearButton()->toolTip().isEmpty());
+    app::runMenuEntry(program->app(), app::MenuId::ShowToolTips);
+    EXPECT_TRUE(tips->isChecked());
+    EXPECT_EQ(timers().addButton()->toolTip(), "Add a new timer! (Timer 7)");
+    app::runMenuEntry(program->app(), app::MenuId::ShortcutStartup);
+    EXPECT_TRUE(prefs.optionBox(app::Option::AutoStart)->isChecked());
+    app::runMenuEntry(program->app(), app::MenuId::RemoveShortcutStartup);
+    EXPECT_FALSE(prefs.optionBox(app::Option::AutoStart)->isChecked());
 }
 
 TEST_F(TimerWindowsTest, ManualRunAndTheLoopTimerReachTheSimulatedTransmitter) {
@@ -267,6 +309,9 @@ TEST_F(TimerWindowsTest, TheLogWindowFollowsARunClearsPrintsSavesAndOpensTheLog)
     click(timerLog().openButton());
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened.back(), (home.home() / "TimerLog.log").string());
+    desktop.noProgram = true;
+    click(timerLog().openButton());
+    EXPECT_EQ(dialogs.last().text, "No program could open the auto saved log:\n" + (home.home() / "TimerLog.log").string());
 }
 
 } // namespace

@@ -137,7 +137,8 @@ TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
     using C = PortSetup::Choice;
     for (const Case& c : {Case{"2", C::Com2, "", "Currently set to Com Port 2"},
                           Case{"7", C::Other, "7", "Currently set to Com Port 7"},
-                          Case{"/dev/serial/by-id/usb-x10", C::Other, "/dev/serial/by-id/usb-x10", "Currently set to Com Port /dev/serial/by-id/usb-x10"},
+                          Case{"/dev/serial/by-id/usb-x10", C::Other, "/dev/serial/by-id/usb-x10",
+                               "Currently set to Com Port /dev/serial/by-id/usb-x10 (not connected now)"},
                           Case{"sim", C::Simulator, "", "Currently set to the simulator"},
                           Case{"rubbish", C::None, "", "Com Port is not currently set"},
                           Case{" ", C::None, "", "Com port is not set!"}}) {
@@ -157,6 +158,15 @@ TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
     setup.show();
     EXPECT_EQ(setup.choice(), C::Com4);
     EXPECT_EQ(setup.status(), "Com port is not set!");
+
+    // A port found on the machine is chosen by its by-id name and stored so.
+    const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
+    setup.show({{"/dev/ttyS0", "/dev/ttyS0", "Built-in serial port (Com 1)", 1}, {byId, "/dev/ttyUSB0", "FTDI FT232R", 0}});
+    setup.chooseFound(1);
+    EXPECT_TRUE(setup.ok());
+    EXPECT_EQ(rig.store.value, byId);
+    setup.show({{byId, "/dev/ttyUSB1", "FTDI FT232R", 0}});
+    EXPECT_EQ(setup.foundIndex(), 0) << "found again under another ttyUSB number";
 }
 
 TEST(PortSetupLogic, ApplyOkAndCancel) {

@@ -1,7 +1,10 @@
 #include "platform/qt/mosquitto_client.h"
 
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
+#include <netdb.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -12,20 +15,56 @@ namespace zul::qt {
 
 namespace {
 constexpr int LoopTimeoutMs = 100;
-// How long a clean stop may take to say goodbye, and to wait for a
-// connection attempt that is still under way (a blocking connect or name lookup).
-constexpr auto GoodbyeTime = std::chrono::seconds(1);
-constexpr auto StopWait = std::chrono::seconds(2);
+// A clean stop waits this long for the broker to acknowledge what was sent
+// before it, then this long for the disconnect to go out; stop() waits for
+// both, and for a connection attempt that is still under way (a blocking
+// connect or name lookup), at most StopWait.
+constexpr auto AcknowledgeTime = std::chrono::seconds(2);
+constexpr auto DisconnectTime = std::chrono::seconds(1);
+constexpr auto StopWait = std::chrono::seconds(4);
 constexpr const char* SystemCertificates = "/etc/ssl/certs";
+
+using Clock = std::chrono::steady_clock;
 
 void initLibrary() {
     static std::once_flag once;
     std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
-std::string errorText(int rc) {
-    if (rc == MOSQ_ERR_ERRNO) return std::strerror(errno);
-    return mosquitto_strerror(rc);
+std::string withoutFullStop(std::string text) {
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+// Why a connection could not be made or was lost, in words a user can act on.
+// error is errno as it stood right after the failing call.
+std::string failureText(int rc, int error, const std::string& tlsDetail) {
+    if (rc == MOSQ_ERR_ERRNO) {
+        switch (error) {
+        case 0: return "the connection failed";
+        case ECONNREFUSED: return "connection refused: nothing listens on that port";
+        case ETIMEDOUT: return "timed out: no answer from that address";
+        case EHOSTUNREACH:
+        case ENETUNREACH: return "no route to that address";
+        case ECONNRESET:
+        case EPIPE: return "the broker closed the connection";
+        default: return std::strerror(error);
+        }
+    }
+    if (rc == MOSQ_ERR_EAI) return std::string("the broker's name cannot be looked up (") + gai_strerror(error) + ")";
+    if (rc == MOSQ_ERR_TLS && !tlsDetail.empty()) return "TLS failed: " + tlsDetail;
+    if (rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_NO_CONN) return "the connection was lost";
+    if (rc == MOSQ_ERR_KEEPALIVE) return "the broker stopped answering";
+    return withoutFullStop(mosquitto_strerror(rc));
+}
+
+// "OpenSSL Error[0]: error:0A000086:SSL routines::certificate verify failed"
+// -> "certificate verify failed".
+std::string openSslReason(const char* line) {
+    const std::string text = line ? line : "";
+    if (text.rfind("OpenSSL Error", 0) != 0) return "";
+    const auto colon = text.find_last_of(':');
+    return colon == std::string::npos ? text : text.substr(colon + 1);
 }
 } // namespace
 
@@ -37,7 +76,10 @@ struct MosquittoClient::Shared {
     Sink sink;
     bool stopping = false;
     bool finished = false;
-    bool connected = false;  // the broker accepted the connection
+    std::string tlsDetail;                  // the last TLS failure the library logged
+    std::atomic<bool> connected = false;    // the broker accepted the connection
+    std::atomic<bool> toldLoss = false;     // this attempt's failure was reported
+    std::atomic<int> unacknowledged = 0;    // publications, subscriptions and removals without their answer
     mqtt::ReconnectDelay delay;
 
     ~Shared() {
@@ -49,29 +91,67 @@ struct MosquittoClient::Shared {
         lock.unlock();
         if (s) s(std::move(event));
     }
+    void reportFailure(int rc, int error) {
+        std::unique_lock<std::mutex> lock(mutex);
+        const std::string detail = tlsDetail;
+        lock.unlock();
+        toldLoss = true;
+        report(mqtt::ClientEvent::disconnected(failureText(rc, error, detail)));
+    }
     bool shouldStop() {
         std::lock_guard<std::mutex> lock(mutex);
         return stopping;
+    }
+    void acknowledged() {
+        for (int n = unacknowledged; n > 0 && !unacknowledged.compare_exchange_weak(n, n - 1);) {
+        }
     }
     // Waits before the next try; false when the client stops meanwhile.
     bool waitToRetry() {
         std::unique_lock<std::mutex> lock(mutex);
         return !wake.wait_for(lock, std::chrono::seconds(delay.next()), [this] { return stopping; });
     }
+    // Runs the network loop while keepGoing holds, until end at the latest.
+    template <class Condition>
+    void loopWhile(Condition keepGoing, Clock::time_point end) {
+        while (keepGoing() && Clock::now() < end && mosquitto_loop(mosq, LoopTimeoutMs / 2, 1) == MOSQ_ERR_SUCCESS) {
+        }
+    }
+    int connect();
     void run();
     void sayGoodbye();
+    void setCallbacks();
 };
+
+int MosquittoClient::Shared::connect() {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        tlsDetail.clear();
+    }
+    toldLoss = false;
+    mosquitto_property* properties = nullptr;
+    if (options.sessionExpirySeconds > 0)
+        mosquitto_property_add_int32(&properties, MQTT_PROP_SESSION_EXPIRY_INTERVAL,
+                                     static_cast<std::uint32_t>(options.sessionExpirySeconds));
+    const auto& b = options.broker;
+    errno = 0;
+    const int rc = mosquitto_connect_bind_v5(mosq, b.host.c_str(), b.port, options.keepAliveSeconds, nullptr, properties);
+    const int error = errno;
+    mosquitto_property_free_all(&properties);
+    if (rc != MOSQ_ERR_SUCCESS) reportFailure(rc, error);
+    return rc;
+}
 
 void MosquittoClient::Shared::run() {
     while (!shouldStop()) {
-        const auto& b = options.broker;
-        int rc = mosquitto_connect(mosq, b.host.c_str(), b.port, options.keepAliveSeconds);
-        if (rc != MOSQ_ERR_SUCCESS) {
-            report(mqtt::ClientEvent::disconnected(errorText(rc)));
-        } else {
+        if (connect() == MOSQ_ERR_SUCCESS) {
+            int rc = MOSQ_ERR_SUCCESS;
             while (!shouldStop() && (rc = mosquitto_loop(mosq, LoopTimeoutMs, 1)) == MOSQ_ERR_SUCCESS) {
             }
             if (shouldStop()) break;
+            // Every failure the loop meets is told, also one before the broker
+            // answered (a TLS handshake that fails).
+            if (!toldLoss) reportFailure(rc, errno);
         }
         connected = false;
         if (!waitToRetry()) break;
@@ -82,14 +162,55 @@ void MosquittoClient::Shared::run() {
     wake.notify_all();
 }
 
-// Whatever was published before the stop goes out, then a clean disconnect
-// (so the broker keeps the last will to itself).
+// What was sent before the stop is acknowledged (unsubscriptions, the
+// "offline" status), then a clean disconnect that ends the session: the
+// broker keeps the last will to itself and queues nothing for us.
 void MosquittoClient::Shared::sayGoodbye() {
     if (!connected) return;
-    mosquitto_disconnect(mosq);
-    const auto end = std::chrono::steady_clock::now() + GoodbyeTime;
-    while (std::chrono::steady_clock::now() < end && mosquitto_loop(mosq, LoopTimeoutMs, 1) == MOSQ_ERR_SUCCESS) {
-    }
+    loopWhile([this] { return unacknowledged > 0; }, Clock::now() + AcknowledgeTime);
+    mosquitto_property* properties = nullptr;
+    mosquitto_property_add_int32(&properties, MQTT_PROP_SESSION_EXPIRY_INTERVAL, 0);
+    mosquitto_disconnect_v5(mosq, MQTT_RC_NORMAL_DISCONNECTION, properties);
+    mosquitto_property_free_all(&properties);
+    loopWhile([this] { return connected.load(); }, Clock::now() + DisconnectTime);
+}
+
+void MosquittoClient::Shared::setCallbacks() {
+    mosquitto_connect_v5_callback_set(mosq, [](mosquitto*, void* self, int code, int, const mosquitto_property*) {
+        auto* sh = static_cast<Shared*>(self);
+        sh->connected = code == 0;
+        sh->toldLoss = code != 0;
+        if (code == 0) {
+            sh->delay.reset();
+            sh->unacknowledged = 0;
+        }
+        sh->report(mqtt::ClientEvent::connected(code, code == 0 ? "" : withoutFullStop(mosquitto_reason_string(code))));
+    });
+    mosquitto_disconnect_v5_callback_set(mosq, [](mosquitto*, void* self, int code, const mosquitto_property*) {
+        auto* sh = static_cast<Shared*>(self);
+        const int error = errno;
+        sh->connected = false;
+        if (code == 0) sh->report(mqtt::ClientEvent::disconnected("disconnected"));
+        else if (!sh->toldLoss) sh->reportFailure(code, error);
+    });
+    mosquitto_message_callback_set(mosq, [](mosquitto*, void* self, const mosquitto_message* m) {
+        static_cast<Shared*>(self)->report(mqtt::ClientEvent::message(
+            m->topic ? m->topic : "", static_cast<const char*>(m->payload), static_cast<std::size_t>(m->payloadlen),
+            m->retain));
+    });
+    mosquitto_publish_callback_set(mosq, [](mosquitto*, void* self, int) { static_cast<Shared*>(self)->acknowledged(); });
+    mosquitto_subscribe_callback_set(mosq, [](mosquitto*, void* self, int, int, const int*) {
+        static_cast<Shared*>(self)->acknowledged();
+    });
+    mosquitto_unsubscribe_callback_set(mosq, [](mosquitto*, void* self, int) { static_cast<Shared*>(self)->acknowledged(); });
+    mosquitto_log_callback_set(mosq, [](mosquitto*, void* self, int level, const char* line) {
+        if (level != MOSQ_LOG_ERR) return;
+        const std::string reason = openSslReason(line);
+        if (reason.empty()) return;
+        auto* sh = static_cast<Shared*>(self);
+        std::lock_guard<std::mutex> lock(sh->mutex);
+        sh->tlsDetail = reason;
+    });
 }
 
 MosquittoClient::MosquittoClient() : shared_(std::make_shared<Shared>()) { initLibrary(); }
@@ -103,7 +224,7 @@ std::string MosquittoClient::start(const mqtt::ClientOptions& options, Sink sink
     s.sink = std::move(sink);
     s.mosq = mosquitto_new(options.clientId.c_str(), options.cleanSession, &s);
     if (!s.mosq) return std::string("cannot make an MQTT client: ") + std::strerror(errno);
-    mosquitto_int_option(s.mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_int_option(s.mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
     mosquitto_threaded_set(s.mosq, true);
     int rc = MOSQ_ERR_SUCCESS;
     if (!options.username.empty())
@@ -117,23 +238,8 @@ std::string MosquittoClient::start(const mqtt::ClientOptions& options, Sink sink
         rc = mosquitto_tls_set(s.mosq, ownCa ? options.caFile.c_str() : nullptr, ownCa ? nullptr : SystemCertificates,
                                nullptr, nullptr, nullptr);
     }
-    if (rc != MOSQ_ERR_SUCCESS) return errorText(rc);
-    mosquitto_connect_callback_set(s.mosq, [](mosquitto*, void* self, int code) {
-        auto* sh = static_cast<Shared*>(self);
-        sh->connected = code == 0;
-        if (code == 0) sh->delay.reset();
-        sh->report(mqtt::ClientEvent::connected(code, mosquitto_connack_string(code)));
-    });
-    mosquitto_disconnect_callback_set(s.mosq, [](mosquitto*, void* self, int code) {
-        auto* sh = static_cast<Shared*>(self);
-        sh->connected = false;
-        sh->report(mqtt::ClientEvent::disconnected(code == 0 ? "disconnected" : errorText(code)));
-    });
-    mosquitto_message_callback_set(s.mosq, [](mosquitto*, void* self, const mosquitto_message* m) {
-        static_cast<Shared*>(self)->report(mqtt::ClientEvent::message(
-            m->topic ? m->topic : "", static_cast<const char*>(m->payload), static_cast<std::size_t>(m->payloadlen),
-            m->retain));
-    });
+    if (rc != MOSQ_ERR_SUCCESS) return withoutFullStop(mosquitto_strerror(rc));
+    s.setCallbacks();
     thread_ = std::thread([shared = shared_] { shared->run(); });
     return "";
 }
@@ -155,20 +261,31 @@ void MosquittoClient::stop() {
     }
 }
 
+namespace {
+// Counts a request that the broker will answer, while it is sent.
+template <class Send>
+bool counted(MosquittoClient::Shared& s, bool answered, Send send) {
+    if (!s.mosq) return false;
+    if (answered) ++s.unacknowledged;
+    const bool ok = send() == MOSQ_ERR_SUCCESS;
+    if (answered && !ok) s.acknowledged();
+    return ok;
+}
+} // namespace
+
 bool MosquittoClient::publish(const std::string& topic, const std::string& payload, int qos, bool retain) {
-    if (!shared_->mosq) return false;
-    return mosquitto_publish(shared_->mosq, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
-                             qos, retain) == MOSQ_ERR_SUCCESS;
+    return counted(*shared_, qos > 0, [&] {
+        return mosquitto_publish(shared_->mosq, nullptr, topic.c_str(), static_cast<int>(payload.size()),
+                                 payload.data(), qos, retain);
+    });
 }
 
 bool MosquittoClient::subscribe(const std::string& pattern, int qos) {
-    if (!shared_->mosq) return false;
-    return mosquitto_subscribe(shared_->mosq, nullptr, pattern.c_str(), qos) == MOSQ_ERR_SUCCESS;
+    return counted(*shared_, true, [&] { return mosquitto_subscribe(shared_->mosq, nullptr, pattern.c_str(), qos); });
 }
 
 bool MosquittoClient::unsubscribe(const std::string& pattern) {
-    if (!shared_->mosq) return false;
-    return mosquitto_unsubscribe(shared_->mosq, nullptr, pattern.c_str()) == MOSQ_ERR_SUCCESS;
+    return counted(*shared_, true, [&] { return mosquitto_unsubscribe(shared_->mosq, nullptr, pattern.c_str()); });
 }
 
 } // namespace zul::qt

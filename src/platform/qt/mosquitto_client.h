@@ -1,5 +1,6 @@
 #pragma once
-// The MQTT client on libmosquitto (MQTT 3.1.1). Its network loop runs on a
+// The MQTT client on libmosquitto (MQTT 5, for the session expiry that keeps
+// commands from waiting on the broker for an absent program). Its network loop runs on a
 // thread of its own that connects, reads and writes, and after a lost or
 // failed connection waits the growing delay and tries again, for as long as
 // the client runs. Reports go to the sink from that thread.

@@ -1,6 +1,8 @@
 #include "platform/qt/qt_desktop.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -58,6 +60,29 @@ bool QtDesktop::open(const std::string& pathOrUrl) {
     const QString text = QString::fromStdString(pathOrUrl);
     if (text.isEmpty()) return false;
     return QDesktopServices::openUrl(looksLikeUrl(text) ? QUrl(text) : localFileUrl(text));
+}
+
+void QtDesktop::openFile(const std::string& path, std::function<void()> failed) {
+    const QString opener = QStandardPaths::findExecutable("xdg-open");
+    if (opener.isEmpty()) return Desktop::openFile(path, std::move(failed));
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProgram(opener);
+    process->setArguments({QString::fromStdString(path)});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    // A process that cannot start reports that error and no end; any other ends.
+    auto done = [process, failed = std::move(failed)](bool ok) mutable {
+        if (!ok && failed) failed();
+        failed = nullptr;
+        process->deleteLater();
+    };
+    QObject::connect(process, &QProcess::finished, process, [done](int code, QProcess::ExitStatus status) mutable {
+        done(status == QProcess::NormalExit && code == 0);
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [done](QProcess::ProcessError error) mutable {
+        if (error == QProcess::FailedToStart) done(false);
+    });
+    process->start();
 }
 
 bool QtDesktop::startProgram(const std::string& program, const std::vector<std::string>& args) {

@@ -13,6 +13,8 @@ class QtDesktop : public Desktop {
 public:
     QtDesktop();
     bool open(const std::string& pathOrUrl) override;
+    // Through xdg-open, whose exit status says whether a program took the file.
+    void openFile(const std::string& path, std::function<void()> failed) override;
     bool startProgram(const std::string& program, const std::vector<std::string>& args) override;
 
     std::string setLauncher(Launcher where, bool present) override { return xdg_.setLauncher(where, present); }

@@ -28,9 +28,10 @@ QString filterText(const std::vector<FileFilter>& filters) {
 // A box that waits for its answer stays above every window, an information
 // left open on top included: that one takes no clicks while the box waits.
 int waitOnTop(QMessageBox::Icon icon, const std::string& text, const std::string& title,
-              QMessageBox::StandardButtons buttons) {
+              QMessageBox::StandardButtons buttons, QMessageBox::StandardButton byDefault = QMessageBox::NoButton) {
     QMessageBox box(icon, q(title), q(text), buttons, owner());
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (byDefault != QMessageBox::NoButton) box.setDefaultButton(byDefault);
     return box.exec();
 }
 
@@ -65,6 +66,12 @@ Answer QtDialogs::question(const std::string& text, const std::string& title, bo
     const int answer = waitOnTop(QMessageBox::Question, text, title, buttons);
     if (answer == QMessageBox::Yes) return Answer::Yes;
     return answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+Answer QtDialogs::questionDefaultNo(const std::string& text, const std::string& title) {
+    const int answer =
+        waitOnTop(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 std::optional<std::string> QtDialogs::input(const std::string& prompt, const std::string& title,

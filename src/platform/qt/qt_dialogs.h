@@ -10,6 +10,7 @@ public:
     void info(const InfoBox& box) override;
     void message(const std::string& text, const std::string& title = "Zulmarin") override;
     Answer question(const std::string& text, const std::string& title, bool withCancel) override;
+    Answer questionDefaultNo(const std::string& text, const std::string& title) override;
     std::optional<std::string> input(const std::string& prompt, const std::string& title,
                                      const std::string& initial) override;
     std::optional<std::string> openFile(const std::string& title, const std::string& folder,

@@ -30,6 +30,16 @@ void drop(QLocalSocket* socket) {
     socket->deleteLater();
 }
 
+void answerAndClose(QLocalSocket* socket, const app::HandOffAnswer& answer) {
+    socket->write(QByteArray::fromStdString(app::encodeAnswer(answer)));
+    socket->disconnectFromServer();  // once the answer has been written
+}
+
+app::HandOffAnswer busyAnswer(int limit) {
+    return app::answerError("the running copy of zulmarin is busy with " + std::to_string(limit) +
+                            " other hand-overs; try again in a moment");
+}
+
 bool isSocketFile(const std::filesystem::path& path) {
     struct stat st{};
     return ::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
@@ -99,6 +109,7 @@ void SingleInstance::release() {
     delete listenTimer_;
     listenTimer_ = nullptr;
     connections_.clear();
+    waiting_.clear();
     if (server_) {
         server_->close();  // removes the socket file
         delete server_;
@@ -116,24 +127,50 @@ void SingleInstance::admit(QLocalSocket* socket) {
     // Nothing is taken from another user's process.
     const auto peer = peerUserId(static_cast<int>(socket->socketDescriptor()));
     if (!peer || *peer != ::geteuid()) return drop(socket);
-    if (static_cast<int>(connections_.size()) >= maxConnections_) {
-        // Room is made by closing the oldest connection that has sent nothing
-        // complete; one that waits for its answer is never closed.
-        const auto idle = std::find_if(connections_.begin(), connections_.end(),
-                                       [](const Connection& c) { return !c.answered; });
-        if (idle == connections_.end()) return drop(socket);
-        const QPointer<QLocalSocket> old = idle->socket;
-        connections_.erase(idle);
-        if (old) drop(old);
-    }
-    connections_.push_back({socket, nowMs(), false});
+    socket->setReadBufferSize(MaxMessageBytes + 1);  // a waiting connection holds no more than a message
     QObject::connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
         forget(socket);
         socket->deleteLater();
     });
-    QObject::connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readMessage(socket); });
     if (idleTimer_ && !idleTimer_->isActive()) idleTimer_->start();
+    if (static_cast<int>(connections_.size()) < maxConnections_) serve(socket);
+    else wait(socket);
+}
+
+void SingleInstance::serve(QLocalSocket* socket) {
+    connections_.push_back({socket, nowMs(), false});
+    QObject::connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readMessage(socket); });
     if (socket->bytesAvailable() > 0) readMessage(socket);
+}
+
+void SingleInstance::wait(QLocalSocket* socket) {
+    if (static_cast<int>(waiting_.size()) >= MaxWaiting) {
+        // The oldest that has not even sent its message makes room; when all
+        // have, the newcomer is told to come back.
+        const auto idle = std::find_if(waiting_.begin(), waiting_.end(),
+                                       [](const Connection& c) { return !c.socket || !c.socket->canReadLine(); });
+        if (idle == waiting_.end()) return answerAndClose(socket, busyAnswer(maxConnections_));
+        const QPointer<QLocalSocket> old = idle->socket;
+        waiting_.erase(idle);
+        if (old) drop(old);
+    }
+    waiting_.push_back({socket, nowMs(), false});
+}
+
+void SingleInstance::serveWaiting() {
+    if (serving_) return;  // called again from inside: the loop below goes on
+    serving_ = true;
+    while (static_cast<int>(connections_.size()) < maxConnections_ && !waiting_.empty()) {
+        // Those that have sent their message go first, so connections that
+        // send nothing never hold up a real hand-over.
+        auto next = std::find_if(waiting_.begin(), waiting_.end(),
+                                 [](const Connection& c) { return c.socket && c.socket->canReadLine(); });
+        if (next == waiting_.end()) next = waiting_.begin();
+        const QPointer<QLocalSocket> socket = next->socket;
+        waiting_.erase(next);
+        if (socket) serve(socket);
+    }
+    serving_ = false;
 }
 
 SingleInstance::Connection* SingleInstance::find(QLocalSocket* socket) {
@@ -143,9 +180,10 @@ SingleInstance::Connection* SingleInstance::find(QLocalSocket* socket) {
 }
 
 void SingleInstance::forget(QLocalSocket* socket) {
-    connections_.erase(std::remove_if(connections_.begin(), connections_.end(),
-                                      [socket](const Connection& c) { return !c.socket || c.socket == socket; }),
-                       connections_.end());
+    const auto gone = [socket](const Connection& c) { return !c.socket || c.socket == socket; };
+    std::erase_if(connections_, gone);
+    std::erase_if(waiting_, gone);
+    serveWaiting();
 }
 
 void SingleInstance::readMessage(QLocalSocket* socket) {
@@ -168,35 +206,58 @@ void SingleInstance::readMessage(QLocalSocket* socket) {
     }
     connection->answered = true;  // from here the connection waits for its answer
     const QPointer<QLocalSocket> guard(socket);
-    Reply reply = [guard](const app::HandOffAnswer& answer) {
-        if (!guard || guard->state() != QLocalSocket::ConnectedState) return;  // the caller has gone
-        guard->write(QByteArray::fromStdString(app::encodeAnswer(answer)));
-        guard->disconnectFromServer();  // after the answer has been written
-    };
+    const auto gone = [guard] { return !guard || guard->state() != QLocalSocket::ConnectedState; };
+    Reply reply(
+        [guard, gone](const app::HandOffAnswer& answer) {
+            if (gone()) return;
+            guard->write(QByteArray::fromStdString(app::encodeAnswer(answer)));
+            if (!answer.waiting) guard->disconnectFromServer();  // after the answer has been written
+        },
+        gone);
     if (onMessage) onMessage(*text, std::move(reply));
     else reply(app::HandOffAnswer{});
 }
 
 void SingleInstance::closeIdle() {
     const qint64 now = nowMs();
-    std::vector<QPointer<QLocalSocket>> idle;
+    std::vector<QPointer<QLocalSocket>> idle, late;
     for (const Connection& c : connections_)
         if (!c.answered && now - c.since >= idleMs_) idle.push_back(c.socket);
+    // A waiting connection is closed as idle too when it has sent nothing
+    // complete; one with its message is told it waited too long.
+    const auto idleWaiting = [&](const Connection& c) {
+        return !c.socket || (now - c.since >= idleMs_ && !c.socket->canReadLine());
+    };
+    for (const Connection& c : waiting_) {
+        if (idleWaiting(c)) idle.push_back(c.socket);
+        else if (now - c.since >= WaitingMs) late.push_back(c.socket);
+    }
+    std::erase_if(waiting_, [&](const Connection& c) { return idleWaiting(c) || now - c.since >= WaitingMs; });
+    for (const auto& socket : late)
+        if (socket) answerAndClose(socket, busyAnswer(maxConnections_));
     for (const auto& socket : idle) {
         forget(socket);
         if (socket) drop(socket);
     }
-    if (connections_.empty() && idleTimer_) idleTimer_->stop();
+    serveWaiting();
+    if (connections_.empty() && waiting_.empty() && idleTimer_) idleTimer_->stop();
 }
 
 std::optional<app::HandOffAnswer> SingleInstance::handOff(const InstancePaths& paths, const std::string& text,
-                                                          std::string& failure, int connectMs, int answerMs) {
+                                                          std::string& failure, int connectMs, int answerMs,
+                                                          const std::function<void(const std::string&)>& waiting) {
     const std::string message = app::encodeHandOff(text);
     if (!app::decodeHandOff(message)) {
         failure = "the command holds characters that cannot be handed to the running copy";
         return std::nullopt;
     }
-    const HandOffResult result = handOffMessage(paths.socket, message, connectMs, answerMs, MaxMessageBytes);
+    const auto notice = [&waiting](const std::string& line) {
+        const auto answer = app::decodeAnswer(line);
+        if (!answer || !answer->waiting) return false;
+        if (waiting) waiting(answer->message);
+        return true;
+    };
+    const HandOffResult result = handOffMessage(paths.socket, message, connectMs, answerMs, MaxMessageBytes, notice);
     switch (result.status) {
     case HandOffResult::Status::Answered:
         if (auto answer = app::decodeAnswer(result.answer)) return answer;

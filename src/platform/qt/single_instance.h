@@ -3,8 +3,10 @@
 // the lock and listens on the socket (both in the user's private folder);
 // every other start hands its command to it over the socket and gets an
 // answer. The running copy accepts connections from this user only, closes
-// those that send no complete message within a few seconds, keeps at most
-// a fixed number open, and listens again should its socket ever go.
+// those that send no complete message within a few seconds, and listens
+// again should its socket ever go. It serves a fixed number of connections
+// at a time; those beyond wait their turn for a few seconds (those with a
+// complete message first), and are then answered that it is busy.
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -27,6 +29,9 @@ public:
     static constexpr int DefaultMaxConnections = 32;
     static constexpr int DefaultIdleMs = 3000;
     static constexpr int RelistenCheckMs = 5000;
+    // Connections beyond the limit wait at most this long, this many at a time.
+    static constexpr int WaitingMs = 10000;
+    static constexpr int MaxWaiting = 128;
 
     explicit SingleInstance(InstancePaths paths);
     ~SingleInstance() override;
@@ -41,20 +46,24 @@ public:
     const std::string& error() const { return error_; }
 
     // Every valid message received, with the way to answer it. The answer
-    // may come later; it is dropped when the caller has gone meanwhile.
-    using Reply = std::function<void(const app::HandOffAnswer&)>;
+    // may come later; it is dropped when the caller has gone meanwhile, and
+    // the reply tells whether the caller is still there.
+    using Reply = app::HandOffReply;
     std::function<void(const std::string& text, Reply reply)> onMessage;
 
     // Limits and the period of the listening check (tests use small ones).
     void setLimits(int maxConnections, int idleMs, int relistenCheckMs = RelistenCheckMs);
     int openConnections() const { return static_cast<int>(connections_.size()); }
+    int waitingConnections() const { return static_cast<int>(waiting_.size()); }
 
     // True while some copy holds the lock.
     static bool running(const InstancePaths& paths) { return InstanceLock::heldBySomeone(paths.lock); }
     // Hands text to the running copy and waits for its answer as long as it
-    // takes (answerMs < 0). The failure is described when there is no answer.
+    // takes (answerMs < 0); a notice of what the request waits for goes to
+    // waiting. The failure is described when there is no answer.
     static std::optional<app::HandOffAnswer> handOff(const InstancePaths& paths, const std::string& text,
-                                                     std::string& failure, int connectMs = 3000, int answerMs = -1);
+                                                     std::string& failure, int connectMs = 3000, int answerMs = -1,
+                                                     const std::function<void(const std::string&)>& waiting = {});
 
 private:
     struct Connection {
@@ -65,6 +74,9 @@ private:
     bool listen();
     void acceptConnections();
     void admit(QLocalSocket* socket);
+    void serve(QLocalSocket* socket);
+    void wait(QLocalSocket* socket);
+    void serveWaiting();
     void readMessage(QLocalSocket* socket);
     void closeIdle();
     void checkListening();
@@ -77,6 +89,8 @@ private:
     QTimer* idleTimer_ = nullptr;
     QTimer* listenTimer_ = nullptr;
     std::vector<Connection> connections_;
+    std::vector<Connection> waiting_;  // beyond the limit, in the order they came
+    bool serving_ = false;
     int maxConnections_ = DefaultMaxConnections;
     int idleMs_ = DefaultIdleMs;
     int relistenCheckMs_ = RelistenCheckMs;
