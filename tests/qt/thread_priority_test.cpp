@@ -112,10 +112,12 @@ TEST(PosixThreadPriority, RaisedAsFarAsAllowedAndBackToNormalAfterwards) {
 // user's 8 MiB limit; the rest of the program (another library, the heap)
 // is not.
 TEST(LockFramePath, TheStackTheCodeAndTheDataOfTheFramePathOnly) {
-    for (const bool ordinaryUser : {false, true}) {
 #if defined(__SANITIZE_ADDRESS__)
-        if (ordinaryUser) continue;  // instrumented code is several times the size users run
+    // Instrumented code is several times the size users run, the C library's
+    // calls go through the sanitizer's own code and locals live on its stacks.
+    GTEST_SKIP() << "the frame path's memory is not what users run under the sanitizer";
 #endif
+    for (const bool ordinaryUser : {false, true}) {
         const int rc = inChild([ordinaryUser] {
             const rlimit eightMiB{8 << 20, 8 << 20};
             if (ordinaryUser && (setrlimit(RLIMIT_MEMLOCK, &eightMiB) != 0 ||
