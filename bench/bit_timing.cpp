@@ -21,7 +21,7 @@
 
 #include "frame_stats.h"
 #include "platform/qt/posix_thread_priority.h"
-#include "platform/sim/recording_line_port.h"
+#include "support/sim/recording_line_port.h"
 #include "platform/system_clock.h"
 #include "x10/transmitter.h"
 #include "x10/x10_codes.h"

@@ -6,7 +6,6 @@
 #include "app/startup.h"
 #include "app/unit_descriptions.h"
 #include "platform/atomic_file.h"
-#include "platform/sim/simulated_transmitter.h"
 #include "settings/paths.h"
 #include "settings/settings_store.h"
 #include "timers/timer_service.h"
@@ -136,10 +135,9 @@ std::vector<std::filesystem::path> App::removeLeftoverSaves() const {
 
 std::unique_ptr<LinePort> App::makePort(const std::string& name) {
     auto made = factory_ ? factory_(name) : nullptr;
-    if (auto* sim = dynamic_cast<sim::SimulatedTransmitter*>(made.get())) {
-        sim->setListener([this](const sim::DecodedSignal& s) {
-            if (s.kind != sim::DecodedSignal::Kind::Command && s.kind != sim::DecodedSignal::Kind::Malformed) return;
-            simCommands_.push_back(s.text);
+    if (auto* decoding = dynamic_cast<DecodingPort*>(made.get())) {
+        decoding->setCommandListener([this](const std::string& text) {
+            simCommands_.push_back(text);
             while (simCommands_.size() > SimulatorHistory) simCommands_.pop_front();
             if (onSimulatorCommand) onSimulatorCommand();
         });
@@ -148,7 +146,7 @@ std::unique_ptr<LinePort> App::makePort(const std::string& name) {
 }
 
 bool App::simulatorInUse() {
-    return port.isOpen() && dynamic_cast<sim::SimulatedTransmitter*>(port.current()) != nullptr;
+    return port.isOpen() && dynamic_cast<DecodingPort*>(port.current()) != nullptr;
 }
 
 } // namespace zul::app

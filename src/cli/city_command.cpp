@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "settings/settings_store.h"
+#include "platform/text.h"
 #include "sun/sunrise.h"
 
 namespace zul::cli {

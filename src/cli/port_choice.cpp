@@ -89,17 +89,15 @@ std::optional<std::string> choosePort(const std::optional<std::string>& option, 
 }
 
 std::optional<int> handToRunningCopy(const std::string& text, Io& io, std::string* error) {
-    std::string why;
-    const auto paths = instancePaths(why);
-    if (paths && !qt::SingleInstance::running(*paths)) return std::nullopt;
-    std::optional<app::HandOffAnswer> answer;
+    std::string problem;
+    const auto paths = instancePaths(problem);
     // Told to wait (a macro handed over earlier still plays), it says for what and waits on.
-    const auto waiting = [&io](const std::string& what) { say(io, what); };
-    if (paths) answer = qt::SingleInstance::handOff(*paths, text, why, 3000, -1, waiting);
-    if (answer && answer->ok) return 0;
-    if (answer) why = answer->message;
-    say(io, why);
-    if (error) *error = why;
+    const auto failure = qt::SingleInstance::handToRunningCopy(paths, problem, text,
+                                                               [&io](const std::string& what) { say(io, what); });
+    if (!failure) return std::nullopt;
+    if (failure->empty()) return 0;
+    say(io, *failure);
+    if (error) *error = *failure;
     return 1;
 }
 

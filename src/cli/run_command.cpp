@@ -8,7 +8,6 @@
 #include "macros/macro_file.h"
 #include "platform/system_clock.h"
 #include "settings/paths.h"
-#include "settings/settings_store.h"
 #include "timers/macro_player.h"
 
 namespace zul::cli {

@@ -7,7 +7,6 @@
 #include "platform/sim/simulated_transmitter.h"
 #include "platform/system_clock.h"
 #include "settings/paths.h"
-#include "settings/settings_store.h"
 #include "x10/x10_codes.h"
 
 namespace zul::cli {

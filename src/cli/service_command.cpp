@@ -22,7 +22,7 @@
 #include "platform/qt/frame_memory.h"
 #include "platform/qt/headless_desktop.h"
 #include "platform/qt/line_port_factory.h"
-#include "platform/qt/mosquitto_client.h"
+#include "mqtt/mosquitto/mosquitto_client.h"
 #include "platform/qt/posix_thread_priority.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/single_instance.h"
@@ -167,7 +167,7 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
     };
     service.start(port);
     // The bridge to a home-automation hub, when "Mqtt" is enabled or --mqtt names a broker.
-    auto bridge = std::make_unique<mqtt::MqttBridge>(app, [] { return std::make_unique<qt::MosquittoClient>(); },
+    auto bridge = std::make_unique<mqtt::MqttBridge>(app, [] { return std::make_unique<mqtt::MosquittoClient>(); },
                                                      mqtt::DeviceInfo{QSysInfo::machineHostName().toStdString(),
                                                                       ZUL_VERSION});
     bridge->logLine = [&io](const std::string& line) { io.err << "zulmarin service: " << line << std::endl; };

@@ -4,7 +4,6 @@
 #include "platform/text.h"
 #include "platform/atomic_file.h"
 #include "platform/dialogs.h"
-#include "settings/settings_store.h"
 
 namespace zul::macros {
 

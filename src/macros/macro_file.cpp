@@ -2,7 +2,6 @@
 
 #include "platform/text.h"
 #include "platform/atomic_file.h"
-#include "settings/settings_store.h"
 
 namespace zul::macros {
 

@@ -12,6 +12,11 @@
 
 namespace zul {
 
+// Where this user's running copy keeps its lock and its socket.
+struct InstancePaths {
+    std::filesystem::path folder, lock, socket;
+};
+
 // What is wrong with a folder meant for the lock and the socket: "" when it
 // is a real directory (not a symlink) of this user that nobody else can
 // enter, else the reason. With create, a missing folder is made (mode 0700).

@@ -1,5 +1,6 @@
 #pragma once
 // A serial port seen only through its two modem-control output lines.
+#include <functional>
 #include <string>
 
 namespace zul {
@@ -28,6 +29,15 @@ public:
     // True when an open port has gone away since it was opened (a USB
     // adapter unplugged): it stays useless until it is opened again.
     virtual bool lost() const { return false; }
+};
+
+// A port with a transmitter on it that decodes what is clocked out (the
+// built-in simulator): it reports each command it received ("A1 ON") and
+// each burst it could not make sense of ("malformed: ...").
+class DecodingPort {
+public:
+    virtual ~DecodingPort() = default;
+    virtual void setCommandListener(std::function<void(const std::string& text)> listener) = 0;
 };
 
 } // namespace zul

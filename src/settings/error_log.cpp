@@ -3,7 +3,6 @@
 #include "platform/clock.h"
 #include "platform/text.h"
 #include "settings/cipher.h"
-#include "settings/settings_store.h"
 
 namespace zul {
 

@@ -1,14 +1,11 @@
 #pragma once
 // Where this user's running copy keeps its lock and its socket.
-#include <filesystem>
 #include <optional>
 #include <string>
 
-namespace zul {
+#include "platform/instance_channel.h"
 
-struct InstancePaths {
-    std::filesystem::path folder, lock, socket;
-};
+namespace zul {
 
 // "zulmarin", plus a hash of the settings folder when ZULMARIN_CONFIG_DIR
 // names one, so separate settings folders (tests, second profiles) each get

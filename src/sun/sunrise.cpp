@@ -7,7 +7,6 @@
 
 #include "platform/system_clock.h"
 #include "platform/text.h"
-#include "settings/settings_store.h"
 
 namespace zul {
 

@@ -10,7 +10,6 @@
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "settings/error_log.h"
-#include "settings/settings_store.h"
 #include "settings/sounds.h"
 #include "platform/text.h"
 #include "timers/timer_log.h"

@@ -19,12 +19,11 @@
 #include "app/main_window_logic.h"
 #include "app/port_keeper.h"
 #include "app/startup.h"
-#include "cli/port_choice.h"
 #include "mqtt/bridge.h"
+#include "mqtt/mosquitto/mosquitto_client.h"
 #include "mqtt/settings_form.h"
 #include "platform/qt/line_port_factory.h"
 #include "platform/qt/posix_thread_priority.h"
-#include "platform/qt/mosquitto_client.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -32,6 +31,7 @@
 #include "platform/qt/single_instance.h"
 #include "platform/qt/stop_signals.h"
 #include "platform/system_clock.h"
+#include "platform/text.h"
 #include "settings/instance_paths.h"
 #include "settings/paths.h"
 #include "app/preferences.h"
@@ -92,7 +92,7 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     runMacro_ = std::make_unique<RunMacroWindow>(*app_, main_.get());
     timers_ = std::make_unique<TimerWindow>(*app_, main_.get());
     timerLog_ = std::make_unique<TimerLogWindow>(*app_, main_.get());
-    if (!mqttClients) mqttClients = [] { return std::make_unique<qt::MosquittoClient>(); };
+    if (!mqttClients) mqttClients = [] { return std::make_unique<mqtt::MosquittoClient>(); };
     const std::string host = QSysInfo::machineHostName().toStdString();
     bridge_ = std::make_unique<mqtt::MqttBridge>(*app_, mqttClients, mqtt::DeviceInfo{host, ZUL_VERSION});
     bridge_->logLine = sayOnStandardError;
@@ -311,14 +311,17 @@ std::string handOffTextOf(const std::vector<std::string>& args) {
 }
 
 int handOver(const std::string& text, bool display, int argc, char** argv) {
-    cli::Io io{std::cout, std::cerr};
-    std::string error;
-    const int rc = cli::handToRunningCopy(text, io, &error).value_or(0);
-    if (rc != 0 && display) {
+    const auto say = [](const std::string& what) { std::cerr << "zulmarin: " << printable(what) << "\n"; };
+    std::string problem;
+    const auto paths = instancePaths(problem);
+    const std::string error = qt::SingleInstance::handToRunningCopy(paths, problem, text, say).value_or("");
+    if (error.empty()) return 0;
+    say(error);
+    if (display) {
         QApplication qtApp(argc, argv);
         QMessageBox::information(nullptr, "Zulmarin", QString::fromStdString(error));
     }
-    return rc;
+    return 1;
 }
 } // namespace
 
@@ -353,7 +356,7 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
     qt::QtEventLoop loop;
     qt::QtDialogs dialogs;
     qt::QtSoundPlayer sound;
-    qt::QtDesktop desktop;
+    qt::QtDesktop desktop(shippedFile("zulmarin.svg"));
     qt::PosixThreadPriority priority;
     app::Platform platform{clock, loop, dialogs, sound, desktop,
                            [&clock](const std::string& name) { return qt::makeLinePort(name, clock); }, &priority};

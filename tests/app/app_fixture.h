@@ -10,7 +10,7 @@
 #include "app/app.h"
 #include "app/startup.h"
 #include "platform/sim/simulated_transmitter.h"
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/virtual_event_loop.h"
 #include "settings/cipher.h"
 #include "settings/record_store.h"
 #include "settings/settings_store.h"

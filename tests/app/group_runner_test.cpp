@@ -4,7 +4,7 @@
 #include "app/panic_routine.h"
 #include "macros/group_file.h"
 #include "platform/sim/simulated_transmitter.h"
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/virtual_event_loop.h"
 #include "settings/record_store.h"
 #include "settings/settings_store.h"
 #include "support/scripted_dialogs.h"

@@ -2,7 +2,7 @@
 
 #include "app/main_window_logic.h"
 #include "app/port_keeper.h"
-#include "platform/sim/recording_line_port.h"
+#include "support/sim/recording_line_port.h"
 #include "app/startup.h"
 #include "app/timers_switch.h"
 #include "timers/timer_window_logic.h"

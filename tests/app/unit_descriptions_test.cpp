@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/unit_descriptions.h"
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/virtual_event_loop.h"
 #include "settings/record_store.h"
 #include "support/temp_dir.h"
 

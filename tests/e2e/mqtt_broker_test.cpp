@@ -18,7 +18,7 @@
 
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/settings_form.h"
-#include "platform/qt/mosquitto_client.h"
+#include "mqtt/mosquitto/mosquitto_client.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/text.h"
 #include "process.h"
@@ -296,7 +296,7 @@ TEST(MqttEndToEnd, ARefusedLoginIsOneClearLineAndTheTestButtonSaysSo) {
     qtApplication();
     qt::QtEventLoop loop;
     MemorySettings settings;
-    mqtt::MqttSettingsForm form(settings, loop, [] { return std::make_unique<qt::MosquittoClient>(); }, "zul-test");
+    mqtt::MqttSettingsForm form(settings, loop, [] { return std::make_unique<mqtt::MosquittoClient>(); }, "zul-test");
     std::vector<std::string> results;
     form.done = [&](bool ok, const std::string& text) { results.push_back((ok ? "ok: " : "no: ") + text); };
     form.values.broker = broker.url();
@@ -482,7 +482,7 @@ TEST(MqttEndToEnd, FiguresPublishToStateThroughputAndIdleCpu) {
     ASSERT_TRUE(startsOnline(broker, program, {"service", "--mqtt", broker.url()}));
     std::mutex mutex;
     std::map<std::string, std::pair<std::string, Clock::time_point>> states;  // topic -> payload, when
-    qt::MosquittoClient hub;
+    mqtt::MosquittoClient hub;
     mqtt::ClientOptions options;
     options.broker = {"127.0.0.1", std::stoi(broker.url().substr(broker.url().rfind(':') + 1)), false};
     options.clientId = "bench_hub";

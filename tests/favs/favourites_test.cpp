@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/sim/simulated_transmitter.h"
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/virtual_event_loop.h"
 #include "settings/record_store.h"
 #include "settings/settings_store.h"
 #include "settings/sounds.h"

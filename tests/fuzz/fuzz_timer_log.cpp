@@ -8,7 +8,7 @@
 
 #include "fuzz_folder.h"
 #include "platform/atomic_file.h"
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/virtual_event_loop.h"
 #include "settings/settings_store.h"
 #include "timers/timer_log.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/virtual_clock.h"
+#include "support/sim/virtual_clock.h"
 #include "support/numbered.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"

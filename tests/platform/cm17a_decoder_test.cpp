@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/sim/cm17a_decoder.h"
-#include "platform/sim/recording_line_port.h"
-#include "platform/sim/virtual_clock.h"
+#include "support/sim/recording_line_port.h"
+#include "support/sim/virtual_clock.h"
 
 using namespace zul;
 using namespace zul::sim;

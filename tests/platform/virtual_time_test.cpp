@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "platform/datetime.h"
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/virtual_event_loop.h"
 #include "platform/system_clock.h"
 
 using namespace zul;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/sim/virtual_clock.h"
+#include "support/sim/virtual_clock.h"
 #include "settings/cipher.h"
 #include "settings/error_log.h"
 #include "settings/settings_store.h"

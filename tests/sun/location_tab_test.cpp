@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "platform/sim/virtual_clock.h"
+#include "support/sim/virtual_clock.h"
 #include "settings/settings_store.h"
 #include "support/scripted_dialogs.h"
 

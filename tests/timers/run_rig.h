@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/sim/simulated_transmitter.h"
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/virtual_event_loop.h"
 #include "settings/error_log.h"
 #include "settings/settings_store.h"
 #include "settings/sounds.h"

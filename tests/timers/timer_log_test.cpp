@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/virtual_event_loop.h"
 #include "settings/settings_store.h"
 #include "support/numbered.h"
 #include "support/scripted_dialogs.h"

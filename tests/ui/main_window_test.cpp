@@ -10,6 +10,7 @@
 
 #include "macros/group_file.h"
 #include "settings/error_log.h"
+#include "settings/instance_paths.h"
 #include "support/fake_devices.h"
 #include "ui/macro_setup_window.h"
 #include "app/hand_off_desk.h"

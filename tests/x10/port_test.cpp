@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/dialogs.h"
-#include "platform/sim/recording_line_port.h"
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/recording_line_port.h"
+#include "support/sim/virtual_event_loop.h"
 #include "settings/record_store.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"

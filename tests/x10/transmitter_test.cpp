@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/simulated_transmitter.h"
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/recording_transmitter.h"
+#include "support/sim/virtual_event_loop.h"
 #include "settings/settings_store.h"
 #include "x10/transmitter.h"
 #include "x10/x10_codes.h"
@@ -24,7 +24,7 @@ struct Rig {
 
     sim::VirtualClock clock;
     sim::VirtualEventLoop loop;
-    sim::SimulatedTransmitter port;
+    sim::RecordingTransmitter port;
     bool stopAll = false;
     Transmitter tx{port, loop, clock, stopAll};
 };

@@ -9,8 +9,6 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "settings/paths.h"
-
 namespace zul::qt {
 
 namespace {
@@ -37,23 +35,24 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
     return QProcess::startDetached(QString::fromStdString(program), list);
 }
 
-// The running executable, as the launchers start it.
+// The running executable, as the launchers start it; found on the PATH when
+// the system cannot tell.
 std::filesystem::path runningProgram() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? executableFolder() / "zulmarin" : exe;
+    return ec ? std::filesystem::path("zulmarin") : exe;
 }
 
 // The icon the launchers name: the shipped picture, else the installed theme's.
-std::string launcherIcon() {
+std::string launcherIcon(const std::filesystem::path& picture) {
     std::error_code ec;
-    const auto icon = shippedFile("zulmarin.svg");
-    return std::filesystem::exists(icon, ec) ? std::filesystem::absolute(icon, ec).string() : "zulmarin";
+    return !picture.empty() && std::filesystem::exists(picture, ec) ? std::filesystem::absolute(picture, ec).string()
+                                                                      : "zulmarin";
 }
 } // namespace
 
-QtDesktop::QtDesktop()
-    : xdg_(XdgFolders::fromEnvironment(), runningProgram(), launcherIcon(),
+QtDesktop::QtDesktop(const std::filesystem::path& icon)
+    : xdg_(XdgFolders::fromEnvironment(), runningProgram(), launcherIcon(icon),
            [](const std::string& tool, const std::vector<std::string>& args) { startDetached(tool, args); }) {}
 
 bool QtDesktop::open(const std::string& pathOrUrl) {

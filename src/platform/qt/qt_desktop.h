@@ -1,4 +1,5 @@
 #pragma once
+#include <filesystem>
 #include <memory>
 
 #include "platform/desktop.h"
@@ -11,7 +12,8 @@ namespace zul::qt {
 // the user's freedesktop.org folders for the running executable.
 class QtDesktop : public Desktop {
 public:
-    QtDesktop();
+    // icon: the picture the launchers show; without one, the theme's "zulmarin".
+    explicit QtDesktop(const std::filesystem::path& icon = {});
     bool open(const std::string& pathOrUrl) override;
     // Through xdg-open, whose exit status says whether a program took the file.
     void openFile(const std::string& path, std::function<void()> failed) override;

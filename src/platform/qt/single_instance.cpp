@@ -13,7 +13,7 @@
 namespace zul::qt {
 
 namespace {
-constexpr qint64 MaxMessageBytes = static_cast<qint64>(app::MaxHandOffBytes) + 64;
+constexpr qint64 MaxMessageBytes = static_cast<qint64>(MaxHandOffBytes) + 64;
 constexpr int ClaimWaitMs = 200;  // a start that only looks holds the lock for a moment
 
 qint64 nowMs() {
@@ -30,13 +30,13 @@ void drop(QLocalSocket* socket) {
     socket->deleteLater();
 }
 
-void answerAndClose(QLocalSocket* socket, const app::HandOffAnswer& answer) {
-    socket->write(QByteArray::fromStdString(app::encodeAnswer(answer)));
+void answerAndClose(QLocalSocket* socket, const HandOffAnswer& answer) {
+    socket->write(QByteArray::fromStdString(encodeAnswer(answer)));
     socket->disconnectFromServer();  // once the answer has been written
 }
 
-app::HandOffAnswer busyAnswer(int limit) {
-    return app::answerError("the running copy of zulmarin is busy with " + std::to_string(limit) +
+HandOffAnswer busyAnswer(int limit) {
+    return answerError("the running copy of zulmarin is busy with " + std::to_string(limit) +
                             " other hand-overs; try again in a moment");
 }
 
@@ -199,7 +199,7 @@ void SingleInstance::readMessage(QLocalSocket* socket) {
         }
         return;
     }
-    const auto text = app::decodeHandOff(socket->readLine(MaxMessageBytes + 1).toStdString());
+    const auto text = decodeHandOff(socket->readLine(MaxMessageBytes + 1).toStdString());
     if (!text) {
         forget(socket);
         return drop(socket);
@@ -208,14 +208,14 @@ void SingleInstance::readMessage(QLocalSocket* socket) {
     const QPointer<QLocalSocket> guard(socket);
     const auto gone = [guard] { return !guard || guard->state() != QLocalSocket::ConnectedState; };
     Reply reply(
-        [guard, gone](const app::HandOffAnswer& answer) {
+        [guard, gone](const HandOffAnswer& answer) {
             if (gone()) return;
-            guard->write(QByteArray::fromStdString(app::encodeAnswer(answer)));
+            guard->write(QByteArray::fromStdString(encodeAnswer(answer)));
             if (!answer.waiting) guard->disconnectFromServer();  // after the answer has been written
         },
         gone);
     if (onMessage) onMessage(*text, std::move(reply));
-    else reply(app::HandOffAnswer{});
+    else reply(HandOffAnswer{});
 }
 
 void SingleInstance::closeIdle() {
@@ -243,16 +243,16 @@ void SingleInstance::closeIdle() {
     if (connections_.empty() && waiting_.empty() && idleTimer_) idleTimer_->stop();
 }
 
-std::optional<app::HandOffAnswer> SingleInstance::handOff(const InstancePaths& paths, const std::string& text,
+std::optional<HandOffAnswer> SingleInstance::handOff(const InstancePaths& paths, const std::string& text,
                                                           std::string& failure, int connectMs, int answerMs,
                                                           const std::function<void(const std::string&)>& waiting) {
-    const std::string message = app::encodeHandOff(text);
-    if (!app::decodeHandOff(message)) {
+    const std::string message = encodeHandOff(text);
+    if (!decodeHandOff(message)) {
         failure = "the command holds characters that cannot be handed to the running copy";
         return std::nullopt;
     }
     const auto notice = [&waiting](const std::string& line) {
-        const auto answer = app::decodeAnswer(line);
+        const auto answer = decodeAnswer(line);
         if (!answer || !answer->waiting) return false;
         if (waiting) waiting(answer->message);
         return true;
@@ -260,7 +260,7 @@ std::optional<app::HandOffAnswer> SingleInstance::handOff(const InstancePaths& p
     const HandOffResult result = handOffMessage(paths.socket, message, connectMs, answerMs, MaxMessageBytes, notice);
     switch (result.status) {
     case HandOffResult::Status::Answered:
-        if (auto answer = app::decodeAnswer(result.answer)) return answer;
+        if (auto answer = decodeAnswer(result.answer)) return answer;
         failure = "the running copy gave an answer that is not one of ours";
         return std::nullopt;
     case HandOffResult::Status::NobodyListens:
@@ -274,6 +274,16 @@ std::optional<app::HandOffAnswer> SingleInstance::handOff(const InstancePaths& p
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> SingleInstance::handToRunningCopy(const std::optional<InstancePaths>& paths,
+                                                             std::string problem, const std::string& text,
+                                                             const std::function<void(const std::string&)>& waiting) {
+    if (paths && !running(*paths)) return std::nullopt;
+    std::optional<HandOffAnswer> answer;
+    if (paths) answer = handOff(*paths, text, problem, 3000, -1, waiting);
+    if (answer && answer->ok) return "";
+    return answer ? answer->message : problem;
 }
 
 } // namespace zul::qt

@@ -14,9 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/instance_message.h"
+#include "platform/instance_message.h"
 #include "platform/instance_channel.h"
-#include "settings/instance_paths.h"
 
 class QLocalServer;
 class QLocalSocket;
@@ -48,7 +47,7 @@ public:
     // Every valid message received, with the way to answer it. The answer
     // may come later; it is dropped when the caller has gone meanwhile, and
     // the reply tells whether the caller is still there.
-    using Reply = app::HandOffReply;
+    using Reply = HandOffReply;
     std::function<void(const std::string& text, Reply reply)> onMessage;
 
     // Limits and the period of the listening check (tests use small ones).
@@ -61,9 +60,15 @@ public:
     // Hands text to the running copy and waits for its answer as long as it
     // takes (answerMs < 0); a notice of what the request waits for goes to
     // waiting. The failure is described when there is no answer.
-    static std::optional<app::HandOffAnswer> handOff(const InstancePaths& paths, const std::string& text,
+    static std::optional<HandOffAnswer> handOff(const InstancePaths& paths, const std::string& text,
                                                      std::string& failure, int connectMs = 3000, int answerMs = -1,
                                                      const std::function<void(const std::string&)>& waiting = {});
+    // Hands text to the copy that runs, if one does: nullopt when none runs,
+    // "" when it has done what was asked, else why not. paths nullopt: they
+    // could not be set up, and problem says why.
+    static std::optional<std::string> handToRunningCopy(const std::optional<InstancePaths>& paths, std::string problem,
+                                                        const std::string& text,
+                                                        const std::function<void(const std::string&)>& waiting);
 
 private:
     struct Connection {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/event_loop.h"
-#include "platform/sim/virtual_clock.h"
+#include "support/sim/virtual_clock.h"
 
 namespace zul::sim {
 

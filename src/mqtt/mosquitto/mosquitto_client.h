@@ -9,14 +9,14 @@
 
 #include "mqtt/client.h"
 
-namespace zul::qt {
+namespace zul::mqtt {
 
-class MosquittoClient : public mqtt::MqttClient {
+class MosquittoClient : public MqttClient {
 public:
     MosquittoClient();
     ~MosquittoClient() override;
 
-    std::string start(const mqtt::ClientOptions& options, Sink sink) override;
+    std::string start(const ClientOptions& options, Sink sink) override;
     void stop() override;
     bool publish(const std::string& topic, const std::string& payload, int qos, bool retain) override;
     bool subscribe(const std::string& pattern, int qos) override;
@@ -30,4 +30,4 @@ private:
     std::thread thread_;
 };
 
-} // namespace zul::qt
+} // namespace zul::mqtt

@@ -1,4 +1,4 @@
-#include "platform/sim/virtual_clock.h"
+#include "support/sim/virtual_clock.h"
 
 namespace zul::sim {
 

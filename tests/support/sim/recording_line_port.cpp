@@ -1,4 +1,4 @@
-#include "platform/sim/recording_line_port.h"
+#include "support/sim/recording_line_port.h"
 
 namespace zul::sim {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/mosquitto_client.h"
+#include "mqtt/mosquitto/mosquitto_client.h"
 
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <mutex>
 
-namespace zul::qt {
+namespace zul::mqtt {
 
 namespace {
 constexpr int LoopTimeoutMs = 100;
@@ -70,7 +70,7 @@ std::string openSslReason(const char* line) {
 
 struct MosquittoClient::Shared {
     mosquitto* mosq = nullptr;
-    mqtt::ClientOptions options;
+    ClientOptions options;
     std::mutex mutex;
     std::condition_variable wake;
     Sink sink;
@@ -80,12 +80,12 @@ struct MosquittoClient::Shared {
     std::atomic<bool> connected = false;    // the broker accepted the connection
     std::atomic<bool> toldLoss = false;     // this attempt's failure was reported
     std::atomic<int> unacknowledged = 0;    // publications, subscriptions and removals without their answer
-    mqtt::ReconnectDelay delay;
+    ReconnectDelay delay;
 
     ~Shared() {
         if (mosq) mosquitto_destroy(mosq);
     }
-    void report(mqtt::ClientEvent event) {
+    void report(ClientEvent event) {
         std::unique_lock<std::mutex> lock(mutex);
         const Sink s = sink;
         lock.unlock();
@@ -96,7 +96,7 @@ struct MosquittoClient::Shared {
         const std::string detail = tlsDetail;
         lock.unlock();
         toldLoss = true;
-        report(mqtt::ClientEvent::disconnected(failureText(rc, error, detail)));
+        report(ClientEvent::disconnected(failureText(rc, error, detail)));
     }
     bool shouldStop() {
         std::lock_guard<std::mutex> lock(mutex);
@@ -184,17 +184,17 @@ void MosquittoClient::Shared::setCallbacks() {
             sh->delay.reset();
             sh->unacknowledged = 0;
         }
-        sh->report(mqtt::ClientEvent::connected(code, code == 0 ? "" : withoutFullStop(mosquitto_reason_string(code))));
+        sh->report(ClientEvent::connected(code, code == 0 ? "" : withoutFullStop(mosquitto_reason_string(code))));
     });
     mosquitto_disconnect_v5_callback_set(mosq, [](mosquitto*, void* self, int code, const mosquitto_property*) {
         auto* sh = static_cast<Shared*>(self);
         const int error = errno;
         sh->connected = false;
-        if (code == 0) sh->report(mqtt::ClientEvent::disconnected("disconnected"));
+        if (code == 0) sh->report(ClientEvent::disconnected("disconnected"));
         else if (!sh->toldLoss) sh->reportFailure(code, error);
     });
     mosquitto_message_callback_set(mosq, [](mosquitto*, void* self, const mosquitto_message* m) {
-        static_cast<Shared*>(self)->report(mqtt::ClientEvent::message(
+        static_cast<Shared*>(self)->report(ClientEvent::message(
             m->topic ? m->topic : "", static_cast<const char*>(m->payload), static_cast<std::size_t>(m->payloadlen),
             m->retain));
     });
@@ -217,7 +217,7 @@ MosquittoClient::MosquittoClient() : shared_(std::make_shared<Shared>()) { initL
 
 MosquittoClient::~MosquittoClient() { stop(); }
 
-std::string MosquittoClient::start(const mqtt::ClientOptions& options, Sink sink) {
+std::string MosquittoClient::start(const ClientOptions& options, Sink sink) {
     Shared& s = *shared_;
     if (s.mosq) return "the client is already running";
     s.options = options;
@@ -288,4 +288,4 @@ bool MosquittoClient::unsubscribe(const std::string& pattern) {
     return counted(*shared_, true, [&] { return mosquitto_unsubscribe(shared_->mosq, nullptr, pattern.c_str()); });
 }
 
-} // namespace zul::qt
+} // namespace zul::mqtt

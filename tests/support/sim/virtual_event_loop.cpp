@@ -1,4 +1,4 @@
-#include "platform/sim/virtual_event_loop.h"
+#include "support/sim/virtual_event_loop.h"
 
 #include <algorithm>
 
