@@ -63,13 +63,14 @@ int main(int argc, char** argv) {
     zul::writeFileAtomically(home / "loop.cro", zul::quotedLine("01100000000000000030") +
                                                     zul::quotedLine("01100000001000000030"));
     zul::IniSettingsStore settings(config / "settings.ini");
-    const char* const values[][3] = {
-        {"Settings", "TimerCount", nullptr},  {"Settings", "ChkForUpdts", "0"},
-        {"Settings", "CityLatitude", "52.52"}, {"Settings", "CityLongitude", "-13.4"},
-        {"Settings", "CityZone", "-1"},        {"Macro", "LoopN", "loop.cro"},
-        {"Macro", "LoopD", "Everyday"},        {"Macro", "LoopR", "1"},
+    using zul::Setting;
+    const std::pair<const zul::SettingKey*, std::string> values[] = {
+        {&Setting::TimerCount, std::to_string(timers)}, {&Setting::UpdateCheck, "0"},
+        {&Setting::CityLatitude, "52.52"},              {&Setting::CityLongitude, "-13.4"},
+        {&Setting::CityZone, "-1"},                     {&Setting::LoopEntry, "loop.cro"},
+        {&Setting::LoopDays, "Everyday"},               {&Setting::LoopRunning, "1"},
     };
-    for (const auto& v : values) settings.write(v[0], v[1], v[2] ? v[2] : std::to_string(timers));
+    for (const auto& [key, value] : values) settings.write(*key, value);
     std::printf("%s: %d timers, loop timer on, port sim\n", home.c_str(), timers);
     return 0;
 }

@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kTimerTag = "timer";
 
-bool validIndex(int index) { return index >= 0 && index < GroupRunner::kGroups; }
+bool validIndex(int index) { return index >= 0 && index < macros::kGroupCount; }
 
 } // namespace
 
@@ -33,7 +33,7 @@ std::string GroupRunner::offForm(const std::string& onCode) {
 }
 
 double GroupRunner::commandDelay() const {
-    const double tenths = settingAsNumber(ReadSetting(settings_, "Database16", "GrDelay", "6"), 6);
+    const double tenths = settingAsNumber(ReadSetting(settings_, Setting::GroupDelay), 6);
     return std::max(0.0, tenths / 10);
 }
 
@@ -84,11 +84,11 @@ const std::string& GroupRunner::tag(int index, bool on) const {
     return tags_.at(static_cast<std::size_t>(index))[on ? 0 : 1];
 }
 
-bool GroupRunner::autoOffButtonsShown() const { return ReadSetting(settings_, "Settings", "GrpDelayB", "1") != "0"; }
+bool GroupRunner::autoOffButtonsShown() const { return ReadSetting(settings_, Setting::GroupDelayButtons) != "0"; }
 
 void GroupRunner::toggleAutoOffButtons() {
     const bool show = !autoOffButtonsShown();
-    WriteSetting(settings_, "Settings", "GrpDelayB", show ? "1" : "0");
+    WriteSetting(settings_, Setting::GroupDelayButtons, show ? "1" : "0");
     if (onAutoOffButtons) onAutoOffButtons(show);
 }
 

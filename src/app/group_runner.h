@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "macros/group_file.h"
+
 namespace zul {
 
 class EventLoop;
@@ -23,7 +25,6 @@ class Transmitter;
 
 class GroupRunner {
 public:
-    static constexpr int kGroups = 8;
     using Translate = std::function<std::string(const std::string&)>;
 
     GroupRunner(x10::Transmitter& tx, EventLoop& loop, SettingsBackend& settings, std::filesystem::path programFolder);
@@ -62,7 +63,7 @@ public:
     void toggleAutoOffButtons();
 
     // The eight labels shown beside the buttons.
-    std::array<std::string, kGroups> labels;
+    std::array<std::string, macros::kGroupCount> labels;
     std::string onTip(int index) const;       // "Turn Group Hall ON"
     std::string offTip(int index) const;      // "Turn Group Hall OFF"
     std::string autoOffTip(int index) const;  // "Turn Group Hall ON -- then auto-OFF after the delay you set."
@@ -83,7 +84,7 @@ private:
     EventLoop& loop_;
     SettingsBackend& settings_;
     std::filesystem::path folder_;
-    std::array<std::array<std::string, 2>, kGroups> tags_;
+    std::array<std::array<std::string, 2>, macros::kGroupCount> tags_;
 };
 
 } // namespace zul

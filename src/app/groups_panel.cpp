@@ -7,7 +7,6 @@
 namespace zul::app {
 
 namespace {
-constexpr int PanelRecord = 273;
 } // namespace
 
 GroupsPanel::GroupsPanel(App& app) : app_(app) {
@@ -44,7 +43,7 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
 GroupsPanel::~GroupsPanel() { app_.groupLabels.changed = nullptr; }
 
 void GroupsPanel::restore() {
-    shown_ = app_.records.ReadRecord(PanelRecord, true) == "1";
+    shown_ = app_.records.ReadRecord(RecordNumber::GroupsPanel, true) == "1";
     runner_->labels = app_.groupLabels.labels;
     panic_->settings = loadPanicSettings(app_.records, app_.settings);
     notify();
@@ -52,7 +51,7 @@ void GroupsPanel::restore() {
 
 void GroupsPanel::setShown(bool on) {
     shown_ = on;
-    app_.records.WriteRecord(PanelRecord, on ? "1" : "0", true);
+    app_.records.WriteRecord(RecordNumber::GroupsPanel, on ? "1" : "0", true);
     notify();
 }
 

@@ -16,7 +16,6 @@ class App;
 
 class GroupsPanel {
 public:
-    static constexpr int Groups = GroupRunner::kGroups;
 
     explicit GroupsPanel(App& app);
     ~GroupsPanel();

@@ -19,9 +19,9 @@ namespace zul::app {
 namespace {
 // The settings that shape the timer table and the loop timer; the location
 // is read by the sun tick on every pass and needs no reload of its own.
-constexpr std::pair<const char*, const char*> TableKeys[] = {
-    {"Settings", "TimerCount"}, {"Macro", "LoopN"},      {"Macro", "LoopD"}, {"Macro", "LpStartTime"},
-    {"Macro", "LpEndTime"},     {"Macro", "UseLpStartEndTimes"}, {"Macro", "LoopR"}, {"Macro", "LpFl"},
+constexpr const SettingKey* TableKeys[] = {
+    &Setting::TimerCount,    &Setting::LoopEntry,       &Setting::LoopDays,    &Setting::LoopStartTime,
+    &Setting::LoopEndTime,   &Setting::LoopUseStartEnd, &Setting::LoopRunning, &Setting::LoopFlash,
 };
 } // namespace
 
@@ -119,7 +119,7 @@ void HeadlessService::alignTick() {
 
 std::vector<std::string> HeadlessService::loopAndTableSettings() const {
     std::vector<std::string> values;
-    for (const auto& [section, key] : TableKeys) values.push_back(ReadSetting(app_.settings, section, key, ""));
+    for (const SettingKey* key : TableKeys) values.push_back(app_.settings.read(*key).value_or(""));
     return values;
 }
 

@@ -14,7 +14,7 @@ namespace zul::app {
 namespace {
 int storedGroupDelay(const SettingsBackend& settings) {
     try {
-        return std::clamp(std::stoi(ReadSetting(settings, "Database16", "GrDelay", "6")), 0,
+        return std::clamp(std::stoi(ReadSetting(settings, Setting::GroupDelay)), 0,
                           MacroSetup::MaxGroupDelayTenths);
     } catch (...) {
         return 6;
@@ -125,7 +125,9 @@ bool MacroSetup::play(bool test) {
     return true;
 }
 
-void MacroSetup::saveGroupDelay() { WriteSetting(app_.settings, "Database16", "GrDelay", std::to_string(groupDelayTenths)); }
+void MacroSetup::saveGroupDelay() {
+    WriteSetting(app_.settings, Setting::GroupDelay, std::to_string(groupDelayTenths));
+}
 
 std::string MacroSetup::groupDelayText() const {
     const std::string tenths = std::to_string(groupDelayTenths % 10);

@@ -56,15 +56,15 @@ void MainClock::clockTick() {
 
 void MainClock::weeklyCheck(const DateTime& now) {
     SettingsBackend& s = app_.settings;
-    if (ReadSetting(s, Section, "ChkForUpdts", "3") != "1") return;
+    if (ReadSetting(s, Setting::UpdateCheck) != "1") return;
     const int weekday = now.weekday();
-    const int checkDay = toInt(ReadSetting(s, Section, "ChkUpdtsDay", ""), 0);
-    const int fromHour = toInt(ReadSetting(s, Section, "ChkUpdtsTime", "19"), 19);
-    bool checked = ReadSetting(s, Section, "CheckedUpdate", "False") == "True";
+    const int checkDay = toInt(ReadSetting(s, Setting::UpdateCheckDay), 0);
+    const int fromHour = toInt(ReadSetting(s, Setting::UpdateCheckHour), 19);
+    bool checked = ReadSetting(s, Setting::UpdateChecked) == "True";
     // The flag belongs to the day the check ran: it is cleared on any other
     // day, so the day after the check day gets its own single check.
     if (checked && weekday != checkDay && checkedOnDay_ != now.dayNumber()) {
-        WriteSetting(s, Section, "CheckedUpdate", "False");
+        WriteSetting(s, Setting::UpdateChecked, "False");
         checked = false;
     }
     const bool checkDayOrNext = weekday == checkDay || weekday == checkDay + 1;
@@ -77,24 +77,24 @@ void MainClock::weeklyCheck(const DateTime& now) {
         runUpdater("autocheck");
         updateStatus_.clear();
     }
-    WriteSetting(s, Section, "CheckedUpdate", "True");
+    WriteSetting(s, Setting::UpdateChecked, "True");
 }
 
 void MainClock::askAboutUpdates(const DateTime& now) {
     SettingsBackend& s = app_.settings;
     // Without an updater program there is nothing to agree to.
-    if (ReadSetting(s, Section, "ChkForUpdts", "3") != "3" || !updaterPresent()) return;
+    if (ReadSetting(s, Setting::UpdateCheck) != "3" || !updaterPresent()) return;
     const std::string text = app_.tr("Would you like to automatically check for updates once a week?") + "\n" +
                              app_.tr("This setting can be changed anytime by clicking Menu ->") + "\n" +
                              app_.tr("Setup Preferences, and then the Advanced tab.");
     if (app_.rawDialogs.question(text, app_.tr("Automatic Check for Updates?"), false) == Answer::Yes) {
-        WriteSetting(s, Section, "ChkForUpdts", "1");
-        WriteSetting(s, Section, "ChkUpdtsDay", std::to_string(now.weekday()));
+        WriteSetting(s, Setting::UpdateCheck, "1");
+        WriteSetting(s, Setting::UpdateCheckDay, std::to_string(now.weekday()));
         char hour[8];
         std::snprintf(hour, sizeof hour, "%02d", now.hour);
-        WriteSetting(s, Section, "ChkUpdtsTime", hour);
+        WriteSetting(s, Setting::UpdateCheckHour, hour);
     } else {
-        WriteSetting(s, Section, "ChkForUpdts", "0");
+        WriteSetting(s, Setting::UpdateCheck, "0");
     }
 }
 
@@ -106,7 +106,7 @@ bool MainClock::updaterPresent() const {
 }
 
 void MainClock::runUpdater(const std::string& type) {
-    WriteSetting(app_.settings, Section, "ChkType", type);
+    WriteSetting(app_.settings, Setting::UpdateCheckType, type);
     app_.transmitter.Pause(0.5);
     app_.desktop.startProgram(updaterPath().string(), {});
 }

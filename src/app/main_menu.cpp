@@ -25,7 +25,7 @@ MenuEntry submenu(std::string caption, std::vector<MenuEntry> children) {
 // The language menu from the program folder and the files the program ships.
 std::vector<LanguageMenuEntry> languages(App& app) {
     return languageMenu(shippedFolders(app.folder, executableFolder()),
-                        ReadSetting(app.settings, "Settings", "Language", "English"));
+                        ReadSetting(app.settings, Setting::Language));
 }
 
 std::vector<MenuEntry> languageEntries(App& app) {

@@ -8,8 +8,6 @@
 namespace zul::app {
 
 namespace {
-constexpr int HouseRecord = 271;
-constexpr int PageRecord = 272;
 constexpr const char* BrightByte = "10001000";
 constexpr const char* DimByte = "10011000";
 constexpr double HoldRepeatSeconds = 0.2;
@@ -50,7 +48,7 @@ void MainWindowLogic::selectHouse(int position) {
     if (position < 0 || position > 15) return;
     house_ = position;
     updateHouseByte();
-    app_.records.WriteRecord(HouseRecord, std::to_string(position), true);
+    app_.records.WriteRecord(RecordNumber::HouseCode, std::to_string(position), true);
     refreshDescriptions();
     notify();
 }
@@ -59,14 +57,14 @@ void MainWindowLogic::togglePage() {
     app_.codes.setUnitsHighPage(!highPage());
     updateHouseByte();
     app_.sounds.play(SoundEvent::Resize);
-    app_.records.WriteRecord(PageRecord, highPage() ? "True" : "False", true);
+    app_.records.WriteRecord(RecordNumber::UnitPage, highPage() ? "True" : "False", true);
     refreshDescriptions();
     notify();
 }
 
 void MainWindowLogic::restoreHouseAndPage() {
-    house_ = parsePosition(app_.records.ReadRecord(HouseRecord, true));
-    app_.codes.setUnitsHighPage(app_.records.ReadRecord(PageRecord, true) == "True");
+    house_ = parsePosition(app_.records.ReadRecord(RecordNumber::HouseCode, true));
+    app_.codes.setUnitsHighPage(app_.records.ReadRecord(RecordNumber::UnitPage, true) == "True");
     updateHouseByte();
     notify();
 }
@@ -90,7 +88,7 @@ std::string MainWindowLogic::setAppliance(int i, bool appliance) {
 
 void MainWindowLogic::setRecording(bool on) {
     recording_ = on;
-    if (on) sendWhileRecording_ = ReadSetting(app_.settings, "Settings", "SendOnRecord", "1") != "0";
+    if (on) sendWhileRecording_ = ReadSetting(app_.settings, Setting::SendOnRecord) != "0";
     notify();  // the flashing "Recording"
 }
 

@@ -11,16 +11,15 @@ namespace zul::app {
 namespace {
 
 const std::vector<OptionInfo> kOptions = {
-    {Option::AutoStart, "Load when you log in (current user)", "Settings", "AutoStart", "1", "0", "0"},
-    {Option::PanicButton, "Show Quick (Panic) Button", "Settings", "PanicButton", "1", "0", "1"},
-    {Option::GroupDelayButtons, "Show Group Auto-Off Delay Buttons", "Settings", "GrpDelayB", "1", "0", "1"},
-    {Option::MinOnStart, "Send program to system tray on startup", "Settings", "MinOnStart", "True", "False", "False"},
-    {Option::MinToTray, "Minimize sends to system tray", "Settings", "MinToTray", "1", "0", "0"},
-    {Option::SendOnRecord, "Send commands while recording macros and groups", "Settings", "SendOnRecord", "1", "0",
-     "1"},
-    {Option::ToolTips, "Show tool tips ( button hints )", "Settings", "ShowToolTips", "1", "0", "1"},
-    {Option::AssociateMacros, "Associate macro files (.cro) with Zulmarin", "Macro", "DoSet", "True", "False", "True"},
-    {Option::UpdateCheck, "Automatically check for updates once a week.", "Settings", "ChkForUpdts", "1", "0", "3"},
+    {Option::AutoStart, "Load when you log in (current user)", Setting::AutoStart, "1", "0"},
+    {Option::PanicButton, "Show Quick (Panic) Button", Setting::PanicButton, "1", "0"},
+    {Option::GroupDelayButtons, "Show Group Auto-Off Delay Buttons", Setting::GroupDelayButtons, "1", "0"},
+    {Option::MinOnStart, "Send program to system tray on startup", Setting::MinOnStart, "True", "False"},
+    {Option::MinToTray, "Minimize sends to system tray", Setting::MinToTray, "1", "0"},
+    {Option::SendOnRecord, "Send commands while recording macros and groups", Setting::SendOnRecord, "1", "0"},
+    {Option::ToolTips, "Show tool tips ( button hints )", Setting::ShowToolTips, "1", "0"},
+    {Option::AssociateMacros, "Associate macro files (.cro) with Zulmarin", Setting::AssociateMacros, "True", "False"},
+    {Option::UpdateCheck, "Automatically check for updates once a week.", Setting::UpdateCheck, "1", "0"},
 };
 
 void refreshWindows(App& app) { app.optionsChanged(); }
@@ -29,14 +28,14 @@ void failed(App& app, const std::string& why) { app.dialogs.message("Failed\n" +
 
 std::string associate(App& app) {
     const std::string error = app.desktop.setMacroAssociation(true);
-    if (error.empty()) WriteSetting(app.settings, "Macro", "Set", "Done");
+    if (error.empty()) WriteSetting(app.settings, Setting::MacroAssociationSet, "Done");
     return error;
 }
 
 // Takes the file type and its handler away again; "Set" goes with them.
 std::string dissociate(App& app) {
     const std::string error = app.desktop.setMacroAssociation(false);
-    WriteSetting(app.settings, "Macro", "Set", "");
+    WriteSetting(app.settings, Setting::MacroAssociationSet, "");
     return error;
 }
 
@@ -75,7 +74,7 @@ const OptionInfo& optionInfo(Option id) {
 
 bool optionOn(const App& app, Option id) {
     const OptionInfo& o = optionInfo(id);
-    const std::string value = ReadSetting(app.settings, o.section, o.key, o.absent);
+    const std::string value = ReadSetting(app.settings, o.key);
     return equalsNoCase(value, o.on) || (id == Option::AssociateMacros && equalsNoCase(value, "Yes"));
 }
 
@@ -86,7 +85,7 @@ bool setOption(App& app, Option id, bool on) {
         return false;
     }
     const OptionInfo& o = optionInfo(id);
-    WriteSetting(app.settings, o.section, o.key, on ? o.on : o.off);
+    WriteSetting(app.settings, o.key, on ? o.on : o.off);
     applyFlag(app, id, on);
     refreshWindows(app);
     return true;
@@ -101,7 +100,7 @@ bool changeLauncher(App& app, Launcher where, bool present) {
 
 bool removeAssociations(App& app) {
     const std::string error = dissociate(app);
-    WriteSetting(app.settings, "Macro", "DoSet", "False");
+    WriteSetting(app.settings, Setting::AssociateMacros, "False");
     app.associateMacroFiles = false;
     refreshWindows(app);
     if (!error.empty()) failed(app, error);

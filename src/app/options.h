@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/desktop.h"
+#include "settings/setting_keys.h"
 
 namespace zul::app {
 
@@ -29,11 +30,9 @@ enum class Option {
 struct OptionInfo {
     Option id;
     const char* caption;  // the preferences window's check box (English)
-    const char* section;
-    const char* key;
+    const SettingKey& key;  // its default is what a missing key means
     const char* on;
     const char* off;
-    const char* absent;  // what a missing key means
 };
 
 // Every option, in the order the preferences window lists them.

@@ -15,10 +15,6 @@ namespace zul {
 
 namespace {
 
-constexpr int kCaptionRecord = 274;
-constexpr int kColourRecord = 279;
-constexpr int kDelayRecord = 280;
-constexpr int kGroupRecord = 281;
 
 // A number as the panic tab stores it ("," or "." as the decimal mark); 0 when it is none.
 double numberOf(std::string text) {
@@ -31,16 +27,16 @@ double numberOf(std::string text) {
 
 PanicSettings loadPanicSettings(RecordStore& records, const SettingsBackend& settings) {
     PanicSettings p;
-    const std::string caption = records.ReadRecord(kCaptionRecord, true);
+    const std::string caption = records.ReadRecord(RecordNumber::PanicCaption, true);
     if (!caption.empty()) p.caption = caption;
-    p.colour = static_cast<int>(numberOf(records.ReadRecord(kColourRecord, true)));
-    const double group = numberOf(records.ReadRecord(kGroupRecord, true));
-    p.group = group >= 1 && group <= GroupRunner::kGroups && group == std::floor(group) ? static_cast<int>(group) : 0;
-    const std::string delay = records.ReadRecord(kDelayRecord, true);
+    p.colour = static_cast<int>(numberOf(records.ReadRecord(RecordNumber::PanicColour, true)));
+    const double group = numberOf(records.ReadRecord(RecordNumber::PanicGroup, true));
+    p.group = group >= 1 && group <= macros::kGroupCount && group == std::floor(group) ? static_cast<int>(group) : 0;
+    const std::string delay = records.ReadRecord(RecordNumber::PanicDelay, true);
     const std::size_t comma = delay.find(',');
     p.minutes = numberOf(delay.substr(0, comma));
     p.seconds = comma == std::string::npos ? 0 : numberOf(delay.substr(comma + 1));
-    p.shown = ReadSetting(settings, "Settings", "PanicButton", "1") != "0";
+    p.shown = ReadSetting(settings, Setting::PanicButton) != "0";
     return p;
 }
 
@@ -103,7 +99,7 @@ std::string PanicRoutine::menuCaption() const { return withoutAccessKeys(setting
 
 void PanicRoutine::toggleShown() {
     settings.shown = !settings.shown;
-    WriteSetting(store_, "Settings", "PanicButton", settings.shown ? "1" : "0");
+    WriteSetting(store_, Setting::PanicButton, settings.shown ? "1" : "0");
 }
 
 } // namespace zul

@@ -21,8 +21,11 @@ namespace x10 {
 class Transmitter;
 }
 
+// The panic button's caption while its record is empty.
+inline constexpr const char* DefaultPanicCaption = "Pa&nic";
+
 struct PanicSettings {
-    std::string caption = "Pa&nic";  // record 274; this when empty
+    std::string caption = DefaultPanicCaption;  // record 274; this when empty
     int colour = 1;                   // record 279: "1" to "6"
     int group = 0;                    // record 281: quick group 1 to 8; 0 = not set up
     double minutes = 0, seconds = 0;  // record 280: minutes "," seconds

@@ -4,7 +4,11 @@
 #include <cstddef>
 #include <vector>
 
+#include "settings/settings_store.h"
+
 namespace zul::app {
+
+inline constexpr WindowPositionKeys MainWindowPositionKeys{Setting::MainLeft, Setting::MainTop};
 
 struct TwipPoint {
     int left = 0;

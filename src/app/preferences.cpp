@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
+#include "app/panic_routine.h"
 #include "settings/settings_store.h"
 #include "timers/clock_tick.h"
 
@@ -13,25 +14,21 @@ namespace zul::app {
 
 namespace {
 
-constexpr int CaptionRecord = 274;
-constexpr int ColourRecord = 279;
-constexpr int DelayRecord = 280;
-constexpr int GroupRecord = 281;
 
 struct AdvancedInfo {
-    const char* key;
-    const char* absent;    // shown when the key is missing
-    const char* fallback;  // what a field that is no number becomes when left
+    const SettingKey& key;  // its default is shown when the key is missing
+    const char* fallback;   // what a field that is no number becomes when left
 };
 // In AdvancedField order.
 constexpr AdvancedInfo kAdvanced[] = {
-    {"GPause", "0.6", ".6"},
-    {"MaxLogSize", "500", "500"},
-    {"KeepLogSize", "400", "400"},
-    {"MaxLogFileLines", "59000", "59000"},
-    {"ChkUpdtsTime", "19", "19"},
+    {Setting::MasterPause, ".6"},
+    {Setting::MaxLogSize, "500"},
+    {Setting::KeepLogSize, "400"},
+    {Setting::MaxLogFileLines, "59000"},
+    {Setting::UpdateCheckHour, "19"},
 };
 constexpr int kDefaultSlider = 60;
+constexpr WindowPositionKeys kPositionKeys{Setting::PreferencesLeft, Setting::PreferencesTop};
 
 const AdvancedInfo& infoOf(AdvancedField f) { return kAdvanced[static_cast<int>(f)]; }
 
@@ -64,7 +61,8 @@ int sliderOf(double seconds) {
 
 bool isGroupNumber(const std::string& text) {
     const auto v = wholeNumberIn(text);
-    return text.empty() || (v && *v >= 1 && *v <= 8 && text.find_first_not_of("0123456789") == std::string::npos);
+    return text.empty() ||
+           (v && *v >= 1 && *v <= macros::kGroupCount && text.find_first_not_of("0123456789") == std::string::npos);
 }
 
 } // namespace
@@ -88,8 +86,7 @@ void Preferences::open(const std::string& panicGroup) {
     loadAdvanced();
     // "Test" reads the daylight state the timers keep; bring it up to date.
     const std::string daySavings = daylightState(app_.clock.timeZone()).daySavings ? "True" : "False";
-    if (ReadSetting(app_.settings, "Settings", "DaySavings", "") != daySavings)
-        WriteSetting(app_.settings, "Settings", "DaySavings", daySavings);
+    WriteSettingIfChanged(app_.settings, Setting::DaySavings, daySavings);
     location_->open();
     sounds_->open();
 }
@@ -113,14 +110,14 @@ std::string Preferences::onOffText(bool on) const { return app_.tr(on ? "ON" : "
 
 void Preferences::loadPanic(const std::string& panicGroup) {
     RecordStore& r = app_.records;
-    panic_[static_cast<int>(PanicField::Caption)] = r.ReadRecord(CaptionRecord, true);
-    std::string group = panicGroup.empty() ? r.ReadRecord(GroupRecord, true) : panicGroup;
+    panic_[static_cast<int>(PanicField::Caption)] = r.ReadRecord(RecordNumber::PanicCaption, true);
+    std::string group = panicGroup.empty() ? r.ReadRecord(RecordNumber::PanicGroup, true) : panicGroup;
     panic_[static_cast<int>(PanicField::Group)] = group.empty() ? "8" : group;
-    const std::string delay = r.ReadRecord(DelayRecord, true);
+    const std::string delay = r.ReadRecord(RecordNumber::PanicDelay, true);
     const std::size_t comma = delay.find(',');
     panic_[static_cast<int>(PanicField::Minutes)] = delay.substr(0, comma);
     panic_[static_cast<int>(PanicField::Seconds)] = comma == std::string::npos ? "" : delay.substr(comma + 1);
-    const auto colour = wholeNumberIn(r.ReadRecord(ColourRecord, true));
+    const auto colour = wholeNumberIn(r.ReadRecord(RecordNumber::PanicColour, true));
     colour_ = colour && *colour >= 1 && *colour <= PanicColours ? static_cast<int>(*colour) : 1;
 }
 
@@ -145,14 +142,14 @@ void Preferences::setPanicColour(int choice) {
 bool Preferences::applyPanic() {
     std::string& caption = panic_[static_cast<int>(PanicField::Caption)];
     std::string& minutes = panic_[static_cast<int>(PanicField::Minutes)];
-    if (caption.empty()) caption = app_.tr("Pa&nic");
+    if (caption.empty()) caption = app_.tr(DefaultPanicCaption);
     if (minutes.empty()) minutes = "00";
     RecordStore& r = app_.records;
     std::string error;
     for (const auto& [record, text] :
-         {std::pair{CaptionRecord, caption}, std::pair{ColourRecord, std::to_string(colour_)},
-          std::pair{DelayRecord, minutes + "," + panicField(PanicField::Seconds)},
-          std::pair{GroupRecord, panicField(PanicField::Group)}}) {
+         {std::pair{RecordNumber::PanicCaption, caption}, std::pair{RecordNumber::PanicColour, std::to_string(colour_)},
+          std::pair{RecordNumber::PanicDelay, minutes + "," + panicField(PanicField::Seconds)},
+          std::pair{RecordNumber::PanicGroup, panicField(PanicField::Group)}}) {
         if (const auto written = r.WriteRecord(record, text, true); !written && error.empty()) error = written.error;
     }
     app_.groups->panic().settings = loadPanicSettings(r, app_.settings);
@@ -169,10 +166,10 @@ std::string Preferences::daylightNote() const {
 void Preferences::loadAdvanced() {
     for (int i = 0; i < 5; ++i) {
         const AdvancedInfo& info = kAdvanced[i];
-        advanced_[static_cast<std::size_t>(i)] = ReadSetting(app_.settings, "Settings", info.key, info.absent);
+        advanced_[static_cast<std::size_t>(i)] = ReadSetting(app_.settings, info.key);
     }
     slider_ = sliderOf(decimal(advancedField(AdvancedField::MasterDelay)).value_or(0.6));
-    trimLog_ = ReadSetting(app_.settings, "Settings", "TrimTimerLog", "1") == "1";
+    trimLog_ = ReadSetting(app_.settings, Setting::TrimTimerLog) == "1";
 }
 
 void Preferences::setAdvancedField(AdvancedField f, const std::string& text) {
@@ -198,7 +195,7 @@ void Preferences::setTrimLog(bool on) {
 
 void Preferences::restoreAdvancedDefaults() {
     for (const AdvancedField f : {AdvancedField::MaxLog, AdvancedField::KeepLog, AdvancedField::MaxLogFile})
-        setAdvancedField(f, infoOf(f).absent);
+        setAdvancedField(f, std::string(infoOf(f).key.defaultValue()));
     setSlider(kDefaultSlider);
 }
 
@@ -207,9 +204,9 @@ void Preferences::checkForUpdatesNow() { app_.mainClock->checkOnlineForUpgrade()
 void Preferences::applyAdvanced() {
     for (int i = 0; i < 5; ++i) {
         leaveAdvancedField(static_cast<AdvancedField>(i));
-        WriteSetting(app_.settings, "Settings", kAdvanced[i].key, advanced_[static_cast<std::size_t>(i)]);
+        WriteSetting(app_.settings, kAdvanced[i].key, advanced_[static_cast<std::size_t>(i)]);
     }
-    WriteSetting(app_.settings, "Settings", "TrimTimerLog", trimLog_ ? "1" : "0");
+    WriteSetting(app_.settings, Setting::TrimTimerLog, trimLog_ ? "1" : "0");
 }
 
 bool Preferences::anyChanged() const {
@@ -241,18 +238,14 @@ void Preferences::cancel() {
 
 void Preferences::closing(std::optional<std::pair<int, int>> position) {
     if (position) {
-        WriteSetting(app_.settings, "Settings", "SuLeft", std::to_string(position->first));
-        WriteSetting(app_.settings, "Settings", "SuTop", std::to_string(position->second));
+        storeWindowPosition(app_.settings, kPositionKeys, *position);
     }
     if (location_->askSaveOnClose(app_.rawDialogs)) apply();
     sounds_->askSaveOnClose();
 }
 
 std::optional<std::pair<int, int>> Preferences::storedPosition() const {
-    const auto left = wholeNumberIn(ReadSetting(app_.settings, "Settings", "SuLeft", ""));
-    const auto top = wholeNumberIn(ReadSetting(app_.settings, "Settings", "SuTop", ""));
-    if (!left || !top) return std::nullopt;
-    return std::pair{static_cast<int>(*left), static_cast<int>(*top)};
+    return storedWindowPosition(app_.settings, kPositionKeys);
 }
 
 HelpTopic Preferences::help(PreferencesTab tab) {

@@ -11,6 +11,7 @@
 #include "app/main_clock.h"
 #include "app/main_window_logic.h"
 #include "app/options.h"
+#include "app/placement.h"
 #include "app/timers_switch.h"
 #include "timers/timer_window_logic.h"
 #include "settings/settings_store.h"
@@ -58,7 +59,7 @@ void Startup::enter(const std::string& commandLine) {
         guard.step([&] {
             std::error_code ec;
             if (!std::filesystem::exists(app_.language.file(), ec))
-                WriteSetting(app_.settings, "Settings", "Language", "English");
+                WriteSetting(app_.settings, Setting::Language, "English");
         });
         guard.step([&] {
             app_.codes.LoadHouseCodes();
@@ -69,15 +70,15 @@ void Startup::enter(const std::string& commandLine) {
             if (!app_.records.open(path)) throw std::runtime_error(recordStoreProblemText(app_.records));
         });
         guard.step([&] {
-            const std::string doSet = ReadSetting(app_.settings, "Macro", "DoSet", "True");
+            const std::string doSet = ReadSetting(app_.settings, Setting::AssociateMacros);
             app_.associateMacroFiles = equalsNoCase(doSet, "Yes") || equalsNoCase(doSet, "True");
-            WriteSetting(app_.settings, "Macro", "DoSet", app_.associateMacroFiles ? "True" : "False");
+            WriteSetting(app_.settings, Setting::AssociateMacros, app_.associateMacroFiles ? "True" : "False");
         });
         guard.step([&] {
             if (showSplash) showSplash();
             else loadMainWindow();
         });
-        guard.step([&] { WriteSetting(app_.settings, "Database16", "CurrentVersion", ZUL_VERSION); });
+        guard.step([&] { WriteSetting(app_.settings, Setting::CurrentVersion, ZUL_VERSION); });
         guard.step([&] {
             // Said once, after the start-up's own writes: settings that could not be
             // read are the defaults and never written; settings that cannot be
@@ -104,19 +105,19 @@ void Startup::loadMainWindow() {
 
 void Startup::loadOptions() {
     app_.groups->restore();
-    app_.showToolTips = ReadSetting(app_.settings, "Settings", "ShowToolTips", "1") != "0";
-    app_.minimizeOnStart = ReadSetting(app_.settings, "Settings", "MinOnStart", "False") == "True";
+    app_.showToolTips = ReadSetting(app_.settings, Setting::ShowToolTips) != "0";
+    app_.minimizeOnStart = ReadSetting(app_.settings, Setting::MinOnStart) == "True";
     if (app_.minimizeOnStart) startUp_->setEnabled(true);
-    app_.minimizeToTray = ReadSetting(app_.settings, "Settings", "MinToTray", "0") == "1";
+    app_.minimizeToTray = ReadSetting(app_.settings, Setting::MinToTray) == "1";
     // The running copy is found through its single-instance channel; the
     // process id is kept here for the user's information.
-    if (app_.processId) WriteSetting(app_.settings, "ActiveWindow", "Handle", std::to_string(app_.processId));
+    if (app_.processId) WriteSetting(app_.settings, Setting::WindowHandle, std::to_string(app_.processId));
 }
 
 void Startup::afterStartTick() {
     afterStart_->setEnabled(false);
     if (phase_ != Phase::Loaded) return;
-    if (setTimersOn) setTimersOn(app_.records.ReadRecord(TimersRecord, true) == "1");
+    if (setTimersOn) setTimersOn(app_.records.ReadRecord(RecordNumber::TimersSwitch, true) == "1");
     restoreState();
     if (!app_.minimizeOnStart && app_.hooks.showMainWindow) app_.hooks.showMainWindow();
     // The splash stays until now, so that the screen is never empty.
@@ -133,13 +134,13 @@ void Startup::afterStartTick() {
 void Startup::restoreState() {
     app_.mainWindow->restoreHouseAndPage();
     app_.groups->restore();
-    if (app_.records.ReadRecord(FirstRunRecord, true).empty()) {
+    if (app_.records.ReadRecord(RecordNumber::FirstRun, true).empty()) {
         firstStartLauncher(app_);
-        app_.records.WriteRecord(FirstRunRecord, dateText(app_.clock.now()), true);
+        app_.records.WriteRecord(RecordNumber::FirstRun, dateText(app_.clock.now()), true);
     }
     app_.groupLabels.load(app_.folder);
     app_.mainWindow->refreshDescriptions();
-    app_.sounds.setOn(ReadSetting(app_.settings, "Settings", "Sounds", "True") != "False");
+    app_.sounds.setOn(ReadSetting(app_.settings, Setting::SoundsOn) != "False");
 }
 
 void Startup::startUpTick() {
@@ -147,7 +148,7 @@ void Startup::startUpTick() {
     if (app_.minimizeOnStart) {
         if (minimizeAtStart) minimizeAtStart();
     } else {
-        WriteSetting(app_.settings, "Settings", "MinOnStart", "False");
+        WriteSetting(app_.settings, Setting::MinOnStart, "False");
     }
 }
 
@@ -221,13 +222,11 @@ void Startup::mainWindowClosed() {
     SettingsBackend& s = app_.settings;
     const bool minimized = app_.hooks.mainWindowMinimized && app_.hooks.mainWindowMinimized();
     if (placed && !minimized && app_.hooks.mainWindowPosition) {
-        const auto [left, top] = app_.hooks.mainWindowPosition();
-        WriteSetting(s, "Settings", "MainLeft", std::to_string(left));
-        WriteSetting(s, "Settings", "MainTop", std::to_string(top));
+        storeWindowPosition(s, MainWindowPositionKeys, app_.hooks.mainWindowPosition());
     }
-    WriteSetting(s, "Database16", "CurrentVersion", ZUL_VERSION);
-    WriteSetting(s, "Database16", "CurrentExePath", app_.folder.string());
-    if (timersOn) app_.records.WriteRecord(TimersRecord, timersOn() ? "1" : "0", true);
+    WriteSetting(s, Setting::CurrentVersion, ZUL_VERSION);
+    WriteSetting(s, Setting::CurrentExePath, app_.folder.string());
+    if (timersOn) app_.records.WriteRecord(RecordNumber::TimersSwitch, timersOn() ? "1" : "0", true);
     app_.StopAll = false;
     app_.transmitter.Pause(0.1);
     app_.StopAll = true;  // nothing starts again while the program ends
@@ -236,7 +235,7 @@ void Startup::mainWindowClosed() {
     if (app_.hooks.closeWindows) app_.hooks.closeWindows();
     app_.records.close();
     if (app_.restartMarked) {
-        WriteSetting(s, "Database16", "ReStart", "restart");
+        WriteSetting(s, Setting::Restart, "restart");
         if (restartProgram) restartProgram();
     }
     phase_ = Phase::Ended;

@@ -24,8 +24,6 @@ public:
     static constexpr int AfterStartMs = 500;
     static constexpr int StartUpMs = 750;
     static constexpr int AcroMs = 50;
-    static constexpr int TimersRecord = 275;
-    static constexpr int FirstRunRecord = 282;
 
     explicit Startup(App& app);
     ~Startup();

@@ -32,9 +32,9 @@ void Uninstaller::run() {
     keep(app_.desktop.setLauncher(Launcher::DesktopFolder, false));
     keep(app_.desktop.setLauncher(Launcher::Autostart, false));
     keep(app_.desktop.setMacroAssociation(false));
-    WriteSetting(app_.settings, "Settings", "AutoStart", "0");
-    WriteSetting(app_.settings, "Macro", "DoSet", "False");
-    WriteSetting(app_.settings, "Macro", "Set", "");
+    WriteSetting(app_.settings, Setting::AutoStart, "0");
+    WriteSetting(app_.settings, Setting::AssociateMacros, "False");
+    WriteSetting(app_.settings, Setting::MacroAssociationSet, "");
     app_.associateMacroFiles = false;
 
     const fs::path settings = settingsFile(app_);

@@ -23,6 +23,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/signal.h"
+#include "settings/record_numbers.h"
 
 namespace zul {
 class EventLoop;
@@ -78,7 +79,9 @@ public:
     UnitDescriptions(const UnitDescriptions&) = delete;
     UnitDescriptions& operator=(const UnitDescriptions&) = delete;
 
-    static int record(const UnitAddress& unit) { return (unit.house - 1) * UnitsPerHouse + unit.unit; }
+    static int record(const UnitAddress& unit) {
+        return RecordNumber::FirstUnitDescription + (unit.house - 1) * UnitsPerHouse + unit.unit - 1;
+    }
 
     // "" when the unit has none.
     std::string read(const UnitAddress& unit) const;

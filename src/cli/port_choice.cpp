@@ -15,9 +15,9 @@
 
 namespace zul::cli {
 
-std::optional<std::string> ReadOnlySettings::read(const std::string& section, const std::string& key) const {
-    if (auto v = local_.read(section, key)) return v;
-    return base_.read(section, key);
+std::optional<std::string> ReadOnlySettings::read(const SettingKey& key) const {
+    if (auto v = local_.read(key)) return v;
+    return base_.read(key);
 }
 
 UserSettings::UserSettings(Io& io) : file(configFolder() / "settings.ini") {
@@ -27,8 +27,8 @@ UserSettings::UserSettings(Io& io) : file(configFolder() / "settings.ini") {
     reportSettingsProblem(settings, io.err, log);
 }
 
-bool ReadOnlySettings::write(const std::string& section, const std::string& key, const std::string& value) {
-    return local_.write(section, key, value);
+bool ReadOnlySettings::write(const SettingKey& key, const std::string& value) {
+    return local_.write(key, value);
 }
 
 std::optional<PortOptions> parsePortOptions(const Args& args, std::string& error) {

@@ -23,10 +23,10 @@ namespace zul::cli {
 class ReadOnlySettings : public SettingsBackend {
 public:
     explicit ReadOnlySettings(const SettingsBackend& base) : base_(base) {}
-    std::optional<std::string> read(const std::string& section, const std::string& key) const override;
-    bool write(const std::string& section, const std::string& key, const std::string& value) override;
+    std::optional<std::string> read(const SettingKey& key) const override;
+    bool write(const SettingKey& key, const std::string& value) override;
     // Nothing is removed from the real settings; a key written here goes again.
-    bool remove(const std::string& section, const std::string& key) override { return local_.remove(section, key); }
+    bool remove(const SettingKey& key) override { return local_.remove(key); }
 
     std::string readProblem() const override { return base_.readProblem(); }
 

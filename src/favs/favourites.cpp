@@ -15,9 +15,9 @@ namespace zul {
 
 namespace {
 
-constexpr int kDescriptionRecords = 256;
 constexpr const char* kDefaultOptions = "10,0,0";
 constexpr int kDefaultRows = 10;
+constexpr WindowPositionKeys kPositionKeys{Setting::FavouritesLeft, Setting::FavouritesTop};
 constexpr const char* kBrightByte = "10001000";
 constexpr const char* kDimByte = "10011000";
 
@@ -54,10 +54,10 @@ Favourites::~Favourites() = default;
 
 void Favourites::open() {
     opened_ = false;
-    std::string options = s_.records.ReadRecord(OptionsRecord, true);
+    std::string options = s_.records.ReadRecord(RecordNumber::FavouritesOptions, true);
     if (options.size() < 5) {
         options = kDefaultOptions;
-        s_.records.WriteRecord(OptionsRecord, options, true);
+        s_.records.WriteRecord(RecordNumber::FavouritesOptions, options, true);
     }
     const auto parts = splitAt(options, ",");
     maxVisible_ = parts[0];
@@ -73,7 +73,8 @@ void Favourites::open() {
 void Favourites::SetFavs() {
     sorted_.clear();
     inRecordOrder_.clear();
-    for (int n = 1; n <= kDescriptionRecords; ++n)
+    const int end = RecordNumber::FirstUnitDescription + RecordNumber::UnitDescriptions;
+    for (int n = RecordNumber::FirstUnitDescription; n < end; ++n)
         if (auto f = favouriteOf(s_.records.ReadRecord(n, true))) inRecordOrder_.push_back(std::move(*f));
     sorted_ = inRecordOrder_;
     std::stable_sort(sorted_.begin(), sorted_.end(), byName);
@@ -109,8 +110,8 @@ void Favourites::setSortByName(bool on) {
 }
 
 void Favourites::writeOptions() {
-    s_.records.WriteRecord(OptionsRecord, maxVisible_ + "," + (onTop_ ? "1" : "0") + "," + (sortByName_ ? "1" : "0"),
-                           true);
+    const std::string options = maxVisible_ + "," + (onTop_ ? "1" : "0") + "," + (sortByName_ ? "1" : "0");
+    s_.records.WriteRecord(RecordNumber::FavouritesOptions, options, true);
     if (opened_) clicked();
 }
 
@@ -171,25 +172,20 @@ void Favourites::hoverDimmer(bool bright) {
     hint(tr(bright ? "Brighten" : "Dim") + " " + keptCode_);
 }
 
-std::optional<int> Favourites::storedLeft() const {
-    return wholeNumber(ReadSetting(s_.settings, "Settings", "FavLeft", ""));
-}
-
-std::optional<int> Favourites::storedTop() const {
-    return wholeNumber(ReadSetting(s_.settings, "Settings", "FavTop", ""));
+std::optional<std::pair<int, int>> Favourites::storedPosition() const {
+    return storedWindowPosition(s_.settings, kPositionKeys);
 }
 
 int Favourites::storedWidth() const {
-    return allowedWidth(wholeNumber(ReadSetting(s_.settings, "Settings", "FavWidth", "")).value_or(DefaultWidthTwips));
+    return allowedWidth(wholeNumber(ReadSetting(s_.settings, Setting::FavouritesWidth)).value_or(DefaultWidthTwips));
 }
 
 void Favourites::close(bool byUser, std::optional<std::pair<int, int>> position, int widthTwips) {
     clock_->setEnabled(false);
     if (position) {
-        WriteSetting(s_.settings, "Settings", "FavLeft", std::to_string(position->first));
-        WriteSetting(s_.settings, "Settings", "FavTop", std::to_string(position->second));
+        storeWindowPosition(s_.settings, kPositionKeys, *position);
     }
-    WriteSetting(s_.settings, "Settings", "FavWidth", std::to_string(allowedWidth(widthTwips)));
+    WriteSetting(s_.settings, Setting::FavouritesWidth, std::to_string(allowedWidth(widthTwips)));
     if (!byUser) return;
     keptCode_.clear();
     keptHouseByte_.clear();

@@ -45,7 +45,6 @@ struct FavouritesServices {
 
 class Favourites {
 public:
-    static constexpr int OptionsRecord = 277;
     static constexpr int DefaultWidthTwips = 3360;
     static constexpr int MinWidthTwips = 2900;
     static constexpr int ClockMs = 1000;
@@ -96,8 +95,7 @@ public:
     void hoverDimmer(bool bright);
 
     // --- the window's place, in twips
-    std::optional<int> storedLeft() const;
-    std::optional<int> storedTop() const;
+    std::optional<std::pair<int, int>> storedPosition() const;
     int storedWidth() const;
     static int allowedWidth(int twips) { return twips < MinWidthTwips ? MinWidthTwips : twips; }
     // Closing: the position unless minimised, the width always. A close by

@@ -32,6 +32,7 @@
 #include <set>
 #include <string>
 
+#include "macros/group_file.h"
 #include "mqtt/assumed_state.h"
 #include "mqtt/client.h"
 #include "mqtt/command_queue.h"
@@ -147,7 +148,7 @@ private:
     std::list<std::unique_ptr<Task>> tasks_;
     std::size_t refusedInBurst_ = 0;
     AssumedStates states_;
-    std::array<std::optional<bool>, 8> groupStates_{};
+    std::array<std::optional<bool>, macros::kGroupCount> groupStates_{};
     std::optional<bool> transmitterShown_;  // what "<base>/transmitter" says
     std::unique_ptr<Tick> watchTick_;
     // Discovery topics with a config of ours out, each with its entity's key

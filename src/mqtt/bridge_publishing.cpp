@@ -13,7 +13,6 @@ namespace zul::mqtt {
 
 namespace {
 const char* onOff(bool on) { return on ? "ON" : "OFF"; }
-constexpr const char* HiddenKey = "Hidden";
 } // namespace
 
 void MqttBridge::publish(const std::string& topic, const std::string& payload, bool retain, int qos) {
@@ -67,7 +66,7 @@ void MqttBridge::publishDiscovery() {
     published_.clear();
     macros_.clear();
     for (const auto& d : app_.descriptions->described()) publishConfig(discovery_->unit(d.unit, d.text, d.appliance));
-    for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
+    for (int i = 0; i < macros::kGroupCount; ++i) {
         const std::string& label = app_.groupLabels.get(i);
         if (!trimBlanks(label).empty()) publishConfig(discovery_->group(i + 1, label));
     }
@@ -132,7 +131,7 @@ void MqttBridge::publishTimersState() {
 // "light/a3:1f2e3d4c switch/group2:..."
 void MqttBridge::loadHidden() {
     hidden_.clear();
-    for (const std::string& entry : splitAt(ReadSetting(app_.settings, Section, HiddenKey, ""), " ")) {
+    for (const std::string& entry : splitAt(ReadSetting(app_.settings, Setting::MqttHidden), " ")) {
         const auto colon = entry.find(':');
         if (colon != std::string::npos) hidden_[entry.substr(0, colon)] = entry.substr(colon + 1);
     }
@@ -141,7 +140,7 @@ void MqttBridge::loadHidden() {
 void MqttBridge::saveHidden() {
     std::string text;
     for (const auto& [key, nameHash] : hidden_) text += (text.empty() ? "" : " ") + key + ":" + nameHash;
-    WriteSetting(app_.settings, Section, HiddenKey, text);
+    WriteSetting(app_.settings, Setting::MqttHidden, text);
 }
 
 } // namespace zul::mqtt

@@ -107,53 +107,51 @@ std::string brokerUrl(const BrokerAddress& broker) {
 
 MqttSettings loadMqttSettings(const SettingsBackend& settings) {
     MqttSettings v;
-    const auto read = [&settings](const char* key, const std::string& def) {
-        return ReadSetting(settings, Section, key, def);
-    };
-    const std::string enabled = read("Enabled", "0");
+    const auto read = [&settings](const SettingKey& key) { return ReadSetting(settings, key); };
+    const std::string enabled = read(Setting::MqttEnabled);
     v.enabled = enabled == "1" || equalsNoCase(enabled, "True");
-    v.broker = read("Broker", "");
-    v.caFile = read("CaFile", "");
-    v.username = read("Username", "");
-    const std::string password = read("Password", "");
+    v.broker = read(Setting::MqttBroker);
+    v.caFile = read(Setting::MqttCaFile);
+    v.username = read(Setting::MqttUsername);
+    const std::string password = read(Setting::MqttPassword);
     v.password = looksEnciphered(password) ? CipherText(true, password) : "";
-    v.baseTopic = read("BaseTopic", DefaultBaseTopic);
-    v.discoveryPrefix = read("DiscoveryPrefix", DefaultDiscoveryPrefix);
-    v.installId = trimBlanks(read("InstallId", ""));
-    v.keepCommandsSeconds = wholeSetting(read("KeepCommandsSeconds", ""), DefaultKeepCommandsSeconds);
-    v.dimSteps = wholeSetting(read("DimSteps", ""), DefaultDimSteps);
+    v.baseTopic = read(Setting::MqttBaseTopic);
+    v.discoveryPrefix = read(Setting::MqttDiscoveryPrefix);
+    v.installId = trimBlanks(read(Setting::MqttInstallId));
+    v.keepCommandsSeconds = wholeSetting(read(Setting::MqttKeepCommandsSeconds), DefaultKeepCommandsSeconds);
+    v.dimSteps = wholeSetting(read(Setting::MqttDimSteps), DefaultDimSteps);
     return v;
 }
 
 bool saveMqttSettings(SettingsBackend& settings, const MqttSettings& v) {
     bool ok = true;
-    const auto write = [&](const char* key, const std::string& value) { ok = settings.write(Section, key, value) && ok; };
-    write("Enabled", v.enabled ? "1" : "0");
-    write("Broker", trimBlanks(v.broker));
-    write("CaFile", trimBlanks(v.caFile));
-    write("Username", v.username);
-    write("Password", CipherText(false, v.password));
-    write("BaseTopic", v.baseTopic);
-    write("DiscoveryPrefix", v.discoveryPrefix);
-    if (!v.installId.empty()) write("InstallId", v.installId);
-    write("KeepCommandsSeconds", std::to_string(v.keepCommandsSeconds));
-    write("DimSteps", std::to_string(v.dimSteps));
+    const auto write = [&](const SettingKey& key, const std::string& value) { ok = settings.write(key, value) && ok; };
+    write(Setting::MqttEnabled, v.enabled ? "1" : "0");
+    write(Setting::MqttBroker, trimBlanks(v.broker));
+    write(Setting::MqttCaFile, trimBlanks(v.caFile));
+    write(Setting::MqttUsername, v.username);
+    write(Setting::MqttPassword, CipherText(false, v.password));
+    write(Setting::MqttBaseTopic, v.baseTopic);
+    write(Setting::MqttDiscoveryPrefix, v.discoveryPrefix);
+    if (!v.installId.empty()) write(Setting::MqttInstallId, v.installId);
+    write(Setting::MqttKeepCommandsSeconds, std::to_string(v.keepCommandsSeconds));
+    write(Setting::MqttDimSteps, std::to_string(v.dimSteps));
     return ok;
 }
 
 std::string installId(SettingsBackend& settings, std::string& problem) {
     problem.clear();
-    const std::string stored = trimBlanks(ReadSetting(settings, Section, "InstallId", ""));
+    const std::string stored = trimBlanks(ReadSetting(settings, Setting::MqttInstallId));
     if (!stored.empty()) return stored;
     std::string id = LegacyInstallId;
-    if (trimBlanks(ReadSetting(settings, Section, "Broker", "")).empty()) {
+    if (trimBlanks(ReadSetting(settings, Setting::MqttBroker)).empty()) {
         std::random_device random;
         char hex[9];
         std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(random()));
         id += "_";
         id += hex;
     }
-    if (!settings.write(Section, "InstallId", id))
+    if (!settings.write(Setting::MqttInstallId, id))
         problem = "the install id " + id + " cannot be stored in the settings; the hub sees a new device at every start";
     return id;
 }

@@ -6,17 +6,15 @@
 #include <string>
 #include <vector>
 
-namespace zul {
-class SettingsBackend;
-}
+#include "settings/setting_keys.h"
 
 namespace zul::mqtt {
 
 inline constexpr int DefaultPort = 1883;
 inline constexpr int DefaultTlsPort = 8883;
-inline constexpr const char* DefaultBaseTopic = "zulmarin";
-inline constexpr const char* DefaultDiscoveryPrefix = "homeassistant";
-inline constexpr const char* Section = "Mqtt";
+// The defaults of the settings table (its texts end in a null character).
+inline constexpr const char* DefaultBaseTopic = Setting::MqttBaseTopic.defaultValue().data();
+inline constexpr const char* DefaultDiscoveryPrefix = Setting::MqttDiscoveryPrefix.defaultValue().data();
 // How long the broker keeps commands for an absent bridge (its session), in
 // seconds: longer than the longest wait between two connection attempts, so
 // that a command sent while the broker restarts still arrives, and short

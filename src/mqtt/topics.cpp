@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "macros/group_file.h"
 #include "platform/text.h"
 
 namespace zul::mqtt {
@@ -90,7 +91,7 @@ std::variant<Request, Refusal> commandRequest(const std::vector<std::string>& le
     }
     if (n == 3 && levels[0] == "group" && levels[2] == "set") {
         const std::string& g = levels[1];
-        if (g.size() != 1 || g[0] < '1' || g[0] > '8')
+        if (g.size() != 1 || g[0] < '1' || g[0] > '0' + macros::kGroupCount)
             return refuse("group out of range", "no group '" + g + "' (groups 1 to 8): " + topic);
         r.target = Target::Group;
         r.group = g[0] - '0';

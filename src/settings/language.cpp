@@ -157,7 +157,7 @@ LanguageChoice chooseLanguage(const LanguageMenuEntry& entry, const fs::path& pr
     LanguageChoice result;
     result.error = installLanguageFile(entry, programFolder);
     if (!result.error.empty()) return result;
-    WriteSetting(settings, "Settings", "Language", entry.caption);
+    WriteSetting(settings, Setting::Language, entry.caption);
     const auto& tr = language;
     const Answer restart = dialogs.question(
         tr.LangCaption("You must restart Zulmarin for these changes to fully take place.") + "\n" +

@@ -51,7 +51,7 @@ fs::path executableFolder() {
 
 fs::path programFolder(const SettingsBackend& settings) {
     if (const std::string home = env("ZULMARIN_HOME"); !home.empty()) return created(home);
-    if (const auto stored = settings.read("Database16", "CurrentExePath"); stored && isFolder(*stored))
+    if (const auto stored = settings.read(Setting::CurrentExePath); stored && isFolder(*stored))
         return *stored;
     // An installed program (one in a bin folder) never writes beside itself,
     // even where it could (as root).

@@ -141,10 +141,10 @@ std::filesystem::path recordStorePath(SettingsBackend& settings, const std::file
     std::error_code ec;
     std::filesystem::path chosen = standard;
     if (!std::filesystem::exists(standard, ec)) {
-        const std::string stored = ReadSetting(settings, "Database16", "DataFile", standard.string());
+        const std::string stored = settings.read(Setting::DataFile).value_or(standard.string());
         if (!stored.empty()) chosen = stored;
     }
-    WriteSetting(settings, "Database16", "DataFile", chosen.string());
+    WriteSetting(settings, Setting::DataFile, chosen.string());
     return chosen;
 }
 

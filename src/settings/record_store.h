@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/atomic_file.h"
+#include "settings/record_numbers.h"
 
 namespace zul {
 

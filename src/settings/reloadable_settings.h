@@ -26,13 +26,9 @@ public:
     }
     const std::filesystem::path& file() const { return file_; }
 
-    std::optional<std::string> read(const std::string& section, const std::string& key) const override {
-        return store_->read(section, key);
-    }
-    bool write(const std::string& section, const std::string& key, const std::string& value) override {
-        return store_->write(section, key, value);
-    }
-    bool remove(const std::string& section, const std::string& key) override { return store_->remove(section, key); }
+    std::optional<std::string> read(const SettingKey& key) const override { return store_->read(key); }
+    bool write(const SettingKey& key, const std::string& value) override { return store_->write(key, value); }
+    bool remove(const SettingKey& key) override { return store_->remove(key); }
     std::string readProblem() const override { return store_->readProblem(); }
     std::string writeProblem() const override { return store_->writeProblem(); }
 

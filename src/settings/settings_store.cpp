@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <ostream>
 
 #include "platform/atomic_file.h"
@@ -20,15 +21,15 @@ bool storable(const std::string& section, const std::string& key, const std::str
 }
 } // namespace
 
-IniSettingsStore::IniSettingsStore(std::filesystem::path file) : file_(std::move(file)) { load(); }
+IniDocument::IniDocument(std::filesystem::path file) : file_(std::move(file)) { load(); }
 
-void IniSettingsStore::load() {
+void IniDocument::load() {
     const FileRead read = readDataFile(file_, Limit);
     if (!read.ok() && !read.missing()) readProblem_ = file_.string() + ": " + read.problem;
     loadText(read.bytes);
 }
 
-void IniSettingsStore::loadText(std::string_view bytes) {
+void IniDocument::loadText(std::string_view bytes) {
     sections_.assign(1, Section{});
     const std::string text = textFromFile(bytes);
     LineCursor lines(text);
@@ -49,13 +50,13 @@ void IniSettingsStore::loadText(std::string_view bytes) {
     }
 }
 
-IniSettingsStore::Section* IniSettingsStore::findSection(const std::string& name) {
+IniDocument::Section* IniDocument::findSection(const std::string& name) {
     for (auto& s : sections_)
         if (!s.name.empty() && equalsNoCase(s.name, name)) return &s;
     return nullptr;
 }
 
-std::optional<std::string> IniSettingsStore::read(const std::string& section, const std::string& key) const {
+std::optional<std::string> IniDocument::read(const std::string& section, const std::string& key) const {
     for (const auto& s : sections_) {
         if (s.name.empty() || !equalsNoCase(s.name, section)) continue;
         for (const auto& e : s.entries)
@@ -64,7 +65,7 @@ std::optional<std::string> IniSettingsStore::read(const std::string& section, co
     return std::nullopt;
 }
 
-std::string IniSettingsStore::text() const {
+std::string IniDocument::text() const {
     std::string out;
     for (std::size_t i = 0; i < sections_.size(); ++i) {
         const Section& s = sections_[i];
@@ -76,7 +77,7 @@ std::string IniSettingsStore::text() const {
     return out;
 }
 
-bool IniSettingsStore::write(const std::string& section, const std::string& key, const std::string& value) {
+bool IniDocument::write(const std::string& section, const std::string& key, const std::string& value) {
     if (!storable(section, key, value)) return false;
     Section* s = findSection(section);
     if (!s) {
@@ -96,7 +97,7 @@ bool IniSettingsStore::write(const std::string& section, const std::string& key,
     return save();
 }
 
-bool IniSettingsStore::remove(const std::string& section, const std::string& key) {
+bool IniDocument::remove(const std::string& section, const std::string& key) {
     Section* s = findSection(section);
     if (!s) return saved_;
     const auto removed =
@@ -104,7 +105,7 @@ bool IniSettingsStore::remove(const std::string& section, const std::string& key
     return removed == 0 ? saved_ : save();
 }
 
-bool IniSettingsStore::save() {
+bool IniDocument::save() {
     if (!readProblem_.empty()) return saved_ = false;
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
@@ -118,45 +119,79 @@ bool IniSettingsStore::save() {
     return saved_;
 }
 
-std::string IniSettingsStore::writeProblem() const {
+std::string IniDocument::writeProblem() const {
     if (!readProblem_.empty()) return "";  // never written: said as a read problem
     if (!writeProblem_.empty()) return writeProblem_;
     const std::error_code ec = writableProblem(file_);
     return ec ? file_.string() + ": " + ec.message() : "";
 }
 
+std::optional<std::string> IniSettingsStore::read(const SettingKey& key) const {
+    return ini_.read(std::string(key.section()), std::string(key.key()));
+}
+
+bool IniSettingsStore::write(const SettingKey& key, const std::string& value) {
+    return ini_.write(std::string(key.section()), std::string(key.key()), value);
+}
+
+bool IniSettingsStore::remove(const SettingKey& key) {
+    return ini_.remove(std::string(key.section()), std::string(key.key()));
+}
+
 namespace {
-std::string memoryKey(const std::string& section, const std::string& key) {
-    return asciiLower(section) + "\n" + asciiLower(key);
+std::string memoryKey(const SettingKey& key) {
+    return asciiLower(key.section()) + "\n" + asciiLower(key.key());
 }
 } // namespace
 
-std::optional<std::string> MemorySettings::read(const std::string& section, const std::string& key) const {
-    const auto it = values_.find(memoryKey(section, key));
+std::optional<std::string> MemorySettings::read(const SettingKey& key) const {
+    const auto it = values_.find(memoryKey(key));
     if (it == values_.end()) return std::nullopt;
     return it->second;
 }
 
-bool MemorySettings::write(const std::string& section, const std::string& key, const std::string& value) {
-    values_[memoryKey(section, key)] = value;
+bool MemorySettings::write(const SettingKey& key, const std::string& value) {
+    values_[memoryKey(key)] = value;
     return true;
 }
 
-bool MemorySettings::remove(const std::string& section, const std::string& key) {
-    values_.erase(memoryKey(section, key));
+bool MemorySettings::remove(const SettingKey& key) {
+    values_.erase(memoryKey(key));
     return true;
 }
 
-std::string ReadSetting(const SettingsBackend& s, const std::string& section, const std::string& key,
-                        const std::string& def) {
-    return s.read(section, key).value_or(def);
+std::string ReadSetting(const SettingsBackend& s, const SettingKey& key) {
+    return s.read(key).value_or(std::string(key.defaultValue()));
 }
 
-void WriteSetting(SettingsBackend& s, const std::string& section, const std::string& key, const std::string& value) {
-    s.write(section, key, value);
+void WriteSetting(SettingsBackend& s, const SettingKey& key, const std::string& value) { s.write(key, value); }
+
+void WriteSettingIfChanged(SettingsBackend& s, const SettingKey& key, const std::string& value) {
+    if (s.read(key) != value) s.write(key, value);
 }
 
-void DeleteSetting(SettingsBackend& s, const std::string& section, const std::string& key) { s.remove(section, key); }
+void DeleteSetting(SettingsBackend& s, const SettingKey& key) { s.remove(key); }
+
+namespace {
+std::optional<int> storedEdge(const SettingsBackend& s, const SettingKey& key) {
+    for (const std::string& text : {s.read(key).value_or(""), std::string(key.defaultValue())}) {
+        const auto v = wholeNumberIn(text);
+        if (v && *v >= INT_MIN && *v <= INT_MAX) return static_cast<int>(*v);
+    }
+    return std::nullopt;
+}
+} // namespace
+
+std::optional<TwipPosition> storedWindowPosition(const SettingsBackend& s, WindowPositionKeys keys) {
+    const auto left = storedEdge(s, keys.left), top = storedEdge(s, keys.top);
+    if (!left || !top) return std::nullopt;
+    return TwipPosition{*left, *top};
+}
+
+void storeWindowPosition(SettingsBackend& s, WindowPositionKeys keys, TwipPosition position) {
+    s.write(keys.left, std::to_string(position.first));
+    s.write(keys.top, std::to_string(position.second));
+}
 
 std::string settingsProblemText(const SettingsBackend& settings, bool oneLine) {
     std::string what = "The settings could not be read:", problem = settings.readProblem(),

@@ -11,15 +11,13 @@ namespace zul {
 
 namespace {
 
-const char* const kSoundsSection = "Sounds";
-
 // Listed in the enum's order, so a list index is the event's number.
 const std::array<SoundEventInfo, 5> kEvents = {{
-    {SoundEvent::Click, " Button Click", "defSound", "click.wav"},
-    {SoundEvent::Recorded, " Item gets Recorded", "RecSound", "rec.wav"},
-    {SoundEvent::Resize, " Resize Window", "defZSound", "expand.wav"},
-    {SoundEvent::TimerStart, " Timer Starts", "defTsound", "tmrstart.wav"},
-    {SoundEvent::MacroCommand, " Macro sends command", "defMsound", "tick.wav"},
+    {SoundEvent::Click, " Button Click", Setting::ClickSound, "click.wav"},
+    {SoundEvent::Recorded, " Item gets Recorded", Setting::RecordedSound, "rec.wav"},
+    {SoundEvent::Resize, " Resize Window", Setting::ResizeSound, "expand.wav"},
+    {SoundEvent::TimerStart, " Timer Starts", Setting::TimerStartSound, "tmrstart.wav"},
+    {SoundEvent::MacroCommand, " Macro sends command", Setting::MacroCommandSound, "tick.wav"},
 }};
 
 // The order in which the five keys are written.
@@ -45,13 +43,13 @@ Sounds::Sounds(SettingsBackend& settings, SoundPlayer& player, std::filesystem::
 }
 
 void Sounds::load() {
-    on_ = ReadSetting(settings_, "Settings", "Sounds", "True") == "True";
+    on_ = ReadSetting(settings_, Setting::SoundsOn) == "True";
     for (const auto& e : kEvents) setPath(e.event, storedPath(e.event));
 }
 
 void Sounds::enable(bool on) {
     on_ = on;
-    WriteSetting(settings_, "Settings", "Sounds", on ? "True" : "False");
+    WriteSetting(settings_, Setting::SoundsOn, on ? "True" : "False");
     changed();
 }
 
@@ -65,11 +63,11 @@ std::string Sounds::defaultPath(SoundEvent e) const {
 }
 
 std::string Sounds::storedPath(SoundEvent e) const {
-    return ReadSetting(settings_, kSoundsSection, SoundEventOf(e).key, defaultPath(e));
+    return settings_.read(SoundEventOf(e).key).value_or(defaultPath(e));
 }
 
 void Sounds::savePaths() {
-    for (SoundEvent e : kSaveOrder) WriteSetting(settings_, kSoundsSection, SoundEventOf(e).key, path(e));
+    for (SoundEvent e : kSaveOrder) WriteSetting(settings_, SoundEventOf(e).key, path(e));
     changed();
 }
 
@@ -81,17 +79,17 @@ void Sounds::playAlways(SoundEvent e) { playFile(path(e)); }
 
 void Sounds::playFile(const std::string& path) { PlaySound(player_, path); }
 
-bool Sounds::flag(const char* key) const { return ReadSetting(settings_, kSoundsSection, key, "1") == "1"; }
+bool Sounds::flag(const SettingKey& key) const { return ReadSetting(settings_, key) == "1"; }
 
-bool Sounds::TimerTsound() const { return flag("TimerTsound"); }
-bool Sounds::TimerMsound() const { return flag("TimerMsound"); }
+bool Sounds::TimerTsound() const { return flag(Setting::TimerStartSoundOn); }
+bool Sounds::TimerMsound() const { return flag(Setting::MacroCommandSoundOn); }
 void Sounds::setTimerTsound(bool on) {
-    WriteSetting(settings_, kSoundsSection, "TimerTsound", on ? "1" : "0");
+    WriteSetting(settings_, Setting::TimerStartSoundOn, on ? "1" : "0");
     changed();
 }
 
 void Sounds::setTimerMsound(bool on) {
-    WriteSetting(settings_, kSoundsSection, "TimerMsound", on ? "1" : "0");
+    WriteSetting(settings_, Setting::MacroCommandSoundOn, on ? "1" : "0");
     changed();
 }
 

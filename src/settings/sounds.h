@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/signal.h"
+#include "settings/setting_keys.h"
 
 namespace zul {
 
@@ -21,7 +22,7 @@ enum class SoundEvent { Click, Recorded, Resize, TimerStart, MacroCommand };
 struct SoundEventInfo {
     SoundEvent event;
     const char* caption;      // as listed in the sounds tab (English)
-    const char* key;          // section "Sounds"; keys compare without case
+    const SettingKey& key;    // a missing key means defaultFile
     const char* defaultFile;  // in the program folder, else among the files the program ships
 };
 
@@ -81,7 +82,7 @@ public:
 
 private:
     static std::size_t index(SoundEvent e) { return static_cast<std::size_t>(e); }
-    bool flag(const char* key) const;
+    bool flag(const SettingKey& key) const;
 
     SettingsBackend& settings_;
     SoundPlayer& player_;

@@ -15,8 +15,8 @@ namespace zul {
 
 namespace {
 
-const char* const kSection = "Settings";
-const char* const kKeys[3] = {"CityLatitude", "CityLongitude", "CityZone"};
+// The three fields' keys, in field order.
+constexpr const SettingKey* kKeys[3] = {&Setting::CityLatitude, &Setting::CityLongitude, &Setting::CityZone};
 const char* const kUserDefined = "User Defined";
 // NOAA's sunrise/sunset tables, for the user's own check of the results.
 const char* const kSunTablesUrl = "https://gml.noaa.gov/grad/solcalc/sunrise.html";
@@ -46,14 +46,14 @@ LocationTab::LocationTab(SettingsBackend& settings, const Clock& clock, Lookup l
 
 void LocationTab::open() {
     cityApplied_ = false;
-    const std::string zone = ReadSetting(settings_, kSection, kKeys[2], "");
-    fields_[0] = ReadSetting(settings_, kSection, kKeys[0], "");
-    fields_[1] = ReadSetting(settings_, kSection, kKeys[1], "");
+    const std::string zone = ReadSetting(settings_, *kKeys[2]);
+    fields_[0] = ReadSetting(settings_, *kKeys[0]);
+    fields_[1] = ReadSetting(settings_, *kKeys[1]);
     // A removed zone (or an empty one, as older versions kept it) is the system's.
     // Showing it is no change: a location never touched is not asked about.
     fields_[2] = zone.empty() ? std::to_string(SystemZoneHours(clock_.timeZone())) : zone;
     changed_ = false;
-    cityName_ = ReadSetting(settings_, kSection, "CityName", "");
+    cityName_ = ReadSetting(settings_, Setting::CityName);
     caption_ = cityName_ == kUserDefined ? std::string("for:  ") + kUserDefined
                : cityName_.empty()       ? ""
                                          : " " + cityName_ + " ";
@@ -126,7 +126,7 @@ void LocationTab::test() {
     if (const auto v = FieldNumber(fields_[0])) sun_.SetLatitude(*v);
     if (const auto v = FieldNumber(fields_[1])) sun_.SetLongitude(*v);
     if (const auto v = FieldWholeNumber(fields_[2])) sun_.SetTimeZone(*v);
-    sun_.SetDaySavings(ReadSetting(settings_, kSection, "DaySavings", "False") == "True");
+    sun_.SetDaySavings(ReadSetting(settings_, Setting::DaySavings) == "True");
     sun_.SetDateDay(clock_.now());
     sun_.CalculateSun();
     const bool onEarth = placeProblem(sun_.Latitude(), sun_.Longitude(), sun_.TimeZone()).empty();
@@ -154,10 +154,10 @@ void LocationTab::clear() {
 }
 
 void LocationTab::save() {
-    for (int i = 0; i < 3; ++i) WriteSetting(settings_, kSection, kKeys[i], fields_[i]);
-    WriteSetting(settings_, kSection, "CityName", cityName_);
+    for (int i = 0; i < 3; ++i) WriteSetting(settings_, *kKeys[i], fields_[i]);
+    WriteSetting(settings_, Setting::CityName, cityName_);
     // No zone: the system's offset is used, also after it changes.
-    if (fields_[2].empty()) DeleteSetting(settings_, kSection, kKeys[2]);
+    if (fields_[2].empty()) DeleteSetting(settings_, *kKeys[2]);
     changed_ = false;
 }
 

@@ -22,7 +22,6 @@ namespace zul {
 namespace {
 
 constexpr int kSecondsPerDay = 86400;
-constexpr const char* kSettings = "Settings";
 
 int secondsOf(const DateTime& t) { return t.hour * 3600 + t.minute * 60 + t.second; }
 
@@ -144,7 +143,7 @@ void ClockTick::updateDaylight() {
     // Written when it changes only: the settings file is rewritten on every write.
     if (writtenDaySavings_ == d.daySavings) return;
     const std::string value = d.daySavings ? "True" : "False";
-    if (ReadSetting(settings_, kSettings, "DaySavings", "") != value) WriteSetting(settings_, kSettings, "DaySavings", value);
+    WriteSettingIfChanged(settings_, Setting::DaySavings, value);
     writtenDaySavings_ = d.daySavings;
 }
 
@@ -156,8 +155,8 @@ bool isSunStart(const std::string& start) {
 }
 
 SunSettings SunSettings::read(const SettingsBackend& settings) {
-    return {ReadSetting(settings, kSettings, "CityLatitude", ""), ReadSetting(settings, kSettings, "CityLongitude", ""),
-            ReadSetting(settings, kSettings, "CityZone", ""), ReadSetting(settings, kSettings, "DaySavings", "")};
+    return {ReadSetting(settings, Setting::CityLatitude), ReadSetting(settings, Setting::CityLongitude),
+            ReadSetting(settings, Setting::CityZone), ReadSetting(settings, Setting::DaySavings)};
 }
 
 std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const SunSettings& in, int systemZone,

@@ -23,7 +23,6 @@ namespace zul {
 
 namespace {
 
-constexpr const char* kMacro = "Macro";
 
 // What the loop shows when its rule keeps it from running today.
 const char* stoppedText(DaysRule rule) {
@@ -50,10 +49,10 @@ LoopTimer::LoopTimer(EventLoop& loop, SettingsBackend& settings, TimerTable& tab
 LoopTimer::~LoopTimer() = default;
 
 void LoopTimer::restore() {
-    flash_ = settingAsBool(ReadSetting(settings_, kMacro, "LpFl", "0"), false);
+    flash_ = settingAsBool(ReadSetting(settings_, Setting::LoopFlash), false);
     row_ = 0;
     passStart_ = true;
-    if (settingAsBool(ReadSetting(settings_, kMacro, "LoopR", "0"), false)) {
+    if (settingAsBool(ReadSetting(settings_, Setting::LoopRunning), false)) {
         start(false);
         return;
     }
@@ -132,11 +131,11 @@ void LoopTimer::setEnabled(bool on) {
     store();
 }
 
-void LoopTimer::store() { WriteSetting(settings_, kMacro, "LoopR", enabled_ ? "1" : "0"); }
+void LoopTimer::store() { WriteSetting(settings_, Setting::LoopRunning, enabled_ ? "1" : "0"); }
 
 void LoopTimer::setFlash(bool on) {
     flash_ = on;
-    WriteSetting(settings_, kMacro, "LpFl", on ? "1" : "0");
+    WriteSetting(settings_, Setting::LoopFlash, on ? "1" : "0");
 }
 
 std::string LoopTimer::entryText() const {

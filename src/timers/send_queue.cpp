@@ -11,7 +11,7 @@
 namespace zul {
 
 double readGapSeconds(const SettingsBackend& settings) {
-    std::string text = trimBlanks(ReadSetting(settings, "Settings", "GPause", ""));
+    std::string text = trimBlanks(ReadSetting(settings, Setting::MasterPause));
     std::replace(text.begin(), text.end(), ',', '.');
     double value = 0;
     const char* end = text.data() + text.size();

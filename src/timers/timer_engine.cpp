@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "macros/cro_codes.h"
+#include "macros/group_file.h"
 #include "macros/macro_file.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
@@ -24,7 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int GroupCount = 8;
 
 bool hasExtension(const std::string& path, const std::string& dotExt) {
     return path.size() >= dotExt.size() && asciiLower(path.substr(path.size() - dotExt.size())) == dotExt;
@@ -306,7 +306,8 @@ bool TimerEngine::groupOrCommand(const std::vector<std::string>& words) {
             return false;
         }
         const std::string action = asciiUpper(words[2]);
-        if (group < 1 || group > GroupCount || (action != "ON" && action != "OFF") || !hooks_.startGroup) return false;
+        if (group < 1 || group > macros::kGroupCount || (action != "ON" && action != "OFF") || !hooks_.startGroup)
+            return false;
         hooks_.startGroup(group - 1, action);
         return true;
     }

@@ -14,8 +14,6 @@ namespace zul {
 
 namespace {
 
-constexpr const char* kSettings = "Settings";
-constexpr const char* kMacro = "Macro";
 
 TimerFileLine fieldsOf(const std::string& line, const std::string& sep) {
     std::vector<std::string> f = splitAt(without(line, '"'), sep);
@@ -101,16 +99,16 @@ std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& setting
 }
 
 int storedTimerCount(const SettingsBackend& settings) {
-    return settingAsInt(ReadSetting(settings, kSettings, "TimerCount", "6"), TimerTable::kMinTimers);
+    return settingAsInt(ReadSetting(settings, Setting::TimerCount), TimerTable::kMinTimers);
 }
 
 LoopTimerFields readLoopTimerFields(const SettingsBackend& settings) {
     LoopTimerFields loop;
-    loop.entry = ReadSetting(settings, kMacro, "LoopN", "");
-    loop.days = daysRuleFromCaption(trimBlanks(ReadSetting(settings, kMacro, "LoopD", "not set")));
-    loop.startTime = ReadSetting(settings, kMacro, "LpStartTime", "");
-    loop.endTime = ReadSetting(settings, kMacro, "LpEndTime", "");
-    loop.useStartEnd = settingAsBool(ReadSetting(settings, kMacro, "UseLpStartEndTimes", "0"), false);
+    loop.entry = ReadSetting(settings, Setting::LoopEntry);
+    loop.days = daysRuleFromCaption(trimBlanks(ReadSetting(settings, Setting::LoopDays)));
+    loop.startTime = ReadSetting(settings, Setting::LoopStartTime);
+    loop.endTime = ReadSetting(settings, Setting::LoopEndTime);
+    loop.useStartEnd = settingAsBool(ReadSetting(settings, Setting::LoopUseStartEnd), false);
     return loop;
 }
 
@@ -121,14 +119,14 @@ TimerSaveResult saveTimerTable(TimerTable& table, SettingsBackend& settings, Dia
                                            TimerFileLimit);
 
     const LoopTimerFields& loop = table.loop();
-    WriteSetting(settings, kMacro, "LoopN", loop.entry);
-    WriteSetting(settings, kMacro, "LoopD", daysRuleCaption(loop.days, lang.caption));
-    WriteSetting(settings, kMacro, "LpStartTime", loop.startTime);
-    WriteSetting(settings, kMacro, "LpEndTime", loop.endTime);
-    WriteSetting(settings, kMacro, "UseLpStartEndTimes", loop.useStartEnd ? "1" : "0");
+    WriteSetting(settings, Setting::LoopEntry, loop.entry);
+    WriteSetting(settings, Setting::LoopDays, daysRuleCaption(loop.days, lang.caption));
+    WriteSetting(settings, Setting::LoopStartTime, loop.startTime);
+    WriteSetting(settings, Setting::LoopEndTime, loop.endTime);
+    WriteSetting(settings, Setting::LoopUseStartEnd, loop.useStartEnd ? "1" : "0");
 
     if (!result.fileError) table.markSaved();
-    WriteSetting(settings, kSettings, "TimerCount", std::to_string(table.count()));
+    WriteSetting(settings, Setting::TimerCount, std::to_string(table.count()));
 
     result.conflict = findStartConflict(table.lstTime());
     if (result.conflict && dialogs) {
@@ -196,11 +194,11 @@ std::string startConflictMessage(const StartConflict& c, const LangLookup& lang)
 namespace {
 
 const std::array<TimerOptionInfo, kTimerOptionCount> kOptions{{
-    {TimerOption::ConfirmClear, "cClearTimers", "Clear Timer"},
-    {TimerOption::ConfirmDelete, "cDeleteTimers", "Delete Timer"},
-    {TimerOption::AllowNewTimers, "NewTimers", "Allow new timers to be added or removed"},
-    {TimerOption::ManualOffOnStart, "ManualTimers", "\"Allow Manual\" NOT selected on startup"},
-    {TimerOption::ConfirmSaveQuit, "cSaveQuit", "Exit without Saving Timers"},
+    {TimerOption::ConfirmClear, Setting::ConfirmClearTimers, "Clear Timer"},
+    {TimerOption::ConfirmDelete, Setting::ConfirmDeleteTimer, "Delete Timer"},
+    {TimerOption::AllowNewTimers, Setting::AllowNewTimers, "Allow new timers to be added or removed"},
+    {TimerOption::ManualOffOnStart, Setting::ManualOffOnStart, "\"Allow Manual\" NOT selected on startup"},
+    {TimerOption::ConfirmSaveQuit, Setting::ConfirmSaveQuit, "Exit without Saving Timers"},
 }};
 
 } // namespace
@@ -209,22 +207,22 @@ const TimerOptionInfo& timerOptionInfo(TimerOption option) { return kOptions[sta
 
 TimerWindowOptions loadTimerWindowOptions(const SettingsBackend& settings) {
     TimerWindowOptions o;
-    const int runDef = settingAsInt(ReadSetting(settings, kSettings, "RunDef", "0"), 0);
+    const int runDef = settingAsInt(ReadSetting(settings, Setting::RunDefault), 0);
     o.runDef = runDef >= 0 && runDef < kChoosableDaysRules ? runDef : 0;
     for (const TimerOptionInfo& info : kOptions)
-        o.ticked[static_cast<std::size_t>(info.option)] = settingAsBool(ReadSetting(settings, kSettings, info.key, "True"), true);
+        o.ticked[static_cast<std::size_t>(info.option)] = settingAsBool(ReadSetting(settings, info.key), true);
     return o;
 }
 
 void storeTimerOption(SettingsBackend& settings, TimerWindowOptions& options, TimerOption option, bool on) {
     options.ticked[static_cast<std::size_t>(option)] = on;
-    WriteSetting(settings, kSettings, timerOptionInfo(option).key, boolText(on));
+    WriteSetting(settings, timerOptionInfo(option).key, boolText(on));
 }
 
 void storeRunDef(SettingsBackend& settings, TimerWindowOptions& options, int index) {
     if (index < 0 || index >= kChoosableDaysRules) return;
     options.runDef = index;
-    WriteSetting(settings, kSettings, "RunDef", std::to_string(index));
+    WriteSetting(settings, Setting::RunDefault, std::to_string(index));
 }
 
 bool settingAsBool(const std::string& text, bool fallback) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "settings/setting_keys.h"
 #include "timers/timer_table.h"
 #include "timers/translate.h"
 
@@ -92,7 +93,7 @@ inline constexpr int kTimerOptionCount = 5;
 
 struct TimerOptionInfo {
     TimerOption option;
-    const char* key;      // "cClearTimers", "cDeleteTimers", "NewTimers", "ManualTimers", "cSaveQuit"
+    const SettingKey& key;
     const char* caption;  // the menu entry
 };
 const TimerOptionInfo& timerOptionInfo(TimerOption option);

@@ -15,11 +15,10 @@ namespace zul {
 
 namespace {
 
-constexpr const char* kSettings = "Settings";
 constexpr int kAutosavePeriodMs = 60000;
 
-double numberSetting(const SettingsBackend& s, const char* key, double fallback) {
-    return settingAsNumber(ReadSetting(s, kSettings, key, ""), fallback);
+double numberSetting(const SettingsBackend& s, const SettingKey& key, double fallback) {
+    return settingAsNumber(ReadSetting(s, key), fallback);
 }
 
 void waitProcessingEvents(Clock& clock, EventLoop& loop, double seconds) {
@@ -72,8 +71,8 @@ TimerLog::TimerLog(Clock& clock, EventLoop& loop, SettingsBackend& settings, std
                    LangLookup lang)
     : clock_(clock), settings_(settings), programFolder_(std::move(programFolder)), lang_(std::move(lang)) {
     // Before "TimerLogS" was ever stored the box starts ticked, so nothing is lost by default.
-    autoSave_ = settingAsBool(ReadSetting(settings_, kSettings, "TimerLogS", "1"), true);
-    statusView_ = settingAsInt(ReadSetting(settings_, kSettings, "LogStatus", "1"), 1) == 1;
+    autoSave_ = settingAsBool(ReadSetting(settings_, Setting::TimerLogAutoSave), true);
+    statusView_ = settingAsInt(ReadSetting(settings_, Setting::TimerLogStatus), 1) == 1;
     pause = [&clock, &loop](double seconds) { waitProcessingEvents(clock, loop, seconds); };
     formatNow = [&clock](const DateTime& t) { return generalDateTimeText(t, clock.uses24Hour()); };
     tick_ = loop.createTick("tmrLogWrite", kAutosavePeriodMs, [this] { autosaveTick(); });
@@ -95,7 +94,7 @@ void TimerLog::append(const std::string& entry) {
 
 void TimerLog::setStatusView(bool on) {
     statusView_ = on;
-    WriteSetting(settings_, kSettings, "LogStatus", on ? "1" : "0");
+    WriteSetting(settings_, Setting::TimerLogStatus, on ? "1" : "0");
 }
 
 void TimerLog::resizeStatus(int timers) {
@@ -136,14 +135,14 @@ std::string TimerLog::saveRecords() const {
 
 void TimerLog::autosaveTick() {
     moveOldLines();
-    if (settingAsInt(ReadSetting(settings_, kSettings, "TrimTimerLog", "1"), 1) == 1)
-        FixFileSize(logFilePath(), numberSetting(settings_, "MaxLogFileLines", 59000));
+    if (settingAsInt(ReadSetting(settings_, Setting::TrimTimerLog), 1) == 1)
+        FixFileSize(logFilePath(), numberSetting(settings_, Setting::MaxLogFileLines, 59000));
 }
 
 bool TimerLog::moveOldLines() {
     if (text_.empty()) return false;
-    const double maxSize = numberSetting(settings_, "MaxLogSize", 500);
-    const long keep = std::clamp(settingAsInt(ReadSetting(settings_, kSettings, "KeepLogSize", "400"), 400), 0, 32767);
+    const double maxSize = numberSetting(settings_, Setting::MaxLogSize, 500);
+    const long keep = std::clamp(settingAsInt(ReadSetting(settings_, Setting::KeepLogSize), 400), 0, 32767);
     std::vector<std::string> lines = splitAt(text_, kCrLf);
     const long u = static_cast<long>(lines.size()) - 1;
     if (u <= maxSize) return false;
@@ -220,7 +219,7 @@ std::optional<std::filesystem::path> TimerLog::saveAs(Dialogs& dialogs) {
 std::error_code TimerLog::unload() {
     std::error_code ec;
     if (autoSave_ && !text_.empty()) ec = appendToFile(saveRecords());
-    WriteSetting(settings_, kSettings, "TimerLogS", autoSave_ ? "1" : "0");
+    WriteSetting(settings_, Setting::TimerLogAutoSave, autoSave_ ? "1" : "0");
     return ec;
 }
 

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kSettings = "Settings";
+constexpr WindowPositionKeys kPositionKeys{Setting::TimerWindowLeft, Setting::TimerWindowTop};
 
 bool allowedStartChar(char c) {
     const char u = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -249,8 +249,8 @@ std::string TimerWindowLogic::finishStart(int i) {
 }
 
 bool TimerWindowLogic::locationSet() const {
-    return !trimBlanks(ReadSetting(p_.settings, kSettings, "CityLatitude", "")).empty() &&
-           !trimBlanks(ReadSetting(p_.settings, kSettings, "CityLongitude", "")).empty();
+    return !trimBlanks(ReadSetting(p_.settings, Setting::CityLatitude)).empty() &&
+           !trimBlanks(ReadSetting(p_.settings, Setting::CityLongitude)).empty();
 }
 
 bool TimerWindowLogic::canAddRows() const {
@@ -482,13 +482,11 @@ void TimerWindowLogic::reload() {
 }
 
 std::pair<int, int> TimerWindowLogic::storedPosition() const {
-    return {settingAsInt(ReadSetting(p_.settings, kSettings, "TimerMainLeft", "500"), 500),
-            settingAsInt(ReadSetting(p_.settings, kSettings, "TimerMainTop", "500"), 500)};
+    return storedWindowPosition(p_.settings, kPositionKeys).value_or(TwipPosition{500, 500});
 }
 
 void TimerWindowLogic::storePosition(int leftTwips, int topTwips) {
-    WriteSetting(p_.settings, kSettings, "TimerMainLeft", std::to_string(leftTwips));
-    WriteSetting(p_.settings, kSettings, "TimerMainTop", std::to_string(topTwips));
+    storeWindowPosition(p_.settings, kPositionKeys, {leftTwips, topTwips});
 }
 
 void TimerWindowLogic::setShown(bool shown) { p_.service.setWindowShown(shown); }

@@ -170,8 +170,7 @@ void FavouritesWindow::open() {
         rebuild();
         setMinimumWidth(twipsToPixelsFor(*this, Favourites::MinWidthTwips));
         resize(twipsToPixelsFor(*this, logic_->storedWidth()), height());
-        const auto left = logic_->storedLeft(), top = logic_->storedTop();
-        placeWindowTwips(*this, left && top ? std::optional(std::pair{*left, *top}) : std::nullopt);
+        placeWindowTwips(*this, logic_->storedPosition());
     }
     bringUp(*this);
 }

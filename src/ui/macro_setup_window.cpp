@@ -36,7 +36,7 @@ namespace zul::ui {
 
 namespace {
 
-constexpr PositionKeys kPositionKeys{"McrMainLeft", "McrMainTop"};
+constexpr WindowPositionKeys kPositionKeys{Setting::MacroSetupLeft, Setting::MacroSetupTop};
 
 // The macro list: macro files dropped on it are copied into the program folder.
 class DropList : public QListWidget {

@@ -24,6 +24,7 @@
 #include "app/main_clock.h"
 #include "app/main_menu.h"
 #include "app/main_window_logic.h"
+#include "app/placement.h"
 #include "app/startup.h"
 #include "app/timers_switch.h"
 #include "settings/settings_store.h"
@@ -262,7 +263,7 @@ QGroupBox* MainWindow::buildGroupsPanel() {
     closeGroups_->setStyleSheet("font-weight:600; color:#1565c0;");
     closeGroups_->clicked = [this] { app_.groups->setShown(false); };
     grid->addWidget(closeGroups_, 0, 0);
-    for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
+    for (int i = 0; i < macros::kGroupCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         // A long label is cut off to the panel, whole in the tool tip; an
         // unlabelled group's label is greyed but still opens the group editor.
@@ -293,8 +294,8 @@ QGroupBox* MainWindow::buildGroupsPanel() {
     }
     setupGroups_ = button(q(app_.tr("Setup Groups")), groupsPanel_);
     connect(setupGroups_, &QPushButton::clicked, this, [this] { showMacroSetup(app_, 1); });
-    grid->addWidget(setupGroups_, app::GroupsPanel::Groups + 1, 0, 1, 4);
-    grid->setRowStretch(app::GroupsPanel::Groups + 2, 1);
+    grid->addWidget(setupGroups_, macros::kGroupCount + 1, 0, 1, 4);
+    grid->setRowStretch(macros::kGroupCount + 2, 1);
     grid->setColumnStretch(0, 1);
     return groupsPanel_;
 }
@@ -340,7 +341,7 @@ void MainWindow::refreshGroups() {
     const auto& groups = *app_.groups;
     showGroupsPanel(groups.shown());
     if (groupsToggle_->isChecked() != groups.shown()) groupsToggle_->setChecked(groups.shown());
-    for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
+    for (int i = 0; i < macros::kGroupCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const std::string& label = groups.label(i);
         ElidingLabel* shown = groupLabels_[k];
@@ -425,7 +426,7 @@ void MainWindow::applyTips() {
     tip(panic_, app_.tip("Run 'Panic' Routine (right click for setup)"));
     tip(minimize_, app_.tip("Minimize (Right click sends to tray)"));
     tip(closeGroups_, app_.tip("Hide Groups"));
-    for (int i = 0; i < app::GroupsPanel::Groups; ++i) {
+    for (int i = 0; i < macros::kGroupCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         tip(groupOn_[k], app_.groups->runner().onTip(i));
         tip(groupOff_[k], app_.groups->runner().offTip(i));
@@ -490,14 +491,8 @@ void MainWindow::showMenu() {
 }
 
 void MainWindow::placeFromSettings() {
-    auto stored = [this](const char* key) {
-        try {
-            return std::stoi(ReadSetting(app_.settings, "Settings", key, "500"));
-        } catch (...) {
-            return 500;
-        }
-    };
-    placeAtTwips(*this, stored("MainLeft"), stored("MainTop"));
+    if (const auto position = storedWindowPosition(app_.settings, app::MainWindowPositionKeys))
+        placeAtTwips(*this, position->first, position->second);
 }
 
 std::pair<int, int> MainWindow::positionTwips() const { return windowTwips(*this); }

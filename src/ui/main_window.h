@@ -5,6 +5,8 @@
 #include <array>
 #include <functional>
 
+#include "macros/group_file.h"
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -106,8 +108,8 @@ private:
     QGroupBox* groupsPanel_ = nullptr;
     ClickLabel* closeGroups_ = nullptr;
     QPushButton* setupGroups_ = nullptr;
-    std::array<ElidingLabel*, 8> groupLabels_{};
-    std::array<QPushButton*, 8> groupOn_{}, groupOff_{}, groupAuto_{};
+    std::array<ElidingLabel*, macros::kGroupCount> groupLabels_{};
+    std::array<QPushButton*, macros::kGroupCount> groupOn_{}, groupOff_{}, groupAuto_{};
     QLabel* indicator_ = nullptr;
     QLabel* recording_ = nullptr;  // flashes while a recorder records
     QTimer* recordBlink_ = nullptr;

@@ -576,7 +576,7 @@ void PreferencesWindow::loadPanic() {
             panic_[i]->setText(q(logic_->panicField(static_cast<PanicField>(i))));
     if (auto* choice = colours_->button(logic_->panicColour())) choice->setChecked(true);
     const std::string caption = logic_->panicField(PanicField::Caption);
-    panicPreview_->setText(q(caption.empty() ? app_.tr("Pa&nic") : caption));
+    panicPreview_->setText(q(caption.empty() ? app_.tr(DefaultPanicCaption) : caption));
     panicPreview_->setStyleSheet(QString("QPushButton { background:%1; color:white; font-weight:700; border-radius:4px; "
                                          "padding:6px; }")
                                      .arg(rgbOf(panicColour(logic_->panicColour())).name()));

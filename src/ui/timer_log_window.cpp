@@ -22,10 +22,13 @@
 #include "timers/timer_log.h"
 #include "timers/timer_service.h"
 #include "ui/widgets.h"
+#include "ui/window_position.h"
 
 namespace zul::ui {
 
 namespace {
+
+constexpr WindowPositionKeys kPositionKeys{Setting::TimerLogLeft, Setting::TimerLogTop};
 QString lines(const std::string& text) { return q(text).replace("\r\n", "\n"); }
 
 constexpr const char* kActionStyle =
@@ -299,13 +302,11 @@ void TimerLogWindow::closeWindow() {
 
 void TimerLogWindow::open() {
     if (!placed_) {
-        auto stored = [this](const char* key, int def) {
-            return settingAsInt(ReadSetting(app_.settings, "Settings", key, std::to_string(def)), def);
-        };
         const int dpi = logicalDpiX();
-        const int w = stored("TimerLogW", 0), h = stored("TimerLogH", 0);
+        const int w = settingAsInt(ReadSetting(app_.settings, Setting::TimerLogWidth), 0);
+        const int h = settingAsInt(ReadSetting(app_.settings, Setting::TimerLogHeight), 0);
         if (w > 0 && h > 0) resize(app::twipsToPixels(w, dpi), app::twipsToPixels(h, dpi));
-        placeAtTwips(*this, stored("TimerLogL", 500), stored("TimerLogT", 500));
+        restorePosition(*this, app_.settings, kPositionKeys);
         placed_ = true;
     }
     bringUp(*this);
@@ -313,12 +314,10 @@ void TimerLogWindow::open() {
 
 void TimerLogWindow::storePlacement() {
     if (!isVisible() || isMinimized()) return;
-    const auto [left, top] = windowTwips(*this);
     const int dpi = logicalDpiX();
-    WriteSetting(app_.settings, "Settings", "TimerLogL", std::to_string(left));
-    WriteSetting(app_.settings, "Settings", "TimerLogT", std::to_string(top));
-    WriteSetting(app_.settings, "Settings", "TimerLogW", std::to_string(app::pixelsToTwips(width(), dpi)));
-    WriteSetting(app_.settings, "Settings", "TimerLogH", std::to_string(app::pixelsToTwips(height(), dpi)));
+    storePosition(*this, app_.settings, kPositionKeys);
+    WriteSetting(app_.settings, Setting::TimerLogWidth, std::to_string(app::pixelsToTwips(width(), dpi)));
+    WriteSetting(app_.settings, Setting::TimerLogHeight, std::to_string(app::pixelsToTwips(height(), dpi)));
 }
 
 void TimerLogWindow::applyTips() {

@@ -37,10 +37,10 @@ std::optional<std::string> checkPortText(const std::string& text, std::string& e
     return std::nullopt;
 }
 
-std::string RecordPortStore::load() const { return records_.ReadRecord(PortRecordNumber, true); }
+std::string RecordPortStore::load() const { return records_.ReadRecord(RecordNumber::Port, true); }
 
 bool RecordPortStore::save(const std::string& port) {
-    return records_.WriteRecord(PortRecordNumber, port, true).ok;
+    return records_.WriteRecord(RecordNumber::Port, port, true).ok;
 }
 
 PortLink::PortLink(LinePort& port, PortStore& store, Dialogs& dialogs, EventLoop& loop, Transmitter& transmitter,

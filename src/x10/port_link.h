@@ -17,7 +17,6 @@ namespace zul::x10 {
 
 class Transmitter;
 
-inline constexpr int PortRecordNumber = 270;
 inline constexpr const char* PortFalseMark = "port false";
 // The stored port text that selects the built-in simulated transmitter.
 inline constexpr const char* SimulatorPortText = "sim";

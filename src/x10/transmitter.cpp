@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/settings_backend.h"
+#include "settings/setting_keys.h"
 #include "settings/error_log.h"
 #include "x10/x10_codes.h"
 
@@ -24,7 +24,7 @@ int clampState(int us) { return std::clamp(us, DefaultBitStateMicros, MaxBitStat
 } // namespace
 
 int readBitStateMicros(const SettingsBackend& settings) {
-    const auto text = settings.read("Settings", "BitStateMicros");
+    const auto text = settings.read(Setting::BitStateMicros);
     if (!text) return DefaultBitStateMicros;
     const auto first = text->find_first_not_of(' ');
     if (first == std::string::npos) return DefaultBitStateMicros;

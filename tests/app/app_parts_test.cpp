@@ -126,12 +126,12 @@ TEST_F(AppPartsTest, TheMenuOffersEveryEntryOnceAndItsTogglesAreStored) {
     EXPECT_FALSE(menu[7].visible) << "no .lan file: the Language submenu is hidden";
 
     app::runMenuEntry(*app, app::MenuId::ShowPanic);
-    EXPECT_EQ(ReadSetting(app->settings, "Settings", "PanicButton", ""), "0");
+    EXPECT_EQ(app->settings.read(Setting::PanicButton), "0");
     EXPECT_FALSE(app::buildMainMenu(*app)[0].enabled);
     app::runMenuEntry(*app, app::MenuId::ShowAutoOff);
     EXPECT_FALSE(app->groups->autoOffButtons());
     app::runMenuEntry(*app, app::MenuId::MinOnStart);
-    EXPECT_EQ(ReadSetting(app->settings, "Settings", "MinOnStart", ""), "True");
+    EXPECT_EQ(app->settings.read(Setting::MinOnStart), "True");
     app::runMenuEntry(*app, app::MenuId::Exit);
     EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
 }

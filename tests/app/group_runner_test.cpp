@@ -76,7 +76,7 @@ TEST(GroupRunner, CommandsFollowEachOtherAfterTheGroupDelay) {
     ASSERT_EQ(rig.sent(), (std::vector<std::string>{"A1 ON", "A2 ON"}));
     // Default "GrDelay" 6 tenths, then the next frame's 70 ms settle and its 40 ms of bits.
     EXPECT_DOUBLE_EQ(rig.msBetween(0, 1), 600 + 70 + 40);
-    rig.settings.write("Database16", "GrDelay", "0");
+    rig.settings.write(Setting::GroupDelay, "0");
     rig.groups.runGroup(2, true);
     EXPECT_DOUBLE_EQ(rig.msBetween(2, 3), 70 + 40);
     // A missing file sends nothing but still clicks and flashes.
@@ -106,7 +106,7 @@ TEST(GroupRunner, AutoOffButtonsToggleAndUnlabelledGroupsGoByNumber) {
     std::vector<bool> told;
     rig.groups.onAutoOffButtons = [&](bool shown) { told.push_back(shown); };
     rig.groups.toggleAutoOffButtons();
-    EXPECT_EQ(rig.settings.read("Settings", "GrpDelayB"), "0");
+    EXPECT_EQ(rig.settings.read(Setting::GroupDelayButtons), "0");
     rig.groups.toggleAutoOffButtons();
     EXPECT_EQ(told, (std::vector<bool>{false, true}));
     EXPECT_EQ(rig.groups.autoOffTip(3), "Turn Group 4 ON -- then auto-OFF after the delay you set.");
@@ -120,7 +120,7 @@ struct PanicRig : GroupRig {
     PanicRig() {
         panic.openSetup = [this](const std::string& field) { events.push_back("setup " + field); };
         writeGroup(1, "Outside", {kA1On, kA2On});
-        settings.write("Database16", "GrDelay", "0");
+        settings.write(Setting::GroupDelay, "0");
     }
     ScriptedDialogs dialogs;
     PanicRoutine panic{groups, tx, loop, settings, dialogs};
@@ -169,7 +169,7 @@ TEST(PanicRoutine, SettingsComeFromTheRecordStore) {
     EXPECT_TRUE(p.shown);
 
     records.WriteRecord(281, "9", true);  // no such group
-    settings.write("Settings", "PanicButton", "0");
+    settings.write(Setting::PanicButton, "0");
     p = loadPanicSettings(records, settings);
     EXPECT_EQ(p.group, 0);
     EXPECT_FALSE(p.shown);
@@ -181,5 +181,5 @@ TEST(PanicRoutine, SettingsComeFromTheRecordStore) {
     EXPECT_EQ(rig.panic.menuCaption(), "Panic (Run)");
     rig.panic.toggleShown();
     EXPECT_TRUE(rig.panic.runMenuEnabled());
-    EXPECT_EQ(rig.settings.read("Settings", "PanicButton"), "1");
+    EXPECT_EQ(rig.settings.read(Setting::PanicButton), "1");
 }

@@ -176,10 +176,10 @@ TEST_F(HeadlessServiceTest, ChangedFilesAreTakenWithoutARestart) {
     loop.runFor(1000);
     EXPECT_EQ(linesWith("timers reloaded").size(), 1u);
     IniSettingsStore other(home.config() / "settings.ini");
-    other.write("Macro", "LoopN", "wake.cro");
+    other.write(Setting::LoopEntry, "wake.cro");
     service->filesMayHaveChanged();
     loop.runFor(1000);
-    EXPECT_EQ(ReadSetting(*settings, "Macro", "LoopN", ""), "wake.cro");
+    EXPECT_EQ(ReadSetting(*settings, Setting::LoopEntry), "wake.cro");
     EXPECT_EQ(linesWith("timers reloaded").size(), 2u);
 
     // A timer file that cannot be read is reported once; the service runs on

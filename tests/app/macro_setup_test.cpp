@@ -47,7 +47,7 @@ TEST_F(MacroSetupTest, TestMacroWaitsTheTestSpeedAndHalfASecondAfterTheLastRow) 
 
 TEST_F(MacroSetupTest, TheRecordersTakeTheMainWindowsCommandsAndExcludeEachOther) {
     startRunning();
-    WriteSetting(app->settings, "Settings", "SendOnRecord", "0");
+    WriteSetting(app->settings, Setting::SendOnRecord, "0");
     app::MacroSetup setup(*app);
     auto& main = *app->mainWindow;
     setup.editor.startRecording();
@@ -74,7 +74,7 @@ TEST_F(MacroSetupTest, TheRecordersTakeTheMainWindowsCommandsAndExcludeEachOther
     setup.groupDelayTenths = 12;
     dialogs.answers.push_back(Answer::Cancel);
     EXPECT_FALSE(setup.closeWithOk());
-    EXPECT_EQ(ReadSetting(app->settings, "Database16", "GrDelay", ""), "12");
+    EXPECT_EQ(app->settings.read(Setting::GroupDelay), "12");
 }
 
 TEST_F(MacroSetupTest, ARestoredMacroIsNoLongerShownAsDeleted) {

@@ -33,7 +33,7 @@ TEST_F(MainWindowLogicTest, OnAndOffButtonsSendTheirFramesAndHandOverTheCodeWhic
     EXPECT_EQ(main().lblGrpSave(), "0110000000001000");
 
     // Recording without sending only hands the code over.
-    WriteSetting(app->settings, "Settings", "SendOnRecord", "0");
+    WriteSetting(app->settings, Setting::SendOnRecord, "0");
     main().setRecording(true);
     main().unitDown(0, true, MouseButton::Left);
     EXPECT_EQ(sent().size(), 2u);

@@ -25,7 +25,7 @@ protected:
         prefs->finishOpening();
         return *prefs;
     }
-    std::string setting(const char* key) { return ReadSetting(app->settings, "Settings", key, "<none>"); }
+    std::string setting(const SettingKey& key) { return app->settings.read(key).value_or("<none>"); }
     std::string record(int n) { return app->records.ReadRecord(n, true); }
 
     std::unique_ptr<Preferences> prefs;
@@ -51,8 +51,9 @@ TEST_F(PreferencesTest, ApplyStoresWhatWaitsCancelForgetsItAndOptionsAreStoredOn
     prefs->cancel();
     prefs->closing(std::pair{900, 600});
     EXPECT_EQ(record(274) + record(281) + record(280), "");
-    EXPECT_EQ(setting("MaxLogSize") + setting("GPause") + setting("CityName"), "<none><none><none>");
-    EXPECT_EQ(ReadSetting(app->settings, "Sounds", "defZSound", "<none>"), "<none>");
+    EXPECT_EQ(setting(Setting::MaxLogSize) + setting(Setting::MasterPause) + setting(Setting::CityName),
+              "<none><none><none>");
+    EXPECT_EQ(app->settings.read(Setting::ResizeSound), std::nullopt);
     EXPECT_TRUE(dialogs.shown.empty()) << "after Cancel nothing is asked";
     EXPECT_EQ(prefs->storedPosition(), (std::pair{900, 600}));
 
@@ -61,8 +62,9 @@ TEST_F(PreferencesTest, ApplyStoresWhatWaitsCancelForgetsItAndOptionsAreStoredOn
     EXPECT_EQ(p.apply(), app::PreferencesFocus::Ok);
     EXPECT_FALSE(p.anyChanged());
     EXPECT_EQ(record(274) + "|" + record(279) + "|" + record(280) + "|" + record(281), "&Lights|4|1,30|3");
-    EXPECT_EQ(setting("MaxLogSize") + " " + setting("GPause") + " " + setting("CityName"), "900 1.25 London, England");
-    EXPECT_EQ(ReadSetting(app->settings, "Sounds", "defZSound", ""), "none");
+    EXPECT_EQ(setting(Setting::MaxLogSize) + " " + setting(Setting::MasterPause) + " " + setting(Setting::CityName),
+              "900 1.25 London, England");
+    EXPECT_EQ(ReadSetting(app->settings, Setting::ResizeSound), "none");
     EXPECT_EQ(app->sounds.path(SoundEvent::Resize), "none");
     EXPECT_EQ(app->groups->panic().menuCaption(), "Lights (Run)") << "the panic button follows at once";
     EXPECT_EQ(app->groups->panic().settings.delay(), 90);
@@ -74,7 +76,7 @@ TEST_F(PreferencesTest, ApplyStoresWhatWaitsCancelForgetsItAndOptionsAreStoredOn
     app->sounds.setOn(false);
     p.setOption(Option::MinToTray, true);
     p.setOption(Option::PanicButton, false);
-    EXPECT_EQ(setting("MinToTray") + setting("PanicButton"), "10");
+    EXPECT_EQ(setting(Setting::MinToTray) + setting(Setting::PanicButton), "10");
     EXPECT_TRUE(app->minimizeToTray);
     EXPECT_FALSE(app->groups->panic().settings.shown);
     EXPECT_EQ(sound.played.size(), 1u) << "checking a box clicks, whatever the sounds switch says";
@@ -115,19 +117,21 @@ TEST_F(PreferencesTest, AdvancedFieldsFallBackToTheirDefaultsAndDriveTheQueueAnd
     p.setAdvancedField(AdvancedField::KeepLog, "7");
     p.setTrimLog(false);
     p.apply();
-    EXPECT_EQ(setting("KeepLogSize") + " " + setting("TrimTimerLog") + " " + setting("GPause"), "7 0 .6");
+    EXPECT_EQ(setting(Setting::KeepLogSize) + " " + setting(Setting::TrimTimerLog) + " " +
+                  setting(Setting::MasterPause),
+              "7 0 .6");
     EXPECT_DOUBLE_EQ(readGapSeconds(app->settings), 0.6);
 
     p.restoreAdvancedDefaults();
     p.apply();
-    EXPECT_EQ(setting("MaxLogSize") + " " + setting("KeepLogSize") + " " + setting("MaxLogFileLines") + " " +
-                  setting("GPause"),
+    EXPECT_EQ(setting(Setting::MaxLogSize) + " " + setting(Setting::KeepLogSize) + " " +
+                  setting(Setting::MaxLogFileLines) + " " + setting(Setting::MasterPause),
               "500 400 59000 0.6");
 }
 
 TEST_F(PreferencesTest, ClosingAsksAboutTheLocationAndTheSoundsOnly) {
     startRunning();
-    WriteSetting(app->settings, "Settings", "CityZone", "5");
+    WriteSetting(app->settings, Setting::CityZone, "5");
     Preferences& p = open();
     p.location().edit(LocationTab::Field::Latitude, "41");
     p.sounds().select(0);
@@ -138,8 +142,9 @@ TEST_F(PreferencesTest, ClosingAsksAboutTheLocationAndTheSoundsOnly) {
     ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Question), 2u);
     EXPECT_EQ(dialogs.shown[0].title, "City Location has Changed !");
     EXPECT_EQ(dialogs.shown[1].title, "Sounds have Changed");
-    EXPECT_EQ(setting("CityLatitude") + setting("MaxLogSize") + setting("SuLeft"), "<none><none><none>");
-    EXPECT_EQ(ReadSetting(app->settings, "Sounds", "defSound", ""), "none");
+    EXPECT_EQ(setting(Setting::CityLatitude) + setting(Setting::MaxLogSize) + setting(Setting::PreferencesLeft),
+              "<none><none><none>");
+    EXPECT_EQ(ReadSetting(app->settings, Setting::ClickSound), "none");
 }
 
 TEST_F(PreferencesTest, ALocationAppliedMovesTheSunsetTimerAtOnce) {
@@ -166,7 +171,7 @@ TEST_F(PreferencesTest, LaunchersAndTheAssociationFollowTheMenuAndTheStartCheck)
         const Connection<> listener(app->optionsChanged, [&told] { ++told; });
         app::runMenuEntry(*app, app::MenuId::ShortcutStartup);
         EXPECT_TRUE(desktop.hasLauncher(Launcher::Autostart));
-        EXPECT_EQ(setting("AutoStart"), "1");
+        EXPECT_EQ(setting(Setting::AutoStart), "1");
         app->sounds.setTimerTsound(false);
         EXPECT_EQ(told, 2);
     }
@@ -177,21 +182,20 @@ TEST_F(PreferencesTest, LaunchersAndTheAssociationFollowTheMenuAndTheStartCheck)
     app::runMenuEntry(*app, app::MenuId::RemoveShortcutStartup);
     ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
     EXPECT_EQ(dialogs.last().title + ": " + dialogs.last().text, "Error: Failed\nno room");
-    EXPECT_EQ(setting("AutoStart"), "1") << "a failed change keeps the option as it was";
+    EXPECT_EQ(setting(Setting::AutoStart), "1") << "a failed change keeps the option as it was";
     desktop.failWith.clear();
 
     // Unticking the preference removes the association as the menu entry does.
     ASSERT_TRUE(app::setOption(*app, Option::AssociateMacros, false));
     EXPECT_FALSE(desktop.associated);
-    EXPECT_EQ(ReadSetting(app->settings, "Macro", "Set", "<none>") + ReadSetting(app->settings, "Macro", "DoSet", ""),
-              "False");
+    EXPECT_EQ(setting(Setting::MacroAssociationSet) + setting(Setting::AssociateMacros), "False");
     ASSERT_TRUE(app::setOption(*app, Option::AssociateMacros, true));
     EXPECT_TRUE(desktop.associated);
-    EXPECT_EQ(ReadSetting(app->settings, "Macro", "Set", ""), "Done");
+    EXPECT_EQ(ReadSetting(app->settings, Setting::MacroAssociationSet), "Done");
 
     app::runMenuEntry(*app, app::MenuId::RemoveAssociations);
     EXPECT_FALSE(desktop.associated);
-    EXPECT_EQ(ReadSetting(app->settings, "Macro", "DoSet", ""), "False");
+    EXPECT_EQ(app->settings.read(Setting::AssociateMacros), "False");
     app->startup->cmdExit();
     app = makeApp();
     startRunning("");

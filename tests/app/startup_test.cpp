@@ -14,18 +14,18 @@ namespace {
 
 class StartupTest : public AppFixture {
 protected:
-    std::string setting(const char* section, const char* key) { return ReadSetting(app->settings, section, key, "<none>"); }
+    std::string setting(const SettingKey& key) { return app->settings.read(key).value_or("<none>"); }
 };
 
 TEST_F(StartupTest, EntryStoresItsSettingsAndTheFirstTickOpensThePort) {
-    WriteSetting(app->settings, "Macro", "DoSet", "Yes");
+    WriteSetting(app->settings, Setting::AssociateMacros, "Yes");
     startRunning("sim");
-    EXPECT_EQ(setting("Settings", "Language"), "English");  // no language.ini in the folder
-    EXPECT_EQ(setting("Macro", "DoSet"), "True");
-    EXPECT_EQ(setting("Database16", "CurrentVersion"), ZUL_VERSION);
+    EXPECT_EQ(setting(Setting::Language), "English");  // no language.ini in the folder
+    EXPECT_EQ(setting(Setting::AssociateMacros), "True");
+    EXPECT_EQ(setting(Setting::CurrentVersion), ZUL_VERSION);
     EXPECT_TRUE(app->port.isOpen());
     EXPECT_TRUE(app->simulatorInUse());
-    EXPECT_FALSE(app->records.ReadRecord(app::Startup::FirstRunRecord, true).empty());
+    EXPECT_FALSE(app->records.ReadRecord(RecordNumber::FirstRun, true).empty());
     EXPECT_TRUE(desktop.hasLauncher(Launcher::DesktopFolder));
     EXPECT_TRUE(desktop.associated);
     EXPECT_EQ(portDialogShown, 0);
@@ -190,22 +190,22 @@ TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimisedAndRestart
     app->restartMarked = true;  // a restart asked for starts the program again at exit
     app->startup->cmdExit();
     EXPECT_EQ(restarts, 1);
-    EXPECT_EQ(setting("Database16", "ReStart"), "restart");
-    EXPECT_EQ(setting("Settings", "MainLeft"), "1234");
-    EXPECT_EQ(setting("Settings", "MainTop"), "567");
-    EXPECT_EQ(setting("Database16", "CurrentExePath"), app->folder.string());
+    EXPECT_EQ(setting(Setting::Restart), "restart");
+    EXPECT_EQ(setting(Setting::MainLeft), "1234");
+    EXPECT_EQ(setting(Setting::MainTop), "567");
+    EXPECT_EQ(setting(Setting::CurrentExePath), app->folder.string());
     EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
     EXPECT_FALSE(app->records.isOpen());
 
     app = makeApp();
     app->startup->enter("");
     loop.runFor(2000);
-    EXPECT_EQ(app->records.ReadRecord(app::Startup::TimersRecord, true), "1");
+    EXPECT_EQ(app->records.ReadRecord(RecordNumber::TimersSwitch, true), "1");
     minimised = true;
     app->hooks.mainWindowMinimized = [&] { return minimised; };
     app->hooks.mainWindowPosition = [] { return std::pair<int, int>{9, 9}; };
     app->startup->mainWindowClosed();
-    EXPECT_EQ(setting("Settings", "MainLeft"), "1234");
+    EXPECT_EQ(setting(Setting::MainLeft), "1234");
 }
 
 // Exit asks about unsaved work before anything closes, and a Cancel keeps
@@ -247,7 +247,7 @@ TEST_F(StartupTest, ExitAsksBeforeClosingAndAStopSignalAsksNothing) {
 }
 
 TEST_F(StartupTest, MinimiseOnStartKeepsTheWindowHidden) {
-    WriteSetting(app->settings, "Settings", "MinOnStart", "True");
+    WriteSetting(app->settings, Setting::MinOnStart, "True");
     int shown = 0, minimised = 0;
     app->hooks.showMainWindow = [&] { ++shown; };
     app->startup->minimizeAtStart = [&] { ++minimised; };

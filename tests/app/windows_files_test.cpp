@@ -29,8 +29,8 @@ TEST(WindowsFiles, SingleByteTextIsReadAsWindows1252AndWrittenBackAsUtf8) {
     // Settings, written back whole in UTF-8.
     writeFile(dir / "settings.ini", "[Settings]\r\nCityName=Z\xFCrich\r\n");
     IniSettingsStore settings(dir / "settings.ini");
-    EXPECT_EQ(settings.read("Settings", "CityName"), "Z\xC3\xBCrich");
-    settings.write("Settings", "Language", "English");
+    EXPECT_EQ(settings.read(Setting::CityName), "Z\xC3\xBCrich");
+    settings.write(Setting::Language, "English");
     EXPECT_EQ(readFile(dir / "settings.ini"), "[Settings]\nCityName=Z\xC3\xBCrich\nLanguage=English\n");
 
     // A language file.

@@ -150,7 +150,7 @@ public:
         m.password = password;
         if (adjust) adjust(m);
         mqtt::saveMqttSettings(settings, m);
-        settings.write("Settings", "ChkForUpdts", "0");
+        settings.write(Setting::UpdateCheck, "0");
     }
     // args: {} for the desktop program, {"service", ...} for the service.
     void start(const std::vector<std::string>& args) {

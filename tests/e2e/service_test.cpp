@@ -78,7 +78,7 @@ protected:
     void presetPort(const std::string& port) {
         RecordStore store;
         ASSERT_TRUE(store.open(dir / "home" / "db.zld"));
-        ASSERT_TRUE(store.WriteRecord(x10::PortRecordNumber, port, true));
+        ASSERT_TRUE(store.WriteRecord(RecordNumber::Port, port, true));
     }
     TempDir dir;
 };

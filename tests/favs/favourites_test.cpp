@@ -53,14 +53,14 @@ TEST_F(FavouritesTest, DescribedUnitsShowInRecordOrderOrByNameAndTheOptionsAreKe
     describe(17, "B1##no blank");  // no "## ": no favourite
     describe(5, "A5## ");          // an empty description is none either
     favs.open();
-    EXPECT_EQ(records.ReadRecord(Favourites::OptionsRecord, true), "10,0,0");
+    EXPECT_EQ(records.ReadRecord(RecordNumber::FavouritesOptions, true), "10,0,0");
     EXPECT_EQ(codes(), (std::vector<std::string>{"A1", "P16"}));
     EXPECT_EQ(clicks(), 1u) << "opening clicks";
 
     favs.setSortByName(true);
     EXPECT_EQ(codes(), (std::vector<std::string>{"P16", "A1"}));
     favs.setOnTop(true);
-    EXPECT_EQ(records.ReadRecord(Favourites::OptionsRecord, true), "10,1,1");
+    EXPECT_EQ(records.ReadRecord(RecordNumber::FavouritesOptions, true), "10,1,1");
     EXPECT_EQ(clicks(), 3u);
 
     Favourites again{{records, settings, x10codes, tx, loop, clock, sounds, stopAll, {}}};
@@ -89,7 +89,7 @@ TEST_F(FavouritesTest, TheButtonsSwitchTheRowsInViewAndTheRowsFollowMaxVisible) 
     EXPECT_EQ(favs.firstVisible(), 2);
     favs.setMaxVisible("");
     EXPECT_EQ(favs.rows(), 10) << "no number shows the usual ten";
-    EXPECT_EQ(records.ReadRecord(Favourites::OptionsRecord, true), ",0,0");
+    EXPECT_EQ(records.ReadRecord(RecordNumber::FavouritesOptions, true), ",0,0");
 }
 
 TEST_F(FavouritesTest, BriAndDimRepeatForTheLastUnitInItsUnits1To8Form) {
@@ -125,11 +125,11 @@ TEST_F(FavouritesTest, StatusLineAndClosing) {
     int mainShown = 0;
     favs.showMainWindow = [&] { ++mainShown; };
     favs.close(false, std::nullopt, 1000);  // minimised, closed by the program
-    EXPECT_EQ(ReadSetting(settings, "Settings", "FavLeft", "none"), "none");
-    EXPECT_EQ(ReadSetting(settings, "Settings", "FavWidth", ""), "2900");
+    EXPECT_EQ(settings.read(Setting::FavouritesLeft), std::nullopt);
+    EXPECT_EQ(ReadSetting(settings, Setting::FavouritesWidth), "2900");
     EXPECT_EQ(mainShown, 0);
     favs.close(true, std::pair{1500, 900}, 4000);
-    EXPECT_EQ(ReadSetting(settings, "Settings", "FavLeft", "") + "," + ReadSetting(settings, "Settings", "FavTop", ""),
+    EXPECT_EQ(ReadSetting(settings, Setting::FavouritesLeft) + "," + ReadSetting(settings, Setting::FavouritesTop),
               "1500,900");
     EXPECT_EQ(favs.storedWidth(), 4000);
     EXPECT_EQ(mainShown, 1);

@@ -10,14 +10,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zul;
-    IniSettingsStore store("/nonexistent/settings.ini");
+    IniDocument store("/nonexistent/settings.ini");
     store.loadText(std::string_view(reinterpret_cast<const char*>(data), size));
     const std::string text = store.text();
-    IniSettingsStore again("/nonexistent/settings.ini");
+    IniDocument again("/nonexistent/settings.ini");
     again.loadText(text);
     // Written once, the text is what the store writes for good (the first
     // write may only tidy lines no key is read from, such as a second BOM).
-    IniSettingsStore third("/nonexistent/settings.ini");
+    IniDocument third("/nonexistent/settings.ini");
     third.loadText(again.text());
     if (third.text() != again.text()) std::abort();
     // Every key of the written text reads the same before and after.

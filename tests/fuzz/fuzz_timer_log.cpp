@@ -23,9 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The window's limits come from the input's first bytes, sensible or not.
     static const char* const numbers[] = {"", "0", "2", "-5", "2.5", "abc", "1e308", "nan", "40000", "1"};
     const auto number = [&](std::size_t i) { return numbers[i < size ? data[i] % 10 : 2]; };
-    settings.write("Settings", "MaxLogSize", number(0));
-    settings.write("Settings", "KeepLogSize", number(1));
-    settings.write("Settings", "MaxLogFileLines", "3");
+    settings.write(Setting::MaxLogSize, number(0));
+    settings.write(Setting::KeepLogSize, number(1));
+    settings.write(Setting::MaxLogFileLines, "3");
     TimerLog log(clock, loop, settings, folder);
     log.pause = nullptr;
     log.setAutoSave(size < 3 || data[2] % 4 != 0);

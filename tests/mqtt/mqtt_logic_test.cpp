@@ -42,10 +42,10 @@ TEST(MqttSettings, ThePasswordIsStoredEncipheredAndTheValuesAreChecked) {
     v.username = "zul";
     v.password = "s3cret; with = signs";
     ASSERT_TRUE(mqtt::saveMqttSettings(store, v));
-    const std::string stored = ReadSetting(store, "Mqtt", "Password", "");
+    const std::string stored = ReadSetting(store, Setting::MqttPassword);
     EXPECT_TRUE(looksEnciphered(stored));
     EXPECT_EQ(CipherText(true, stored), v.password);
-    EXPECT_EQ(ReadSetting(store, "Mqtt", "Enabled", ""), "1");
+    EXPECT_EQ(store.read(Setting::MqttEnabled), "1");
     EXPECT_EQ(mqtt::loadMqttSettings(store), v);
     EXPECT_TRUE(mqtt::checkMqttSettings(v).empty());
 
@@ -94,7 +94,7 @@ TEST(MqttSettings, EachInstallHasItsOwnIdentityAndAnOldOneKeepsItsIds) {
     EXPECT_EQ(id.find_first_not_of("0123456789abcdef", 9), std::string::npos) << id;
     EXPECT_EQ(mqtt::installId(fresh, problem), id);
     EXPECT_NE(mqtt::installId(*std::make_unique<MemorySettings>(), problem), id);
-    upgraded.write("Mqtt", "Broker", "mqtt://hub");
+    upgraded.write(Setting::MqttBroker, "mqtt://hub");
     EXPECT_EQ(mqtt::installId(upgraded, problem), "zulmarin");
     EXPECT_EQ(problem, "");
 

@@ -108,7 +108,7 @@ protected:
 TEST_F(LanguageChoiceTest, NoRestartStillSwitchesTheFileAndSetting) {
     EXPECT_EQ(choose("German", true).next, AfterLanguageChoice::Nothing);
     EXPECT_EQ(test::readFile(dir / "language.ini"), "[Labels & Captions]\nE&xit=&Beenden\n");
-    EXPECT_EQ(ReadSetting(settings, "Settings", "Language", ""), "German");
+    EXPECT_EQ(settings.read(Setting::Language), "German");
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.last().text,
               "You must restart Zulmarin for these changes to fully take place.\nWould you like to restart ZUL now?");
@@ -118,7 +118,7 @@ TEST_F(LanguageChoiceTest, NoRestartStillSwitchesTheFileAndSetting) {
     choose("English", false);
     EXPECT_FALSE(std::filesystem::exists(dir / "language.ini"));
     EXPECT_EQ(lang.LangCaption("E&xit"), "E&xit");
-    EXPECT_EQ(ReadSetting(settings, "Settings", "Language", ""), "English");
+    EXPECT_EQ(settings.read(Setting::Language), "English");
 }
 
 TEST_F(LanguageChoiceTest, RestartAsksAboutARunningTimer) {

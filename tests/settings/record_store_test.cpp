@@ -140,15 +140,15 @@ TEST(RecordStorePath, ProgramFolderFileElseTheStoredPathWrittenBack) {
     MemorySettings settings;
     const auto standard = dir.path() / "db.zld";
     EXPECT_EQ(recordStorePath(settings, dir.path()), standard);
-    EXPECT_EQ(ReadSetting(settings, "Database16", "DataFile", ""), standard.string());
+    EXPECT_EQ(ReadSetting(settings, Setting::DataFile), standard.string());
 
     const auto elsewhere = (dir.path() / "other.zld").string();
-    WriteSetting(settings, "database16", "datafile", elsewhere);
+    WriteSetting(settings, Setting::DataFile, elsewhere);
     EXPECT_EQ(recordStorePath(settings, dir.path()), elsewhere);
 
     test::writeFile(standard, "");
     EXPECT_EQ(recordStorePath(settings, dir.path()), standard);
-    EXPECT_EQ(ReadSetting(settings, "Database16", "DataFile", ""), standard.string());
+    EXPECT_EQ(ReadSetting(settings, Setting::DataFile), standard.string());
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <type_traits>
+
 #include "settings/paths.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
@@ -12,33 +14,33 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-TEST(IniSettingsStore, CaseInsensitivePersistentAndValuesKeptWhole) {
+TEST(IniDocument, CaseInsensitivePersistentAndValuesKeptWhole) {
     TempDir dir;
     const auto file = dir / "cfg" / "settings.ini";
     {
-        IniSettingsStore s(file);
-        EXPECT_EQ(ReadSetting(s, "Settings", "Language", "English"), "English");
+        IniDocument s(file);
+        EXPECT_EQ(s.read("Settings", "Language"), std::nullopt);
         EXPECT_TRUE(s.write("Settings", "Language", "German"));
-        EXPECT_EQ(ReadSetting(s, "SETTINGS", "language", ""), "German");
+        EXPECT_EQ(s.read("SETTINGS", "language"), "German");
         EXPECT_TRUE(s.write("settings", "LANGUAGE", "French"));
         EXPECT_TRUE(s.write("Macro", "LoopR", "a=b;c, d "));
         EXPECT_TRUE(s.write("Macro", "Empty", ""));
     }
     EXPECT_EQ(test::readFile(file), "[Settings]\nLanguage=French\n[Macro]\nLoopR=a=b;c, d \nEmpty=\n");
-    IniSettingsStore again(file);
-    EXPECT_EQ(ReadSetting(again, "settings", "Language", ""), "French");
+    IniDocument again(file);
+    EXPECT_EQ(again.read("settings", "Language"), "French");
     EXPECT_EQ(again.read("Macro", "LoopR"), "a=b;c, d ");
     EXPECT_EQ(again.read("Macro", "Empty"), "");
     EXPECT_EQ(again.read("Macro", "Missing"), std::nullopt);
 }
 
-TEST(IniSettingsStore, RewriteKeepsOtherSectionsCommentsAndOrder) {
+TEST(IniDocument, RewriteKeepsOtherSectionsCommentsAndOrder) {
     TempDir dir;
     const auto file = dir / "settings.ini";
     // "[]" heads a section no key is read from; it stays one when written back.
     test::writeFile(file, "\xEF\xBB\xBF; my notes\r\n[Sounds]\r\ndefsound=/a/click.wav\r\n\r\n"
                           "[Settings]\r\nMainLeft = 500\r\n[Database16]\r\nGrDelay=6\r\r\n[ ]\r\nstray=1\r\n");
-    IniSettingsStore s(file);
+    IniDocument s(file);
     EXPECT_EQ(s.read("settings", "mainleft"), " 500");
     ASSERT_TRUE(s.write("Sounds", "RecSound", "/a/rec.wav"));
     ASSERT_TRUE(s.write("Settings", "MainLeft", "700"));
@@ -47,7 +49,7 @@ TEST(IniSettingsStore, RewriteKeepsOtherSectionsCommentsAndOrder) {
                                 "[Settings]\nMainLeft=700\n[Database16]\nGrDelay=6\n[]\nstray=1\n"
                                 "[ActiveWindow]\nHandle=12\n";
     EXPECT_EQ(test::readFile(file), written);
-    IniSettingsStore again(file);
+    IniDocument again(file);
     EXPECT_EQ(again.read("Database16", "GrDelay"), "6");
     EXPECT_EQ(again.read("Database16", "stray"), std::nullopt);
     EXPECT_EQ(again.text(), written);
@@ -57,9 +59,9 @@ TEST(IniSettingsStore, RewriteKeepsOtherSectionsCommentsAndOrder) {
     EXPECT_EQ(files, 1);
 }
 
-TEST(IniSettingsStore, RefusesWhatTheFileCannotHold) {
+TEST(IniDocument, RefusesWhatTheFileCannotHold) {
     TempDir dir;
-    IniSettingsStore s(dir / "settings.ini");
+    IniDocument s(dir / "settings.ini");
     EXPECT_FALSE(s.write("Settings", "Key", "two\nlines"));
     EXPECT_FALSE(s.write("Settings", "a=b", "x"));
     EXPECT_FALSE(s.write("Set]tings", "Key", "x"));
@@ -83,8 +85,8 @@ TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
     for (const auto& [name, reason] : cases) {
         IniSettingsStore s(dir / name);
         EXPECT_EQ(s.readProblem(), (dir / name).string() + ": " + reason);
-        EXPECT_FALSE(s.write("Settings", "Sounds", "False"));
-        EXPECT_EQ(s.read("Settings", "Sounds"), "False");  // for this run, in memory
+        EXPECT_FALSE(s.write(Setting::SoundsOn, "False"));
+        EXPECT_EQ(s.read(Setting::SoundsOn), "False");  // for this run, in memory
         EXPECT_EQ(settingsProblemText(s, true), "The settings could not be read: " + s.readProblem() +
                                                        "; Zulmarin runs on its default settings and leaves "
                                                        "the file as it is.");
@@ -100,11 +102,31 @@ TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
     test::writeFile(dir / "full.ini", full);
     IniSettingsStore s(dir / "full.ini");
     ASSERT_EQ(s.readProblem(), "");
-    EXPECT_FALSE(s.write("Settings", "TimerLogS", "1"));
-    EXPECT_EQ(s.read("Settings", "TimerLogS"), "1");
+    EXPECT_FALSE(s.write(Setting::TimerLogAutoSave, "1"));
+    EXPECT_EQ(s.read(Setting::TimerLogAutoSave), "1");
     EXPECT_EQ(s.writeProblem(), (dir / "full.ini").string() +
                                     ": it would be larger than 1 MB; a settings file holds a few hundred short lines");
     EXPECT_EQ(test::readFile(dir / "full.ini"), full);
+}
+
+// Only the settings table makes keys: a key spelt out at a call site does not compile.
+static_assert(!std::is_constructible_v<SettingKey, std::string_view, std::string_view, std::string_view>);
+
+TEST(WindowPosition, WholeNumbersElseTheKeysDefaultElseNoPlace) {
+    MemorySettings m;
+    const WindowPositionKeys main{Setting::MainLeft, Setting::MainTop};
+    const WindowPositionKeys favourites{Setting::FavouritesLeft, Setting::FavouritesTop};
+    EXPECT_EQ(storedWindowPosition(m, main), std::pair(500, 500));
+    EXPECT_EQ(storedWindowPosition(m, favourites), std::nullopt);
+    m.write(Setting::MainLeft, " 1234 ");
+    m.write(Setting::MainTop, "12.5");
+    m.write(Setting::FavouritesLeft, "-15");
+    EXPECT_EQ(storedWindowPosition(m, main), std::pair(1234, 500));
+    EXPECT_EQ(storedWindowPosition(m, favourites), std::nullopt) << "one edge is no place";
+    storeWindowPosition(m, favourites, {-15, 99999});
+    EXPECT_EQ(m.read(Setting::FavouritesLeft).value_or("") + "," + m.read(Setting::FavouritesTop).value_or(""),
+              "-15,99999");
+    EXPECT_EQ(storedWindowPosition(m, favourites), std::pair(-15, 99999));
 }
 
 TEST(Paths, OverridesFromTheEnvironmentThenTheStoredProgramFolderThenTheExecutables) {
@@ -118,9 +140,9 @@ TEST(Paths, OverridesFromTheEnvironmentThenTheStoredProgramFolderThenTheExecutab
     // Without the override: the stored program folder, else the executable's.
     ::unsetenv("ZULMARIN_HOME");
     TempDir dir;
-    m.write("Database16", "CurrentExePath", dir.path().string());
+    m.write(Setting::CurrentExePath, dir.path().string());
     EXPECT_EQ(programFolder(m), dir.path());
-    m.write("Database16", "CurrentExePath", (dir / "missing").string());
+    m.write(Setting::CurrentExePath, (dir / "missing").string());
     EXPECT_EQ(programFolder(m), executableFolder());  // the build folder is writable
 }
 

@@ -25,7 +25,7 @@ protected:
         return *tab;
     }
     std::string file(const std::string& name) const { return (dir / name).string(); }
-    std::string stored(const std::string& key) { return ReadSetting(settings, "Sounds", key, "<absent>"); }
+    std::string stored(const SettingKey& key) { return settings.read(key).value_or("<absent>"); }
     std::vector<std::string> files(std::initializer_list<const char*> names) const {
         std::vector<std::string> out;
         for (const char* n : names) out.push_back(file(n));
@@ -67,9 +67,9 @@ TEST_F(SoundsTest, SilentForNoneEmptyMissingFoldersAndTheMasterSwitch) {
 }
 
 TEST_F(SoundsTest, StoredKeysOverrideTheDefaultFilesCaseInsensitively) {
-    WriteSetting(settings, "Sounds", "defsound", file("other.wav"));
-    WriteSetting(settings, "Sounds", "RECSOUND", "none");
-    WriteSetting(settings, "Settings", "Sounds", "False");
+    WriteSetting(settings, Setting::ClickSound, file("other.wav"));
+    WriteSetting(settings, Setting::RecordedSound, "none");
+    WriteSetting(settings, Setting::SoundsOn, "False");
     sounds.load();
     EXPECT_FALSE(sounds.on());
     EXPECT_EQ(sounds.path(SoundEvent::Click), file("other.wav"));
@@ -79,16 +79,16 @@ TEST_F(SoundsTest, StoredKeysOverrideTheDefaultFilesCaseInsensitively) {
 
 TEST_F(SoundsTest, TimerSoundsNeedTheirFlagAndAFile) {
     sounds.load();
-    WriteSetting(settings, "Sounds", "TimerMsound", "0");
+    WriteSetting(settings, Setting::MacroCommandSoundOn, "0");
     sounds.playMacroCommand();  // box cleared
     sounds.playTimerStart();    // no key: ticked, as the timer window shows it
-    WriteSetting(settings, "Sounds", "TimerMsound", "1");
-    WriteSetting(settings, "Sounds", "defMsound", "none");
+    WriteSetting(settings, Setting::MacroCommandSoundOn, "1");
+    WriteSetting(settings, Setting::MacroCommandSound, "none");
     sounds.load();
     sounds.playMacroCommand();
     EXPECT_EQ(player.played, files({"tmrstart.wav"}));
 
-    WriteSetting(settings, "Sounds", "defMsound", file("tick.wav"));
+    WriteSetting(settings, Setting::MacroCommandSound, file("tick.wav"));
     sounds.load();
     sounds.playMacroCommand();
     sounds.setOn(false);
@@ -109,7 +109,7 @@ TEST_F(SoundsTest, TabEditsItsOwnCopyUntilSaved) {
     EXPECT_EQ(sounds.path(SoundEvent::MacroCommand), file("tick.wav"));  // not yet saved
     t.save();
     EXPECT_FALSE(t.changed());
-    EXPECT_EQ(stored("defmsound"), "none");
+    EXPECT_EQ(stored(Setting::MacroCommandSound), "none");
     EXPECT_EQ(sounds.path(SoundEvent::MacroCommand), "none");
 
     sounds.setOn(false);
@@ -135,7 +135,7 @@ TEST_F(SoundsTest, BrowseClicksThenAsksForAFile) {
 }
 
 TEST_F(SoundsTest, RestoreDefaultsAsksFirst) {
-    WriteSetting(settings, "Sounds", "defZSound", "none");
+    WriteSetting(settings, Setting::ResizeSound, "none");
     auto& t = openTab();
     t.select(1);
     t.noSound();
@@ -152,12 +152,12 @@ TEST_F(SoundsTest, RestoreDefaultsAsksFirst) {
     t.restoreDefaults();
     EXPECT_EQ(t.shownFile(), file("rec.wav"));
     EXPECT_FALSE(t.changed());
-    EXPECT_EQ(stored("defZSound"), file("expand.wav"));
+    EXPECT_EQ(stored(Setting::ResizeSound), file("expand.wav"));
     EXPECT_EQ(player.played, files({"click.wav"}));
 
     t.noSound();
     t.askSaveOnClose();  // Yes saves
-    EXPECT_EQ(stored("RecSound"), "none");
+    EXPECT_EQ(stored(Setting::RecordedSound), "none");
 }
 
 TEST_F(SoundsTest, SwitchesAreStoredAtOnce) {
@@ -168,10 +168,10 @@ TEST_F(SoundsTest, SwitchesAreStoredAtOnce) {
     EXPECT_TRUE(player.played.empty());
     t.finishOpening();
     t.setSoundsOn(false);
-    EXPECT_EQ(ReadSetting(settings, "Settings", "Sounds", ""), "False");
+    EXPECT_EQ(settings.read(Setting::SoundsOn), "False");
     EXPECT_FALSE(t.timerBoxesEnabled());
     t.setSoundsOn(true);
-    EXPECT_EQ(ReadSetting(settings, "Settings", "Sounds", ""), "True");
+    EXPECT_EQ(settings.read(Setting::SoundsOn), "True");
     EXPECT_EQ(player.played, files({"click.wav"}));
 
     // Never stored, both boxes start ticked.
@@ -179,8 +179,8 @@ TEST_F(SoundsTest, SwitchesAreStoredAtOnce) {
     t.setMacroCommandBox(false);
     t.setTimerStartBox(true);
     EXPECT_EQ(told, (std::vector<std::string>{"01", "00", "10"}));
-    EXPECT_EQ(stored("TimerTsound") + stored("TimerMsound"), "10");
-    WriteSetting(settings, "Sounds", "TimerTsound", "0");
+    EXPECT_EQ(stored(Setting::TimerStartSoundOn) + stored(Setting::MacroCommandSoundOn), "10");
+    WriteSetting(settings, Setting::TimerStartSoundOn, "0");
     t.reloadTimerBoxes();
     EXPECT_FALSE(t.timerStartBox());
 }

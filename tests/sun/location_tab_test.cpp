@@ -23,7 +23,7 @@ protected:
         tab->open();
         return *tab;
     }
-    std::string setting(const std::string& key) { return ReadSetting(settings, "Settings", key, "<absent>"); }
+    std::string setting(const SettingKey& key) { return settings.read(key).value_or("<absent>"); }
 
     MemorySettings settings;
     sim::VirtualClock clock;
@@ -37,10 +37,10 @@ TEST_F(LocationTabTest, OpeningOffersTheSystemZoneOrShowsTheStoredPlace) {
     EXPECT_FALSE(first.changed()) << "a location never touched is no change to ask about";
     EXPECT_EQ(first.cityRow(), 0);
 
-    WriteSetting(settings, "Settings", "CityLatitude", "51.3");
-    WriteSetting(settings, "Settings", "CityLongitude", "0.5");
-    WriteSetting(settings, "Settings", "CityZone", "0");
-    WriteSetting(settings, "Settings", "CityName", "London, England");
+    WriteSetting(settings, Setting::CityLatitude, "51.3");
+    WriteSetting(settings, Setting::CityLongitude, "0.5");
+    WriteSetting(settings, Setting::CityZone, "0");
+    WriteSetting(settings, Setting::CityName, "London, England");
     auto& stored = open();
     EXPECT_FALSE(stored.changed());
     EXPECT_EQ(stored.caption(), " London, England ");
@@ -107,7 +107,7 @@ TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
     t.test();
     EXPECT_EQ(t.sunriseLine(), standard);
 
-    WriteSetting(settings, "Settings", "DaySavings", "True");
+    WriteSetting(settings, Setting::DaySavings, "True");
     t.test();
     EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 8:16:");
     EXPECT_EQ(t.sunsetLine().substr(0, 22), "Today's Sunset: 17:53:");
@@ -127,14 +127,14 @@ TEST_F(LocationTabTest, SaveWritesTheKeysAndAnEmptyZoneIsRemovedAndComesBackAsTh
     t.pickCity(29);
     t.save();
     EXPECT_FALSE(t.changed());
-    EXPECT_EQ(setting("CityLatitude") + " " + setting("CityLongitude") + " " + setting("CityZone") + " " +
-                  setting("CityName"),
+    EXPECT_EQ(setting(Setting::CityLatitude) + " " + setting(Setting::CityLongitude) + " " +
+                  setting(Setting::CityZone) + " " + setting(Setting::CityName),
               "40.43 74.01 5 New York City, NY");
     EXPECT_EQ(open().cityRow(), 29);
 
     open().edit(Field::Zone, "");
     tab->save();
-    EXPECT_EQ(setting("CityZone"), "<absent>");
+    EXPECT_EQ(setting(Setting::CityZone), "<absent>");
     clock.setTimeZone(TimeZoneFacts{-330, 0, -60, false});  // +5:30 rounds toward zero
     // Opened again (as after Cancel): the place as stored, the same way as while it was edited.
     auto& again = open();
@@ -147,7 +147,7 @@ TEST_F(LocationTabTest, SaveWritesTheKeysAndAnEmptyZoneIsRemovedAndComesBackAsTh
 TEST_F(LocationTabTest, ClosingAsksOnlyWhenChanged) {
     test::ScriptedDialogs dialogs;
     dialogs.answers = {Answer::Yes};
-    WriteSetting(settings, "Settings", "CityZone", "5");
+    WriteSetting(settings, Setting::CityZone, "5");
     auto& t = open([](const std::string& s) { return "[" + s + "]"; });
     EXPECT_FALSE(t.askSaveOnClose(dialogs));
     EXPECT_TRUE(dialogs.shown.empty());

@@ -19,9 +19,9 @@ struct LoopRig : TimerRig {
             bool running = true)
         : TimerRig(start) {
         writeFile(home / "loop.cro", quotedLines(rows));
-        settings.write("Macro", "LoopN", "loop.cro");
-        settings.write("Macro", "LoopD", days);
-        settings.write("Macro", "LoopR", running ? "1" : "0");
+        settings.write(Setting::LoopEntry, "loop.cro");
+        settings.write(Setting::LoopDays, days);
+        settings.write(Setting::LoopRunning, running ? "1" : "0");
     }
     LoopTimer& loopTimer() { return service.loopTimer(); }
     const TimerStatusLine& status() { return service.log().loopStatus(); }
@@ -79,7 +79,7 @@ TEST(LoopTimer, WaitsAtLeastOnePointZeroFiveSecondsPerRowLessTheBlinkWhenFlashin
 
     // Flashing takes its blink off the pause.
     LoopRig flash(DateTime{2024, 6, 3, 12, 0, 0}, {kA1On2s});
-    flash.settings.write("Macro", "LpFl", "1");
+    flash.settings.write(Setting::LoopFlash, "1");
     std::vector<bool> lamp;
     flash.loopTimer().lamp = [&](bool lit) { lamp.push_back(lit); };
     flash.load({});
@@ -93,9 +93,9 @@ TEST(LoopTimer, WaitsAtLeastOnePointZeroFiveSecondsPerRowLessTheBlinkWhenFlashin
 
 TEST(LoopTimer, RunsOnlyInsideItsWindowAndFinishesAPassBeforeStopping) {
     LoopRig rig(DateTime{2024, 6, 3, 7, 59, 58}, {kA1On2s, kA1On2s});
-    rig.settings.write("Macro", "UseLpStartEndTimes", "1");
-    rig.settings.write("Macro", "LpStartTime", "8:00:00");
-    rig.settings.write("Macro", "LpEndTime", "8:00:06");
+    rig.settings.write(Setting::LoopUseStartEnd, "1");
+    rig.settings.write(Setting::LoopStartTime, "8:00:00");
+    rig.settings.write(Setting::LoopEndTime, "8:00:06");
     rig.load({});
     rig.runUntilWall(DateTime{2024, 6, 3, 8, 0, 0});
     EXPECT_EQ(rig.frames(), 0u);
@@ -131,7 +131,7 @@ TEST(LoopTimer, EnableNeedsDaysAndAMacroFileAndClearAsksFirst) {
     const TimerStatusLine before = rig.status();
     lt.setEnabled(true);
     EXPECT_TRUE(lt.enabled());
-    EXPECT_EQ(rig.settings.read("Macro", "LoopR"), "1");
+    EXPECT_EQ(rig.settings.read(Setting::LoopRunning), "1");
     rig.loop.runFor(1000);
     EXPECT_EQ(rig.status().text, kRunning);
     // "Not Running" looks the same after a run as before it.
@@ -148,7 +148,7 @@ TEST(LoopTimer, EnableNeedsDaysAndAMacroFileAndClearAsksFirst) {
     EXPECT_EQ(rig.dialogs.last().text, "Are you sure you want to clear the 'Loop' timer?");
     EXPECT_FALSE(lt.enabled());
     EXPECT_EQ(rig.service.table().loop().days, DaysRule::NotSet);
-    EXPECT_EQ(rig.settings.read("Macro", "LoopR"), "0");
+    EXPECT_EQ(rig.settings.read(Setting::LoopRunning), "0");
     EXPECT_FALSE(lt.chooseDays(DaysRule::Weekdays));
     EXPECT_EQ(rig.dialogs.last().text, "Loop timer must contain a macro to activate!");
 }
@@ -164,5 +164,5 @@ TEST(LoopTimer, AMissingMacroFileClearsTheBoxAndTheShownWindowSaysWhy) {
     ASSERT_EQ(rig.dialogs.count(ScriptedDialogs::Kind::Info), 1u);
     EXPECT_EQ(rig.dialogs.last().text, "The macro for the Loop Timer was not found!");
     EXPECT_EQ(rig.dialogs.last().title, "Loop Cannot Start");
-    EXPECT_EQ(rig.settings.read("Macro", "LoopR"), "0");
+    EXPECT_EQ(rig.settings.read(Setting::LoopRunning), "0");
 }

@@ -124,7 +124,7 @@ TEST(MacroRunner, LongMacroFramesLeaveOnTimeWithoutDrift) {
 
 TEST(MacroRunner, BusyRunnersInterleaveFrameByFrameWithTheGap) {
     RunRig rig;
-    rig.settings.write("Settings", "GPause", "1");
+    rig.settings.write(Setting::MasterPause, "1");
     const std::string codes[] = {A1On, B2On, C3On};
     for (int i = 0; i < 3; ++i)
         rig.timerMacro(i, test::numbered("r", i, ".cro"), std::vector<std::pair<std::string, std::string>>(5, {codes[i], "00.5"}));
@@ -186,7 +186,7 @@ TEST(SendQueue, GapSettingIsReadWithItsDefault) {
     MemorySettings s;
     for (const auto& [text, seconds] : std::vector<std::pair<const char*, double>>{
              {nullptr, 0.6}, {"1,5", 1.5}, {"abc", 0.6}, {"-2", 0.0}}) {
-        if (text) s.write("Settings", "GPause", text);
+        if (text) s.write(Setting::MasterPause, text);
         EXPECT_DOUBLE_EQ(readGapSeconds(s), seconds) << (text ? text : "unset");
     }
 }

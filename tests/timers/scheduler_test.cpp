@@ -33,11 +33,11 @@ TEST(ClockTick, DaylightSavingIsOneWholeHourOfDaylightTime) {
     TimerRig rig(DateTime{2024, 7, 1, 12, 0, 0});
     rig.clock.setTimeZone({300, 0, -60, true});  // New York in summer
     rig.load({});
-    EXPECT_EQ(rig.settings.read("Settings", "DaySavings"), "True");
+    EXPECT_EQ(rig.settings.read(Setting::DaySavings), "True");
     EXPECT_EQ(rig.service.clockTick().daylightText(), "Yes");
     rig.clock.setTimeZone({300, 0, -60, false});
     rig.loop.runFor(1000);  // looked at once a second
-    EXPECT_EQ(rig.settings.read("Settings", "DaySavings"), "False");
+    EXPECT_EQ(rig.settings.read(Setting::DaySavings), "False");
 }
 
 TEST(ClockTick, WeekdayFlagAndDaysColoursFollowTheDay) {
@@ -123,18 +123,18 @@ TEST(Scheduler, SunTimersFollowTheLocationSettings) {
     EXPECT_EQ(rig.starts[0].clockText.substr(0, 5), "7:16:");
     EXPECT_EQ(rig.starts[1].clockText.substr(0, 6), "17:23:");
     // A change of location takes effect within a second.
-    rig.settings.write("Settings", "CityLongitude", "0.5");
+    rig.settings.write(Setting::CityLongitude, "0.5");
     rig.loop.runFor(1000);
     EXPECT_NE(rig.service.sunTick().sunsetLabel().substr(0, 13), "Sunset 16:53:");
     // A stored place that is no plain number or lies off the Earth turns the
     // sun timers into errors; a comma decimal, as the location tab takes it, is fine.
-    const std::pair<const char*, const char*> bad[] = {
-        {"CityLongitude", "181"}, {"CityLongitude", "1e300"}, {"CityLongitude", "0x10"},
-        {"CityLatitude", "-91"},  {"CityLatitude", "nan"},    {"CityZone", "15"},
+    const std::pair<const SettingKey*, const char*> bad[] = {
+        {&Setting::CityLongitude, "181"}, {&Setting::CityLongitude, "1e300"}, {&Setting::CityLongitude, "0x10"},
+        {&Setting::CityLatitude, "-91"},  {&Setting::CityLatitude, "nan"},    {&Setting::CityZone, "15"},
     };
     for (const auto& [key, value] : bad) {
         rig.setLocation("40.43", "74,01", "5");
-        rig.settings.write("Settings", key, value);
+        rig.settings.write(*key, value);
         rig.loop.runFor(1000);
         EXPECT_TRUE(rig.service.sunTick().dueTimeIsError(0) && rig.service.sunTick().dueTimeIsError(1)) << value;
         rig.setLocation("40.43", "74,01", "5");

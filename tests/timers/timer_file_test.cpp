@@ -45,7 +45,7 @@ TEST_F(TimerFileTest, SavesTheSunsetExampleAndEmptyRowsByteExactAndReadsThemBack
               "\"**not set\"\r\n"
               "\"**not set\"\r\n");
     EXPECT_FALSE(table.unsaved());
-    EXPECT_EQ(ReadSetting(settings, "Settings", "TimerCount", ""), "6");
+    EXPECT_EQ(settings.read(Setting::TimerCount), "6");
     // Read back and saved again, the file is the same byte for byte.
     const std::string first = file();
     TimerTable again(dir.path());
@@ -55,7 +55,7 @@ TEST_F(TimerFileTest, SavesTheSunsetExampleAndEmptyRowsByteExactAndReadsThemBack
 }
 
 TEST_F(TimerFileTest, EightTimersWriteEightLinesAndTheLoopKeys) {
-    settings.write("Settings", "TimerCount", "8");
+    settings.write(Setting::TimerCount, "8");
     load("");
     ASSERT_EQ(table.count(), 8);
     table.loop().entry = "Hall";
@@ -66,10 +66,10 @@ TEST_F(TimerFileTest, EightTimersWriteEightLinesAndTheLoopKeys) {
     std::string expected;
     for (int i = 0; i < 8; ++i) expected += "\"**nicht gesetzt\"\r\n";
     EXPECT_EQ(file(), expected);
-    EXPECT_EQ(ReadSetting(settings, "Macro", "LoopN", "?"), "Hall");
-    EXPECT_EQ(ReadSetting(settings, "Macro", "LoopD", "?"), "Weekdays");
-    EXPECT_EQ(ReadSetting(settings, "Macro", "LpEndTime", "?"), "");
-    EXPECT_EQ(ReadSetting(settings, "Macro", "UseLpStartEndTimes", "?"), "1");
+    EXPECT_EQ(settings.read(Setting::LoopEntry), "Hall");
+    EXPECT_EQ(settings.read(Setting::LoopDays), "Weekdays");
+    EXPECT_EQ(settings.read(Setting::LoopEndTime), "");
+    EXPECT_EQ(settings.read(Setting::LoopUseStartEnd), "1");
 }
 
 TEST_F(TimerFileTest, LoadsFieldsAndRunEntries) {

@@ -67,8 +67,8 @@ TEST_F(TimerLogTest, FiveHundredOneLinesStayAndFiveHundredTwoAreAutosaved) {
 
 TEST_F(TimerLogTest, WithoutAutoSaveTheOldLinesAreDroppedButTheWindowIsCutBack) {
     log->setAutoSave(false);
-    settings.write("Settings", "MaxLogSize", "10");
-    settings.write("Settings", "KeepLogSize", "3");
+    settings.write(Setting::MaxLogSize, "10");
+    settings.write(Setting::KeepLogSize, "3");
     appendLines(1, 11);  // U = 11
     log->append(" ");    // U = 12: a line of one blank
     loop.runFor(60000);
@@ -96,7 +96,7 @@ TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThresholdAndReadsLfFile
     EXPECT_EQ(trimmed.substr(trimmed.size() - 8), "x59002\r\n");
     EXPECT_EQ(trimmed.find('"'), std::string::npos);
 
-    settings.write("Settings", "TrimTimerLog", "0");
+    settings.write(Setting::TrimTimerLog, "0");
     writeFile(dir / "TimerLog.log", fileOf(59100));
     loop.runFor(60000);
     EXPECT_EQ(pieces(logFile()), 59101u);
@@ -129,7 +129,7 @@ TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveAppendsToTheFile
               "\"******** end of log save for 2024-06-03 12:00:00********\r\n\"\r\n");
     EXPECT_EQ(log->text(), "");
     // The trim still keeps the file short.
-    settings.write("Settings", "MaxLogFileLines", "4");
+    settings.write(Setting::MaxLogFileLines, "4");
     loop.runFor(60000);
     EXPECT_EQ(logFile(), "Ended\r\n******** end of log save for 2024-06-03 12:00:00********\r\n\r\n");
 
@@ -144,8 +144,8 @@ TEST_F(TimerLogTest, AFileThatCannotBeWrittenLosesNoLinesAndIsToldOnce) {
     std::filesystem::create_directory(dir / "TimerLog.log");  // in the way of every write
     std::vector<std::string> told;
     log->saveFailed = [&](const std::string& text) { told.push_back(text); };
-    settings.write("Settings", "MaxLogSize", "2");
-    settings.write("Settings", "KeepLogSize", "1");
+    settings.write(Setting::MaxLogSize, "2");
+    settings.write(Setting::KeepLogSize, "1");
     appendLines(1, 5);
     const std::string before = log->text();
     loop.runFor(120000);
@@ -167,8 +167,8 @@ TEST_F(TimerLogTest, TheFileStaysWithinThirtyTwoMegabytes) {
     full.reserve(limit + line.size());
     while (full.size() < limit) full += line;
     writeFile(dir / "TimerLog.log", full);
-    settings.write("Settings", "MaxLogSize", "2");
-    settings.write("Settings", "KeepLogSize", "1");
+    settings.write(Setting::MaxLogSize, "2");
+    settings.write(Setting::KeepLogSize, "1");
     for (int minute = 0; minute < 2; ++minute) {
         appendLines(10 * minute + 1, 10 * minute + 5);
         loop.runFor(60000);
@@ -211,9 +211,9 @@ TEST_F(TimerLogTest, UnloadKeepsTheSessionAndStoresTheWindowChoices) {
     ASSERT_FALSE(log->unload());
     EXPECT_EQ(logFile().substr(0, 13), "\"earlier\"\r\n\"\r");
     EXPECT_NE(logFile().find("\"\r\nStarted\"\r\n"), std::string::npos);
-    EXPECT_EQ(ReadSetting(settings, "Settings", "TimerLogS", ""), "1");
+    EXPECT_EQ(settings.read(Setting::TimerLogAutoSave), "1");
 
-    settings.write("Settings", "TimerLogS", "0");
+    settings.write(Setting::TimerLogAutoSave, "0");
     open();
     EXPECT_FALSE(log->autoSave());
     EXPECT_FALSE(log->statusView());

@@ -61,15 +61,15 @@ struct TimerRig {
     // Writes tmrdat.zul with one "entry*start*days" line per timer and loads the service.
     void load(const std::vector<std::string>& lines, bool masterOn = true) {
         writeFile(home / "tmrdat.zul", quotedLines(lines));
-        settings.write("Settings", "TimerCount", std::to_string(std::max<std::size_t>(6, lines.size())));
+        settings.write(Setting::TimerCount, std::to_string(std::max<std::size_t>(6, lines.size())));
         service.load();
         service.setMasterSwitch(masterOn);
     }
 
     void setLocation(const char* lat, const char* lon, const char* zone) {
-        settings.write("Settings", "CityLatitude", lat);
-        settings.write("Settings", "CityLongitude", lon);
-        settings.write("Settings", "CityZone", zone);
+        settings.write(Setting::CityLatitude, lat);
+        settings.write(Setting::CityLongitude, lon);
+        settings.write(Setting::CityZone, zone);
     }
 
     // Runs the loop until the wall clock reads t.

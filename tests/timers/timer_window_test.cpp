@@ -54,7 +54,7 @@ TEST(StartTimePicker, FieldsWrapMinutesCarryAndTheTextMatchesTheClock) {
 TEST_F(TimerWindowTest, RowButtonsFillTheRowWithTheDefaultDaysAndWriteTheSummary) {
     open();
     window->setRunDef(1);
-    EXPECT_EQ(rig.settings.read("Settings", "RunDef"), "1");
+    EXPECT_EQ(rig.settings.read(Setting::RunDefault), "1");
     window->picker().sync(DateTime{2024, 6, 3, 19, 5, 9});
     window->putMacroAndTime(2, "porch.cro");
     EXPECT_EQ(window->entry(2), "porch.cro");
@@ -122,7 +122,7 @@ TEST_F(TimerWindowTest, ClearAndRemoveAskWhenTheirConfirmationsAreTicked) {
     EXPECT_FALSE(window->clearTimer(0));  // the scripted answer is No
     EXPECT_EQ(rig.dialogs.last().text, "Are you sure you want to clear Timer #1.");
     window->setOption(TimerOption::ConfirmClear, false);
-    EXPECT_EQ(rig.settings.read("Settings", "cClearTimers"), "False");
+    EXPECT_EQ(rig.settings.read(Setting::ConfirmClearTimers), "False");
     EXPECT_TRUE(window->clearTimer(0));
     EXPECT_EQ(window->daysCaption(0), "not set");
 
@@ -231,13 +231,13 @@ TEST_F(TimerWindowTest, LoopControlsNeedAMacroAndAreStoredOnApply) {
     window->setLoopWindow(true, "8:00:00", "17:00:00");
     window->setLoopEnabled(true);
     EXPECT_TRUE(window->loopEnabled());
-    EXPECT_EQ(rig.settings.read("Macro", "LoopR"), "1");
+    EXPECT_EQ(rig.settings.read(Setting::LoopRunning), "1");
     rig.loop.runFor(3000);
     EXPECT_EQ(engine.port.commands().front(), "A1 ON");
     window->apply();
-    EXPECT_EQ(rig.settings.read("Macro", "LoopN"), "loop.cro");
-    EXPECT_EQ(rig.settings.read("Macro", "LpEndTime"), "17:00:00");
-    EXPECT_EQ(rig.settings.read("Macro", "UseLpStartEndTimes"), "1");
+    EXPECT_EQ(rig.settings.read(Setting::LoopEntry), "loop.cro");
+    EXPECT_EQ(rig.settings.read(Setting::LoopEndTime), "17:00:00");
+    EXPECT_EQ(rig.settings.read(Setting::LoopUseStartEnd), "1");
 }
 
 } // namespace

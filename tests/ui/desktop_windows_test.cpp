@@ -41,7 +41,7 @@ protected:
         QTest::keyClick(field, Qt::Key_Delete);
         QTest::keyClicks(field, text);
     }
-    std::string setting(const char* key) { return ReadSetting(program->app().settings, "Settings", key, "<none>"); }
+    std::string setting(const SettingKey& key) { return program->app().settings.read(key).value_or("<none>"); }
 };
 
 TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
@@ -73,11 +73,12 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     // An option acts the moment it is clicked: the main window's tips go at once.
     QCheckBox* tips = prefs().optionBox(app::Option::ToolTips);
     QTest::mouseClick(tips, Qt::LeftButton, {}, QPoint(20, tips->height() / 2));  // on its caption
-    EXPECT_EQ(setting("ShowToolTips"), "0");
+    EXPECT_EQ(setting(Setting::ShowToolTips), "0");
     EXPECT_TRUE(window().panicButton()->toolTip().isEmpty());
     QTest::keyClick(&prefs(), Qt::Key_Escape);
     EXPECT_FALSE(prefs().isVisible());
-    EXPECT_EQ(setting("MaxLogSize") + "|" + setting("CityName"), "<none>|") << "Apply stored the location as it stood";
+    EXPECT_EQ(setting(Setting::MaxLogSize) + "|" + setting(Setting::CityName), "<none>|")
+        << "Apply stored the location as it stood";
     EXPECT_TRUE(dialogs.shown.empty());
 
     // Enter in the city list is OK.
@@ -87,8 +88,8 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     QTest::keyClicks(prefs().cityList(), "Lo");
     QTest::keyClick(prefs().cityList(), Qt::Key_Return);
     EXPECT_FALSE(prefs().isVisible());
-    EXPECT_EQ(setting("CityName"), "Los Angeles, CA");
-    EXPECT_NE(setting("SuLeft"), "<none>");
+    EXPECT_EQ(setting(Setting::CityName), "Los Angeles, CA");
+    EXPECT_NE(setting(Setting::PreferencesLeft), "<none>");
 }
 
 // On a 12-hour clock the location tab and the timer window write today's sun
@@ -203,9 +204,9 @@ TEST_F(DesktopWindowsTest, TrayTipFollowsTheTimersSwitchAndMinimisingNeverLosesT
 
 // Stored places off every screen (a monitor unplugged) open on the screen.
 TEST_F(DesktopWindowsTest, WindowsStoredOffTheScreenOpenOnIt) {
-    for (const auto& [key, twips] : {std::pair{"MainLeft", "99999"}, {"MainTop", "-5000"}, {"McrMainLeft", "-99999"},
-                                     {"McrMainTop", "99999"}})
-        WriteSetting(program->app().settings, "Settings", key, twips);
+    for (const auto& [key, twips] : {std::pair{&Setting::MainLeft, "99999"}, {&Setting::MainTop, "-5000"},
+                                     {&Setting::MacroSetupLeft, "-99999"}, {&Setting::MacroSetupTop, "99999"}})
+        WriteSetting(program->app().settings, *key, twips);
     startRunning();
     program->app().hooks.showMacroSetup(0, -1);
     for (QWidget* w : {static_cast<QWidget*>(&window()), static_cast<QWidget*>(&program->macroSetup())}) {

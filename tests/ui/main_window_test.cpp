@@ -165,7 +165,7 @@ TEST_F(MainWindowTest, TheSplashStaysUntilTheMainWindowIsShown) {
 
     program.reset();
     program = makeProgram();
-    WriteSetting(program->app().settings, "Settings", "MinOnStart", "True");
+    WriteSetting(program->app().settings, Setting::MinOnStart, "True");
     program->start("", true);
     loop.runFor(1240);
     ASSERT_TRUE(splash() && splash()->isVisible());

@@ -47,15 +47,15 @@ TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     QTest::mouseClick(prefs.okButton(), Qt::LeftButton);
     EXPECT_TRUE(prefs.isVisible());
     EXPECT_EQ(page.problems()->text(), "Base topic must not contain the wildcards + or #.");
-    EXPECT_EQ(ReadSetting(program->app().settings, "Mqtt", "Broker", ""), "");  // nothing stored
+    EXPECT_EQ(program->app().settings.read(Setting::MqttBroker), std::nullopt);  // nothing stored
     screenshot(prefs, "preferences_mqtt");
 
     page.baseTopicBox()->setText("zul");
     QTest::mouseClick(prefs.okButton(), Qt::LeftButton);
     EXPECT_FALSE(prefs.isVisible());
     const SettingsBackend& s = program->app().settings;
-    EXPECT_EQ(ReadSetting(s, "Mqtt", "Broker", ""), "mqtt://hub:1884");
-    EXPECT_EQ(CipherText(true, ReadSetting(s, "Mqtt", "Password", "")), "pa55");
+    EXPECT_EQ(ReadSetting(s, Setting::MqttBroker), "mqtt://hub:1884");
+    EXPECT_EQ(CipherText(true, ReadSetting(s, Setting::MqttPassword)), "pa55");
     EXPECT_EQ(mqttBroker.options.willTopic, "zul/status");  // the bridge's own connection
     EXPECT_EQ(mqttBroker.options.clientId, id);
     mqttBroker.accept();

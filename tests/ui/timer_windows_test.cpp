@@ -30,9 +30,9 @@ protected:
         writeFile(home.home() / "hall.cro", "\"01110000000100000001\"\r\n");
         writeFile(home.home() / "loop.cro", "\"01000000000010000002\"\r\n");
         startRunning();
-        WriteSetting(program->app().settings, "Settings", "CityLatitude", "52.52");
-        WriteSetting(program->app().settings, "Settings", "CityLongitude", "-13.4");
-        WriteSetting(program->app().settings, "Settings", "CityZone", "-1");
+        WriteSetting(program->app().settings, Setting::CityLatitude, "52.52");
+        WriteSetting(program->app().settings, Setting::CityLongitude, "-13.4");
+        WriteSetting(program->app().settings, Setting::CityZone, "-1");
         app::runMenuEntry(program->app(), app::MenuId::SetupTimer);
         ASSERT_TRUE(timers().isVisible());
     }
@@ -126,7 +126,7 @@ TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
     std::string eight;
     for (int i = 0; i < 8; ++i) eight += kEmptyRow;
     EXPECT_EQ(file(), eight);
-    EXPECT_EQ(program->app().settings.read("Settings", "TimerCount"), "8");
+    EXPECT_EQ(program->app().settings.read(Setting::TimerCount), "8");
 
     EXPECT_EQ(timerLog().statusModel()->rowCount(), 8);
 
@@ -192,7 +192,7 @@ TEST_F(TimerWindowsTest, TheMasterSwitchAndTheSoundBoxesAreSharedWithTheRestOfTh
     QCheckBox* startSound = timers().startSoundBox();
     ASSERT_TRUE(startSound->isChecked());  // never stored: ticked
     click(startSound);
-    EXPECT_EQ(program->app().settings.read("Sounds", "TimerTsound"), "0");
+    EXPECT_EQ(program->app().settings.read(Setting::TimerStartSoundOn), "0");
 
     // A choice made in another window shows here at once, and the other way round.
     app::runMenuEntry(program->app(), app::MenuId::SetupSounds);

@@ -272,7 +272,7 @@ TEST(BitStateSetting, DefaultsAndLimits) {
         {"800", 800}, {" 1200", 1200}, {"100", 500}, {"abc", 500}, {"", 500}, {"999999", 20000},
         {"99999999999999999999", 20000}};
     for (const auto& [text, want] : cases) {
-        s.write("Settings", "BitStateMicros", text);
+        s.write(Setting::BitStateMicros, text);
         EXPECT_EQ(readBitStateMicros(s), want) << text;
     }
 }
