@@ -10,6 +10,7 @@ namespace zul {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ScopedEnv;
 using test::TempDir;
 
 TEST(IniSettingsStore, CaseInsensitivePersistentAndValuesKeptWhole) {
@@ -116,7 +117,7 @@ TEST(Paths, OverridesFromTheEnvironmentThenTheStoredProgramFolderThenTheExecutab
     EXPECT_FALSE(executableFolder().empty());
 
     // Without the override: the stored program folder, else the executable's.
-    ::unsetenv("ZULMARIN_HOME");
+    const ScopedEnv noOverride{{"ZULMARIN_HOME", std::nullopt}};
     TempDir dir;
     m.write("Database16", "CurrentExePath", dir.path().string());
     EXPECT_EQ(programFolder(m), dir.path());
