@@ -1,6 +1,5 @@
 #include "ui_fixture.h"
 
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
@@ -326,10 +325,7 @@ TEST_F(DesktopWindowsTest, LaunchersAndTheAssociationAreWrittenAndRemovedInTheUs
     path.set("PATH", bin.path().string());
     bool failed = false;
     desktop.openFile((data / "TimerLog.log").string(), [&failed] { failed = true; });
-    QElapsedTimer waited;
-    waited.start();
-    while (!failed && waited.elapsed() < 10000) QTest::qWait(20);
-    EXPECT_TRUE(failed);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return failed; }, 10000));
     EXPECT_EQ(readFile(bin / "asked"), (data / "TimerLog.log").string());
 }
 
