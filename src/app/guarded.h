@@ -1,6 +1,8 @@
 #pragma once
 // A handler that goes on after a failing step and, at its end, writes the
 // last failure to the error log under its own procedure and window names.
+// A step fails by calling fail() with the user's text; an exception thrown by a
+// step is a fault, so it is also reported to the process's caught-failure watch.
 #include <exception>
 #include <string>
 #include <utility>
@@ -22,14 +24,18 @@ public:
         try {
             f();
         } catch (const std::exception& e) {
-            failure_ = e.what();
+            caught(e.what());
         } catch (...) {
-            failure_ = "unknown error";
+            caught("unknown error");
         }
     }
+    // A failure the step knows of (a file that cannot be read): logged, not a fault.
+    void fail(std::string text) { failure_ = std::move(text); }
     bool failed() const { return !failure_.empty(); }
 
 private:
+    void caught(std::string what);
+
     App& app_;
     std::string procedure_, window_;
     std::string failure_;

@@ -26,10 +26,6 @@ int parsePosition(const std::string& text) {
 }
 } // namespace
 
-GuardedHandler::~GuardedHandler() {
-    if (!failure_.empty()) app_.logError(procedure_, window_, failure_);
-}
-
 MainWindowLogic::MainWindowLogic(App& app) : app_(app) {
     updateHouseByte();
     // A description written here, by the command line or by another window.

@@ -67,7 +67,7 @@ void Startup::enter(const std::string& commandLine) {
         });
         guard.step([&] {
             const auto path = recordStorePath(app_.settings, app_.folder);
-            if (!app_.records.open(path)) throw std::runtime_error(recordStoreProblemText(app_.records));
+            if (!app_.records.open(path)) guard.fail(recordStoreProblemText(app_.records));
         });
         guard.step([&] {
             const std::string doSet = ReadSetting(app_.settings, Setting::AssociateMacros);

@@ -7,6 +7,7 @@
 #include "macros/group_file.h"
 #include "macros/macro_file.h"
 #include "platform/atomic_file.h"
+#include "platform/caught_failure.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -183,6 +184,7 @@ void TimerEngine::StartTimer() {
         else
             logStartError(timer, "9 Subscript out of range");
     } catch (const std::exception& e) {
+        reportCaughtFailure("StartTimer", e.what());
         logStartError(timer, std::string("0 ") + e.what());
     }
     p_.transmitter.Pause(StartSettleSeconds);

@@ -4,6 +4,7 @@
 #include "app/main_window_logic.h"
 #include "app_fixture.h"
 #include "settings/error_log.h"
+#include "support/caught_failures.h"
 
 namespace zul::test {
 namespace {
@@ -152,7 +153,9 @@ TEST_F(MainWindowLogicTest, RightClicksFeedTheTimerWindowOnlyWhileItIsOpen) {
 
 TEST_F(MainWindowLogicTest, AFailingStepIsLoggedUnderTheHandlersName) {
     startRunning();
+    ExpectCaughtFailures caught;
     main().unitDown(40, true, MouseButton::Left);  // no such row in the unit table
+    EXPECT_EQ(caught.seen().size(), 1u);
     const auto entries = readErrorLog(app->folder / "error.log").entries;
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NE(entries.front().message.find("cmdON_MouseDown on frmFire"), std::string::npos);

@@ -10,6 +10,7 @@
 #include "platform/datetime.h"
 #include "support/sim/virtual_event_loop.h"
 #include "platform/system_clock.h"
+#include "support/scoped_env.h"
 
 using namespace zul;
 
@@ -43,20 +44,10 @@ TEST(SystemClock, TimeStyleComesFromTheLocale) {
     EXPECT_FALSE(localeUses24Hour("en_US.UTF-8"));
 
     // The program's clock reads LC_TIME when it is made; LC_ALL would override it.
-    auto saved = [](const char* name) {
-        const char* v = std::getenv(name);
-        return v ? std::optional<std::string>(v) : std::nullopt;
-    };
-    const auto all = saved("LC_ALL"), time = saved("LC_TIME");
-    ::unsetenv("LC_ALL");
-    ::setenv("LC_TIME", "en_US.UTF-8", 1);
+    zul::test::ScopedEnv locale{{"LC_ALL", std::nullopt}, {"LC_TIME", "en_US.UTF-8"}};
     const bool usTwentyFour = SystemClock().uses24Hour();
-    ::setenv("LC_TIME", "C", 1);
+    locale.set("LC_TIME", "C");
     const bool cTwentyFour = SystemClock().uses24Hour();
-    for (const auto& [name, value] : {std::pair{"LC_ALL", all}, std::pair{"LC_TIME", time}}) {
-        if (value) ::setenv(name, value->c_str(), 1);
-        else ::unsetenv(name);
-    }
     EXPECT_FALSE(usTwentyFour);
     EXPECT_TRUE(cTwentyFour);
     EXPECT_EQ(generalDateTimeText(DateTime{2024, 6, 3, 19, 5, 9}, false), "2024-06-03 7:05:09 PM");

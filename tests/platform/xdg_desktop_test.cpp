@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace zul {
@@ -15,33 +16,12 @@ namespace {
 namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
-
-// Sets environment variables for the test's lifetime ("" unsets).
-class ScopedEnv {
-public:
-    ScopedEnv(std::initializer_list<std::pair<const char*, std::string>> values) {
-        for (const auto& [name, value] : values) {
-            const char* old = std::getenv(name);
-            saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-            if (value.empty()) ::unsetenv(name);
-            else ::setenv(name, value.c_str(), 1);
-        }
-    }
-    ~ScopedEnv() {
-        for (const auto& [name, old] : saved_) {
-            if (old) ::setenv(name, old->c_str(), 1);
-            else ::unsetenv(name);
-        }
-    }
-
-private:
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
+using test::ScopedEnv;
 
 TEST(XdgFoldersTest, ComeFromHomeTheXdgVariablesAndUserDirs) {
     test::TempDir home;
     {
-        ScopedEnv env{{"HOME", home.path().string()}, {"XDG_CONFIG_HOME", "relative/ignored"}, {"XDG_DATA_HOME", ""}};
+        ScopedEnv env{{"HOME", home.path().string()}, {"XDG_CONFIG_HOME", "relative/ignored"}, {"XDG_DATA_HOME", std::nullopt}};
         const XdgFolders f = XdgFolders::fromEnvironment();
         EXPECT_EQ(f.configHome, home / ".config");
         EXPECT_EQ(f.dataHome, home / ".local/share");
@@ -131,7 +111,7 @@ protected:
             writeFile(bin / name, "#!/bin/sh\n");
             fs::permissions(bin / name, fs::perms::owner_all);
         }
-        path.emplace(std::initializer_list<std::pair<const char*, std::string>>{{"PATH", bin.path().string()}});
+        path.set("PATH", bin.path().string());
     }
     // Every file (or folder) below the temporary home, relative to it.
     std::vector<std::string> files(bool folders = false) const {
@@ -147,7 +127,7 @@ protected:
     test::TempDir home, bin;
     XdgFolders folders;
     std::vector<std::string> tools;
-    std::optional<ScopedEnv> path;
+    ScopedEnv path{};
 };
 
 TEST_F(XdgIntegrationTest, LaunchersAreWrittenAndRemovedButAForeignFileIsLeftAlone) {

@@ -23,7 +23,7 @@ using zul::qt::PosixThreadPriority;
 
 namespace {
 
-constexpr int Skipped = 77;
+constexpr int LimitRefused = 77, NotAnOrdinaryUser = 78, NoRealTime = 79;  // the child could not run its case
 
 int inChild(const std::function<int()>& body) {
     const pid_t pid = fork();
@@ -70,71 +70,80 @@ int wakeLatency() {
     return value;
 }
 
+// Why a child could not run its case ("" when it ran, passed or not).
+std::string skipReason(int rc) {
+    switch (rc) {
+    case LimitRefused: return "this system does not let the test set that resource limit";
+    case NotAnOrdinaryUser: return "cannot become an ordinary user here";
+    case NoRealTime: return "this system grants no real-time scheduling";
+    default: return "";
+    }
+}
+
 } // namespace
 
 // With the frame raised, the wake-up latency is held at zero where this
 // process may ask for it, and let go with the priority.
-TEST(PosixThreadPriority, RaisedAsFarAsAllowedAndBackToNormalAfterwards) {
-    // -1: this process as it is; 0 and 5: an ordinary user with that RLIMIT_RTPRIO.
-    const struct {
-        int limit, expectedPriority;  // 0: refused
-    } cases[] = {{-1, PosixThreadPriority::FramePriority}, {0, 0}, {5, 5}};
-    for (const auto& c : cases) {
-        const int rc = inChild([c] {
-            if (c.limit >= 0) {
-                const rlimit lim{rlim_t(c.limit), rlim_t(c.limit)};
-                if (setrlimit(RLIMIT_RTPRIO, &lim) != 0 || (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0))
-                    return Skipped;
-            }
-            PosixThreadPriority p;
-            const std::error_code refusal = p.raise();
-            if (c.limit < 0 && refusal) return Skipped;  // this system grants no real-time scheduling
-            sched_param param{};
-            sched_getparam(0, &param);
-            const bool asAllowed = c.expectedPriority == 0
-                                       ? refusal == std::errc::operation_not_permitted && policy() == SCHED_OTHER
-                                       : !refusal && policy() == SCHED_FIFO && param.sched_priority == c.expectedPriority;
-            const bool mayHold = access("/dev/cpu_dma_latency", W_OK) == 0;
-            const bool held = p.holdsWakeLatency() && wakeLatency() == 0;
-            p.restore();  // an ordinary user may go back down too
-            return asAllowed && policy() == SCHED_OTHER && held == (mayHold && !refusal) && !p.holdsWakeLatency()
-                       ? 0
-                       : 1;
-        });
-        if (rc != Skipped) {
-            EXPECT_EQ(rc, 0) << "limit " << c.limit;
+// The limit: -1 for this process as it is; 0 and 5: an ordinary user with that RLIMIT_RTPRIO.
+class PosixThreadPriorityTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(PosixThreadPriorityTest, RaisedAsFarAsAllowedAndBackToNormalAfterwards) {
+    const int limit = GetParam();
+    const int expectedPriority = limit < 0 ? PosixThreadPriority::FramePriority : limit;  // 0: refused
+    const int rc = inChild([limit, expectedPriority] {
+        if (limit >= 0) {
+            const rlimit lim{rlim_t(limit), rlim_t(limit)};
+            if (setrlimit(RLIMIT_RTPRIO, &lim) != 0) return LimitRefused;
+            if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) return NotAnOrdinaryUser;
         }
-    }
+        PosixThreadPriority p;
+        const std::error_code refusal = p.raise();
+        if (limit < 0 && refusal) return NoRealTime;
+        sched_param param{};
+        sched_getparam(0, &param);
+        const bool asAllowed = expectedPriority == 0
+                                   ? refusal == std::errc::operation_not_permitted && policy() == SCHED_OTHER
+                                   : !refusal && policy() == SCHED_FIFO && param.sched_priority == expectedPriority;
+        const bool mayHold = access("/dev/cpu_dma_latency", W_OK) == 0;
+        const bool held = p.holdsWakeLatency() && wakeLatency() == 0;
+        p.restore();  // an ordinary user may go back down too
+        return asAllowed && policy() == SCHED_OTHER && held == (mayHold && !refusal) && !p.holdsWakeLatency() ? 0 : 1;
+    });
+    if (const std::string reason = skipReason(rc); !reason.empty()) GTEST_SKIP() << reason;
+    EXPECT_EQ(rc, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Limits, PosixThreadPriorityTest, ::testing::Values(-1, 0, 5));
 
 // The sending thread's stack below the caller, the code and the static data
 // of the objects the frame path runs in are locked, within an ordinary
-// user's 8 MiB limit; the rest of the program (another library, the heap)
-// is not.
-TEST(LockFramePath, TheStackTheCodeAndTheDataOfTheFramePathOnly) {
+// user's 8 MiB limit (the parameter); the rest of the program (another
+// library, the heap) is not.
+class LockFramePathTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(LockFramePathTest, TheStackTheCodeAndTheDataOfTheFramePathOnly) {
+    const bool ordinaryUser = GetParam();
 #if defined(__SANITIZE_ADDRESS__)
-    // Instrumented code is several times the size users run, the C library's
-    // calls go through the sanitizer's own code and locals live on its stacks.
-    GTEST_SKIP() << "the frame path's memory is not what users run under the sanitizer";
+    // Its code is several times the size users run, and clock_nanosleep is the sanitizer's own.
+    GTEST_SKIP() << "the frame path of a sanitizer build is not the one users run";
 #endif
-    for (const bool ordinaryUser : {false, true}) {
-        const int rc = inChild([ordinaryUser] {
-            const rlimit eightMiB{8 << 20, 8 << 20};
-            if (ordinaryUser && (setrlimit(RLIMIT_MEMLOCK, &eightMiB) != 0 ||
-                                 (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0)))
-                return Skipped;
-            const zul::qt::FrameMemory kept = zul::qt::lockFramePath({code(&lockedAt)});
-            if (kept.error) return 10;
-            static int staticData = 0;
-            auto* heap = static_cast<char*>(std::malloc(16 << 20));
-            const bool frameLocked = lockedAt(code(&::clock_nanosleep)) && lockedAt(code(&lockedAt)) &&
-                                     lockedAt(&staticData) && stackLockedBelow(128 * 1024);
-            const bool restFree = !lockedAt(code(&qVersion)) && !lockedAt(heap);
-            std::free(heap);
-            return (frameLocked ? 0 : 1) + (restFree ? 0 : 2) + (kept.lockedBytes < (8u << 20) ? 0 : 4);
-        });
-        if (rc != Skipped) {
-            EXPECT_EQ(rc, 0) << (ordinaryUser ? "as an ordinary user" : "as this user");
-        }
-    }
+    const int rc = inChild([ordinaryUser] {
+        const rlimit eightMiB{8 << 20, 8 << 20};
+        if (ordinaryUser && setrlimit(RLIMIT_MEMLOCK, &eightMiB) != 0) return LimitRefused;
+        if (ordinaryUser && geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) return NotAnOrdinaryUser;
+        const zul::qt::FrameMemory kept = zul::qt::lockFramePath({code(&lockedAt)});
+        if (kept.error) return 10;
+        static int staticData = 0;
+        auto* heap = static_cast<char*>(std::malloc(16 << 20));
+        const bool frameLocked = lockedAt(code(&::clock_nanosleep)) && lockedAt(code(&lockedAt)) &&
+                                 lockedAt(&staticData) && stackLockedBelow(128 * 1024);
+        const bool restFree = !lockedAt(code(&qVersion)) && !lockedAt(heap);
+        std::free(heap);
+        return (frameLocked ? 0 : 1) + (restFree ? 0 : 2) + (kept.lockedBytes < (8u << 20) ? 0 : 4);
+    });
+    if (const std::string reason = skipReason(rc); !reason.empty()) GTEST_SKIP() << reason;
+    EXPECT_EQ(rc, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Users, LockFramePathTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "OrdinaryUser" : "ThisUser"; });

@@ -12,6 +12,7 @@ namespace zul {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ScopedEnv;
 using test::TempDir;
 
 TEST(IniDocument, CaseInsensitivePersistentAndValuesKeptWhole) {
@@ -138,7 +139,7 @@ TEST(Paths, OverridesFromTheEnvironmentThenTheStoredProgramFolderThenTheExecutab
     EXPECT_FALSE(executableFolder().empty());
 
     // Without the override: the stored program folder, else the executable's.
-    ::unsetenv("ZULMARIN_HOME");
+    const ScopedEnv noOverride{{"ZULMARIN_HOME", std::nullopt}};
     TempDir dir;
     m.write(Setting::CurrentExePath, dir.path().string());
     EXPECT_EQ(programFolder(m), dir.path());

@@ -39,29 +39,11 @@ void writeFile(const std::filesystem::path& p, const std::string& bytes) {
     out << bytes;
 }
 
-namespace {
-void remember(const char* name, std::string& old, bool& had) {
-    const char* v = std::getenv(name);
-    had = v != nullptr;
-    if (v) old = v;
-}
-void restore(const char* name, const std::string& old, bool had) {
-    if (had) ::setenv(name, old.c_str(), 1); else ::unsetenv(name);
-}
-} // namespace
-
-ScopedHome::ScopedHome() : config_(dir_ / "config"), home_(dir_ / "home") {
+ScopedHome::ScopedHome()
+    : config_(dir_ / "config"), home_(dir_ / "home"),
+      env_{{"ZULMARIN_CONFIG_DIR", config_.string()}, {"ZULMARIN_HOME", home_.string()}} {
     std::filesystem::create_directories(config_);
     std::filesystem::create_directories(home_);
-    remember("ZULMARIN_CONFIG_DIR", oldConfig_, hadConfig_);
-    remember("ZULMARIN_HOME", oldHome_, hadHome_);
-    ::setenv("ZULMARIN_CONFIG_DIR", config_.c_str(), 1);
-    ::setenv("ZULMARIN_HOME", home_.c_str(), 1);
-}
-
-ScopedHome::~ScopedHome() {
-    restore("ZULMARIN_CONFIG_DIR", oldConfig_, hadConfig_);
-    restore("ZULMARIN_HOME", oldHome_, hadHome_);
 }
 
 } // namespace zul::test

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "support/scoped_env.h"
+
 namespace zul::test {
 
 class TempDir {
@@ -28,15 +30,13 @@ void writeFile(const std::filesystem::path& p, const std::string& bytes);
 class ScopedHome {
 public:
     ScopedHome();
-    ~ScopedHome();
     const std::filesystem::path& config() const { return config_; }
     const std::filesystem::path& home() const { return home_; }
 
 private:
     TempDir dir_;
     std::filesystem::path config_, home_;
-    std::string oldConfig_, oldHome_;
-    bool hadConfig_ = false, hadHome_ = false;
+    ScopedEnv env_;
 };
 
 } // namespace zul::test

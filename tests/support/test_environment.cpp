@@ -1,10 +1,12 @@
 // Compiled into every test program: before any test runs, the program's
 // settings, data and runtime folders, and the home and freedesktop folders
 // where launchers and file types go, point into a fresh temporary folder of
-// this test process (never the user's real ones), and Qt draws offscreen.
+// this test process (never the user's real ones), Qt draws offscreen, and an
+// exception that a guarded handler catches fails the test.
 #include <cstdlib>
 #include <sys/stat.h>
 
+#include "support/caught_failures.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -29,6 +31,7 @@ struct TestEnvironment {
         zul::test::writeFile(screens, R"({"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1280, "height": 1024,)"
                            R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
         ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.string()).c_str(), 1);
+        zul::test::failTestsOnCaughtFailures();
     }
 };
 

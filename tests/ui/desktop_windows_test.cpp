@@ -1,6 +1,5 @@
 #include "ui_fixture.h"
 
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
@@ -14,6 +13,7 @@
 #include "ui/info_windows.h"
 #include "ui/preferences_window.h"
 #include "support/numbered.h"
+#include "support/scoped_env.h"
 #include "ui/tray.h"
 #include "timers/timer_service.h"
 #include "app/groups_panel.h"
@@ -305,8 +305,7 @@ TEST_F(DesktopWindowsTest, LaunchersAndTheAssociationAreWrittenAndRemovedInTheUs
     const std::filesystem::path config = std::getenv("XDG_CONFIG_HOME");
     const std::filesystem::path data = std::getenv("XDG_DATA_HOME");
     // No desktop database tool runs in the background of a test.
-    const std::string path = std::getenv("PATH");
-    ::setenv("PATH", "", 1);
+    ScopedEnv path{{"PATH", ""}};
     qt::QtDesktop desktop;
     ASSERT_EQ(desktop.setLauncher(Launcher::Autostart, true), "");
     const std::string entry = readFile(config / "autostart/zulmarin.desktop");
@@ -324,15 +323,11 @@ TEST_F(DesktopWindowsTest, LaunchersAndTheAssociationAreWrittenAndRemovedInTheUs
     TempDir bin;
     writeFile(bin / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"${0%/*}/asked\"\nexit 3\n");
     std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
-    ::setenv("PATH", bin.path().c_str(), 1);
+    path.set("PATH", bin.path().string());
     bool failed = false;
     desktop.openFile((data / "TimerLog.log").string(), [&failed] { failed = true; });
-    QElapsedTimer waited;
-    waited.start();
-    while (!failed && waited.elapsed() < 10000) QTest::qWait(20);
-    EXPECT_TRUE(failed);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return failed; }, 10000));
     EXPECT_EQ(readFile(bin / "asked"), (data / "TimerLog.log").string());
-    ::setenv("PATH", path.c_str(), 1);
 }
 
 } // namespace
