@@ -19,7 +19,6 @@ int toInt(const std::string& text, int fallback) {
     }
 }
 
-constexpr const char* Section = "Settings";
 } // namespace
 
 MainClock::MainClock(App& app) : app_(app) {
