@@ -39,8 +39,7 @@ public:
         timespec ts{};
         ts.tv_sec = static_cast<time_t>(deadline / 1000000);
         ts.tv_nsec = static_cast<long>((deadline % 1000000) * 1000);
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-        }
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {}
     }
 };
 
@@ -66,9 +65,8 @@ int main(int argc, char** argv) {
     zul::x10::Transmitter tx(port, loop, clock, stopAll, state);
     tx.setSpinMicros(spin, maxSpin);
     zul::qt::PosixThreadPriority system;
-    zul::FramePriority priority(system, [](std::error_code e) {
-        std::printf("real-time scheduling refused: %s\n", e.message().c_str());
-    });
+    zul::FramePriority priority(
+        system, [](std::error_code e) { std::printf("real-time scheduling refused: %s\n", e.message().c_str()); });
     if (realtime) tx.setFramePriority(&priority);
     const zul::x10::X10Codes codes;
 
@@ -82,8 +80,8 @@ int main(int argc, char** argv) {
     }
     getrusage(RUSAGE_SELF, &after);
     const double cpuMs = (cpuMicros(after) - cpuMicros(before)) / 1000.0;
-    std::printf("busy-waited tail: %d us, up to %d us; real-time frames: %s; wake-up latency may be held: %s\n",
-                spin, maxSpin, realtime ? (priority.refused() ? "refused" : "yes") : "no",
+    std::printf("busy-waited tail: %d us, up to %d us; real-time frames: %s; wake-up latency may be held: %s\n", spin,
+                maxSpin, realtime ? (priority.refused() ? "refused" : "yes") : "no",
                 access("/dev/cpu_dma_latency", W_OK) == 0 ? "yes" : "no");
     zul::bench::printReport(zul::bench::measureLines(changes), tx.stateMicros(), cpuMs / frames);
     return 0;

@@ -25,16 +25,16 @@ inline constexpr std::int64_t LongStateMicros = 10000;
 inline constexpr std::int64_t TransmissionGapMicros = 50000;
 
 struct FrameTiming {
-    std::int64_t clockOut = 0;  // first to last line change
+    std::int64_t clockOut = 0; // first to last line change
     std::int64_t shortestState = INT64_MAX;
     std::int64_t longestState = 0;
     int longStates = 0;
 };
 
 struct LineFigures {
-    std::vector<FrameTiming> frames;  // the transmissions of 40 bits
-    int otherTransmissions = 0;       // lead-ins, trailers, anything broken
-    int bothLow = 0;                  // changes to both lines low (a transmitter reset)
+    std::vector<FrameTiming> frames; // the transmissions of 40 bits
+    int otherTransmissions = 0;      // lead-ins, trailers, anything broken
+    int bothLow = 0;                 // changes to both lines low (a transmitter reset)
 };
 
 // The transmissions in a run of line changes, each ending with its last

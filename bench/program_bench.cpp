@@ -197,8 +197,8 @@ void frameFigures(const Rig& rig, const std::string& condition, const std::strin
     writeMacro(rig.work / "home" / "bench.cro", rig.options.frames);
     const std::string log = "modem-" + tag + ".log";
     const std::vector<pid_t> load = tag == "load" ? startLoad() : std::vector<pid_t>{};
-    const Usage u = runToEnd(rig, {"run", (rig.work / "home" / "bench.cro").string(), "--port", rig.tty}, tag,
-                             rig.shimEnv(log));
+    const Usage u =
+        runToEnd(rig, {"run", (rig.work / "home" / "bench.cro").string(), "--port", rig.tty}, tag, rig.shimEnv(log));
     stopAll(load);
     const zul::bench::LineFigures lines = zul::bench::measureLines(readModemLog(rig.work / log));
     std::printf("  %s (exit %d, %.0f s):\n", condition.c_str(), u.status, u.wallMs / 1000);
@@ -292,7 +292,7 @@ void prepare(Rig& rig, int master) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as soon as it is known
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     Rig rig;
     rig.options = parse(argc, argv);
     if (rig.options.exe.empty()) {

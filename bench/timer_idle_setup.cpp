@@ -54,21 +54,25 @@ int main(int argc, char** argv) {
 
     zul::RecordStore records;
     if (!records.open(home / "db.zld")) return 1;
-    records.WriteRecord(270, "sim", true);  // the simulated transmitter
-    records.WriteRecord(275, "1", true);    // the "&Timers" switch
+    records.WriteRecord(270, "sim", true); // the simulated transmitter
+    records.WriteRecord(275, "1", true);   // the "&Timers" switch
     records.close();
 
     const zul::DateTime now = zul::SystemClock().now();
     zul::writeFileAtomically(home / "tmrdat.zul", timerLines(timers, now.hour * 3600 + now.minute * 60));
-    zul::writeFileAtomically(home / "loop.cro", zul::quotedLine("01100000000000000030") +
-                                                    zul::quotedLine("01100000001000000030"));
+    zul::writeFileAtomically(home / "loop.cro",
+                             zul::quotedLine("01100000000000000030") + zul::quotedLine("01100000001000000030"));
     zul::IniSettingsStore settings(config / "settings.ini");
     using zul::Setting;
     const std::pair<const zul::SettingKey*, std::string> values[] = {
-        {&Setting::TimerCount, std::to_string(timers)}, {&Setting::UpdateCheck, "0"},
-        {&Setting::CityLatitude, "52.52"},              {&Setting::CityLongitude, "-13.4"},
-        {&Setting::CityZone, "-1"},                     {&Setting::LoopEntry, "loop.cro"},
-        {&Setting::LoopDays, "Everyday"},               {&Setting::LoopRunning, "1"},
+        {&Setting::TimerCount, std::to_string(timers)},
+        {&Setting::UpdateCheck, "0"},
+        {&Setting::CityLatitude, "52.52"},
+        {&Setting::CityLongitude, "-13.4"},
+        {&Setting::CityZone, "-1"},
+        {&Setting::LoopEntry, "loop.cro"},
+        {&Setting::LoopDays, "Everyday"},
+        {&Setting::LoopRunning, "1"},
     };
     for (const auto& [key, value] : values) settings.write(*key, value);
     std::printf("%s: %d timers, loop timer on, port sim\n", home.c_str(), timers);

@@ -75,8 +75,7 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
     : clock(platform.clock), loop(platform.loop), rawDialogs(platform.dialogs), soundPlayer(platform.sound),
       desktop(platform.desktop), settingsOwned_(settingsOrDefault(std::move(settingsBackend))),
       settings(*settingsOwned_), folder(programFolder(settings)), language(Language::activeFileIn(folder)),
-      dialogs(rawDialogs, language),
-      port([this](const std::string& name) { return makePort(name); }),
+      dialogs(rawDialogs, language), port([this](const std::string& name) { return makePort(name); }),
       transmitter(port, loop, clock, StopAll, x10::readBitStateMicros(settings)), portStore(records),
       portLink(port, portStore, dialogs, loop, transmitter,
                [this] {
@@ -126,7 +125,7 @@ void App::logError(const std::string& procedure, const std::string& window, cons
 std::vector<std::filesystem::path> App::removeLeftoverSaves() const {
     // The kinds of file the program saves in these folders.
     static const std::vector<std::string> saved{".zul", ".log", ".ini", ".cro", ".grp", ".zld"};
-    constexpr int MinAgeSeconds = 60;  // a save still under way is never touched
+    constexpr int MinAgeSeconds = 60; // a save still under way is never touched
     std::vector<std::filesystem::path> removed = removeStaleTemporaries(folder, saved, MinAgeSeconds);
     if (configFolder() != folder)
         for (auto& f : removeStaleTemporaries(configFolder(), saved, MinAgeSeconds)) removed.push_back(std::move(f));
@@ -145,8 +144,6 @@ std::unique_ptr<LinePort> App::makePort(const std::string& name) {
     return made;
 }
 
-bool App::simulatorInUse() {
-    return port.isOpen() && dynamic_cast<DecodingPort*>(port.current()) != nullptr;
-}
+bool App::simulatorInUse() { return port.isOpen() && dynamic_cast<DecodingPort*>(port.current()) != nullptr; }
 
 } // namespace zul::app

@@ -33,7 +33,7 @@
 namespace zul {
 class TimerService;
 class TimerWindowLogic;
-}
+} // namespace zul
 
 namespace zul::app {
 
@@ -62,7 +62,7 @@ struct WindowHooks {
     std::function<void()> showPortDialog;
     std::function<void()> showMainWindow;
     std::function<void()> hideMainWindow;
-    std::function<void()> bringToFront;      // the main window comes back to the front
+    std::function<void()> bringToFront; // the main window comes back to the front
     std::function<bool()> mainWindowVisible;
     std::function<bool()> mainWindowMinimized;
     // The main window's left and top edges in twips.
@@ -72,8 +72,8 @@ struct WindowHooks {
     std::function<bool()> settleUnsavedWork;
     // A stop signal: unsaved work is kept without a question, or said lost.
     std::function<void()> keepUnsavedWork;
-    std::function<void()> closeWindows;      // every window of the program goes, asking nothing
-    std::function<void()> quit;              // the event loop ends
+    std::function<void()> closeWindows; // every window of the program goes, asking nothing
+    std::function<void()> quit;         // the event loop ends
     // The delay dialog: whole seconds, or nothing when cancelled.
     std::function<std::optional<int>()> askDelay;
     // The macro windows: the run-macro window, and "Setup Macros & Groups"
@@ -140,9 +140,9 @@ private:
 
 public:
     SettingsBackend& settings;
-    const std::filesystem::path folder;  // the program folder
+    const std::filesystem::path folder; // the program folder
     Language language;
-    TranslatedDialogs dialogs;           // every box of the program goes through here
+    TranslatedDialogs dialogs; // every box of the program goes through here
     RecordStore records;
     x10::X10Codes codes;
     // Set while the program closes: every Pause returns at once.
@@ -162,13 +162,13 @@ public:
     bool associateMacroFiles = true;
     bool timerWindowOpen = false;
     bool minimizeOnStart = false;
-    bool mainWindowVisible = false;  // refreshed by the clock tick
-    bool restartMarked = false;      // a language change asked for a restart
-    bool showToolTips = true;        // "Show Tool Tips"
-    bool minimizeToTray = false;     // "Minimize sends to Tray"
+    bool mainWindowVisible = false; // refreshed by the clock tick
+    bool restartMarked = false;     // a language change asked for a restart
+    bool showToolTips = true;       // "Show Tool Tips"
+    bool minimizeToTray = false;    // "Minimize sends to Tray"
     // What is wrong with the transmitter's port (it went away), "" while nothing is.
     std::string portProblem;
-    long processId = 0;              // this process, published for the user's information
+    long processId = 0; // this process, published for the user's information
 
     std::unique_ptr<MainClock> mainClock;
     std::unique_ptr<MainWindowLogic> mainWindow;

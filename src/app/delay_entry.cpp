@@ -28,7 +28,8 @@ bool DelayEntry::minutesAllowed(const std::string& text) {
 }
 
 bool DelayEntry::secondsAllowed(const std::string& text) {
-    return text.size() <= MaxChars && std::all_of(text.begin(), text.end(), [](char c) { return isDigit(c) || isSeparator(c); }) &&
+    return text.size() <= MaxChars &&
+           std::all_of(text.begin(), text.end(), [](char c) { return isDigit(c) || isSeparator(c); }) &&
            std::count_if(text.begin(), text.end(), isSeparator) <= 1;
 }
 

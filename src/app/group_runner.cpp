@@ -111,7 +111,8 @@ std::string GroupRunner::autoOffTip(int index) const {
 }
 
 std::string GroupRunner::timerCommand(int index, bool on, const Translate& caption) const {
-    return (caption ? caption("Group") : std::string("Group")) + " " + std::to_string(index + 1) + (on ? " ON" : " OFF");
+    return (caption ? caption("Group") : std::string("Group")) + " " + std::to_string(index + 1) +
+           (on ? " ON" : " OFF");
 }
 
 } // namespace zul

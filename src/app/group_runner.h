@@ -64,9 +64,9 @@ public:
 
     // The eight labels shown beside the buttons.
     std::array<std::string, macros::kGroupCount> labels;
-    std::string onTip(int index) const;       // "Turn Group Hall ON"
-    std::string offTip(int index) const;      // "Turn Group Hall OFF"
-    std::string autoOffTip(int index) const;  // "Turn Group Hall ON -- then auto-OFF after the delay you set."
+    std::string onTip(int index) const;      // "Turn Group Hall ON"
+    std::string offTip(int index) const;     // "Turn Group Hall OFF"
+    std::string autoOffTip(int index) const; // "Turn Group Hall ON -- then auto-OFF after the delay you set."
     // What a right click on a group button adds to the timer window's command
     // list: "Group 3 ON".
     std::string timerCommand(int index, bool on, const Translate& caption = {}) const;

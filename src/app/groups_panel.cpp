@@ -6,8 +6,7 @@
 
 namespace zul::app {
 
-namespace {
-} // namespace
+namespace {} // namespace
 
 GroupsPanel::GroupsPanel(App& app) : app_(app) {
     runner_ = std::make_unique<GroupRunner>(app.transmitter, app.loop, app.settings, app.folder);
@@ -63,7 +62,7 @@ void GroupsPanel::rightClick(int index, bool on, const std::function<void(const 
 }
 
 unsigned GroupsPanel::panicRgb() const {
-    const unsigned bgr = panic_->buttonColour();  // &HBBGGRR
+    const unsigned bgr = panic_->buttonColour(); // &HBBGGRR
     return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
 }
 

@@ -16,7 +16,6 @@ class App;
 
 class GroupsPanel {
 public:
-
     explicit GroupsPanel(App& app);
     ~GroupsPanel();
 

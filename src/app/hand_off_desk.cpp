@@ -76,7 +76,8 @@ void HandOffDesk::tick() {
         queue_.erase(next);
         return send(std::move(r));
     }
-    if (playing_) return tellWaiting("waiting for the macro " + playing_->path + ", handed over earlier, to end", false);
+    if (playing_)
+        return tellWaiting("waiting for the macro " + playing_->path + ", handed over earlier, to end", false);
     Request r = std::move(queue_.front());
     queue_.pop_front();
     play(std::move(r));

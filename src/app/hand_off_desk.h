@@ -58,7 +58,7 @@ private:
     struct Request {
         HandOffRequest request;
         Reply reply;
-        std::string told;  // the last waiting notice it got
+        std::string told; // the last waiting notice it got
     };
     void tick();
     void answerAll(const std::string& error);
@@ -75,7 +75,7 @@ private:
         std::string path;
         Reply reply;
     };
-    std::optional<Playing> playing_;  // the macro handed over that plays now
+    std::optional<Playing> playing_; // the macro handed over that plays now
     std::unique_ptr<Tick> tick_;
     std::shared_ptr<bool> alive_;
 };

@@ -20,8 +20,8 @@ namespace {
 // The settings that shape the timer table and the loop timer; the location
 // is read by the sun tick on every pass and needs no reload of its own.
 constexpr const SettingKey* TableKeys[] = {
-    &Setting::TimerCount,    &Setting::LoopEntry,       &Setting::LoopDays,    &Setting::LoopStartTime,
-    &Setting::LoopEndTime,   &Setting::LoopUseStartEnd, &Setting::LoopRunning, &Setting::LoopFlash,
+    &Setting::TimerCount,  &Setting::LoopEntry,       &Setting::LoopDays,    &Setting::LoopStartTime,
+    &Setting::LoopEndTime, &Setting::LoopUseStartEnd, &Setting::LoopRunning, &Setting::LoopFlash,
 };
 } // namespace
 
@@ -102,7 +102,7 @@ void HeadlessService::loadTimers() {
 
 void HeadlessService::alignTick() {
     aligning_ = !aligning_;
-    if (aligning_) {  // wait for the next whole second
+    if (aligning_) { // wait for the next whole second
         align_->setInterval(1000 - app_.clock.now().millisecond + AlignAfterMs);
         align_->setEnabled(true);
         return;
@@ -151,7 +151,7 @@ void HeadlessService::takeChanges() {
     const bool loopChanged = tableSettings != tableSettings_;
     TimerService& timers = *app_.timers;
     if (timerStamp == timerStamp_ && !loopChanged && !timerUnreadable_) {
-        timers.sunTick().pass();  // the location may have changed
+        timers.sunTick().pass(); // the location may have changed
         return;
     }
     timerStamp_ = timerStamp;

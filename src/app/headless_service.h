@@ -32,7 +32,6 @@ inline constexpr const char* ServiceOwnsTransmitterMessage =
     "The zulmarin service is running and owns the transmitter. Stop it (systemctl --user stop zulmarin) to use "
     "the windows; meanwhile 'zulmarin send' and 'zulmarin run' hand their commands to it.";
 
-
 class HeadlessService {
 public:
     // Changes are taken this long after the last notice, and never while a
@@ -45,8 +44,8 @@ public:
     static constexpr int RealignMs = 3600 * 1000;
 
     struct Output {
-        std::function<void(const std::string&)> line;   // what ran (standard output)
-        std::function<void(const std::string&)> fault;  // what went wrong (standard error)
+        std::function<void(const std::string&)> line;  // what ran (standard output)
+        std::function<void(const std::string&)> fault; // what went wrong (standard error)
     };
 
     // settings: the store to read again when its file changes (nullptr: never).

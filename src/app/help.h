@@ -11,8 +11,8 @@ namespace zul::app {
 class App;
 
 struct HelpTopic {
-    const char* page;    // "zulHelp.html" or "editorhelp.html"
-    const char* anchor;  // the section, without "#"
+    const char* page;   // "zulHelp.html" or "editorhelp.html"
+    const char* anchor; // the section, without "#"
 };
 
 namespace help {
@@ -30,9 +30,9 @@ inline constexpr HelpTopic ManageMacros{"editorhelp.html", "ManageMacros"};
 inline constexpr HelpTopic RunMacro{"editorhelp.html", "RunMacro"};
 inline constexpr HelpTopic PrintPreview{"editorhelp.html", "PrintPreview"};
 // Every topic a window opens, but the preferences' (Preferences::help).
-inline constexpr HelpTopic All[] = {MainWindow, Favourites, Uninstall, CommandLine, TimerWindow, TimerLog,
-                                    PortSetup, About, MacroEditor, SetupGroups, ManageMacros, RunMacro,
-                                    PrintPreview};
+inline constexpr HelpTopic All[] = {MainWindow,   Favourites, Uninstall,   CommandLine, TimerWindow,
+                                    TimerLog,     PortSetup,  About,       MacroEditor, SetupGroups,
+                                    ManageMacros, RunMacro,   PrintPreview};
 } // namespace help
 
 // Opens the page at its section in the help window (or the desktop's browser);

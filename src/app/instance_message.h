@@ -35,9 +35,9 @@ std::string withAbsoluteMacroPath(const std::string& text, const std::filesystem
 // What a handed-over text asks for.
 struct HandOffRequest {
     enum class Kind {
-        CommandBox,  // any other text: the desktop program's command box ("previous", FILE.cro)
-        Send,        // "send HOUSE UNIT ACTION": argument holds the three words
-        Run,         // "run PATH": argument holds the macro file's path
+        CommandBox, // any other text: the desktop program's command box ("previous", FILE.cro)
+        Send,       // "send HOUSE UNIT ACTION": argument holds the three words
+        Run,        // "run PATH": argument holds the macro file's path
     };
     Kind kind = Kind::CommandBox;
     std::string argument;

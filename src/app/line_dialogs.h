@@ -22,10 +22,12 @@ public:
     std::optional<std::string> input(const std::string&, const std::string&, const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> openFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+    std::optional<std::string> openFile(const std::string&, const std::string&,
+                                        const std::vector<FileFilter>&) override {
         return std::nullopt;
     }
-    std::optional<std::string> saveFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+    std::optional<std::string> saveFile(const std::string&, const std::string&,
+                                        const std::vector<FileFilter>&) override {
         return std::nullopt;
     }
 

@@ -14,8 +14,7 @@ namespace zul::app {
 namespace {
 int storedGroupDelay(const SettingsBackend& settings) {
     try {
-        return std::clamp(std::stoi(ReadSetting(settings, Setting::GroupDelay)), 0,
-                          MacroSetup::MaxGroupDelayTenths);
+        return std::clamp(std::stoi(ReadSetting(settings, Setting::GroupDelay)), 0, MacroSetup::MaxGroupDelayTenths);
     } catch (...) {
         return 6;
     }

@@ -23,7 +23,7 @@ int toInt(const std::string& text, int fallback) {
 
 MainClock::MainClock(App& app) : app_(app) {
     clock_ = app.loop.createTick("tmrClock", ClockMs, [this] { clockTick(); });
-    clock_->setCoarse(true);  // wakes with the timer window's clock ticks
+    clock_->setCoarse(true); // wakes with the timer window's clock ticks
     flash_ = app.loop.createTick("tmrFlash", FlashMs, [this] {
         lampLit_ = !lampLit_;
         notify();

@@ -20,7 +20,7 @@ public:
     static constexpr int ClockMs = 500;
     static constexpr int FlashMs = 50;
     static constexpr int IndicateMs = 750;
-    static constexpr int TicksPerCheck = 30;  // every 15 s
+    static constexpr int TicksPerCheck = 30; // every 15 s
 
     explicit MainClock(App& app);
     ~MainClock();
@@ -69,7 +69,7 @@ private:
     bool lampLit_ = false;
     int tickCount_ = 0;
     int passCount_ = 0;
-    std::int64_t checkedOnDay_ = -1;  // the day the weekly check last ran in this session
+    std::int64_t checkedOnDay_ = -1; // the day the weekly check last ran in this session
 };
 
 } // namespace zul::app

@@ -34,8 +34,8 @@ void playTurn(App& app, const std::filesystem::path& file, const NowPlaying& how
 
 std::string MacroTurns::statusText(const std::function<std::string(const std::string&)>& tr) const {
     if (waiting.empty() || playing.empty()) return "";
-    std::string text = waiting.front().first.filename().string() + " " + tr("waits for") + " " + playing + " " +
-                       tr("to end");
+    std::string text =
+        waiting.front().first.filename().string() + " " + tr("waits for") + " " + playing + " " + tr("to end");
     if (waiting.size() > 1) text += " (+" + std::to_string(waiting.size() - 1) + ")";
     return text;
 }

@@ -18,16 +18,16 @@ class App;
 
 struct NowPlaying {
     RowWait wait = MainWindowWait;
-    std::function<bool()> stopRequested;  // a window's Stop
-    std::string procedure = "CroSend";    // for the error log
+    std::function<bool()> stopRequested; // a window's Stop
+    std::string procedure = "CroSend";   // for the error log
     std::string window = "frmFire";
-    std::function<void()> finished;       // once it has played (or was dropped at exit)
+    std::function<void()> finished; // once it has played (or was dropped at exit)
 };
 
 // The players take turns: a macro started while another one plays waits
 // for it, in the order started, and the main window's status line says so.
 struct MacroTurns {
-    std::string playing;  // the file name of the macro playing, "" when none
+    std::string playing; // the file name of the macro playing, "" when none
     std::deque<std::pair<std::filesystem::path, NowPlaying>> waiting;
     // "Morning.cro waits for Evening.cro to end", "" while nothing waits.
     std::string statusText(const std::function<std::string(const std::string&)>& tr) const;

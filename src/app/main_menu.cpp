@@ -24,8 +24,7 @@ MenuEntry submenu(std::string caption, std::vector<MenuEntry> children) {
 
 // The language menu from the program folder and the files the program ships.
 std::vector<LanguageMenuEntry> languages(App& app) {
-    return languageMenu(shippedFolders(app.folder, executableFolder()),
-                        ReadSetting(app.settings, Setting::Language));
+    return languageMenu(shippedFolders(app.folder, executableFolder()), ReadSetting(app.settings, Setting::Language));
 }
 
 std::vector<MenuEntry> languageEntries(App& app) {
@@ -41,9 +40,12 @@ std::vector<MenuEntry> languageEntries(App& app) {
 
 // The "Preferences" entries that switch an option.
 const std::pair<MenuId, Option> kOptionEntries[] = {
-    {MenuId::ShowPanic, Option::PanicButton},     {MenuId::ShowAutoOff, Option::GroupDelayButtons},
-    {MenuId::MinToTray, Option::MinToTray},       {MenuId::MinOnStart, Option::MinOnStart},
-    {MenuId::AssociateMacros, Option::AssociateMacros}, {MenuId::ShowToolTips, Option::ToolTips},
+    {MenuId::ShowPanic, Option::PanicButton},
+    {MenuId::ShowAutoOff, Option::GroupDelayButtons},
+    {MenuId::MinToTray, Option::MinToTray},
+    {MenuId::MinOnStart, Option::MinOnStart},
+    {MenuId::AssociateMacros, Option::AssociateMacros},
+    {MenuId::ShowToolTips, Option::ToolTips},
 };
 
 MenuEntry optionEntry(App& app, MenuId id, std::string caption) {
@@ -68,16 +70,15 @@ void show(const std::function<void()>& window) {
 void chooseLanguageEntry(App& app, int index) {
     const auto entries = languages(app);
     if (index < 0 || index >= static_cast<int>(entries.size())) return;
-    const auto result =
-        chooseLanguage(entries[static_cast<std::size_t>(index)], app.folder, app.settings, app.rawDialogs,
-                       app.language, [&app] { return app.mainClock->timerRunning(); });
+    const auto result = chooseLanguage(entries[static_cast<std::size_t>(index)], app.folder, app.settings,
+                                       app.rawDialogs, app.language, [&app] { return app.mainClock->timerRunning(); });
     if (!result.error.empty()) app.dialogs.message(result.error);
     if (result.next == AfterLanguageChoice::Nothing) return;
     if (result.next == AfterLanguageChoice::WaitForTimersThenRestart) {
         while (app.mainClock->timerRunning() && !app.StopAll) app.transmitter.Pause(0.5);
     }
     app.restartMarked = true;
-    if (!app.startup->cmdExit()) app.restartMarked = false;  // cancelled over unsaved work
+    if (!app.startup->cmdExit()) app.restartMarked = false; // cancelled over unsaved work
 }
 
 } // namespace
@@ -94,25 +95,24 @@ std::vector<MenuEntry> buildMainMenu(App& app) {
         item(MenuId::TimerStatus, "Show Timer Status / Log"),
         submenu("View", {item(MenuId::ViewFavorites, "Favorites"), item(MenuId::ViewMain, "Main Window")}),
         separator(),
-        submenu("Setup", {item(MenuId::SetupGroup, "Setup Group"), item(MenuId::SetupMacro, "Setup Macro"),
-                          item(MenuId::SetupTimer, "Setup Timer"), item(MenuId::ManageMacros, "Manage Macros"),
-                          separator(), item(MenuId::SetupPanic, "Setup Quick (Panic) Button"),
-                          item(MenuId::CommPort, "Communication Port"), item(MenuId::SetupSounds, "Setup Sounds"),
-                          item(MenuId::SetupMqtt, "Setup MQTT Bridge"), separator(),
-                          item(MenuId::ShortcutDesktop, "Create Shortcut on Desktop"),
-                          item(MenuId::ShortcutStartup, "Create Shortcut in Startup Folder"), separator(),
-                          item(MenuId::RemoveShortcutDesktop, "Remove Shortcut from Desktop"),
-                          item(MenuId::RemoveShortcutStartup, "Remove Shortcut from Startup Folder")}),
+        submenu("Setup",
+                {item(MenuId::SetupGroup, "Setup Group"), item(MenuId::SetupMacro, "Setup Macro"),
+                 item(MenuId::SetupTimer, "Setup Timer"), item(MenuId::ManageMacros, "Manage Macros"), separator(),
+                 item(MenuId::SetupPanic, "Setup Quick (Panic) Button"), item(MenuId::CommPort, "Communication Port"),
+                 item(MenuId::SetupSounds, "Setup Sounds"), item(MenuId::SetupMqtt, "Setup MQTT Bridge"), separator(),
+                 item(MenuId::ShortcutDesktop, "Create Shortcut on Desktop"),
+                 item(MenuId::ShortcutStartup, "Create Shortcut in Startup Folder"), separator(),
+                 item(MenuId::RemoveShortcutDesktop, "Remove Shortcut from Desktop"),
+                 item(MenuId::RemoveShortcutStartup, "Remove Shortcut from Startup Folder")}),
         item(MenuId::SetupPreferences, "Setup Preferences"),
         language,
-        submenu("Preferences",
-                {optionEntry(app, MenuId::ShowPanic, "Show Quick (Panic) Button"),
-                 optionEntry(app, MenuId::ShowAutoOff, "Show Group Auto-Off Delay Buttons"),
-                 optionEntry(app, MenuId::MinToTray, "Minimize sends to Tray"),
-                 optionEntry(app, MenuId::MinOnStart, "Minimize on Start"),
-                 optionEntry(app, MenuId::AssociateMacros, "Associate Macro Files"),
-                 optionEntry(app, MenuId::ShowToolTips, "Show Tool Tips"),
-                 item(MenuId::RemoveAssociations, "Remove Associations")}),
+        submenu("Preferences", {optionEntry(app, MenuId::ShowPanic, "Show Quick (Panic) Button"),
+                                optionEntry(app, MenuId::ShowAutoOff, "Show Group Auto-Off Delay Buttons"),
+                                optionEntry(app, MenuId::MinToTray, "Minimize sends to Tray"),
+                                optionEntry(app, MenuId::MinOnStart, "Minimize on Start"),
+                                optionEntry(app, MenuId::AssociateMacros, "Associate Macro Files"),
+                                optionEntry(app, MenuId::ShowToolTips, "Show Tool Tips"),
+                                item(MenuId::RemoveAssociations, "Remove Associations")}),
         separator(),
         submenu("Uninstall", {item(MenuId::Uninstall, "Uninstall Zulmarin!")}),
         item(MenuId::Exit, "Exit"),

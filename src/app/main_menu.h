@@ -8,13 +8,40 @@ namespace zul::app {
 class App;
 
 enum class MenuId {
-    Separator, Submenu,
-    PanicRun, RunMacro, TimerStatus, ViewFavorites, ViewMain,
-    SetupGroup, SetupMacro, SetupTimer, ManageMacros, SetupPanic, CommPort, SetupSounds, SetupMqtt,
-    ShortcutDesktop, ShortcutStartup, RemoveShortcutDesktop, RemoveShortcutStartup,
-    SetupPreferences, LanguageEntry,
-    ShowPanic, ShowAutoOff, MinToTray, MinOnStart, AssociateMacros, ShowToolTips, RemoveAssociations,
-    Uninstall, Exit, Help, CheckUpgrade, About, Cancel,
+    Separator,
+    Submenu,
+    PanicRun,
+    RunMacro,
+    TimerStatus,
+    ViewFavorites,
+    ViewMain,
+    SetupGroup,
+    SetupMacro,
+    SetupTimer,
+    ManageMacros,
+    SetupPanic,
+    CommPort,
+    SetupSounds,
+    SetupMqtt,
+    ShortcutDesktop,
+    ShortcutStartup,
+    RemoveShortcutDesktop,
+    RemoveShortcutStartup,
+    SetupPreferences,
+    LanguageEntry,
+    ShowPanic,
+    ShowAutoOff,
+    MinToTray,
+    MinOnStart,
+    AssociateMacros,
+    ShowToolTips,
+    RemoveAssociations,
+    Uninstall,
+    Exit,
+    Help,
+    CheckUpgrade,
+    About,
+    Cancel,
 };
 
 struct MenuEntry {
@@ -25,7 +52,7 @@ struct MenuEntry {
     bool checked = false;
     bool enabled = true;
     bool visible = true;
-    int languageIndex = -1;          // for LanguageEntry
+    int languageIndex = -1; // for LanguageEntry
 };
 
 // The whole menu as it stands now (check marks, the panic caption, the languages).

@@ -21,7 +21,7 @@ int parsePosition(const std::string& text) {
         const int v = std::stoi(text, &used);
         return v >= 0 && v <= 15 ? v : 0;
     } catch (...) {
-        return 0;  // empty or damaged: house A
+        return 0; // empty or damaged: house A
     }
 }
 } // namespace
@@ -29,9 +29,8 @@ int parsePosition(const std::string& text) {
 MainWindowLogic::MainWindowLogic(App& app) : app_(app) {
     updateHouseByte();
     // A description written here, by the command line or by another window.
-    descriptionsWatch_ = app.descriptions->changed.connect([this](const UnitAddress&, const std::string&) {
-        refreshDescriptions();
-    });
+    descriptionsWatch_ =
+        app.descriptions->changed.connect([this](const UnitAddress&, const std::string&) { refreshDescriptions(); });
 }
 
 MainWindowLogic::~MainWindowLogic() { app_.descriptions->changed.disconnect(descriptionsWatch_); }
@@ -75,7 +74,9 @@ DescriptionResult MainWindowLogic::saveDescription(int i, const std::string& tex
     return app_.descriptions->write(shownUnit(i), text);
 }
 
-bool MainWindowLogic::appliance(int i) const { return i >= 0 && i < Units && app_.descriptions->appliance(shownUnit(i)); }
+bool MainWindowLogic::appliance(int i) const {
+    return i >= 0 && i < Units && app_.descriptions->appliance(shownUnit(i));
+}
 
 std::string MainWindowLogic::setAppliance(int i, bool appliance) {
     if (i < 0 || i >= Units) return "No such unit.";
@@ -85,7 +86,7 @@ std::string MainWindowLogic::setAppliance(int i, bool appliance) {
 void MainWindowLogic::setRecording(bool on) {
     recording_ = on;
     if (on) sendWhileRecording_ = ReadSetting(app_.settings, Setting::SendOnRecord) != "0";
-    notify();  // the flashing "Recording"
+    notify(); // the flashing "Recording"
 }
 
 void MainWindowLogic::send(const std::string& houseByte, const std::string& unitByte, bool isOn) {
@@ -163,8 +164,9 @@ void MainWindowLogic::wholeHouse(x10::Action action, MouseButton button) {
     }
     const std::string unitByte = x10::groupCommandByte(action);
     if (unitByte.empty()) return;
-    lastAction_ = action == x10::Action::Aln ? "AllLightsOn" : action == x10::Action::Alf ? "AllLightsOff"
-                                                                                           : "AllUnitsOff";
+    lastAction_ = action == x10::Action::Aln   ? "AllLightsOn"
+                  : action == x10::Action::Alf ? "AllLightsOff"
+                                               : "AllUnitsOff";
     send(noUnitHouseByte(houseByte_), unitByte, false);
     app_.sounds.play(SoundEvent::Click);
     notify();

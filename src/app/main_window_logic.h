@@ -24,7 +24,7 @@ public:
     ~MainWindowLogic();
 
     // --- house and page
-    int house() const { return house_; }  // list position 0-15
+    int house() const { return house_; } // list position 0-15
     char houseLetter() const { return x10::houseLetter(house_ + 1); }
     bool highPage() const;
     // The unit number (1-16) button i (0-7) shows.
@@ -103,7 +103,7 @@ private:
     std::string unitByte_;
     std::string lastAction_;
     bool held_ = false;
-    bool unitPressed_ = false;  // an ON or OFF button is down
+    bool unitPressed_ = false; // an ON or OFF button is down
     bool recording_ = false;
     bool sendWhileRecording_ = true;
     std::string lblGrp_, lblGrpSave_;

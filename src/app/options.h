@@ -16,21 +16,21 @@ namespace zul::app {
 class App;
 
 enum class Option {
-    AutoStart,          // the autostart launcher ("AutoStart")
-    PanicButton,        // "PanicButton"
-    GroupDelayButtons,  // "GrpDelayB"
-    MinOnStart,         // "MinOnStart"
-    MinToTray,          // "MinToTray"
-    SendOnRecord,       // "SendOnRecord"
-    ToolTips,           // "ShowToolTips"
-    AssociateMacros,    // "Macro"/"DoSet"
-    UpdateCheck,        // "ChkForUpdts"
+    AutoStart,         // the autostart launcher ("AutoStart")
+    PanicButton,       // "PanicButton"
+    GroupDelayButtons, // "GrpDelayB"
+    MinOnStart,        // "MinOnStart"
+    MinToTray,         // "MinToTray"
+    SendOnRecord,      // "SendOnRecord"
+    ToolTips,          // "ShowToolTips"
+    AssociateMacros,   // "Macro"/"DoSet"
+    UpdateCheck,       // "ChkForUpdts"
 };
 
 struct OptionInfo {
     Option id;
-    const char* caption;  // the preferences window's check box (English)
-    const SettingKey& key;  // its default is what a missing key means
+    const char* caption;   // the preferences window's check box (English)
+    const SettingKey& key; // its default is what a missing key means
     const char* on;
     const char* off;
 };

@@ -15,7 +15,6 @@ namespace zul {
 
 namespace {
 
-
 // A number as the panic tab stores it ("," or "." as the decimal mark); 0 when it is none.
 double numberOf(std::string text) {
     for (char& c : text)
@@ -89,7 +88,7 @@ void PanicRoutine::setup() {
 std::string withoutAccessKeys(const std::string& c) {
     std::string plain;
     for (std::size_t i = 0; i < c.size(); ++i) {
-        if (c[i] == '&' && i + 1 < c.size()) ++i;  // "&n" is an access key, "&&" a literal "&"
+        if (c[i] == '&' && i + 1 < c.size()) ++i; // "&n" is an access key, "&&" a literal "&"
         plain += c[i];
     }
     return plain;

@@ -25,11 +25,11 @@ class Transmitter;
 inline constexpr const char* DefaultPanicCaption = "Pa&nic";
 
 struct PanicSettings {
-    std::string caption = DefaultPanicCaption;  // record 274; this when empty
-    int colour = 1;                   // record 279: "1" to "6"
-    int group = 0;                    // record 281: quick group 1 to 8; 0 = not set up
-    double minutes = 0, seconds = 0;  // record 280: minutes "," seconds
-    bool shown = true;                // "Settings"/"PanicButton": "1" shows the button
+    std::string caption = DefaultPanicCaption; // record 274; this when empty
+    int colour = 1;                            // record 279: "1" to "6"
+    int group = 0;                             // record 281: quick group 1 to 8; 0 = not set up
+    double minutes = 0, seconds = 0;           // record 280: minutes "," seconds
+    bool shown = true;                         // "Settings"/"PanicButton": "1" shows the button
 
     // The OFF delay in seconds (fractions allowed).
     double delay() const { return minutes * 60 + seconds; }
@@ -40,12 +40,12 @@ PanicSettings loadPanicSettings(RecordStore& records, const SettingsBackend& set
 
 // The six button colours (&HBBGGRR) the colour choice "1" to "6" picks.
 inline constexpr std::array<unsigned, 6> kPanicColours{
-    0x0000FF,  // 1 red
-    0x0080FF,  // 2 orange
-    0x00FFFF,  // 3 yellow
-    0x00C000,  // 4 green
-    0xFF8000,  // 5 blue
-    0xC0C0C0,  // 6 grey
+    0x0000FF, // 1 red
+    0x0080FF, // 2 orange
+    0x00FFFF, // 3 yellow
+    0x00C000, // 4 green
+    0xFF8000, // 5 blue
+    0xC0C0C0, // 6 grey
 };
 // An unknown choice shows colour 1.
 unsigned panicColour(int choice);

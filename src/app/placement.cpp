@@ -42,7 +42,9 @@ long long distance(const ScreenRect& a, const ScreenRect& b) {
 }
 
 // The start of a span of the given length kept within [low, low + room).
-int within(int start, int length, int low, int room) { return std::clamp(start, low, low + std::max(0, room - length)); }
+int within(int start, int length, int low, int room) {
+    return std::clamp(start, low, low + std::max(0, room - length));
+}
 } // namespace
 
 std::size_t screenHolding(const ScreenRect& window, const std::vector<ScreenRect>& screens) {

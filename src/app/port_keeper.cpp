@@ -46,7 +46,8 @@ void PortKeeper::tryOpen() {
         return;
     }
     if (const PortError error = app_.port.open(port_)) {
-        problem("cannot open port " + port_ + ": " + std::to_string(error.number) + " " + error.description + RetryText);
+        problem("cannot open port " + port_ + ": " + std::to_string(error.number) + " " + error.description +
+                RetryText);
         return;
     }
     if (!wasOpen_ && opened_) opened_("transmitter port " + port_ + " is open");
@@ -55,7 +56,7 @@ void PortKeeper::tryOpen() {
 }
 
 void PortKeeper::problem(const std::string& line) {
-    if (line == lastProblem_) return;  // once per state, not every few seconds
+    if (line == lastProblem_) return; // once per state, not every few seconds
     lastProblem_ = line;
     if (problem_) problem_(line);
 }

@@ -68,7 +68,7 @@ public:
 private:
     App& app_;
     Say said_;
-    std::string lost_;  // the port that went away, "" while none did
+    std::string lost_; // the port that went away, "" while none did
     std::unique_ptr<Tick> tick_;
 };
 

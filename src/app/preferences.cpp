@@ -14,18 +14,14 @@ namespace zul::app {
 
 namespace {
 
-
 struct AdvancedInfo {
-    const SettingKey& key;  // its default is shown when the key is missing
-    const char* fallback;   // what a field that is no number becomes when left
+    const SettingKey& key; // its default is shown when the key is missing
+    const char* fallback;  // what a field that is no number becomes when left
 };
 // In AdvancedField order.
 constexpr AdvancedInfo kAdvanced[] = {
-    {Setting::MasterPause, ".6"},
-    {Setting::MaxLogSize, "500"},
-    {Setting::KeepLogSize, "400"},
-    {Setting::MaxLogFileLines, "59000"},
-    {Setting::UpdateCheckHour, "19"},
+    {Setting::MasterPause, ".6"},        {Setting::MaxLogSize, "500"},     {Setting::KeepLogSize, "400"},
+    {Setting::MaxLogFileLines, "59000"}, {Setting::UpdateCheckHour, "19"},
 };
 constexpr int kDefaultSlider = 60;
 constexpr WindowPositionKeys kPositionKeys{Setting::PreferencesLeft, Setting::PreferencesTop};
@@ -249,14 +245,15 @@ std::optional<std::pair<int, int>> Preferences::storedPosition() const {
 }
 
 HelpTopic Preferences::help(PreferencesTab tab) {
-    constexpr const char* anchors[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced", "MqttBridge"};
+    constexpr const char* anchors[] = {"Preferences", "SetupPanicButton", "Location",
+                                       "Sounds",      "Advanced",         "MqttBridge"};
     return {"zulHelp.html", anchors[static_cast<int>(tab)]};
 }
 
 const char* Preferences::helpTip(PreferencesTab tab) {
     constexpr const char* tips[] = {"Help for Preferences setup", "Help for Panic Button setup",
-                                    "Help for Location setup", "Help for Sounds setup", "Help for Advanced setup",
-                                    "Help for MQTT bridge setup"};
+                                    "Help for Location setup",    "Help for Sounds setup",
+                                    "Help for Advanced setup",    "Help for MQTT bridge setup"};
     return tips[static_cast<int>(tab)];
 }
 

@@ -35,7 +35,7 @@ enum class PreferencesFocus { None, PanicGroup, Ok };
 
 class Preferences {
 public:
-    static constexpr int SliderMaximum = 500;  // the master delay slider, hundredths of a second
+    static constexpr int SliderMaximum = 500; // the master delay slider, hundredths of a second
     static constexpr int PanicColours = 6;
 
     explicit Preferences(App& app);

@@ -185,7 +185,7 @@ void Startup::dropFiles(const std::vector<std::string>& files) {
 
 bool Startup::cmdExit() {
     if (phase_ == Phase::Closing || phase_ == Phase::Ended) return true;
-    if (asking_) return false;  // a second Exit while the first one's question is open
+    if (asking_) return false; // a second Exit while the first one's question is open
     asking_ = true;
     const bool settled = !app_.hooks.settleUnsavedWork || app_.hooks.settleUnsavedWork();
     // The timers' question has no Cancel: it comes last.
@@ -229,9 +229,9 @@ void Startup::mainWindowClosed() {
     if (timersOn) app_.records.WriteRecord(RecordNumber::TimersSwitch, timersOn() ? "1" : "0", true);
     app_.StopAll = false;
     app_.transmitter.Pause(0.1);
-    app_.StopAll = true;  // nothing starts again while the program ends
+    app_.StopAll = true; // nothing starts again while the program ends
     app_.mainClock->stop();
-    unloadTimers(app_, false);  // its question was asked before the closing began
+    unloadTimers(app_, false); // its question was asked before the closing began
     if (app_.hooks.closeWindows) app_.hooks.closeWindows();
     app_.records.close();
     if (app_.restartMarked) {

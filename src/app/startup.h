@@ -62,25 +62,25 @@ public:
     struct PendingMacro {
         std::string path;
         std::function<void()> done;
-        std::function<bool()> stopRequested;  // the one who handed it over has gone
+        std::function<bool()> stopRequested; // the one who handed it over has gone
     };
     const std::deque<PendingMacro>& pendingMacros() const { return pendingMacros_; }
 
     // --- what the rest of the program provides (each may stay empty)
-    std::function<void()> showSplash;              // the splash; it calls loadMainWindow
-    std::function<void()> closeSplash;             // the main window is shown (or stays hidden to start minimised)
+    std::function<void()> showSplash;  // the splash; it calls loadMainWindow
+    std::function<void()> closeSplash; // the main window is shown (or stays hidden to start minimised)
     // The main window's macro player; finished is called once the macro has played.
     // stopRequested ends the run after the frame under way.
     std::function<void(const std::filesystem::path&, std::function<void()> finished,
                        std::function<bool()> stopRequested)>
         runMacro;
     std::function<void()> fillLanguageMenu;
-    std::function<void()> minimizeAtStart;         // tmrStartUp with "Minimize on Start"
-    std::function<bool()> timersOn;                // the "&Timers" toggle
+    std::function<void()> minimizeAtStart; // tmrStartUp with "Minimize on Start"
+    std::function<bool()> timersOn;        // the "&Timers" toggle
     std::function<void(bool)> setTimersOn;
-    std::function<void()> restartProgram;          // a restart was asked for
-    std::function<void()> running;                 // start-up is over: the port is open
-    std::function<void(const std::string&)> journal;  // a line for standard error (a stop signal's losses)
+    std::function<void()> restartProgram;            // a restart was asked for
+    std::function<void()> running;                   // start-up is over: the port is open
+    std::function<void(const std::string&)> journal; // a line for standard error (a stop signal's losses)
 
 private:
     void handleCommand(std::function<void()> done, std::function<bool()> stopRequested);
@@ -89,7 +89,7 @@ private:
 
     App& app_;
     Phase phase_ = Phase::NotStarted;
-    bool asking_ = false;  // the questions of an Exit are open
+    bool asking_ = false; // the questions of an Exit are open
     std::unique_ptr<Tick> afterStart_, startUp_, acro_;
     std::string command_;
     std::deque<PendingMacro> pendingMacros_;

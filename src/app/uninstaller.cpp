@@ -38,10 +38,9 @@ void Uninstaller::run() {
     app_.associateMacroFiles = false;
 
     const fs::path settings = settingsFile(app_);
-    const bool settingsToo =
-        app_.dialogs.questionDefaultNo("Remove your settings as well?\n" + settings.string() +
-                                           "\nMacro files, groups, timers and backups are kept.",
-                                       "Uninstall Zulmarin") == Answer::Yes;
+    const bool settingsToo = app_.dialogs.questionDefaultNo("Remove your settings as well?\n" + settings.string() +
+                                                                "\nMacro files, groups, timers and backups are kept.",
+                                                            "Uninstall Zulmarin") == Answer::Yes;
     std::string report =
         errors.empty() ? "Zulmarin has been removed from your desktop." : "Some parts could not be removed:";
     for (const auto& e : errors) report += "\n" + e;
@@ -50,7 +49,7 @@ void Uninstaller::run() {
     if (!app_.startup->cmdExit() || !settingsToo) return;
     std::error_code ec;
     fs::remove(settings, ec);
-    fs::remove(settings.parent_path(), ec);  // only when nothing else is in it
+    fs::remove(settings.parent_path(), ec); // only when nothing else is in it
 }
 
 } // namespace zul::app

@@ -15,7 +15,7 @@ class Uninstaller {
 public:
     struct Item {
         std::string text;
-        std::string path;  // the file or folder it is about, or ""
+        std::string path; // the file or folder it is about, or ""
     };
 
     explicit Uninstaller(App& app) : app_(app) {}

@@ -30,7 +30,8 @@ std::optional<UnitAddress> parseUnitAddress(const std::string& text) {
     if (text.size() < 2 || text.size() > 3) return std::nullopt;
     const auto house = x10::parseHouse(text.substr(0, 1));
     const std::string digits = text.substr(1);
-    if (!house || digits[0] == '0' || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (!house || digits[0] == '0' ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     const int unit = std::stoi(digits);
     if (unit < 1 || unit > UnitsPerHouse) return std::nullopt;
@@ -61,8 +62,9 @@ DescriptionResult UnitDescriptions::write(const UnitAddress& unit, const std::st
         if (written.fitsChars <= 0) return {false, written.error};
         const int fits = written.fitsChars - static_cast<int>(prefix.size());
         const int chars = utf8Chars(clean.substr(0, static_cast<std::size_t>(std::max(fits, 0))));
-        return {false, tr("This description is too long.") + "\n" + tr("Characters that fit:") + " " +
-                           std::to_string(chars), chars};
+        return {false,
+                tr("This description is too long.") + "\n" + tr("Characters that fit:") + " " + std::to_string(chars),
+                chars};
     }
     remember(unit, clean);
     return {};

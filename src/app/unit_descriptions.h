@@ -54,8 +54,8 @@ inline constexpr const char* DescriptionRefusal =
 
 struct DescriptionResult {
     bool saved = true;
-    std::string message;  // why it was refused (shown to the user)
-    int fits = -1;        // for a text too long: how many of its characters fit
+    std::string message; // why it was refused (shown to the user)
+    int fits = -1;       // for a text too long: how many of its characters fit
 };
 
 struct DescribedUnit {
@@ -117,7 +117,7 @@ private:
     std::unique_ptr<Tick> tick_;
     bool haveSnapshot_ = false;
     std::array<std::string, Houses * UnitsPerHouse> snapshot_;
-    std::uint64_t seenGeneration_ = 0;  // of the record store, at the last look
+    std::uint64_t seenGeneration_ = 0; // of the record store, at the last look
     mutable std::array<bool, Houses * UnitsPerHouse> appliances_{};
     mutable FileStamp appliancesStamp_;
     mutable bool appliancesRead_ = false;

@@ -5,11 +5,10 @@
 
 namespace zul::cli {
 
-const char* const cipherHelp =
-    "usage: zulmarin cipher encipher|decipher TEXT\n"
-    "Enciphers TEXT with the program's text cipher (as db.zld records and error.log\n"
-    "entries are stored), or deciphers such a text. Double quotes cannot be enciphered\n"
-    "and are dropped.\n";
+const char* const cipherHelp = "usage: zulmarin cipher encipher|decipher TEXT\n"
+                               "Enciphers TEXT with the program's text cipher (as db.zld records and error.log\n"
+                               "entries are stored), or deciphers such a text. Double quotes cannot be enciphered\n"
+                               "and are dropped.\n";
 
 int cipherCommand(const Args& args, Io& io) {
     if (args.size() != 2) return badInput(io, "cipher needs a direction and one TEXT (quote it when it has blanks)");

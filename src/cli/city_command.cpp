@@ -11,7 +11,6 @@ namespace zul::cli {
 
 namespace {
 
-
 std::string Decimal(double v) {
     char buf[32];
     return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
@@ -31,12 +30,11 @@ int FindCity(const std::string& wanted) {
 
 } // namespace
 
-const char* const cityHelp =
-    "usage: zulmarin city [NAME|INDEX]\n"
-    "Without an argument, lists the city table: index, name, latitude (positive north),\n"
-    "longitude (positive west) and zone (whole hours, positive west).\n"
-    "With a name (letter case and surrounding blanks ignored) or an index, prints that\n"
-    "row's name, latitude, longitude and zone.\n";
+const char* const cityHelp = "usage: zulmarin city [NAME|INDEX]\n"
+                             "Without an argument, lists the city table: index, name, latitude (positive north),\n"
+                             "longitude (positive west) and zone (whole hours, positive west).\n"
+                             "With a name (letter case and surrounding blanks ignored) or an index, prints that\n"
+                             "row's name, latitude, longitude and zone.\n";
 
 int cityCommand(const Args& args, Io& io) {
     const auto& table = CityTable();

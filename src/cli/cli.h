@@ -7,7 +7,7 @@
 
 namespace zul::cli {
 
-using Args = std::vector<std::string>;  // the arguments after the subcommand name
+using Args = std::vector<std::string>; // the arguments after the subcommand name
 
 struct Io {
     std::ostream& out;

@@ -8,10 +8,9 @@
 
 namespace zul::cli {
 
-const char* const errorlogHelp =
-    "usage: zulmarin errorlog [FILE]\n"
-    "Prints the entries of an error log deciphered, one per line after the time they\n"
-    "were logged. FILE defaults to error.log in the program folder.\n";
+const char* const errorlogHelp = "usage: zulmarin errorlog [FILE]\n"
+                                 "Prints the entries of an error log deciphered, one per line after the time they\n"
+                                 "were logged. FILE defaults to error.log in the program folder.\n";
 
 int errorlogCommand(const Args& args, Io& io) {
     if (args.size() > 1) return badInput(io, "errorlog takes at most one FILE");

@@ -35,8 +35,8 @@ std::vector<std::string> splitFields(const std::string& text) {
 std::string rowLine(const macros::EditorRow& r, const macros::LineProblem* problem) {
     if (problem) return problem->text + "  (line " + std::to_string(r.lineNumber) + ": " + problem->reason + ")";
     const std::string running = r.runningPauseMillis ? macros::formatSeconds(*r.runningPauseMillis) : "-";
-    return r.row.house + ' ' + r.row.unit + ' ' + r.row.action + ' ' + r.row.pause + ' ' +
-           std::to_string(r.rowNumber) + ' ' + running;
+    return r.row.house + ' ' + r.row.unit + ' ' + r.row.action + ' ' + r.row.pause + ' ' + std::to_string(r.rowNumber) +
+           ' ' + running;
 }
 
 // The macro as show and print read it; nothing (with status set and the
@@ -113,7 +113,8 @@ int printMacro(const Args& args, Io& io) {
     std::string file, pdf;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--pdf") {
-            if (i + 1 >= args.size() || !pdf.empty()) return badInput(io, "--pdf needs one output file, e.g. --pdf wake.pdf");
+            if (i + 1 >= args.size() || !pdf.empty())
+                return badInput(io, "--pdf needs one output file, e.g. --pdf wake.pdf");
             pdf = args[++i];
         } else if (args[i].starts_with("--") || !file.empty()) {
             return badInput(io, "macro print takes one file and --pdf OUT.pdf: '" + args[i] + "'");
@@ -144,28 +145,28 @@ int printMacro(const Args& args, Io& io) {
 
 } // namespace
 
-const char* const macroHelp =
-    "usage: zulmarin macro show FILE.cro\n"
-    "       zulmarin macro write FILE.cro HOUSE,UNIT,ACTION[,PAUSE]...\n"
-    "       zulmarin macro print FILE.cro [--pdf OUT.pdf]\n"
-    "show   prints each row as: house unit action pause row-number running-pause\n"
-    "       (running pause in seconds: whole seconds without decimals, else up to\n"
-    "       two decimals). A line that does not decode is printed as its raw text\n"
-    "       with the reason, and the exit code is then 1. Control characters in\n"
-    "       the file are shown escaped (\\x1b). A file that cannot be read (a\n"
-    "       folder, a pipe, larger than 1 MB) also gives 1; no such file gives 2.\n"
-    "write  writes a macro file from rows such as A,1,ON,5 or C,12,ON,0.3 or\n"
-    "       B,PRE,DIM,1.5. The editor's rules apply: house letter A-P, unit 1-16,\n"
-    "       PRE (with BRI, DIM) or ALL (with ALN, ALF, AUF); BRI/DIM set the unit\n"
-    "       to PRE and ALN/ALF/AUF to ALL; the pause (seconds, at most 4\n"
-    "       characters, \".\" as decimal point) is padded to 4 characters, raised\n"
-    "       to 0.3 and is 0001 when left out. Nothing is written if any row is bad.\n"
-    "print  prints the macro's printout (the editor's \"Print the Loaded Macro\":\n"
-    "       columns aligned with tabs, CR LF line ends) on standard output, or\n"
-    "       with --pdf renders it into a PDF file as the printer would get it.\n";
+const char* const macroHelp = "usage: zulmarin macro show FILE.cro\n"
+                              "       zulmarin macro write FILE.cro HOUSE,UNIT,ACTION[,PAUSE]...\n"
+                              "       zulmarin macro print FILE.cro [--pdf OUT.pdf]\n"
+                              "show   prints each row as: house unit action pause row-number running-pause\n"
+                              "       (running pause in seconds: whole seconds without decimals, else up to\n"
+                              "       two decimals). A line that does not decode is printed as its raw text\n"
+                              "       with the reason, and the exit code is then 1. Control characters in\n"
+                              "       the file are shown escaped (\\x1b). A file that cannot be read (a\n"
+                              "       folder, a pipe, larger than 1 MB) also gives 1; no such file gives 2.\n"
+                              "write  writes a macro file from rows such as A,1,ON,5 or C,12,ON,0.3 or\n"
+                              "       B,PRE,DIM,1.5. The editor's rules apply: house letter A-P, unit 1-16,\n"
+                              "       PRE (with BRI, DIM) or ALL (with ALN, ALF, AUF); BRI/DIM set the unit\n"
+                              "       to PRE and ALN/ALF/AUF to ALL; the pause (seconds, at most 4\n"
+                              "       characters, \".\" as decimal point) is padded to 4 characters, raised\n"
+                              "       to 0.3 and is 0001 when left out. Nothing is written if any row is bad.\n"
+                              "print  prints the macro's printout (the editor's \"Print the Loaded Macro\":\n"
+                              "       columns aligned with tabs, CR LF line ends) on standard output, or\n"
+                              "       with --pdf renders it into a PDF file as the printer would get it.\n";
 
 int macroCommand(const Args& args, Io& io) {
-    if (args.size() < 2) return badInput(io, "macro needs show FILE, write FILE ROW... or print FILE (try macro --help)");
+    if (args.size() < 2)
+        return badInput(io, "macro needs show FILE, write FILE ROW... or print FILE (try macro --help)");
     if (args[0] == "show") {
         if (args.size() != 2) return badInput(io, "macro show takes one file");
         return showMacro(args[1], io);

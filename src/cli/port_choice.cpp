@@ -27,9 +27,7 @@ UserSettings::UserSettings(Io& io) : file(configFolder() / "settings.ini") {
     reportSettingsProblem(settings, io.err, log);
 }
 
-bool ReadOnlySettings::write(const SettingKey& key, const std::string& value) {
-    return local_.write(key, value);
-}
+bool ReadOnlySettings::write(const SettingKey& key, const std::string& value) { return local_.write(key, value); }
 
 std::optional<PortOptions> parsePortOptions(const Args& args, std::string& error) {
     PortOptions o;
@@ -92,8 +90,8 @@ std::optional<int> handToRunningCopy(const std::string& text, Io& io, std::strin
     std::string problem;
     const auto paths = instancePaths(problem);
     // Told to wait (a macro handed over earlier still plays), it says for what and waits on.
-    const auto failure = qt::SingleInstance::handToRunningCopy(paths, problem, text,
-                                                               [&io](const std::string& what) { say(io, what); });
+    const auto failure =
+        qt::SingleInstance::handToRunningCopy(paths, problem, text, [&io](const std::string& what) { say(io, what); });
     if (!failure) return std::nullopt;
     if (failure->empty()) return 0;
     say(io, *failure);

@@ -13,10 +13,10 @@ namespace zul::cli {
 
 namespace {
 
-
 int transmit(const std::string& port, const std::string& frame, const SettingsBackend& settings, Io& io) {
     const SystemClock clock;
-    auto line = openLinePort(port, clock, [&io](const sim::DecodedSignal& s) { io.out << s.text << "\n"; }, io);
+    auto line = openLinePort(
+        port, clock, [&io](const sim::DecodedSignal& s) { io.out << s.text << "\n"; }, io);
     if (!line) return 1;
     CommandTransmitter tx(*line, clock, settings);
     tx.transmitter().SendBits(frame);
@@ -26,18 +26,17 @@ int transmit(const std::string& port, const std::string& frame, const SettingsBa
 
 } // namespace
 
-const char* const sendHelp =
-    "usage: zulmarin send HOUSE UNIT ACTION [--port PORT]\n"
-    "Sends one X10 command through the CM17A transmitter on RTS and DTR.\n"
-    "  HOUSE UNIT ACTION  as for 'zulmarin frame' (e.g. A 3 ON, P PRE DIM, K ALL ALF)\n"
-    "  --port PORT        a port number N (the device /dev/ttyS<N-1>), a device path,\n"
-    "                     or 'sim' for the built-in simulated transmitter, which prints\n"
-    "                     each frame it receives (\"A3 ON\"). Default: the port chosen in\n"
-    "                     the program's Port Setup.\n"
-    "Without --port, while the desktop program or the service runs, the command is\n"
-    "handed to it: it owns the transmitter and sends the frame between its own.\n"
-    "Exit status: 0 sent, 2 bad input, 1 the port could not be opened (or the\n"
-    "running copy could not send it; its reason is printed).\n";
+const char* const sendHelp = "usage: zulmarin send HOUSE UNIT ACTION [--port PORT]\n"
+                             "Sends one X10 command through the CM17A transmitter on RTS and DTR.\n"
+                             "  HOUSE UNIT ACTION  as for 'zulmarin frame' (e.g. A 3 ON, P PRE DIM, K ALL ALF)\n"
+                             "  --port PORT        a port number N (the device /dev/ttyS<N-1>), a device path,\n"
+                             "                     or 'sim' for the built-in simulated transmitter, which prints\n"
+                             "                     each frame it receives (\"A3 ON\"). Default: the port chosen in\n"
+                             "                     the program's Port Setup.\n"
+                             "Without --port, while the desktop program or the service runs, the command is\n"
+                             "handed to it: it owns the transmitter and sends the frame between its own.\n"
+                             "Exit status: 0 sent, 2 bad input, 1 the port could not be opened (or the\n"
+                             "running copy could not send it; its reason is printed).\n";
 
 int sendCommand(const Args& args, Io& io) {
     std::string error;
@@ -45,7 +44,8 @@ int sendCommand(const Args& args, Io& io) {
     if (!options) return badInput(io, error);
     if (options->positional.size() != 3)
         return badInput(io, "send needs HOUSE UNIT ACTION, e.g. 'zulmarin send A 3 ON --port sim'");
-    const auto command = x10::parseCommand(options->positional[0], options->positional[1], options->positional[2], error);
+    const auto command =
+        x10::parseCommand(options->positional[0], options->positional[1], options->positional[2], error);
     if (!command) return badInput(io, error);
     if (!options->port) {
         const auto& words = options->positional;

@@ -70,8 +70,7 @@ private:
 bool claimTransmitter(qt::SingleInstance& instance, Io& io, const bool& stopped) {
     if (instance.claim()) return true;
     if (instance.error().empty()) {
-        io.err << "zulmarin service: another copy of zulmarin owns the transmitter; waiting for it to end"
-               << std::endl;
+        io.err << "zulmarin service: another copy of zulmarin owns the transmitter; waiting for it to end" << std::endl;
         QTimer retry;
         retry.setInterval(2000);
         QObject::connect(&retry, &QTimer::timeout, [&instance] {
@@ -113,9 +112,11 @@ bool takeMqttOption(Args& args, std::string& url, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool joined = args[i].rfind("--mqtt=", 0) == 0;
         if (args[i] != "--mqtt" && !joined) continue;
-        if (!joined && i + 1 == args.size()) return error = "--mqtt needs a broker address, e.g. mqtt://hub:1883", false;
+        if (!joined && i + 1 == args.size())
+            return error = "--mqtt needs a broker address, e.g. mqtt://hub:1883", false;
         url = joined ? args[i].substr(7) : args[i + 1];
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i + (joined ? 1 : 2)));
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i + (joined ? 1 : 2)));
         if (!mqtt::parseBroker(url, error)) return error = "--mqtt '" + url + "': " + error, false;
         return true;
     }
@@ -146,8 +147,10 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
     SilentSound sound;
     qt::HeadlessDesktop desktop;
     qt::PosixThreadPriority priority;
-    app::Platform platform{clock, loop, dialogs, sound, desktop,
-                           [&clock](const std::string& name) { return qt::makeLinePort(name, clock); }, &priority};
+    app::Platform platform{clock,    loop,
+                           dialogs,  sound,
+                           desktop,  [&clock](const std::string& name) { return qt::makeLinePort(name, clock); },
+                           &priority};
     app::App app(platform, std::move(settingsFile));
     app.processId = static_cast<long>(::getpid());
     app.transmitter.setSpinMicros(x10::RealTimeSpinMicros);
@@ -167,15 +170,15 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
     };
     service.start(port);
     // The bridge to a home-automation hub, when "Mqtt" is enabled or --mqtt names a broker.
-    auto bridge = std::make_unique<mqtt::MqttBridge>(app, [] { return std::make_unique<mqtt::MosquittoClient>(); },
-                                                     mqtt::DeviceInfo{QSysInfo::machineHostName().toStdString(),
-                                                                      ZUL_VERSION});
+    auto bridge = std::make_unique<mqtt::MqttBridge>(
+        app, [] { return std::make_unique<mqtt::MosquittoClient>(); },
+        mqtt::DeviceInfo{QSysInfo::machineHostName().toStdString(), ZUL_VERSION});
     bridge->logLine = [&io](const std::string& line) { io.err << "zulmarin service: " << line << std::endl; };
     bridge->start(mqttBroker);
     QFileSystemWatcher watcher;
     watchFiles(watcher, service);
     if (!stopped) QCoreApplication::exec();
-    bridge.reset();  // "offline" to the hub while the machinery still stands
+    bridge.reset(); // "offline" to the hub while the machinery still stands
     service.stop();
     instance.onMessage = nullptr;
     stop = [] {};
@@ -184,27 +187,26 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
 
 } // namespace
 
-const char* const serviceHelp =
-    "usage: zulmarin service [--port PORT] [--mqtt URL]\n"
-    "Runs the timers without any window, for a machine without a desktop; a\n"
-    "service manager starts it (systemctl --user enable --now zulmarin).\n"
-    "It reads the timer table tmrdat.zul and the settings of the program folder,\n"
-    "switches the timers on and prints every timer log entry as one line on\n"
-    "standard output. Problems (a port that is missing, busy or unplugged, a timer\n"
-    "file that cannot be read) go to standard error and the error log; it keeps\n"
-    "running and tries the port again every 5 s. Changes to tmrdat.zul and to the\n"
-    "settings take effect without a restart.\n"
-    "While it runs it owns the transmitter: 'zulmarin send', 'zulmarin run' and\n"
-    "'zulmarin FILE.cro' without --port hand their command to it: single commands\n"
-    "go out between the frames of a playing macro, macros play one at a time, and\n"
-    "a 'zulmarin run' that is ended (Ctrl+C) cancels its macro. It waits while\n"
-    "the desktop program runs. SIGTERM or SIGINT stops it cleanly.\n"
-    "  --port PORT  a port number N (the device /dev/ttyS<N-1>), a device path,\n"
-    "               or 'sim'. Default: the port chosen in the program's Port Setup.\n"
-    "  --mqtt URL   the MQTT broker for this run (mqtt://host:port, mqtts://host:port),\n"
-    "               instead of the one in the settings; the bridge runs even when\n"
-    "               it is switched off there.\n"
-    "Exit status: 0 stopped, 2 bad input, 1 it could not start.\n";
+const char* const serviceHelp = "usage: zulmarin service [--port PORT] [--mqtt URL]\n"
+                                "Runs the timers without any window, for a machine without a desktop; a\n"
+                                "service manager starts it (systemctl --user enable --now zulmarin).\n"
+                                "It reads the timer table tmrdat.zul and the settings of the program folder,\n"
+                                "switches the timers on and prints every timer log entry as one line on\n"
+                                "standard output. Problems (a port that is missing, busy or unplugged, a timer\n"
+                                "file that cannot be read) go to standard error and the error log; it keeps\n"
+                                "running and tries the port again every 5 s. Changes to tmrdat.zul and to the\n"
+                                "settings take effect without a restart.\n"
+                                "While it runs it owns the transmitter: 'zulmarin send', 'zulmarin run' and\n"
+                                "'zulmarin FILE.cro' without --port hand their command to it: single commands\n"
+                                "go out between the frames of a playing macro, macros play one at a time, and\n"
+                                "a 'zulmarin run' that is ended (Ctrl+C) cancels its macro. It waits while\n"
+                                "the desktop program runs. SIGTERM or SIGINT stops it cleanly.\n"
+                                "  --port PORT  a port number N (the device /dev/ttyS<N-1>), a device path,\n"
+                                "               or 'sim'. Default: the port chosen in the program's Port Setup.\n"
+                                "  --mqtt URL   the MQTT broker for this run (mqtt://host:port, mqtts://host:port),\n"
+                                "               instead of the one in the settings; the bridge runs even when\n"
+                                "               it is switched off there.\n"
+                                "Exit status: 0 stopped, 2 bad input, 1 it could not start.\n";
 
 int serviceCommand(const Args& given, Io& io) {
     HeldStopSignals held;

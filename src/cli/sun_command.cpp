@@ -12,7 +12,6 @@ namespace zul::cli {
 
 namespace {
 
-
 std::string TimeLine(const char* what, const DateTime& t, const DateTime& day) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%s %02d:%02d:%02d", what, t.hour, t.minute, t.second);
@@ -24,15 +23,14 @@ std::string TimeLine(const char* what, const DateTime& t, const DateTime& day) {
 
 } // namespace
 
-const char* const sunHelp =
-    "usage: zulmarin sun YYYY-MM-DD --lat LAT --lon LON --zone ZONE [--dst]\n"
-    "Prints the day's sunrise, solar noon and sunset as local clock times.\n"
-    "  --lat   latitude in degrees, positive north (-90 to 90)\n"
-    "  --lon   longitude in degrees, positive WEST of Greenwich (-180 to 180)\n"
-    "  --zone  standard-time offset from Greenwich in whole hours, positive west\n"
-    "          (-14 to 14)\n"
-    "  --dst   daylight-saving time is in force (one hour later)\n"
-    "Numbers are plain decimals such as 52.5 or -0,25.\n";
+const char* const sunHelp = "usage: zulmarin sun YYYY-MM-DD --lat LAT --lon LON --zone ZONE [--dst]\n"
+                            "Prints the day's sunrise, solar noon and sunset as local clock times.\n"
+                            "  --lat   latitude in degrees, positive north (-90 to 90)\n"
+                            "  --lon   longitude in degrees, positive WEST of Greenwich (-180 to 180)\n"
+                            "  --zone  standard-time offset from Greenwich in whole hours, positive west\n"
+                            "          (-14 to 14)\n"
+                            "  --dst   daylight-saving time is in force (one hour later)\n"
+                            "Numbers are plain decimals such as 52.5 or -0,25.\n";
 
 int sunCommand(const Args& args, Io& io) {
     std::string date;

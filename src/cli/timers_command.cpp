@@ -53,10 +53,8 @@ void printTable(const TimerTable& table, const OutlookInputs& in, std::ostream& 
         rows.push_back({std::to_string(o.timer + 1), daysRuleCaption(t.days), orDash(t.start), orDash(o.dueToday),
                         orDash(t.entry), next});
     }
-    if (rows.size() == 1)
-        out << "No timers are set.\n";
-    else
-        printRows(rows, out);
+    if (rows.size() == 1) out << "No timers are set.\n";
+    else printRows(rows, out);
 }
 
 void printSun(const OutlookInputs& in, std::ostream& out) {
@@ -67,19 +65,15 @@ void printSun(const OutlookInputs& in, std::ostream& out) {
     if (sun)
         out << ", sunrise " << timeOfDayText(sun->sunrise, in.twelveHour) << ", sunset "
             << timeOfDayText(sun->sunset, in.twelveHour) << "\n";
-    else if (placeError)
-        out << ", the location set up is no usable place for sunrise and sunset\n";
-    else
-        out << ", no location set for sunrise and sunset\n";
+    else if (placeError) out << ", the location set up is no usable place for sunrise and sunset\n";
+    else out << ", no location set for sunrise and sunset\n";
 }
 
 void printLoop(const LoopTimerFields& loop, std::ostream& out) {
     if (trimBlanks(loop.entry).empty()) return;
     out << "Loop timer: " << printable(loop.entry) << ", " << daysRuleCaption(loop.days);
-    if (loop.useStartEnd)
-        out << ", between " << orDash(loop.startTime) << " and " << orDash(loop.endTime) << "\n";
-    else
-        out << ", all day\n";
+    if (loop.useStartEnd) out << ", between " << orDash(loop.startTime) << " and " << orDash(loop.endTime) << "\n";
+    else out << ", all day\n";
 }
 
 // The arguments: an optional "list" and "--at TIME". False with error set when wrong.
@@ -104,15 +98,14 @@ bool parseArgs(const Args& args, std::optional<DateTime>& at, std::string& error
 
 } // namespace
 
-const char* const timersHelp =
-    "usage: zulmarin timers [list] [--at 'YYYY-MM-DD HH:MM:SS']\n"
-    "Lists the timers of tmrdat.zul in the program folder as they will run: each\n"
-    "timer's days rule, start time, due time today (sunrise and sunset computed for\n"
-    "the location set up) and the day and time it runs next, or why it never runs;\n"
-    "then the loop timer.\n"
-    "  --at TIME  work the due times and next runs out as at another date and time\n"
-    "Exit status: 0 listed, 1 the timer file cannot be read or has lines the timers\n"
-    "cannot use (each reported on stderr), 2 bad input.\n";
+const char* const timersHelp = "usage: zulmarin timers [list] [--at 'YYYY-MM-DD HH:MM:SS']\n"
+                               "Lists the timers of tmrdat.zul in the program folder as they will run: each\n"
+                               "timer's days rule, start time, due time today (sunrise and sunset computed for\n"
+                               "the location set up) and the day and time it runs next, or why it never runs;\n"
+                               "then the loop timer.\n"
+                               "  --at TIME  work the due times and next runs out as at another date and time\n"
+                               "Exit status: 0 listed, 1 the timer file cannot be read or has lines the timers\n"
+                               "cannot use (each reported on stderr), 2 bad input.\n";
 
 int timersCommand(const Args& args, Io& io) {
     std::optional<DateTime> at;
@@ -133,7 +126,8 @@ int timersCommand(const Args& args, Io& io) {
     TimerTable table(programFolder(settings));
     const std::filesystem::path file = timerFilePath(table.programFolder());
     const FileRead read = readDataFile(file, TimerFileLimit);
-    if (!read.ok() && !read.missing()) return failed(io, "cannot read the timer file " + file.string() + ": " + read.problem);
+    if (!read.ok() && !read.missing())
+        return failed(io, "cannot read the timer file " + file.string() + ": " + read.problem);
     const std::string& bytes = read.bytes;
     applyTimerFile(table, bytes, storedTimerCount(settings));
     table.loop() = readLoopTimerFields(settings);

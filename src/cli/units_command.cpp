@@ -11,20 +11,19 @@
 
 namespace zul::cli {
 
-const char* const unitsHelp =
-    "usage: zulmarin units\n"
-    "       zulmarin units describe UNIT TEXT [--appliance | --lamp]\n"
-    "Lists the units that have a description, as the main window shows them, or\n"
-    "sets the description of one unit. UNIT is a house letter and a unit number\n"
-    "(A3, P16); TEXT is the description, and \"\" clears it. A running copy of the\n"
-    "program shows the change within a few seconds, and its MQTT bridge announces\n"
-    "it to the hub.\n"
-    "  --appliance  the unit is an appliance module: the hub gets a switch, never\n"
-    "               dimmed (kept in appliances.zul beside the record store)\n"
-    "  --lamp       the unit is a lamp module again (the hub gets a dimmable light)\n"
-    "Without either, the unit stays what it was (a lamp unless marked).\n"
-    "Exit status: 0 done, 2 bad input (a text too long says how many characters\n"
-    "fit), 1 the record store could not be opened.\n";
+const char* const unitsHelp = "usage: zulmarin units\n"
+                              "       zulmarin units describe UNIT TEXT [--appliance | --lamp]\n"
+                              "Lists the units that have a description, as the main window shows them, or\n"
+                              "sets the description of one unit. UNIT is a house letter and a unit number\n"
+                              "(A3, P16); TEXT is the description, and \"\" clears it. A running copy of the\n"
+                              "program shows the change within a few seconds, and its MQTT bridge announces\n"
+                              "it to the hub.\n"
+                              "  --appliance  the unit is an appliance module: the hub gets a switch, never\n"
+                              "               dimmed (kept in appliances.zul beside the record store)\n"
+                              "  --lamp       the unit is a lamp module again (the hub gets a dimmable light)\n"
+                              "Without either, the unit stays what it was (a lamp unless marked).\n"
+                              "Exit status: 0 done, 2 bad input (a text too long says how many characters\n"
+                              "fit), 1 the record store could not be opened.\n";
 
 namespace {
 
@@ -36,7 +35,7 @@ bool opened(RecordStore& records, const std::filesystem::path& file, bool forWri
 
 int list(const std::filesystem::path& file, Io& io) {
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) return 0;  // nothing described yet
+    if (!std::filesystem::exists(file, ec)) return 0; // nothing described yet
     RecordStore records;
     if (!opened(records, file, false, io)) return 1;
     for (const auto& d : app::UnitDescriptions(records).described())
@@ -78,10 +77,12 @@ int unitsCommand(const Args& args, Io& io) {
     std::optional<bool> appliance;
     for (const std::string& a : args) {
         if (a != "--appliance" && a != "--lamp") words.push_back(a);
-        else if (appliance && *appliance != (a == "--appliance")) return badInput(io, "give --appliance or --lamp, not both");
+        else if (appliance && *appliance != (a == "--appliance"))
+            return badInput(io, "give --appliance or --lamp, not both");
         else appliance = a == "--appliance";
     }
-    if (words.size() != 3) return badInput(io, "units describe needs UNIT and TEXT, e.g. 'zulmarin units describe A3 \"Porch light\"'");
+    if (words.size() != 3)
+        return badInput(io, "units describe needs UNIT and TEXT, e.g. 'zulmarin units describe A3 \"Porch light\"'");
     return describe(file, words[1], words[2], appliance, io);
 }
 

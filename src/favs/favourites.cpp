@@ -37,9 +37,7 @@ std::optional<Favourite> favouriteOf(const std::string& record) {
     return f;
 }
 
-bool byName(const Favourite& a, const Favourite& b) {
-    return asciiLower(a.description) < asciiLower(b.description);
-}
+bool byName(const Favourite& a, const Favourite& b) { return asciiLower(a.description) < asciiLower(b.description); }
 
 } // namespace
 
@@ -168,9 +166,7 @@ void Favourites::hoverUnit(int button, bool on) {
     hint(f.code + (on ? " ON: " : " OFF: ") + f.description);
 }
 
-void Favourites::hoverDimmer(bool bright) {
-    hint(tr(bright ? "Brighten" : "Dim") + " " + keptCode_);
-}
+void Favourites::hoverDimmer(bool bright) { hint(tr(bright ? "Brighten" : "Dim") + " " + keptCode_); }
 
 std::optional<std::pair<int, int>> Favourites::storedPosition() const {
     return storedWindowPosition(s_.settings, kPositionKeys);

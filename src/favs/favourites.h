@@ -23,11 +23,11 @@ class Sounds;
 namespace x10 {
 class Transmitter;
 class X10Codes;
-}
+} // namespace x10
 
 struct Favourite {
-    std::string code;         // house letter + unit number, "B12"
-    std::string description;  // what the main window's description says
+    std::string code;        // house letter + unit number, "B12"
+    std::string description; // what the main window's description says
 };
 
 // What the favourites use of the program.
@@ -40,7 +40,7 @@ struct FavouritesServices {
     const Clock& clock;
     Sounds& sounds;
     const bool& stopAll;
-    std::function<std::string(const std::string&)> tr;  // the language lookup
+    std::function<std::string(const std::string&)> tr; // the language lookup
 };
 
 class Favourites {
@@ -48,7 +48,7 @@ public:
     static constexpr int DefaultWidthTwips = 3360;
     static constexpr int MinWidthTwips = 2900;
     static constexpr int ClockMs = 1000;
-    static constexpr int HintMs = 3000;  // a hint stays at least this long
+    static constexpr int HintMs = 3000; // a hint stays at least this long
     static constexpr double HoldRepeatSeconds = 0.35;
 
     explicit Favourites(FavouritesServices services);
@@ -126,7 +126,7 @@ private:
     // The last ON or OFF: its code ("C12") and house byte, for BRI and DIM.
     std::string keptCode_, keptHouseByte_;
     std::string status_;
-    std::int64_t hintSince_ = -1;  // when the hint shown went up (monotonic us); -1: the clock shows
+    std::int64_t hintSince_ = -1; // when the hint shown went up (monotonic us); -1: the clock shows
 };
 
 } // namespace zul

@@ -124,9 +124,8 @@ std::string MacroBackup::countText(int done, int total, const char* what) const 
 std::optional<int> MacroBackup::backupAll(const std::vector<std::string>& macroNames) {
     if (!prepareFolder()) return std::nullopt;
     const int n = static_cast<int>(macroNames.size());
-    if (progress.open)
-        progress.open(10 * n, tr("Backing up macro files...") + kCrLf + kCrLf + tr("now copying .."));
-    buttonsEnabled_ = backupExistsIn(programFolder_);  // only a backup that is there can be restored
+    if (progress.open) progress.open(10 * n, tr("Backing up macro files...") + kCrLf + kCrLf + tr("now copying .."));
+    buttonsEnabled_ = backupExistsIn(programFolder_); // only a backup that is there can be restored
     std::error_code ec;
     if (!fs::is_directory(backupFolder(), ec)) {
         if (progress.finish) progress.finish(tr("Backup failed") + kCrLf + kCrLf + tr("Couldn't create backup folder"));
@@ -152,7 +151,7 @@ std::optional<int> MacroBackup::backupAll(const std::vector<std::string>& macroN
 bool MacroBackup::backupOne(const std::optional<std::string>& selected) {
     if (!prepareFolder()) return false;
     std::error_code ec;
-    if (!fs::is_directory(backupFolder(), ec)) return false;  // said by prepareFolder
+    if (!fs::is_directory(backupFolder(), ec)) return false; // said by prepareFolder
     bool done = false;
     if (!selected || selected->empty()) {
         dialogs_.message(tr("Please select a macro to backup"));
@@ -210,8 +209,8 @@ std::optional<int> MacroBackup::restoreAll() {
 }
 
 bool MacroBackup::deleteFullBackup(const fs::path& activeFolder) {
-    const std::string warning = tr("This will delete ALL macros in the backup folder!") + kCrLf +
-                                tr("Do you want to continue?");
+    const std::string warning =
+        tr("This will delete ALL macros in the backup folder!") + kCrLf + tr("Do you want to continue?");
     if (dialogs_.questionDefaultNo(warning, tr("Delete All Backups?")) != Answer::Yes) return false;
     std::string active = activeFolder.lexically_normal().string();
     while (active.size() > 1 && active.back() == '/') active.pop_back();

@@ -84,10 +84,10 @@ public:
     bool deleteFullBackup(const std::filesystem::path& activeFolder);
 
     BackupProgress progress;
-    std::function<void(double seconds)> pause;     // waits that let events run (none by default)
-    std::function<void()> onBackupListChanged;     // point the backup list at the folder and refresh it
-    std::function<void()> onMacroListChanged;      // files in the program folder were replaced
-    std::function<void()> onLeaveBackupFolder;     // the editor goes back to the program folder
+    std::function<void(double seconds)> pause; // waits that let events run (none by default)
+    std::function<void()> onBackupListChanged; // point the backup list at the folder and refresh it
+    std::function<void()> onMacroListChanged;  // files in the program folder were replaced
+    std::function<void()> onLeaveBackupFolder; // the editor goes back to the program folder
 
 private:
     std::string tr(const std::string& text) const { return translate_ ? translate_(text) : text; }
@@ -95,8 +95,12 @@ private:
     void writeMarker();
     // "5 file(s) copied", or "3 of 5 file(s) copied" when some failed.
     std::string countText(int done, int total, const char* what) const;
-    void wait(double seconds) { if (pause) pause(seconds); }
-    void listChanged() { if (onBackupListChanged) onBackupListChanged(); }
+    void wait(double seconds) {
+        if (pause) pause(seconds);
+    }
+    void listChanged() {
+        if (onBackupListChanged) onBackupListChanged();
+    }
 
     std::filesystem::path programFolder_;
     Dialogs& dialogs_;

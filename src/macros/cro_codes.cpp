@@ -23,13 +23,12 @@ struct CommandEntry {
 
 // Unit n and unit n + 8 share one byte; the house byte tells them apart.
 constexpr std::array<CommandEntry, 21> kCommands = {{
-    {"00000000", "1", "ON"},   {"00100000", "1", "OFF"},  {"00010000", "2", "ON"},
-    {"00110000", "2", "OFF"},  {"00001000", "3", "ON"},   {"00101000", "3", "OFF"},
-    {"00011000", "4", "ON"},   {"00111000", "4", "OFF"},  {"01000000", "5", "ON"},
-    {"01100000", "5", "OFF"},  {"01010000", "6", "ON"},   {"01110000", "6", "OFF"},
-    {"01001000", "7", "ON"},   {"01101000", "7", "OFF"},  {"01011000", "8", "ON"},
-    {"01111000", "8", "OFF"},  {"10001000", "PRE", "BRI"}, {"10011000", "PRE", "DIM"},
-    {"10010000", "ALL", "ALN"}, {"11000000", "ALL", "ALF"}, {"10000000", "ALL", "AUF"},
+    {"00000000", "1", "ON"},    {"00100000", "1", "OFF"},   {"00010000", "2", "ON"},    {"00110000", "2", "OFF"},
+    {"00001000", "3", "ON"},    {"00101000", "3", "OFF"},   {"00011000", "4", "ON"},    {"00111000", "4", "OFF"},
+    {"01000000", "5", "ON"},    {"01100000", "5", "OFF"},   {"01010000", "6", "ON"},    {"01110000", "6", "OFF"},
+    {"01001000", "7", "ON"},    {"01101000", "7", "OFF"},   {"01011000", "8", "ON"},    {"01111000", "8", "OFF"},
+    {"10001000", "PRE", "BRI"}, {"10011000", "PRE", "DIM"}, {"10010000", "ALL", "ALN"}, {"11000000", "ALL", "ALF"},
+    {"10000000", "ALL", "AUF"},
 }};
 
 // The value of a unit made of digits only ("12"); nullopt for "PRE", "ALL", "".
@@ -43,9 +42,7 @@ std::optional<int> unitNumber(std::string_view unit) {
     return value;
 }
 
-std::string highUnitsForm(std::string_view houseByte) {
-    return std::string(houseByte.substr(0, 5)) + "100";
-}
+std::string highUnitsForm(std::string_view houseByte) { return std::string(houseByte.substr(0, 5)) + "100"; }
 
 // VB-style Left/Right: never more than the text holds.
 std::string_view leftOf(std::string_view s, std::size_t n) { return s.substr(0, std::min(n, s.size())); }
@@ -55,7 +52,7 @@ bool matchesCommand(const CommandEntry& e, std::string_view command) {
     if (!command.ends_with(e.action)) return false;
     const std::string_view unit = command.substr(0, command.size() - e.action.size());
     if (unit == e.unit) return true;
-    if (unit.empty()) return e.unit == "PRE";  // bare "BRI" and "DIM"
+    if (unit.empty()) return e.unit == "PRE"; // bare "BRI" and "DIM"
     const auto n = unitNumber(unit), base = unitNumber(e.unit);
     return n && base && unit.front() != '0' && *n == *base + 8;
 }

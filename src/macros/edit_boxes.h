@@ -20,10 +20,10 @@ std::optional<std::string> acceptBoxText(EditBox box, std::string_view text);
 
 // What Enter does in a box.
 enum class EnterKey {
-    NextBox,     // the box is filled: on to the next box
-    PickList,    // the box is empty: its pick list opens
-    Calculator,  // the pause box is empty: the seconds calculator opens
-    EntryMode,   // the pause box is filled: on to the entry-mode choice
+    NextBox,    // the box is filled: on to the next box
+    PickList,   // the box is empty: its pick list opens
+    Calculator, // the pause box is empty: the seconds calculator opens
+    EntryMode,  // the pause box is filled: on to the entry-mode choice
 };
 
 struct EditBoxes {

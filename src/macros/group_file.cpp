@@ -10,7 +10,7 @@ namespace zul::macros {
 namespace {
 
 constexpr std::string_view kLabelMarker = "Group";
-constexpr std::size_t kLabelStart = 9;  // the label starts at character 10 of the label line
+constexpr std::size_t kLabelStart = 9; // the label starts at character 10 of the label line
 
 bool isLabelLine(std::string_view line) { return line.starts_with(kLabelMarker); }
 

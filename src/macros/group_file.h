@@ -22,7 +22,7 @@ namespace zul::macros {
 
 inline constexpr int kGroupCount = 8;
 inline constexpr FileLimit GroupFileLimit{64 * 1024, "a group file holds a label and a few dozen commands"};
-inline constexpr std::size_t kGroupLabelMax = 30;  // characters
+inline constexpr std::size_t kGroupLabelMax = 30; // characters
 
 using Translate = std::function<std::string(const std::string&)>;
 // The identity lookup, used until a language is plugged in.
@@ -38,8 +38,8 @@ std::string cleanGroupLabel(std::string_view label);
 
 struct GroupContents {
     bool hasLabelLine = false;
-    std::string label;               // from character 10 of the label line
-    std::vector<std::string> items;  // the other lines, in file order (empty lines skipped)
+    std::string label;              // from character 10 of the label line
+    std::vector<std::string> items; // the other lines, in file order (empty lines skipped)
 };
 GroupContents parseGroupText(std::string_view bytes);
 // nullopt when the file is absent or cannot be read.
@@ -55,7 +55,7 @@ std::error_code writeGroupFile(const std::filesystem::path& file, int number, st
 // The eight labels the main window shows, one per group.
 struct GroupLabels {
     std::array<std::string, kGroupCount> labels;
-    std::function<void(int index)> changed;  // called after set(); may be empty
+    std::function<void(int index)> changed; // called after set(); may be empty
     const std::string& get(int index) const { return labels.at(static_cast<std::size_t>(index)); }
     void set(int index, std::string label);
     // Reads the label of every group file that exists in the folder.
@@ -64,9 +64,9 @@ struct GroupLabels {
 
 // What goGrLabel needs from the rest of the program.
 struct GroupFileServices {
-    Dialogs* dialogs = nullptr;                         // for read errors
+    Dialogs* dialogs = nullptr; // for read errors
     Translate translate = untranslated;
-    std::function<void(const std::string&)> logError;  // an error-log entry
+    std::function<void(const std::string&)> logError; // an error-log entry
     std::function<void()> beep;
     std::function<void(double seconds)> pause;
 };

@@ -17,10 +17,10 @@ class Dialogs;
 namespace zul::macros {
 
 enum class RecorderState {
-    Idle,              // nothing recorded; Save Group and Start Over disabled
-    Recording,         // the record button is down
-    StoppedWithItems,  // the button is up and recorded items wait to be saved
-    Saved,             // the items went into a group file; behaves as Idle
+    Idle,             // nothing recorded; Save Group and Start Over disabled
+    Recording,        // the record button is down
+    StoppedWithItems, // the button is up and recorded items wait to be saved
+    Saved,            // the items went into a group file; behaves as Idle
 };
 
 struct GroupRecorderServices {
@@ -75,8 +75,8 @@ public:
     bool deleteGroup();
 
     RecorderState state() const { return state_; }
-    const std::vector<std::string>& recordedCodes() const { return codes_; }  // lstGrp1
-    const std::vector<std::string>& recordedTexts() const { return texts_; }  // lstGrRecorded: "C12"
+    const std::vector<std::string>& recordedCodes() const { return codes_; } // lstGrp1
+    const std::vector<std::string>& recordedTexts() const { return texts_; } // lstGrRecorded: "C12"
     std::string counterText() const { return std::to_string(texts_.size()); }
     bool counterRed() const { return state_ == RecorderState::Recording; }
     std::string recordCaption() const;

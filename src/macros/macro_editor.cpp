@@ -124,8 +124,7 @@ void MacroEditor::setPauseCell(int row, const std::string& text) {
 std::string MacroEditor::loadOutcome(int row) const {
     if (row < 0 || row >= grid_.size()) return {};
     const MacroRow& r = grid_.line(row).row;
-    if (r.unit.empty() || r.action.empty())
-        return tr("Shown as it stands and painted red; saving stops at this row.");
+    if (r.unit.empty() || r.action.empty()) return tr("Shown as it stands and painted red; saving stops at this row.");
     for (const GridColumn c : {GridColumn::House, GridColumn::Unit, GridColumn::Action, GridColumn::Pause})
         if (grid_.cellBad(row, c)) return tr("Painted red: correct it before saving.");
     return tr("Read as") + " " + r.house + " " + r.unit + " " + r.action + ", " + tr("pause") + " " + r.pause + ".";
@@ -170,9 +169,9 @@ bool MacroEditor::load(const fs::path& file) {
 bool MacroEditor::writeTo(const fs::path& file) {
     if (const auto cut = grid_.firstCutLine()) {
         const std::string n = std::to_string(*cut + 1);
-        const std::string question =
-            tr("Row") + " " + n + " " + tr("has no Unit Code or Action, so saving stops there.") + "\n" +
-            tr("Row") + " " + n + " " + tr("and the rows below it will not be saved. Save the rows above it?");
+        const std::string question = tr("Row") + " " + n + " " +
+                                     tr("has no Unit Code or Action, so saving stops there.") + "\n" + tr("Row") + " " +
+                                     n + " " + tr("and the rows below it will not be saved. Save the rows above it?");
         if (dialogs_.questionDefaultNo(question, tr("Save Macro")) != Answer::Yes) return false;
     }
     const MacroWriteResult result = writeMacroFile(file, grid_.rows());
@@ -207,9 +206,8 @@ bool MacroEditor::saveAs() {
     if (!file.has_extension()) file += ".cro";
     const std::string name = file.filename().string();
     std::error_code ec;
-    if (fs::exists(file, ec) &&
-        dialogs_.questionDefaultNo(tr("Are you sure you want to overwrite") + " " + name + " ?", tr("Overwrite File")) !=
-            Answer::Yes)
+    if (fs::exists(file, ec) && dialogs_.questionDefaultNo(tr("Are you sure you want to overwrite") + " " + name + " ?",
+                                                           tr("Overwrite File")) != Answer::Yes)
         return notSaved(name);
     if (!writeTo(file)) return notSaved(name);
     fileName_ = file.string();
@@ -266,8 +264,8 @@ std::string MacroEditor::keepUnsaved() {
     if (!dirty_) return "";
     const fs::path named = fileName_;
     const bool hasName = !fileName_.empty() && named.has_parent_path();
-    const fs::path file = recoveryFile(hasName ? named.parent_path() : activeFolder_,
-                                       hasName ? named.stem().string() : "Unsaved macro");
+    const fs::path file =
+        recoveryFile(hasName ? named.parent_path() : activeFolder_, hasName ? named.stem().string() : "Unsaved macro");
     const std::vector<MacroRow> rows = savableRows(grid_.rows());
     const std::string what =
         hasName ? "The unsaved changes to " + fileName_ + " were" : std::string("The unsaved macro in the editor was");
@@ -369,7 +367,7 @@ void MacroEditor::handOver(const std::string& code) {
     const auto command = decodeCode(code);
     if (!command) return;
     const std::string pause = recordedPause();
-    if (!recording_) return;  // stopped while the calculator was open
+    if (!recording_) return; // stopped while the calculator was open
     selected_ = grid_.append({command->house, command->unit, command->action, pause});
     ++recorded_;
     dirty_ = true;
@@ -381,8 +379,9 @@ void MacroEditor::handOver(const std::string& code) {
 std::optional<std::string> MacroEditor::printText(PrintUse use, bool fromManageTab, const PrintStamp& stamp) {
     if (fromManageTab) {
         if (dirty_) {
-            dialogs_.info(InfoBox{tr("The commands in the macro editor have not been saved.") + "\n" +
-                                  tr("To preview or print the selected macro, you must save or clear the macro editor.")});
+            dialogs_.info(
+                InfoBox{tr("The commands in the macro editor have not been saved.") + "\n" +
+                        tr("To preview or print the selected macro, you must save or clear the macro editor.")});
             return std::nullopt;
         }
         const auto file = selectedFile();

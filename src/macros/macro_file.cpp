@@ -67,7 +67,7 @@ ParsedMacro parseMacroText(std::string_view bytes) {
     for (std::string_view raw; lines.next(raw);) {
         ++lineNumber;
         std::string text = lineText(raw);
-        if (text.empty()) continue;  // an empty record plays nothing
+        if (text.empty()) continue; // an empty record plays nothing
         MacroLine line = decodeLine(lineNumber, std::move(text));
         if (!line.problem.empty()) parsed.problems.push_back({line.lineNumber, line.text, line.problem});
         parsed.lines.push_back(std::move(line));
@@ -81,7 +81,8 @@ PlayMacro playRowsOf(std::string_view bytes) {
     macro.opened = true;
     macro.problems = std::move(parsed.problems);
     for (const auto& line : parsed.lines)
-        if (isBitCode(line.code)) macro.rows.push_back({line.code, line.pauseMillis.value_or(0), line.pauseMillis.has_value()});
+        if (isBitCode(line.code))
+            macro.rows.push_back({line.code, line.pauseMillis.value_or(0), line.pauseMillis.has_value()});
     return macro;
 }
 
@@ -91,10 +92,8 @@ EditorMacro editorRowsOf(std::string_view bytes) {
     ParsedMacro parsed = parseMacroText(bytes);
     std::vector<MacroRow> rows;
     for (const auto& line : parsed.lines) {
-        if (line.command)
-            rows.push_back({line.command->house, line.command->unit, line.command->action, line.pause});
-        else
-            rows.push_back({line.text, "", "", line.pause});
+        if (line.command) rows.push_back({line.command->house, line.command->unit, line.command->action, line.pause});
+        else rows.push_back({line.text, "", "", line.pause});
     }
     EditorMacro macro;
     macro.opened = true;

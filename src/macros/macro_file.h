@@ -27,13 +27,13 @@ inline constexpr FileLimit MacroFileLimit{1024 * 1024, "a macro file is at most 
 
 // One line of a macro file as read.
 struct MacroLine {
-    int lineNumber = 0;                   // counted from 1
-    std::string text;                     // the line with the quotes removed
-    std::string code;                     // the first 16 characters
-    std::string pause;                    // the last 4 characters (the whole line when shorter)
-    std::optional<MacroCommand> command;  // when the code is in the tables
-    std::optional<int> pauseMillis;       // when the pause is a number
-    std::string problem;                  // "" when the line decodes fully
+    int lineNumber = 0;                  // counted from 1
+    std::string text;                    // the line with the quotes removed
+    std::string code;                    // the first 16 characters
+    std::string pause;                   // the last 4 characters (the whole line when shorter)
+    std::optional<MacroCommand> command; // when the code is in the tables
+    std::optional<int> pauseMillis;      // when the pause is a number
+    std::string problem;                 // "" when the line decodes fully
 };
 
 struct LineProblem {
@@ -45,22 +45,22 @@ struct LineProblem {
 // The non-empty lines of a macro file's bytes.
 struct ParsedMacro {
     std::vector<MacroLine> lines;
-    std::vector<LineProblem> problems;  // the lines that do not decode fully
+    std::vector<LineProblem> problems; // the lines that do not decode fully
 };
 ParsedMacro parseMacroText(std::string_view bytes);
 
 // --- reading for playing ----------------------------------------------------
 
 struct PlayRow {
-    std::string code;            // 16 characters of "0" and "1"
-    int pauseMillis = 0;         // 0 when the pause is not a number
-    bool pauseIsNumber = true;   // false: the runner decides (log it, wait its smallest wait)
+    std::string code;          // 16 characters of "0" and "1"
+    int pauseMillis = 0;       // 0 when the pause is not a number
+    bool pauseIsNumber = true; // false: the runner decides (log it, wait its smallest wait)
     friend bool operator==(const PlayRow&, const PlayRow&) = default;
 };
 struct PlayMacro {
-    bool opened = false;            // false: the file could not be read
-    std::string problem;            // why not
-    std::vector<PlayRow> rows;      // in file order
+    bool opened = false;       // false: the file could not be read
+    std::string problem;       // why not
+    std::vector<PlayRow> rows; // in file order
     std::vector<LineProblem> problems;
 };
 // A line is played when its code is 16 bits; a bit code that is not in the
@@ -73,14 +73,14 @@ PlayMacro readMacroForPlay(const std::filesystem::path& file);
 // --- reading into the editor ------------------------------------------------
 
 struct EditorRow {
-    MacroRow row;  // a line that does not decode has its raw text as house
+    MacroRow row; // a line that does not decode has its raw text as house
     int rowNumber = 0;
     std::optional<int> runningPauseMillis;
-    int lineNumber = 0;  // the file line it came from (0: not from a file)
+    int lineNumber = 0; // the file line it came from (0: not from a file)
 };
 struct EditorMacro {
     bool opened = false;
-    std::string problem;  // why the file could not be read
+    std::string problem; // why the file could not be read
     std::vector<EditorRow> rows;
     std::vector<LineProblem> problems;
 };
@@ -93,9 +93,9 @@ std::vector<EditorRow> numberRows(const std::vector<MacroRow>& rows);
 
 struct MacroBytes {
     std::string bytes;
-    int rowsWritten = 0;  // rows up to the first without unit or action
-    int badRow = 0;       // 1-based row that cannot be written (0: none)
-    std::string problem;  // why badRow cannot be written
+    int rowsWritten = 0; // rows up to the first without unit or action
+    int badRow = 0;      // 1-based row that cannot be written (0: none)
+    std::string problem; // why badRow cannot be written
 };
 // The file's bytes for the editor rows. Writing stops at the first row whose
 // unit or action is empty. A row that is not a command of the tables, or whose
@@ -106,7 +106,7 @@ MacroBytes macroFileBytes(const std::vector<MacroRow>& rows);
 struct MacroWriteResult {
     int rowsWritten = 0;
     int badRow = 0;
-    std::string problem;  // "" on success
+    std::string problem; // "" on success
     bool ok() const { return problem.empty(); }
 };
 // Writes the file whole (through a temporary file renamed over the old one);

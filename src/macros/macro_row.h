@@ -10,10 +10,10 @@
 namespace zul::macros {
 
 struct MacroRow {
-    std::string house;   // "A" to "P"
-    std::string unit;    // "1" to "16", "PRE" or "ALL"
-    std::string action;  // "ON", "OFF", "BRI", "DIM", "ALN", "ALF", "AUF"
-    std::string pause;   // 1 to 4 characters of seconds, shown padded: "0005", "00.3"
+    std::string house;  // "A" to "P"
+    std::string unit;   // "1" to "16", "PRE" or "ALL"
+    std::string action; // "ON", "OFF", "BRI", "DIM", "ALN", "ALF", "AUF"
+    std::string pause;  // 1 to 4 characters of seconds, shown padded: "0005", "00.3"
     friend bool operator==(const MacroRow&, const MacroRow&) = default;
 };
 
@@ -41,7 +41,7 @@ bool pauseIsError(std::string_view text);
 // --- columns ----------------------------------------------------------------
 
 bool isHouseLetter(std::string_view text);
-bool isUnitNumber(std::string_view text);  // "1" to "16"
+bool isUnitNumber(std::string_view text); // "1" to "16"
 bool isAction(std::string_view text);
 
 // The unit box's rule on leaving: upper case, "P" becomes "PRE", "A" becomes "ALL".

@@ -19,7 +19,7 @@ public:
         "Pause time must be at least .3 seconds!\n"
         "Caution should be used anytime you try to use less than .6 seconds as the commands may not be received.";
     static constexpr std::size_t MaxMinutesChars = 3;
-    static constexpr std::size_t MaxSecondsChars = 4;  // "30.5"
+    static constexpr std::size_t MaxSecondsChars = 4; // "30.5"
     static constexpr int MaxMinutes = 166;
     static constexpr int MaxSecondsAtMaxMinutes = 39;
     static constexpr int MaxTotalSeconds = 9999;
@@ -31,7 +31,7 @@ public:
 
     std::string minutes = "00";
     std::string seconds = "00";
-    bool samePause = false;  // "Make pauses all the same while recording"
+    bool samePause = false; // "Make pauses all the same while recording"
 
     // Leaving a box: an empty box (or a lone separator) becomes "0"; minutes
     // above 166 become 166, and with 166 minutes the seconds at most 39.

@@ -29,7 +29,7 @@ public:
     struct Change {
         app::UnitAddress unit;
         bool on = false;
-        int level = 0;  // steps, while on
+        int level = 0; // steps, while on
         friend bool operator==(const Change&, const Change&) = default;
     };
     using Known = std::function<bool(const app::UnitAddress&)>;

@@ -20,7 +20,7 @@ namespace zul::mqtt {
 
 // A command that runs in a one-shot tick of its own.
 struct MqttBridge::Task {
-    std::string key;  // "group2", "panic", "macro Hall.cro", "timers"
+    std::string key; // "group2", "panic", "macro Hall.cro", "timers"
     std::function<void()> work;
     std::unique_ptr<Tick> tick;
     bool started = false, done = false;
@@ -47,7 +47,7 @@ void MqttBridge::connectToProgram() {
     c.frames = app_.transmitter.addSentObserver([this](const std::string& bits) { frameSent(bits); });
     c.timers = app_.timersSwitched.connect([this](bool on) {
         if (on) attachTimerLog();
-        else timerLog_ = nullptr;  // it went with the timers
+        else timerLog_ = nullptr; // it went with the timers
         publishTimersState();
     });
     c.descriptions = app_.descriptions->changed.connect([this](const app::UnitAddress& u, const std::string& text) {
@@ -60,7 +60,7 @@ void MqttBridge::connectToProgram() {
         else publishConfig(discovery_->group(index + 1, label));
     });
     c.groups = app_.groups->groupRan.connect([this](int index, bool on, bool sent) {
-        if (!sent) return;  // nothing went out: the group is where it was
+        if (!sent) return; // nothing went out: the group is where it was
         groupStates_.at(static_cast<std::size_t>(index)) = on;
         publishGroupState(static_cast<std::size_t>(index));
     });
@@ -162,7 +162,7 @@ void MqttBridge::setStatus(std::string text) {
 
 void MqttBridge::drainInbox() {
     for (const ClientEvent& e : inbox_->takeAll()) {
-        if (!client_) break;  // stopped while an earlier report was handled
+        if (!client_) break; // stopped while an earlier report was handled
         switch (e.kind) {
         case ClientEvent::Kind::Connected: onConnected(e.code, e.text); break;
         case ClientEvent::Kind::Disconnected: onDisconnected(e.text); break;
@@ -235,7 +235,8 @@ void MqttBridge::runRequest(const Request& r) {
     case Target::Group: {
         const int index = r.group - 1;
         const std::string word = r.word;
-        runLater("group" + std::to_string(r.group), [this, index, word] { app_.groups->runner().strtGroup(index, word); });
+        runLater("group" + std::to_string(r.group),
+                 [this, index, word] { app_.groups->runner().strtGroup(index, word); });
         break;
     }
     case Target::Panic:
@@ -257,7 +258,7 @@ void MqttBridge::runRequest(const Request& r) {
     }
     case Target::Timers: {
         const bool on = r.word == "ON";
-        runLater("timers", [this, on] { setTimers(on); });  // loading the timers may ask the user something
+        runLater("timers", [this, on] { setTimers(on); }); // loading the timers may ask the user something
         break;
     }
     default: break;
@@ -277,7 +278,7 @@ void MqttBridge::unitCommand(const Request& r) {
     else if (r.word == "LEVEL") wish = {r.unit, Kind::Level, states_.stepsFor(r.percent)};
     else if (r.word == "BRI" || r.word == "DIM") wish = {r.unit, Kind::Steps, r.word == "BRI" ? 1 : -1};
     if (!commands_.add(wish)) return refused(1);
-    sendQueue_->wake();  // at once, not on the resting queue's next look
+    sendQueue_->wake(); // at once, not on the resting queue's next look
 }
 
 // The send queue is empty: the next frame of the first waiting command.
@@ -300,7 +301,7 @@ void MqttBridge::tellRefusals() {
 
 void MqttBridge::runLater(const std::string& key, std::function<void()> work) {
     for (const auto& t : tasks_) {
-        if (!t->started && t->key == key) {  // the newer wish replaces the waiting one
+        if (!t->started && t->key == key) { // the newer wish replaces the waiting one
             t->work = std::move(work);
             return;
         }
@@ -345,9 +346,8 @@ void MqttBridge::frameSent(const std::string& bits) {
         publishTransmitter();
         return;
     }
-    const auto changes = states_.frameSent(bits, [this](const app::UnitAddress& u) {
-        return !trimBlanks(app_.descriptions->read(u)).empty();
-    });
+    const auto changes = states_.frameSent(
+        bits, [this](const app::UnitAddress& u) { return !trimBlanks(app_.descriptions->read(u)).empty(); });
     for (const auto& change : changes) publishUnitState(change);
 }
 
@@ -356,7 +356,7 @@ void MqttBridge::publishLogEntry(const std::string& entry) {
 }
 
 void MqttBridge::attachTimerLog() {
-    if (timerLog_ == &app_.timers->log()) return;  // the news also comes when only the master switch changed
+    if (timerLog_ == &app_.timers->log()) return; // the news also comes when only the master switch changed
     timerLog_ = &app_.timers->log();
     timerLogConnection_ = timerLog_->entryAdded.connect([this](const std::string& entry) { publishLogEntry(entry); });
 }

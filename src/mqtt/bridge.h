@@ -149,17 +149,17 @@ private:
     std::size_t refusedInBurst_ = 0;
     AssumedStates states_;
     std::array<std::optional<bool>, macros::kGroupCount> groupStates_{};
-    std::optional<bool> transmitterShown_;  // what "<base>/transmitter" says
+    std::optional<bool> transmitterShown_; // what "<base>/transmitter" says
     std::unique_ptr<Tick> watchTick_;
     // Discovery topics with a config of ours out, each with its entity's key
     // ("light/a3") and the hash of its name.
     std::map<std::string, std::pair<std::string, std::string>> published_;
-    std::multiset<std::string> ownRemovals_;         // topics we cleared whose echo has not come back
-    std::map<std::string, std::string> hidden_;      // entity key -> hash of its name when the user deleted it
-    std::map<std::string, std::string> macros_;      // macro file name -> object id, announced
-    std::set<std::string> leftOutMacros_;            // names told once as unusable
-    std::set<std::string> reported_;                 // kinds of refusal already told
-    std::set<std::string> connectionProblems_;       // told since the last connection
+    std::multiset<std::string> ownRemovals_;    // topics we cleared whose echo has not come back
+    std::map<std::string, std::string> hidden_; // entity key -> hash of its name when the user deleted it
+    std::map<std::string, std::string> macros_; // macro file name -> object id, announced
+    std::set<std::string> leftOutMacros_;       // names told once as unusable
+    std::set<std::string> reported_;            // kinds of refusal already told
+    std::set<std::string> connectionProblems_;  // told since the last connection
     bool connected_ = false;
     std::string status_ = "The MQTT bridge is off.";
     std::unique_ptr<Connections> connections_;

@@ -23,7 +23,7 @@ void MqttBridge::publishConfig(const DiscoveryConfig& config) {
     const std::string key = config.component + "/" + config.objectId;
     const std::string nameHash = shortHash(config.name);
     if (const auto it = hidden_.find(key); it != hidden_.end()) {
-        if (it->second == nameHash) return;  // deleted by the user, and the same since
+        if (it->second == nameHash) return; // deleted by the user, and the same since
         hidden_.erase(it);
         saveHidden();
     }
@@ -114,7 +114,8 @@ void MqttBridge::publishUnitState(const AssumedStates::Change& change) {
     const app::UnitAddress u = change.unit;
     publish(topics_->unitState(u), onOff(change.on), true);
     const bool lamp = !app_.descriptions->appliance(u) && !trimBlanks(app_.descriptions->read(u)).empty();
-    if (change.on && lamp) publish(topics_->unitBrightnessState(u), std::to_string(states_.percent(change.level)), true);
+    if (change.on && lamp)
+        publish(topics_->unitBrightnessState(u), std::to_string(states_.percent(change.level)), true);
 }
 
 void MqttBridge::publishTransmitter() {

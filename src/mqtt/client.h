@@ -17,10 +17,10 @@ namespace zul::mqtt {
 
 struct ClientOptions {
     BrokerAddress broker;
-    std::string caFile;  // TLS: "" takes the system's certificates
+    std::string caFile; // TLS: "" takes the system's certificates
     std::string username, password;
     std::string clientId;
-    bool cleanSession = false;  // false: the broker keeps our subscriptions and queued commands
+    bool cleanSession = false; // false: the broker keeps our subscriptions and queued commands
     // How long the broker keeps that session (and the commands it queues)
     // after the connection is lost; 0 ends it with the connection.
     int sessionExpirySeconds = 0;
@@ -32,16 +32,16 @@ struct ClientOptions {
 // What the client reports.
 struct ClientEvent {
     enum class Kind {
-        Connected,     // the broker answered the connect: code 0 accepted, else refused (text says why)
-        Disconnected,  // the connection ended or could not be made (text says why); the client tries again
+        Connected,    // the broker answered the connect: code 0 accepted, else refused (text says why)
+        Disconnected, // the connection ended or could not be made (text says why); the client tries again
         Message,
     };
     Kind kind = Kind::Message;
     int code = 0;
     std::string text;
     std::string topic;
-    std::string payload;           // cut to MaxKeptPayload bytes
-    std::size_t payloadBytes = 0;  // the full length
+    std::string payload;          // cut to MaxKeptPayload bytes
+    std::size_t payloadBytes = 0; // the full length
     bool retained = false;
 
     static ClientEvent connected(int code, std::string text);

@@ -15,12 +15,12 @@ int budget(const CommandQueue::Wish& w, const AssumedStates& states) {
 } // namespace
 
 bool CommandQueue::add(const Wish& wish) {
-    const auto same = std::find_if(waiting_.begin(), waiting_.end(),
-                                   [&](const Waiting& w) { return w.wish.unit == wish.unit; });
+    const auto same =
+        std::find_if(waiting_.begin(), waiting_.end(), [&](const Waiting& w) { return w.wish.unit == wish.unit; });
     if (same != waiting_.end()) {
         if (wish.kind == Kind::Steps && same->wish.kind == Kind::Steps) same->wish.value += wish.value;
         else same->wish = wish;
-        same->framesLeft = 0;  // set anew at its next frame
+        same->framesLeft = 0; // set anew at its next frame
         return true;
     }
     if (waiting_.size() >= MaxWaiting) return false;
@@ -39,7 +39,7 @@ std::optional<x10::Command> CommandQueue::step(Waiting& w, const AssumedStates& 
         const bool ready = states.lastAddressed(u.house) == u.unit && states.state(u) == true;
         const int from = states.level(u);
         done = false;
-        if (!ready) return on;  // addresses it, and it is at full from here on
+        if (!ready) return on; // addresses it, and it is at full from here on
         if (from == w.wish.value) return done = true, std::nullopt;
         return x10::Command{u.house, 0, from < w.wish.value ? x10::Action::Bri : x10::Action::Dim};
     }

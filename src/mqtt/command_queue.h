@@ -28,7 +28,7 @@ public:
         enum class Kind { On, Off, Level, Steps };
         app::UnitAddress unit;
         Kind kind = Kind::On;
-        int value = 0;  // Level: steps from 0 to full; Steps: BRI (+) or DIM (-) frames
+        int value = 0; // Level: steps from 0 to full; Steps: BRI (+) or DIM (-) frames
     };
 
     // False when the wish is refused: MaxWaiting other units wait already.
@@ -43,7 +43,7 @@ public:
 private:
     struct Waiting {
         Wish wish;
-        int framesLeft = 0;  // a wish that cannot be met (the frames go nowhere) ends after these
+        int framesLeft = 0; // a wish that cannot be met (the frames go nowhere) ends after these
     };
     std::optional<x10::Command> step(Waiting& w, const AssumedStates& states, bool& done) const;
 

@@ -61,10 +61,11 @@ std::string slug(const std::string& text) {
 
 Discovery::Discovery(const TopicScheme& topics, const Identity& identity, const std::string& version)
     : topics_(topics), uniquePrefix_(identity.nodeId + "_") {
-    sharedJson_ = ",\"qos\":1,\"availability\":[{\"topic\":" + jsonString(topics.status()) + "},{\"topic\":" +
-                  jsonString(topics.transmitter()) + "}],\"availability_mode\":\"all\",\"device\":{\"identifiers\":[" +
-                  jsonString(identity.deviceId) + "],\"name\":\"Zulmarin\",\"model\":\"CM17A\",\"sw_version\":" +
-                  jsonString(version) + "},\"origin\":{\"name\":\"Zulmarin\",\"sw_version\":" + jsonString(version) + "}";
+    sharedJson_ = ",\"qos\":1,\"availability\":[{\"topic\":" + jsonString(topics.status()) +
+                  "},{\"topic\":" + jsonString(topics.transmitter()) +
+                  "}],\"availability_mode\":\"all\",\"device\":{\"identifiers\":[" + jsonString(identity.deviceId) +
+                  "],\"name\":\"Zulmarin\",\"model\":\"CM17A\",\"sw_version\":" + jsonString(version) +
+                  "},\"origin\":{\"name\":\"Zulmarin\",\"sw_version\":" + jsonString(version) + "}";
 }
 
 DiscoveryConfig Discovery::config(const std::string& component, const std::string& objectId, const std::string& name,

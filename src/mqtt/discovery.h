@@ -14,15 +14,15 @@
 namespace zul::mqtt {
 
 struct DeviceInfo {
-    std::string host;     // this computer's name
-    std::string version;  // the program's version
+    std::string host;    // this computer's name
+    std::string version; // the program's version
 };
 
 // One discovery config: where it goes and what it says.
 struct DiscoveryConfig {
-    std::string component;  // "light", "switch", "button"
-    std::string objectId;   // "a3", "group1", "panic", "timers", "macro_evening_2c1f8a90"
-    std::string name;       // the entity's name, as the user gave it
+    std::string component; // "light", "switch", "button"
+    std::string objectId;  // "a3", "group1", "panic", "timers", "macro_evening_2c1f8a90"
+    std::string name;      // the entity's name, as the user gave it
     std::string json;
     friend bool operator==(const DiscoveryConfig&, const DiscoveryConfig&) = default;
 };
@@ -40,25 +40,25 @@ public:
     // A lamp is a light whose brightness is the assumed one (0 to 100); an
     // appliance is a switch.
     DiscoveryConfig unit(const app::UnitAddress& u, const std::string& description, bool appliance) const;
-    DiscoveryConfig group(int number, const std::string& label) const;  // 1 to 8
+    DiscoveryConfig group(int number, const std::string& label) const; // 1 to 8
     DiscoveryConfig panic(const std::string& caption) const;
     DiscoveryConfig timers() const;
     DiscoveryConfig macro(const std::string& fileName) const;
 
-    static std::string unitObjectId(const app::UnitAddress& u);  // "a3"
-    static std::string groupObjectId(int number);                // "group1"
+    static std::string unitObjectId(const app::UnitAddress& u); // "a3"
+    static std::string groupObjectId(int number);               // "group1"
     // Made from the exact file name alone, so that it never moves when other
     // files come or go: "Good night.cro" -> "macro_good_night_" + shortHash(name).
     static std::string macroObjectId(const std::string& fileName);
 
 private:
-    using Fields = std::vector<std::pair<std::string, std::string>>;  // key, JSON value
+    using Fields = std::vector<std::pair<std::string, std::string>>; // key, JSON value
     DiscoveryConfig config(const std::string& component, const std::string& objectId, const std::string& name,
                            const Fields& fields) const;
 
     const TopicScheme& topics_;
     std::string uniquePrefix_;
-    std::string sharedJson_;  // availability, device and origin
+    std::string sharedJson_; // availability, device and origin
 };
 
 } // namespace zul::mqtt

@@ -17,7 +17,7 @@ namespace zul::mqtt {
 namespace {
 constexpr std::size_t MaxRootLength = 100;
 constexpr std::size_t MaxInstallIdLength = 40;
-constexpr std::size_t MaxClientId = 23;  // what every MQTT 3.1.1 broker must accept
+constexpr std::size_t MaxClientId = 23; // what every MQTT 3.1.1 broker must accept
 
 // A whole number setting: the default when missing or not a whole number.
 int wholeSetting(const std::string& text, int fallback) {
@@ -30,7 +30,8 @@ bool isUnder(const std::string& topic, const std::string& root) {
 }
 
 std::optional<int> portNumber(const std::string& text) {
-    if (text.empty() || text.size() > 5 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (text.empty() || text.size() > 5 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     const int port = std::stoi(text);
     if (port < 1 || port > 65535) return std::nullopt;
@@ -152,7 +153,8 @@ std::string installId(SettingsBackend& settings, std::string& problem) {
         id += hex;
     }
     if (!settings.write(Setting::MqttInstallId, id))
-        problem = "the install id " + id + " cannot be stored in the settings; the hub sees a new device at every start";
+        problem =
+            "the install id " + id + " cannot be stored in the settings; the hub sees a new device at every start";
     return id;
 }
 

@@ -49,10 +49,10 @@ struct MqttSettings {
     std::string broker;
     std::string caFile;
     std::string username;
-    std::string password;  // plain; enciphered only in the store
+    std::string password; // plain; enciphered only in the store
     std::string baseTopic = DefaultBaseTopic;
     std::string discoveryPrefix = DefaultDiscoveryPrefix;
-    std::string installId;  // "" until one is made (installId())
+    std::string installId; // "" until one is made (installId())
     int keepCommandsSeconds = DefaultKeepCommandsSeconds;
     int dimSteps = DefaultDimSteps;
     friend bool operator==(const MqttSettings&, const MqttSettings&) = default;
@@ -79,9 +79,9 @@ std::string installId(SettingsBackend& settings, std::string& problem);
 
 // Who this install is on a shared broker.
 struct Identity {
-    std::string nodeId;    // discovery node id, and the prefix of every unique_id
-    std::string deviceId;  // the device's identifier in the hub
-    std::string clientId;  // the MQTT client id, within MQTT 3.1.1's 23 characters
+    std::string nodeId;   // discovery node id, and the prefix of every unique_id
+    std::string deviceId; // the device's identifier in the hub
+    std::string clientId; // the MQTT client id, within MQTT 3.1.1's 23 characters
 };
 // A new install's id is all three. An install that kept LegacyInstallId keeps
 // its old device identifier ("zulmarin_" + the host name), and its client id

@@ -35,7 +35,7 @@ std::vector<std::string> MqttSettingsForm::apply() {
 void MqttSettingsForm::testConnection() {
     if (client_) return;
     MqttSettings v = values;
-    v.enabled = true;  // the test needs a broker whether or not the bridge is on
+    v.enabled = true; // the test needs a broker whether or not the bridge is on
     if (const auto problems = checkMqttSettings(v); !problems.empty()) {
         if (done) done(false, problems.front());
         return;
@@ -47,7 +47,7 @@ void MqttSettingsForm::testConnection() {
     options.username = v.username;
     options.password = v.password;
     options.clientId = clientId_;
-    options.cleanSession = true;  // leaves nothing behind on the broker
+    options.cleanSession = true; // leaves nothing behind on the broker
     url_ = brokerUrl(options.broker);
     client_ = factory_();
     inbox_->takeAll();

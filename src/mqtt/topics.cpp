@@ -84,7 +84,8 @@ std::variant<Request, Refusal> commandRequest(const std::vector<std::string>& le
     const bool brightness = n == 4 && levels[2] == "brightness" && levels[3] == "set";
     if (levels[0] == "unit" && ((n == 3 && levels[2] == "set") || brightness)) {
         const auto unit = app::parseUnitAddress(levels[1]);
-        if (!unit) return refuse("unit out of range", "no unit '" + levels[1] + "' (houses A to P, units 1 to 16): " + topic);
+        if (!unit)
+            return refuse("unit out of range", "no unit '" + levels[1] + "' (houses A to P, units 1 to 16): " + topic);
         r.unit = *unit;
         if (brightness) return levelRequest(r, topic, payload);
         return wordRequest(r, topic, payload, {"ON", "OFF", "BRI", "DIM"}, "unit payload");
@@ -127,8 +128,12 @@ TopicScheme::TopicScheme(std::string base, std::string discoveryPrefix, std::str
 
 std::string TopicScheme::status() const { return base_ + "/status"; }
 std::string TopicScheme::transmitter() const { return base_ + "/transmitter"; }
-std::string TopicScheme::unitCommand(const app::UnitAddress& u) const { return base_ + "/unit/" + app::unitName(u) + "/set"; }
-std::string TopicScheme::unitState(const app::UnitAddress& u) const { return base_ + "/unit/" + app::unitName(u) + "/state"; }
+std::string TopicScheme::unitCommand(const app::UnitAddress& u) const {
+    return base_ + "/unit/" + app::unitName(u) + "/set";
+}
+std::string TopicScheme::unitState(const app::UnitAddress& u) const {
+    return base_ + "/unit/" + app::unitName(u) + "/state";
+}
 std::string TopicScheme::unitBrightnessCommand(const app::UnitAddress& u) const {
     return base_ + "/unit/" + app::unitName(u) + "/brightness/set";
 }

@@ -35,7 +35,7 @@ public:
     std::string unitState(const app::UnitAddress& u) const;
     std::string unitBrightnessCommand(const app::UnitAddress& u) const;
     std::string unitBrightnessState(const app::UnitAddress& u) const;
-    std::string groupCommand(int number) const;  // 1 to 8
+    std::string groupCommand(int number) const; // 1 to 8
     std::string groupState(int number) const;
     std::string panicCommand() const;
     std::string macroRun() const;
@@ -60,14 +60,14 @@ enum class Target { Unit, Group, Panic, Macro, Timers, Discovery };
 // A message that asks for something.
 struct Request {
     Target target = Target::Unit;
-    app::UnitAddress unit;      // Unit
-    int group = 0;              // Group: 1 to 8
-    std::string word;           // Unit, Group, Timers: ON, OFF, BRI, DIM (upper case); Unit: LEVEL
-    int percent = 0;            // Unit LEVEL: 1 to 100
-    std::string macroFile;      // Macro: the file name, with ".cro"
-    std::string component;      // Discovery: "light", "switch", ...
-    std::string objectId;       // Discovery
-    bool emptyPayload = false;  // Discovery: a removal
+    app::UnitAddress unit;     // Unit
+    int group = 0;             // Group: 1 to 8
+    std::string word;          // Unit, Group, Timers: ON, OFF, BRI, DIM (upper case); Unit: LEVEL
+    int percent = 0;           // Unit LEVEL: 1 to 100
+    std::string macroFile;     // Macro: the file name, with ".cro"
+    std::string component;     // Discovery: "light", "switch", ...
+    std::string objectId;      // Discovery
+    bool emptyPayload = false; // Discovery: a removal
 };
 
 // A message that is refused. kind names the sort of problem, so that each

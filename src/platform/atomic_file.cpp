@@ -95,9 +95,7 @@ std::error_code resolveLinks(fs::path& file) {
 // bytes of it) + "." + this many random letters and digits.
 constexpr std::size_t TemporarySuffix = 8;
 
-bool isTemporaryLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
+bool isTemporaryLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
 // The target's name a temporary file was made for; "" when name is no such file's.
 std::string temporaryTarget(const std::string& name) {
@@ -113,7 +111,7 @@ int createTemporary(const fs::path& target, mode_t mode, fs::path& made) {
     static const char* const letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<std::uint64_t>(::getpid())};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name(1, '.');  // built up, not '"." + string': GCC 12 warns on that at -O3
+        std::string name(1, '.'); // built up, not '"." + string': GCC 12 warns on that at -O3
         name += target.filename().string().substr(0, 200);
         name += '.';
         for (int i = 0; i < 8; ++i) name += letters[random() % 62];
@@ -262,8 +260,8 @@ std::vector<fs::path> removeStaleTemporaries(const fs::path& folder, const std::
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path& path = it->path();
         const fs::path target = temporaryTarget(path.filename().string());
-        if (target.empty() || std::find(extensions.begin(), extensions.end(), target.extension().string()) ==
-                                  extensions.end())
+        if (target.empty() ||
+            std::find(extensions.begin(), extensions.end(), target.extension().string()) == extensions.end())
             continue;
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
@@ -293,7 +291,7 @@ std::error_code appendToFile(const fs::path& file, const std::string& bytes) {
 }
 
 FileStamp stampOf(const std::filesystem::path& file) {
-    struct stat st{};
+    struct stat st {};
     if (file.empty() || ::stat(file.c_str(), &st) != 0) return {};
     const auto nanos = [](const timespec& t) { return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; };
     return {true, nanos(st.st_mtim), nanos(st.st_ctim), static_cast<std::uint64_t>(st.st_size),

@@ -29,14 +29,14 @@ std::error_code make_error_code(FileError e);
 // The most a kind of file may hold, and why no real one is bigger.
 struct FileLimit {
     std::uintmax_t maxBytes;
-    const char* reason;  // e.g. "a macro file is at most a few thousand rows"
+    const char* reason; // e.g. "a macro file is at most a few thousand rows"
 };
 
 struct FileRead {
     std::string bytes;
-    std::error_code error;  // none when read
-    std::string problem;    // why it was not read, e.g. "Permission denied", "it is a folder",
-                            // "it is larger than 1 MB; a macro file is at most a few thousand rows"
+    std::error_code error; // none when read
+    std::string problem;   // why it was not read, e.g. "Permission denied", "it is a folder",
+                           // "it is larger than 1 MB; a macro file is at most a few thousand rows"
     bool ok() const { return !error; }
     bool missing() const { return error == std::errc::no_such_file_or_directory; }
 };

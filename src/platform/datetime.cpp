@@ -53,9 +53,7 @@ int DateTime::weekday() const {
     return static_cast<int>((w + 7) % 7) + 1;
 }
 
-double DateTime::secondsOfDay() const {
-    return hour * 3600.0 + minute * 60.0 + second + millisecond / 1000.0;
-}
+double DateTime::secondsOfDay() const { return hour * 3600.0 + minute * 60.0 + second + millisecond / 1000.0; }
 
 std::int64_t DateTime::toMillis() const {
     return dayNumber() * 86400000LL + hour * 3600000LL + minute * 60000LL + second * 1000LL + millisecond;

@@ -7,8 +7,8 @@ namespace zul {
 
 // The launchers the program can put into the user's folders.
 enum class Launcher {
-    DesktopFolder,  // the user's desktop ("Create Shortcut on Desktop")
-    Autostart,      // started with the user's session ("in Startup Folder", "AutoStart")
+    DesktopFolder, // the user's desktop ("Create Shortcut on Desktop")
+    Autostart,     // started with the user's session ("in Startup Folder", "AutoStart")
 };
 
 // What the program asks of the desktop around it.

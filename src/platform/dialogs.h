@@ -13,7 +13,7 @@ struct InfoBox {
     std::string title = "Zulmarin";
     std::string button = "OK";
     bool onTop = true;
-    bool wait = false;  // wait for the button before returning
+    bool wait = false; // wait for the button before returning
 };
 
 struct FileFilter {

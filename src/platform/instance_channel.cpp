@@ -99,7 +99,7 @@ std::string receiveLine(int fd, std::optional<SteadyClock::time_point> deadline,
 std::string privateFolderProblem(const std::filesystem::path& folder, bool create) {
     if (create && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return folder.string() + " cannot be created: " + std::strerror(errno);
-    struct stat st{};
+    struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0) return folder.string() + ": " + std::strerror(errno);
     if (S_ISLNK(st.st_mode)) return folder.string() + " is a symbolic link, not a folder of its own";
     if (!S_ISDIR(st.st_mode)) return folder.string() + " is not a folder";
@@ -111,7 +111,7 @@ std::string privateFolderProblem(const std::filesystem::path& folder, bool creat
 }
 
 bool isUserOnlyFolder(const std::filesystem::path& folder) {
-    struct stat st{};
+    struct stat st {};
     return !folder.empty() && folder.is_absolute() && ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
            st.st_uid == ::geteuid() && (st.st_mode & 022) == 0;
 }
@@ -144,20 +144,21 @@ bool InstanceLock::tryLock() {
 
 void InstanceLock::unlock() {
     if (fd_ < 0) return;
-    ::close(fd_);  // closing the only descriptor lets go of the flock
+    ::close(fd_); // closing the only descriptor lets go of the flock
     fd_ = -1;
 }
 
 bool InstanceLock::heldBySomeone(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;  // never made: nobody ever ran here
+    if (fd < 0) return false; // never made: nobody ever ran here
     const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return held;
 }
 
 HandOffResult handOffMessage(const std::filesystem::path& socket, const std::string& message, int connectMs,
-                             int answerMs, std::size_t maxAnswer, const std::function<bool(const std::string&)>& notice) {
+                             int answerMs, std::size_t maxAnswer,
+                             const std::function<bool(const std::string&)>& notice) {
     HandOffResult result;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;

@@ -58,14 +58,14 @@ private:
 
 struct HandOffResult {
     enum class Status {
-        Answered,       // answer holds the reply line
-        NobodyListens,  // no copy took the connection in time
-        WrongUser,      // the socket belongs to another user: nothing was sent
-        NoAnswer,       // sent, but the connection ended without an answer
+        Answered,      // answer holds the reply line
+        NobodyListens, // no copy took the connection in time
+        WrongUser,     // the socket belongs to another user: nothing was sent
+        NoAnswer,      // sent, but the connection ended without an answer
     };
     Status status = Status::NobodyListens;
     std::string answer;
-    std::string detail;  // why, for a message
+    std::string detail; // why, for a message
 };
 
 // Connects to the running copy's socket (trying again until connectMs have

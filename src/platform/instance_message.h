@@ -23,8 +23,8 @@ std::optional<std::string> decodeHandOff(const std::string& bytes);
 // The running copy's answer.
 struct HandOffAnswer {
     bool ok = true;
-    std::string message;   // the reason of an error; what a waiting request waits for
-    bool waiting = false;  // a notice: the answer is still to come
+    std::string message;  // the reason of an error; what a waiting request waits for
+    bool waiting = false; // a notice: the answer is still to come
 };
 HandOffAnswer answerError(const std::string& message);
 HandOffAnswer answerWaiting(const std::string& what);
@@ -36,9 +36,9 @@ class HandOffReply {
 public:
     HandOffReply() = default;
     template <class Answer>
-        requires(std::is_invocable_v<Answer&, const HandOffAnswer&> &&
-                 !std::is_same_v<std::remove_cvref_t<Answer>, HandOffReply>)
-    HandOffReply(Answer answer, std::function<bool()> callerGone = {})  // NOLINT: any answering function is a reply
+    requires(std::is_invocable_v<Answer&, const HandOffAnswer&> &&
+             !std::is_same_v<std::remove_cvref_t<Answer>, HandOffReply>)
+        HandOffReply(Answer answer, std::function<bool()> callerGone = {}) // NOLINT: any answering function is a reply
         : answer_(std::move(answer)), callerGone_(std::move(callerGone)) {}
     void operator()(const HandOffAnswer& answer) const {
         if (answer_) answer_(answer);

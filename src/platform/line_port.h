@@ -11,8 +11,8 @@ enum class PortErrorKind { None = 0, InvalidPort = 8002, PortInUse = 8005, Other
 
 struct PortError {
     PortErrorKind kind = PortErrorKind::None;
-    int number = 0;           // 8002, 8005 or the system's error number
-    std::string description;  // human-readable reason
+    int number = 0;          // 8002, 8005 or the system's error number
+    std::string description; // human-readable reason
     explicit operator bool() const { return kind != PortErrorKind::None; }
 };
 

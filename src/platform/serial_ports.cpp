@@ -61,7 +61,8 @@ std::vector<SerialPortEntry> adapters(const fs::path& root, std::set<std::string
         const std::string tty = (byId / target).lexically_normal().filename().string();
         const std::string name = link.filename().string();
         const std::string description = usbDescription(root, tty);
-        out.push_back({"/dev/serial/by-id/" + name, "/dev/" + tty, description.empty() ? readableById(name) : description});
+        out.push_back(
+            {"/dev/serial/by-id/" + name, "/dev/" + tty, description.empty() ? readableById(name) : description});
         seen.insert(tty);
     }
     return out;
@@ -75,7 +76,9 @@ bool builtInPresent(const fs::path& ttyFolder) {
 
 int ttySNumber(const std::string& name) {
     const std::string digits = name.substr(4);
-    if (digits.empty() || digits.size() > 3 || !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); })) return -1;
+    if (digits.empty() || digits.size() > 3 ||
+        !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return -1;
     return std::stoi(digits);
 }
 
@@ -93,8 +96,8 @@ std::vector<SerialPortEntry> listSerialPorts(const fs::path& root) {
             out.push_back({"/dev/" + name, "/dev/" + name, description.empty() ? "USB serial adapter" : description});
         } else if (const int n = name.starts_with("ttyS") ? ttySNumber(name) : -1; n >= 0 && builtInPresent(tty)) {
             const int com = n < 4 ? n + 1 : 0;
-            const std::string description = com ? "Built-in serial port (Com " + std::to_string(com) + ")"
-                                                : "Built-in serial port";
+            const std::string description =
+                com ? "Built-in serial port (Com " + std::to_string(com) + ")" : "Built-in serial port";
             builtIn.push_back({n, {"/dev/" + name, "/dev/" + name, description, com}});
         }
     }

@@ -11,10 +11,10 @@
 namespace zul {
 
 struct SerialPortEntry {
-    std::string path;         // what is stored and opened: "/dev/serial/by-id/usb-FTDI_..." or "/dev/ttyS4"
-    std::string device;       // the device node it is now: "/dev/ttyUSB0"
-    std::string description;  // what the user knows it by: "FTDI FT232R USB UART"
-    int comNumber = 0;        // 1-4 for the built-in ports Com 1 to Com 4 (ttyS0-ttyS3), else 0
+    std::string path;        // what is stored and opened: "/dev/serial/by-id/usb-FTDI_..." or "/dev/ttyS4"
+    std::string device;      // the device node it is now: "/dev/ttyUSB0"
+    std::string description; // what the user knows it by: "FTDI FT232R USB UART"
+    int comNumber = 0;       // 1-4 for the built-in ports Com 1 to Com 4 (ttyS0-ttyS3), else 0
 };
 
 // root is "/" on the machine; tests lay out a folder tree the same way

@@ -23,7 +23,7 @@ public:
                        entries_.end());
     }
     void operator()(Args... args) const {
-        const auto current = entries_;  // a listener may disconnect itself, or others
+        const auto current = entries_; // a listener may disconnect itself, or others
         for (const auto& e : current) e.call(args...);
     }
     bool empty() const { return entries_.empty(); }

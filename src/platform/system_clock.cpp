@@ -63,7 +63,8 @@ TimeZoneFacts SystemClock::timeZone() const {
         offsetAt(probe, off, probeDst);
         (probeDst ? daylight : standard) = off;
     }
-    if (dst) daylight = current; else standard = current;
+    if (dst) daylight = current;
+    else standard = current;
     TimeZoneFacts z;
     z.bias = standard;
     z.standardBias = 0;

@@ -125,7 +125,7 @@ std::size_t utf8Length(std::string_view text, std::size_t i) {
     const unsigned c = byte(0);
     if (c < 0x80) return 1;
     std::size_t n = 0;
-    unsigned low = 0x80, high = 0xBF;  // the allowed range of the second byte
+    unsigned low = 0x80, high = 0xBF; // the allowed range of the second byte
     if (c >= 0xC2 && c <= 0xDF) n = 2;
     else if (c >= 0xE0 && c <= 0xEF) n = 3, low = c == 0xE0 ? 0xA0 : 0x80, high = c == 0xED ? 0x9F : 0xBF;
     else if (c >= 0xF0 && c <= 0xF4) n = 4, low = c == 0xF0 ? 0x90 : 0x80, high = c == 0xF4 ? 0x8F : 0xBF;
@@ -141,7 +141,7 @@ bool isControl(std::string_view text, std::size_t i, std::size_t length) {
     if (length == 1) return c < 0x20 || c == 0x7F;
     const auto next = static_cast<unsigned char>(text[i + 1]);
     // U+0080 to U+009F: the C1 controls, which some terminals obey.
-    if (length == 2) return (c == 0xC2 && next < 0xA0) || (c == 0xD8 && next == 0x9C);  // and U+061C
+    if (length == 2) return (c == 0xC2 && next < 0xA0) || (c == 0xD8 && next == 0x9C); // and U+061C
     if (length != 3 || c != 0xE2) return false;
     // The bidirectional marks, embeddings, overrides and isolates, which
     // make a line read in another order than it is written:
@@ -164,10 +164,10 @@ bool validUtf8(std::string_view text) {
 namespace {
 // Windows-1252 0x80 to 0x9F; the five bytes the code page leaves undefined
 // keep their own code point, as Windows converts them.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void appendUtf8(std::string& out, char16_t code) {
     if (code < 0x80) {

@@ -56,7 +56,7 @@ std::string entryString(const std::string& text) {
 
 struct Line {
     std::string text;
-    std::string end;  // "\n", "\r\n", or "" for a last line without one
+    std::string end; // "\n", "\r\n", or "" for a last line without one
 };
 
 std::vector<Line> linesOf(const std::string& text) {
@@ -155,9 +155,9 @@ void takeOut(std::vector<Line>& lines, const std::string& section) {
         }
         ++i;
     }
-    const bool empty = std::all_of(lines.begin() + static_cast<std::ptrdiff_t>(header + 1),
-                                   lines.begin() + static_cast<std::ptrdiff_t>(i),
-                                   [](const Line& l) { return isBlank(l.text); });
+    const bool empty =
+        std::all_of(lines.begin() + static_cast<std::ptrdiff_t>(header + 1),
+                    lines.begin() + static_cast<std::ptrdiff_t>(i), [](const Line& l) { return isBlank(l.text); });
     if (removedLine && empty) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header));
 }
 
@@ -215,9 +215,9 @@ void keepFirst(std::string& first, const std::string& error) {
 }
 
 // What update-mime-database writes into a MIME folder beside its packages.
-constexpr const char* kMimeDatabaseFiles[] = {"aliases",   "generic-icons", "globs", "globs2",     "icons",
-                                              "magic",     "mime.cache",    "subclasses", "treemagic", "types",
-                                              "version",   "XMLnamespaces"};
+constexpr const char* kMimeDatabaseFiles[] = {"aliases",   "generic-icons", "globs",      "globs2",
+                                              "icons",     "magic",         "mime.cache", "subclasses",
+                                              "treemagic", "types",         "version",    "XMLnamespaces"};
 // What update-desktop-database writes into a folder of desktop entries.
 constexpr const char* kDesktopDatabaseFile = "mimeinfo.cache";
 
@@ -234,11 +234,11 @@ void removeIfEmpty(const fs::path& folder) {
     if (fs::is_directory(fs::symlink_status(folder, ec)) && !holdsAny(folder, "")) fs::remove(folder, ec);
 }
 
-constexpr fs::perms kEntryMode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                 fs::perms::others_read;
+constexpr fs::perms kEntryMode =
+    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read;
 // Desktops start launchers in the desktop folder only when they are executable.
-constexpr fs::perms kDesktopLauncherMode = kEntryMode | fs::perms::owner_exec | fs::perms::group_exec |
-                                           fs::perms::others_exec;
+constexpr fs::perms kDesktopLauncherMode =
+    kEntryMode | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
 } // namespace
 
 XdgFolders XdgFolders::fromEnvironment() {
@@ -298,11 +298,16 @@ std::string desktopEntryText(const std::string& program, const std::string& icon
                        "Name=Zulmarin\n"
                        "GenericName=Home Automation Controller\n"
                        "Comment=Switch X10 lamps and appliances through a CM17A transmitter\n"
-                       "Exec=" + desktopExecProgram(program) + " %f\n"
-                       "Icon=" + entryString(icon) + "\n"
+                       "Exec=" +
+                       desktopExecProgram(program) +
+                       " %f\n"
+                       "Icon=" +
+                       entryString(icon) +
+                       "\n"
                        "Terminal=false\n"
                        "Categories=Utility;\n"
-                       "MimeType=" + std::string(kMacroMimeType) + ";\n";
+                       "MimeType=" +
+                       std::string(kMacroMimeType) + ";\n";
     if (generated) text += std::string(kMark) + "\n";
     return text;
 }
@@ -310,12 +315,14 @@ std::string desktopEntryText(const std::string& program, const std::string& icon
 std::string macroMimePackageText() {
     return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-                       "  <mime-type type=\"") + kMacroMimeType + "\">\n"
-                       "    <comment>ZUL Macro</comment>\n"
-                       "    <sub-class-of type=\"text/plain\"/>\n"
-                       "    <glob pattern=\"*.cro\"/>\n"
-                       "  </mime-type>\n"
-                       "</mime-info>\n";
+                       "  <mime-type type=\"") +
+           kMacroMimeType +
+           "\">\n"
+           "    <comment>ZUL Macro</comment>\n"
+           "    <sub-class-of type=\"text/plain\"/>\n"
+           "    <glob pattern=\"*.cro\"/>\n"
+           "  </mime-type>\n"
+           "</mime-info>\n";
 }
 
 std::string withMacroHandler(const std::string& list) {
@@ -353,8 +360,8 @@ std::string findOnPath(const std::string& name) {
 }
 
 XdgIntegration::XdgIntegration(XdgFolders folders, fs::path program, std::string icon, RunTool runTool)
-    : folders_(std::move(folders)), program_(std::move(program)), icon_(std::move(icon)),
-      runTool_(std::move(runTool)) {}
+    : folders_(std::move(folders)), program_(std::move(program)), icon_(std::move(icon)), runTool_(std::move(runTool)) {
+}
 
 std::string XdgIntegration::entryText() const { return desktopEntryText(program_.string(), icon_, true); }
 
@@ -432,7 +439,7 @@ void XdgIntegration::refreshDatabases() const {
 void XdgIntegration::forgetDatabases() const {
     const fs::path mime = folders_.dataHome / "mime";
     std::error_code ec;
-    removeOurs(mime / (std::string(kMacroMimeType) + ".xml"));  // the type's file the tool wrote
+    removeOurs(mime / (std::string(kMacroMimeType) + ".xml")); // the type's file the tool wrote
     if (holdsAny(mime / "packages", ".xml")) {
         runTool("update-mime-database", mime);
     } else {

@@ -21,21 +21,20 @@ inline constexpr const char* kDesktopId = "zulmarin.desktop";
 // The user's folders, from HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and the
 // desktop folder named in user-dirs.dirs.
 struct XdgFolders {
-    std::filesystem::path configHome;  // $XDG_CONFIG_HOME, else ~/.config
-    std::filesystem::path dataHome;    // $XDG_DATA_HOME, else ~/.local/share
-    std::filesystem::path desktop;     // XDG_DESKTOP_DIR, else ~/Desktop
+    std::filesystem::path configHome; // $XDG_CONFIG_HOME, else ~/.config
+    std::filesystem::path dataHome;   // $XDG_DATA_HOME, else ~/.local/share
+    std::filesystem::path desktop;    // XDG_DESKTOP_DIR, else ~/Desktop
 
     static XdgFolders fromEnvironment();
     std::filesystem::path launcher(Launcher where) const;
-    std::filesystem::path handler() const;      // the entry that opens macro files
-    std::filesystem::path mimePackage() const;  // the macro file type
-    std::filesystem::path mimeApps() const;     // the user's default applications
+    std::filesystem::path handler() const;     // the entry that opens macro files
+    std::filesystem::path mimePackage() const; // the macro file type
+    std::filesystem::path mimeApps() const;    // the user's default applications
 };
 
 // XDG_DESKTOP_DIR as user-dirs.dirs sets it ("$HOME/..." or an absolute
 // path); nullopt when the file does not set it.
-std::optional<std::filesystem::path> desktopDirFromUserDirs(const std::string& text,
-                                                            const std::filesystem::path& home);
+std::optional<std::filesystem::path> desktopDirFromUserDirs(const std::string& text, const std::filesystem::path& home);
 
 // A desktop entry that starts program with an optional file (%f). generated
 // adds the mark by which the program knows its own files again.

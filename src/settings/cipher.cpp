@@ -18,7 +18,7 @@ const char* const DefaultCipherKey = "7251k9mmbxh46 wtd2p r5hv318wke7612zwtd49 "
 // Text enciphered with this generator deciphers only with this generator.
 namespace {
 constexpr std::uint32_t StateMask = 0xFFFFFF;
-constexpr double StateRange = 16777216.0;  // 2^24
+constexpr double StateRange = 16777216.0; // 2^24
 
 std::uint32_t step(std::uint32_t s) { return (s * 0x43FD43FDu + 0xC39EC3u) & StateMask; }
 unsigned char byteAt(const std::string& s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
@@ -99,9 +99,7 @@ void TextCipher::Shrink() {
             high = ((q / 16) & 3) * 64;
             break;
         case 2: high = ((q / 4) & 3) * 64; break;
-        default:
-            high = (q & 3) * 64;
-            ++j;
+        default: high = (q & 3) * 64; ++j;
         }
         out += toChar(low | high);
     }
@@ -136,7 +134,10 @@ namespace {
 std::size_t stretchedLength(std::size_t n) { return n + (n + 2) / 3; }
 // The plain length a stretch of it would give exactly m, or false.
 bool unstretch(std::size_t m, std::size_t& n) {
-    if (m == 0) { n = 0; return true; }
+    if (m == 0) {
+        n = 0;
+        return true;
+    }
     n = (m - 1) - (m - 1) / 4;
     return stretchedLength(n) == m;
 }

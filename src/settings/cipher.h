@@ -12,7 +12,7 @@ extern const char* const DefaultCipherKey;
 
 class TextCipher {
 public:
-    void setKeyString(const std::string& key);  // reseeds the stream
+    void setKeyString(const std::string& key); // reseeds the stream
     const std::string& keyString() const { return key_; }
     void setText(std::string text) { text_ = std::move(text); }
     const std::string& text() const { return text_; }
@@ -26,12 +26,12 @@ public:
     void Shrink();
 
 private:
-    double nextValue();           // the next stream value in [0, 1)
-    double restart(double arg);   // restart the stream from a (negative) argument, returning its first value
-    void seed(double value);      // seed the stream from a value
+    double nextValue();         // the next stream value in [0, 1)
+    double restart(double arg); // restart the stream from a (negative) argument, returning its first value
+    void seed(double value);    // seed the stream from a value
     std::string key_;
     std::string text_;
-    std::uint32_t state_ = 0x50000;  // 24-bit generator state
+    std::uint32_t state_ = 0x50000; // 24-bit generator state
 };
 
 // The two-pass routine: decipher true deciphers. Double quotes are removed

@@ -57,7 +57,7 @@ std::error_code ErrorLog::LogErrorOnce(const std::string& procedure, const std::
 std::vector<ErrorLogEntry> parseErrorLog(std::string_view bytes) {
     std::vector<ErrorLogEntry> entries;
     LineCursor lines(bytes);
-    std::string_view logged;  // the last "Logged:" line, waiting for its message
+    std::string_view logged; // the last "Logged:" line, waiting for its message
     for (std::string_view line; lines.next(line);) {
         if (!logged.empty() && line.starts_with('\t')) {
             entries.push_back({std::string(logged.substr(std::string_view(LoggedPrefix).size())),

@@ -48,8 +48,8 @@ private:
 };
 
 struct ErrorLogEntry {
-    std::string logged;   // the date and time as written
-    std::string message;  // deciphered
+    std::string logged;  // the date and time as written
+    std::string message; // deciphered
 };
 
 // The entries of an error log's bytes in file order; lines that do not form

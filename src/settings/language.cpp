@@ -104,7 +104,7 @@ std::string Language::LangTip(const std::string& text) const {
 std::vector<LanguageMenuEntry> languageMenu(const std::vector<fs::path>& folders, const std::string& currentLanguage) {
     struct Found {
         LanguageMenuEntry entry;
-        std::size_t folder;  // a caption in an earlier folder wins
+        std::size_t folder; // a caption in an earlier folder wins
     };
     std::vector<Found> others;
     for (std::size_t f = 0; f < folders.size(); ++f) {
@@ -124,8 +124,8 @@ std::vector<LanguageMenuEntry> languageMenu(const std::vector<fs::path>& folders
     std::vector<LanguageMenuEntry> menu{{"English", folders.front() / "English.lan", false}};
     for (Found& e : others) {
         // One entry per caption: the first file (by folder, then name) of a caption serves it.
-        const bool taken =
-            std::any_of(menu.begin(), menu.end(), [&](const auto& m) { return equalsNoCase(m.caption, e.entry.caption); });
+        const bool taken = std::any_of(menu.begin(), menu.end(),
+                                       [&](const auto& m) { return equalsNoCase(m.caption, e.entry.caption); });
         if (!taken && !e.entry.caption.empty()) menu.push_back(std::move(e.entry));
     }
     for (auto& e : menu) e.checked = equalsNoCase(e.caption, currentLanguage);
@@ -159,17 +159,17 @@ LanguageChoice chooseLanguage(const LanguageMenuEntry& entry, const fs::path& pr
     if (!result.error.empty()) return result;
     WriteSetting(settings, Setting::Language, entry.caption);
     const auto& tr = language;
-    const Answer restart = dialogs.question(
-        tr.LangCaption("You must restart Zulmarin for these changes to fully take place.") + "\n" +
-            tr.LangCaption("Would you like to restart ZUL now?"),
-        tr.LangCaption("Restart Now ?"), false);
+    const Answer restart =
+        dialogs.question(tr.LangCaption("You must restart Zulmarin for these changes to fully take place.") + "\n" +
+                             tr.LangCaption("Would you like to restart ZUL now?"),
+                         tr.LangCaption("Restart Now ?"), false);
     if (restart != Answer::Yes) return result;
     result.next = AfterLanguageChoice::Restart;
     if (timerRunning && timerRunning()) {
-        const Answer wait = dialogs.question(
-            tr.LangCaption("It appears that a timer is running!") + "\n" +
-                tr.LangCaption("Would you like to wait for the timer to finish before restarting?"),
-            "Zulmarin", false);
+        const Answer wait =
+            dialogs.question(tr.LangCaption("It appears that a timer is running!") + "\n" +
+                                 tr.LangCaption("Would you like to wait for the timer to finish before restarting?"),
+                             "Zulmarin", false);
         if (wait == Answer::Yes) result.next = AfterLanguageChoice::WaitForTimersThenRestart;
     }
     return result;

@@ -24,15 +24,15 @@ class SettingsBackend;
 // lines, a UTF-8 BOM ignored, no comment or list syntax.
 class IniFile {
 public:
-    static constexpr std::size_t MaxValueLength = 2048;  // bytes; longer values are cut on a character boundary
+    static constexpr std::size_t MaxValueLength = 2048; // bytes; longer values are cut on a character boundary
     static constexpr FileLimit Limit{1024 * 1024, "a language file holds a few thousand short lines"};
 
     void parse(const std::string& bytes);
-    bool load(const std::filesystem::path& file);  // false (and empty) when it cannot be read
+    bool load(const std::filesystem::path& file); // false (and empty) when it cannot be read
     std::optional<std::string> value(const std::string& section, const std::string& key) const;
 
 private:
-    std::unordered_map<std::string, std::string> values_;  // lower-cased "section\nkey"
+    std::unordered_map<std::string, std::string> values_; // lower-cased "section\nkey"
 };
 
 // The value of key in section of file, or def when the key (or the file) is missing.
@@ -67,9 +67,9 @@ private:
 };
 
 struct LanguageMenuEntry {
-    std::string caption;          // "English", or a file name up to its first "."
-    std::filesystem::path file;   // the .lan file the entry stands for
-    bool checked = false;         // caption equals the current language
+    std::string caption;        // "English", or a file name up to its first "."
+    std::filesystem::path file; // the .lan file the entry stands for
+    bool checked = false;       // caption equals the current language
 };
 
 // The "Language" menu from the .lan files of folders (the program folder
@@ -83,7 +83,7 @@ enum class AfterLanguageChoice { Nothing, Restart, WaitForTimersThenRestart };
 
 struct LanguageChoice {
     AfterLanguageChoice next = AfterLanguageChoice::Nothing;
-    std::string error;  // set when the language file could not be put in place
+    std::string error; // set when the language file could not be put in place
 };
 
 // Makes entry the active language (copies its file over language.ini, stores

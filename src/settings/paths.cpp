@@ -25,7 +25,8 @@ fs::path homeFolder() {
 // A per-user folder: $override, else $xdgVariable/zulmarin, else ~/fallback/zulmarin.
 fs::path userFolder(const char* override, const char* xdgVariable, const char* fallback) {
     if (const std::string o = env(override); !o.empty()) return o;
-    if (const std::string x = env(xdgVariable); !x.empty() && fs::path(x).is_absolute()) return fs::path(x) / "zulmarin";
+    if (const std::string x = env(xdgVariable); !x.empty() && fs::path(x).is_absolute())
+        return fs::path(x) / "zulmarin";
     return homeFolder() / fallback / "zulmarin";
 }
 
@@ -51,8 +52,7 @@ fs::path executableFolder() {
 
 fs::path programFolder(const SettingsBackend& settings) {
     if (const std::string home = env("ZULMARIN_HOME"); !home.empty()) return created(home);
-    if (const auto stored = settings.read(Setting::CurrentExePath); stored && isFolder(*stored))
-        return *stored;
+    if (const auto stored = settings.read(Setting::CurrentExePath); stored && isFolder(*stored)) return *stored;
     // An installed program (one in a bin folder) never writes beside itself,
     // even where it could (as root).
     if (const fs::path exe = executableFolder();

@@ -12,14 +12,12 @@
 namespace zul {
 
 namespace {
-std::size_t offsetOf(std::int32_t number) {
-    return static_cast<std::size_t>(number - 1) * RecordStore::RecordLength;
-}
+std::size_t offsetOf(std::int32_t number) { return static_cast<std::size_t>(number - 1) * RecordStore::RecordLength; }
 
 // The longest leading part of text (in bytes, ending on a UTF-8 character
 // boundary) whose stored form fits a record.
 int fittingPrefix(const std::string& text, bool encipher) {
-    std::size_t kept = 0, best = 0;  // kept: bytes that survive the cipher (no '"')
+    std::size_t kept = 0, best = 0; // kept: bytes that survive the cipher (no '"')
     for (std::size_t i = 0; i <= text.size(); ++i) {
         const bool boundary = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
         const std::size_t stored = encipher ? encipheredLength(kept) : i;
@@ -97,8 +95,8 @@ RecordStore::WriteResult RecordStore::WriteRecord(std::int32_t number, const std
     const std::string stored = encipher ? CipherText(false, text) : text;
     if (stored.size() > MaxValueBytes) {
         const int fits = fittingPrefix(text, encipher);
-        return refused("The text is too long to store: only its first " + std::to_string(fits) +
-                           " characters would fit.", fits);
+        return refused(
+            "The text is too long to store: only its first " + std::to_string(fits) + " characters would fit.", fits);
     }
     std::string record(RecordLength, '\0');
     record[0] = static_cast<char>(stored.size() & 0xFF);
@@ -125,7 +123,7 @@ bool RecordStore::refresh() {
     const FileStamp now = stampOf(path_);
     if (now == stamp_) return false;
     FileRead read = readDataFile(path_, Limit);
-    if (!read.ok()) return false;  // gone or unreadable for now: what was read stays
+    if (!read.ok()) return false; // gone or unreadable for now: what was read stays
     bytes_ = std::move(read.bytes);
     stamp_ = now;
     ++generation_;

@@ -31,9 +31,9 @@ public:
 
     struct WriteResult {
         bool ok = true;
-        std::string error;   // why the write was refused or failed
-        int fitsChars = 0;   // with ok false for an overlong value: how many leading bytes of
-                             // the text would fit (never splitting a UTF-8 character)
+        std::string error; // why the write was refused or failed
+        int fitsChars = 0; // with ok false for an overlong value: how many leading bytes of
+                           // the text would fit (never splitting a UTF-8 character)
         explicit operator bool() const { return ok; }
     };
 
@@ -65,8 +65,8 @@ public:
 
 private:
     std::filesystem::path path_;
-    std::string bytes_;  // the file as last read or written
-    FileStamp stamp_;  // of the file as last read or written
+    std::string bytes_; // the file as last read or written
+    FileStamp stamp_;   // of the file as last read or written
     std::uint64_t generation_ = 0;
     std::string problem_;
     bool open_ = false, writable_ = false;

@@ -44,7 +44,7 @@ struct Setting {
     static constexpr SettingKey MasterPause{"Settings", "GPause", "0.6"};
 
     // --- [Settings]: the weekly update check --------------------------------
-    static constexpr SettingKey UpdateCheck{"Settings", "ChkForUpdts", "3"};  // "1" on, "0" off, "3" not asked yet
+    static constexpr SettingKey UpdateCheck{"Settings", "ChkForUpdts", "3"}; // "1" on, "0" off, "3" not asked yet
     static constexpr SettingKey UpdateCheckDay{"Settings", "ChkUpdtsDay", ""};
     static constexpr SettingKey UpdateCheckHour{"Settings", "ChkUpdtsTime", "19"};
     static constexpr SettingKey UpdateChecked{"Settings", "CheckedUpdate", "False"};
@@ -77,11 +77,11 @@ struct Setting {
     static constexpr SettingKey MacroAssociationSet{"Macro", "Set", ""};
 
     // --- [Database16], [ActiveWindow] ---------------------------------------
-    static constexpr SettingKey GroupDelay{"Database16", "GrDelay", "6"};  // tenths of a second
+    static constexpr SettingKey GroupDelay{"Database16", "GrDelay", "6"}; // tenths of a second
     static constexpr SettingKey CurrentVersion{"Database16", "CurrentVersion", ""};
     static constexpr SettingKey CurrentExePath{"Database16", "CurrentExePath", ""};
     static constexpr SettingKey Restart{"Database16", "ReStart", ""};
-    static constexpr SettingKey DataFile{"Database16", "DataFile", ""};  // missing: the record store beside the program
+    static constexpr SettingKey DataFile{"Database16", "DataFile", ""}; // missing: the record store beside the program
     static constexpr SettingKey WindowHandle{"ActiveWindow", "Handle", ""};
 
     // --- [Sounds]: a missing file key means the file the program brings -----
@@ -104,7 +104,7 @@ struct Setting {
     static constexpr SettingKey MqttInstallId{"Mqtt", "InstallId", ""};
     static constexpr SettingKey MqttKeepCommandsSeconds{"Mqtt", "KeepCommandsSeconds", ""};
     static constexpr SettingKey MqttDimSteps{"Mqtt", "DimSteps", ""};
-    static constexpr SettingKey MqttHidden{"Mqtt", "Hidden", ""};  // units kept from the hub
+    static constexpr SettingKey MqttHidden{"Mqtt", "Hidden", ""}; // units kept from the hub
 };
 
 } // namespace zul

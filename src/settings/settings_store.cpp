@@ -10,14 +10,13 @@
 
 namespace zul {
 
-
 namespace {
 bool hasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
 
 bool storable(const std::string& section, const std::string& key, const std::string& value) {
-    return !trimBlanks(section).empty() && !trimBlanks(key).empty() && !hasLineBreak(section) &&
-           !hasLineBreak(key) && !hasLineBreak(value) && section.find(']') == std::string::npos &&
-           key.find('=') == std::string::npos && trimBlanks(key) == key && trimBlanks(section) == section;
+    return !trimBlanks(section).empty() && !trimBlanks(key).empty() && !hasLineBreak(section) && !hasLineBreak(key) &&
+           !hasLineBreak(value) && section.find(']') == std::string::npos && key.find('=') == std::string::npos &&
+           trimBlanks(key) == key && trimBlanks(section) == section;
 }
 } // namespace
 
@@ -120,7 +119,7 @@ bool IniDocument::save() {
 }
 
 std::string IniDocument::writeProblem() const {
-    if (!readProblem_.empty()) return "";  // never written: said as a read problem
+    if (!readProblem_.empty()) return ""; // never written: said as a read problem
     if (!writeProblem_.empty()) return writeProblem_;
     const std::error_code ec = writableProblem(file_);
     return ec ? file_.string() + ": " + ec.message() : "";
@@ -139,9 +138,7 @@ bool IniSettingsStore::remove(const SettingKey& key) {
 }
 
 namespace {
-std::string memoryKey(const SettingKey& key) {
-    return asciiLower(key.section()) + "\n" + asciiLower(key.key());
-}
+std::string memoryKey(const SettingKey& key) { return asciiLower(key.section()) + "\n" + asciiLower(key.key()); }
 } // namespace
 
 std::optional<std::string> MemorySettings::read(const SettingKey& key) const {

@@ -48,16 +48,22 @@ public:
 private:
     // Kept in file order so a rewrite keeps the user's layout; lines that are
     // not key=value (comments, blank lines) are kept as they were.
-    struct Entry { std::string key, value; bool plainLine = false; };
-    struct Section { std::string name; std::vector<Entry> entries; };
+    struct Entry {
+        std::string key, value;
+        bool plainLine = false;
+    };
+    struct Section {
+        std::string name;
+        std::vector<Entry> entries;
+    };
     void load();
     bool save();
     Section* findSection(const std::string& name);
     std::filesystem::path file_;
-    std::vector<Section> sections_;  // the first holds lines before any [section] (name "")
-    bool saved_ = true;              // the file holds what is in memory
-    std::string readProblem_;        // "FILE: reason" when the file could not be read
-    std::string writeProblem_;       // "FILE: reason" when the last write failed
+    std::vector<Section> sections_; // the first holds lines before any [section] (name "")
+    bool saved_ = true;             // the file holds what is in memory
+    std::string readProblem_;       // "FILE: reason" when the file could not be read
+    std::string writeProblem_;      // "FILE: reason" when the last write failed
 };
 
 // The settings file: an IniDocument read and written by the keys of the
@@ -87,7 +93,7 @@ public:
     bool remove(const SettingKey& key) override;
 
 private:
-    std::map<std::string, std::string> values_;  // lower-cased "section\nkey"
+    std::map<std::string, std::string> values_; // lower-cased "section\nkey"
 };
 
 // The stored value, else the key's default.
@@ -120,6 +126,5 @@ std::string settingsProblemText(const SettingsBackend& settings, bool oneLine);
 // or cannot be saved, says so in one line on err ("zulmarin: ...") and in the
 // error log. True when it did.
 bool reportSettingsProblem(const SettingsBackend& settings, std::ostream& err, ErrorLog& log);
-
 
 } // namespace zul

@@ -173,8 +173,8 @@ void SoundsTab::noSound() {
 }
 
 void SoundsTab::restoreDefaults() {
-    const Answer a = dialogs_.questionDefaultNo(tr("Are you sure you want to restore all sounds to the default settings?"),
-                                                tr("Restore Default?"));
+    const Answer a = dialogs_.questionDefaultNo(
+        tr("Are you sure you want to restore all sounds to the default settings?"), tr("Restore Default?"));
     if (a != Answer::Yes) return;
     sounds_.play(SoundEvent::Click);
     for (const auto& e : kEvents) files_[static_cast<std::size_t>(e.event)] = sounds_.defaultPath(e.event);

@@ -21,9 +21,9 @@ enum class SoundEvent { Click, Recorded, Resize, TimerStart, MacroCommand };
 
 struct SoundEventInfo {
     SoundEvent event;
-    const char* caption;      // as listed in the sounds tab (English)
-    const SettingKey& key;    // a missing key means defaultFile
-    const char* defaultFile;  // in the program folder, else among the files the program ships
+    const char* caption;     // as listed in the sounds tab (English)
+    const SettingKey& key;   // a missing key means defaultFile
+    const char* defaultFile; // in the program folder, else among the files the program ships
 };
 
 // The five events in the order the sounds tab lists them.
@@ -124,10 +124,10 @@ public:
     bool buttonsEnabled() const { return selected_ >= 0; }
     std::string shownFile() const;
 
-    void play();             // "&Play": regardless of the master switch
-    void browse();           // "&Browse": choose a file
-    void noSound();          // "&No Sound"
-    void restoreDefaults();  // "&Restore defaults", after asking
+    void play();            // "&Play": regardless of the master switch
+    void browse();          // "&Browse": choose a file
+    void noSound();         // "&No Sound"
+    void restoreDefaults(); // "&Restore defaults", after asking
     // Apply / OK: writes the five keys and makes the files current.
     void save();
     bool changed() const { return changed_; }

@@ -15,7 +15,7 @@ namespace {
 // The constants of the calculation, used exactly as they stand.
 constexpr double kPi = 3.1415926535;
 constexpr double kTwoPi = 6.283185307;
-constexpr double kZenith = 90.833;  // degrees: sunrise/sunset with refraction
+constexpr double kZenith = 90.833; // degrees: sunrise/sunset with refraction
 
 double DegToRad(double d) { return d * kPi / 180; }
 double RadToDeg(double r) { return r * 180 / kPi; }
@@ -96,9 +96,9 @@ std::string placeProblem(double latitude, double longitude, double zoneHours) {
         return std::string(what) + " " + NumberText(v) + " is outside " + NumberText(-limit) + " to " +
                NumberText(limit);
     };
-    for (const std::string& problem : {outside("latitude", latitude, kMaxLatitude),
-                                       outside("longitude", longitude, kMaxLongitude),
-                                       outside("zone", zoneHours, kMaxZoneHours)})
+    for (const std::string& problem :
+         {outside("latitude", latitude, kMaxLatitude), outside("longitude", longitude, kMaxLongitude),
+          outside("zone", zoneHours, kMaxZoneHours)})
         if (!problem.empty()) return problem;
     return "";
 }
@@ -121,7 +121,11 @@ std::optional<double> parseLocationNumber(std::string_view text) {
 }
 
 const std::vector<CityRecord>& CityTable() {
-    struct Row { const char* name; double lat, lon; int zone; };
+    struct Row {
+        const char* name;
+        double lat, lon;
+        int zone;
+    };
     static const Row rows[] = {
         {"   ----- Select City -----", 0, 0, 0},
         {"  -------------------------  ", 0, 0, 0},

@@ -13,9 +13,9 @@ namespace zul {
 
 struct CityRecord {
     std::string Name;
-    double Longitude = 0;  // degrees, positive west
-    double Latitude = 0;   // degrees, positive north
-    int Zone = 0;          // whole hours, positive west
+    double Longitude = 0; // degrees, positive west
+    double Latitude = 0;  // degrees, positive north
+    int Zone = 0;         // whole hours, positive west
 };
 
 // The built-in city list, header and separator rows included (all numbers 0).

@@ -180,8 +180,8 @@ std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const S
     return SunTimes{secondsOf(sun.Sunrise()), secondsOf(sun.Sunset())};
 }
 
-std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
-                                      std::optional<int> sunset, bool twelveHour, bool placeError) {
+std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise, std::optional<int> sunset,
+                                      bool twelveHour, bool placeError) {
     const std::string& s = timer.start;
     if (!timer.complete()) return s;
     if (!isSunStart(s)) return fixedDueText(s, twelveHour).value_or(s);
@@ -247,6 +247,8 @@ void SunTick::pass() {
     }
 }
 
-bool SunTick::dueTimeIsError(int timer) const { return table_.lstTime().at(static_cast<std::size_t>(timer)) == "Error"; }
+bool SunTick::dueTimeIsError(int timer) const {
+    return table_.lstTime().at(static_cast<std::size_t>(timer)) == "Error";
+}
 
 } // namespace zul

@@ -57,9 +57,9 @@ bool loopWindowOpen(const LoopTimerFields& loop, int secondsOfDay);
 
 // One second of the clock as the scheduler checks it.
 struct ClockSecond {
-    std::int64_t serial = 0;  // whole seconds since 1970-01-01 00:00:00, local time
-    int weekday = 1;          // Sunday = 1 ... Saturday = 7
-    std::string text;         // the clock text of that second
+    std::int64_t serial = 0; // whole seconds since 1970-01-01 00:00:00, local time
+    int weekday = 1;         // Sunday = 1 ... Saturday = 7
+    std::string text;        // the clock text of that second
 };
 
 class ClockTick {
@@ -88,7 +88,7 @@ public:
     // The second of the last pass.
     const ClockSecond& current() const { return current_; }
     bool twelveHour() const { return twelveHour_; }
-    const std::string& daylightText() const { return daylightText_; }  // "Yes" / "No"
+    const std::string& daylightText() const { return daylightText_; } // "Yes" / "No"
     // Days-label colour per timer, and of the loop timer's days label.
     const std::vector<unsigned>& daysColours() const { return daysColours_; }
     unsigned loopDaysColour() const { return loopDaysColour_; }
@@ -122,7 +122,7 @@ private:
 bool isSunStart(const std::string& start);
 // The settings sunrise and sunset are computed from (section "Settings").
 struct SunSettings {
-    std::string latitude, longitude, zone, daySavings;  // "CityLatitude", "CityLongitude", "CityZone", "DaySavings"
+    std::string latitude, longitude, zone, daySavings; // "CityLatitude", "CityLongitude", "CityZone", "DaySavings"
     static SunSettings read(const SettingsBackend& settings);
     bool operator==(const SunSettings&) const = default;
 };
@@ -145,8 +145,8 @@ std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const S
 // time moved by the offset; "Error" when the offset is no whole number or
 // moves the time out of the day, or when the stored place is unusable
 // (placeError). nullopt: keep the previous due time.
-std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise,
-                                      std::optional<int> sunset, bool twelveHour, bool placeError = false);
+std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise, std::optional<int> sunset,
+                                      bool twelveHour, bool placeError = false);
 
 class SunTick {
 public:
@@ -191,7 +191,7 @@ private:
         bool operator==(const SunInputs&) const = default;
     };
     SunInputs lastInputs_;
-    bool placeError_ = false;  // a place is stored but is no number or lies outside the Earth's ranges
+    bool placeError_ = false; // a place is stored but is no number or lies outside the Earth's ranges
     std::optional<SunTimes> times_;
     std::string sunriseText_, sunsetText_, sunriseLabel_, sunsetLabel_;
     std::unique_ptr<Tick> tick_;

@@ -11,13 +11,13 @@ namespace zul {
 // is also its "RunDef" index. NotSet is the rule of an incomplete timer.
 enum class DaysRule { Everyday, Weekdays, Weekends, FriSat, SunThu, OneTime, Never, NotSet };
 
-inline constexpr int kChoosableDaysRules = 7;  // Everyday .. Never
+inline constexpr int kChoosableDaysRules = 7; // Everyday .. Never
 
 struct DaysRuleInfo {
     DaysRule rule;
-    const char* caption;      // as shown in the days label and stored in the file
-    const char* menuCaption;  // the "Timer Setup Defaults to:" menu entry ("" for NotSet)
-    unsigned weekdays;        // bit (w - 1) set when weekday w (Sunday = 1 ... Saturday = 7) is admitted
+    const char* caption;     // as shown in the days label and stored in the file
+    const char* menuCaption; // the "Timer Setup Defaults to:" menu entry ("" for NotSet)
+    unsigned weekdays;       // bit (w - 1) set when weekday w (Sunday = 1 ... Saturday = 7) is admitted
 };
 
 const DaysRuleInfo& daysRuleInfo(DaysRule rule);
@@ -39,10 +39,10 @@ bool admits(DaysRule rule, int weekday);
 DaysRule daysRuleFromIndex(int index);
 
 // Colours as &HBBGGRR values.
-inline constexpr unsigned kColourNotSet = 0xE0E0E0;    // grey
-inline constexpr unsigned kColourNever = 0xC0C0FF;     // light red
-inline constexpr unsigned kColourActive = 0xC0FFC0;    // light green
-inline constexpr unsigned kColourNotToday = 0xC0FFFF;  // light yellow
+inline constexpr unsigned kColourNotSet = 0xE0E0E0;   // grey
+inline constexpr unsigned kColourNever = 0xC0C0FF;    // light red
+inline constexpr unsigned kColourActive = 0xC0FFC0;   // light green
+inline constexpr unsigned kColourNotToday = 0xC0FFFF; // light yellow
 
 // The colour of a days label right after loading.
 unsigned loadedRuleColour(DaysRule rule);

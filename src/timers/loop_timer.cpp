@@ -23,7 +23,6 @@ namespace zul {
 
 namespace {
 
-
 // What the loop shows when its rule keeps it from running today.
 const char* stoppedText(DaysRule rule) {
     switch (rule) {
@@ -39,8 +38,8 @@ bool loopRule(DaysRule rule) { return static_cast<int>(rule) < static_cast<int>(
 
 } // namespace
 
-LoopTimer::LoopTimer(EventLoop& loop, SettingsBackend& settings, TimerTable& table, TimerShared& shared,
-                     TimerLog& log, const ClockTick& clock, Dialogs& dialogs, LangLookup lang)
+LoopTimer::LoopTimer(EventLoop& loop, SettingsBackend& settings, TimerTable& table, TimerShared& shared, TimerLog& log,
+                     const ClockTick& clock, Dialogs& dialogs, LangLookup lang)
     : loop_(loop), settings_(settings), table_(table), shared_(shared), log_(log), clock_(clock), dialogs_(dialogs),
       lang_(std::move(lang)) {
     tick_ = loop_.createTick("Tmr7", kStartPeriodMs, [this] { pass(); });
@@ -58,10 +57,8 @@ void LoopTimer::restore() {
     }
     stop();
     // The status view shows from the start what the loop is doing.
-    if (trimBlanks(table_.loop().entry).empty())
-        reportNotSet();
-    else
-        showStatus(lang_.cap("Not Running"), kStoppedColour);
+    if (trimBlanks(table_.loop().entry).empty()) reportNotSet();
+    else showStatus(lang_.cap("Not Running"), kStoppedColour);
 }
 
 std::string LoopTimer::pathFor(const std::string& entry) const {
@@ -89,7 +86,7 @@ void LoopTimer::start(bool withSound) {
     const LoopTimerFields& fields = table_.loop();
     enabled_ = true;
     if (fields.days == DaysRule::NotSet) {
-        enabled_ = false;  // a loop without days cannot be ticked
+        enabled_ = false; // a loop without days cannot be ticked
     } else if (trimBlanks(fields.entry).empty()) {
         enabled_ = false;
         reportNotSet();
@@ -123,10 +120,8 @@ void LoopTimer::setEnabled(bool on) {
     } else {
         if (click) click();
         stop();
-        if (trimBlanks(table_.loop().entry).empty())
-            reportNotSet();
-        else
-            showStatus(lang_.cap("Not Running"), kStoppedColour);  // as before the run
+        if (trimBlanks(table_.loop().entry).empty()) reportNotSet();
+        else showStatus(lang_.cap("Not Running"), kStoppedColour); // as before the run
     }
     store();
 }
@@ -149,14 +144,11 @@ void LoopTimer::showStatus(const std::string& text, unsigned colour) {
 
 void LoopTimer::reportNotSet() { log_.setLoopStatus(lang_.cap("Loop Timer is Not Set!"), kStoppedColour); }
 
-
 bool LoopTimer::admittedToday() {
     const DaysRule rule = table_.loop().days;
     if (loopRule(rule) && admits(rule, clock_.current().weekday)) return true;
-    if (loopRule(rule))
-        showStatus(lang_.cap(stoppedText(rule)), kStoppedColour);
-    else
-        reportNotSet();
+    if (loopRule(rule)) showStatus(lang_.cap(stoppedText(rule)), kStoppedColour);
+    else reportNotSet();
     tick_->setInterval(kDayRetestMs);
     return false;
 }
@@ -174,7 +166,7 @@ void LoopTimer::pass() {
         return;
     }
     loop_.processEvents();
-    if (!enabled_ || rows_.empty()) return;  // stopped while events ran
+    if (!enabled_ || rows_.empty()) return; // stopped while events ran
     if (passStart_ && !admittedToday()) return;
     passStart_ = false;
     showStatus(lang_.cap("Running ... "), kRunningColour);

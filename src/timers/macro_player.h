@@ -17,11 +17,11 @@ namespace zul {
 
 // How a row's pause becomes the wait after its frame.
 struct RowWait {
-    int subtractMs = 100;  // taken off the pause (the two 50 ms waits around the frame)
-    int minimumMs = 150;   // the shortest wait
-    int stepMs = 1;        // the wait is rounded to a multiple of this (halves away from zero)
-    int fixedMs = -1;      // when >= 0: every row waits this long whatever its pause
-    int lastRowMs = -1;    // when >= 0: the last row waits this long instead
+    int subtractMs = 100; // taken off the pause (the two 50 ms waits around the frame)
+    int minimumMs = 150;  // the shortest wait
+    int stepMs = 1;       // the wait is rounded to a multiple of this (halves away from zero)
+    int fixedMs = -1;     // when >= 0: every row waits this long whatever its pause
+    int lastRowMs = -1;   // when >= 0: the last row waits this long instead
     int waitMillis(int pauseMillis) const;
     int waitMillis(int pauseMillis, bool lastRow) const;
 };
@@ -43,8 +43,8 @@ constexpr RowWait editorTestWait(int testSeconds) { return RowWait{100, 150, 1, 
 inline constexpr double FrameMarginSeconds = 0.05;
 
 struct PlayHooks {
-    std::function<void()> beforeFrame;       // the per-command sound
-    std::function<void(bool lit)> lamp;      // the transmit lamp, lit around each frame
+    std::function<void()> beforeFrame;  // the per-command sound
+    std::function<void(bool lit)> lamp; // the transmit lamp, lit around each frame
     // Asked after every row: true ends the run there (a window's Stop). The
     // run then counts as played to its end, so its end-of-run routine follows.
     std::function<bool()> stopRequested = nullptr;

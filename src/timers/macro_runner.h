@@ -95,10 +95,10 @@ private:
     std::vector<std::string> rows_;
     int timer_ = 0;
     int row_ = 0;
-    std::string pendingStart_;   // the start text handed over at load
-    std::string runStartText_;   // copied at the first tick
+    std::string pendingStart_; // the start text handed over at load
+    std::string runStartText_; // copied at the first tick
     bool runStarted_ = false;
-    bool sentOne_ = false;       // runner 0 only
+    bool sentOne_ = false; // runner 0 only
     bool longPause_ = false;
     float minutesLeft_ = 0;
 };

@@ -11,8 +11,8 @@ constexpr const char* CrLf = "\r\n";
 constexpr const char* Tab = "\t";
 // One tag per runner, as the status view has always shown them (runner 2's
 // has a single blank before the bracket).
-constexpr std::array<const char*, 4> RunnerTags = {" ...running!  (mt0)", " ...running!  (mt1)",
-                                                    " ...running! (mt2)", " ...running!  (mt3)"};
+constexpr std::array<const char*, 4> RunnerTags = {" ...running!  (mt0)", " ...running!  (mt1)", " ...running! (mt2)",
+                                                   " ...running!  (mt3)"};
 } // namespace
 
 std::string RunTexts::timerWord(int timer) const { return lang.cap("Timer") + " " + std::to_string(timer + 1); }

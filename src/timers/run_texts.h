@@ -12,10 +12,10 @@
 namespace zul {
 
 // Status line colours, &HBBGGRR.
-inline constexpr unsigned RunningColour = 0xFFFF00;   // cyan
-inline constexpr unsigned OverflowColour = 0x00FFFF;  // yellow
+inline constexpr unsigned RunningColour = 0xFFFF00;  // cyan
+inline constexpr unsigned OverflowColour = 0x00FFFF; // yellow
 inline constexpr unsigned NotFoundColour = 0xC0E0FF;
-inline constexpr unsigned EndedColour = 0x0000FF;     // red
+inline constexpr unsigned EndedColour = 0x0000FF; // red
 inline constexpr unsigned SuccessColour = 0x0000FF;
 inline constexpr unsigned ErrorColour = 0xC0E0FF;
 

@@ -54,10 +54,8 @@ bool Scheduler::fire(int i, const ClockSecond& second) {
     shared_.StartIndex = i;
     lastStarted_ = i;
     fired = second.serial;
-    if (startTimer)
-        startTimer();
-    else
-        shared_.StartPending = false;
+    if (startTimer) startTimer();
+    else shared_.StartPending = false;
     // The table may have shrunk while `StartTimer` let other events run.
     firedIn_.resize(static_cast<std::size_t>(table_.count()), -1);
     return true;
@@ -111,8 +109,7 @@ void Scheduler::keepRanOnce() {
 }
 
 void Scheduler::saveNever() {
-    const std::error_code error =
-        saveTable ? saveTable() : saveTimerTable(table_, settings_, nullptr, lang_).fileError;
+    const std::error_code error = saveTable ? saveTable() : saveTimerTable(table_, settings_, nullptr, lang_).fileError;
     if (!error) {
         saveOwed_ = saveFailing_ = false;
         return;
@@ -134,7 +131,7 @@ void Scheduler::saveNever() {
 void Scheduler::setMasterSwitch(bool on) {
     if (on == master_) return;
     master_ = on;
-    if (on) clock_.forgetSeconds();  // what passed while off is not started later
+    if (on) clock_.forgetSeconds(); // what passed while off is not started later
     tick_->setEnabled(on);
     const std::string what = on ? "Master Timer Enabled" : "Master Timer Disabled";
     // Like the runners' entries, the entry itself starts with a line break.

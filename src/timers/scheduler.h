@@ -34,8 +34,8 @@ class Scheduler {
 public:
     static constexpr int kPeriodMs = 500;
 
-    Scheduler(const Clock& time, EventLoop& loop, SettingsBackend& settings, TimerTable& table, TimerShared& shared, ClockTick& clock,
-              TimerLog& log, LangLookup lang = {});
+    Scheduler(const Clock& time, EventLoop& loop, SettingsBackend& settings, TimerTable& table, TimerShared& shared,
+              ClockTick& clock, TimerLog& log, LangLookup lang = {});
     ~Scheduler();
     Scheduler(const Scheduler&) = delete;
     Scheduler& operator=(const Scheduler&) = delete;
@@ -59,8 +59,8 @@ public:
     // logs the change. Setting it to the state it has changes nothing.
     void setMasterSwitch(bool on);
     bool masterSwitch() const { return master_; }
-    std::string switchCaption() const;  // "Timers ON" / "Timers OFF"
-    std::string windowTitle() const;    // "   Setup Timers  -- Timers are Enabled!" ...
+    std::string switchCaption() const; // "Timers ON" / "Timers OFF"
+    std::string windowTitle() const;   // "   Setup Timers  -- Timers are Enabled!" ...
 
     // The timer started most recently while runners are busy; -1 when none is.
     int lastStarted() const { return lastStarted_; }
@@ -94,9 +94,9 @@ private:
         std::string entry, start;
     };
     std::vector<RanOnce> ranOnce_;
-    bool saveOwed_ = false;       // our "Never" waits to be saved
-    bool saveFailing_ = false;    // the last save failed (said once)
-    std::uint64_t ownRevision_ = 0;  // the table's revision after our own change
+    bool saveOwed_ = false;         // our "Never" waits to be saved
+    bool saveFailing_ = false;      // the last save failed (said once)
+    std::uint64_t ownRevision_ = 0; // the table's revision after our own change
     std::int64_t retryAtMicros_ = 0;
     std::unique_ptr<Tick> tick_;
 };

@@ -38,7 +38,7 @@ void SendQueue::onTick() {
     if (buffer_.empty() && refill) refill();
     if (buffer_.empty()) {
         if (!idle_) {
-            tick_->setCoarse(true);  // the idle look wakes with the clock ticks
+            tick_->setCoarse(true); // the idle look wakes with the clock ticks
             tick_->setInterval(IdlePeriodMs);
         }
         idle_ = true;

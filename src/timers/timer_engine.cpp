@@ -26,7 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 bool hasExtension(const std::string& path, const std::string& dotExt) {
     return path.size() >= dotExt.size() && asciiLower(path.substr(path.size() - dotExt.size())) == dotExt;
 }
@@ -179,10 +178,8 @@ MacroRunner* TimerEngine::freeRunner() {
 void TimerEngine::StartTimer() {
     const int timer = p_.shared.StartIndex;
     try {
-        if (timer >= 0 && timer < p_.table.count())
-            startTimerAt(timer);
-        else
-            logStartError(timer, "9 Subscript out of range");
+        if (timer >= 0 && timer < p_.table.count()) startTimerAt(timer);
+        else logStartError(timer, "9 Subscript out of range");
     } catch (const std::exception& e) {
         reportCaughtFailure("StartTimer", e.what());
         logStartError(timer, std::string("0 ") + e.what());
@@ -251,12 +248,11 @@ void TimerEngine::onOverflowTick() {
         p_.shared.StartTime = entry.time;
         p_.loop.processEvents();
         MacroRunner* runner = freeRunner();
-        if (!runner) return;  // waits for the next tick
+        if (!runner) return; // waits for the next tick
         overflow_.pop_front();
         // The file may have gone while the entry waited. The run starts at
         // once, like one started by StartTimer.
-        if (!isFile(entry.path))
-            fileNotFound(entry.timer, entry.path);
+        if (!isFile(entry.path)) fileNotFound(entry.timer, entry.path);
         else if (!loadRunner(*runner, entry.timer, entry.path, entry.time))
             logStartError(entry.timer, "5 the macro file cannot be read");
     }
@@ -362,10 +358,8 @@ void TimerEngine::setIndicator(bool on) {
 }
 
 void TimerEngine::endOfRunRoutine() {
-    if (hooks_.endOfRun)
-        hooks_.endOfRun();
-    else
-        p_.transmitter.endOfRun();
+    if (hooks_.endOfRun) hooks_.endOfRun();
+    else p_.transmitter.endOfRun();
 }
 
 } // namespace zul

@@ -43,7 +43,7 @@ struct TimerEngineParts {
     ErrorLog& errors;
     Desktop& desktop;
     Dialogs& dialogs;
-    const bool& stopAll;  // the program is closing
+    const bool& stopAll; // the program is closing
     LangLookup lang = {};
 };
 

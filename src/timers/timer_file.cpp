@@ -14,7 +14,6 @@ namespace zul {
 
 namespace {
 
-
 TimerFileLine fieldsOf(const std::string& line, const std::string& sep) {
     std::vector<std::string> f = splitAt(without(line, '"'), sep);
     TimerFileLine out;
@@ -48,7 +47,7 @@ std::filesystem::path timerFilePath(const std::filesystem::path& programFolder) 
 std::vector<TimerFileLine> parseTimerFile(std::string_view fileBytes) {
     const std::string bytes = textFromFile(fileBytes);
     std::vector<std::string> lines = splitFileLines(bytes);
-    if (lines.back().empty()) lines.pop_back();  // the piece after the last line end
+    if (lines.back().empty()) lines.pop_back(); // the piece after the last line end
     const std::string sep = bytes.find('*') != std::string_view::npos   ? "*"
                             : bytes.find(',') != std::string_view::npos ? ","
                                                                         : "*";
@@ -76,7 +75,7 @@ void applyTimerFile(TimerTable& table, std::string_view bytes, int storedCount) 
 
     for (int i = 0; i < table.count() && i < static_cast<int>(lines.size()); ++i) {
         const TimerFileLine& l = lines[static_cast<std::size_t>(i)];
-        if (!l.entry.empty()) table.setEntry(i, l.entry);  // the entry box's change keeps `lstMacro` in step
+        if (!l.entry.empty()) table.setEntry(i, l.entry); // the entry box's change keeps `lstMacro` in step
         table.setStart(i, l.start);
         table.setDays(i, daysRuleFromCaption(trimBlanks(l.days)));
     }
@@ -90,7 +89,7 @@ std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& setting
     const std::filesystem::path file = timerFilePath(table.programFolder());
     const FileRead read = readDataFile(file, TimerFileLimit);
     std::error_code result;
-    if (read.missing()) writeFileAtomically(file, "");  // reading creates a missing file, empty
+    if (read.missing()) writeFileAtomically(file, ""); // reading creates a missing file, empty
     else result = read.error;
     applyTimerFile(table, read.bytes, stored);
     table.loop() = readLoopTimerFields(settings);
@@ -112,11 +111,10 @@ LoopTimerFields readLoopTimerFields(const SettingsBackend& settings) {
     return loop;
 }
 
-TimerSaveResult saveTimerTable(TimerTable& table, SettingsBackend& settings, Dialogs* dialogs,
-                               const LangLookup& lang) {
+TimerSaveResult saveTimerTable(TimerTable& table, SettingsBackend& settings, Dialogs* dialogs, const LangLookup& lang) {
     TimerSaveResult result;
-    result.fileError = writeFileAtomically(timerFilePath(table.programFolder()), formatTimerFile(table, lang.caption),
-                                           TimerFileLimit);
+    result.fileError =
+        writeFileAtomically(timerFilePath(table.programFolder()), formatTimerFile(table, lang.caption), TimerFileLimit);
 
     const LoopTimerFields& loop = table.loop();
     WriteSetting(settings, Setting::LoopEntry, loop.entry);
@@ -177,7 +175,8 @@ std::optional<StartConflict> findStartConflict(const std::vector<std::string>& d
         if (!secs[static_cast<std::size_t>(i)]) continue;
         for (int j = i + 1; j < n; ++j) {
             if (!secs[static_cast<std::size_t>(j)]) continue;
-            const int apart = ((*secs[static_cast<std::size_t>(i)] - *secs[static_cast<std::size_t>(j)]) % 86400 + 86400) % 86400;
+            const int apart =
+                ((*secs[static_cast<std::size_t>(i)] - *secs[static_cast<std::size_t>(j)]) % 86400 + 86400) % 86400;
             if (apart <= 1 || apart == 86399) return StartConflict{i, j};
         }
     }

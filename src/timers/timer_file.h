@@ -30,7 +30,7 @@ std::filesystem::path timerFilePath(const std::filesystem::path& programFolder);
 // One line of the data file as read, quotes removed, fields not yet checked.
 struct TimerFileLine {
     std::string entry, start, days;
-    int fields = 0;  // how many fields the line had
+    int fields = 0; // how many fields the line had
 };
 
 // Reads the file's text. A line with fewer than three fields fills what is
@@ -65,7 +65,7 @@ struct StartConflict {
 };
 
 struct TimerSaveResult {
-    std::error_code fileError;  // the data file could not be written (the table stays unsaved)
+    std::error_code fileError; // the data file could not be written (the table stays unsaved)
     std::optional<StartConflict> conflict;
 };
 
@@ -94,12 +94,12 @@ inline constexpr int kTimerOptionCount = 5;
 struct TimerOptionInfo {
     TimerOption option;
     const SettingKey& key;
-    const char* caption;  // the menu entry
+    const char* caption; // the menu entry
 };
 const TimerOptionInfo& timerOptionInfo(TimerOption option);
 
 struct TimerWindowOptions {
-    int runDef = 0;  // "RunDef": index of the days rule a new timer gets
+    int runDef = 0; // "RunDef": index of the days rule a new timer gets
     std::array<bool, kTimerOptionCount> ticked{true, true, true, true, true};
     bool operator[](TimerOption o) const { return ticked[static_cast<std::size_t>(o)]; }
 };

@@ -149,7 +149,8 @@ bool TimerLog::moveOldLines() {
 
     const bool saving = autoSave_;
     std::string records, kept;
-    if (saving) records = quotedLine(std::string(kCrLf) + "******** Timer log autosave " + nowText() + "********" + kCrLf);
+    if (saving)
+        records = quotedLine(std::string(kCrLf) + "******** Timer log autosave " + nowText() + "********" + kCrLf);
     for (long i = 0; i <= u; ++i) {
         std::string& line = lines[static_cast<std::size_t>(i)];
         if (i < u - keep) {

@@ -47,7 +47,7 @@ void FixFileSize(const std::filesystem::path& path, double maxLines);
 // What the runners show for one timer in the status view.
 struct TimerStatusLine {
     std::string text = "Status not set!";
-    unsigned colour = 0xFFFFFF;  // &HBBGGRR
+    unsigned colour = 0xFFFFFF; // &HBBGGRR
 };
 
 class TimerLog {
@@ -101,12 +101,12 @@ public:
     std::function<void(const std::string& what)> saveFailed;
 
     // --- hooks for the window
-    std::function<void()> onTextChanged;            // follow the end of the log
+    std::function<void()> onTextChanged; // follow the end of the log
     // A status line changed (kLoopStatus: the loop timer's), or their number did.
     static constexpr int kLoopStatus = -1;
     std::function<void(int timer)> onStatusChanged;
     std::function<void()> onStatusResized;
-    std::function<void(bool busy)> onAutosaveBusy;  // "Auto Save Log" label yellow while true
+    std::function<void(bool busy)> onAutosaveBusy; // "Auto Save Log" label yellow while true
     // The wait after an autosave, letting other events run. By default it
     // processes events on the loop for that long.
     std::function<void(double seconds)> pause;

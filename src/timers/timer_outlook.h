@@ -17,16 +17,16 @@ class TimerTable;
 
 struct OutlookInputs {
     DateTime now;
-    bool twelveHour = false;  // the clock's time style
-    SunSettings sun;          // the location the sun times are computed for
-    int systemZone = 0;       // used when the location names no zone
+    bool twelveHour = false; // the clock's time style
+    SunSettings sun;         // the location the sun times are computed for
+    int systemZone = 0;      // used when the location names no zone
 };
 
 struct TimerOutlook {
-    int timer = 0;                    // 0-based index
-    std::string dueToday;             // the text the scheduler compares today: "" none, "Error" no time
-    std::optional<DateTime> nextRun;  // the second it next runs
-    std::string never;                // why it will not run when nextRun is empty
+    int timer = 0;                   // 0-based index
+    std::string dueToday;            // the text the scheduler compares today: "" none, "Error" no time
+    std::optional<DateTime> nextRun; // the second it next runs
+    std::string never;               // why it will not run when nextRun is empty
 };
 
 // Days ahead, today included, that the next run is looked for: every weekday once.

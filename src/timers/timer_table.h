@@ -12,8 +12,8 @@
 namespace zul {
 
 struct TimerRecord {
-    std::string entry;  // what to run (`Text1`); empty = no entry
-    std::string start;  // "7:00:00 PM", "19:00:00", "SR", "SS+30" ... (`Text2`); empty = not set
+    std::string entry; // what to run (`Text1`); empty = no entry
+    std::string start; // "7:00:00 PM", "19:00:00", "SR", "SS+30" ... (`Text2`); empty = not set
     DaysRule days = DaysRule::NotSet;
 
     // Only a timer with both an entry and a start time takes part in scheduling.
@@ -22,10 +22,10 @@ struct TimerRecord {
 
 // The loop timer's stored fields (section "Macro").
 struct LoopTimerFields {
-    std::string entry;              // "LoopN"
-    DaysRule days = DaysRule::NotSet;  // "LoopD"
-    std::string startTime, endTime;    // "LpStartTime", "LpEndTime"
-    bool useStartEnd = false;          // "UseLpStartEndTimes"
+    std::string entry;                // "LoopN"
+    DaysRule days = DaysRule::NotSet; // "LoopD"
+    std::string startTime, endTime;   // "LpStartTime", "LpEndTime"
+    bool useStartEnd = false;         // "UseLpStartEndTimes"
 };
 
 class TimerTable {

@@ -25,7 +25,8 @@ constexpr WindowPositionKeys kPositionKeys{Setting::TimerWindowLeft, Setting::Ti
 
 bool allowedStartChar(char c) {
     const char u = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return std::isdigit(static_cast<unsigned char>(c)) || std::string_view(":+- RSAMP").find(u) != std::string_view::npos;
+    return std::isdigit(static_cast<unsigned char>(c)) ||
+           std::string_view(":+- RSAMP").find(u) != std::string_view::npos;
 }
 
 bool isFile(const fs::path& p) {
@@ -131,12 +132,11 @@ bool TimerWindowLogic::startIsError(int i) const {
 }
 
 std::string TimerWindowLogic::startTip(int i) const {
-    std::string tip(1, ' ');  // with a blank on each side
+    std::string tip(1, ' '); // with a blank on each side
     if (startIsError(i)) tip += p_.lang.tipText("Error!  Incorrect format or too much offset time.");
     else if (isSunStart(start(i)) && p_.service.table().timer(i).complete())
         tip += p_.service.table().lstTime().at(static_cast<std::size_t>(i));
-    else
-        return "";
+    else return "";
     return tip + " ";
 }
 
@@ -419,8 +419,7 @@ void TimerWindowLogic::writeSummary(bool statusDump, bool saved) {
     if (statusDump)
         lines.push_back(p_.lang.cap("Loop Timer") + " -  " + p_.lang.cap(loopEnabled() ? "ON" : "OFF") + "  (" +
                         loopEntryText() + ", " + loopDaysCaption() + ")");
-    else
-        lines.push_back("===== " + p_.lang.cap(saved ? "Timers Saved" : "Timers NOT Saved") + " =====");
+    else lines.push_back("===== " + p_.lang.cap(saved ? "Timers Saved" : "Timers NOT Saved") + " =====");
     p_.service.log().append(joinWith(lines, kCrLf));
 }
 
@@ -433,8 +432,8 @@ bool TimerWindowLogic::save() {
     p_.service.sunTick().pass();
     const TimerSaveResult result = saveTimerTable(p_.service.table(), p_.settings, &p_.dialogs, p_.lang);
     if (!result.fileError) return true;
-    p_.dialogs.message(p_.lang.cap("The timers could not be saved:") + " " +
-                       timerFilePath(macroFolder()).string() + kCrLf + result.fileError.message());
+    p_.dialogs.message(p_.lang.cap("The timers could not be saved:") + " " + timerFilePath(macroFolder()).string() +
+                       kCrLf + result.fileError.message());
     return false;
 }
 

@@ -37,7 +37,7 @@ public:
     // A typed value, taken when it lies in the field's range.
     bool setField(Field field, int value);
     int field(Field field) const { return values_[field]; }
-    std::string fieldText(Field field) const;  // "07"
+    std::string fieldText(Field field) const; // "07"
     void setPm(bool pm) { pm_ = pm; }
     bool pm() const { return pm_; }
     // "<-- Sync to system time".
@@ -81,8 +81,8 @@ public:
     const std::string& start(int i) const;
     DaysRule days(int i) const;
     std::string daysCaption(int i) const;
-    unsigned daysColour(int i) const;  // &HBBGGRR, for today
-    bool startIsError(int i) const;    // the due time cannot be computed
+    unsigned daysColour(int i) const; // &HBBGGRR, for today
+    bool startIsError(int i) const;   // the due time cannot be computed
     // Hovering the start field: the computed due time of an "SR"/"SS" timer.
     std::string startTip(int i) const;
     std::string rowButtonCaption(int i) const { return std::to_string(i + 1) + "-->"; }
@@ -99,9 +99,9 @@ public:
     void syncPicker();
 
     // --- row operations; selected is the macro list's chosen name ("" for none)
-    void putMacroAndTime(int i, const std::string& selected);  // "-->"
-    void putTime(int i);                                       // "T"
-    void putMacro(int i, const std::string& selected);         // "M"
+    void putMacroAndTime(int i, const std::string& selected); // "-->"
+    void putTime(int i);                                      // "T"
+    void putMacro(int i, const std::string& selected);        // "M"
     // Asks first when "Clear Timer" is ticked; false when nothing was cleared.
     bool clearTimer(int i);
     // The days list; refused with a message while the row lacks a macro or a time.
@@ -144,7 +144,7 @@ public:
     std::string loopEntryText() const;
     std::string loopDaysCaption() const;
     unsigned loopDaysColour() const;
-    void chooseLoopMacro(const std::string& selected);  // "L -->"
+    void chooseLoopMacro(const std::string& selected); // "L -->"
     bool canChooseLoopDays();
     void chooseLoopDays(DaysRule rule);
     bool clearLoop();
@@ -187,7 +187,7 @@ public:
 
     // --- changes for the window
     std::function<void(int row)> rowChanged;
-    std::function<void()> rowsChanged;  // added, removed or reloaded
+    std::function<void()> rowsChanged; // added, removed or reloaded
     std::function<void()> loopChanged;
     std::function<void()> switchChanged;
     std::function<void()> macroListChanged;

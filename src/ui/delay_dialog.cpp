@@ -19,9 +19,7 @@ namespace {
 class CheckValidator : public QValidator {
 public:
     CheckValidator(QObject* parent, bool (*allowed)(const std::string&)) : QValidator(parent), allowed_(allowed) {}
-    State validate(QString& input, int&) const override {
-        return allowed_(input.toStdString()) ? Acceptable : Invalid;
-    }
+    State validate(QString& input, int&) const override { return allowed_(input.toStdString()) ? Acceptable : Invalid; }
 
 private:
     bool (*allowed_)(const std::string&);
@@ -91,7 +89,7 @@ void DelayDialog::finish() {
         app_.dialogs.message(DelayEntry::NotANumber);
         return;
     }
-    if (*result_ < 1) app_.sounds.play(SoundEvent::Click);  // the caller will do nothing
+    if (*result_ < 1) app_.sounds.play(SoundEvent::Click); // the caller will do nothing
     accept();
 }
 

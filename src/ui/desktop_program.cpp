@@ -164,7 +164,7 @@ void DesktopProgram::bindHooks() {
     a.hooks.showPortDialog = [this] { port_->open(); };
     a.hooks.showMainWindow = [this, w] {
         if (favs_ && favs_->isOpen()) {
-            favs_->close();  // as the user closes it: the main window comes back
+            favs_->close(); // as the user closes it: the main window comes back
             return;
         }
         if (!mainPlaced_) w->placeFromSettings();
@@ -215,7 +215,7 @@ void DesktopProgram::bindClosing() {
     a.hooks.settleUnsavedWork = [this] {
         // The editor first: its question has a Cancel, and nothing has closed yet.
         if (macroSetup_->isVisible() && !macroSetup_->logic().editor.settleChanges()) return false;
-        if (prefs_->isVisible()) prefs_->close();  // asks about a changed location or sounds
+        if (prefs_->isVisible()) prefs_->close(); // asks about a changed location or sounds
         return true;
     };
     a.hooks.keepUnsavedWork = [this] {
@@ -236,7 +236,7 @@ void DesktopProgram::bindClosing() {
         tray_->remove();
         main_->close();
     };
-    a.hooks.quit = [] {};  // the event loop's own end is runDesktop's
+    a.hooks.quit = [] {}; // the event loop's own end is runDesktop's
 }
 
 void DesktopProgram::bindDesktopWindows() {
@@ -244,7 +244,8 @@ void DesktopProgram::bindDesktopWindows() {
     MainWindow* w = main_.get();
     QApplication::setWindowIcon(programIcon());
     // "Show Tool Tips" off hides every tip of every window at once.
-    new ToolTipGate(w, [&a] { return a.showToolTips; }, true);
+    new ToolTipGate(
+        w, [&a] { return a.showToolTips; }, true);
     prefs_ = std::make_unique<PreferencesWindow>(a, w);
     favs_ = std::make_unique<FavouritesWindow>(a);
     help_ = std::make_unique<HelpWindow>(a);
@@ -349,7 +350,7 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
             std::cerr << "zulmarin: " << instance.error() << "\n";
             return 1;
         }
-        qtApp.reset();  // a copy started meanwhile
+        qtApp.reset(); // a copy started meanwhile
         return handOver(text, true, argc, argv);
     }
     SystemClock clock;
@@ -358,8 +359,10 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
     qt::QtSoundPlayer sound;
     qt::QtDesktop desktop(shippedFile("zulmarin.svg"));
     qt::PosixThreadPriority priority;
-    app::Platform platform{clock, loop, dialogs, sound, desktop,
-                           [&clock](const std::string& name) { return qt::makeLinePort(name, clock); }, &priority};
+    app::Platform platform{clock,    loop,
+                           dialogs,  sound,
+                           desktop,  [&clock](const std::string& name) { return qt::makeLinePort(name, clock); },
+                           &priority};
     DesktopProgram program(platform);
     // On the real clock each line state ends in a short busy wait, so it lasts
     // its full time without the sleeps' overshoot stretching every frame.

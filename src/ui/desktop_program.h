@@ -15,7 +15,7 @@ class QSplashScreen;
 namespace zul::app {
 class HandOffDesk;
 class PortWatch;
-}
+} // namespace zul::app
 namespace zul::mqtt {
 class MqttBridge;
 class MqttSettingsForm;
@@ -98,7 +98,7 @@ private:
     std::unique_ptr<mqtt::MqttBridge> bridge_;
     std::unique_ptr<mqtt::MqttSettingsForm> mqttForm_;
     std::unique_ptr<QSplashScreen> splash_;
-    std::unique_ptr<Tick> splashTick_;  // loads the main window SplashMs after the splash shows
+    std::unique_ptr<Tick> splashTick_; // loads the main window SplashMs after the splash shows
     std::unique_ptr<app::HandOffDesk> handOff_;
     std::unique_ptr<app::PortWatch> portWatch_;
 };

@@ -154,9 +154,9 @@ void FavouritesWindow::bindHold(QPushButton* b, bool bright) {
 void FavouritesWindow::open() {
     if (!open_) {
         open_ = true;
-        logic_ = std::make_unique<Favourites>(FavouritesServices{
-            app_.records, app_.settings, app_.codes, app_.transmitter, app_.loop, app_.clock, app_.sounds,
-            app_.StopAll, [this](const std::string& t) { return app_.tr(t); }});
+        logic_ = std::make_unique<Favourites>(
+            FavouritesServices{app_.records, app_.settings, app_.codes, app_.transmitter, app_.loop, app_.clock,
+                               app_.sounds, app_.StopAll, [this](const std::string& t) { return app_.tr(t); }});
         logic_->changed = [this] { status_->setText(q(logic_->status())); };
         logic_->showMainWindow = [this] {
             if (showMainWindow) showMainWindow();
@@ -234,7 +234,7 @@ void FavouritesWindow::putOnTop(bool on) {
     if (on == bool(windowFlags() & Qt::WindowStaysOnTopHint)) return;
     const bool shown = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (shown) show();  // changing the flag hides the window; it keeps its place and size
+    if (shown) show(); // changing the flag hides the window; it keeps its place and size
 }
 
 bool FavouritesWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -270,7 +270,7 @@ void FavouritesWindow::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
     if (e->type() != QEvent::WindowStateChange || !isMinimized() || !app_.minimizeToTray || !sendToTray) return;
     QTimer::singleShot(0, this, [this] {
-        if (isMinimized()) sendToTray(this);  // not when it was only passing through on its way back
+        if (isMinimized()) sendToTray(this); // not when it was only passing through on its way back
     });
 }
 

@@ -38,9 +38,9 @@ public:
     bool isOpen() const { return open_; }
 
     // What the desktop program provides.
-    std::function<QMenu*()> mainMenu;               // the main window's pop-up menu
-    std::function<void()> showMainWindow;           // "Main Window", and closing by the user
-    std::function<bool(QWidget*)> sendToTray;       // minimising with "Minimize sends to system tray"
+    std::function<QMenu*()> mainMenu;         // the main window's pop-up menu
+    std::function<void()> showMainWindow;     // "Main Window", and closing by the user
+    std::function<bool(QWidget*)> sendToTray; // minimising with "Minimize sends to system tray"
 
     // --- for tests
     Favourites& logic() { return *logic_; }

@@ -66,20 +66,23 @@ QWidget* GroupSetupTab::buildRecorder() {
     label_->setMaxLength(static_cast<int>(macros::kGroupLabelMax));
     label_->setToolTip(q(app_.tip("Enter group description here (30 characters max).")));
     labelCaption->setBuddy(label_);
-    updateLabel_ = pushButton(q(app_.tr("&Update Label")), q(app_.tip("Update group label without changing commands")), box);
+    updateLabel_ =
+        pushButton(q(app_.tr("&Update Label")), q(app_.tip("Update group label without changing commands")), box);
     contentsCaption_ = new QLabel(box);
     contents_ = new QLabel(box);
     contents_->setWordWrap(true);
     contents_->setMinimumHeight(40);
     contents_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    contents_->setStyleSheet("QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; padding:4px; }");
+    contents_->setStyleSheet(
+        "QLabel { background:#ffffff; border:1px solid #b9bec6; border-radius:3px; padding:4px; }");
     record_ = pushButton("", "", box);
     record_->setCheckable(true);
     counter_ = new QLabel(box);
     counter_->setMinimumWidth(30);
     recorded_ = new QListWidget(box);
     remove_ = pushButton(q(app_.tr("Re&move")), q(app_.tip("Remove the selected item")), box);
-    save_ = pushButton(q(app_.tr("&Save Group")), q(app_.tip("Save recorded commands and label to selected group number")), box);
+    save_ = pushButton(q(app_.tr("&Save Group")),
+                       q(app_.tip("Save recorded commands and label to selected group number")), box);
     startOver_ = pushButton(q(app_.tr("Start O&ver")), q(app_.tip("Clear recorded commands")), box);
     delete_ = pushButton(q(app_.tr("&Delete Group")), q(app_.tip("Delete the selected Group")), box);
     auto* hint = new QLabel(q(app_.tr("Press Rec, then click the ON buttons of the main window.")), box);
@@ -109,7 +112,8 @@ QWidget* GroupSetupTab::buildRecorder() {
     connect(save_, &QPushButton::clicked, this, [this, &rec] { act([&rec] { rec.saveGroup(); }); });
     connect(startOver_, &QPushButton::clicked, this, [this, &rec] { act([&rec] { rec.startOver(); }); });
     connect(delete_, &QPushButton::clicked, this, [this, &rec] { act([&rec] { rec.deleteGroup(); }); });
-    connect(remove_, &QPushButton::clicked, this, [this, &rec] { act([this, &rec] { rec.remove(recorded_->currentRow()); }); });
+    connect(remove_, &QPushButton::clicked, this,
+            [this, &rec] { act([this, &rec] { rec.remove(recorded_->currentRow()); }); });
     return box;
 }
 

@@ -13,7 +13,7 @@ class QSlider;
 namespace zul::app {
 class App;
 class MacroSetup;
-}
+} // namespace zul::app
 
 namespace zul::ui {
 

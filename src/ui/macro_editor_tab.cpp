@@ -48,7 +48,8 @@ public:
         : QStyledItemDelegate(parent), commit_(std::move(commit)) {}
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* box = new QLineEdit(parent);
-        box->setValidator(new TextRule(box, [](std::string_view t) { return macros::acceptBoxText(EditBox::Pause, t); }));
+        box->setValidator(
+            new TextRule(box, [](std::string_view t) { return macros::acceptBoxText(EditBox::Pause, t); }));
         return box;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -118,10 +119,11 @@ QWidget* MacroEditorTab::buildGrid() {
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                            QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    grid_->setItemDelegateForColumn(int(GridColumn::Pause), new PauseDelegate(grid_, [this](int row, const QString& text) {
-        editor_.setPauseCell(row, text.toStdString());
-        QTimer::singleShot(0, this, [this] { afterChange(); });
-    }));
+    grid_->setItemDelegateForColumn(int(GridColumn::Pause),
+                                    new PauseDelegate(grid_, [this](int row, const QString& text) {
+                                        editor_.setPauseCell(row, text.toStdString());
+                                        QTimer::singleShot(0, this, [this] { afterChange(); });
+                                    }));
     QHeaderView* header = grid_->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Stretch);
     grid_->setMinimumHeight(200);
@@ -141,8 +143,9 @@ QWidget* MacroEditorTab::buildBoxes() {
         edit->setFixedWidth(kBoxWidths[i]);
         edit->setValidator(new TextRule(edit, [b](std::string_view t) { return macros::acceptBoxText(b, t); }));
         const std::string what = kBoxCaptions[i];
-        edit->setToolTip(q(app_.tip(b == EditBox::Pause ? "double click the 'Pause' edit box to open the seconds calculator"
-                                                       : "double click the '" + what + "' edit box for a list of commands")));
+        edit->setToolTip(
+            q(app_.tip(b == EditBox::Pause ? "double click the 'Pause' edit box to open the seconds calculator"
+                                           : "double click the '" + what + "' edit box for a list of commands")));
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, [this, b](const QString& t) {
             editor_.boxes.set(b, t.toStdString());
@@ -420,7 +423,7 @@ bool MacroEditorTab::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == grid_) {  // while a pause cell is edited, the keys go to its box
+    if (watched == grid_) { // while a pause cell is edited, the keys go to its box
         if (key == Qt::Key_Delete) {
             deleteRow_->click();
             return true;

@@ -17,7 +17,7 @@ class QTableWidget;
 namespace zul::app {
 class App;
 class MacroSetup;
-}
+} // namespace zul::app
 namespace zul::macros {
 class MacroEditor;
 }

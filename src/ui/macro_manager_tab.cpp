@@ -19,7 +19,11 @@ MacroManagerTab::MacroManagerTab(app::App& app, app::MacroSetup& setup, Progress
     auto* h = new QHBoxLayout(this);
     auto* buttons = new QGroupBox(q(app.tr("Backups")), this);
     auto* column = new QVBoxLayout(buttons);
-    struct BackupButton { QPushButton** button; const char* caption; const char* tip; };
+    struct BackupButton {
+        QPushButton** button;
+        const char* caption;
+        const char* tip;
+    };
     const BackupButton backupButtons[] = {
         {&backupAll_, "Backup &All Macros", " Copy macros from program folder to backup folder "},
         {&backupOne_, "&Backup a Macro", "Copy the macro selected in the list to the backup folder"},
@@ -47,7 +51,7 @@ MacroManagerTab::MacroManagerTab(app::App& app, app::MacroSetup& setup, Progress
     right->addWidget(status_);
     right->addWidget(hint_);
     right->addWidget(backups_, 1);
-    right->addStretch();  // without the list, the status stays at the top
+    right->addStretch(); // without the list, the status stays at the top
     h->addLayout(right, 1);
 
     auto& backup = setup_.backup;
@@ -85,7 +89,8 @@ void MacroManagerTab::refresh() {
     refreshing_ = true;
     const auto& backup = setup_.backup;
     restore_->setText(q(backup.restoreCaption()));
-    restore_->setToolTip(q(app_.tip(backup.restoreMode() ? "Hide the backup list" : "Show the backup list to restore a macro")));
+    restore_->setToolTip(
+        q(app_.tip(backup.restoreMode() ? "Hide the backup list" : "Show the backup list to restore a macro")));
     for (QPushButton* b : {restore_, restoreAll_, deleteAll_}) b->setEnabled(backup.restoreButtonsEnabled());
     hint_->setText(q(backup.restoreHint()));
     hint_->setVisible(backup.restoreMode());

@@ -11,7 +11,7 @@ class QPushButton;
 namespace zul::app {
 class App;
 class MacroSetup;
-}
+} // namespace zul::app
 
 namespace zul::ui {
 

@@ -244,7 +244,8 @@ void MacroSetupWindow::refreshMacroPanel() {
     const bool home = editor.activeIsProgramFolder();
     folder_->setText(q(editor.activeFolder().string()));
     folder_->setStyleSheet(home ? "color:black;" : "color:#d00000; font-weight:600;");
-    folder_->setToolTip(q(app_.tip(home ? "Active folder" : "Double click to set active folder back to program folder")));
+    folder_->setToolTip(
+        q(app_.tip(home ? "Active folder" : "Double click to set active folder back to program folder")));
     const QSignalBlocker block(macros_);
     macros_->clear();
     for (const auto& name : editor.macroNames()) macros_->addItem(q(name));

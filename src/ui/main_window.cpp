@@ -89,7 +89,7 @@ QWidget* MainWindow::buildTopBar() {
     auto* bar = new QFrame(this);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
-    auto* houseLabel = new QLabel(q(app_.tr("H&ouse")), bar);  // Alt+H is Help
+    auto* houseLabel = new QLabel(q(app_.tr("H&ouse")), bar); // Alt+H is Help
     house_ = new QComboBox(bar);
     for (int i = 1; i <= 16; ++i) house_->addItem(QString(QChar(x10::houseLetter(i))));
     house_->setMinimumWidth(60);
@@ -180,7 +180,11 @@ QWidget* MainWindow::buildCommandRow() {
     bindHoldButton(dim_, false);
     auto* houseBox = new QGroupBox(q(app_.tr("Whole house")), row);
     auto* houseRow = new QHBoxLayout(houseBox);
-    struct Whole { QPushButton** b; const char* caption; x10::Action action; };
+    struct Whole {
+        QPushButton** b;
+        const char* caption;
+        x10::Action action;
+    };
     const Whole wholes[] = {{&allOn_, "All Lights On", x10::Action::Aln},
                             {&allOff_, "All Lights Off", x10::Action::Alf},
                             {&allUnitsOff_, "All Units Off", x10::Action::Auf}};
@@ -242,9 +246,9 @@ QWidget* MainWindow::buildSideButtons() {
     panic_->installEventFilter(new RightClickFilter(panic_, [this] { app_.groups->panic().setup(); }));
     exit_ = button(q(app_.tr("E&xit")), side);
     connect(exit_, &QPushButton::clicked, this, [this] { app_.startup->cmdExit(); });
-    for (QWidget* w : {static_cast<QWidget*>(timers_), static_cast<QWidget*>(groupsToggle_), static_cast<QWidget*>(macros_),
-                       static_cast<QWidget*>(setup_), static_cast<QWidget*>(favorites_), static_cast<QWidget*>(menu_),
-                       static_cast<QWidget*>(help_)})
+    for (QWidget* w : {static_cast<QWidget*>(timers_), static_cast<QWidget*>(groupsToggle_),
+                       static_cast<QWidget*>(macros_), static_cast<QWidget*>(setup_), static_cast<QWidget*>(favorites_),
+                       static_cast<QWidget*>(menu_), static_cast<QWidget*>(help_)})
         v->addWidget(w);
     v->addStretch(1);
     v->addWidget(panic_);
@@ -283,9 +287,8 @@ QGroupBox* MainWindow::buildGroupsPanel() {
         connect(groupAuto_[k], &QPushButton::clicked, this, [this, i] { app_.groups->runner().autoOff(i); });
         for (const bool on : {true, false}) {
             QPushButton* b = on ? groupOn_[k] : groupOff_[k];
-            b->installEventFilter(new RightClickFilter(b, [this, i, on] {
-                app_.groups->rightClick(i, on, app_.mainWindow->appendTimerCommand);
-            }));
+            b->installEventFilter(new RightClickFilter(
+                b, [this, i, on] { app_.groups->rightClick(i, on, app_.mainWindow->appendTimerCommand); }));
         }
         grid->addWidget(groupLabels_[k], i + 1, 0);
         grid->addWidget(groupOn_[k], i + 1, 1);
@@ -365,7 +368,7 @@ void MainWindow::showGroupsPanel(bool shown) {
     if (groupsPanel_->isHidden() != shown) return;
     if (shown) widthWithoutGroups_ = isVisible() ? width() : 0;
     groupsPanel_->setVisible(shown);
-    if (shown || !isVisible()) return;  // not shown yet, the window takes its size from the layout
+    if (shown || !isVisible()) return; // not shown yet, the window takes its size from the layout
     // The panel made the window wider; without it the window is as wide as before.
     QTimer::singleShot(0, this, [this] {
         if (!groupsPanel_->isHidden()) return;
@@ -417,7 +420,8 @@ void MainWindow::applyTips() {
     tip(allOn_, app_.tip("All Lights On"));
     tip(allOff_, app_.tip("All Lights Off"));
     tip(allUnitsOff_, app_.tip("All Units Off"));
-    tip(timers_, app_.tip(timersOn_ ? "Timers are ON (right click for setup)" : "Timers are OFF (right click for setup)"));
+    tip(timers_,
+        app_.tip(timersOn_ ? "Timers are ON (right click for setup)" : "Timers are OFF (right click for setup)"));
     tip(groupsToggle_, app_.tip("Show Groups (right click for setup)"));
     tip(macros_, app_.tip("Run a Macro (right click for setup)"));
     tip(setup_, app_.tip("Program Setup and Preferences"));
@@ -467,8 +471,8 @@ void MainWindow::fillMenu(QMenu* menu) {
                 fill(m->addMenu(q(app_.tr(e.caption))), e.children);
             } else {
                 // A language is named by its file ("R&D.lan"): shown as it stands.
-                QAction* a = m->addAction(e.id == app::MenuId::LanguageEntry ? literalText(e.caption)
-                                                                             : q(app_.tr(e.caption)));
+                QAction* a =
+                    m->addAction(e.id == app::MenuId::LanguageEntry ? literalText(e.caption) : q(app_.tr(e.caption)));
                 a->setCheckable(e.checkable);
                 a->setChecked(e.checked);
                 a->setEnabled(e.enabled);

@@ -111,12 +111,12 @@ private:
     std::array<ElidingLabel*, macros::kGroupCount> groupLabels_{};
     std::array<QPushButton*, macros::kGroupCount> groupOn_{}, groupOff_{}, groupAuto_{};
     QLabel* indicator_ = nullptr;
-    QLabel* recording_ = nullptr;  // flashes while a recorder records
+    QLabel* recording_ = nullptr; // flashes while a recorder records
     QTimer* recordBlink_ = nullptr;
     QLabel* simLine_ = nullptr;
     bool timersOn_ = false;
-    int widthWithoutGroups_ = 0;  // the width before the groups panel last opened
-    int lampShown_ = -1;  // the lamp state last drawn (-1: none yet)
+    int widthWithoutGroups_ = 0; // the width before the groups panel last opened
+    int lampShown_ = -1;         // the lamp state last drawn (-1: none yet)
     // The status line's words, looked up once (it is rebuilt twice a second).
     QString simulatorWord_, waitingWord_;
 };

@@ -23,7 +23,8 @@ MqttSettingsPage::MqttSettingsPage(app::App& app, mqtt::MqttSettingsForm& form, 
     : QWidget(parent), app_(app), form_(form) {
     auto* v = new QVBoxLayout(this);
     enabled_ = new QCheckBox(q(app.tr("Co&nnect to an MQTT broker")), this);
-    enabled_->setToolTip(q(app.tip("Units, groups, the panic button, macros and the timers appear in your home-automation hub")));
+    enabled_->setToolTip(
+        q(app.tip("Units, groups, the panic button, macros and the timers appear in your home-automation hub")));
     v->addWidget(enabled_);
     v->addLayout(buildFields());
     auto* testRow = new QHBoxLayout;
@@ -71,7 +72,8 @@ MqttSettingsPage::MqttSettingsPage(app::App& app, mqtt::MqttSettingsForm& form, 
 
 QFormLayout* MqttSettingsPage::buildFields() {
     auto* fields = new QFormLayout;
-    broker_ = addField(fields, "&Broker:", "mqtt://host:port, or mqtts://host:port for TLS", "mqtt://192.168.1.10:1883");
+    broker_ =
+        addField(fields, "&Broker:", "mqtt://host:port, or mqtts://host:port for TLS", "mqtt://192.168.1.10:1883");
     caFile_ = makeBox("The certificate of the broker's authority (TLS only; empty: the system's)");
     browse_ = new QPushButton(q(app_.tr("B&rowse...")), this);
     browse_->setToolTip(q(app_.tip("Choose the CA file")));
@@ -90,13 +92,15 @@ QFormLayout* MqttSettingsPage::buildFields() {
     dimSteps_ = new QSpinBox(this);
     dimSteps_->setRange(mqtt::MinDimSteps, mqtt::MaxDimSteps);
     dimSteps_->setMaximumWidth(90);
-    dimSteps_->setToolTip(q(app_.tip("DIM commands that take a lamp from full brightness to dark; the hub's brightness is assumed from them")));
+    dimSteps_->setToolTip(q(app_.tip(
+        "DIM commands that take a lamp from full brightness to dark; the hub's brightness is assumed from them")));
     auto* dimLabel = new QLabel(q(app_.tr("D&im steps:")), this);
     dimLabel->setBuddy(dimSteps_);
     fields->addRow(dimLabel, dimSteps_);
     identity_ = new QLabel(this);
     identity_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    identity_->setToolTip(q(app_.tip("This install's name on the broker: the node id of its discovery topics, the start of its entities' unique ids and its client id")));
+    identity_->setToolTip(q(app_.tip("This install's name on the broker: the node id of its discovery topics, the "
+                                     "start of its entities' unique ids and its client id")));
     fields->addRow(q(app_.tr("Identity:")), identity_);
     return fields;
 }
@@ -109,7 +113,8 @@ QLineEdit* MqttSettingsPage::makeBox(const char* tip, const char* placeholder) {
     return box;
 }
 
-QLineEdit* MqttSettingsPage::addField(QFormLayout* form, const char* caption, const char* tip, const char* placeholder) {
+QLineEdit* MqttSettingsPage::addField(QFormLayout* form, const char* caption, const char* tip,
+                                      const char* placeholder) {
     QLineEdit* box = makeBox(tip, placeholder);
     form->addRow(q(app_.tr(caption)), box);
     return box;
@@ -117,7 +122,7 @@ QLineEdit* MqttSettingsPage::addField(QFormLayout* form, const char* caption, co
 
 void MqttSettingsPage::load() {
     form_.load();
-    const mqtt::MqttSettings v = form_.values;  // a copy: every field set below reports an edit
+    const mqtt::MqttSettings v = form_.values; // a copy: every field set below reports an edit
     enabled_->setChecked(v.enabled);
     broker_->setText(q(v.broker));
     caFile_->setText(q(v.caFile));
@@ -161,8 +166,9 @@ bool MqttSettingsPage::apply() {
 }
 
 void MqttSettingsPage::browseCaFile() {
-    const auto file = app_.dialogs.openFile("Choose the CA file", app_.folder.string(),
-                                            {{"Certificates (*.crt *.pem)", {"*.crt", "*.pem"}}, {"All files (*)", {"*"}}});
+    const auto file =
+        app_.dialogs.openFile("Choose the CA file", app_.folder.string(),
+                              {{"Certificates (*.crt *.pem)", {"*.crt", "*.pem"}}, {"All files (*)", {"*"}}});
     if (file) caFile_->setText(q(*file));
 }
 

@@ -110,7 +110,7 @@ void PortSetupDialog::showFound() {
     const auto& ports = logic_.found();
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const SerialPortEntry& port = ports[i];
-        if (port.comNumber > 0) {  // Com 1 to Com 4 stand for it
+        if (port.comNumber > 0) { // Com 1 to Com 4 stand for it
             choices_[static_cast<std::size_t>(port.comNumber - 1)]->setToolTip(q(serialPortCaption(port)));
             continue;
         }

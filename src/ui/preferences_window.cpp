@@ -282,7 +282,8 @@ QWidget* PreferencesWindow::buildLocation() {
     daylight_->setWordWrap(true);
     daylight_->setStyleSheet("color:#555;");
     v->addWidget(daylight_);
-    auto* link = new QLabel(QString("<a href=\"tables\">%1</a>").arg(q(app_.tr("Sunrise and sunset tables on the web"))), page);
+    auto* link =
+        new QLabel(QString("<a href=\"tables\">%1</a>").arg(q(app_.tr("Sunrise and sunset tables on the web"))), page);
     connect(link, &QLabel::linkActivated, this, [this] { logic_->location().openSunTables(app_.desktop); });
     v->addWidget(link);
     v->addStretch(1);
@@ -501,7 +502,7 @@ QWidget* PreferencesWindow::buildButtons() {
         load();
     });
     connect(ok_, &QPushButton::clicked, this, [this] {
-        if (mqtt_ && !mqtt_->apply()) {  // what is wrong shows on its tab; nothing closes
+        if (mqtt_ && !mqtt_->apply()) { // what is wrong shows on its tab; nothing closes
             tabs_->setCurrentWidget(mqtt_);
             return;
         }
@@ -517,7 +518,7 @@ QWidget* PreferencesWindow::buildButtons() {
 void PreferencesWindow::addMqttPage(MqttSettingsPage* page) {
     mqtt_ = page;
     tabs_->addTab(page, q(app_.tr("&MQTT")));
-    tabs_->setUsesScrollButtons(false);  // six tabs: the window widens to show them all
+    tabs_->setUsesScrollButtons(false); // six tabs: the window widens to show them all
     page->edited = [this] { refreshApply(); };
 }
 
@@ -577,9 +578,10 @@ void PreferencesWindow::loadPanic() {
     if (auto* choice = colours_->button(logic_->panicColour())) choice->setChecked(true);
     const std::string caption = logic_->panicField(PanicField::Caption);
     panicPreview_->setText(q(caption.empty() ? app_.tr(DefaultPanicCaption) : caption));
-    panicPreview_->setStyleSheet(QString("QPushButton { background:%1; color:white; font-weight:700; border-radius:4px; "
-                                         "padding:6px; }")
-                                     .arg(rgbOf(panicColour(logic_->panicColour())).name()));
+    panicPreview_->setStyleSheet(
+        QString("QPushButton { background:%1; color:white; font-weight:700; border-radius:4px; "
+                "padding:6px; }")
+            .arg(rgbOf(panicColour(logic_->panicColour())).name()));
 }
 
 void PreferencesWindow::loadLocation() {
@@ -626,12 +628,15 @@ void PreferencesWindow::loadAdvanced() {
 }
 
 void PreferencesWindow::applyTips() {
-    auto tip = [this](QWidget* w, const char* text) { w->setToolTip(app_.showToolTips ? q(app_.tip(text)) : QString()); };
+    auto tip = [this](QWidget* w, const char* text) {
+        w->setToolTip(app_.showToolTips ? q(app_.tip(text)) : QString());
+    };
     tip(apply_, "Apply changes without closing window");
     tip(ok_, "Save changes and close window");
     tip(cancel_, "Close window without saving changes");
     tip(help_, app::Preferences::helpTip(currentTab()));
-    tip(panic_[0], "Enter the name you want to appear on the button. Put the '&' symbol before a character to create a hot key.");
+    tip(panic_[0],
+        "Enter the name you want to appear on the button. Put the '&' symbol before a character to create a hot key.");
     tip(panic_[3], "Enter zero (0) for NO Off");
     tip(location_[0], "Enter Latitude for your location");
     tip(location_[1], "Enter Longitude for your location");

@@ -58,7 +58,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void reject() override;  // Esc: Cancel
+    void reject() override; // Esc: Cancel
 
 private:
     struct OptionRow {
@@ -79,8 +79,7 @@ private:
     QWidget* buildUpdateBox(QWidget* parent);
     QWidget* buildButtons();
     void addOption(QWidget* parent, QGridLayout* grid, int row, app::Option id, const std::string& caption);
-    QCheckBox* addSwitch(QWidget* parent, QGridLayout* grid, int row, const std::string& caption,
-                         QLabel** onOff);
+    QCheckBox* addSwitch(QWidget* parent, QGridLayout* grid, int row, const std::string& caption, QLabel** onOff);
 
     void load();
     void loadOptions();

@@ -63,8 +63,8 @@ void ScreenKeeper::placeBeside(QWidget& w, const QWidget& owner) {
     // Not shown yet, the window has no frame: it will have one like its owner's.
     const QSize frame = w.size() + (owner.frameGeometry().size() - owner.size());
     const QRect ownerFrame = owner.frameGeometry();
-    const app::ScreenRect place = app::besideOwner(rectOf(ownerFrame), frame.width(), frame.height(),
-                                                   rectOf(screen->availableGeometry()), 8);
+    const app::ScreenRect place =
+        app::besideOwner(rectOf(ownerFrame), frame.width(), frame.height(), rectOf(screen->availableGeometry()), 8);
     w.move(place.left, place.top);
     intendPlace(w, {place.left, place.top});
 }

@@ -178,10 +178,8 @@ void TimerLogWindow::bindLog(TimerLog* log) {
     if (log_) {
         log_->onTextChanged = [this] { followLog(); };
         log_->onStatusChanged = [this](int timer) {
-            if (timer == TimerLog::kLoopStatus)
-                showLoopLine();
-            else
-                model_->lineChanged(timer);
+            if (timer == TimerLog::kLoopStatus) showLoopLine();
+            else model_->lineChanged(timer);
         };
         log_->onStatusResized = [this] { model_->countChanged(); };
         log_->onAutosaveBusy = [this](bool busy) {

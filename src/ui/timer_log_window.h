@@ -105,9 +105,9 @@ private:
     QPushButton *view_ = nullptr, *selectAll_ = nullptr, *clear_ = nullptr, *print_ = nullptr, *saveAs_ = nullptr;
     QPushButton *openFile_ = nullptr, *minimize_ = nullptr, *close_ = nullptr;
     QCheckBox* autoSave_ = nullptr;
-    std::string shown_;  // the session log as the box holds it
+    std::string shown_; // the session log as the box holds it
     bool placed_ = false;
-    Connection<> optionsListener_;  // the tool tips follow "Show tool tips"
+    Connection<> optionsListener_; // the tool tips follow "Show tool tips"
 };
 
 } // namespace zul::ui

@@ -33,7 +33,7 @@
 namespace zul::ui {
 
 namespace {
-constexpr int kLoopRules = 5;  // the loop's days list stops before "One Time"
+constexpr int kLoopRules = 5; // the loop's days list stops before "One Time"
 constexpr int kCommandRole = Qt::UserRole + 1;
 
 QTime timeOf(const std::string& text) {
@@ -136,7 +136,7 @@ void TimerWindow::buildMenu() {
     for (TimerOption o : {TimerOption::ConfirmClear, TimerOption::ConfirmDelete, TimerOption::ConfirmSaveQuit})
         addOption(confirm, o);
     prefs->addSeparator();
-    prefs->addAction(q(app_.tr("Cancel")));  // closes the menu
+    prefs->addAction(q(app_.tr("Cancel"))); // closes the menu
 }
 
 QWidget* TimerWindow::buildTopBar() {
@@ -149,7 +149,9 @@ QWidget* TimerWindow::buildTopBar() {
     sunrise_ = new ClickLabel(bar);
     sunset_ = new ClickLabel(bar);
     for (QLabel* l : {sunrise_, sunset_}) {
-        static_cast<ClickLabel*>(l)->doubleClicked = [this] { app::openPreferences(app_, app::PreferencesTab::Location); };
+        static_cast<ClickLabel*>(l)->doubleClicked = [this] {
+            app::openPreferences(app_, app::PreferencesTab::Location);
+        };
         l->setMinimumWidth(140);
     }
     master_ = new QCheckBox(bar);
@@ -174,10 +176,8 @@ QWidget* TimerWindow::buildMacroList() {
     macroList_->setMaximumWidth(240);
     connect(macroList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         if (!logic_) return;
-        if (item->data(kCommandRole).toBool())
-            logic_->manualSend(item->text().toStdString());
-        else
-            logic_->manualRun(item->text().toStdString());
+        if (item->data(kCommandRole).toBool()) logic_->manualSend(item->text().toStdString());
+        else logic_->manualRun(item->text().toStdString());
     });
     refresh_ = button("Refresh", [](TimerWindowLogic& l) { l.refreshMacroList(); });
     v->addWidget(macroList_, 1);
@@ -374,7 +374,7 @@ void TimerWindow::addRowWidgets(int i) {
     r.days->setMinimumWidth(86);
     r.clear = new QToolButton(inner);
     r.clear->setText("X");
-    const int at = i + 1;  // row 0 holds the headings
+    const int at = i + 1; // row 0 holds the headings
     QWidget* cells[] = {r.put, r.entry, r.start, r.time, r.macro, r.days, r.clear};
     for (int c = 0; c < 7; ++c) grid_->addWidget(cells[c], at, c);
     rows_.push_back(r);
@@ -558,7 +558,7 @@ void TimerWindow::refreshClockDriven() {
     loopDays_->setColour(logic_->loopDaysColour());
     if (loopEnable_->isChecked() != logic_->loopEnabled()) {
         const QSignalBlocker quiet(loopEnable_);
-        loopEnable_->setChecked(logic_->loopEnabled());  // a loop whose macro went away stops
+        loopEnable_->setChecked(logic_->loopEnabled()); // a loop whose macro went away stops
     }
 }
 
@@ -612,8 +612,8 @@ void TimerWindow::refreshSwitch() {
 void TimerWindow::refreshMacroList() {
     if (!logic_) return;
     const QString selected = q(selectedName());
-    const bool newCommand = macroList_->count() > 0 && static_cast<int>(logic_->commands().size()) >
-                                                           macroList_->property("commands").toInt();
+    const bool newCommand = macroList_->count() > 0 &&
+                            static_cast<int>(logic_->commands().size()) > macroList_->property("commands").toInt();
     const QSignalBlocker quiet(macroList_);
     macroList_->clear();
     for (const std::string& c : logic_->commands()) {
@@ -683,9 +683,9 @@ void TimerWindow::applyTips() {
 void TimerWindow::fixTabOrder() {
     std::vector<QWidget*> order{master_, macroList_, refresh_, picker_[0], picker_[1], picker_[2], am_, pm_, sync_};
     for (const Row& r : rows_) order.insert(order.end(), {r.put, r.entry, r.start, r.time, r.macro, r.days, r.clear});
-    order.insert(order.end(), {loopPut_, loopDays_, loopClear_, loopEnable_, loopWindow_, loopStart_, loopEnd_,
-                               loopFlash_, manual_, startSound_, commandSound_, add_, remove_, status_, help_, apply_,
-                               close_, cancel_});
+    order.insert(order.end(),
+                 {loopPut_, loopDays_, loopClear_, loopEnable_, loopWindow_, loopStart_, loopEnd_, loopFlash_, manual_,
+                  startSound_, commandSound_, add_, remove_, status_, help_, apply_, close_, cancel_});
     for (std::size_t k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
 }
 

@@ -61,11 +61,11 @@ public:
     void open();
 
     struct Row {
-        QPushButton* put = nullptr;  // "1-->"
+        QPushButton* put = nullptr; // "1-->"
         QLineEdit* entry = nullptr;
         QLineEdit* start = nullptr;
-        QPushButton* time = nullptr;   // "T"
-        QPushButton* macro = nullptr;  // "M"
+        QPushButton* time = nullptr;  // "T"
+        QPushButton* macro = nullptr; // "M"
         ColourLabel* days = nullptr;
         QToolButton* clear = nullptr;
         // What the days label and the start field's colour and tip were drawn for.

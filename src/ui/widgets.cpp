@@ -217,7 +217,7 @@ void ElidingLabel::resizeEvent(QResizeEvent* e) {
 }
 
 void ElidingLabel::elide() {
-    const int room = contentsRect().width() - 2 * margin() - 8;  // the style's padding
+    const int room = contentsRect().width() - 2 * margin() - 8; // the style's padding
     const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(room, 0));
     if (text() != shown) setText(shown);
     const QString tip = shown == full_ ? hint_ : hint_.isEmpty() ? full_ : full_ + "\n" + hint_;
@@ -254,7 +254,8 @@ void onHelpKey(QWidget& window, std::function<void()> open) {
 
 void placeAtTwips(QWidget& w, int left, int top) {
     const QRect area = workArea(w);
-    const auto p = app::mainWindowOpening(left, top, pixelsToTwipsFor(w, area.width()), pixelsToTwipsFor(w, area.height()));
+    const auto p =
+        app::mainWindowOpening(left, top, pixelsToTwipsFor(w, area.width()), pixelsToTwipsFor(w, area.height()));
     const QPoint place(area.left() + twipsToPixelsFor(w, p.left), area.top() + twipsToPixelsFor(w, p.top));
     w.move(place);
     ScreenKeeper::intendPlace(w, place);
@@ -318,7 +319,7 @@ bool DescriptionField::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DescriptionField::finish() {
-    if (save && !save(edit_->text())) return;  // refused: the typed text stays in the box
+    if (save && !save(edit_->text())) return; // refused: the typed text stays in the box
     if (saveChoice && choice_->isVisible()) saveChoice(choice_->isChecked());
     label_->setText(edit_->text());
     setCurrentIndex(0);

@@ -75,7 +75,7 @@ protected:
 private:
     std::function<void()> play_;
     qint64 lastMs_ = -1;
-    qint64 shownMs_ = 0;  // when the window was last shown
+    qint64 shownMs_ = 0; // when the window was last shown
 };
 
 // A label that reports double clicks.

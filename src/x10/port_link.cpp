@@ -39,9 +39,7 @@ std::optional<std::string> checkPortText(const std::string& text, std::string& e
 
 std::string RecordPortStore::load() const { return records_.ReadRecord(RecordNumber::Port, true); }
 
-bool RecordPortStore::save(const std::string& port) {
-    return records_.WriteRecord(RecordNumber::Port, port, true).ok;
-}
+bool RecordPortStore::save(const std::string& port) { return records_.WriteRecord(RecordNumber::Port, port, true).ok; }
 
 PortLink::PortLink(LinePort& port, PortStore& store, Dialogs& dialogs, EventLoop& loop, Transmitter& transmitter,
                    std::function<void()> showPortDialog)

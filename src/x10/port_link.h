@@ -61,9 +61,9 @@ private:
 enum class StartupPort {
     AlreadyOpen,
     Opened,
-    NotSet,        // the "not set up" message and the port dialog were shown
-    Unavailable,   // busy or invalid twice: the message and the port dialog were shown
-    OpenedWithError,  // an other error was reported in a message box
+    NotSet,          // the "not set up" message and the port dialog were shown
+    Unavailable,     // busy or invalid twice: the message and the port dialog were shown
+    OpenedWithError, // an other error was reported in a message box
 };
 
 class PortLink {

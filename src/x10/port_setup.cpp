@@ -37,9 +37,8 @@ void PortSetup::setFound(std::vector<SerialPortEntry> found) {
 }
 
 void PortSetup::select(const std::string& port) {
-    const auto listed = std::find_if(found_.begin(), found_.end(), [&port](const SerialPortEntry& p) {
-        return p.path == port && p.comNumber == 0;
-    });
+    const auto listed = std::find_if(found_.begin(), found_.end(),
+                                     [&port](const SerialPortEntry& p) { return p.path == port && p.comNumber == 0; });
     if (listed != found_.end()) {
         chooseFound(static_cast<int>(listed - found_.begin()));
     } else if (port == SimulatorPortText) {

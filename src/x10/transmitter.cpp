@@ -67,8 +67,7 @@ void Transmitter::holdState() {
     const std::int64_t wake = end - margin_;
     loop_.sleepUntilMicros(wake);
     wokeLate(clock_.monotonicMicros() - wake);
-    while (clock_.monotonicMicros() < end) {
-    }
+    while (clock_.monotonicMicros() < end) {}
 }
 
 void Transmitter::wokeLate(std::int64_t micros) {
@@ -98,7 +97,7 @@ private:
 void Transmitter::SendBits(const std::string& bits) {
     Pause(SettleSeconds);
     sendBitsNow(bits);
-    const auto observers = observers_;  // an observer may remove itself
+    const auto observers = observers_; // an observer may remove itself
     for (const auto& o : observers) o.call(bits);
 }
 
@@ -118,7 +117,7 @@ void Transmitter::sendBitsNow(const std::string& bits) {
             port_.setDtr(true);
         }
         holdState();
-        port_.setRts(true);  // both high: the idle, powered state
+        port_.setRts(true); // both high: the idle, powered state
         port_.setDtr(true);
         holdState();
     }
@@ -169,8 +168,9 @@ int Transmitter::addSentObserver(SentObserver observer) {
 }
 
 void Transmitter::removeSentObserver(int id) {
-    observers_.erase(std::remove_if(observers_.begin(), observers_.end(), [id](const Observer& o) { return o.id == id; }),
-                     observers_.end());
+    observers_.erase(
+        std::remove_if(observers_.begin(), observers_.end(), [id](const Observer& o) { return o.id == id; }),
+        observers_.end());
 }
 
 } // namespace zul::x10

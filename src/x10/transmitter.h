@@ -15,7 +15,7 @@
 namespace zul {
 class ErrorLog;
 class SettingsBackend;
-}
+} // namespace zul
 
 namespace zul::x10 {
 
@@ -88,9 +88,9 @@ private:
     int stateMicros_;
     int spinMicros_ = 0;
     int maxSpinMicros_ = 0;
-    int margin_ = 0;             // the busy part of the states of this frame
-    std::int64_t lateNow_ = 0;   // the latest wake-up of this frame
-    std::int64_t lateLast_ = 0;  // and of the frame before
+    int margin_ = 0;            // the busy part of the states of this frame
+    std::int64_t lateNow_ = 0;  // the latest wake-up of this frame
+    std::int64_t lateLast_ = 0; // and of the frame before
     FramePriority* priority_ = nullptr;
     struct Observer {
         int id;

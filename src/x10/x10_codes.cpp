@@ -71,17 +71,12 @@ std::string combinationError(const std::string& unitText, Action action) {
     const bool isAll = u == "ALL";
     switch (action) {
     case Action::On:
-    case Action::Off:
-        return isPre || isAll ? "ON and OFF must have a number in Unit Code." : "";
+    case Action::Off: return isPre || isAll ? "ON and OFF must have a number in Unit Code." : "";
     case Action::Bri:
-    case Action::Dim:
-        return isPre ? "" : "Bright and Dim may only be used with PRE in Unit Code.";
-    case Action::Aln:
-        return isAll ? "" : "All Lights ON:  Must have ALL in Unit Code.";
-    case Action::Alf:
-        return isAll ? "" : "All Lights OFF:  Must have ALL in Unit Code.";
-    case Action::Auf:
-        return isAll ? "" : "All Units OFF:  Must have ALL in Unit Code.";
+    case Action::Dim: return isPre ? "" : "Bright and Dim may only be used with PRE in Unit Code.";
+    case Action::Aln: return isAll ? "" : "All Lights ON:  Must have ALL in Unit Code.";
+    case Action::Alf: return isAll ? "" : "All Lights OFF:  Must have ALL in Unit Code.";
+    case Action::Auf: return isAll ? "" : "All Units OFF:  Must have ALL in Unit Code.";
     }
     return "";
 }

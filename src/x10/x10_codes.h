@@ -21,7 +21,7 @@ enum class Action { On, Off, Bri, Dim, Aln, Alf, Auf };
 // A command as the user names it. unit is 1..16 for ON/OFF and 0 for the
 // commands that carry no unit number (PRE with BRI/DIM, ALL with ALN/ALF/AUF).
 struct Command {
-    int house = 1;  // 1 = A ... 16 = P
+    int house = 1; // 1 = A ... 16 = P
     int unit = 1;
     Action action = Action::On;
     friend bool operator==(const Command&, const Command&) = default;
@@ -44,8 +44,8 @@ std::string describe(const Command& c);
 
 // Parsing of the three parts of a command, any letter case, surrounding
 // blanks ignored. Each returns nullopt when the text is not one of its values.
-std::optional<int> parseHouse(const std::string& text);           // "a" -> 1
-std::optional<Action> parseAction(const std::string& text);       // "on" -> On
+std::optional<int> parseHouse(const std::string& text);     // "a" -> 1
+std::optional<Action> parseAction(const std::string& text); // "on" -> On
 // "1".."16" -> 1..16, "PRE"/"ALL" -> 0.
 std::optional<int> parseUnit(const std::string& text);
 

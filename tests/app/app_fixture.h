@@ -30,7 +30,8 @@ protected:
                                    transmitter = t.get();
                                    return std::unique_ptr<LinePort>(std::move(t));
                                }};
-        auto made = std::make_unique<app::App>(platform, std::make_unique<IniSettingsStore>(home.config() / "settings.ini"));
+        auto made =
+            std::make_unique<app::App>(platform, std::make_unique<IniSettingsStore>(home.config() / "settings.ini"));
         made->hooks.showPortDialog = [this] { ++portDialogShown; };
         return made;
     }
@@ -53,7 +54,7 @@ protected:
     std::vector<std::string> sent() const { return transmitter ? transmitter->commands() : std::vector<std::string>{}; }
 
     ScopedHome home;
-    sim::VirtualClock clock{DateTime{2024, 6, 3, 12, 0, 0, 0}};  // a Monday
+    sim::VirtualClock clock{DateTime{2024, 6, 3, 12, 0, 0, 0}}; // a Monday
     sim::VirtualEventLoop loop{clock};
     ScriptedDialogs dialogs;
     RecordingSound sound;

@@ -46,12 +46,12 @@ TEST(InstanceMessage, HandOffTextsAreFramedAndCheckedOnArrival) {
     const std::string bytes = app::encodeHandOff("/home/me/Lichter \xc3\xa4.cro");
     EXPECT_EQ(bytes, "ZULMARIN1 /home/me/Lichter \xc3\xa4.cro\n");
     EXPECT_EQ(app::decodeHandOff(bytes), "/home/me/Lichter \xc3\xa4.cro");
-    EXPECT_EQ(app::decodeHandOff("previous\n"), std::nullopt);                     // no tag
+    EXPECT_EQ(app::decodeHandOff("previous\n"), std::nullopt);                    // no tag
     EXPECT_EQ(app::decodeHandOff("ZULMARIN1 previous"), std::nullopt);            // no line end
     EXPECT_EQ(app::decodeHandOff("ZULMARIN1 a\tb.cro\n"), std::nullopt);          // control character
     EXPECT_EQ(app::decodeHandOff("ZULMARIN1 \xe2\x82\n"), std::nullopt);          // cut UTF-8
-    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 a\xe0\x80\x8a.cro\n"), std::nullopt);  // an overlong line feed
-    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 \xed\xa0\x80.cro\n"), std::nullopt);   // a lone surrogate
+    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 a\xe0\x80\x8a.cro\n"), std::nullopt); // an overlong line feed
+    EXPECT_EQ(app::decodeHandOff("ZULMARIN1 \xed\xa0\x80.cro\n"), std::nullopt);  // a lone surrogate
     EXPECT_EQ(app::decodeHandOff("ZULMARIN1 \xf4\x90\x80\x80\n"), std::nullopt);  // past U+10FFFF
     EXPECT_EQ(app::decodeHandOff(app::encodeHandOff(std::string(5000, 'a'))), std::nullopt);
 }
@@ -61,7 +61,8 @@ TEST(InstanceMessage, RequestsAndAnswersSurviveTheChannel) {
     EXPECT_EQ(app::withAbsoluteMacroPath("\"../my lights.CRO\"", "/home/me/x"), "/home/me/my lights.CRO");
     EXPECT_EQ(app::withAbsoluteMacroPath("/abs/a.cro", "/home/me"), "/abs/a.cro");
     EXPECT_EQ(app::withAbsoluteMacroPath("previous", "/home/me"), "previous");
-    const auto send = app::classifyHandOff(*app::decodeHandOff(app::encodeHandOff(app::sendRequestText("A", "2", "OFF"))));
+    const auto send =
+        app::classifyHandOff(*app::decodeHandOff(app::encodeHandOff(app::sendRequestText("A", "2", "OFF"))));
     EXPECT_EQ(send.kind, Kind::Send);
     EXPECT_EQ(send.argument, "A 2 OFF");
     const auto run = app::classifyHandOff(app::runRequestText("/m/run me.cro"));
@@ -81,7 +82,8 @@ TEST(InstanceMessage, RequestsAndAnswersSurviveTheChannel) {
     const auto cut = app::decodeAnswer(app::encodeAnswer(app::answerError(longReason)));
     ASSERT_TRUE(cut);
     EXPECT_LE(cut->message.size(), app::MaxHandOffBytes);
-    for (const char* bad : {"ZULMARIN1 maybe\n", "ZULMARIN1 error: \n", "ok\n"}) EXPECT_FALSE(app::decodeAnswer(bad)) << bad;
+    for (const char* bad : {"ZULMARIN1 maybe\n", "ZULMARIN1 error: \n", "ok\n"})
+        EXPECT_FALSE(app::decodeAnswer(bad)) << bad;
 }
 
 TEST(Placement, TheWindowOpensWithinReachOfTheScreen) {
@@ -100,7 +102,8 @@ TEST(Placement, TheWindowOpensWithinReachOfTheScreen) {
     EXPECT_EQ(app::screenHolding({4000, 2000, 400, 300}, screens), 1u);
     EXPECT_EQ(app::keptOnScreen({1200, -20, 400, 300}, screens[1]), (R{1280, 0, 400, 300})) << "title bar on screen";
     EXPECT_EQ(app::keptOnScreen({2200, 700, 400, 300}, screens[1]), (R{1904, 468, 400, 300}));
-    EXPECT_EQ(app::keptOnScreen({10, 10, 1900, 500}, screens[1]), (R{1280, 10, 1024, 500})) << "no wider than the screen";
+    EXPECT_EQ(app::keptOnScreen({10, 10, 1900, 500}, screens[1]), (R{1280, 10, 1024, 500}))
+        << "no wider than the screen";
     // Beside the owner: right of it, else left of it, else as far right as it fits.
     EXPECT_EQ(app::besideOwner({100, 50, 600, 400}, 280, 340, screens[0], 8), (R{708, 50, 280, 340}));
     EXPECT_EQ(app::besideOwner({900, 50, 370, 400}, 280, 340, screens[0], 8), (R{612, 50, 280, 340}));
@@ -121,8 +124,9 @@ TEST_F(AppPartsTest, TheMenuOffersEveryEntryOnceAndItsTogglesAreStored) {
     const auto menu = app::buildMainMenu(*app);
     std::map<app::MenuId, int> seen;
     countIds(menu, seen);
-    seen[app::MenuId::LanguageEntry] = 1;  // one per language file, and there is none
-    for (int id = int(app::MenuId::PanicRun); id <= int(app::MenuId::Cancel); ++id) EXPECT_EQ(seen[app::MenuId(id)], 1) << id;
+    seen[app::MenuId::LanguageEntry] = 1; // one per language file, and there is none
+    for (int id = int(app::MenuId::PanicRun); id <= int(app::MenuId::Cancel); ++id)
+        EXPECT_EQ(seen[app::MenuId(id)], 1) << id;
     EXPECT_FALSE(menu[7].visible) << "no .lan file: the Language submenu is hidden";
 
     app::runMenuEntry(*app, app::MenuId::ShowPanic);
@@ -146,8 +150,8 @@ TEST_F(AppPartsTest, GroupButtonsAndThePanicButtonRunTheirGroups) {
     app->hooks.askDelay = [] { return std::optional<int>(5); };
     app->groups->runner().autoOff(1);
     app->groups->panic().run();
-    EXPECT_EQ(sent(), (std::vector<std::string>{"A1 OFF", "A3 OFF", "A1 ON", "A3 ON", "A1 OFF", "A3 OFF", "A1 ON",
-                                                "A3 ON"}));
+    EXPECT_EQ(sent(),
+              (std::vector<std::string>{"A1 OFF", "A3 OFF", "A1 ON", "A3 ON", "A1 OFF", "A3 OFF", "A1 ON", "A3 ON"}));
 }
 
 TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachinery) {
@@ -186,7 +190,7 @@ TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachi
     EXPECT_EQ(app->timers, nullptr);
     EXPECT_EQ(dialogs.last().title, "Timers have Changed!");
     EXPECT_EQ(readFile(home.home() / "tmrdat.zul").substr(0, 12), "\"porch.cro**");
-    EXPECT_EQ(app->records.ReadRecord(275, true), "");  // the store is closed
+    EXPECT_EQ(app->records.ReadRecord(275, true), ""); // the store is closed
 }
 
 TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {
@@ -201,7 +205,7 @@ TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {
     EXPECT_EQ(panic.settings.caption, "Outside");
     EXPECT_EQ(panic.settings.group, 3);
     EXPECT_DOUBLE_EQ(panic.settings.delay(), 90.0);
-    EXPECT_EQ(app->groups->panicRgb(), 0x00C000u);  // choice 4, green
+    EXPECT_EQ(app->groups->panicRgb(), 0x00C000u); // choice 4, green
     EXPECT_EQ(app::buildMainMenu(*app)[0].caption, "Outside (Run)");
     app->groups->setShown(false);
     EXPECT_EQ(app->records.ReadRecord(273, true), "0");

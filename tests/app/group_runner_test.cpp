@@ -55,7 +55,10 @@ TEST(GroupRunner, OffRunSetsTheOffBitAndATimersStartIsSilentAndOnlyOnOrOff) {
     rig.writeGroup(0, "Porch", {kA2On});
     rig.groups.runGroup(0, false);
     ASSERT_EQ(rig.sent(), std::vector<std::string>{"A2 OFF"});
-    EXPECT_EQ(rig.port.decoder().decoded()[0].bits, "1101010110101010" "01100000" "00110000" "10101101");
+    EXPECT_EQ(rig.port.decoder().decoded()[0].bits, "1101010110101010"
+                                                    "01100000"
+                                                    "00110000"
+                                                    "10101101");
 
     // A timer's start is silent (no click) and only takes ON or OFF.
     rig.events.clear();
@@ -92,7 +95,7 @@ TEST(GroupRunner, AutoOffNeedsAtLeastOneSecond) {
     std::optional<double> answer = 0.5;
     rig.groups.askDelay = [&] { return answer; };
     rig.groups.autoOff(0);
-    answer = std::nullopt;  // cancelled
+    answer = std::nullopt; // cancelled
     rig.groups.autoOff(0);
     EXPECT_TRUE(rig.sent().empty());
     answer = 125;
@@ -152,7 +155,7 @@ TEST(PanicRoutine, OffRunStartsAfterTheDelay) {
     rig.panic.click = [&] { ++clicks; };
     rig.panic.runFromMenu();
     rig.loop.runFor(700);
-    EXPECT_TRUE(rig.sent().empty());  // the menu closes first
+    EXPECT_TRUE(rig.sent().empty()); // the menu closes first
     rig.loop.runFor(100);
     ASSERT_EQ(rig.sent(), (std::vector<std::string>{"A1 ON", "A2 ON", "A1 OFF", "A2 OFF"}));
     EXPECT_DOUBLE_EQ(rig.msBetween(1, 2), 90000 + 70 + 40);
@@ -168,7 +171,7 @@ TEST(PanicRoutine, SettingsComeFromTheRecordStore) {
     EXPECT_EQ(p.caption, "Pa&nic");
     EXPECT_TRUE(p.shown);
 
-    records.WriteRecord(281, "9", true);  // no such group
+    records.WriteRecord(281, "9", true); // no such group
     settings.write(Setting::PanicButton, "0");
     p = loadPanicSettings(records, settings);
     EXPECT_EQ(p.group, 0);

@@ -125,12 +125,14 @@ TEST_F(HeadlessServiceTest, TimersRunFromTheStartAndEachLogEntryIsOneEscapedLine
     EXPECT_EQ(linesWith("simulator:"),
               (std::vector<std::string>{"12:00:05 simulator: A1 ON", "12:00:08 simulator: A1 ON",
                                         "12:00:09 simulator: B2 ON"}));
-    EXPECT_EQ(linesWith("Timer 1"), std::vector<std::string>{"12:00:05 2024-06-03 12:00:05 Timer 1:  (A 1 ON) :  Success"});
+    EXPECT_EQ(linesWith("Timer 1"),
+              std::vector<std::string>{"12:00:05 2024-06-03 12:00:05 Timer 1:  (A 1 ON) :  Success"});
     EXPECT_EQ(linesWith("Timer 2").front(), "12:00:08 Timer 2 : (wake.cro) : Started - 2024-06-03 12:00:08");
     EXPECT_EQ(linesWith("Master Timer Enabled").size(), 1u);
     // The text-direction override, the C1 and the C0 control of a hostile entry, as text.
     EXPECT_EQ(linesWith("Timer 4"),
-              std::vector<std::string>{"12:00:11 2024-06-03 12:00:11 Timer 4: Error - B 2 \\xe2\\x80\\xaeNO\\xc2\\x9b\\x1b[2J"});
+              std::vector<std::string>{
+                  "12:00:11 2024-06-03 12:00:11 Timer 4: Error - B 2 \\xe2\\x80\\xaeNO\\xc2\\x9b\\x1b[2J"});
     for (const auto& l : lines) EXPECT_TRUE(isPlainText(l)) << l;
     EXPECT_TRUE(faults.empty());
     EXPECT_TRUE(dialogs.shown.empty());
@@ -143,7 +145,7 @@ TEST_F(HeadlessServiceTest, TheStartRemovesWhatSavesCutShortLeftAndNothingElse) 
     const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
     std::vector<std::string> names{".TimerLog.log.FZo1jW4R", ".tmrdat.zul.Ab3dEf9h", ".notes.txt.ABCDEFGH",
                                    ".error.log.short"};
-    if (::geteuid() == 0) names.push_back(".db.zld.Zz9Zz9Zz");  // given to another user below
+    if (::geteuid() == 0) names.push_back(".db.zld.Zz9Zz9Zz"); // given to another user below
     for (const auto& name : names) {
         writeFile(home.home() / name, "partial");
         if (name != ".tmrdat.zul.Ab3dEf9h") std::filesystem::last_write_time(home.home() / name, old);
@@ -157,8 +159,10 @@ TEST_F(HeadlessServiceTest, TheStartRemovesWhatSavesCutShortLeftAndNothingElse) 
     for (const auto& name : names) EXPECT_EQ(std::filesystem::exists(home.home() / name), name != names[0]) << name;
     EXPECT_FALSE(std::filesystem::exists(home.config() / ".settings.ini.q1W2e3R4"));
     EXPECT_EQ(linesWith("removed"),
-              (std::vector<std::string>{"12:00:00 removed " + (home.home() / names[0]).string() + ", left by a save that was cut short",
-                                        "12:00:00 removed " + (home.config() / ".settings.ini.q1W2e3R4").string() + ", left by a save that was cut short"}));
+              (std::vector<std::string>{"12:00:00 removed " + (home.home() / names[0]).string() +
+                                            ", left by a save that was cut short",
+                                        "12:00:00 removed " + (home.config() / ".settings.ini.q1W2e3R4").string() +
+                                            ", left by a save that was cut short"}));
 }
 
 TEST_F(HeadlessServiceTest, ChangedFilesAreTakenWithoutARestart) {
@@ -186,7 +190,7 @@ TEST_F(HeadlessServiceTest, ChangedFilesAreTakenWithoutARestart) {
     // and takes the file again once it is readable, looking again on every
     // tick meanwhile (a change of mode need not come with a notice).
     std::filesystem::remove(home.home() / "tmrdat.zul");
-    plantSocket(home.home() / "tmrdat.zul");  // exists, cannot be opened for reading
+    plantSocket(home.home() / "tmrdat.zul"); // exists, cannot be opened for reading
     service->filesMayHaveChanged();
     loop.runFor(1000);
     ASSERT_EQ(faults.size(), 1u);
@@ -202,9 +206,11 @@ TEST_F(HeadlessServiceTest, APortThatIsMissingOrGoesAwayIsReportedOnceAndTriedAg
     openFailure = PortError{PortErrorKind::InvalidPort, 8002, "No such device: /tmp/zul-missing-port"};
     start({"A 1 ON*12:00:20*Everyday"}, "/tmp/zul-missing-port");
     loop.runFor(12000);
-    EXPECT_EQ(opens, 3);  // at start and every 5 s
+    EXPECT_EQ(opens, 3); // at start and every 5 s
     ASSERT_EQ(faults.size(), 1u);
-    EXPECT_EQ(faults[0], "cannot open port /tmp/zul-missing-port: 8002 No such device: /tmp/zul-missing-port; trying again every 5 s");
+    EXPECT_EQ(
+        faults[0],
+        "cannot open port /tmp/zul-missing-port: 8002 No such device: /tmp/zul-missing-port; trying again every 5 s");
     const auto logged = readErrorLog(app->errorLog.file());
     ASSERT_TRUE(logged.problem.empty() && logged.entries.size() == 1u) << logged.problem;
     EXPECT_NE(logged.entries.front().message.find(faults[0]), std::string::npos) << logged.entries.front().message;
@@ -212,7 +218,8 @@ TEST_F(HeadlessServiceTest, APortThatIsMissingOrGoesAwayIsReportedOnceAndTriedAg
 
     openFailure.reset();
     loop.runFor(5000);
-    EXPECT_EQ(linesWith("is open"), std::vector<std::string>{"12:00:15 transmitter port /tmp/zul-missing-port is open"});
+    EXPECT_EQ(linesWith("is open"),
+              std::vector<std::string>{"12:00:15 transmitter port /tmp/zul-missing-port is open"});
     loop.runFor(6000);
     EXPECT_EQ(linesWith("simulator:"), std::vector<std::string>{"12:00:20 simulator: A1 ON"});
 
@@ -228,7 +235,7 @@ TEST_F(HeadlessServiceTest, APortThatIsMissingOrGoesAwayIsReportedOnceAndTriedAg
 }
 
 TEST_F(HeadlessServiceTest, HandedCommandsGoOutBetweenFramesAndAreAnsweredOnceOut) {
-    auto& early = handOff("send B 2 ON");  // before the start: it waits
+    auto& early = handOff("send B 2 ON"); // before the start: it waits
     start({"wake.cro*12:00:02*Everyday"});
     loop.runFor(100);
     EXPECT_TRUE(early && early->ok);
@@ -238,7 +245,7 @@ TEST_F(HeadlessServiceTest, HandedCommandsGoOutBetweenFramesAndAreAnsweredOnceOu
     writeFile(home.home() / "off.cro", quotedLines({A1Off}));
     auto& sent = handOff("send A 3 OFF");
     auto& played = handOff("run " + (home.home() / "off.cro").string());
-    std::string quoted(1, '"');  // built by appending (see numbered.h)
+    std::string quoted(1, '"'); // built by appending (see numbered.h)
     quoted += (home.home() / "off.cro").string() + "\"";
     auto& boxed = handOff(quoted);
     EXPECT_FALSE(sent || played || boxed);
@@ -278,7 +285,8 @@ TEST_F(HeadlessServiceTest, NoHandOverWaitsBehindALongMacroAndItsCallerCanEndIt)
         next = &watchedHandOff("run " + off);
     });
     loop.afterMs(3000, [&] {
-        EXPECT_EQ(next->notices, std::vector<std::string>{"waiting for the macro " + longMacro + ", handed over earlier, to end"});
+        EXPECT_EQ(next->notices,
+                  std::vector<std::string>{"waiting for the macro " + longMacro + ", handed over earlier, to end"});
         EXPECT_FALSE(next->answer);
         EXPECT_EQ(service->desk().waiting(), 2u);
         longRun.gone = true;

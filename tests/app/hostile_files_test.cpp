@@ -32,9 +32,10 @@ const std::pair<const char*, Plant> kHostile[] = {
     {"pipe", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
     {"endless device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
     {"folder", [](const fs::path& p) { fs::create_directory(p); }},
-    {"40 MB", [](const fs::path& p) {
+    {"40 MB",
+     [](const fs::path& p) {
          test::writeFile(p, "");
-         fs::resize_file(p, 40 * 1024 * 1024);  // sparse: beyond every reader's limit
+         fs::resize_file(p, 40 * 1024 * 1024); // sparse: beyond every reader's limit
      }},
 };
 
@@ -58,7 +59,7 @@ const Reader kReaders[] = {
     {"timer log trimmed", "TimerLog.log",
      [](auto&, auto& f) {
          FixFileSize(f, 0);
-         return false;  // what matters: it came back and left the file alone
+         return false; // what matters: it came back and left the file alone
      }},
     {"error log", "error.log", [](auto&, auto& f) { return readErrorLog(f).problem.empty(); }},
     {"language file", "language.ini", [](auto&, auto& f) { return IniFile().load(f); }},

@@ -64,7 +64,7 @@ TEST_F(MacroSetupTest, TheRecordersTakeTheMainWindowsCommandsAndExcludeEachOther
     EXPECT_FALSE(setup.editor.recording());
     EXPECT_TRUE(main.recording());
     main.unitDown(0, true, app::MouseButton::Left);
-    main.unitDown(1, false, app::MouseButton::Left);  // OFF commands are not group items
+    main.unitDown(1, false, app::MouseButton::Left); // OFF commands are not group items
     EXPECT_EQ(setup.groups.recordedTexts(), (std::vector<std::string>{"A1"}));
     EXPECT_EQ(setup.editor.grid().size(), 2);
     setup.groups.stopRecording();

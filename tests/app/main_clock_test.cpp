@@ -22,32 +22,32 @@ protected:
 };
 
 TEST_F(MainClockTest, WeeklyCheckRunsOnceOnTheCheckDayAndOnceOnTheDayAfter) {
-    weekly(2, 19);  // Monday from 19:00
+    weekly(2, 19); // Monday from 19:00
     runAt(DateTime{2024, 6, 3, 18, 58, 0, 0}, 110000);
     EXPECT_EQ(updaterStarts(), 0u);
     runAt(DateTime{2024, 6, 3, 19, 0, 0, 0}, 120000);
     EXPECT_EQ(updaterStarts(), 1u);
     EXPECT_EQ(ReadSetting(app->settings, Setting::UpdateCheckType), "autocheck");
     EXPECT_EQ(app->settings.read(Setting::UpdateChecked), "True");
-    runAt(DateTime{2024, 6, 4, 18, 0, 0, 0}, 60000);  // Tuesday: the flag is reset
+    runAt(DateTime{2024, 6, 4, 18, 0, 0, 0}, 60000); // Tuesday: the flag is reset
     EXPECT_EQ(app->settings.read(Setting::UpdateChecked), "False");
     EXPECT_EQ(updaterStarts(), 1u);
     runAt(DateTime{2024, 6, 4, 19, 30, 0, 0}, 180000);
     EXPECT_EQ(updaterStarts(), 2u);
-    runAt(DateTime{2024, 6, 5, 20, 0, 0, 0}, 120000);  // Wednesday: nothing
+    runAt(DateTime{2024, 6, 5, 20, 0, 0, 0}, 120000); // Wednesday: nothing
     EXPECT_EQ(updaterStarts(), 2u);
     // Saturday has no day after.
     WriteSetting(app->settings, Setting::UpdateCheckDay, "7");
-    runAt(DateTime{2024, 6, 9, 20, 0, 0, 0}, 120000);  // Sunday
+    runAt(DateTime{2024, 6, 9, 20, 0, 0, 0}, 120000); // Sunday
     EXPECT_EQ(updaterStarts(), 2u);
-    runAt(DateTime{2024, 6, 8, 20, 0, 0, 0}, 60000);  // Saturday
+    runAt(DateTime{2024, 6, 8, 20, 0, 0, 0}, 60000); // Saturday
     EXPECT_EQ(updaterStarts(), 3u);
 }
 
 TEST_F(MainClockTest, TheFirstQuestionIsAskedAfterThirtySecondsWhenAnUpdaterExists) {
     app->mainClock->start();
     loop.runFor(60000);
-    EXPECT_TRUE(dialogs.shown.empty());  // no updater program: nothing to agree to
+    EXPECT_TRUE(dialogs.shown.empty()); // no updater program: nothing to agree to
 
     writeFile(app->folder / "update", "#!/bin/sh\n");
     dialogs.answers.push_back(Answer::Yes);
@@ -63,7 +63,7 @@ TEST_F(MainClockTest, TheFirstQuestionIsAskedAfterThirtySecondsWhenAnUpdaterExis
 }
 
 TEST_F(MainClockTest, NeverCheckingAsksNothingAndStartsNothingButTheMenuStillChecks) {
-    app->mainClock->checkOnlineForUpgrade();  // no updater: the user is told
+    app->mainClock->checkOnlineForUpgrade(); // no updater: the user is told
     ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
     WriteSetting(app->settings, Setting::UpdateCheck, "0");
     writeFile(app->folder / "update", "#!/bin/sh\n");

@@ -94,7 +94,7 @@ TEST_F(MainWindowLogicTest, HoldingBrightForOneSecondSendsThreeOrFourFramesAndEx
 
 TEST_F(MainWindowLogicTest, WholeHouseButtonsUseTheLowPageHouseByte) {
     startRunning();
-    main().selectHouse(2);  // C
+    main().selectHouse(2); // C
     main().togglePage();
     main().wholeHouse(x10::Action::Aln, MouseButton::Left);
     main().wholeHouse(x10::Action::Auf, MouseButton::Left);
@@ -120,14 +120,14 @@ TEST_F(MainWindowLogicTest, HouseAndPagePersistAcrossStartsAndADamagedRecordSele
 
 TEST_F(MainWindowLogicTest, DescriptionsAreStoredPerHouseAndUnitAndTooLongTextIsRefused) {
     startRunning();
-    main().selectHouse(1);  // B
+    main().selectHouse(1); // B
     ASSERT_TRUE(main().saveDescription(2, "Porch light").saved);
     EXPECT_EQ(app->records.ReadRecord(19, true), "B3## Porch light");
     EXPECT_EQ(main().description(2), "Porch light");
     EXPECT_EQ(main().description(3), "");
 
     EXPECT_FALSE(main().saveDescription(2, std::string(300, 'x')).saved);
-    EXPECT_EQ(main().description(2), "Porch light");  // nothing lost
+    EXPECT_EQ(main().description(2), "Porch light"); // nothing lost
 
     main().selectHouse(0);
     EXPECT_EQ(main().description(2), "");
@@ -154,7 +154,7 @@ TEST_F(MainWindowLogicTest, RightClicksFeedTheTimerWindowOnlyWhileItIsOpen) {
 TEST_F(MainWindowLogicTest, AFailingStepIsLoggedUnderTheHandlersName) {
     startRunning();
     ExpectCaughtFailures caught;
-    main().unitDown(40, true, MouseButton::Left);  // no such row in the unit table
+    main().unitDown(40, true, MouseButton::Left); // no such row in the unit table
     EXPECT_EQ(caught.seen().size(), 1u);
     const auto entries = readErrorLog(app->folder / "error.log").entries;
     ASSERT_EQ(entries.size(), 1u);

@@ -104,9 +104,8 @@ TEST_F(PreferencesTest, AdvancedFieldsFallBackToTheirDefaultsAndDriveTheQueueAnd
     startRunning();
     Preferences& p = open();
     EXPECT_EQ(p.slider(), 60);
-    const std::pair<AdvancedField, const char*> typed[] = {{AdvancedField::MaxLog, "abc"},
-                                                           {AdvancedField::UpdateHour, "30"},
-                                                           {AdvancedField::MasterDelay, "x"}};
+    const std::pair<AdvancedField, const char*> typed[] = {
+        {AdvancedField::MaxLog, "abc"}, {AdvancedField::UpdateHour, "30"}, {AdvancedField::MasterDelay, "x"}};
     for (const auto& [field, text] : typed) {
         p.setAdvancedField(field, text);
         p.leaveAdvancedField(field);
@@ -154,7 +153,7 @@ TEST_F(PreferencesTest, ALocationAppliedMovesTheSunsetTimerAtOnce) {
     loop.runFor(1500);
     const std::string before = app->timers->table().lstTime()[0];
     Preferences& p = open();
-    p.location().pickCity(29);  // New York: sunset 19:21:14 standard time on 3 June 2024
+    p.location().pickCity(29); // New York: sunset 19:21:14 standard time on 3 June 2024
     EXPECT_EQ(app->timers->table().lstTime()[0], before) << "nothing changes before Apply";
     p.apply();
     loop.runFor(1500);

@@ -20,7 +20,7 @@ protected:
 TEST_F(StartupTest, EntryStoresItsSettingsAndTheFirstTickOpensThePort) {
     WriteSetting(app->settings, Setting::AssociateMacros, "Yes");
     startRunning("sim");
-    EXPECT_EQ(setting(Setting::Language), "English");  // no language.ini in the folder
+    EXPECT_EQ(setting(Setting::Language), "English"); // no language.ini in the folder
     EXPECT_EQ(setting(Setting::AssociateMacros), "True");
     EXPECT_EQ(setting(Setting::CurrentVersion), ZUL_VERSION);
     EXPECT_TRUE(app->port.isOpen());
@@ -60,7 +60,7 @@ TEST_F(StartupTest, UnreadableSettingsAndRecordStoreAreSaidOnceAndLeftAlone) {
                                             "leaves the file as it is.",
                                         "The record store cannot be opened: " + (home.home() / "db.zld").string() +
                                             ": it is a folder"}));
-    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 0u);  // not "the port has not been set up"
+    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 0u); // not "the port has not been set up"
     EXPECT_EQ(portDialogShown, 0);
     EXPECT_EQ(app->startup->phase(), app::Phase::Running);
     app->startup->cmdExit();
@@ -111,9 +111,13 @@ TEST_F(StartupTest, AnUnpluggedPortIsOpenedAgainOnceItIsBack) {
         const bool& plugged_;
     };
     app.reset();
-    app::Platform platform{clock, loop, dialogs, sound, desktop, [&](const std::string&) {
-                               return std::unique_ptr<LinePort>(std::make_unique<Adapter>(clock, plugged));
-                           }};
+    app::Platform platform{clock,
+                           loop,
+                           dialogs,
+                           sound,
+                           desktop,
+                           [&](const std::string&) {
+                               return std::unique_ptr<LinePort>(std::make_unique<Adapter>(clock, plugged)); }};
     app = std::make_unique<app::App>(platform, std::make_unique<MemorySettings>());
     const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0";
     presetRecord(270, byId);
@@ -133,7 +137,8 @@ TEST_F(StartupTest, AnUnpluggedPortIsOpenedAgainOnceItIsBack) {
     EXPECT_TRUE(app->port.isOpen());
     EXPECT_EQ(app->port.portName(), byId);
     EXPECT_EQ(app->portProblem, "");
-    EXPECT_EQ(said, (std::vector<std::string>{gone, "The transmitter's port " + byId + " is open again."})) << "once each";
+    EXPECT_EQ(said, (std::vector<std::string>{gone, "The transmitter's port " + byId + " is open again."}))
+        << "once each";
 }
 
 TEST_F(StartupTest, AQuotedCroPathRunsOnceThePortIsOpenAndLaterOnesInOrder) {
@@ -149,7 +154,7 @@ TEST_F(StartupTest, AQuotedCroPathRunsOnceThePortIsOpenAndLaterOnesInOrder) {
     app->startup->enter("\"" + path + "\"");
     EXPECT_EQ(app->startup->command(), "");
     loop.runFor(300);
-    EXPECT_TRUE(run.empty());  // still starting: the macro waits for the port
+    EXPECT_TRUE(run.empty()); // still starting: the macro waits for the port
     loop.runFor(1000);
     EXPECT_EQ(run, (std::vector<std::string>{path}));
     // Macros arriving together all run, in order.
@@ -187,7 +192,7 @@ TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimisedAndRestart
     app->startup->timersOn = [&] { return timers; };
     int restarts = 0;
     app->startup->restartProgram = [&] { ++restarts; };
-    app->restartMarked = true;  // a restart asked for starts the program again at exit
+    app->restartMarked = true; // a restart asked for starts the program again at exit
     app->startup->cmdExit();
     EXPECT_EQ(restarts, 1);
     EXPECT_EQ(setting(Setting::Restart), "restart");
@@ -231,7 +236,8 @@ TEST_F(StartupTest, ExitAsksBeforeClosingAndAStopSignalAsksNothing) {
     dialogs.answers = {Answer::No};
     EXPECT_TRUE(app->startup->cmdExit());
     EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Question),
-              std::vector<std::string>{"Save Changes to Timers before closing?"}) << "asked once";
+              std::vector<std::string>{"Save Changes to Timers before closing?"})
+        << "asked once";
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
 
@@ -241,8 +247,9 @@ TEST_F(StartupTest, ExitAsksBeforeClosingAndAStopSignalAsksNothing) {
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Question), 1u);
     EXPECT_EQ(kept, 1);
     EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
-    EXPECT_NE(readErrorLog(app->errorLog.file()).entries.back().message.find(
-                  "The changes to the timers were not saved: the program was stopped."),
+    EXPECT_NE(readErrorLog(app->errorLog.file())
+                  .entries.back()
+                  .message.find("The changes to the timers were not saved: the program was stopped."),
               std::string::npos);
 }
 

@@ -22,9 +22,11 @@ TEST(WindowsFiles, SingleByteTextIsReadAsWindows1252AndWrittenBackAsUtf8) {
     // A group label ("Café lights", é as the byte 0xE9), also when the label is rewritten.
     writeFile(dir / "file1.grp", "\"Group 2, Caf\xE9 lights\"\r\n\"0110000000000000\"\r\n");
     EXPECT_EQ(macros::readGroupFile(dir / "file1.grp")->label, "Caf\xC3\xA9 lights");
-    macros::goGrLabel("p", dir / "file1.grp", "Caf\xC3\xA9 \xE2\x80\x9C" "B\xC3\xBChne\xE2\x80\x9D");
-    EXPECT_EQ(readFile(dir / "file1.grp"),
-              "\"Group 2, Caf\xC3\xA9 \xE2\x80\x9C" "B\xC3\xBChne\xE2\x80\x9D\"\r\n\"0110000000000000\"\r\n");
+    macros::goGrLabel("p", dir / "file1.grp",
+                      "Caf\xC3\xA9 \xE2\x80\x9C"
+                      "B\xC3\xBChne\xE2\x80\x9D");
+    EXPECT_EQ(readFile(dir / "file1.grp"), "\"Group 2, Caf\xC3\xA9 \xE2\x80\x9C"
+                                           "B\xC3\xBChne\xE2\x80\x9D\"\r\n\"0110000000000000\"\r\n");
 
     // Settings, written back whole in UTF-8.
     writeFile(dir / "settings.ini", "[Settings]\r\nCityName=Z\xFCrich\r\n");
@@ -34,10 +36,12 @@ TEST(WindowsFiles, SingleByteTextIsReadAsWindows1252AndWrittenBackAsUtf8) {
     EXPECT_EQ(readFile(dir / "settings.ini"), "[Settings]\nCityName=Z\xC3\xBCrich\nLanguage=English\n");
 
     // A language file.
-    writeFile(dir / "language.ini", "[Labels & Captions]\r\nSetup=Einstellungen \x84" "f\xFCr alle\x93\r\n");
+    writeFile(dir / "language.ini", "[Labels & Captions]\r\nSetup=Einstellungen \x84"
+                                    "f\xFCr alle\x93\r\n");
     IniFile language;
     ASSERT_TRUE(language.load(dir / "language.ini"));
-    EXPECT_EQ(language.value("Labels & Captions", "Setup"), "Einstellungen \xE2\x80\x9E" "f\xC3\xBCr alle\xE2\x80\x9C");
+    EXPECT_EQ(language.value("Labels & Captions", "Setup"), "Einstellungen \xE2\x80\x9E"
+                                                            "f\xC3\xBCr alle\xE2\x80\x9C");
 
     // The timer table.
     writeFile(dir / "tmrdat.zul", "\"Caf\xE9.cro*7:00:00*Everyday\"\r\n");

@@ -19,8 +19,8 @@ namespace {
 
 using zul::test::ProcessResult;
 using zul::test::Pty;
-using zul::test::TempDir;
 using zul::test::runZulmarin;
+using zul::test::TempDir;
 
 } // namespace
 
@@ -50,26 +50,54 @@ TEST(CommandLine, BadInputIsRefusedInOneEscapedLineAndWhatIsNoFileAtOnce) {
     zul::test::writeFile(cro, "\"01100000000000000005\"\r\n");
     ASSERT_EQ(::mkfifo((dir / "pipe.cro").c_str(), 0600), 0);
     zul::test::writeFile(dir / "big.cro", std::string(10 * 1024 * 1024, '\n'));
-    zul::test::writeFile(dir / "binary.log", std::string("\x7f" "ELF\x02\x01\0\0\n\x90", 11));
+    zul::test::writeFile(dir / "binary.log", std::string("\x7f"
+                                                         "ELF\x02\x01\0\0\n\x90",
+                                                         11));
     const std::pair<Args, int> cases[] = {
-        {{"frame", "A", "17", "ON"}, 2},    {{"frame", "P", "3", "BRI"}, 2},   {{"frame", "Q", "1", "ON"}, 2},
-        {{"send", "A", "1", "ON", "--port", "0"}, 2},   {{"send", "A", "ALL", "ON", "--port", "sim"}, 2},
-        {{"service", "--port", "0"}, 2},    {{"service", "now"}, 2},           {{"--version", "x"}, 2},
-        {{"sned", "A"}, 2},  // a mistyped subcommand starts no window
-        {{"macro", "print"}, 2},            {{"macro", "print", (dir / "none.cro").string()}, 2},
-        {{"macro", "print", cro, "--pdf"}, 2},          {{"macro", "print", cro, "--color"}, 2},
-        {{"units", "describe", "Q3", "x"}, 2},          {{"units", "describe", "A3"}, 2},
-        {{"units", "rename", "A3", "x"}, 2},            {{"units", "describe", "A3", "two\nlines"}, 2},
-        {{"units", "describe", "A3", "\xc2\x9b" "2J"}, 2},  {{"units", "describe", "A3", "a\xe2\x80\xae" "b"}, 2},
-        {sun("2024-06-2x", "52", "1", "0"), 2},       {sun("+024-06-21", "52", "1", "0"), 2},
-        {sun("1900-01-01", "52", "1e300", "0"), 2},  {sun("2024-06-21", "91", "1", "0"), 2},
-        {sun("2024-06-21", "52", "nan", "0"), 2},    {sun("2024-06-21", "52", "1", "0x10"), 2},
-        {sun("2024-06-21", "52", "1", "15"), 2},     {{"frame", "A\n\x1b[2J", "1", "ON"}, 2},
-        {{"macro", "show", (dir / "pipe.cro").string()}, 1}, {{"macro", "show", "/dev/zero"}, 1},
-        {{"macro", "show", dir.path().string()}, 1},          {{"macro", "show", (dir / "big.cro").string()}, 1},
+        {{"frame", "A", "17", "ON"}, 2},
+        {{"frame", "P", "3", "BRI"}, 2},
+        {{"frame", "Q", "1", "ON"}, 2},
+        {{"send", "A", "1", "ON", "--port", "0"}, 2},
+        {{"send", "A", "ALL", "ON", "--port", "sim"}, 2},
+        {{"service", "--port", "0"}, 2},
+        {{"service", "now"}, 2},
+        {{"--version", "x"}, 2},
+        {{"sned", "A"}, 2}, // a mistyped subcommand starts no window
+        {{"macro", "print"}, 2},
+        {{"macro", "print", (dir / "none.cro").string()}, 2},
+        {{"macro", "print", cro, "--pdf"}, 2},
+        {{"macro", "print", cro, "--color"}, 2},
+        {{"units", "describe", "Q3", "x"}, 2},
+        {{"units", "describe", "A3"}, 2},
+        {{"units", "rename", "A3", "x"}, 2},
+        {{"units", "describe", "A3", "two\nlines"}, 2},
+        {{"units", "describe", "A3",
+          "\xc2\x9b"
+          "2J"},
+         2},
+        {{"units", "describe", "A3",
+          "a\xe2\x80\xae"
+          "b"},
+         2},
+        {sun("2024-06-2x", "52", "1", "0"), 2},
+        {sun("+024-06-21", "52", "1", "0"), 2},
+        {sun("1900-01-01", "52", "1e300", "0"), 2},
+        {sun("2024-06-21", "91", "1", "0"), 2},
+        {sun("2024-06-21", "52", "nan", "0"), 2},
+        {sun("2024-06-21", "52", "1", "0x10"), 2},
+        {sun("2024-06-21", "52", "1", "15"), 2},
+        {{"frame", "A\n\x1b[2J", "1", "ON"}, 2},
+        {{"macro", "show", (dir / "pipe.cro").string()}, 1},
+        {{"macro", "show", "/dev/zero"}, 1},
+        {{"macro", "show", dir.path().string()}, 1},
+        {{"macro", "show", (dir / "big.cro").string()}, 1},
         {{"run", (dir / "pipe.cro").string(), "--port", "sim"}, 2},
         {{"macro", "print", (dir / "pipe.cro").string()}, 1},
-        {{"macro", "print", (dir / "a\xe2\x80\xae" "\x1b[2J.cro").string()}, 2},
+        {{"macro", "print",
+          (dir / "a\xe2\x80\xae"
+                 "\x1b[2J.cro")
+              .string()},
+         2},
         {{"errorlog", (dir / "binary.log").string()}, 1},
     };
     zul::test::RunOptions quick;
@@ -82,7 +110,7 @@ TEST(CommandLine, BadInputIsRefusedInOneEscapedLineAndWhatIsNoFileAtOnce) {
     }
     EXPECT_EQ(runZulmarin(dir, {"macro", "print", (dir / "pipe.cro").string()}).err,
               "zulmarin: cannot read the macro file " + (dir / "pipe.cro").string() + ": it is a named pipe\n");
-    EXPECT_EQ(runZulmarin(dir, sun("2024-12-31", "-90", "180", "14")).rc, 0);  // the ends of the ranges
+    EXPECT_EQ(runZulmarin(dir, sun("2024-12-31", "-90", "180", "14")).rc, 0); // the ends of the ranges
 
     // A macro file's own escape sequences reach the terminal as text.
     zul::test::writeFile(dir / "esc.cro", "\"0110000000000000\x1b]0;owned\x07\"\r\n");
@@ -93,7 +121,8 @@ TEST(CommandLine, BadInputIsRefusedInOneEscapedLineAndWhatIsNoFileAtOnce) {
 
 TEST(CommandLine, RunPlaysTheMacroWithItsPausesOnTheSimulatedTransmitter) {
     TempDir dir;
-    zul::test::writeFile(dir / "t.cro", "\"01100000000000000001\"\r\n\"011100000001000000.2\"\r\n\"011000000010000000.3\"\r\n");
+    zul::test::writeFile(dir / "t.cro",
+                         "\"01100000000000000001\"\r\n\"011100000001000000.2\"\r\n\"011000000010000000.3\"\r\n");
     const ProcessResult r = runZulmarin(dir, {"run", (dir / "t.cro").string(), "--port", "sim"});
     ASSERT_EQ(r.rc, 0) << r.err;
     // Each line: "<seconds> <signal>".
@@ -110,7 +139,7 @@ TEST(CommandLine, RunPlaysTheMacroWithItsPausesOnTheSimulatedTransmitter) {
     // After a frame: 0.05 s, the pause less 0.1 s (at least 0.15 s), 0.05 s,
     // then 70 ms settle and 40 ms of bits of the next frame.
     EXPECT_NEAR(at[2] - at[1], 1.0 + 0.11, 0.06);
-    EXPECT_NEAR(at[3] - at[2], 0.25 + 0.11, 0.06);  // 0.2 s: the wait is 0.15 s at least
+    EXPECT_NEAR(at[3] - at[2], 0.25 + 0.11, 0.06); // 0.2 s: the wait is 0.15 s at least
     EXPECT_LT(at[1], 0.4);
 
     EXPECT_EQ(runZulmarin(dir, {"run", (dir / "missing.cro").string(), "--port", "sim"}).rc, 2);
@@ -169,11 +198,17 @@ TEST(CommandLine, UnitsListsAndSetsTheDescriptions) {
     {
         zul::RecordStore records;
         ASSERT_TRUE(records.open(dir / "home" / "db.zld"));
-        ASSERT_TRUE(records.WriteRecord(3, "A3## \x1b[2J\xc2\x9b" "1m\xe2\x80\xae" "x", true));
+        ASSERT_TRUE(records.WriteRecord(3,
+                                        "A3## \x1b[2J\xc2\x9b"
+                                        "1m\xe2\x80\xae"
+                                        "x",
+                                        true));
     }
     EXPECT_EQ(runZulmarin(dir, {"units"}).out, "A2  Pump\n"
                                                "A3  \\x1b[2J\\xc2\\x9b1m\\xe2\\x80\\xaex\nP16 Cellar\n");
-    const ProcessResult refused = runZulmarin(dir, {"units", "describe", "A3", "\xe2\x80\xae" "x"});
+    const ProcessResult refused = runZulmarin(dir, {"units", "describe", "A3",
+                                                    "\xe2\x80\xae"
+                                                    "x"});
     EXPECT_EQ(refused.err, "zulmarin: A description is one line of plain text, without control characters or "
                            "text-direction marks.\n");
 }
@@ -199,14 +234,16 @@ TEST(CommandLine, TimersListsWhenEachTimerRunsNextAndReportsAFileItCannotUse) {
                                                       "\"\"\r\n"
                                                       "\"B 2 OFF*23:59:59*Never\"\r\n"
                                                       "\"A 1 ON*8:00:00*Sometimes\"\r\n");
-    const ProcessResult r = runZulmarin(dir, {"timers", "list", "--at", "2024-05-03 14:00:00"}, std::vector<std::string>{"TZ=UTC"});
-    EXPECT_EQ(r.rc, 1);  // the unknown days rule
-    EXPECT_EQ(r.out, "Timers of " + (dir / "home" / "tmrdat.zul").string() + "\n"
-                     "Now Fri 2024-05-03 14:00:00, no location set for sunrise and sunset\n"
-                     "#  Days      Start     Due today  Runs       Next run\n"
-                     "1  Weekdays  7:00:00   7:00:00    porch.cro  Mon 2024-05-06 7:00:00\n"
-                     "3  Never     23:59:59  23:59:59   B 2 OFF    never: days rule Never\n"
-                     "4  not set   8:00:00   8:00:00    A 1 ON     never: days rule not set\n");
+    const ProcessResult r =
+        runZulmarin(dir, {"timers", "list", "--at", "2024-05-03 14:00:00"}, std::vector<std::string>{"TZ=UTC"});
+    EXPECT_EQ(r.rc, 1); // the unknown days rule
+    EXPECT_EQ(r.out, "Timers of " + (dir / "home" / "tmrdat.zul").string() +
+                         "\n"
+                         "Now Fri 2024-05-03 14:00:00, no location set for sunrise and sunset\n"
+                         "#  Days      Start     Due today  Runs       Next run\n"
+                         "1  Weekdays  7:00:00   7:00:00    porch.cro  Mon 2024-05-06 7:00:00\n"
+                         "3  Never     23:59:59  23:59:59   B 2 OFF    never: days rule Never\n"
+                         "4  not set   8:00:00   8:00:00    A 1 ON     never: days rule not set\n");
     EXPECT_EQ(r.err, "zulmarin: " + (dir / "home" / "tmrdat.zul").string() +
                          ": line 4: unknown days rule 'Sometimes'; the timer never runs\n");
 

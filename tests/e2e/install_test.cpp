@@ -25,11 +25,11 @@ TEST(Install, TheInstalledProgramRunsAndKeepsTheUsersFilesOutOfThePrefix) {
     const ProcessResult install =
         runProgram(ZUL_CMAKE_COMMAND, dir, {"--install", ZUL_BINARY_DIR, "--prefix", prefix.string()});
     ASSERT_EQ(install.rc, 0) << install.out << install.err;
-    for (const char* file : {"bin/zulmarin", "share/zulmarin/click.wav", "share/zulmarin/German.lan",
-                             "share/zulmarin/zulHelp.html", "share/zulmarin/zulmarin.svg",
-                             "share/applications/zulmarin.desktop", "share/icons/hicolor/scalable/apps/zulmarin.svg",
-                             "share/mime/packages/zulmarin-macro.xml", "share/man/man1/zulmarin.1.gz",
-                             "lib/systemd/user/zulmarin.service"})
+    for (const char* file :
+         {"bin/zulmarin", "share/zulmarin/click.wav", "share/zulmarin/German.lan", "share/zulmarin/zulHelp.html",
+          "share/zulmarin/zulmarin.svg", "share/applications/zulmarin.desktop",
+          "share/icons/hicolor/scalable/apps/zulmarin.svg", "share/mime/packages/zulmarin-macro.xml",
+          "share/man/man1/zulmarin.1.gz", "lib/systemd/user/zulmarin.service"})
         EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
 
     const std::string exe = (prefix / "bin" / "zulmarin").string();

@@ -65,7 +65,7 @@ public:
         writeFile(dir_ / "mosquitto.conf",
                   "listener " + std::to_string(port_) + " 127.0.0.1\npersistence true\npersistence_location " +
                       dir_.path().string() + "/\nlog_dest file " + (dir_ / "broker.log").string() + "\nuser " +
-                      getpwuid(getuid())->pw_name + "\n" + access);  // as root it would hand over to 'mosquitto'
+                      getpwuid(getuid())->pw_name + "\n" + access); // as root it would hand over to 'mosquitto'
     }
     static int freePort() {
         const int s = socket(AF_INET, SOCK_STREAM, 0);
@@ -81,17 +81,19 @@ public:
     bool start() {
         pid_ = fork();
         if (pid_ == 0) {
-            dup2(open("/dev/null", O_WRONLY), 2);  // its own log has what it says
+            dup2(open("/dev/null", O_WRONLY), 2); // its own log has what it says
             execl(findProgram("mosquitto").c_str(), "mosquitto", "-c", (dir_ / "mosquitto.conf").c_str(), nullptr);
             _exit(127);
         }
-        return waitUntil([this] {
-            const int s = socket(AF_INET, SOCK_STREAM, 0);
-            const sockaddr_in a = loopback(port_);
-            const bool up = connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
-            close(s);
-            return up;
-        }, 5000);
+        return waitUntil(
+            [this] {
+                const int s = socket(AF_INET, SOCK_STREAM, 0);
+                const sockaddr_in a = loopback(port_);
+                const bool up = connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+                close(s);
+                return up;
+            },
+            5000);
     }
     void stop() {
         if (pid_ > 0) kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0);
@@ -110,9 +112,10 @@ public:
     // Every retained discovery config: topic -> payload.
     std::map<std::string, std::string> configs() {
         std::map<std::string, std::string> out;
-        for (const std::string& line : splitAt(output(client("mosquitto_sub", "homeassistant/#") +
-                                                      " -v -W 1 --retained-only 2>/dev/null"), "\n"))
-            if (const auto space = line.find(' '); space != std::string::npos) out[line.substr(0, space)] = line.substr(space + 1);
+        for (const std::string& line :
+             splitAt(output(client("mosquitto_sub", "homeassistant/#") + " -v -W 1 --retained-only 2>/dev/null"), "\n"))
+            if (const auto space = line.find(' '); space != std::string::npos)
+                out[line.substr(0, space)] = line.substr(space + 1);
         return out;
     }
     std::string log() const { return readFile(dir_ / "broker.log"); }
@@ -139,8 +142,8 @@ public:
         records.open(dir_ / "home" / "db.zld");
         records.WriteRecord(270, pty_.slave, true);
         records.WriteRecord(3, "A3## Porch light", true);
-        records.WriteRecord(281, "1", true);    // panic: group 1,
-        records.WriteRecord(280, "0,1", true);  // off again after 1 s
+        records.WriteRecord(281, "1", true);   // panic: group 1,
+        records.WriteRecord(280, "0,1", true); // off again after 1 s
         writeFile(dir_ / "home" / "file0.grp", "\"Group 1, Outside\"\r\n\"0110000000000000\"\r\n");
         IniSettingsStore settings(dir_ / "config" / "settings.ini");
         mqtt::MqttSettings m;
@@ -180,7 +183,7 @@ private:
     std::unique_ptr<Spawned> process_;
 };
 
-#define REQUIRE_MOSQUITTO() \
+#define REQUIRE_MOSQUITTO()                                                                                            \
     if (!Broker::installed()) GTEST_SKIP() << "mosquitto is not installed (./zul installs it)"
 
 // The client id a program said it connected with ("MQTT: connected to URL as ID").
@@ -223,7 +226,8 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheServiceThroughARealBroker) {
     Program program(broker, false);
     ASSERT_TRUE(startsOnline(broker, program, {"service", "--mqtt", broker.url()}));
     EXPECT_FALSE(broker.retained("homeassistant/button/zulmarin/panic/config").empty());
-    EXPECT_NE(broker.retained("homeassistant/light/zulmarin/a3/config").find("\"name\":\"Porch light\""), std::string::npos);
+    EXPECT_NE(broker.retained("homeassistant/light/zulmarin/a3/config").find("\"name\":\"Porch light\""),
+              std::string::npos);
 
     broker.publish("zulmarin/unit/A3/set", "ON");
     EXPECT_TRUE(waitUntil([&] { return program.count("A3 ON") == 1; }, 5000));
@@ -232,7 +236,9 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheServiceThroughARealBroker) {
     // A description set from the command line reaches the hub through the running copy.
     EXPECT_EQ(runZulmarin(program.dir(), {"units", "describe", "B2", "Hall lamp"}).rc, 0);
     EXPECT_TRUE(waitUntil(
-        [&] { return broker.retained("homeassistant/light/zulmarin/b2/config").find("\"Hall lamp\"") != std::string::npos; },
+        [&] {
+            return broker.retained("homeassistant/light/zulmarin/b2/config").find("\"Hall lamp\"") != std::string::npos;
+        },
         5000));
 
     broker.publish("zulmarin/group/1/set", "ON");
@@ -243,14 +249,16 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheServiceThroughARealBroker) {
 
     // Bad payloads change nothing; the last one's line says they were all seen.
     const std::size_t before = program.decoded().size();
-    for (const auto& [topic, payload] : std::vector<std::pair<std::string, std::string>>{
-             {"zulmarin/unit/A3/set", "TOGGLE"}, {"zulmarin/unit/Z9/set", "ON"}, {"zulmarin/group/1/set", "\x01\x02"},
-             {"zulmarin/unit/A3/set", std::string(1 << 20, 'O')}, {"zulmarin/macro/run", "../../etc/passwd"}})
+    for (const auto& [topic, payload] :
+         std::vector<std::pair<std::string, std::string>>{{"zulmarin/unit/A3/set", "TOGGLE"},
+                                                          {"zulmarin/unit/Z9/set", "ON"},
+                                                          {"zulmarin/group/1/set", "\x01\x02"},
+                                                          {"zulmarin/unit/A3/set", std::string(1 << 20, 'O')},
+                                                          {"zulmarin/macro/run", "../../etc/passwd"}})
         broker.publish(topic, payload);
     EXPECT_TRUE(waitUntil([&] { return program.said("refused the macro name '../../etc/passwd'"); }, 5000));
     EXPECT_EQ(program.decoded().size(), before);
     EXPECT_EQ(broker.retained("zulmarin/unit/A3/state"), "ON");
-
 
     // The broker restarts; a command published right after it is back still arrives.
     broker.stop();
@@ -279,13 +287,16 @@ TEST(MqttEndToEnd, AHubSeesAndSwitchesTheServiceThroughARealBroker) {
 TEST(MqttEndToEnd, ARefusedLoginIsOneClearLineAndTheTestButtonSaysSo) {
     REQUIRE_MOSQUITTO();
     TempDir files;
-    ASSERT_EQ(std::system((findProgram("mosquitto_passwd") + " -b -c " + (files / "passwd").string() + " zul right").c_str()), 0);
+    ASSERT_EQ(
+        std::system((findProgram("mosquitto_passwd") + " -b -c " + (files / "passwd").string() + " zul right").c_str()),
+        0);
     Broker broker("allow_anonymous false\npassword_file " + (files / "passwd").string() + "\n");
     ASSERT_TRUE(broker.start());
     Program program(broker, true, "wrong");
     program.start({});
     // The first try, and the tries after 1 s and 2 s, each refused.
-    ASSERT_TRUE(waitUntil([&] { return occurrences(broker.log(), "New connection from") >= 3; }, 10000)) << broker.log();
+    ASSERT_TRUE(waitUntil([&] { return occurrences(broker.log(), "New connection from") >= 3; }, 10000))
+        << broker.log();
     std::vector<std::string> lines;
     for (const auto& line : splitAt(program.errors(), "\n"))
         if (line.find("MQTT") != std::string::npos) lines.push_back(line);
@@ -296,7 +307,8 @@ TEST(MqttEndToEnd, ARefusedLoginIsOneClearLineAndTheTestButtonSaysSo) {
     qtApplication();
     qt::QtEventLoop loop;
     MemorySettings settings;
-    mqtt::MqttSettingsForm form(settings, loop, [] { return std::make_unique<mqtt::MosquittoClient>(); }, "zul-test");
+    mqtt::MqttSettingsForm form(
+        settings, loop, [] { return std::make_unique<mqtt::MosquittoClient>(); }, "zul-test");
     std::vector<std::string> results;
     form.done = [&](bool ok, const std::string& text) { results.push_back((ok ? "ok: " : "no: ") + text); };
     form.values.broker = broker.url();
@@ -375,7 +387,7 @@ TEST(MqttEndToEnd, AQueuedCommandRunsAfterAShortAbsenceButNotAfterALongOne) {
     const auto crashAndSend = [&](const std::string& unit) {
         ASSERT_TRUE(startsOnline(broker, program, {"service"}));
         program.end(SIGKILL);
-        ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "offline"; }, 5000));  // the last will
+        ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/status") == "offline"; }, 5000)); // the last will
         broker.publish("zulmarin/unit/" + unit + "/set", "ON");
     };
     crashAndSend("A6");
@@ -384,7 +396,8 @@ TEST(MqttEndToEnd, AQueuedCommandRunsAfterAShortAbsenceButNotAfterALongOne) {
     program.end(SIGTERM);
 
     crashAndSend("A7");
-    ASSERT_TRUE(waitUntil([&] { return broker.log().find("Expiring client") != std::string::npos; }, 15000)) << broker.log();
+    ASSERT_TRUE(waitUntil([&] { return broker.log().find("Expiring client") != std::string::npos; }, 15000))
+        << broker.log();
     ASSERT_TRUE(startsOnline(broker, program, {"service"}));
     broker.publish("zulmarin/unit/C1/set", "ON");
     ASSERT_TRUE(waitUntil([&] { return program.count("C1 ON") == 1; }, 5000));
@@ -403,7 +416,7 @@ TEST(MqttEndToEnd, TwoInstallsOnOneBrokerKeepTheirConnectionsAndTheirEntities) {
     Program home(broker, false, "", newInstall("zulmarin")), kitchen(broker, false, "", newInstall("kitchen"));
     ASSERT_TRUE(startsOnline(broker, home, {"service", "--mqtt", broker.url()}));
     ASSERT_TRUE(startsOnline(broker, kitchen, {"service", "--mqtt", broker.url()}, "kitchen"));
-    ASSERT_TRUE(waitUntil([&] { return broker.configs().size() == 8; }, 5000));  // four each
+    ASSERT_TRUE(waitUntil([&] { return broker.configs().size() == 8; }, 5000)); // four each
     EXPECT_NE(clientIdOf(home), clientIdOf(kitchen));
     // Each answers its own commands only, over the connection it started with:
     // neither took the other's connection over, and no config went.
@@ -435,7 +448,8 @@ TEST(MqttEndToEnd, WithoutAnOpenPortTheTransmitterIsOfflineAndNoStateIsPublished
     ASSERT_TRUE(broker.start());
     Program program(broker);
     program.start({"service", "--port", (program.dir() / "no-such-adapter").string()});
-    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/transmitter") == "offline"; }, 10000)) << program.errors();
+    ASSERT_TRUE(waitUntil([&] { return broker.retained("zulmarin/transmitter") == "offline"; }, 10000))
+        << program.errors();
     EXPECT_TRUE(program.said("cannot open port"));
     broker.publish("zulmarin/unit/A3/set", "ON");
     EXPECT_TRUE(waitUntil([&] { return program.said("the transmitter's port is not open"); }, 5000));
@@ -451,17 +465,20 @@ TEST(MqttEndToEnd, ATlsOrConnectionFailureIsToldWithItsReason) {
     TempDir certs;
     const std::string ca = (certs / "ca").string(), server = (certs / "server").string();
     writeFile(certs / "ext", "subjectAltName=IP:127.0.0.1\n");
-    ASSERT_EQ(std::system(("(cd " + certs.path().string() +
-                           " && openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 1 -subj /CN=ca"
-                           " && openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr -subj /CN=127.0.0.1"
-                           " && openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt"
-                           " -days 1 -extfile ext) >/dev/null 2>&1").c_str()),
-              0);
-    Broker broker("allow_anonymous true\ncafile " + ca + ".crt\ncertfile " + server + ".crt\nkeyfile " + server + ".key\n");
+    ASSERT_EQ(
+        std::system(("(cd " + certs.path().string() +
+                     " && openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 1 -subj /CN=ca"
+                     " && openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr -subj /CN=127.0.0.1"
+                     " && openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt"
+                     " -days 1 -extfile ext) >/dev/null 2>&1")
+                        .c_str()),
+        0);
+    Broker broker("allow_anonymous true\ncafile " + ca + ".crt\ncertfile " + server + ".crt\nkeyfile " + server +
+                  ".key\n");
     ASSERT_TRUE(broker.start());
     const int port = std::stoi(broker.url().substr(broker.url().rfind(':') + 1));
     Program program(broker, true, "", [&](mqtt::MqttSettings& m) {
-        m.broker = "mqtts://localhost:" + std::to_string(port);  // the certificate names 127.0.0.1 only
+        m.broker = "mqtts://localhost:" + std::to_string(port); // the certificate names 127.0.0.1 only
         m.caFile = ca + ".crt";
     });
     program.start({"service"});
@@ -469,9 +486,11 @@ TEST(MqttEndToEnd, ATlsOrConnectionFailureIsToldWithItsReason) {
         << program.errors();
     program.end(SIGTERM);
 
-    Program nobody(broker, true, "", [](mqtt::MqttSettings& m) { m.broker = "mqtt://127.0.0.1:" + std::to_string(Broker::freePort()); });
+    Program nobody(broker, true, "",
+                   [](mqtt::MqttSettings& m) { m.broker = "mqtt://127.0.0.1:" + std::to_string(Broker::freePort()); });
     nobody.start({"service"});
-    EXPECT_TRUE(waitUntil([&] { return nobody.said("(connection refused: nothing listens on that port); trying again"); }, 5000))
+    EXPECT_TRUE(waitUntil(
+        [&] { return nobody.said("(connection refused: nothing listens on that port); trying again"); }, 5000))
         << nobody.errors();
 }
 
@@ -489,7 +508,7 @@ TEST(MqttEndToEnd, FiguresPublishToStateThroughputAndIdleCpu) {
     Program program(broker, false);
     ASSERT_TRUE(startsOnline(broker, program, {"service", "--mqtt", broker.url()}));
     std::mutex mutex;
-    std::map<std::string, std::pair<std::string, Clock::time_point>> states;  // topic -> payload, when
+    std::map<std::string, std::pair<std::string, Clock::time_point>> states; // topic -> payload, when
     mqtt::MosquittoClient hub;
     mqtt::ClientOptions options;
     options.broker = {"127.0.0.1", std::stoi(broker.url().substr(broker.url().rfind(':') + 1)), false};
@@ -514,15 +533,17 @@ TEST(MqttEndToEnd, FiguresPublishToStateThroughputAndIdleCpu) {
         const auto sent = Clock::now();
         hub.publish("zulmarin/unit/A3/set", word, 1, false);
         ASSERT_TRUE(waitUntil([&] { return stateOf("zulmarin/unit/A3/state").first == word; }, 5000));
-        ms.push_back(std::chrono::duration<double, std::milli>(stateOf("zulmarin/unit/A3/state").second - sent).count());
-        std::this_thread::sleep_for(std::chrono::milliseconds(800));  // past the send queue's gap
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(stateOf("zulmarin/unit/A3/state").second - sent).count());
+        std::this_thread::sleep_for(std::chrono::milliseconds(800)); // past the send queue's gap
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("publish to state, 50 commands: median %.1f ms, best %.1f ms, worst %.1f ms\n",
-                (ms[24] + ms[25]) / 2, ms.front(), ms.back());
+    std::printf("publish to state, 50 commands: median %.1f ms, best %.1f ms, worst %.1f ms\n", (ms[24] + ms[25]) / 2,
+                ms.front(), ms.back());
 
     const auto burst = Clock::now();
-    for (int unit = 1; unit <= 8; ++unit) hub.publish("zulmarin/unit/B" + std::to_string(unit) + "/set", "ON", 1, false);
+    for (int unit = 1; unit <= 8; ++unit)
+        hub.publish("zulmarin/unit/B" + std::to_string(unit) + "/set", "ON", 1, false);
     ASSERT_TRUE(waitUntil([&] { return stateOf("zulmarin/unit/B8/state").first == "ON"; }, 15000));
     const double seconds = std::chrono::duration<double>(stateOf("zulmarin/unit/B8/state").second - burst).count();
     std::printf("8 commands back to back: last state after %.2f s, %.2f frames per second\n", seconds, 8 / seconds);
@@ -536,7 +557,8 @@ TEST(MqttEndToEnd, FiguresPublishToStateThroughputAndIdleCpu) {
     const long before = cpuTicks();
     std::this_thread::sleep_for(std::chrono::seconds(60));
     const long used = cpuTicks() - before;
-    std::printf("idle, connected, 60 s: %ld ticks, %.3f%% of one core\n", used, 100.0 * used / sysconf(_SC_CLK_TCK) / 60);
+    std::printf("idle, connected, 60 s: %ld ticks, %.3f%% of one core\n", used,
+                100.0 * used / sysconf(_SC_CLK_TCK) / 60);
 }
 
 } // namespace

@@ -61,8 +61,8 @@ TEST(OtherUser, StoresTheUserCannotReadAreNamedAndNeverReplaced) {
     EXPECT_EQ(stored.rc, 1);
     EXPECT_EQ(stored.err, "zulmarin: The settings could not be read: " + settings.string() +
                               ": Permission denied; Zulmarin runs on its default settings and leaves the file as "
-                              "it is.\nzulmarin: The record store cannot be opened: " + records.string() +
-                              ": Permission denied\n");
+                              "it is.\nzulmarin: The record store cannot be opened: " +
+                              records.string() + ": Permission denied\n");
     const ProcessResult sent = runZulmarin(f.dir, {"send", "A", "1", "ON", "--port", "sim"}, f.asNobody);
     EXPECT_EQ(sent.rc, 0) << sent.err;
     EXPECT_EQ(sent.out, "A1 ON\n");
@@ -113,16 +113,18 @@ TEST(OtherUser, TheServiceTellsWhatItCannotSaveAndTakesTheFileBackAfterAChmod) {
     writeFile(timers, "\"A 1 ON*" + at(5) + "*One Time\"\r\n\"B 2 ON*" + at(14) + "*Everyday\"\r\n");
     giveToNobody(timers, fs::perms(0444));
     Spawned service(f.dir, {"service", "--port", "sim"}, f.asNobody, "service");
-    const std::string told = "Timer 1 ran once, but its \"Never\" cannot be saved to " + timers.string() +
-                             ": Permission denied; it does not run again while Zulmarin runs, and the save is tried again";
+    const std::string told =
+        "Timer 1 ran once, but its \"Never\" cannot be saved to " + timers.string() +
+        ": Permission denied; it does not run again while Zulmarin runs, and the save is tried again";
     ASSERT_TRUE(waitUntil([&] { return service.err().find(told) != std::string::npos; })) << service.err();
     EXPECT_NE(service.out().find("Timer 1:  (A 1 ON) :  Success"), std::string::npos) << service.out();
-    EXPECT_NE(service.out().find(told), std::string::npos);  // the timer log's entry
+    EXPECT_NE(service.out().find(told), std::string::npos); // the timer log's entry
     // The error log's cipher keeps no double quotes.
     const std::string logged = "Timer 1 ran once, but its Never cannot be saved to " + timers.string();
     EXPECT_TRUE(waitUntil([&] {
         const auto entries = readErrorLog(f.dir / "home" / "error.log").entries;
-        return std::any_of(entries.begin(), entries.end(), [&](const auto& e) { return e.message.find(logged) != std::string::npos; });
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const auto& e) { return e.message.find(logged) != std::string::npos; });
     }));
 
     fs::permissions(timers, fs::perms::none);
@@ -134,7 +136,7 @@ TEST(OtherUser, TheServiceTellsWhatItCannotSaveAndTakesTheFileBackAfterAChmod) {
     service.signal(SIGTERM);
     EXPECT_EQ(service.wait(), 0);
     const std::string err = service.err();
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;  // each said once
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err; // each said once
     EXPECT_EQ(service.out().find("simulator: A1 ON"), service.out().rfind("simulator: A1 ON"));
 }
 

@@ -46,12 +46,12 @@ bool waitUntil(F done, int ms = 10000) {
 // on which it is killed.
 struct RunOptions {
     RunOptions() = default;
-    RunOptions(std::vector<std::string> extraEnv) : env(std::move(extraEnv)) {}  // NOLINT: env alone reads well
-    std::vector<std::string> env;            // extra "NAME=value"; a bare "NAME" removes the variable
-    std::string executable;                  // another zulmarin (an installed one); "" for this build's
-    std::optional<unsigned> user;            // run as this user id (and the same group id)
-    std::function<void(pid_t)> beforeStart;  // runs once the process exists, before zulmarin starts in it
-    std::function<bool()> stopWhen;          // for a program that keeps running: kill -9 it once this holds
+    RunOptions(std::vector<std::string> extraEnv) : env(std::move(extraEnv)) {} // NOLINT: env alone reads well
+    std::vector<std::string> env;           // extra "NAME=value"; a bare "NAME" removes the variable
+    std::string executable;                 // another zulmarin (an installed one); "" for this build's
+    std::optional<unsigned> user;           // run as this user id (and the same group id)
+    std::function<void(pid_t)> beforeStart; // runs once the process exists, before zulmarin starts in it
+    std::function<bool()> stopWhen;         // for a program that keeps running: kill -9 it once this holds
     int timeoutSeconds = 30;
     // SIGTERM and SIGINT blocked as it starts: one sent before it starts
     // waits, as if it came before the program could catch it.
@@ -83,7 +83,7 @@ public:
         }
         pthread_sigmask(SIG_BLOCK, &held, &previous);
         pid_ = fork();
-        if (pid_ == 0) startChild(dir, args, options, gate);  // the mask goes with it through exec
+        if (pid_ == 0) startChild(dir, args, options, gate); // the mask goes with it through exec
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         ::close(gate[0]);
         if (options.beforeStart) options.beforeStart(pid_);
@@ -167,8 +167,8 @@ inline ProcessResult runZulmarin(const TempDir& dir, const std::vector<std::stri
 }
 
 // Runs another program (cmake, an installed zulmarin) the same way.
-inline ProcessResult runProgram(const std::string& executable, const TempDir& dir,
-                                const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+inline ProcessResult runProgram(const std::string& executable, const TempDir& dir, const std::vector<std::string>& args,
+                                const std::vector<std::string>& env = {}) {
     RunOptions options(env);
     options.executable = executable;
     options.timeoutSeconds = 60;

@@ -88,14 +88,15 @@ TEST_F(ServiceEndToEnd, TimersAndAHandedSendShareTheLinesAndTheServiceStopsClean
     const auto log = dir / "modem.log";
     const std::time_t t0 = std::time(nullptr) + 1;
     const auto home = dir / "home";
-    writeFile(home / "wake.cro", quotedLines({"011000000010000000.5", "01110000000100000001"}));  // A1 OFF, B2 ON
+    writeFile(home / "wake.cro", quotedLines({"011000000010000000.5", "01110000000100000001"})); // A1 OFF, B2 ON
     const std::vector<std::string> timers{"A 1 ON*" + clockText(t0 + 4) + "*Everyday",
                                           "wake.cro*" + clockText(t0 + 6) + "*Everyday"};
     writeFile(home / "tmrdat.zul", quotedLines(timers));
 
     Spawned service(dir, {"service", "--port", pty.slave}, modemShim(log), "service");
     ASSERT_TRUE(service.waitForOutput("timers on")) << service.err();
-    if (std::time(nullptr) >= t0 + 4) GTEST_SKIP() << "the service started too late for its first timer on this busy machine";
+    if (std::time(nullptr) >= t0 + 4)
+        GTEST_SKIP() << "the service started too late for its first timer on this busy machine";
     const ProcessResult handed = runZulmarin(dir, {"send", "B", "2", "OFF"});
     EXPECT_EQ(handed.rc, 0) << handed.err;
     auto withThird = timers;
@@ -115,7 +116,7 @@ TEST_F(ServiceEndToEnd, TimersAndAHandedSendShareTheLinesAndTheServiceStopsClean
     std::vector<std::string> commands;
     std::map<std::string, std::time_t> second;
     for (const auto& s : decodeModemLog(log)) {
-        EXPECT_NE(s.kind, sim::DecodedSignal::Kind::Malformed) << s.text;  // no frame cut
+        EXPECT_NE(s.kind, sim::DecodedSignal::Kind::Malformed) << s.text; // no frame cut
         if (s.kind != sim::DecodedSignal::Kind::Command) continue;
         commands.push_back(s.text);
         second.emplace(s.text, static_cast<std::time_t>((s.micros + offset) / 1000000));
@@ -132,7 +133,7 @@ TEST_F(ServiceEndToEnd, TimersAndAHandedSendShareTheLinesAndTheServiceStopsClean
 TEST_F(ServiceEndToEnd, TheServiceAndTheDesktopProgramShareOneLock) {
     presetPort(x10::SimulatorPortText);
     const std::vector<std::string> noDisplay{"QT_QPA_PLATFORM=", "DISPLAY="};
-    Spawned desktop(dir, {}, {}, "desktop");  // offscreen, as every test
+    Spawned desktop(dir, {}, {}, "desktop"); // offscreen, as every test
     ASSERT_TRUE(waitUntil([] { return socketsLeft() == 1; })) << desktop.err();
 
     // The service waits while the desktop program runs; SIGTERM ends the
@@ -141,7 +142,7 @@ TEST_F(ServiceEndToEnd, TheServiceAndTheDesktopProgramShareOneLock) {
     EXPECT_TRUE(waitUntil([&] { return service.err().find("waiting for it to end") != std::string::npos; }));
     desktop.signal(SIGTERM);
     EXPECT_EQ(desktop.wait(), 0) << desktop.err();
-    EXPECT_NE(readFile(dir / "config" / "settings.ini").find("CurrentExePath="), std::string::npos);  // the closing ran
+    EXPECT_NE(readFile(dir / "config" / "settings.ini").find("CurrentExePath="), std::string::npos); // the closing ran
     EXPECT_TRUE(service.waitForOutput("timers on")) << service.err();
 
     // A desktop start while the service runs ends with the reason; a macro
@@ -172,7 +173,7 @@ TEST_F(ServiceEndToEnd, TheServiceAndTheDesktopProgramShareOneLock) {
 // waiting for an OK included; the lock and the socket go with it.
 TEST_F(ServiceEndToEnd, AStopSignalEndsTheDesktopProgramDuringItsStartUpMessage) {
     presetPort(x10::SimulatorPortText);
-    ASSERT_EQ(::mkfifo((dir / "config" / "settings.ini").c_str(), 0600), 0);  // cannot be read: a message says so
+    ASSERT_EQ(::mkfifo((dir / "config" / "settings.ini").c_str(), 0600), 0); // cannot be read: a message says so
     Spawned desktop(dir, {}, {}, "desktop");
     // The message goes up right after the error log says the same.
     ASSERT_TRUE(waitUntil([&] { return fs::exists(dir / "home" / "error.log"); })) << desktop.err();
@@ -218,8 +219,8 @@ TEST_F(ServiceEndToEnd, AnotherUserCanNeitherCaptureNorBlockTheChannel) {
 // frames at once, another macro is told what it waits for and plays once the
 // first caller ends, and 40 hand-overs at once are all answered.
 TEST_F(ServiceEndToEnd, NoHandOverWaitsBehindALongMacroAndFortyAtOnceAreAllAnswered) {
-    writeFile(dir / "long.cro", quotedLines({"01100000000000009999"}));  // A1 ON, then 9999 s
-    writeFile(dir / "next.cro", quotedLines({"01110000000100000001"}));  // B2 ON
+    writeFile(dir / "long.cro", quotedLines({"01100000000000009999"})); // A1 ON, then 9999 s
+    writeFile(dir / "next.cro", quotedLines({"01110000000100000001"})); // B2 ON
     Spawned service(dir, {"service", "--port", "sim"}, {}, "service");
     ASSERT_TRUE(service.waitForOutput("timers on")) << service.err();
     const fs::path socket = serviceSocket(dir);
@@ -233,10 +234,11 @@ TEST_F(ServiceEndToEnd, NoHandOverWaitsBehindALongMacroAndFortyAtOnceAreAllAnswe
     std::cout << "a send behind the long macro: answered, its frame out, after " << sendSeconds << " s\n";
 
     Spawned next(dir, {"run", (dir / "next.cro").string()}, {}, "next");
-    const std::string told = "zulmarin: waiting for the macro " + (dir / "long.cro").string() + ", handed over earlier, to end\n";
+    const std::string told =
+        "zulmarin: waiting for the macro " + (dir / "long.cro").string() + ", handed over earlier, to end\n";
     EXPECT_TRUE(waitUntil([&] { return next.err() == told; })) << next.err();
-    EXPECT_EQ(next.wait(0), -1);  // still waiting
-    longRun.signal(SIGKILL);  // its caller gone, the long macro stops
+    EXPECT_EQ(next.wait(0), -1); // still waiting
+    longRun.signal(SIGKILL);     // its caller gone, the long macro stops
     longRun.wait();
     EXPECT_EQ(next.wait(10000), 0) << next.err();
     EXPECT_TRUE(service.waitForOutput("simulator: B2 ON")) << service.out();

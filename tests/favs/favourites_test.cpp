@@ -50,8 +50,8 @@ protected:
 TEST_F(FavouritesTest, DescribedUnitsShowInRecordOrderOrByNameAndTheOptionsAreKept) {
     describe(256, "P16## Attic fan");
     describe(1, "A1## Porch");
-    describe(17, "B1##no blank");  // no "## ": no favourite
-    describe(5, "A5## ");          // an empty description is none either
+    describe(17, "B1##no blank"); // no "## ": no favourite
+    describe(5, "A5## ");         // an empty description is none either
     favs.open();
     EXPECT_EQ(records.ReadRecord(RecordNumber::FavouritesOptions, true), "10,0,0");
     EXPECT_EQ(codes(), (std::vector<std::string>{"A1", "P16"}));
@@ -71,14 +71,15 @@ TEST_F(FavouritesTest, DescribedUnitsShowInRecordOrderOrByNameAndTheOptionsAreKe
 }
 
 TEST_F(FavouritesTest, TheButtonsSwitchTheRowsInViewAndTheRowsFollowMaxVisible) {
-    for (int u = 1; u <= 12; ++u) describe(u, test::numbered("A", u, u < 10 ? "## Lamp 0" : "## Lamp ") + std::to_string(u));
+    for (int u = 1; u <= 12; ++u)
+        describe(u, test::numbered("A", u, u < 10 ? "## Lamp 0" : "## Lamp ") + std::to_string(u));
     favs.open();
     EXPECT_EQ(favs.rows(), 10);
     favs.scrollTo(2);
     favs.press(0, true);
     favs.press(9, false);
     EXPECT_EQ(port.commands(), (std::vector<std::string>{"A3 ON", "A12 OFF"}));
-    favs.press(10, true);  // no such pair
+    favs.press(10, true); // no such pair
     EXPECT_EQ(port.commands().size(), 2u);
     favs.scrollTo(50);
     EXPECT_EQ(favs.firstVisible(), 2);
@@ -124,7 +125,7 @@ TEST_F(FavouritesTest, StatusLineAndClosing) {
 
     int mainShown = 0;
     favs.showMainWindow = [&] { ++mainShown; };
-    favs.close(false, std::nullopt, 1000);  // minimised, closed by the program
+    favs.close(false, std::nullopt, 1000); // minimised, closed by the program
     EXPECT_EQ(settings.read(Setting::FavouritesLeft), std::nullopt);
     EXPECT_EQ(ReadSetting(settings, Setting::FavouritesWidth), "2900");
     EXPECT_EQ(mainShown, 0);

@@ -49,9 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case Target::Discovery:
         if (topics.discovery(r.component, r.objectId) != topic) std::abort();
         break;
-    default:
-        break;
+    default: break;
     }
-    if (data[0] & 1 && r.target != Target::Discovery) std::abort();  // a retained command is never taken
+    if (data[0] & 1 && r.target != Target::Discovery) std::abort(); // a retained command is never taken
     return 0;
 }

@@ -16,8 +16,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zul;
     static const std::filesystem::path file = fuzzFolder() / "db.zld";
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                 static_cast<std::streamsize>(size));
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     RecordStore store;
     if (!store.open(file)) std::abort();
     const std::int32_t last = static_cast<std::int32_t>(size / RecordStore::RecordLength) + 2;
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // without their double quotes, which the cipher drops, and as UTF-8 (bytes
     // that are not are taken as Windows-1252, as in a store a Windows copy wrote).
     std::string text(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 100));
-    if (!store.WriteRecord(2, text, true)) return 0;  // too long once enciphered
+    if (!store.WriteRecord(2, text, true)) return 0; // too long once enciphered
     std::erase(text, '"');
     if (store.ReadRecord(2, true) != textFromFile(text)) std::abort();
     RecordStore reopened;

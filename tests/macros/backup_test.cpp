@@ -21,10 +21,12 @@ struct BackupTest : ::testing::Test {
     ScriptedDialogs dialogs;
     sim::VirtualClock clock;
     MacroBackup backup{dir.path(), dialogs, clock};
-    std::vector<std::string> log;  // progress window calls
+    std::vector<std::string> log; // progress window calls
 
     BackupTest() {
-        backup.progress.open = [this](int max, const std::string& m) { log.push_back("open " + std::to_string(max) + " " + m); };
+        backup.progress.open = [this](int max, const std::string& m) {
+            log.push_back("open " + std::to_string(max) + " " + m);
+        };
         backup.progress.advance = [this](int v, const std::string& f, int delay) {
             log.push_back("advance " + std::to_string(v) + " " + f + " " + std::to_string(delay));
         };
@@ -155,14 +157,15 @@ TEST_F(BackupTest, RestoreAllAsksOnceAndRoundTripsEveryBackup) {
     EXPECT_EQ(backup.restoreAll(), 3);
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Question), 2u);
     EXPECT_EQ(dialogs.last().title, "Restore Backed Up Macros?");
-    EXPECT_EQ(dialogs.last().text, "This action will overwrite any current macros with the same name.\r\nDo you want to continue?");
+    EXPECT_EQ(dialogs.last().text,
+              "This action will overwrite any current macros with the same name.\r\nDo you want to continue?");
     EXPECT_EQ(readFile(dir / "m2.cro"), "\"0110000000000000 1.0\"\r\n2");
     EXPECT_EQ(log.front(), "open 30 Restore Backup\r\n\r\nRestoring ...\r\n");
     EXPECT_EQ(log.back(), "finish \r\n\r\nRestore complete\r\n3 files restored");
     EXPECT_EQ(backup.status(), "Restore complete: 3 files restored");
 
     fs::remove(dir / "m1.cro");
-    fs::create_directory(dir / "m1.cro");  // a folder of that name cannot be replaced by the file
+    fs::create_directory(dir / "m1.cro"); // a folder of that name cannot be replaced by the file
     dialogs.answers = {Answer::Yes};
     EXPECT_EQ(backup.restoreAll(), 2);
     EXPECT_EQ(log.back(), "finish \r\n\r\nRestore incomplete\r\n2 of 3 files restored");

@@ -53,10 +53,11 @@ TEST(CroEditPassThrough, UnknownInputKeepsThePreviousByteOrComesBackUnchanged) {
 }
 
 TEST(EncodeRow, RefusesCommandsOutsideTheTables) {
-    const char* bad[][3] = {{"A", "ALL", "ON"}, {"A", "3", "DIM"}, {"A", "17", "ON"}, {"A", "09", "ON"},
-                            {"A", "0", "ON"},   {"Q", "1", "ON"},  {"AB", "1", "ON"}, {"A", "", "ON"},
-                            {"A", "pre", "BRI"}};  // the unit is taken as written
-    for (const auto& [house, unit, action] : bad) EXPECT_FALSE(encodeRow(house, unit, action)) << house << unit << action;
+    const char* bad[][3] = {{"A", "ALL", "ON"}, {"A", "3", "DIM"}, {"A", "17", "ON"},
+                            {"A", "09", "ON"},  {"A", "0", "ON"},  {"Q", "1", "ON"},
+                            {"AB", "1", "ON"},  {"A", "", "ON"},   {"A", "pre", "BRI"}}; // the unit is taken as written
+    for (const auto& [house, unit, action] : bad)
+        EXPECT_FALSE(encodeRow(house, unit, action)) << house << unit << action;
     EXPECT_FALSE(decodeCode("011000000000000"));
     EXPECT_FALSE(decodeCode("0110000000000001"));
 }

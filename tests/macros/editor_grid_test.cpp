@@ -60,8 +60,12 @@ TEST(EditorGrid, DeleteRowQuickEditAndThePauseCell) {
 
 TEST(EditorGrid, FixItRepairsUnitsAndPausesAndPaintsWhatStaysBad) {
     EditorGrid g;
-    g.load({{"A", "ALL", "ON", "0000"}, {"A", "3", "DIM", "0002"}, {"B", "5", "ALF", "x"},
-            {"0110000000000001bage", "", "", "bage"}, {"", "", "", ""}, {"C", "PRE", "OFF", "0001"}});
+    g.load({{"A", "ALL", "ON", "0000"},
+            {"A", "3", "DIM", "0002"},
+            {"B", "5", "ALF", "x"},
+            {"0110000000000001bage", "", "", "bage"},
+            {"", "", "", ""},
+            {"C", "PRE", "OFF", "0001"}});
     EXPECT_TRUE(g.cellBad(0, GridColumn::Pause)) << "painted on load, nothing changed";
     EXPECT_EQ(g.line(0).row.unit, "ALL");
     EXPECT_TRUE(g.fix());
@@ -97,14 +101,20 @@ TEST(EditorGrid, TheFirstLineASaveWouldCutAt) {
 }
 
 TEST(EditBoxes, KeysShorthandsAndEnter) {
-    const struct { EditBox box; const char* typed; const char* held; } accepted[] = {
-        {EditBox::House, "b", "B"}, {EditBox::Unit, "16", "16"}, {EditBox::Unit, "pre", "PRE"},
-        {EditBox::Action, "aLn", "ALN"}, {EditBox::Pause, "1,5", "1,5"}, {EditBox::Pause, ".125", ".125"}};
+    const struct {
+        EditBox box;
+        const char* typed;
+        const char* held;
+    } accepted[] = {{EditBox::House, "b", "B"},      {EditBox::Unit, "16", "16"},    {EditBox::Unit, "pre", "PRE"},
+                    {EditBox::Action, "aLn", "ALN"}, {EditBox::Pause, "1,5", "1,5"}, {EditBox::Pause, ".125", ".125"}};
     for (const auto& c : accepted) EXPECT_EQ(acceptBoxText(c.box, c.typed), c.held) << c.typed;
-    const struct { EditBox box; const char* typed; } refused[] = {
-        {EditBox::House, "Q"}, {EditBox::House, "AB"}, {EditBox::Unit, "0"}, {EditBox::Unit, "123"},
-        {EditBox::Unit, "1A"}, {EditBox::Unit, "ALLL"}, {EditBox::Action, "X"}, {EditBox::Action, "OFFF"},
-        {EditBox::Pause, "1.2.3"}, {EditBox::Pause, "1.,2"}, {EditBox::Pause, "12345"}, {EditBox::Pause, "5s"}};
+    const struct {
+        EditBox box;
+        const char* typed;
+    } refused[] = {{EditBox::House, "Q"},    {EditBox::House, "AB"},    {EditBox::Unit, "0"},
+                   {EditBox::Unit, "123"},   {EditBox::Unit, "1A"},     {EditBox::Unit, "ALLL"},
+                   {EditBox::Action, "X"},   {EditBox::Action, "OFFF"}, {EditBox::Pause, "1.2.3"},
+                   {EditBox::Pause, "1.,2"}, {EditBox::Pause, "12345"}, {EditBox::Pause, "5s"}};
     for (const auto& c : refused) EXPECT_FALSE(acceptBoxText(c.box, c.typed)) << c.typed;
 
     // "b", "1", "d": leaving the action box makes D into DIM, which forces PRE.
@@ -166,7 +176,8 @@ TEST(PauseCalculator, MinutesSecondsAndTheResult) {
     EXPECT_FALSE(calc.result());
 
     EXPECT_EQ(PauseCalculator::acceptSeconds("2.5"), "2.5");
-    for (const char* refused : {"2.0", "1.5.", "1,.", "x", "12345"}) EXPECT_FALSE(PauseCalculator::acceptSeconds(refused));
+    for (const char* refused : {"2.0", "1.5.", "1,.", "x", "12345"})
+        EXPECT_FALSE(PauseCalculator::acceptSeconds(refused));
     EXPECT_FALSE(PauseCalculator::acceptMinutes("1.5"));
 }
 

@@ -190,7 +190,7 @@ TEST_F(RecorderTest, UpdateLabelReplacesOnlyTheLabelLineOrStartsAFileHoldingIt) 
     EXPECT_EQ(dialogs.last().title, "Group 5");
     EXPECT_EQ(dialogs.last().text, "Gruppe 5's label has been changed\r\n to:   \"Garden\"");
 
-    r.selectGroup(2);  // no file
+    r.selectGroup(2); // no file
     r.updateLabel();
     EXPECT_EQ(dialogs.last().text, "Gruppe 3's label has been changed\r\n to:   \"NOTHING!\"");
     EXPECT_FALSE(std::filesystem::exists(dir / "file2.grp"));

@@ -65,7 +65,7 @@ TEST_F(MacroEditorTest, SaveGoesThroughSaveAsAndWritesTheFileExactly) {
     EXPECT_TRUE(editor.dirty());
     EXPECT_EQ(editor.timeLabel(), "5.3 sec");
 
-    dialogs.files.push_back((dir / "two").string());  // the extension is added
+    dialogs.files.push_back((dir / "two").string()); // the extension is added
     ASSERT_TRUE(editor.save());
     EXPECT_EQ(dialogs.last().kind, Kind::SaveFile);
     EXPECT_EQ(dialogs.last().title, "Save Macro As");
@@ -119,7 +119,7 @@ TEST_F(MacroEditorTest, UnsavedChangesAreNeverLostWithoutAQuestion) {
     EXPECT_TRUE(dialogs.last().withCancel);
 
     writeFile(dir / "two.cro", kTwoRowMacro);
-    dialogs.answers.push_back(Answer::No);  // discards the typed row
+    dialogs.answers.push_back(Answer::No); // discards the typed row
     EXPECT_TRUE(editor.openFromList("two.cro"));
     EXPECT_EQ(dialogs.last().title, "Save Changes to Macro?");
     EXPECT_EQ(editor.grid().size(), 2);
@@ -159,7 +159,8 @@ TEST_F(MacroEditorTest, UnsavedChangesAreNeverLostWithoutAQuestion) {
 }
 
 TEST_F(MacroEditorTest, ALineThatIsNoCommandIsShownAndASaveThatWouldCutAsksFirst) {
-    const std::string text = "\"01100000000000000005\"\r\n\"garbage\"\r\n\"0100010000011000" "00.3\"\r\n"
+    const std::string text = "\"01100000000000000005\"\r\n\"garbage\"\r\n\"0100010000011000"
+                             "00.3\"\r\n"
                              "\"011000000000000000055\"\r\n";
     writeFile(dir / "bad.cro", text);
     ASSERT_TRUE(editor.load(dir / "bad.cro"));
@@ -178,9 +179,8 @@ TEST_F(MacroEditorTest, ALineThatIsNoCommandIsShownAndASaveThatWouldCutAsksFirst
 
     dialogs.answers.push_back(Answer::No);
     EXPECT_FALSE(editor.save());
-    EXPECT_EQ(dialogs.last().text,
-              "Row 2 has no Unit Code or Action, so saving stops there.\n"
-              "Row 2 and the rows below it will not be saved. Save the rows above it?");
+    EXPECT_EQ(dialogs.last().text, "Row 2 has no Unit Code or Action, so saving stops there.\n"
+                                   "Row 2 and the rows below it will not be saved. Save the rows above it?");
     EXPECT_EQ(readFile(dir / "bad.cro"), text);
     dialogs.answers.push_back(Answer::Yes);
     EXPECT_TRUE(editor.save());
@@ -199,19 +199,21 @@ TEST_F(MacroEditorTest, RecordingAppendsEachHandedOverCommandWithItsPause) {
     editor.startRecording();
     EXPECT_EQ(recordingEvents, (std::vector<bool>{true}));
     editor.handOver("0");
-    editor.handOver("0100010000011000");  // C12 ON: fast record, five seconds
+    editor.handOver("0100010000011000"); // C12 ON: fast record, five seconds
     samePause = "90.50";
-    editor.handOver("0110000010011000");  // A DIM: the calculator's same pause, cut to four characters
+    editor.handOver("0110000010011000"); // A DIM: the calculator's same pause, cut to four characters
     editor.fastRecord = false;
-    askedPause = "0.1";                   // asked for: below 0.2 s becomes 1
+    askedPause = "0.1"; // asked for: below 0.2 s becomes 1
     editor.handOver("0110000000100000");
-    askedPause.reset();                   // cancelled
+    askedPause.reset(); // cancelled
     editor.handOver("0110000000000000");
     EXPECT_EQ(editor.recordedCount(), 4);
     EXPECT_EQ(sounds, 4);
     EXPECT_TRUE(editor.dirty());
-    const std::vector<MacroRow> expected = {{"A", "1", "ON", "0002"}, {"C", "12", "ON", "0005"},
-                                            {"A", "PRE", "DIM", "90.5"}, {"A", "1", "OFF", "0001"},
+    const std::vector<MacroRow> expected = {{"A", "1", "ON", "0002"},
+                                            {"C", "12", "ON", "0005"},
+                                            {"A", "PRE", "DIM", "90.5"},
+                                            {"A", "1", "OFF", "0001"},
                                             {"A", "1", "ON", "0001"}};
     EXPECT_EQ(editor.grid().rows(), expected);
     dialogs.files.push_back((dir / "rec.cro").string());

@@ -8,10 +8,10 @@
 namespace zul::macros {
 namespace {
 
+using samples::kTwoRowMacro;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
-using samples::kTwoRowMacro;
 
 TEST(MacroFileWrite, TwoRowWorkedExampleIs48Bytes) {
     TempDir dir;
@@ -21,15 +21,20 @@ TEST(MacroFileWrite, TwoRowWorkedExampleIs48Bytes) {
     EXPECT_EQ(result.rowsWritten, 2);
     const std::string bytes = readFile(file);
     EXPECT_EQ(bytes.size(), 48u);
-    EXPECT_EQ(bytes, "\"01100000000000000005\"\r\n\"0100010000011000" "00.3\"\r\n");
+    EXPECT_EQ(bytes, "\"01100000000000000005\"\r\n\"0100010000011000"
+                     "00.3\"\r\n");
 }
 
 TEST(MacroFileWrite, RowsPausesAndTheFirstIncompleteRow) {
-    const struct { std::vector<MacroRow> rows; const char* bytes; } cases[] = {
+    const struct {
+        std::vector<MacroRow> rows;
+        const char* bytes;
+    } cases[] = {
         {{{"A", "PRE", "DIM", "0002"}, {"B", "ALL", "ALF", "01.5"}},
-         "\"01100000100110000002\"\r\n\"0111000011000000" "01.5\"\r\n"},
-        {{{"A", "1", "ON", "5"}}, "\"01100000000000000005\"\r\n"},  // short pauses are padded
-        {{{"A", "1", "ON", ""}}, "\"01100000000000000001\"\r\n"},   // and an empty one is one second
+         "\"01100000100110000002\"\r\n\"0111000011000000"
+         "01.5\"\r\n"},
+        {{{"A", "1", "ON", "5"}}, "\"01100000000000000005\"\r\n"}, // short pauses are padded
+        {{{"A", "1", "ON", ""}}, "\"01100000000000000001\"\r\n"},  // and an empty one is one second
         // Writing stops at the first row without unit or action.
         {{{"A", "", "ON", "0005"}, {"A", "1", "ON", "0005"}}, ""},
         {{{"A", "1", "ON", "0005"}, {"A", "2", "", "0005"}, {"A", "3", "ON", "0005"}}, "\"01100000000000000005\"\r\n"},
@@ -75,9 +80,13 @@ TEST(MacroFileRead, RoundTripThroughTheEditor) {
 }
 
 TEST(MacroFileRead, HandWrittenFilesReadTheSame) {
-    const std::string withoutQuotesLf = "01100000000000000005\n0100010000011000" "00.3\n";
-    const std::string shortPausesNoFinalBreak = "0110000000000000" "5\r\n\"0100010000011000" ".3\"";
-    const std::string blanksAndBom = "\xEF\xBB\xBF  \"01100000000000000005\" \r\n\t0100010000011000" "00.3\r\n";
+    const std::string withoutQuotesLf = "01100000000000000005\n0100010000011000"
+                                        "00.3\n";
+    const std::string shortPausesNoFinalBreak = "0110000000000000"
+                                                "5\r\n\"0100010000011000"
+                                                ".3\"";
+    const std::string blanksAndBom = "\xEF\xBB\xBF  \"01100000000000000005\" \r\n\t0100010000011000"
+                                     "00.3\r\n";
     const auto expected = playRowsOf(kTwoRowMacro).rows;
     ASSERT_EQ(expected.size(), 2u);
     for (const auto& text : {withoutQuotesLf, shortPausesNoFinalBreak, blanksAndBom}) {
@@ -91,7 +100,8 @@ TEST(MacroFileRead, HandWrittenFilesReadTheSame) {
 TEST(MacroFileRead, EmptyLinesArePassedOverAndEveryLineToTheEndIsRead) {
     EXPECT_TRUE(playRowsOf("").rows.empty());
     EXPECT_TRUE(editorRowsOf("").problems.empty());
-    const std::string text = "\r\n\"01100000000000000005\"\r\n\r\n\"\"\r\n\"0100010000011000" "00.3\"\r\n";
+    const std::string text = "\r\n\"01100000000000000005\"\r\n\r\n\"\"\r\n\"0100010000011000"
+                             "00.3\"\r\n";
     const auto play = playRowsOf(text);
     EXPECT_EQ(play.rows, playRowsOf(kTwoRowMacro).rows);
     EXPECT_TRUE(play.problems.empty());
@@ -104,20 +114,23 @@ TEST(MacroFileRead, EmptyLinesArePassedOverAndEveryLineToTheEndIsRead) {
 }
 
 TEST(MacroFileRead, EachBadLineIsReportedAndGoodLinesStay) {
-    const std::string text =
-        "\"01100000000000000005\"\r\n"   // fine
-        "\"0110000000000001" "0005\"\r\n" // bits, but no such command
-        "\"0110000000000000" "00x5\"\r\n" // pause not a number
-        "garbage\r\n"                     // wrong shape
-        "\"0120000000000000" "0005\"\r\n" // not bits
-        "\"01100000000000000002\"\r\n";   // fine
+    const std::string text = "\"01100000000000000005\"\r\n" // fine
+                             "\"0110000000000001"
+                             "0005\"\r\n" // bits, but no such command
+                             "\"0110000000000000"
+                             "00x5\"\r\n"  // pause not a number
+                             "garbage\r\n" // wrong shape
+                             "\"0120000000000000"
+                             "0005\"\r\n"                    // not bits
+                             "\"01100000000000000002\"\r\n"; // fine
     const auto play = playRowsOf(text);
     ASSERT_EQ(play.problems.size(), 4u);
     EXPECT_EQ(play.problems[0].lineNumber, 2);
     EXPECT_EQ(play.problems[0].reason, "unit/function byte 00000001 is not a command");
     EXPECT_EQ(play.problems[1].reason, "pause '00x5' is not a number of seconds");
     EXPECT_EQ(play.problems[2].text, "garbage");
-    EXPECT_EQ(play.problems[2].reason, "expected 16 code characters and a pause of 1 to 4 characters, found 7 characters");
+    EXPECT_EQ(play.problems[2].reason,
+              "expected 16 code characters and a pause of 1 to 4 characters, found 7 characters");
     EXPECT_EQ(play.problems[3].reason, "the code is not 16 characters of 0 and 1");
     // Lines of bits are played unchanged, even when not in the tables or
     // when the pause is bad; the runner decides about the pause.
@@ -130,7 +143,8 @@ TEST(MacroFileRead, EachBadLineIsReportedAndGoodLinesStay) {
     const auto odd = playRowsOf("\"0110000000000000\"\r\n\"0110000000100000xx0002\"\r\n\"01100000000000000005\"\r\n");
     ASSERT_EQ(odd.problems.size(), 2u);
     EXPECT_EQ(odd.problems[1].lineNumber, 2);
-    EXPECT_EQ(odd.rows, (std::vector<PlayRow>{{"0110000000000000", 0}, {"0110000000100000", 2000}, {"0110000000000000", 5000}}));
+    EXPECT_EQ(odd.rows,
+              (std::vector<PlayRow>{{"0110000000000000", 0}, {"0110000000100000", 2000}, {"0110000000000000", 5000}}));
 
     const auto editor = editorRowsOf(text);
     ASSERT_EQ(editor.rows.size(), 6u);

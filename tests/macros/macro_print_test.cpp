@@ -15,20 +15,19 @@ PrintStamp stamp() {
 TEST(MacroPrint, WholeTextOfATwoRowMacro) {
     const std::string text =
         macroPrintText({{"A", "1", "ON", "0005"}, {"C", "12", "ON", "00.3"}}, "/home/u/macros/Hall.cro", stamp());
-    const std::string expected =
-        "\r\n   Hall.cro\r\n"
-        "\t\t\t\t\t\t\t\tTotal\r\n"
-        "\tCnt\tHC\tUC\tAct.\t\tPause\t\tPause\r\n"
-        "\t=============================================================\r\n"
-        "\t 1 \tA  \t1  \tON \t\t0005\t\t5\r\n\r\n"
-        "\t 2 \tC  \t12 \tON \t\t00.3\t\t5.3\r\n\r\n"
-        "\r\n\t/home/u/macros/Hall.cro\r\n"
-        "   Total Runtime =  5.3 sec\r\n\r\n"
-        "\tIf Action = ALN (All Lights On), ALF (All Lights Off), or AUF (All Units Off) \r\n"
-        "\tthen the Unit Code must = 'ALL'.\r\n\r\n"
-        "\tIf Action = DIM (Dim) or BRI (Bright), then the Unit Code must = 'PRE'.\r\n\r\n"
-        "\tNote:  Pause time is the time to wait before the NEXT command will execute!"
-        "\r\n\r\n  Printed on 05.03.2024 at 14:07";
+    const std::string expected = "\r\n   Hall.cro\r\n"
+                                 "\t\t\t\t\t\t\t\tTotal\r\n"
+                                 "\tCnt\tHC\tUC\tAct.\t\tPause\t\tPause\r\n"
+                                 "\t=============================================================\r\n"
+                                 "\t 1 \tA  \t1  \tON \t\t0005\t\t5\r\n\r\n"
+                                 "\t 2 \tC  \t12 \tON \t\t00.3\t\t5.3\r\n\r\n"
+                                 "\r\n\t/home/u/macros/Hall.cro\r\n"
+                                 "   Total Runtime =  5.3 sec\r\n\r\n"
+                                 "\tIf Action = ALN (All Lights On), ALF (All Lights Off), or AUF (All Units Off) \r\n"
+                                 "\tthen the Unit Code must = 'ALL'.\r\n\r\n"
+                                 "\tIf Action = DIM (Dim) or BRI (Bright), then the Unit Code must = 'PRE'.\r\n\r\n"
+                                 "\tNote:  Pause time is the time to wait before the NEXT command will execute!"
+                                 "\r\n\r\n  Printed on 05.03.2024 at 14:07";
     EXPECT_EQ(text, expected);
 }
 

@@ -6,9 +6,9 @@ namespace zul::macros {
 namespace {
 
 TEST(PauseText, PaddingAndMinimum) {
-    const char* cases[][2] = {{"5", "0005"},    {"1.5", "01.5"}, {"0.3", "00.3"}, {"0.1", "00.3"}, {"0", "00.3"},
-                              {"0,2", "00.3"},  {"1,5", "01,5"},   // a comma is kept as typed
-                              {"9999", "9999"}, {"abc", "abc"}};   // not a number: left for the checker
+    const char* cases[][2] = {{"5", "0005"},    {"1.5", "01.5"}, {"0.3", "00.3"}, {"0.1", "00.3"},
+                              {"0", "00.3"},    {"0,2", "00.3"}, {"1,5", "01,5"}, // a comma is kept as typed
+                              {"9999", "9999"}, {"abc", "abc"}};                  // not a number: left for the checker
     for (const auto& [typed, stored] : cases) EXPECT_EQ(normalizePause(typed), stored) << typed;
     EXPECT_EQ(enteredPause(""), "0001");
     EXPECT_FALSE(enteredPause("12345"));
@@ -38,10 +38,13 @@ TEST(EnterRow, AppliesTheEditBoxRules) {
 }
 
 TEST(RunningPause, SumsDownToTheFirstEmptyPauseAndFormats) {
-    const std::vector<MacroRow> rows = {
-        {"A", "1", "ON", "0005"}, {"A", "1", "OFF", "00.3"}, {"A", "2", "ON", "error"}, {"A", "2", "OFF", ""},
-        {"A", "3", "ON", "0001"}};
-    EXPECT_EQ(runningPauseMillis(rows), (std::vector<std::optional<int>>{5000, 5300, 5300, std::nullopt, std::nullopt}));
+    const std::vector<MacroRow> rows = {{"A", "1", "ON", "0005"},
+                                        {"A", "1", "OFF", "00.3"},
+                                        {"A", "2", "ON", "error"},
+                                        {"A", "2", "OFF", ""},
+                                        {"A", "3", "ON", "0001"}};
+    EXPECT_EQ(runningPauseMillis(rows),
+              (std::vector<std::optional<int>>{5000, 5300, 5300, std::nullopt, std::nullopt}));
 
     EXPECT_EQ(formatSeconds(600), "0.6");
     EXPECT_EQ(formatSeconds(1250), "1.25");

@@ -12,6 +12,7 @@ inline const std::string kC12On = "0100010000011000";
 inline const std::string kHallGroup = "\"Group 2, Hall\"\r\n\"0110000000000000\"\r\n\"0100010000011000\"\r\n";
 
 // A 1 ON for 5 s, then C 12 ON for 0.3 s.
-inline const std::string kTwoRowMacro = "\"01100000000000000005\"\r\n\"0100010000011000" "00.3\"\r\n";
+inline const std::string kTwoRowMacro = "\"01100000000000000005\"\r\n\"0100010000011000"
+                                        "00.3\"\r\n";
 
 } // namespace zul::macros::samples

@@ -35,7 +35,8 @@ protected:
         WriteSetting(app->settings, Setting::MqttEnabled, "1");
         WriteSetting(app->settings, Setting::MqttBroker, "mqtt://hub.local");
         startRunning();
-        bridge = std::make_unique<mqtt::MqttBridge>(*app, fakeClientFactory(broker), mqtt::DeviceInfo{"den-pc", "1.0.0"});
+        bridge =
+            std::make_unique<mqtt::MqttBridge>(*app, fakeClientFactory(broker), mqtt::DeviceInfo{"den-pc", "1.0.0"});
         bridge->logLine = [this](const std::string& line) { logged.push_back(line); };
         bridge->start();
         broker.accept();
@@ -68,13 +69,13 @@ TEST_F(BridgeTest, AnInstallThatHadABrokerKeepsItsIdsAndEverythingIsAnnouncedUnd
     connect();
 
     EXPECT_EQ(ReadSetting(app->settings, Setting::MqttInstallId), "zulmarin");
-    EXPECT_EQ(broker.options.clientId, "zulmarin_ab50957c");  // from the host and the base topic
+    EXPECT_EQ(broker.options.clientId, "zulmarin_ab50957c"); // from the host and the base topic
     EXPECT_FALSE(broker.options.cleanSession);
     EXPECT_EQ(broker.options.sessionExpirySeconds, 120);
     EXPECT_EQ(broker.options.willTopic + " " + broker.options.willPayload, "zulmarin/status offline");
-    EXPECT_EQ(broker.subscribed, (std::vector<std::string>{"zulmarin/+/set", "zulmarin/+/+/set",
-                                                           "zulmarin/unit/+/brightness/set", "zulmarin/macro/run",
-                                                           "homeassistant/+/zulmarin/+/config"}));
+    EXPECT_EQ(broker.subscribed,
+              (std::vector<std::string>{"zulmarin/+/set", "zulmarin/+/+/set", "zulmarin/unit/+/brightness/set",
+                                        "zulmarin/macro/run", "homeassistant/+/zulmarin/+/config"}));
     EXPECT_EQ(retained("homeassistant/light/zulmarin/b3/config"),
               R"({"name":"Porch light","unique_id":"zulmarin_b3","command_topic":"zulmarin/unit/B3/set",)"
               R"("state_topic":"zulmarin/unit/B3/state","payload_on":"ON","payload_off":"OFF",)"
@@ -85,15 +86,17 @@ TEST_F(BridgeTest, AnInstallThatHadABrokerKeepsItsIdsAndEverythingIsAnnouncedUnd
               R"("availability_mode":"all","device":{"identifiers":["zulmarin_den_pc"],"name":"Zulmarin",)"
               R"("model":"CM17A","sw_version":"1.0.0"},"origin":{"name":"Zulmarin","sw_version":"1.0.0"}})");
     for (const auto& [topic, part] : std::vector<std::pair<std::string, std::string>>{
-             {"switch/zulmarin/group1", R"("name":"Outside","unique_id":"zulmarin_group1","command_topic":"zulmarin/group/1/set")"},
+             {"switch/zulmarin/group1",
+              R"("name":"Outside","unique_id":"zulmarin_group1","command_topic":"zulmarin/group/1/set")"},
              {"button/zulmarin/panic", R"("command_topic":"zulmarin/panic/set","payload_press":"PRESS")"},
              {"switch/zulmarin/timers", R"("payload_off":"OFF","entity_category":"config")"},
-             {"button/zulmarin/macro_good_night_9e29321a", R"("name":"Good Night","unique_id":"zulmarin_macro_good_night_9e29321a")"}})
+             {"button/zulmarin/macro_good_night_9e29321a",
+              R"("name":"Good Night","unique_id":"zulmarin_macro_good_night_9e29321a")"}})
         EXPECT_NE(retained("homeassistant/" + topic + "/config").find(part), std::string::npos) << topic;
     EXPECT_EQ(retained("zulmarin/status"), "online");
     EXPECT_EQ(retained("zulmarin/transmitter"), "online");
     EXPECT_EQ(retained("zulmarin/timers/state"), "OFF");
-    EXPECT_EQ(broker.retained().size(), 8u);  // five configs, the status, the transmitter and the timers state
+    EXPECT_EQ(broker.retained().size(), 8u); // five configs, the status, the transmitter and the timers state
 
     // A config the broker kept from earlier, for a unit no longer described, is removed; ours stays.
     deliver("homeassistant/light/zulmarin/c9/config", "{\"name\":\"Old\"}", true);
@@ -106,7 +109,8 @@ TEST_F(BridgeTest, AnInstallThatHadABrokerKeepsItsIdsAndEverythingIsAnnouncedUnd
     EXPECT_NE(retained("homeassistant/light/zulmarin/a1/config").find(R"("name":"Lamp")"), std::string::npos);
     ASSERT_EQ(app->mainWindow->setAppliance(0, true), "");
     EXPECT_EQ(retained("homeassistant/light/zulmarin/a1/config"), "");
-    EXPECT_EQ(jsonField(retained("homeassistant/switch/zulmarin/a1/config"), "command_topic"), "\"zulmarin/unit/A1/set\"");
+    EXPECT_EQ(jsonField(retained("homeassistant/switch/zulmarin/a1/config"), "command_topic"),
+              "\"zulmarin/unit/A1/set\"");
     ASSERT_TRUE(app->mainWindow->saveDescription(0, "").saved);
     app->groupLabels.set(0, "");
     EXPECT_EQ(retained("homeassistant/switch/zulmarin/a1/config"), "");
@@ -148,8 +152,8 @@ TEST_F(BridgeTest, UnitCommandsGoOutThroughTheQueueAndEveryRoutePublishesTheStat
     connect();
     broker.deliver("zulmarin/unit/A3/set", "ON");
     broker.deliver("zulmarin/unit/a12/set", " off\n");
-    EXPECT_TRUE(bridge->pendingFrames().empty());  // handed over, not handled on the client's side
-    loop.runFor(300);  // at once, not on the resting queue's next look a second later
+    EXPECT_TRUE(bridge->pendingFrames().empty()); // handed over, not handled on the client's side
+    loop.runFor(300);                             // at once, not on the resting queue's next look a second later
     EXPECT_EQ(sent(), std::vector<std::string>{"A3 ON"});
     loop.runFor(2000);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON", "A12 OFF"}));
@@ -163,7 +167,7 @@ TEST_F(BridgeTest, UnitCommandsGoOutThroughTheQueueAndEveryRoutePublishesTheStat
     app->mainWindow->wholeHouse(x10::Action::Auf, MouseButton::Left);
     EXPECT_EQ(retained("zulmarin/unit/A3/state"), "OFF");
     EXPECT_EQ(retained("zulmarin/unit/A5/state"), "OFF");
-    EXPECT_EQ(retained("zulmarin/unit/A7/state"), "");  // never addressed, not described
+    EXPECT_EQ(retained("zulmarin/unit/A7/state"), ""); // never addressed, not described
 
     // BRI and DIM address their unit first (with ON: the CM17A has no other
     // way) unless it was the last one on its house code.
@@ -203,12 +207,16 @@ TEST_F(BridgeTest, LampsDimToAnAssumedBrightnessAndAppliancesAreNeverDimmed) {
     EXPECT_EQ(retained("zulmarin/unit/A3/brightness/state"), "100");
 
     const std::size_t before = sent().size();
-    for (const auto& [topic, payload] : std::vector<std::pair<std::string, std::string>>{
-             {"zulmarin/unit/A4/set", "DIM"}, {"zulmarin/unit/A4/brightness/set", "30"}, {"zulmarin/unit/A3/brightness/set", "101"}})
+    for (const auto& [topic, payload] :
+         std::vector<std::pair<std::string, std::string>>{{"zulmarin/unit/A4/set", "DIM"},
+                                                          {"zulmarin/unit/A4/brightness/set", "30"},
+                                                          {"zulmarin/unit/A3/brightness/set", "101"}})
         deliver(topic, payload);
     loop.runFor(2000);
     EXPECT_EQ(sent().size(), before);
-    EXPECT_EQ(logged.back(), "MQTT: refused '101' on zulmarin/unit/A3/brightness/set: the brightness must be a whole number from 0 to 100");
+    EXPECT_EQ(
+        logged.back(),
+        "MQTT: refused '101' on zulmarin/unit/A3/brightness/set: the brightness must be a whole number from 0 to 100");
     EXPECT_EQ(logged[logged.size() - 2], "MQTT: unit A4 is an appliance; DIM refused");
 }
 
@@ -224,7 +232,7 @@ TEST_F(BridgeTest, GroupsPanicMacrosAndTheTimersSwitchRunAsTheirButtonsDo) {
     loop.runFor(2000);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A1 ON", "A3 ON"}));
     EXPECT_EQ(retained("zulmarin/group/2/state"), "ON");
-    EXPECT_TRUE(sound.played.empty());  // a remote run plays no click
+    EXPECT_TRUE(sound.played.empty()); // a remote run plays no click
 
     // The panic routine: the group ON, 5 s, OFF; a unit command is not held up meanwhile.
     loop.afterMs(300, [&] { broker.deliver("zulmarin/unit/B1/set", "ON"); });
@@ -250,35 +258,38 @@ TEST_F(BridgeTest, GroupsPanicMacrosAndTheTimersSwitchRunAsTheirButtonsDo) {
     std::filesystem::remove(home.home() / "Hall.cro");
     loop.runFor(mqtt::MqttBridge::WatchMs + 100);
     EXPECT_EQ(retained(hall), "");
-    EXPECT_EQ(std::count_if(logged.begin(), logged.end(), [](const std::string& l) { return l.find("Caf") != std::string::npos; }), 1);
+    EXPECT_EQ(std::count_if(logged.begin(), logged.end(),
+                            [](const std::string& l) { return l.find("Caf") != std::string::npos; }),
+              1);
     EXPECT_NE(std::find(logged.begin(), logged.end(),
-                        "MQTT: the macro Caf\\xe9.cro is left out of the hub: the name is not UTF-8 text; rename it to use it there"),
+                        "MQTT: the macro Caf\\xe9.cro is left out of the hub: the name is not UTF-8 text; rename it to "
+                        "use it there"),
               logged.end());
 
     deliver("zulmarin/timers/set", "ON");
     ASSERT_NE(app->timers, nullptr);
     EXPECT_EQ(retained("zulmarin/timers/state"), "ON");
     app->timers->log().append("\r\nTimer 1 : (Hall.cro)\r\n\t: Started");
-    EXPECT_EQ(broker.on("zulmarin/log").back(), "Timer 1 : (Hall.cro) : Started");  // one line, as on standard output
-    deliver("zulmarin/timers/set", "OFF");  // without a window the machinery stays, its scheduler stops
+    EXPECT_EQ(broker.on("zulmarin/log").back(), "Timer 1 : (Hall.cro) : Started"); // one line, as on standard output
+    deliver("zulmarin/timers/set", "OFF"); // without a window the machinery stays, its scheduler stops
     EXPECT_FALSE(app->timers->scheduler().masterSwitch());
     EXPECT_EQ(retained("zulmarin/timers/state"), "OFF");
     deliver("zulmarin/timers/set", "ON");
-    app::switchTimers(*app, false);  // the window's switch
+    app::switchTimers(*app, false); // the window's switch
     EXPECT_EQ(retained("zulmarin/timers/state"), "OFF");
 }
 
 TEST_F(BridgeTest, NoStateIsPublishedForAFrameThatDidNotGoOut) {
     presetRecord(3, "A3## Porch");
     macros::writeGroupFile(home.home() / "file1.grp", 2, "Porch", {"0110000000000000"});
-    std::filesystem::create_directory(home.home() / "file2.grp");  // a group file that cannot be read
+    std::filesystem::create_directory(home.home() / "file2.grp"); // a group file that cannot be read
     connect();
-    app->port.close();  // unplugged
+    app->port.close(); // unplugged
     loop.runFor(mqtt::MqttBridge::WatchMs + 100);
     EXPECT_EQ(retained("zulmarin/transmitter"), "offline");
     deliver("zulmarin/unit/A3/set", "ON");
     deliver("zulmarin/group/2/set", "ON");
-    app->groups->runner().runGroup(1, true);  // the window's button
+    app->groups->runner().runGroup(1, true); // the window's button
     loop.runFor(2000);
     EXPECT_EQ(retained("zulmarin/unit/A3/state"), "");
     EXPECT_EQ(retained("zulmarin/group/2/state"), "");
@@ -290,7 +301,8 @@ TEST_F(BridgeTest, NoStateIsPublishedForAFrameThatDidNotGoOut) {
     deliver("zulmarin/group/3/set", "ON");
     loop.runFor(1000);
     EXPECT_EQ(retained("zulmarin/group/3/state"), "");
-    EXPECT_EQ(logged.back().rfind("the group file " + (home.home() / "file2.grp").string() + " cannot be read (", 0), 0u)
+    EXPECT_EQ(logged.back().rfind("the group file " + (home.home() / "file2.grp").string() + " cannot be read (", 0),
+              0u)
         << logged.back();
 }
 
@@ -303,11 +315,13 @@ TEST_F(BridgeTest, AFloodWaitsInABoundedQueueAndIsToldOncePerBurst) {
             for (int unit = 1; unit <= 16; ++unit)
                 broker.deliver("zulmarin/unit/" + app::unitName({house, unit}) + "/set", round == 2 ? "OFF" : "ON");
     loop.runFor(100);
-    const double frame = 0.71;  // settle, bits and the gap
+    const double frame = 0.71; // settle, bits and the gap
     loop.runFor(static_cast<int>(9 * frame * 1000));
     EXPECT_EQ(sent(), (std::vector<std::string>{"A1 OFF", "A2 OFF", "A3 OFF", "A4 OFF", "A5 OFF", "A6 OFF", "A7 OFF",
-                                                 "A8 OFF"}));
-    EXPECT_EQ(std::count_if(logged.begin(), logged.end(), [](const auto& l) { return l.find("refused") != std::string::npos; }), 1);
+                                                "A8 OFF"}));
+    EXPECT_EQ(std::count_if(logged.begin(), logged.end(),
+                            [](const auto& l) { return l.find("refused") != std::string::npos; }),
+              1);
     EXPECT_EQ(logged.back(), "MQTT: refused 744 commands that came while the bridge's queue was full (at most 8 "
                              "units and 4 runs wait)");
     // A command after the flood goes out at once.
@@ -326,23 +340,31 @@ TEST_F(BridgeTest, BadInputSendsNothingAndEachKindIsLoggedOnceWithItsTopicEscape
     writeFile(home.home() / "Hall.cro", "");
     connect();
     const std::vector<std::pair<std::string, std::string>> bad = {
-        {"zulmarin/unit/A3/toggle", "ON"},  {"zulmarin/unit/Q3/set", "ON"},   {"zulmarin/unit/A17/set", "ON"},
-        {"zulmarin/group/9/set", "ON"},     {"zulmarin/unit/A3/set", "T\xE2\x80\xAEON\xC2\x9B\xFF"}, {"zulmarin/group/1/set", "BRI"},
-        {"zulmarin/panic/set", "PRESS"},    {"zulmarin/timers/set", "1"},     {"zulmarin/unit/A3/set", "O\x01N"},
-        {"zulmarin/unit/A3/set", std::string(1 << 20, 'N')}, {"zulmarin/macro/run", "../etc/passwd"},
+        {"zulmarin/unit/A3/toggle", "ON"},
+        {"zulmarin/unit/Q3/set", "ON"},
+        {"zulmarin/unit/A17/set", "ON"},
+        {"zulmarin/group/9/set", "ON"},
+        {"zulmarin/unit/A3/set", "T\xE2\x80\xAEON\xC2\x9B\xFF"},
+        {"zulmarin/group/1/set", "BRI"},
+        {"zulmarin/panic/set", "PRESS"},
+        {"zulmarin/timers/set", "1"},
+        {"zulmarin/unit/A3/set", "O\x01N"},
+        {"zulmarin/unit/A3/set", std::string(1 << 20, 'N')},
+        {"zulmarin/macro/run", "../etc/passwd"},
         {"zulmarin/macro/run", "Missing"},
     };
     for (int round = 0; round < 2; ++round)
         for (const auto& [topic, payload] : bad) deliver(topic, payload);
-    deliver("zulmarin/unit/A3/set", "ON", true);  // retained: an old command, never taken
+    deliver("zulmarin/unit/A3/set", "ON", true); // retained: an old command, never taken
     loop.runFor(3000);
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(app->timers, nullptr);
-    ASSERT_EQ(logged.size(), 1u + 12u) << logged.back();  // "connected", then one line per kind
+    ASSERT_EQ(logged.size(), 1u + 12u) << logged.back(); // "connected", then one line per kind
     EXPECT_EQ(logged[0], "MQTT: connected to mqtt://hub.local:1883 as zulmarin_ab50957c");
     EXPECT_EQ(logged[2], "MQTT: no unit 'Q3' (houses A to P, units 1 to 16): zulmarin/unit/Q3/set");
-    EXPECT_EQ(logged[4], "MQTT: refused 'T\\xe2\\x80\\xaeON\\xc2\\x9b\\xff' on zulmarin/unit/A3/set: the payload must be "
-                         "one of ON, OFF, BRI, DIM");
+    EXPECT_EQ(logged[4],
+              "MQTT: refused 'T\\xe2\\x80\\xaeON\\xc2\\x9b\\xff' on zulmarin/unit/A3/set: the payload must be "
+              "one of ON, OFF, BRI, DIM");
     EXPECT_NE(logged.back().find("retained"), std::string::npos);
     const auto entries = readErrorLog(app->folder / "error.log").entries;
     ASSERT_EQ(entries.size(), 12u);
@@ -362,12 +384,14 @@ TEST_F(BridgeTest, ConnectionTroubleIsToldOncePerKindStatesReturnOnReconnectAndB
         broker.drop("TLS failed: certificate verify failed");
         loop.runFor(100);
     }
-    EXPECT_EQ(logged, (std::vector<std::string>{
-                          "MQTT: lost the connection to mqtt://hub.local:1883 (connection lost); trying again",
-                          "MQTT: the broker at mqtt://hub.local:1883 refused the connection (Not authorized); trying again",
-                          "MQTT: cannot connect to mqtt://hub.local:1883 (connection refused: nothing listens on that "
-                          "port); trying again",
-                          "MQTT: cannot connect to mqtt://hub.local:1883 (TLS failed: certificate verify failed); trying again"}));
+    EXPECT_EQ(
+        logged,
+        (std::vector<std::string>{
+            "MQTT: lost the connection to mqtt://hub.local:1883 (connection lost); trying again",
+            "MQTT: the broker at mqtt://hub.local:1883 refused the connection (Not authorized); trying again",
+            "MQTT: cannot connect to mqtt://hub.local:1883 (connection refused: nothing listens on that "
+            "port); trying again",
+            "MQTT: cannot connect to mqtt://hub.local:1883 (TLS failed: certificate verify failed); trying again"}));
     EXPECT_FALSE(bridge->connected());
 
     broker.published.clear();

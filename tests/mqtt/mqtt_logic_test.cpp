@@ -35,7 +35,7 @@ TEST(MqttSettings, BrokerAddressesTakeTheUsualForms) {
 
 TEST(MqttSettings, ThePasswordIsStoredEncipheredAndTheValuesAreChecked) {
     MemorySettings store;
-    EXPECT_EQ(mqtt::loadMqttSettings(store), mqtt::MqttSettings{});  // defaults: off, zulmarin, homeassistant
+    EXPECT_EQ(mqtt::loadMqttSettings(store), mqtt::MqttSettings{}); // defaults: off, zulmarin, homeassistant
     mqtt::MqttSettings v;
     v.enabled = true;
     v.broker = "mqtt://hub";
@@ -80,9 +80,10 @@ TEST(MqttSettings, ThePasswordIsStoredEncipheredAndTheValuesAreChecked) {
     v.installId = "my home";
     v.dimSteps = 1;
     v.keepCommandsSeconds = 7200;
-    EXPECT_EQ(mqtt::checkMqttSettings(v), (std::vector<std::string>{"Install id: use at most 40 letters, digits, _ or -.",
-                                                                    "Commands are kept on the broker for 0 to 3600 seconds.",
-                                                                    "Dim steps must be a whole number from 2 to 64."}));
+    EXPECT_EQ(mqtt::checkMqttSettings(v),
+              (std::vector<std::string>{"Install id: use at most 40 letters, digits, _ or -.",
+                                        "Commands are kept on the broker for 0 to 3600 seconds.",
+                                        "Dim steps must be a whole number from 2 to 64."}));
 }
 
 TEST(MqttSettings, EachInstallHasItsOwnIdentityAndAnOldOneKeepsItsIds) {
@@ -99,7 +100,8 @@ TEST(MqttSettings, EachInstallHasItsOwnIdentityAndAnOldOneKeepsItsIds) {
     EXPECT_EQ(problem, "");
 
     const mqtt::Identity own = mqtt::identityOf("zulmarin_0badcafe", "den-pc", "zulmarin");
-    EXPECT_EQ(own.nodeId + " " + own.deviceId + " " + own.clientId, "zulmarin_0badcafe zulmarin_0badcafe zulmarin_0badcafe");
+    EXPECT_EQ(own.nodeId + " " + own.deviceId + " " + own.clientId,
+              "zulmarin_0badcafe zulmarin_0badcafe zulmarin_0badcafe");
     const mqtt::Identity old = mqtt::identityOf("zulmarin", "den-pc", "zulmarin");
     EXPECT_EQ(old.nodeId + " " + old.deviceId + " " + old.clientId, "zulmarin zulmarin_den_pc zulmarin_ab50957c");
     // Two old installs on one host with different base topics: two client ids, each within 23 characters.
@@ -113,17 +115,20 @@ TEST(MqttSettings, EachInstallHasItsOwnIdentityAndAnOldOneKeepsItsIds) {
 std::string outcome(const std::string& topic, const std::string& payload, bool retained = false,
                     std::size_t bytes = std::string::npos) {
     const mqtt::TopicScheme topics("home/zul", "homeassistant");
-    const auto r = mqtt::parseMessage(topics, topic, payload, bytes == std::string::npos ? payload.size() : bytes, retained);
+    const auto r =
+        mqtt::parseMessage(topics, topic, payload, bytes == std::string::npos ? payload.size() : bytes, retained);
     if (const auto* no = std::get_if<mqtt::Refusal>(&r)) return "refused: " + no->kind;
     const auto& q = std::get<mqtt::Request>(r);
     switch (q.target) {
     case mqtt::Target::Unit:
-        return "unit " + app::unitName(q.unit) + " " + q.word + (q.word == "LEVEL" || q.percent ? " " + std::to_string(q.percent) : "");
+        return "unit " + app::unitName(q.unit) + " " + q.word +
+               (q.word == "LEVEL" || q.percent ? " " + std::to_string(q.percent) : "");
     case mqtt::Target::Group: return "group " + std::to_string(q.group) + " " + q.word;
     case mqtt::Target::Panic: return "panic";
     case mqtt::Target::Macro: return "macro " + q.macroFile;
     case mqtt::Target::Timers: return "timers " + q.word;
-    case mqtt::Target::Discovery: return "config " + q.component + " " + q.objectId + (q.emptyPayload ? " removed" : "");
+    case mqtt::Target::Discovery:
+        return "config " + q.component + " " + q.objectId + (q.emptyPayload ? " removed" : "");
     }
     return "";
 }
@@ -166,7 +171,7 @@ TEST(MqttTopics, EveryMessageIsARequestOrARefusalOfOneKind) {
 
 TEST(MqttDiscovery, TextsBecomeValidJsonAndIds) {
     EXPECT_EQ(mqtt::jsonString("Porch \"A\" \\ 1\n\x01"), R"("Porch \"A\" \\ 1\u000a\u0001")");
-    EXPECT_EQ(mqtt::jsonString("Caf\xC3\xA9 \xFF!"), "\"Caf\xC3\xA9 \xEF\xBF\xBD!\"");  // a stray byte: U+FFFD
+    EXPECT_EQ(mqtt::jsonString("Caf\xC3\xA9 \xFF!"), "\"Caf\xC3\xA9 \xEF\xBF\xBD!\""); // a stray byte: U+FFFD
     EXPECT_EQ(mqtt::slug("Den-PC.local"), "den_pc_local");
     // A macro's id comes from its exact name alone.
     EXPECT_EQ(mqtt::Discovery::macroObjectId("Good Night!.cro"), "macro_good_night_d82ea191");

@@ -28,7 +28,7 @@ struct Lines {
             t += stateUs;
             decoder.feed(t, true, true);
         }
-        t += 70000;  // the settle time before the next burst
+        t += 70000; // the settle time before the next burst
     }
 };
 
@@ -36,11 +36,11 @@ struct Lines {
 
 TEST(Cm17aDecoder, NamesCommandsLeadInAndTrailer) {
     Lines lines;
-    lines.send(Header + "01100000" + "00000000" + Footer);  // A1 ON
-    lines.send(Header + "01100100" + "00100000" + Footer);  // A9 OFF
-    lines.send(Header + "00110100" + "01111000" + Footer);  // P16 OFF
-    lines.send(Header + "00110000" + "10001000" + Footer);  // P BRI
-    lines.send(Header + "11000000" + "11000000" + Footer);  // K ALF
+    lines.send(Header + "01100000" + "00000000" + Footer); // A1 ON
+    lines.send(Header + "01100100" + "00100000" + Footer); // A9 OFF
+    lines.send(Header + "00110100" + "01111000" + Footer); // P16 OFF
+    lines.send(Header + "00110000" + "10001000" + Footer); // P BRI
+    lines.send(Header + "11000000" + "11000000" + Footer); // K ALF
     lines.send("1000000000000000000000001");
     lines.send("10000000000000000000000000000001");
     EXPECT_EQ(lines.decoder.texts(),
@@ -66,11 +66,11 @@ TEST(Cm17aDecoder, ResetGapAndShortStatesLoseTheFrame) {
     Lines reset;
     reset.send((Header + "0110").substr(0, 20));
     reset.t -= 69000;
-    reset.decoder.feed(reset.t, false, true);   // a '0' begins ...
-    reset.decoder.feed(reset.t + 100, false, false);  // ... and both lines drop
+    reset.decoder.feed(reset.t, false, true);        // a '0' begins ...
+    reset.decoder.feed(reset.t + 100, false, false); // ... and both lines drop
     reset.decoder.feed(reset.t + 1000, true, true);
     reset.t += 70000;
-    reset.send(Header + "01100000" + "00001000" + Footer);  // A3 ON afterwards still arrives
+    reset.send(Header + "01100000" + "00001000" + Footer); // A3 ON afterwards still arrives
     EXPECT_EQ(reset.decoder.texts(),
               (std::vector<std::string>{"malformed: reset (both lines low) after 20 bits", "A3 ON"}));
 
@@ -90,7 +90,7 @@ TEST(Cm17aDecoder, ResetGapAndShortStatesLoseTheFrame) {
 TEST(RecordingLinePort, RecordsCallsWhileOpenAndFailsOnRequest) {
     VirtualClock clock;
     RecordingLinePort port(clock);
-    port.setRts(false);  // closed: nothing happens
+    port.setRts(false); // closed: nothing happens
     EXPECT_TRUE(port.events().empty());
     port.failOpenWith(PortErrorKind::PortInUse);
     EXPECT_EQ(port.open("2").kind, PortErrorKind::PortInUse);
@@ -103,5 +103,6 @@ TEST(RecordingLinePort, RecordsCallsWhileOpenAndFailsOnRequest) {
     port.close();
     std::vector<std::string> seen;
     for (const auto& e : port.events()) seen.push_back(describe(e) + "@" + std::to_string(e.micros));
-    EXPECT_EQ(seen, (std::vector<std::string>{"RTS high@0", "DTR high@0", "DTR low@250", "RTS low@250", "DTR low@250"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"RTS high@0", "DTR high@0", "DTR low@250", "RTS low@250", "DTR low@250"}));
 }

@@ -62,7 +62,7 @@ TEST(WriteFileAtomically, KeepsModeWritesThroughLinksAndLeavesNoTemporaryFile) {
     int entries = 0;
     for (const auto& e : fs::recursive_directory_iterator(dir.path()))
         entries += !e.is_symlink() && e.is_regular_file();
-    EXPECT_EQ(entries, 2);  // data.txt and real/target.txt
+    EXPECT_EQ(entries, 2); // data.txt and real/target.txt
 }
 
 TEST(Text, LinesAndPrintableForms) {
@@ -77,24 +77,36 @@ TEST(Text, LinesAndPrintableForms) {
     const std::pair<std::string, std::string> shown[] = {
         {"two\nlines\tand\r", "two\\nlines\\tand\\r"},
         {"\x1b[31mred", "\\x1b[31mred"},
-        {"K\xC3\xBC" "che \xE2\x82\xAC", "K\xC3\xBC" "che \xE2\x82\xAC"},  // UTF-8 stays
-        {"\xC2\x9B" "2J", "\\xc2\\x9b2J"},                          // a C1 control
-        {"txt.\xE2\x80\xAE" "exe", "txt.\\xe2\\x80\\xaeexe"},            // a right-to-left override
-        {"a\xE2\x80\xAE" "b\xE2\x81\xA9", "a\\xe2\\x80\\xaeb\\xe2\\x81\\xa9"},     // text-direction controls
-        {"\xE2\x80\xAF", "\xE2\x80\xAF"},                          // a narrow space stays
-        {"\xFF\xC3", "\\xff\\xc3"},                                  // not UTF-8
-        {"\xE0\x80\xAF", "\\xe0\\x80\\xaf"},                         // an overlong form
+        {"K\xC3\xBC"
+         "che \xE2\x82\xAC",
+         "K\xC3\xBC"
+         "che \xE2\x82\xAC"}, // UTF-8 stays
+        {"\xC2\x9B"
+         "2J",
+         "\\xc2\\x9b2J"}, // a C1 control
+        {"txt.\xE2\x80\xAE"
+         "exe",
+         "txt.\\xe2\\x80\\xaeexe"}, // a right-to-left override
+        {"a\xE2\x80\xAE"
+         "b\xE2\x81\xA9",
+         "a\\xe2\\x80\\xaeb\\xe2\\x81\\xa9"}, // text-direction controls
+        {"\xE2\x80\xAF", "\xE2\x80\xAF"},     // a narrow space stays
+        {"\xFF\xC3", "\\xff\\xc3"},           // not UTF-8
+        {"\xE0\x80\xAF", "\\xe0\\x80\\xaf"},  // an overlong form
         {std::string("nul\0", 4), "nul\\x00"},
     };
     for (const auto& [text, expected] : shown) EXPECT_EQ(printable(text), expected);
 
     // A file's text: UTF-8 stays; anything else is Windows-1252, 0x80 to 0x9F included.
     const std::pair<std::string, std::string> decoded[] = {
-        {"K\xC3\xBC" "che", "K\xC3\xBC" "che"},
+        {"K\xC3\xBC"
+         "che",
+         "K\xC3\xBC"
+         "che"},
         {"Caf\xE9", "Caf\xC3\xA9"},
         {"\x80\x85\x9F\xA0\xFF", "\xE2\x82\xAC\xE2\x80\xA6\xC5\xB8\xC2\xA0\xC3\xBF"},
-        {"\x81\x8D", "\xC2\x81\xC2\x8D"},  // undefined there: kept as the same code points
-        {"K\xC3\xBC\xE9", "K\xC3\x83\xC2\xBC\xC3\xA9"},  // one byte that is no UTF-8 makes the whole file single-byte
+        {"\x81\x8D", "\xC2\x81\xC2\x8D"},               // undefined there: kept as the same code points
+        {"K\xC3\xBC\xE9", "K\xC3\x83\xC2\xBC\xC3\xA9"}, // one byte that is no UTF-8 makes the whole file single-byte
     };
     for (const auto& [bytes, text] : decoded) EXPECT_EQ(textFromFile(bytes), text) << printable(bytes);
 }

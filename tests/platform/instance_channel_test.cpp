@@ -12,8 +12,8 @@ namespace {
 
 TEST(InstanceChannel, OnlyAPrivateFolderOfThisUserIsTaken) {
     TempDir dir;
-    EXPECT_EQ(privateFolderProblem(dir / "run", true), "");  // made, 0700
-    struct stat st{};
+    EXPECT_EQ(privateFolderProblem(dir / "run", true), ""); // made, 0700
+    struct stat st {};
     ASSERT_EQ(::stat((dir / "run").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     std::filesystem::create_directory_symlink(dir / "run", dir / "link");
@@ -39,7 +39,7 @@ TEST(InstanceChannel, NothingIsHandedToAnotherUsersSocket) {
     const HandOffResult result = handOffMessage(socket, "ZULMARIN1 send A 1 ON\n", 1000, 1000, 100);
     EXPECT_EQ(result.status, HandOffResult::Status::WrongUser);
     EXPECT_NE(result.detail.find("user 65534"), std::string::npos) << result.detail;
-    EXPECT_EQ(exitStatus(planter), 0);  // nothing arrived
+    EXPECT_EQ(exitStatus(planter), 0); // nothing arrived
 }
 
 } // namespace

@@ -17,8 +17,8 @@ using namespace zul;
 TEST(DateTime, CalendarArithmeticAcrossYearsAndLeapDays) {
     EXPECT_EQ(DateTime({2024, 2, 28, 23, 59, 59, 500}).addMillis(500), (DateTime{2024, 2, 29, 0, 0, 0, 0}));
     EXPECT_EQ(DateTime({2023, 12, 31, 23, 0, 0, 0}).addMillis(3600000), (DateTime{2024, 1, 1, 0, 0, 0, 0}));
-    EXPECT_EQ((DateTime{2024, 6, 3}).weekday(), 2);  // a Monday
-    EXPECT_EQ((DateTime{1970, 1, 1}).weekday(), 5);  // a Thursday
+    EXPECT_EQ((DateTime{2024, 6, 3}).weekday(), 2); // a Monday
+    EXPECT_EQ((DateTime{1970, 1, 1}).weekday(), 5); // a Thursday
     EXPECT_EQ((DateTime{2024, 12, 31}).dayOfYear(), 366);
     EXPECT_EQ(DateTime::fromMillis(-1).isoText(), "1969-12-31 23:59:59");
 }
@@ -79,7 +79,7 @@ TEST_F(VirtualEventLoopTest, TickIsNotReenteredWhileItsHandlerWaits) {
     self = loop.createTick("self", 10, [&] {
         ++calls;
         maxDepth = std::max(maxDepth, ++depth);
-        for (int i = 0; i < 10; ++i) {  // a 50 ms wait that keeps processing events
+        for (int i = 0; i < 10; ++i) { // a 50 ms wait that keeps processing events
             loop.processEvents();
             loop.sleepMs(5);
         }
@@ -89,7 +89,7 @@ TEST_F(VirtualEventLoopTest, TickIsNotReenteredWhileItsHandlerWaits) {
     other->setEnabled(true);
     loop.runFor(100);
     EXPECT_EQ(maxDepth, 1);
-    EXPECT_GE(others, 8);  // the other tick kept running inside the wait
+    EXPECT_GE(others, 8); // the other tick kept running inside the wait
     EXPECT_GE(calls, 1);
     EXPECT_TRUE(self->enabled());
 }
@@ -99,7 +99,7 @@ TEST_F(VirtualEventLoopTest, DisablingAndPeriodChangesRestartTheCount) {
     auto t = loop.createTick("t", 100, [&] { at.push_back(clock.monotonicMicros() / 1000); });
     t->setEnabled(true);
     loop.runFor(150);
-    t->setInterval(1000);  // restarts at 150
+    t->setInterval(1000); // restarts at 150
     loop.runFor(1000);
     t->setEnabled(false);
     loop.runFor(5000);
@@ -109,7 +109,10 @@ TEST_F(VirtualEventLoopTest, DisablingAndPeriodChangesRestartTheCount) {
 TEST_F(VirtualEventLoopTest, TickMayDestroyItselfInsideItsHandler) {
     std::unique_ptr<Tick> t;
     int calls = 0;
-    t = loop.createTick("once", 50, [&] { ++calls; t.reset(); });
+    t = loop.createTick("once", 50, [&] {
+        ++calls;
+        t.reset();
+    });
     t->setEnabled(true);
     loop.runFor(500);
     EXPECT_EQ(calls, 1);

@@ -15,13 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::readFile;
-using test::writeFile;
 using test::ScopedEnv;
+using test::writeFile;
 
 TEST(XdgFoldersTest, ComeFromHomeTheXdgVariablesAndUserDirs) {
     test::TempDir home;
     {
-        ScopedEnv env{{"HOME", home.path().string()}, {"XDG_CONFIG_HOME", "relative/ignored"}, {"XDG_DATA_HOME", std::nullopt}};
+        ScopedEnv env{
+            {"HOME", home.path().string()}, {"XDG_CONFIG_HOME", "relative/ignored"}, {"XDG_DATA_HOME", std::nullopt}};
         const XdgFolders f = XdgFolders::fromEnvironment();
         EXPECT_EQ(f.configHome, home / ".config");
         EXPECT_EQ(f.dataHome, home / ".local/share");
@@ -31,7 +32,8 @@ TEST(XdgFoldersTest, ComeFromHomeTheXdgVariablesAndUserDirs) {
     }
     writeFile(home / "conf/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
                                             "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
-    ScopedEnv env{{"HOME", home.path().string()}, {"XDG_CONFIG_HOME", (home / "conf").string()},
+    ScopedEnv env{{"HOME", home.path().string()},
+                  {"XDG_CONFIG_HOME", (home / "conf").string()},
                   {"XDG_DATA_HOME", (home / "data").string()}};
     const XdgFolders f = XdgFolders::fromEnvironment();
     EXPECT_EQ(f.desktop, home / "Schreibtisch");

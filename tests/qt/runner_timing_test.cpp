@@ -30,14 +30,15 @@ TEST(RunnerTiming, TwentyRowsOfOneSecondOnTheRealClock) {
     constexpr std::int64_t PauseMs = 1000;
     TempDir dir;
     std::string bytes;
-    for (int k = 0; k < Rows; ++k) bytes += std::string("\"") + (k % 2 ? "0110000000100000" : "0110000000000000") + "0001\"\r\n";
+    for (int k = 0; k < Rows; ++k)
+        bytes += std::string("\"") + (k % 2 ? "0110000000100000" : "0110000000000000") + "0001\"\r\n";
     writeFile(dir / "bench.cro", bytes);
 
     SystemClock clock;
     qt::QtEventLoop loop;
     sim::SimulatedTransmitter port(clock);
     port.open("sim");
-    std::vector<std::int64_t> sent;  // when each command's last bit ended
+    std::vector<std::int64_t> sent; // when each command's last bit ended
     port.setListener([&](const sim::DecodedSignal& s) {
         if (s.kind == sim::DecodedSignal::Kind::Command) sent.push_back(s.micros);
     });
@@ -54,9 +55,9 @@ TEST(RunnerTiming, TwentyRowsOfOneSecondOnTheRealClock) {
     TimerTable table(dir.path(), 6);
     TimerLog log(clock, loop, settings, dir.path());
     bool ended = false;
-    TimerEngine engine(TimerEngineParts{loop, clock, tx, shared, table, log, settings, sounds, errors, desktop, dialogs,
-                                        stopAll},
-                       TimerEngineHooks{{}, [&] { ended = true; }, {}, {}});
+    TimerEngine engine(
+        TimerEngineParts{loop, clock, tx, shared, table, log, settings, sounds, errors, desktop, dialogs, stopAll},
+        TimerEngineHooks{{}, [&] { ended = true; }, {}, {}});
     table.setEntry(0, "bench.cro");
 
     const std::int64_t start = clock.monotonicMicros();

@@ -116,7 +116,8 @@ TEST_F(SingleInstanceTest, ConnectionsThatAreNotOursIdleOrTooManyAreClosed) {
         reply({});
     };
     const std::string valid = app::encodeHandOff("send A 1 ON");
-    for (const std::string& junk : {std::string("previous\n"), std::string("ZULMARIN1 a\x01.cro\n"), std::string(10000, 'Z')}) {
+    for (const std::string& junk :
+         {std::string("previous\n"), std::string("ZULMARIN1 a\x01.cro\n"), std::string(10000, 'Z')}) {
         const int fd = connectRaw();
         ASSERT_EQ(::write(fd, junk.data(), junk.size()), static_cast<ssize_t>(junk.size()));
         char c;

@@ -23,7 +23,7 @@ using zul::qt::PosixThreadPriority;
 
 namespace {
 
-constexpr int LimitRefused = 77, NotAnOrdinaryUser = 78, NoRealTime = 79;  // the child could not run its case
+constexpr int LimitRefused = 77, NotAnOrdinaryUser = 78, NoRealTime = 79; // the child could not run its case
 
 int inChild(const std::function<int()>& body) {
     const pid_t pid = fork();
@@ -57,9 +57,9 @@ bool lockedAt(const void* address) {
 [[gnu::noinline]] bool stackLockedBelow(std::size_t depth) {
     volatile char below[64 * 1024];
     below[0] = 0;
-    const bool locked = depth > sizeof below ? stackLockedBelow(depth - sizeof below)
-                                             : lockedAt(const_cast<const char*>(&below[0]));
-    below[1] = below[0];  // the frame stays until the answer is in
+    const bool locked =
+        depth > sizeof below ? stackLockedBelow(depth - sizeof below) : lockedAt(const_cast<const char*>(&below[0]));
+    below[1] = below[0]; // the frame stays until the answer is in
     return locked;
 }
 
@@ -89,7 +89,7 @@ class PosixThreadPriorityTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(PosixThreadPriorityTest, RaisedAsFarAsAllowedAndBackToNormalAfterwards) {
     const int limit = GetParam();
-    const int expectedPriority = limit < 0 ? PosixThreadPriority::FramePriority : limit;  // 0: refused
+    const int expectedPriority = limit < 0 ? PosixThreadPriority::FramePriority : limit; // 0: refused
     const int rc = inChild([limit, expectedPriority] {
         if (limit >= 0) {
             const rlimit lim{rlim_t(limit), rlim_t(limit)};
@@ -106,7 +106,7 @@ TEST_P(PosixThreadPriorityTest, RaisedAsFarAsAllowedAndBackToNormalAfterwards) {
                                    : !refusal && policy() == SCHED_FIFO && param.sched_priority == expectedPriority;
         const bool mayHold = access("/dev/cpu_dma_latency", W_OK) == 0;
         const bool held = p.holdsWakeLatency() && wakeLatency() == 0;
-        p.restore();  // an ordinary user may go back down too
+        p.restore(); // an ordinary user may go back down too
         return asAllowed && policy() == SCHED_OTHER && held == (mayHold && !refusal) && !p.holdsWakeLatency() ? 0 : 1;
     });
     if (const std::string reason = skipReason(rc); !reason.empty()) GTEST_SKIP() << reason;

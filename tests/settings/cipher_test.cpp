@@ -77,11 +77,11 @@ TEST(CipherText, KeysMatterAndAnEmptySecondKeyMeansTheFirst) {
 TEST(CipherText, EncipheredLengthIsTwoStretches) {
     for (std::size_t n : {0u, 1u, 2u, 3u, 4u, 9u, 141u, 142u})
         EXPECT_EQ(CipherText(false, std::string(n, 'q')).size(), encipheredLength(n)) << n;
-    EXPECT_EQ(encipheredLength(4), 8u);  // 4 -> 6 -> 8
+    EXPECT_EQ(encipheredLength(4), 8u); // 4 -> 6 -> 8
     EXPECT_TRUE(looksEnciphered(CipherText(false, "any text at all")));
     EXPECT_TRUE(looksEnciphered(""));
-    EXPECT_FALSE(looksEnciphered("Hello world"));  // blank is below ';'
-    EXPECT_FALSE(looksEnciphered("HidxIOMgC"));    // no stretch gives this length twice
+    EXPECT_FALSE(looksEnciphered("Hello world")); // blank is below ';'
+    EXPECT_FALSE(looksEnciphered("HidxIOMgC"));   // no stretch gives this length twice
 }
 
 } // namespace

@@ -20,7 +20,8 @@ TEST(ErrorLog, TwoErrorsGiveTwoThreeLineEntriesInOrder) {
     clock.advanceMs(61000);
     EXPECT_FALSE(log.LogError("Sub Main", "modX, X**", std::make_error_code(std::errc::no_such_file_or_directory)));
 
-    const std::string first = CipherText(false, "Error 5 (Invalid procedure call or argument), cmdON_MouseDown on frmFire");
+    const std::string first =
+        CipherText(false, "Error 5 (Invalid procedure call or argument), cmdON_MouseDown on frmFire");
     const std::string second = CipherText(false, "Error 2 (No such file or directory), Sub Main on modX, X**");
     EXPECT_EQ(test::readFile(log.file()), "\r\nLogged:  2024-06-03 12:00:05\r\n\t" + first + "\r\n" +
                                               "\r\nLogged:  2024-06-03 12:01:06\r\n\t" + second + "\r\n");
@@ -48,7 +49,7 @@ TEST(ErrorLog, ANoteRepeatedByEveryStartIsKeptOnce) {
     note();
     note();
     log.LogError("Sub Main", "modX, X**", 2, "other");
-    note();  // said again after something else
+    note(); // said again after something else
     const auto entries = readErrorLog(log.file()).entries;
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].message, entries[2].message);
@@ -95,7 +96,9 @@ TEST(ErrorLog, FailuresAreReportedAndTheReaderSkipsWhatIsNoEntry) {
     EXPECT_EQ(read.entries[0].logged, "x");
     EXPECT_EQ(read.entries[0].message, "ok");
     // Text without a single entry is no error log; an empty file is an empty one.
-    test::writeFile(dir / "error.log", std::string("\x7f" "ELF\0\0\n\n", 8));
+    test::writeFile(dir / "error.log", std::string("\x7f"
+                                                   "ELF\0\0\n\n",
+                                                   8));
     EXPECT_EQ(readErrorLog(dir / "error.log").problem, "it holds no error log entries");
     test::writeFile(dir / "error.log", "\r\n");
     EXPECT_EQ(readErrorLog(dir / "error.log").problem, "");

@@ -37,7 +37,7 @@ TEST(ReadIni, PrivateProfileRulesAndTheLengthCap) {
 TEST(Language, CaptionsAndTipsWithFallbackAndReload) {
     TempDir dir;
     const Language lang(Language::activeFileIn(dir.path()));
-    EXPECT_EQ(lang.LangCaption("E&xit"), "E&xit");  // no file: English
+    EXPECT_EQ(lang.LangCaption("E&xit"), "E&xit"); // no file: English
     EXPECT_EQ(lang.LangTip("Close Program"), " Close Program ");
 
     writeFile(lang.file(), "[Labels & Captions]\nE&xit=&Beenden\nEmpty=\n[t-Tips]\nClose Program=Programm beenden\n");
@@ -68,14 +68,16 @@ TEST(LanguageMenu, EnglishFirstThenNamesUpToTheFirstDot) {
     TempDir dir;
     writeFile(dir / "language.ini", "");
     writeFile(dir / "notes.txt", "");
-    EXPECT_TRUE(languageMenu({dir.path()}, "English").empty());  // no .lan: menu hidden
+    EXPECT_TRUE(languageMenu({dir.path()}, "English").empty()); // no .lan: menu hidden
 
     writeFile(dir / "Pt.br.lan", "");
     writeFile(dir / "German.lan", "");
     writeFile(dir / "English.lan", "");
     writeFile(dir / "dutch.lan", "");
-    EXPECT_EQ(captions(languageMenu({dir.path()}, "Pt")), (std::vector<std::string>{"English", "dutch", "German", "Pt*"}));
-    EXPECT_EQ(captions(languageMenu({dir.path()}, "english")), (std::vector<std::string>{"English*", "dutch", "German", "Pt"}));
+    EXPECT_EQ(captions(languageMenu({dir.path()}, "Pt")),
+              (std::vector<std::string>{"English", "dutch", "German", "Pt*"}));
+    EXPECT_EQ(captions(languageMenu({dir.path()}, "english")),
+              (std::vector<std::string>{"English*", "dutch", "German", "Pt"}));
 
     // The files the program ships come after the program folder's own.
     TempDir shipped;
@@ -95,7 +97,8 @@ protected:
     }
     LanguageChoice choose(const std::string& caption, bool timerRunning) {
         for (const auto& e : languageMenu({dir.path()}, ""))
-            if (e.caption == caption) return chooseLanguage(e, dir.path(), settings, dialogs, lang, [=] { return timerRunning; });
+            if (e.caption == caption)
+                return chooseLanguage(e, dir.path(), settings, dialogs, lang, [=] { return timerRunning; });
         ADD_FAILURE() << caption;
         return {};
     }
@@ -124,7 +127,7 @@ TEST_F(LanguageChoiceTest, NoRestartStillSwitchesTheFileAndSetting) {
 TEST_F(LanguageChoiceTest, RestartAsksAboutARunningTimer) {
     dialogs.answers = {Answer::Yes};
     EXPECT_EQ(choose("Pt", false).next, AfterLanguageChoice::Restart);
-    EXPECT_EQ(lang.LangCaption("E&xit"), "Sair");  // Pt.br.lan serves the entry "Pt"
+    EXPECT_EQ(lang.LangCaption("E&xit"), "Sair"); // Pt.br.lan serves the entry "Pt"
     EXPECT_EQ(dialogs.shown.size(), 1u);
 
     dialogs.answers = {Answer::Yes, Answer::Yes};

@@ -36,7 +36,7 @@ TEST_F(RecordStoreTest, LayoutIsLengthLittleEndianThenBytesAtA255Stride) {
     store.close();
     const std::string bytes = test::readFile(dir / "db.zld");
     ASSERT_EQ(bytes.size(), 3u * 255u);
-    EXPECT_EQ(bytes.substr(0, 510), std::string(510, '\0'));  // records 1 and 2: empty
+    EXPECT_EQ(bytes.substr(0, 510), std::string(510, '\0')); // records 1 and 2: empty
     EXPECT_EQ(bytes.substr(510, 6), std::string("\x04\x00True", 6));
     EXPECT_EQ(bytes.substr(516), std::string(255 - 6, '\0'));
 
@@ -50,12 +50,12 @@ TEST_F(RecordStoreTest, LayoutIsLengthLittleEndianThenBytesAtA255Stride) {
 
 TEST_F(RecordStoreTest, AnotherProcesssWriteIsTakenUpAndNeverWrittenOver) {
     ASSERT_TRUE(store.WriteRecord(1, "mine", false));
-    RecordStore other;  // zulmarin units describe, while the program runs
+    RecordStore other; // zulmarin units describe, while the program runs
     ASSERT_TRUE(other.open(dir / "db.zld"));
     ASSERT_TRUE(other.WriteRecord(2, "theirs", false));
-    EXPECT_EQ(store.ReadRecord(2, false), "");  // read whole when opened
+    EXPECT_EQ(store.ReadRecord(2, false), ""); // read whole when opened
     ASSERT_TRUE(store.WriteRecord(3, "mine too", false));
-    EXPECT_EQ(store.ReadRecord(2, false), "theirs");  // the write took it up first
+    EXPECT_EQ(store.ReadRecord(2, false), "theirs"); // the write took it up first
     ASSERT_TRUE(other.WriteRecord(2, "again", false));
     const auto before = store.generation();
     EXPECT_TRUE(store.refresh());
@@ -120,7 +120,7 @@ TEST(RecordStore, AStoreThatCannotBeOpenedSaysWhyAndTakesNoWrites) {
         {"folder.zld", true, "it is a folder"},
         {"pipe.zld", true, "it is a named pipe"},
         {"big.zld", true, "it is larger than 16 MB; the record store holds at most 65535 records of 255 bytes"},
-        {"missing.zld", false, "No such file or directory"},  // only reading creates nothing
+        {"missing.zld", false, "No such file or directory"}, // only reading creates nothing
     };
     for (const auto& [name, forWriting, reason] : cases) {
         RecordStore store;
@@ -131,7 +131,7 @@ TEST(RecordStore, AStoreThatCannotBeOpenedSaysWhyAndTakesNoWrites) {
     }
     EXPECT_FALSE(fs::exists(dir / "missing.zld"));
     RecordStore reader;
-    ASSERT_TRUE(reader.open(dir / "missing.zld"));  // for writing: created empty
+    ASSERT_TRUE(reader.open(dir / "missing.zld")); // for writing: created empty
     EXPECT_EQ(fs::file_size(dir / "missing.zld"), 0u);
 }
 

@@ -79,7 +79,7 @@ TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
     test::writeFile(dir / "big.ini", "[Settings]\n" + std::string(IniSettingsStore::Limit.maxBytes, ';'));
     const std::pair<const char*, const char*> cases[] = {
         {"folder.ini", "it is a folder"},
-        {"pipe.ini", "it is a named pipe"},  // opened as a stream, this blocked start-up for good
+        {"pipe.ini", "it is a named pipe"}, // opened as a stream, this blocked start-up for good
         {"big.ini", "it is larger than 1 MB; a settings file holds a few hundred short lines"},
         {"big.ini/settings.ini", "Not a directory"},
     };
@@ -87,10 +87,10 @@ TEST(IniSettingsStore, AFileThatCannotBeReadIsNeverWritten) {
         IniSettingsStore s(dir / name);
         EXPECT_EQ(s.readProblem(), (dir / name).string() + ": " + reason);
         EXPECT_FALSE(s.write(Setting::SoundsOn, "False"));
-        EXPECT_EQ(s.read(Setting::SoundsOn), "False");  // for this run, in memory
+        EXPECT_EQ(s.read(Setting::SoundsOn), "False"); // for this run, in memory
         EXPECT_EQ(settingsProblemText(s, true), "The settings could not be read: " + s.readProblem() +
-                                                       "; Zulmarin runs on its default settings and leaves "
-                                                       "the file as it is.");
+                                                    "; Zulmarin runs on its default settings and leaves "
+                                                    "the file as it is.");
     }
     EXPECT_TRUE(fs::is_directory(dir / "folder.ini"));
     EXPECT_TRUE(fs::is_fifo(dir / "pipe.ini"));
@@ -144,7 +144,7 @@ TEST(Paths, OverridesFromTheEnvironmentThenTheStoredProgramFolderThenTheExecutab
     m.write(Setting::CurrentExePath, dir.path().string());
     EXPECT_EQ(programFolder(m), dir.path());
     m.write(Setting::CurrentExePath, (dir / "missing").string());
-    EXPECT_EQ(programFolder(m), executableFolder());  // the build folder is writable
+    EXPECT_EQ(programFolder(m), executableFolder()); // the build folder is writable
 }
 
 TEST(Paths, ShippedFilesComeFromTheProgramFolderTheExecutableOrAnInstalledPrefix) {
@@ -154,7 +154,7 @@ TEST(Paths, ShippedFilesComeFromTheProgramFolderTheExecutableOrAnInstalledPrefix
     std::filesystem::create_directories(share);
     std::filesystem::create_directories(dir / "home");
     EXPECT_EQ(installedDataFolder(bin), share);
-    EXPECT_EQ(installedDataFolder(dir / "build"), "");  // a build folder has its files beside the executable
+    EXPECT_EQ(installedDataFolder(dir / "build"), ""); // a build folder has its files beside the executable
     using Folders = std::vector<std::filesystem::path>;
     EXPECT_EQ(shippedFolders(dir / "home", bin), (Folders{dir / "home", bin, share}));
     EXPECT_EQ(shippedFolders(bin, bin), (Folders{bin, share}));

@@ -49,10 +49,10 @@ TEST_F(SoundsTest, SilentForNoneEmptyMissingFoldersAndTheMasterSwitch) {
     EXPECT_TRUE(sounds.on());
     sounds.setOn(false);
     sounds.play(SoundEvent::Click);
-    sounds.playAlways(SoundEvent::Click);  // ignores the switch
+    sounds.playAlways(SoundEvent::Click); // ignores the switch
     sounds.setOn(true);
     std::filesystem::remove(dir / "rec.wav");
-    sounds.play(SoundEvent::Recorded);  // deleted from disk: silent, path kept
+    sounds.play(SoundEvent::Recorded); // deleted from disk: silent, path kept
     EXPECT_EQ(sounds.path(SoundEvent::Recorded), file("rec.wav"));
     sounds.play(SoundEvent::Resize);
     EXPECT_EQ(player.played, files({"click.wav", "expand.wav"}));
@@ -63,7 +63,7 @@ TEST_F(SoundsTest, SilentForNoneEmptyMissingFoldersAndTheMasterSwitch) {
     test::TempDir empty;
     const Sounds elsewhere(settings, player, empty.path());
     EXPECT_EQ(elsewhere.defaultPath(SoundEvent::MacroCommand), (home.home() / "tick.wav").string());
-    EXPECT_EQ(elsewhere.defaultPath(SoundEvent::Click), (empty / "click.wav").string());  // none anywhere
+    EXPECT_EQ(elsewhere.defaultPath(SoundEvent::Click), (empty / "click.wav").string()); // none anywhere
 }
 
 TEST_F(SoundsTest, StoredKeysOverrideTheDefaultFilesCaseInsensitively) {
@@ -80,8 +80,8 @@ TEST_F(SoundsTest, StoredKeysOverrideTheDefaultFilesCaseInsensitively) {
 TEST_F(SoundsTest, TimerSoundsNeedTheirFlagAndAFile) {
     sounds.load();
     WriteSetting(settings, Setting::MacroCommandSoundOn, "0");
-    sounds.playMacroCommand();  // box cleared
-    sounds.playTimerStart();    // no key: ticked, as the timer window shows it
+    sounds.playMacroCommand(); // box cleared
+    sounds.playTimerStart();   // no key: ticked, as the timer window shows it
     WriteSetting(settings, Setting::MacroCommandSoundOn, "1");
     WriteSetting(settings, Setting::MacroCommandSound, "none");
     sounds.load();
@@ -99,14 +99,14 @@ TEST_F(SoundsTest, TimerSoundsNeedTheirFlagAndAFile) {
 TEST_F(SoundsTest, TabEditsItsOwnCopyUntilSaved) {
     auto& t = openTab();
     EXPECT_EQ(t.eventList(), (std::vector<std::string>{" Button Click", " Item gets Recorded", " Resize Window",
-                                                        " Timer Starts", " Macro sends command"}));
+                                                       " Timer Starts", " Macro sends command"}));
     EXPECT_FALSE(t.buttonsEnabled());
     t.select(4);
     EXPECT_TRUE(t.buttonsEnabled());
     EXPECT_EQ(t.shownFile(), file("tick.wav"));
     t.noSound();
     EXPECT_TRUE(t.changed());
-    EXPECT_EQ(sounds.path(SoundEvent::MacroCommand), file("tick.wav"));  // not yet saved
+    EXPECT_EQ(sounds.path(SoundEvent::MacroCommand), file("tick.wav")); // not yet saved
     t.save();
     EXPECT_FALSE(t.changed());
     EXPECT_EQ(stored(Setting::MacroCommandSound), "none");
@@ -114,14 +114,14 @@ TEST_F(SoundsTest, TabEditsItsOwnCopyUntilSaved) {
 
     sounds.setOn(false);
     t.select(2);
-    t.play();  // "Play" ignores the master switch
+    t.play(); // "Play" ignores the master switch
     EXPECT_EQ(player.played, files({"expand.wav"}));
 }
 
 TEST_F(SoundsTest, BrowseClicksThenAsksForAFile) {
     auto& t = openTab([](const std::string& s) { return s == " Button Click" ? " Klick" : s; });
     t.select(0);
-    t.browse();  // cancelled
+    t.browse(); // cancelled
     EXPECT_FALSE(t.changed());
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.last().title, "Sound Event -  Klick");
@@ -139,8 +139,8 @@ TEST_F(SoundsTest, RestoreDefaultsAsksFirst) {
     auto& t = openTab();
     t.select(1);
     t.noSound();
-    t.askSaveOnClose();   // answered No
-    t.restoreDefaults();  // answered No
+    t.askSaveOnClose();  // answered No
+    t.restoreDefaults(); // answered No
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "Sounds have Changed|Save changes before closing?");
     EXPECT_EQ(dialogs.last().title + "|" + dialogs.last().text,
@@ -156,7 +156,7 @@ TEST_F(SoundsTest, RestoreDefaultsAsksFirst) {
     EXPECT_EQ(player.played, files({"click.wav"}));
 
     t.noSound();
-    t.askSaveOnClose();  // Yes saves
+    t.askSaveOnClose(); // Yes saves
     EXPECT_EQ(stored(Setting::RecordedSound), "none");
 }
 
@@ -164,7 +164,7 @@ TEST_F(SoundsTest, SwitchesAreStoredAtOnce) {
     std::vector<std::string> told;
     auto& t = openTab();
     t.onTimerBoxes([&](bool ts, bool ms) { told.push_back(std::to_string(ts) + std::to_string(ms)); });
-    t.setSoundsOn(true);  // still opening: no click
+    t.setSoundsOn(true); // still opening: no click
     EXPECT_TRUE(player.played.empty());
     t.finishOpening();
     t.setSoundsOn(false);

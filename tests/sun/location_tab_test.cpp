@@ -16,7 +16,7 @@ using Field = LocationTab::Field;
 class LocationTabTest : public ::testing::Test {
 protected:
     LocationTabTest() : clock(DateTime{2003, 1, 15, 10, 30, 0}) {
-        clock.setTimeZone(TimeZoneFacts{300, 0, -60, false});  // New York
+        clock.setTimeZone(TimeZoneFacts{300, 0, -60, false}); // New York
     }
     LocationTab& open(LocationTab::Lookup lang = {}) {
         tab.emplace(settings, clock, std::move(lang));
@@ -66,7 +66,7 @@ TEST_F(LocationTabTest, PickingACityFillsTheFieldsAndTests) {
     EXPECT_EQ(t.sunsetLine().substr(0, 21), "Today's Sunset: 4:53:");
     EXPECT_EQ(t.sunsetLine().substr(23), " PM");
 
-    t.pickCity(2);  // a header row changes nothing
+    t.pickCity(2); // a header row changes nothing
     EXPECT_EQ(t.caption(), " New York City, NY ");
     t.pickCity(64);
     EXPECT_EQ(t.field(Field::Longitude), "-151.13");
@@ -100,10 +100,10 @@ TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
     auto& t = open();
     t.pickCity(29);
     const std::string standard = t.sunriseLine();
-    t.edit(Field::Latitude, "40:43");  // no number: the last latitude stays
+    t.edit(Field::Latitude, "40:43"); // no number: the last latitude stays
     t.test();
     EXPECT_EQ(t.sunriseLine(), standard);
-    t.edit(Field::Latitude, "40,43");  // a comma is a decimal separator
+    t.edit(Field::Latitude, "40,43"); // a comma is a decimal separator
     t.test();
     EXPECT_EQ(t.sunriseLine(), standard);
 
@@ -135,7 +135,7 @@ TEST_F(LocationTabTest, SaveWritesTheKeysAndAnEmptyZoneIsRemovedAndComesBackAsTh
     open().edit(Field::Zone, "");
     tab->save();
     EXPECT_EQ(setting(Setting::CityZone), "<absent>");
-    clock.setTimeZone(TimeZoneFacts{-330, 0, -60, false});  // +5:30 rounds toward zero
+    clock.setTimeZone(TimeZoneFacts{-330, 0, -60, false}); // +5:30 rounds toward zero
     // Opened again (as after Cancel): the place as stored, the same way as while it was edited.
     auto& again = open();
     EXPECT_EQ(again.field(Field::Zone), "-5");
@@ -162,10 +162,15 @@ TEST_F(LocationTabTest, ClosingAsksOnlyWhenChanged) {
 }
 
 TEST(LocationKeys, FieldsTakeOnlyNumberKeysAndZonesAreWholeHours) {
-    const struct { Field field; const char* text; char key; bool taken; } cases[] = {
-        {Field::Latitude, "40", '.', true},    {Field::Latitude, "40.4", '.', false},
+    const struct {
+        Field field;
+        const char* text;
+        char key;
+        bool taken;
+    } cases[] = {
+        {Field::Latitude, "40", '.', true},     {Field::Latitude, "40.4", '.', false},
         {Field::Longitude, "40,4", '.', false}, {Field::Latitude, "40.4", ':', true},
-        {Field::Latitude, "40.4", '\b', true}, {Field::Zone, "", '-', true},
+        {Field::Latitude, "40.4", '\b', true},  {Field::Zone, "", '-', true},
         {Field::Zone, "5", '.', false},         {Field::Latitude, "", 'a', false},
     };
     for (const auto& c : cases)

@@ -37,11 +37,17 @@ TEST(Sunrise, KnownPlacesAndDays) {
         const char* what;
         Place place;
         DateTime day;
-        double rise, noon, set;  // minutes after local midnight
+        double rise, noon, set; // minutes after local midnight
         const char *riseText, *setText;
     } cases[] = {
         {"New York, winter", {40.43, 74.01, 5, false}, {2003, 1, 15}, 436.78, 724.92, 1013.35, "07:16", "16:53"},
-        {"New York, summer, daylight saving", {40.43, 74.01, 5, true}, {2003, 6, 21}, 326.30, 777.52, 1228.75, "05:26",
+        {"New York, summer, daylight saving",
+         {40.43, 74.01, 5, true},
+         {2003, 6, 21},
+         326.30,
+         777.52,
+         1228.75,
+         "05:26",
          "20:28"},
         {"London, equinox", {51.3, 0.5, 0, false}, {2003, 3, 20}, 366.72, 730.01, 1094.32, "06:06", "18:14"},
         {"polar day", {70, 0, 0, false}, {2003, 6, 21}, 721.44, 721.44, 721.44, "12:01", "12:01"},
@@ -65,7 +71,7 @@ TEST(Sunrise, LatitudesAtThePolesArePulledInButBeyondNinetyAreNot) {
         const clsSunrise near = Calculated({pole > 0 ? 89.8 : -89.8, 10, 0, false}, {2003, 4, 2});
         EXPECT_EQ(at.SunriseMinutes(), near.SunriseMinutes());
         EXPECT_EQ(at.SunsetMinutes(), near.SunsetMinutes());
-        EXPECT_EQ(at.Latitude(), pole);  // the property keeps what was set
+        EXPECT_EQ(at.Latitude(), pole); // the property keeps what was set
     }
     // Near the equinox 89.8 has polar day while 95 (taken as it stands) does not.
     const clsSunrise beyond = Calculated({95, 10, 0, false}, {2003, 3, 20});

@@ -24,13 +24,14 @@ struct FakeBroker {
     std::vector<Publication> published;
     std::vector<std::string> configProblems;
     std::vector<std::string> subscribed, unsubscribed;
-    mqtt::ClientOptions options;  // of the last start
+    mqtt::ClientOptions options; // of the last start
     mqtt::MqttClient::Sink sink;
     int starts = 0, stops = 0;
     bool connected = false;
 
     void report(mqtt::ClientEvent e) {
-        if (e.kind != mqtt::ClientEvent::Kind::Message) connected = e.kind == mqtt::ClientEvent::Kind::Connected && !e.code;
+        if (e.kind != mqtt::ClientEvent::Kind::Message)
+            connected = e.kind == mqtt::ClientEvent::Kind::Connected && !e.code;
         if (sink) sink(std::move(e));
     }
     void accept() { report(mqtt::ClientEvent::connected(0, "")); }

@@ -12,10 +12,10 @@ struct Json {
     enum class Type { Null, Bool, Number, String, Array, Object } type = Type::Null;
     bool integer = false;
     double number = 0;
-    std::string text;  // a string's value
+    std::string text; // a string's value
     std::vector<Json> items;
     std::vector<std::pair<std::string, Json>> members;
-    std::size_t begin = 0, end = 0;  // where it stands in the text
+    std::size_t begin = 0, end = 0; // where it stands in the text
 };
 
 // Just enough JSON: objects, arrays, strings with escapes, numbers, literals.
@@ -45,7 +45,8 @@ private:
         if (c == '{') ok = object(out);
         else if (c == '[') ok = array(out);
         else if (c == '"') ok = (out.type = Json::Type::String, string(out.text));
-        else if (c == 't' || c == 'f') ok = (out.type = Json::Type::Bool, out.number = c == 't', literal(c == 't' ? "true" : "false"));
+        else if (c == 't' || c == 'f')
+            ok = (out.type = Json::Type::Bool, out.number = c == 't', literal(c == 't' ? "true" : "false"));
         else if (c == 'n') ok = literal("null");
         else ok = numberValue(out);
         out.end = i_;
@@ -72,9 +73,10 @@ private:
             }
             if (++i_ >= s_.size()) return fail("unexpected end");
             const char e = s_[i_++];
-            const std::map<char, char> simple{{'"', '"'}, {'\\', '\\'}, {'/', '/'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'}, {'r', '\r'}, {'t', '\t'}};
+            const std::map<char, char> simple{{'"', '"'},  {'\\', '\\'}, {'/', '/'},  {'b', '\b'},
+                                              {'f', '\f'}, {'n', '\n'},  {'r', '\r'}, {'t', '\t'}};
             if (simple.count(e)) out += simple.at(e);
-            else if (e == 'u' && i_ + 4 <= s_.size()) out += "\\u" + s_.substr(i_, 4), i_ += 4;  // kept as written
+            else if (e == 'u' && i_ + 4 <= s_.size()) out += "\\u" + s_.substr(i_, 4), i_ += 4; // kept as written
             else return fail("bad escape");
         }
         if (i_ >= s_.size()) return fail("unterminated string");
@@ -90,7 +92,10 @@ private:
             out.items.emplace_back();
             if (!value(out.items.back())) return false;
             space();
-            if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+            if (i_ < s_.size() && s_[i_] == ',') {
+                ++i_;
+                continue;
+            }
             if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
             return fail("expected , or ]");
         }
@@ -111,7 +116,10 @@ private:
             out.members.emplace_back(key, Json{});
             if (!value(out.members.back().second)) return false;
             space();
-            if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+            if (i_ < s_.size() && s_[i_] == ',') {
+                ++i_;
+                continue;
+            }
             if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
             return fail("expected , or }");
         }
@@ -120,7 +128,7 @@ private:
     std::size_t i_ = 0;
 };
 
-using Check = std::function<std::string(const Json&)>;  // "" or what is wrong
+using Check = std::function<std::string(const Json&)>; // "" or what is wrong
 using Schema = std::map<std::string, Check>;
 
 const Check text = [](const Json& j) { return j.type == Json::Type::String ? "" : "not a string"; };
@@ -138,7 +146,9 @@ const Check url = [](const Json& j) {
     return "not a URL";
 };
 Check oneOf(std::set<std::string> words) {
-    return [words](const Json& j) { return j.type == Json::Type::String && words.count(j.text) ? "" : "not an allowed word"; };
+    return [words](const Json& j) {
+        return j.type == Json::Type::String && words.count(j.text) ? "" : "not an allowed word";
+    };
 }
 
 // The hub's valid_topic: UTF-8 without NUL or control characters.
@@ -205,9 +215,17 @@ std::vector<std::string> checkObject(const Json& j, const Schema& schema, const 
 }
 
 const Check device = [](const Json& j) {
-    const Schema keys{{"identifiers", listOf(text)}, {"connections", listOf(listOf(text))}, {"manufacturer", text},
-                      {"model", text}, {"model_id", text}, {"name", text}, {"hw_version", text},
-                      {"serial_number", text}, {"sw_version", text}, {"via_device", text}, {"suggested_area", text},
+    const Schema keys{{"identifiers", listOf(text)},
+                      {"connections", listOf(listOf(text))},
+                      {"manufacturer", text},
+                      {"model", text},
+                      {"model_id", text},
+                      {"name", text},
+                      {"hw_version", text},
+                      {"serial_number", text},
+                      {"sw_version", text},
+                      {"via_device", text},
+                      {"suggested_area", text},
                       {"configuration_url", url}};
     if (const std::string p = objectOf(keys, {})(j); !p.empty()) return p;
     for (const auto& [key, value] : j.members)
@@ -218,36 +236,65 @@ const Check device = [](const Json& j) {
 // What every entity takes (availability, device, origin, the common keys)
 // and the QoS and encoding of every MQTT platform.
 Schema entitySchema() {
-    return {{"availability_topic", subscribeTopic}, {"availability_template", text}, {"payload_available", text},
-            {"payload_not_available", text}, {"availability_mode", oneOf({"all", "any", "latest"})},
-            {"availability", listOf(objectOf({{"topic", subscribeTopic}, {"payload_available", text},
-                                              {"payload_not_available", text}, {"value_template", text}},
+    return {{"availability_topic", subscribeTopic},
+            {"availability_template", text},
+            {"payload_available", text},
+            {"payload_not_available", text},
+            {"availability_mode", oneOf({"all", "any", "latest"})},
+            {"availability", listOf(objectOf({{"topic", subscribeTopic},
+                                              {"payload_available", text},
+                                              {"payload_not_available", text},
+                                              {"value_template", text}},
                                              {"topic"}))},
-            {"device", device}, {"origin", objectOf({{"name", text}, {"sw_version", text}, {"support_url", url}}, {"name"})},
-            {"enabled_by_default", boolean}, {"entity_category", oneOf({"config", "diagnostic"})}, {"icon", text},
-            {"json_attributes_topic", subscribeTopic}, {"json_attributes_template", text}, {"object_id", text},
-            {"unique_id", text}, {"qos", qos}, {"encoding", text}, {"group", listOf(text)}};
+            {"device", device},
+            {"origin", objectOf({{"name", text}, {"sw_version", text}, {"support_url", url}}, {"name"})},
+            {"enabled_by_default", boolean},
+            {"entity_category", oneOf({"config", "diagnostic"})},
+            {"icon", text},
+            {"json_attributes_topic", subscribeTopic},
+            {"json_attributes_template", text},
+            {"object_id", text},
+            {"unique_id", text},
+            {"qos", qos},
+            {"encoding", text},
+            {"group", listOf(text)}};
 }
 
 Schema componentSchema(const std::string& component) {
     Schema s = entitySchema();
-    const Schema readWrite{{"command_topic", publishTopic}, {"optimistic", boolean}, {"retain", boolean},
-                           {"state_topic", subscribeTopic}, {"name", textOrNull}, {"payload_on", text},
+    const Schema readWrite{{"command_topic", publishTopic},
+                           {"optimistic", boolean},
+                           {"retain", boolean},
+                           {"state_topic", subscribeTopic},
+                           {"name", textOrNull},
+                           {"payload_on", text},
                            {"payload_off", text}};
     if (component == "light") {
         s.insert(readWrite.begin(), readWrite.end());
-        s.insert({{"brightness_command_template", text}, {"brightness_command_topic", publishTopic},
-                  {"brightness_scale", atLeastOne}, {"brightness_state_topic", subscribeTopic},
-                  {"brightness_value_template", text}, {"on_command_type", oneOf({"first", "last", "brightness"})},
-                  {"state_value_template", text}, {"schema", oneOf({"basic"})}, {"effect_list", listOf(text)},
+        s.insert({{"brightness_command_template", text},
+                  {"brightness_command_topic", publishTopic},
+                  {"brightness_scale", atLeastOne},
+                  {"brightness_state_topic", subscribeTopic},
+                  {"brightness_value_template", text},
+                  {"on_command_type", oneOf({"first", "last", "brightness"})},
+                  {"state_value_template", text},
+                  {"schema", oneOf({"basic"})},
+                  {"effect_list", listOf(text)},
                   {"color_mode_state_topic", subscribeTopic}});
     } else if (component == "switch") {
         s.insert(readWrite.begin(), readWrite.end());
-        s.insert({{"command_template", text}, {"state_on", text}, {"state_off", text}, {"value_template", text},
+        s.insert({{"command_template", text},
+                  {"state_on", text},
+                  {"state_off", text},
+                  {"value_template", text},
                   {"device_class", oneOf({"outlet", "switch"})}});
     } else if (component == "button") {
-        s.insert({{"command_topic", publishTopic}, {"command_template", text}, {"name", textOrNull},
-                  {"payload_press", text}, {"retain", boolean}, {"device_class", oneOf({"identify", "restart", "update"})}});
+        s.insert({{"command_topic", publishTopic},
+                  {"command_template", text},
+                  {"name", textOrNull},
+                  {"payload_press", text},
+                  {"retain", boolean},
+                  {"device_class", oneOf({"identify", "restart", "update"})}});
     } else {
         return {};
     }
@@ -264,7 +311,8 @@ std::vector<std::string> hubConfigProblems(const std::string& component, const s
     if (!parser.parse(root)) return {component + ": not JSON: " + parser.error};
     auto problems = checkObject(root, schema, {"command_topic"}, component + ": ");
     bool topic = false, list = false;
-    for (const auto& m : root.members) topic = topic || m.first == "availability_topic", list = list || m.first == "availability";
+    for (const auto& m : root.members)
+        topic = topic || m.first == "availability_topic", list = list || m.first == "availability";
     if (topic && list) problems.push_back(component + ": availability_topic and availability together");
     return problems;
 }

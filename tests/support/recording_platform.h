@@ -13,7 +13,7 @@ namespace zul::test {
 struct RecordingDesktop : Desktop {
     std::vector<std::string> opened;
     std::vector<std::pair<std::string, std::vector<std::string>>> started;
-    bool noProgram = false;  // no program opens what is asked
+    bool noProgram = false; // no program opens what is asked
     bool open(const std::string& p) override {
         opened.push_back(p);
         return !noProgram;
@@ -26,7 +26,7 @@ struct RecordingDesktop : Desktop {
     // Launchers and the macro association held in memory; failWith makes every change fail.
     std::set<Launcher> launchers;
     bool associated = false;
-    int associations = 0;  // how often the association was written
+    int associations = 0; // how often the association was written
     std::string failWith;
     std::string setLauncher(Launcher where, bool present) override {
         if (!failWith.empty()) return failWith;

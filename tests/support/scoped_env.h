@@ -11,7 +11,7 @@ namespace zul::test {
 
 class ScopedEnv {
 public:
-    using Value = std::optional<std::string>;  // std::nullopt: unset
+    using Value = std::optional<std::string>; // std::nullopt: unset
     ScopedEnv(std::initializer_list<std::pair<const char*, Value>> values);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;

@@ -17,7 +17,7 @@ public:
     struct Shown {
         Kind kind;
         std::string title;
-        std::string text;  // message, question, prompt; the folder or path for file choosers
+        std::string text;         // message, question, prompt; the folder or path for file choosers
         bool withCancel = false;  // a question with a Cancel button
         bool noByDefault = false; // a question whose Enter answers No
     };
@@ -25,7 +25,7 @@ public:
     // Queued answers, used first in, first out.
     std::deque<Answer> answers;
     std::deque<std::optional<std::string>> inputs;
-    std::deque<std::optional<std::string>> files;  // for openFile and saveFile alike
+    std::deque<std::optional<std::string>> files; // for openFile and saveFile alike
 
     std::vector<Shown> shown;
 

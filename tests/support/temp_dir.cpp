@@ -40,8 +40,8 @@ void writeFile(const std::filesystem::path& p, const std::string& bytes) {
 }
 
 ScopedHome::ScopedHome()
-    : config_(dir_ / "config"), home_(dir_ / "home"),
-      env_{{"ZULMARIN_CONFIG_DIR", config_.string()}, {"ZULMARIN_HOME", home_.string()}} {
+    : config_(dir_ / "config"),
+      home_(dir_ / "home"), env_{{"ZULMARIN_CONFIG_DIR", config_.string()}, {"ZULMARIN_HOME", home_.string()}} {
     std::filesystem::create_directories(config_);
     std::filesystem::create_directories(home_);
 }

@@ -29,7 +29,7 @@ struct TestEnvironment {
         // One screen of a common size (the plain offscreen one is 800 x 600).
         const auto screens = root / "screens.json";
         zul::test::writeFile(screens, R"({"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1280, "height": 1024,)"
-                           R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+                                      R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
         ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.string()).c_str(), 1);
         zul::test::failTestsOnCaughtFailures();
     }

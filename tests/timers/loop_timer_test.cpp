@@ -48,9 +48,9 @@ TEST(LoopWindow, StrictAtBothEdgesAndNeverAcrossMidnight) {
         bool open;
     };
     const Case cases[] = {
-        {"8:00:00", "17:00:00", 8 * 3600, false},          {"8:00:00", "17:00:00", 17 * 3600 - 1, true},
-        {"8:00:00", "17:00:00", 17 * 3600, false},         {"8:00:00 AM", "5:00:00 PM", 17 * 3600 - 1, true},
-        {"22:00:00", "6:00:00", 23 * 3600, false},         {"not a time", "6:00:00", 3600, false},
+        {"8:00:00", "17:00:00", 8 * 3600, false},  {"8:00:00", "17:00:00", 17 * 3600 - 1, true},
+        {"8:00:00", "17:00:00", 17 * 3600, false}, {"8:00:00 AM", "5:00:00 PM", 17 * 3600 - 1, true},
+        {"22:00:00", "6:00:00", 23 * 3600, false}, {"not a time", "6:00:00", 3600, false},
     };
     LoopTimerFields w;
     w.useStartEnd = true;
@@ -106,13 +106,13 @@ TEST(LoopTimer, RunsOnlyInsideItsWindowAndFinishesAPassBeforeStopping) {
 }
 
 TEST(LoopTimer, WeekdaysLoopFinishesFridaysPassAfterMidnightThenWaitsForMonday) {
-    LoopRig rig(DateTime{2024, 6, 7, 23, 59, 57}, {kA1On2s, kA1On2s, kA1On2s}, "Weekdays");  // Friday
+    LoopRig rig(DateTime{2024, 6, 7, 23, 59, 57}, {kA1On2s, kA1On2s, kA1On2s}, "Weekdays"); // Friday
     rig.load({});
     rig.runUntilWall(DateTime{2024, 6, 8, 0, 1, 0});
-    EXPECT_EQ(rig.frames(), 3u);  // the last row went out on Saturday
+    EXPECT_EQ(rig.frames(), 3u); // the last row went out on Saturday
     EXPECT_EQ(rig.status().text, "Loop Timer : (loop.cro)\r\n     Set for Weekdays only: Stopped for Weekend ");
     EXPECT_EQ(rig.status().colour, 0x0000FFu);
-    rig.clock.setNow(DateTime{2024, 6, 9, 23, 59, 59});  // Sunday night
+    rig.clock.setNow(DateTime{2024, 6, 9, 23, 59, 59}); // Sunday night
     rig.loop.runFor(1000);
     EXPECT_EQ(rig.frames(), 3u);
     rig.loop.runFor(2000);
@@ -126,7 +126,7 @@ TEST(LoopTimer, EnableNeedsDaysAndAMacroFileAndClearAsksFirst) {
     auto& lt = rig.loopTimer();
     lt.setEnabled(true);
     EXPECT_FALSE(lt.enabled());
-    EXPECT_FALSE(lt.chooseDays(DaysRule::OneTime));  // not offered for the loop
+    EXPECT_FALSE(lt.chooseDays(DaysRule::OneTime)); // not offered for the loop
     ASSERT_TRUE(lt.chooseDays(DaysRule::Everyday));
     const TimerStatusLine before = rig.status();
     lt.setEnabled(true);

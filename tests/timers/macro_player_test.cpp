@@ -34,7 +34,7 @@ TEST(MacroPlayer, MainWindowRunTimesEachRowFromItsPauseAndStopAllEndsIt) {
     ASSERT_TRUE(player.playRows({{A1On, 300}, {A1Off, 2000}, {A1On, 100}}, MainWindowWait,
                                 {[&] { ++sounds; }, [&](bool lit) { lamp.push_back(lit); }}));
     const auto& s = rig.port.decoder().decoded();
-    ASSERT_EQ(s.size(), 4u);  // the lead-in and three rows
+    ASSERT_EQ(s.size(), 4u); // the lead-in and three rows
     EXPECT_EQ(s[1].text, "A1 ON");
     // 0.05 s + the wait + 0.05 s + the next frame (70 ms settle, 40 ms bits).
     EXPECT_EQ((s[2].micros - s[1].micros) / 1000, 50 + 200 + 50 + 110);

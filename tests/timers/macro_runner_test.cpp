@@ -60,7 +60,7 @@ TEST(MacroRunner, FifthTimerWaitsInOverflowAndStartsOnFirstFreeRunner) {
     // Runner 0 ends after about 6 s; the overflow tick loads timer 5 into it.
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.engine.runner(0).timer() == 4; }, 10000));
     EXPECT_TRUE(rig.engine.lstOverFlow().empty());
-    EXPECT_EQ(rig.endOfRuns, 0);  // other runners are still busy
+    EXPECT_EQ(rig.endOfRuns, 0); // other runners are still busy
     rig.loop.runFor(500);
     // Its own Started line only, showing the queued time.
     EXPECT_EQ(rig.countInLog("Timer 5 : (m4.cro)"), 1);
@@ -69,7 +69,7 @@ TEST(MacroRunner, FifthTimerWaitsInOverflowAndStartsOnFirstFreeRunner) {
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return !rig.engine.AnyRunnerActive(); }, 120000));
     EXPECT_EQ(rig.countInLog(": Started - "), 5);
     rig.loop.runFor(20000);
-    EXPECT_EQ(rig.endOfRuns, 1);  // only the last runner to end
+    EXPECT_EQ(rig.endOfRuns, 1); // only the last runner to end
     EXPECT_EQ(rig.frames().size(), 15u);
 }
 
@@ -84,7 +84,7 @@ TEST(MacroRunner, SixtySecondsIsShortSixtyOneIsOneMinuteThenTheRest) {
     auto near = [](std::int64_t got, std::int64_t want) { return got >= want - 100 && got <= want + 100; };
     EXPECT_PRED2(near, f[1].second - f[0].second, 60000);
     EXPECT_PRED2(near, f[2].second - f[1].second, 61000);
-    EXPECT_PRED2(near, f[3].second - f[2].second, 150000);  // 60 000 + 60 000 + 30 000
+    EXPECT_PRED2(near, f[3].second - f[2].second, 150000); // 60 000 + 60 000 + 30 000
 }
 
 TEST(MacroRunner, ZeroOrEmptyPauseKeepsThePeriodAndBadPauseIsLogged) {
@@ -93,7 +93,7 @@ TEST(MacroRunner, ZeroOrEmptyPauseKeepsThePeriodAndBadPauseIsLogged) {
     rig.start(0);
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.endOfRuns > 0; }, 30000));
     const auto f = rig.frames();
-    ASSERT_EQ(f.size(), 4u);  // the row with the bad pause is still sent
+    ASSERT_EQ(f.size(), 4u); // the row with the bad pause is still sent
     // Row 2 has no pause: the runner ticks again after its previous period (1950 ms).
     EXPECT_NEAR(double(f[2].second - f[1].second), 1950.0, 100.0);
     EXPECT_EQ(rig.countInLog("   Bad Command = "), 1);
@@ -127,7 +127,8 @@ TEST(MacroRunner, BusyRunnersInterleaveFrameByFrameWithTheGap) {
     rig.settings.write(Setting::MasterPause, "1");
     const std::string codes[] = {A1On, B2On, C3On};
     for (int i = 0; i < 3; ++i)
-        rig.timerMacro(i, test::numbered("r", i, ".cro"), std::vector<std::pair<std::string, std::string>>(5, {codes[i], "00.5"}));
+        rig.timerMacro(i, test::numbered("r", i, ".cro"),
+                       std::vector<std::pair<std::string, std::string>>(5, {codes[i], "00.5"}));
     // The scheduler starts them from its tick, 0.2 s apart.
     for (int i = 0; i < 3; ++i) rig.loop.afterMs(200 * i, [&rig, i] { rig.start(i); });
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.frames().size() == 15; }, 60000));
@@ -172,8 +173,8 @@ TEST(StartTimer, MissingMacroIsReportedAndANameWithoutExtensionFindsIt) {
     EXPECT_FALSE(rig.engine.AnyRunnerActive());
     EXPECT_FALSE(rig.shared.StartPending);
     EXPECT_EQ(rig.log.statusLines()[2].text, "Timer 3:  File Not Found!\r\n\t" + path);
-    EXPECT_EQ(rig.log.text(), CrLf + CrLf + "2024-06-03 12:00:00" + CrLf + "Timer 3: File Not Found!" + CrLf + "\t" +
-                                  path + CrLf);
+    EXPECT_EQ(rig.log.text(),
+              CrLf + CrLf + "2024-06-03 12:00:00" + CrLf + "Timer 3: File Not Found!" + CrLf + "\t" + path + CrLf);
 
     rig.macro("evening.cro", {{A1On, "0001"}});
     rig.table.setEntry(0, "evening");
@@ -184,8 +185,8 @@ TEST(StartTimer, MissingMacroIsReportedAndANameWithoutExtensionFindsIt) {
 
 TEST(SendQueue, GapSettingIsReadWithItsDefault) {
     MemorySettings s;
-    for (const auto& [text, seconds] : std::vector<std::pair<const char*, double>>{
-             {nullptr, 0.6}, {"1,5", 1.5}, {"abc", 0.6}, {"-2", 0.0}}) {
+    for (const auto& [text, seconds] :
+         std::vector<std::pair<const char*, double>>{{nullptr, 0.6}, {"1,5", 1.5}, {"abc", 0.6}, {"-2", 0.0}}) {
         if (text) s.write(Setting::MasterPause, text);
         EXPECT_DOUBLE_EQ(readGapSeconds(s), seconds) << (text ? text : "unset");
     }

@@ -89,15 +89,16 @@ struct RunRig {
     std::vector<std::int64_t> endOfRunAt;
     std::vector<bool> indicator;
     std::vector<std::pair<int, std::string>> groups;
-    TimerEngine engine{TimerEngineParts{loop, clock, tx, shared, table, log, settings, sounds, errors, desktop,
-                                        dialogs, stopAll},
-                       TimerEngineHooks{[this](int g, const std::string& a) { groups.emplace_back(g, a); },
-                                        [this] {
-                                            ++endOfRuns;
-                                            endOfRunAt.push_back(ms());
-                                            tx.endOfRun();
-                                        },
-                                        [this](bool on) { indicator.push_back(on); }, {}}};
+    TimerEngine engine{
+        TimerEngineParts{loop, clock, tx, shared, table, log, settings, sounds, errors, desktop, dialogs, stopAll},
+        TimerEngineHooks{[this](int g, const std::string& a) { groups.emplace_back(g, a); },
+                         [this] {
+                             ++endOfRuns;
+                             endOfRunAt.push_back(ms());
+                             tx.endOfRun();
+                         },
+                         [this](bool on) { indicator.push_back(on); },
+                         {}}};
 };
 
 } // namespace zul::test

@@ -27,27 +27,27 @@ TEST(TimeText, OneFormatterForBothStyles) {
 }
 
 TEST(ClockTick, DaylightSavingIsOneWholeHourOfDaylightTime) {
-    EXPECT_TRUE(daylightState({-570, 0, -60, true}).daySavings);   // +9:30 zone
-    EXPECT_FALSE(daylightState({-330, 0, 0, true}).daySavings);    // daylight time without a shift
+    EXPECT_TRUE(daylightState({-570, 0, -60, true}).daySavings); // +9:30 zone
+    EXPECT_FALSE(daylightState({-330, 0, 0, true}).daySavings);  // daylight time without a shift
 
     TimerRig rig(DateTime{2024, 7, 1, 12, 0, 0});
-    rig.clock.setTimeZone({300, 0, -60, true});  // New York in summer
+    rig.clock.setTimeZone({300, 0, -60, true}); // New York in summer
     rig.load({});
     EXPECT_EQ(rig.settings.read(Setting::DaySavings), "True");
     EXPECT_EQ(rig.service.clockTick().daylightText(), "Yes");
     rig.clock.setTimeZone({300, 0, -60, false});
-    rig.loop.runFor(1000);  // looked at once a second
+    rig.loop.runFor(1000); // looked at once a second
     EXPECT_EQ(rig.settings.read(Setting::DaySavings), "False");
 }
 
 TEST(ClockTick, WeekdayFlagAndDaysColoursFollowTheDay) {
-    TimerRig rig(DateTime{2024, 6, 1, 12, 0, 0});  // a Saturday
+    TimerRig rig(DateTime{2024, 6, 1, 12, 0, 0}); // a Saturday
     rig.load({"a.cro*7:00:00*Weekdays", "a.cro*7:00:00*Everyday", "a.cro*7:00:00*Never", "*7:00:00*Everyday"});
     EXPECT_EQ(rig.service.shared().weekdayFlag, "0");
-    EXPECT_EQ(rig.service.clockTick().daysColours()[0], 0xC0FFFFu);  // not today
-    EXPECT_EQ(rig.service.clockTick().daysColours()[1], 0xC0FFC0u);  // runs today
-    EXPECT_EQ(rig.service.clockTick().daysColours()[3], 0xE0E0E0u);  // incomplete
-    rig.clock.setNow(DateTime{2024, 6, 3, 0, 0, 0});  // Monday
+    EXPECT_EQ(rig.service.clockTick().daysColours()[0], 0xC0FFFFu); // not today
+    EXPECT_EQ(rig.service.clockTick().daysColours()[1], 0xC0FFC0u); // runs today
+    EXPECT_EQ(rig.service.clockTick().daysColours()[3], 0xE0E0E0u); // incomplete
+    rig.clock.setNow(DateTime{2024, 6, 3, 0, 0, 0});                // Monday
     rig.loop.runFor(300);
     EXPECT_EQ(rig.service.shared().weekdayFlag, "1");
     EXPECT_EQ(rig.service.clockTick().daysColours()[0], 0xC0FFC0u);
@@ -62,12 +62,12 @@ TEST(SunDueTime, OffsetsCarryIntoTheHourAndBadOnesAreErrors) {
     EXPECT_EQ(due("SS+30"), "18:15:10");
     EXPECT_EQ(due("SR-125"), "3:57:03");
     EXPECT_EQ(due("SS+30", true), "6:15:10 PM");
-    EXPECT_EQ(due("SS+400"), "Error");  // past midnight
+    EXPECT_EQ(due("SS+400"), "Error"); // past midnight
     EXPECT_EQ(due("SS+x5"), "Error");
     // A fixed time is due at the clock's text of it, also when written the clock's other way.
     EXPECT_EQ(due("7:00:00 PM", true), "7:00:00 PM");
     EXPECT_EQ(due("7:00:00 PM"), "19:00:00");
-    EXPECT_EQ(due("07:00:00 PM"), "07:00:00 PM");  // no clock writes it: due at itself, never reached
+    EXPECT_EQ(due("07:00:00 PM"), "07:00:00 PM"); // no clock writes it: due at itself, never reached
     // Without today's sun times the previous due time stays.
     EXPECT_EQ(dueTimeFor(TimerRecord{"porch.cro", "SS", DaysRule::Everyday}, std::nullopt, std::nullopt, false),
               std::nullopt);
@@ -79,9 +79,9 @@ TEST(SunDueTime, OffsetsCarryIntoTheHourAndBadOnesAreErrors) {
 // every days rule, fixed and at sunrise/sunset. Each day is visited around
 // sunrise, noon and sunset only; the jumps between are too long to catch up.
 TEST(Scheduler, DaysOfTimersUnderEveryDaysRule) {
-    TimerRig rig(DateTime{2003, 1, 17, 0, 0, 0});  // Friday
+    TimerRig rig(DateTime{2003, 1, 17, 0, 0, 0}); // Friday
     rig.clock.setTimeZone({300, 0, -60, false});
-    rig.setLocation("40.43", "74.01", "5");  // New York City: sunrise about 7:14, sunset about 16:56
+    rig.setLocation("40.43", "74.01", "5"); // New York City: sunrise about 7:14, sunset about 16:56
     rig.load({"porch.cro*12:00:00*Everyday", "porch.cro*12:00:02*Weekdays", "porch.cro*12:00:04*Weekends",
               "porch.cro*12:00:06*Fri & Sat", "porch.cro*12:00:08*Sun - Thu", "porch.cro*12:00:10*Never",
               "porch.cro*12:00:12*One Time", "porch.cro*SR*Everyday", "porch.cro*SS+30*Weekdays",
@@ -99,10 +99,10 @@ TEST(Scheduler, DaysOfTimersUnderEveryDaysRule) {
         EXPECT_EQ(s.clockText, s.dueText) << s.index;
     }
     const std::map<int, std::vector<int>> expected{
-        {17, {7, 0, 1, 3, 6, 9, 8}},  // Friday
-        {18, {7, 0, 2, 3, 9}},        // Saturday
-        {19, {7, 0, 2, 4}},           // Sunday
-        {20, {7, 0, 1, 4, 8}},        // Monday
+        {17, {7, 0, 1, 3, 6, 9, 8}}, // Friday
+        {18, {7, 0, 2, 3, 9}},       // Saturday
+        {19, {7, 0, 2, 4}},          // Sunday
+        {20, {7, 0, 1, 4, 8}},       // Monday
     };
     EXPECT_EQ(byDay, expected);
     EXPECT_EQ(rig.service.table().timer(6).days, DaysRule::Never);
@@ -153,7 +153,7 @@ TEST(Scheduler, OneTimeBecomesNeverAndTheFileIsRewrittenUnlessEditsArePending) {
               "\"**not set\"\r\n\"**not set\"\r\n\"**not set\"\r\n");
     EXPECT_FALSE(rig.service.table().unsaved());
 
-    rig.service.table().setEntry(2, "new.cro");  // an edit the user has not saved yet
+    rig.service.table().setEntry(2, "new.cro"); // an edit the user has not saved yet
     rig.runUntilWall(DateTime{2024, 6, 3, 7, 0, 7});
     EXPECT_EQ(rig.startedIndexes(), (std::vector<int>{0, 1}));
     EXPECT_EQ(rig.service.table().timer(1).days, DaysRule::Never);
@@ -177,17 +177,17 @@ TEST(Scheduler, AOneTimeTimerWhoseNeverCannotBeSavedRunsOnlyOnceAndIsToldOnce) {
     rig.service.scheduler().logError = [&](const std::string& text) { told.push_back(text); };
     rig.load({"porch.cro*7:00:00*One Time"});
     rig.runUntilWall(DateTime{2024, 6, 3, 7, 1, 30});
-    const std::string what = "Timer 1 ran once, but its \"Never\" cannot be saved to " +
-                             (rig.home / "tmrdat.zul").string() +
-                             ": Permission denied; it does not run again while Zulmarin runs, and the save is tried again";
+    const std::string what =
+        "Timer 1 ran once, but its \"Never\" cannot be saved to " + (rig.home / "tmrdat.zul").string() +
+        ": Permission denied; it does not run again while Zulmarin runs, and the save is tried again";
     EXPECT_EQ(told, std::vector<std::string>{what});
     EXPECT_NE(rig.service.log().text().find("\r\n2024-06-03 07:00:00\r\n" + what + "\r\n"), std::string::npos)
         << rig.service.log().text();
-    EXPECT_EQ(saves, 2);  // at once, and a minute later
+    EXPECT_EQ(saves, 2); // at once, and a minute later
 
-    rig.service.table().reset(6);  // as a file that cannot be read for a while leaves it
+    rig.service.table().reset(6); // as a file that cannot be read for a while leaves it
     rig.loop.runFor(1000);
-    loadTimerTable(rig.service.table(), rig.settings);  // readable again, still "One Time"
+    loadTimerTable(rig.service.table(), rig.settings); // readable again, still "One Time"
     rig.clock.setNow(DateTime{2024, 6, 4, 6, 59, 58});
     rig.runUntilWall(DateTime{2024, 6, 4, 7, 0, 5});
     EXPECT_EQ(rig.startedIndexes(), std::vector<int>{0});
@@ -206,7 +206,7 @@ TEST(Scheduler, TwelveHourTimerSeenTwiceFiresOnce) {
     // A time stored on the 24-hour clock (before the locale's style changed) still runs.
     rig.load({"porch.cro*7:00:00 PM*Everyday", "hall.cro*19:00:10*Everyday", "attic.cro*07:00:20 PM*Everyday"});
     rig.runUntilWall(DateTime{2024, 6, 3, 19, 1, 0});
-    ASSERT_EQ(rig.starts.size(), 2u);  // a text the clock never writes never matches
+    ASSERT_EQ(rig.starts.size(), 2u); // a text the clock never writes never matches
     EXPECT_EQ(rig.starts[0].clockText, "7:00:00 PM");
     EXPECT_EQ(rig.starts[1].clockText, "7:00:10 PM");
     EXPECT_EQ(rig.service.scheduler().lastStarted(), -1);
@@ -239,13 +239,12 @@ TEST(Scheduler, MasterSwitchOffStartsNothingAndLogs) {
 // of the seconds it skipped.
 TEST(Scheduler, SecondsSkippedByAStalledLoopAreCaughtUpOnce) {
     TimerRig rig(DateTime{2024, 6, 3, 7, 0, 0});
-    rig.load({"a.cro*7:00:11*Everyday", "b.cro*7:00:13*Everyday", "c.cro*7:05:00*Everyday",
-              "d.cro*7:10:30*Everyday"});
+    rig.load({"a.cro*7:00:11*Everyday", "b.cro*7:00:13*Everyday", "c.cro*7:05:00*Everyday", "d.cro*7:10:30*Everyday"});
     rig.runUntilWall(DateTime{2024, 6, 3, 7, 0, 10, 100});
-    rig.loop.sleepMs(3000);  // blocks without events: 7:00:11 and 7:00:12 are never seen
+    rig.loop.sleepMs(3000); // blocks without events: 7:00:11 and 7:00:12 are never seen
     rig.runUntilWall(DateTime{2024, 6, 3, 7, 0, 20});
     ASSERT_EQ(rig.startedIndexes(), (std::vector<int>{0, 1}));
-    EXPECT_EQ(rig.starts[0].clockText, "7:00:13");  // caught up late, in order
+    EXPECT_EQ(rig.starts[0].clockText, "7:00:13"); // caught up late, in order
     EXPECT_EQ(rig.starts[1].clockText, "7:00:13");
 
     // A gap of five minutes is a machine that slept: nothing is caught up.
@@ -268,7 +267,7 @@ TEST(TimerService, DueMacroReachesTheTransmitterThroughTheOwnedEngine) {
     rig.load({"porch.cro*12:00:05*Everyday"});
     rig.runUntilWall(DateTime{2024, 6, 3, 12, 0, 15});
     EXPECT_EQ(engine.port.commands(), (std::vector<std::string>{"A1 ON", "A2 ON"}));
-    EXPECT_TRUE(rig.starts.empty());  // the stand-in was replaced
+    EXPECT_TRUE(rig.starts.empty()); // the stand-in was replaced
 }
 
 // Two timers due in the same second both run: the second once StartTimer's

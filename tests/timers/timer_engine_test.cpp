@@ -19,9 +19,10 @@ TEST(RunTimerCommand, GroupEntriesStartTheGroupThroughTheMainWindow) {
     RunRig rig;
     rig.table.setEntry(1, "GROUP 2 ON");
     rig.log.setStatus(1, "Timer 2", 0);
-    rig.start(1);  // not a macro: StartTimer hands it on
+    rig.start(1); // not a macro: StartTimer hands it on
     EXPECT_EQ(rig.groups, (std::vector<std::pair<int, std::string>>{{1, "ON"}}));
-    EXPECT_EQ(rig.log.text(), CrLf + CrLf + "2024-06-03 12:00:00" + CrLf + "\tTimer 2:  (GROUP 2 ON) :  Success" + CrLf);
+    EXPECT_EQ(rig.log.text(),
+              CrLf + CrLf + "2024-06-03 12:00:00" + CrLf + "\tTimer 2:  (GROUP 2 ON) :  Success" + CrLf);
     EXPECT_EQ(rig.log.statusLines()[1].text, "Timer 2\tSuccess");
     EXPECT_EQ(rig.log.statusLines()[1].colour, 0x0000FFu);
     EXPECT_EQ(rig.indicator, (std::vector<bool>{true, false}));
@@ -30,10 +31,11 @@ TEST(RunTimerCommand, GroupEntriesStartTheGroupThroughTheMainWindow) {
 
     // The translated word for "Group", in any case.
     rig.table.setEntry(0, "gruppe 8 off");
-    TimerEngine german{TimerEngineParts{rig.loop, rig.clock, rig.tx, rig.shared, rig.table, rig.log, rig.settings,
-                                        rig.sounds, rig.errors, rig.desktop, rig.dialogs, rig.stopAll,
-                                        LangLookup{[](const std::string& s) { return s == "Group" ? "Gruppe" : s; }}},
-                       TimerEngineHooks{[&](int g, const std::string& a) { rig.groups.emplace_back(g, a); }, {}, {}, {}}};
+    TimerEngine german{
+        TimerEngineParts{rig.loop, rig.clock, rig.tx, rig.shared, rig.table, rig.log, rig.settings, rig.sounds,
+                         rig.errors, rig.desktop, rig.dialogs, rig.stopAll,
+                         LangLookup{[](const std::string& s) { return s == "Group" ? "Gruppe" : s; }}},
+        TimerEngineHooks{[&](int g, const std::string& a) { rig.groups.emplace_back(g, a); }, {}, {}, {}}};
     german.RunTimerCommand(0);
     EXPECT_EQ(rig.groups.back(), (std::pair<int, std::string>{7, "OFF"}));
 }
@@ -44,7 +46,7 @@ TEST(RunTimerCommand, SingleCommandIsSentAtOnceNotQueued) {
     const std::int64_t t0 = rig.ms();
     rig.engine.RunTimerCommand(0);
     EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"A11 OFF"}));
-    EXPECT_LT(rig.ms() - t0, 200);  // settle time and bits only
+    EXPECT_LT(rig.ms() - t0, 200); // settle time and bits only
     EXPECT_TRUE(rig.shared.lstBuffer.empty());
     EXPECT_NE(rig.log.text().find("(a 11 off) :  Success"), std::string::npos);
 }
@@ -73,13 +75,13 @@ TEST(RunTimerCommand, ProgramsStartWithTheirArguments) {
     writeFile(rig.dir / "notes.txt", "hello");
     rig.table.setEntry(0, (rig.dir / "tool.exe").string() + " -x now");
     rig.table.setEntry(1, (rig.dir / "backup").string() + " --fast");
-    rig.table.setEntry(2, "notes.txt");  // relative: in the program folder; not a program, so opened
-    rig.start(0);  // ".exe" goes straight to RunTimerCommand
+    rig.table.setEntry(2, "notes.txt"); // relative: in the program folder; not a program, so opened
+    rig.start(0);                       // ".exe" goes straight to RunTimerCommand
     rig.start(1);
     rig.start(2);
     using Started = std::vector<std::pair<std::string, std::vector<std::string>>>;
-    EXPECT_EQ(rig.desktop.started, (Started{{(rig.dir / "tool.exe").string(), {"-x", "now"}},
-                                            {(rig.dir / "backup").string(), {"--fast"}}}));
+    EXPECT_EQ(rig.desktop.started,
+              (Started{{(rig.dir / "tool.exe").string(), {"-x", "now"}}, {(rig.dir / "backup").string(), {"--fast"}}}));
     EXPECT_EQ(rig.desktop.opened, (std::vector<std::string>{(rig.dir / "notes.txt").string()}));
     EXPECT_EQ(rig.countInLog("Success"), 3);
 }
@@ -88,7 +90,7 @@ TEST(CroSend, RelativeNonMacroOrMissingPathsSendOnlyTheLeadIn) {
     RunRig rig;
     rig.macro("m.cro", {{A1On, "0001"}});
     rig.engine.currentPath = (rig.dir / "notes.txt").string();
-    rig.engine.CroSend();  // not a macro: nothing more, no message
+    rig.engine.CroSend(); // not a macro: nothing more, no message
     EXPECT_EQ(rig.dialogs.shown.size(), 0u);
     rig.engine.currentPath = "m.cro";
     rig.engine.CroSend();

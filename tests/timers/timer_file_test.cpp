@@ -34,16 +34,15 @@ TEST_F(TimerFileTest, SavesTheSunsetExampleAndEmptyRowsByteExactAndReadsThemBack
     table.setEntry(2, "A 5 ON");
     table.setStart(2, "7:00:00 PM");
     table.setDays(2, DaysRule::FriSat);
-    table.setStart(3, "19:30:00");  // no entry: written with an empty first field
+    table.setStart(3, "19:30:00"); // no entry: written with an empty first field
     auto result = saveTimerTable(table, settings, &dialogs);
     EXPECT_FALSE(result.fileError);
-    EXPECT_EQ(file(),
-              "\"C:\\Macros\\Porch.cro*SS+30*Everyday\"\r\n"
-              "\"**not set\"\r\n"
-              "\"A 5 ON*7:00:00 PM*Fri & Sat\"\r\n"
-              "\"*19:30:00*not set\"\r\n"
-              "\"**not set\"\r\n"
-              "\"**not set\"\r\n");
+    EXPECT_EQ(file(), "\"C:\\Macros\\Porch.cro*SS+30*Everyday\"\r\n"
+                      "\"**not set\"\r\n"
+                      "\"A 5 ON*7:00:00 PM*Fri & Sat\"\r\n"
+                      "\"*19:30:00*not set\"\r\n"
+                      "\"**not set\"\r\n"
+                      "\"**not set\"\r\n");
     EXPECT_FALSE(table.unsaved());
     EXPECT_EQ(settings.read(Setting::TimerCount), "6");
     // Read back and saved again, the file is the same byte for byte.
@@ -62,7 +61,8 @@ TEST_F(TimerFileTest, EightTimersWriteEightLinesAndTheLoopKeys) {
     table.loop().days = DaysRule::Weekdays;
     table.loop().startTime = "6:00:00";
     table.loop().useStartEnd = true;
-    saveTimerTable(table, settings, nullptr, {[](const std::string& s) { return s == "not set" ? "nicht gesetzt" : s; }});
+    saveTimerTable(table, settings, nullptr,
+                   {[](const std::string& s) { return s == "not set" ? "nicht gesetzt" : s; }});
     std::string expected;
     for (int i = 0; i < 8; ++i) expected += "\"**nicht gesetzt\"\r\n";
     EXPECT_EQ(file(), expected);
@@ -75,14 +75,14 @@ TEST_F(TimerFileTest, EightTimersWriteEightLinesAndTheLoopKeys) {
 TEST_F(TimerFileTest, LoadsFieldsAndRunEntries) {
     load("\"C:\\Macros\\Porch.cro*SS+30*Everyday\"\r\n"
          "\"Porch*7:00:00*Never\"\r\n"
-         "\"GROUP 3 ON**Weekdays\"\r\n"   // no start time: not set, whatever the file says
+         "\"GROUP 3 ON**Weekdays\"\r\n" // no start time: not set, whatever the file says
          "\"/opt/x.cro*SR-10*Sun - Thu\"\r\n");
     EXPECT_EQ(table.timer(0).start, "SS+30");
     EXPECT_EQ(table.timer(0).days, DaysRule::Everyday);
     EXPECT_EQ(table.lstMacro()[0], "C:\\Macros\\Porch.cro");
     EXPECT_EQ(table.lstMacro()[1], (dir.path() / "Porch").string());
     EXPECT_EQ(table.lstMacro()[3], "/opt/x.cro");
-    EXPECT_EQ(table.lstMacro()[4], " ");  // an empty entry never touched the list
+    EXPECT_EQ(table.lstMacro()[4], " "); // an empty entry never touched the list
     EXPECT_EQ(table.lstTime(), std::vector<std::string>(6, " "));
     EXPECT_EQ(table.timer(2).days, DaysRule::NotSet);
     EXPECT_EQ(table.timer(3).days, DaysRule::SunThu);
@@ -98,7 +98,7 @@ TEST_F(TimerFileTest, SeparatorStarWinsOverCommaAndOlderCommaFilesRead) {
     EXPECT_EQ(table.timer(0).entry, "Porch");
     EXPECT_EQ(table.timer(0).start, "7:00:00");
     EXPECT_EQ(table.timer(0).days, DaysRule::FriSat);
-    EXPECT_EQ(table.timer(1).entry, "My, Files\\x.cro");  // the entry keeps its comma
+    EXPECT_EQ(table.timer(1).entry, "My, Files\\x.cro"); // the entry keeps its comma
     EXPECT_EQ(table.timer(1).start, "8:00:00");
 }
 
@@ -108,8 +108,8 @@ TEST_F(TimerFileTest, HandWrittenUnquotedLfFilesShortAndSurplusLines) {
     EXPECT_EQ(table.timer(0).days, DaysRule::Everyday);
     EXPECT_EQ(table.timer(1).days, DaysRule::NotSet);
     EXPECT_EQ(table.timer(2).start, "8:00:00");
-    EXPECT_EQ(table.timer(3).entry, "Hall");  // the last line counts without a line end
-    EXPECT_EQ(table.timer(3).days, DaysRule::NotSet);  // unknown rule never runs
+    EXPECT_EQ(table.timer(3).entry, "Hall");          // the last line counts without a line end
+    EXPECT_EQ(table.timer(3).days, DaysRule::NotSet); // unknown rule never runs
 
     // Surplus empty lines are ignored; a surplus timer grows the table so saving keeps it.
     std::string bytes;
@@ -142,7 +142,7 @@ TEST_F(TimerFileTest, AFailedWriteKeepsTheChangesUnsavedAndTextsThatWouldBreakTh
     EXPECT_EQ(table.timer(0).entry, "abcd");
     EXPECT_TRUE(saveTimerTable(table, settings, nullptr).fileError);
     EXPECT_TRUE(table.unsaved());
-    EXPECT_TRUE(loadTimerTable(table, settings));  // nor is the folder read as an empty file
+    EXPECT_TRUE(loadTimerTable(table, settings)); // nor is the folder read as an empty file
 }
 
 TEST_F(TimerFileTest, StartConflictWarningAndSaveRegardless) {
@@ -153,9 +153,8 @@ TEST_F(TimerFileTest, StartConflictWarningAndSaveRegardless) {
     ASSERT_TRUE(result.conflict);
     ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 1u);
     EXPECT_EQ(dialogs.last().title, "Timer Conflict");
-    EXPECT_EQ(dialogs.last().text,
-              "Timer 1 and Timer 4 have a start time conflict.\r\n"
-              "Start times should be at least 2 seconds apart!");
+    EXPECT_EQ(dialogs.last().text, "Timer 1 and Timer 4 have a start time conflict.\r\n"
+                                   "Start times should be at least 2 seconds apart!");
     EXPECT_TRUE(std::filesystem::exists(dir / "tmrdat.zul"));
 
     table.setDueTime(3, "7:00:02");
@@ -169,7 +168,7 @@ TEST(StartConflict, ComparesAsTimesOfDayAcrossStylesAndMidnight) {
         auto c = findStartConflict(v);
         return c ? std::to_string(c->first) + "," + std::to_string(c->second) : std::string("none");
     };
-    EXPECT_EQ(pair({"7:00:00 PM", " ", "19:00:01"}), "0,2");  // a blank between does not end the scan
+    EXPECT_EQ(pair({"7:00:00 PM", " ", "19:00:01"}), "0,2"); // a blank between does not end the scan
     EXPECT_EQ(pair({"11:59:59 PM", "0:00:00"}), "0,1");
     EXPECT_EQ(pair({"12:00:00 AM", "0:00:00"}), "0,1");
     EXPECT_EQ(pair({"Error", "Error", "7:00:00", "7:00:02", "7:00:03"}), "3,4");
@@ -184,8 +183,8 @@ TEST(TimeOfDay, ReadsBothClockStylesAndRejectsTheRest) {
     EXPECT_EQ(parseTimeOfDay("7:05:09 PM"), 19 * 3600 + 5 * 60 + 9);
     EXPECT_EQ(parseTimeOfDay("19:05:09"), 19 * 3600 + 5 * 60 + 9);
     EXPECT_EQ(parseTimeOfDay("07:05"), 7 * 3600 + 5 * 60);
-    for (const char* bad : {"", " ", "Error", "SS+30", "24:00:00", "13:00:00 PM", "0:00:00 AM", "7:60:00",
-                            "-1:00:00", "7:00:00 XM", "123:00", "7"})
+    for (const char* bad : {"", " ", "Error", "SS+30", "24:00:00", "13:00:00 PM", "0:00:00 AM", "7:60:00", "-1:00:00",
+                            "7:00:00 XM", "123:00", "7"})
         EXPECT_FALSE(parseTimeOfDay(bad)) << bad;
 }
 

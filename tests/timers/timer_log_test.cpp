@@ -41,14 +41,14 @@ struct TimerLogTest : ::testing::Test {
 };
 
 TEST_F(TimerLogTest, FiveHundredOneLinesStayAndFiveHundredTwoAreAutosaved) {
-    appendLines(1, 500);  // with the leading empty line: 501 lines, U = 500
+    appendLines(1, 500); // with the leading empty line: 501 lines, U = 500
     loop.runFor(60000);
     EXPECT_EQ(pieces(log->text()), 501u);
     EXPECT_FALSE(std::filesystem::exists(dir / "TimerLog.log"));
 
     log = nullptr;
     open();
-    appendLines(1, 501);  // 502 lines, U = 501
+    appendLines(1, 501); // 502 lines, U = 501
     std::vector<bool> busy;
     log->onAutosaveBusy = [&](bool b) { busy.push_back(b); };
     const std::int64_t before = clock.monotonicMicros();
@@ -57,20 +57,20 @@ TEST_F(TimerLogTest, FiveHundredOneLinesStayAndFiveHundredTwoAreAutosaved) {
     EXPECT_EQ(pieces(log->text()), 402u);
     EXPECT_EQ(log->text().substr(0, 8), "\r\nL101\r\n");
     std::string expected = kAutosaveStart;
-    expected += "\"\"\r\n";  // the empty first line of the session log
+    expected += "\"\"\r\n"; // the empty first line of the session log
     for (int i = 1; i <= 100; ++i) expected += "\"L" + std::to_string(i) + "\"\r\n";
     expected += kAutosaveEnd;
     EXPECT_EQ(logFile(), expected);
     EXPECT_EQ(busy, (std::vector<bool>{true, false}));
-    EXPECT_GE(clock.monotonicMicros() - before, 61'000'000);  // the one-second pause after writing
+    EXPECT_GE(clock.monotonicMicros() - before, 61'000'000); // the one-second pause after writing
 }
 
 TEST_F(TimerLogTest, WithoutAutoSaveTheOldLinesAreDroppedButTheWindowIsCutBack) {
     log->setAutoSave(false);
     settings.write(Setting::MaxLogSize, "10");
     settings.write(Setting::KeepLogSize, "3");
-    appendLines(1, 11);  // U = 11
-    log->append(" ");    // U = 12: a line of one blank
+    appendLines(1, 11); // U = 11
+    log->append(" ");   // U = 12: a line of one blank
     loop.runFor(60000);
     // Lines 9..12 stay; the single blank comes back as an empty line pair.
     EXPECT_EQ(log->text(), "\r\nL9\r\nL10\r\nL11\r\n\r\n");
@@ -81,14 +81,14 @@ TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThresholdAndReadsLfFile
     auto fileOf = [](int lines) {
         std::string s;
         for (int i = 0; i < lines; ++i) s += "\"x" + std::to_string(i) + "\"\r\n";
-        return s;  // lines + 1 elements: the last is empty
+        return s; // lines + 1 elements: the last is empty
     };
     const std::string at59003 = fileOf(59002);
     writeFile(dir / "TimerLog.log", at59003);
     loop.runFor(60000);
     EXPECT_EQ(logFile(), at59003);
 
-    writeFile(dir / "TimerLog.log", fileOf(59003));  // 59004 elements
+    writeFile(dir / "TimerLog.log", fileOf(59003)); // 59004 elements
     loop.runFor(60000);
     const std::string trimmed = logFile();
     EXPECT_EQ(trimmed.substr(0, 8), "x4\r\nx5\r\n");
@@ -104,9 +104,9 @@ TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThresholdAndReadsLfFile
     // The trim reads LF files and passes over missing ones.
     FixFileSize(dir / "none.log", 2);
     EXPECT_FALSE(std::filesystem::exists(dir / "none.log"));
-    writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nf\ng\n");  // 8 elements
+    writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nf\ng\n"); // 8 elements
     FixFileSize(dir / "lf.log", 3);
-    EXPECT_EQ(readFile(dir / "lf.log"), "f\r\ng\r\n");  // the last 3 elements: f, g and the empty end
+    EXPECT_EQ(readFile(dir / "lf.log"), "f\r\ng\r\n"); // the last 3 elements: f, g and the empty end
     // A line a Windows program wrote in its code page is kept in UTF-8; UTF-8 lines stay.
     writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nCaf\xE9\nK\xC3\xBC\n");
     FixFileSize(dir / "lf.log", 3);
@@ -122,11 +122,10 @@ TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveAppendsToTheFile
     EXPECT_EQ(changes, 2);
     writeFile(dir / "TimerLog.log", "old contents\r\n");
     ASSERT_FALSE(log->clear());
-    EXPECT_EQ(logFile(),
-              "old contents\r\n"
-              "\"\r\n\r\n******** Timer log save 2024-06-03 12:00:00********\r\n\"\r\n"
-              "\"\r\nStarted\r\nEnded\"\r\n"
-              "\"******** end of log save for 2024-06-03 12:00:00********\r\n\"\r\n");
+    EXPECT_EQ(logFile(), "old contents\r\n"
+                         "\"\r\n\r\n******** Timer log save 2024-06-03 12:00:00********\r\n\"\r\n"
+                         "\"\r\nStarted\r\nEnded\"\r\n"
+                         "\"******** end of log save for 2024-06-03 12:00:00********\r\n\"\r\n");
     EXPECT_EQ(log->text(), "");
     // The trim still keeps the file short.
     settings.write(Setting::MaxLogFileLines, "4");
@@ -141,7 +140,7 @@ TEST_F(TimerLogTest, EntriesFollowALineBreakAndClearWithAutoSaveAppendsToTheFile
 }
 
 TEST_F(TimerLogTest, AFileThatCannotBeWrittenLosesNoLinesAndIsToldOnce) {
-    std::filesystem::create_directory(dir / "TimerLog.log");  // in the way of every write
+    std::filesystem::create_directory(dir / "TimerLog.log"); // in the way of every write
     std::vector<std::string> told;
     log->saveFailed = [&](const std::string& text) { told.push_back(text); };
     settings.write(Setting::MaxLogSize, "2");
@@ -176,7 +175,7 @@ TEST_F(TimerLogTest, TheFileStaysWithinThirtyTwoMegabytes) {
         EXPECT_LE(saved.size(), limit);
         EXPECT_TRUE(saved.starts_with(line));
         EXPECT_NE(saved.find("\"L" + std::to_string(10 * minute + 3) + "\"\r\n"), std::string::npos);
-        EXPECT_EQ(pieces(log->text()), 3u);  // moved out, not kept back
+        EXPECT_EQ(pieces(log->text()), 3u); // moved out, not kept back
     }
 
     writeFile(dir / "TimerLog.log", full + line + "y\r\n");
@@ -188,7 +187,7 @@ TEST_F(TimerLogTest, TheFileStaysWithinThirtyTwoMegabytes) {
 
 TEST_F(TimerLogTest, SaveAsWritesNameDotLogInTheProgramFolder) {
     ScriptedDialogs dialogs;
-    EXPECT_FALSE(log->saveAs(dialogs));  // empty log: no question
+    EXPECT_FALSE(log->saveAs(dialogs)); // empty log: no question
     EXPECT_TRUE(dialogs.shown.empty());
 
     log->append("Started");
@@ -198,13 +197,13 @@ TEST_F(TimerLogTest, SaveAsWritesNameDotLogInTheProgramFolder) {
     EXPECT_EQ(dialogs.last().text, "Please enter a filename for the log file.");
     EXPECT_EQ(dialogs.last().title, "File Name?");
     EXPECT_NE(readFile(dir / "Timer.log").find("\"\r\nStarted\"\r\n"), std::string::npos);
-    for (int refused = 0; refused < 3; ++refused) EXPECT_FALSE(log->saveAs(dialogs));  // cancelled, empty, a folder
+    for (int refused = 0; refused < 3; ++refused) EXPECT_FALSE(log->saveAs(dialogs)); // cancelled, empty, a folder
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
     EXPECT_EQ(log->saveAs(dialogs), dir / "Timer.log.log");
 }
 
 TEST_F(TimerLogTest, UnloadKeepsTheSessionAndStoresTheWindowChoices) {
-    EXPECT_TRUE(log->autoSave());  // never stored: ticked
+    EXPECT_TRUE(log->autoSave()); // never stored: ticked
     log->setStatusView(false);
     writeFile(dir / "TimerLog.log", "\"earlier\"\r\n");
     log->append("Started");

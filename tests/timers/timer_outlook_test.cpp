@@ -33,12 +33,12 @@ struct Outlook {
 TEST(TimerOutlook, NextRunFollowsTheDaysRuleFromNow) {
     Outlook friday(DateTime{2024, 5, 3, 14, 0, 0});
     EXPECT_EQ(friday.nextRuns("a.cro*7:00:00*Weekdays\r\n"  // passed today: Monday
-                              "a.cro*14:00:00*Everyday\r\n"  // due this very second: it still fires
+                              "a.cro*14:00:00*Everyday\r\n" // due this very second: it still fires
                               "a.cro*13:59:59*Everyday\r\n"
                               "a.cro*9:00:00*Sun - Thu\r\n"
                               "a.cro*20:00:00*Fri & Sat\r\n"
                               "a.cro*8:00:00*Weekends\r\n"
-                              "\r\n"  // an empty row is not listed
+                              "\r\n" // an empty row is not listed
                               "a.cro*13:00:00*One Time\r\n"
                               "a.cro*13:00:00*Never\r\n"
                               "*13:00:00*Everyday\r\n"
@@ -58,14 +58,13 @@ TEST(TimerOutlook, FixedStartTextsRunOnlyWhenWrittenAsAClockWritesTimes) {
                                   "a.cro*19:00:00*Everyday\r\n"
                                   "a.cro*07:00:00 PM*Everyday\r\n"
                                   "a.cro*half past*Everyday\r\n"),
-              (std::vector<std::string>{
-                  "2024-05-03 19:00:00", "2024-05-03 19:00:00",
-                  "never: '07:00:00 PM' is not written as the clock shows it (7:00:00 PM)",
-                  "never: 'half past' is not a time of day"}));
+              (std::vector<std::string>{"2024-05-03 19:00:00", "2024-05-03 19:00:00",
+                                        "never: '07:00:00 PM' is not written as the clock shows it (7:00:00 PM)",
+                                        "never: 'half past' is not a time of day"}));
 }
 
 TEST(TimerOutlook, SunTimesAreWorkedOutForEachDay) {
-    Outlook newYork(DateTime{2003, 1, 15, 17, 0, 0});  // after today's sunset at 16:53:21
+    Outlook newYork(DateTime{2003, 1, 15, 17, 0, 0}); // after today's sunset at 16:53:21
     newYork.in.sun = {"40.43", "74.01", "5", "False"};
     const auto plan = newYork.of("a.cro*SS*Everyday\r\na.cro*SR-10*Everyday\r\na.cro*SS+500*Everyday\r\n");
     ASSERT_EQ(plan.size(), 3u);
@@ -91,12 +90,12 @@ TEST(TimerFileProblems, LinesTheTimersCannotUse) {
                                 "\"a.cro*7:00:00\"\r\n"
                                 "\"\"\r\n"
                                 "\"a.cro*8:00:00*Sometimes\"\r\n"
-                                "\"*8:00:00*nicht gesetzt\"\r\n"  // a translated "not set" of an incomplete timer
+                                "\"*8:00:00*nicht gesetzt\"\r\n" // a translated "not set" of an incomplete timer
                                 "\"a.cro*9:00:00*NOT SET\"\r\n"),
               (std::vector<std::string>{"line 2: 2 of the three fields entry*start*days rule",
                                         "line 4: unknown days rule 'Sometimes'; the timer never runs"}));
     EXPECT_TRUE(timerFileProblems("").empty());
-    EXPECT_TRUE(timerFileProblems("a.cro,7:00:00,Everyday\n").empty());  // an older, hand-written file
+    EXPECT_TRUE(timerFileProblems("a.cro,7:00:00,Everyday\n").empty()); // an older, hand-written file
 
     std::string many;
     for (int i = 0; i < 102; ++i) many += "\"a.cro*7:00:00*Everyday\"\r\n";

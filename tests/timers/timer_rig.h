@@ -31,12 +31,13 @@ inline std::string quotedLines(const std::vector<std::string>& lines) {
 struct TimerStart {
     int index = 0;
     std::string clockText;
-    std::string dueText;  // the timer's due time when it started
+    std::string dueText; // the timer's due time when it started
     DateTime at;
 };
 
 struct TimerRig {
-    explicit TimerRig(DateTime start) : clock(start), loop(clock), service(clock, loop, settings, dialogs, home.path()) {
+    explicit TimerRig(DateTime start)
+        : clock(start), loop(clock), service(clock, loop, settings, dialogs, home.path()) {
         service.setEngine({[this] { fakeStartTimer(); }, [] { return false; }});
     }
 
@@ -52,8 +53,8 @@ struct TimerRig {
 
     void fakeStartTimer() {
         const int i = service.shared().StartIndex;
-        starts.push_back({i, service.shared().clockText, service.table().lstTime()[static_cast<std::size_t>(i)],
-                          clock.now()});
+        starts.push_back(
+            {i, service.shared().clockText, service.table().lstTime()[static_cast<std::size_t>(i)], clock.now()});
         pause(0.8);
         service.shared().StartPending = false;
     }

@@ -12,7 +12,7 @@ namespace {
 using Kind = ScriptedDialogs::Kind;
 
 struct TimerWindowTest : ::testing::Test {
-    TimerRig rig{DateTime{2024, 6, 3, 12, 0, 0}};  // a Monday
+    TimerRig rig{DateTime{2024, 6, 3, 12, 0, 0}}; // a Monday
     EngineRig engine{rig};
     std::unique_ptr<TimerWindowLogic> window;
 
@@ -29,24 +29,24 @@ TEST(StartTimePicker, FieldsWrapMinutesCarryAndTheTextMatchesTheClock) {
     using P = StartTimePicker;
     StartTimePicker p;
     p.sync(DateTime{2024, 6, 3, 23, 59, 0});
-    p.step(P::Minutes, 1);  // 59 -> 00 moves the hour on
+    p.step(P::Minutes, 1); // 59 -> 00 moves the hour on
     EXPECT_EQ(p.text(), "0:00:00");
-    p.step(P::Minutes, -1);  // and 00 -> 59 back
+    p.step(P::Minutes, -1); // and 00 -> 59 back
     EXPECT_EQ(p.text(), "23:59:00");
     p.step(P::Hours, 1);
-    p.step(P::Seconds, -1);  // hours and seconds wrap on their own
+    p.step(P::Seconds, -1); // hours and seconds wrap on their own
     EXPECT_EQ(p.text(), "0:59:59");
     EXPECT_EQ(p.fieldText(P::Minutes), "59");
     p.setTwelveHour(true);
     EXPECT_EQ(p.field(P::Hours), 12);
-    p.step(P::Hours, 1);  // 12 wraps to 1, AM stays
+    p.step(P::Hours, 1); // 12 wraps to 1, AM stays
     EXPECT_EQ(p.text(), "1:59:59 AM");
     p.step(P::Minutes, 1);
     EXPECT_EQ(p.text(), "2:00:59 AM");
     p.step(P::Hours, -2);
     p.setPm(true);
     EXPECT_EQ(p.text(), "12:00:59 PM");
-    p.step(P::Minutes, -1);  // back across noon
+    p.step(P::Minutes, -1); // back across noon
     EXPECT_EQ(p.text(), "11:59:59 AM");
     EXPECT_FALSE(p.setField(P::Hours, 0));
 }
@@ -61,13 +61,13 @@ TEST_F(TimerWindowTest, RowButtonsFillTheRowWithTheDefaultDaysAndWriteTheSummary
     EXPECT_EQ(window->start(2), "19:05:09");
     EXPECT_EQ(window->days(2), DaysRule::Weekdays);
     EXPECT_EQ(rig.service.table().lstMacro()[2], (rig.home / "porch.cro").string());
-    EXPECT_NE(log().find("\r\nTimer 3: porch.cro  Set For Weekdays, at 19:05:09\t(" + (rig.home / "porch.cro").string() +
-                         ")\r\nTimer 4: Empty  Set For Never , at Not Set!\t( )"),
+    EXPECT_NE(log().find("\r\nTimer 3: porch.cro  Set For Weekdays, at 19:05:09\t(" +
+                         (rig.home / "porch.cro").string() + ")\r\nTimer 4: Empty  Set For Never , at Not Set!\t( )"),
               std::string::npos)
         << log();
     EXPECT_NE(log().find("\r\nLoop Timer -  OFF  (not set, not set)"), std::string::npos);
 
-    window->putMacro(2, "hall.cro");  // the time and the days stay
+    window->putMacro(2, "hall.cro"); // the time and the days stay
     window->picker().step(StartTimePicker::Hours, 1);
     window->putTime(2);
     EXPECT_EQ(window->start(2), "20:05:09");
@@ -117,9 +117,9 @@ TEST_F(TimerWindowTest, OnATwelveHourClockTimesArePickedAndWrittenWithAmPm) {
 
 TEST_F(TimerWindowTest, ClearAndRemoveAskWhenTheirConfirmationsAreTicked) {
     open({"porch.cro*7:00:00*Everyday"});
-    EXPECT_FALSE(window->clearTimer(3));  // an empty row: nothing asked, nothing changed
+    EXPECT_FALSE(window->clearTimer(3)); // an empty row: nothing asked, nothing changed
     EXPECT_EQ(rig.dialogs.count(Kind::Question), 0u);
-    EXPECT_FALSE(window->clearTimer(0));  // the scripted answer is No
+    EXPECT_FALSE(window->clearTimer(0)); // the scripted answer is No
     EXPECT_EQ(rig.dialogs.last().text, "Are you sure you want to clear Timer #1.");
     window->setOption(TimerOption::ConfirmClear, false);
     EXPECT_EQ(rig.settings.read(Setting::ConfirmClearTimers), "False");
@@ -166,8 +166,9 @@ TEST_F(TimerWindowTest, ApplyCloseAndCancelKeepWhatTheUserChose) {
     window->typeEntry(0, "other.cro");
     EXPECT_TRUE(window->closeAndSave());
     EXPECT_TRUE(file().starts_with("\"other.cro*7:00:00*Everyday\"\r\n"));
-    EXPECT_NE(log().find("\r\n========* Saving Timers *========\r\nTimer 1: other.cro  Set For Everyday, at 7:00:00\t("),
-              std::string::npos);
+    EXPECT_NE(
+        log().find("\r\n========* Saving Timers *========\r\nTimer 1: other.cro  Set For Everyday, at 7:00:00\t("),
+        std::string::npos);
     EXPECT_NE(log().find("\r\n===== Timers Saved ====="), std::string::npos);
 
     // A save that fails says so in the log as well, and the window stays.
@@ -192,7 +193,7 @@ TEST_F(TimerWindowTest, CancelWhileATimerRunsAsksAndStopsTheRun) {
     EXPECT_TRUE(window->cancel());
     EXPECT_FALSE(engine.engine->AnyRunnerActive());
     EXPECT_NE(log().find("Timer 1: Ended - 2024-06-03 12:00:05"), std::string::npos);
-    EXPECT_TRUE(window->masterSwitch());  // kept through the reload
+    EXPECT_TRUE(window->masterSwitch()); // kept through the reload
 }
 
 TEST_F(TimerWindowTest, ManualRunPlaysTheFileOrLogsThatItIsGone) {
@@ -208,7 +209,7 @@ TEST_F(TimerWindowTest, ManualRunPlaysTheFileOrLogsThatItIsGone) {
     std::filesystem::remove(rig.home / "porch.cro");
     window->manualRun("porch.cro");
     EXPECT_TRUE(log().ends_with(path + "\r\nFILE NOT FOUND\r\n"));
-    EXPECT_EQ(engine.port.decoder().texts().size(), 5u);  // nothing more was sent
+    EXPECT_EQ(engine.port.decoder().texts().size(), 5u); // nothing more was sent
 
     // A command handed over by the main window is sent once; a text that is no
     // command is logged as an error and sends nothing.

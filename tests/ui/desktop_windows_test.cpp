@@ -46,7 +46,7 @@ protected:
 
 TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     startRunning();
-    QTest::mouseClick(window().panicButton(), Qt::RightButton);  // right click: the panic setup
+    QTest::mouseClick(window().panicButton(), Qt::RightButton); // right click: the panic setup
     ASSERT_TRUE(prefs().isVisible());
     EXPECT_EQ(prefs().tabs()->currentIndex(), static_cast<int>(PreferencesTab::Panic));
     EXPECT_EQ(prefs().panicField(app::PanicField::Group)->text(), "6");
@@ -72,7 +72,7 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     showTab(PreferencesTab::General, "preferences_general");
     // An option acts the moment it is clicked: the main window's tips go at once.
     QCheckBox* tips = prefs().optionBox(app::Option::ToolTips);
-    QTest::mouseClick(tips, Qt::LeftButton, {}, QPoint(20, tips->height() / 2));  // on its caption
+    QTest::mouseClick(tips, Qt::LeftButton, {}, QPoint(20, tips->height() / 2)); // on its caption
     EXPECT_EQ(setting(Setting::ShowToolTips), "0");
     EXPECT_TRUE(window().panicButton()->toolTip().isEmpty());
     QTest::keyClick(&prefs(), Qt::Key_Escape);
@@ -104,7 +104,7 @@ TEST_F(DesktopWindowsTest, TheLocationTabShowsTheClocksTimeStyleAndTheStoredPlac
     const std::string sunrise = prefs().logic().location().sunriseLine();
     ASSERT_TRUE(sunrise.ends_with(" AM")) << sunrise;
     showTab(PreferencesTab::Location, "location_12h");
-    QTest::keyClick(prefs().cityList(), Qt::Key_Return);  // OK
+    QTest::keyClick(prefs().cityList(), Qt::Key_Return); // OK
     app::runMenuEntry(program->app(), app::MenuId::SetupTimer);
     loop.runFor(1500);
     EXPECT_EQ("Today's Sunrise: " + program->app().timers->sunTick().sunriseLabel().substr(8), sunrise);
@@ -158,7 +158,7 @@ TEST_F(DesktopWindowsTest, FavouriteButtonsFollowTheScrolledList) {
     QTest::keyClick(favs.maxVisibleField(), Qt::Key_Return);
     ASSERT_EQ(favs.buttonPairs(), 3);
     EXPECT_LT(favs.height(), sixRowsHigh) << "fewer rows, a lower window";
-    QApplication::processEvents();  // the list lays itself out
+    QApplication::processEvents(); // the list lays itself out
     ASSERT_EQ(favs.list()->verticalScrollBar()->maximum(), 3) << "exactly three rows in view";
     favs.list()->verticalScrollBar()->setValue(2);
     QTest::mouseClick(favs.onButton(0), Qt::LeftButton);
@@ -204,8 +204,10 @@ TEST_F(DesktopWindowsTest, TrayTipFollowsTheTimersSwitchAndMinimisingNeverLosesT
 
 // Stored places off every screen (a monitor unplugged) open on the screen.
 TEST_F(DesktopWindowsTest, WindowsStoredOffTheScreenOpenOnIt) {
-    for (const auto& [key, twips] : {std::pair{&Setting::MainLeft, "99999"}, {&Setting::MainTop, "-5000"},
-                                     {&Setting::MacroSetupLeft, "-99999"}, {&Setting::MacroSetupTop, "99999"}})
+    for (const auto& [key, twips] : {std::pair{&Setting::MainLeft, "99999"},
+                                     {&Setting::MainTop, "-5000"},
+                                     {&Setting::MacroSetupLeft, "-99999"},
+                                     {&Setting::MacroSetupTop, "99999"}})
         WriteSetting(program->app().settings, *key, twips);
     startRunning();
     program->app().hooks.showMacroSetup(0, -1);
@@ -251,7 +253,7 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
         ASSERT_TRUE(w.isVisible());
         EXPECT_EQ(clashingAltKeys(w), "");
         help.hide();
-        QApplication::setActiveWindow(&w);  // the offscreen screen does not always follow activateWindow
+        QApplication::setActiveWindow(&w); // the offscreen screen does not always follow activateWindow
         QTest::keyClick(&w, Qt::Key_F1);
         EXPECT_TRUE(help.isVisible());
         EXPECT_EQ(help.browser()->source().fragment().toStdString(), anchor);
@@ -260,7 +262,8 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
     const auto menu = [&a](app::MenuId id) { return [&a, id] { app::runMenuEntry(a, id); }; };
     check([&] { a.groups->setShown(true); }, window(), "MainFormWindow");
     const char* macroTabs[] = {"MacroEditor", "SetupGroups", "ManageMacros"};
-    for (int tab = 0; tab < 3; ++tab) check([&] { a.hooks.showMacroSetup(tab, -1); }, program->macroSetup(), macroTabs[tab]);
+    for (int tab = 0; tab < 3; ++tab)
+        check([&] { a.hooks.showMacroSetup(tab, -1); }, program->macroSetup(), macroTabs[tab]);
     const char* preferenceTabs[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced", "MqttBridge"};
     static_assert(std::size(preferenceTabs) == app::kPreferencesTabs);
     for (int tab = 0; tab < app::kPreferencesTabs; ++tab)
@@ -293,7 +296,8 @@ TEST_F(DesktopWindowsTest, ABoxWaitingForAnAnswerStaysAboveAnInformationLeftOpen
     answer(Qt::Key_Escape);
     EXPECT_EQ(boxes.question("Overwrite?", "Overwrite File", false), Answer::No);
     answer(Qt::Key_Return);
-    EXPECT_EQ(boxes.questionDefaultNo("Are you sure you want to delete the selected file?", "Delete Macro?"), Answer::No)
+    EXPECT_EQ(boxes.questionDefaultNo("Are you sure you want to delete the selected file?", "Delete Macro?"),
+              Answer::No)
         << "Enter never deletes";
     EXPECT_EQ(onTop, (std::vector<bool>{true, true, true}));
     for (QWidget* w : QApplication::topLevelWidgets())

@@ -84,7 +84,7 @@ TEST_F(MacroWindowsTest, RowsTypedInEachEntryModeAreSavedByteForByte) {
     editor().modeButton(int(macros::EntryMode::AddToEnd))->click();
     typeRow("a", "1", "n", "5");
     typeRow("c", "12", "on", ".3");
-    typeRow("b", "3", "d", "1,5");  // D is DIM, which takes PRE; the comma is kept as typed
+    typeRow("b", "3", "d", "1,5"); // D is DIM, which takes PRE; the comma is kept as typed
     ASSERT_EQ(editor().grid()->rowCount(), 3);
     EXPECT_EQ(editor().grid()->item(2, 1)->text(), "PRE");
     EXPECT_EQ(editor().grid()->item(2, 5)->text(), "6.8");
@@ -138,7 +138,8 @@ TEST_F(MacroWindowsTest, ARecordedMacroComesFromTheMainWindowsButtons) {
 }
 
 TEST_F(MacroWindowsTest, FixItPaintsWhatItCannotRepairAndTestMacroPlaysTheFile) {
-    writeFile(home.home() / "hall.cro", line(A1On, "0005") + line(C12On, "0000") + "\"garbage\"\r\n" + line(A3On, "0002"));
+    writeFile(home.home() / "hall.cro",
+              line(A1On, "0005") + line(C12On, "0000") + "\"garbage\"\r\n" + line(A3On, "0002"));
     openSetup(0);
     chooseInList(setup().macroList(), "hall.cro");
     QTest::keyClick(setup().macroList(), Qt::Key_Return);
@@ -201,7 +202,7 @@ TEST_F(MacroWindowsTest, AGroupIsRecordedSavedAndPlayedFromTheGroupsPanel) {
     program->app().mainWindow->selectHouse(2);
     QTest::mouseClick(window().pageButton(), Qt::LeftButton);
     QTest::mouseClick(window().onButton(3), Qt::LeftButton);
-    QTest::mouseClick(window().offButton(3), Qt::LeftButton);  // not a group item
+    QTest::mouseClick(window().offButton(3), Qt::LeftButton); // not a group item
     EXPECT_EQ(groups.recordedList()->count(), 2);
     screenshot(setup(), "group_setup");
     QTest::mouseClick(groups.saveButton(), Qt::LeftButton);
@@ -240,7 +241,8 @@ TEST_F(MacroWindowsTest, BackupAllThenRestoreOne) {
     EXPECT_EQ(manager.statusLabel()->text(), "RESTORED FROM BACKUP  hall.cro");
     EXPECT_FALSE(manager.backupList()->isVisible());
     QApplication::processEvents();
-    EXPECT_LT(manager.statusLabel()->height(), manager.height() / 4) << "the status stays a line at the top without the list";
+    EXPECT_LT(manager.statusLabel()->height(), manager.height() / 4)
+        << "the status stays a line at the top without the list";
 
     // The Delete key in either list asks as "Delete Macro" does.
     QApplication::setActiveWindow(&setup());
@@ -308,8 +310,9 @@ TEST_F(MacroWindowsTest, TheRunWindowPlaysAMacroAtOnce) {
     QTest::keyClick(run.list(), Qt::Key_Return);
     EXPECT_FALSE(run.isVisible());
     EXPECT_NE(waiting.find("away.cro waits for wake.cro to end"), std::string::npos) << waiting;
-    EXPECT_EQ(transmitter->decoder().texts(), (std::vector<std::string>{"lead-in", "A1 ON", "C12 ON", "trailer", "trailer",
-                                                                        "lead-in", "A3 ON", "trailer", "trailer"}));
+    EXPECT_EQ(transmitter->decoder().texts(),
+              (std::vector<std::string>{"lead-in", "A1 ON", "C12 ON", "trailer", "trailer", "lead-in", "A3 ON",
+                                        "trailer", "trailer"}));
     const auto& s = transmitter->decoder().decoded();
     EXPECT_EQ((s[2].micros - s[1].micros) / 1000, 50 + 4900 + 50 + 110);
     EXPECT_EQ((s[3].micros - s[2].micros) / 1000, 50 + 200 + 70 + 32);
@@ -343,7 +346,7 @@ TEST_F(MacroWindowsTest, TheSecondsCalculatorFillsThePauseBox) {
         QTest::keyClick(calc.secondsBox(), Qt::Key_Return);
     });
     QLineEdit* pause = editor().box(EditBox::Pause);
-    QTest::keyClick(pause, Qt::Key_Return);  // empty: the calculator opens
+    QTest::keyClick(pause, Qt::Key_Return); // empty: the calculator opens
     EXPECT_FALSE(calc.isVisible());
     EXPECT_EQ(pause->text(), "90.5");
     EXPECT_FALSE(setup().logic().editor.fastRecord) << "recording now asks for a pause per command";

@@ -32,7 +32,7 @@ TEST_F(MainWindowTest, ButtonsPageAndHouseBoxDriveWhatIsSent) {
     ASSERT_TRUE(window().isVisible());
     QTest::mouseClick(window().onButton(2), Qt::LeftButton);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON"}));
-    EXPECT_FALSE(program->app().mainClock->lampLit());  // the release put the lamp out
+    EXPECT_FALSE(program->app().mainClock->lampLit()); // the release put the lamp out
     EXPECT_NE(window().statusLine()->text().indexOf("A3 ON"), -1);
 
     // Held, BRI repeats until released.
@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, ADescriptionIsEditedWithEnterAndKept) {
 }
 
 TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
-    TempDir machine;  // its /dev and /sys
+    TempDir machine; // its /dev and /sys
     makeSerialDevices(machine.path());
     program->portDialog().devicesRoot = machine.path();
     program->start("", false);
@@ -138,7 +138,8 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     sysTty(machine.path(), "ttyUSB3", "FT232R USB UART", "FTDI");
     QTest::mouseClick(port.lookAgainButton(), Qt::LeftButton);
     EXPECT_TRUE(port.foundButtons()[0]->isChecked());
-    EXPECT_EQ(port.statusLabel()->text().toStdString(), std::string("Currently set to Com Port /dev/serial/by-id/") + kFtdiById);
+    EXPECT_EQ(port.statusLabel()->text().toStdString(),
+              std::string("Currently set to Com Port /dev/serial/by-id/") + kFtdiById);
     EXPECT_EQ(port.foundButtons()[0]->text(), "FTDI FT232R USB UART (/dev/ttyUSB3)");
 }
 
@@ -179,7 +180,7 @@ TEST_F(MainWindowTest, AutoOffAsksForTheDelayThenSwitchesTheGroupOff) {
     startRunning();
     ui::DelayDialog& delay = program->delayDialog();
     QTimer::singleShot(0, &delay, [&delay] {
-        QTest::keyClicks(delay.minutesBox(), "x1");  // the letter is refused
+        QTest::keyClicks(delay.minutesBox(), "x1"); // the letter is refused
         QTest::keyClick(delay.minutesBox(), Qt::Key_Return);
         delay.secondsBox()->clear();
         QTest::keyClicks(delay.secondsBox(), "5");

@@ -47,7 +47,7 @@ TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     QTest::mouseClick(prefs.okButton(), Qt::LeftButton);
     EXPECT_TRUE(prefs.isVisible());
     EXPECT_EQ(page.problems()->text(), "Base topic must not contain the wildcards + or #.");
-    EXPECT_EQ(program->app().settings.read(Setting::MqttBroker), std::nullopt);  // nothing stored
+    EXPECT_EQ(program->app().settings.read(Setting::MqttBroker), std::nullopt); // nothing stored
     screenshot(prefs, "preferences_mqtt");
 
     page.baseTopicBox()->setText("zul");
@@ -56,13 +56,13 @@ TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     const SettingsBackend& s = program->app().settings;
     EXPECT_EQ(ReadSetting(s, Setting::MqttBroker), "mqtt://hub:1884");
     EXPECT_EQ(CipherText(true, ReadSetting(s, Setting::MqttPassword)), "pa55");
-    EXPECT_EQ(mqttBroker.options.willTopic, "zul/status");  // the bridge's own connection
+    EXPECT_EQ(mqttBroker.options.willTopic, "zul/status"); // the bridge's own connection
     EXPECT_EQ(mqttBroker.options.clientId, id);
     mqttBroker.accept();
     loop.runFor(100);
     EXPECT_TRUE(program->bridge().connected());
     EXPECT_EQ(mqttBroker.retained().at("zul/status"), "online");
-    EXPECT_EQ(page.bridgeLine()->text(), "Bridge: Connected to mqtt://hub:1884");  // follows without a reopen
+    EXPECT_EQ(page.bridgeLine()->text(), "Bridge: Connected to mqtt://hub:1884"); // follows without a reopen
 }
 
 } // namespace

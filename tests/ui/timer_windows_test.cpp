@@ -112,10 +112,13 @@ TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
     const std::size_t sounds = sound.played.size();
     // Resized as the window manager does for the user (not while it is being shown).
     int wider = 0;
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        timers().windowHandle()->resize(timers().width() + (++wider % 2 ? 40 : -40), timers().height());
-        return sound.played.size() > sounds;
-    }, 3000)) << "the resize sound";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            timers().windowHandle()->resize(timers().width() + (++wider % 2 ? 40 : -40), timers().height());
+            return sound.played.size() > sounds;
+        },
+        3000))
+        << "the resize sound";
     EXPECT_EQ(sound.played.size(), sounds + 1) << "once for one resize";
     click(timers().addButton());
     click(timers().addButton());
@@ -164,7 +167,7 @@ TEST_F(TimerWindowsTest, AStatusChangeTouchesOneLineAndAHiddenLogCatchesUp) {
     QSignalSpy reset(model, &QAbstractItemModel::modelReset);
     TimerLog& log = program->app().timers->log();
     log.setStatus(57, "Timer 58 : (porch.cro)", 0xFFFF00);
-    log.setStatus(57, "Timer 58 : (porch.cro)", 0xFFFF00);  // unchanged: nothing to draw
+    log.setStatus(57, "Timer 58 : (porch.cro)", 0xFFFF00); // unchanged: nothing to draw
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>().row(), 57);
     EXPECT_EQ(reset.count(), 0);
@@ -187,17 +190,19 @@ TEST_F(TimerWindowsTest, TheMasterSwitchAndTheSoundBoxesAreSharedWithTheRestOfTh
     EXPECT_NE(program->app().timers->log().text().find("\r\n\r\nMaster Timer Enabled \r\n\t"), std::string::npos);
     click(window().timersToggle());
     EXPECT_FALSE(timers().masterBox()->isChecked());
-    EXPECT_TRUE(timers().isVisible());  // the shown window keeps the timers loaded
+    EXPECT_TRUE(timers().isVisible()); // the shown window keeps the timers loaded
 
     QCheckBox* startSound = timers().startSoundBox();
-    ASSERT_TRUE(startSound->isChecked());  // never stored: ticked
+    ASSERT_TRUE(startSound->isChecked()); // never stored: ticked
     click(startSound);
     EXPECT_EQ(program->app().settings.read(Setting::TimerStartSoundOn), "0");
 
     // A choice made in another window shows here at once, and the other way round.
     app::runMenuEntry(program->app(), app::MenuId::SetupSounds);
     ui::PreferencesWindow& prefs = program->preferences();
-    auto clickCaption = [](QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(20, box->height() / 2)); };
+    auto clickCaption = [](QCheckBox* box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(20, box->height() / 2));
+    };
     EXPECT_FALSE(prefs.timerSoundBox()->isChecked());
     clickCaption(prefs.timerSoundBox());
     EXPECT_TRUE(startSound->isChecked());
@@ -295,7 +300,8 @@ TEST_F(TimerWindowsTest, TheLogWindowFollowsARunClearsPrintsSavesAndOpensTheLog)
     timerLog().choosePrinter = printTo("/nonexistent/folder/log.pdf");
     click(timerLog().printButton());
     ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
-    EXPECT_EQ(dialogs.last().text, "The log could not be printed.\nThe printer could not be started.\nThe log is kept.");
+    EXPECT_EQ(dialogs.last().text,
+              "The log could not be printed.\nThe printer could not be started.\nThe log is kept.");
 
     dialogs.inputs = {std::string("Timer")};
     click(timerLog().saveAsButton());
@@ -311,7 +317,8 @@ TEST_F(TimerWindowsTest, TheLogWindowFollowsARunClearsPrintsSavesAndOpensTheLog)
     EXPECT_EQ(desktop.opened.back(), (home.home() / "TimerLog.log").string());
     desktop.noProgram = true;
     click(timerLog().openButton());
-    EXPECT_EQ(dialogs.last().text, "No program could open the auto saved log:\n" + (home.home() / "TimerLog.log").string());
+    EXPECT_EQ(dialogs.last().text,
+              "No program could open the auto saved log:\n" + (home.home() / "TimerLog.log").string());
 }
 
 } // namespace

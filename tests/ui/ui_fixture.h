@@ -34,7 +34,7 @@ class UiFixture : public AppFixture {
 protected:
     UiFixture() {
         qtApplication<QApplication>();
-        app.reset();  // the program makes its own
+        app.reset(); // the program makes its own
         transmitter = nullptr;
         program = makeProgram();
     }
@@ -46,8 +46,9 @@ protected:
                                    transmitter = t.get();
                                    return std::unique_ptr<LinePort>(std::move(t));
                                }};
-        return std::make_unique<ui::DesktopProgram>(
-            platform, std::make_unique<IniSettingsStore>(home.config() / "settings.ini"), fakeClientFactory(mqttBroker));
+        return std::make_unique<ui::DesktopProgram>(platform,
+                                                    std::make_unique<IniSettingsStore>(home.config() / "settings.ini"),
+                                                    fakeClientFactory(mqttBroker));
     }
 
     void startRunning(const std::string& port = "sim") {
@@ -100,7 +101,7 @@ protected:
         return clashes;
     }
 
-    FakeBroker mqttBroker;  // declared before the program, which uses it to its end
+    FakeBroker mqttBroker; // declared before the program, which uses it to its end
     std::unique_ptr<ui::DesktopProgram> program;
 };
 

@@ -40,8 +40,8 @@ TEST(X10Frames, UnitPageDoesNotChangeWhatACommandSends) {
     X10Codes low, high;
     high.setUnitsHighPage(true);
     for (int house = 1; house <= 16; ++house) {
-        for (Command c : {Command{house, 3, Action::On}, Command{house, 12, Action::Off}, Command{house, 0, Action::Bri},
-                          Command{house, 0, Action::Aln}})
+        for (Command c : {Command{house, 3, Action::On}, Command{house, 12, Action::Off},
+                          Command{house, 0, Action::Bri}, Command{house, 0, Action::Aln}})
             EXPECT_EQ(low.frameFor(c), high.frameFor(c));
     }
     EXPECT_EQ(low.HouseBits(1), "01100000");

@@ -161,7 +161,8 @@ TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
 
     // A port found on the machine is chosen by its by-id name and stored so.
     const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
-    setup.show({{"/dev/ttyS0", "/dev/ttyS0", "Built-in serial port (Com 1)", 1}, {byId, "/dev/ttyUSB0", "FTDI FT232R", 0}});
+    setup.show(
+        {{"/dev/ttyS0", "/dev/ttyS0", "Built-in serial port (Com 1)", 1}, {byId, "/dev/ttyUSB0", "FTDI FT232R", 0}});
     setup.chooseFound(1);
     EXPECT_TRUE(setup.ok());
     EXPECT_EQ(rig.store.value, byId);

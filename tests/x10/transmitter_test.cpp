@@ -102,7 +102,7 @@ TEST(SendBits, OnlyTheBitsGoOutRaisedAndARefusalIsNotedOnce) {
     refused.tx.setFramePriority(&fallback);
     const X10Codes codes;
     for (int unit = 1; unit <= 3; ++unit) refused.tx.SendBits(codes.frameFor({1, unit, Action::On}));
-    EXPECT_EQ(denied.calls, std::vector<std::string>{"raise@0"});  // asked once, never restored
+    EXPECT_EQ(denied.calls, std::vector<std::string>{"raise@0"}); // asked once, never restored
     EXPECT_EQ(notes, std::vector<std::error_code>{denied.refusal});
     EXPECT_EQ(refused.port.decoder().texts(), (std::vector<std::string>{"A1 ON", "A2 ON", "A3 ON"}));
 }
@@ -163,13 +163,15 @@ TEST(SendBits, LateWakeUpsWidenTheBusyWaitForThisFrameAndTheNextWithinACap) {
     tx.setSpinMicros(100, 150);
     const auto& ev = rig.port.lines().events();
     int lateness = 0;
-    std::size_t lateFrom = 0;  // late once this many line changes were made
+    std::size_t lateFrom = 0; // late once this many line changes were made
     loop.late = [&] { return ev.size() >= lateFrom ? lateness : 0; };
     const std::string frame = X10Codes().frameFor({1, 1, Action::On});
     struct Sent {
-        std::vector<std::int64_t> states;  // the first 79 (the last ends with no change)
-        long busy;                         // microseconds spent reading the clock
-        long stretched() const { return std::count_if(states.begin(), states.end(), [](auto t) { return t > 502; }); }
+        std::vector<std::int64_t> states; // the first 79 (the last ends with no change)
+        long busy;                        // microseconds spent reading the clock
+        long stretched() const {
+            return std::count_if(states.begin(), states.end(), [](auto t) { return t > 502; });
+        }
     };
     auto send = [&](int late, std::size_t fromState) {
         const std::size_t first = ev.size();
@@ -182,9 +184,9 @@ TEST(SendBits, LateWakeUpsWidenTheBusyWaitForThisFrameAndTheNextWithinACap) {
         return sent;
     };
     const Sent lateInFrame = send(130, 10);
-    EXPECT_EQ(lateInFrame.stretched(), 1);  // the tenth state only, by 30 us
+    EXPECT_EQ(lateInFrame.stretched(), 1); // the tenth state only, by 30 us
     EXPECT_NEAR(lateInFrame.states[9], 530, 3);
-    EXPECT_EQ(send(130, 1).stretched(), 0);  // widened from its first state
+    EXPECT_EQ(send(130, 1).stretched(), 0); // widened from its first state
     const Sent afterLate = send(0, 0);
     const Sent quiet = send(0, 0);
     EXPECT_GT(afterLate.busy, 80 * 140);
@@ -268,9 +270,13 @@ TEST(Pause, FollowsElapsedTimeNotTheWallClockAndStopAllEndsIt) {
 TEST(BitStateSetting, DefaultsAndLimits) {
     MemorySettings s;
     EXPECT_EQ(readBitStateMicros(s), 500);
-    const std::vector<std::pair<std::string, int>> cases = {
-        {"800", 800}, {" 1200", 1200}, {"100", 500}, {"abc", 500}, {"", 500}, {"999999", 20000},
-        {"99999999999999999999", 20000}};
+    const std::vector<std::pair<std::string, int>> cases = {{"800", 800},
+                                                            {" 1200", 1200},
+                                                            {"100", 500},
+                                                            {"abc", 500},
+                                                            {"", 500},
+                                                            {"999999", 20000},
+                                                            {"99999999999999999999", 20000}};
     for (const auto& [text, want] : cases) {
         s.write(Setting::BitStateMicros, text);
         EXPECT_EQ(readBitStateMicros(s), want) << text;

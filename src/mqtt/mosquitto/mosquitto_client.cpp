@@ -76,10 +76,10 @@ struct MosquittoClient::Shared {
     Sink sink;
     bool stopping = false;
     bool finished = false;
-    std::string tlsDetail;                  // the last TLS failure the library logged
-    std::atomic<bool> connected = false;    // the broker accepted the connection
-    std::atomic<bool> toldLoss = false;     // this attempt's failure was reported
-    std::atomic<int> unacknowledged = 0;    // publications, subscriptions and removals without their answer
+    std::string tlsDetail;               // the last TLS failure the library logged
+    std::atomic<bool> connected = false; // the broker accepted the connection
+    std::atomic<bool> toldLoss = false;  // this attempt's failure was reported
+    std::atomic<int> unacknowledged = 0; // publications, subscriptions and removals without their answer
     ReconnectDelay delay;
 
     ~Shared() {
@@ -103,8 +103,7 @@ struct MosquittoClient::Shared {
         return stopping;
     }
     void acknowledged() {
-        for (int n = unacknowledged; n > 0 && !unacknowledged.compare_exchange_weak(n, n - 1);) {
-        }
+        for (int n = unacknowledged; n > 0 && !unacknowledged.compare_exchange_weak(n, n - 1);) {}
     }
     // Waits before the next try; false when the client stops meanwhile.
     bool waitToRetry() {
@@ -114,8 +113,7 @@ struct MosquittoClient::Shared {
     // Runs the network loop while keepGoing holds, until end at the latest.
     template <class Condition>
     void loopWhile(Condition keepGoing, Clock::time_point end) {
-        while (keepGoing() && Clock::now() < end && mosquitto_loop(mosq, LoopTimeoutMs / 2, 1) == MOSQ_ERR_SUCCESS) {
-        }
+        while (keepGoing() && Clock::now() < end && mosquitto_loop(mosq, LoopTimeoutMs / 2, 1) == MOSQ_ERR_SUCCESS) {}
     }
     int connect();
     void run();
@@ -135,7 +133,8 @@ int MosquittoClient::Shared::connect() {
                                      static_cast<std::uint32_t>(options.sessionExpirySeconds));
     const auto& b = options.broker;
     errno = 0;
-    const int rc = mosquitto_connect_bind_v5(mosq, b.host.c_str(), b.port, options.keepAliveSeconds, nullptr, properties);
+    const int rc =
+        mosquitto_connect_bind_v5(mosq, b.host.c_str(), b.port, options.keepAliveSeconds, nullptr, properties);
     const int error = errno;
     mosquitto_property_free_all(&properties);
     if (rc != MOSQ_ERR_SUCCESS) reportFailure(rc, error);
@@ -146,8 +145,7 @@ void MosquittoClient::Shared::run() {
     while (!shouldStop()) {
         if (connect() == MOSQ_ERR_SUCCESS) {
             int rc = MOSQ_ERR_SUCCESS;
-            while (!shouldStop() && (rc = mosquitto_loop(mosq, LoopTimeoutMs, 1)) == MOSQ_ERR_SUCCESS) {
-            }
+            while (!shouldStop() && (rc = mosquitto_loop(mosq, LoopTimeoutMs, 1)) == MOSQ_ERR_SUCCESS) {}
             if (shouldStop()) break;
             // Every failure the loop meets is told, also one before the broker
             // answered (a TLS handshake that fails).
@@ -194,15 +192,16 @@ void MosquittoClient::Shared::setCallbacks() {
         else if (!sh->toldLoss) sh->reportFailure(code, error);
     });
     mosquitto_message_callback_set(mosq, [](mosquitto*, void* self, const mosquitto_message* m) {
-        static_cast<Shared*>(self)->report(ClientEvent::message(
-            m->topic ? m->topic : "", static_cast<const char*>(m->payload), static_cast<std::size_t>(m->payloadlen),
-            m->retain));
+        static_cast<Shared*>(self)->report(ClientEvent::message(m->topic ? m->topic : "",
+                                                                static_cast<const char*>(m->payload),
+                                                                static_cast<std::size_t>(m->payloadlen), m->retain));
     });
-    mosquitto_publish_callback_set(mosq, [](mosquitto*, void* self, int) { static_cast<Shared*>(self)->acknowledged(); });
-    mosquitto_subscribe_callback_set(mosq, [](mosquitto*, void* self, int, int, const int*) {
-        static_cast<Shared*>(self)->acknowledged();
-    });
-    mosquitto_unsubscribe_callback_set(mosq, [](mosquitto*, void* self, int) { static_cast<Shared*>(self)->acknowledged(); });
+    mosquitto_publish_callback_set(mosq,
+                                   [](mosquitto*, void* self, int) { static_cast<Shared*>(self)->acknowledged(); });
+    mosquitto_subscribe_callback_set(
+        mosq, [](mosquitto*, void* self, int, int, const int*) { static_cast<Shared*>(self)->acknowledged(); });
+    mosquitto_unsubscribe_callback_set(mosq,
+                                       [](mosquitto*, void* self, int) { static_cast<Shared*>(self)->acknowledged(); });
     mosquitto_log_callback_set(mosq, [](mosquitto*, void* self, int level, const char* line) {
         if (level != MOSQ_LOG_ERR) return;
         const std::string reason = openSslReason(line);

@@ -18,7 +18,7 @@ inline constexpr std::size_t FrameStackReserve = 256 * 1024;
 
 struct FrameMemory {
     std::size_t lockedBytes = 0;
-    std::error_code error;  // the first range that could not be locked
+    std::error_code error; // the first range that could not be locked
 };
 
 // Locks, and so touches once, the calling thread's stack from

@@ -19,7 +19,7 @@ std::unique_ptr<LinePort> makeLinePort(const std::string& portText, const Clock&
 }
 
 std::unique_ptr<LinePort> makeLinePort(const std::string& portText) {
-    static const SystemClock clock;  // stateless: reads the system clocks
+    static const SystemClock clock; // stateless: reads the system clocks
     return makeLinePort(portText, clock);
 }
 

@@ -38,7 +38,7 @@ private:
     int policy_ = SCHED_OTHER;
     sched_param param_{};
     bool raised_ = false;
-    int wakeLatency_ = -1;  // the open latency request while a frame goes out
+    int wakeLatency_ = -1; // the open latency request while a frame goes out
     bool wakeLatencyRefused_ = false;
 };
 

@@ -47,7 +47,7 @@ std::filesystem::path runningProgram() {
 std::string launcherIcon(const std::filesystem::path& picture) {
     std::error_code ec;
     return !picture.empty() && std::filesystem::exists(picture, ec) ? std::filesystem::absolute(picture, ec).string()
-                                                                      : "zulmarin";
+                                                                    : "zulmarin";
 }
 } // namespace
 

@@ -20,7 +20,7 @@ QString filterText(const std::vector<FileFilter>& filters) {
         QStringList patterns;
         for (const auto& p : f.patterns) patterns << q(p);
         parts << (f.description.find('(') == std::string::npos ? q(f.description) + " (" + patterns.join(' ') + ")"
-                                                                : q(f.description));
+                                                               : q(f.description));
     }
     return parts.join(";;");
 }

@@ -16,7 +16,7 @@ public:
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(periodMs);
         QObject::connect(&timer_, &QTimer::timeout, [this, alive = alive_] {
-            if (running_) return;  // never inside itself
+            if (running_) return; // never inside itself
             running_ = true;
             auto handler = handler_;
             handler();
@@ -33,7 +33,8 @@ public:
     void setInterval(int ms) override {
         timer_.setInterval(ms);
         if (enabled_) {
-            if (ms > 0) timer_.start(); else timer_.stop();
+            if (ms > 0) timer_.start();
+            else timer_.stop();
         }
     }
     int interval() const override { return timer_.interval(); }
@@ -41,7 +42,7 @@ public:
     bool running() const override { return running_; }
     void setCoarse(bool on) override {
         timer_.setTimerType(on ? Qt::CoarseTimer : Qt::PreciseTimer);
-        if (timer_.isActive()) timer_.start();  // the type takes effect on a start
+        if (timer_.isActive()) timer_.start(); // the type takes effect on a start
     }
 
 private:
@@ -77,8 +78,7 @@ void QtEventLoop::sleepUntilMicros(std::int64_t deadline) {
     timespec ts{};
     ts.tv_sec = static_cast<time_t>(deadline / 1000000);
     ts.tv_nsec = static_cast<long>((deadline % 1000000) * 1000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {}
 }
 
 } // namespace zul::qt

@@ -38,7 +38,7 @@ PortError SerialLinePort::open(const std::string& name) {
     name_ = trimBlanks(name);
     const std::string path = devicePath(name_);
     if (path.empty()) return invalidPort("'" + name_ + "' is neither a port number nor a device path");
-    struct stat info{};
+    struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return invalidPort("No such device: " + path);
     if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
         return {PortErrorKind::Other, EACCES,
@@ -92,14 +92,13 @@ void SerialLinePort::setLine(int line, bool high) {
     // One ioctl per change on the port's own descriptor: QSerialPort's setters
     // read the lines back first, and the frame path stays out of Qt.
     int bits = line;
-    if (::ioctl(fd_, high ? TIOCMBIS : TIOCMBIC, &bits) != 0 &&
-        (errno == EIO || errno == ENXIO || errno == ENODEV))
+    if (::ioctl(fd_, high ? TIOCMBIS : TIOCMBIC, &bits) != 0 && (errno == EIO || errno == ENXIO || errno == ENODEV))
         failed_ = true;
 }
 
 bool SerialLinePort::lost() const {
     if (!isOpen()) return false;
-    struct stat info{};
+    struct stat info {};
     return failed_ || ::stat(path_.c_str(), &info) != 0;
 }
 

@@ -36,7 +36,7 @@ private:
     PortError openDevice(const std::string& path);
 
     std::unique_ptr<QSerialPort> serial_;
-    int fd_ = -1;  // serial_'s descriptor while it is open
+    int fd_ = -1; // serial_'s descriptor while it is open
     std::string name_;
     std::string path_;
     bool failed_ = false;

@@ -14,7 +14,7 @@ namespace zul::qt {
 
 namespace {
 constexpr qint64 MaxMessageBytes = static_cast<qint64>(MaxHandOffBytes) + 64;
-constexpr int ClaimWaitMs = 200;  // a start that only looks holds the lock for a moment
+constexpr int ClaimWaitMs = 200; // a start that only looks holds the lock for a moment
 
 qint64 nowMs() {
     static QElapsedTimer clock = [] {
@@ -32,16 +32,16 @@ void drop(QLocalSocket* socket) {
 
 void answerAndClose(QLocalSocket* socket, const HandOffAnswer& answer) {
     socket->write(QByteArray::fromStdString(encodeAnswer(answer)));
-    socket->disconnectFromServer();  // once the answer has been written
+    socket->disconnectFromServer(); // once the answer has been written
 }
 
 HandOffAnswer busyAnswer(int limit) {
     return answerError("the running copy of zulmarin is busy with " + std::to_string(limit) +
-                            " other hand-overs; try again in a moment");
+                       " other hand-overs; try again in a moment");
 }
 
 bool isSocketFile(const std::filesystem::path& path) {
-    struct stat st{};
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 } // namespace
@@ -111,7 +111,7 @@ void SingleInstance::release() {
     connections_.clear();
     waiting_.clear();
     if (server_) {
-        server_->close();  // removes the socket file
+        server_->close(); // removes the socket file
         delete server_;
         server_ = nullptr;
     }
@@ -127,7 +127,7 @@ void SingleInstance::admit(QLocalSocket* socket) {
     // Nothing is taken from another user's process.
     const auto peer = peerUserId(static_cast<int>(socket->socketDescriptor()));
     if (!peer || *peer != ::geteuid()) return drop(socket);
-    socket->setReadBufferSize(MaxMessageBytes + 1);  // a waiting connection holds no more than a message
+    socket->setReadBufferSize(MaxMessageBytes + 1); // a waiting connection holds no more than a message
     QObject::connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
         forget(socket);
         socket->deleteLater();
@@ -158,7 +158,7 @@ void SingleInstance::wait(QLocalSocket* socket) {
 }
 
 void SingleInstance::serveWaiting() {
-    if (serving_) return;  // called again from inside: the loop below goes on
+    if (serving_) return; // called again from inside: the loop below goes on
     serving_ = true;
     while (static_cast<int>(connections_.size()) < maxConnections_ && !waiting_.empty()) {
         // Those that have sent their message go first, so connections that
@@ -189,13 +189,13 @@ void SingleInstance::forget(QLocalSocket* socket) {
 void SingleInstance::readMessage(QLocalSocket* socket) {
     Connection* connection = find(socket);
     if (!connection || connection->answered) {
-        socket->readAll();  // one message per connection
+        socket->readAll(); // one message per connection
         return;
     }
     if (!socket->canReadLine()) {
         if (socket->bytesAvailable() > MaxMessageBytes) {
             forget(socket);
-            drop(socket);  // not one of ours
+            drop(socket); // not one of ours
         }
         return;
     }
@@ -204,14 +204,14 @@ void SingleInstance::readMessage(QLocalSocket* socket) {
         forget(socket);
         return drop(socket);
     }
-    connection->answered = true;  // from here the connection waits for its answer
+    connection->answered = true; // from here the connection waits for its answer
     const QPointer<QLocalSocket> guard(socket);
     const auto gone = [guard] { return !guard || guard->state() != QLocalSocket::ConnectedState; };
     Reply reply(
         [guard, gone](const HandOffAnswer& answer) {
             if (gone()) return;
             guard->write(QByteArray::fromStdString(encodeAnswer(answer)));
-            if (!answer.waiting) guard->disconnectFromServer();  // after the answer has been written
+            if (!answer.waiting) guard->disconnectFromServer(); // after the answer has been written
         },
         gone);
     if (onMessage) onMessage(*text, std::move(reply));
@@ -244,8 +244,8 @@ void SingleInstance::closeIdle() {
 }
 
 std::optional<HandOffAnswer> SingleInstance::handOff(const InstancePaths& paths, const std::string& text,
-                                                          std::string& failure, int connectMs, int answerMs,
-                                                          const std::function<void(const std::string&)>& waiting) {
+                                                     std::string& failure, int connectMs, int answerMs,
+                                                     const std::function<void(const std::string&)>& waiting) {
     const std::string message = encodeHandOff(text);
     if (!decodeHandOff(message)) {
         failure = "the command holds characters that cannot be handed to the running copy";
@@ -269,9 +269,7 @@ std::optional<HandOffAnswer> SingleInstance::handOff(const InstancePaths& paths,
     case HandOffResult::Status::WrongUser:
         failure = "refusing to hand anything over: " + result.detail;
         return std::nullopt;
-    case HandOffResult::Status::NoAnswer:
-        failure = result.detail;
-        return std::nullopt;
+    case HandOffResult::Status::NoAnswer: failure = result.detail; return std::nullopt;
     }
     return std::nullopt;
 }

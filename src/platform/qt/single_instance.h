@@ -61,8 +61,8 @@ public:
     // takes (answerMs < 0); a notice of what the request waits for goes to
     // waiting. The failure is described when there is no answer.
     static std::optional<HandOffAnswer> handOff(const InstancePaths& paths, const std::string& text,
-                                                     std::string& failure, int connectMs = 3000, int answerMs = -1,
-                                                     const std::function<void(const std::string&)>& waiting = {});
+                                                std::string& failure, int connectMs = 3000, int answerMs = -1,
+                                                const std::function<void(const std::string&)>& waiting = {});
     // Hands text to the copy that runs, if one does: nullopt when none runs,
     // "" when it has done what was asked, else why not. paths nullopt: they
     // could not be set up, and problem says why.
@@ -73,8 +73,8 @@ public:
 private:
     struct Connection {
         QPointer<QLocalSocket> socket;
-        qint64 since = 0;       // when it was accepted (ms of the monotonic clock)
-        bool answered = false;  // a complete message came; only the answer is left
+        qint64 since = 0;      // when it was accepted (ms of the monotonic clock)
+        bool answered = false; // a complete message came; only the answer is left
     };
     bool listen();
     void acceptConnections();
@@ -94,7 +94,7 @@ private:
     QTimer* idleTimer_ = nullptr;
     QTimer* listenTimer_ = nullptr;
     std::vector<Connection> connections_;
-    std::vector<Connection> waiting_;  // beyond the limit, in the order they came
+    std::vector<Connection> waiting_; // beyond the limit, in the order they came
     bool serving_ = false;
     int maxConnections_ = DefaultMaxConnections;
     int idleMs_ = DefaultIdleMs;

@@ -20,7 +20,7 @@ void onSignal(int signal) {
 }
 
 void setHandler(void (*handler)(int)) {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -29,7 +29,7 @@ void setHandler(void (*handler)(int)) {
 } // namespace
 
 StopSignals::StopSignals(std::function<void(int)> onStop) : onStop_(std::move(onStop)) {
-    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return;  // the default handling stays
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return; // the default handling stays
     notifier_ = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
     QObject::connect(notifier_, &QSocketNotifier::activated, this, [this] { received(); });
     setHandler(onSignal);

@@ -67,7 +67,7 @@ std::optional<PrintFailure> printPlainText(QPrinter& printer, const QString& tex
 
 PrinterChoice defaultPrinterChoice(QWidget* parent) {
     return [parent](QPrinter& printer) {
-        if (!QPrinterInfo::defaultPrinter().isNull()) return true;  // a new QPrinter is set to it
+        if (!QPrinterInfo::defaultPrinter().isNull()) return true; // a new QPrinter is set to it
         QPrintDialog dialog(&printer, parent);
         return dialog.exec() == QDialog::Accepted;
     };

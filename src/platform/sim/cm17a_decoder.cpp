@@ -92,8 +92,8 @@ void Cm17aDecoder::checkDuration(std::int64_t micros) {
     const bool inBurst = state_ != State::Idle ? bitStarted_ : !bits_.empty();
     const std::int64_t held = micros - stateSince_;
     if (inBurst && held < minStateMicros_)
-        timingFault_ = "a line state lasted " + std::to_string(held) + " us, less than " +
-                       std::to_string(minStateMicros_) + " us";
+        timingFault_ =
+            "a line state lasted " + std::to_string(held) + " us, less than " + std::to_string(minStateMicros_) + " us";
 }
 
 void Cm17aDecoder::feed(std::int64_t micros, bool rts, bool dtr) {
@@ -112,7 +112,7 @@ void Cm17aDecoder::feed(std::int64_t micros, bool rts, bool dtr) {
         if (bitStarted_) bitEnded(micros, state_ == State::One ? '1' : '0');
         bitStarted_ = false;
     } else if (leavingIdle) {
-        bitStarted_ = true;  // a bit begins only from idle; after a reset the transmitter is still waking up
+        bitStarted_ = true; // a bit begins only from idle; after a reset the transmitter is still waking up
     } else if (state_ != State::Reset) {
         malformed(micros, "one data state followed another without idle");
         bits_.clear();

@@ -21,7 +21,7 @@ struct DecodedSignal {
     // "A1 ON", "P BRI", "K ALF"; "lead-in"; "trailer"; or "malformed: <reason>".
     std::string text;
     std::string bits;
-    std::int64_t micros = 0;  // when its last bit ended
+    std::int64_t micros = 0; // when its last bit ended
     // For commands: house letter, unit 1..16 (0 for BRI/DIM and the group
     // commands) and the action name.
     char house = 0;
@@ -62,7 +62,7 @@ private:
 
     std::int64_t gapMicros_;
     std::int64_t minStateMicros_;
-    State state_ = State::Reset;  // the lines are low until the port opens
+    State state_ = State::Reset; // the lines are low until the port opens
     std::int64_t stateSince_ = 0;
     bool bitStarted_ = false;
     std::string bits_;

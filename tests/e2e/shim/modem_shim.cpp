@@ -28,7 +28,7 @@ int logFd = -1;
 
 // Unix98 pty slaves have majors 136 to 143.
 bool isPty(int fd) {
-    struct stat st{};
+    struct stat st {};
     if (fd < 0 || fd >= MaxFd || fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
     const unsigned m = major(st.st_rdev);
     return m >= 136 && m <= 143;
@@ -59,7 +59,7 @@ int modemIoctl(int fd, unsigned long request, int* arg) {
     std::lock_guard<std::mutex> lock(guard);
     if (!known[fd]) {
         known[fd] = true;
-        modem[fd] = TIOCM_RTS | TIOCM_DTR;  // the serial driver raises both on open
+        modem[fd] = TIOCM_RTS | TIOCM_DTR; // the serial driver raises both on open
     }
     if (request == TIOCMGET) {
         *arg = modem[fd];

@@ -14,10 +14,10 @@ namespace zul::sim {
 
 struct LineEvent {
     enum class Line { Rts, Dtr };
-    std::int64_t micros = 0;  // Clock::monotonicMicros at the call
+    std::int64_t micros = 0; // Clock::monotonicMicros at the call
     Line line = Line::Rts;
     bool high = false;
-    bool rts = false;  // both line levels after the call
+    bool rts = false; // both line levels after the call
     bool dtr = false;
 };
 

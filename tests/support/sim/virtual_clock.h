@@ -14,10 +14,14 @@ public:
     bool uses24Hour() const override { return use24_; }
     std::int64_t monotonicMicros() const override { return micros_; }
 
-    void advanceMicros(std::int64_t us) { if (us > 0) micros_ += us; }
+    void advanceMicros(std::int64_t us) {
+        if (us > 0) micros_ += us;
+    }
     void advanceMs(std::int64_t ms) { advanceMicros(ms * 1000); }
     // Moves the monotonic time forward to t (never backward).
-    void advanceTo(std::int64_t micros) { if (micros > micros_) micros_ = micros; }
+    void advanceTo(std::int64_t micros) {
+        if (micros > micros_) micros_ = micros;
+    }
     // Sets the wall clock (like the user changing the PC time) without moving
     // the monotonic counter.
     void setNow(const DateTime& t);

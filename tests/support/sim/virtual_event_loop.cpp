@@ -73,14 +73,13 @@ bool VirtualEventLoop::runOneDue() {
     const std::int64_t now = clock_.monotonicMicros();
     TickState* tick = nullptr;
     for (auto* t : ticks_)
-        if (t->dueBy(now) && (!tick || t->due < tick->due || (t->due == tick->due && t->order < tick->order)))
-            tick = t;
+        if (t->dueBy(now) && (!tick || t->due < tick->due || (t->due == tick->due && t->order < tick->order))) tick = t;
     auto action = actions_.end();
     for (auto it = actions_.begin(); it != actions_.end(); ++it)
         if (it->due <= now && (action == actions_.end() || it->due < action->due)) action = it;
 
-    const bool actionFirst = action != actions_.end() &&
-        (!tick || action->due < tick->due || (action->due == tick->due && action->order < tick->order));
+    const bool actionFirst = action != actions_.end() && (!tick || action->due < tick->due ||
+                                                          (action->due == tick->due && action->order < tick->order));
     if (actionFirst) {
         auto run = std::move(action->run);
         actions_.erase(action);
@@ -92,7 +91,7 @@ bool VirtualEventLoop::runOneDue() {
     tick->due += std::int64_t(tick->period) * 1000;
     if (tick->due <= now) tick->due = now + std::int64_t(tick->period) * 1000;
     tick->running = true;
-    auto handler = tick->handler;  // the tick may be destroyed inside its handler
+    auto handler = tick->handler; // the tick may be destroyed inside its handler
     handler();
     if (std::find(ticks_.begin(), ticks_.end(), tick) != ticks_.end()) tick->running = false;
     return true;

@@ -24,7 +24,9 @@ public:
 
     // A one-shot "user action" at a virtual time (microseconds of the monotonic clock).
     void at(std::int64_t micros, std::function<void()> action);
-    void afterMs(std::int64_t ms, std::function<void()> action) { at(clock_.monotonicMicros() + ms * 1000, std::move(action)); }
+    void afterMs(std::int64_t ms, std::function<void()> action) {
+        at(clock_.monotonicMicros() + ms * 1000, std::move(action));
+    }
 
     // Lets virtual time pass, running every tick and action at its time.
     void runFor(std::int64_t ms) { runUntil(clock_.monotonicMicros() + ms * 1000); }
