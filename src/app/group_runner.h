@@ -48,7 +48,7 @@ public:
     // `cmdGrpOn`(i) / `cmdGrpOff`(i): index 0 to 7. A user click plays the
     // click sound; a run started by a timer (tag "timer") does not.
     void runGroup(int index, bool on);
-    // `Command2`(i): asks for a delay; 1 s or more runs ON, waits, runs OFF.
+    // A group's Auto-Off: asks for a delay; 1 s or more runs ON, waits, runs OFF.
     void autoOff(int index);
     // `strtGroup`: a timer runs group index with action "ON" or "OFF" (any
     // letter case). False, and nothing sent, for anything else.

@@ -58,9 +58,9 @@ public:
 
     const std::string& field(Field f) const;
     const std::string& cityName() const { return cityName_; }
-    const std::string& caption() const { return caption_; }     // lblCityName
-    const std::string& sunriseLine() const { return sunrise_; } // Text1
-    const std::string& sunsetLine() const { return sunset_; }   // Text2
+    const std::string& caption() const { return caption_; } // the city line the tab shows
+    const std::string& sunriseLine() const { return sunrise_; }
+    const std::string& sunsetLine() const { return sunset_; }
     bool cityApplied() const { return cityApplied_; }
     bool changed() const { return changed_; }
     void setChanged(bool on) { changed_ = on; }

@@ -55,7 +55,7 @@ public:
     // One pass of `Timer2`.
     void pass();
 
-    // The master switch (`Check2`): enables or disables the scheduler tick and
+    // The master switch ("Timers OFF"): enables or disables the scheduler tick and
     // logs the change. Setting it to the state it has changes nothing.
     void setMasterSwitch(bool on);
     bool masterSwitch() const { return master_; }

@@ -27,7 +27,7 @@ struct TimerShared {
         if (frameQueued) frameQueued();
     }
     std::function<void()> frameQueued;
-    // The clock text the clock tick writes (`Label3`), in the window's time style.
+    // The clock text the clock tick writes, in the window's time style.
     std::string clockText;
     // "0" on Saturday and Sunday, "1" Monday to Friday (`lblDay`).
     std::string weekdayFlag = "1";

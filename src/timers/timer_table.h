@@ -12,8 +12,8 @@
 namespace zul {
 
 struct TimerRecord {
-    std::string entry; // what to run (`Text1`); empty = no entry
-    std::string start; // "7:00:00 PM", "19:00:00", "SR", "SS+30" ... (`Text2`); empty = not set
+    std::string entry; // what to run: a macro file or a command; empty = no entry
+    std::string start; // "7:00:00 PM", "19:00:00", "SR", "SS+30" ...; empty = not set
     DaysRule days = DaysRule::NotSet;
 
     // Only a timer with both an entry and a start time takes part in scheduling.
