@@ -1,0 +1,77 @@
+// zulmarin macro print FILE [--pdf OUT.pdf], run by zulmarin-gui: the
+// editor's printout, as text or rendered into a PDF file.
+#include <QGuiApplication>
+#include <QPrinter>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include "cli/cli.h"
+#include "cli/started_commands.h"
+#include "macros/macro_print.h"
+#include "platform/qt/text_printer.h"
+#include "platform/system_clock.h"
+#include "platform/text.h"
+
+namespace zul::cli {
+
+namespace {
+
+// The printout on a PDF file, through the printer code of the desktop program.
+int printToPdf(const std::string& text, const std::string& pdf, Io& io) {
+    std::unique_ptr<QGuiApplication> qtApp;
+    if (!QCoreApplication::instance()) {
+        // No window is shown: the printout is drawn offscreen.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "zulmarin";
+        static char* argv[] = {name, nullptr};
+        qtApp = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    if (const auto failure = qt::printPlainText(printer, QString::fromStdString(text))) {
+        return failed(io, "cannot print to " + pdf + ": " + failure->text);
+    }
+    io.out << "printed " << printable(pdf) << "\n";
+    return 0;
+}
+
+} // namespace
+
+int macroPrintCommand(const Args& args, Io& io) {
+    std::string file, pdf;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--pdf") {
+            if (i + 1 >= args.size() || !pdf.empty())
+                return badInput(io, "--pdf needs one output file, e.g. --pdf wake.pdf");
+            pdf = args[++i];
+        } else if (args[i].starts_with("--") || !file.empty()) {
+            return badInput(io, "macro print takes one file and --pdf OUT.pdf: '" + args[i] + "'");
+        } else {
+            file = args[i];
+        }
+    }
+    if (file.empty()) return badInput(io, "macro print needs a macro file (try macro --help)");
+    int status = 0;
+    const auto read = readListedMacro(file, io, status);
+    if (!read) return status;
+    const macros::EditorMacro& macro = *read;
+    if (macro.rows.empty() || macro.rows.front().row.unit.empty())
+        return badInput(io, "'" + file + "' holds no command to print");
+    for (const auto& p : macro.problems) say(io, file + ":" + std::to_string(p.lineNumber) + ": " + p.reason);
+    std::vector<macros::MacroRow> rows;
+    for (const auto& r : macro.rows) rows.push_back(r.row);
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
+    const SystemClock clock;
+    const std::string text = macros::macroPrintText(rows, path, {clock.now(), qt::shortDateText, !clock.uses24Hour()});
+    if (pdf.empty()) {
+        io.out << text;
+        return 0;
+    }
+    return printToPdf(text, pdf, io);
+}
+
+} // namespace zul::cli
