@@ -1,5 +1,5 @@
-// zulmarin-gui: the desktop program, and macro print (the printer code and
-// the system's date format). zulmarin starts it with its own command line.
+// zulmarin-gui: the desktop program, and macro print --pdf (the printer
+// code). zulmarin starts it with its own command line.
 #include <cstdlib>
 #include <iostream>
 
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     zul::cli::Args args(argv + 1, argv + argc);
     zul::cli::Io io{std::cout, std::cerr};
     if (args.size() >= 2 && args[0] == "macro" && args[1] == "print")
-        return zul::cli::macroPrintCommand(zul::cli::Args(args.begin() + 2, args.end()), io);
+        return zul::cli::macroPrintCommand(zul::cli::Args(args.begin() + 2, args.end()), io, zul::cli::printMacroToPdf);
     // While a copy runs (the desktop program or the service) it takes the
     // command line, display or not.
     if (const auto handed = zul::ui::handToRunningCopy(argc, argv, args, haveDisplay())) return *handed;

@@ -1,6 +1,6 @@
 // zulmarin-tx: the subcommands that drive the transmitter (send, run and
-// service), on Qt Core without any window or sound library. zulmarin starts
-// it with its own command line.
+// service) and macro print, on Qt Core without any window or sound library.
+// zulmarin starts it with its own command line.
 #include <iostream>
 
 #include "cli/cli.h"
@@ -14,5 +14,8 @@ int main(int argc, char** argv) {
     if (command == "send") return zul::cli::sendCommand(rest, io);
     if (command == "run") return zul::cli::runCommand(rest, io);
     if (command == "service") return zul::cli::serviceCommand(rest, io);
-    return zul::cli::badInput(io, "zulmarin-tx runs send, run and service for zulmarin (try zulmarin --help)");
+    if (command == "macro" && !rest.empty() && rest[0] == "print")
+        return zul::cli::macroPrintCommand(zul::cli::Args(rest.begin() + 1, rest.end()), io, nullptr);
+    return zul::cli::badInput(io,
+                              "zulmarin-tx runs send, run, service and macro print for zulmarin (try zulmarin --help)");
 }

@@ -1,7 +1,9 @@
 // zulmarin macro show FILE
 // zulmarin macro write FILE HOUSE,UNIT,ACTION[,PAUSE]...
-// zulmarin macro print FILE [--pdf OUT.pdf]: in zulmarin-gui (the printout
-// takes the system's date format and printer code)
+// zulmarin macro print FILE [--pdf OUT.pdf]: in zulmarin-tx, with --pdf in
+// zulmarin-gui (the printout takes the system's date format, a PDF file the
+// printer code)
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -119,7 +121,8 @@ int macroCommand(const Args& args, Io& io) {
     if (args[0] == "print") {
         Args words{"macro"};
         words.insert(words.end(), args.begin(), args.end());
-        return runInProgram(WindowsProgram, words, io);
+        const bool pdf = std::find(args.begin(), args.end(), "--pdf") != args.end();
+        return runInProgram(pdf ? WindowsProgram : TransmitterProgram, words, io);
     }
     return badInput(io, "unknown macro command '" + args[0] + "' (show, write or print)");
 }

@@ -1,46 +1,20 @@
-// zulmarin macro print FILE [--pdf OUT.pdf], run by zulmarin-gui: the
-// editor's printout, as text or rendered into a PDF file.
-#include <QGuiApplication>
-#include <QPrinter>
+// zulmarin macro print FILE [--pdf OUT.pdf]: the editor's printout, as text
+// (in zulmarin-tx: the date in the system's form takes Qt Core) or rendered
+// into a PDF file (in zulmarin-gui).
 #include <filesystem>
-#include <memory>
 #include <ostream>
 
 #include "cli/cli.h"
 #include "cli/started_commands.h"
 #include "macros/macro_print.h"
-#include "platform/qt/text_printer.h"
+#include "platform/package_programs.h"
+#include "platform/qt/short_date.h"
 #include "platform/system_clock.h"
 #include "platform/text.h"
 
 namespace zul::cli {
 
-namespace {
-
-// The printout on a PDF file, through the printer code of the desktop program.
-int printToPdf(const std::string& text, const std::string& pdf, Io& io) {
-    std::unique_ptr<QGuiApplication> qtApp;
-    if (!QCoreApplication::instance()) {
-        // No window is shown: the printout is drawn offscreen.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "zulmarin";
-        static char* argv[] = {name, nullptr};
-        qtApp = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(pdf));
-    if (const auto failure = qt::printPlainText(printer, QString::fromStdString(text))) {
-        return failed(io, "cannot print to " + pdf + ": " + failure->text);
-    }
-    io.out << "printed " << printable(pdf) << "\n";
-    return 0;
-}
-
-} // namespace
-
-int macroPrintCommand(const Args& args, Io& io) {
+int macroPrintCommand(const Args& args, Io& io, PdfPrinter toPdf) {
     std::string file, pdf;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--pdf") {
@@ -71,7 +45,8 @@ int macroPrintCommand(const Args& args, Io& io) {
         io.out << text;
         return 0;
     }
-    return printToPdf(text, pdf, io);
+    if (!toPdf) return failed(io, "PDF files are printed by " + std::string(WindowsProgram));
+    return toPdf(text, pdf, io);
 }
 
 } // namespace zul::cli
