@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "app/instance_message.h"
 #include "cli/port_choice.h"
+#include "cli/started_commands.h"
 #include "cli/transmitting.h"
 #include "macros/macro_file.h"
 #include "platform/system_clock.h"

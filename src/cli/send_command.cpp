@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "app/instance_message.h"
 #include "cli/port_choice.h"
+#include "cli/started_commands.h"
 #include "cli/transmitting.h"
 #include "platform/sim/simulated_transmitter.h"
 #include "platform/system_clock.h"

@@ -18,6 +18,7 @@
 #include "app/line_dialogs.h"
 #include "cli/cli.h"
 #include "cli/port_choice.h"
+#include "cli/started_commands.h"
 #include "mqtt/bridge.h"
 #include "platform/qt/frame_memory.h"
 #include "platform/qt/headless_desktop.h"
