@@ -248,7 +248,8 @@ void sayLibraries(pid_t pid) {
     for (const auto& o : objects)
         for (const char* kind : {"Qt6Gui", "Qt6Widgets", "Qt6Multimedia", "pulse", "asound", "X11", "xcb"})
             if (o.find(kind) != std::string::npos) {
-                desktop += " " + fs::path(o).filename().string();
+                desktop += ' ';
+                desktop += fs::path(o).filename().string();
                 break;
             }
     std::printf("  maps %zu shared objects; of windows or sound:%s\n", objects.size(),
