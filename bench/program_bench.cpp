@@ -1,6 +1,7 @@
 // Figures of the real program (a benchmark, run by hand; not a test):
 //
-// 1. Start-up of `zulmarin frame A 1 ON` and `zulmarin --help`: the shared
+// 1. Start-up of `zulmarin frame A 1 ON`, `zulmarin --help` and `zulmarin
+//    send A 1 ON --port sim` (the simulated transmitter): the shared
 //    objects loaded (ld.so's own count), the peak resident memory and the CPU
 //    and wall time, medians of RUNS runs.
 // 2. Frames: `zulmarin run` of a macro of FRAMES rows on a pseudo-terminal
@@ -11,7 +12,8 @@
 //    more, the shortest state, changes to both lines low, and the program's
 //    CPU time per frame.
 // 3. The service on a pseudo-terminal: resident and locked memory after
-//    start, and again after it sent one frame handed to it.
+//    start (and the shared objects it maps), and again after it sent one
+//    frame handed to it.
 //
 // With --user UID everything runs as that user with RLIMIT_RTPRIO 0 (no
 // real-time scheduling) and this process's memory-lock limit; the error log
@@ -34,6 +36,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -141,7 +144,8 @@ int sharedObjects(const Rig& rig, const std::vector<std::string>& args) {
 void startupFigures(const Rig& rig) {
     std::printf("start-up, medians of %d runs:\n", rig.options.runs);
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"frame", "A", "1", "ON"}, std::vector<std::string>{"--help"}}) {
+         {std::vector<std::string>{"frame", "A", "1", "ON"}, std::vector<std::string>{"--help"},
+          std::vector<std::string>{"send", "A", "1", "ON", "--port", "sim"}}) {
         std::vector<double> cpu, wall, rss;
         int failed = 0;
         for (int i = 0; i < rig.options.runs; ++i) {
@@ -153,7 +157,7 @@ void startupFigures(const Rig& rig) {
         }
         std::string words;
         for (const auto& a : args) words += (words.empty() ? "" : " ") + a;
-        std::printf("  %-14s %3d shared objects, peak RSS %5.1f MiB, CPU %5.1f ms, wall %5.1f ms%s\n", words.c_str(),
+        std::printf("  %-24s %3d shared objects, peak RSS %5.1f MiB, CPU %5.1f ms, wall %5.1f ms%s\n", words.c_str(),
                     sharedObjects(rig, args), median(rss), median(cpu), median(wall), failed ? " (runs failed)" : "");
     }
 }
@@ -232,6 +236,26 @@ std::string readText(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The shared objects a process maps, and those of them that belong to
+// windows or sound.
+void sayLibraries(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/maps");
+    std::set<std::string> objects;
+    for (std::string line; std::getline(in, line);)
+        if (const auto at = line.find('/'); at != std::string::npos && line.find(".so", at) != std::string::npos)
+            objects.insert(line.substr(at));
+    std::string desktop;
+    for (const auto& o : objects)
+        for (const char* kind : {"Qt6Gui", "Qt6Widgets", "Qt6Multimedia", "pulse", "asound", "X11", "xcb"})
+            if (o.find(kind) != std::string::npos) {
+                desktop += ' ';
+                desktop += fs::path(o).filename().string();
+                break;
+            }
+    std::printf("  maps %zu shared objects; of windows or sound:%s\n", objects.size(),
+                desktop.empty() ? " none" : desktop.c_str());
+}
+
 void serviceFigures(const Rig& rig) {
     const pid_t pid = rig.start({"service", "--port", rig.tty}, "service", rig.shimEnv("modem-service.log"));
     const bool started =
@@ -244,6 +268,7 @@ void serviceFigures(const Rig& rig) {
     // What start-up left to settle (the first ticks, the port opened) has settled.
     std::this_thread::sleep_for(std::chrono::seconds(2));
     say("after start");
+    sayLibraries(pid);
     const Usage sent = runToEnd(rig, {"send", "A", "1", "ON"}, "send");
     say(sent.status == 0 ? "after one frame" : "after a send that failed");
     kill(pid, SIGTERM);

@@ -21,7 +21,7 @@ set(zul_layers
   "mqtt/mosquitto:${zul_logic}"
   "ui:${zul_logic},platform/qt,mqtt/mosquitto"
   "cli:${zul_logic},platform/qt,platform/sim,mqtt/mosquitto"
-  ".:ui,cli"
+  ".:ui,cli,platform"
 )
 
 cmake_minimum_required(VERSION 3.25)

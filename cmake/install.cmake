@@ -1,8 +1,8 @@
 # Installing zulmarin and packing it as a Debian package.
 #
-# The program goes to bin/, the files it ships to share/zulmarin (an installed
-# program finds them from its own folder, so a moved prefix still works), the
-# desktop integration to the usual XDG places and the timer service to the
+# The program goes to bin/, the programs it starts to lib/zulmarin, the files
+# it ships to share/zulmarin (an installed program finds them from its own
+# folder, so a moved prefix still works), the desktop integration to the usual XDG places and the timer service to the
 # systemd user units. The user's own files never go under the prefix: they
 # live in the per-user data folder.
 include(GNUInstallDirs)
@@ -10,6 +10,8 @@ include(GNUInstallDirs)
 set(ZUL_SHARE ${CMAKE_INSTALL_DATADIR}/zulmarin)
 
 install(TARGETS zulmarin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The programs zulmarin starts; it finds them from its own folder.
+install(TARGETS zulmarin-tx zulmarin-gui RUNTIME DESTINATION lib/zulmarin)
 
 file(GLOB ZUL_SHIPPED_FILES CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/data/*.wav ${PROJECT_SOURCE_DIR}/data/*.lan ${PROJECT_SOURCE_DIR}/data/*.html)

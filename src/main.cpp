@@ -1,9 +1,11 @@
-// zulmarin: the desktop program, or one of its command-line subcommands.
-#include <cstdlib>
+// zulmarin: the command users run. It runs the subcommands that need no Qt
+// itself, so scripts calling it often start a small program; the windows
+// (and macro print) run in zulmarin-gui, send, run and service in
+// zulmarin-tx, which it starts in its place.
 #include <iostream>
 
 #include "cli/cli.h"
-#include "ui/desktop_program.h"
+#include "platform/package_programs.h"
 
 namespace {
 // A bare word that names no subcommand is a typing mistake, not a file for
@@ -11,18 +13,10 @@ namespace {
 bool looksLikeMistypedCommand(const std::string& arg) {
     return arg.find_first_of("./") == std::string::npos && arg != "previous";
 }
-
-bool haveDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* v = std::getenv(name);
-        if (v && *v) return true;
-    }
-    return false;
-}
 } // namespace
 
 int main(int argc, char** argv) {
-    zul::cli::Args args(argv + 1, argv + argc);
+    const zul::cli::Args args(argv + 1, argv + argc);
     zul::cli::Io io{std::cout, std::cerr};
     const int rc = zul::cli::dispatch(args, io);
     if (rc >= 0) return rc;
@@ -32,13 +26,5 @@ int main(int argc, char** argv) {
     if (!args.empty() && looksLikeMistypedCommand(args[0])) {
         return zul::cli::badInput(io, "unknown command '" + args[0] + "' (try --help)");
     }
-    // While a copy runs (the desktop program or the service) it takes the
-    // command line, display or not.
-    if (const auto handed = zul::ui::handToRunningCopy(argc, argv, args, haveDisplay())) return *handed;
-    if (!haveDisplay()) {
-        io.err << "zulmarin: no display to show the desktop program on (DISPLAY is not set); "
-                  "the subcommands work without one (try --help)\n";
-        return 1;
-    }
-    return zul::ui::runDesktop(argc, argv, args);
+    return zul::cli::runInProgram(zul::WindowsProgram, args, io);
 }

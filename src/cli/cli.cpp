@@ -1,8 +1,13 @@
 #include "cli/cli.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
+#include "platform/package_programs.h"
 #include "platform/text.h"
 
 namespace zul::cli {
@@ -26,18 +31,33 @@ bool wantsHelp(const Args& args) {
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
         {"frame", frameCommand, "frame HOUSE UNIT ACTION          print the 40-bit frame of a command", &frameHelp},
-        {"send", sendCommand, "send HOUSE UNIT ACTION [--port P] send one command through the transmitter", &sendHelp},
-        {"run", runCommand, "run FILE.cro [--port P]          play a macro file", &runHelp},
+        {"send", nullptr, "send HOUSE UNIT ACTION [--port P] send one command through the transmitter", &sendHelp,
+         TransmitterProgram},
+        {"run", nullptr, "run FILE.cro [--port P]          play a macro file", &runHelp, TransmitterProgram},
         {"macro", macroCommand, "macro show|write|print FILE ...  show, write or print a macro file", &macroHelp},
         {"timers", timersCommand, "timers [list] [--at TIME]        the timers and when each runs next", &timersHelp},
         {"sun", sunCommand, "sun DATE --lat --lon --zone [--dst] sunrise, noon and sunset", &sunHelp},
         {"city", cityCommand, "city [NAME|INDEX]                the city table", &cityHelp},
         {"cipher", cipherCommand, "cipher encipher|decipher TEXT    the text cipher", &cipherHelp},
         {"errorlog", errorlogCommand, "errorlog [FILE]                  print the error log deciphered", &errorlogHelp},
-        {"service", serviceCommand, "service [--port P] [--mqtt URL]  run the timers without windows", &serviceHelp},
+        {"service", nullptr, "service [--port P] [--mqtt URL]  run the timers without windows", &serviceHelp,
+         TransmitterProgram},
         {"units", unitsCommand, "units [describe UNIT TEXT]       list or set the unit descriptions", &unitsHelp},
     };
     return table;
+}
+
+int runInProgram(const char* program, const Args& argv, Io& io) {
+    const std::string path = packageProgram(program).string();
+    std::vector<std::string> words{"zulmarin"};
+    words.insert(words.end(), argv.begin(), argv.end());
+    std::vector<char*> pointers;
+    for (auto& w : words) pointers.push_back(w.data());
+    pointers.push_back(nullptr);
+    io.out.flush();
+    io.err.flush();
+    ::execv(path.c_str(), pointers.data());
+    return failed(io, "cannot start " + path + ": " + std::strerror(errno));
 }
 
 std::string usage() {
@@ -60,7 +80,7 @@ int dispatch(const Args& argv, Io& io) {
             io.out << *c.help;
             return 0;
         }
-        return c.run(rest, io);
+        return c.run ? c.run(rest, io) : runInProgram(c.program, argv, io);
     }
     return -1;
 }

@@ -24,17 +24,20 @@ int failed(Io& io, const std::string& message);
 // True when the arguments ask for help ("--help" or "-h" anywhere).
 bool wantsHelp(const Args& args);
 
+// Run by zulmarin itself; cli/started_commands.h has the others.
 int frameCommand(const Args& args, Io& io);
-int sendCommand(const Args& args, Io& io);
 int cipherCommand(const Args& args, Io& io);
 int errorlogCommand(const Args& args, Io& io);
 int macroCommand(const Args& args, Io& io);
 int sunCommand(const Args& args, Io& io);
 int cityCommand(const Args& args, Io& io);
-int runCommand(const Args& args, Io& io);
-int serviceCommand(const Args& args, Io& io);
 int timersCommand(const Args& args, Io& io);
 int unitsCommand(const Args& args, Io& io);
+
+// Runs zulmarin's command line argv (the words after "zulmarin") in the
+// program of the package named (platform/package_programs.h), which takes
+// this process over; returns 1, the reason said, only when it cannot start.
+int runInProgram(const char* program, const Args& argv, Io& io);
 
 // Each subcommand's --help text.
 extern const char* const frameHelp;
@@ -51,9 +54,10 @@ extern const char* const unitsHelp;
 
 struct Command {
     const char* name;
-    int (*run)(const Args&, Io&);
+    int (*run)(const Args&, Io&); // nullptr: program runs it
     const char* summary;
     const char* const* help;
+    const char* program = nullptr; // the program of the package that runs it in zulmarin's place
 };
 const std::vector<Command>& commands();
 // Dispatches argv[1..]; returns -1 when argv[1] names no subcommand.

@@ -1,20 +1,19 @@
 // zulmarin macro show FILE
 // zulmarin macro write FILE HOUSE,UNIT,ACTION[,PAUSE]...
-// zulmarin macro print FILE [--pdf OUT.pdf]
-#include <QGuiApplication>
-#include <QPrinter>
+// zulmarin macro print FILE [--pdf OUT.pdf]: in zulmarin-tx, with --pdf in
+// zulmarin-gui (the printout takes the system's date format, a PDF file the
+// printer code)
+#include <algorithm>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/started_commands.h"
 #include "macros/macro_file.h"
-#include "macros/macro_print.h"
-#include "platform/qt/text_printer.h"
-#include "platform/system_clock.h"
+#include "platform/package_programs.h"
 #include "platform/text.h"
 
 namespace zul::cli {
@@ -39,9 +38,9 @@ std::string rowLine(const macros::EditorRow& r, const macros::LineProblem* probl
            ' ' + running;
 }
 
-// The macro as show and print read it; nothing (with status set and the
-// reason said) when there is no such file (2) or it cannot be read (1).
-std::optional<macros::EditorMacro> readListed(const std::string& file, Io& io, int& status) {
+} // namespace
+
+std::optional<macros::EditorMacro> readListedMacro(const std::string& file, Io& io, int& status) {
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         status = badInput(io, "no such macro file: " + file);
@@ -55,9 +54,11 @@ std::optional<macros::EditorMacro> readListed(const std::string& file, Io& io, i
     return macro;
 }
 
+namespace {
+
 int showMacro(const std::string& file, Io& io) {
     int status = 0;
-    const auto read = readListed(file, io, status);
+    const auto read = readListedMacro(file, io, status);
     if (!read) return status;
     const macros::EditorMacro& macro = *read;
     std::map<int, const macros::LineProblem*> problems;
@@ -86,61 +87,6 @@ int writeMacro(const std::string& file, const Args& rowArgs, Io& io) {
     io.out << "wrote " << result.rowsWritten << (result.rowsWritten == 1 ? " row" : " rows") << " to "
            << printable(file) << "\n";
     return 0;
-}
-
-// The printout on a PDF file, through the printer code of the desktop program.
-int printToPdf(const std::string& text, const std::string& pdf, Io& io) {
-    std::unique_ptr<QGuiApplication> qtApp;
-    if (!QCoreApplication::instance()) {
-        // No window is shown: the printout is drawn offscreen.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "zulmarin";
-        static char* argv[] = {name, nullptr};
-        qtApp = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(pdf));
-    if (const auto failure = qt::printPlainText(printer, QString::fromStdString(text))) {
-        return failed(io, "cannot print to " + pdf + ": " + failure->text);
-    }
-    io.out << "printed " << printable(pdf) << "\n";
-    return 0;
-}
-
-int printMacro(const Args& args, Io& io) {
-    std::string file, pdf;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--pdf") {
-            if (i + 1 >= args.size() || !pdf.empty())
-                return badInput(io, "--pdf needs one output file, e.g. --pdf wake.pdf");
-            pdf = args[++i];
-        } else if (args[i].starts_with("--") || !file.empty()) {
-            return badInput(io, "macro print takes one file and --pdf OUT.pdf: '" + args[i] + "'");
-        } else {
-            file = args[i];
-        }
-    }
-    if (file.empty()) return badInput(io, "macro print needs a macro file (try macro --help)");
-    int status = 0;
-    const auto read = readListed(file, io, status);
-    if (!read) return status;
-    const macros::EditorMacro& macro = *read;
-    if (macro.rows.empty() || macro.rows.front().row.unit.empty())
-        return badInput(io, "'" + file + "' holds no command to print");
-    for (const auto& p : macro.problems) say(io, file + ":" + std::to_string(p.lineNumber) + ": " + p.reason);
-    std::vector<macros::MacroRow> rows;
-    for (const auto& r : macro.rows) rows.push_back(r.row);
-    std::error_code ec;
-    const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
-    const SystemClock clock;
-    const std::string text = macros::macroPrintText(rows, path, {clock.now(), qt::shortDateText, !clock.uses24Hour()});
-    if (pdf.empty()) {
-        io.out << text;
-        return 0;
-    }
-    return printToPdf(text, pdf, io);
 }
 
 } // namespace
@@ -172,7 +118,12 @@ int macroCommand(const Args& args, Io& io) {
         return showMacro(args[1], io);
     }
     if (args[0] == "write") return writeMacro(args[1], Args(args.begin() + 2, args.end()), io);
-    if (args[0] == "print") return printMacro(Args(args.begin() + 1, args.end()), io);
+    if (args[0] == "print") {
+        Args words{"macro"};
+        words.insert(words.end(), args.begin(), args.end());
+        const bool pdf = std::find(args.begin(), args.end(), "--pdf") != args.end();
+        return runInProgram(pdf ? WindowsProgram : TransmitterProgram, words, io);
+    }
     return badInput(io, "unknown macro command '" + args[0] + "' (show, write or print)");
 }
 

@@ -5,6 +5,8 @@
 #include "cli/cli.h"
 #include "app/instance_message.h"
 #include "cli/port_choice.h"
+#include "cli/started_commands.h"
+#include "cli/transmitting.h"
 #include "macros/macro_file.h"
 #include "platform/system_clock.h"
 #include "settings/paths.h"
@@ -38,29 +40,6 @@ int play(const std::string& port, const macros::PlayMacro& macro, const Settings
 }
 
 } // namespace
-
-const char* const runHelp = "usage: zulmarin run FILE.cro [--port PORT]\n"
-                            "Plays a macro file as the main window does: the lead-in, then each row's\n"
-                            "frame with 0.05 s before and after it and the row's pause less 0.1 s (at\n"
-                            "least 0.15 s) after it, then the trailer twice, 0.15 s apart.\n"
-                            "  --port PORT  a port number N (the device /dev/ttyS<N-1>), a device path,\n"
-                            "               or 'sim' for the built-in simulated transmitter. Default: the\n"
-                            "               port chosen in the program's Port Setup.\n"
-                            "With --port sim each signal the transmitter receives is printed on its own\n"
-                            "line: the seconds since the run began (when its last bit ended) and what it\n"
-                            "was, e.g.\n"
-                            "  0.109 lead-in\n"
-                            "  0.314 A1 ON\n"
-                            "  5.524 trailer\n"
-                            "Rows that cannot be played are reported on stderr and left out.\n"
-                            "Without --port, while the desktop program or the service runs, the macro is\n"
-                            "handed to it and played there; the command ends once it has been played.\n"
-                            "While a macro handed over earlier still plays, it says so and waits its\n"
-                            "turn ('zulmarin send' never waits: its frame goes out between the macro's).\n"
-                            "Ending the command (Ctrl+C) gives up the macro it handed over; the service\n"
-                            "then stops a playing one after the frame under way.\n"
-                            "Exit status: 0 played, 2 bad input (no such file, not a macro), 1 the port\n"
-                            "could not be opened.\n";
 
 int runCommand(const Args& args, Io& io) {
     std::string error;

@@ -4,6 +4,8 @@
 #include "cli/cli.h"
 #include "app/instance_message.h"
 #include "cli/port_choice.h"
+#include "cli/started_commands.h"
+#include "cli/transmitting.h"
 #include "platform/sim/simulated_transmitter.h"
 #include "platform/system_clock.h"
 #include "settings/paths.h"
@@ -25,18 +27,6 @@ int transmit(const std::string& port, const std::string& frame, const SettingsBa
 }
 
 } // namespace
-
-const char* const sendHelp = "usage: zulmarin send HOUSE UNIT ACTION [--port PORT]\n"
-                             "Sends one X10 command through the CM17A transmitter on RTS and DTR.\n"
-                             "  HOUSE UNIT ACTION  as for 'zulmarin frame' (e.g. A 3 ON, P PRE DIM, K ALL ALF)\n"
-                             "  --port PORT        a port number N (the device /dev/ttyS<N-1>), a device path,\n"
-                             "                     or 'sim' for the built-in simulated transmitter, which prints\n"
-                             "                     each frame it receives (\"A3 ON\"). Default: the port chosen in\n"
-                             "                     the program's Port Setup.\n"
-                             "Without --port, while the desktop program or the service runs, the command is\n"
-                             "handed to it: it owns the transmitter and sends the frame between its own.\n"
-                             "Exit status: 0 sent, 2 bad input, 1 the port could not be opened (or the\n"
-                             "running copy could not send it; its reason is printed).\n";
 
 int sendCommand(const Args& args, Io& io) {
     std::string error;

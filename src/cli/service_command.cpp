@@ -18,6 +18,7 @@
 #include "app/line_dialogs.h"
 #include "cli/cli.h"
 #include "cli/port_choice.h"
+#include "cli/started_commands.h"
 #include "mqtt/bridge.h"
 #include "platform/qt/frame_memory.h"
 #include "platform/qt/headless_desktop.h"
@@ -186,27 +187,6 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
 }
 
 } // namespace
-
-const char* const serviceHelp = "usage: zulmarin service [--port PORT] [--mqtt URL]\n"
-                                "Runs the timers without any window, for a machine without a desktop; a\n"
-                                "service manager starts it (systemctl --user enable --now zulmarin).\n"
-                                "It reads the timer table tmrdat.zul and the settings of the program folder,\n"
-                                "switches the timers on and prints every timer log entry as one line on\n"
-                                "standard output. Problems (a port that is missing, busy or unplugged, a timer\n"
-                                "file that cannot be read) go to standard error and the error log; it keeps\n"
-                                "running and tries the port again every 5 s. Changes to tmrdat.zul and to the\n"
-                                "settings take effect without a restart.\n"
-                                "While it runs it owns the transmitter: 'zulmarin send', 'zulmarin run' and\n"
-                                "'zulmarin FILE.cro' without --port hand their command to it: single commands\n"
-                                "go out between the frames of a playing macro, macros play one at a time, and\n"
-                                "a 'zulmarin run' that is ended (Ctrl+C) cancels its macro. It waits while\n"
-                                "the desktop program runs. SIGTERM or SIGINT stops it cleanly.\n"
-                                "  --port PORT  a port number N (the device /dev/ttyS<N-1>), a device path,\n"
-                                "               or 'sim'. Default: the port chosen in the program's Port Setup.\n"
-                                "  --mqtt URL   the MQTT broker for this run (mqtt://host:port, mqtts://host:port),\n"
-                                "               instead of the one in the settings; the bridge runs even when\n"
-                                "               it is switched off there.\n"
-                                "Exit status: 0 stopped, 2 bad input, 1 it could not start.\n";
 
 int serviceCommand(const Args& given, Io& io) {
     HeldStopSignals held;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "platform/package_programs.h"
 #include "platform/settings_backend.h"
 #include "settings/settings_store.h"
 
@@ -44,11 +45,7 @@ fs::path created(const fs::path& p) {
 
 fs::path configFolder() { return userFolder("ZULMARIN_CONFIG_DIR", "XDG_CONFIG_HOME", ".config"); }
 
-fs::path executableFolder() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::path() : exe.parent_path();
-}
+fs::path executableFolder() { return zulmarinProgram().parent_path(); }
 
 fs::path programFolder(const SettingsBackend& settings) {
     if (const std::string home = env("ZULMARIN_HOME"); !home.empty()) return created(home);

@@ -19,7 +19,8 @@ std::filesystem::path configFolder();
 // $XDG_DATA_HOME/zulmarin (~/.local/share/zulmarin). Created when missing.
 std::filesystem::path programFolder(const SettingsBackend& settings);
 
-// The folder of the running executable ("" when unknown).
+// The folder of the zulmarin program ("" when unknown): the running
+// executable's, or for the programs zulmarin starts, zulmarin's.
 std::filesystem::path executableFolder();
 
 // Where an installed program keeps the files it ships: <prefix>/share/zulmarin

@@ -24,15 +24,23 @@ using zul::test::TempDir;
 
 } // namespace
 
-TEST(CommandLine, FrameAndSendWorkAndAPortThatIsNotThereFails) {
+TEST(CommandLine, FrameAndSendWorkLoadingOnlyWhatTheyNeedAndAPortThatIsNotThereFails) {
     TempDir dir;
-    const ProcessResult frame = runZulmarin(dir, {"frame", "a", "1", "on"});
+    // ld.so names each library it loads on standard error: frame loads no Qt
+    // at all, send none of the windows' or sound's.
+    const zul::test::RunOptions traced({"LD_DEBUG=files"});
+    const ProcessResult frame = runZulmarin(dir, {"frame", "a", "1", "on"}, traced);
     EXPECT_EQ(frame.rc, 0);
     EXPECT_EQ(frame.out, "1101010110101010011000000000000010101101\n");
+    EXPECT_NE(frame.err.find("file=libstdc++"), std::string::npos) << frame.err;
+    EXPECT_EQ(frame.err.find("Qt6"), std::string::npos) << frame.err;
 
-    const ProcessResult sim = runZulmarin(dir, {"send", "k", "all", "alf", "--port", "sim"});
+    const ProcessResult sim = runZulmarin(dir, {"send", "k", "all", "alf", "--port", "sim"}, traced);
     EXPECT_EQ(sim.rc, 0) << sim.err;
     EXPECT_EQ(sim.out, "K ALF\n");
+    EXPECT_NE(sim.err.find("file=libQt6Core"), std::string::npos) << sim.err;
+    for (const char* library : {"libQt6Gui", "libQt6Widgets", "libQt6Multimedia", "libpulse"})
+        EXPECT_EQ(sim.err.find(library), std::string::npos) << library;
 
     EXPECT_EQ(runZulmarin(dir, {"send", "A", "1", "ON"}).rc, 1);
     const ProcessResult missing = runZulmarin(dir, {"send", "A", "1", "ON", "--port", (dir / "no-such-tty").string()});

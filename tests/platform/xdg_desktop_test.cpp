@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/package_programs.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -45,8 +46,12 @@ TEST(XdgFoldersTest, ComeFromHomeTheXdgVariablesAndUserDirs) {
     EXPECT_FALSE(desktopDirFromUserDirs("XDG_DESKTOP_DIR=Desktop\n#XDG_DESKTOP_DIR=\"/x\"", "/h"));
 }
 
-TEST(DesktopEntryTest, ExecQuotesAndEscapesOnlyWhenNeeded) {
+TEST(DesktopEntryTest, ExecNamesTheZulmarinCommandQuotedAndEscapedOnlyWhenNeeded) {
     EXPECT_EQ(desktopExecProgram("/usr/bin/zulmarin"), "/usr/bin/zulmarin");
+    // The windows run in a program zulmarin starts; launchers start zulmarin.
+    EXPECT_EQ(zulmarinProgramOf("/usr/lib/zulmarin/zulmarin-gui"), fs::path("/usr/bin/zulmarin"));
+    EXPECT_EQ(zulmarinProgramOf("/home/u/build/zulmarin-tx"), fs::path("/home/u/build/zulmarin"));
+    EXPECT_EQ(zulmarinProgramOf("/opt/z/zulmarin"), fs::path("/opt/z/zulmarin"));
     // Quoted for the blank; \ " ` $ escaped inside the quotes, then every backslash doubled; % doubled.
     EXPECT_EQ(desktopExecProgram("/opt/my apps/z$ul%\\x"), R"("/opt/my apps/z\\$ul%%\\\\x")");
     EXPECT_EQ(desktopExecProgram("/a\"b"), R"("/a\\"b")");

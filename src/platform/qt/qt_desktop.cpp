@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "platform/package_programs.h"
+
 namespace zul::qt {
 
 namespace {
@@ -35,12 +37,11 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
     return QProcess::startDetached(QString::fromStdString(program), list);
 }
 
-// The running executable, as the launchers start it; found on the PATH when
+// The zulmarin program, as the launchers start it; found on the PATH when
 // the system cannot tell.
 std::filesystem::path runningProgram() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::path("zulmarin") : exe;
+    const auto exe = zulmarinProgram();
+    return exe.empty() ? std::filesystem::path("zulmarin") : exe;
 }
 
 // The icon the launchers name: the shipped picture, else the installed theme's.

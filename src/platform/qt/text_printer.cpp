@@ -1,8 +1,6 @@
 #include "platform/qt/text_printer.h"
 
-#include <QDate>
 #include <QFontMetricsF>
-#include <QLocale>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -71,10 +69,6 @@ PrinterChoice defaultPrinterChoice(QWidget* parent) {
         QPrintDialog dialog(&printer, parent);
         return dialog.exec() == QDialog::Accepted;
     };
-}
-
-std::string shortDateText(const DateTime& t) {
-    return QLocale::system().toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat).toStdString();
 }
 
 } // namespace zul::qt

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/datetime.h"
+#include "platform/qt/short_date.h"
 
 class QPrinter;
 class QWidget;
@@ -32,8 +32,5 @@ std::optional<PrintFailure> printPlainText(QPrinter& printer, const QString& tex
 using PrinterChoice = std::function<bool(QPrinter&)>;
 // The desktop's default printer; where there is none, the printer dialog.
 PrinterChoice defaultPrinterChoice(QWidget* parent);
-
-// A date in the system's short form.
-std::string shortDateText(const DateTime& t);
 
 } // namespace zul::qt
