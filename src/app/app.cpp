@@ -2,14 +2,14 @@
 
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "app/startup.h"
 #include "app/unit_descriptions.h"
 #include "platform/atomic_file.h"
 #include "settings/paths.h"
 #include "settings/settings_store.h"
 #include "timers/timer_service.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 
 namespace zul::app {
 
@@ -94,7 +94,7 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
     descriptions = std::make_unique<UnitDescriptions>(records, [this](const std::string& t) { return tr(t); });
     descriptions->watch(loop);
     mainClock = std::make_unique<MainClock>(*this);
-    mainWindow = std::make_unique<MainWindowLogic>(*this);
+    mainWindow = std::make_unique<windows::MainWindowForm>(*this);
     groups = std::make_unique<GroupsPanel>(*this);
     startup = std::make_unique<Startup>(*this);
 }

@@ -2,7 +2,7 @@
 
 #include "app/app.h"
 #include "app/main_clock.h"
-#include "app/preferences.h"
+#include "windows/preferences_window.h"
 
 namespace zul::app {
 
@@ -28,7 +28,7 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
     panic_ = std::make_unique<PanicRoutine>(*runner_, app.transmitter, app.loop, app.settings, app.dialogs,
                                             [&app](const std::string& text) { return app.tr(text); });
     panic_->click = [&app] { app.sounds.play(SoundEvent::Click); };
-    panic_->openSetup = [&app](const std::string& group) { openPreferences(app, PreferencesTab::Panic, group); };
+    panic_->openSetup = [&app](const std::string& group) { windows::openPreferences(app, windows::PreferencesTab::Panic, group); };
     panic_->focusMainWindow = [&app] {
         if (app.mainWindowVisible && app.hooks.bringToFront) app.hooks.bringToFront();
     };

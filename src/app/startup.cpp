@@ -9,11 +9,11 @@
 #include "app/groups_panel.h"
 #include "app/guarded.h"
 #include "app/main_clock.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "app/options.h"
 #include "app/placement.h"
 #include "app/timers_switch.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 #include "settings/settings_store.h"
 
 namespace zul::app {

@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "app/instance_message.h"
+#include "handoff/instance_message.h"
 #include "cli/port_choice.h"
 #include "platform/sim/simulated_transmitter.h"
 #include "platform/system_clock.h"

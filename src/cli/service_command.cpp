@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include "app/app.h"
-#include "app/hand_off_desk.h"
-#include "app/headless_service.h"
+#include "handoff/hand_off_desk.h"
+#include "service/headless_service.h"
 #include "app/line_dialogs.h"
 #include "cli/cli.h"
 #include "cli/port_choice.h"

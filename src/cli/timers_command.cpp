@@ -10,7 +10,6 @@
 #include "platform/system_clock.h"
 #include "platform/text.h"
 #include "settings/paths.h"
-#include "sun/location_tab.h"
 #include "sun/sunrise.h"
 #include "timers/days_rule.h"
 #include "timers/timer_file.h"

@@ -255,4 +255,6 @@ void clsSunrise::ApplyCity(int index) {
     daySavings_ = false;
 }
 
+int SystemZoneHours(const TimeZoneFacts& tz) { return (tz.bias + tz.standardBias) / 60; }
+
 } // namespace zul

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/datetime.h"
 
 namespace zul {
@@ -91,5 +92,9 @@ private:
     double riseMinutes_ = 0, noonMinutes_ = 0, setMinutes_ = 0;
     std::vector<CityRecord> cities_;
 };
+
+// The operating system's standard-time offset in whole hours, positive west,
+// daylight saving left out (300 minutes give 5, -330 give -5).
+int SystemZoneHours(const TimeZoneFacts& tz);
 
 } // namespace zul

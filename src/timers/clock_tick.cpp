@@ -10,7 +10,6 @@
 #include "platform/clock.h"
 #include "platform/event_loop.h"
 #include "settings/settings_store.h"
-#include "sun/location_tab.h"
 #include "sun/sunrise.h"
 #include "platform/text.h"
 #include "timers/timer_file.h"

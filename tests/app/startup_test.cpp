@@ -1,11 +1,11 @@
 #include <sys/stat.h>
 
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "app/port_keeper.h"
 #include "support/sim/recording_line_port.h"
 #include "app/startup.h"
 #include "app/timers_switch.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 #include "app_fixture.h"
 #include "x10/port_link.h"
 

@@ -17,7 +17,7 @@
 #include <mutex>
 
 #include "mqtt/mqtt_settings.h"
-#include "mqtt/settings_form.h"
+#include "mqtt/mqtt_settings_page.h"
 #include "mqtt/mosquitto/mosquitto_client.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/text.h"

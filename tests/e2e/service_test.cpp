@@ -14,7 +14,7 @@
 #include <map>
 #include <thread>
 
-#include "app/instance_message.h"
+#include "handoff/instance_message.h"
 #include "platform/instance_channel.h"
 #include "process.h"
 #include "settings/instance_paths.h"

@@ -7,7 +7,7 @@
 
 #include "app/app_fixture.h"
 #include "app/groups_panel.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "app/timers_switch.h"
 #include "app/unit_descriptions.h"
 #include "macros/group_file.h"
@@ -20,7 +20,7 @@
 namespace zul::test {
 namespace {
 
-using app::MouseButton;
+using windows::MouseButton;
 
 class BridgeTest : public AppFixture {
 protected:
@@ -162,9 +162,9 @@ TEST_F(BridgeTest, UnitCommandsGoOutThroughTheQueueAndEveryRoutePublishesTheStat
     EXPECT_EQ(retained("zulmarin/unit/A12/state"), "OFF");
 
     // The window's buttons and whole-house commands: the described unit follows All Units Off.
-    app->mainWindow->unitDown(4, true, MouseButton::Left);
+    app->mainWindow->unitDown(4, true, windows::MouseButton::Left);
     EXPECT_EQ(retained("zulmarin/unit/A5/state"), "ON");
-    app->mainWindow->wholeHouse(x10::Action::Auf, MouseButton::Left);
+    app->mainWindow->wholeHouse(x10::Action::Auf, windows::MouseButton::Left);
     EXPECT_EQ(retained("zulmarin/unit/A3/state"), "OFF");
     EXPECT_EQ(retained("zulmarin/unit/A5/state"), "OFF");
     EXPECT_EQ(retained("zulmarin/unit/A7/state"), ""); // never addressed, not described
@@ -199,7 +199,7 @@ TEST_F(BridgeTest, LampsDimToAnAssumedBrightnessAndAppliancesAreNeverDimmed) {
     loop.runFor(2000);
     EXPECT_EQ(lastSent(2), (std::vector<std::string>{"A BRI", "A BRI"}));
     loop.afterMs(100, [this] { app->mainWindow->holdUp(); });
-    app->mainWindow->holdDown(false, MouseButton::Left);
+    app->mainWindow->holdDown(false, windows::MouseButton::Left);
     EXPECT_EQ(retained("zulmarin/unit/A3/brightness/state"), "55");
     // Another route switching the unit on puts it at full again.
     deliver("zulmarin/unit/A3/set", "ON");

@@ -1,4 +1,5 @@
 #include "settings/sounds.h"
+#include "windows/sounds_tab.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ protected:
         for (const char* name : {"click.wav", "rec.wav", "expand.wav", "tmrstart.wav", "tick.wav", "other.wav"})
             test::writeFile(dir / name, "RIFF");
     }
-    SoundsTab& openTab(SoundsTab::Lookup lang = {}) {
+    windows::SoundsTabForm& openTab(windows::SoundsTabForm::Lookup lang = {}) {
         sounds.load();
         tab.emplace(sounds, dialogs, std::move(lang));
         tab->open();
@@ -37,7 +38,7 @@ protected:
     test::RecordingSound player;
     Sounds sounds;
     test::ScriptedDialogs dialogs;
-    std::optional<SoundsTab> tab;
+    std::optional<windows::SoundsTabForm> tab;
 };
 
 TEST_F(SoundsTest, SilentForNoneEmptyMissingFoldersAndTheMasterSwitch) {

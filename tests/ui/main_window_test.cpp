@@ -13,7 +13,7 @@
 #include "settings/instance_paths.h"
 #include "support/fake_devices.h"
 #include "ui/macro_setup_window.h"
-#include "app/hand_off_desk.h"
+#include "handoff/hand_off_desk.h"
 #include "platform/qt/single_instance.h"
 #include "app/groups_panel.h"
 #include "ui/delay_dialog.h"
@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     screenshot(port, "port_setup");
 
     // Choosing the simulator opens it at once; the main window can test it.
-    port.choiceButton(x10::PortSetup::Choice::Simulator)->click();
+    port.choiceButton(windows::PortSetupDialogForm::Choice::Simulator)->click();
     QTest::mouseClick(port.applyButton(), Qt::LeftButton);
     EXPECT_TRUE(port.isVisible());
     EXPECT_EQ(port.statusLabel()->text(), "Currently set to the simulator");
@@ -124,7 +124,7 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     program->app().hooks.showPortDialog();
     ASSERT_EQ(port.foundButtons().size(), 4u) << "Com 1 stands for ttyS0";
     EXPECT_EQ(port.foundButtons()[0]->text(), "FTDI FT232R USB UART (/dev/ttyUSB0)");
-    EXPECT_EQ(port.choiceButton(x10::PortSetup::Choice::Com1)->toolTip(), "Built-in serial port (Com 1) (/dev/ttyS0)");
+    EXPECT_EQ(port.choiceButton(windows::PortSetupDialogForm::Choice::Com1)->toolTip(), "Built-in serial port (Com 1) (/dev/ttyS0)");
     port.foundButtons()[0]->click();
     screenshot(port, "port_setup_ports");
     QTest::mouseClick(port.okButton(), Qt::LeftButton);
@@ -199,7 +199,7 @@ TEST_F(MainWindowTest, ExitWithUnsavedEditorWork) {
     auto typeRow = [this] {
         program->app().hooks.showMacroSetup(0, -1);
         auto& editor = program->macroSetup().logic().editor;
-        editor.boxes = macros::EditBoxes{"A", "1", "ON", "1"};
+        editor.boxes = windows::EditBoxes{"A", "1", "ON", "1"};
         ASSERT_TRUE(editor.enter());
     };
     startRunning();

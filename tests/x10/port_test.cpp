@@ -11,7 +11,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "x10/port_link.h"
-#include "x10/port_setup.h"
+#include "windows/port_setup_dialog.h"
 #include "x10/switching_port.h"
 #include "x10/transmitter.h"
 
@@ -130,11 +130,11 @@ TEST(OpenPort, PortChoiceLivesEncipheredInRecord270) {
 TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
     struct Case {
         const char* stored;
-        PortSetup::Choice choice;
+        windows::PortSetupDialogForm::Choice choice;
         const char* other;
         const char* status;
     };
-    using C = PortSetup::Choice;
+    using C = windows::PortSetupDialogForm::Choice;
     for (const Case& c : {Case{"2", C::Com2, "", "Currently set to Com Port 2"},
                           Case{"7", C::Other, "7", "Currently set to Com Port 7"},
                           Case{"/dev/serial/by-id/usb-x10", C::Other, "/dev/serial/by-id/usb-x10",
@@ -144,7 +144,7 @@ TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
                           Case{" ", C::None, "", "Com port is not set!"}}) {
         Rig rig;
         rig.store.value = c.stored;
-        PortSetup setup(rig.port, rig.store, rig.dialogs);
+        windows::PortSetupDialogForm setup(rig.port, rig.store, rig.dialogs);
         setup.show();
         EXPECT_TRUE(setup.isShown());
         EXPECT_EQ(setup.choice(), c.choice) << c.stored;
@@ -154,7 +154,7 @@ TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
     // Nothing stored: the port object's current port is selected.
     Rig rig;
     rig.port.open("4");
-    PortSetup setup(rig.port, rig.store, rig.dialogs);
+    windows::PortSetupDialogForm setup(rig.port, rig.store, rig.dialogs);
     setup.show();
     EXPECT_EQ(setup.choice(), C::Com4);
     EXPECT_EQ(setup.status(), "Com port is not set!");
@@ -174,10 +174,10 @@ TEST(PortSetupLogic, ApplyOkAndCancel) {
     Rig rig;
     rig.store.value = "1";
     rig.port.open("1");
-    PortSetup setup(rig.port, rig.store, rig.dialogs);
+    windows::PortSetupDialogForm setup(rig.port, rig.store, rig.dialogs);
     setup.show();
 
-    setup.choose(PortSetup::Choice::Other);
+    setup.choose(windows::PortSetupDialogForm::Choice::Other);
     for (const char* bad : {"", "abc"}) {
         setup.setOtherText(bad);
         EXPECT_FALSE(setup.apply()) << bad;
@@ -187,7 +187,7 @@ TEST(PortSetupLogic, ApplyOkAndCancel) {
     EXPECT_EQ(rig.port.portName(), "1");
     EXPECT_EQ(rig.port.closeCount(), 0);
 
-    setup.choose(PortSetup::Choice::Com3);
+    setup.choose(windows::PortSetupDialogForm::Choice::Com3);
     EXPECT_TRUE(setup.apply());
     EXPECT_TRUE(setup.isShown());
     EXPECT_EQ(rig.port.closeCount(), 1);
@@ -199,7 +199,7 @@ TEST(PortSetupLogic, ApplyOkAndCancel) {
     // A port that does not open is still stored (the user may plug it in),
     // and the status line says it is not open.
     rig.port.failOpenWith(PortErrorKind::InvalidPort, "no such device");
-    setup.choose(PortSetup::Choice::Other);
+    setup.choose(windows::PortSetupDialogForm::Choice::Other);
     setup.setOtherText("9");
     EXPECT_TRUE(setup.ok());
     EXPECT_FALSE(setup.isShown());
@@ -207,7 +207,7 @@ TEST(PortSetupLogic, ApplyOkAndCancel) {
     EXPECT_EQ(setup.status(), "Currently set to Com Port 9 (not open: no such device)");
 
     setup.show();
-    setup.choose(PortSetup::Choice::Com2);
+    setup.choose(windows::PortSetupDialogForm::Choice::Com2);
     const int saves = rig.store.saves;
     setup.cancel();
     EXPECT_FALSE(setup.isShown());
