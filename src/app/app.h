@@ -191,7 +191,7 @@ public:
     // every open window showing one shows the new state at once.
     Signal<> optionsChanged;
 
-    std::string tr(const std::string& text) const { return language.LangCaption(text); }
+    std::string tr(const std::string& text) const { return language.langCaption(text); }
     // Tool tips: translated, without the padding blanks the lookup adds.
     std::string tip(const std::string& text) const;
     void logError(const std::string& procedure, const std::string& window, const std::string& description,

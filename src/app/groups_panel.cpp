@@ -42,7 +42,7 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
 GroupsPanel::~GroupsPanel() { app_.groupLabels.changed = nullptr; }
 
 void GroupsPanel::restore() {
-    shown_ = app_.records.ReadRecord(RecordNumber::GroupsPanel, true) == "1";
+    shown_ = app_.records.readRecord(RecordNumber::GroupsPanel, true) == "1";
     runner_->labels = app_.groupLabels.labels;
     panic_->settings = loadPanicSettings(app_.records, app_.settings);
     notify();
@@ -50,7 +50,7 @@ void GroupsPanel::restore() {
 
 void GroupsPanel::setShown(bool on) {
     shown_ = on;
-    app_.records.WriteRecord(RecordNumber::GroupsPanel, on ? "1" : "0", true);
+    app_.records.writeRecord(RecordNumber::GroupsPanel, on ? "1" : "0", true);
     notify();
 }
 

@@ -40,7 +40,7 @@ struct MacroTurns {
 void playMacroNow(App& app, const std::filesystem::path& file, NowPlaying how);
 
 // The main window's player: each pause less 0.1 s, at least 0.15 s.
-void CroSend(App& app, const std::filesystem::path& file, std::function<void()> finished = {},
+void croSend(App& app, const std::filesystem::path& file, std::function<void()> finished = {},
              std::function<bool()> stopRequested = {});
 
 } // namespace zul::app

@@ -16,7 +16,7 @@ namespace zul::app {
 namespace {
 LangLookup languageOf(App& app) {
     return {[&app](const std::string& t) { return app.tr(t); },
-            [&app](const std::string& t) { return app.language.LangTip(t); }};
+            [&app](const std::string& t) { return app.language.langTip(t); }};
 }
 
 // A failure of the unattended timers: standard error and the error log.

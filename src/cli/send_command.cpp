@@ -19,7 +19,7 @@ int transmit(const std::string& port, const std::string& frame, const SettingsBa
         port, clock, [&io](const sim::DecodedSignal& s) { io.out << s.text << "\n"; }, io);
     if (!line) return 1;
     CommandTransmitter tx(*line, clock, settings);
-    tx.transmitter().SendBits(frame);
+    tx.transmitter().sendBits(frame);
     line->close();
     return 0;
 }

@@ -131,7 +131,7 @@ void keepFramePath(app::App& app, const std::function<void(const std::string&)>&
     const std::string text = "the sending code cannot be locked in memory (" + kept.error.message() +
                              "); a frame may wait while the system reads it back from disk";
     fault(text);
-    app.errorLog.LogErrorOnce("SendBits", "modX10", kept.error.value(), text);
+    app.errorLog.logErrorOnce("SendBits", "modX10", kept.error.value(), text);
 }
 
 int runService(Io& io, const std::optional<std::string>& port, const std::string& mqttBroker,

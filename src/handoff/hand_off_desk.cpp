@@ -94,7 +94,7 @@ void HandOffDesk::send(Request r) {
     const auto command = w.size() == 3 ? x10::parseCommand(w[0], w[1], w[2], error) : std::nullopt;
     if (!command) return r.reply(answerError(error));
     if (const auto problem = transmitterProblem()) return r.reply(answerError(*problem));
-    app_.transmitter.SendBits(app_.codes.frameFor(*command));
+    app_.transmitter.sendBits(app_.codes.frameFor(*command));
     r.reply(app_.StopAll ? answerError(ClosingMessage) : HandOffAnswer{});
 }
 

@@ -65,8 +65,8 @@ void HeadlessService::fault(const std::string& text) {
 void HeadlessService::start(const std::optional<std::string>& port) {
     for (const auto& file : app_.removeLeftoverSaves())
         if (out_.line) out_.line("removed " + file.string() + ", left by a save that was cut short");
-    app_.codes.LoadHouseCodes();
-    app_.codes.LoadUnitCodes();
+    app_.codes.loadHouseCodes();
+    app_.codes.loadUnitCodes();
     const std::filesystem::path records = recordStorePath(app_.settings, app_.folder);
     if (!app_.records.open(records))
         fault("the record store " + records.string() + " cannot be opened; the stored port and groups are unknown");

@@ -26,11 +26,11 @@ const SoundEvent kSaveOrder[] = {SoundEvent::Click, SoundEvent::Recorded, SoundE
 
 } // namespace
 
-const std::array<SoundEventInfo, 5>& SoundEvents() { return kEvents; }
+const std::array<SoundEventInfo, 5>& soundEvents() { return kEvents; }
 
-const SoundEventInfo& SoundEventOf(SoundEvent e) { return kEvents[static_cast<std::size_t>(e)]; }
+const SoundEventInfo& soundEventOf(SoundEvent e) { return kEvents[static_cast<std::size_t>(e)]; }
 
-void PlaySound(SoundPlayer& player, const std::string& path) {
+void playSound(SoundPlayer& player, const std::string& path) {
     if (path.empty() || equalsNoCase(path, "none")) return;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return;
@@ -43,31 +43,31 @@ Sounds::Sounds(SettingsBackend& settings, SoundPlayer& player, std::filesystem::
 }
 
 void Sounds::load() {
-    on_ = ReadSetting(settings_, Setting::SoundsOn) == "True";
+    on_ = readSetting(settings_, Setting::SoundsOn) == "True";
     for (const auto& e : kEvents) setPath(e.event, storedPath(e.event));
 }
 
 void Sounds::enable(bool on) {
     on_ = on;
-    WriteSetting(settings_, Setting::SoundsOn, on ? "True" : "False");
+    writeSetting(settings_, Setting::SoundsOn, on ? "True" : "False");
     changed();
 }
 
 std::string Sounds::defaultPath(SoundEvent e) const {
     // The program folder's own copy, else the one the program ships.
-    const std::filesystem::path own = folder_ / SoundEventOf(e).defaultFile;
+    const std::filesystem::path own = folder_ / soundEventOf(e).defaultFile;
     std::error_code ec;
     if (std::filesystem::exists(own, ec)) return own.string();
-    const std::filesystem::path shipped = shippedFile(SoundEventOf(e).defaultFile);
+    const std::filesystem::path shipped = shippedFile(soundEventOf(e).defaultFile);
     return (std::filesystem::exists(shipped, ec) ? shipped : own).string();
 }
 
 std::string Sounds::storedPath(SoundEvent e) const {
-    return settings_.read(SoundEventOf(e).key).value_or(defaultPath(e));
+    return settings_.read(soundEventOf(e).key).value_or(defaultPath(e));
 }
 
 void Sounds::savePaths() {
-    for (SoundEvent e : kSaveOrder) WriteSetting(settings_, SoundEventOf(e).key, path(e));
+    for (SoundEvent e : kSaveOrder) writeSetting(settings_, soundEventOf(e).key, path(e));
     changed();
 }
 
@@ -77,28 +77,28 @@ void Sounds::play(SoundEvent e) {
 
 void Sounds::playAlways(SoundEvent e) { playFile(path(e)); }
 
-void Sounds::playFile(const std::string& path) { PlaySound(player_, path); }
+void Sounds::playFile(const std::string& path) { playSound(player_, path); }
 
-bool Sounds::flag(const SettingKey& key) const { return ReadSetting(settings_, key) == "1"; }
+bool Sounds::flag(const SettingKey& key) const { return readSetting(settings_, key) == "1"; }
 
-bool Sounds::TimerTsound() const { return flag(Setting::TimerStartSoundOn); }
-bool Sounds::TimerMsound() const { return flag(Setting::MacroCommandSoundOn); }
+bool Sounds::timerTsound() const { return flag(Setting::TimerStartSoundOn); }
+bool Sounds::timerMsound() const { return flag(Setting::MacroCommandSoundOn); }
 void Sounds::setTimerTsound(bool on) {
-    WriteSetting(settings_, Setting::TimerStartSoundOn, on ? "1" : "0");
+    writeSetting(settings_, Setting::TimerStartSoundOn, on ? "1" : "0");
     changed();
 }
 
 void Sounds::setTimerMsound(bool on) {
-    WriteSetting(settings_, Setting::MacroCommandSoundOn, on ? "1" : "0");
+    writeSetting(settings_, Setting::MacroCommandSoundOn, on ? "1" : "0");
     changed();
 }
 
 void Sounds::playTimerStart() {
-    if (TimerTsound()) play(SoundEvent::TimerStart);
+    if (timerTsound()) play(SoundEvent::TimerStart);
 }
 
 void Sounds::playMacroCommand() {
-    if (TimerMsound()) play(SoundEvent::MacroCommand);
+    if (timerMsound()) play(SoundEvent::MacroCommand);
 }
 
 } // namespace zul

@@ -26,12 +26,12 @@ struct SoundEventInfo {
 };
 
 // The five events in the order the sounds tab lists them.
-const std::array<SoundEventInfo, 5>& SoundEvents();
-const SoundEventInfo& SoundEventOf(SoundEvent e);
+const std::array<SoundEventInfo, 5>& soundEvents();
+const SoundEventInfo& soundEventOf(SoundEvent e);
 
 // Starts playing a WAV file and returns at once. "none", an empty path and a
 // file that does not exist are silent.
-void PlaySound(SoundPlayer& player, const std::string& path);
+void playSound(SoundPlayer& player, const std::string& path);
 
 // The program-wide sound state: the sounds-on flag and each event's file.
 class Sounds {
@@ -64,8 +64,8 @@ public:
 
     // "Sounds"/"TimerTsound" and "TimerMsound": "1" plays. A missing key is
     // "1", as the timer window's boxes show it; every player reads them here.
-    bool TimerTsound() const;
-    bool TimerMsound() const;
+    bool timerTsound() const;
+    bool timerMsound() const;
     void setTimerTsound(bool on);
     void setTimerMsound(bool on);
     // The timer-start and macro-command sounds: sounds on and the flag set.

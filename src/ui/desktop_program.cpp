@@ -195,7 +195,7 @@ void DesktopProgram::bindHooks() {
     };
     a.startup->runMacro = [&a](const std::filesystem::path& file, std::function<void()> finished,
                                std::function<bool()> stopRequested) {
-        app::CroSend(a, file, std::move(finished), std::move(stopRequested));
+        app::croSend(a, file, std::move(finished), std::move(stopRequested));
     };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };

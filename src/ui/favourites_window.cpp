@@ -88,7 +88,7 @@ QWidget* FavouritesWindow::buildOptions() {
     connect(maxVisible_, &QLineEdit::textEdited, this,
             [this](const QString& t) { logic_->setMaxVisible(t.toStdString()); });
     connect(maxVisible_, &QLineEdit::editingFinished, this, [this] {
-        logic_->SetFavs();
+        logic_->setFavs();
         rebuild();
     });
     optionsPanel_->hide();

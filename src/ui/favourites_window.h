@@ -1,5 +1,5 @@
 #pragma once
-// frmFavs, the favourites window: a compact view of the described units with
+// The favourites window: a compact view of the described units with
 // an ON and OFF button beside each visible row, BRI and DIM, a fold-out
 // options panel, the status line with its clock and a link back to the main
 // window. It shows the favourites logic and forwards the user's actions.

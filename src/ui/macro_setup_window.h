@@ -1,5 +1,5 @@
 #pragma once
-// frmMcrSetup, "Setup Macros & Groups": the macro editor, group and backup
+// "Setup Macros & Groups": the macro editor, group and backup
 // tabs, the macro list of the active folder with Test Macro and Run Macro,
 // the status line, and "&Help", "&OK" and "&Cancel".
 #include <QWidget>

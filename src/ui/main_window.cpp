@@ -245,7 +245,7 @@ QWidget* MainWindow::buildSideButtons() {
     connect(panic_, &QPushButton::clicked, this, [this] { app_.groups->panic().run(); });
     panic_->installEventFilter(new RightClickFilter(panic_, [this] { app_.groups->panic().setup(); }));
     exit_ = button(q(app_.tr("E&xit")), side);
-    connect(exit_, &QPushButton::clicked, this, [this] { app_.startup->cmdExit(); });
+    connect(exit_, &QPushButton::clicked, this, [this] { app_.startup->exitProgram(); });
     for (QWidget* w : {static_cast<QWidget*>(timers_), static_cast<QWidget*>(groupsToggle_),
                        static_cast<QWidget*>(macros_), static_cast<QWidget*>(setup_), static_cast<QWidget*>(favorites_),
                        static_cast<QWidget*>(menu_), static_cast<QWidget*>(help_)})
@@ -503,7 +503,7 @@ std::pair<int, int> MainWindow::positionTwips() const { return windowTwips(*this
 
 void MainWindow::closeEvent(QCloseEvent* e) {
     // The window's close button is Exit: a Cancel over unsaved work keeps it open.
-    if (app_.startup->cmdExit()) e->accept();
+    if (app_.startup->exitProgram()) e->accept();
     else e->ignore();
 }
 

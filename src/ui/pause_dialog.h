@@ -1,5 +1,5 @@
 #pragma once
-// frmMDelay, " Pause Time": the seconds calculator that makes a macro pause
+// " Pause Time": the seconds calculator that makes a macro pause
 // from minutes and seconds.
 #include <QDialog>
 #include <optional>

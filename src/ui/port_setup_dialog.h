@@ -1,5 +1,5 @@
 #pragma once
-// frmSetup, "Port Setup": the five port choices and the simulator, the number
+// "Port Setup": the five port choices and the simulator, the number
 // box, the status line and OK / Cancel / Apply. It stays open without
 // blocking, so the user can test the port from the main window.
 #include <QDialog>

@@ -536,7 +536,7 @@ void TimerWindow::refreshRowState(int i, bool always) {
     Row& r = rows_[static_cast<std::size_t>(i)];
     TimerService& s = logic_->service();
     Row::Drawn now{static_cast<int>(logic_->days(i)), s.clockTick().current().weekday, logic_->start(i),
-                   s.table().lstTime().at(static_cast<std::size_t>(i)), app_.showToolTips};
+                   s.table().startTimes().at(static_cast<std::size_t>(i)), app_.showToolTips};
     if (!always && now == r.drawn) return;
     r.drawn = std::move(now);
     setTextIfChanged(r.days, q(logic_->daysCaption(i)));

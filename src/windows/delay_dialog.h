@@ -1,5 +1,5 @@
 #pragma once
-// The delay dialog (frmDelay) without its widgets: which texts its two boxes
+// The delay dialog without its widgets: which texts its two boxes
 // take, the check when the minutes box is left, and the whole seconds it yields.
 #include <optional>
 #include <string>

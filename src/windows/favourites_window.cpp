@@ -52,28 +52,28 @@ FavouritesWindowForm::~FavouritesWindowForm() = default;
 
 void FavouritesWindowForm::open() {
     opened_ = false;
-    std::string options = s_.records.ReadRecord(RecordNumber::FavouritesOptions, true);
+    std::string options = s_.records.readRecord(RecordNumber::FavouritesOptions, true);
     if (options.size() < 5) {
         options = kDefaultOptions;
-        s_.records.WriteRecord(RecordNumber::FavouritesOptions, options, true);
+        s_.records.writeRecord(RecordNumber::FavouritesOptions, options, true);
     }
     const auto parts = splitAt(options, ",");
     maxVisible_ = parts[0];
     onTop_ = parts.size() > 1 && trimBlanks(parts[1]) == "1";
     sortByName_ = parts.size() > 2 && trimBlanks(parts[2]) == "1";
-    SetFavs();
+    setFavs();
     showClock();
     clock_->setEnabled(true);
     s_.sounds.play(SoundEvent::Click);
     opened_ = true;
 }
 
-void FavouritesWindowForm::SetFavs() {
+void FavouritesWindowForm::setFavs() {
     sorted_.clear();
     inRecordOrder_.clear();
     const int end = RecordNumber::FirstUnitDescription + RecordNumber::UnitDescriptions;
     for (int n = RecordNumber::FirstUnitDescription; n < end; ++n)
-        if (auto f = favouriteOf(s_.records.ReadRecord(n, true))) inRecordOrder_.push_back(std::move(*f));
+        if (auto f = favouriteOf(s_.records.readRecord(n, true))) inRecordOrder_.push_back(std::move(*f));
     sorted_ = inRecordOrder_;
     std::stable_sort(sorted_.begin(), sorted_.end(), byName);
     scrollTo(first_);
@@ -104,12 +104,12 @@ void FavouritesWindowForm::setOnTop(bool on) {
 void FavouritesWindowForm::setSortByName(bool on) {
     sortByName_ = on;
     writeOptions();
-    SetFavs();
+    setFavs();
 }
 
 void FavouritesWindowForm::writeOptions() {
     const std::string options = maxVisible_ + "," + (onTop_ ? "1" : "0") + "," + (sortByName_ ? "1" : "0");
-    s_.records.WriteRecord(RecordNumber::FavouritesOptions, options, true);
+    s_.records.writeRecord(RecordNumber::FavouritesOptions, options, true);
     if (opened_) clicked();
 }
 
@@ -123,7 +123,7 @@ void FavouritesWindowForm::press(int button, bool on) {
     const auto command = x10::parseCommand(f.code.substr(0, 1), f.code.substr(1), on ? "ON" : "OFF", error);
     if (command) {
         const x10::CodeBytes bytes = s_.codes.bytesFor(*command);
-        s_.transmitter.SendBits(x10::MakeFrame(bytes.house, bytes.unit));
+        s_.transmitter.sendBits(x10::makeFrame(bytes.house, bytes.unit));
         keptCode_ = trimBlanks(f.code);
         keptHouseByte_ = bytes.house;
     }
@@ -136,11 +136,11 @@ void FavouritesWindowForm::holdDown(bool bright) {
         return;
     }
     held_ = true;
-    const std::string frame = x10::MakeFrame(keptHouseByte_.substr(0, 5) + "000", bright ? kBrightByte : kDimByte);
+    const std::string frame = x10::makeFrame(keptHouseByte_.substr(0, 5) + "000", bright ? kBrightByte : kDimByte);
     while (held_ && !s_.stopAll) {
-        s_.transmitter.SendBits(frame);
+        s_.transmitter.sendBits(frame);
         s_.loop.processEvents();
-        s_.transmitter.Pause(HoldRepeatSeconds);
+        s_.transmitter.pause(HoldRepeatSeconds);
     }
     held_ = false;
 }
@@ -173,7 +173,7 @@ std::optional<std::pair<int, int>> FavouritesWindowForm::storedPosition() const 
 }
 
 int FavouritesWindowForm::storedWidth() const {
-    return allowedWidth(wholeNumber(ReadSetting(s_.settings, Setting::FavouritesWidth)).value_or(DefaultWidthTwips));
+    return allowedWidth(wholeNumber(readSetting(s_.settings, Setting::FavouritesWidth)).value_or(DefaultWidthTwips));
 }
 
 void FavouritesWindowForm::close(bool byUser, std::optional<std::pair<int, int>> position, int widthTwips) {
@@ -181,7 +181,7 @@ void FavouritesWindowForm::close(bool byUser, std::optional<std::pair<int, int>>
     if (position) {
         storeWindowPosition(s_.settings, kPositionKeys, *position);
     }
-    WriteSetting(s_.settings, Setting::FavouritesWidth, std::to_string(allowedWidth(widthTwips)));
+    writeSetting(s_.settings, Setting::FavouritesWidth, std::to_string(allowedWidth(widthTwips)));
     if (!byUser) return;
     keptCode_.clear();
     keptHouseByte_.clear();

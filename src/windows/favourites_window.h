@@ -1,5 +1,5 @@
 #pragma once
-// frmFavs without its widgets: the described units of the record store as a
+// The favourites window without its widgets: the described units of the record store as a
 // short list, each visible row with its own ON and OFF button, BRI and DIM
 // repeating while held, the options (most rows shown, always on top, sort by
 // name) in record 277, the status line with its clock, and the window's
@@ -61,7 +61,7 @@ public:
     // lists, the clock; the click sound when sounds are on.
     void open();
     // Rebuilds the lists from records 1 to 256 (SetFavs).
-    void SetFavs();
+    void setFavs();
 
     // The favourites in the order shown (by name, or in record order).
     const std::vector<Favourite>& shown() const { return sortByName_ ? sorted_ : inRecordOrder_; }

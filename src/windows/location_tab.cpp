@@ -23,15 +23,15 @@ const char* const kSunTablesUrl = "https://gml.noaa.gov/grad/solcalc/sunrise.htm
 
 // A field's text as a number: blanks around it are allowed and "," may stand
 // for the decimal point. Anything else is no number.
-std::optional<double> FieldNumber(const std::string& text) { return parseLocationNumber(text); }
+std::optional<double> fieldNumber(const std::string& text) { return parseLocationNumber(text); }
 
-std::optional<int> FieldWholeNumber(const std::string& text) {
-    const auto v = FieldNumber(text);
+std::optional<int> fieldWholeNumber(const std::string& text) {
+    const auto v = fieldNumber(text);
     if (!v || std::fabs(*v) > INT_MAX) return std::nullopt;
-    return static_cast<int>(RoundHalfEven(*v));
+    return static_cast<int>(roundHalfEven(*v));
 }
 
-std::string DecimalText(double v) {
+std::string decimalText(double v) {
     char buf[32];
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
     return std::string(buf, r.ptr);
@@ -44,14 +44,14 @@ LocationTabForm::LocationTabForm(SettingsBackend& settings, const Clock& clock, 
 
 void LocationTabForm::open() {
     cityApplied_ = false;
-    const std::string zone = ReadSetting(settings_, *kKeys[2]);
-    fields_[0] = ReadSetting(settings_, *kKeys[0]);
-    fields_[1] = ReadSetting(settings_, *kKeys[1]);
+    const std::string zone = readSetting(settings_, *kKeys[2]);
+    fields_[0] = readSetting(settings_, *kKeys[0]);
+    fields_[1] = readSetting(settings_, *kKeys[1]);
     // A removed zone (or an empty one, as older versions kept it) is the system's.
     // Showing it is no change: a location never touched is not asked about.
-    fields_[2] = zone.empty() ? std::to_string(SystemZoneHours(clock_.timeZone())) : zone;
+    fields_[2] = zone.empty() ? std::to_string(systemZoneHours(clock_.timeZone())) : zone;
     changed_ = false;
-    cityName_ = ReadSetting(settings_, Setting::CityName);
+    cityName_ = readSetting(settings_, Setting::CityName);
     caption_ = cityName_ == kUserDefined ? std::string("for:  ") + kUserDefined
                : cityName_.empty()       ? ""
                                          : " " + cityName_ + " ";
@@ -61,14 +61,14 @@ void LocationTabForm::open() {
 
 std::vector<std::string> LocationTabForm::cityList() const {
     std::vector<std::string> names;
-    for (int i = 0; i < sun_.CityCount(); ++i) names.push_back(sun_.CityName(i));
+    for (int i = 0; i < sun_.cityCount(); ++i) names.push_back(sun_.cityName(i));
     return names;
 }
 
 int LocationTabForm::cityRow() const {
     if (cityName_.empty() || cityName_[0] == ' ') return 0;
-    for (int i = 0; i < sun_.CityCount(); ++i)
-        if (sun_.CityName(i) == cityName_) return i;
+    for (int i = 0; i < sun_.cityCount(); ++i)
+        if (sun_.cityName(i) == cityName_) return i;
     return 0;
 }
 
@@ -77,15 +77,15 @@ void LocationTabForm::pickCity(int index) {
         cityApplied_ = true;
         return;
     }
-    sun_.SetCity(index);
-    sun_.CalculateSun();
-    const int zone = sun_.TimeZone();
-    const double lat = sun_.Latitude(), lon = sun_.Longitude();
+    sun_.setCity(index);
+    sun_.calculateSun();
+    const int zone = sun_.timeZone();
+    const double lat = sun_.latitude(), lon = sun_.longitude();
     if (zone == 0 && lat == 0 && lon == 0) return;
-    edit(Field::Latitude, DecimalText(lat));
-    edit(Field::Longitude, DecimalText(lon));
+    edit(Field::Latitude, decimalText(lat));
+    edit(Field::Longitude, decimalText(lon));
     edit(Field::Zone, std::to_string(zone));
-    showCity(sun_.CityName(index));
+    showCity(sun_.cityName(index));
     cityApplied_ = true;
 }
 
@@ -121,13 +121,13 @@ bool LocationTabForm::acceptsKey(Field f, const std::string& current, char key) 
 
 void LocationTabForm::test() {
     // A field that is no number keeps the calculator's last value.
-    if (const auto v = FieldNumber(fields_[0])) sun_.SetLatitude(*v);
-    if (const auto v = FieldNumber(fields_[1])) sun_.SetLongitude(*v);
-    if (const auto v = FieldWholeNumber(fields_[2])) sun_.SetTimeZone(*v);
-    sun_.SetDaySavings(ReadSetting(settings_, Setting::DaySavings) == "True");
-    sun_.SetDateDay(clock_.now());
-    sun_.CalculateSun();
-    const bool onEarth = placeProblem(sun_.Latitude(), sun_.Longitude(), sun_.TimeZone()).empty();
+    if (const auto v = fieldNumber(fields_[0])) sun_.setLatitude(*v);
+    if (const auto v = fieldNumber(fields_[1])) sun_.setLongitude(*v);
+    if (const auto v = fieldWholeNumber(fields_[2])) sun_.setTimeZone(*v);
+    sun_.setDaySavings(readSetting(settings_, Setting::DaySavings) == "True");
+    sun_.setDateDay(clock_.now());
+    sun_.calculateSun();
+    const bool onEarth = placeProblem(sun_.latitude(), sun_.longitude(), sun_.timeZone()).empty();
     if (fields_[0].empty() || fields_[1].empty() || fields_[2].empty() || !onEarth) {
         sunrise_.clear();
         sunset_.clear();
@@ -135,14 +135,14 @@ void LocationTabForm::test() {
     }
     // In the clock's style, as the timer window and the main window show times.
     const bool twelveHour = !clock_.uses24Hour();
-    sunrise_ = tr("Today's Sunrise:") + " " + timeOfDayText(sun_.Sunrise(), twelveHour);
-    sunset_ = tr("Today's Sunset:") + " " + timeOfDayText(sun_.Sunset(), twelveHour);
+    sunrise_ = tr("Today's Sunrise:") + " " + timeOfDayText(sun_.sunrise(), twelveHour);
+    sunset_ = tr("Today's Sunset:") + " " + timeOfDayText(sun_.sunset(), twelveHour);
 }
 
 void LocationTabForm::clear() {
     edit(Field::Latitude, "");
     edit(Field::Longitude, "");
-    edit(Field::Zone, std::to_string(SystemZoneHours(clock_.timeZone())));
+    edit(Field::Zone, std::to_string(systemZoneHours(clock_.timeZone())));
     cityName_.clear();
     caption_.clear();
     sunrise_.clear();
@@ -152,10 +152,10 @@ void LocationTabForm::clear() {
 }
 
 void LocationTabForm::save() {
-    for (int i = 0; i < 3; ++i) WriteSetting(settings_, *kKeys[i], fields_[i]);
-    WriteSetting(settings_, Setting::CityName, cityName_);
+    for (int i = 0; i < 3; ++i) writeSetting(settings_, *kKeys[i], fields_[i]);
+    writeSetting(settings_, Setting::CityName, cityName_);
     // No zone: the system's offset is used, also after it changes.
-    if (fields_[2].empty()) DeleteSetting(settings_, *kKeys[2]);
+    if (fields_[2].empty()) deleteSetting(settings_, *kKeys[2]);
     changed_ = false;
 }
 

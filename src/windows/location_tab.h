@@ -73,7 +73,7 @@ private:
     SettingsBackend& settings_;
     const Clock& clock_;
     Lookup lang_;
-    clsSunrise sun_;
+    SunCalculator sun_;
     std::string fields_[3];
     std::string cityName_, caption_, sunrise_, sunset_;
     bool cityApplied_ = false;

@@ -14,7 +14,7 @@ namespace zul::windows {
 namespace {
 int storedGroupDelay(const SettingsBackend& settings) {
     try {
-        return std::clamp(std::stoi(ReadSetting(settings, Setting::GroupDelay)), 0, MacroSetupWindowForm::MaxGroupDelayTenths);
+        return std::clamp(std::stoi(readSetting(settings, Setting::GroupDelay)), 0, MacroSetupWindowForm::MaxGroupDelayTenths);
     } catch (...) {
         return 6;
     }
@@ -31,24 +31,24 @@ MacroSetupWindowForm::MacroSetupWindowForm(app::App& app)
               [this](bool on) { recordingChanged(on, false); }, [&app] { app.mainWindow->clearHandOver(); },
               [&app](const std::string& text) { app.logError("goGrLabel", Window, text); }}),
       backup(app.folder, app.dialogs, app.clock, [&app](const std::string& t) { return app.tr(t); }), app_(app) {
-    backup.pause = [&app](double seconds) { app.transmitter.Pause(seconds); };
+    backup.pause = [&app](double seconds) { app.transmitter.pause(seconds); };
     backup.onLeaveBackupFolder = [this] { editor.resetActiveFolder(); };
     // A restore changes what the status line may have said about a macro ("Deleted!").
     backup.onMacroListChanged = [this] { editor.setStatus(backup.status()); };
-    app.mainWindow->onLblGrp = [this](const std::string& code) {
+    app.mainWindow->onHandOverCode = [this](const std::string& code) {
         if (!editor.recording()) return;
         editor.handOver(code);
         notify();
     };
-    app.mainWindow->onLblGrpSave = [this](const std::string& code) {
+    app.mainWindow->onHandOverSavedCode = [this](const std::string& code) {
         if (groups.handOver(code)) notify();
     };
     groupDelayTenths = storedGroupDelay(app.settings);
 }
 
 MacroSetupWindowForm::~MacroSetupWindowForm() {
-    app_.mainWindow->onLblGrp = nullptr;
-    app_.mainWindow->onLblGrpSave = nullptr;
+    app_.mainWindow->onHandOverCode = nullptr;
+    app_.mainWindow->onHandOverSavedCode = nullptr;
 }
 
 std::optional<std::string> MacroSetupWindowForm::askPause() {
@@ -125,7 +125,7 @@ bool MacroSetupWindowForm::play(bool test) {
 }
 
 void MacroSetupWindowForm::saveGroupDelay() {
-    WriteSetting(app_.settings, Setting::GroupDelay, std::to_string(groupDelayTenths));
+    writeSetting(app_.settings, Setting::GroupDelay, std::to_string(groupDelayTenths));
 }
 
 std::string MacroSetupWindowForm::groupDelayText() const {

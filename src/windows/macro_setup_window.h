@@ -1,5 +1,5 @@
 #pragma once
-// "Setup Macros & Groups" (frmMcrSetup) without widgets: its three tabs' logic
+// "Setup Macros & Groups" without widgets: its three tabs' logic
 // (the macro editor, the group recorder, the macro backups) tied to the rest
 // of the program: the main window's hand-over of recorded commands and its
 // "Recording" state, the seconds calculator, the synchronous player for Test

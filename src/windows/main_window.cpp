@@ -35,15 +35,15 @@ MainWindowForm::MainWindowForm(app::App& app) : app_(app) {
 
 MainWindowForm::~MainWindowForm() { app_.descriptions->changed.disconnect(descriptionsWatch_); }
 
-bool MainWindowForm::highPage() const { return app_.codes.UnitsHighPage(); }
+bool MainWindowForm::highPage() const { return app_.codes.unitsHighPage(); }
 
-void MainWindowForm::updateHouseByte() { houseByte_ = app_.codes.HouseBits(house_ + 1); }
+void MainWindowForm::updateHouseByte() { houseByte_ = app_.codes.houseBits(house_ + 1); }
 
 void MainWindowForm::selectHouse(int position) {
     if (position < 0 || position > 15) return;
     house_ = position;
     updateHouseByte();
-    app_.records.WriteRecord(RecordNumber::HouseCode, std::to_string(position), true);
+    app_.records.writeRecord(RecordNumber::HouseCode, std::to_string(position), true);
     refreshDescriptions();
     notify();
 }
@@ -52,14 +52,14 @@ void MainWindowForm::togglePage() {
     app_.codes.setUnitsHighPage(!highPage());
     updateHouseByte();
     app_.sounds.play(SoundEvent::Resize);
-    app_.records.WriteRecord(RecordNumber::UnitPage, highPage() ? "True" : "False", true);
+    app_.records.writeRecord(RecordNumber::UnitPage, highPage() ? "True" : "False", true);
     refreshDescriptions();
     notify();
 }
 
 void MainWindowForm::restoreHouseAndPage() {
-    house_ = parsePosition(app_.records.ReadRecord(RecordNumber::HouseCode, true));
-    app_.codes.setUnitsHighPage(app_.records.ReadRecord(RecordNumber::UnitPage, true) == "True");
+    house_ = parsePosition(app_.records.readRecord(RecordNumber::HouseCode, true));
+    app_.codes.setUnitsHighPage(app_.records.readRecord(RecordNumber::UnitPage, true) == "True");
     updateHouseByte();
     notify();
 }
@@ -85,23 +85,23 @@ std::string MainWindowForm::setAppliance(int i, bool appliance) {
 
 void MainWindowForm::setRecording(bool on) {
     recording_ = on;
-    if (on) sendWhileRecording_ = ReadSetting(app_.settings, Setting::SendOnRecord) != "0";
+    if (on) sendWhileRecording_ = readSetting(app_.settings, Setting::SendOnRecord) != "0";
     notify(); // the flashing "Recording"
 }
 
 void MainWindowForm::send(const std::string& houseByte, const std::string& unitByte, bool isOn) {
-    if (!recording_ || sendWhileRecording_) app_.transmitter.SendBits(x10::MakeFrame(houseByte, unitByte));
+    if (!recording_ || sendWhileRecording_) app_.transmitter.sendBits(x10::makeFrame(houseByte, unitByte));
     handOver(houseByte + unitByte, isOn);
 }
 
 void MainWindowForm::handOver(const std::string& code, bool isOn) {
-    lblGrp_.assign(1, '0');
-    if (onLblGrp) onLblGrp(lblGrp_);
-    lblGrp_ = code;
-    if (onLblGrp) onLblGrp(lblGrp_);
+    handOverCode_.assign(1, '0');
+    if (onHandOverCode) onHandOverCode(handOverCode_);
+    handOverCode_ = code;
+    if (onHandOverCode) onHandOverCode(handOverCode_);
     if (!isOn) return;
-    lblGrpSave_ = code;
-    if (onLblGrpSave) onLblGrpSave(lblGrpSave_);
+    handOverSavedCode_ = code;
+    if (onHandOverSavedCode) onHandOverSavedCode(handOverSavedCode_);
 }
 
 void MainWindowForm::appendForTimer(const std::string& text) {
@@ -147,7 +147,7 @@ void MainWindowForm::holdDown(bool bright, MouseButton button) {
             send(noUnitHouseByte(houseByte_), unitByte, false);
             app_.mainClock->startFlash();
         }
-        app_.transmitter.Pause(HoldRepeatSeconds);
+        app_.transmitter.pause(HoldRepeatSeconds);
     }
     held_ = false;
     app_.mainClock->stopFlash();

@@ -1,5 +1,5 @@
 #pragma once
-// The main window (frmFire) without its widgets: the house and the unit page,
+// The main window without its widgets: the house and the unit page,
 // the ON/OFF buttons, BRI and DIM repeating while held, the whole-house
 // buttons, the unit descriptions and the hand-over to the recorders.
 #include <array>
@@ -70,15 +70,15 @@ public:
     // choice ("Settings"/"SendOnRecord") is read when it starts.
     void setRecording(bool on);
     bool recording() const { return recording_; }
-    const std::string& lblGrp() const { return lblGrp_; }
-    const std::string& lblGrpSave() const { return lblGrpSave_; }
+    const std::string& handOverCode() const { return handOverCode_; }
+    const std::string& handOverSavedCode() const { return handOverSavedCode_; }
     // The group recorder's Start Over empties both hand-over fields.
     void clearHandOver() {
-        lblGrp_.clear();
-        lblGrpSave_.clear();
+        handOverCode_.clear();
+        handOverSavedCode_.clear();
     }
-    // Called on every change of lblGrp / lblGrpSave with the new value.
-    std::function<void(const std::string&)> onLblGrp, onLblGrpSave;
+    // Called on every change of handOverCode / handOverSavedCode with the new value.
+    std::function<void(const std::string&)> onHandOverCode, onHandOverSavedCode;
     // Appends a command text to the timer window's command list (right click
     // while the timer window is open).
     std::function<void(const std::string&)> appendTimerCommand;
@@ -108,7 +108,7 @@ private:
     bool unitPressed_ = false; // an ON or OFF button is down
     bool recording_ = false;
     bool sendWhileRecording_ = true;
-    std::string lblGrp_, lblGrpSave_;
+    std::string handOverCode_, handOverSavedCode_;
     std::array<std::string, Units> descriptions_;
     int descriptionsWatch_ = 0;
 };

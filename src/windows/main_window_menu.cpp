@@ -24,7 +24,7 @@ MenuEntry submenu(std::string caption, std::vector<MenuEntry> children) {
 
 // The language menu from the program folder and the files the program ships.
 std::vector<LanguageMenuEntry> languages(app::App& app) {
-    return languageMenu(shippedFolders(app.folder, executableFolder()), ReadSetting(app.settings, Setting::Language));
+    return languageMenu(shippedFolders(app.folder, executableFolder()), readSetting(app.settings, Setting::Language));
 }
 
 std::vector<MenuEntry> languageEntries(app::App& app) {
@@ -75,10 +75,10 @@ void chooseLanguageEntry(app::App& app, int index) {
     if (!result.error.empty()) app.dialogs.message(result.error);
     if (result.next == AfterLanguageChoice::Nothing) return;
     if (result.next == AfterLanguageChoice::WaitForTimersThenRestart) {
-        while (app.mainClock->timerRunning() && !app.StopAll) app.transmitter.Pause(0.5);
+        while (app.mainClock->timerRunning() && !app.StopAll) app.transmitter.pause(0.5);
     }
     app.restartMarked = true;
-    if (!app.startup->cmdExit()) app.restartMarked = false; // cancelled over unsaved work
+    if (!app.startup->exitProgram()) app.restartMarked = false; // cancelled over unsaved work
 }
 
 } // namespace
@@ -151,7 +151,7 @@ void runMenuEntry(app::App& app, MenuId id, int languageIndex) {
     case MenuId::SetupMqtt: openPreferences(app, PreferencesTab::Mqtt); break;
     case MenuId::LanguageEntry: chooseLanguageEntry(app, languageIndex); break;
     case MenuId::Uninstall: show(app.hooks.showUninstaller); break;
-    case MenuId::Exit: app.startup->cmdExit(); break;
+    case MenuId::Exit: app.startup->exitProgram(); break;
     case MenuId::Help: app::showHelp(app, app::help::MainWindow); break;
     case MenuId::CheckUpgrade: app.mainClock->checkOnlineForUpgrade(); break;
     case MenuId::About: show(app.hooks.showAbout); break;

@@ -1,5 +1,5 @@
 #pragma once
-// The "Port Setup" dialog (frmSetup) without its widgets: which port is
+// The "Port Setup" dialog without its widgets: which port is
 // chosen, the status line, and what Apply, OK and Cancel do.
 #include <string>
 #include <vector>

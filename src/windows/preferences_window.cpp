@@ -82,7 +82,7 @@ void PreferencesWindowForm::open(const std::string& panicGroup) {
     loadAdvanced();
     // "Test" reads the daylight state the timers keep; bring it up to date.
     const std::string daySavings = daylightState(app_.clock.timeZone()).daySavings ? "True" : "False";
-    WriteSettingIfChanged(app_.settings, Setting::DaySavings, daySavings);
+    writeSettingIfChanged(app_.settings, Setting::DaySavings, daySavings);
     location_->open();
     sounds_->open();
 }
@@ -106,14 +106,14 @@ std::string PreferencesWindowForm::onOffText(bool on) const { return app_.tr(on 
 
 void PreferencesWindowForm::loadPanic(const std::string& panicGroup) {
     RecordStore& r = app_.records;
-    panic_[static_cast<int>(PanicField::Caption)] = r.ReadRecord(RecordNumber::PanicCaption, true);
-    std::string group = panicGroup.empty() ? r.ReadRecord(RecordNumber::PanicGroup, true) : panicGroup;
+    panic_[static_cast<int>(PanicField::Caption)] = r.readRecord(RecordNumber::PanicCaption, true);
+    std::string group = panicGroup.empty() ? r.readRecord(RecordNumber::PanicGroup, true) : panicGroup;
     panic_[static_cast<int>(PanicField::Group)] = group.empty() ? "8" : group;
-    const std::string delay = r.ReadRecord(RecordNumber::PanicDelay, true);
+    const std::string delay = r.readRecord(RecordNumber::PanicDelay, true);
     const std::size_t comma = delay.find(',');
     panic_[static_cast<int>(PanicField::Minutes)] = delay.substr(0, comma);
     panic_[static_cast<int>(PanicField::Seconds)] = comma == std::string::npos ? "" : delay.substr(comma + 1);
-    const auto colour = wholeNumberIn(r.ReadRecord(RecordNumber::PanicColour, true));
+    const auto colour = wholeNumberIn(r.readRecord(RecordNumber::PanicColour, true));
     colour_ = colour && *colour >= 1 && *colour <= PanicColours ? static_cast<int>(*colour) : 1;
 }
 
@@ -146,7 +146,7 @@ bool PreferencesWindowForm::applyPanic() {
          {std::pair{RecordNumber::PanicCaption, caption}, std::pair{RecordNumber::PanicColour, std::to_string(colour_)},
           std::pair{RecordNumber::PanicDelay, minutes + "," + panicField(PanicField::Seconds)},
           std::pair{RecordNumber::PanicGroup, panicField(PanicField::Group)}}) {
-        if (const auto written = r.WriteRecord(record, text, true); !written && error.empty()) error = written.error;
+        if (const auto written = r.writeRecord(record, text, true); !written && error.empty()) error = written.error;
     }
     app_.groups->panic().settings = loadPanicSettings(r, app_.settings);
     if (!error.empty()) app_.dialogs.message("The panic button setup could not be stored.\n" + error);
@@ -162,10 +162,10 @@ std::string PreferencesWindowForm::daylightNote() const {
 void PreferencesWindowForm::loadAdvanced() {
     for (int i = 0; i < 5; ++i) {
         const AdvancedInfo& info = kAdvanced[i];
-        advanced_[static_cast<std::size_t>(i)] = ReadSetting(app_.settings, info.key);
+        advanced_[static_cast<std::size_t>(i)] = readSetting(app_.settings, info.key);
     }
     slider_ = sliderOf(decimal(advancedField(AdvancedField::MasterDelay)).value_or(0.6));
-    trimLog_ = ReadSetting(app_.settings, Setting::TrimTimerLog) == "1";
+    trimLog_ = readSetting(app_.settings, Setting::TrimTimerLog) == "1";
 }
 
 void PreferencesWindowForm::setAdvancedField(AdvancedField f, const std::string& text) {
@@ -200,9 +200,9 @@ void PreferencesWindowForm::checkForUpdatesNow() { app_.mainClock->checkOnlineFo
 void PreferencesWindowForm::applyAdvanced() {
     for (int i = 0; i < 5; ++i) {
         leaveAdvancedField(static_cast<AdvancedField>(i));
-        WriteSetting(app_.settings, kAdvanced[i].key, advanced_[static_cast<std::size_t>(i)]);
+        writeSetting(app_.settings, kAdvanced[i].key, advanced_[static_cast<std::size_t>(i)]);
     }
-    WriteSetting(app_.settings, Setting::TrimTimerLog, trimLog_ ? "1" : "0");
+    writeSetting(app_.settings, Setting::TrimTimerLog, trimLog_ ? "1" : "0");
 }
 
 bool PreferencesWindowForm::anyChanged() const {

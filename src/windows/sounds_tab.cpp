@@ -8,7 +8,7 @@ SoundsTabForm::SoundsTabForm(Sounds& sounds, Dialogs& dialogs, Lookup lang)
     : sounds_(sounds), dialogs_(dialogs), lang_(std::move(lang)) {}
 
 void SoundsTabForm::open() {
-    for (const auto& e : SoundEvents()) files_[static_cast<std::size_t>(e.event)] = sounds_.path(e.event);
+    for (const auto& e : soundEvents()) files_[static_cast<std::size_t>(e.event)] = sounds_.path(e.event);
     selected_ = -1;
     changed_ = false;
     opened_ = false;
@@ -35,13 +35,13 @@ void SoundsTabForm::setMacroCommandBox(bool on) {
 }
 
 void SoundsTabForm::reloadTimerBoxes() {
-    timerStart_ = sounds_.TimerTsound();
-    macroCommand_ = sounds_.TimerMsound();
+    timerStart_ = sounds_.timerTsound();
+    macroCommand_ = sounds_.timerMsound();
 }
 
 std::vector<std::string> SoundsTabForm::eventList() const {
     std::vector<std::string> list;
-    for (const auto& e : SoundEvents()) list.push_back(tr(e.caption));
+    for (const auto& e : soundEvents()) list.push_back(tr(e.caption));
     return list;
 }
 
@@ -78,12 +78,12 @@ void SoundsTabForm::restoreDefaults() {
         tr("Are you sure you want to restore all sounds to the default settings?"), tr("Restore Default?"));
     if (a != Answer::Yes) return;
     sounds_.play(SoundEvent::Click);
-    for (const auto& e : SoundEvents()) files_[static_cast<std::size_t>(e.event)] = sounds_.defaultPath(e.event);
+    for (const auto& e : soundEvents()) files_[static_cast<std::size_t>(e.event)] = sounds_.defaultPath(e.event);
     save();
 }
 
 void SoundsTabForm::save() {
-    for (const auto& e : SoundEvents()) sounds_.setPath(e.event, files_[static_cast<std::size_t>(e.event)]);
+    for (const auto& e : soundEvents()) sounds_.setPath(e.event, files_[static_cast<std::size_t>(e.event)]);
     sounds_.savePaths();
     changed_ = false;
 }

@@ -135,7 +135,7 @@ std::string TimerWindowForm::startTip(int i) const {
     std::string tip(1, ' '); // with a blank on each side
     if (startIsError(i)) tip += p_.lang.tipText("Error!  Incorrect format or too much offset time.");
     else if (isSunStart(start(i)) && p_.service.table().timer(i).complete())
-        tip += p_.service.table().lstTime().at(static_cast<std::size_t>(i));
+        tip += p_.service.table().startTimes().at(static_cast<std::size_t>(i));
     else return "";
     return tip + " ";
 }
@@ -249,8 +249,8 @@ std::string TimerWindowForm::finishStart(int i) {
 }
 
 bool TimerWindowForm::locationSet() const {
-    return !trimBlanks(ReadSetting(p_.settings, Setting::CityLatitude)).empty() &&
-           !trimBlanks(ReadSetting(p_.settings, Setting::CityLongitude)).empty();
+    return !trimBlanks(readSetting(p_.settings, Setting::CityLatitude)).empty() &&
+           !trimBlanks(readSetting(p_.settings, Setting::CityLongitude)).empty();
 }
 
 bool TimerWindowForm::canAddRows() const {
@@ -315,8 +315,8 @@ void TimerWindowForm::setMasterSwitch(bool on) {
 
 std::string TimerWindowForm::windowTitle() const { return p_.service.scheduler().windowTitle(); }
 std::string TimerWindowForm::switchCaption() const { return p_.service.scheduler().switchCaption(); }
-bool TimerWindowForm::soundOnStart() const { return p_.sounds.TimerTsound(); }
-bool TimerWindowForm::soundOnCommand() const { return p_.sounds.TimerMsound(); }
+bool TimerWindowForm::soundOnStart() const { return p_.sounds.timerTsound(); }
+bool TimerWindowForm::soundOnCommand() const { return p_.sounds.timerMsound(); }
 void TimerWindowForm::setSoundOnStart(bool on) { p_.sounds.setTimerTsound(on); }
 void TimerWindowForm::setSoundOnCommand(bool on) { p_.sounds.setTimerMsound(on); }
 void TimerWindowForm::clickSound() { p_.sounds.play(SoundEvent::Click); }
@@ -396,7 +396,7 @@ void TimerWindowForm::manualRun(const std::string& selected) {
     }
     logManual(path, "Manually started.");
     engine->currentPath = path;
-    engine->CroSend();
+    engine->croSend();
     logManual(path, "Completed.");
 }
 
@@ -413,7 +413,7 @@ void TimerWindowForm::writeSummary(bool statusDump, bool saved) {
     if (!statusDump) lines.push_back("========* " + p_.lang.cap("Saving Timers") + " *========");
     for (int i = 0; i < table.count(); ++i) {
         const TimerRecord& t = table.timer(i);
-        lines.push_back(timerSummaryLine(i, t.entry, t.start, t.days, table.lstMacro()[static_cast<std::size_t>(i)],
+        lines.push_back(timerSummaryLine(i, t.entry, t.start, t.days, table.runEntries()[static_cast<std::size_t>(i)],
                                          statusDump, p_.lang));
     }
     if (statusDump)
@@ -449,7 +449,7 @@ bool TimerWindowForm::closeAndSave() {
 
 bool TimerWindowForm::cancel() {
     TimerEngine* engine = p_.service.engine();
-    if (engine && engine->AnyRunnerActive()) {
+    if (engine && engine->anyRunnerActive()) {
         const std::string text = p_.lang.cap("The action will stop the timer that is currently running.") + kCrLf +
                                  p_.lang.cap("Do you wish to continue?");
         if (p_.dialogs.question(text, p_.lang.cap("A Timer is Running!"), false) != Answer::Yes) return false;

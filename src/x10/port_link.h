@@ -73,7 +73,7 @@ public:
 
     // True when an open was attempted and did not fail with "port in use" or
     // "invalid port". Sets the failure mark to "port false" on those two.
-    bool OpenPort();
+    bool openPort();
 
     // The main window's start-up step: open unless open, retry once when
     // marked "port false", then report and show the port dialog.

@@ -186,11 +186,11 @@ TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachi
     // Leaving with unsaved changes asks first.
     app->timerWindow->typeEntry(0, "porch.cro");
     dialogs.answers = {Answer::Yes};
-    app->startup->cmdExit();
+    app->startup->exitProgram();
     EXPECT_EQ(app->timers, nullptr);
     EXPECT_EQ(dialogs.last().title, "Timers have Changed!");
     EXPECT_EQ(readFile(home.home() / "tmrdat.zul").substr(0, 12), "\"porch.cro**");
-    EXPECT_EQ(app->records.ReadRecord(275, true), ""); // the store is closed
+    EXPECT_EQ(app->records.readRecord(275, true), ""); // the store is closed
 }
 
 TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {
@@ -208,14 +208,14 @@ TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {
     EXPECT_EQ(app->groups->panicRgb(), 0x00C000u); // choice 4, green
     EXPECT_EQ(windows::buildMainMenu(*app)[0].caption, "Outside (Run)");
     app->groups->setShown(false);
-    EXPECT_EQ(app->records.ReadRecord(273, true), "0");
+    EXPECT_EQ(app->records.readRecord(273, true), "0");
 }
 
 TEST_F(AppPartsTest, CroSendPlaysEveryRowThenTheEndOfRunRoutine) {
     startRunning();
     // An empty line in the middle plays nothing and does not end the macro.
     writeFile(home.home() / "Hall.cro", "\"01100000000000000.50\"\r\n\r\n\"01100000001000000001\"\r\n");
-    app::CroSend(*app, home.home() / "Hall.cro");
+    app::croSend(*app, home.home() / "Hall.cro");
     EXPECT_EQ(transmitter->decoder().texts(),
               (std::vector<std::string>{"lead-in", "A1 ON", "A1 OFF", "trailer", "trailer"}));
 }

@@ -77,7 +77,7 @@ protected:
     void presetPort(const std::string& port) {
         RecordStore store;
         ASSERT_TRUE(store.open(dir / "home" / "db.zld"));
-        ASSERT_TRUE(store.WriteRecord(RecordNumber::Port, port, true));
+        ASSERT_TRUE(store.writeRecord(RecordNumber::Port, port, true));
     }
     TempDir dir;
 };

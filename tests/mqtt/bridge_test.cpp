@@ -32,8 +32,8 @@ protected:
     // The program running, the bridge enabled (with a broker stored before:
     // an install that keeps the old node id "zulmarin") and connected.
     void connect() {
-        WriteSetting(app->settings, Setting::MqttEnabled, "1");
-        WriteSetting(app->settings, Setting::MqttBroker, "mqtt://hub.local");
+        writeSetting(app->settings, Setting::MqttEnabled, "1");
+        writeSetting(app->settings, Setting::MqttBroker, "mqtt://hub.local");
         startRunning();
         bridge =
             std::make_unique<mqtt::MqttBridge>(*app, fakeClientFactory(broker), mqtt::DeviceInfo{"den-pc", "1.0.0"});
@@ -68,7 +68,7 @@ TEST_F(BridgeTest, AnInstallThatHadABrokerKeepsItsIdsAndEverythingIsAnnouncedUnd
     writeFile(home.home() / "Good Night.cro", "");
     connect();
 
-    EXPECT_EQ(ReadSetting(app->settings, Setting::MqttInstallId), "zulmarin");
+    EXPECT_EQ(readSetting(app->settings, Setting::MqttInstallId), "zulmarin");
     EXPECT_EQ(broker.options.clientId, "zulmarin_ab50957c"); // from the host and the base topic
     EXPECT_FALSE(broker.options.cleanSession);
     EXPECT_EQ(broker.options.sessionExpirySeconds, 120);
@@ -135,10 +135,10 @@ TEST_F(BridgeTest, AnEntityDeletedInTheHubStaysAwayAndACleanStopLeavesNothingSub
     loop.runFor(100);
     EXPECT_EQ(broker.on(a1).size(), lampConfigs + 1);
     EXPECT_EQ(broker.on(b3).size(), porchConfigs);
-    EXPECT_EQ(ReadSetting(app->settings, Setting::MqttHidden), "light/b3:" + mqtt::shortHash("Porch light"));
+    EXPECT_EQ(readSetting(app->settings, Setting::MqttHidden), "light/b3:" + mqtt::shortHash("Porch light"));
     app->descriptions->write({2, 3}, "Porch lamp");
     EXPECT_NE(broker.on(b3).back().find("Porch lamp"), std::string::npos);
-    EXPECT_EQ(ReadSetting(app->settings, Setting::MqttHidden), "");
+    EXPECT_EQ(readSetting(app->settings, Setting::MqttHidden), "");
 
     // A clean stop unsubscribes and says offline before the client goes.
     bridge->stop();
@@ -403,12 +403,12 @@ TEST_F(BridgeTest, ConnectionTroubleIsToldOncePerKindStatesReturnOnReconnectAndB
     EXPECT_EQ(retained("zulmarin/status"), "online");
 
     // Unusable settings start no client; the service's --mqtt enables the bridge for one run.
-    WriteSetting(app->settings, Setting::MqttBaseTopic, "zul/#");
+    writeSetting(app->settings, Setting::MqttBaseTopic, "zul/#");
     bridge->restart();
     EXPECT_EQ(broker.starts, 1);
     EXPECT_EQ(logged.back(), "MQTT: The MQTT bridge is not started: Base topic must not contain the wildcards + or #.");
-    WriteSetting(app->settings, Setting::MqttBaseTopic, "home/zul");
-    WriteSetting(app->settings, Setting::MqttEnabled, "0");
+    writeSetting(app->settings, Setting::MqttBaseTopic, "home/zul");
+    writeSetting(app->settings, Setting::MqttEnabled, "0");
     bridge->start("mqtt://other:1884");
     EXPECT_EQ(broker.starts, 2);
     EXPECT_EQ(broker.options.broker.port, 1884);

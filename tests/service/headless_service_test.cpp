@@ -183,7 +183,7 @@ TEST_F(HeadlessServiceTest, ChangedFilesAreTakenWithoutARestart) {
     other.write(Setting::LoopEntry, "wake.cro");
     service->filesMayHaveChanged();
     loop.runFor(1000);
-    EXPECT_EQ(ReadSetting(*settings, Setting::LoopEntry), "wake.cro");
+    EXPECT_EQ(readSetting(*settings, Setting::LoopEntry), "wake.cro");
     EXPECT_EQ(linesWith("timers reloaded").size(), 2u);
 
     // A timer file that cannot be read is reported once; the service runs on

@@ -55,7 +55,7 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     EXPECT_TRUE(prefs().applyButton()->isEnabled());
     showTab(windows::PreferencesTab::Panic, "preferences_panic");
     QTest::mouseClick(prefs().applyButton(), Qt::LeftButton);
-    EXPECT_EQ(program->app().records.ReadRecord(274, true), "&Porch");
+    EXPECT_EQ(program->app().records.readRecord(274, true), "&Porch");
     EXPECT_EQ(window().panicButton()->text(), "&Porch") << "the main window's button follows at once";
     EXPECT_FALSE(prefs().applyButton()->isEnabled());
 
@@ -138,7 +138,7 @@ TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
     EXPECT_EQ(favs.buttonPairs(), 2);
     QTest::mouseClick(favs.onButton(1), Qt::LeftButton);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON"}));
-    EXPECT_EQ(program->app().records.ReadRecord(277, true), "10,0,1");
+    EXPECT_EQ(program->app().records.readRecord(277, true), "10,0,1");
     screenshot(favs, "favourites");
 
     program->app().startup->setCommand("previous");
@@ -208,7 +208,7 @@ TEST_F(DesktopWindowsTest, WindowsStoredOffTheScreenOpenOnIt) {
                                      {&Setting::MainTop, "-5000"},
                                      {&Setting::MacroSetupLeft, "-99999"},
                                      {&Setting::MacroSetupTop, "99999"}})
-        WriteSetting(program->app().settings, *key, twips);
+        writeSetting(program->app().settings, *key, twips);
     startRunning();
     program->app().hooks.showMacroSetup(0, -1);
     for (QWidget* w : {static_cast<QWidget*>(&window()), static_cast<QWidget*>(&program->macroSetup())}) {

@@ -183,7 +183,7 @@ TEST_F(MacroWindowsTest, FixItPaintsWhatItCannotRepairAndTestMacroPlaysTheFile) 
     EXPECT_EQ(dialogs.last().title, "Save Changes to Macro?");
     QTest::mouseClick(setup().cancelButton(), Qt::LeftButton);
     EXPECT_FALSE(setup().isVisible());
-    EXPECT_FALSE(ReadSetting(program->app().settings, Setting::MacroSetupLeft).empty());
+    EXPECT_FALSE(readSetting(program->app().settings, Setting::MacroSetupLeft).empty());
 }
 
 TEST_F(MacroWindowsTest, AGroupIsRecordedSavedAndPlayedFromTheGroupsPanel) {

@@ -54,8 +54,8 @@ TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     QTest::mouseClick(prefs.okButton(), Qt::LeftButton);
     EXPECT_FALSE(prefs.isVisible());
     const SettingsBackend& s = program->app().settings;
-    EXPECT_EQ(ReadSetting(s, Setting::MqttBroker), "mqtt://hub:1884");
-    EXPECT_EQ(CipherText(true, ReadSetting(s, Setting::MqttPassword)), "pa55");
+    EXPECT_EQ(readSetting(s, Setting::MqttBroker), "mqtt://hub:1884");
+    EXPECT_EQ(cipherText(true, readSetting(s, Setting::MqttPassword)), "pa55");
     EXPECT_EQ(mqttBroker.options.willTopic, "zul/status"); // the bridge's own connection
     EXPECT_EQ(mqttBroker.options.clientId, id);
     mqttBroker.accept();

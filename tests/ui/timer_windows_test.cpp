@@ -30,9 +30,9 @@ protected:
         writeFile(home.home() / "hall.cro", "\"01110000000100000001\"\r\n");
         writeFile(home.home() / "loop.cro", "\"01000000000010000002\"\r\n");
         startRunning();
-        WriteSetting(program->app().settings, Setting::CityLatitude, "52.52");
-        WriteSetting(program->app().settings, Setting::CityLongitude, "-13.4");
-        WriteSetting(program->app().settings, Setting::CityZone, "-1");
+        writeSetting(program->app().settings, Setting::CityLatitude, "52.52");
+        writeSetting(program->app().settings, Setting::CityLongitude, "-13.4");
+        writeSetting(program->app().settings, Setting::CityZone, "-1");
         windows::runMenuEntry(program->app(), windows::MenuId::SetupTimer);
         ASSERT_TRUE(timers().isVisible());
     }

@@ -25,7 +25,7 @@ protected:
         records.open(dir / "db.zld");
         test::writeFile(dir / "click.wav", "RIFF");
     }
-    void describe(int record, const std::string& text) { ASSERT_TRUE(records.WriteRecord(record, text, true).ok); }
+    void describe(int record, const std::string& text) { ASSERT_TRUE(records.writeRecord(record, text, true).ok); }
     std::vector<std::string> codes() const {
         std::vector<std::string> out;
         for (const auto& f : favs.shown()) out.push_back(f.code);
@@ -53,14 +53,14 @@ TEST_F(FavouritesTest, DescribedUnitsShowInRecordOrderOrByNameAndTheOptionsAreKe
     describe(17, "B1##no blank"); // no "## ": no favourite
     describe(5, "A5## ");         // an empty description is none either
     favs.open();
-    EXPECT_EQ(records.ReadRecord(RecordNumber::FavouritesOptions, true), "10,0,0");
+    EXPECT_EQ(records.readRecord(RecordNumber::FavouritesOptions, true), "10,0,0");
     EXPECT_EQ(codes(), (std::vector<std::string>{"A1", "P16"}));
     EXPECT_EQ(clicks(), 1u) << "opening clicks";
 
     favs.setSortByName(true);
     EXPECT_EQ(codes(), (std::vector<std::string>{"P16", "A1"}));
     favs.setOnTop(true);
-    EXPECT_EQ(records.ReadRecord(RecordNumber::FavouritesOptions, true), "10,1,1");
+    EXPECT_EQ(records.readRecord(RecordNumber::FavouritesOptions, true), "10,1,1");
     EXPECT_EQ(clicks(), 3u);
 
     windows::FavouritesWindowForm again{{records, settings, x10codes, tx, loop, clock, sounds, stopAll, {}}};
@@ -85,12 +85,12 @@ TEST_F(FavouritesTest, TheButtonsSwitchTheRowsInViewAndTheRowsFollowMaxVisible) 
     EXPECT_EQ(favs.firstVisible(), 2);
 
     favs.setMaxVisible("3");
-    favs.SetFavs();
+    favs.setFavs();
     EXPECT_EQ(favs.rows(), 3);
     EXPECT_EQ(favs.firstVisible(), 2);
     favs.setMaxVisible("");
     EXPECT_EQ(favs.rows(), 10) << "no number shows the usual ten";
-    EXPECT_EQ(records.ReadRecord(RecordNumber::FavouritesOptions, true), ",0,0");
+    EXPECT_EQ(records.readRecord(RecordNumber::FavouritesOptions, true), ",0,0");
 }
 
 TEST_F(FavouritesTest, BriAndDimRepeatForTheLastUnitInItsUnits1To8Form) {
@@ -127,10 +127,10 @@ TEST_F(FavouritesTest, StatusLineAndClosing) {
     favs.showMainWindow = [&] { ++mainShown; };
     favs.close(false, std::nullopt, 1000); // minimised, closed by the program
     EXPECT_EQ(settings.read(Setting::FavouritesLeft), std::nullopt);
-    EXPECT_EQ(ReadSetting(settings, Setting::FavouritesWidth), "2900");
+    EXPECT_EQ(readSetting(settings, Setting::FavouritesWidth), "2900");
     EXPECT_EQ(mainShown, 0);
     favs.close(true, std::pair{1500, 900}, 4000);
-    EXPECT_EQ(ReadSetting(settings, Setting::FavouritesLeft) + "," + ReadSetting(settings, Setting::FavouritesTop),
+    EXPECT_EQ(readSetting(settings, Setting::FavouritesLeft) + "," + readSetting(settings, Setting::FavouritesTop),
               "1500,900");
     EXPECT_EQ(favs.storedWidth(), 4000);
     EXPECT_EQ(mainShown, 1);

@@ -37,10 +37,10 @@ TEST_F(LocationTabTest, OpeningOffersTheSystemZoneOrShowsTheStoredPlace) {
     EXPECT_FALSE(first.changed()) << "a location never touched is no change to ask about";
     EXPECT_EQ(first.cityRow(), 0);
 
-    WriteSetting(settings, Setting::CityLatitude, "51.3");
-    WriteSetting(settings, Setting::CityLongitude, "0.5");
-    WriteSetting(settings, Setting::CityZone, "0");
-    WriteSetting(settings, Setting::CityName, "London, England");
+    writeSetting(settings, Setting::CityLatitude, "51.3");
+    writeSetting(settings, Setting::CityLongitude, "0.5");
+    writeSetting(settings, Setting::CityZone, "0");
+    writeSetting(settings, Setting::CityName, "London, England");
     auto& stored = open();
     EXPECT_FALSE(stored.changed());
     EXPECT_EQ(stored.caption(), " London, England ");
@@ -107,7 +107,7 @@ TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
     t.test();
     EXPECT_EQ(t.sunriseLine(), standard);
 
-    WriteSetting(settings, Setting::DaySavings, "True");
+    writeSetting(settings, Setting::DaySavings, "True");
     t.test();
     EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 8:16:");
     EXPECT_EQ(t.sunsetLine().substr(0, 22), "Today's Sunset: 17:53:");
@@ -147,7 +147,7 @@ TEST_F(LocationTabTest, SaveWritesTheKeysAndAnEmptyZoneIsRemovedAndComesBackAsTh
 TEST_F(LocationTabTest, ClosingAsksOnlyWhenChanged) {
     test::ScriptedDialogs dialogs;
     dialogs.answers = {Answer::Yes};
-    WriteSetting(settings, Setting::CityZone, "5");
+    writeSetting(settings, Setting::CityZone, "5");
     auto& t = open([](const std::string& s) { return "[" + s + "]"; });
     EXPECT_FALSE(t.askSaveOnClose(dialogs));
     EXPECT_TRUE(dialogs.shown.empty());
@@ -176,7 +176,7 @@ TEST(LocationKeys, FieldsTakeOnlyNumberKeysAndZonesAreWholeHours) {
     for (const auto& c : cases)
         EXPECT_EQ(windows::LocationTabForm::acceptsKey(c.field, c.text, c.key), c.taken) << c.text << " + " << c.key;
     // The zone a daylight-saving system clock reports.
-    EXPECT_EQ(SystemZoneHours({-60, 0, -60, true}), -1);
+    EXPECT_EQ(systemZoneHours({-60, 0, -60, true}), -1);
 }
 
 } // namespace

@@ -47,7 +47,7 @@ TEST_F(MacroSetupTest, TestMacroWaitsTheTestSpeedAndHalfASecondAfterTheLastRow) 
 
 TEST_F(MacroSetupTest, TheRecordersTakeTheMainWindowsCommandsAndExcludeEachOther) {
     startRunning();
-    WriteSetting(app->settings, Setting::SendOnRecord, "0");
+    writeSetting(app->settings, Setting::SendOnRecord, "0");
     windows::MacroSetupWindowForm setup(*app);
     auto& main = *app->mainWindow;
     setup.editor.startRecording();

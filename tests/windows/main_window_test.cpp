@@ -25,20 +25,20 @@ TEST_F(MainWindowLogicTest, OnAndOffButtonsSendTheirFramesAndHandOverTheCodeWhic
     main().unitDown(2, true, windows::MouseButton::Left);
     main().unitUp(2, true);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON"}));
-    EXPECT_EQ(main().lblGrp(), "0110000000001000");
-    EXPECT_EQ(main().lblGrpSave(), "0110000000001000");
-    // OFF goes to lblGrp only: the group recorder takes ON commands.
+    EXPECT_EQ(main().handOverCode(), "0110000000001000");
+    EXPECT_EQ(main().handOverSavedCode(), "0110000000001000");
+    // OFF goes to handOverCode only: the group recorder takes ON commands.
     main().unitDown(2, false, windows::MouseButton::Left);
     EXPECT_EQ(sent().back(), "A3 OFF");
-    EXPECT_EQ(main().lblGrp(), "0110000000101000");
-    EXPECT_EQ(main().lblGrpSave(), "0110000000001000");
+    EXPECT_EQ(main().handOverCode(), "0110000000101000");
+    EXPECT_EQ(main().handOverSavedCode(), "0110000000001000");
 
     // Recording without sending only hands the code over.
-    WriteSetting(app->settings, Setting::SendOnRecord, "0");
+    writeSetting(app->settings, Setting::SendOnRecord, "0");
     main().setRecording(true);
     main().unitDown(0, true, windows::MouseButton::Left);
     EXPECT_EQ(sent().size(), 2u);
-    EXPECT_EQ(main().lblGrpSave(), "0110000000000000");
+    EXPECT_EQ(main().handOverSavedCode(), "0110000000000000");
 }
 
 TEST_F(MainWindowLogicTest, TheLampFlashesWhileAButtonIsHeldAndNotAfterAQuickClick) {
@@ -67,7 +67,7 @@ TEST_F(MainWindowLogicTest, HighPageSendsUnit11AndBriDimClearTheHighUnitsBit) {
     EXPECT_EQ(sent().back(), "A11 OFF");
     loop.afterMs(100, [&] { main().holdUp(); });
     main().holdDown(false, windows::MouseButton::Left);
-    EXPECT_EQ(main().lblGrp(), "0110000010011000");
+    EXPECT_EQ(main().handOverCode(), "0110000010011000");
     EXPECT_EQ(sent().back(), "A DIM");
     EXPECT_EQ(main().lastActionWord(), "Dim");
 }
@@ -86,7 +86,7 @@ TEST_F(MainWindowLogicTest, HoldingBrightForOneSecondSendsThreeOrFourFramesAndEx
 
     // Exit ends a held button's loop.
     const long before = count("A BRI");
-    loop.afterMs(500, [&] { app->startup->cmdExit(); });
+    loop.afterMs(500, [&] { app->startup->exitProgram(); });
     main().holdDown(true, windows::MouseButton::Left);
     EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
     EXPECT_LT(count("A BRI") - before, 3);
@@ -100,7 +100,7 @@ TEST_F(MainWindowLogicTest, WholeHouseButtonsUseTheLowPageHouseByte) {
     main().wholeHouse(x10::Action::Auf, windows::MouseButton::Left);
     EXPECT_EQ(sent(), (std::vector<std::string>{"C ALN", "C AUF"}));
     EXPECT_EQ(main().lastActionWord(), "AllUnitsOff");
-    EXPECT_EQ(main().lblGrp().substr(8), "10000000");
+    EXPECT_EQ(main().handOverCode().substr(8), "10000000");
 }
 
 TEST_F(MainWindowLogicTest, HouseAndPagePersistAcrossStartsAndADamagedRecordSelectsHouseA) {
@@ -122,7 +122,7 @@ TEST_F(MainWindowLogicTest, DescriptionsAreStoredPerHouseAndUnitAndTooLongTextIs
     startRunning();
     main().selectHouse(1); // B
     ASSERT_TRUE(main().saveDescription(2, "Porch light").saved);
-    EXPECT_EQ(app->records.ReadRecord(19, true), "B3## Porch light");
+    EXPECT_EQ(app->records.readRecord(19, true), "B3## Porch light");
     EXPECT_EQ(main().description(2), "Porch light");
     EXPECT_EQ(main().description(3), "");
 

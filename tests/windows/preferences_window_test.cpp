@@ -26,7 +26,7 @@ protected:
         return *prefs;
     }
     std::string setting(const SettingKey& key) { return app->settings.read(key).value_or("<none>"); }
-    std::string record(int n) { return app->records.ReadRecord(n, true); }
+    std::string record(int n) { return app->records.readRecord(n, true); }
 
     std::unique_ptr<windows::PreferencesWindowForm> prefs;
     std::vector<windows::PreferencesFocus> focused;
@@ -64,7 +64,7 @@ TEST_F(PreferencesTest, ApplyStoresWhatWaitsCancelForgetsItAndOptionsAreStoredOn
     EXPECT_EQ(record(274) + "|" + record(279) + "|" + record(280) + "|" + record(281), "&Lights|4|1,30|3");
     EXPECT_EQ(setting(Setting::MaxLogSize) + " " + setting(Setting::MasterPause) + " " + setting(Setting::CityName),
               "900 1.25 London, England");
-    EXPECT_EQ(ReadSetting(app->settings, Setting::ResizeSound), "none");
+    EXPECT_EQ(readSetting(app->settings, Setting::ResizeSound), "none");
     EXPECT_EQ(app->sounds.path(SoundEvent::Resize), "none");
     EXPECT_EQ(app->groups->panic().menuCaption(), "Lights (Run)") << "the panic button follows at once";
     EXPECT_EQ(app->groups->panic().settings.delay(), 90);
@@ -130,7 +130,7 @@ TEST_F(PreferencesTest, AdvancedFieldsFallBackToTheirDefaultsAndDriveTheQueueAnd
 
 TEST_F(PreferencesTest, ClosingAsksAboutTheLocationAndTheSoundsOnly) {
     startRunning();
-    WriteSetting(app->settings, Setting::CityZone, "5");
+    writeSetting(app->settings, Setting::CityZone, "5");
     windows::PreferencesWindowForm& p = open();
     p.location().edit(windows::LocationTabForm::Field::Latitude, "41");
     p.sounds().select(0);
@@ -143,7 +143,7 @@ TEST_F(PreferencesTest, ClosingAsksAboutTheLocationAndTheSoundsOnly) {
     EXPECT_EQ(dialogs.shown[1].title, "Sounds have Changed");
     EXPECT_EQ(setting(Setting::CityLatitude) + setting(Setting::MaxLogSize) + setting(Setting::PreferencesLeft),
               "<none><none><none>");
-    EXPECT_EQ(ReadSetting(app->settings, Setting::ClickSound), "none");
+    EXPECT_EQ(readSetting(app->settings, Setting::ClickSound), "none");
 }
 
 TEST_F(PreferencesTest, ALocationAppliedMovesTheSunsetTimerAtOnce) {
@@ -151,13 +151,13 @@ TEST_F(PreferencesTest, ALocationAppliedMovesTheSunsetTimerAtOnce) {
     startRunning();
     ASSERT_TRUE(app::switchTimers(*app, true));
     loop.runFor(1500);
-    const std::string before = app->timers->table().lstTime()[0];
+    const std::string before = app->timers->table().startTimes()[0];
     windows::PreferencesWindowForm& p = open();
     p.location().pickCity(29); // New York: sunset 19:21:14 standard time on 3 June 2024
-    EXPECT_EQ(app->timers->table().lstTime()[0], before) << "nothing changes before Apply";
+    EXPECT_EQ(app->timers->table().startTimes()[0], before) << "nothing changes before Apply";
     p.apply();
     loop.runFor(1500);
-    EXPECT_EQ(app->timers->table().lstTime()[0], "19:21:14");
+    EXPECT_EQ(app->timers->table().startTimes()[0], "19:21:14");
 }
 
 TEST_F(PreferencesTest, LaunchersAndTheAssociationFollowTheMenuAndTheStartCheck) {
@@ -190,12 +190,12 @@ TEST_F(PreferencesTest, LaunchersAndTheAssociationFollowTheMenuAndTheStartCheck)
     EXPECT_EQ(setting(Setting::MacroAssociationSet) + setting(Setting::AssociateMacros), "False");
     ASSERT_TRUE(app::setOption(*app, Option::AssociateMacros, true));
     EXPECT_TRUE(desktop.associated);
-    EXPECT_EQ(ReadSetting(app->settings, Setting::MacroAssociationSet), "Done");
+    EXPECT_EQ(readSetting(app->settings, Setting::MacroAssociationSet), "Done");
 
     windows::runMenuEntry(*app, windows::MenuId::RemoveAssociations);
     EXPECT_FALSE(desktop.associated);
     EXPECT_EQ(app->settings.read(Setting::AssociateMacros), "False");
-    app->startup->cmdExit();
+    app->startup->exitProgram();
     app = makeApp();
     startRunning("");
     EXPECT_EQ(desktop.associations, 2) << "removed associations stay removed at the next start";

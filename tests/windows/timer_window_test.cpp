@@ -60,7 +60,7 @@ TEST_F(TimerWindowTest, RowButtonsFillTheRowWithTheDefaultDaysAndWriteTheSummary
     EXPECT_EQ(window->entry(2), "porch.cro");
     EXPECT_EQ(window->start(2), "19:05:09");
     EXPECT_EQ(window->days(2), DaysRule::Weekdays);
-    EXPECT_EQ(rig.service.table().lstMacro()[2], (rig.home / "porch.cro").string());
+    EXPECT_EQ(rig.service.table().runEntries()[2], (rig.home / "porch.cro").string());
     EXPECT_NE(log().find("\r\nTimer 3: porch.cro  Set For Weekdays, at 19:05:09\t(" +
                          (rig.home / "porch.cro").string() + ")\r\nTimer 4: Empty  Set For Never , at Not Set!\t( )"),
               std::string::npos)
@@ -99,7 +99,7 @@ TEST_F(TimerWindowTest, TypingIsCleanedAndFixedTimesAreWrittenTheClocksWay) {
     EXPECT_EQ(rig.dialogs.last().title, "Setup Location");
     rig.setLocation("40.43", "74.01", "5");
     rig.loop.runFor(1000);
-    EXPECT_EQ(window->startTip(0), " " + rig.service.table().lstTime()[0] + " ");
+    EXPECT_EQ(window->startTip(0), " " + rig.service.table().startTimes()[0] + " ");
 }
 
 TEST_F(TimerWindowTest, OnATwelveHourClockTimesArePickedAndWrittenWithAmPm) {
@@ -185,13 +185,13 @@ TEST_F(TimerWindowTest, CancelWhileATimerRunsAsksAndStopsTheRun) {
     open({"long.cro*12:00:02*Everyday"});
     window->setMasterSwitch(true);
     rig.runUntilWall(DateTime{2024, 6, 3, 12, 0, 5});
-    ASSERT_TRUE(engine.engine->AnyRunnerActive());
+    ASSERT_TRUE(engine.engine->anyRunnerActive());
     EXPECT_FALSE(window->cancel());
     EXPECT_EQ(rig.dialogs.last().title, "A Timer is Running!");
-    EXPECT_TRUE(engine.engine->AnyRunnerActive());
+    EXPECT_TRUE(engine.engine->anyRunnerActive());
     rig.dialogs.answers = {Answer::Yes};
     EXPECT_TRUE(window->cancel());
-    EXPECT_FALSE(engine.engine->AnyRunnerActive());
+    EXPECT_FALSE(engine.engine->anyRunnerActive());
     EXPECT_NE(log().find("Timer 1: Ended - 2024-06-03 12:00:05"), std::string::npos);
     EXPECT_TRUE(window->masterSwitch()); // kept through the reload
 }

@@ -65,7 +65,7 @@ TEST(PortText, NumbersPathsAndTheSimulator) {
 TEST(OpenPort, OutcomesOfOpening) {
     Rig ok;
     ok.store.value = "3";
-    EXPECT_TRUE(ok.link.OpenPort());
+    EXPECT_TRUE(ok.link.openPort());
     EXPECT_TRUE(ok.port.isOpen());
     EXPECT_EQ(ok.port.portName(), "3");
     EXPECT_TRUE(ok.dialogs.shown.empty());
@@ -75,7 +75,7 @@ TEST(OpenPort, OutcomesOfOpening) {
         Rig busy;
         busy.store.value = "3";
         busy.port.failOpenWith(kind);
-        EXPECT_FALSE(busy.link.OpenPort());
+        EXPECT_FALSE(busy.link.openPort());
         EXPECT_EQ(busy.link.failureMark(), "port false");
         EXPECT_TRUE(busy.dialogs.shown.empty());
     }
@@ -83,7 +83,7 @@ TEST(OpenPort, OutcomesOfOpening) {
     Rig other;
     other.store.value = "3";
     other.port.failOpenWith(PortErrorKind::Other, "Input/output error");
-    EXPECT_TRUE(other.link.OpenPort());
+    EXPECT_TRUE(other.link.openPort());
     EXPECT_EQ(messages(other), (std::vector<std::string>{"5 Input/output error"}));
     EXPECT_EQ(other.link.failureMark(), "");
 }
@@ -107,7 +107,7 @@ TEST(OpenPort, StartupRetriesOnceThenReportsAndShowsTheDialog) {
     // A blank port waits a second, then asks for one.
     Rig unset;
     unset.store.value = " ";
-    EXPECT_FALSE(unset.link.OpenPort());
+    EXPECT_FALSE(unset.link.openPort());
     EXPECT_GE(unset.clock.monotonicMicros(), 1000000);
     EXPECT_EQ(unset.link.openAtStartup(), StartupPort::NotSet);
     EXPECT_EQ(unset.dialogShown, 2);
@@ -123,8 +123,8 @@ TEST(OpenPort, PortChoiceLivesEncipheredInRecord270) {
     EXPECT_FALSE(portIsSet(store.load()));
     ASSERT_TRUE(store.save("/dev/serial/by-id/usb-cm17a"));
     EXPECT_EQ(store.load(), "/dev/serial/by-id/usb-cm17a");
-    EXPECT_EQ(records.ReadRecord(270, true), "/dev/serial/by-id/usb-cm17a");
-    EXPECT_NE(records.ReadRecord(270, false), "/dev/serial/by-id/usb-cm17a");
+    EXPECT_EQ(records.readRecord(270, true), "/dev/serial/by-id/usb-cm17a");
+    EXPECT_NE(records.readRecord(270, false), "/dev/serial/by-id/usb-cm17a");
 }
 
 TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
