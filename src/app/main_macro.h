@@ -1,5 +1,5 @@
 #pragma once
-// The synchronous macro players of the windows: the main window's CroSend
+// The synchronous macro players of the windows: the main window's croSend
 // (a macro handed over on the command line or dropped on the window), the
 // run-macro window and the macro editor's Test Macro / Run Macro. Each plays
 // the file at once with its own row waits and ends with the same end-of-run

@@ -35,7 +35,7 @@ public:
     std::error_code logError(const std::string& procedure, const std::string& window, long number,
                              const std::string& description);
     std::error_code logError(const std::string& procedure, const std::string& window, std::error_code error);
-    // LogError, unless the log's last entry says the same already: a note
+    // logError, unless the log's last entry says the same already: a note
     // that every start of the program would repeat is kept once.
     std::error_code logErrorOnce(const std::string& procedure, const std::string& window, long number,
                                  const std::string& description);

@@ -59,7 +59,7 @@ public:
     void play(SoundEvent e);
     // Plays it whatever the master switch says.
     void playAlways(SoundEvent e);
-    // Plays any file (PlaySound through this program's player).
+    // Plays any file (playSound through this program's player).
     void playFile(const std::string& path);
 
     // "Sounds"/"TimerTsound" and "TimerMsound": "1" plays. A missing key is

@@ -55,7 +55,7 @@ public:
     const DateTime& dateDay() const { return dateDay_; }
     void setDateDay(const DateTime& day) { dateDay_ = day; }
 
-    // Results of the last CalculateSun; the zero date-time before the first.
+    // Results of the last calculateSun; the zero date-time before the first.
     const DateTime& sunrise() const { return sunrise_; }
     const DateTime& solarNoon() const { return solarNoon_; }
     const DateTime& sunset() const { return sunset_; }

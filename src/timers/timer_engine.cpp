@@ -251,7 +251,7 @@ void TimerEngine::onOverflowTick() {
         if (!runner) return; // waits for the next tick
         overflow_.pop_front();
         // The file may have gone while the entry waited. The run starts at
-        // once, like one started by StartTimer.
+        // once, like one started by startTimer.
         if (!isFile(entry.path)) fileNotFound(entry.timer, entry.path);
         else if (!loadRunner(*runner, entry.timer, entry.path, entry.time))
             logStartError(entry.timer, "5 the macro file cannot be read");

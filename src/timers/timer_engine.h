@@ -1,9 +1,9 @@
 #pragma once
 // The timer window's run machinery: the four macro runners, the send-queue
-// drain, the overflow buffer with its drain, StartTimer, RunTimerCommand and
-// the manual run CroSend. The scheduler and the loop timer share one
+// drain, the overflow buffer with its drain, startTimer, runTimerCommand and
+// the manual run croSend. The scheduler and the loop timer share one
 // TimerShared with it: the scheduler sets StartIndex and StartPending and
-// calls StartTimer(); the loop timer appends frames to frameQueue.
+// calls startTimer(); the loop timer appends frames to frameQueue.
 #include <array>
 #include <deque>
 #include <functional>

@@ -60,7 +60,7 @@ public:
     // Opening: the options (record 277, "10,0,0" when it holds less), the
     // lists, the clock; the click sound when sounds are on.
     void open();
-    // Rebuilds the lists from records 1 to 256 (SetFavs).
+    // Rebuilds the lists from records 1 to 256 (setFavs).
     void setFavs();
 
     // The favourites in the order shown (by name, or in record order).
@@ -75,7 +75,7 @@ public:
     const std::string& maxVisibleText() const { return maxVisible_; }
     bool onTop() const { return onTop_; }
     bool sortByName() const { return sortByName_; }
-    // Typing in "Max Favorites Visible"; Enter or leaving the field then runs SetFavs.
+    // Typing in "Max Favorites Visible"; Enter or leaving the field then runs setFavs.
     void setMaxVisible(const std::string& text);
     void setOnTop(bool on);
     void setSortByName(bool on);

@@ -1,6 +1,6 @@
 #pragma once
 // Opening the transmitter's serial port: the stored port choice (record 270),
-// OpenPort with its messages, the start-up retry, and the port-failure mark.
+// openPort with its messages, the start-up retry, and the port-failure mark.
 #include <functional>
 #include <optional>
 #include <string>

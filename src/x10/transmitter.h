@@ -65,7 +65,7 @@ public:
     // Raises the sending thread for each frame's bits (nullptr: never).
     void setFramePriority(FramePriority* priority) { priority_ = priority; }
 
-    // Called after every SendBits with the bits that went out (the transmit lamp).
+    // Called after every sendBits with the bits that went out (the transmit lamp).
     using SentObserver = std::function<void(const std::string& bits)>;
     // Returns an id for removeObserver.
     int addSentObserver(SentObserver observer);

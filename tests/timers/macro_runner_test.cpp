@@ -13,7 +13,7 @@ TEST(MacroRunner, OneRowMacroQueuesAtFirstTickAndEndsOnePauseLater) {
     RunRig rig;
     rig.timerMacro(0, "one.cro", {{A1On, "0002"}});
     rig.start(0);
-    // StartTimer waits 0.8 s with events running, then lets the scheduler go on.
+    // startTimer waits 0.8 s with events running, then lets the scheduler go on.
     EXPECT_FALSE(rig.shared.StartPending);
     EXPECT_EQ(rig.ms(), 800);
     EXPECT_TRUE(rig.shared.RunnerActive);

@@ -19,7 +19,7 @@ TEST(RunTimerCommand, GroupEntriesStartTheGroupThroughTheMainWindow) {
     RunRig rig;
     rig.table.setEntry(1, "GROUP 2 ON");
     rig.log.setStatus(1, "Timer 2", 0);
-    rig.start(1); // not a macro: StartTimer hands it on
+    rig.start(1); // not a macro: startTimer hands it on
     EXPECT_EQ(rig.groups, (std::vector<std::pair<int, std::string>>{{1, "ON"}}));
     EXPECT_EQ(rig.log.text(),
               CrLf + CrLf + "2024-06-03 12:00:00" + CrLf + "\tTimer 2:  (GROUP 2 ON) :  Success" + CrLf);
@@ -76,7 +76,7 @@ TEST(RunTimerCommand, ProgramsStartWithTheirArguments) {
     rig.table.setEntry(0, (rig.dir / "tool.exe").string() + " -x now");
     rig.table.setEntry(1, (rig.dir / "backup").string() + " --fast");
     rig.table.setEntry(2, "notes.txt"); // relative: in the program folder; not a program, so opened
-    rig.start(0);                       // ".exe" goes straight to RunTimerCommand
+    rig.start(0);                       // ".exe" goes straight to runTimerCommand
     rig.start(1);
     rig.start(2);
     using Started = std::vector<std::pair<std::string, std::vector<std::string>>>;
