@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     getrusage(RUSAGE_SELF, &before);
     for (int i = 0; i < frames; ++i) {
         port.clearEvents();
-        tx.SendBits(codes.frameFor({i % 16 + 1, i % 16 + 1, i % 2 ? zul::x10::Action::Off : zul::x10::Action::On}));
+        tx.sendBits(codes.frameFor({i % 16 + 1, i % 16 + 1, i % 2 ? zul::x10::Action::Off : zul::x10::Action::On}));
         for (const auto& e : port.events()) changes.push_back({e.micros, e.rts, e.dtr});
     }
     getrusage(RUSAGE_SELF, &after);

@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
 
     zul::RecordStore records;
     if (!records.open(home / "db.zld")) return 1;
-    records.WriteRecord(270, "sim", true); // the simulated transmitter
-    records.WriteRecord(275, "1", true);   // the "&Timers" switch
+    records.writeRecord(270, "sim", true); // the simulated transmitter
+    records.writeRecord(275, "1", true);   // the "&Timers" switch
     records.close();
 
     const zul::DateTime now = zul::SystemClock().now();

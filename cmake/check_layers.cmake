@@ -4,8 +4,8 @@
 # Every folder under src/ has a row: the folder, then the folders its files
 # may include besides their own ("." is main.cpp). The README's table for
 # developers says the same in words; change both together.
-set(zul_logic_below_app "timers,macros,favs,sun,x10,settings,platform")
-set(zul_logic "mqtt,app,${zul_logic_below_app}")
+set(zul_domain "timers,macros,sun,x10,settings,platform")
+set(zul_logic "mqtt,service,handoff,app,windows,${zul_domain}")
 set(zul_layers
   "platform:"
   "platform/sim:platform"
@@ -14,9 +14,12 @@ set(zul_layers
   "sun:settings,platform"
   "macros:platform"
   "timers:macros,sun,x10,settings,platform"
-  "favs:x10,settings,platform"
-  "app:${zul_logic_below_app}"
-  "mqtt:app,${zul_logic_below_app}"
+  # One library: App owns the main and timer windows' logic.
+  "app:windows,${zul_domain}"
+  "windows:app,${zul_domain}"
+  "handoff:app,${zul_domain}"
+  "service:handoff,app,${zul_domain}"
+  "mqtt:app,${zul_domain}"
   "platform/qt:platform,platform/sim"
   "mqtt/mosquitto:${zul_logic}"
   "ui:${zul_logic},platform/qt,mqtt/mosquitto"

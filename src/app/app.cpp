@@ -2,14 +2,14 @@
 
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "app/startup.h"
 #include "app/unit_descriptions.h"
 #include "platform/atomic_file.h"
 #include "settings/paths.h"
 #include "settings/settings_store.h"
 #include "timers/timer_service.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 
 namespace zul::app {
 
@@ -28,7 +28,7 @@ std::string TranslatedDialogs::translate(const std::string& text) const {
     while (true) {
         const std::size_t end = text.find('\n', start);
         const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        out += line.empty() ? line : language_.LangCaption(line);
+        out += line.empty() ? line : language_.langCaption(line);
         if (end == std::string::npos) break;
         out += '\n';
         start = end + 1;
@@ -94,7 +94,7 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
     descriptions = std::make_unique<UnitDescriptions>(records, [this](const std::string& t) { return tr(t); });
     descriptions->watch(loop);
     mainClock = std::make_unique<MainClock>(*this);
-    mainWindow = std::make_unique<MainWindowLogic>(*this);
+    mainWindow = std::make_unique<windows::MainWindowForm>(*this);
     groups = std::make_unique<GroupsPanel>(*this);
     startup = std::make_unique<Startup>(*this);
 }
@@ -111,7 +111,7 @@ App::~App() {
 }
 
 std::string App::tip(const std::string& text) const {
-    const std::string t = language.LangTip(text);
+    const std::string t = language.langTip(text);
     const auto first = t.find_first_not_of(' ');
     if (first == std::string::npos) return "";
     return t.substr(first, t.find_last_not_of(' ') - first + 1);
@@ -119,7 +119,7 @@ std::string App::tip(const std::string& text) const {
 
 void App::logError(const std::string& procedure, const std::string& window, const std::string& description,
                    long number) {
-    errorLog.LogError(procedure, window, number, description);
+    errorLog.logError(procedure, window, number, description);
 }
 
 std::vector<std::filesystem::path> App::removeLeftoverSaves() const {

@@ -30,15 +30,18 @@
 #include "x10/transmitter.h"
 #include "x10/x10_codes.h"
 
+namespace zul::windows {
+class TimerWindowForm;
+class MainWindowForm;
+} // namespace zul::windows
+
 namespace zul {
 class TimerService;
-class TimerWindowLogic;
 } // namespace zul
 
 namespace zul::app {
 
 class MainClock;
-class MainWindowLogic;
 class GroupsPanel;
 class Startup;
 class UnitDescriptions;
@@ -171,7 +174,7 @@ public:
     long processId = 0; // this process, published for the user's information
 
     std::unique_ptr<MainClock> mainClock;
-    std::unique_ptr<MainWindowLogic> mainWindow;
+    std::unique_ptr<windows::MainWindowForm> mainWindow;
     std::unique_ptr<GroupsPanel> groups;
     std::unique_ptr<Startup> startup;
     // The unit descriptions of the record store, watched for changes.
@@ -179,7 +182,7 @@ public:
     // Loaded by the "&Timers" switch or a timer window (see timers_switch.h),
     // with the timer window's logic on it.
     std::unique_ptr<TimerService> timers;
-    std::unique_ptr<TimerWindowLogic> timerWindow;
+    std::unique_ptr<windows::TimerWindowForm> timerWindow;
     // The timer machinery was loaded or its master switch changed (true), or
     // it is about to be unloaded (false); for any number of listeners.
     Signal<bool> timersSwitched;
@@ -188,7 +191,7 @@ public:
     // every open window showing one shows the new state at once.
     Signal<> optionsChanged;
 
-    std::string tr(const std::string& text) const { return language.LangCaption(text); }
+    std::string tr(const std::string& text) const { return language.langCaption(text); }
     // Tool tips: translated, without the padding blanks the lookup adds.
     std::string tip(const std::string& text) const;
     void logError(const std::string& procedure, const std::string& window, const std::string& description,

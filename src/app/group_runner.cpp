@@ -33,7 +33,7 @@ std::string GroupRunner::offForm(const std::string& onCode) {
 }
 
 double GroupRunner::commandDelay() const {
-    const double tenths = settingAsNumber(ReadSetting(settings_, Setting::GroupDelay), 6);
+    const double tenths = settingAsNumber(readSetting(settings_, Setting::GroupDelay), 6);
     return std::max(0.0, tenths / 10);
 }
 
@@ -53,10 +53,10 @@ void GroupRunner::runGroup(int index, bool on) {
     for (const std::string& line : read.ok() ? macros::parseGroupText(read.bytes).items : std::vector<std::string>{}) {
         // Label lines carry no command; a line that is no 16-bit code cannot be sent.
         if (line.rfind("Group", 0) == 0 || !macros::isBitCode(line)) continue;
-        tx_.SendBits(std::string(x10::FrameHeader) + (on ? line : offForm(line)) + x10::FrameFooter);
+        tx_.sendBits(std::string(x10::FrameHeader) + (on ? line : offForm(line)) + x10::FrameFooter);
         sent = sent || (tx_.port().isOpen() && !tx_.port().lost());
         loop_.processEvents();
-        tx_.Pause(delay);
+        tx_.pause(delay);
     }
     if (stopFlash) stopFlash();
     tag.clear();
@@ -68,7 +68,7 @@ void GroupRunner::autoOff(int index) {
     const std::optional<double> delay = askDelay ? askDelay() : std::nullopt;
     if (!delay || !(*delay >= 1)) return;
     runGroup(index, true);
-    tx_.Pause(*delay);
+    tx_.pause(*delay);
     runGroup(index, false);
 }
 
@@ -84,11 +84,11 @@ const std::string& GroupRunner::tag(int index, bool on) const {
     return tags_.at(static_cast<std::size_t>(index))[on ? 0 : 1];
 }
 
-bool GroupRunner::autoOffButtonsShown() const { return ReadSetting(settings_, Setting::GroupDelayButtons) != "0"; }
+bool GroupRunner::autoOffButtonsShown() const { return readSetting(settings_, Setting::GroupDelayButtons) != "0"; }
 
 void GroupRunner::toggleAutoOffButtons() {
     const bool show = !autoOffButtonsShown();
-    WriteSetting(settings_, Setting::GroupDelayButtons, show ? "1" : "0");
+    writeSetting(settings_, Setting::GroupDelayButtons, show ? "1" : "0");
     if (onAutoOffButtons) onAutoOffButtons(show);
 }
 

@@ -3,7 +3,7 @@
 // ON or OFF with one click, or ON and, after a delay the user enters, OFF
 // again. Timers switch groups through the same buttons (`strtGroup`).
 //
-// A run sends each command of the group file at once through `SendBits`,
+// A run sends each command of the group file at once through `sendBits`,
 // with the "GrDelay" pause (tenths of a second) after each; the pauses let
 // other events run, so other buttons and timers may act between commands.
 #include <array>
@@ -45,7 +45,7 @@ public:
     // Tool-tip lookup.
     Translate tip;
 
-    // `cmdGrpOn`(i) / `cmdGrpOff`(i): index 0 to 7. A user click plays the
+    // The ON and OFF buttons of group i: index 0 to 7. A user click plays the
     // click sound; a run started by a timer (tag "timer") does not.
     void runGroup(int index, bool on);
     // A group's Auto-Off: asks for a delay; 1 s or more runs ON, waits, runs OFF.

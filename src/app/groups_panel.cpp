@@ -2,7 +2,7 @@
 
 #include "app/app.h"
 #include "app/main_clock.h"
-#include "app/preferences.h"
+#include "windows/preferences_window.h"
 
 namespace zul::app {
 
@@ -28,7 +28,7 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
     panic_ = std::make_unique<PanicRoutine>(*runner_, app.transmitter, app.loop, app.settings, app.dialogs,
                                             [&app](const std::string& text) { return app.tr(text); });
     panic_->click = [&app] { app.sounds.play(SoundEvent::Click); };
-    panic_->openSetup = [&app](const std::string& group) { openPreferences(app, PreferencesTab::Panic, group); };
+    panic_->openSetup = [&app](const std::string& group) { windows::openPreferences(app, windows::PreferencesTab::Panic, group); };
     panic_->focusMainWindow = [&app] {
         if (app.mainWindowVisible && app.hooks.bringToFront) app.hooks.bringToFront();
     };
@@ -42,7 +42,7 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
 GroupsPanel::~GroupsPanel() { app_.groupLabels.changed = nullptr; }
 
 void GroupsPanel::restore() {
-    shown_ = app_.records.ReadRecord(RecordNumber::GroupsPanel, true) == "1";
+    shown_ = app_.records.readRecord(RecordNumber::GroupsPanel, true) == "1";
     runner_->labels = app_.groupLabels.labels;
     panic_->settings = loadPanicSettings(app_.records, app_.settings);
     notify();
@@ -50,7 +50,7 @@ void GroupsPanel::restore() {
 
 void GroupsPanel::setShown(bool on) {
     shown_ = on;
-    app_.records.WriteRecord(RecordNumber::GroupsPanel, on ? "1" : "0", true);
+    app_.records.writeRecord(RecordNumber::GroupsPanel, on ? "1" : "0", true);
     notify();
 }
 

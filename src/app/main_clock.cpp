@@ -55,15 +55,15 @@ void MainClock::clockTick() {
 
 void MainClock::weeklyCheck(const DateTime& now) {
     SettingsBackend& s = app_.settings;
-    if (ReadSetting(s, Setting::UpdateCheck) != "1") return;
+    if (readSetting(s, Setting::UpdateCheck) != "1") return;
     const int weekday = now.weekday();
-    const int checkDay = toInt(ReadSetting(s, Setting::UpdateCheckDay), 0);
-    const int fromHour = toInt(ReadSetting(s, Setting::UpdateCheckHour), 19);
-    bool checked = ReadSetting(s, Setting::UpdateChecked) == "True";
+    const int checkDay = toInt(readSetting(s, Setting::UpdateCheckDay), 0);
+    const int fromHour = toInt(readSetting(s, Setting::UpdateCheckHour), 19);
+    bool checked = readSetting(s, Setting::UpdateChecked) == "True";
     // The flag belongs to the day the check ran: it is cleared on any other
     // day, so the day after the check day gets its own single check.
     if (checked && weekday != checkDay && checkedOnDay_ != now.dayNumber()) {
-        WriteSetting(s, Setting::UpdateChecked, "False");
+        writeSetting(s, Setting::UpdateChecked, "False");
         checked = false;
     }
     const bool checkDayOrNext = weekday == checkDay || weekday == checkDay + 1;
@@ -72,28 +72,28 @@ void MainClock::weeklyCheck(const DateTime& now) {
     if (updaterPresent()) {
         updateStatus_ = app_.tr("checking update");
         notify();
-        app_.transmitter.Pause(0.5);
+        app_.transmitter.pause(0.5);
         runUpdater("autocheck");
         updateStatus_.clear();
     }
-    WriteSetting(s, Setting::UpdateChecked, "True");
+    writeSetting(s, Setting::UpdateChecked, "True");
 }
 
 void MainClock::askAboutUpdates(const DateTime& now) {
     SettingsBackend& s = app_.settings;
     // Without an updater program there is nothing to agree to.
-    if (ReadSetting(s, Setting::UpdateCheck) != "3" || !updaterPresent()) return;
+    if (readSetting(s, Setting::UpdateCheck) != "3" || !updaterPresent()) return;
     const std::string text = app_.tr("Would you like to automatically check for updates once a week?") + "\n" +
                              app_.tr("This setting can be changed anytime by clicking Menu ->") + "\n" +
                              app_.tr("Setup Preferences, and then the Advanced tab.");
     if (app_.rawDialogs.question(text, app_.tr("Automatic Check for Updates?"), false) == Answer::Yes) {
-        WriteSetting(s, Setting::UpdateCheck, "1");
-        WriteSetting(s, Setting::UpdateCheckDay, std::to_string(now.weekday()));
+        writeSetting(s, Setting::UpdateCheck, "1");
+        writeSetting(s, Setting::UpdateCheckDay, std::to_string(now.weekday()));
         char hour[8];
         std::snprintf(hour, sizeof hour, "%02d", now.hour);
-        WriteSetting(s, Setting::UpdateCheckHour, hour);
+        writeSetting(s, Setting::UpdateCheckHour, hour);
     } else {
-        WriteSetting(s, Setting::UpdateCheck, "0");
+        writeSetting(s, Setting::UpdateCheck, "0");
     }
 }
 
@@ -105,8 +105,8 @@ bool MainClock::updaterPresent() const {
 }
 
 void MainClock::runUpdater(const std::string& type) {
-    WriteSetting(app_.settings, Setting::UpdateCheckType, type);
-    app_.transmitter.Pause(0.5);
+    writeSetting(app_.settings, Setting::UpdateCheckType, type);
+    app_.transmitter.pause(0.5);
     app_.desktop.startProgram(updaterPath().string(), {});
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The main window's three display ticks: tmrClock (the time of day, the
-// window's visibility, the weekly update check), tmrFlash (the transmit lamp)
-// and tmrTindicate (the blinking "Timer Running").
+// The main window's three display ticks: the clock tick (the time of day, the
+// window's visibility, the weekly update check), the lamp tick (the transmit lamp)
+// and the indicator tick (the blinking "Timer Running").
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -25,7 +25,7 @@ public:
     explicit MainClock(App& app);
     ~MainClock();
 
-    // tmrClock runs from the main window's load until it closes.
+    // The clock tick runs from the main window's load until it closes.
     void start();
     void stop();
     void clockTick();

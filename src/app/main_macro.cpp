@@ -59,7 +59,7 @@ void playMacroNow(App& app, const std::filesystem::path& file, NowPlaying how) {
     }
 }
 
-void CroSend(App& app, const std::filesystem::path& file, std::function<void()> finished,
+void croSend(App& app, const std::filesystem::path& file, std::function<void()> finished,
              std::function<bool()> stopRequested) {
     NowPlaying how;
     how.finished = std::move(finished);

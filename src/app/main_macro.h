@@ -1,5 +1,5 @@
 #pragma once
-// The synchronous macro players of the windows: the main window's CroSend
+// The synchronous macro players of the windows: the main window's croSend
 // (a macro handed over on the command line or dropped on the window), the
 // run-macro window and the macro editor's Test Macro / Run Macro. Each plays
 // the file at once with its own row waits and ends with the same end-of-run
@@ -40,7 +40,7 @@ struct MacroTurns {
 void playMacroNow(App& app, const std::filesystem::path& file, NowPlaying how);
 
 // The main window's player: each pause less 0.1 s, at least 0.15 s.
-void CroSend(App& app, const std::filesystem::path& file, std::function<void()> finished = {},
+void croSend(App& app, const std::filesystem::path& file, std::function<void()> finished = {},
              std::function<bool()> stopRequested = {});
 
 } // namespace zul::app

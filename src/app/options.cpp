@@ -28,14 +28,14 @@ void failed(App& app, const std::string& why) { app.dialogs.message("Failed\n" +
 
 std::string associate(App& app) {
     const std::string error = app.desktop.setMacroAssociation(true);
-    if (error.empty()) WriteSetting(app.settings, Setting::MacroAssociationSet, "Done");
+    if (error.empty()) writeSetting(app.settings, Setting::MacroAssociationSet, "Done");
     return error;
 }
 
 // Takes the file type and its handler away again; "Set" goes with them.
 std::string dissociate(App& app) {
     const std::string error = app.desktop.setMacroAssociation(false);
-    WriteSetting(app.settings, Setting::MacroAssociationSet, "");
+    writeSetting(app.settings, Setting::MacroAssociationSet, "");
     return error;
 }
 
@@ -74,7 +74,7 @@ const OptionInfo& optionInfo(Option id) {
 
 bool optionOn(const App& app, Option id) {
     const OptionInfo& o = optionInfo(id);
-    const std::string value = ReadSetting(app.settings, o.key);
+    const std::string value = readSetting(app.settings, o.key);
     return equalsNoCase(value, o.on) || (id == Option::AssociateMacros && equalsNoCase(value, "Yes"));
 }
 
@@ -85,7 +85,7 @@ bool setOption(App& app, Option id, bool on) {
         return false;
     }
     const OptionInfo& o = optionInfo(id);
-    WriteSetting(app.settings, o.key, on ? o.on : o.off);
+    writeSetting(app.settings, o.key, on ? o.on : o.off);
     applyFlag(app, id, on);
     refreshWindows(app);
     return true;
@@ -100,7 +100,7 @@ bool changeLauncher(App& app, Launcher where, bool present) {
 
 bool removeAssociations(App& app) {
     const std::string error = dissociate(app);
-    WriteSetting(app.settings, Setting::AssociateMacros, "False");
+    writeSetting(app.settings, Setting::AssociateMacros, "False");
     app.associateMacroFiles = false;
     refreshWindows(app);
     if (!error.empty()) failed(app, error);

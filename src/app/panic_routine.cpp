@@ -26,16 +26,16 @@ double numberOf(std::string text) {
 
 PanicSettings loadPanicSettings(RecordStore& records, const SettingsBackend& settings) {
     PanicSettings p;
-    const std::string caption = records.ReadRecord(RecordNumber::PanicCaption, true);
+    const std::string caption = records.readRecord(RecordNumber::PanicCaption, true);
     if (!caption.empty()) p.caption = caption;
-    p.colour = static_cast<int>(numberOf(records.ReadRecord(RecordNumber::PanicColour, true)));
-    const double group = numberOf(records.ReadRecord(RecordNumber::PanicGroup, true));
+    p.colour = static_cast<int>(numberOf(records.readRecord(RecordNumber::PanicColour, true)));
+    const double group = numberOf(records.readRecord(RecordNumber::PanicGroup, true));
     p.group = group >= 1 && group <= macros::kGroupCount && group == std::floor(group) ? static_cast<int>(group) : 0;
-    const std::string delay = records.ReadRecord(RecordNumber::PanicDelay, true);
+    const std::string delay = records.readRecord(RecordNumber::PanicDelay, true);
     const std::size_t comma = delay.find(',');
     p.minutes = numberOf(delay.substr(0, comma));
     p.seconds = comma == std::string::npos ? 0 : numberOf(delay.substr(comma + 1));
-    p.shown = ReadSetting(settings, Setting::PanicButton) != "0";
+    p.shown = readSetting(settings, Setting::PanicButton) != "0";
     return p;
 }
 
@@ -72,7 +72,7 @@ bool PanicRoutine::runGroups() {
     const int index = settings.group - 1;
     groups_.runGroup(index, true);
     if (delay > 0) {
-        tx_.Pause(delay);
+        tx_.pause(delay);
         groups_.runGroup(index, false);
         if (click) click();
     }
@@ -98,7 +98,7 @@ std::string PanicRoutine::menuCaption() const { return withoutAccessKeys(setting
 
 void PanicRoutine::toggleShown() {
     settings.shown = !settings.shown;
-    WriteSetting(store_, Setting::PanicButton, settings.shown ? "1" : "0");
+    writeSetting(store_, Setting::PanicButton, settings.shown ? "1" : "0");
 }
 
 } // namespace zul

@@ -9,11 +9,11 @@
 #include "app/groups_panel.h"
 #include "app/guarded.h"
 #include "app/main_clock.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "app/options.h"
 #include "app/placement.h"
 #include "app/timers_switch.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 #include "settings/settings_store.h"
 
 namespace zul::app {
@@ -59,32 +59,32 @@ void Startup::enter(const std::string& commandLine) {
         guard.step([&] {
             std::error_code ec;
             if (!std::filesystem::exists(app_.language.file(), ec))
-                WriteSetting(app_.settings, Setting::Language, "English");
+                writeSetting(app_.settings, Setting::Language, "English");
         });
         guard.step([&] {
-            app_.codes.LoadHouseCodes();
-            app_.codes.LoadUnitCodes();
+            app_.codes.loadHouseCodes();
+            app_.codes.loadUnitCodes();
         });
         guard.step([&] {
             const auto path = recordStorePath(app_.settings, app_.folder);
             if (!app_.records.open(path)) guard.fail(recordStoreProblemText(app_.records));
         });
         guard.step([&] {
-            const std::string doSet = ReadSetting(app_.settings, Setting::AssociateMacros);
+            const std::string doSet = readSetting(app_.settings, Setting::AssociateMacros);
             app_.associateMacroFiles = equalsNoCase(doSet, "Yes") || equalsNoCase(doSet, "True");
-            WriteSetting(app_.settings, Setting::AssociateMacros, app_.associateMacroFiles ? "True" : "False");
+            writeSetting(app_.settings, Setting::AssociateMacros, app_.associateMacroFiles ? "True" : "False");
         });
         guard.step([&] {
             if (showSplash) showSplash();
             else loadMainWindow();
         });
-        guard.step([&] { WriteSetting(app_.settings, Setting::CurrentVersion, ZUL_VERSION); });
+        guard.step([&] { writeSetting(app_.settings, Setting::CurrentVersion, ZUL_VERSION); });
         guard.step([&] {
             // Said once, after the start-up's own writes: settings that could not be
             // read are the defaults and never written; settings that cannot be
             // saved last until the program ends.
             if (const std::string text = settingsProblemText(app_.settings, false); !text.empty()) {
-                app_.errorLog.WriteErrorLog(settingsProblemText(app_.settings, true));
+                app_.errorLog.writeErrorLog(settingsProblemText(app_.settings, true));
                 app_.dialogs.message(text);
             }
         });
@@ -105,19 +105,19 @@ void Startup::loadMainWindow() {
 
 void Startup::loadOptions() {
     app_.groups->restore();
-    app_.showToolTips = ReadSetting(app_.settings, Setting::ShowToolTips) != "0";
-    app_.minimizeOnStart = ReadSetting(app_.settings, Setting::MinOnStart) == "True";
+    app_.showToolTips = readSetting(app_.settings, Setting::ShowToolTips) != "0";
+    app_.minimizeOnStart = readSetting(app_.settings, Setting::MinOnStart) == "True";
     if (app_.minimizeOnStart) startUp_->setEnabled(true);
-    app_.minimizeToTray = ReadSetting(app_.settings, Setting::MinToTray) == "1";
+    app_.minimizeToTray = readSetting(app_.settings, Setting::MinToTray) == "1";
     // The running copy is found through its single-instance channel; the
     // process id is kept here for the user's information.
-    if (app_.processId) WriteSetting(app_.settings, Setting::WindowHandle, std::to_string(app_.processId));
+    if (app_.processId) writeSetting(app_.settings, Setting::WindowHandle, std::to_string(app_.processId));
 }
 
 void Startup::afterStartTick() {
     afterStart_->setEnabled(false);
     if (phase_ != Phase::Loaded) return;
-    if (setTimersOn) setTimersOn(app_.records.ReadRecord(RecordNumber::TimersSwitch, true) == "1");
+    if (setTimersOn) setTimersOn(app_.records.readRecord(RecordNumber::TimersSwitch, true) == "1");
     restoreState();
     if (!app_.minimizeOnStart && app_.hooks.showMainWindow) app_.hooks.showMainWindow();
     // The splash stays until now, so that the screen is never empty.
@@ -134,13 +134,13 @@ void Startup::afterStartTick() {
 void Startup::restoreState() {
     app_.mainWindow->restoreHouseAndPage();
     app_.groups->restore();
-    if (app_.records.ReadRecord(RecordNumber::FirstRun, true).empty()) {
+    if (app_.records.readRecord(RecordNumber::FirstRun, true).empty()) {
         firstStartLauncher(app_);
-        app_.records.WriteRecord(RecordNumber::FirstRun, dateText(app_.clock.now()), true);
+        app_.records.writeRecord(RecordNumber::FirstRun, dateText(app_.clock.now()), true);
     }
     app_.groupLabels.load(app_.folder);
     app_.mainWindow->refreshDescriptions();
-    app_.sounds.setOn(ReadSetting(app_.settings, Setting::SoundsOn) != "False");
+    app_.sounds.setOn(readSetting(app_.settings, Setting::SoundsOn) != "False");
 }
 
 void Startup::startUpTick() {
@@ -148,7 +148,7 @@ void Startup::startUpTick() {
     if (app_.minimizeOnStart) {
         if (minimizeAtStart) minimizeAtStart();
     } else {
-        WriteSetting(app_.settings, Setting::MinOnStart, "False");
+        writeSetting(app_.settings, Setting::MinOnStart, "False");
     }
 }
 
@@ -183,7 +183,7 @@ void Startup::dropFiles(const std::vector<std::string>& files) {
     else setCommand(files.front());
 }
 
-bool Startup::cmdExit() {
+bool Startup::exitProgram() {
     if (phase_ == Phase::Closing || phase_ == Phase::Ended) return true;
     if (asking_) return false; // a second Exit while the first one's question is open
     asking_ = true;
@@ -224,18 +224,18 @@ void Startup::mainWindowClosed() {
     if (placed && !minimized && app_.hooks.mainWindowPosition) {
         storeWindowPosition(s, MainWindowPositionKeys, app_.hooks.mainWindowPosition());
     }
-    WriteSetting(s, Setting::CurrentVersion, ZUL_VERSION);
-    WriteSetting(s, Setting::CurrentExePath, app_.folder.string());
-    if (timersOn) app_.records.WriteRecord(RecordNumber::TimersSwitch, timersOn() ? "1" : "0", true);
+    writeSetting(s, Setting::CurrentVersion, ZUL_VERSION);
+    writeSetting(s, Setting::CurrentExePath, app_.folder.string());
+    if (timersOn) app_.records.writeRecord(RecordNumber::TimersSwitch, timersOn() ? "1" : "0", true);
     app_.StopAll = false;
-    app_.transmitter.Pause(0.1);
+    app_.transmitter.pause(0.1);
     app_.StopAll = true; // nothing starts again while the program ends
     app_.mainClock->stop();
     unloadTimers(app_, false); // its question was asked before the closing began
     if (app_.hooks.closeWindows) app_.hooks.closeWindows();
     app_.records.close();
     if (app_.restartMarked) {
-        WriteSetting(s, Setting::Restart, "restart");
+        writeSetting(s, Setting::Restart, "restart");
         if (restartProgram) restartProgram();
     }
     phase_ = Phase::Ended;

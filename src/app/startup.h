@@ -1,8 +1,8 @@
 #pragma once
 // Start-up and shutdown of the desktop program in their fixed order: the
 // entry steps, the main window's two load steps, the first afterStart tick,
-// tmrStartUp, the command box (txtCommand) with tmrAcro, dropped files, and
-// cmdExit with the closing of the main window.
+// the start-up tick, the command box with its pending-files tick, dropped files, and
+// the exit routine with the closing of the main window.
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -50,7 +50,7 @@ public:
     // window with unsaved work asks about it; a Cancel there keeps the program
     // running with every window as it was (false). Then every pause ends and
     // the program closes without another question.
-    bool cmdExit();
+    bool exitProgram();
     // A stop signal: the program ends at once through the same closing, with
     // no question asked; unsaved work is kept where it can be (or said lost).
     void stopNow();
@@ -58,7 +58,7 @@ public:
     void mainWindowClosed();
 
     Phase phase() const { return phase_; }
-    // Macro files waiting for tmrAcro.
+    // Macro files waiting for the pending-files tick.
     struct PendingMacro {
         std::string path;
         std::function<void()> done;
@@ -75,7 +75,7 @@ public:
                        std::function<bool()> stopRequested)>
         runMacro;
     std::function<void()> fillLanguageMenu;
-    std::function<void()> minimizeAtStart; // tmrStartUp with "Minimize on Start"
+    std::function<void()> minimizeAtStart; // the start-up tick with "Minimize on Start"
     std::function<bool()> timersOn;        // the "&Timers" toggle
     std::function<void(bool)> setTimersOn;
     std::function<void()> restartProgram;            // a restart was asked for

@@ -5,18 +5,18 @@
 #include "app/app.h"
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "platform/text.h"
 #include "timers/timer_engine.h"
 #include "timers/timer_service.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 
 namespace zul::app {
 
 namespace {
 LangLookup languageOf(App& app) {
     return {[&app](const std::string& t) { return app.tr(t); },
-            [&app](const std::string& t) { return app.language.LangTip(t); }};
+            [&app](const std::string& t) { return app.language.langTip(t); }};
 }
 
 // A failure of the unattended timers: standard error and the error log.
@@ -56,8 +56,8 @@ bool loadTimers(App& app) {
         return false;
     }
     app.timers = std::move(service);
-    app.timerWindow = std::make_unique<TimerWindowLogic>(
-        TimerWindowParts{*app.timers, app.settings, app.dialogs, app.sounds, app.clock, languageOf(app)});
+    app.timerWindow = std::make_unique<windows::TimerWindowForm>(
+        windows::TimerWindowParts{*app.timers, app.settings, app.dialogs, app.sounds, app.clock, languageOf(app)});
     app.timerWindow->switchChanged = [&app] { notify(app, true); };
     app.timerWindowOpen = true;
     app.mainWindow->appendTimerCommand = [&app](const std::string& text) {

@@ -32,9 +32,9 @@ void Uninstaller::run() {
     keep(app_.desktop.setLauncher(Launcher::DesktopFolder, false));
     keep(app_.desktop.setLauncher(Launcher::Autostart, false));
     keep(app_.desktop.setMacroAssociation(false));
-    WriteSetting(app_.settings, Setting::AutoStart, "0");
-    WriteSetting(app_.settings, Setting::AssociateMacros, "False");
-    WriteSetting(app_.settings, Setting::MacroAssociationSet, "");
+    writeSetting(app_.settings, Setting::AutoStart, "0");
+    writeSetting(app_.settings, Setting::AssociateMacros, "False");
+    writeSetting(app_.settings, Setting::MacroAssociationSet, "");
     app_.associateMacroFiles = false;
 
     const fs::path settings = settingsFile(app_);
@@ -46,7 +46,7 @@ void Uninstaller::run() {
     for (const auto& e : errors) report += "\n" + e;
     app_.dialogs.message(report + "\nZulmarin will now close.", "Uninstall Zulmarin");
     // Settings go only with the program: an Exit cancelled over unsaved work keeps them.
-    if (!app_.startup->cmdExit() || !settingsToo) return;
+    if (!app_.startup->exitProgram() || !settingsToo) return;
     std::error_code ec;
     fs::remove(settings, ec);
     fs::remove(settings.parent_path(), ec); // only when nothing else is in it

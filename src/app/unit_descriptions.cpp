@@ -46,7 +46,7 @@ UnitDescriptions::UnitDescriptions(RecordStore& records, Translate translate)
 UnitDescriptions::~UnitDescriptions() = default;
 
 std::string UnitDescriptions::read(const UnitAddress& unit) const {
-    const std::string stored = records_.ReadRecord(record(unit), true);
+    const std::string stored = records_.readRecord(record(unit), true);
     const auto mark = stored.find(DescriptionMark);
     return mark == std::string::npos ? "" : stored.substr(mark + 3);
 }
@@ -57,7 +57,7 @@ DescriptionResult UnitDescriptions::write(const UnitAddress& unit, const std::st
     // What would act on a terminal or turn the text around is never stored.
     if (!isPlainText(clean)) return {false, tr(DescriptionRefusal)};
     const std::string prefix = unitName(unit) + DescriptionMark;
-    const auto written = records_.WriteRecord(record(unit), prefix + clean, true);
+    const auto written = records_.writeRecord(record(unit), prefix + clean, true);
     if (!written) {
         if (written.fitsChars <= 0) return {false, written.error};
         const int fits = written.fitsChars - static_cast<int>(prefix.size());

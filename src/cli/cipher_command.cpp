@@ -16,12 +16,12 @@ int cipherCommand(const Args& args, Io& io) {
     const std::string& text = args[1];
     if (direction == "encipher") {
         if (text.find('"') != std::string::npos) io.err << "zulmarin: double quotes are dropped from the text\n";
-        io.out << CipherText(false, text) << "\n";
+        io.out << cipherText(false, text) << "\n";
         return 0;
     }
     if (direction == "decipher") {
         if (!looksEnciphered(text)) return badInput(io, "'" + text + "' is not an enciphered text");
-        io.out << CipherText(true, text) << "\n";
+        io.out << cipherText(true, text) << "\n";
         return 0;
     }
     return badInput(io, "unknown direction '" + direction + "' (encipher or decipher)");

@@ -11,14 +11,14 @@ namespace zul::cli {
 
 namespace {
 
-std::string Decimal(double v) {
+std::string decimal(double v) {
     char buf[32];
     return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
 // -1 when no row has this name or index.
-int FindCity(const std::string& wanted) {
-    const auto& table = CityTable();
+int findCity(const std::string& wanted) {
+    const auto& table = cityTable();
     int index = -1;
     const auto r = std::from_chars(wanted.data(), wanted.data() + wanted.size(), index);
     if (r.ec == std::errc() && r.ptr == wanted.data() + wanted.size())
@@ -37,24 +37,24 @@ const char* const cityHelp = "usage: zulmarin city [NAME|INDEX]\n"
                              "row's name, latitude, longitude and zone.\n";
 
 int cityCommand(const Args& args, Io& io) {
-    const auto& table = CityTable();
+    const auto& table = cityTable();
     if (args.empty()) {
         for (std::size_t i = 0; i < table.size(); ++i) {
             const CityRecord& c = table[i];
             char line[160];
             std::snprintf(line, sizeof line, "%2zu  %-38s %8s %9s %4d\n", i, c.Name.c_str(),
-                          Decimal(c.Latitude).c_str(), Decimal(c.Longitude).c_str(), c.Zone);
+                          decimal(c.Latitude).c_str(), decimal(c.Longitude).c_str(), c.Zone);
             io.out << line;
         }
         return 0;
     }
     std::string wanted;
     for (const auto& a : args) wanted += (wanted.empty() ? "" : " ") + a;
-    const int index = FindCity(wanted);
+    const int index = findCity(wanted);
     if (index < 0) return badInput(io, "no city '" + wanted + "' (zulmarin city lists them)");
     const CityRecord& c = table[static_cast<std::size_t>(index)];
-    io.out << "name " << trimBlanks(c.Name) << "\nlatitude " << Decimal(c.Latitude) << "\nlongitude "
-           << Decimal(c.Longitude) << "\nzone " << c.Zone << "\n";
+    io.out << "name " << trimBlanks(c.Name) << "\nlatitude " << decimal(c.Latitude) << "\nlongitude "
+           << decimal(c.Longitude) << "\nzone " << c.Zone << "\n";
     return 0;
 }
 

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "app/instance_message.h"
+#include "handoff/instance_message.h"
 #include "cli/port_choice.h"
 #include "cli/started_commands.h"
 #include "cli/transmitting.h"

@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "app/instance_message.h"
+#include "handoff/instance_message.h"
 #include "cli/port_choice.h"
 #include "cli/started_commands.h"
 #include "cli/transmitting.h"
@@ -21,7 +21,7 @@ int transmit(const std::string& port, const std::string& frame, const SettingsBa
         port, clock, [&io](const sim::DecodedSignal& s) { io.out << s.text << "\n"; }, io);
     if (!line) return 1;
     CommandTransmitter tx(*line, clock, settings);
-    tx.transmitter().SendBits(frame);
+    tx.transmitter().sendBits(frame);
     line->close();
     return 0;
 }

@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include "app/app.h"
-#include "app/hand_off_desk.h"
-#include "app/headless_service.h"
+#include "handoff/hand_off_desk.h"
+#include "service/headless_service.h"
 #include "app/line_dialogs.h"
 #include "cli/cli.h"
 #include "cli/port_choice.h"
@@ -132,7 +132,7 @@ void keepFramePath(app::App& app, const std::function<void(const std::string&)>&
     const std::string text = "the sending code cannot be locked in memory (" + kept.error.message() +
                              "); a frame may wait while the system reads it back from disk";
     fault(text);
-    app.errorLog.LogErrorOnce("SendBits", "modX10", kept.error.value(), text);
+    app.errorLog.logErrorOnce("SendBits", "modX10", kept.error.value(), text);
 }
 
 int runService(Io& io, const std::optional<std::string>& port, const std::string& mqttBroker,

@@ -12,7 +12,7 @@ namespace zul::cli {
 
 namespace {
 
-std::string TimeLine(const char* what, const DateTime& t, const DateTime& day) {
+std::string timeLine(const char* what, const DateTime& t, const DateTime& day) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%s %02d:%02d:%02d", what, t.hour, t.minute, t.second);
     std::string line = buf;
@@ -64,14 +64,14 @@ int sunCommand(const Args& args, Io& io) {
         return badInput(io, "--zone must be a whole number of hours, not '" + values["--zone"] + "'");
     if (const std::string problem = placeProblem(*lat, *lon, *zone); !problem.empty()) return badInput(io, problem);
 
-    clsSunrise sun(day);
-    sun.SetLatitude(*lat);
-    sun.SetLongitude(*lon);
-    sun.SetTimeZone(static_cast<int>(*zone));
-    sun.SetDaySavings(dst);
-    sun.CalculateSun();
-    io.out << TimeLine("sunrise", sun.Sunrise(), day) << TimeLine("noon", sun.SolarNoon(), day)
-           << TimeLine("sunset", sun.Sunset(), day);
+    SunCalculator sun(day);
+    sun.setLatitude(*lat);
+    sun.setLongitude(*lon);
+    sun.setTimeZone(static_cast<int>(*zone));
+    sun.setDaySavings(dst);
+    sun.calculateSun();
+    io.out << timeLine("sunrise", sun.sunrise(), day) << timeLine("noon", sun.solarNoon(), day)
+           << timeLine("sunset", sun.sunset(), day);
     return 0;
 }
 

@@ -10,7 +10,6 @@
 #include "platform/system_clock.h"
 #include "platform/text.h"
 #include "settings/paths.h"
-#include "sun/location_tab.h"
 #include "sun/sunrise.h"
 #include "timers/days_rule.h"
 #include "timers/timer_file.h"
@@ -58,7 +57,7 @@ void printTable(const TimerTable& table, const OutlookInputs& in, std::ostream& 
 }
 
 void printSun(const OutlookInputs& in, std::ostream& out) {
-    clsSunrise calculator(in.now);
+    SunCalculator calculator(in.now);
     bool placeError = false;
     const auto sun = sunTimesOn(calculator, in.now, in.sun, in.systemZone, &placeError);
     out << "Now " << dayAndTime(in.now, in.twelveHour);
@@ -121,7 +120,7 @@ int timersCommand(const Args& args, Io& io) {
     in.sun = SunSettings::read(settings);
     // Running timers keep "DaySavings" in step with the system clock.
     in.sun.daySavings = daylightState(clock.timeZone()).daySavings ? "True" : "False";
-    in.systemZone = SystemZoneHours(clock.timeZone());
+    in.systemZone = systemZoneHours(clock.timeZone());
 
     TimerTable table(programFolder(settings));
     const std::filesystem::path file = timerFilePath(table.programFolder());

@@ -111,39 +111,39 @@ std::optional<MacroCommand> decodeCode(std::string_view code16) {
     return MacroCommand{std::string(1, house->letter), unit, std::string(command->action)};
 }
 
-std::string CroEdit::RowToCode(std::string& house, std::string_view unit, std::string_view action) {
-    std::string houseByte = LetterToHouseByte(asciiUpper(house));
-    const std::string unitByte = CommandToUnitByte(std::string(unit) + asciiUpper(action));
+std::string CroEdit::rowToCode(std::string& house, std::string_view unit, std::string_view action) {
+    std::string houseByte = letterToHouseByte(asciiUpper(house));
+    const std::string unitByte = commandToUnitByte(std::string(unit) + asciiUpper(action));
     const auto n = unitNumber(unit);
     if (n && *n > 8) houseByte = highUnitsForm(houseByte);
     house = houseByte;
     return houseByte + unitByte;
 }
 
-std::string CroEdit::CommandToUnitByte(std::string_view command) {
+std::string CroEdit::commandToUnitByte(std::string_view command) {
     if (auto byte = unitByteOfCommand(command)) lastUnitByte_ = std::move(*byte);
     return lastUnitByte_;
 }
 
-std::string CroEdit::LetterToHouseByte(std::string_view letter) {
+std::string CroEdit::letterToHouseByte(std::string_view letter) {
     return houseByteOfLetter(letter).value_or(std::string(letter));
 }
 
-std::string CroEdit::CodeToRow(std::string_view code) {
+std::string CroEdit::codeToRow(std::string_view code) {
     const std::string_view houseByte = leftOf(code, 8);
     const std::string_view unitByte = rightOf(code, 8);
     decodedHighUnits_ = houseByte.ends_with("100");
-    const std::string letter = HouseByteToLetter(houseByte);
-    return letter + UnitByteToCommand(unitByte);
+    const std::string letter = houseByteToLetter(houseByte);
+    return letter + unitByteToCommand(unitByte);
 }
 
-std::string CroEdit::HouseByteToLetter(std::string_view houseByte) {
+std::string CroEdit::houseByteToLetter(std::string_view houseByte) {
     const auto match = letterOfHouseByte(houseByte);
     decodedHouse_ = match ? std::string(1, match->letter) : std::string(houseByte);
     return decodedHouse_;
 }
 
-std::string CroEdit::UnitByteToCommand(std::string_view unitByte) {
+std::string CroEdit::unitByteToCommand(std::string_view unitByte) {
     if (const auto command = commandOfUnitByte(unitByte)) {
         decodedUnit_ = command->unit;
         decodedAction_ = command->action;

@@ -61,25 +61,25 @@ public:
     // Returns house byte + unit/function byte. house is upper-cased, turned
     // into the house byte that was used (units 9-16 form for units above 8)
     // and written back.
-    std::string RowToCode(std::string& house, std::string_view unit, std::string_view action);
+    std::string rowToCode(std::string& house, std::string_view unit, std::string_view action);
     // The byte of a command code; an unknown command returns the byte of the
     // previous successful conversion (empty when there was none).
-    std::string CommandToUnitByte(std::string_view command);
+    std::string commandToUnitByte(std::string_view command);
     // The units 1-8 house byte of "A" to "P"; any other text comes back unchanged.
-    static std::string LetterToHouseByte(std::string_view letter);
+    static std::string letterToHouseByte(std::string_view letter);
     // Returns letter + unit + action ("A12ON"); sets the decoded values.
-    std::string CodeToRow(std::string_view code);
+    std::string codeToRow(std::string_view code);
     // The letter of a house byte, or the byte itself when it is unknown.
-    std::string HouseByteToLetter(std::string_view houseByte);
+    std::string houseByteToLetter(std::string_view houseByte);
     // Unit + action ("12ON"), taking the units 9-16 flag of the last CodeToRow
     // into account; an unknown byte gives the byte itself and no action.
-    std::string UnitByteToCommand(std::string_view unitByte);
+    std::string unitByteToCommand(std::string_view unitByte);
 
-    const std::string& LastUnitByte() const { return lastUnitByte_; }
-    bool DecodedHighUnits() const { return decodedHighUnits_; }
-    const std::string& DecodedHouse() const { return decodedHouse_; }
-    const std::string& DecodedUnit() const { return decodedUnit_; }
-    const std::string& DecodedAction() const { return decodedAction_; }
+    const std::string& lastUnitByte() const { return lastUnitByte_; }
+    bool decodedHighUnits() const { return decodedHighUnits_; }
+    const std::string& decodedHouse() const { return decodedHouse_; }
+    const std::string& decodedUnit() const { return decodedUnit_; }
+    const std::string& decodedAction() const { return decodedAction_; }
 
 private:
     std::string lastUnitByte_;

@@ -75,8 +75,8 @@ public:
     bool deleteGroup();
 
     RecorderState state() const { return state_; }
-    const std::vector<std::string>& recordedCodes() const { return codes_; } // lstGrp1
-    const std::vector<std::string>& recordedTexts() const { return texts_; } // lstGrRecorded: "C12"
+    const std::vector<std::string>& recordedCodes() const { return codes_; } // as recorded
+    const std::vector<std::string>& recordedTexts() const { return texts_; } // as shown: "C12"
     std::string counterText() const { return std::to_string(texts_.size()); }
     bool counterRed() const { return state_ == RecorderState::Recording; }
     std::string recordCaption() const;

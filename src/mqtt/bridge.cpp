@@ -253,7 +253,7 @@ void MqttBridge::runRequest(const Request& r) {
             report("macro missing", "MQTT: there is no macro " + r.macroFile + " in " + app_.folder.string());
             break;
         }
-        runLater("macro " + r.macroFile, [this, file] { app::CroSend(app_, file); });
+        runLater("macro " + r.macroFile, [this, file] { app::croSend(app_, file); });
         break;
     }
     case Target::Timers: {

@@ -132,7 +132,7 @@ void MqttBridge::publishTimersState() {
 // "light/a3:1f2e3d4c switch/group2:..."
 void MqttBridge::loadHidden() {
     hidden_.clear();
-    for (const std::string& entry : splitAt(ReadSetting(app_.settings, Setting::MqttHidden), " ")) {
+    for (const std::string& entry : splitAt(readSetting(app_.settings, Setting::MqttHidden), " ")) {
         const auto colon = entry.find(':');
         if (colon != std::string::npos) hidden_[entry.substr(0, colon)] = entry.substr(colon + 1);
     }
@@ -141,7 +141,7 @@ void MqttBridge::loadHidden() {
 void MqttBridge::saveHidden() {
     std::string text;
     for (const auto& [key, nameHash] : hidden_) text += (text.empty() ? "" : " ") + key + ":" + nameHash;
-    WriteSetting(app_.settings, Setting::MqttHidden, text);
+    writeSetting(app_.settings, Setting::MqttHidden, text);
 }
 
 } // namespace zul::mqtt

@@ -108,14 +108,14 @@ std::string brokerUrl(const BrokerAddress& broker) {
 
 MqttSettings loadMqttSettings(const SettingsBackend& settings) {
     MqttSettings v;
-    const auto read = [&settings](const SettingKey& key) { return ReadSetting(settings, key); };
+    const auto read = [&settings](const SettingKey& key) { return readSetting(settings, key); };
     const std::string enabled = read(Setting::MqttEnabled);
     v.enabled = enabled == "1" || equalsNoCase(enabled, "True");
     v.broker = read(Setting::MqttBroker);
     v.caFile = read(Setting::MqttCaFile);
     v.username = read(Setting::MqttUsername);
     const std::string password = read(Setting::MqttPassword);
-    v.password = looksEnciphered(password) ? CipherText(true, password) : "";
+    v.password = looksEnciphered(password) ? cipherText(true, password) : "";
     v.baseTopic = read(Setting::MqttBaseTopic);
     v.discoveryPrefix = read(Setting::MqttDiscoveryPrefix);
     v.installId = trimBlanks(read(Setting::MqttInstallId));
@@ -131,7 +131,7 @@ bool saveMqttSettings(SettingsBackend& settings, const MqttSettings& v) {
     write(Setting::MqttBroker, trimBlanks(v.broker));
     write(Setting::MqttCaFile, trimBlanks(v.caFile));
     write(Setting::MqttUsername, v.username);
-    write(Setting::MqttPassword, CipherText(false, v.password));
+    write(Setting::MqttPassword, cipherText(false, v.password));
     write(Setting::MqttBaseTopic, v.baseTopic);
     write(Setting::MqttDiscoveryPrefix, v.discoveryPrefix);
     if (!v.installId.empty()) write(Setting::MqttInstallId, v.installId);
@@ -142,10 +142,10 @@ bool saveMqttSettings(SettingsBackend& settings, const MqttSettings& v) {
 
 std::string installId(SettingsBackend& settings, std::string& problem) {
     problem.clear();
-    const std::string stored = trimBlanks(ReadSetting(settings, Setting::MqttInstallId));
+    const std::string stored = trimBlanks(readSetting(settings, Setting::MqttInstallId));
     if (!stored.empty()) return stored;
     std::string id = LegacyInstallId;
-    if (trimBlanks(ReadSetting(settings, Setting::MqttBroker)).empty()) {
+    if (trimBlanks(readSetting(settings, Setting::MqttBroker)).empty()) {
         std::random_device random;
         char hex[9];
         std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(random()));

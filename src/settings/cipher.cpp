@@ -52,14 +52,14 @@ void TextCipher::setKeyString(const std::string& key) {
     }
 }
 
-void TextCipher::DoXor() {
+void TextCipher::doXor() {
     for (char& ch : text_) {
         const auto r = static_cast<unsigned>(nextValue() * 256.0);
         ch = toChar(static_cast<unsigned char>(ch) ^ r);
     }
 }
 
-void TextCipher::Stretch() {
+void TextCipher::stretch() {
     const std::size_t n = text_.size();
     std::string out;
     out.reserve(n + (n + 2) / 3);
@@ -80,7 +80,7 @@ void TextCipher::Stretch() {
     text_ = std::move(out);
 }
 
-void TextCipher::Shrink() {
+void TextCipher::shrink() {
     const std::size_t n = text_.size();
     const std::size_t length = n == 0 ? 0 : (n - 1) - (n - 1) / 4;
     std::string out;
@@ -106,7 +106,7 @@ void TextCipher::Shrink() {
     text_ = std::move(out);
 }
 
-std::string CipherText(bool decipher, const std::string& text, const std::string& firstKey,
+std::string cipherText(bool decipher, const std::string& text, const std::string& firstKey,
                        const std::string& secondKey) {
     const std::string first = firstKey.empty() ? std::string(DefaultCipherKey) : firstKey;
     const std::string second = secondKey.empty() ? first : secondKey;
@@ -117,14 +117,14 @@ std::string CipherText(bool decipher, const std::string& text, const std::string
     if (decipher) {
         for (const std::string* key : {&first, &second}) {
             cipher.setKeyString(*key);
-            cipher.Shrink();
-            cipher.DoXor();
+            cipher.shrink();
+            cipher.doXor();
         }
     } else {
         for (const std::string* key : {&second, &first}) {
             cipher.setKeyString(*key);
-            cipher.DoXor();
-            cipher.Stretch();
+            cipher.doXor();
+            cipher.stretch();
         }
     }
     return cipher.text();

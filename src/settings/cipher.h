@@ -19,11 +19,11 @@ public:
 
     // XORs every byte of the text with the next stream byte; twice with the
     // same freshly set key restores the text.
-    void DoXor();
+    void doXor();
     // Spreads every 3 bytes over 4 printable characters (n -> n + (n + 2) / 3).
-    void Stretch();
+    void stretch();
     // The inverse of Stretch (n -> (n - 1) - (n - 1) / 4).
-    void Shrink();
+    void shrink();
 
 private:
     double nextValue();         // the next stream value in [0, 1)
@@ -36,7 +36,7 @@ private:
 
 // The two-pass routine: decipher true deciphers. Double quotes are removed
 // first. Empty keys mean the default key; an empty second key means the first.
-std::string CipherText(bool decipher, const std::string& text, const std::string& firstKey = "",
+std::string cipherText(bool decipher, const std::string& text, const std::string& firstKey = "",
                        const std::string& secondKey = "");
 
 // Length of the two-pass enciphered form of a text of n bytes without double quotes.

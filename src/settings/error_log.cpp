@@ -18,9 +18,9 @@ std::string errorMessage(const std::string& procedure, const std::string& window
 ErrorLog::ErrorLog(const std::filesystem::path& programFolder, const Clock& clock)
     : file_(programFolder / "error.log"), clock_(clock) {}
 
-std::error_code ErrorLog::WriteErrorLog(const std::string& message) {
+std::error_code ErrorLog::writeErrorLog(const std::string& message) {
     const std::string entry =
-        "\r\n" + std::string(LoggedPrefix) + clock_.now().isoText() + "\r\n\t" + CipherText(false, message) + "\r\n";
+        "\r\n" + std::string(LoggedPrefix) + clock_.now().isoText() + "\r\n\t" + cipherText(false, message) + "\r\n";
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(file_, ec);
     if (!ec && size + entry.size() > Limit.maxBytes) return dropOldestEntriesFor(entry);
@@ -37,21 +37,21 @@ std::error_code ErrorLog::dropOldestEntriesFor(const std::string& entry) {
     return writeFileAtomically(file_, kept + entry);
 }
 
-std::error_code ErrorLog::LogError(const std::string& procedure, const std::string& window, long number,
+std::error_code ErrorLog::logError(const std::string& procedure, const std::string& window, long number,
                                    const std::string& description) {
-    return WriteErrorLog(errorMessage(procedure, window, number, description));
+    return writeErrorLog(errorMessage(procedure, window, number, description));
 }
 
-std::error_code ErrorLog::LogError(const std::string& procedure, const std::string& window, std::error_code error) {
-    return LogError(procedure, window, error.value(), error.message());
+std::error_code ErrorLog::logError(const std::string& procedure, const std::string& window, std::error_code error) {
+    return logError(procedure, window, error.value(), error.message());
 }
 
-std::error_code ErrorLog::LogErrorOnce(const std::string& procedure, const std::string& window, long number,
+std::error_code ErrorLog::logErrorOnce(const std::string& procedure, const std::string& window, long number,
                                        const std::string& description) {
     const std::string message = errorMessage(procedure, window, number, description);
     const ErrorLogContents log = readErrorLog(file_);
     if (!log.entries.empty() && log.entries.back().message == message) return {};
-    return WriteErrorLog(message);
+    return writeErrorLog(message);
 }
 
 std::vector<ErrorLogEntry> parseErrorLog(std::string_view bytes) {
@@ -61,7 +61,7 @@ std::vector<ErrorLogEntry> parseErrorLog(std::string_view bytes) {
     for (std::string_view line; lines.next(line);) {
         if (!logged.empty() && line.starts_with('\t')) {
             entries.push_back({std::string(logged.substr(std::string_view(LoggedPrefix).size())),
-                               CipherText(true, std::string(line.substr(1)))});
+                               cipherText(true, std::string(line.substr(1)))});
             logged = {};
             continue;
         }

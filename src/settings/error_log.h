@@ -31,13 +31,13 @@ public:
     // Enciphers message and appends the entry. The returned error (when the
     // file cannot be written the entry is lost) is for the caller to ignore
     // or show; nothing is thrown.
-    std::error_code WriteErrorLog(const std::string& message);
-    std::error_code LogError(const std::string& procedure, const std::string& window, long number,
+    std::error_code writeErrorLog(const std::string& message);
+    std::error_code logError(const std::string& procedure, const std::string& window, long number,
                              const std::string& description);
-    std::error_code LogError(const std::string& procedure, const std::string& window, std::error_code error);
-    // LogError, unless the log's last entry says the same already: a note
+    std::error_code logError(const std::string& procedure, const std::string& window, std::error_code error);
+    // logError, unless the log's last entry says the same already: a note
     // that every start of the program would repeat is kept once.
-    std::error_code LogErrorOnce(const std::string& procedure, const std::string& window, long number,
+    std::error_code logErrorOnce(const std::string& procedure, const std::string& window, long number,
                                  const std::string& description);
 
 private:

@@ -62,7 +62,7 @@ std::optional<std::string> IniFile::value(const std::string& section, const std:
     return it->second;
 }
 
-std::string ReadIni(const std::string& section, const std::string& key, const std::string& def, const fs::path& file) {
+std::string readIni(const std::string& section, const std::string& key, const std::string& def, const fs::path& file) {
     IniFile ini;
     ini.load(file);
     return ini.value(section, key).value_or(def);
@@ -87,17 +87,17 @@ const IniFile& Language::current() const {
     return cache_;
 }
 
-std::string Language::ReadIni(const std::string& section, const std::string& key, const std::string& def) const {
+std::string Language::readIni(const std::string& section, const std::string& key, const std::string& def) const {
     return current().value(section, key).value_or(def);
 }
 
-std::string Language::LangCaption(const std::string& text) const {
-    const std::string v = ReadIni(CaptionSection, text, "");
+std::string Language::langCaption(const std::string& text) const {
+    const std::string v = readIni(CaptionSection, text, "");
     return v.empty() ? text : v;
 }
 
-std::string Language::LangTip(const std::string& text) const {
-    const std::string v = ReadIni(TipSection, text, "");
+std::string Language::langTip(const std::string& text) const {
+    const std::string v = readIni(TipSection, text, "");
     return " " + (v.empty() ? text : v) + " ";
 }
 
@@ -157,18 +157,18 @@ LanguageChoice chooseLanguage(const LanguageMenuEntry& entry, const fs::path& pr
     LanguageChoice result;
     result.error = installLanguageFile(entry, programFolder);
     if (!result.error.empty()) return result;
-    WriteSetting(settings, Setting::Language, entry.caption);
+    writeSetting(settings, Setting::Language, entry.caption);
     const auto& tr = language;
     const Answer restart =
-        dialogs.question(tr.LangCaption("You must restart Zulmarin for these changes to fully take place.") + "\n" +
-                             tr.LangCaption("Would you like to restart ZUL now?"),
-                         tr.LangCaption("Restart Now ?"), false);
+        dialogs.question(tr.langCaption("You must restart Zulmarin for these changes to fully take place.") + "\n" +
+                             tr.langCaption("Would you like to restart ZUL now?"),
+                         tr.langCaption("Restart Now ?"), false);
     if (restart != Answer::Yes) return result;
     result.next = AfterLanguageChoice::Restart;
     if (timerRunning && timerRunning()) {
         const Answer wait =
-            dialogs.question(tr.LangCaption("It appears that a timer is running!") + "\n" +
-                                 tr.LangCaption("Would you like to wait for the timer to finish before restarting?"),
+            dialogs.question(tr.langCaption("It appears that a timer is running!") + "\n" +
+                                 tr.langCaption("Would you like to wait for the timer to finish before restarting?"),
                              "Zulmarin", false);
         if (wait == Answer::Yes) result.next = AfterLanguageChoice::WaitForTimersThenRestart;
     }

@@ -36,7 +36,7 @@ private:
 };
 
 // The value of key in section of file, or def when the key (or the file) is missing.
-std::string ReadIni(const std::string& section, const std::string& key, const std::string& def,
+std::string readIni(const std::string& section, const std::string& key, const std::string& def,
                     const std::filesystem::path& file);
 
 // The active translation. Lookups reread the file only when it changed.
@@ -50,11 +50,11 @@ public:
     static std::filesystem::path activeFileIn(const std::filesystem::path& programFolder);
     const std::filesystem::path& file() const { return file_; }
 
-    std::string ReadIni(const std::string& section, const std::string& key, const std::string& def) const;
+    std::string readIni(const std::string& section, const std::string& key, const std::string& def) const;
     // The translation of text, or text itself when there is none.
-    std::string LangCaption(const std::string& text) const;
+    std::string langCaption(const std::string& text) const;
     // The translated tool tip (or text) with one blank before and after it.
-    std::string LangTip(const std::string& text) const;
+    std::string langTip(const std::string& text) const;
 
 private:
     const IniFile& current() const;

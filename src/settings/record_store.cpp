@@ -73,7 +73,7 @@ void RecordStore::close() {
     problem_.clear();
 }
 
-std::string RecordStore::ReadRecord(std::int32_t number, bool decipher) {
+std::string RecordStore::readRecord(std::int32_t number, bool decipher) {
     if (!isOpen() || number < 1 || number > MaxRecordNumber) return "";
     const std::size_t start = offsetOf(number);
     if (start + 2 > bytes_.size()) return "";
@@ -84,15 +84,15 @@ std::string RecordStore::ReadRecord(std::int32_t number, bool decipher) {
     length = std::min<std::size_t>({length, std::size_t{MaxValueBytes}, available - 2});
     std::string text(bytes_, start + 2, length);
     // Records written by a Windows program hold single-byte text.
-    return textFromFile(decipher ? CipherText(true, text) : text);
+    return textFromFile(decipher ? cipherText(true, text) : text);
 }
 
-RecordStore::WriteResult RecordStore::WriteRecord(std::int32_t number, const std::string& text, bool encipher) {
+RecordStore::WriteResult RecordStore::writeRecord(std::int32_t number, const std::string& text, bool encipher) {
     if (!isOpen() || !writable_) return refused("The record file is not open for writing.");
     if (number < 1 || number > MaxRecordNumber)
         return refused("Record number " + std::to_string(number) + " is outside 1 to " +
                        std::to_string(MaxRecordNumber) + ".");
-    const std::string stored = encipher ? CipherText(false, text) : text;
+    const std::string stored = encipher ? cipherText(false, text) : text;
     if (stored.size() > MaxValueBytes) {
         const int fits = fittingPrefix(text, encipher);
         return refused(
@@ -142,7 +142,7 @@ std::filesystem::path recordStorePath(SettingsBackend& settings, const std::file
         const std::string stored = settings.read(Setting::DataFile).value_or(standard.string());
         if (!stored.empty()) chosen = stored;
     }
-    WriteSetting(settings, Setting::DataFile, chosen.string());
+    writeSetting(settings, Setting::DataFile, chosen.string());
     return chosen;
 }
 

@@ -52,10 +52,10 @@ public:
     const std::string& problem() const { return problem_; }
 
     // A record never written, or past the end of the file, reads as "".
-    std::string ReadRecord(std::int32_t number, bool decipher);
+    std::string readRecord(std::int32_t number, bool decipher);
     // Refuses values that would not fit (the old record stays as it was).
     // Writing past the end first fills the gap with empty records.
-    WriteResult WriteRecord(std::int32_t number, const std::string& text, bool encipher);
+    WriteResult writeRecord(std::int32_t number, const std::string& text, bool encipher);
     // Reads the file again when it changed since it was last read or written
     // here. True when it did.
     bool refresh();

@@ -157,17 +157,17 @@ bool MemorySettings::remove(const SettingKey& key) {
     return true;
 }
 
-std::string ReadSetting(const SettingsBackend& s, const SettingKey& key) {
+std::string readSetting(const SettingsBackend& s, const SettingKey& key) {
     return s.read(key).value_or(std::string(key.defaultValue()));
 }
 
-void WriteSetting(SettingsBackend& s, const SettingKey& key, const std::string& value) { s.write(key, value); }
+void writeSetting(SettingsBackend& s, const SettingKey& key, const std::string& value) { s.write(key, value); }
 
-void WriteSettingIfChanged(SettingsBackend& s, const SettingKey& key, const std::string& value) {
+void writeSettingIfChanged(SettingsBackend& s, const SettingKey& key, const std::string& value) {
     if (s.read(key) != value) s.write(key, value);
 }
 
-void DeleteSetting(SettingsBackend& s, const SettingKey& key) { s.remove(key); }
+void deleteSetting(SettingsBackend& s, const SettingKey& key) { s.remove(key); }
 
 namespace {
 std::optional<int> storedEdge(const SettingsBackend& s, const SettingKey& key) {
@@ -208,7 +208,7 @@ bool reportSettingsProblem(const SettingsBackend& settings, std::ostream& err, E
     const std::string text = settingsProblemText(settings, true);
     if (text.empty()) return false;
     err << "zulmarin: " << printable(text) << "\n";
-    log.WriteErrorLog(text);
+    log.writeErrorLog(text);
     return true;
 }
 

@@ -97,12 +97,12 @@ private:
 };
 
 // The stored value, else the key's default.
-std::string ReadSetting(const SettingsBackend& s, const SettingKey& key);
-void WriteSetting(SettingsBackend& s, const SettingKey& key, const std::string& value);
+std::string readSetting(const SettingsBackend& s, const SettingKey& key);
+void writeSetting(SettingsBackend& s, const SettingKey& key, const std::string& value);
 // Writes only when the stored value differs (a missing key always does): the
 // file is rewritten on every write.
-void WriteSettingIfChanged(SettingsBackend& s, const SettingKey& key, const std::string& value);
-void DeleteSetting(SettingsBackend& s, const SettingKey& key);
+void writeSettingIfChanged(SettingsBackend& s, const SettingKey& key, const std::string& value);
+void deleteSetting(SettingsBackend& s, const SettingKey& key);
 
 // Where a window is, in twips: its left and top edges under its own two keys.
 struct WindowPositionKeys {

@@ -26,11 +26,11 @@ const SoundEvent kSaveOrder[] = {SoundEvent::Click, SoundEvent::Recorded, SoundE
 
 } // namespace
 
-const std::array<SoundEventInfo, 5>& SoundEvents() { return kEvents; }
+const std::array<SoundEventInfo, 5>& soundEvents() { return kEvents; }
 
-const SoundEventInfo& SoundEventOf(SoundEvent e) { return kEvents[static_cast<std::size_t>(e)]; }
+const SoundEventInfo& soundEventOf(SoundEvent e) { return kEvents[static_cast<std::size_t>(e)]; }
 
-void PlaySound(SoundPlayer& player, const std::string& path) {
+void playSound(SoundPlayer& player, const std::string& path) {
     if (path.empty() || equalsNoCase(path, "none")) return;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return;
@@ -43,31 +43,31 @@ Sounds::Sounds(SettingsBackend& settings, SoundPlayer& player, std::filesystem::
 }
 
 void Sounds::load() {
-    on_ = ReadSetting(settings_, Setting::SoundsOn) == "True";
+    on_ = readSetting(settings_, Setting::SoundsOn) == "True";
     for (const auto& e : kEvents) setPath(e.event, storedPath(e.event));
 }
 
 void Sounds::enable(bool on) {
     on_ = on;
-    WriteSetting(settings_, Setting::SoundsOn, on ? "True" : "False");
+    writeSetting(settings_, Setting::SoundsOn, on ? "True" : "False");
     changed();
 }
 
 std::string Sounds::defaultPath(SoundEvent e) const {
     // The program folder's own copy, else the one the program ships.
-    const std::filesystem::path own = folder_ / SoundEventOf(e).defaultFile;
+    const std::filesystem::path own = folder_ / soundEventOf(e).defaultFile;
     std::error_code ec;
     if (std::filesystem::exists(own, ec)) return own.string();
-    const std::filesystem::path shipped = shippedFile(SoundEventOf(e).defaultFile);
+    const std::filesystem::path shipped = shippedFile(soundEventOf(e).defaultFile);
     return (std::filesystem::exists(shipped, ec) ? shipped : own).string();
 }
 
 std::string Sounds::storedPath(SoundEvent e) const {
-    return settings_.read(SoundEventOf(e).key).value_or(defaultPath(e));
+    return settings_.read(soundEventOf(e).key).value_or(defaultPath(e));
 }
 
 void Sounds::savePaths() {
-    for (SoundEvent e : kSaveOrder) WriteSetting(settings_, SoundEventOf(e).key, path(e));
+    for (SoundEvent e : kSaveOrder) writeSetting(settings_, soundEventOf(e).key, path(e));
     changed();
 }
 
@@ -77,119 +77,28 @@ void Sounds::play(SoundEvent e) {
 
 void Sounds::playAlways(SoundEvent e) { playFile(path(e)); }
 
-void Sounds::playFile(const std::string& path) { PlaySound(player_, path); }
+void Sounds::playFile(const std::string& path) { playSound(player_, path); }
 
-bool Sounds::flag(const SettingKey& key) const { return ReadSetting(settings_, key) == "1"; }
+bool Sounds::flag(const SettingKey& key) const { return readSetting(settings_, key) == "1"; }
 
-bool Sounds::TimerTsound() const { return flag(Setting::TimerStartSoundOn); }
-bool Sounds::TimerMsound() const { return flag(Setting::MacroCommandSoundOn); }
+bool Sounds::timerTsound() const { return flag(Setting::TimerStartSoundOn); }
+bool Sounds::timerMsound() const { return flag(Setting::MacroCommandSoundOn); }
 void Sounds::setTimerTsound(bool on) {
-    WriteSetting(settings_, Setting::TimerStartSoundOn, on ? "1" : "0");
+    writeSetting(settings_, Setting::TimerStartSoundOn, on ? "1" : "0");
     changed();
 }
 
 void Sounds::setTimerMsound(bool on) {
-    WriteSetting(settings_, Setting::MacroCommandSoundOn, on ? "1" : "0");
+    writeSetting(settings_, Setting::MacroCommandSoundOn, on ? "1" : "0");
     changed();
 }
 
 void Sounds::playTimerStart() {
-    if (TimerTsound()) play(SoundEvent::TimerStart);
+    if (timerTsound()) play(SoundEvent::TimerStart);
 }
 
 void Sounds::playMacroCommand() {
-    if (TimerMsound()) play(SoundEvent::MacroCommand);
-}
-
-// ---- the sounds tab ----
-
-SoundsTab::SoundsTab(Sounds& sounds, Dialogs& dialogs, Lookup lang)
-    : sounds_(sounds), dialogs_(dialogs), lang_(std::move(lang)) {}
-
-void SoundsTab::open() {
-    for (const auto& e : kEvents) files_[static_cast<std::size_t>(e.event)] = sounds_.path(e.event);
-    selected_ = -1;
-    changed_ = false;
-    opened_ = false;
-    reloadTimerBoxes();
-}
-
-bool SoundsTab::soundsOn() const { return sounds_.on(); }
-
-void SoundsTab::setSoundsOn(bool on) {
-    sounds_.enable(on);
-    if (on && opened_) sounds_.play(SoundEvent::Click);
-}
-
-void SoundsTab::setTimerStartBox(bool on) {
-    timerStart_ = on;
-    sounds_.setTimerTsound(on);
-    if (timerBoxes_) timerBoxes_(timerStart_, macroCommand_);
-}
-
-void SoundsTab::setMacroCommandBox(bool on) {
-    macroCommand_ = on;
-    sounds_.setTimerMsound(on);
-    if (timerBoxes_) timerBoxes_(timerStart_, macroCommand_);
-}
-
-void SoundsTab::reloadTimerBoxes() {
-    timerStart_ = sounds_.TimerTsound();
-    macroCommand_ = sounds_.TimerMsound();
-}
-
-std::vector<std::string> SoundsTab::eventList() const {
-    std::vector<std::string> list;
-    for (const auto& e : kEvents) list.push_back(tr(e.caption));
-    return list;
-}
-
-void SoundsTab::select(int index) { selected_ = index >= 0 && index < 5 ? index : -1; }
-
-std::string SoundsTab::shownFile() const {
-    return selected_ < 0 ? std::string() : files_[static_cast<std::size_t>(selected_)];
-}
-
-void SoundsTab::play() { sounds_.playFile(shownFile()); }
-
-void SoundsTab::browse() {
-    if (selected_ < 0) return;
-    sounds_.play(SoundEvent::Click);
-    const std::string caption = eventList()[static_cast<std::size_t>(selected_)];
-    std::filesystem::path folder = std::filesystem::path(shownFile()).parent_path();
-    std::error_code ec;
-    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) folder = sounds_.programFolder();
-    const auto chosen = dialogs_.openFile("Sound Event - " + caption, folder.string(),
-                                          {{"All Files (*.*)", {"*.*"}}, {"Sound Files (*.wav)", {"*.wav"}}});
-    if (!chosen || chosen->empty()) return;
-    files_[static_cast<std::size_t>(selected_)] = *chosen;
-    changed_ = true;
-}
-
-void SoundsTab::noSound() {
-    if (selected_ < 0) return;
-    files_[static_cast<std::size_t>(selected_)] = "none";
-    changed_ = true;
-}
-
-void SoundsTab::restoreDefaults() {
-    const Answer a = dialogs_.questionDefaultNo(
-        tr("Are you sure you want to restore all sounds to the default settings?"), tr("Restore Default?"));
-    if (a != Answer::Yes) return;
-    sounds_.play(SoundEvent::Click);
-    for (const auto& e : kEvents) files_[static_cast<std::size_t>(e.event)] = sounds_.defaultPath(e.event);
-    save();
-}
-
-void SoundsTab::save() {
-    for (const auto& e : kEvents) sounds_.setPath(e.event, files_[static_cast<std::size_t>(e.event)]);
-    sounds_.savePaths();
-    changed_ = false;
-}
-
-void SoundsTab::askSaveOnClose() {
-    if (!changed_) return;
-    if (dialogs_.question(tr("Save changes before closing?"), tr("Sounds have Changed"), false) == Answer::Yes) save();
+    if (timerMsound()) play(SoundEvent::MacroCommand);
 }
 
 } // namespace zul

@@ -1,7 +1,6 @@
 #pragma once
 // Audible feedback: five sound events, each with a WAV file the user can
-// change, silence ("none") or restore; a master switch; and the sounds tab of
-// the preferences window as plain logic.
+// change, silence ("none") or restore; and a master switch.
 #include <array>
 #include <filesystem>
 #include <functional>
@@ -27,12 +26,12 @@ struct SoundEventInfo {
 };
 
 // The five events in the order the sounds tab lists them.
-const std::array<SoundEventInfo, 5>& SoundEvents();
-const SoundEventInfo& SoundEventOf(SoundEvent e);
+const std::array<SoundEventInfo, 5>& soundEvents();
+const SoundEventInfo& soundEventOf(SoundEvent e);
 
 // Starts playing a WAV file and returns at once. "none", an empty path and a
 // file that does not exist are silent.
-void PlaySound(SoundPlayer& player, const std::string& path);
+void playSound(SoundPlayer& player, const std::string& path);
 
 // The program-wide sound state: the sounds-on flag and each event's file.
 class Sounds {
@@ -60,13 +59,13 @@ public:
     void play(SoundEvent e);
     // Plays it whatever the master switch says.
     void playAlways(SoundEvent e);
-    // Plays any file (PlaySound through this program's player).
+    // Plays any file (playSound through this program's player).
     void playFile(const std::string& path);
 
     // "Sounds"/"TimerTsound" and "TimerMsound": "1" plays. A missing key is
     // "1", as the timer window's boxes show it; every player reads them here.
-    bool TimerTsound() const;
-    bool TimerMsound() const;
+    bool timerTsound() const;
+    bool timerMsound() const;
     void setTimerTsound(bool on);
     void setTimerMsound(bool on);
     // The timer-start and macro-command sounds: sounds on and the flag set.
@@ -89,64 +88,6 @@ private:
     std::filesystem::path folder_;
     bool on_ = true;
     std::array<std::string, 5> paths_;
-};
-
-// The sounds tab: works on its own copy of the five files until saved.
-class SoundsTab {
-public:
-    using Lookup = std::function<std::string(const std::string&)>;
-
-    SoundsTab(Sounds& sounds, Dialogs& dialogs, Lookup lang = {});
-
-    // Copies the current files and loads the two timer boxes.
-    void open();
-    // From here on, switching sounds on plays the click sound.
-    void finishOpening() { opened_ = true; }
-
-    // "Enable Sounds" and the two timer boxes (enabled only while sounds are on).
-    bool soundsOn() const;
-    void setSoundsOn(bool on);
-    bool timerBoxesEnabled() const { return soundsOn(); }
-    bool timerStartBox() const { return timerStart_; }
-    bool macroCommandBox() const { return macroCommand_; }
-    void setTimerStartBox(bool on);
-    void setMacroCommandBox(bool on);
-    void reloadTimerBoxes();
-    // Told the new box states, for the timer window.
-    void onTimerBoxes(std::function<void(bool timerStart, bool macroCommand)> f) { timerBoxes_ = std::move(f); }
-    // "ON" or "OFF", translated, beside a check box.
-    std::string onOffText(bool on) const { return tr(on ? "ON" : "OFF"); }
-
-    // The event list and the file of the selected event.
-    std::vector<std::string> eventList() const;
-    void select(int index);
-    int selected() const { return selected_; }
-    bool buttonsEnabled() const { return selected_ >= 0; }
-    std::string shownFile() const;
-
-    void play();            // "&Play": regardless of the master switch
-    void browse();          // "&Browse": choose a file
-    void noSound();         // "&No Sound"
-    void restoreDefaults(); // "&Restore defaults", after asking
-    // Apply / OK: writes the five keys and makes the files current.
-    void save();
-    bool changed() const { return changed_; }
-    void setChanged(bool on) { changed_ = on; }
-    // Closing with unsaved changes: asks, and saves on Yes.
-    void askSaveOnClose();
-
-private:
-    std::string tr(const std::string& text) const { return lang_ ? lang_(text) : text; }
-
-    Sounds& sounds_;
-    Dialogs& dialogs_;
-    Lookup lang_;
-    std::array<std::string, 5> files_;
-    int selected_ = -1;
-    bool timerStart_ = false, macroCommand_ = false;
-    bool opened_ = false;
-    bool changed_ = false;
-    std::function<void(bool, bool)> timerBoxes_;
 };
 
 } // namespace zul

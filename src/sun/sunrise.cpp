@@ -17,58 +17,58 @@ constexpr double kPi = 3.1415926535;
 constexpr double kTwoPi = 6.283185307;
 constexpr double kZenith = 90.833; // degrees: sunrise/sunset with refraction
 
-double DegToRad(double d) { return d * kPi / 180; }
-double RadToDeg(double r) { return r * 180 / kPi; }
+double degToRad(double d) { return d * kPi / 180; }
+double radToDeg(double r) { return r * 180 / kPi; }
 
 // Spencer's fractional year; the year always counts 365 days.
-double FractionalYear(int n) { return (kTwoPi / 365) * (n - 1); }
-double FractionalYearAtHour(int n, double h) { return (kTwoPi / 365) * ((n - 1) + h / 24); }
+double fractionalYear(int n) { return (kTwoPi / 365) * (n - 1); }
+double fractionalYearAtHour(int n, double h) { return (kTwoPi / 365) * ((n - 1) + h / 24); }
 
-double EquationOfTime(double g) {
+double equationOfTime(double g) {
     return 229.18 * (0.000075 + 0.001868 * std::cos(g) - 0.032077 * std::sin(g) - 0.014615 * std::cos(2 * g) -
                      0.040849 * std::sin(2 * g));
 }
 
-double SolarDeclination(double g) {
+double solarDeclination(double g) {
     return 0.006918 - 0.399912 * std::cos(g) + 0.070257 * std::sin(g) - 0.006758 * std::cos(2 * g) +
            0.000907 * std::sin(2 * g);
 }
 
 // 0 when there is no answer (|x| >= 1): polar day or night.
-double ArcCos(double x) {
+double arcCos(double x) {
     const double rest = 1 - x * x;
     if (rest <= 0) return 0;
     return std::atan(-x / std::sqrt(rest)) + 2 * std::atan(1.0);
 }
 
-double HourAngle(double lat, double decl, bool rising) {
-    const double p = DegToRad(lat);
-    const double x = std::cos(DegToRad(kZenith)) / (std::cos(p) * std::cos(decl)) - std::tan(p) * std::tan(decl);
-    const double h = ArcCos(x);
+double hourAngle(double lat, double decl, bool rising) {
+    const double p = degToRad(lat);
+    const double x = std::cos(degToRad(kZenith)) / (std::cos(p) * std::cos(decl)) - std::tan(p) * std::tan(decl);
+    const double h = arcCos(x);
     return rising ? h : -h;
 }
 
 // Minutes after 00:00 UTC of the event at fractional year g.
-double EventUTC(double g, double lat, double lon, bool rising) {
-    const double e = EquationOfTime(g);
-    const double h = HourAngle(lat, SolarDeclination(g), rising);
-    return 720 + 4 * (lon - RadToDeg(h)) - e;
+double eventUTC(double g, double lat, double lon, bool rising) {
+    const double e = equationOfTime(g);
+    const double h = hourAngle(lat, solarDeclination(g), rising);
+    return 720 + 4 * (lon - radToDeg(h)) - e;
 }
 
 // Sunrise or sunset: a first estimate fixes the whole hour (the sunset's from
 // the following day's start), the second evaluation at that hour is the answer.
-double RiseOrSetUTC(int n, double lat, double lon, bool rising) {
-    const double first = EventUTC(FractionalYear(rising ? n : n + 1), lat, lon, rising);
-    const double hour = RoundHalfEven(first / 60);
-    return EventUTC(FractionalYearAtHour(n, hour), lat, lon, rising);
+double riseOrSetUTC(int n, double lat, double lon, bool rising) {
+    const double first = eventUTC(fractionalYear(rising ? n : n + 1), lat, lon, rising);
+    const double hour = roundHalfEven(first / 60);
+    return eventUTC(fractionalYearAtHour(n, hour), lat, lon, rising);
 }
 
-double SolarNoonUTC(int n, double lon) {
-    const double hour = RoundHalfEven(12 + lon / 15);
-    return 720 + 4 * lon - EquationOfTime(FractionalYearAtHour(n, hour));
+double solarNoonUTC(int n, double lon) {
+    const double hour = roundHalfEven(12 + lon / 15);
+    return 720 + 4 * lon - equationOfTime(fractionalYearAtHour(n, hour));
 }
 
-DateTime AtMinutes(const DateTime& day, double minutes) {
+DateTime atMinutes(const DateTime& day, double minutes) {
     // Real places stay within two days; anything else is held to a year so the
     // date arithmetic never overflows.
     constexpr double kYear = 366 * 1440.0;
@@ -77,14 +77,14 @@ DateTime AtMinutes(const DateTime& day, double minutes) {
     return midnight.addMillis(static_cast<std::int64_t>(std::floor(minutes * 60000)));
 }
 
-std::string NumberText(double v) {
+std::string numberText(double v) {
     char buf[32];
     return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
 } // namespace
 
-double RoundHalfEven(double x) {
+double roundHalfEven(double x) {
     const double r = std::round(x);
     if (std::fabs(x - std::trunc(x)) == 0.5) return 2 * std::round(x / 2);
     return r;
@@ -93,8 +93,8 @@ double RoundHalfEven(double x) {
 std::string placeProblem(double latitude, double longitude, double zoneHours) {
     const auto outside = [](const char* what, double v, double limit) -> std::string {
         if (v >= -limit && v <= limit) return "";
-        return std::string(what) + " " + NumberText(v) + " is outside " + NumberText(-limit) + " to " +
-               NumberText(limit);
+        return std::string(what) + " " + numberText(v) + " is outside " + numberText(-limit) + " to " +
+               numberText(limit);
     };
     for (const std::string& problem :
          {outside("latitude", latitude, kMaxLatitude), outside("longitude", longitude, kMaxLongitude),
@@ -120,7 +120,7 @@ std::optional<double> parseLocationNumber(std::string_view text) {
     return v;
 }
 
-const std::vector<CityRecord>& CityTable() {
+const std::vector<CityRecord>& cityTable() {
     struct Row {
         const char* name;
         double lat, lon;
@@ -203,19 +203,19 @@ const std::vector<CityRecord>& CityTable() {
     return table;
 }
 
-clsSunrise::clsSunrise() : clsSunrise(SystemClock().now()) {}
+SunCalculator::SunCalculator() : SunCalculator(SystemClock().now()) {}
 
-clsSunrise::clsSunrise(const DateTime& dateDay) : dateDay_(dateDay) { LoadCities(); }
+SunCalculator::SunCalculator(const DateTime& dateDay) : dateDay_(dateDay) { loadCities(); }
 
-void clsSunrise::LoadCities() {
-    for (const CityRecord& c : CityTable()) AddCity(c.Name, c.Latitude, c.Longitude, c.Zone);
+void SunCalculator::loadCities() {
+    for (const CityRecord& c : cityTable()) addCity(c.Name, c.Latitude, c.Longitude, c.Zone);
 }
 
-void clsSunrise::AddCity(const std::string& name, double latitude, double longitude, int zone) {
+void SunCalculator::addCity(const std::string& name, double latitude, double longitude, int zone) {
     cities_.push_back(CityRecord{name, longitude, latitude, zone});
 }
 
-void clsSunrise::CalculateSun() {
+void SunCalculator::calculateSun() {
     const double d = daySavings_ ? 60 : 0;
     double lat = latitude_;
     if (lat >= -90 && lat < -89.8) lat = -89.8;
@@ -223,30 +223,30 @@ void clsSunrise::CalculateSun() {
     const int n = dateDay_.dayOfYear();
     const double shift = d - 60.0 * timeZone_;
 
-    riseMinutes_ = RiseOrSetUTC(n, lat, longitude_, true) + shift;
-    noonMinutes_ = SolarNoonUTC(n, longitude_) + shift;
-    setMinutes_ = RiseOrSetUTC(n, lat, longitude_, false) + shift;
-    sunrise_ = AtMinutes(dateDay_, riseMinutes_);
-    solarNoon_ = AtMinutes(dateDay_, noonMinutes_);
-    sunset_ = AtMinutes(dateDay_, setMinutes_);
+    riseMinutes_ = riseOrSetUTC(n, lat, longitude_, true) + shift;
+    noonMinutes_ = solarNoonUTC(n, longitude_) + shift;
+    setMinutes_ = riseOrSetUTC(n, lat, longitude_, false) + shift;
+    sunrise_ = atMinutes(dateDay_, riseMinutes_);
+    solarNoon_ = atMinutes(dateDay_, noonMinutes_);
+    sunset_ = atMinutes(dateDay_, setMinutes_);
 }
 
-std::string clsSunrise::CityName(int index) const {
-    if (index < 0 || index >= CityCount()) return "(Error)";
+std::string SunCalculator::cityName(int index) const {
+    if (index < 0 || index >= cityCount()) return "(Error)";
     return cities_[static_cast<std::size_t>(index)].Name;
 }
 
-void clsSunrise::SetCity(const std::string& name) {
+void SunCalculator::setCity(const std::string& name) {
     const std::string wanted = trimBlanks(name);
     const auto it = std::find_if(cities_.begin(), cities_.end(),
                                  [&](const CityRecord& c) { return equalsNoCase(trimBlanks(c.Name), wanted); });
-    ApplyCity(it == cities_.end() ? -1 : static_cast<int>(it - cities_.begin()));
+    applyCity(it == cities_.end() ? -1 : static_cast<int>(it - cities_.begin()));
 }
 
-void clsSunrise::SetCity(int index) { ApplyCity(index); }
+void SunCalculator::setCity(int index) { applyCity(index); }
 
-void clsSunrise::ApplyCity(int index) {
-    const bool found = index >= 0 && index < CityCount();
+void SunCalculator::applyCity(int index) {
+    const bool found = index >= 0 && index < cityCount();
     const CityRecord none;
     const CityRecord& c = found ? cities_[static_cast<std::size_t>(index)] : none;
     timeZone_ = c.Zone;
@@ -254,5 +254,7 @@ void clsSunrise::ApplyCity(int index) {
     latitude_ = c.Latitude;
     daySavings_ = false;
 }
+
+int systemZoneHours(const TimeZoneFacts& tz) { return (tz.bias + tz.standardBias) / 60; }
 
 } // namespace zul

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/datetime.h"
 
 namespace zul {
@@ -19,10 +20,10 @@ struct CityRecord {
 };
 
 // The built-in city list, header and separator rows included (all numbers 0).
-const std::vector<CityRecord>& CityTable();
+const std::vector<CityRecord>& cityTable();
 
 // Rounds to the nearest whole number, a half going to the even neighbour.
-double RoundHalfEven(double x);
+double roundHalfEven(double x);
 
 // Where a place must lie for its sun times to mean anything: latitude -90 to
 // 90, longitude -180 to 180, zone -14 to 14 hours (the zones in use run from
@@ -37,49 +38,49 @@ std::string placeProblem(double latitude, double longitude, double zoneHours);
 // nullopt for anything else (hex, exponents, "inf", "nan", other text).
 std::optional<double> parseLocationNumber(std::string_view text);
 
-class clsSunrise {
+class SunCalculator {
 public:
     // DateDay starts as the current local date and time.
-    clsSunrise();
-    explicit clsSunrise(const DateTime& dateDay);
+    SunCalculator();
+    explicit SunCalculator(const DateTime& dateDay);
 
-    int TimeZone() const { return timeZone_; }
-    void SetTimeZone(int hoursWest) { timeZone_ = hoursWest; }
-    bool DaySavings() const { return daySavings_; }
-    void SetDaySavings(bool on) { daySavings_ = on; }
-    double Longitude() const { return longitude_; }
-    void SetLongitude(double degreesWest) { longitude_ = degreesWest; }
-    double Latitude() const { return latitude_; }
-    void SetLatitude(double degreesNorth) { latitude_ = degreesNorth; }
-    const DateTime& DateDay() const { return dateDay_; }
-    void SetDateDay(const DateTime& day) { dateDay_ = day; }
+    int timeZone() const { return timeZone_; }
+    void setTimeZone(int hoursWest) { timeZone_ = hoursWest; }
+    bool daySavings() const { return daySavings_; }
+    void setDaySavings(bool on) { daySavings_ = on; }
+    double longitude() const { return longitude_; }
+    void setLongitude(double degreesWest) { longitude_ = degreesWest; }
+    double latitude() const { return latitude_; }
+    void setLatitude(double degreesNorth) { latitude_ = degreesNorth; }
+    const DateTime& dateDay() const { return dateDay_; }
+    void setDateDay(const DateTime& day) { dateDay_ = day; }
 
-    // Results of the last CalculateSun; the zero date-time before the first.
-    const DateTime& Sunrise() const { return sunrise_; }
-    const DateTime& SolarNoon() const { return solarNoon_; }
-    const DateTime& Sunset() const { return sunset_; }
+    // Results of the last calculateSun; the zero date-time before the first.
+    const DateTime& sunrise() const { return sunrise_; }
+    const DateTime& solarNoon() const { return solarNoon_; }
+    const DateTime& sunset() const { return sunset_; }
     // The same results as minutes after local midnight of DateDay (may fall
     // below 0 or reach 1440 when the event lies on a neighbouring day). A
     // place far outside placeProblem's ranges gives meaningless but defined
     // results: they are held within a year of DateDay.
-    double SunriseMinutes() const { return riseMinutes_; }
-    double SolarNoonMinutes() const { return noonMinutes_; }
-    double SunsetMinutes() const { return setMinutes_; }
+    double sunriseMinutes() const { return riseMinutes_; }
+    double solarNoonMinutes() const { return noonMinutes_; }
+    double sunsetMinutes() const { return setMinutes_; }
 
-    void CalculateSun();
+    void calculateSun();
 
-    int CityCount() const { return static_cast<int>(cities_.size()); }
+    int cityCount() const { return static_cast<int>(cities_.size()); }
     // The row's name, or "(Error)" outside the list.
-    std::string CityName(int index) const;
+    std::string cityName(int index) const;
     // Selects a row by name (blanks around either side and letter case ignored;
     // the first equal row wins) or by index. No such row clears the place.
-    void SetCity(const std::string& name);
-    void SetCity(int index);
-    void AddCity(const std::string& name, double latitude, double longitude, int zone);
+    void setCity(const std::string& name);
+    void setCity(int index);
+    void addCity(const std::string& name, double latitude, double longitude, int zone);
 
 private:
-    void LoadCities();
-    void ApplyCity(int index);
+    void loadCities();
+    void applyCity(int index);
 
     int timeZone_ = 0;
     bool daySavings_ = false;
@@ -91,5 +92,9 @@ private:
     double riseMinutes_ = 0, noonMinutes_ = 0, setMinutes_ = 0;
     std::vector<CityRecord> cities_;
 };
+
+// The operating system's standard-time offset in whole hours, positive west,
+// daylight saving left out (300 minutes give 5, -330 give -5).
+int systemZoneHours(const TimeZoneFacts& tz);
 
 } // namespace zul

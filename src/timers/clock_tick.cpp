@@ -10,7 +10,6 @@
 #include "platform/clock.h"
 #include "platform/event_loop.h"
 #include "settings/settings_store.h"
-#include "sun/location_tab.h"
 #include "sun/sunrise.h"
 #include "platform/text.h"
 #include "timers/timer_file.h"
@@ -143,7 +142,7 @@ void ClockTick::updateDaylight() {
     // Written when it changes only: the settings file is rewritten on every write.
     if (writtenDaySavings_ == d.daySavings) return;
     const std::string value = d.daySavings ? "True" : "False";
-    WriteSettingIfChanged(settings_, Setting::DaySavings, value);
+    writeSettingIfChanged(settings_, Setting::DaySavings, value);
     writtenDaySavings_ = d.daySavings;
 }
 
@@ -155,29 +154,29 @@ bool isSunStart(const std::string& start) {
 }
 
 SunSettings SunSettings::read(const SettingsBackend& settings) {
-    return {ReadSetting(settings, Setting::CityLatitude), ReadSetting(settings, Setting::CityLongitude),
-            ReadSetting(settings, Setting::CityZone), ReadSetting(settings, Setting::DaySavings)};
+    return {readSetting(settings, Setting::CityLatitude), readSetting(settings, Setting::CityLongitude),
+            readSetting(settings, Setting::CityZone), readSetting(settings, Setting::DaySavings)};
 }
 
-std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const SunSettings& in, int systemZone,
+std::optional<SunTimes> sunTimesOn(SunCalculator& sun, const DateTime& day, const SunSettings& in, int systemZone,
                                    bool* placeError) {
     // A blank latitude or longitude means no place; anything else must be a usable one.
     const auto latitude = parseLocationNumber(in.latitude), longitude = parseLocationNumber(in.longitude);
     const auto storedZone = parseLocationNumber(in.zone);
     const bool blank = trimBlanks(in.latitude).empty() || trimBlanks(in.longitude).empty();
     const bool zoneBlank = trimBlanks(in.zone).empty();
-    const double zone = storedZone ? RoundHalfEven(*storedZone) : systemZone;
+    const double zone = storedZone ? roundHalfEven(*storedZone) : systemZone;
     const bool bad = !blank && (!latitude || !longitude || (!zoneBlank && !storedZone) ||
                                 !placeProblem(*latitude, *longitude, zone).empty());
     if (placeError) *placeError = bad;
     if (blank || bad) return std::nullopt;
-    sun.SetDateDay(DateTime{day.year, day.month, day.day});
-    sun.SetLatitude(*latitude);
-    sun.SetLongitude(*longitude);
-    sun.SetTimeZone(static_cast<int>(zone));
-    sun.SetDaySavings(settingAsBool(in.daySavings, false));
-    sun.CalculateSun();
-    return SunTimes{secondsOf(sun.Sunrise()), secondsOf(sun.Sunset())};
+    sun.setDateDay(DateTime{day.year, day.month, day.day});
+    sun.setLatitude(*latitude);
+    sun.setLongitude(*longitude);
+    sun.setTimeZone(static_cast<int>(zone));
+    sun.setDaySavings(settingAsBool(in.daySavings, false));
+    sun.calculateSun();
+    return SunTimes{secondsOf(sun.sunrise()), secondsOf(sun.sunset())};
 }
 
 std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<int> sunrise, std::optional<int> sunset,
@@ -201,7 +200,7 @@ std::optional<std::string> dueTimeFor(const TimerRecord& timer, std::optional<in
 SunTick::SunTick(const Clock& clock, EventLoop& loop, const SettingsBackend& settings, TimerTable& table,
                  LangLookup lang)
     : clock_(clock), settings_(settings), table_(table), lang_(std::move(lang)),
-      sun_(std::make_unique<clsSunrise>(clock.now())), sunriseWord_(lang_.cap("Sunrise")),
+      sun_(std::make_unique<SunCalculator>(clock.now())), sunriseWord_(lang_.cap("Sunrise")),
       sunsetWord_(lang_.cap("Sunset")) {
     tick_ = loop.createTick("tmrSunSet", kPeriodMs, [this] { pass(); });
     tick_->setCoarse(true);
@@ -210,7 +209,7 @@ SunTick::SunTick(const Clock& clock, EventLoop& loop, const SettingsBackend& set
 SunTick::~SunTick() = default;
 
 std::optional<SunTimes> SunTick::calculate(const DateTime& today) {
-    const SunInputs in{today.dayNumber(), SystemZoneHours(clock_.timeZone()), SunSettings::read(settings_)};
+    const SunInputs in{today.dayNumber(), systemZoneHours(clock_.timeZone()), SunSettings::read(settings_)};
     // The calculation runs again only when the day or one of its inputs changed.
     if (!(in == lastInputs_)) {
         lastInputs_ = in;
@@ -237,7 +236,7 @@ void SunTick::pass() {
     }
     for (int i = 0; i < table_.count(); ++i) {
         const TimerRecord& timer = table_.timer(i);
-        const std::string& shown = table_.lstTime()[static_cast<std::size_t>(i)];
+        const std::string& shown = table_.startTimes()[static_cast<std::size_t>(i)];
         if (!isSunStart(timer.start)) {
             const std::string due = fixedDueText(timer.start, twelve).value_or(timer.start);
             if (shown != due) table_.setDueTime(i, due);
@@ -248,7 +247,7 @@ void SunTick::pass() {
 }
 
 bool SunTick::dueTimeIsError(int timer) const {
-    return table_.lstTime().at(static_cast<std::size_t>(timer)) == "Error";
+    return table_.startTimes().at(static_cast<std::size_t>(timer)) == "Error";
 }
 
 } // namespace zul

@@ -2,7 +2,7 @@
 // The two ticks of the timer window that keep the scheduler's inputs current:
 // the clock tick (`Timer1`, 250 ms) writes the clock text, the weekday flag,
 // the daylight state, the days-rule colours and the loop timer's in-window
-// flag; the sun tick (`tmrSunSet`, 1000 ms) turns "SR"/"SS" start texts into
+// flag; the sun tick (1000 ms) turns "SR"/"SS" start texts into
 // due times. Every time-of-day text they produce comes from timeOfDayText, so
 // a due time and the clock text match exactly when they name the same second.
 #include <array>
@@ -25,7 +25,7 @@ class EventLoop;
 class SettingsBackend;
 class Tick;
 class TimerTable;
-class clsSunrise;
+class SunCalculator;
 struct LoopTimerFields;
 struct TimerRecord;
 struct TimerShared;
@@ -135,7 +135,7 @@ struct SunTimes {
 // The sun times of day for the settings (a blank zone means the
 // system's zone, systemZone); nullopt while no place is set, or when the one
 // stored is no usable place (placeError then true). sun is the calculator to use.
-std::optional<SunTimes> sunTimesOn(clsSunrise& sun, const DateTime& day, const SunSettings& settings, int systemZone,
+std::optional<SunTimes> sunTimesOn(SunCalculator& sun, const DateTime& day, const SunSettings& settings, int systemZone,
                                    bool* placeError = nullptr);
 
 // The due time of a timer for today's sun times (seconds of the day; nullopt
@@ -160,7 +160,7 @@ public:
     SunTick(const SunTick&) = delete;
     SunTick& operator=(const SunTick&) = delete;
 
-    // One pass of `tmrSunSet`.
+    // One pass of the sun tick.
     void pass();
 
     // Today's sun times as "HH:mm:ss"; empty while the location is not set.
@@ -180,7 +180,7 @@ private:
     const SettingsBackend& settings_;
     TimerTable& table_;
     LangLookup lang_;
-    std::unique_ptr<clsSunrise> sun_;
+    std::unique_ptr<SunCalculator> sun_;
     // Looked up once: the lookup reads the language file's date each time.
     std::string sunriseWord_, sunsetWord_;
     // What the last calculation used: the day, the system's zone and the settings.

@@ -48,10 +48,10 @@ LoopTimer::LoopTimer(EventLoop& loop, SettingsBackend& settings, TimerTable& tab
 LoopTimer::~LoopTimer() = default;
 
 void LoopTimer::restore() {
-    flash_ = settingAsBool(ReadSetting(settings_, Setting::LoopFlash), false);
+    flash_ = settingAsBool(readSetting(settings_, Setting::LoopFlash), false);
     row_ = 0;
     passStart_ = true;
-    if (settingAsBool(ReadSetting(settings_, Setting::LoopRunning), false)) {
+    if (settingAsBool(readSetting(settings_, Setting::LoopRunning), false)) {
         start(false);
         return;
     }
@@ -65,7 +65,7 @@ std::string LoopTimer::pathFor(const std::string& entry) const {
     return table_.runEntryFor(endsWithNoCase(entry, ".cro") ? entry : entry + ".cro");
 }
 
-void LoopTimer::LoadLoop() {
+void LoopTimer::loadLoop() {
     rows_.clear();
     if (!endsWithNoCase(loopPath_, ".cro")) {
         enabled_ = false;
@@ -93,7 +93,7 @@ void LoopTimer::start(bool withSound) {
     } else {
         if (withSound && click) click();
         loopPath_ = pathFor(trimBlanks(fields.entry));
-        LoadLoop();
+        loadLoop();
         if (rows_.empty()) enabled_ = false;
     }
     if (!enabled_) {
@@ -126,11 +126,11 @@ void LoopTimer::setEnabled(bool on) {
     store();
 }
 
-void LoopTimer::store() { WriteSetting(settings_, Setting::LoopRunning, enabled_ ? "1" : "0"); }
+void LoopTimer::store() { writeSetting(settings_, Setting::LoopRunning, enabled_ ? "1" : "0"); }
 
 void LoopTimer::setFlash(bool on) {
     flash_ = on;
-    WriteSetting(settings_, Setting::LoopFlash, on ? "1" : "0");
+    writeSetting(settings_, Setting::LoopFlash, on ? "1" : "0");
 }
 
 std::string LoopTimer::entryText() const {

@@ -2,7 +2,7 @@
 // The loop timer: one macro played over and over, row after row, while its
 // enable box is ticked, optionally only inside a daily time window and only
 // on the days its rule admits. Its tick (`Tmr7`) appends one frame per row to
-// the send queue (`lstBuffer`) and waits the row's pause (at least 1.05 s).
+// the send queue (`frameQueue`) and waits the row's pause (at least 1.05 s).
 // The window and the days rule are checked between passes only, so a pass
 // that has begun always completes. It reports on the loop status line of the
 // timer log window.
@@ -50,17 +50,17 @@ public:
     // loads and starts the loop when it was running.
     void restore();
 
-    // `LoadLoop`: reads the loop path's rows. A path not ending in ".cro" or a
+    // `loadLoop`: reads the loop path's rows. A path not ending in ".cro" or a
     // missing file loads nothing and clears the enable box.
-    void LoadLoop();
+    void loadLoop();
 
     // One pass of `Tmr7`.
     void pass();
 
-    // The enable box (`chkEnableLoop`), as the user sets it. Stored as "LoopR".
+    // The enable box, as the user sets it. Stored as "LoopR".
     void setEnabled(bool on);
     bool enabled() const { return enabled_; }
-    // The flash box (`chkFlashLp`), stored as "LpFl".
+    // The flash box, stored as "LpFl".
     void setFlash(bool on);
     bool flash() const { return flash_; }
 
@@ -73,7 +73,7 @@ public:
     // The clear button: asks first when confirm is set; true when cleared.
     bool clear(bool confirm);
 
-    // What `txtLoop` shows: the entry, or "not set".
+    // What the loop entry box shows: the entry, or "not set".
     std::string entryText() const;
     const std::string& loopPath() const { return loopPath_; }
     const std::vector<std::string>& rows() const { return rows_; }

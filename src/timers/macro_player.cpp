@@ -23,16 +23,16 @@ int RowWait::waitMillis(int pauseMillis) const {
 MacroPlayer::MacroPlayer(x10::Transmitter& transmitter, EventLoop& loop, const bool& stopAll)
     : tx_(transmitter), loop_(loop), stopAll_(stopAll) {}
 
-void MacroPlayer::sendLeadIn() { tx_.SendBits(x10::MacroLeadIn); }
+void MacroPlayer::sendLeadIn() { tx_.sendBits(x10::MacroLeadIn); }
 
 void MacroPlayer::waitFor(int ms, const PlayHooks& hooks) {
     if (!hooks.stopRequested) {
-        tx_.Pause(ms / 1000.0);
+        tx_.pause(ms / 1000.0);
         return;
     }
     // A window's Stop ends a long pause too: the wait goes in short steps.
     for (int left = ms; left > 0 && !stopped() && !hooks.stopRequested(); left -= StopCheckMs)
-        tx_.Pause(std::min(left, StopCheckMs) / 1000.0);
+        tx_.pause(std::min(left, StopCheckMs) / 1000.0);
 }
 
 bool MacroPlayer::playRows(const std::vector<macros::PlayRow>& rows, const RowWait& wait, const PlayHooks& hooks) {
@@ -43,11 +43,11 @@ bool MacroPlayer::playRows(const std::vector<macros::PlayRow>& rows, const RowWa
         const macros::PlayRow& row = rows[i];
         if (stopped()) return false;
         loop_.processEvents();
-        tx_.Pause(FrameMarginSeconds);
+        tx_.pause(FrameMarginSeconds);
         if (hooks.beforeFrame) hooks.beforeFrame();
         lamp(true);
-        tx_.SendBits(x10::MakeFrame(row.code.substr(0, 8), row.code.substr(8, 8)));
-        tx_.Pause(FrameMarginSeconds);
+        tx_.sendBits(x10::makeFrame(row.code.substr(0, 8), row.code.substr(8, 8)));
+        tx_.pause(FrameMarginSeconds);
         lamp(false);
         waitFor(wait.waitMillis(row.pauseMillis, i + 1 == rows.size()), hooks);
         if (stopped()) return false;

@@ -1,7 +1,7 @@
 #pragma once
 // One of the timer window's four macro runners ("mt0" to "mt3"). A runner
 // is a periodic tick, not a thread: each tick turns the next row of its macro
-// into a frame, appends it to the send queue `lstBuffer` and sets the tick's
+// into a frame, appends it to the send queue `frameQueue` and sets the tick's
 // period to the row's pause. Pauses above 60 s are counted down in steps of
 // one minute and a final part-minute. A macro of n rows takes n + 1 ticks: the
 // last one finds no row and ends the run.

@@ -1,7 +1,7 @@
 #pragma once
 // The texts the timer runners write into the session log and the status
-// lines. Every one of them is built here so the runners, StartTimer and
-// RunTimerCommand cannot drift apart. The words "Timer", "Started", "Ended",
+// lines. Every one of them is built here so the runners, startTimer and
+// runTimerCommand cannot drift apart. The words "Timer", "Started", "Ended",
 // "File Not Found", "Error" and "Success" go through the language lookup.
 // Entries and paths come from the timer file: they are written escaped
 // (printable), so no control character reaches the log, a terminal or a hub.

@@ -38,7 +38,7 @@ void Scheduler::pass() {
 void Scheduler::check(const ClockSecond& second) {
     firedIn_.resize(static_cast<std::size_t>(table_.count()), -1);
     for (int i = 0; i < table_.count(); ++i) {
-        if (table_.lstTime()[static_cast<std::size_t>(i)] != second.text || i == lastStarted_) continue;
+        if (table_.startTimes()[static_cast<std::size_t>(i)] != second.text || i == lastStarted_) continue;
         const TimerRecord& timer = table_.timer(i);
         // "Never" and "not set" admit no day; a timer without entry or start never runs.
         if (!timer.complete() || !admits(timer.days, second.weekday)) continue;
@@ -56,7 +56,7 @@ bool Scheduler::fire(int i, const ClockSecond& second) {
     fired = second.serial;
     if (startTimer) startTimer();
     else shared_.StartPending = false;
-    // The table may have shrunk while `StartTimer` let other events run.
+    // The table may have shrunk while `startTimer` let other events run.
     firedIn_.resize(static_cast<std::size_t>(table_.count()), -1);
     return true;
 }

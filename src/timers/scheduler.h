@@ -1,7 +1,7 @@
 #pragma once
 // The timer scheduler (`Timer2`, every 500 ms): finds the timers whose due
 // time equals the clock text and whose days rule admits the day, and hands
-// each to `StartTimer`. Also the master switch that turns it on and off.
+// each to `startTimer`. Also the master switch that turns it on and off.
 //
 // Due detection is by exact text: a timer fires in the second whose clock
 // text equals its due time. The clock tick hands over every second it passed

@@ -11,7 +11,7 @@
 namespace zul {
 
 double readGapSeconds(const SettingsBackend& settings) {
-    std::string text = trimBlanks(ReadSetting(settings, Setting::MasterPause));
+    std::string text = trimBlanks(readSetting(settings, Setting::MasterPause));
     std::replace(text.begin(), text.end(), ',', '.');
     double value = 0;
     const char* end = text.data() + text.size();
@@ -53,7 +53,7 @@ void SendQueue::onTick() {
     // entry must not block the queue for good.
     const std::string frame = std::move(buffer_.front());
     buffer_.pop_front();
-    if (!frame.empty()) tx_.SendBits(frame);
+    if (!frame.empty()) tx_.sendBits(frame);
     // The gap: the next step comes when it has passed. Other events run
     // meanwhile as they would in a Pause, without waking every few ms for it.
     const int gapMs = static_cast<int>(std::lround(readGapSeconds(settings_) * 1000));

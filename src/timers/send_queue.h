@@ -1,6 +1,6 @@
 #pragma once
-// The drain of the send queue `lstBuffer` (`tmrSendBits`): one frame per
-// tick through SendBits, then the "GPause" gap. The timer runners and the loop
+// The drain of the send queue `frameQueue`: one frame per
+// tick through sendBits, then the "GPause" gap. The timer runners and the loop
 // timer only append to the queue, so frames of several runs interleave
 // frame by frame in the order they were queued.
 #include <deque>

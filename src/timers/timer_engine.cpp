@@ -113,7 +113,7 @@ TimerEngine::TimerEngine(TimerEngineParts parts, TimerEngineHooks hooks)
     : p_(parts), hooks_(std::move(hooks)), texts_{p_.lang}, player_(p_.transmitter, p_.loop, p_.stopAll) {
     RunnerHost& host = *this;
     for (int k = 0; k < MacroRunner::Count; ++k) runners_[std::size_t(k)] = std::make_unique<MacroRunner>(k, host);
-    sendQueue_ = std::make_unique<SendQueue>(p_.loop, p_.transmitter, p_.settings, p_.shared.lstBuffer);
+    sendQueue_ = std::make_unique<SendQueue>(p_.loop, p_.transmitter, p_.settings, p_.shared.frameQueue);
     p_.shared.frameQueued = [q = sendQueue_.get()] { q->wake(); };
     overflowTick_ = p_.loop.createTick("TmrOverFlow", OverflowFirstMs, [this] { onOverflowTick(); });
 }
@@ -148,16 +148,16 @@ void TimerEngine::setStatus(int timer, const std::string& text, unsigned colour,
 }
 
 void TimerEngine::runEnded(MacroRunner&) {
-    if (AnyRunnerActive()) return;
+    if (anyRunnerActive()) return;
     setIndicator(false);
     endOfRunRoutine();
     // The trailer lets other events run: a run started meanwhile stays marked.
-    if (!AnyRunnerActive()) p_.shared.RunnerActive = false;
+    if (!anyRunnerActive()) p_.shared.RunnerActive = false;
 }
 
 // --- starting timers ---------------------------------------------------------
 
-bool TimerEngine::AnyRunnerActive() const {
+bool TimerEngine::anyRunnerActive() const {
     for (const auto& r : runners_)
         if (r->busy()) return true;
     return false;
@@ -175,7 +175,7 @@ MacroRunner* TimerEngine::freeRunner() {
     return nullptr;
 }
 
-void TimerEngine::StartTimer() {
+void TimerEngine::startTimer() {
     const int timer = p_.shared.StartIndex;
     try {
         if (timer >= 0 && timer < p_.table.count()) startTimerAt(timer);
@@ -184,16 +184,16 @@ void TimerEngine::StartTimer() {
         reportCaughtFailure("StartTimer", e.what());
         logStartError(timer, std::string("0 ") + e.what());
     }
-    p_.transmitter.Pause(StartSettleSeconds);
+    p_.transmitter.pause(StartSettleSeconds);
     p_.shared.StartPending = false;
 }
 
 void TimerEngine::startTimerAt(int timer) {
-    std::string path = p_.table.lstMacro().at(std::size_t(timer));
+    std::string path = p_.table.runEntries().at(std::size_t(timer));
     if (!hasExtension(path, ".cro")) {
         const bool program = hasExtension(path, ".exe") || hasExtension(path, ".lnk");
         if (program || !isFile(path + ".cro")) {
-            RunTimerCommand(timer);
+            runTimerCommand(timer);
             return;
         }
         path += ".cro";
@@ -251,7 +251,7 @@ void TimerEngine::onOverflowTick() {
         if (!runner) return; // waits for the next tick
         overflow_.pop_front();
         // The file may have gone while the entry waited. The run starts at
-        // once, like one started by StartTimer.
+        // once, like one started by startTimer.
         if (!isFile(entry.path)) fileNotFound(entry.timer, entry.path);
         else if (!loadRunner(*runner, entry.timer, entry.path, entry.time))
             logStartError(entry.timer, "5 the macro file cannot be read");
@@ -260,13 +260,13 @@ void TimerEngine::onOverflowTick() {
 }
 
 void TimerEngine::logStartError(int timer, const std::string& what) {
-    p_.errors.WriteErrorLog(what + ": StartTimer in FrmTimers: Timer " + std::to_string(timer + 1) + " - " +
+    p_.errors.writeErrorLog(what + ": StartTimer in FrmTimers: Timer " + std::to_string(timer + 1) + " - " +
                             entryText(timer));
 }
 
 // --- entries that are not macros ---------------------------------------------
 
-void TimerEngine::RunTimerCommand(int timer) {
+void TimerEngine::runTimerCommand(int timer) {
     if (timer < 0 || timer >= p_.table.count()) return;
     const std::string entry = trimBlanks(p_.table.timer(timer).entry);
     playTimerStartSound();
@@ -311,7 +311,7 @@ bool TimerEngine::groupOrCommand(const std::vector<std::string>& words) {
     }
     const auto code = macros::encodeRow(words[0], asciiUpper(words[1]), words[2]);
     if (!code) return false;
-    p_.transmitter.SendBits(x10::MakeFrame(code->substr(0, 8), code->substr(8, 8)));
+    p_.transmitter.sendBits(x10::makeFrame(code->substr(0, 8), code->substr(8, 8)));
     return true;
 }
 
@@ -326,13 +326,13 @@ void TimerEngine::commandResult(int timer, const std::string& entry, bool ok) {
 // --- manual run and main-window hooks ----------------------------------------
 
 bool TimerEngine::sendCommand(const std::string& command) {
-    p_.transmitter.Pause(FrameMarginSeconds);
+    p_.transmitter.pause(FrameMarginSeconds);
     return groupOrCommand(wordsOf(trimBlanks(command)));
 }
 
-void TimerEngine::CroSend() {
+void TimerEngine::croSend() {
     p_.loop.processEvents();
-    p_.transmitter.Pause(FrameMarginSeconds);
+    p_.transmitter.pause(FrameMarginSeconds);
     player_.sendLeadIn();
     const std::string path = currentPath;
     if (!hasExtension(path, ".cro")) return;
@@ -342,7 +342,7 @@ void TimerEngine::CroSend() {
     }
     const auto macro = macros::readMacroForPlay(path);
     if (!macro.opened) {
-        p_.errors.LogError("CroSend (Send Macro)", "frmTimers",
+        p_.errors.logError("CroSend (Send Macro)", "frmTimers",
                            std::make_error_code(std::errc::no_such_file_or_directory));
         return;
     }

@@ -1,9 +1,9 @@
 #pragma once
 // The timer window's run machinery: the four macro runners, the send-queue
-// drain, the overflow buffer with its drain, StartTimer, RunTimerCommand and
-// the manual run CroSend. The scheduler and the loop timer share one
+// drain, the overflow buffer with its drain, startTimer, runTimerCommand and
+// the manual run croSend. The scheduler and the loop timer share one
 // TimerShared with it: the scheduler sets StartIndex and StartPending and
-// calls StartTimer(); the loop timer appends frames to lstBuffer.
+// calls startTimer(); the loop timer appends frames to frameQueue.
 #include <array>
 #include <deque>
 #include <functional>
@@ -53,7 +53,7 @@ struct TimerEngineHooks {
     std::function<void(int group, const std::string& action)> startGroup;
     // The end-of-run routine; without it the transmitter's trailer pair is sent.
     std::function<void()> endOfRun;
-    // The "Timer Running" indicator (`lblIndicate` with its blinking tick).
+    // The "Timer Running" indicator (with its blinking tick).
     std::function<void(bool on)> indicator;
     // The transmit lamp.
     std::function<void(bool lit)> lamp;
@@ -72,16 +72,16 @@ public:
 
     // Starts timer `StartIndex` in the first free runner, or queues it in the
     // overflow buffer; clears `StartPending` at the end.
-    void StartTimer();
+    void startTimer();
     // Runs a timer whose entry is not a macro: a program, "GROUP n ON|OFF", or
     // house, unit and action sent at once.
-    void RunTimerCommand(int timer);
+    void runTimerCommand(int timer);
     // True while any runner is busy.
-    bool AnyRunnerActive() const;
+    bool anyRunnerActive() const;
     // Ends every busy run and empties the overflow buffer (the timer window's Cancel).
     void stopRuns();
     // The manual run of the macro at currentPath, played at once.
-    void CroSend();
+    void croSend();
     // The manual run of a single command ("A 2 On", "Group 1 OFF"); false when
     // the text is not one.
     bool sendCommand(const std::string& command);
@@ -90,8 +90,8 @@ public:
 
     const MacroRunner& runner(int k) const { return *runners_.at(std::size_t(k)); }
     MacroRunner& runner(int k) { return *runners_.at(std::size_t(k)); }
-    // `lstOverFlow`: "index,time,path" entries in order.
-    const std::deque<std::string>& lstOverFlow() const { return overflow_; }
+    // `overflowEntries`: "index,time,path" entries in order.
+    const std::deque<std::string>& overflowEntries() const { return overflow_; }
     Tick& overflowTick() { return *overflowTick_; }
     Tick& sendTick() { return sendQueue_->tick(); }
     bool indicatorShown() const { return indicatorOn_; }

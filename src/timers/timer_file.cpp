@@ -75,7 +75,7 @@ void applyTimerFile(TimerTable& table, std::string_view bytes, int storedCount) 
 
     for (int i = 0; i < table.count() && i < static_cast<int>(lines.size()); ++i) {
         const TimerFileLine& l = lines[static_cast<std::size_t>(i)];
-        if (!l.entry.empty()) table.setEntry(i, l.entry); // the entry box's change keeps `lstMacro` in step
+        if (!l.entry.empty()) table.setEntry(i, l.entry); // the entry box's change keeps `runEntries` in step
         table.setStart(i, l.start);
         table.setDays(i, daysRuleFromCaption(trimBlanks(l.days)));
     }
@@ -98,16 +98,16 @@ std::error_code loadTimerTable(TimerTable& table, const SettingsBackend& setting
 }
 
 int storedTimerCount(const SettingsBackend& settings) {
-    return settingAsInt(ReadSetting(settings, Setting::TimerCount), TimerTable::kMinTimers);
+    return settingAsInt(readSetting(settings, Setting::TimerCount), TimerTable::kMinTimers);
 }
 
 LoopTimerFields readLoopTimerFields(const SettingsBackend& settings) {
     LoopTimerFields loop;
-    loop.entry = ReadSetting(settings, Setting::LoopEntry);
-    loop.days = daysRuleFromCaption(trimBlanks(ReadSetting(settings, Setting::LoopDays)));
-    loop.startTime = ReadSetting(settings, Setting::LoopStartTime);
-    loop.endTime = ReadSetting(settings, Setting::LoopEndTime);
-    loop.useStartEnd = settingAsBool(ReadSetting(settings, Setting::LoopUseStartEnd), false);
+    loop.entry = readSetting(settings, Setting::LoopEntry);
+    loop.days = daysRuleFromCaption(trimBlanks(readSetting(settings, Setting::LoopDays)));
+    loop.startTime = readSetting(settings, Setting::LoopStartTime);
+    loop.endTime = readSetting(settings, Setting::LoopEndTime);
+    loop.useStartEnd = settingAsBool(readSetting(settings, Setting::LoopUseStartEnd), false);
     return loop;
 }
 
@@ -117,16 +117,16 @@ TimerSaveResult saveTimerTable(TimerTable& table, SettingsBackend& settings, Dia
         writeFileAtomically(timerFilePath(table.programFolder()), formatTimerFile(table, lang.caption), TimerFileLimit);
 
     const LoopTimerFields& loop = table.loop();
-    WriteSetting(settings, Setting::LoopEntry, loop.entry);
-    WriteSetting(settings, Setting::LoopDays, daysRuleCaption(loop.days, lang.caption));
-    WriteSetting(settings, Setting::LoopStartTime, loop.startTime);
-    WriteSetting(settings, Setting::LoopEndTime, loop.endTime);
-    WriteSetting(settings, Setting::LoopUseStartEnd, loop.useStartEnd ? "1" : "0");
+    writeSetting(settings, Setting::LoopEntry, loop.entry);
+    writeSetting(settings, Setting::LoopDays, daysRuleCaption(loop.days, lang.caption));
+    writeSetting(settings, Setting::LoopStartTime, loop.startTime);
+    writeSetting(settings, Setting::LoopEndTime, loop.endTime);
+    writeSetting(settings, Setting::LoopUseStartEnd, loop.useStartEnd ? "1" : "0");
 
     if (!result.fileError) table.markSaved();
-    WriteSetting(settings, Setting::TimerCount, std::to_string(table.count()));
+    writeSetting(settings, Setting::TimerCount, std::to_string(table.count()));
 
-    result.conflict = findStartConflict(table.lstTime());
+    result.conflict = findStartConflict(table.startTimes());
     if (result.conflict && dialogs) {
         InfoBox box;
         box.message = startConflictMessage(*result.conflict, lang);
@@ -206,22 +206,22 @@ const TimerOptionInfo& timerOptionInfo(TimerOption option) { return kOptions[sta
 
 TimerWindowOptions loadTimerWindowOptions(const SettingsBackend& settings) {
     TimerWindowOptions o;
-    const int runDef = settingAsInt(ReadSetting(settings, Setting::RunDefault), 0);
+    const int runDef = settingAsInt(readSetting(settings, Setting::RunDefault), 0);
     o.runDef = runDef >= 0 && runDef < kChoosableDaysRules ? runDef : 0;
     for (const TimerOptionInfo& info : kOptions)
-        o.ticked[static_cast<std::size_t>(info.option)] = settingAsBool(ReadSetting(settings, info.key), true);
+        o.ticked[static_cast<std::size_t>(info.option)] = settingAsBool(readSetting(settings, info.key), true);
     return o;
 }
 
 void storeTimerOption(SettingsBackend& settings, TimerWindowOptions& options, TimerOption option, bool on) {
     options.ticked[static_cast<std::size_t>(option)] = on;
-    WriteSetting(settings, timerOptionInfo(option).key, boolText(on));
+    writeSetting(settings, timerOptionInfo(option).key, boolText(on));
 }
 
 void storeRunDef(SettingsBackend& settings, TimerWindowOptions& options, int index) {
     if (index < 0 || index >= kChoosableDaysRules) return;
     options.runDef = index;
-    WriteSetting(settings, Setting::RunDefault, std::to_string(index));
+    writeSetting(settings, Setting::RunDefault, std::to_string(index));
 }
 
 bool settingAsBool(const std::string& text, bool fallback) {

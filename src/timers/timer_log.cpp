@@ -18,7 +18,7 @@ namespace {
 constexpr int kAutosavePeriodMs = 60000;
 
 double numberSetting(const SettingsBackend& s, const SettingKey& key, double fallback) {
-    return settingAsNumber(ReadSetting(s, key), fallback);
+    return settingAsNumber(readSetting(s, key), fallback);
 }
 
 void waitProcessingEvents(Clock& clock, EventLoop& loop, double seconds) {
@@ -43,7 +43,7 @@ std::string lastLinesWithin(const std::string& text, std::size_t maxBytes) {
     return text.substr(from);
 }
 
-void FixFileSize(const std::filesystem::path& path, double maxLines) {
+void fixFileSize(const std::filesystem::path& path, double maxLines) {
     if (!std::isfinite(maxLines)) return;
     const FileRead read = readDataFile(path, TimerLogRepairLimit);
     if (!read.ok()) return;
@@ -71,8 +71,8 @@ TimerLog::TimerLog(Clock& clock, EventLoop& loop, SettingsBackend& settings, std
                    LangLookup lang)
     : clock_(clock), settings_(settings), programFolder_(std::move(programFolder)), lang_(std::move(lang)) {
     // Before "TimerLogS" was ever stored the box starts ticked, so nothing is lost by default.
-    autoSave_ = settingAsBool(ReadSetting(settings_, Setting::TimerLogAutoSave), true);
-    statusView_ = settingAsInt(ReadSetting(settings_, Setting::TimerLogStatus), 1) == 1;
+    autoSave_ = settingAsBool(readSetting(settings_, Setting::TimerLogAutoSave), true);
+    statusView_ = settingAsInt(readSetting(settings_, Setting::TimerLogStatus), 1) == 1;
     pause = [&clock, &loop](double seconds) { waitProcessingEvents(clock, loop, seconds); };
     formatNow = [&clock](const DateTime& t) { return generalDateTimeText(t, clock.uses24Hour()); };
     tick_ = loop.createTick("tmrLogWrite", kAutosavePeriodMs, [this] { autosaveTick(); });
@@ -94,7 +94,7 @@ void TimerLog::append(const std::string& entry) {
 
 void TimerLog::setStatusView(bool on) {
     statusView_ = on;
-    WriteSetting(settings_, Setting::TimerLogStatus, on ? "1" : "0");
+    writeSetting(settings_, Setting::TimerLogStatus, on ? "1" : "0");
 }
 
 void TimerLog::resizeStatus(int timers) {
@@ -135,14 +135,14 @@ std::string TimerLog::saveRecords() const {
 
 void TimerLog::autosaveTick() {
     moveOldLines();
-    if (settingAsInt(ReadSetting(settings_, Setting::TrimTimerLog), 1) == 1)
-        FixFileSize(logFilePath(), numberSetting(settings_, Setting::MaxLogFileLines, 59000));
+    if (settingAsInt(readSetting(settings_, Setting::TrimTimerLog), 1) == 1)
+        fixFileSize(logFilePath(), numberSetting(settings_, Setting::MaxLogFileLines, 59000));
 }
 
 bool TimerLog::moveOldLines() {
     if (text_.empty()) return false;
     const double maxSize = numberSetting(settings_, Setting::MaxLogSize, 500);
-    const long keep = std::clamp(settingAsInt(ReadSetting(settings_, Setting::KeepLogSize), 400), 0, 32767);
+    const long keep = std::clamp(settingAsInt(readSetting(settings_, Setting::KeepLogSize), 400), 0, 32767);
     std::vector<std::string> lines = splitAt(text_, kCrLf);
     const long u = static_cast<long>(lines.size()) - 1;
     if (u <= maxSize) return false;
@@ -220,7 +220,7 @@ std::optional<std::filesystem::path> TimerLog::saveAs(Dialogs& dialogs) {
 std::error_code TimerLog::unload() {
     std::error_code ec;
     if (autoSave_ && !text_.empty()) ec = appendToFile(saveRecords());
-    WriteSetting(settings_, Setting::TimerLogAutoSave, autoSave_ ? "1" : "0");
+    writeSetting(settings_, Setting::TimerLogAutoSave, autoSave_ ? "1" : "0");
     return ec;
 }
 

@@ -42,7 +42,7 @@ std::string lastLinesWithin(const std::string& text, std::size_t maxBytes);
 // larger than TimerLogLimit (it then keeps the last lines that fit); the
 // rewrite also removes every double quote and ends with CR LF. Errors are
 // ignored: a missing file leaves nothing to trim.
-void FixFileSize(const std::filesystem::path& path, double maxLines);
+void fixFileSize(const std::filesystem::path& path, double maxLines);
 
 // What the runners show for one timer in the status view.
 struct TimerStatusLine {

@@ -42,7 +42,7 @@ public:
 
 private:
     const OutlookInputs& in_;
-    clsSunrise sun_;
+    SunCalculator sun_;
     std::vector<std::optional<std::optional<SunTimes>>> known_;
     bool placeError_ = false;
 };

@@ -29,7 +29,7 @@ TimerEngine& TimerService::createEngine(EngineServices s, TimerEngineHooks hooks
                                       hooks);
     if (hooks.lamp) loopTimer_.lamp = hooks.lamp;
     TimerEngine* e = ownedEngine_.get();
-    setEngine({[e] { e->StartTimer(); }, [e] { return e->AnyRunnerActive(); }});
+    setEngine({[e] { e->startTimer(); }, [e] { return e->anyRunnerActive(); }});
     return *e;
 }
 

@@ -32,8 +32,8 @@ class TimerService {
 public:
     // What the scheduler needs from the runner engine.
     struct Engine {
-        std::function<void()> startTimer;      // `StartTimer`
-        std::function<bool()> anyRunnerActive; // `AnyRunnerActive`
+        std::function<void()> startTimer;      // `startTimer`
+        std::function<bool()> anyRunnerActive; // `anyRunnerActive`
     };
 
     TimerService(Clock& clock, EventLoop& loop, SettingsBackend& settings, Dialogs& dialogs,

@@ -10,26 +10,26 @@
 namespace zul {
 
 struct TimerShared {
-    // The timer `StartTimer` is to start; the scheduler sets it before the call.
+    // The timer `startTimer` is to start; the scheduler sets it before the call.
     int StartIndex = 0;
     // The time of day (clock text) taken when a macro is loaded into a runner.
     std::string StartTime;
-    // Set by the scheduler before it calls `StartTimer`, cleared when `StartTimer` ends.
+    // Set by the scheduler before it calls `startTimer`, cleared when `startTimer` ends.
     bool StartPending = false;
     // Set by every runner tick, cleared when the last busy runner ends.
     bool RunnerActive = false;
-    // The send queue `lstBuffer`: frames (40-character bit strings) in order,
+    // The send queue `frameQueue`: frames (40-character bit strings) in order,
     // emptied one per drain tick with the "GPause" gap after each.
-    std::deque<std::string> lstBuffer;
-    // Appends a frame to lstBuffer and tells the drain (frameQueued).
+    std::deque<std::string> frameQueue;
+    // Appends a frame to frameQueue and tells the drain (frameQueued).
     void queueFrame(std::string frame) {
-        lstBuffer.push_back(std::move(frame));
+        frameQueue.push_back(std::move(frame));
         if (frameQueued) frameQueued();
     }
     std::function<void()> frameQueued;
     // The clock text the clock tick writes, in the window's time style.
     std::string clockText;
-    // "0" on Saturday and Sunday, "1" Monday to Friday (`lblDay`).
+    // "0" on Saturday and Sunday, "1" Monday to Friday.
     std::string weekdayFlag = "1";
 };
 

@@ -15,8 +15,8 @@ TimerTable::TimerTable(std::filesystem::path programFolder, int count) : program
 void TimerTable::reset(int count) {
     const auto n = static_cast<std::size_t>(std::clamp(count, kMinTimers, kMaxTimers));
     timers_.assign(n, TimerRecord{});
-    lstMacro_.assign(n, kBlankItem);
-    lstTime_.assign(n, kBlankItem);
+    runEntries_.assign(n, kBlankItem);
+    startTimes_.assign(n, kBlankItem);
     unsaved_ = false;
     ++revision_;
 }
@@ -37,7 +37,7 @@ std::string TimerTable::runEntryFor(const std::string& entry) const {
 
 void TimerTable::setEntry(int i, const std::string& text) {
     at(i).entry = storable(text);
-    lstMacro_.at(static_cast<std::size_t>(i)) = runEntryFor(at(i).entry);
+    runEntries_.at(static_cast<std::size_t>(i)) = runEntryFor(at(i).entry);
     changed();
 }
 
@@ -54,15 +54,15 @@ void TimerTable::setDays(int i, DaysRule rule) {
 void TimerTable::clearTimer(int i) {
     at(i) = TimerRecord{};
     // The entry box changed, so the run entry follows it like any other edit.
-    lstMacro_.at(static_cast<std::size_t>(i)) = runEntryFor("");
+    runEntries_.at(static_cast<std::size_t>(i)) = runEntryFor("");
     changed();
 }
 
 bool TimerTable::addTimer() {
     if (count() >= kMaxTimers) return false;
     timers_.emplace_back();
-    lstMacro_.emplace_back(kBlankItem);
-    lstTime_.emplace_back(kBlankItem);
+    runEntries_.emplace_back(kBlankItem);
+    startTimes_.emplace_back(kBlankItem);
     changed();
     return true;
 }
@@ -70,12 +70,12 @@ bool TimerTable::addTimer() {
 bool TimerTable::removeLastTimer() {
     if (count() <= kMinTimers) return false;
     timers_.pop_back();
-    lstMacro_.pop_back();
-    lstTime_.pop_back();
+    runEntries_.pop_back();
+    startTimes_.pop_back();
     changed();
     return true;
 }
 
-void TimerTable::setDueTime(int i, const std::string& text) { lstTime_.at(static_cast<std::size_t>(i)) = text; }
+void TimerTable::setDueTime(int i, const std::string& text) { startTimes_.at(static_cast<std::size_t>(i)) = text; }
 
 } // namespace zul

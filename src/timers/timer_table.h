@@ -1,6 +1,6 @@
 #pragma once
 // The timer table: what each timer runs, when and on which days, plus the two
-// lists the scheduler and the runners read (`lstMacro`, `lstTime`). The timer
+// lists the scheduler and the runners read (`runEntries`, `startTimes`). The timer
 // window edits it through the setters below; the file side is in timer_file.h.
 #include <cstdint>
 #include <filesystem>
@@ -32,7 +32,7 @@ class TimerTable {
 public:
     static constexpr int kMinTimers = 6;
     static constexpr int kMaxTimers = 100;
-    // The blank every `lstMacro`/`lstTime` item holds until it is filled.
+    // The blank every `runEntries`/`startTimes` item holds until it is filled.
     static constexpr const char* kBlankItem = " ";
 
     explicit TimerTable(std::filesystem::path programFolder, int count = kMinTimers);
@@ -41,13 +41,13 @@ public:
     const TimerRecord& timer(int i) const { return timers_.at(static_cast<std::size_t>(i)); }
     const std::vector<TimerRecord>& timers() const { return timers_; }
     // Exactly count() items each, in timer order.
-    const std::vector<std::string>& lstMacro() const { return lstMacro_; }
-    const std::vector<std::string>& lstTime() const { return lstTime_; }
+    const std::vector<std::string>& runEntries() const { return runEntries_; }
+    const std::vector<std::string>& startTimes() const { return startTimes_; }
     const std::filesystem::path& programFolder() const { return programFolder_; }
 
     // Edits: each marks the table as changed. "*", double quotes and line
     // breaks cannot be stored in the data file and are removed from texts.
-    // Setting the entry keeps the run entry (`lstMacro`) in step.
+    // Setting the entry keeps the run entry (`runEntries`) in step.
     void setEntry(int i, const std::string& text);
     void setStart(int i, const std::string& text);
     void setDays(int i, DaysRule rule);
@@ -91,7 +91,7 @@ private:
 
     std::filesystem::path programFolder_;
     std::vector<TimerRecord> timers_;
-    std::vector<std::string> lstMacro_, lstTime_;
+    std::vector<std::string> runEntries_, startTimes_;
     LoopTimerFields loop_;
     bool unsaved_ = false;
     std::uint64_t revision_ = 0;

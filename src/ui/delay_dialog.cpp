@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/app.h"
-#include "app/delay_entry.h"
+#include "windows/delay_dialog.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
@@ -26,36 +26,36 @@ private:
 };
 } // namespace
 
-using app::DelayEntry;
+using windows::DelayDialogForm;
 
 DelayDialog::DelayDialog(app::App& app, QWidget* parent) : QDialog(parent), app_(app) {
-    setWindowTitle(q(app.tr(DelayEntry::Caption)));
+    setWindowTitle(q(app.tr(windows::DelayDialogForm::Caption)));
     auto* v = new QVBoxLayout(this);
-    auto* prompt = new QLabel(q(app.tr(DelayEntry::Prompt)), this);
+    auto* prompt = new QLabel(q(app.tr(windows::DelayDialogForm::Prompt)), this);
     prompt->setStyleSheet("font-weight:600;");
     v->addWidget(prompt);
     auto* grid = new QGridLayout;
     minutes_ = new QLineEdit("00", this);
     seconds_ = new QLineEdit("00", this);
     for (QLineEdit* box : {minutes_, seconds_}) {
-        box->setMaxLength(static_cast<int>(DelayEntry::MaxChars));
+        box->setMaxLength(static_cast<int>(windows::DelayDialogForm::MaxChars));
         box->setFixedWidth(56);
         box->setAlignment(Qt::AlignRight);
     }
-    minutes_->setValidator(new CheckValidator(minutes_, &DelayEntry::minutesAllowed));
-    seconds_->setValidator(new CheckValidator(seconds_, &DelayEntry::secondsAllowed));
+    minutes_->setValidator(new CheckValidator(minutes_, &windows::DelayDialogForm::minutesAllowed));
+    seconds_->setValidator(new CheckValidator(seconds_, &windows::DelayDialogForm::secondsAllowed));
     grid->addWidget(new QLabel(q(app.tr("Minutes")), this), 0, 0);
     grid->addWidget(minutes_, 0, 1);
     grid->addWidget(new QLabel(q(app.tr("Seconds")), this), 1, 0);
     grid->addWidget(seconds_, 1, 1);
     grid->setColumnStretch(2, 1);
     v->addLayout(grid);
-    v->addWidget(new QLabel(q(app.tr(DelayEntry::Hint)), this));
+    v->addWidget(new QLabel(q(app.tr(windows::DelayDialogForm::Hint)), this));
     auto* row = new QHBoxLayout;
     continue_ = new QPushButton(q(app.tr("Continue")), this);
     cancel_ = new QPushButton(q(app.tr("Cancel")), this);
-    continue_->setToolTip(q(app.tip(DelayEntry::ContinueTip)));
-    cancel_->setToolTip(q(app.tip(DelayEntry::CancelTip)));
+    continue_->setToolTip(q(app.tip(windows::DelayDialogForm::ContinueTip)));
+    cancel_->setToolTip(q(app.tip(windows::DelayDialogForm::CancelTip)));
     row->addStretch(1);
     row->addWidget(continue_);
     row->addWidget(cancel_);
@@ -77,16 +77,16 @@ std::optional<int> DelayDialog::ask() {
 }
 
 void DelayDialog::leaveMinutes() {
-    if (DelayEntry::minutesValid(minutes_->text().toStdString())) return;
-    app_.dialogs.message(DelayEntry::NotANumber);
+    if (windows::DelayDialogForm::minutesValid(minutes_->text().toStdString())) return;
+    app_.dialogs.message(windows::DelayDialogForm::NotANumber);
     minutes_->clear();
     minutes_->setFocus();
 }
 
 void DelayDialog::finish() {
-    result_ = DelayEntry::result(minutes_->text().toStdString(), seconds_->text().toStdString());
+    result_ = windows::DelayDialogForm::result(minutes_->text().toStdString(), seconds_->text().toStdString());
     if (!result_) {
-        app_.dialogs.message(DelayEntry::NotANumber);
+        app_.dialogs.message(windows::DelayDialogForm::NotANumber);
         return;
     }
     if (*result_ < 1) app_.sounds.play(SoundEvent::Click); // the caller will do nothing

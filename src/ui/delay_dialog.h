@@ -1,5 +1,5 @@
 #pragma once
-// frmDelay, "Delay Time": minutes and seconds for a group's auto-off.
+// "Delay Time": minutes and seconds for a group's auto-off.
 #include <QDialog>
 #include <optional>
 

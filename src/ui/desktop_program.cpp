@@ -11,17 +11,17 @@
 #include <iostream>
 #include <unistd.h>
 
-#include "app/hand_off_desk.h"
-#include "app/instance_message.h"
+#include "handoff/hand_off_desk.h"
+#include "handoff/instance_message.h"
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
 #include "app/main_macro.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "app/port_keeper.h"
 #include "app/startup.h"
 #include "mqtt/bridge.h"
 #include "mqtt/mosquitto/mosquitto_client.h"
-#include "mqtt/settings_form.h"
+#include "mqtt/mqtt_settings_page.h"
 #include "platform/qt/line_port_factory.h"
 #include "platform/qt/posix_thread_priority.h"
 #include "platform/qt/qt_desktop.h"
@@ -34,7 +34,7 @@
 #include "platform/text.h"
 #include "settings/instance_paths.h"
 #include "settings/paths.h"
-#include "app/preferences.h"
+#include "windows/preferences_window.h"
 #include "ui/delay_dialog.h"
 #include "ui/macro_setup_window.h"
 #include "ui/run_macro_window.h"
@@ -184,7 +184,7 @@ void DesktopProgram::bindHooks() {
     bindClosing();
     a.hooks.askDelay = [this] { return delay_->ask(); };
     a.hooks.showRunMacro = [this] { runMacro_->open(); };
-    a.hooks.showMacroSetup = [this](int tab, int group) { macroSetup_->open(app::MacroSetup::Tab(tab), group); };
+    a.hooks.showMacroSetup = [this](int tab, int group) { macroSetup_->open(windows::MacroSetupWindowForm::Tab(tab), group); };
     a.hooks.showTimerWindow = [this] { timers_->open(); };
     a.hooks.showTimerLog = [this] { timerLog_->open(); };
     a.hooks.timerWindowShown = [this] { return timers_->isVisible(); };
@@ -195,7 +195,7 @@ void DesktopProgram::bindHooks() {
     };
     a.startup->runMacro = [&a](const std::filesystem::path& file, std::function<void()> finished,
                                std::function<bool()> stopRequested) {
-        app::CroSend(a, file, std::move(finished), std::move(stopRequested));
+        app::croSend(a, file, std::move(finished), std::move(stopRequested));
     };
     a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
     a.startup->showSplash = [this] { showSplash(); };
@@ -253,7 +253,7 @@ void DesktopProgram::bindDesktopWindows() {
     uninstall_ = std::make_unique<UninstallWindow>(a, w);
     tray_ = std::make_unique<Tray>(a, [w](QMenu* menu) { w->fillMenu(menu); });
     a.hooks.showPreferences = [this](int tab, const std::string& group) {
-        prefs_->open(static_cast<app::PreferencesTab>(tab), group);
+        prefs_->open(static_cast<windows::PreferencesTab>(tab), group);
     };
     a.hooks.showFavourites = [this, w] {
         favs_->open();

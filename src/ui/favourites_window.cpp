@@ -88,7 +88,7 @@ QWidget* FavouritesWindow::buildOptions() {
     connect(maxVisible_, &QLineEdit::textEdited, this,
             [this](const QString& t) { logic_->setMaxVisible(t.toStdString()); });
     connect(maxVisible_, &QLineEdit::editingFinished, this, [this] {
-        logic_->SetFavs();
+        logic_->setFavs();
         rebuild();
     });
     optionsPanel_->hide();
@@ -154,8 +154,8 @@ void FavouritesWindow::bindHold(QPushButton* b, bool bright) {
 void FavouritesWindow::open() {
     if (!open_) {
         open_ = true;
-        logic_ = std::make_unique<Favourites>(
-            FavouritesServices{app_.records, app_.settings, app_.codes, app_.transmitter, app_.loop, app_.clock,
+        logic_ = std::make_unique<windows::FavouritesWindowForm>(
+            windows::FavouritesServices{app_.records, app_.settings, app_.codes, app_.transmitter, app_.loop, app_.clock,
                                app_.sounds, app_.StopAll, [this](const std::string& t) { return app_.tr(t); }});
         logic_->changed = [this] { status_->setText(q(logic_->status())); };
         logic_->showMainWindow = [this] {
@@ -168,7 +168,7 @@ void FavouritesWindow::open() {
         maxVisible_->setText(q(logic_->maxVisibleText()));
         putOnTop(logic_->onTop());
         rebuild();
-        setMinimumWidth(twipsToPixelsFor(*this, Favourites::MinWidthTwips));
+        setMinimumWidth(twipsToPixelsFor(*this, windows::FavouritesWindowForm::MinWidthTwips));
         resize(twipsToPixelsFor(*this, logic_->storedWidth()), height());
         placeWindowTwips(*this, logic_->storedPosition());
     }

@@ -1,5 +1,5 @@
 #pragma once
-// frmFavs, the favourites window: a compact view of the described units with
+// The favourites window: a compact view of the described units with
 // an ON and OFF button beside each visible row, BRI and DIM, a fold-out
 // options panel, the status line with its clock and a link back to the main
 // window. It shows the favourites logic and forwards the user's actions.
@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "favs/favourites.h"
+#include "windows/favourites_window.h"
 
 class QAction;
 class QCheckBox;
@@ -43,7 +43,7 @@ public:
     std::function<bool(QWidget*)> sendToTray; // minimising with "Minimize sends to system tray"
 
     // --- for tests
-    Favourites& logic() { return *logic_; }
+    windows::FavouritesWindowForm& logic() { return *logic_; }
     QListWidget* list() { return list_; }
     QPushButton* onButton(int i) { return pairs_.at(static_cast<std::size_t>(i)).on; }
     QPushButton* offButton(int i) { return pairs_.at(static_cast<std::size_t>(i)).off; }
@@ -80,7 +80,7 @@ private:
     app::App& app_;
     // Made afresh at every opening and kept after closing, so that a handler
     // still running (a BRI held while the window closes) never outlives it.
-    std::unique_ptr<Favourites> logic_;
+    std::unique_ptr<windows::FavouritesWindowForm> logic_;
     bool open_ = false;
     bool closingByProgram_ = false;
     int rowHeight_ = 26;

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/app.h"
-#include "app/macro_setup.h"
+#include "windows/macro_setup_window.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
@@ -25,7 +25,7 @@ QPushButton* pushButton(const QString& text, const QString& tip, QWidget* parent
 }
 } // namespace
 
-GroupSetupTab::GroupSetupTab(app::App& app, app::MacroSetup& setup, QWidget* parent)
+GroupSetupTab::GroupSetupTab(app::App& app, windows::MacroSetupWindowForm& setup, QWidget* parent)
     : QWidget(parent), app_(app), setup_(setup) {
     auto* h = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
@@ -38,7 +38,7 @@ GroupSetupTab::GroupSetupTab(app::App& app, app::MacroSetup& setup, QWidget* par
     auto* delayBox = new QGroupBox(q(app.tr("Group delay")), this);
     auto* delayRow = new QHBoxLayout(delayBox);
     delay_ = new QSlider(Qt::Horizontal, delayBox);
-    delay_->setRange(0, app::MacroSetup::MaxGroupDelayTenths);
+    delay_->setRange(0, windows::MacroSetupWindowForm::MaxGroupDelayTenths);
     delay_->setPageStep(5);
     delay_->setToolTip(q(app.tip("Time between the commands of a group")));
     delayText_ = new QLabel(delayBox);

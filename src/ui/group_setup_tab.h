@@ -10,16 +10,19 @@ class QListWidget;
 class QPushButton;
 class QSlider;
 
+namespace zul::windows {
+class MacroSetupWindowForm;
+} // namespace zul::windows
+
 namespace zul::app {
 class App;
-class MacroSetup;
 } // namespace zul::app
 
 namespace zul::ui {
 
 class GroupSetupTab : public QWidget {
 public:
-    GroupSetupTab(app::App& app, app::MacroSetup& setup, QWidget* parent = nullptr);
+    GroupSetupTab(app::App& app, windows::MacroSetupWindowForm& setup, QWidget* parent = nullptr);
 
     void refresh();
     // Makes group index (0 to 7) current.
@@ -43,7 +46,7 @@ private:
     void act(const std::function<void()>& action);
 
     app::App& app_;
-    app::MacroSetup& setup_;
+    windows::MacroSetupWindowForm& setup_;
     QListWidget *groups_ = nullptr, *recorded_ = nullptr;
     QLineEdit* label_ = nullptr;
     QLabel *contentsCaption_ = nullptr, *contents_ = nullptr, *counter_ = nullptr, *delayText_ = nullptr;

@@ -19,25 +19,25 @@
 #include <QVBoxLayout>
 
 #include "app/app.h"
-#include "app/macro_setup.h"
-#include "macros/macro_editor.h"
+#include "windows/macro_setup_window.h"
+#include "windows/macro_editor_tab.h"
 #include "ui/text_rule.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
 
-using macros::EditBox;
-using macros::GridColumn;
+using windows::EditBox;
+using windows::GridColumn;
 
 namespace {
 
-constexpr EditBox kBoxes[] = {EditBox::House, EditBox::Unit, EditBox::Action, EditBox::Pause};
+constexpr windows::EditBox kBoxes[] = {windows::EditBox::House, windows::EditBox::Unit, windows::EditBox::Action, windows::EditBox::Pause};
 constexpr const char* kBoxCaptions[] = {"House Code", "Unit Code", "Action", "Pause"};
 constexpr const char* kModeCaptions[] = {"Replace Selected", "Add As Row Num", "Add To End"};
 constexpr int kBoxWidths[] = {44, 52, 56, 64};
 constexpr const char* kQuickCaption = "Select a box in the editor and click a code below to enter";
 
-std::size_t slot(EditBox b) { return static_cast<std::size_t>(b); }
+std::size_t slot(windows::EditBox b) { return static_cast<std::size_t>(b); }
 
 QColor colourOf(unsigned rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -49,7 +49,7 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* box = new QLineEdit(parent);
         box->setValidator(
-            new TextRule(box, [](std::string_view t) { return macros::acceptBoxText(EditBox::Pause, t); }));
+            new TextRule(box, [](std::string_view t) { return windows::acceptBoxText(windows::EditBox::Pause, t); }));
         return box;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -85,7 +85,7 @@ QPushButton* pushButton(const QString& text, QWidget* parent) {
 
 } // namespace
 
-MacroEditorTab::MacroEditorTab(app::App& app, app::MacroSetup& setup, QWidget* parent)
+MacroEditorTab::MacroEditorTab(app::App& app, windows::MacroSetupWindowForm& setup, QWidget* parent)
     : QWidget(parent), app_(app), setup_(setup), editor_(setup.editor) {
     auto* v = new QVBoxLayout(this);
     v->setSpacing(6);
@@ -109,7 +109,7 @@ MacroEditorTab::MacroEditorTab(app::App& app, app::MacroSetup& setup, QWidget* p
 }
 
 QWidget* MacroEditorTab::buildGrid() {
-    grid_ = new QTableWidget(0, macros::kGridColumns, this);
+    grid_ = new QTableWidget(0, windows::kGridColumns, this);
     QStringList headers = q(std::string(macros::kGridHeader)).split('|');
     for (QString& h : headers) h = q(app_.tr(h.toStdString()));
     grid_->setHorizontalHeaderLabels(headers);
@@ -119,7 +119,7 @@ QWidget* MacroEditorTab::buildGrid() {
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                            QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    grid_->setItemDelegateForColumn(int(GridColumn::Pause),
+    grid_->setItemDelegateForColumn(int(windows::GridColumn::Pause),
                                     new PauseDelegate(grid_, [this](int row, const QString& text) {
                                         editor_.setPauseCell(row, text.toStdString());
                                         QTimer::singleShot(0, this, [this] { afterChange(); });
@@ -138,13 +138,13 @@ QWidget* MacroEditorTab::buildBoxes() {
     auto* grid = new QGridLayout(box);
     grid->setHorizontalSpacing(8);
     for (std::size_t i = 0; i < 4; ++i) {
-        const EditBox b = kBoxes[i];
+        const windows::EditBox b = kBoxes[i];
         auto* edit = new QLineEdit(box);
         edit->setFixedWidth(kBoxWidths[i]);
-        edit->setValidator(new TextRule(edit, [b](std::string_view t) { return macros::acceptBoxText(b, t); }));
+        edit->setValidator(new TextRule(edit, [b](std::string_view t) { return windows::acceptBoxText(b, t); }));
         const std::string what = kBoxCaptions[i];
         edit->setToolTip(
-            q(app_.tip(b == EditBox::Pause ? "double click the 'Pause' edit box to open the seconds calculator"
+            q(app_.tip(b == windows::EditBox::Pause ? "double click the 'Pause' edit box to open the seconds calculator"
                                            : "double click the '" + what + "' edit box for a list of commands")));
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, [this, b](const QString& t) {
@@ -170,7 +170,7 @@ QWidget* MacroEditorTab::buildBoxes() {
         modeRow->addWidget(modes_[i]);
     }
     modeRow->addStretch(1);
-    connect(modes, &QButtonGroup::idClicked, this, [this](int id) { editor_.mode = macros::EntryMode(id); });
+    connect(modes, &QButtonGroup::idClicked, this, [this](int id) { editor_.mode = windows::EntryMode(id); });
     grid->addLayout(modeRow, 2, 0, 1, 6);
     rowNumber_ = new QLabel(box);
     time_ = new QLabel(box);
@@ -275,7 +275,7 @@ bool MacroEditorTab::quickEditOpen() const { return quickPanel_->isVisible(); }
 
 void MacroEditorTab::clickQuickCode(const QString& code) {
     const int row = grid_->currentRow(), column = grid_->currentColumn();
-    if (row < 0 || !editor_.quickEdit(row, GridColumn(column), code.toStdString())) {
+    if (row < 0 || !editor_.quickEdit(row, windows::GridColumn(column), code.toStdString())) {
         if (hint) hint(q(app_.tr(kQuickCaption)));
         return;
     }
@@ -311,18 +311,18 @@ void MacroEditorTab::refresh() {
 }
 
 void MacroEditorTab::refreshGrid() {
-    const macros::EditorGrid& g = editor_.grid();
+    const windows::EditorGrid& g = editor_.grid();
     const int column = std::max(grid_->currentColumn(), 0);
     const QSignalBlocker block(grid_);
     grid_->setRowCount(g.size());
     for (int r = 0; r < g.size(); ++r) {
-        for (int c = 0; c < macros::kGridColumns; ++c) {
-            auto* item = new QTableWidgetItem(q(g.cell(r, GridColumn(c))));
-            item->setBackground(colourOf(g.cellRgb(r, GridColumn(c))));
+        for (int c = 0; c < windows::kGridColumns; ++c) {
+            auto* item = new QTableWidgetItem(q(g.cell(r, windows::GridColumn(c))));
+            item->setBackground(colourOf(g.cellRgb(r, windows::GridColumn(c))));
             item->setForeground(Qt::black);
             item->setTextAlignment(Qt::AlignCenter);
             Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-            if (c == int(GridColumn::Pause)) flags |= Qt::ItemIsEditable;
+            if (c == int(windows::GridColumn::Pause)) flags |= Qt::ItemIsEditable;
             item->setFlags(flags);
             grid_->setItem(r, c, item);
         }
@@ -350,32 +350,32 @@ void MacroEditorTab::gridRowChosen(int row) {
     refreshBoxes();
 }
 
-void MacroEditorTab::leaveBox(EditBox b) {
+void MacroEditorTab::leaveBox(windows::EditBox b) {
     editor_.boxes.set(b, boxes_[slot(b)]->text().toStdString());
     editor_.boxes.leave(b);
     refreshBoxes();
 }
 
-void MacroEditorTab::boxKey(EditBox b) {
+void MacroEditorTab::boxKey(windows::EditBox b) {
     leaveBox(b);
     switch (editor_.boxes.enterKey(b)) {
-    case macros::EnterKey::NextBox:
+    case windows::EnterKey::NextBox:
         // The next box is typed over, as after Tab.
         boxes_[slot(b) + 1]->setFocus(Qt::TabFocusReason);
         boxes_[slot(b) + 1]->selectAll();
         break;
-    case macros::EnterKey::PickList: openPickList(b); break;
-    case macros::EnterKey::Calculator: askPauseInto(); break;
-    case macros::EnterKey::EntryMode: modes_[static_cast<std::size_t>(editor_.mode)]->setFocus(); break;
+    case windows::EnterKey::PickList: openPickList(b); break;
+    case windows::EnterKey::Calculator: askPauseInto(); break;
+    case windows::EnterKey::EntryMode: modes_[static_cast<std::size_t>(editor_.mode)]->setFocus(); break;
     }
 }
 
-void MacroEditorTab::openPickList(EditBox b) {
+void MacroEditorTab::openPickList(windows::EditBox b) {
     QLineEdit* edit = boxes_[slot(b)];
     QMenu menu(this);
-    const std::string current = macros::pickListDefault(b, editor_.boxes.text(b));
+    const std::string current = windows::pickListDefault(b, editor_.boxes.text(b));
     QAction* selected = nullptr;
-    for (const auto& entry : macros::pickList(b)) {
+    for (const auto& entry : windows::pickList(b)) {
         QAction* a = menu.addAction(q(entry));
         if (entry == current) selected = a;
     }
@@ -390,25 +390,25 @@ void MacroEditorTab::openPickList(EditBox b) {
 void MacroEditorTab::askPauseInto() {
     const auto result = setup_.askPause();
     if (result && !result->empty()) {
-        boxes_[slot(EditBox::Pause)]->setText(q(result->substr(0, 4)));
-        leaveBox(EditBox::Pause);
+        boxes_[slot(windows::EditBox::Pause)]->setText(q(result->substr(0, 4)));
+        leaveBox(windows::EditBox::Pause);
     }
-    boxes_[slot(EditBox::Pause)]->setFocus();
+    boxes_[slot(windows::EditBox::Pause)]->setFocus();
 }
 
 void MacroEditorTab::enterRow() {
-    for (EditBox b : kBoxes) editor_.boxes.set(b, boxes_[slot(b)]->text().toStdString());
+    for (windows::EditBox b : kBoxes) editor_.boxes.set(b, boxes_[slot(b)]->text().toStdString());
     if (!editor_.enter()) return;
     afterChange();
-    boxes_[slot(EditBox::House)]->setFocus();
-    boxes_[slot(EditBox::House)]->selectAll();
+    boxes_[slot(windows::EditBox::House)]->setFocus();
+    boxes_[slot(windows::EditBox::House)]->selectAll();
 }
 
 bool MacroEditorTab::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick) {
-        for (EditBox b : kBoxes) {
+        for (windows::EditBox b : kBoxes) {
             if (watched != boxes_[slot(b)]) continue;
-            if (b == EditBox::Pause) askPauseInto();
+            if (b == windows::EditBox::Pause) askPauseInto();
             else openPickList(b);
             return true;
         }
@@ -431,7 +431,7 @@ bool MacroEditorTab::eventFilter(QObject* watched, QEvent* event) {
         if (enterKey) {
             const int next = grid_->currentRow() + 1;
             if (next < grid_->rowCount()) grid_->setCurrentCell(next, std::max(grid_->currentColumn(), 0));
-            else boxes_[slot(EditBox::House)]->setFocus();
+            else boxes_[slot(windows::EditBox::House)]->setFocus();
             return true;
         }
     }

@@ -6,7 +6,7 @@
 #include <array>
 #include <functional>
 
-#include "macros/edit_boxes.h"
+#include "windows/macro_editor_tab_boxes.h"
 
 class QLabel;
 class QLineEdit;
@@ -14,19 +14,19 @@ class QPushButton;
 class QRadioButton;
 class QTableWidget;
 
+namespace zul::windows {
+class MacroSetupWindowForm;
+class MacroEditorTabForm;
+} // namespace zul::windows
+
 namespace zul::app {
 class App;
-class MacroSetup;
 } // namespace zul::app
-namespace zul::macros {
-class MacroEditor;
-}
-
 namespace zul::ui {
 
 class MacroEditorTab : public QWidget {
 public:
-    MacroEditorTab(app::App& app, app::MacroSetup& setup, QWidget* parent = nullptr);
+    MacroEditorTab(app::App& app, windows::MacroSetupWindowForm& setup, QWidget* parent = nullptr);
 
     // Shows the editor's state afresh (grid, boxes, labels, recording).
     void refresh();
@@ -40,7 +40,7 @@ public:
 
     // --- for tests
     QTableWidget* grid() { return grid_; }
-    QLineEdit* box(macros::EditBox b) { return boxes_[static_cast<std::size_t>(b)]; }
+    QLineEdit* box(windows::EditBox b) { return boxes_[static_cast<std::size_t>(b)]; }
     QPushButton* enterButton() { return enter_; }
     QPushButton* deleteRowButton() { return deleteRow_; }
     QPushButton* fixItButton() { return fixIt_; }
@@ -66,9 +66,9 @@ private:
     void refreshGrid();
     void refreshBoxes();
     void gridRowChosen(int row);
-    void boxKey(macros::EditBox b);
-    void leaveBox(macros::EditBox b);
-    void openPickList(macros::EditBox b);
+    void boxKey(windows::EditBox b);
+    void leaveBox(windows::EditBox b);
+    void openPickList(windows::EditBox b);
     void askPauseInto();
     void enterRow();
     void afterChange();
@@ -76,8 +76,8 @@ private:
     void onClick(QPushButton* button, std::function<void()> action);
 
     app::App& app_;
-    app::MacroSetup& setup_;
-    macros::MacroEditor& editor_;
+    windows::MacroSetupWindowForm& setup_;
+    windows::MacroEditorTabForm& editor_;
     QLabel *fileCaption_ = nullptr, *rowNumber_ = nullptr, *time_ = nullptr, *recordCount_ = nullptr;
     QLineEdit* fileBox_ = nullptr;
     QTableWidget* grid_ = nullptr;

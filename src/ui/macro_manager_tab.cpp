@@ -8,13 +8,13 @@
 #include <QVBoxLayout>
 
 #include "app/app.h"
-#include "app/macro_setup.h"
+#include "windows/macro_setup_window.h"
 #include "ui/progress_window.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
 
-MacroManagerTab::MacroManagerTab(app::App& app, app::MacroSetup& setup, ProgressWindow& progress, QWidget* parent)
+MacroManagerTab::MacroManagerTab(app::App& app, windows::MacroSetupWindowForm& setup, ProgressWindow& progress, QWidget* parent)
     : QWidget(parent), app_(app), setup_(setup) {
     auto* h = new QHBoxLayout(this);
     auto* buttons = new QGroupBox(q(app.tr("Backups")), this);

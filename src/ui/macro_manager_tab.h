@@ -8,9 +8,12 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 
+namespace zul::windows {
+class MacroSetupWindowForm;
+} // namespace zul::windows
+
 namespace zul::app {
 class App;
-class MacroSetup;
 } // namespace zul::app
 
 namespace zul::ui {
@@ -19,7 +22,7 @@ class ProgressWindow;
 
 class MacroManagerTab : public QWidget {
 public:
-    MacroManagerTab(app::App& app, app::MacroSetup& setup, ProgressWindow& progress, QWidget* parent = nullptr);
+    MacroManagerTab(app::App& app, windows::MacroSetupWindowForm& setup, ProgressWindow& progress, QWidget* parent = nullptr);
 
     void refresh();
     std::function<void()> changed;
@@ -36,7 +39,7 @@ private:
     void act(const std::function<void()>& action);
 
     app::App& app_;
-    app::MacroSetup& setup_;
+    windows::MacroSetupWindowForm& setup_;
     QPushButton *backupAll_ = nullptr, *backupOne_ = nullptr, *restore_ = nullptr, *restoreAll_ = nullptr,
                 *deleteAll_ = nullptr;
     QLabel *hint_ = nullptr, *status_ = nullptr;

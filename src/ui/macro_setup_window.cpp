@@ -21,7 +21,7 @@
 #include "app/app.h"
 #include "macros/macro_list.h"
 #include "platform/qt/text_printer.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 #include "ui/group_setup_tab.h"
 #include "ui/macro_editor_tab.h"
 #include "ui/macro_manager_tab.h"
@@ -100,7 +100,7 @@ MacroSetupWindow::MacroSetupWindow(app::App& app, QWidget* parent)
     editorTab_->hint = [this](const QString& text) { status_->setText(text); };
     setup_.changed = changed;
     connect(tabs_, &QTabWidget::currentChanged, this,
-            [this](int tab) { macroPanel_->setVisible(tab != app::MacroSetup::GroupsTab); });
+            [this](int tab) { macroPanel_->setVisible(tab != windows::MacroSetupWindowForm::GroupsTab); });
     // The Delete key in the macro list or the backup list asks as "Delete Macro" does.
     for (QWidget* list : {static_cast<QWidget*>(macros_), static_cast<QWidget*>(managerTab_->backupList())}) {
         auto* del = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
@@ -108,7 +108,7 @@ MacroSetupWindow::MacroSetupWindow(app::App& app, QWidget* parent)
     }
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] { close(); });
-    onHelpKey(*this, [this] { setup_.openHelp(app::MacroSetup::Tab(tabs_->currentIndex())); });
+    onHelpKey(*this, [this] { setup_.openHelp(windows::MacroSetupWindowForm::Tab(tabs_->currentIndex())); });
     resize(1040, 680);
     refresh();
 }
@@ -137,7 +137,7 @@ QWidget* MacroSetupWindow::buildMacroPanel() {
     macros_ = list;
     connect(macros_, &QListWidget::currentTextChanged, this, [this](const QString& name) { listChosen(name); });
     connect(macros_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        if (setup_.editor.openFromList(item->text().toStdString())) tabs_->setCurrentIndex(app::MacroSetup::MacrosTab);
+        if (setup_.editor.openFromList(item->text().toStdString())) tabs_->setCurrentIndex(windows::MacroSetupWindowForm::MacrosTab);
         refresh();
     });
     v->addWidget(folder_);
@@ -160,7 +160,7 @@ void MacroSetupWindow::addPlayButtons(QVBoxLayout* v) {
     connect(refresh_, &QPushButton::clicked, this, [this] { refresh(); });
     auto* speedRow = new QHBoxLayout;
     speed_ = new QSlider(Qt::Horizontal, macroPanel_);
-    speed_->setRange(0, app::MacroSetup::MaxTestSeconds);
+    speed_->setRange(0, windows::MacroSetupWindowForm::MaxTestSeconds);
     speed_->setToolTip(q(app_.tip("Test speed: the pause between commands of Test Macro")));
     speedText_ = new QLabel(macroPanel_);
     speedText_->setMinimumWidth(56);
@@ -203,7 +203,7 @@ QWidget* MacroSetupWindow::buildBottom() {
     v->addWidget(status_);
     v->addLayout(row);
     connect(help_, &QPushButton::clicked, this,
-            [this] { setup_.openHelp(app::MacroSetup::Tab(tabs_->currentIndex())); });
+            [this] { setup_.openHelp(windows::MacroSetupWindowForm::Tab(tabs_->currentIndex())); });
     connect(menu_, &QPushButton::clicked, this, [this] {
         QMenu* menu = buildMenu();
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -214,7 +214,7 @@ QWidget* MacroSetupWindow::buildBottom() {
     return bottom;
 }
 
-void MacroSetupWindow::open(app::MacroSetup::Tab tab, int group) {
+void MacroSetupWindow::open(windows::MacroSetupWindowForm::Tab tab, int group) {
     if (!isVisible()) {
         setup_.opened();
         restorePosition(*this, app_.settings, kPositionKeys);
@@ -273,19 +273,19 @@ void MacroSetupWindow::listChosen(const QString& name) {
 
 void MacroSetupWindow::play(bool test) { setup_.play(test); }
 
-bool MacroSetupWindow::onManageTab() const { return tabs_->currentIndex() == app::MacroSetup::ManageTab; }
+bool MacroSetupWindow::onManageTab() const { return tabs_->currentIndex() == windows::MacroSetupWindowForm::ManageTab; }
 
-void MacroSetupWindow::print(macros::PrintUse use) {
+void MacroSetupWindow::print(windows::PrintUse use) {
     const macros::PrintStamp stamp{app_.clock.now(), qt::shortDateText, !app_.clock.uses24Hour()};
     const auto text = setup_.editor.printText(use, onManageTab(), stamp);
     refresh();
     if (!text) return;
-    if (use == macros::PrintUse::Preview) preview_->showText(q(*text));
+    if (use == windows::PrintUse::Preview) preview_->showText(q(*text));
     else printText(q(*text));
 }
 
-void MacroSetupWindow::printMacro() { print(macros::PrintUse::Print); }
-void MacroSetupWindow::previewMacro() { print(macros::PrintUse::Preview); }
+void MacroSetupWindow::printMacro() { print(windows::PrintUse::Print); }
+void MacroSetupWindow::previewMacro() { print(windows::PrintUse::Preview); }
 
 void MacroSetupWindow::printText(const QString& text) {
     QPrinter printer(QPrinter::HighResolution);
@@ -312,12 +312,12 @@ QMenu* MacroSetupWindow::buildMenu() {
     sound->setChecked(app_.sounds.on());
     for (const bool open : {true, false}) {
         add(open ? "Open quick edit box" : "Close quick edit box", [this, open] {
-            tabs_->setCurrentIndex(app::MacroSetup::MacrosTab);
+            tabs_->setCurrentIndex(windows::MacroSetupWindowForm::MacrosTab);
             editorTab_->setQuickEditOpen(open);
         });
     }
     menu->addSeparator();
-    add("Help", [this] { setup_.openHelp(app::MacroSetup::Tab(tabs_->currentIndex())); });
+    add("Help", [this] { setup_.openHelp(windows::MacroSetupWindowForm::Tab(tabs_->currentIndex())); });
     add("Cancel", [] {});
     add("Exit", [this] { close(); });
     return menu;

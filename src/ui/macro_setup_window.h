@@ -1,12 +1,12 @@
 #pragma once
-// frmMcrSetup, "Setup Macros & Groups": the macro editor, group and backup
+// "Setup Macros & Groups": the macro editor, group and backup
 // tabs, the macro list of the active folder with Test Macro and Run Macro,
 // the status line, and "&Help", "&OK" and "&Cancel".
 #include <QWidget>
 #include <functional>
 #include <memory>
 
-#include "app/macro_setup.h"
+#include "windows/macro_setup_window.h"
 #include "platform/qt/text_printer.h"
 
 class QLabel;
@@ -34,7 +34,7 @@ public:
     ~MacroSetupWindow() override;
 
     // Opens (or raises) the window on a tab; group 0-7 selects that group.
-    void open(app::MacroSetup::Tab tab, int group = -1);
+    void open(windows::MacroSetupWindowForm::Tab tab, int group = -1);
     void refresh();
 
     // "Print the Loaded Macro" and "Print Preview" of the Macro-Menu; from
@@ -52,7 +52,7 @@ public:
     // questions were asked before, or a stop signal asks none).
     void closeByProgram();
 
-    app::MacroSetup& logic() { return setup_; }
+    windows::MacroSetupWindowForm& logic() { return setup_; }
     MacroEditorTab& editorTab() { return *editorTab_; }
     GroupSetupTab& groupTab() { return *groupTab_; }
     MacroManagerTab& managerTab() { return *managerTab_; }
@@ -84,10 +84,10 @@ private:
     void play(bool test);
     void finishClosing();
     bool onManageTab() const;
-    void print(macros::PrintUse use);
+    void print(windows::PrintUse use);
 
     app::App& app_;
-    app::MacroSetup setup_;
+    windows::MacroSetupWindowForm setup_;
     std::unique_ptr<PauseDialog> pause_;
     std::unique_ptr<ProgressWindow> progress_;
     std::unique_ptr<PrintPreview> preview_;

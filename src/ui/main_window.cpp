@@ -22,8 +22,8 @@
 #include "app/app.h"
 #include "app/groups_panel.h"
 #include "app/main_clock.h"
-#include "app/main_menu.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window_menu.h"
+#include "windows/main_window.h"
 #include "app/placement.h"
 #include "app/startup.h"
 #include "app/timers_switch.h"
@@ -80,7 +80,7 @@ MainWindow::MainWindow(app::App& app, QWidget* parent)
     app_.onSimulatorCommand = [this] { refreshClock(); };
     app_.startup->setTimersOn = [this](bool on) { setTimers(on); };
     app_.startup->timersOn = [this] { return timersOn_; };
-    onHelpKey(*this, [this] { app::runMenuEntry(app_, app::MenuId::Help); });
+    onHelpKey(*this, [this] { windows::runMenuEntry(app_, windows::MenuId::Help); });
     refreshTimers();
     refresh();
 }
@@ -117,7 +117,7 @@ QGroupBox* MainWindow::buildUnits() {
     auto* grid = new QGridLayout(box);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
-    for (int i = 0; i < app::MainWindowLogic::Units; ++i) {
+    for (int i = 0; i < windows::MainWindowForm::Units; ++i) {
         const auto k = static_cast<std::size_t>(i);
         numbers_[k] = new QLabel(box);
         numbers_[k]->setMinimumWidth(22);
@@ -152,18 +152,18 @@ QGroupBox* MainWindow::buildUnits() {
 void MainWindow::bindUnitButton(int i, bool on) {
     QPushButton* b = on ? on_[static_cast<std::size_t>(i)] : off_[static_cast<std::size_t>(i)];
     auto& logic = *app_.mainWindow;
-    connect(b, &QPushButton::pressed, this, [&logic, i, on] { logic.unitDown(i, on, app::MouseButton::Left); });
+    connect(b, &QPushButton::pressed, this, [&logic, i, on] { logic.unitDown(i, on, windows::MouseButton::Left); });
     connect(b, &QPushButton::released, this, [&logic, i, on] { logic.unitUp(i, on); });
     connect(b, &QPushButton::clicked, this, [&logic, on] { logic.unitClick(on); });
-    b->installEventFilter(new RightClickFilter(b, [&logic, i, on] { logic.unitDown(i, on, app::MouseButton::Right); }));
+    b->installEventFilter(new RightClickFilter(b, [&logic, i, on] { logic.unitDown(i, on, windows::MouseButton::Right); }));
 }
 
 void MainWindow::bindHoldButton(QPushButton* b, bool bright) {
     auto& logic = *app_.mainWindow;
-    connect(b, &QPushButton::pressed, this, [&logic, bright] { logic.holdDown(bright, app::MouseButton::Left); });
+    connect(b, &QPushButton::pressed, this, [&logic, bright] { logic.holdDown(bright, windows::MouseButton::Left); });
     connect(b, &QPushButton::released, this, [&logic] { logic.holdUp(); });
     b->installEventFilter(new RightClickFilter(
-        b, [&logic, bright] { logic.holdDown(bright, app::MouseButton::Right); }, [&logic] { logic.holdUp(); }));
+        b, [&logic, bright] { logic.holdDown(bright, windows::MouseButton::Right); }, [&logic] { logic.holdUp(); }));
 }
 
 QWidget* MainWindow::buildCommandRow() {
@@ -193,9 +193,9 @@ QWidget* MainWindow::buildCommandRow() {
         houseRow->addWidget(*w.b);
         const auto action = w.action;
         connect(*w.b, &QPushButton::clicked, this,
-                [this, action] { app_.mainWindow->wholeHouse(action, app::MouseButton::Left); });
+                [this, action] { app_.mainWindow->wholeHouse(action, windows::MouseButton::Left); });
         (*w.b)->installEventFilter(new RightClickFilter(
-            *w.b, [this, action] { app_.mainWindow->wholeHouse(action, app::MouseButton::Right); }));
+            *w.b, [this, action] { app_.mainWindow->wholeHouse(action, windows::MouseButton::Right); }));
     }
     h->addWidget(dimBox);
     h->addWidget(houseBox, 1);
@@ -233,19 +233,19 @@ QWidget* MainWindow::buildSideButtons() {
     });
     macros_->installEventFilter(new RightClickFilter(macros_, [this] { showMacroSetup(app_, 0); }));
     setup_ = button(q(app_.tr("&Setup")), side);
-    connect(setup_, &QPushButton::clicked, this, [this] { app::runMenuEntry(app_, app::MenuId::SetupPreferences); });
+    connect(setup_, &QPushButton::clicked, this, [this] { windows::runMenuEntry(app_, windows::MenuId::SetupPreferences); });
     favorites_ = button(q(app_.tr("Favorites")), side);
-    connect(favorites_, &QPushButton::clicked, this, [this] { app::runMenuEntry(app_, app::MenuId::ViewFavorites); });
+    connect(favorites_, &QPushButton::clicked, this, [this] { windows::runMenuEntry(app_, windows::MenuId::ViewFavorites); });
     menu_ = button(q(app_.tr("Menu")), side);
     connect(menu_, &QPushButton::clicked, this, [this] { showMenu(); });
     help_ = button(q(app_.tr("&Help")), side);
-    connect(help_, &QPushButton::clicked, this, [this] { app::runMenuEntry(app_, app::MenuId::Help); });
+    connect(help_, &QPushButton::clicked, this, [this] { windows::runMenuEntry(app_, windows::MenuId::Help); });
     panic_ = button("", side);
     panic_->setMinimumHeight(46);
     connect(panic_, &QPushButton::clicked, this, [this] { app_.groups->panic().run(); });
     panic_->installEventFilter(new RightClickFilter(panic_, [this] { app_.groups->panic().setup(); }));
     exit_ = button(q(app_.tr("E&xit")), side);
-    connect(exit_, &QPushButton::clicked, this, [this] { app_.startup->cmdExit(); });
+    connect(exit_, &QPushButton::clicked, this, [this] { app_.startup->exitProgram(); });
     for (QWidget* w : {static_cast<QWidget*>(timers_), static_cast<QWidget*>(groupsToggle_),
                        static_cast<QWidget*>(macros_), static_cast<QWidget*>(setup_), static_cast<QWidget*>(favorites_),
                        static_cast<QWidget*>(menu_), static_cast<QWidget*>(help_)})
@@ -330,7 +330,7 @@ void MainWindow::refresh() {
     }
     if (house_->currentIndex() != logic.house()) house_->setCurrentIndex(logic.house());
     page_->setText(q(app_.tr(logic.highPage() ? "Units 9-16" : "Units 1-8")));
-    for (int i = 0; i < app::MainWindowLogic::Units; ++i) {
+    for (int i = 0; i < windows::MainWindowForm::Units; ++i) {
         const auto k = static_cast<std::size_t>(i);
         numbers_[k]->setText(QString::number(logic.unitNumber(i)));
         if (!descriptions_[k]->editing()) descriptions_[k]->setText(q(logic.description(i)));
@@ -408,7 +408,7 @@ void MainWindow::applyTips() {
     auto& logic = *app_.mainWindow;
     tip(house_, app_.tip("Click on or type letter to select House Code"));
     tip(page_, logic.pageTip());
-    for (int i = 0; i < app::MainWindowLogic::Units; ++i) {
+    for (int i = 0; i < windows::MainWindowForm::Units; ++i) {
         const auto k = static_cast<std::size_t>(i);
         tip(on_[k], logic.unitTip(i, true));
         tip(off_[k], logic.unitTip(i, false));
@@ -462,30 +462,30 @@ QMenu* MainWindow::buildMenu() {
 }
 
 void MainWindow::fillMenu(QMenu* menu) {
-    std::function<void(QMenu*, const std::vector<app::MenuEntry>&)> fill = [&](QMenu* m, const auto& entries) {
+    std::function<void(QMenu*, const std::vector<windows::MenuEntry>&)> fill = [&](QMenu* m, const auto& entries) {
         for (const auto& e : entries) {
             if (!e.visible) continue;
-            if (e.id == app::MenuId::Separator) {
+            if (e.id == windows::MenuId::Separator) {
                 m->addSeparator();
-            } else if (e.id == app::MenuId::Submenu) {
+            } else if (e.id == windows::MenuId::Submenu) {
                 fill(m->addMenu(q(app_.tr(e.caption))), e.children);
             } else {
                 // A language is named by its file ("R&D.lan"): shown as it stands.
                 QAction* a =
-                    m->addAction(e.id == app::MenuId::LanguageEntry ? literalText(e.caption) : q(app_.tr(e.caption)));
+                    m->addAction(e.id == windows::MenuId::LanguageEntry ? literalText(e.caption) : q(app_.tr(e.caption)));
                 a->setCheckable(e.checkable);
                 a->setChecked(e.checked);
                 a->setEnabled(e.enabled);
                 const auto id = e.id;
                 const int language = e.languageIndex;
                 connect(a, &QAction::triggered, this, [this, id, language] {
-                    app::runMenuEntry(app_, id, language);
+                    windows::runMenuEntry(app_, id, language);
                     refresh();
                 });
             }
         }
     };
-    fill(menu, app::buildMainMenu(app_));
+    fill(menu, windows::buildMainMenu(app_));
 }
 
 void MainWindow::showMenu() {
@@ -503,7 +503,7 @@ std::pair<int, int> MainWindow::positionTwips() const { return windowTwips(*this
 
 void MainWindow::closeEvent(QCloseEvent* e) {
     // The window's close button is Exit: a Cancel over unsaved work keeps it open.
-    if (app_.startup->cmdExit()) e->accept();
+    if (app_.startup->exitProgram()) e->accept();
     else e->ignore();
 }
 

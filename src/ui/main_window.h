@@ -1,5 +1,5 @@
 #pragma once
-// frmFire, the main window: builds the widgets and binds them to the main
+// The main window: builds the widgets and binds them to the main
 // window's logic, the groups panel, the clock and the menu.
 #include <QMainWindow>
 #include <array>

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "mqtt/settings_form.h"
+#include "mqtt/mqtt_settings_page.h"
 
 class QCheckBox;
 class QFormLayout;

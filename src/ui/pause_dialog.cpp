@@ -9,19 +9,19 @@
 #include <QVBoxLayout>
 
 #include "app/app.h"
-#include "macros/pause_calculator.h"
+#include "windows/pause_dialog.h"
 #include "ui/text_rule.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
 
-using macros::PauseCalculator;
+using windows::PauseDialogForm;
 
-PauseDialog::PauseDialog(app::App& app, PauseCalculator& calculator, QWidget* parent)
+PauseDialog::PauseDialog(app::App& app, windows::PauseDialogForm& calculator, QWidget* parent)
     : QDialog(parent), app_(app), calc_(calculator) {
-    setWindowTitle(q(app.tr(PauseCalculator::Caption)));
+    setWindowTitle(q(app.tr(windows::PauseDialogForm::Caption)));
     auto* v = new QVBoxLayout(this);
-    auto* prompt = new QLabel(q(app.tr(PauseCalculator::Prompt)), this);
+    auto* prompt = new QLabel(q(app.tr(windows::PauseDialogForm::Prompt)), this);
     prompt->setStyleSheet("font-weight:600; font-size:13px;");
     v->addWidget(prompt);
     auto* grid = new QGridLayout;
@@ -34,8 +34,8 @@ PauseDialog::PauseDialog(app::App& app, PauseCalculator& calculator, QWidget* pa
         box->setFixedWidth(64);
         box->setAlignment(Qt::AlignRight);
     }
-    minutes_->setValidator(new TextRule(minutes_, &PauseCalculator::acceptMinutes));
-    seconds_->setValidator(new TextRule(seconds_, &PauseCalculator::acceptSeconds));
+    minutes_->setValidator(new TextRule(minutes_, &windows::PauseDialogForm::acceptMinutes));
+    seconds_->setValidator(new TextRule(seconds_, &windows::PauseDialogForm::acceptSeconds));
     const char* captions[] = {"&Minutes", "&Seconds", "Total seconds"};
     QLineEdit* boxes[] = {minutes_, seconds_, total_};
     for (int row = 0; row < 3; ++row) {
@@ -46,16 +46,16 @@ PauseDialog::PauseDialog(app::App& app, PauseCalculator& calculator, QWidget* pa
     }
     grid->setColumnStretch(2, 1);
     v->addLayout(grid);
-    auto* limit = new QLabel(q(app.tr(PauseCalculator::Maximum)), this);
+    auto* limit = new QLabel(q(app.tr(windows::PauseDialogForm::Maximum)), this);
     limit->setStyleSheet("color:#555;");
     v->addWidget(limit);
-    same_ = new QCheckBox(q(app.tr(PauseCalculator::SameOption)), this);
+    same_ = new QCheckBox(q(app.tr(windows::PauseDialogForm::SameOption)), this);
     v->addWidget(same_);
     auto* row = new QHBoxLayout;
     continue_ = new QPushButton(q(app.tr("Continue")), this);
     cancel_ = new QPushButton(q(app.tr("Cancel")), this);
-    continue_->setToolTip(q(app.tip(PauseCalculator::ContinueTip)));
-    cancel_->setToolTip(q(app.tip(PauseCalculator::CancelTip)));
+    continue_->setToolTip(q(app.tip(windows::PauseDialogForm::ContinueTip)));
+    cancel_->setToolTip(q(app.tip(windows::PauseDialogForm::CancelTip)));
     continue_->setAutoDefault(false);
     cancel_->setAutoDefault(false);
     row->addStretch(1);
@@ -104,7 +104,7 @@ void PauseDialog::finish() {
     leave(false);
     calc_.samePause = same_->isChecked();
     if (!calc_.finish()) {
-        app_.dialogs.message(PauseCalculator::TooShort);
+        app_.dialogs.message(windows::PauseDialogForm::TooShort);
         total_->setText(q(calc_.totalText()));
         seconds_->setFocus();
         return;

@@ -1,5 +1,5 @@
 #pragma once
-// frmMDelay, " Pause Time": the seconds calculator that makes a macro pause
+// " Pause Time": the seconds calculator that makes a macro pause
 // from minutes and seconds.
 #include <QDialog>
 #include <optional>
@@ -9,18 +9,18 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
+namespace zul::windows {
+class PauseDialogForm;
+} // namespace zul::windows
+
 namespace zul::app {
 class App;
 }
-namespace zul::macros {
-class PauseCalculator;
-}
-
 namespace zul::ui {
 
 class PauseDialog : public QDialog {
 public:
-    PauseDialog(app::App& app, macros::PauseCalculator& calculator, QWidget* parent = nullptr);
+    PauseDialog(app::App& app, windows::PauseDialogForm& calculator, QWidget* parent = nullptr);
 
     // Shows the calculator and waits: the pause, or nothing when cancelled.
     std::optional<std::string> ask();
@@ -38,7 +38,7 @@ private:
     void finish();
 
     app::App& app_;
-    macros::PauseCalculator& calc_;
+    windows::PauseDialogForm& calc_;
     QLineEdit *minutes_ = nullptr, *seconds_ = nullptr, *total_ = nullptr;
     QCheckBox* same_ = nullptr;
     QPushButton *continue_ = nullptr, *cancel_ = nullptr;

@@ -16,7 +16,7 @@
 
 namespace zul::ui {
 
-using Choice = x10::PortSetup::Choice;
+using Choice = windows::PortSetupDialogForm::Choice;
 
 namespace {
 std::size_t slot(Choice c) { return static_cast<std::size_t>(c) - 1; }
@@ -24,9 +24,9 @@ std::size_t slot(Choice c) { return static_cast<std::size_t>(c) - 1; }
 
 PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
     : QDialog(parent), app_(app), logic_(app.port, app.portStore, app.dialogs) {
-    setWindowTitle(q(app.tr(x10::PortSetup::Caption)));
+    setWindowTitle(q(app.tr(windows::PortSetupDialogForm::Caption)));
     auto* v = new QVBoxLayout(this);
-    auto* heading = new QLabel(q(app.tr(x10::PortSetup::Heading)), this);
+    auto* heading = new QLabel(q(app.tr(windows::PortSetupDialogForm::Heading)), this);
     heading->setStyleSheet("font-weight:600; font-size:13px;");
     v->addWidget(heading);
     auto* box = new QGroupBox(this);
@@ -34,9 +34,9 @@ PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
     group_ = new QButtonGroup(this);
     auto* group = group_;
     for (int n = 1; n <= 4; ++n)
-        choices_[static_cast<std::size_t>(n - 1)] = new QRadioButton(q(app.tr(x10::PortSetup::comLabel(n))), box);
-    choices_[slot(Choice::Other)] = new QRadioButton(q(app.tr(x10::PortSetup::OtherChoiceLabel)), box);
-    choices_[slot(Choice::Simulator)] = new QRadioButton(q(app.tr(x10::PortSetup::SimulatorChoiceLabel)), box);
+        choices_[static_cast<std::size_t>(n - 1)] = new QRadioButton(q(app.tr(windows::PortSetupDialogForm::comLabel(n))), box);
+    choices_[slot(Choice::Other)] = new QRadioButton(q(app.tr(windows::PortSetupDialogForm::OtherChoiceLabel)), box);
+    choices_[slot(Choice::Simulator)] = new QRadioButton(q(app.tr(windows::PortSetupDialogForm::SimulatorChoiceLabel)), box);
     number_ = new QLineEdit(box);
     number_->setPlaceholderText(q(app.tr("for example 5 or /dev/ttyUSB0")));
     number_->setMaxLength(200);
@@ -54,20 +54,20 @@ PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
     connect(number_, &QLineEdit::textEdited, this, [this] { choices_[slot(Choice::Other)]->setChecked(true); });
     v->addWidget(box);
     v->addWidget(buildFoundBox());
-    auto* current = new QGroupBox(q(app.tr(x10::PortSetup::CurrentPortLabel)), this);
+    auto* current = new QGroupBox(q(app.tr(windows::PortSetupDialogForm::CurrentPortLabel)), this);
     auto* currentRow = new QVBoxLayout(current);
     status_ = new QLabel(current);
     status_->setWordWrap(true);
-    status_->setToolTip(q(app.tip(x10::PortSetup::StatusTip)));
+    status_->setToolTip(q(app.tip(windows::PortSetupDialogForm::StatusTip)));
     currentRow->addWidget(status_);
     v->addWidget(current);
     auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(q(app.tr(x10::PortSetup::OkCaption)), QDialogButtonBox::AcceptRole);
-    cancel_ = buttons->addButton(q(app.tr(x10::PortSetup::CancelCaption)), QDialogButtonBox::RejectRole);
-    apply_ = buttons->addButton(q(app.tr(x10::PortSetup::ApplyCaption)), QDialogButtonBox::ApplyRole);
-    ok_->setToolTip(q(app.tip(x10::PortSetup::OkTip)));
-    cancel_->setToolTip(q(app.tip(x10::PortSetup::CancelTip)));
-    apply_->setToolTip(q(app.tip(x10::PortSetup::ApplyTip)));
+    ok_ = buttons->addButton(q(app.tr(windows::PortSetupDialogForm::OkCaption)), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons->addButton(q(app.tr(windows::PortSetupDialogForm::CancelCaption)), QDialogButtonBox::RejectRole);
+    apply_ = buttons->addButton(q(app.tr(windows::PortSetupDialogForm::ApplyCaption)), QDialogButtonBox::ApplyRole);
+    ok_->setToolTip(q(app.tip(windows::PortSetupDialogForm::OkTip)));
+    cancel_->setToolTip(q(app.tip(windows::PortSetupDialogForm::CancelTip)));
+    apply_->setToolTip(q(app.tip(windows::PortSetupDialogForm::ApplyTip)));
     connect(ok_, &QPushButton::clicked, this, [this] { ok(); });
     connect(apply_, &QPushButton::clicked, this, [this] { apply(); });
     connect(cancel_, &QPushButton::clicked, this, [this] {
@@ -81,9 +81,9 @@ PortSetupDialog::PortSetupDialog(app::App& app, QWidget* parent)
 }
 
 QWidget* PortSetupDialog::buildFoundBox() {
-    auto* box = new QGroupBox(q(app_.tr(x10::PortSetup::FoundHeading)), this);
+    auto* box = new QGroupBox(q(app_.tr(windows::PortSetupDialogForm::FoundHeading)), this);
     foundList_ = new QVBoxLayout(box);
-    noneFound_ = new QLabel(q(app_.tr(x10::PortSetup::NoneFound)), box);
+    noneFound_ = new QLabel(q(app_.tr(windows::PortSetupDialogForm::NoneFound)), box);
     noneFound_->setWordWrap(true);
     lookAgain_ = new QPushButton(q(app_.tr("&Look again")), box);
     lookAgain_->setToolTip(q(app_.tip("Look for serial ports again (after plugging in an adapter)")));

@@ -1,5 +1,5 @@
 #pragma once
-// frmSetup, "Port Setup": the five port choices and the simulator, the number
+// "Port Setup": the five port choices and the simulator, the number
 // box, the status line and OK / Cancel / Apply. It stays open without
 // blocking, so the user can test the port from the main window.
 #include <QDialog>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "x10/port_setup.h"
+#include "windows/port_setup_dialog.h"
 
 class QButtonGroup;
 class QLabel;
@@ -32,7 +32,7 @@ public:
     void apply();
     void ok();
 
-    QRadioButton* choiceButton(x10::PortSetup::Choice c);
+    QRadioButton* choiceButton(windows::PortSetupDialogForm::Choice c);
     // The ports found on the machine, in the order listed.
     const std::vector<QRadioButton*>& foundButtons() const { return found_; }
     QPushButton* lookAgainButton() { return lookAgain_; }
@@ -51,7 +51,7 @@ private:
     void lookAgain();
 
     app::App& app_;
-    x10::PortSetup logic_;
+    windows::PortSetupDialogForm logic_;
     std::array<QRadioButton*, 6> choices_{};
     QButtonGroup* group_ = nullptr;
     QVBoxLayout* foundList_ = nullptr;

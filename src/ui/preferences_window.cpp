@@ -30,11 +30,11 @@
 
 namespace zul::ui {
 
-using app::AdvancedField;
+using windows::AdvancedField;
 using app::Option;
-using app::PanicField;
-using app::PreferencesTab;
-using Field = LocationTab::Field;
+using windows::PanicField;
+using windows::PreferencesTab;
+using Field = windows::LocationTabForm::Field;
 
 namespace {
 
@@ -120,7 +120,7 @@ protected:
         if (event->type() == QEvent::KeyPress) {
             const QString text = static_cast<QKeyEvent*>(event)->text();
             if (text.size() == 1 && text[0].isPrint() &&
-                !LocationTab::acceptsKey(which_, field_->text().toStdString(), text[0].toLatin1()))
+                !windows::LocationTabForm::acceptsKey(which_, field_->text().toStdString(), text[0].toLatin1()))
                 return true;
         }
         return QObject::eventFilter(watched, event);
@@ -134,7 +134,7 @@ private:
 } // namespace
 
 PreferencesWindow::PreferencesWindow(app::App& app, QWidget* parent)
-    : QDialog(parent), app_(app), logic_(std::make_unique<app::Preferences>(app)),
+    : QDialog(parent), app_(app), logic_(std::make_unique<windows::PreferencesWindowForm>(app)),
       optionsListener_(app.optionsChanged, [this] { showChangedOptions(); }) {
     setWindowTitle(q(app.tr("Setup")));
     setModal(false);
@@ -145,14 +145,14 @@ PreferencesWindow::PreferencesWindow(app::App& app, QWidget* parent)
     tabs_->addTab(buildSounds(), q(app.tr("&Sounds")));
     tabs_->addTab(buildAdvanced(), q(app.tr("Ad&vanced")));
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
-        if (currentTab() == PreferencesTab::Sounds) logic_->sounds().reloadTimerBoxes();
+        if (currentTab() == windows::PreferencesTab::Sounds) logic_->sounds().reloadTimerBoxes();
         loadSounds();
         applyTips();
     });
     auto* v = new QVBoxLayout(this);
     v->addWidget(tabs_);
     v->addWidget(buildButtons());
-    logic_->focus = [this](app::PreferencesFocus f) { focusOn(f); };
+    logic_->focus = [this](windows::PreferencesFocus f) { focusOn(f); };
 }
 
 PreferencesWindow::~PreferencesWindow() = default;
@@ -219,7 +219,7 @@ QWidget* PreferencesWindow::buildPanic() {
     form->addRow(q(app_.tr("Turn the group off after:")), delay);
     v->addLayout(form);
     for (int i = 0; i < 4; ++i) {
-        const auto f = static_cast<PanicField>(i);
+        const auto f = static_cast<windows::PanicField>(i);
         connect(panic_[static_cast<std::size_t>(i)], &QLineEdit::textEdited, this, [this, f](const QString& text) {
             logic_->setPanicField(f, text.toStdString());
             loadPanic();
@@ -243,7 +243,7 @@ QWidget* PreferencesWindow::buildPanicColours(QWidget* parent) {
     auto* box = new QGroupBox(q(app_.tr("Button colour")), parent);
     auto* grid = new QGridLayout(box);
     colours_ = new QButtonGroup(this);
-    for (int i = 0; i < app::Preferences::PanicColours; ++i) {
+    for (int i = 0; i < windows::PreferencesWindowForm::PanicColours; ++i) {
         auto* choice = new QRadioButton(q(app_.tr(kColourNames[i])), box);
         choice->setIcon(swatch(kPanicColours[static_cast<std::size_t>(i)]));
         colours_->addButton(choice, i + 1);
@@ -349,10 +349,10 @@ QWidget* PreferencesWindow::buildSounds() {
     browse_ = new QPushButton(q(app_.tr("&Browse")), events);
     noSound_ = new QPushButton(q(app_.tr("&No Sound")), events);
     soundDefaults_ = new QPushButton(q(app_.tr("&Restore defaults")), events);
-    const std::pair<QPushButton*, void (SoundsTab::*)()> actions[] = {{play_, &SoundsTab::play},
-                                                                      {browse_, &SoundsTab::browse},
-                                                                      {noSound_, &SoundsTab::noSound},
-                                                                      {soundDefaults_, &SoundsTab::restoreDefaults}};
+    const std::pair<QPushButton*, void (windows::SoundsTabForm::*)()> actions[] = {{play_, &windows::SoundsTabForm::play},
+                                                                      {browse_, &windows::SoundsTabForm::browse},
+                                                                      {noSound_, &windows::SoundsTabForm::noSound},
+                                                                      {soundDefaults_, &windows::SoundsTabForm::restoreDefaults}};
     for (const auto& [button, action] : actions) {
         connect(button, &QPushButton::clicked, this, [this, action = action] {
             (logic_->sounds().*action)();
@@ -400,7 +400,7 @@ QWidget* PreferencesWindow::buildAdvanced() {
     auto* delayBox = new QGroupBox(q(app_.tr("Master Delay for timer buffer (prevents command collisions)")), page);
     auto* delay = new QHBoxLayout(delayBox);
     slider_ = new QSlider(Qt::Horizontal, delayBox);
-    slider_->setRange(0, app::Preferences::SliderMaximum);
+    slider_->setRange(0, windows::PreferencesWindowForm::SliderMaximum);
     slider_->setPageStep(10);
     advanced_[0] = new QLineEdit(delayBox);
     advanced_[0]->setFixedWidth(60);
@@ -409,7 +409,7 @@ QWidget* PreferencesWindow::buildAdvanced() {
     delay->addWidget(new QLabel(q(app_.tr("seconds")), delayBox));
     connect(slider_, &QSlider::valueChanged, this, [this](int value) {
         logic_->setSlider(value);
-        advanced_[0]->setText(q(logic_->advancedField(AdvancedField::MasterDelay)));
+        advanced_[0]->setText(q(logic_->advancedField(windows::AdvancedField::MasterDelay)));
         refreshApply();
     });
     v->addWidget(delayBox);
@@ -417,7 +417,7 @@ QWidget* PreferencesWindow::buildAdvanced() {
     v->addWidget(buildUpdateBox(page));
     v->addStretch(1);
     for (int i = 0; i < 5; ++i) {
-        const auto f = static_cast<AdvancedField>(i);
+        const auto f = static_cast<windows::AdvancedField>(i);
         QLineEdit* field = advanced_[static_cast<std::size_t>(i)];
         connect(field, &QLineEdit::textEdited, this, [this, f](const QString& text) {
             logic_->setAdvancedField(f, text.toStdString());
@@ -528,15 +528,15 @@ QCheckBox* PreferencesWindow::optionBox(Option id) {
     return nullptr;
 }
 
-void PreferencesWindow::open(PreferencesTab tab, const std::string& panicGroup) {
+void PreferencesWindow::open(windows::PreferencesTab tab, const std::string& panicGroup) {
     if (isVisible()) {
         tabs_->setCurrentIndex(static_cast<int>(tab));
         raise();
         activateWindow();
         return;
     }
-    logic_ = std::make_unique<app::Preferences>(app_);
-    logic_->focus = [this](app::PreferencesFocus f) { focusOn(f); };
+    logic_ = std::make_unique<windows::PreferencesWindowForm>(app_);
+    logic_->focus = [this](windows::PreferencesFocus f) { focusOn(f); };
     logic_->location().onFocusCityList([this] { cities_->setFocus(); });
     logic_->open(panicGroup);
     tabs_->setCurrentIndex(static_cast<int>(tab));
@@ -573,10 +573,10 @@ void PreferencesWindow::loadOptions() {
 
 void PreferencesWindow::loadPanic() {
     for (std::size_t i = 0; i < panic_.size(); ++i)
-        if (panic_[i]->text().toStdString() != logic_->panicField(static_cast<PanicField>(i)))
-            panic_[i]->setText(q(logic_->panicField(static_cast<PanicField>(i))));
+        if (panic_[i]->text().toStdString() != logic_->panicField(static_cast<windows::PanicField>(i)))
+            panic_[i]->setText(q(logic_->panicField(static_cast<windows::PanicField>(i))));
     if (auto* choice = colours_->button(logic_->panicColour())) choice->setChecked(true);
-    const std::string caption = logic_->panicField(PanicField::Caption);
+    const std::string caption = logic_->panicField(windows::PanicField::Caption);
     panicPreview_->setText(q(caption.empty() ? app_.tr(DefaultPanicCaption) : caption));
     panicPreview_->setStyleSheet(
         QString("QPushButton { background:%1; color:white; font-weight:700; border-radius:4px; "
@@ -585,7 +585,7 @@ void PreferencesWindow::loadPanic() {
 }
 
 void PreferencesWindow::loadLocation() {
-    LocationTab& l = logic_->location();
+    windows::LocationTabForm& l = logic_->location();
     // The list shows the city the fields hold ("----- Select City -----" for none).
     if (cities_->currentIndex() != l.cityRow()) cities_->setCurrentIndex(l.cityRow());
     for (std::size_t i = 0; i < location_.size(); ++i)
@@ -599,7 +599,7 @@ void PreferencesWindow::loadLocation() {
 }
 
 void PreferencesWindow::loadSounds() {
-    SoundsTab& s = logic_->sounds();
+    windows::SoundsTabForm& s = logic_->sounds();
     const std::pair<QCheckBox*, bool> boxes[] = {
         {soundsOn_, s.soundsOn()}, {timerSound_, s.timerStartBox()}, {macroSound_, s.macroCommandBox()}};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -616,15 +616,15 @@ void PreferencesWindow::loadSounds() {
 
 void PreferencesWindow::loadAdvanced() {
     for (std::size_t i = 0; i < advanced_.size(); ++i)
-        if (advanced_[i]->text().toStdString() != logic_->advancedField(static_cast<AdvancedField>(i)))
-            advanced_[i]->setText(q(logic_->advancedField(static_cast<AdvancedField>(i))));
+        if (advanced_[i]->text().toStdString() != logic_->advancedField(static_cast<windows::AdvancedField>(i)))
+            advanced_[i]->setText(q(logic_->advancedField(static_cast<windows::AdvancedField>(i))));
     {
         const QSignalBlocker block(slider_);
         slider_->setValue(logic_->slider());
     }
     const QSignalBlocker block(trimLog_);
     trimLog_->setChecked(logic_->trimLog());
-    advanced_[static_cast<std::size_t>(AdvancedField::MaxLogFile)]->setEnabled(logic_->trimLog());
+    advanced_[static_cast<std::size_t>(windows::AdvancedField::MaxLogFile)]->setEnabled(logic_->trimLog());
 }
 
 void PreferencesWindow::applyTips() {
@@ -634,7 +634,7 @@ void PreferencesWindow::applyTips() {
     tip(apply_, "Apply changes without closing window");
     tip(ok_, "Save changes and close window");
     tip(cancel_, "Close window without saving changes");
-    tip(help_, app::Preferences::helpTip(currentTab()));
+    tip(help_, windows::PreferencesWindowForm::helpTip(currentTab()));
     tip(panic_[0],
         "Enter the name you want to appear on the button. Put the '&' symbol before a character to create a hot key.");
     tip(panic_[3], "Enter zero (0) for NO Off");
@@ -662,16 +662,16 @@ void PreferencesWindow::refreshApply() {
     if (apply_) apply_->setEnabled(logic_->anyChanged() || (mqtt_ && mqtt_->changed()));
 }
 
-void PreferencesWindow::focusOn(app::PreferencesFocus f) {
-    if (f == app::PreferencesFocus::PanicGroup) {
-        tabs_->setCurrentIndex(static_cast<int>(PreferencesTab::Panic));
-        panic_[static_cast<std::size_t>(PanicField::Group)]->setFocus();
-    } else if (f == app::PreferencesFocus::Ok) {
+void PreferencesWindow::focusOn(windows::PreferencesFocus f) {
+    if (f == windows::PreferencesFocus::PanicGroup) {
+        tabs_->setCurrentIndex(static_cast<int>(windows::PreferencesTab::Panic));
+        panic_[static_cast<std::size_t>(windows::PanicField::Group)]->setFocus();
+    } else if (f == windows::PreferencesFocus::Ok) {
         ok_->setFocus();
     }
 }
 
-PreferencesTab PreferencesWindow::currentTab() const { return static_cast<PreferencesTab>(tabs_->currentIndex()); }
+windows::PreferencesTab PreferencesWindow::currentTab() const { return static_cast<windows::PreferencesTab>(tabs_->currentIndex()); }
 
 void PreferencesWindow::reject() {
     logic_->cancel();

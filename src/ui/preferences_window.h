@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/preferences.h"
+#include "windows/preferences_window.h"
 #include "platform/signal.h"
 
 class QButtonGroup;
@@ -37,8 +37,8 @@ public:
     ~PreferencesWindow() override;
 
     // Loads every tab afresh and shows the window on tab.
-    void open(app::PreferencesTab tab, const std::string& panicGroup = "");
-    app::Preferences& logic() { return *logic_; }
+    void open(windows::PreferencesTab tab, const std::string& panicGroup = "");
+    windows::PreferencesWindowForm& logic() { return *logic_; }
     // The MQTT tab (the window takes the page); Apply and OK store it too.
     void addMqttPage(MqttSettingsPage* page);
     MqttSettingsPage* mqttPage() { return mqtt_; }
@@ -49,10 +49,10 @@ public:
     QPushButton* okButton() { return ok_; }
     QPushButton* cancelButton() { return cancel_; }
     QCheckBox* optionBox(app::Option id);
-    QLineEdit* panicField(app::PanicField f) { return panic_[static_cast<std::size_t>(f)]; }
+    QLineEdit* panicField(windows::PanicField f) { return panic_[static_cast<std::size_t>(f)]; }
     QComboBox* cityList() { return cities_; }
-    QLineEdit* locationField(LocationTab::Field f) { return location_[static_cast<std::size_t>(f)]; }
-    QLineEdit* advancedField(app::AdvancedField f) { return advanced_[static_cast<std::size_t>(f)]; }
+    QLineEdit* locationField(windows::LocationTabForm::Field f) { return location_[static_cast<std::size_t>(f)]; }
+    QLineEdit* advancedField(windows::AdvancedField f) { return advanced_[static_cast<std::size_t>(f)]; }
     QListWidget* soundList() { return soundList_; }
     QCheckBox* timerSoundBox() { return timerSound_; }
 
@@ -92,11 +92,11 @@ private:
     // window's menu, the timer window): shown again; waiting edits stay.
     void showChangedOptions();
     void refreshApply();
-    void focusOn(app::PreferencesFocus f);
-    app::PreferencesTab currentTab() const;
+    void focusOn(windows::PreferencesFocus f);
+    windows::PreferencesTab currentTab() const;
 
     app::App& app_;
-    std::unique_ptr<app::Preferences> logic_;
+    std::unique_ptr<windows::PreferencesWindowForm> logic_;
 
     QTabWidget* tabs_ = nullptr;
     QPushButton *apply_ = nullptr, *ok_ = nullptr, *cancel_ = nullptr, *help_ = nullptr;

@@ -1,5 +1,5 @@
 #pragma once
-// frmPreview, "Print Preview": the printout's text in a scrollable box that
+// "Print Preview": the printout's text in a scrollable box that
 // grows with the window, "&Print" and "&Close".
 #include <QDialog>
 #include <functional>

@@ -1,5 +1,5 @@
 #pragma once
-// frmPbar: the progress window of the backup and restore loops, with a
+// The progress window of the backup and restore loops, with a
 // message, a file-name line, a bar and an OK button. It sits near the
 // screen's lower right, above the other windows, and closes by itself.
 #include <QDialog>

@@ -1,5 +1,5 @@
 #pragma once
-// frmRunMcr, " Run": the macros of the program folder; a double click (or
+// " Run": the macros of the program folder; a double click (or
 // Enter) plays one at once with its own pauses. A right click, Esc or
 // leaving the window hides it.
 #include <QWidget>

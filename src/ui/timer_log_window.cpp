@@ -301,8 +301,8 @@ void TimerLogWindow::closeWindow() {
 void TimerLogWindow::open() {
     if (!placed_) {
         const int dpi = logicalDpiX();
-        const int w = settingAsInt(ReadSetting(app_.settings, Setting::TimerLogWidth), 0);
-        const int h = settingAsInt(ReadSetting(app_.settings, Setting::TimerLogHeight), 0);
+        const int w = settingAsInt(readSetting(app_.settings, Setting::TimerLogWidth), 0);
+        const int h = settingAsInt(readSetting(app_.settings, Setting::TimerLogHeight), 0);
         if (w > 0 && h > 0) resize(app::twipsToPixels(w, dpi), app::twipsToPixels(h, dpi));
         restorePosition(*this, app_.settings, kPositionKeys);
         placed_ = true;
@@ -314,8 +314,8 @@ void TimerLogWindow::storePlacement() {
     if (!isVisible() || isMinimized()) return;
     const int dpi = logicalDpiX();
     storePosition(*this, app_.settings, kPositionKeys);
-    WriteSetting(app_.settings, Setting::TimerLogWidth, std::to_string(app::pixelsToTwips(width(), dpi)));
-    WriteSetting(app_.settings, Setting::TimerLogHeight, std::to_string(app::pixelsToTwips(height(), dpi)));
+    writeSetting(app_.settings, Setting::TimerLogWidth, std::to_string(app::pixelsToTwips(width(), dpi)));
+    writeSetting(app_.settings, Setting::TimerLogHeight, std::to_string(app::pixelsToTwips(height(), dpi)));
 }
 
 void TimerLogWindow::applyTips() {

@@ -1,5 +1,5 @@
 #pragma once
-// frmTimerStatus, "Timer Event Session Log": the session log box and the
+// "Timer Event Session Log": the session log box and the
 // status view (one coloured field per timer, in a list model that repaints
 // only the line that changed, and the loop timer's line), with Select All,
 // Clear, Print, Save As, Open, Auto Save Log, Minimize and Close.

@@ -22,12 +22,12 @@
 
 #include "app/app.h"
 #include "app/help.h"
-#include "app/main_menu.h"
-#include "app/preferences.h"
+#include "windows/main_window_menu.h"
+#include "windows/preferences_window.h"
 #include "timers/clock_tick.h"
 #include "timers/timer_service.h"
 #include "timers/timer_shared.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
@@ -93,14 +93,14 @@ TimerWindow::TimerWindow(app::App& app, QWidget* parent)
 
 TimerWindow::~TimerWindow() { bindLogic(nullptr); }
 
-QPushButton* TimerWindow::button(const char* caption, const std::function<void(TimerWindowLogic&)>& run) {
+QPushButton* TimerWindow::button(const char* caption, const std::function<void(windows::TimerWindowForm&)>& run) {
     auto* b = new QPushButton(q(app_.tr(caption)), this);
     b->setAutoDefault(false);
     onClick(b, run);
     return b;
 }
 
-void TimerWindow::onClick(QAbstractButton* b, const std::function<void(TimerWindowLogic&)>& run) {
+void TimerWindow::onClick(QAbstractButton* b, const std::function<void(windows::TimerWindowForm&)>& run) {
     connect(b, &QAbstractButton::clicked, this, [this, run] {
         if (!logic_) return;
         logic_->clickSound();
@@ -150,7 +150,7 @@ QWidget* TimerWindow::buildTopBar() {
     sunset_ = new ClickLabel(bar);
     for (QLabel* l : {sunrise_, sunset_}) {
         static_cast<ClickLabel*>(l)->doubleClicked = [this] {
-            app::openPreferences(app_, app::PreferencesTab::Location);
+            windows::openPreferences(app_, windows::PreferencesTab::Location);
         };
         l->setMinimumWidth(140);
     }
@@ -179,7 +179,7 @@ QWidget* TimerWindow::buildMacroList() {
         if (item->data(kCommandRole).toBool()) logic_->manualSend(item->text().toStdString());
         else logic_->manualRun(item->text().toStdString());
     });
-    refresh_ = button("Refresh", [](TimerWindowLogic& l) { l.refreshMacroList(); });
+    refresh_ = button("Refresh", [](windows::TimerWindowForm& l) { l.refreshMacroList(); });
     v->addWidget(macroList_, 1);
     v->addWidget(refresh_);
     return box;
@@ -193,7 +193,7 @@ QWidget* TimerWindow::buildPicker() {
     label->setStyleSheet("font-weight:600;");
     h->addWidget(label);
     for (int f = 0; f < 3; ++f) {
-        auto field = static_cast<StartTimePicker::Field>(f);
+        auto field = static_cast<windows::StartTimePicker::Field>(f);
         auto* spin = new PickerField(box, [this, field](int steps) {
             if (!logic_) return;
             logic_->picker().step(field, steps);
@@ -214,7 +214,7 @@ QWidget* TimerWindow::buildPicker() {
     connect(pm_, &QCheckBox::toggled, this, [this](bool on) {
         if (logic_) logic_->picker().setPm(on);
     });
-    sync_ = button("<-- Sync to system time", [this](TimerWindowLogic& l) {
+    sync_ = button("<-- Sync to system time", [this](windows::TimerWindowForm& l) {
         l.syncPicker();
         refreshPicker();
     });
@@ -254,7 +254,7 @@ QWidget* TimerWindow::buildRows() {
 QWidget* TimerWindow::buildLoop() {
     auto* box = new QGroupBox(q(app_.tr("Loop Timer")), this);
     auto* grid = new QGridLayout(box);
-    loopPut_ = button("L -->", [this](TimerWindowLogic& l) { l.chooseLoopMacro(selectedName()); });
+    loopPut_ = button("L -->", [this](windows::TimerWindowForm& l) { l.chooseLoopMacro(selectedName()); });
     loopEntry_ = new QLineEdit(box);
     loopEntry_->setReadOnly(true);
     loopDays_ = new ColourLabel(box);
@@ -267,7 +267,7 @@ QWidget* TimerWindow::buildLoop() {
     };
     loopClear_ = new QToolButton(box);
     loopClear_->setText("X");
-    onClick(loopClear_, [](TimerWindowLogic& l) { l.clearLoop(); });
+    onClick(loopClear_, [](windows::TimerWindowForm& l) { l.clearLoop(); });
     loopEnable_ = new QCheckBox(q(app_.tr("Enable Loop")), box);
     // The loop timer plays the click itself when it starts.
     connect(loopEnable_, &QCheckBox::clicked, this, [this](bool on) {
@@ -279,7 +279,7 @@ QWidget* TimerWindow::buildLoop() {
     for (QTimeEdit* t : {loopStart_, loopEnd_}) connect(t, &QTimeEdit::timeChanged, this, [this] { takeLoopWindow(); });
     connect(loopWindow_, &QCheckBox::toggled, this, [this] { takeLoopWindow(); });
     loopFlash_ = new QCheckBox(q(app_.tr("flash light on main window for loop")), box);
-    onClick(loopFlash_, [this](TimerWindowLogic& l) { l.setLoopFlash(loopFlash_->isChecked()); });
+    onClick(loopFlash_, [this](windows::TimerWindowForm& l) { l.setLoopFlash(loopFlash_->isChecked()); });
     auto* times = new QHBoxLayout;
     times->addWidget(loopWindow_);
     times->addWidget(loopStart_);
@@ -311,9 +311,9 @@ QWidget* TimerWindow::buildOptions() {
         }
     });
     startSound_ = new QCheckBox(q(app_.tr("Sound on Timer start")), row);
-    onClick(startSound_, [this](TimerWindowLogic& l) { l.setSoundOnStart(startSound_->isChecked()); });
+    onClick(startSound_, [this](windows::TimerWindowForm& l) { l.setSoundOnStart(startSound_->isChecked()); });
     commandSound_ = new QCheckBox(q(app_.tr("Sound on each command in macro")), row);
-    onClick(commandSound_, [this](TimerWindowLogic& l) { l.setSoundOnCommand(commandSound_->isChecked()); });
+    onClick(commandSound_, [this](windows::TimerWindowForm& l) { l.setSoundOnCommand(commandSound_->isChecked()); });
     h->addWidget(manual_);
     h->addSpacing(16);
     h->addWidget(startSound_);
@@ -326,22 +326,22 @@ QWidget* TimerWindow::buildButtons() {
     auto* row = new QWidget(this);
     auto* h = new QHBoxLayout(row);
     h->setContentsMargins(0, 0, 0, 0);
-    add_ = button("Add Timer", [](TimerWindowLogic& l) { l.addTimer(); });
-    remove_ = button("Remove Timer", [](TimerWindowLogic& l) { l.removeTimer(); });
-    status_ = button("Status / Log", [this](TimerWindowLogic& l) {
+    add_ = button("Add Timer", [](windows::TimerWindowForm& l) { l.addTimer(); });
+    remove_ = button("Remove Timer", [](windows::TimerWindowForm& l) { l.removeTimer(); });
+    status_ = button("Status / Log", [this](windows::TimerWindowForm& l) {
         l.statusDump();
         if (app_.hooks.showTimerLog) app_.hooks.showTimerLog();
     });
-    help_ = button("&Help", [this](TimerWindowLogic&) { app::showHelp(app_, app::help::TimerWindow); });
+    help_ = button("&Help", [this](windows::TimerWindowForm&) { app::showHelp(app_, app::help::TimerWindow); });
     onHelpKey(*this, [this] { app::showHelp(app_, app::help::TimerWindow); });
-    apply_ = button("&Apply", [](TimerWindowLogic& l) { l.apply(); });
+    apply_ = button("&Apply", [](windows::TimerWindowForm& l) { l.apply(); });
     apply_->setDefault(true);
-    close_ = button("&Close", [this](TimerWindowLogic& l) {
+    close_ = button("&Close", [this](windows::TimerWindowForm& l) {
         if (!l.closeAndSave()) return;
         storePlacement();
         hide();
     });
-    cancel_ = button("Cancel", [this](TimerWindowLogic& l) {
+    cancel_ = button("Cancel", [this](windows::TimerWindowForm& l) {
         if (!l.cancel()) return;
         storePlacement();
         hide();
@@ -383,10 +383,10 @@ void TimerWindow::addRowWidgets(int i) {
 
 void TimerWindow::bindRow(int i) {
     const Row& r = rows_[static_cast<std::size_t>(i)];
-    onClick(r.put, [this, i](TimerWindowLogic& l) { l.putMacroAndTime(i, selectedName()); });
-    onClick(r.time, [i](TimerWindowLogic& l) { l.putTime(i); });
-    onClick(r.macro, [this, i](TimerWindowLogic& l) { l.putMacro(i, selectedName()); });
-    onClick(r.clear, [i](TimerWindowLogic& l) { l.clearTimer(i); });
+    onClick(r.put, [this, i](windows::TimerWindowForm& l) { l.putMacroAndTime(i, selectedName()); });
+    onClick(r.time, [i](windows::TimerWindowForm& l) { l.putTime(i); });
+    onClick(r.macro, [this, i](windows::TimerWindowForm& l) { l.putMacro(i, selectedName()); });
+    onClick(r.clear, [i](windows::TimerWindowForm& l) { l.clearTimer(i); });
     QLineEdit* entry = r.entry;
     QLineEdit* start = r.start;
     connect(entry, &QLineEdit::textEdited, this, [this, i, entry](const QString& text) {
@@ -456,7 +456,7 @@ void TimerWindow::openDaysList(ColourLabel* at, int rules, DaysRule current,
 // --- binding -----------------------------------------------------------------
 
 void TimerWindow::attach(bool loaded) {
-    TimerWindowLogic* logic = loaded ? app_.timerWindow.get() : nullptr;
+    windows::TimerWindowForm* logic = loaded ? app_.timerWindow.get() : nullptr;
     if (!logic && isVisible()) {
         storePlacement();
         hide();
@@ -465,7 +465,7 @@ void TimerWindow::attach(bool loaded) {
     refreshSwitch();
 }
 
-void TimerWindow::bindLogic(TimerWindowLogic* logic) {
+void TimerWindow::bindLogic(windows::TimerWindowForm* logic) {
     if (logic == logic_) return;
     if (logic_) {
         logic_->service().clockTick().onNewSecond = nullptr;
@@ -536,7 +536,7 @@ void TimerWindow::refreshRowState(int i, bool always) {
     Row& r = rows_[static_cast<std::size_t>(i)];
     TimerService& s = logic_->service();
     Row::Drawn now{static_cast<int>(logic_->days(i)), s.clockTick().current().weekday, logic_->start(i),
-                   s.table().lstTime().at(static_cast<std::size_t>(i)), app_.showToolTips};
+                   s.table().startTimes().at(static_cast<std::size_t>(i)), app_.showToolTips};
     if (!always && now == r.drawn) return;
     r.drawn = std::move(now);
     setTextIfChanged(r.days, q(logic_->daysCaption(i)));
@@ -586,13 +586,13 @@ void TimerWindow::takeLoopWindow() {
 
 void TimerWindow::refreshPicker() {
     if (!logic_) return;
-    const StartTimePicker& p = logic_->picker();
+    const windows::StartTimePicker& p = logic_->picker();
     for (int f = 0; f < 3; ++f) {
         PickerField* field = picker_[static_cast<std::size_t>(f)];
         const QSignalBlocker quiet(field);
-        const bool hours = f == StartTimePicker::Hours;
+        const bool hours = f == windows::StartTimePicker::Hours;
         field->setRange(hours && p.twelveHour() ? 1 : 0, hours ? (p.twelveHour() ? 12 : 23) : 59);
-        field->setValue(p.field(static_cast<StartTimePicker::Field>(f)));
+        field->setValue(p.field(static_cast<windows::StartTimePicker::Field>(f)));
     }
     am_->setVisible(p.twelveHour());
     pm_->setVisible(p.twelveHour());

@@ -2,7 +2,7 @@
 // FrmTimers, "Setup Timers": the clock and sun times, the macro list, the
 // start-time picker, one row per timer, the loop timer, the options and the
 // "Timer Preferences" menu. Everything it does goes through the timer
-// window's logic (TimerWindowLogic); this class only builds and binds widgets.
+// window's logic (TimerWindowForm); this class only builds and binds widgets.
 #include <QDialog>
 #include <QSpinBox>
 #include <array>
@@ -26,9 +26,10 @@ class QScrollArea;
 class QTimeEdit;
 class QToolButton;
 
-namespace zul {
-class TimerWindowLogic;
-}
+namespace zul::windows {
+class TimerWindowForm;
+} // namespace zul::windows
+
 namespace zul::app {
 class App;
 }
@@ -122,7 +123,7 @@ private:
     void addRowWidgets(int i);
     void bindRow(int i);
     void removeLastRowWidgets();
-    void bindLogic(TimerWindowLogic* logic);
+    void bindLogic(windows::TimerWindowForm* logic);
     void syncRowCount();
     void refreshAll();
     void refreshRow(int i);
@@ -144,11 +145,11 @@ private:
     void storePlacement();
     std::string selectedName() const;
     // Connects a button: the click sound, then the action (only while bound).
-    void onClick(QAbstractButton* b, const std::function<void(TimerWindowLogic&)>& run);
-    QPushButton* button(const char* caption, const std::function<void(TimerWindowLogic&)>& run);
+    void onClick(QAbstractButton* b, const std::function<void(windows::TimerWindowForm&)>& run);
+    QPushButton* button(const char* caption, const std::function<void(windows::TimerWindowForm&)>& run);
 
     app::App& app_;
-    TimerWindowLogic* logic_ = nullptr;
+    windows::TimerWindowForm* logic_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
     std::vector<QAction*> runDefs_, optionActions_;
     QLabel *clock_ = nullptr, *sunrise_ = nullptr, *sunset_ = nullptr;

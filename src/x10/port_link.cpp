@@ -37,21 +37,21 @@ std::optional<std::string> checkPortText(const std::string& text, std::string& e
     return std::nullopt;
 }
 
-std::string RecordPortStore::load() const { return records_.ReadRecord(RecordNumber::Port, true); }
+std::string RecordPortStore::load() const { return records_.readRecord(RecordNumber::Port, true); }
 
-bool RecordPortStore::save(const std::string& port) { return records_.WriteRecord(RecordNumber::Port, port, true).ok; }
+bool RecordPortStore::save(const std::string& port) { return records_.writeRecord(RecordNumber::Port, port, true).ok; }
 
 PortLink::PortLink(LinePort& port, PortStore& store, Dialogs& dialogs, EventLoop& loop, Transmitter& transmitter,
                    std::function<void()> showPortDialog)
     : port_(port), store_(store), dialogs_(dialogs), loop_(loop), transmitter_(transmitter),
       showPortDialog_(std::move(showPortDialog)) {}
 
-bool PortLink::OpenPort() {
+bool PortLink::openPort() {
     lastOpenReportedError_ = false;
     const std::string stored = store_.load();
     if (!portIsSet(stored)) {
         loop_.processEvents();
-        transmitter_.Pause(1.0);
+        transmitter_.pause(1.0);
         dialogs_.info(InfoBox{PortNotSetMessage});
         if (showPortDialog_) showPortDialog_();
         return false;
@@ -71,9 +71,9 @@ bool PortLink::OpenPort() {
 
 StartupPort PortLink::openAtStartup() {
     if (port_.isOpen()) return StartupPort::AlreadyOpen;
-    bool opened = OpenPort();
+    bool opened = openPort();
     if (failureMark_ == PortFalseMark) {
-        opened = OpenPort();
+        opened = openPort();
         // The mark has done its job once read, whether the retry worked or not.
         failureMark_.clear();
         if (!opened) {

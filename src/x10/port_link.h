@@ -1,6 +1,6 @@
 #pragma once
 // Opening the transmitter's serial port: the stored port choice (record 270),
-// OpenPort with its messages, the start-up retry, and the port-failure mark.
+// openPort with its messages, the start-up retry, and the port-failure mark.
 #include <functional>
 #include <optional>
 #include <string>
@@ -73,7 +73,7 @@ public:
 
     // True when an open was attempted and did not fail with "port in use" or
     // "invalid port". Sets the failure mark to "port false" on those two.
-    bool OpenPort();
+    bool openPort();
 
     // The main window's start-up step: open unless open, retry once when
     // marked "port false", then report and show the port dialog.

@@ -38,7 +38,7 @@ int readBitStateMicros(const SettingsBackend& settings) {
 }
 
 void noteFrameRefusal(ErrorLog& log, std::error_code refusal) {
-    log.LogErrorOnce("SendBits", "modX10", refusal.value(),
+    log.logErrorOnce("SendBits", "modX10", refusal.value(),
                      "real-time scheduling refused: " + refusal.message() + "; frames go out at normal priority");
 }
 
@@ -94,8 +94,8 @@ private:
 };
 } // namespace
 
-void Transmitter::SendBits(const std::string& bits) {
-    Pause(SettleSeconds);
+void Transmitter::sendBits(const std::string& bits) {
+    pause(SettleSeconds);
     sendBitsNow(bits);
     const auto observers = observers_; // an observer may remove itself
     for (const auto& o : observers) o.call(bits);
@@ -124,7 +124,7 @@ void Transmitter::sendBitsNow(const std::string& bits) {
     lateLast_ = lateNow_;
 }
 
-void Transmitter::Pause(double seconds) {
+void Transmitter::pause(double seconds) {
     if (!(seconds > 0)) return;
     const double startOfDay = clock_.now().secondsOfDay();
     const double untilMidnight = DayEndSeconds - startOfDay;
@@ -157,9 +157,9 @@ void Transmitter::Pause(double seconds) {
 }
 
 void Transmitter::endOfRun() {
-    SendBits(MacroTrailer);
+    sendBits(MacroTrailer);
     loop_.sleepMs(TrailerGapMs);
-    SendBits(MacroTrailer);
+    sendBits(MacroTrailer);
 }
 
 int Transmitter::addSentObserver(SentObserver observer) {

@@ -48,11 +48,11 @@ public:
     // Clocks a bit string out on RTS and DTR. Runs a 70 ms settle pause first
     // (the only point where other events run); the bits themselves go out
     // without processing events, so two frames never interleave.
-    void SendBits(const std::string& bits);
+    void sendBits(const std::string& bits);
 
     // Waits, keeping the program responsive; returns early when stopAll is
     // set. Zero or negative returns at once without processing events.
-    void Pause(double seconds);
+    void pause(double seconds);
 
     // What a macro run ends with: the trailer, 150 ms without events, the trailer again.
     void endOfRun();
@@ -65,7 +65,7 @@ public:
     // Raises the sending thread for each frame's bits (nullptr: never).
     void setFramePriority(FramePriority* priority) { priority_ = priority; }
 
-    // Called after every SendBits with the bits that went out (the transmit lamp).
+    // Called after every sendBits with the bits that went out (the transmit lamp).
     using SentObserver = std::function<void(const std::string& bits)>;
     // Returns an id for removeObserver.
     int addSentObserver(SentObserver observer);

@@ -90,21 +90,21 @@ std::string groupCommandByte(Action a) {
     }
 }
 
-std::string MakeFrame(const std::string& houseByte, const std::string& unitByte) {
+std::string makeFrame(const std::string& houseByte, const std::string& unitByte) {
     return FrameHeader + houseByte + unitByte + FrameFooter;
 }
 
 X10Codes::X10Codes() {
-    LoadHouseCodes();
-    LoadUnitCodes();
+    loadHouseCodes();
+    loadUnitCodes();
 }
 
-void X10Codes::LoadHouseCodes() {
+void X10Codes::loadHouseCodes() {
     houseTable_ = {"01100000", "01110000", "01000000", "01010000", "10000000", "10010000", "10100000", "10110000",
                    "11100000", "11110000", "11000000", "11010000", "00000000", "00010000", "00100000", "00110000"};
 }
 
-void X10Codes::LoadUnitCodes() {
+void X10Codes::loadUnitCodes() {
     unitTable_ = {{{"00000000", "00100000"},
                    {"00010000", "00110000"},
                    {"00001000", "00101000"},
@@ -126,7 +126,7 @@ const std::string& X10Codes::unitCode(int row, int column) const {
     return unitTable_[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
 }
 
-std::string X10Codes::HouseBits(int index) const {
+std::string X10Codes::houseBits(int index) const {
     const std::string& entry = houseCode(index);
     return unitsHighPage_ ? highPageForm(entry) : entry;
 }
@@ -144,7 +144,7 @@ CodeBytes X10Codes::bytesFor(const Command& c) const {
 
 std::string X10Codes::frameFor(const Command& c) const {
     const CodeBytes b = bytesFor(c);
-    return MakeFrame(b.house, b.unit);
+    return makeFrame(b.house, b.unit);
 }
 
 std::optional<Command> parseCommand(const std::string& house, const std::string& unit, const std::string& action,

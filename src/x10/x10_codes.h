@@ -57,7 +57,7 @@ std::string combinationError(const std::string& unitText, Action action);
 std::string groupCommandByte(Action a);
 
 // header + house byte + unit/function byte + footer.
-std::string MakeFrame(const std::string& houseByte, const std::string& unitByte);
+std::string makeFrame(const std::string& houseByte, const std::string& unitByte);
 
 // The two code tables and UnitsHighPage. The program-wide context owns one.
 class X10Codes {
@@ -65,8 +65,8 @@ public:
     // The tables are filled on construction; the Load calls refill them.
     X10Codes();
 
-    void LoadHouseCodes();
-    void LoadUnitCodes();
+    void loadHouseCodes();
+    void loadUnitCodes();
 
     // Entry for index 1..16 (A..P), units 1-8 form.
     const std::string& houseCode(int index) const;
@@ -75,9 +75,9 @@ public:
 
     // The house byte for the shown unit page; throws std::out_of_range
     // outside 1..16.
-    std::string HouseBits(int index) const;
+    std::string houseBits(int index) const;
 
-    bool UnitsHighPage() const { return unitsHighPage_; }
+    bool unitsHighPage() const { return unitsHighPage_; }
     void setUnitsHighPage(bool on) { unitsHighPage_ = on; }
 
     // The two bytes of a command (house 1..16; unit 1..16 for ON/OFF).

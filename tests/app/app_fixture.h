@@ -40,7 +40,7 @@ protected:
     void presetRecord(int number, const std::string& text) {
         RecordStore store;
         ASSERT_TRUE(store.open(home.home() / "db.zld"));
-        ASSERT_TRUE(store.WriteRecord(number, text, true).ok);
+        ASSERT_TRUE(store.writeRecord(number, text, true).ok);
     }
 
     // Entry, load and the first afterStart tick (and the port's messages).

@@ -1,15 +1,15 @@
-#include "app/delay_entry.h"
+#include "windows/delay_dialog.h"
 #include "macros/group_file.h"
 #include "app/groups_panel.h"
 #include "app/help.h"
-#include "app/instance_message.h"
+#include "handoff/instance_message.h"
 #include "app/main_macro.h"
-#include "app/main_menu.h"
+#include "windows/main_window_menu.h"
 #include "app/placement.h"
-#include "app/preferences.h"
-#include "app/main_window_logic.h"
+#include "windows/preferences_window.h"
+#include "windows/main_window.h"
 #include "app/timers_switch.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 #include "app_fixture.h"
 
 #include <map>
@@ -17,23 +17,23 @@
 namespace zul::test {
 namespace {
 
-using app::DelayEntry;
+using windows::DelayDialogForm;
 
-TEST(DelayEntry, BoxesTakeOnlyWhatTheyMayAndTheResultIsWholeSeconds) {
-    EXPECT_TRUE(DelayEntry::minutesAllowed("120"));
-    EXPECT_FALSE(DelayEntry::minutesAllowed("1200"));
-    EXPECT_TRUE(DelayEntry::secondsAllowed("2,5"));
-    EXPECT_FALSE(DelayEntry::secondsAllowed("1.,"));
-    EXPECT_EQ(DelayEntry::result("2", "5"), 125);
-    EXPECT_EQ(DelayEntry::result("0", "0.4"), 0);
-    EXPECT_EQ(DelayEntry::result("1", "7,6"), 68);
-    EXPECT_EQ(DelayEntry::result("a", "1"), std::nullopt);
+TEST(DelayDialogForm, BoxesTakeOnlyWhatTheyMayAndTheResultIsWholeSeconds) {
+    EXPECT_TRUE(windows::DelayDialogForm::minutesAllowed("120"));
+    EXPECT_FALSE(windows::DelayDialogForm::minutesAllowed("1200"));
+    EXPECT_TRUE(windows::DelayDialogForm::secondsAllowed("2,5"));
+    EXPECT_FALSE(windows::DelayDialogForm::secondsAllowed("1.,"));
+    EXPECT_EQ(windows::DelayDialogForm::result("2", "5"), 125);
+    EXPECT_EQ(windows::DelayDialogForm::result("0", "0.4"), 0);
+    EXPECT_EQ(windows::DelayDialogForm::result("1", "7,6"), 68);
+    EXPECT_EQ(windows::DelayDialogForm::result("a", "1"), std::nullopt);
 }
 
 TEST(Help, EveryTopicAWindowOpensIsASectionOfItsPage) {
     std::vector<app::HelpTopic> topics(std::begin(app::help::All), std::end(app::help::All));
-    for (int tab = 0; tab < app::kPreferencesTabs; ++tab)
-        topics.push_back(app::Preferences::help(static_cast<app::PreferencesTab>(tab)));
+    for (int tab = 0; tab < windows::kPreferencesTabs; ++tab)
+        topics.push_back(windows::PreferencesWindowForm::help(static_cast<windows::PreferencesTab>(tab)));
     for (const auto& topic : topics) {
         const std::string page = readFile(std::filesystem::path(ZUL_SOURCE_DIR) / "data" / topic.page);
         EXPECT_NE(page.find("name=\"" + std::string(topic.anchor) + "\""), std::string::npos)
@@ -112,31 +112,31 @@ TEST(Placement, TheWindowOpensWithinReachOfTheScreen) {
 
 class AppPartsTest : public AppFixture {};
 
-void countIds(const std::vector<app::MenuEntry>& entries, std::map<app::MenuId, int>& seen) {
+void countIds(const std::vector<windows::MenuEntry>& entries, std::map<windows::MenuId, int>& seen) {
     for (const auto& e : entries) {
-        if (e.id != app::MenuId::Separator && e.id != app::MenuId::Submenu) ++seen[e.id];
+        if (e.id != windows::MenuId::Separator && e.id != windows::MenuId::Submenu) ++seen[e.id];
         countIds(e.children, seen);
     }
 }
 
 TEST_F(AppPartsTest, TheMenuOffersEveryEntryOnceAndItsTogglesAreStored) {
     startRunning();
-    const auto menu = app::buildMainMenu(*app);
-    std::map<app::MenuId, int> seen;
+    const auto menu = windows::buildMainMenu(*app);
+    std::map<windows::MenuId, int> seen;
     countIds(menu, seen);
-    seen[app::MenuId::LanguageEntry] = 1; // one per language file, and there is none
-    for (int id = int(app::MenuId::PanicRun); id <= int(app::MenuId::Cancel); ++id)
-        EXPECT_EQ(seen[app::MenuId(id)], 1) << id;
+    seen[windows::MenuId::LanguageEntry] = 1; // one per language file, and there is none
+    for (int id = int(windows::MenuId::PanicRun); id <= int(windows::MenuId::Cancel); ++id)
+        EXPECT_EQ(seen[windows::MenuId(id)], 1) << id;
     EXPECT_FALSE(menu[7].visible) << "no .lan file: the Language submenu is hidden";
 
-    app::runMenuEntry(*app, app::MenuId::ShowPanic);
+    windows::runMenuEntry(*app, windows::MenuId::ShowPanic);
     EXPECT_EQ(app->settings.read(Setting::PanicButton), "0");
-    EXPECT_FALSE(app::buildMainMenu(*app)[0].enabled);
-    app::runMenuEntry(*app, app::MenuId::ShowAutoOff);
+    EXPECT_FALSE(windows::buildMainMenu(*app)[0].enabled);
+    windows::runMenuEntry(*app, windows::MenuId::ShowAutoOff);
     EXPECT_FALSE(app->groups->autoOffButtons());
-    app::runMenuEntry(*app, app::MenuId::MinOnStart);
+    windows::runMenuEntry(*app, windows::MenuId::MinOnStart);
     EXPECT_EQ(app->settings.read(Setting::MinOnStart), "True");
-    app::runMenuEntry(*app, app::MenuId::Exit);
+    windows::runMenuEntry(*app, windows::MenuId::Exit);
     EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
 }
 
@@ -170,11 +170,11 @@ TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachi
 
     // "Setup Timer" loads the timers without switching them on; the right
     // click texts of the main window reach the timer window's list.
-    app::runMenuEntry(*app, app::MenuId::SetupTimer);
+    windows::runMenuEntry(*app, windows::MenuId::SetupTimer);
     EXPECT_EQ(windowOpened, 1);
     ASSERT_NE(app->timers, nullptr);
     EXPECT_FALSE(app::timersOn(*app));
-    app->mainWindow->unitDown(2, true, app::MouseButton::Right);
+    app->mainWindow->unitDown(2, true, windows::MouseButton::Right);
     EXPECT_EQ(app->timerWindow->commands(), std::vector<std::string>{"A 3 On"});
     EXPECT_TRUE(sent().empty());
 
@@ -186,11 +186,11 @@ TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachi
     // Leaving with unsaved changes asks first.
     app->timerWindow->typeEntry(0, "porch.cro");
     dialogs.answers = {Answer::Yes};
-    app->startup->cmdExit();
+    app->startup->exitProgram();
     EXPECT_EQ(app->timers, nullptr);
     EXPECT_EQ(dialogs.last().title, "Timers have Changed!");
     EXPECT_EQ(readFile(home.home() / "tmrdat.zul").substr(0, 12), "\"porch.cro**");
-    EXPECT_EQ(app->records.ReadRecord(275, true), ""); // the store is closed
+    EXPECT_EQ(app->records.readRecord(275, true), ""); // the store is closed
 }
 
 TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {
@@ -206,16 +206,16 @@ TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {
     EXPECT_EQ(panic.settings.group, 3);
     EXPECT_DOUBLE_EQ(panic.settings.delay(), 90.0);
     EXPECT_EQ(app->groups->panicRgb(), 0x00C000u); // choice 4, green
-    EXPECT_EQ(app::buildMainMenu(*app)[0].caption, "Outside (Run)");
+    EXPECT_EQ(windows::buildMainMenu(*app)[0].caption, "Outside (Run)");
     app->groups->setShown(false);
-    EXPECT_EQ(app->records.ReadRecord(273, true), "0");
+    EXPECT_EQ(app->records.readRecord(273, true), "0");
 }
 
 TEST_F(AppPartsTest, CroSendPlaysEveryRowThenTheEndOfRunRoutine) {
     startRunning();
     // An empty line in the middle plays nothing and does not end the macro.
     writeFile(home.home() / "Hall.cro", "\"01100000000000000.50\"\r\n\r\n\"01100000001000000001\"\r\n");
-    app::CroSend(*app, home.home() / "Hall.cro");
+    app::croSend(*app, home.home() / "Hall.cro");
     EXPECT_EQ(transmitter->decoder().texts(),
               (std::vector<std::string>{"lead-in", "A1 ON", "A1 OFF", "trailer", "trailer"}));
 }

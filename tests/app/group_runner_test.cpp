@@ -171,12 +171,12 @@ TEST(PanicRoutine, SettingsComeFromTheRecordStore) {
     EXPECT_EQ(p.caption, "Pa&nic");
     EXPECT_TRUE(p.shown);
 
-    records.WriteRecord(281, "9", true); // no such group
+    records.writeRecord(281, "9", true); // no such group
     settings.write(Setting::PanicButton, "0");
     p = loadPanicSettings(records, settings);
     EXPECT_EQ(p.group, 0);
     EXPECT_FALSE(p.shown);
-    records.WriteRecord(274, "Lights && &Out", true);
+    records.writeRecord(274, "Lights && &Out", true);
     PanicRig rig;
     rig.panic.settings = loadPanicSettings(records, settings);
     EXPECT_EQ(rig.panic.menuCaption(), "Lights & Out (Run)");

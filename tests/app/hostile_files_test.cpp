@@ -58,7 +58,7 @@ const Reader kReaders[] = {
      }},
     {"timer log trimmed", "TimerLog.log",
      [](auto&, auto& f) {
-         FixFileSize(f, 0);
+         fixFileSize(f, 0);
          return false; // what matters: it came back and left the file alone
      }},
     {"error log", "error.log", [](auto&, auto& f) { return readErrorLog(f).problem.empty(); }},

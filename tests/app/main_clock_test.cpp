@@ -7,9 +7,9 @@ namespace {
 class MainClockTest : public AppFixture {
 protected:
     void weekly(int day, int hour) {
-        WriteSetting(app->settings, Setting::UpdateCheck, "1");
-        WriteSetting(app->settings, Setting::UpdateCheckDay, std::to_string(day));
-        WriteSetting(app->settings, Setting::UpdateCheckHour, std::to_string(hour));
+        writeSetting(app->settings, Setting::UpdateCheck, "1");
+        writeSetting(app->settings, Setting::UpdateCheckDay, std::to_string(day));
+        writeSetting(app->settings, Setting::UpdateCheckHour, std::to_string(hour));
         writeFile(app->folder / "update", "#!/bin/sh\n");
         app->mainClock->start();
     }
@@ -27,7 +27,7 @@ TEST_F(MainClockTest, WeeklyCheckRunsOnceOnTheCheckDayAndOnceOnTheDayAfter) {
     EXPECT_EQ(updaterStarts(), 0u);
     runAt(DateTime{2024, 6, 3, 19, 0, 0, 0}, 120000);
     EXPECT_EQ(updaterStarts(), 1u);
-    EXPECT_EQ(ReadSetting(app->settings, Setting::UpdateCheckType), "autocheck");
+    EXPECT_EQ(readSetting(app->settings, Setting::UpdateCheckType), "autocheck");
     EXPECT_EQ(app->settings.read(Setting::UpdateChecked), "True");
     runAt(DateTime{2024, 6, 4, 18, 0, 0, 0}, 60000); // Tuesday: the flag is reset
     EXPECT_EQ(app->settings.read(Setting::UpdateChecked), "False");
@@ -37,7 +37,7 @@ TEST_F(MainClockTest, WeeklyCheckRunsOnceOnTheCheckDayAndOnceOnTheDayAfter) {
     runAt(DateTime{2024, 6, 5, 20, 0, 0, 0}, 120000); // Wednesday: nothing
     EXPECT_EQ(updaterStarts(), 2u);
     // Saturday has no day after.
-    WriteSetting(app->settings, Setting::UpdateCheckDay, "7");
+    writeSetting(app->settings, Setting::UpdateCheckDay, "7");
     runAt(DateTime{2024, 6, 9, 20, 0, 0, 0}, 120000); // Sunday
     EXPECT_EQ(updaterStarts(), 2u);
     runAt(DateTime{2024, 6, 8, 20, 0, 0, 0}, 60000); // Saturday
@@ -58,14 +58,14 @@ TEST_F(MainClockTest, TheFirstQuestionIsAskedAfterThirtySecondsWhenAnUpdaterExis
               "Would you like to automatically check for updates once a week?\nThis setting can be changed anytime "
               "by clicking Menu ->\nSetup Preferences, and then the Advanced tab.");
     EXPECT_EQ(app->settings.read(Setting::UpdateCheck), "1");
-    EXPECT_EQ(ReadSetting(app->settings, Setting::UpdateCheckDay), "2");
+    EXPECT_EQ(readSetting(app->settings, Setting::UpdateCheckDay), "2");
     EXPECT_EQ(app->settings.read(Setting::UpdateCheckHour), "12");
 }
 
 TEST_F(MainClockTest, NeverCheckingAsksNothingAndStartsNothingButTheMenuStillChecks) {
     app->mainClock->checkOnlineForUpgrade(); // no updater: the user is told
     ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
-    WriteSetting(app->settings, Setting::UpdateCheck, "0");
+    writeSetting(app->settings, Setting::UpdateCheck, "0");
     writeFile(app->folder / "update", "#!/bin/sh\n");
     app->mainClock->start();
     loop.runFor(120000);
@@ -73,7 +73,7 @@ TEST_F(MainClockTest, NeverCheckingAsksNothingAndStartsNothingButTheMenuStillChe
     EXPECT_EQ(updaterStarts(), 0u);
     app->mainClock->checkOnlineForUpgrade();
     EXPECT_EQ(updaterStarts(), 1u);
-    EXPECT_EQ(ReadSetting(app->settings, Setting::UpdateCheckType), "manual");
+    EXPECT_EQ(readSetting(app->settings, Setting::UpdateCheckType), "manual");
 }
 
 TEST_F(MainClockTest, TimeInTheUsersStyleLampBlinksWhileFlashingAndIndicatorWhileATimerRuns) {

@@ -1,11 +1,11 @@
 #include <sys/stat.h>
 
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "app/port_keeper.h"
 #include "support/sim/recording_line_port.h"
 #include "app/startup.h"
 #include "app/timers_switch.h"
-#include "timers/timer_window_logic.h"
+#include "windows/timer_window.h"
 #include "app_fixture.h"
 #include "x10/port_link.h"
 
@@ -18,14 +18,14 @@ protected:
 };
 
 TEST_F(StartupTest, EntryStoresItsSettingsAndTheFirstTickOpensThePort) {
-    WriteSetting(app->settings, Setting::AssociateMacros, "Yes");
+    writeSetting(app->settings, Setting::AssociateMacros, "Yes");
     startRunning("sim");
     EXPECT_EQ(setting(Setting::Language), "English"); // no language.ini in the folder
     EXPECT_EQ(setting(Setting::AssociateMacros), "True");
     EXPECT_EQ(setting(Setting::CurrentVersion), ZUL_VERSION);
     EXPECT_TRUE(app->port.isOpen());
     EXPECT_TRUE(app->simulatorInUse());
-    EXPECT_FALSE(app->records.ReadRecord(RecordNumber::FirstRun, true).empty());
+    EXPECT_FALSE(app->records.readRecord(RecordNumber::FirstRun, true).empty());
     EXPECT_TRUE(desktop.hasLauncher(Launcher::DesktopFolder));
     EXPECT_TRUE(desktop.associated);
     EXPECT_EQ(portDialogShown, 0);
@@ -63,7 +63,7 @@ TEST_F(StartupTest, UnreadableSettingsAndRecordStoreAreSaidOnceAndLeftAlone) {
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 0u); // not "the port has not been set up"
     EXPECT_EQ(portDialogShown, 0);
     EXPECT_EQ(app->startup->phase(), app::Phase::Running);
-    app->startup->cmdExit();
+    app->startup->exitProgram();
     EXPECT_TRUE(fs::is_fifo(settingsFile));
     EXPECT_TRUE(fs::is_directory(home.home() / "db.zld"));
     const auto logged = readErrorLog(app->errorLog.file()).entries;
@@ -193,7 +193,7 @@ TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimisedAndRestart
     int restarts = 0;
     app->startup->restartProgram = [&] { ++restarts; };
     app->restartMarked = true; // a restart asked for starts the program again at exit
-    app->startup->cmdExit();
+    app->startup->exitProgram();
     EXPECT_EQ(restarts, 1);
     EXPECT_EQ(setting(Setting::Restart), "restart");
     EXPECT_EQ(setting(Setting::MainLeft), "1234");
@@ -205,7 +205,7 @@ TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimisedAndRestart
     app = makeApp();
     app->startup->enter("");
     loop.runFor(2000);
-    EXPECT_EQ(app->records.ReadRecord(RecordNumber::TimersSwitch, true), "1");
+    EXPECT_EQ(app->records.readRecord(RecordNumber::TimersSwitch, true), "1");
     minimised = true;
     app->hooks.mainWindowMinimized = [&] { return minimised; };
     app->hooks.mainWindowPosition = [] { return std::pair<int, int>{9, 9}; };
@@ -227,14 +227,14 @@ TEST_F(StartupTest, ExitAsksBeforeClosingAndAStopSignalAsksNothing) {
         app->timerWindow->typeEntry(0, "porch.cro");
     };
     start();
-    EXPECT_FALSE(app->startup->cmdExit());
+    EXPECT_FALSE(app->startup->exitProgram());
     EXPECT_EQ(app->startup->phase(), app::Phase::Running);
     EXPECT_FALSE(app->StopAll);
     EXPECT_NE(app->timers, nullptr);
     EXPECT_EQ(closed + dialogs.count(ScriptedDialogs::Kind::Question), 0u);
     cancel = false;
     dialogs.answers = {Answer::No};
-    EXPECT_TRUE(app->startup->cmdExit());
+    EXPECT_TRUE(app->startup->exitProgram());
     EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Question),
               std::vector<std::string>{"Save Changes to Timers before closing?"})
         << "asked once";
@@ -254,7 +254,7 @@ TEST_F(StartupTest, ExitAsksBeforeClosingAndAStopSignalAsksNothing) {
 }
 
 TEST_F(StartupTest, MinimiseOnStartKeepsTheWindowHidden) {
-    WriteSetting(app->settings, Setting::MinOnStart, "True");
+    writeSetting(app->settings, Setting::MinOnStart, "True");
     int shown = 0, minimised = 0;
     app->hooks.showMainWindow = [&] { ++shown; };
     app->startup->minimizeAtStart = [&] { ++minimised; };

@@ -25,7 +25,7 @@ TEST(UnitDescriptions, WritesAreKeptPerUnitAndOtherProcessesWritesAreSeen) {
         [&](const UnitAddress& u, const std::string& t) { changes.push_back(app::unitName(u) + "=" + t); });
 
     ASSERT_TRUE(units.write({2, 3}, "Porch \"light\"").saved);
-    EXPECT_EQ(records.ReadRecord(19, true), "B3## Porch light");
+    EXPECT_EQ(records.readRecord(19, true), "B3## Porch light");
     EXPECT_EQ(units.read({2, 3}), "Porch light");
     const auto refused = units.write({2, 3}, std::string(300, 'x'));
     EXPECT_FALSE(refused.saved);

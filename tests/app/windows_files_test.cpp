@@ -53,10 +53,10 @@ TEST(WindowsFiles, SingleByteTextIsReadAsWindows1252AndWrittenBackAsUtf8) {
     // A unit description in the record store keeps the store's byte layout.
     RecordStore store;
     ASSERT_TRUE(store.open(dir / "db.zld"));
-    ASSERT_TRUE(store.WriteRecord(3, "A3## Caf\xE9", true).ok);
-    EXPECT_EQ(store.ReadRecord(3, true), "A3## Caf\xC3\xA9");
-    ASSERT_TRUE(store.WriteRecord(4, "A4## Caf\xC3\xA9", true).ok);
-    EXPECT_EQ(store.ReadRecord(4, true), "A4## Caf\xC3\xA9");
+    ASSERT_TRUE(store.writeRecord(3, "A3## Caf\xE9", true).ok);
+    EXPECT_EQ(store.readRecord(3, true), "A3## Caf\xC3\xA9");
+    ASSERT_TRUE(store.writeRecord(4, "A4## Caf\xC3\xA9", true).ok);
+    EXPECT_EQ(store.readRecord(4, true), "A4## Caf\xC3\xA9");
 }
 
 } // namespace

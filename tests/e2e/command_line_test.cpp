@@ -206,7 +206,7 @@ TEST(CommandLine, UnitsListsAndSetsTheDescriptions) {
     {
         zul::RecordStore records;
         ASSERT_TRUE(records.open(dir / "home" / "db.zld"));
-        ASSERT_TRUE(records.WriteRecord(3,
+        ASSERT_TRUE(records.writeRecord(3,
                                         "A3## \x1b[2J\xc2\x9b"
                                         "1m\xe2\x80\xae"
                                         "x",

@@ -17,7 +17,7 @@
 #include <mutex>
 
 #include "mqtt/mqtt_settings.h"
-#include "mqtt/settings_form.h"
+#include "mqtt/mqtt_settings_page.h"
 #include "mqtt/mosquitto/mosquitto_client.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/text.h"
@@ -140,10 +140,10 @@ public:
         std::filesystem::create_directories(dir_ / "home");
         RecordStore records;
         records.open(dir_ / "home" / "db.zld");
-        records.WriteRecord(270, pty_.slave, true);
-        records.WriteRecord(3, "A3## Porch light", true);
-        records.WriteRecord(281, "1", true);   // panic: group 1,
-        records.WriteRecord(280, "0,1", true); // off again after 1 s
+        records.writeRecord(270, pty_.slave, true);
+        records.writeRecord(3, "A3## Porch light", true);
+        records.writeRecord(281, "1", true);   // panic: group 1,
+        records.writeRecord(280, "0,1", true); // off again after 1 s
         writeFile(dir_ / "home" / "file0.grp", "\"Group 1, Outside\"\r\n\"0110000000000000\"\r\n");
         IniSettingsStore settings(dir_ / "config" / "settings.ini");
         mqtt::MqttSettings m;

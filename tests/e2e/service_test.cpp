@@ -14,7 +14,7 @@
 #include <map>
 #include <thread>
 
-#include "app/instance_message.h"
+#include "handoff/instance_message.h"
 #include "platform/instance_channel.h"
 #include "process.h"
 #include "settings/instance_paths.h"
@@ -77,7 +77,7 @@ protected:
     void presetPort(const std::string& port) {
         RecordStore store;
         ASSERT_TRUE(store.open(dir / "home" / "db.zld"));
-        ASSERT_TRUE(store.WriteRecord(RecordNumber::Port, port, true));
+        ASSERT_TRUE(store.writeRecord(RecordNumber::Port, port, true));
     }
     TempDir dir;
 };

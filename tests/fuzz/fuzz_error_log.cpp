@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ErrorLogEntry& e : parseErrorLog(std::string_view(reinterpret_cast<const char*>(data), size))) {
         std::string message = e.message;
         std::erase(message, '"');
-        if (CipherText(true, CipherText(false, e.message)) != message) std::abort();
+        if (cipherText(true, cipherText(false, e.message)) != message) std::abort();
     }
     return 0;
 }

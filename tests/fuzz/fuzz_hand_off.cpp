@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/instance_message.h"
+#include "handoff/instance_message.h"
 #include "platform/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

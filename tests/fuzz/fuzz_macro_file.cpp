@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The code conversions: any text in, and a code of the tables converts to
     // a row and back to the same command.
     CroEdit codes;
-    codes.CodeToRow(bytes);
+    codes.codeToRow(bytes);
     std::string house(bytes.substr(0, 1));
-    codes.RowToCode(house, bytes, bytes);
+    codes.rowToCode(house, bytes, bytes);
     if (const auto command = decodeCode(bytes)) {
         const auto code = encodeRow(command->house, command->unit, command->action);
         if (!code || decodeCode(*code) != command) std::abort();

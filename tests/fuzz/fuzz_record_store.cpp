@@ -23,23 +23,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t last = static_cast<std::int32_t>(size / RecordStore::RecordLength) + 2;
     std::vector<std::string> before;
     for (std::int32_t n = 1; n <= last; ++n) {
-        before.push_back(store.ReadRecord(n, false));
+        before.push_back(store.readRecord(n, false));
         const std::string& value = before.back();
         const auto characters = std::count_if(value.begin(), value.end(), [](char c) { return (c & 0xC0) != 0x80; });
         if (!validUtf8(value) || characters > RecordStore::MaxValueBytes) std::abort();
-        store.ReadRecord(n, true);
+        store.readRecord(n, true);
     }
     // The first bytes of the input, enciphered, into record 2: they read back
     // without their double quotes, which the cipher drops, and as UTF-8 (bytes
     // that are not are taken as Windows-1252, as in a store a Windows copy wrote).
     std::string text(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 100));
-    if (!store.WriteRecord(2, text, true)) return 0; // too long once enciphered
+    if (!store.writeRecord(2, text, true)) return 0; // too long once enciphered
     std::erase(text, '"');
-    if (store.ReadRecord(2, true) != textFromFile(text)) std::abort();
+    if (store.readRecord(2, true) != textFromFile(text)) std::abort();
     RecordStore reopened;
     if (!reopened.open(file, false)) std::abort();
     // (A torn last record is completed with filler, so only whole records must stay as they were.)
     for (std::int32_t n = 1; n * RecordStore::RecordLength <= static_cast<std::int64_t>(size); ++n)
-        if (n != 2 && reopened.ReadRecord(n, false) != before[static_cast<std::size_t>(n - 1)]) std::abort();
+        if (n != 2 && reopened.readRecord(n, false) != before[static_cast<std::size_t>(n - 1)]) std::abort();
     return 0;
 }

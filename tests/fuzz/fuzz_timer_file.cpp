@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TimerTable table("/nonexistent");
     applyTimerFile(table, bytes, 6);
     if (table.count() < TimerTable::kMinTimers || table.count() > TimerTable::kMaxTimers ||
-        table.lstMacro().size() != static_cast<std::size_t>(table.count()) ||
-        table.lstTime().size() != static_cast<std::size_t>(table.count()))
+        table.runEntries().size() != static_cast<std::size_t>(table.count()) ||
+        table.startTimes().size() != static_cast<std::size_t>(table.count()))
         std::abort();
     for (const TimerRecord& r : table.timers()) {
         if (!r.complete() && r.days != DaysRule::NotSet) std::abort();

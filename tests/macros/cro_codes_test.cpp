@@ -18,38 +18,38 @@ TEST(RowToCode, WorkedExamples) {
                  {"C", "12", "ON", "0100010000011000", "01000100"}};
     for (const auto& c : cases) {
         std::string house = c.house;
-        EXPECT_EQ(m.RowToCode(house, c.unit, c.action), c.code) << c.house << c.unit;
+        EXPECT_EQ(m.rowToCode(house, c.unit, c.action), c.code) << c.house << c.unit;
         EXPECT_EQ(house, c.houseByte) << c.house << c.unit;
     }
 }
 
 TEST(CodeToRow, DecodesBothHouseByteForms) {
     CroEdit m;
-    EXPECT_EQ(m.CodeToRow("0110010000100000"), "A9OFF");
-    EXPECT_EQ(m.DecodedUnit(), "9");
-    EXPECT_TRUE(m.DecodedHighUnits());
-    EXPECT_EQ(m.CodeToRow("0110000000100000"), "A1OFF");
-    EXPECT_FALSE(m.DecodedHighUnits());
-    EXPECT_EQ(m.CodeToRow("1000010001111000"), "E16OFF");
-    EXPECT_EQ(m.DecodedHouse() + "|" + m.DecodedUnit() + "|" + m.DecodedAction(), "E|16|OFF");
-    EXPECT_EQ(m.CodeToRow("0111000011000000"), "BALLALF");
+    EXPECT_EQ(m.codeToRow("0110010000100000"), "A9OFF");
+    EXPECT_EQ(m.decodedUnit(), "9");
+    EXPECT_TRUE(m.decodedHighUnits());
+    EXPECT_EQ(m.codeToRow("0110000000100000"), "A1OFF");
+    EXPECT_FALSE(m.decodedHighUnits());
+    EXPECT_EQ(m.codeToRow("1000010001111000"), "E16OFF");
+    EXPECT_EQ(m.decodedHouse() + "|" + m.decodedUnit() + "|" + m.decodedAction(), "E|16|OFF");
+    EXPECT_EQ(m.codeToRow("0111000011000000"), "BALLALF");
 }
 
 TEST(CroEditPassThrough, UnknownInputKeepsThePreviousByteOrComesBackUnchanged) {
     CroEdit m;
-    EXPECT_EQ(m.CommandToUnitByte("17ON"), "") << "nothing converted yet";
-    EXPECT_EQ(m.CommandToUnitByte("3ON"), "00001000");
-    EXPECT_EQ(m.CommandToUnitByte("17ON"), "00001000");
-    EXPECT_EQ(m.LastUnitByte(), "00001000");
-    EXPECT_EQ(m.CommandToUnitByte("BRI"), "10001000") << "a bare BRI is accepted";
+    EXPECT_EQ(m.commandToUnitByte("17ON"), "") << "nothing converted yet";
+    EXPECT_EQ(m.commandToUnitByte("3ON"), "00001000");
+    EXPECT_EQ(m.commandToUnitByte("17ON"), "00001000");
+    EXPECT_EQ(m.lastUnitByte(), "00001000");
+    EXPECT_EQ(m.commandToUnitByte("BRI"), "10001000") << "a bare BRI is accepted";
 
-    EXPECT_EQ(CroEdit::LetterToHouseByte("Q"), "Q");
+    EXPECT_EQ(CroEdit::letterToHouseByte("Q"), "Q");
     std::string house = "Q";
-    EXPECT_EQ(m.RowToCode(house, "1", "ON"), "Q00000000");
+    EXPECT_EQ(m.rowToCode(house, "1", "ON"), "Q00000000");
 
-    EXPECT_EQ(m.CodeToRow("1111111100000001"), "1111111100000001");
-    EXPECT_EQ(m.DecodedHouse() + "|" + m.DecodedUnit() + "|" + m.DecodedAction(), "11111111|00000001|");
-    EXPECT_EQ(m.CodeToRow("01"), "0101") << "a short code must not crash";
+    EXPECT_EQ(m.codeToRow("1111111100000001"), "1111111100000001");
+    EXPECT_EQ(m.decodedHouse() + "|" + m.decodedUnit() + "|" + m.decodedAction(), "11111111|00000001|");
+    EXPECT_EQ(m.codeToRow("01"), "0101") << "a short code must not crash";
 }
 
 TEST(EncodeRow, RefusesCommandsOutsideTheTables) {
@@ -82,8 +82,8 @@ TEST(RoundTrip, EveryCommandOfEveryHouse) {
             codes.insert(*code);
             EXPECT_EQ(decodeCode(*code), (MacroCommand{letter, unit, action}));
             std::string house = letter;
-            EXPECT_EQ(m.RowToCode(house, unit, action), *code);
-            EXPECT_EQ(m.CodeToRow(*code), letter + unit + action);
+            EXPECT_EQ(m.rowToCode(house, unit, action), *code);
+            EXPECT_EQ(m.codeToRow(*code), letter + unit + action);
         }
     }
     EXPECT_EQ(codes.size(), 16u * 37u) << "no two commands share a code";

@@ -7,7 +7,7 @@
 
 #include "app/app_fixture.h"
 #include "app/groups_panel.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 #include "app/timers_switch.h"
 #include "app/unit_descriptions.h"
 #include "macros/group_file.h"
@@ -20,7 +20,7 @@
 namespace zul::test {
 namespace {
 
-using app::MouseButton;
+using windows::MouseButton;
 
 class BridgeTest : public AppFixture {
 protected:
@@ -32,8 +32,8 @@ protected:
     // The program running, the bridge enabled (with a broker stored before:
     // an install that keeps the old node id "zulmarin") and connected.
     void connect() {
-        WriteSetting(app->settings, Setting::MqttEnabled, "1");
-        WriteSetting(app->settings, Setting::MqttBroker, "mqtt://hub.local");
+        writeSetting(app->settings, Setting::MqttEnabled, "1");
+        writeSetting(app->settings, Setting::MqttBroker, "mqtt://hub.local");
         startRunning();
         bridge =
             std::make_unique<mqtt::MqttBridge>(*app, fakeClientFactory(broker), mqtt::DeviceInfo{"den-pc", "1.0.0"});
@@ -68,7 +68,7 @@ TEST_F(BridgeTest, AnInstallThatHadABrokerKeepsItsIdsAndEverythingIsAnnouncedUnd
     writeFile(home.home() / "Good Night.cro", "");
     connect();
 
-    EXPECT_EQ(ReadSetting(app->settings, Setting::MqttInstallId), "zulmarin");
+    EXPECT_EQ(readSetting(app->settings, Setting::MqttInstallId), "zulmarin");
     EXPECT_EQ(broker.options.clientId, "zulmarin_ab50957c"); // from the host and the base topic
     EXPECT_FALSE(broker.options.cleanSession);
     EXPECT_EQ(broker.options.sessionExpirySeconds, 120);
@@ -135,10 +135,10 @@ TEST_F(BridgeTest, AnEntityDeletedInTheHubStaysAwayAndACleanStopLeavesNothingSub
     loop.runFor(100);
     EXPECT_EQ(broker.on(a1).size(), lampConfigs + 1);
     EXPECT_EQ(broker.on(b3).size(), porchConfigs);
-    EXPECT_EQ(ReadSetting(app->settings, Setting::MqttHidden), "light/b3:" + mqtt::shortHash("Porch light"));
+    EXPECT_EQ(readSetting(app->settings, Setting::MqttHidden), "light/b3:" + mqtt::shortHash("Porch light"));
     app->descriptions->write({2, 3}, "Porch lamp");
     EXPECT_NE(broker.on(b3).back().find("Porch lamp"), std::string::npos);
-    EXPECT_EQ(ReadSetting(app->settings, Setting::MqttHidden), "");
+    EXPECT_EQ(readSetting(app->settings, Setting::MqttHidden), "");
 
     // A clean stop unsubscribes and says offline before the client goes.
     bridge->stop();
@@ -162,9 +162,9 @@ TEST_F(BridgeTest, UnitCommandsGoOutThroughTheQueueAndEveryRoutePublishesTheStat
     EXPECT_EQ(retained("zulmarin/unit/A12/state"), "OFF");
 
     // The window's buttons and whole-house commands: the described unit follows All Units Off.
-    app->mainWindow->unitDown(4, true, MouseButton::Left);
+    app->mainWindow->unitDown(4, true, windows::MouseButton::Left);
     EXPECT_EQ(retained("zulmarin/unit/A5/state"), "ON");
-    app->mainWindow->wholeHouse(x10::Action::Auf, MouseButton::Left);
+    app->mainWindow->wholeHouse(x10::Action::Auf, windows::MouseButton::Left);
     EXPECT_EQ(retained("zulmarin/unit/A3/state"), "OFF");
     EXPECT_EQ(retained("zulmarin/unit/A5/state"), "OFF");
     EXPECT_EQ(retained("zulmarin/unit/A7/state"), ""); // never addressed, not described
@@ -199,7 +199,7 @@ TEST_F(BridgeTest, LampsDimToAnAssumedBrightnessAndAppliancesAreNeverDimmed) {
     loop.runFor(2000);
     EXPECT_EQ(lastSent(2), (std::vector<std::string>{"A BRI", "A BRI"}));
     loop.afterMs(100, [this] { app->mainWindow->holdUp(); });
-    app->mainWindow->holdDown(false, MouseButton::Left);
+    app->mainWindow->holdDown(false, windows::MouseButton::Left);
     EXPECT_EQ(retained("zulmarin/unit/A3/brightness/state"), "55");
     // Another route switching the unit on puts it at full again.
     deliver("zulmarin/unit/A3/set", "ON");
@@ -403,12 +403,12 @@ TEST_F(BridgeTest, ConnectionTroubleIsToldOncePerKindStatesReturnOnReconnectAndB
     EXPECT_EQ(retained("zulmarin/status"), "online");
 
     // Unusable settings start no client; the service's --mqtt enables the bridge for one run.
-    WriteSetting(app->settings, Setting::MqttBaseTopic, "zul/#");
+    writeSetting(app->settings, Setting::MqttBaseTopic, "zul/#");
     bridge->restart();
     EXPECT_EQ(broker.starts, 1);
     EXPECT_EQ(logged.back(), "MQTT: The MQTT bridge is not started: Base topic must not contain the wildcards + or #.");
-    WriteSetting(app->settings, Setting::MqttBaseTopic, "home/zul");
-    WriteSetting(app->settings, Setting::MqttEnabled, "0");
+    writeSetting(app->settings, Setting::MqttBaseTopic, "home/zul");
+    writeSetting(app->settings, Setting::MqttEnabled, "0");
     bridge->start("mqtt://other:1884");
     EXPECT_EQ(broker.starts, 2);
     EXPECT_EQ(broker.options.broker.port, 1884);

@@ -42,9 +42,9 @@ TEST(MqttSettings, ThePasswordIsStoredEncipheredAndTheValuesAreChecked) {
     v.username = "zul";
     v.password = "s3cret; with = signs";
     ASSERT_TRUE(mqtt::saveMqttSettings(store, v));
-    const std::string stored = ReadSetting(store, Setting::MqttPassword);
+    const std::string stored = readSetting(store, Setting::MqttPassword);
     EXPECT_TRUE(looksEnciphered(stored));
-    EXPECT_EQ(CipherText(true, stored), v.password);
+    EXPECT_EQ(cipherText(true, stored), v.password);
     EXPECT_EQ(store.read(Setting::MqttEnabled), "1");
     EXPECT_EQ(mqtt::loadMqttSettings(store), v);
     EXPECT_TRUE(mqtt::checkMqttSettings(v).empty());

@@ -63,7 +63,7 @@ TEST(RunnerTiming, TwentyRowsOfOneSecondOnTheRealClock) {
     const std::int64_t start = clock.monotonicMicros();
     shared.StartIndex = 0;
     shared.StartPending = true;
-    engine.StartTimer();
+    engine.startTimer();
     while (!ended && clock.monotonicMicros() - start < 60'000'000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     ASSERT_TRUE(ended);

@@ -11,7 +11,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "app/instance_message.h"
+#include "handoff/instance_message.h"
 #include "platform/qt/single_instance.h"
 #include "support/other_user.h"
 #include "support/qt_application.h"

@@ -8,7 +8,7 @@ namespace {
 std::string stretched(const std::string& in, bool stretch = true) {
     TextCipher c;
     c.setText(in);
-    stretch ? c.Stretch() : c.Shrink();
+    stretch ? c.stretch() : c.shrink();
     return c.text();
 }
 
@@ -43,42 +43,42 @@ TEST(TextCipher, StreamOfTheDocumentedGenerator) {
     TextCipher c;
     c.setKeyString("");
     c.setText(std::string(4, '\0'));
-    c.DoXor();
+    c.doXor();
     EXPECT_EQ(c.text(), std::string("\x96\x9a\x1a\xe9", 4));
 }
 
 TEST(CipherText, PinnedEncipheredForms) {
-    EXPECT_EQ(CipherText(false, "Hello"), "HidxIOMgC[");
-    EXPECT_EQ(CipherText(false, "0"), "pmw");
-    EXPECT_EQ(CipherText(true, "HidxIOMgC["), "Hello");
-    EXPECT_EQ(CipherText(false, ""), "");
-    EXPECT_EQ(CipherText(true, ""), "");
+    EXPECT_EQ(cipherText(false, "Hello"), "HidxIOMgC[");
+    EXPECT_EQ(cipherText(false, "0"), "pmw");
+    EXPECT_EQ(cipherText(true, "HidxIOMgC["), "Hello");
+    EXPECT_EQ(cipherText(false, ""), "");
+    EXPECT_EQ(cipherText(true, ""), "");
 }
 
 TEST(CipherText, RoundTripsEveryByteButTheDoubleQuoteWhichIsLost) {
     std::string all = everyByte();
     all.erase(all.find('"'), 1);
-    EXPECT_EQ(CipherText(true, CipherText(false, all)), all);
+    EXPECT_EQ(cipherText(true, cipherText(false, all)), all);
     for (char ch : all) {
         const std::string one(1, ch);
-        EXPECT_EQ(CipherText(true, CipherText(false, one)), one) << int(static_cast<unsigned char>(ch));
+        EXPECT_EQ(cipherText(true, cipherText(false, one)), one) << int(static_cast<unsigned char>(ch));
     }
-    EXPECT_EQ(CipherText(true, CipherText(false, "say \"hi\"")), "say hi");
+    EXPECT_EQ(cipherText(true, cipherText(false, "say \"hi\"")), "say hi");
 }
 
 TEST(CipherText, KeysMatterAndAnEmptySecondKeyMeansTheFirst) {
-    const std::string enc = CipherText(false, "Grüße", "first", "second");
-    EXPECT_EQ(CipherText(true, enc, "first", "second"), "Grüße");
-    EXPECT_NE(CipherText(true, enc, "second", "first"), "Grüße");
-    EXPECT_EQ(CipherText(false, "x", "k"), CipherText(false, "x", "k", "k"));
-    EXPECT_EQ(CipherText(false, "x"), CipherText(false, "x", DefaultCipherKey, DefaultCipherKey));
+    const std::string enc = cipherText(false, "Grüße", "first", "second");
+    EXPECT_EQ(cipherText(true, enc, "first", "second"), "Grüße");
+    EXPECT_NE(cipherText(true, enc, "second", "first"), "Grüße");
+    EXPECT_EQ(cipherText(false, "x", "k"), cipherText(false, "x", "k", "k"));
+    EXPECT_EQ(cipherText(false, "x"), cipherText(false, "x", DefaultCipherKey, DefaultCipherKey));
 }
 
 TEST(CipherText, EncipheredLengthIsTwoStretches) {
     for (std::size_t n : {0u, 1u, 2u, 3u, 4u, 9u, 141u, 142u})
-        EXPECT_EQ(CipherText(false, std::string(n, 'q')).size(), encipheredLength(n)) << n;
+        EXPECT_EQ(cipherText(false, std::string(n, 'q')).size(), encipheredLength(n)) << n;
     EXPECT_EQ(encipheredLength(4), 8u); // 4 -> 6 -> 8
-    EXPECT_TRUE(looksEnciphered(CipherText(false, "any text at all")));
+    EXPECT_TRUE(looksEnciphered(cipherText(false, "any text at all")));
     EXPECT_TRUE(looksEnciphered(""));
     EXPECT_FALSE(looksEnciphered("Hello world")); // blank is below ';'
     EXPECT_FALSE(looksEnciphered("HidxIOMgC"));   // no stretch gives this length twice

@@ -21,41 +21,41 @@ TEST(ReadIni, PrivateProfileRulesAndTheLengthCap) {
                     "a=second is ignored\r\n"
                     "no equals sign\r\n"
                     "[t-Tips]\nClose Program=Programm beenden\n");
-    EXPECT_EQ(ReadIni("Labels & Captions", "a", "", file), "b=c;d");
-    EXPECT_EQ(ReadIni("Labels & Captions", "Spaced Key", "", file), "spaced value");
-    EXPECT_EQ(ReadIni("Labels & Captions", "Quoted", "", file), " kept blanks ");
-    EXPECT_EQ(ReadIni("Labels & Captions", "no equals sign", "def", file), "def");
-    EXPECT_EQ(ReadIni("Labels & Captions", "Close Program", "def", file), "def");
-    EXPECT_EQ(ReadIni("labels & captions", "A", "def", dir / "missing.ini"), "def");
+    EXPECT_EQ(readIni("Labels & Captions", "a", "", file), "b=c;d");
+    EXPECT_EQ(readIni("Labels & Captions", "Spaced Key", "", file), "spaced value");
+    EXPECT_EQ(readIni("Labels & Captions", "Quoted", "", file), " kept blanks ");
+    EXPECT_EQ(readIni("Labels & Captions", "no equals sign", "def", file), "def");
+    EXPECT_EQ(readIni("Labels & Captions", "Close Program", "def", file), "def");
+    EXPECT_EQ(readIni("labels & captions", "A", "def", dir / "missing.ini"), "def");
 
     // Values are capped at 2048 bytes, on a character boundary.
     writeFile(dir / "x.ini", "[S]\nlong=" + std::string(3000, 'x') + "\nwide=" + std::string(2047, 'x') + "\xC3\xA4\n");
-    EXPECT_EQ(ReadIni("S", "long", "", dir / "x.ini"), std::string(2048, 'x'));
-    EXPECT_EQ(ReadIni("S", "wide", "", dir / "x.ini"), std::string(2047, 'x'));
+    EXPECT_EQ(readIni("S", "long", "", dir / "x.ini"), std::string(2048, 'x'));
+    EXPECT_EQ(readIni("S", "wide", "", dir / "x.ini"), std::string(2047, 'x'));
 }
 
 TEST(Language, CaptionsAndTipsWithFallbackAndReload) {
     TempDir dir;
     const Language lang(Language::activeFileIn(dir.path()));
-    EXPECT_EQ(lang.LangCaption("E&xit"), "E&xit"); // no file: English
-    EXPECT_EQ(lang.LangTip("Close Program"), " Close Program ");
+    EXPECT_EQ(lang.langCaption("E&xit"), "E&xit"); // no file: English
+    EXPECT_EQ(lang.langTip("Close Program"), " Close Program ");
 
     writeFile(lang.file(), "[Labels & Captions]\nE&xit=&Beenden\nEmpty=\n[t-Tips]\nClose Program=Programm beenden\n");
-    EXPECT_EQ(lang.LangCaption("e&XIT"), "&Beenden");
-    EXPECT_EQ(lang.LangCaption("&Timers"), "&Timers");
-    EXPECT_EQ(lang.LangCaption("Empty"), "Empty");
-    EXPECT_EQ(lang.LangTip("Close Program"), " Programm beenden ");
+    EXPECT_EQ(lang.langCaption("e&XIT"), "&Beenden");
+    EXPECT_EQ(lang.langCaption("&Timers"), "&Timers");
+    EXPECT_EQ(lang.langCaption("Empty"), "Empty");
+    EXPECT_EQ(lang.langTip("Close Program"), " Programm beenden ");
 
     writeFile(lang.file(), "[Labels & Captions]\nE&xit=&Quitter, longer\n");
-    EXPECT_EQ(lang.LangCaption("E&xit"), "&Quitter, longer");
+    EXPECT_EQ(lang.langCaption("E&xit"), "&Quitter, longer");
     std::filesystem::remove(lang.file());
-    EXPECT_EQ(lang.LangCaption("E&xit"), "E&xit");
+    EXPECT_EQ(lang.langCaption("E&xit"), "E&xit");
 }
 
 TEST(Language, ShippedGermanFileHasBothSections) {
     const Language lang(std::filesystem::path(ZUL_SOURCE_DIR) / "data" / "German.lan");
-    EXPECT_EQ(lang.LangCaption("&Timers"), "&Timer");
-    EXPECT_EQ(lang.LangTip("Close Program"), " Programm beenden ");
+    EXPECT_EQ(lang.langCaption("&Timers"), "&Timer");
+    EXPECT_EQ(lang.langTip("Close Program"), " Programm beenden ");
 }
 
 std::vector<std::string> captions(const std::vector<LanguageMenuEntry>& menu) {
@@ -120,14 +120,14 @@ TEST_F(LanguageChoiceTest, NoRestartStillSwitchesTheFileAndSetting) {
     // English has no file of its own: the translation goes.
     choose("English", false);
     EXPECT_FALSE(std::filesystem::exists(dir / "language.ini"));
-    EXPECT_EQ(lang.LangCaption("E&xit"), "E&xit");
+    EXPECT_EQ(lang.langCaption("E&xit"), "E&xit");
     EXPECT_EQ(settings.read(Setting::Language), "English");
 }
 
 TEST_F(LanguageChoiceTest, RestartAsksAboutARunningTimer) {
     dialogs.answers = {Answer::Yes};
     EXPECT_EQ(choose("Pt", false).next, AfterLanguageChoice::Restart);
-    EXPECT_EQ(lang.LangCaption("E&xit"), "Sair"); // Pt.br.lan serves the entry "Pt"
+    EXPECT_EQ(lang.langCaption("E&xit"), "Sair"); // Pt.br.lan serves the entry "Pt"
     EXPECT_EQ(dialogs.shown.size(), 1u);
 
     dialogs.answers = {Answer::Yes, Answer::Yes};

@@ -22,17 +22,17 @@ protected:
 };
 
 TEST_F(RecordStoreTest, UnwrittenRecordsReadEmptyAndBadNumbersAreRefused) {
-    ASSERT_TRUE(store.WriteRecord(3, "x", true));
-    for (int n : {271, 2, 4, 0, -5}) EXPECT_EQ(store.ReadRecord(n, true), "") << n;
-    EXPECT_FALSE(store.WriteRecord(0, "x", true));
-    EXPECT_FALSE(store.WriteRecord(RecordStore::MaxRecordNumber + 1, "x", true));
+    ASSERT_TRUE(store.writeRecord(3, "x", true));
+    for (int n : {271, 2, 4, 0, -5}) EXPECT_EQ(store.readRecord(n, true), "") << n;
+    EXPECT_FALSE(store.writeRecord(0, "x", true));
+    EXPECT_FALSE(store.writeRecord(RecordStore::MaxRecordNumber + 1, "x", true));
     RecordStore closed;
-    EXPECT_FALSE(closed.WriteRecord(1, "x", true));
-    EXPECT_EQ(closed.ReadRecord(1, true), "");
+    EXPECT_FALSE(closed.writeRecord(1, "x", true));
+    EXPECT_EQ(closed.readRecord(1, true), "");
 }
 
 TEST_F(RecordStoreTest, LayoutIsLengthLittleEndianThenBytesAtA255Stride) {
-    ASSERT_TRUE(store.WriteRecord(3, "True", false));
+    ASSERT_TRUE(store.writeRecord(3, "True", false));
     store.close();
     const std::string bytes = test::readFile(dir / "db.zld");
     ASSERT_EQ(bytes.size(), 3u * 255u);
@@ -41,7 +41,7 @@ TEST_F(RecordStoreTest, LayoutIsLengthLittleEndianThenBytesAtA255Stride) {
     EXPECT_EQ(bytes.substr(516), std::string(255 - 6, '\0'));
 
     ASSERT_TRUE(store.open(dir / "db.zld"));
-    ASSERT_TRUE(store.WriteRecord(1, std::string(253, 'a'), false));
+    ASSERT_TRUE(store.writeRecord(1, std::string(253, 'a'), false));
     store.close();
     const std::string again = test::readFile(dir / "db.zld");
     EXPECT_EQ(again.substr(0, 2), std::string("\xFD\x00", 2));
@@ -49,53 +49,53 @@ TEST_F(RecordStoreTest, LayoutIsLengthLittleEndianThenBytesAtA255Stride) {
 }
 
 TEST_F(RecordStoreTest, AnotherProcesssWriteIsTakenUpAndNeverWrittenOver) {
-    ASSERT_TRUE(store.WriteRecord(1, "mine", false));
+    ASSERT_TRUE(store.writeRecord(1, "mine", false));
     RecordStore other; // zulmarin units describe, while the program runs
     ASSERT_TRUE(other.open(dir / "db.zld"));
-    ASSERT_TRUE(other.WriteRecord(2, "theirs", false));
-    EXPECT_EQ(store.ReadRecord(2, false), ""); // read whole when opened
-    ASSERT_TRUE(store.WriteRecord(3, "mine too", false));
-    EXPECT_EQ(store.ReadRecord(2, false), "theirs"); // the write took it up first
-    ASSERT_TRUE(other.WriteRecord(2, "again", false));
+    ASSERT_TRUE(other.writeRecord(2, "theirs", false));
+    EXPECT_EQ(store.readRecord(2, false), ""); // read whole when opened
+    ASSERT_TRUE(store.writeRecord(3, "mine too", false));
+    EXPECT_EQ(store.readRecord(2, false), "theirs"); // the write took it up first
+    ASSERT_TRUE(other.writeRecord(2, "again", false));
     const auto before = store.generation();
     EXPECT_TRUE(store.refresh());
     EXPECT_FALSE(store.refresh());
     EXPECT_GT(store.generation(), before);
-    EXPECT_EQ(store.ReadRecord(2, false) + "|" + store.ReadRecord(3, false), "again|mine too");
+    EXPECT_EQ(store.readRecord(2, false) + "|" + store.readRecord(3, false), "again|mine too");
 }
 
 TEST_F(RecordStoreTest, EncipheredRoundTripAndPersistence) {
-    ASSERT_TRUE(store.WriteRecord(274, "PA&NIC", true));
-    ASSERT_TRUE(store.WriteRecord(1, "A1## Kitchen lamp \xC3\xA4", true));
-    EXPECT_EQ(store.ReadRecord(274, true), "PA&NIC");
-    EXPECT_EQ(store.ReadRecord(274, false), CipherText(false, "PA&NIC"));
+    ASSERT_TRUE(store.writeRecord(274, "PA&NIC", true));
+    ASSERT_TRUE(store.writeRecord(1, "A1## Kitchen lamp \xC3\xA4", true));
+    EXPECT_EQ(store.readRecord(274, true), "PA&NIC");
+    EXPECT_EQ(store.readRecord(274, false), cipherText(false, "PA&NIC"));
     store.close();
     RecordStore reopened;
     ASSERT_TRUE(reopened.open(dir / "db.zld"));
-    EXPECT_EQ(reopened.ReadRecord(1, true), "A1## Kitchen lamp \xC3\xA4");
-    ASSERT_TRUE(reopened.WriteRecord(274, "", true));
-    EXPECT_EQ(reopened.ReadRecord(274, true), "");
+    EXPECT_EQ(reopened.readRecord(1, true), "A1## Kitchen lamp \xC3\xA4");
+    ASSERT_TRUE(reopened.writeRecord(274, "", true));
+    EXPECT_EQ(reopened.readRecord(274, true), "");
 }
 
 TEST_F(RecordStoreTest, OverlongValueIsRefusedAndTheOldRecordStays) {
-    ASSERT_TRUE(store.WriteRecord(2, "old", true));
+    ASSERT_TRUE(store.writeRecord(2, "old", true));
     // 141 plain bytes encipher to 251, 142 to 254.
-    EXPECT_TRUE(store.WriteRecord(5, std::string(141, 'b'), true));
-    const auto r = store.WriteRecord(2, std::string(142, 'b'), true);
+    EXPECT_TRUE(store.writeRecord(5, std::string(141, 'b'), true));
+    const auto r = store.writeRecord(2, std::string(142, 'b'), true);
     EXPECT_FALSE(r.ok || r.error.empty());
     EXPECT_EQ(r.fitsChars, 141);
-    EXPECT_EQ(store.ReadRecord(2, true), "old");
+    EXPECT_EQ(store.readRecord(2, true), "old");
 
     // Double quotes are dropped by the cipher, so they cost nothing.
-    const auto q = store.WriteRecord(2, "\"\"" + std::string(150, 'b'), true);
+    const auto q = store.writeRecord(2, "\"\"" + std::string(150, 'b'), true);
     EXPECT_EQ(q.fitsChars, 143);
     // A UTF-8 character is never split: 140 'b' then two-byte characters.
-    const auto u = store.WriteRecord(2, std::string(140, 'b') + "\xC3\xA4\xC3\xA4", true);
+    const auto u = store.writeRecord(2, std::string(140, 'b') + "\xC3\xA4\xC3\xA4", true);
     EXPECT_EQ(u.fitsChars, 140);
-    const auto plain = store.WriteRecord(2, std::string(254, 'c'), false);
+    const auto plain = store.writeRecord(2, std::string(254, 'c'), false);
     EXPECT_FALSE(plain.ok);
     EXPECT_EQ(plain.fitsChars, 253);
-    EXPECT_EQ(store.ReadRecord(2, true), "old");
+    EXPECT_EQ(store.readRecord(2, true), "old");
 }
 
 TEST_F(RecordStoreTest, DamagedFileReadsSafely) {
@@ -103,9 +103,9 @@ TEST_F(RecordStoreTest, DamagedFileReadsSafely) {
     // A length claiming more than the record holds, and a torn last record.
     test::writeFile(dir / "db.zld", std::string("\xFF\xFFhello", 7));
     ASSERT_TRUE(store.open(dir / "db.zld"));
-    EXPECT_EQ(store.ReadRecord(1, false), "hello");
-    ASSERT_TRUE(store.WriteRecord(2, "next", false));
-    EXPECT_EQ(store.ReadRecord(2, false), "next");
+    EXPECT_EQ(store.readRecord(1, false), "hello");
+    ASSERT_TRUE(store.writeRecord(2, "next", false));
+    EXPECT_EQ(store.readRecord(2, false), "next");
     EXPECT_EQ(test::readFile(dir / "db.zld").size(), 510u);
 }
 
@@ -127,7 +127,7 @@ TEST(RecordStore, AStoreThatCannotBeOpenedSaysWhyAndTakesNoWrites) {
         EXPECT_FALSE(store.open(dir / name, forWriting)) << name;
         EXPECT_EQ(recordStoreProblemText(store),
                   "The record store cannot be opened: " + (dir / name).string() + ": " + reason);
-        EXPECT_FALSE(store.WriteRecord(1, "x", true));
+        EXPECT_FALSE(store.writeRecord(1, "x", true));
     }
     EXPECT_FALSE(fs::exists(dir / "missing.zld"));
     RecordStore reader;
@@ -140,15 +140,15 @@ TEST(RecordStorePath, ProgramFolderFileElseTheStoredPathWrittenBack) {
     MemorySettings settings;
     const auto standard = dir.path() / "db.zld";
     EXPECT_EQ(recordStorePath(settings, dir.path()), standard);
-    EXPECT_EQ(ReadSetting(settings, Setting::DataFile), standard.string());
+    EXPECT_EQ(readSetting(settings, Setting::DataFile), standard.string());
 
     const auto elsewhere = (dir.path() / "other.zld").string();
-    WriteSetting(settings, Setting::DataFile, elsewhere);
+    writeSetting(settings, Setting::DataFile, elsewhere);
     EXPECT_EQ(recordStorePath(settings, dir.path()), elsewhere);
 
     test::writeFile(standard, "");
     EXPECT_EQ(recordStorePath(settings, dir.path()), standard);
-    EXPECT_EQ(ReadSetting(settings, Setting::DataFile), standard.string());
+    EXPECT_EQ(readSetting(settings, Setting::DataFile), standard.string());
 }
 
 } // namespace

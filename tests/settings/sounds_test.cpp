@@ -1,4 +1,5 @@
 #include "settings/sounds.h"
+#include "windows/sounds_tab.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ protected:
         for (const char* name : {"click.wav", "rec.wav", "expand.wav", "tmrstart.wav", "tick.wav", "other.wav"})
             test::writeFile(dir / name, "RIFF");
     }
-    SoundsTab& openTab(SoundsTab::Lookup lang = {}) {
+    windows::SoundsTabForm& openTab(windows::SoundsTabForm::Lookup lang = {}) {
         sounds.load();
         tab.emplace(sounds, dialogs, std::move(lang));
         tab->open();
@@ -37,12 +38,12 @@ protected:
     test::RecordingSound player;
     Sounds sounds;
     test::ScriptedDialogs dialogs;
-    std::optional<SoundsTab> tab;
+    std::optional<windows::SoundsTabForm> tab;
 };
 
 TEST_F(SoundsTest, SilentForNoneEmptyMissingFoldersAndTheMasterSwitch) {
     for (const auto& path : {std::string("none"), std::string(), file("gone.wav"), dir.path().string()})
-        PlaySound(player, path);
+        playSound(player, path);
     EXPECT_TRUE(player.played.empty());
 
     sounds.load();
@@ -67,9 +68,9 @@ TEST_F(SoundsTest, SilentForNoneEmptyMissingFoldersAndTheMasterSwitch) {
 }
 
 TEST_F(SoundsTest, StoredKeysOverrideTheDefaultFilesCaseInsensitively) {
-    WriteSetting(settings, Setting::ClickSound, file("other.wav"));
-    WriteSetting(settings, Setting::RecordedSound, "none");
-    WriteSetting(settings, Setting::SoundsOn, "False");
+    writeSetting(settings, Setting::ClickSound, file("other.wav"));
+    writeSetting(settings, Setting::RecordedSound, "none");
+    writeSetting(settings, Setting::SoundsOn, "False");
     sounds.load();
     EXPECT_FALSE(sounds.on());
     EXPECT_EQ(sounds.path(SoundEvent::Click), file("other.wav"));
@@ -79,16 +80,16 @@ TEST_F(SoundsTest, StoredKeysOverrideTheDefaultFilesCaseInsensitively) {
 
 TEST_F(SoundsTest, TimerSoundsNeedTheirFlagAndAFile) {
     sounds.load();
-    WriteSetting(settings, Setting::MacroCommandSoundOn, "0");
+    writeSetting(settings, Setting::MacroCommandSoundOn, "0");
     sounds.playMacroCommand(); // box cleared
     sounds.playTimerStart();   // no key: ticked, as the timer window shows it
-    WriteSetting(settings, Setting::MacroCommandSoundOn, "1");
-    WriteSetting(settings, Setting::MacroCommandSound, "none");
+    writeSetting(settings, Setting::MacroCommandSoundOn, "1");
+    writeSetting(settings, Setting::MacroCommandSound, "none");
     sounds.load();
     sounds.playMacroCommand();
     EXPECT_EQ(player.played, files({"tmrstart.wav"}));
 
-    WriteSetting(settings, Setting::MacroCommandSound, file("tick.wav"));
+    writeSetting(settings, Setting::MacroCommandSound, file("tick.wav"));
     sounds.load();
     sounds.playMacroCommand();
     sounds.setOn(false);
@@ -135,7 +136,7 @@ TEST_F(SoundsTest, BrowseClicksThenAsksForAFile) {
 }
 
 TEST_F(SoundsTest, RestoreDefaultsAsksFirst) {
-    WriteSetting(settings, Setting::ResizeSound, "none");
+    writeSetting(settings, Setting::ResizeSound, "none");
     auto& t = openTab();
     t.select(1);
     t.noSound();
@@ -180,7 +181,7 @@ TEST_F(SoundsTest, SwitchesAreStoredAtOnce) {
     t.setTimerStartBox(true);
     EXPECT_EQ(told, (std::vector<std::string>{"01", "00", "10"}));
     EXPECT_EQ(stored(Setting::TimerStartSoundOn) + stored(Setting::MacroCommandSoundOn), "10");
-    WriteSetting(settings, Setting::TimerStartSoundOn, "0");
+    writeSetting(settings, Setting::TimerStartSoundOn, "0");
     t.reloadTimerBoxes();
     EXPECT_FALSE(t.timerStartBox());
 }

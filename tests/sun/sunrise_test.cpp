@@ -22,13 +22,13 @@ struct Place {
     bool dst;
 };
 
-clsSunrise Calculated(const Place& p, DateTime day) {
-    clsSunrise sun(day);
-    sun.SetLatitude(p.lat);
-    sun.SetLongitude(p.lon);
-    sun.SetTimeZone(p.zone);
-    sun.SetDaySavings(p.dst);
-    sun.CalculateSun();
+SunCalculator Calculated(const Place& p, DateTime day) {
+    SunCalculator sun(day);
+    sun.setLatitude(p.lat);
+    sun.setLongitude(p.lon);
+    sun.setTimeZone(p.zone);
+    sun.setDaySavings(p.dst);
+    sun.calculateSun();
     return sun;
 }
 
@@ -55,47 +55,47 @@ TEST(Sunrise, KnownPlacesAndDays) {
     };
     for (const auto& e : cases) {
         SCOPED_TRACE(e.what);
-        const clsSunrise sun = Calculated(e.place, e.day);
-        EXPECT_NEAR(sun.SunriseMinutes(), e.rise, 0.006);
-        EXPECT_NEAR(sun.SolarNoonMinutes(), e.noon, 0.006);
-        EXPECT_NEAR(sun.SunsetMinutes(), e.set, 0.006);
-        EXPECT_EQ(Hhmm(sun.Sunrise()), e.riseText);
-        EXPECT_EQ(Hhmm(sun.Sunset()), e.setText);
-        EXPECT_EQ(sun.Sunrise().day, e.day.day);
+        const SunCalculator sun = Calculated(e.place, e.day);
+        EXPECT_NEAR(sun.sunriseMinutes(), e.rise, 0.006);
+        EXPECT_NEAR(sun.solarNoonMinutes(), e.noon, 0.006);
+        EXPECT_NEAR(sun.sunsetMinutes(), e.set, 0.006);
+        EXPECT_EQ(Hhmm(sun.sunrise()), e.riseText);
+        EXPECT_EQ(Hhmm(sun.sunset()), e.setText);
+        EXPECT_EQ(sun.sunrise().day, e.day.day);
     }
 }
 
 TEST(Sunrise, LatitudesAtThePolesArePulledInButBeyondNinetyAreNot) {
     for (double pole : {90.0, -90.0}) {
-        const clsSunrise at = Calculated({pole, 10, 0, false}, {2003, 4, 2});
-        const clsSunrise near = Calculated({pole > 0 ? 89.8 : -89.8, 10, 0, false}, {2003, 4, 2});
-        EXPECT_EQ(at.SunriseMinutes(), near.SunriseMinutes());
-        EXPECT_EQ(at.SunsetMinutes(), near.SunsetMinutes());
-        EXPECT_EQ(at.Latitude(), pole); // the property keeps what was set
+        const SunCalculator at = Calculated({pole, 10, 0, false}, {2003, 4, 2});
+        const SunCalculator near = Calculated({pole > 0 ? 89.8 : -89.8, 10, 0, false}, {2003, 4, 2});
+        EXPECT_EQ(at.sunriseMinutes(), near.sunriseMinutes());
+        EXPECT_EQ(at.sunsetMinutes(), near.sunsetMinutes());
+        EXPECT_EQ(at.latitude(), pole); // the property keeps what was set
     }
     // Near the equinox 89.8 has polar day while 95 (taken as it stands) does not.
-    const clsSunrise beyond = Calculated({95, 10, 0, false}, {2003, 3, 20});
-    const clsSunrise clamped = Calculated({89.8, 10, 0, false}, {2003, 3, 20});
-    EXPECT_NE(beyond.SunriseMinutes(), clamped.SunriseMinutes());
+    const SunCalculator beyond = Calculated({95, 10, 0, false}, {2003, 3, 20});
+    const SunCalculator clamped = Calculated({89.8, 10, 0, false}, {2003, 3, 20});
+    EXPECT_NE(beyond.sunriseMinutes(), clamped.sunriseMinutes());
 }
 
 TEST(Sunrise, OnlyTheCalendarDateCountsAndResultsMayLeaveTheDay) {
-    const clsSunrise morning = Calculated({40.43, 74.01, 5, false}, {2003, 1, 15, 0, 0, 1});
-    const clsSunrise evening = Calculated({40.43, 74.01, 5, false}, {2003, 1, 15, 23, 59, 59});
-    EXPECT_EQ(morning.Sunset(), evening.Sunset());
+    const SunCalculator morning = Calculated({40.43, 74.01, 5, false}, {2003, 1, 15, 0, 0, 1});
+    const SunCalculator evening = Calculated({40.43, 74.01, 5, false}, {2003, 1, 15, 23, 59, 59});
+    EXPECT_EQ(morning.sunset(), evening.sunset());
 
     // New York's longitude with Tokyo's zone: the times land on other days.
-    const clsSunrise shifted = Calculated({40.43, 74.01, -9, false}, {2003, 1, 15});
-    EXPECT_GT(shifted.SunsetMinutes(), 1440);
-    EXPECT_EQ(shifted.Sunset().day, 16);
-    EXPECT_EQ(shifted.Sunrise().day, 15);
+    const SunCalculator shifted = Calculated({40.43, 74.01, -9, false}, {2003, 1, 15});
+    EXPECT_GT(shifted.sunsetMinutes(), 1440);
+    EXPECT_EQ(shifted.sunset().day, 16);
+    EXPECT_EQ(shifted.sunrise().day, 15);
 }
 
 TEST(Sunrise, HalvesRoundToTheEvenNeighbour) {
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
-    EXPECT_EQ(RoundHalfEven(3.5), 4);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2);
-    EXPECT_EQ(RoundHalfEven(2.51), 3);
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(3.5), 4);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+    EXPECT_EQ(roundHalfEven(2.51), 3);
 }
 
 // What a place must be, in numbers and ranges; the calculation itself stays
@@ -109,11 +109,11 @@ TEST(Sunrise, PlacesOffTheEarthAreNamedAndStayDefined) {
     for (const char* bad : {"0x10", "1e3", "inf", "nan", "", "-", "1.2.3", "5 5", "--5", "2x"})
         EXPECT_EQ(parseLocationNumber(bad), std::nullopt) << bad;
 
-    clsSunrise sun(DateTime{1900, 1, 1});
+    SunCalculator sun(DateTime{1900, 1, 1});
     for (double longitude : {1e300, -1e300, std::numeric_limits<double>::infinity()}) {
-        sun.SetLongitude(longitude);
-        sun.CalculateSun();
-        for (const DateTime& t : {sun.Sunrise(), sun.SolarNoon(), sun.Sunset()})
+        sun.setLongitude(longitude);
+        sun.calculateSun();
+        for (const DateTime& t : {sun.sunrise(), sun.solarNoon(), sun.sunset()})
             EXPECT_LE(std::abs(t.dayNumber() - DateTime{1900, 1, 1}.dayNumber()), 366) << longitude;
     }
 }
@@ -121,22 +121,22 @@ TEST(Sunrise, PlacesOffTheEarthAreNamedAndStayDefined) {
 // Cities are chosen by row number or by name (a text is always a name); an
 // unknown name or a row out of range leaves no place behind.
 TEST(CityTable, SelectingByNameOrIndex) {
-    clsSunrise sun(DateTime{2003, 1, 15});
-    sun.SetDaySavings(true);
-    sun.SetCity(" new york city, ny");
-    EXPECT_EQ(sun.Latitude(), 40.43);
-    EXPECT_EQ(sun.Longitude(), 74.01);
-    EXPECT_EQ(sun.TimeZone(), 5);
-    EXPECT_FALSE(sun.DaySavings());
-    sun.SetCity(5);
-    EXPECT_EQ(sun.Latitude(), 61.13);
-    sun.SetCity("5");
-    EXPECT_EQ(sun.Latitude() + sun.Longitude() + sun.TimeZone(), 0);
-    sun.SetCity(29);
-    sun.SetCity(67);
-    EXPECT_EQ(sun.Latitude() + sun.Longitude() + sun.TimeZone(), 0);
-    EXPECT_EQ(sun.CityName(-1), "(Error)");
-    EXPECT_EQ(sun.CityName(67), "(Error)");
+    SunCalculator sun(DateTime{2003, 1, 15});
+    sun.setDaySavings(true);
+    sun.setCity(" new york city, ny");
+    EXPECT_EQ(sun.latitude(), 40.43);
+    EXPECT_EQ(sun.longitude(), 74.01);
+    EXPECT_EQ(sun.timeZone(), 5);
+    EXPECT_FALSE(sun.daySavings());
+    sun.setCity(5);
+    EXPECT_EQ(sun.latitude(), 61.13);
+    sun.setCity("5");
+    EXPECT_EQ(sun.latitude() + sun.longitude() + sun.timeZone(), 0);
+    sun.setCity(29);
+    sun.setCity(67);
+    EXPECT_EQ(sun.latitude() + sun.longitude() + sun.timeZone(), 0);
+    EXPECT_EQ(sun.cityName(-1), "(Error)");
+    EXPECT_EQ(sun.cityName(67), "(Error)");
 }
 
 } // namespace

@@ -25,7 +25,7 @@ struct LoopRig : TimerRig {
     }
     LoopTimer& loopTimer() { return service.loopTimer(); }
     const TimerStatusLine& status() { return service.log().loopStatus(); }
-    std::size_t frames() { return service.shared().lstBuffer.size(); }
+    std::size_t frames() { return service.shared().frameQueue.size(); }
 
     // The gaps in ms between the frames queued within the next forMs.
     std::vector<std::int64_t> frameGaps(std::int64_t forMs) {
@@ -73,7 +73,7 @@ TEST(LoopTimer, WaitsAtLeastOnePointZeroFiveSecondsPerRowLessTheBlinkWhenFlashin
     EXPECT_EQ(gaps[0], 1055);
     EXPECT_EQ(gaps[1], 3005);
     EXPECT_EQ(gaps[2], 1055);
-    EXPECT_EQ(rig.service.shared().lstBuffer.front(), "1101010110101010011000000000000010101101");
+    EXPECT_EQ(rig.service.shared().frameQueue.front(), "1101010110101010011000000000000010101101");
     EXPECT_EQ(rig.status().text, kRunning);
     EXPECT_EQ(rig.status().colour, 0xFFFF00u);
 

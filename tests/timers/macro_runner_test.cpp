@@ -13,7 +13,7 @@ TEST(MacroRunner, OneRowMacroQueuesAtFirstTickAndEndsOnePauseLater) {
     RunRig rig;
     rig.timerMacro(0, "one.cro", {{A1On, "0002"}});
     rig.start(0);
-    // StartTimer waits 0.8 s with events running, then lets the scheduler go on.
+    // startTimer waits 0.8 s with events running, then lets the scheduler go on.
     EXPECT_FALSE(rig.shared.StartPending);
     EXPECT_EQ(rig.ms(), 800);
     EXPECT_TRUE(rig.shared.RunnerActive);
@@ -47,8 +47,8 @@ TEST(MacroRunner, FifthTimerWaitsInOverflowAndStartsOnFirstFreeRunner) {
     const auto busyRows = rig.engine.runner(3).rows();
     rig.start(4);
 
-    ASSERT_EQ(rig.engine.lstOverFlow().size(), 1u);
-    EXPECT_EQ(rig.engine.lstOverFlow()[0], "4,12:00:03," + (rig.dir / "m4.cro").string());
+    ASSERT_EQ(rig.engine.overflowEntries().size(), 1u);
+    EXPECT_EQ(rig.engine.overflowEntries()[0], "4,12:00:03," + (rig.dir / "m4.cro").string());
     EXPECT_EQ(rig.log.statusLines()[4].text,
               "Timer 5:  To many timers running...\r\nm4.cro was sent to the overflow buffer!");
     EXPECT_NE(rig.log.text().find(CrLf + CrLf + "2024-06-03 12:00:03" + CrLf +
@@ -59,14 +59,14 @@ TEST(MacroRunner, FifthTimerWaitsInOverflowAndStartsOnFirstFreeRunner) {
 
     // Runner 0 ends after about 6 s; the overflow tick loads timer 5 into it.
     ASSERT_TRUE(rig.loop.runUntilTrue([&] { return rig.engine.runner(0).timer() == 4; }, 10000));
-    EXPECT_TRUE(rig.engine.lstOverFlow().empty());
+    EXPECT_TRUE(rig.engine.overflowEntries().empty());
     EXPECT_EQ(rig.endOfRuns, 0); // other runners are still busy
     rig.loop.runFor(500);
     // Its own Started line only, showing the queued time.
     EXPECT_EQ(rig.countInLog("Timer 5 : (m4.cro)"), 1);
     EXPECT_EQ(rig.log.statusLines()[4].text, "Timer 5 : (m4.cro)\r\n\t: Started 12:00:03 ...running!  (mt0)");
 
-    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return !rig.engine.AnyRunnerActive(); }, 120000));
+    ASSERT_TRUE(rig.loop.runUntilTrue([&] { return !rig.engine.anyRunnerActive(); }, 120000));
     EXPECT_EQ(rig.countInLog(": Started - "), 5);
     rig.loop.runFor(20000);
     EXPECT_EQ(rig.endOfRuns, 1); // only the last runner to end
@@ -170,7 +170,7 @@ TEST(StartTimer, MissingMacroIsReportedAndANameWithoutExtensionFindsIt) {
     rig.table.setEntry(2, "gone.cro");
     rig.start(2);
     const std::string path = (rig.dir / "gone.cro").string();
-    EXPECT_FALSE(rig.engine.AnyRunnerActive());
+    EXPECT_FALSE(rig.engine.anyRunnerActive());
     EXPECT_FALSE(rig.shared.StartPending);
     EXPECT_EQ(rig.log.statusLines()[2].text, "Timer 3:  File Not Found!\r\n\t" + path);
     EXPECT_EQ(rig.log.text(),
@@ -194,9 +194,9 @@ TEST(SendQueue, GapSettingIsReadWithItsDefault) {
 
 TEST(SendQueue, AnEmptyEntryDoesNotBlockTheQueue) {
     RunRig rig;
-    rig.shared.lstBuffer = {"", frameOf(A1On)};
+    rig.shared.frameQueue = {"", frameOf(A1On)};
     rig.loop.runFor(2000);
-    EXPECT_TRUE(rig.shared.lstBuffer.empty());
+    EXPECT_TRUE(rig.shared.frameQueue.empty());
     EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"A1 ON"}));
 }
 
@@ -215,7 +215,7 @@ TEST(SendQueue, AQueuedFrameWakesTheRestingDrainAndTheNextWaitsTheGap) {
     EXPECT_LE(f[0].second - queued, 115);
     EXPECT_NEAR(double(f[1].second - f[0].second), 600.0 + 110.0, 5.0);
 
-    rig.shared.lstBuffer.push_back(frameOf(C3On));
+    rig.shared.frameQueue.push_back(frameOf(C3On));
     const std::int64_t pushed = rig.ms();
     rig.loop.runFor(1200);
     ASSERT_EQ(rig.frames().size(), 3u);

@@ -53,7 +53,7 @@ struct RunRig {
     void start(int i) {
         shared.StartIndex = i;
         shared.StartPending = true;
-        engine.StartTimer();
+        engine.startTimer();
     }
     std::int64_t ms() const { return clock.monotonicMicros() / 1000; }
     // The decoded commands with their end times in ms.

@@ -270,7 +270,7 @@ TEST(TimerService, DueMacroReachesTheTransmitterThroughTheOwnedEngine) {
     EXPECT_TRUE(rig.starts.empty()); // the stand-in was replaced
 }
 
-// Two timers due in the same second both run: the second once StartTimer's
+// Two timers due in the same second both run: the second once startTimer's
 // settling pause is over, logged with the time it really started, so no
 // timer is lost. The "One Time" one becomes "Never" because it did run.
 TEST(TimerService, TwoTimersDueInOneSecondBothRunTheSecondLoggedWhenItStarted) {

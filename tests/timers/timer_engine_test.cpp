@@ -19,7 +19,7 @@ TEST(RunTimerCommand, GroupEntriesStartTheGroupThroughTheMainWindow) {
     RunRig rig;
     rig.table.setEntry(1, "GROUP 2 ON");
     rig.log.setStatus(1, "Timer 2", 0);
-    rig.start(1); // not a macro: StartTimer hands it on
+    rig.start(1); // not a macro: startTimer hands it on
     EXPECT_EQ(rig.groups, (std::vector<std::pair<int, std::string>>{{1, "ON"}}));
     EXPECT_EQ(rig.log.text(),
               CrLf + CrLf + "2024-06-03 12:00:00" + CrLf + "\tTimer 2:  (GROUP 2 ON) :  Success" + CrLf);
@@ -36,7 +36,7 @@ TEST(RunTimerCommand, GroupEntriesStartTheGroupThroughTheMainWindow) {
                          rig.errors, rig.desktop, rig.dialogs, rig.stopAll,
                          LangLookup{[](const std::string& s) { return s == "Group" ? "Gruppe" : s; }}},
         TimerEngineHooks{[&](int g, const std::string& a) { rig.groups.emplace_back(g, a); }, {}, {}, {}}};
-    german.RunTimerCommand(0);
+    german.runTimerCommand(0);
     EXPECT_EQ(rig.groups.back(), (std::pair<int, std::string>{7, "OFF"}));
 }
 
@@ -44,10 +44,10 @@ TEST(RunTimerCommand, SingleCommandIsSentAtOnceNotQueued) {
     RunRig rig;
     rig.table.setEntry(0, "a 11 off");
     const std::int64_t t0 = rig.ms();
-    rig.engine.RunTimerCommand(0);
+    rig.engine.runTimerCommand(0);
     EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"A11 OFF"}));
     EXPECT_LT(rig.ms() - t0, 200); // settle time and bits only
-    EXPECT_TRUE(rig.shared.lstBuffer.empty());
+    EXPECT_TRUE(rig.shared.frameQueue.empty());
     EXPECT_NE(rig.log.text().find("(a 11 off) :  Success"), std::string::npos);
 }
 
@@ -56,7 +56,7 @@ TEST(RunTimerCommand, UnknownEntriesAreErrorsAndSendNothing) {
     for (const char* entry : {"GROUP 9 ON", "GROUP 2 DIM", "Q 1 ON", "A 1 DIM", "switch on the lights please"}) {
         rig.table.setEntry(0, entry);
         rig.log.setStatus(0, "", 0);
-        rig.engine.RunTimerCommand(0);
+        rig.engine.runTimerCommand(0);
         EXPECT_EQ(rig.log.statusLines()[0].text, "\tError") << entry;
         EXPECT_EQ(rig.log.statusLines()[0].colour, 0xC0E0FFu);
     }
@@ -76,7 +76,7 @@ TEST(RunTimerCommand, ProgramsStartWithTheirArguments) {
     rig.table.setEntry(0, (rig.dir / "tool.exe").string() + " -x now");
     rig.table.setEntry(1, (rig.dir / "backup").string() + " --fast");
     rig.table.setEntry(2, "notes.txt"); // relative: in the program folder; not a program, so opened
-    rig.start(0);                       // ".exe" goes straight to RunTimerCommand
+    rig.start(0);                       // ".exe" goes straight to runTimerCommand
     rig.start(1);
     rig.start(2);
     using Started = std::vector<std::pair<std::string, std::vector<std::string>>>;
@@ -90,15 +90,15 @@ TEST(CroSend, RelativeNonMacroOrMissingPathsSendOnlyTheLeadIn) {
     RunRig rig;
     rig.macro("m.cro", {{A1On, "0001"}});
     rig.engine.currentPath = (rig.dir / "notes.txt").string();
-    rig.engine.CroSend(); // not a macro: nothing more, no message
+    rig.engine.croSend(); // not a macro: nothing more, no message
     EXPECT_EQ(rig.dialogs.shown.size(), 0u);
     rig.engine.currentPath = "m.cro";
-    rig.engine.CroSend();
+    rig.engine.croSend();
     ASSERT_EQ(rig.dialogs.count(ScriptedDialogs::Kind::Message), 1u);
     EXPECT_EQ(rig.dialogs.last().text, "Path not found!");
     // A missing macro file goes to the error log.
     rig.engine.currentPath = (rig.dir / "gone.cro").string();
-    rig.engine.CroSend();
+    rig.engine.croSend();
     EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"lead-in", "lead-in", "lead-in"}));
     EXPECT_EQ(rig.endOfRuns, 0);
     const auto entries = readErrorLog(rig.errors.file()).entries;
@@ -109,7 +109,7 @@ TEST(CroSend, RelativeNonMacroOrMissingPathsSendOnlyTheLeadIn) {
 TEST(CroSend, PlaysTheMacroWithItsRowWaitsThenTheTrailer) {
     RunRig rig;
     rig.engine.currentPath = rig.macro("m.cro", {{A1On, "0001"}, {A1Off, "00.3"}, {B2On, "0002"}});
-    rig.engine.CroSend();
+    rig.engine.croSend();
     EXPECT_EQ(rig.port.decoder().texts(),
               (std::vector<std::string>{"lead-in", "A1 ON", "A1 OFF", "B2 ON", "trailer", "trailer"}));
     const auto f = rig.frames();

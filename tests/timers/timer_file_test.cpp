@@ -79,11 +79,11 @@ TEST_F(TimerFileTest, LoadsFieldsAndRunEntries) {
          "\"/opt/x.cro*SR-10*Sun - Thu\"\r\n");
     EXPECT_EQ(table.timer(0).start, "SS+30");
     EXPECT_EQ(table.timer(0).days, DaysRule::Everyday);
-    EXPECT_EQ(table.lstMacro()[0], "C:\\Macros\\Porch.cro");
-    EXPECT_EQ(table.lstMacro()[1], (dir.path() / "Porch").string());
-    EXPECT_EQ(table.lstMacro()[3], "/opt/x.cro");
-    EXPECT_EQ(table.lstMacro()[4], " "); // an empty entry never touched the list
-    EXPECT_EQ(table.lstTime(), std::vector<std::string>(6, " "));
+    EXPECT_EQ(table.runEntries()[0], "C:\\Macros\\Porch.cro");
+    EXPECT_EQ(table.runEntries()[1], (dir.path() / "Porch").string());
+    EXPECT_EQ(table.runEntries()[3], "/opt/x.cro");
+    EXPECT_EQ(table.runEntries()[4], " "); // an empty entry never touched the list
+    EXPECT_EQ(table.startTimes(), std::vector<std::string>(6, " "));
     EXPECT_EQ(table.timer(2).days, DaysRule::NotSet);
     EXPECT_EQ(table.timer(3).days, DaysRule::SunThu);
     EXPECT_FALSE(table.unsaved());

@@ -102,14 +102,14 @@ TEST_F(TimerLogTest, TrimKeepsTheLastMaxLinesOnlyAboveTheThresholdAndReadsLfFile
     EXPECT_EQ(pieces(logFile()), 59101u);
 
     // The trim reads LF files and passes over missing ones.
-    FixFileSize(dir / "none.log", 2);
+    fixFileSize(dir / "none.log", 2);
     EXPECT_FALSE(std::filesystem::exists(dir / "none.log"));
     writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nf\ng\n"); // 8 elements
-    FixFileSize(dir / "lf.log", 3);
+    fixFileSize(dir / "lf.log", 3);
     EXPECT_EQ(readFile(dir / "lf.log"), "f\r\ng\r\n"); // the last 3 elements: f, g and the empty end
     // A line a Windows program wrote in its code page is kept in UTF-8; UTF-8 lines stay.
     writeFile(dir / "lf.log", "a\nb\nc\nd\ne\nCaf\xE9\nK\xC3\xBC\n");
-    FixFileSize(dir / "lf.log", 3);
+    fixFileSize(dir / "lf.log", 3);
     EXPECT_EQ(readFile(dir / "lf.log"), "Caf\xC3\xA9\r\nK\xC3\xBC\r\n");
 }
 

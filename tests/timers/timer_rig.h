@@ -1,6 +1,6 @@
 #pragma once
 // A timer service in virtual time with a stand-in for the runner engine: its
-// `StartTimer` records which timer started at which clock text and, like the
+// `startTimer` records which timer started at which clock text and, like the
 // real one, lets events run for 0.8 s before it clears `StartPending`.
 #include <algorithm>
 #include <string>
@@ -41,7 +41,7 @@ struct TimerRig {
         service.setEngine({[this] { fakeStartTimer(); }, [] { return false; }});
     }
 
-    // Waits, processing events, as `Pause` does.
+    // Waits, processing events, as `pause` does.
     void pause(double seconds) {
         const std::int64_t deadline = clock.monotonicMicros() + static_cast<std::int64_t>(seconds * 1e6);
         while (clock.monotonicMicros() < deadline) {
@@ -54,7 +54,7 @@ struct TimerRig {
     void fakeStartTimer() {
         const int i = service.shared().StartIndex;
         starts.push_back(
-            {i, service.shared().clockText, service.table().lstTime()[static_cast<std::size_t>(i)], clock.now()});
+            {i, service.shared().clockText, service.table().startTimes()[static_cast<std::size_t>(i)], clock.now()});
         pause(0.8);
         service.shared().StartPending = false;
     }

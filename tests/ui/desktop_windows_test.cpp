@@ -5,7 +5,7 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 
-#include "app/main_menu.h"
+#include "windows/main_window_menu.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_dialogs.h"
 #include "ui/favourites_window.h"
@@ -26,12 +26,12 @@
 namespace zul::test {
 namespace {
 
-using app::PreferencesTab;
+using windows::PreferencesTab;
 
 class DesktopWindowsTest : public UiFixture {
 protected:
     ui::PreferencesWindow& prefs() { return program->preferences(); }
-    void showTab(PreferencesTab tab, const std::string& shot) {
+    void showTab(windows::PreferencesTab tab, const std::string& shot) {
         prefs().tabs()->setCurrentIndex(static_cast<int>(tab));
         screenshot(prefs(), shot);
     }
@@ -48,28 +48,28 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     startRunning();
     QTest::mouseClick(window().panicButton(), Qt::RightButton); // right click: the panic setup
     ASSERT_TRUE(prefs().isVisible());
-    EXPECT_EQ(prefs().tabs()->currentIndex(), static_cast<int>(PreferencesTab::Panic));
-    EXPECT_EQ(prefs().panicField(app::PanicField::Group)->text(), "6");
-    retype(prefs().panicField(app::PanicField::Caption), "&Porch");
-    retype(prefs().panicField(app::PanicField::Minutes), "2");
+    EXPECT_EQ(prefs().tabs()->currentIndex(), static_cast<int>(windows::PreferencesTab::Panic));
+    EXPECT_EQ(prefs().panicField(windows::PanicField::Group)->text(), "6");
+    retype(prefs().panicField(windows::PanicField::Caption), "&Porch");
+    retype(prefs().panicField(windows::PanicField::Minutes), "2");
     EXPECT_TRUE(prefs().applyButton()->isEnabled());
-    showTab(PreferencesTab::Panic, "preferences_panic");
+    showTab(windows::PreferencesTab::Panic, "preferences_panic");
     QTest::mouseClick(prefs().applyButton(), Qt::LeftButton);
-    EXPECT_EQ(program->app().records.ReadRecord(274, true), "&Porch");
+    EXPECT_EQ(program->app().records.readRecord(274, true), "&Porch");
     EXPECT_EQ(window().panicButton()->text(), "&Porch") << "the main window's button follows at once";
     EXPECT_FALSE(prefs().applyButton()->isEnabled());
 
     // Typing finds a city; the advanced field waits for Apply, and Cancel forgets it.
-    prefs().tabs()->setCurrentIndex(static_cast<int>(PreferencesTab::Location));
+    prefs().tabs()->setCurrentIndex(static_cast<int>(windows::PreferencesTab::Location));
     prefs().cityList()->setFocus();
     QTest::keyClicks(prefs().cityList(), "New Y");
-    EXPECT_EQ(prefs().locationField(LocationTab::Field::Latitude)->text(), "40.43");
-    showTab(PreferencesTab::Location, "preferences_location");
-    retype(prefs().advancedField(app::AdvancedField::MaxLog), "700");
-    showTab(PreferencesTab::Advanced, "preferences_advanced");
+    EXPECT_EQ(prefs().locationField(windows::LocationTabForm::Field::Latitude)->text(), "40.43");
+    showTab(windows::PreferencesTab::Location, "preferences_location");
+    retype(prefs().advancedField(windows::AdvancedField::MaxLog), "700");
+    showTab(windows::PreferencesTab::Advanced, "preferences_advanced");
     prefs().soundList()->setCurrentRow(0);
-    showTab(PreferencesTab::Sounds, "preferences_sounds");
-    showTab(PreferencesTab::General, "preferences_general");
+    showTab(windows::PreferencesTab::Sounds, "preferences_sounds");
+    showTab(windows::PreferencesTab::General, "preferences_general");
     // An option acts the moment it is clicked: the main window's tips go at once.
     QCheckBox* tips = prefs().optionBox(app::Option::ToolTips);
     QTest::mouseClick(tips, Qt::LeftButton, {}, QPoint(20, tips->height() / 2)); // on its caption
@@ -82,8 +82,8 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     EXPECT_TRUE(dialogs.shown.empty());
 
     // Enter in the city list is OK.
-    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
-    prefs().tabs()->setCurrentIndex(static_cast<int>(PreferencesTab::Location));
+    windows::runMenuEntry(program->app(), windows::MenuId::SetupPreferences);
+    prefs().tabs()->setCurrentIndex(static_cast<int>(windows::PreferencesTab::Location));
     prefs().cityList()->setFocus();
     QTest::keyClicks(prefs().cityList(), "Lo");
     QTest::keyClick(prefs().cityList(), Qt::Key_Return);
@@ -97,27 +97,27 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
 TEST_F(DesktopWindowsTest, TheLocationTabShowsTheClocksTimeStyleAndTheStoredPlace) {
     clock.setUses24Hour(false);
     startRunning();
-    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
-    prefs().tabs()->setCurrentIndex(static_cast<int>(PreferencesTab::Location));
+    windows::runMenuEntry(program->app(), windows::MenuId::SetupPreferences);
+    prefs().tabs()->setCurrentIndex(static_cast<int>(windows::PreferencesTab::Location));
     prefs().cityList()->setFocus();
     QTest::keyClicks(prefs().cityList(), "New Y");
     const std::string sunrise = prefs().logic().location().sunriseLine();
     ASSERT_TRUE(sunrise.ends_with(" AM")) << sunrise;
-    showTab(PreferencesTab::Location, "location_12h");
+    showTab(windows::PreferencesTab::Location, "location_12h");
     QTest::keyClick(prefs().cityList(), Qt::Key_Return); // OK
-    app::runMenuEntry(program->app(), app::MenuId::SetupTimer);
+    windows::runMenuEntry(program->app(), windows::MenuId::SetupTimer);
     loop.runFor(1500);
     EXPECT_EQ("Today's Sunrise: " + program->app().timers->sunTick().sunriseLabel().substr(8), sunrise);
 
     // Opened again after a Cancel: the stored city, as stored.
-    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
+    windows::runMenuEntry(program->app(), windows::MenuId::SetupPreferences);
     EXPECT_EQ(prefs().cityList()->currentText(), "New York City, NY");
-    retype(prefs().locationField(LocationTab::Field::Latitude), "41");
+    retype(prefs().locationField(windows::LocationTabForm::Field::Latitude), "41");
     EXPECT_EQ(prefs().cityList()->currentIndex(), 0) << "a place typed in is no city of the list";
     QTest::keyClick(&prefs(), Qt::Key_Escape);
-    app::runMenuEntry(program->app(), app::MenuId::SetupPreferences);
+    windows::runMenuEntry(program->app(), windows::MenuId::SetupPreferences);
     EXPECT_EQ(prefs().cityList()->currentText(), "New York City, NY");
-    EXPECT_EQ(prefs().locationField(LocationTab::Field::Latitude)->text(), "40.43");
+    EXPECT_EQ(prefs().locationField(windows::LocationTabForm::Field::Latitude)->text(), "40.43");
     QTest::keyClick(&prefs(), Qt::Key_Escape);
     EXPECT_TRUE(dialogs.shown.empty()) << "nothing was asked about the location";
 }
@@ -126,7 +126,7 @@ TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
     presetRecord(3, "A3## Zebra lamp");
     presetRecord(20, "B4## Attic fan");
     startRunning();
-    app::runMenuEntry(program->app(), app::MenuId::ViewFavorites);
+    windows::runMenuEntry(program->app(), windows::MenuId::ViewFavorites);
     ui::FavouritesWindow& favs = program->favourites();
     ASSERT_TRUE(favs.isVisible());
     EXPECT_FALSE(window().isVisible()) << "the favourites stand in for the main window";
@@ -138,7 +138,7 @@ TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
     EXPECT_EQ(favs.buttonPairs(), 2);
     QTest::mouseClick(favs.onButton(1), Qt::LeftButton);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON"}));
-    EXPECT_EQ(program->app().records.ReadRecord(277, true), "10,0,1");
+    EXPECT_EQ(program->app().records.readRecord(277, true), "10,0,1");
     screenshot(favs, "favourites");
 
     program->app().startup->setCommand("previous");
@@ -208,7 +208,7 @@ TEST_F(DesktopWindowsTest, WindowsStoredOffTheScreenOpenOnIt) {
                                      {&Setting::MainTop, "-5000"},
                                      {&Setting::MacroSetupLeft, "-99999"},
                                      {&Setting::MacroSetupTop, "99999"}})
-        WriteSetting(program->app().settings, *key, twips);
+        writeSetting(program->app().settings, *key, twips);
     startRunning();
     program->app().hooks.showMacroSetup(0, -1);
     for (QWidget* w : {static_cast<QWidget*>(&window()), static_cast<QWidget*>(&program->macroSetup())}) {
@@ -222,14 +222,14 @@ TEST_F(DesktopWindowsTest, HelpAboutAndUninstallWindows) {
     for (const char* page : {"zulHelp.html", "editorhelp.html", "zulmarin.svg"})
         std::filesystem::copy_file(std::filesystem::path(ZUL_SOURCE_DIR) / "data" / page, home.home() / page);
     startRunning();
-    app::runMenuEntry(program->app(), app::MenuId::Help);
+    windows::runMenuEntry(program->app(), windows::MenuId::Help);
     ui::HelpWindow& help = program->help();
     ASSERT_TRUE(help.isVisible());
     EXPECT_EQ(help.browser()->source().fragment(), "MainFormWindow");
     EXPECT_FALSE(help.browser()->toPlainText().isEmpty());
     screenshot(help, "help");
 
-    app::runMenuEntry(program->app(), app::MenuId::About);
+    windows::runMenuEntry(program->app(), windows::MenuId::About);
     ASSERT_TRUE(program->about().isVisible());
     screenshot(program->about(), "about");
 
@@ -259,20 +259,20 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
         EXPECT_EQ(help.browser()->source().fragment().toStdString(), anchor);
         if (&w != &window()) w.hide();
     };
-    const auto menu = [&a](app::MenuId id) { return [&a, id] { app::runMenuEntry(a, id); }; };
+    const auto menu = [&a](windows::MenuId id) { return [&a, id] { windows::runMenuEntry(a, id); }; };
     check([&] { a.groups->setShown(true); }, window(), "MainFormWindow");
     const char* macroTabs[] = {"MacroEditor", "SetupGroups", "ManageMacros"};
     for (int tab = 0; tab < 3; ++tab)
         check([&] { a.hooks.showMacroSetup(tab, -1); }, program->macroSetup(), macroTabs[tab]);
     const char* preferenceTabs[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced", "MqttBridge"};
-    static_assert(std::size(preferenceTabs) == app::kPreferencesTabs);
-    for (int tab = 0; tab < app::kPreferencesTabs; ++tab)
+    static_assert(std::size(preferenceTabs) == windows::kPreferencesTabs);
+    for (int tab = 0; tab < windows::kPreferencesTabs; ++tab)
         check([&] { a.hooks.showPreferences(tab, ""); }, prefs(), preferenceTabs[tab]);
-    check(menu(app::MenuId::SetupTimer), program->timerWindow(), "TimerWindow");
-    check(menu(app::MenuId::TimerStatus), program->timerLogWindow(), "TimerLog");
+    check(menu(windows::MenuId::SetupTimer), program->timerWindow(), "TimerWindow");
+    check(menu(windows::MenuId::TimerStatus), program->timerLogWindow(), "TimerLog");
     check(a.hooks.showPortDialog, program->portDialog(), "PortSetup");
     check(a.hooks.showRunMacro, program->runMacro(), "RunMacro");
-    check(menu(app::MenuId::About), program->about(), "About");
+    check(menu(windows::MenuId::About), program->about(), "About");
     check(a.hooks.showUninstaller, program->uninstaller(), "Uninstall");
     check(a.hooks.showFavourites, program->favourites(), "Favorites");
 }

@@ -8,7 +8,7 @@
 #include <QTableWidget>
 
 #include "app/groups_panel.h"
-#include "app/macro_setup.h"
+#include "windows/macro_setup_window.h"
 #include "macros/group_file.h"
 #include "ui/group_setup_tab.h"
 #include "ui/macro_editor_tab.h"
@@ -22,7 +22,7 @@
 namespace zul::test {
 namespace {
 
-using macros::EditBox;
+using windows::EditBox;
 using Kind = ScriptedDialogs::Kind;
 
 // Macro lines (quoted, CR LF) of rows whose codes are known.
@@ -47,9 +47,9 @@ protected:
     // row's values: what is typed replaces them.
     void typeRow(const char* house, const char* unit, const char* action, const char* pause) {
         const char* texts[] = {house, unit, action, pause};
-        const EditBox boxes[] = {EditBox::House, EditBox::Unit, EditBox::Action, EditBox::Pause};
-        editor().box(EditBox::House)->setFocus();
-        editor().box(EditBox::House)->selectAll();
+        const windows::EditBox boxes[] = {windows::EditBox::House, windows::EditBox::Unit, windows::EditBox::Action, windows::EditBox::Pause};
+        editor().box(windows::EditBox::House)->setFocus();
+        editor().box(windows::EditBox::House)->selectAll();
         for (int i = 0; i < 4; ++i) {
             QLineEdit* box = editor().box(boxes[i]);
             ASSERT_EQ(setup().focusWidget(), box) << "Enter moves on box by box";
@@ -74,14 +74,14 @@ protected:
         list->setCurrentItem(found.front());
     }
 
-    QColor cellColour(int row, macros::GridColumn column) {
+    QColor cellColour(int row, windows::GridColumn column) {
         return editor().grid()->item(row, int(column))->background().color();
     }
 };
 
 TEST_F(MacroWindowsTest, RowsTypedInEachEntryModeAreSavedByteForByte) {
     openSetup(0);
-    editor().modeButton(int(macros::EntryMode::AddToEnd))->click();
+    editor().modeButton(int(windows::EntryMode::AddToEnd))->click();
     typeRow("a", "1", "n", "5");
     typeRow("c", "12", "on", ".3");
     typeRow("b", "3", "d", "1,5"); // D is DIM, which takes PRE; the comma is kept as typed
@@ -93,13 +93,13 @@ TEST_F(MacroWindowsTest, RowsTypedInEachEntryModeAreSavedByteForByte) {
     EXPECT_EQ(readFile(home.home() / "modes.cro"), line(A1On, "0005") + line(C12On, "00.3") + line(BDim, "01,5"));
 
     // Each row goes in at the selected line and becomes the selected one.
-    editor().modeButton(int(macros::EntryMode::AddAsRowNum))->click();
+    editor().modeButton(int(windows::EntryMode::AddAsRowNum))->click();
     selectLine(1);
     typeRow("k", "a", "auf", "125");
     typeRow("A", "9", "f", "0.1");
     typeRow("e", "16", "off", "9999");
     // Replace Selected overwrites the selected line.
-    editor().modeButton(int(macros::EntryMode::ReplaceSelected))->click();
+    editor().modeButton(int(windows::EntryMode::ReplaceSelected))->click();
     selectLine(4);
     typeRow("a", "3", "on", "2");
     selectLine(5);
@@ -145,20 +145,20 @@ TEST_F(MacroWindowsTest, FixItPaintsWhatItCannotRepairAndTestMacroPlaysTheFile) 
     QTest::keyClick(setup().macroList(), Qt::Key_Return);
     ASSERT_EQ(editor().grid()->rowCount(), 4);
     EXPECT_EQ(dialogs.count(Kind::Message), 1u) << "the line that is no command is named";
-    EXPECT_EQ(cellColour(2, macros::GridColumn::House), QColor(0xFF, 0x80, 0x80));
-    EXPECT_EQ(cellColour(0, macros::GridColumn::RowNum), QColor(0xFF, 0xE0, 0xC0));
-    EXPECT_EQ(cellColour(0, macros::GridColumn::Running), QColor(0xC0, 0xC0, 0xFF));
+    EXPECT_EQ(cellColour(2, windows::GridColumn::House), QColor(0xFF, 0x80, 0x80));
+    EXPECT_EQ(cellColour(0, windows::GridColumn::RowNum), QColor(0xFF, 0xE0, 0xC0));
+    EXPECT_EQ(cellColour(0, windows::GridColumn::Running), QColor(0xC0, 0xC0, 0xFF));
 
     // Quick edit puts DIM on the first row, Fix it gives it PRE; the zero
     // pause becomes "error" and stays red.
     editor().setQuickEditOpen(true);
-    editor().grid()->setCurrentCell(0, int(macros::GridColumn::Action));
+    editor().grid()->setCurrentCell(0, int(windows::GridColumn::Action));
     editor().clickQuickCode("DIM");
     QTest::mouseClick(editor().fixItButton(), Qt::LeftButton);
     EXPECT_EQ(editor().grid()->item(0, 1)->text(), "PRE");
     EXPECT_EQ(editor().grid()->item(1, 3)->text(), "error");
-    EXPECT_EQ(cellColour(1, macros::GridColumn::Pause), QColor(0xFF, 0x80, 0x80));
-    EXPECT_EQ(cellColour(0, macros::GridColumn::Unit), QColor(Qt::white));
+    EXPECT_EQ(cellColour(1, windows::GridColumn::Pause), QColor(0xFF, 0x80, 0x80));
+    EXPECT_EQ(cellColour(0, windows::GridColumn::Unit), QColor(Qt::white));
     // The Delete key removes the selected row.
     editor().grid()->setCurrentCell(2, 0);
     QTest::keyClick(editor().grid(), Qt::Key_Delete);
@@ -183,7 +183,7 @@ TEST_F(MacroWindowsTest, FixItPaintsWhatItCannotRepairAndTestMacroPlaysTheFile) 
     EXPECT_EQ(dialogs.last().title, "Save Changes to Macro?");
     QTest::mouseClick(setup().cancelButton(), Qt::LeftButton);
     EXPECT_FALSE(setup().isVisible());
-    EXPECT_FALSE(ReadSetting(program->app().settings, Setting::MacroSetupLeft).empty());
+    EXPECT_FALSE(readSetting(program->app().settings, Setting::MacroSetupLeft).empty());
 }
 
 TEST_F(MacroWindowsTest, AGroupIsRecordedSavedAndPlayedFromTheGroupsPanel) {
@@ -191,7 +191,7 @@ TEST_F(MacroWindowsTest, AGroupIsRecordedSavedAndPlayedFromTheGroupsPanel) {
     QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
     QTest::mouseClick(window().setupGroupsButton(), Qt::LeftButton);
     ui::GroupSetupTab& groups = setup().groupTab();
-    ASSERT_EQ(setup().tabs()->currentIndex(), int(app::MacroSetup::GroupsTab));
+    ASSERT_EQ(setup().tabs()->currentIndex(), int(windows::MacroSetupWindowForm::GroupsTab));
     groups.groupList()->setCurrentRow(1);
     EXPECT_FALSE(groups.deleteButton()->isEnabled()) << "group 2 has no file yet";
     QTest::keyClicks(groups.labelBox(), "Hall");
@@ -345,7 +345,7 @@ TEST_F(MacroWindowsTest, TheSecondsCalculatorFillsThePauseBox) {
         screenshot(calc, "pause_time");
         QTest::keyClick(calc.secondsBox(), Qt::Key_Return);
     });
-    QLineEdit* pause = editor().box(EditBox::Pause);
+    QLineEdit* pause = editor().box(windows::EditBox::Pause);
     QTest::keyClick(pause, Qt::Key_Return); // empty: the calculator opens
     EXPECT_FALSE(calc.isVisible());
     EXPECT_EQ(pause->text(), "90.5");

@@ -13,7 +13,7 @@
 #include "settings/instance_paths.h"
 #include "support/fake_devices.h"
 #include "ui/macro_setup_window.h"
-#include "app/hand_off_desk.h"
+#include "handoff/hand_off_desk.h"
 #include "platform/qt/single_instance.h"
 #include "app/groups_panel.h"
 #include "ui/delay_dialog.h"
@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, ADescriptionIsEditedWithEnterAndKept) {
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Message), 1u);
     QTest::keyClick(field->editor(), Qt::Key_Escape);
 
-    program->app().startup->cmdExit();
+    program->app().startup->exitProgram();
     program = makeProgram();
     program->start("", false);
     loop.runFor(2000);
@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     screenshot(port, "port_setup");
 
     // Choosing the simulator opens it at once; the main window can test it.
-    port.choiceButton(x10::PortSetup::Choice::Simulator)->click();
+    port.choiceButton(windows::PortSetupDialogForm::Choice::Simulator)->click();
     QTest::mouseClick(port.applyButton(), Qt::LeftButton);
     EXPECT_TRUE(port.isVisible());
     EXPECT_EQ(port.statusLabel()->text(), "Currently set to the simulator");
@@ -124,11 +124,11 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     program->app().hooks.showPortDialog();
     ASSERT_EQ(port.foundButtons().size(), 4u) << "Com 1 stands for ttyS0";
     EXPECT_EQ(port.foundButtons()[0]->text(), "FTDI FT232R USB UART (/dev/ttyUSB0)");
-    EXPECT_EQ(port.choiceButton(x10::PortSetup::Choice::Com1)->toolTip(), "Built-in serial port (Com 1) (/dev/ttyS0)");
+    EXPECT_EQ(port.choiceButton(windows::PortSetupDialogForm::Choice::Com1)->toolTip(), "Built-in serial port (Com 1) (/dev/ttyS0)");
     port.foundButtons()[0]->click();
     screenshot(port, "port_setup_ports");
     QTest::mouseClick(port.okButton(), Qt::LeftButton);
-    EXPECT_EQ(program->app().records.ReadRecord(270, true), std::string("/dev/serial/by-id/") + kFtdiById);
+    EXPECT_EQ(program->app().records.readRecord(270, true), std::string("/dev/serial/by-id/") + kFtdiById);
     // Unplugged, it is said not connected; plugged in again, it is chosen again.
     std::filesystem::remove(machine / "dev/serial/by-id" / kFtdiById);
     program->app().hooks.showPortDialog();
@@ -166,7 +166,7 @@ TEST_F(MainWindowTest, TheSplashStaysUntilTheMainWindowIsShown) {
 
     program.reset();
     program = makeProgram();
-    WriteSetting(program->app().settings, Setting::MinOnStart, "True");
+    writeSetting(program->app().settings, Setting::MinOnStart, "True");
     program->start("", true);
     loop.runFor(1240);
     ASSERT_TRUE(splash() && splash()->isVisible());
@@ -199,7 +199,7 @@ TEST_F(MainWindowTest, ExitWithUnsavedEditorWork) {
     auto typeRow = [this] {
         program->app().hooks.showMacroSetup(0, -1);
         auto& editor = program->macroSetup().logic().editor;
-        editor.boxes = macros::EditBoxes{"A", "1", "ON", "1"};
+        editor.boxes = windows::EditBoxes{"A", "1", "ON", "1"};
         ASSERT_TRUE(editor.enter());
     };
     startRunning();
@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, ExitWithUnsavedEditorWork) {
     EXPECT_TRUE(program->macroSetup().isVisible());
     EXPECT_EQ(program->app().startup->phase(), app::Phase::Running);
     dialogs.answers = {Answer::No};
-    EXPECT_TRUE(program->app().startup->cmdExit());
+    EXPECT_TRUE(program->app().startup->exitProgram());
     EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Question).size(), 2u) << "once for each Exit";
     EXPECT_FALSE(program->macroSetup().isVisible());
     EXPECT_FALSE(window().isVisible());
@@ -248,7 +248,7 @@ TEST_F(MainWindowTest, ScreenshotsAndTheGroupLabels) {
     screenshot(window(), "main_units_9_16");
     QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);
     EXPECT_TRUE(window().groupsPanel()->isVisible());
-    EXPECT_EQ(program->app().records.ReadRecord(273, true), "1");
+    EXPECT_EQ(program->app().records.readRecord(273, true), "1");
     window().resize(window().sizeHint());
     screenshot(window(), "main_groups_open");
     QTest::mouseClick(window().groupsToggle(), Qt::LeftButton);

@@ -2,7 +2,7 @@
 // with what is wrong, and an OK that stores the settings and restarts the bridge.
 #include "ui_fixture.h"
 
-#include "app/main_menu.h"
+#include "windows/main_window_menu.h"
 #include "mqtt/bridge.h"
 #include "settings/cipher.h"
 #include "ui/mqtt_settings_page.h"
@@ -15,7 +15,7 @@ class MqttSetupTest : public UiFixture {};
 
 TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     startRunning();
-    app::runMenuEntry(program->app(), app::MenuId::SetupMqtt);
+    windows::runMenuEntry(program->app(), windows::MenuId::SetupMqtt);
     ui::PreferencesWindow& prefs = program->preferences();
     ASSERT_TRUE(prefs.isVisible());
     ui::MqttSettingsPage& page = *prefs.mqttPage();
@@ -54,8 +54,8 @@ TEST_F(MqttSetupTest, TheMqttTabTestsStoresAndRestartsTheBridge) {
     QTest::mouseClick(prefs.okButton(), Qt::LeftButton);
     EXPECT_FALSE(prefs.isVisible());
     const SettingsBackend& s = program->app().settings;
-    EXPECT_EQ(ReadSetting(s, Setting::MqttBroker), "mqtt://hub:1884");
-    EXPECT_EQ(CipherText(true, ReadSetting(s, Setting::MqttPassword)), "pa55");
+    EXPECT_EQ(readSetting(s, Setting::MqttBroker), "mqtt://hub:1884");
+    EXPECT_EQ(cipherText(true, readSetting(s, Setting::MqttPassword)), "pa55");
     EXPECT_EQ(mqttBroker.options.willTopic, "zul/status"); // the bridge's own connection
     EXPECT_EQ(mqttBroker.options.clientId, id);
     mqttBroker.accept();

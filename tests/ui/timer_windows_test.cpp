@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QWindow>
 
-#include "app/main_menu.h"
+#include "windows/main_window_menu.h"
 #include "app/timers_switch.h"
 #include "timers/timer_log.h"
 #include "timers/timer_service.h"
@@ -30,10 +30,10 @@ protected:
         writeFile(home.home() / "hall.cro", "\"01110000000100000001\"\r\n");
         writeFile(home.home() / "loop.cro", "\"01000000000010000002\"\r\n");
         startRunning();
-        WriteSetting(program->app().settings, Setting::CityLatitude, "52.52");
-        WriteSetting(program->app().settings, Setting::CityLongitude, "-13.4");
-        WriteSetting(program->app().settings, Setting::CityZone, "-1");
-        app::runMenuEntry(program->app(), app::MenuId::SetupTimer);
+        writeSetting(program->app().settings, Setting::CityLatitude, "52.52");
+        writeSetting(program->app().settings, Setting::CityLongitude, "-13.4");
+        writeSetting(program->app().settings, Setting::CityZone, "-1");
+        windows::runMenuEntry(program->app(), windows::MenuId::SetupTimer);
         ASSERT_TRUE(timers().isVisible());
     }
     void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
@@ -146,7 +146,7 @@ TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
     EXPECT_EQ(file(), six);
 
     // Cancel drops rows added since the last save.
-    app::runMenuEntry(program->app(), app::MenuId::SetupTimer);
+    windows::runMenuEntry(program->app(), windows::MenuId::SetupTimer);
     click(timers().addButton());
     click(timers().cancelButton());
     EXPECT_EQ(timers().rows(), 6);
@@ -160,7 +160,7 @@ TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
 TEST_F(TimerWindowsTest, AStatusChangeTouchesOneLineAndAHiddenLogCatchesUp) {
     startWithMacros();
     for (int i = 0; i < 94; ++i) click(timers().addButton());
-    app::runMenuEntry(program->app(), app::MenuId::TimerStatus);
+    windows::runMenuEntry(program->app(), windows::MenuId::TimerStatus);
     ui::TimerStatusModel* model = timerLog().statusModel();
     ASSERT_EQ(model->rowCount(), 100);
     QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
@@ -198,7 +198,7 @@ TEST_F(TimerWindowsTest, TheMasterSwitchAndTheSoundBoxesAreSharedWithTheRestOfTh
     EXPECT_EQ(program->app().settings.read(Setting::TimerStartSoundOn), "0");
 
     // A choice made in another window shows here at once, and the other way round.
-    app::runMenuEntry(program->app(), app::MenuId::SetupSounds);
+    windows::runMenuEntry(program->app(), windows::MenuId::SetupSounds);
     ui::PreferencesWindow& prefs = program->preferences();
     auto clickCaption = [](QCheckBox* box) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(20, box->height() / 2));
@@ -210,12 +210,12 @@ TEST_F(TimerWindowsTest, TheMasterSwitchAndTheSoundBoxesAreSharedWithTheRestOfTh
     clickCaption(tips);
     EXPECT_TRUE(timers().addButton()->toolTip().isEmpty());
     EXPECT_TRUE(timerLog().clearButton()->toolTip().isEmpty());
-    app::runMenuEntry(program->app(), app::MenuId::ShowToolTips);
+    windows::runMenuEntry(program->app(), windows::MenuId::ShowToolTips);
     EXPECT_TRUE(tips->isChecked());
     EXPECT_EQ(timers().addButton()->toolTip(), "Add a new timer! (Timer 7)");
-    app::runMenuEntry(program->app(), app::MenuId::ShortcutStartup);
+    windows::runMenuEntry(program->app(), windows::MenuId::ShortcutStartup);
     EXPECT_TRUE(prefs.optionBox(app::Option::AutoStart)->isChecked());
-    app::runMenuEntry(program->app(), app::MenuId::RemoveShortcutStartup);
+    windows::runMenuEntry(program->app(), windows::MenuId::RemoveShortcutStartup);
     EXPECT_FALSE(prefs.optionBox(app::Option::AutoStart)->isChecked());
 }
 
@@ -269,7 +269,7 @@ TEST_F(TimerWindowsTest, TheLogWindowFollowsARunClearsPrintsSavesAndOpensTheLog)
         table.setStart(i, timers[i][1]);
         table.setDays(i, DaysRule::Everyday);
     }
-    app::runMenuEntry(program->app(), app::MenuId::TimerStatus);
+    windows::runMenuEntry(program->app(), windows::MenuId::TimerStatus);
     ASSERT_TRUE(timerLog().isVisible());
     loop.runFor(12000);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A1 ON", "A1 OFF"}));

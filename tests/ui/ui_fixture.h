@@ -4,7 +4,7 @@
 // widget headers every window test clicks through come with it.
 #include "app/app_fixture.h"
 #include "app/main_clock.h"
-#include "app/main_window_logic.h"
+#include "windows/main_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>

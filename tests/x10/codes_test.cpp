@@ -25,7 +25,7 @@ TEST(X10Frames, GoldenFramesOfTheDocumentedCommands) {
     EXPECT_EQ(a9off.unit, "00100000");
 
     codes.setUnitsHighPage(true);
-    EXPECT_EQ(codes.HouseBits(16), "00110100");
+    EXPECT_EQ(codes.houseBits(16), "00110100");
     const CodeBytes pdim = codes.bytesFor({16, 0, Action::Dim});
     EXPECT_EQ(pdim.house, "00110000");
     EXPECT_EQ(pdim.unit, "10011000");
@@ -44,10 +44,10 @@ TEST(X10Frames, UnitPageDoesNotChangeWhatACommandSends) {
                           Command{house, 0, Action::Bri}, Command{house, 0, Action::Aln}})
             EXPECT_EQ(low.frameFor(c), high.frameFor(c));
     }
-    EXPECT_EQ(low.HouseBits(1), "01100000");
-    EXPECT_EQ(high.HouseBits(1), "01100100");
-    EXPECT_THROW(low.HouseBits(0), std::out_of_range);
-    EXPECT_THROW(low.HouseBits(17), std::out_of_range);
+    EXPECT_EQ(low.houseBits(1), "01100000");
+    EXPECT_EQ(high.houseBits(1), "01100100");
+    EXPECT_THROW(low.houseBits(0), std::out_of_range);
+    EXPECT_THROW(low.houseBits(17), std::out_of_range);
 }
 
 TEST(X10Frames, ParsingAcceptsAnyCaseAndEnforcesTheUnitActionRules) {

@@ -11,7 +11,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "x10/port_link.h"
-#include "x10/port_setup.h"
+#include "windows/port_setup_dialog.h"
 #include "x10/switching_port.h"
 #include "x10/transmitter.h"
 
@@ -65,7 +65,7 @@ TEST(PortText, NumbersPathsAndTheSimulator) {
 TEST(OpenPort, OutcomesOfOpening) {
     Rig ok;
     ok.store.value = "3";
-    EXPECT_TRUE(ok.link.OpenPort());
+    EXPECT_TRUE(ok.link.openPort());
     EXPECT_TRUE(ok.port.isOpen());
     EXPECT_EQ(ok.port.portName(), "3");
     EXPECT_TRUE(ok.dialogs.shown.empty());
@@ -75,7 +75,7 @@ TEST(OpenPort, OutcomesOfOpening) {
         Rig busy;
         busy.store.value = "3";
         busy.port.failOpenWith(kind);
-        EXPECT_FALSE(busy.link.OpenPort());
+        EXPECT_FALSE(busy.link.openPort());
         EXPECT_EQ(busy.link.failureMark(), "port false");
         EXPECT_TRUE(busy.dialogs.shown.empty());
     }
@@ -83,7 +83,7 @@ TEST(OpenPort, OutcomesOfOpening) {
     Rig other;
     other.store.value = "3";
     other.port.failOpenWith(PortErrorKind::Other, "Input/output error");
-    EXPECT_TRUE(other.link.OpenPort());
+    EXPECT_TRUE(other.link.openPort());
     EXPECT_EQ(messages(other), (std::vector<std::string>{"5 Input/output error"}));
     EXPECT_EQ(other.link.failureMark(), "");
 }
@@ -107,7 +107,7 @@ TEST(OpenPort, StartupRetriesOnceThenReportsAndShowsTheDialog) {
     // A blank port waits a second, then asks for one.
     Rig unset;
     unset.store.value = " ";
-    EXPECT_FALSE(unset.link.OpenPort());
+    EXPECT_FALSE(unset.link.openPort());
     EXPECT_GE(unset.clock.monotonicMicros(), 1000000);
     EXPECT_EQ(unset.link.openAtStartup(), StartupPort::NotSet);
     EXPECT_EQ(unset.dialogShown, 2);
@@ -123,18 +123,18 @@ TEST(OpenPort, PortChoiceLivesEncipheredInRecord270) {
     EXPECT_FALSE(portIsSet(store.load()));
     ASSERT_TRUE(store.save("/dev/serial/by-id/usb-cm17a"));
     EXPECT_EQ(store.load(), "/dev/serial/by-id/usb-cm17a");
-    EXPECT_EQ(records.ReadRecord(270, true), "/dev/serial/by-id/usb-cm17a");
-    EXPECT_NE(records.ReadRecord(270, false), "/dev/serial/by-id/usb-cm17a");
+    EXPECT_EQ(records.readRecord(270, true), "/dev/serial/by-id/usb-cm17a");
+    EXPECT_NE(records.readRecord(270, false), "/dev/serial/by-id/usb-cm17a");
 }
 
 TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
     struct Case {
         const char* stored;
-        PortSetup::Choice choice;
+        windows::PortSetupDialogForm::Choice choice;
         const char* other;
         const char* status;
     };
-    using C = PortSetup::Choice;
+    using C = windows::PortSetupDialogForm::Choice;
     for (const Case& c : {Case{"2", C::Com2, "", "Currently set to Com Port 2"},
                           Case{"7", C::Other, "7", "Currently set to Com Port 7"},
                           Case{"/dev/serial/by-id/usb-x10", C::Other, "/dev/serial/by-id/usb-x10",
@@ -144,7 +144,7 @@ TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
                           Case{" ", C::None, "", "Com port is not set!"}}) {
         Rig rig;
         rig.store.value = c.stored;
-        PortSetup setup(rig.port, rig.store, rig.dialogs);
+        windows::PortSetupDialogForm setup(rig.port, rig.store, rig.dialogs);
         setup.show();
         EXPECT_TRUE(setup.isShown());
         EXPECT_EQ(setup.choice(), c.choice) << c.stored;
@@ -154,7 +154,7 @@ TEST(PortSetupLogic, OpeningSelectsTheStoredPort) {
     // Nothing stored: the port object's current port is selected.
     Rig rig;
     rig.port.open("4");
-    PortSetup setup(rig.port, rig.store, rig.dialogs);
+    windows::PortSetupDialogForm setup(rig.port, rig.store, rig.dialogs);
     setup.show();
     EXPECT_EQ(setup.choice(), C::Com4);
     EXPECT_EQ(setup.status(), "Com port is not set!");
@@ -174,10 +174,10 @@ TEST(PortSetupLogic, ApplyOkAndCancel) {
     Rig rig;
     rig.store.value = "1";
     rig.port.open("1");
-    PortSetup setup(rig.port, rig.store, rig.dialogs);
+    windows::PortSetupDialogForm setup(rig.port, rig.store, rig.dialogs);
     setup.show();
 
-    setup.choose(PortSetup::Choice::Other);
+    setup.choose(windows::PortSetupDialogForm::Choice::Other);
     for (const char* bad : {"", "abc"}) {
         setup.setOtherText(bad);
         EXPECT_FALSE(setup.apply()) << bad;
@@ -187,7 +187,7 @@ TEST(PortSetupLogic, ApplyOkAndCancel) {
     EXPECT_EQ(rig.port.portName(), "1");
     EXPECT_EQ(rig.port.closeCount(), 0);
 
-    setup.choose(PortSetup::Choice::Com3);
+    setup.choose(windows::PortSetupDialogForm::Choice::Com3);
     EXPECT_TRUE(setup.apply());
     EXPECT_TRUE(setup.isShown());
     EXPECT_EQ(rig.port.closeCount(), 1);
@@ -199,7 +199,7 @@ TEST(PortSetupLogic, ApplyOkAndCancel) {
     // A port that does not open is still stored (the user may plug it in),
     // and the status line says it is not open.
     rig.port.failOpenWith(PortErrorKind::InvalidPort, "no such device");
-    setup.choose(PortSetup::Choice::Other);
+    setup.choose(windows::PortSetupDialogForm::Choice::Other);
     setup.setOtherText("9");
     EXPECT_TRUE(setup.ok());
     EXPECT_FALSE(setup.isShown());
@@ -207,7 +207,7 @@ TEST(PortSetupLogic, ApplyOkAndCancel) {
     EXPECT_EQ(setup.status(), "Currently set to Com Port 9 (not open: no such device)");
 
     setup.show();
-    setup.choose(PortSetup::Choice::Com2);
+    setup.choose(windows::PortSetupDialogForm::Choice::Com2);
     const int saves = rig.store.saves;
     setup.cancel();
     EXPECT_FALSE(setup.isShown());

@@ -89,8 +89,8 @@ TEST(SendBits, OnlyTheBitsGoOutRaisedAndARefusalIsNotedOnce) {
     bool raisedDuringPause = false;
     auto probe = rig.loop.createTick("probe", 10, [&] { raisedDuringPause |= system.raised; });
     probe->setEnabled(true);
-    rig.tx.SendBits("10");
-    rig.tx.SendBits("1");
+    rig.tx.sendBits("10");
+    rig.tx.sendBits("1");
     EXPECT_EQ(system.calls, (std::vector<std::string>{"raise@0", "restore@8", "raise@8", "restore@12"}));
     EXPECT_FALSE(raisedDuringPause);
     EXPECT_TRUE(notes.empty());
@@ -101,7 +101,7 @@ TEST(SendBits, OnlyTheBitsGoOutRaisedAndARefusalIsNotedOnce) {
     FramePriority fallback(denied, [&](std::error_code e) { notes.push_back(e); });
     refused.tx.setFramePriority(&fallback);
     const X10Codes codes;
-    for (int unit = 1; unit <= 3; ++unit) refused.tx.SendBits(codes.frameFor({1, unit, Action::On}));
+    for (int unit = 1; unit <= 3; ++unit) refused.tx.sendBits(codes.frameFor({1, unit, Action::On}));
     EXPECT_EQ(denied.calls, std::vector<std::string>{"raise@0"}); // asked once, never restored
     EXPECT_EQ(notes, std::vector<std::error_code>{denied.refusal});
     EXPECT_EQ(refused.port.decoder().texts(), (std::vector<std::string>{"A1 ON", "A2 ON", "A3 ON"}));
@@ -109,7 +109,7 @@ TEST(SendBits, OnlyTheBitsGoOutRaisedAndARefusalIsNotedOnce) {
 
 TEST(SendBits, LineSequenceOfTwoBits) {
     Rig rig;
-    rig.tx.SendBits("10");
+    rig.tx.sendBits("10");
     std::vector<std::string> seen;
     for (const auto& e : rig.port.lines().events()) seen.push_back(sim::describe(e));
     EXPECT_EQ(seen, (std::vector<std::string>{"RTS high", "DTR low", "RTS high", "DTR high", "RTS low", "DTR high",
@@ -124,12 +124,12 @@ TEST(SendBits, EveryUnitAndGroupCommandDecodesBackToWhatWasSent) {
         const std::string letter(1, houseLetter(house));
         for (int unit = 1; unit <= 16; ++unit) {
             for (Action a : {Action::On, Action::Off}) {
-                rig.tx.SendBits(codes.frameFor({house, unit, a}));
+                rig.tx.sendBits(codes.frameFor({house, unit, a}));
                 expected.push_back(letter + std::to_string(unit) + (a == Action::On ? " ON" : " OFF"));
             }
         }
         for (const char* name : {"BRI", "DIM", "ALN", "ALF", "AUF"}) {
-            rig.tx.SendBits(codes.frameFor({house, 0, *parseAction(name)}));
+            rig.tx.sendBits(codes.frameFor({house, 0, *parseAction(name)}));
             expected.push_back(letter + " " + name);
         }
     }
@@ -140,7 +140,7 @@ TEST(SendBits, EachStateHeldForTheStateTimeNeverBothLow) {
     Rig rig;
     rig.tx.setStateMicros(800);
     const std::int64_t start = rig.clock.monotonicMicros();
-    rig.tx.SendBits(X10Codes().frameFor({1, 1, Action::On}));
+    rig.tx.sendBits(X10Codes().frameFor({1, 1, Action::On}));
     const auto& ev = rig.port.lines().events();
     ASSERT_EQ(ev.size(), 160u);
     // 70 ms settle, then 80 states of 800 us each.
@@ -178,7 +178,7 @@ TEST(SendBits, LateWakeUpsWidenTheBusyWaitForThisFrameAndTheNextWithinACap) {
         lateness = late;
         lateFrom = first + 2 * fromState;
         const long reads = clock.reads;
-        tx.SendBits(frame);
+        tx.sendBits(frame);
         Sent sent{{}, clock.reads - reads};
         for (std::size_t i = first + 3; i < ev.size(); i += 2) sent.states.push_back(ev[i].micros - ev[i - 2].micros);
         return sent;
@@ -206,10 +206,10 @@ TEST(SendBits, OnlyTheSettleTimeLetsOtherEventsRun) {
     const std::int64_t t0 = rig.clock.monotonicMicros();
     // A click during the settle time sends its own frame; one due while the
     // bits go out has to wait for the last of them.
-    rig.loop.at(t0 + 30000, [&] { rig.tx.SendBits(codes.frameFor({2, 2, Action::On})); });
+    rig.loop.at(t0 + 30000, [&] { rig.tx.sendBits(codes.frameFor({2, 2, Action::On})); });
     std::size_t eventsWhenLateActionRan = 0;
     rig.loop.at(t0 + 150000, [&] { eventsWhenLateActionRan = rig.port.lines().events().size(); });
-    rig.tx.SendBits(codes.frameFor({1, 1, Action::Off}));
+    rig.tx.sendBits(codes.frameFor({1, 1, Action::Off}));
     EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"B2 ON", "A1 OFF"}));
     rig.loop.runFor(200);
     EXPECT_EQ(eventsWhenLateActionRan, 320u);
@@ -219,10 +219,10 @@ TEST(SendBits, ObserversHearEveryFrameAndEndOfRunSendsTwoTrailers) {
     Rig rig;
     std::vector<std::string> heard;
     const int id = rig.tx.addSentObserver([&](const std::string& bits) { heard.push_back(bits); });
-    rig.tx.SendBits(MacroLeadIn);
+    rig.tx.sendBits(MacroLeadIn);
     rig.tx.endOfRun();
     rig.tx.removeSentObserver(id);
-    rig.tx.SendBits("1");
+    rig.tx.sendBits("1");
     EXPECT_EQ(heard, (std::vector<std::string>{MacroLeadIn, MacroTrailer, MacroTrailer}));
     EXPECT_EQ(rig.port.decoder().texts(), (std::vector<std::string>{"lead-in", "trailer", "trailer"}));
     // 150 ms without events between the trailers, then the second one's 70 ms settle.
@@ -234,15 +234,15 @@ TEST(SendBits, ObserversHearEveryFrameAndEndOfRunSendsTwoTrailers) {
 TEST(Pause, NothingForZeroOrLessOtherwiseTicksKeepRunningAndItEndsOnTime) {
     Rig rig;
     const long before = rig.loop.processCount();
-    rig.tx.Pause(0);
-    rig.tx.Pause(-1.5);
+    rig.tx.pause(0);
+    rig.tx.pause(-1.5);
     EXPECT_EQ(rig.loop.processCount(), before);
     EXPECT_EQ(rig.clock.monotonicMicros(), 0);
 
     int ticks = 0;
     auto tick = rig.loop.createTick("t", 100, [&] { ++ticks; });
     tick->setEnabled(true);
-    rig.tx.Pause(1.0);
+    rig.tx.pause(1.0);
     EXPECT_NEAR(rig.secondsSince(0), 1.0, 0.006);
     EXPECT_GE(ticks, 9);
 }
@@ -251,18 +251,18 @@ TEST(Pause, NothingForZeroOrLessOtherwiseTicksKeepRunningAndItEndsOnTime) {
 // stretch a pause; StopAll ends it within one step.
 TEST(Pause, FollowsElapsedTimeNotTheWallClockAndStopAllEndsIt) {
     Rig late(DateTime{2024, 6, 3, 23, 59, 59, 500});
-    late.tx.Pause(2.0);
+    late.tx.pause(2.0);
     EXPECT_EQ(late.clock.now().day, 4);
     EXPECT_NEAR(late.clock.now().secondsOfDay(), 1.5, 0.02);
 
     Rig stepped(DateTime{2024, 10, 27, 3, 0, 0, 0});
     stepped.loop.afterMs(500, [&] { stepped.clock.setNow(DateTime{2024, 10, 27, 3, 0, 0, 100}); });
-    stepped.tx.Pause(2.0);
+    stepped.tx.pause(2.0);
     EXPECT_NEAR(stepped.secondsSince(0), 2.0, 0.006);
 
     Rig stopped;
     stopped.loop.afterMs(300, [&] { stopped.stopAll = true; });
-    stopped.tx.Pause(60.0);
+    stopped.tx.pause(60.0);
     EXPECT_GE(stopped.secondsSince(0), 0.300);
     EXPECT_LE(stopped.secondsSince(0), 0.306);
 }
