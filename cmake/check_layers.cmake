@@ -5,7 +5,7 @@
 # may include besides their own ("." is main.cpp). The README's table for
 # developers says the same in words; change both together.
 set(zul_logic_below_app "timers,macros,favs,sun,x10,settings,platform")
-set(zul_logic "mqtt,app,${zul_logic_below_app}")
+set(zul_logic "windows,web,mqtt,app,${zul_logic_below_app}")
 set(zul_layers
   "platform:"
   "platform/sim:platform"
@@ -17,10 +17,13 @@ set(zul_layers
   "favs:x10,settings,platform"
   "app:${zul_logic_below_app}"
   "mqtt:app,${zul_logic_below_app}"
+  "web:mqtt,app,${zul_logic_below_app}"
+  "windows:web,mqtt,app,${zul_logic_below_app}"
   "platform/qt:platform,platform/sim"
   "mqtt/mosquitto:${zul_logic}"
-  "ui:${zul_logic},platform/qt,mqtt/mosquitto"
-  "cli:${zul_logic},platform/qt,platform/sim,mqtt/mosquitto"
+  "web/qt:${zul_logic}"
+  "ui:${zul_logic},platform/qt,mqtt/mosquitto,web/qt"
+  "cli:${zul_logic},platform/qt,platform/sim,mqtt/mosquitto,web/qt"
   ".:ui,cli"
 )
 
