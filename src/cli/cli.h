@@ -35,6 +35,7 @@ int runCommand(const Args& args, Io& io);
 int serviceCommand(const Args& args, Io& io);
 int timersCommand(const Args& args, Io& io);
 int unitsCommand(const Args& args, Io& io);
+int remoteCommand(const Args& args, Io& io);
 
 // Each subcommand's --help text.
 extern const char* const frameHelp;
@@ -48,6 +49,7 @@ extern const char* const runHelp;
 extern const char* const serviceHelp;
 extern const char* const timersHelp;
 extern const char* const unitsHelp;
+extern const char* const remoteHelp;
 
 struct Command {
     const char* name;

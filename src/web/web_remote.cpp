@@ -87,7 +87,10 @@ void WebRemote::restart() {
 
 HttpResponse WebRemote::handle(const HttpRequest& request) {
     HttpResponse response = api_.handle(request, app_.clock.monotonicMicros() / 1000);
-    if (response.eventStream) lastSentMs_ = app_.clock.monotonicMicros() / 1000;
+    if (response.eventStream) { // it starts with the state as it is
+        lastState_ = controls_.stateJson();
+        lastSentMs_ = app_.clock.monotonicMicros() / 1000;
+    }
     return response;
 }
 
