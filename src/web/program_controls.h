@@ -8,9 +8,12 @@
 
 #include "web/api.h"
 
-namespace zul::app {
+namespace zul {
+class TimerService;
+namespace app {
 class App;
 }
+} // namespace zul
 
 namespace zul::web {
 
@@ -18,6 +21,7 @@ class ProgramControls : public RemoteControls {
 public:
     // The log keeps the last MaxLogLines lines of the session log.
     static constexpr std::size_t MaxLogLines = 200;
+    static constexpr std::size_t MaxMacros = 500;
 
     ProgramControls(app::App& app, mqtt::MqttBridge& bridge) : app_(app), bridge_(bridge) {}
     std::string stateJson() override;
@@ -27,8 +31,10 @@ public:
 private:
     std::string unitsJson() const;
     std::string groupsJson() const;
+    std::string panicJson() const;
     std::string macrosJson() const;
     std::string timersJson();
+    std::string loopJson(TimerService& timers) const;
 
     app::App& app_;
     mqtt::MqttBridge& bridge_;

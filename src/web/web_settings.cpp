@@ -13,6 +13,13 @@ bool hostCharacters(const std::string& host, bool v6) {
     const std::string_view allowed = v6 ? "0123456789abcdefABCDEF:." : "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ.-";
     return host.find_first_not_of(allowed) == std::string::npos;
 }
+
+std::string quoted(const std::string& text) {
+    std::string out(1, '\'');
+    out += printable(text);
+    out += '\'';
+    return out;
+}
 } // namespace
 
 std::optional<ListenAddress> parseListenAddress(const std::string& given, std::string& error) {
@@ -25,14 +32,14 @@ std::optional<ListenAddress> parseListenAddress(const std::string& given, std::s
         const bool v6 = host.size() >= 2 && host.front() == '[' && host.back() == ']';
         if (v6) host = host.substr(1, host.size() - 2);
         if (!hostCharacters(host, v6) || (!v6 && host.find(':') != std::string::npos)) {
-            error = "'" + printable(text) + "' is not [ADDRESS:]PORT (an IPv6 address goes in brackets: [::1]:8080)";
+            error = quoted(text) + " is not [ADDRESS:]PORT (an IPv6 address goes in brackets: [::1]:8080)";
             return std::nullopt;
         }
         a.host = host;
     }
     const auto number = port.find_first_not_of("0123456789") == std::string::npos ? wholeNumberIn(port) : std::nullopt;
     if (!number || *number < 1 || *number > 65535) {
-        error = "'" + printable(text) + "' names no port from 1 to 65535";
+        error = quoted(text) + " names no port from 1 to 65535";
         return std::nullopt;
     }
     a.port = static_cast<int>(*number);
@@ -47,7 +54,9 @@ std::string addressText(const ListenAddress& a) {
 std::string pageLink(const ListenAddress& a, const std::string& hostName) {
     ListenAddress shown = a;
     if (a.host == "0.0.0.0" || a.host == "::") shown.host = hostName;
-    return "http://" + addressText(shown) + "/";
+    std::string link = "http://";
+    link += addressText(shown);
+    return link + "/";
 }
 
 WebSettings loadWebSettings(const SettingsBackend& settings) {
