@@ -1,5 +1,6 @@
 #include "web/program_controls.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -18,6 +19,12 @@ using mqtt::jsonString;
 
 std::string stateText(std::optional<bool> on) { return on ? jsonString(*on ? "ON" : "OFF") : "null"; }
 std::string boolText(bool on) { return on ? "true" : "false"; }
+
+// A status line as the log window shows it: its tabs as gaps.
+std::string statusText(std::string text) {
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    return jsonString(printable(text));
+}
 
 std::string joined(const std::vector<std::string>& items) {
     std::string out = "[";
@@ -129,7 +136,7 @@ std::string ProgramControls::timersJson() {
                             .add("days", jsonString(daysRuleCaption(t.days)))
                             .add("next", o.nextRun ? jsonString(o.nextRun->isoText()) : "null")
                             .add("never", jsonString(o.never))
-                            .add("status", jsonString(at < status.size() ? printable(status[at].text) : ""))
+                            .add("status", statusText(at < status.size() ? status[at].text : ""))
                             .done());
     }
     return out.add("list", joined(items)).done();
@@ -140,7 +147,7 @@ std::string ProgramControls::loopJson(TimerService& timers) const {
     return JsonFields()
         .add("entry", jsonString(printable(loop.entryText())))
         .add("enabled", boolText(loop.enabled()))
-        .add("status", jsonString(printable(timers.log().loopStatus().text)))
+        .add("status", statusText(timers.log().loopStatus().text))
         .done();
 }
 
