@@ -45,7 +45,7 @@ const char* const remoteHelp = "usage: zulmarin remote password\n"
                                "Sets the password of the web remote: reads it from standard input (typed twice\n"
                                "and not shown on a terminal; else the first line) and stores only its salted\n"
                                "hash (PBKDF2-HMAC-SHA256) in the \"WebRemote\" section of the settings. Every\n"
-                               "browser logs in again once a running copy of zulmarin reads the new settings.\n"
+                               "browser logs in again once a running copy of zulmarin has read the new settings.\n"
                                "The password has at least 8 characters.\n"
                                "Exit status: 0 stored, 2 bad input, 1 the settings cannot be written.\n";
 

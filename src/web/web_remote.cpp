@@ -53,7 +53,6 @@ bool WebRemote::start(const std::string& addressOverride) {
     }
     std::string error;
     address_ = *parseListenAddress(settings.address, error);
-    passwordHash_ = settings.passwordHash;
     server_ = factory_();
     const std::string why =
         server_->listen(address_.host, address_.port, [this](const HttpRequest& r) { return handle(r); });
@@ -79,13 +78,17 @@ void WebRemote::stop() {
 }
 
 void WebRemote::restart() {
-    const std::string before = passwordHash_;
     stop();
     start();
-    if (passwordHash_ != before) api_.logOutAll();
 }
 
 HttpResponse WebRemote::handle(const HttpRequest& request) {
+    // A password set meanwhile (the service reads its settings again when
+    // they change) counts at once, and every browser logs in again.
+    if (const std::string hash = loadWebSettings(app_.settings).passwordHash; hash != passwordHash_) {
+        passwordHash_ = hash;
+        api_.logOutAll();
+    }
     HttpResponse response = api_.handle(request, app_.clock.monotonicMicros() / 1000);
     if (response.eventStream) { // it starts with the state as it is
         lastState_ = controls_.stateJson();

@@ -40,7 +40,8 @@ public:
     // it cannot start (no password set, the address unusable or taken).
     bool start(const std::string& addressOverride = "");
     void stop();
-    // The settings changed (every browser logs in again when the password did).
+    // The settings changed. A new password counts from the next request on,
+    // and every browser logs in again.
     void restart();
 
     bool running() const { return server_ != nullptr; }
@@ -62,7 +63,7 @@ private:
     const KeyDerivation& keys_;
     ProgramControls controls_;
     WebApi api_;
-    std::string passwordHash_;
+    std::string passwordHash_; // the one the sessions were opened with
     std::unique_ptr<HttpServer> server_;
     ListenAddress address_;
     std::string status_ = "The web remote is off.";

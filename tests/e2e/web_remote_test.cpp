@@ -166,6 +166,11 @@ TEST(WebRemoteEndToEnd, NoPasswordNoRemoteAndEveryCommandGivesItsFrameAndState) 
     EXPECT_TRUE(waitUntil([&] { return remote.request("GET", "/api/state").body.find(R"("timers":{"on":false)") !=
                                        std::string::npos; }, 3000));
     EXPECT_EQ(remote.request("GET", "/api/log").body.rfind("{\"log\":[", 0), 0u);
+    // A password set while the service runs counts once it has read its
+    // settings again, and every browser logs in again.
+    ASSERT_EQ(remote.setPassword("another password"), 0);
+    EXPECT_TRUE(waitUntil([&] { return remote.request("GET", "/api/state").status == 401; }, 5000));
+    EXPECT_EQ(remote.logIn("another password").status, 200);
     EXPECT_EQ(remote.end(), 0);
 }
 
