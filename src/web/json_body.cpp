@@ -24,9 +24,7 @@ public:
             blanks();
             if (!name || !take(':')) return fail(error, "the JSON object is malformed");
             blanks();
-            auto value = this->value();
-            if (!value) return fail(error, "a value is not a string, number, true, false or null");
-            out[*name] = *value;
+            if (!value(out[*name])) return fail(error, "a value is not a string, number, true, false or null");
             blanks();
             if (take('}')) return end(out, error);
             if (!take(',')) return fail(error, "the JSON object is malformed");
@@ -56,20 +54,22 @@ private:
         while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\r' || text_[at_] == '\n'))
             ++at_;
     }
-    std::optional<JsonValue> value() {
+    // Into the member's place; false when the text there is no plain value.
+    bool value(JsonValue& out) {
         if (at_ < text_.size() && text_[at_] == '"') {
             auto s = string();
-            if (!s) return std::nullopt;
-            return JsonValue(std::move(*s));
+            if (s) out.emplace<std::string>(std::move(*s));
+            return s.has_value();
         }
-        if (word("true")) return JsonValue(true);
-        if (word("false")) return JsonValue(false);
-        if (word("null")) return JsonValue(nullptr);
+        if (word("true")) return out.emplace<bool>(true), true;
+        if (word("false")) return out.emplace<bool>(false), true;
+        if (word("null")) return out.emplace<std::nullptr_t>(), true;
         const std::size_t from = at_;
         while (at_ < text_.size() && std::string_view("+-.0123456789eE").find(text_[at_]) != std::string_view::npos) ++at_;
         const auto number = decimalNumberIn(text_.substr(from, at_ - from));
-        if (from == at_ || !number) return std::nullopt;
-        return JsonValue(*number);
+        if (from == at_ || !number) return false;
+        out.emplace<double>(*number);
+        return true;
     }
     // Code points up to U+FFFF; a surrogate escape is refused (no name we take needs one).
     bool escape(std::string& out) {
