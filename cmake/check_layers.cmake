@@ -5,7 +5,7 @@
 # may include besides their own ("." is main.cpp). The README's table for
 # developers says the same in words; change both together.
 set(zul_domain "timers,macros,sun,x10,settings,platform")
-set(zul_logic "mqtt,service,handoff,app,windows,${zul_domain}")
+set(zul_logic "web,mqtt,service,handoff,app,windows,${zul_domain}")
 set(zul_layers
   "platform:"
   "platform/sim:platform"
@@ -20,10 +20,12 @@ set(zul_layers
   "handoff:app,${zul_domain}"
   "service:handoff,app,${zul_domain}"
   "mqtt:app,${zul_domain}"
+  "web:mqtt,app,${zul_domain}"
   "platform/qt:platform,platform/sim"
   "mqtt/mosquitto:${zul_logic}"
-  "ui:${zul_logic},platform/qt,mqtt/mosquitto"
-  "cli:${zul_logic},platform/qt,platform/sim,mqtt/mosquitto"
+  "web/qt:${zul_logic}"
+  "ui:${zul_logic},platform/qt,mqtt/mosquitto,web/qt"
+  "cli:${zul_logic},platform/qt,platform/sim,mqtt/mosquitto,web/qt"
   ".:ui,cli,platform"
 )
 

@@ -1,5 +1,5 @@
 // zulmarin-tx: the subcommands that drive the transmitter (send, run and
-// service) and macro print, on Qt Core without any window or sound library.
+// service), remote password and macro print, on Qt Core without any window or sound library.
 // zulmarin starts it with its own command line.
 #include <iostream>
 
@@ -14,8 +14,9 @@ int main(int argc, char** argv) {
     if (command == "send") return zul::cli::sendCommand(rest, io);
     if (command == "run") return zul::cli::runCommand(rest, io);
     if (command == "service") return zul::cli::serviceCommand(rest, io);
+    if (command == "remote") return zul::cli::remoteCommand(rest, io);
     if (command == "macro" && !rest.empty() && rest[0] == "print")
         return zul::cli::macroPrintCommand(zul::cli::Args(rest.begin() + 1, rest.end()), io, nullptr);
     return zul::cli::badInput(io,
-                              "zulmarin-tx runs send, run, service and macro print for zulmarin (try zulmarin --help)");
+                              "zulmarin-tx runs send, run, service, remote and macro print for zulmarin (try zulmarin --help)");
 }

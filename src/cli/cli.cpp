@@ -40,7 +40,9 @@ const std::vector<Command>& commands() {
         {"city", cityCommand, "city [NAME|INDEX]                the city table", &cityHelp},
         {"cipher", cipherCommand, "cipher encipher|decipher TEXT    the text cipher", &cipherHelp},
         {"errorlog", errorlogCommand, "errorlog [FILE]                  print the error log deciphered", &errorlogHelp},
-        {"service", nullptr, "service [--port P] [--mqtt URL]  run the timers without windows", &serviceHelp,
+        {"service", nullptr, "service [--port P] [--mqtt URL]  run the timers without windows (--http: web)",
+         &serviceHelp, TransmitterProgram},
+        {"remote", nullptr, "remote password                  set the web remote's password", &remoteHelp,
          TransmitterProgram},
         {"units", unitsCommand, "units [describe UNIT TEXT]       list or set the unit descriptions", &unitsHelp},
     };

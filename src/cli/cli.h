@@ -51,6 +51,7 @@ extern const char* const runHelp;
 extern const char* const serviceHelp;
 extern const char* const timersHelp;
 extern const char* const unitsHelp;
+extern const char* const remoteHelp;
 
 struct Command {
     const char* name;

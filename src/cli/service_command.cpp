@@ -34,6 +34,10 @@
 #include "settings/paths.h"
 #include "settings/reloadable_settings.h"
 #include "x10/port_link.h"
+#include "web/page_assets.h"
+#include "web/qt/qt_http_server.h"
+#include "web/qt/qt_key_derivation.h"
+#include "web/web_remote.h"
 #include "x10/transmitter.h"
 
 namespace zul::cli {
@@ -107,20 +111,28 @@ void watchFiles(QFileSystemWatcher& watcher, app::HeadlessService& service) {
     rewatch();
 }
 
-// Takes "--mqtt URL" (or "--mqtt=URL") out of args; false with error set for
-// one without a usable address.
-bool takeMqttOption(Args& args, std::string& url, std::string& error) {
+// Takes "--NAME VALUE" (or "--NAME=VALUE") out of args; false with error set
+// for one without a value.
+bool takeOption(Args& args, const std::string& name, std::string& value, std::string& error, const char* example) {
+    const std::string option = "--" + name;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const bool joined = args[i].rfind("--mqtt=", 0) == 0;
-        if (args[i] != "--mqtt" && !joined) continue;
-        if (!joined && i + 1 == args.size())
-            return error = "--mqtt needs a broker address, e.g. mqtt://hub:1883", false;
-        url = joined ? args[i].substr(7) : args[i + 1];
+        const bool joined = args[i].rfind(option + "=", 0) == 0;
+        if (args[i] != option && !joined) continue;
+        if (!joined && i + 1 == args.size()) return error = option + " needs " + example, false;
+        value = joined ? args[i].substr(option.size() + 1) : args[i + 1];
         args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
                    args.begin() + static_cast<std::ptrdiff_t>(i + (joined ? 1 : 2)));
-        if (!mqtt::parseBroker(url, error)) return error = "--mqtt '" + url + "': " + error, false;
         return true;
     }
+    return true;
+}
+
+// "--mqtt URL" and "--http [ADDR:]PORT", checked.
+bool takeServiceOptions(Args& args, std::string& broker, std::string& http, std::string& error) {
+    if (!takeOption(args, "mqtt", broker, error, "a broker address, e.g. mqtt://hub:1883")) return false;
+    if (!broker.empty() && !mqtt::parseBroker(broker, error)) return error = "--mqtt '" + broker + "': " + error, false;
+    if (!takeOption(args, "http", http, error, "[ADDRESS:]PORT, e.g. 8080 or 0.0.0.0:8080")) return false;
+    if (!http.empty() && !web::parseListenAddress(http, error)) return error = "--http: " + error, false;
     return true;
 }
 
@@ -136,7 +148,8 @@ void keepFramePath(app::App& app, const std::function<void(const std::string&)>&
 }
 
 int runService(Io& io, const std::optional<std::string>& port, const std::string& mqttBroker,
-               qt::SingleInstance& instance, std::function<void()>& stop, const bool& stopped) {
+               const std::string& httpAddress, qt::SingleInstance& instance, std::function<void()>& stop,
+               const bool& stopped) {
     auto settingsFile = std::make_unique<ReloadableSettings>(configFolder() / "settings.ini");
     ReloadableSettings* settings = settingsFile.get();
     // Names of files and ports, timer entries and file contents come from
@@ -176,27 +189,35 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
         mqtt::DeviceInfo{QSysInfo::machineHostName().toStdString(), ZUL_VERSION});
     bridge->logLine = [&io](const std::string& line) { io.err << "zulmarin service: " << line << std::endl; };
     bridge->start(mqttBroker);
+    // The web remote, when "WebRemote" is on or --http names an address.
+    web::qt::QtKeyDerivation keys;
+    auto remote = std::make_unique<web::WebRemote>(
+        app, *bridge, [] { return std::make_unique<web::qt::QtHttpServer>(); }, keys, web::pageAssets());
+    remote->statusChanged = [&io, &remote] { io.err << "zulmarin service: " << remote->status() << std::endl; };
+    const bool serving = remote->start(httpAddress) || httpAddress.empty();
     QFileSystemWatcher watcher;
     watchFiles(watcher, service);
-    if (!stopped) QCoreApplication::exec();
+    if (!stopped && serving) QCoreApplication::exec();
+    remote->statusChanged = nullptr;
+    remote.reset();
     bridge.reset(); // "offline" to the hub while the machinery still stands
     service.stop();
     instance.onMessage = nullptr;
     stop = [] {};
-    return 0;
+    return serving ? 0 : 1;
 }
 
 } // namespace
 
 int serviceCommand(const Args& given, Io& io) {
     HeldStopSignals held;
-    std::string error, mqttBroker;
+    std::string error, mqttBroker, httpAddress;
     Args args = given;
-    if (!takeMqttOption(args, mqttBroker, error)) return badInput(io, error);
+    if (!takeServiceOptions(args, mqttBroker, httpAddress, error)) return badInput(io, error);
     const auto options = parsePortOptions(args, error);
     if (!options) return badInput(io, error);
     if (!options->positional.empty())
-        return badInput(io, "service takes no arguments besides --port and --mqtt (try --help)");
+        return badInput(io, "service takes no arguments besides --port, --mqtt and --http (try --help)");
     std::optional<std::string> port;
     if (options->port && !(port = x10::checkPortText(*options->port, error)))
         return badInput(io, "--port '" + *options->port + "': " + error);
@@ -218,7 +239,13 @@ int serviceCommand(const Args& given, Io& io) {
     });
     held.release();
     if (!claimTransmitter(instance, io, stopped)) return stopped ? 0 : 1;
-    return runService(io, port, mqttBroker, instance, stop, stopped);
+    if (!httpAddress.empty()) {
+        web::WebSettings remote = web::loadWebSettings(UserSettings(io).settings);
+        remote.address = httpAddress;
+        if (const std::string problem = web::startProblem(remote); !problem.empty())
+            return failed(io, "the web remote cannot start: " + problem);
+    }
+    return runService(io, port, mqttBroker, httpAddress, instance, stop, stopped);
 }
 
 } // namespace zul::cli

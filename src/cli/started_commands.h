@@ -1,6 +1,6 @@
 #pragma once
 // The subcommands zulmarin leaves to the programs it starts: send, run,
-// service and macro print to zulmarin-tx, macro print --pdf to zulmarin-gui.
+// service, remote and macro print to zulmarin-tx, macro print --pdf to zulmarin-gui.
 // Each takes the arguments after its name ("print" for macro print) and
 // returns the exit code.
 #include <optional>
@@ -14,6 +14,7 @@ namespace zul::cli {
 int sendCommand(const Args& args, Io& io);
 int runCommand(const Args& args, Io& io);
 int serviceCommand(const Args& args, Io& io);
+int remoteCommand(const Args& args, Io& io);
 // Writes the printout text into the PDF file pdf; the exit code.
 using PdfPrinter = int (*)(const std::string& text, const std::string& pdf, Io& io);
 // With --pdf the printout goes through toPdf (zulmarin-gui's printMacroToPdf).

@@ -39,7 +39,7 @@ const char* const runHelp = "usage: zulmarin run FILE.cro [--port PORT]\n"
                             "Exit status: 0 played, 2 bad input (no such file, not a macro), 1 the port\n"
                             "could not be opened.\n";
 
-const char* const serviceHelp = "usage: zulmarin service [--port PORT] [--mqtt URL]\n"
+const char* const serviceHelp = "usage: zulmarin service [--port PORT] [--mqtt URL] [--http [ADDR:]PORT]\n"
                                 "Runs the timers without any window, for a machine without a desktop; a\n"
                                 "service manager starts it (systemctl --user enable --now zulmarin).\n"
                                 "It reads the timer table tmrdat.zul and the settings of the program folder,\n"
@@ -58,6 +58,17 @@ const char* const serviceHelp = "usage: zulmarin service [--port PORT] [--mqtt U
                                 "  --mqtt URL   the MQTT broker for this run (mqtt://host:port, mqtts://host:port),\n"
                                 "               instead of the one in the settings; the bridge runs even when\n"
                                 "               it is switched off there.\n"
+                                "  --http [ADDR:]PORT  the web remote on this address for this run (the address\n"
+                                "               defaults to 127.0.0.1), even when it is switched off in the\n"
+                                "               settings; it needs a password ('zulmarin remote password').\n"
                                 "Exit status: 0 stopped, 2 bad input, 1 it could not start.\n";
+
+const char* const remoteHelp = "usage: zulmarin remote password\n"
+                               "Sets the password of the web remote: reads it from standard input (typed twice\n"
+                               "and not shown on a terminal; else the first line) and stores only its salted\n"
+                               "hash (PBKDF2-HMAC-SHA256) in the \"WebRemote\" section of the settings. Every\n"
+                               "browser logs in again once a running copy of zulmarin has read the new settings.\n"
+                               "The password has at least 8 characters.\n"
+                               "Exit status: 0 stored, 2 bad input, 1 the settings cannot be written.\n";
 
 } // namespace zul::cli

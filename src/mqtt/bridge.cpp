@@ -63,6 +63,7 @@ void MqttBridge::connectToProgram() {
         if (!sent) return; // nothing went out: the group is where it was
         groupStates_.at(static_cast<std::size_t>(index)) = on;
         publishGroupState(static_cast<std::size_t>(index));
+        statesChanged();
     });
     c.groupProblems = app_.groups->groupProblem.connect([this](const std::string& text) { tell(text); });
 }
@@ -222,63 +223,68 @@ void MqttBridge::handle(const Request& r) {
         else if (!published_.count(topic)) publish(topic, "", true);
         return;
     }
-    if (r.target != Target::Timers && !transmitterReady()) {
-        report("transmitter offline", "MQTT: the transmitter's port is not open; commands are refused until it is");
-        return;
-    }
-    if (r.target == Target::Unit) unitCommand(r);
-    else runRequest(r);
+    const Outcome outcome = submit(r);
+    if (outcome.status == Outcome::Status::Busy) refused(1);
+    else if (outcome.status == Outcome::Status::Refused && r.target == Target::Panic)
+        report(outcome.kind, "MQTT: " + outcome.message + "; " + topics_->panicCommand() + " ignored");
+    else if (!outcome.accepted()) report(outcome.kind, "MQTT: " + outcome.message);
 }
 
-void MqttBridge::runRequest(const Request& r) {
+Outcome MqttBridge::submit(const Request& r) {
+    if (r.target != Target::Timers && !transmitterReady())
+        return {Outcome::Status::Offline, "transmitter offline",
+                "the transmitter's port is not open; commands are refused until it is"};
+    return r.target == Target::Unit ? unitCommand(r) : runRequest(r);
+}
+
+Outcome MqttBridge::runRequest(const Request& r) {
     switch (r.target) {
     case Target::Group: {
         const int index = r.group - 1;
         const std::string word = r.word;
-        runLater("group" + std::to_string(r.group),
-                 [this, index, word] { app_.groups->runner().strtGroup(index, word); });
-        break;
+        return runLater("group" + std::to_string(r.group),
+                        [this, index, word] { app_.groups->runner().strtGroup(index, word); });
     }
     case Target::Panic:
-        if (app_.groups->panic().settings.group < 1) {
-            report("panic not set up", "MQTT: the panic button is not set up; " + topics_->panicCommand() + " ignored");
-            break;
-        }
-        runLater("panic", [this] { app_.groups->panic().runGroups(); });
-        break;
+        if (app_.groups->panic().settings.group < 1)
+            return {Outcome::Status::Refused, "panic not set up", "the panic button is not set up"};
+        return runLater("panic", [this] { app_.groups->panic().runGroups(); });
     case Target::Macro: {
         const std::filesystem::path file = app_.folder / r.macroFile;
         std::error_code ec;
-        if (!std::filesystem::is_regular_file(file, ec)) {
-            report("macro missing", "MQTT: there is no macro " + r.macroFile + " in " + app_.folder.string());
-            break;
-        }
-        runLater("macro " + r.macroFile, [this, file] { app::croSend(app_, file); });
-        break;
+        if (!std::filesystem::is_regular_file(file, ec))
+            return {Outcome::Status::Missing, "macro missing",
+                    "there is no macro " + r.macroFile + " in " + app_.folder.string()};
+        return runLater("macro " + r.macroFile, [this, file] { app::croSend(app_, file); });
     }
     case Target::Timers: {
         const bool on = r.word == "ON";
-        runLater("timers", [this, on] { setTimers(on); }); // loading the timers may ask the user something
-        break;
+        return runLater("timers", [this, on] { setTimers(on); }); // loading the timers may ask the user something
     }
-    default: break;
+    default: return {Outcome::Status::Refused, "not a command", "not a command"};
     }
 }
 
-void MqttBridge::unitCommand(const Request& r) {
+Outcome MqttBridge::unitCommand(const Request& r) {
     using Kind = CommandQueue::Wish::Kind;
     const bool dims = r.word == "BRI" || r.word == "DIM" || r.word == "LEVEL";
-    if (dims && app_.descriptions->appliance(r.unit)) {
-        report("appliance dimmed", "MQTT: unit " + app::unitName(r.unit) + " is an appliance; " +
-                                       (r.word == "LEVEL" ? std::string("a brightness") : r.word) + " refused");
-        return;
-    }
+    if (dims && app_.descriptions->appliance(r.unit))
+        return {Outcome::Status::Refused, "appliance dimmed",
+                "unit " + app::unitName(r.unit) + " is an appliance; " +
+                    (r.word == "LEVEL" ? std::string("a brightness") : r.word) + " refused"};
     CommandQueue::Wish wish{r.unit, Kind::On, 0};
     if (r.word == "OFF") wish.kind = Kind::Off;
     else if (r.word == "LEVEL") wish = {r.unit, Kind::Level, states_.stepsFor(r.percent)};
     else if (r.word == "BRI" || r.word == "DIM") wish = {r.unit, Kind::Steps, r.word == "BRI" ? 1 : -1};
-    if (!commands_.add(wish)) return refused(1);
+    if (!commands_.add(wish)) return busy();
     sendQueue_->wake(); // at once, not on the resting queue's next look
+    return {};
+}
+
+Outcome MqttBridge::busy() {
+    return {Outcome::Status::Busy, "queue full",
+            "the queue is full (at most " + std::to_string(CommandQueue::MaxWaiting) + " units and " +
+                std::to_string(MaxWaitingRuns) + " runs wait)"};
 }
 
 // The send queue is empty: the next frame of the first waiting command.
@@ -299,16 +305,17 @@ void MqttBridge::tellRefusals() {
             " units and " + std::to_string(MaxWaitingRuns) + " runs wait)");
 }
 
-void MqttBridge::runLater(const std::string& key, std::function<void()> work) {
+Outcome MqttBridge::runLater(const std::string& key, std::function<void()> work) {
+    tasks_.remove_if([](const std::unique_ptr<Task>& t) { return t->done; });
     for (const auto& t : tasks_) {
         if (!t->started && t->key == key) { // the newer wish replaces the waiting one
             t->work = std::move(work);
-            return;
+            return {};
         }
     }
     if (std::count_if(tasks_.begin(), tasks_.end(), [](const auto& t) { return !t->started; }) >=
         static_cast<long>(MaxWaitingRuns))
-        return refused(1);
+        return busy();
     auto task = std::make_unique<Task>();
     Task* t = task.get();
     t->key = key;
@@ -321,6 +328,7 @@ void MqttBridge::runLater(const std::string& key, std::function<void()> work) {
     });
     t->tick->setEnabled(true);
     tasks_.push_back(std::move(task));
+    return {};
 }
 
 void MqttBridge::setTimers(bool on) {
@@ -349,6 +357,7 @@ void MqttBridge::frameSent(const std::string& bits) {
     const auto changes = states_.frameSent(
         bits, [this](const app::UnitAddress& u) { return !trimBlanks(app_.descriptions->read(u)).empty(); });
     for (const auto& change : changes) publishUnitState(change);
+    if (!changes.empty()) statesChanged();
 }
 
 void MqttBridge::publishLogEntry(const std::string& entry) {

@@ -39,6 +39,7 @@
 #include "mqtt/discovery.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/topics.h"
+#include "platform/signal.h"
 
 namespace zul {
 class SendQueue;
@@ -50,6 +51,22 @@ class App;
 } // namespace zul
 
 namespace zul::mqtt {
+
+// What became of a command from outside the windows (a message to the
+// bridge, a request to the web remote).
+struct Outcome {
+    enum class Status {
+        Accepted,
+        Offline, // the transmitter's port is not open
+        Busy,    // the queue is full
+        Missing, // no such macro
+        Refused, // it cannot be done (an appliance dimmed, the panic button not set up)
+    };
+    Status status = Status::Accepted;
+    std::string kind;    // the sort of refusal, so that the bridge tells each sort once
+    std::string message; // why, for a sentence ("the panic button is not set up")
+    bool accepted() const { return status == Status::Accepted; }
+};
 
 class MqttBridge {
 public:
@@ -86,6 +103,17 @@ public:
     // refused login). The error log gets them too. Texts from outside are escaped.
     std::function<void(const std::string&)> logLine;
 
+    // Carries out a unit, group, panic, macro or timers command by the
+    // bridge's rules and through its send queue, whoever asks (the web
+    // remote shares them: one queue, one set of assumed states).
+    Outcome submit(const Request& request);
+    // What the units are assumed to be doing, and the groups (unknown until run).
+    const AssumedStates& states() const { return states_; }
+    std::optional<bool> groupState(int index) const { return groupStates_.at(static_cast<std::size_t>(index)); }
+    // Told after a frame changed assumed states, or a group ran.
+    Signal<> statesChanged;
+    bool transmitterReady() const;
+
     // Frames waiting in the bridge's send queue (at most the next one).
     const std::deque<std::string>& pendingFrames() const { return frames_; }
 
@@ -99,15 +127,15 @@ private:
     void onDisconnected(const std::string& text);
     void onMessage(const ClientEvent& event);
     void handle(const Request& request);
-    void runRequest(const Request& request);
-    void unitCommand(const Request& request);
+    Outcome runRequest(const Request& request);
+    Outcome unitCommand(const Request& request);
     void refill();
     void frameSent(const std::string& bits);
-    void runLater(const std::string& key, std::function<void()> work);
+    Outcome runLater(const std::string& key, std::function<void()> work);
+    static Outcome busy();
     void refused(std::size_t count);
     void tellRefusals();
     void setTimers(bool on);
-    bool transmitterReady() const;
     void watch();
 
     void publish(const std::string& topic, const std::string& payload, bool retain, int qos = 1);

@@ -105,6 +105,11 @@ struct Setting {
     static constexpr SettingKey MqttKeepCommandsSeconds{"Mqtt", "KeepCommandsSeconds", ""};
     static constexpr SettingKey MqttDimSteps{"Mqtt", "DimSteps", ""};
     static constexpr SettingKey MqttHidden{"Mqtt", "Hidden", ""}; // units kept from the hub
+
+    // --- [WebRemote]: the page and JSON API for a browser -------------------
+    static constexpr SettingKey WebRemoteEnabled{"WebRemote", "Enabled", "0"};
+    static constexpr SettingKey WebRemoteAddress{"WebRemote", "Address", "127.0.0.1:8080"};
+    static constexpr SettingKey WebRemotePassword{"WebRemote", "PasswordHash", ""}; // never the password itself
 };
 
 } // namespace zul

@@ -22,6 +22,10 @@
 #include "mqtt/bridge.h"
 #include "mqtt/mosquitto/mosquitto_client.h"
 #include "mqtt/mqtt_settings_page.h"
+#include "web/page_assets.h"
+#include "web/qt/qt_http_server.h"
+#include "web/qt/qt_key_derivation.h"
+#include "web/web_remote.h"
 #include "platform/qt/line_port_factory.h"
 #include "platform/qt/posix_thread_priority.h"
 #include "platform/qt/qt_desktop.h"
@@ -43,6 +47,7 @@
 #include "ui/info_windows.h"
 #include "ui/main_window.h"
 #include "ui/mqtt_settings_page.h"
+#include "ui/web_remote_page.h"
 #include "ui/port_setup_dialog.h"
 #include "ui/preferences_window.h"
 #include "ui/screen_keeper.h"
@@ -99,12 +104,24 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
     mqttForm_ = std::make_unique<mqtt::MqttSettingsForm>(app_->settings, app_->loop, mqttClients,
                                                          "zulmarin_test_" + std::to_string(::getpid()));
     mqttForm_->applied = [this] { bridge_->restart(); };
+    keys_ = std::make_unique<web::qt::QtKeyDerivation>();
+    remote_ = std::make_unique<web::WebRemote>(
+        *app_, *bridge_, [] { return std::make_unique<web::qt::QtHttpServer>(); }, *keys_, web::pageAssets());
+    webForm_ = std::make_unique<web::WebRemotePageForm>(app_->settings, *keys_, host);
+    webForm_->applied = [this] { remote_->restart(); };
     bindHooks();
     bindDesktopWindows();
     auto* mqttPage = new MqttSettingsPage(*app_, *mqttForm_);
     mqttPage->bridgeStatus = [this] { return bridge_->status(); };
     bridge_->statusChanged = [mqttPage] { mqttPage->showStatus(); };
     prefs_->addMqttPage(mqttPage);
+    auto* webPage = new WebRemotePage(*app_, *webForm_);
+    webPage->remoteStatus = [this] { return remote_->status(); };
+    remote_->statusChanged = [this, webPage] {
+        sayOnStandardError(remote_->status());
+        webPage->showStatus();
+    };
+    prefs_->addWebRemotePage(webPage);
     app::Startup& startup = *app_->startup;
     handOff_ = std::make_unique<app::HandOffDesk>(
         *app_, app::HandOffDesk::Hooks{[&startup] { return startup.phase() == app::Phase::Running; },
@@ -121,6 +138,8 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
 
 DesktopProgram::~DesktopProgram() {
     // The bridge says goodbye to the broker while the program is still whole.
+    remote_->statusChanged = nullptr;
+    remote_.reset();
     bridge_->statusChanged = nullptr;
     bridge_.reset();
     handOff_.reset();
@@ -206,6 +225,7 @@ void DesktopProgram::bindHooks() {
     // Remote commands are taken once the port is open, so none is lost.
     a.startup->running = [this] {
         bridge_->start();
+        remote_->start();
         portWatch_->start();
     };
 }

@@ -20,6 +20,11 @@ namespace zul::mqtt {
 class MqttBridge;
 class MqttSettingsForm;
 } // namespace zul::mqtt
+namespace zul::web {
+class KeyDerivation;
+class WebRemote;
+class WebRemotePageForm;
+} // namespace zul::web
 
 namespace zul::ui {
 
@@ -70,6 +75,7 @@ public:
     TimerWindow& timerWindow() { return *timers_; }
     TimerLogWindow& timerLogWindow() { return *timerLog_; }
     mqtt::MqttBridge& bridge() { return *bridge_; }
+    web::WebRemote& webRemote() { return *remote_; }
 
 private:
     static constexpr int SplashMs = 750;
@@ -97,6 +103,9 @@ private:
     std::unique_ptr<TimerLogWindow> timerLog_;
     std::unique_ptr<mqtt::MqttBridge> bridge_;
     std::unique_ptr<mqtt::MqttSettingsForm> mqttForm_;
+    std::unique_ptr<web::KeyDerivation> keys_;
+    std::unique_ptr<web::WebRemote> remote_;
+    std::unique_ptr<web::WebRemotePageForm> webForm_;
     std::unique_ptr<QSplashScreen> splash_;
     std::unique_ptr<Tick> splashTick_; // loads the main window SplashMs after the splash shows
     std::unique_ptr<app::HandOffDesk> handOff_;

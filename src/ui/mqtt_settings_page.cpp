@@ -35,15 +35,9 @@ MqttSettingsPage::MqttSettingsPage(app::App& app, mqtt::MqttSettingsForm& form, 
     testRow->addWidget(test_, 0, Qt::AlignTop);
     testRow->addWidget(result_, 1);
     v->addLayout(testRow);
-    problems_ = new QLabel(this);
-    problems_->setWordWrap(true);
-    problems_->setStyleSheet(ProblemColour);
-    problems_->hide();
-    v->addWidget(problems_);
-    status_ = new QLabel(this);
-    status_->setWordWrap(true);
-    v->addWidget(status_);
-    v->addStretch(1);
+    const SettingsFoot foot = addSettingsFoot(v, this);
+    problems_ = foot.problems;
+    status_ = foot.status;
     connect(browse_, &QPushButton::clicked, this, [this] { browseCaFile(); });
     connect(test_, &QPushButton::clicked, this, [this] {
         takeFields();
@@ -159,8 +153,7 @@ bool MqttSettingsPage::apply() {
     const auto problems = form_.apply();
     QStringList lines;
     for (const auto& p : problems) lines << q(app_.tr(p));
-    problems_->setText(lines.join('\n'));
-    problems_->setVisible(!problems.empty());
+    showProblems(problems_, lines);
     showStatus();
     return problems.empty();
 }

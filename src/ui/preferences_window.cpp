@@ -26,6 +26,7 @@
 #include "app/panic_routine.h"
 #include "platform/text.h"
 #include "ui/mqtt_settings_page.h"
+#include "ui/web_remote_page.h"
 #include "ui/widgets.h"
 
 namespace zul::ui {
@@ -499,11 +500,16 @@ QWidget* PreferencesWindow::buildButtons() {
     connect(apply_, &QPushButton::clicked, this, [this] {
         logic_->apply();
         if (mqtt_) mqtt_->apply();
+        if (web_) web_->apply();
         load();
     });
     connect(ok_, &QPushButton::clicked, this, [this] {
         if (mqtt_ && !mqtt_->apply()) { // what is wrong shows on its tab; nothing closes
             tabs_->setCurrentWidget(mqtt_);
+            return;
+        }
+        if (web_ && !web_->apply()) {
+            tabs_->setCurrentWidget(web_);
             return;
         }
         logic_->ok();
@@ -519,6 +525,12 @@ void PreferencesWindow::addMqttPage(MqttSettingsPage* page) {
     mqtt_ = page;
     tabs_->addTab(page, q(app_.tr("&MQTT")));
     tabs_->setUsesScrollButtons(false); // six tabs: the window widens to show them all
+    page->edited = [this] { refreshApply(); };
+}
+
+void PreferencesWindow::addWebRemotePage(WebRemotePage* page) {
+    web_ = page;
+    tabs_->addTab(page, q(app_.tr("Web remote"))); // every letter of it is taken on some tab
     page->edited = [this] { refreshApply(); };
 }
 
@@ -542,6 +554,7 @@ void PreferencesWindow::open(windows::PreferencesTab tab, const std::string& pan
     tabs_->setCurrentIndex(static_cast<int>(tab));
     soundList_->setCurrentRow(-1);
     if (mqtt_) mqtt_->load();
+    if (web_) web_->load();
     load();
     adjustSize();
     placeWindowTwips(*this, logic_->storedPosition());
@@ -659,7 +672,7 @@ void PreferencesWindow::showChangedOptions() {
 }
 
 void PreferencesWindow::refreshApply() {
-    if (apply_) apply_->setEnabled(logic_->anyChanged() || (mqtt_ && mqtt_->changed()));
+    if (apply_) apply_->setEnabled(logic_->anyChanged() || (mqtt_ && mqtt_->changed()) || (web_ && web_->changed()));
 }
 
 void PreferencesWindow::focusOn(windows::PreferencesFocus f) {

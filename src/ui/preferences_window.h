@@ -30,6 +30,7 @@ class App;
 namespace zul::ui {
 
 class MqttSettingsPage;
+class WebRemotePage;
 
 class PreferencesWindow : public QDialog {
 public:
@@ -42,6 +43,8 @@ public:
     // The MQTT tab (the window takes the page); Apply and OK store it too.
     void addMqttPage(MqttSettingsPage* page);
     MqttSettingsPage* mqttPage() { return mqtt_; }
+    void addWebRemotePage(WebRemotePage* page);
+    WebRemotePage* webRemotePage() { return web_; }
 
     // --- for tests
     QTabWidget* tabs() { return tabs_; }
@@ -119,6 +122,7 @@ private:
     QPushButton* logDefaults_ = nullptr;
     QWidget* updateHourRow_ = nullptr;
     MqttSettingsPage* mqtt_ = nullptr;
+    WebRemotePage* web_ = nullptr;
     Connection<> optionsListener_;
 };
 

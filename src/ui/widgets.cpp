@@ -44,6 +44,23 @@ QIcon drawnIcon() {
 }
 } // namespace
 
+SettingsFoot addSettingsFoot(QBoxLayout* column, QWidget* page) {
+    SettingsFoot foot{new QLabel(page), new QLabel(page)};
+    foot.problems->setWordWrap(true);
+    foot.problems->setStyleSheet("color:#b00020;");
+    foot.problems->hide();
+    foot.status->setWordWrap(true);
+    column->addWidget(foot.problems);
+    column->addWidget(foot.status);
+    column->addStretch(1);
+    return foot;
+}
+
+void showProblems(QLabel* line, const QStringList& problems) {
+    line->setText(problems.join('\n'));
+    line->setVisible(!problems.isEmpty());
+}
+
 QIcon programIcon() {
     const QString file = QString::fromStdString(shippedFile("zulmarin.svg").string());
     if (QFileInfo::exists(file)) {

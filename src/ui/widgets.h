@@ -1,6 +1,7 @@
 #pragma once
 // Small widgets the windows share: a description that turns into an edit box
 // on double click, and a filter that reports right-button presses.
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QColor>
 #include <QIcon>
@@ -144,6 +145,16 @@ void setTextIfChanged(W* w, const QString& text) {
 // Shows a window in front of the others, restored and active, whatever state
 // it was in: minimised, hidden (in the tray), or both.
 void bringUp(QWidget& w);
+
+// The foot of a settings page, added to its column with the stretch below:
+// what is wrong (red, hidden while nothing is), then how things stand.
+struct SettingsFoot {
+    QLabel* problems;
+    QLabel* status;
+};
+SettingsFoot addSettingsFoot(QBoxLayout* column, QWidget* page);
+// Shows the problems, one a line, or hides the line when there are none.
+void showProblems(QLabel* line, const QStringList& problems);
 
 // F1 in a window runs open (the help page of what the window shows).
 void onHelpKey(QWidget& window, std::function<void()> open);

@@ -246,14 +246,15 @@ std::optional<std::pair<int, int>> PreferencesWindowForm::storedPosition() const
 
 app::HelpTopic PreferencesWindowForm::help(PreferencesTab tab) {
     constexpr const char* anchors[] = {"Preferences", "SetupPanicButton", "Location",
-                                       "Sounds",      "Advanced",         "MqttBridge"};
+                                       "Sounds",      "Advanced",         "MqttBridge", "WebRemote"};
     return {"zulHelp.html", anchors[static_cast<int>(tab)]};
 }
 
 const char* PreferencesWindowForm::helpTip(PreferencesTab tab) {
     constexpr const char* tips[] = {"Help for Preferences setup", "Help for Panic Button setup",
                                     "Help for Location setup",    "Help for Sounds setup",
-                                    "Help for Advanced setup",    "Help for MQTT bridge setup"};
+                                    "Help for Advanced setup",    "Help for MQTT bridge setup",
+                                    "Help for Web remote setup"};
     return tips[static_cast<int>(tab)];
 }
 

@@ -24,8 +24,8 @@ class App;
 namespace zul::windows {
 
 // Mqtt: the MQTT bridge's settings, a page the desktop program adds.
-enum class PreferencesTab { General, Panic, Location, Sounds, Advanced, Mqtt };
-inline constexpr int kPreferencesTabs = 6;
+enum class PreferencesTab { General, Panic, Location, Sounds, Advanced, Mqtt, WebRemote };
+inline constexpr int kPreferencesTabs = 7;
 
 // Opens the preferences window on a tab; a panic group ("6" from the panic
 // button's setup) fills the group field.

@@ -264,7 +264,8 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
     const char* macroTabs[] = {"MacroEditor", "SetupGroups", "ManageMacros"};
     for (int tab = 0; tab < 3; ++tab)
         check([&] { a.hooks.showMacroSetup(tab, -1); }, program->macroSetup(), macroTabs[tab]);
-    const char* preferenceTabs[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced", "MqttBridge"};
+    const char* preferenceTabs[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced", "MqttBridge",
+                                    "WebRemote"};
     static_assert(std::size(preferenceTabs) == windows::kPreferencesTabs);
     for (int tab = 0; tab < windows::kPreferencesTabs; ++tab)
         check([&] { a.hooks.showPreferences(tab, ""); }, prefs(), preferenceTabs[tab]);
