@@ -8,7 +8,7 @@
 #include "app/groups_panel.h"
 #include "mqtt/discovery.h"
 #include "platform/text.h"
-#include "windows/location_tab.h"
+#include "sun/sunrise.h"
 #include "timers/timer_outlook.h"
 #include "timers/timer_service.h"
 
