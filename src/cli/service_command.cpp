@@ -48,27 +48,6 @@ struct SilentSound : SoundPlayer {
     void play(const std::string&) override {}
 };
 
-// SIGTERM and SIGINT wait (pending) until the service's own handling is in
-// place, so a stop asked for at the very start still goes through the stop
-// path instead of killing a service half set up.
-class HeldStopSignals {
-public:
-    HeldStopSignals() {
-        sigemptyset(&signals_);
-        sigaddset(&signals_, SIGTERM);
-        sigaddset(&signals_, SIGINT);
-        pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-    }
-    ~HeldStopSignals() { release(); }
-    HeldStopSignals(const HeldStopSignals&) = delete;
-    HeldStopSignals& operator=(const HeldStopSignals&) = delete;
-    // A signal that came meanwhile is taken now.
-    void release() { pthread_sigmask(SIG_UNBLOCK, &signals_, nullptr); }
-
-private:
-    sigset_t signals_{};
-};
-
 // Until this process holds the lock: the desktop program may own the
 // transmitter for a while. False when a signal ended the wait or the
 // socket cannot be set up.
@@ -210,7 +189,7 @@ int runService(Io& io, const std::optional<std::string>& port, const std::string
 } // namespace
 
 int serviceCommand(const Args& given, Io& io) {
-    HeldStopSignals held;
+    qt::HeldStopSignals held;
     std::string error, mqttBroker, httpAddress;
     Args args = given;
     if (!takeServiceOptions(args, mqttBroker, httpAddress, error)) return badInput(io, error);

@@ -354,6 +354,9 @@ std::optional<int> handToRunningCopy(int argc, char** argv, const std::vector<st
 }
 
 int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
+    // A stop signal before the program can take it waits, so it never kills
+    // a program that holds the lock and the socket but is half set up.
+    qt::HeldStopSignals held;
     std::string error;
     const auto paths = instancePaths(error);
     if (!paths) {
@@ -401,6 +404,7 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
     // for an answer outlives the windows.
     program.app().hooks.quit = [] { QCoreApplication::exit(0); };
     qt::StopSignals stopSignals([&program](int) { program.stop(); });
+    held.release();
     program.start(args.empty() ? std::string() : text, true);
     // A stop signal during a start-up message has ended the program already.
     const bool ended = program.app().startup->phase() == app::Phase::Ended;

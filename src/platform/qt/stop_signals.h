@@ -5,6 +5,7 @@
 // other event. A second signal, once the shutdown has begun, ends the
 // process at once.
 #include <QObject>
+#include <csignal>
 #include <functional>
 
 class QSocketNotifier;
@@ -25,6 +26,27 @@ private:
     std::function<void(int)> onStop_;
     QSocketNotifier* notifier_ = nullptr;
     bool stopping_ = false;
+};
+
+// SIGTERM and SIGINT wait (pending) until the program's own handling is in
+// place, so a stop asked for at the very start still goes through the stop
+// path instead of killing a program half set up.
+class HeldStopSignals {
+public:
+    HeldStopSignals() {
+        sigemptyset(&signals_);
+        sigaddset(&signals_, SIGTERM);
+        sigaddset(&signals_, SIGINT);
+        pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+    }
+    ~HeldStopSignals() { release(); }
+    HeldStopSignals(const HeldStopSignals&) = delete;
+    HeldStopSignals& operator=(const HeldStopSignals&) = delete;
+    // A signal that came meanwhile is taken now.
+    void release() { pthread_sigmask(SIG_UNBLOCK, &signals_, nullptr); }
+
+private:
+    sigset_t signals_{};
 };
 
 } // namespace zul::qt
