@@ -78,9 +78,7 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
       dialogs(rawDialogs, language), port([this](const std::string& name) { return makePort(name); }),
       transmitter(port, loop, clock, StopAll, x10::readBitStateMicros(settings)), portStore(records),
       portLink(port, portStore, dialogs, loop, transmitter,
-               [this] {
-                   if (hooks.showPortDialog) hooks.showPortDialog();
-               }),
+               [this] { windows().showPortDialog(); }),
       errorLog(folder, clock), sounds(settings, soundPlayer, folder), factory_(std::move(platform.makePort)) {
     if (platform.threadPriority) {
         framePriority_ = std::make_unique<FramePriority>(
@@ -89,7 +87,7 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
     }
     sounds.changed.connect([this] { optionsChanged(); });
     optionsChanged.connect([this] {
-        if (hooks.refreshWindows) hooks.refreshWindows();
+        windows().refreshWindows();
     });
     descriptions = std::make_unique<UnitDescriptions>(records, [this](const std::string& t) { return tr(t); });
     descriptions->watch(loop);
@@ -138,7 +136,7 @@ std::unique_ptr<LinePort> App::makePort(const std::string& name) {
         decoding->setCommandListener([this](const std::string& text) {
             simCommands_.push_back(text);
             while (simCommands_.size() > SimulatorHistory) simCommands_.pop_front();
-            if (onSimulatorCommand) onSimulatorCommand();
+            simulatorCommand();
         });
     }
     return made;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/main_macro.h"
+#include "app/window_host.h"
 #include "macros/group_file.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
@@ -57,50 +58,6 @@ struct Platform {
     std::function<std::unique_ptr<LinePort>(const std::string&)> makePort;
     // Raises the sending thread while a frame goes out; none in virtual time.
     ThreadPriority* threadPriority = nullptr;
-};
-
-// What the windows do for the logic. The desktop program fills them in; any
-// may stay empty (tests, or a window not built yet).
-struct WindowHooks {
-    std::function<void()> showPortDialog;
-    std::function<void()> showMainWindow;
-    std::function<void()> hideMainWindow;
-    std::function<void()> bringToFront; // the main window comes back to the front
-    std::function<bool()> mainWindowVisible;
-    std::function<bool()> mainWindowMinimized;
-    // The main window's left and top edges in twips.
-    std::function<std::pair<int, int>()> mainWindowPosition;
-    // Exit: each window with unsaved work asks whether to keep it; false when
-    // the user cancelled (or a save did not happen), and the program goes on.
-    std::function<bool()> settleUnsavedWork;
-    // A stop signal: unsaved work is kept without a question, or said lost.
-    std::function<void()> keepUnsavedWork;
-    std::function<void()> closeWindows; // every window of the program goes, asking nothing
-    std::function<void()> quit;         // the event loop ends
-    // The delay dialog: whole seconds, or nothing when cancelled.
-    std::function<std::optional<int>()> askDelay;
-    // The macro windows: the run-macro window, and "Setup Macros & Groups"
-    // on a tab (0 macros, 1 groups, 2 manage) with a group 0-7 chosen (-1: as it was).
-    std::function<void()> showRunMacro;
-    std::function<void(int tab, int group)> showMacroSetup;
-
-    // The preferences (on a tab, with a panic group to offer), favourites,
-    // help (a page file and an anchor), about and uninstaller windows; and
-    // the windows showing options again after one changed.
-    std::function<void(int tab, const std::string& panicGroup)> showPreferences;
-    std::function<void()> showFavourites;
-    std::function<void(const std::filesystem::path& page, const std::string& anchor)> showHelp;
-    std::function<void()> showAbout;
-    std::function<void()> showUninstaller;
-    std::function<void()> refreshWindows;
-
-    // The timer windows ("Setup Timers" and the timer log).
-    std::function<void()> showTimerWindow;
-    std::function<void()> showTimerLog;
-    std::function<bool()> timerWindowShown;
-    // The timer machinery was loaded or its master switch changed (true), or
-    // it is about to be unloaded (false): the windows let go of it first.
-    std::function<void(bool loaded)> timersChanged;
 };
 
 // Message boxes whose texts pass through the language lookup line by line.
@@ -157,7 +114,11 @@ public:
     ErrorLog errorLog;
     Sounds sounds;
     macros::GroupLabels groupLabels;
-    WindowHooks hooks;
+    // The windows while a desktop program shows them; else the defaults of
+    // WindowHost, which show nothing.
+    WindowHost& windows() const { return *windows_; }
+    // nullptr: back to no windows. The desktop program lets go before its windows go.
+    void setWindows(WindowHost* host) { windows_ = host ? host : &noWindows_; }
     // The macro playing at once (the main window, the run window, the editor) and those waiting for it.
     MacroTurns macroTurns;
 
@@ -203,11 +164,13 @@ public:
 
     // The last commands the simulated transmitter decoded (newest last).
     const std::deque<std::string>& simulatorCommands() const { return simCommands_; }
-    std::function<void()> onSimulatorCommand;
+    Signal<> simulatorCommand;
     // True when the port in use is the simulated transmitter.
     bool simulatorInUse();
 
 private:
+    WindowHost noWindows_;
+    WindowHost* windows_ = &noWindows_;
     std::unique_ptr<LinePort> makePort(const std::string& name);
     std::function<std::unique_ptr<LinePort>(const std::string&)> factory_;
     std::unique_ptr<FramePriority> framePriority_;

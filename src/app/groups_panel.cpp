@@ -14,8 +14,7 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
     runner_->startFlash = [&app] { app.mainClock->startFlash(); };
     runner_->stopFlash = [&app] { app.mainClock->stopFlash(); };
     runner_->askDelay = [&app]() -> std::optional<double> {
-        if (!app.hooks.askDelay) return std::nullopt;
-        const auto seconds = app.hooks.askDelay();
+        const auto seconds = app.windows().askDelay();
         return seconds ? std::optional<double>(*seconds) : std::nullopt;
     };
     runner_->onAutoOffButtons = [this](bool) { notify(); };
@@ -30,7 +29,7 @@ GroupsPanel::GroupsPanel(App& app) : app_(app) {
     panic_->click = [&app] { app.sounds.play(SoundEvent::Click); };
     panic_->openSetup = [&app](const std::string& group) { windows::openPreferences(app, windows::PreferencesTab::Panic, group); };
     panic_->focusMainWindow = [&app] {
-        if (app.mainWindowVisible && app.hooks.bringToFront) app.hooks.bringToFront();
+        if (app.mainWindowVisible) app.windows().bringToFront();
     };
     app.groupLabels.changed = [this](int index) {
         runner_->labels.at(static_cast<std::size_t>(index)) = app_.groupLabels.get(index);

@@ -38,7 +38,7 @@ public:
     // The panic button's colour as 0xRRGGBB.
     unsigned panicRgb() const;
 
-    std::function<void()> changed;
+    Signal<> changed;
     // A group's label changed (index 0-7).
     Signal<int> labelChanged;
     // A group ran ON (true) or OFF, by any route; sent: a command of it went out on an open port.
@@ -47,9 +47,7 @@ public:
     Signal<const std::string&> groupProblem;
 
 private:
-    void notify() {
-        if (changed) changed();
-    }
+    void notify() { changed(); }
 
     App& app_;
     bool shown_ = false;

@@ -26,8 +26,7 @@ void showHelp(App& app, const HelpTopic& topic) {
         app.dialogs.message("The help pages are not installed in the program folder.");
         return;
     }
-    if (app.hooks.showHelp) app.hooks.showHelp(page, topic.anchor);
-    else app.desktop.open(page.string() + "#" + topic.anchor);
+    if (!app.windows().showHelp(page, topic.anchor)) app.desktop.open(page.string() + "#" + topic.anchor);
 }
 
 std::vector<std::pair<std::string, std::string>> aboutFacts(const App& app) {

@@ -44,7 +44,7 @@ void MainClock::clockTick() {
     app_.loop.processEvents();
     const DateTime now = app_.clock.now();
     clockText_ = timeOfDayText(now, !app_.clock.uses24Hour());
-    app_.mainWindowVisible = app_.hooks.mainWindowVisible ? app_.hooks.mainWindowVisible() : false;
+    app_.mainWindowVisible = app_.windows().mainWindowVisible();
     if (++tickCount_ >= TicksPerCheck) {
         tickCount_ = 0;
         weeklyCheck(now);

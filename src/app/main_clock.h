@@ -4,12 +4,12 @@
 // and the indicator tick (the blinking "Timer Running").
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/datetime.h"
 #include "platform/event_loop.h"
+#include "platform/signal.h"
 
 namespace zul::app {
 
@@ -51,15 +51,13 @@ public:
     bool updaterPresent() const;
 
     // The shown state changed (clock text, lamp, indicator, status).
-    std::function<void()> changed;
+    Signal<> changed;
 
 private:
     void weeklyCheck(const DateTime& now);
     void askAboutUpdates(const DateTime& now);
     void runUpdater(const std::string& type);
-    void notify() {
-        if (changed) changed();
-    }
+    void notify() { changed(); }
 
     App& app_;
     std::unique_ptr<Tick> clock_, flash_, indicate_;

@@ -75,8 +75,7 @@ void Startup::enter(const std::string& commandLine) {
             writeSetting(app_.settings, Setting::AssociateMacros, app_.associateMacroFiles ? "True" : "False");
         });
         guard.step([&] {
-            if (showSplash) showSplash();
-            else loadMainWindow();
+            if (!app_.windows().showSplash()) loadMainWindow();
         });
         guard.step([&] { writeSetting(app_.settings, Setting::CurrentVersion, ZUL_VERSION); });
         guard.step([&] {
@@ -117,18 +116,17 @@ void Startup::loadOptions() {
 void Startup::afterStartTick() {
     afterStart_->setEnabled(false);
     if (phase_ != Phase::Loaded) return;
-    if (setTimersOn) setTimersOn(app_.records.readRecord(RecordNumber::TimersSwitch, true) == "1");
+    app_.windows().setTimersToggle(app_.records.readRecord(RecordNumber::TimersSwitch, true) == "1");
     restoreState();
-    if (!app_.minimizeOnStart && app_.hooks.showMainWindow) app_.hooks.showMainWindow();
+    if (!app_.minimizeOnStart) app_.windows().showMainWindow();
     // The splash stays until now, so that the screen is never empty.
-    if (closeSplash) closeSplash();
+    app_.windows().closeSplash();
     // Without the record store there is no stored port to open, and none could be kept.
     if (app_.records.isOpen()) app_.portLink.openAtStartup();
     else app_.dialogs.message(recordStoreProblemText(app_.records));
-    if (fillLanguageMenu) fillLanguageMenu();
     phase_ = Phase::Running;
     if (!pendingMacros_.empty()) acro_->setEnabled(true);
-    if (running) running();
+    app_.windows().startupOver();
 }
 
 void Startup::restoreState() {
@@ -146,7 +144,7 @@ void Startup::restoreState() {
 void Startup::startUpTick() {
     startUp_->setEnabled(false);
     if (app_.minimizeOnStart) {
-        if (minimizeAtStart) minimizeAtStart();
+        app_.windows().minimizeAtStart();
     } else {
         writeSetting(app_.settings, Setting::MinOnStart, "False");
     }
@@ -169,10 +167,10 @@ void Startup::handleCommand(std::function<void()> done, std::function<bool()> st
     }
     if (tail == ".zlu") {
         command_.clear();
-        if (app_.hooks.showUninstaller) app_.hooks.showUninstaller();
+        app_.windows().showUninstaller();
     } else if (tail == "ious") {
         command_.clear();
-        if (app_.hooks.bringToFront) app_.hooks.bringToFront();
+        app_.windows().bringToFront();
     }
     if (done) done();
 }
@@ -187,7 +185,7 @@ bool Startup::exitProgram() {
     if (phase_ == Phase::Closing || phase_ == Phase::Ended) return true;
     if (asking_) return false; // a second Exit while the first one's question is open
     asking_ = true;
-    const bool settled = !app_.hooks.settleUnsavedWork || app_.hooks.settleUnsavedWork();
+    const bool settled = app_.windows().settleUnsavedWork();
     // The timers' question has no Cancel: it comes last.
     if (settled && app_.timerWindow && phase_ != Phase::Ended) app_.timerWindow->askToSave();
     asking_ = false;
@@ -203,7 +201,7 @@ bool Startup::exitProgram() {
 
 void Startup::stopNow() {
     if (phase_ == Phase::Closing || phase_ == Phase::Ended) return;
-    if (app_.hooks.keepUnsavedWork) app_.hooks.keepUnsavedWork();
+    app_.windows().keepUnsavedWork();
     if (app_.timerWindow && app_.timerWindow->unsaved()) {
         const std::string lost = "The changes to the timers were not saved: the program was stopped.";
         app_.logError("stopNow", "FrmTimers", lost);
@@ -220,26 +218,25 @@ void Startup::mainWindowClosed() {
     phase_ = Phase::Closing;
     app_.StopAll = true;
     SettingsBackend& s = app_.settings;
-    const bool minimized = app_.hooks.mainWindowMinimized && app_.hooks.mainWindowMinimized();
-    if (placed && !minimized && app_.hooks.mainWindowPosition) {
-        storeWindowPosition(s, MainWindowPositionKeys, app_.hooks.mainWindowPosition());
-    }
+    const auto position = app_.windows().mainWindowPosition();
+    if (placed && position && !app_.windows().mainWindowMinimized()) storeWindowPosition(s, MainWindowPositionKeys, *position);
     writeSetting(s, Setting::CurrentVersion, ZUL_VERSION);
     writeSetting(s, Setting::CurrentExePath, app_.folder.string());
-    if (timersOn) app_.records.writeRecord(RecordNumber::TimersSwitch, timersOn() ? "1" : "0", true);
+    if (const auto timersOn = app_.windows().timersToggle())
+        app_.records.writeRecord(RecordNumber::TimersSwitch, *timersOn ? "1" : "0", true);
     app_.StopAll = false;
     app_.transmitter.pause(0.1);
     app_.StopAll = true; // nothing starts again while the program ends
     app_.mainClock->stop();
     unloadTimers(app_, false); // its question was asked before the closing began
-    if (app_.hooks.closeWindows) app_.hooks.closeWindows();
+    app_.windows().closeWindows();
     app_.records.close();
     if (app_.restartMarked) {
         writeSetting(s, Setting::Restart, "restart");
         if (restartProgram) restartProgram();
     }
     phase_ = Phase::Ended;
-    if (app_.hooks.quit) app_.hooks.quit();
+    app_.windows().quit();
 }
 
 } // namespace zul::app

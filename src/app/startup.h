@@ -66,20 +66,14 @@ public:
     };
     const std::deque<PendingMacro>& pendingMacros() const { return pendingMacros_; }
 
-    // --- what the rest of the program provides (each may stay empty)
-    std::function<void()> showSplash;  // the splash; it calls loadMainWindow
-    std::function<void()> closeSplash; // the main window is shown (or stays hidden to start minimised)
+    // --- what the rest of the program provides (each may stay empty; the
+    // windows' part is the App's WindowHost)
     // The main window's macro player; finished is called once the macro has played.
     // stopRequested ends the run after the frame under way.
     std::function<void(const std::filesystem::path&, std::function<void()> finished,
                        std::function<bool()> stopRequested)>
         runMacro;
-    std::function<void()> fillLanguageMenu;
-    std::function<void()> minimizeAtStart; // the start-up tick with "Minimize on Start"
-    std::function<bool()> timersOn;        // the "&Timers" toggle
-    std::function<void(bool)> setTimersOn;
     std::function<void()> restartProgram;            // a restart was asked for
-    std::function<void()> running;                   // start-up is over: the port is open
     std::function<void(const std::string&)> journal; // a line for standard error (a stop signal's losses)
 
 private:

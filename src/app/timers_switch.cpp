@@ -28,7 +28,7 @@ std::function<void(const std::string&)> faultReport(App& app, std::string proced
 }
 
 void notify(App& app, bool loaded) {
-    if (app.hooks.timersChanged) app.hooks.timersChanged(loaded);
+    app.windows().timersChanged(loaded);
     app.timersSwitched(loaded);
 }
 } // namespace
@@ -87,17 +87,16 @@ bool switchTimers(App& app, bool on) {
     }
     if (!app.timers) return false;
     app.timerWindow->setMasterSwitch(false);
-    const bool windowShown = app.hooks.timerWindowShown && app.hooks.timerWindowShown();
-    if (!windowShown) unloadTimers(app);
+    if (!app.windows().timerWindowShown()) unloadTimers(app);
     return false;
 }
 
 void openTimerWindow(App& app) {
-    if (loadTimers(app) && app.hooks.showTimerWindow) app.hooks.showTimerWindow();
+    if (loadTimers(app)) app.windows().showTimerWindow();
 }
 
 void openTimerLog(App& app) {
-    if (loadTimers(app) && app.hooks.showTimerLog) app.hooks.showTimerLog();
+    if (loadTimers(app)) app.windows().showTimerLog();
 }
 
 } // namespace zul::app

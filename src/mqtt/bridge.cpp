@@ -335,7 +335,7 @@ void MqttBridge::setTimers(bool on) {
     // Through the main window's switch when there is one, so that it shows the
     // change; without windows (the service) the machinery stays loaded and
     // only its scheduler stops.
-    if (app_.startup->setTimersOn) app_.startup->setTimersOn(on);
+    if (app_.windows().timersToggle()) app_.windows().setTimersToggle(on);
     else if (app_.timers) app_.timers->setMasterSwitch(on);
     else if (on) app::switchTimers(app_, true);
     publishTimersState();

@@ -27,7 +27,10 @@ constexpr const SettingKey* TableKeys[] = {
 
 HeadlessService::HeadlessService(App& app, ReloadableSettings* settings, Output output)
     : app_(app), settings_(settings), out_(std::move(output)), timerFile_(timerFilePath(app.folder)),
-      settingsFile_(settings ? settings->file() : std::filesystem::path()) {
+      settingsFile_(settings ? settings->file() : std::filesystem::path()),
+      simulatorLines_(app.simulatorCommand, [this] {
+          if (out_.line) out_.line("simulator: " + app_.simulatorCommands().back());
+      }) {
     HandOffDesk::Hooks hooks;
     hooks.ready = [this] { return started_ && !stopped_; };
     hooks.commandBox = [](const std::string&) -> std::optional<std::string> { return ServiceOwnsTransmitterMessage; };
@@ -43,17 +46,12 @@ HeadlessService::HeadlessService(App& app, ReloadableSettings* settings, Output 
         });
     };
     desk_ = std::make_unique<HandOffDesk>(app, std::move(hooks));
-    // Without a transmitter at hand the simulated one shows what went out.
-    app.onSimulatorCommand = [this] {
-        if (out_.line) out_.line("simulator: " + app_.simulatorCommands().back());
-    };
     settle_ = app.loop.createTick("reload", SettleMs, [this] { takeChanges(); });
     align_ = app.loop.createTick("align", RealignMs, [this] { alignTick(); });
 }
 
 HeadlessService::~HeadlessService() {
     stop();
-    app_.onSimulatorCommand = nullptr;
     desk_.reset();
 }
 

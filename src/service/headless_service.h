@@ -16,6 +16,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/event_loop.h"
+#include "platform/signal.h"
 
 namespace zul {
 class ReloadableSettings;
@@ -94,6 +95,8 @@ private:
     std::vector<std::string> tableSettings_;
     bool timerUnreadable_ = false, settingsUnreadable_ = false;
     bool started_ = false, stopped_ = false;
+    // Without a transmitter at hand the simulated one shows what went out.
+    Connection<> simulatorLines_;
 };
 
 } // namespace zul::app

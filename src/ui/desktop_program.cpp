@@ -109,7 +109,7 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
         *app_, *bridge_, [] { return std::make_unique<web::qt::QtHttpServer>(); }, *keys_, web::pageAssets());
     webForm_ = std::make_unique<web::WebRemotePageForm>(app_->settings, *keys_, host);
     webForm_->applied = [this] { remote_->restart(); };
-    bindHooks();
+    bindStartup();
     bindDesktopWindows();
     auto* mqttPage = new MqttSettingsPage(*app_, *mqttForm_);
     mqttPage->bridgeStatus = [this] { return bridge_->status(); };
@@ -137,6 +137,8 @@ DesktopProgram::DesktopProgram(app::Platform platform, std::unique_ptr<SettingsB
 }
 
 DesktopProgram::~DesktopProgram() {
+    // The windows go first; nothing of the logic may call them after that.
+    app_->setWindows(nullptr);
     // The bridge says goodbye to the broker while the program is still whole.
     remote_->statusChanged = nullptr;
     remote_.reset();
@@ -144,18 +146,6 @@ DesktopProgram::~DesktopProgram() {
     bridge_.reset();
     handOff_.reset();
     portWatch_.reset();
-    // The windows go first; nothing of the logic may call them after that.
-    app_->hooks = {};
-    app_->onSimulatorCommand = nullptr;
-    app_->mainWindow->changed = nullptr;
-    app_->groups->changed = nullptr;
-    app_->mainClock->changed = nullptr;
-    app_->startup->setTimersOn = nullptr;
-    app_->startup->timersOn = nullptr;
-    app_->startup->showSplash = nullptr;
-    app_->startup->closeSplash = nullptr;
-    app_->startup->minimizeAtStart = nullptr;
-    app_->startup->running = nullptr;
     main_->minimizeRequested = nullptr;
     main_->timersChanged = nullptr;
     splashTick_.reset();
@@ -176,87 +166,146 @@ DesktopProgram::~DesktopProgram() {
     main_.reset();
 }
 
-void DesktopProgram::bindHooks() {
+void DesktopProgram::bindStartup() {
     app::App& a = *app_;
-    MainWindow* w = main_.get();
     a.processId = static_cast<long>(::getpid());
-    a.hooks.showPortDialog = [this] { port_->open(); };
-    a.hooks.showMainWindow = [this, w] {
-        if (favs_ && favs_->isOpen()) {
-            favs_->close(); // as the user closes it: the main window comes back
-            return;
-        }
-        if (!mainPlaced_) w->placeFromSettings();
-        mainPlaced_ = true;
-        bringUp(*w);
-    };
-    a.hooks.hideMainWindow = [w] { w->hide(); };
-    a.hooks.bringToFront = [this, w] {
-        // The favourites stand in for the main window while they are open.
-        QWidget* view = favs_ && favs_->isOpen() ? static_cast<QWidget*>(favs_.get()) : w;
-        if (tray_ && tray_->hiddenWindow() == view) return tray_->restore();
-        bringUp(*view);
-    };
-    a.hooks.mainWindowVisible = [w] { return w->isVisible() && !w->isMinimized(); };
-    a.hooks.mainWindowMinimized = [w] { return w->isMinimized(); };
-    a.hooks.mainWindowPosition = [w] { return w->positionTwips(); };
-    bindClosing();
-    a.hooks.askDelay = [this] { return delay_->ask(); };
-    a.hooks.showRunMacro = [this] { runMacro_->open(); };
-    a.hooks.showMacroSetup = [this](int tab, int group) { macroSetup_->open(windows::MacroSetupWindowForm::Tab(tab), group); };
-    a.hooks.showTimerWindow = [this] { timers_->open(); };
-    a.hooks.showTimerLog = [this] { timerLog_->open(); };
-    a.hooks.timerWindowShown = [this] { return timers_->isVisible(); };
-    a.hooks.timersChanged = [this, w](bool loaded) {
-        timers_->attach(loaded);
-        timerLog_->attach(loaded);
-        w->refreshTimers();
-    };
+    a.setWindows(this);
     a.startup->runMacro = [&a](const std::filesystem::path& file, std::function<void()> finished,
                                std::function<bool()> stopRequested) {
         app::croSend(a, file, std::move(finished), std::move(stopRequested));
     };
-    a.startup->minimizeAtStart = [this, w] { tray_->sendOrMinimize(w); };
-    a.startup->showSplash = [this] { showSplash(); };
-    a.startup->closeSplash = [this] {
-        if (splash_) splash_->close();
-    };
+    a.startup->journal = sayOnStandardError;
     portWatch_ = std::make_unique<app::PortWatch>(a, sayOnStandardError);
-    // Remote commands are taken once the port is open, so none is lost.
-    a.startup->running = [this] {
-        bridge_->start();
-        remote_->start();
-        portWatch_->start();
-    };
 }
 
-void DesktopProgram::bindClosing() {
-    app::App& a = *app_;
-    a.hooks.settleUnsavedWork = [this] {
-        // The editor first: its question has a Cancel, and nothing has closed yet.
-        if (macroSetup_->isVisible() && !macroSetup_->logic().editor.settleChanges()) return false;
-        if (prefs_->isVisible()) prefs_->close(); // asks about a changed location or sounds
-        return true;
-    };
-    a.hooks.keepUnsavedWork = [this] {
-        if (!macroSetup_->isVisible()) return;
-        if (const std::string said = macroSetup_->logic().keepUnsavedWork(); !said.empty()) sayOnStandardError(said);
-    };
-    a.startup->journal = sayOnStandardError;
-    a.hooks.closeWindows = [this] {
-        port_->hide();
-        delay_->hide();
-        runMacro_->hide();
-        macroSetup_->closeByProgram();
-        prefs_->hide();
-        favs_->closeByProgram();
-        help_->hide();
-        about_->hide();
-        uninstall_->hide();
-        tray_->remove();
-        main_->close();
-    };
-    a.hooks.quit = [] {}; // the event loop's own end is runDesktop's
+// --- the main window and the start-up ------------------------------------------
+
+void DesktopProgram::showMainWindow() {
+    if (favs_ && favs_->isOpen()) {
+        favs_->close(); // as the user closes it: the main window comes back
+        return;
+    }
+    if (!mainPlaced_) main_->placeFromSettings();
+    mainPlaced_ = true;
+    bringUp(*main_);
+}
+
+void DesktopProgram::hideMainWindow() { main_->hide(); }
+
+void DesktopProgram::bringToFront() {
+    // The favourites stand in for the main window while they are open.
+    QWidget* view = favs_ && favs_->isOpen() ? static_cast<QWidget*>(favs_.get()) : main_.get();
+    if (tray_ && tray_->hiddenWindow() == view) return tray_->restore();
+    bringUp(*view);
+}
+
+bool DesktopProgram::mainWindowVisible() const { return main_->isVisible() && !main_->isMinimized(); }
+bool DesktopProgram::mainWindowMinimized() const { return main_->isMinimized(); }
+std::optional<std::pair<int, int>> DesktopProgram::mainWindowPosition() const { return main_->positionTwips(); }
+std::optional<bool> DesktopProgram::timersToggle() const { return main_->timersOn(); }
+void DesktopProgram::setTimersToggle(bool on) { main_->setTimers(on); }
+
+bool DesktopProgram::showSplash() {
+    if (!splashWanted_) return false;
+    splash_ = std::make_unique<QSplashScreen>(splashPicture());
+    splash_->show();
+    // The splash's own timer loads the main window; the splash closes when
+    // the first afterStart tick shows it.
+    splashTick_ = app_->loop.createTick("splash", SplashMs, [this] {
+        splashTick_->setEnabled(false);
+        app_->startup->loadMainWindow();
+    });
+    splashTick_->setEnabled(true);
+    return true;
+}
+
+void DesktopProgram::closeSplash() {
+    if (splash_) splash_->close();
+}
+
+void DesktopProgram::minimizeAtStart() { tray_->sendOrMinimize(main_.get()); }
+
+// Remote commands are taken once the port is open, so none is lost.
+void DesktopProgram::startupOver() {
+    bridge_->start();
+    remote_->start();
+    portWatch_->start();
+}
+
+// --- closing -----------------------------------------------------------------
+
+bool DesktopProgram::settleUnsavedWork() {
+    // The editor first: its question has a Cancel, and nothing has closed yet.
+    if (macroSetup_->isVisible() && !macroSetup_->logic().editor.settleChanges()) return false;
+    if (prefs_->isVisible()) prefs_->close(); // asks about a changed location or sounds
+    return true;
+}
+
+void DesktopProgram::keepUnsavedWork() {
+    if (!macroSetup_->isVisible()) return;
+    if (const std::string said = macroSetup_->logic().keepUnsavedWork(); !said.empty()) sayOnStandardError(said);
+}
+
+void DesktopProgram::closeWindows() {
+    port_->hide();
+    delay_->hide();
+    runMacro_->hide();
+    macroSetup_->closeByProgram();
+    prefs_->hide();
+    favs_->closeByProgram();
+    help_->hide();
+    about_->hide();
+    uninstall_->hide();
+    tray_->remove();
+    main_->close();
+}
+
+void DesktopProgram::quit() {
+    if (endsEventLoop_) QCoreApplication::exit(0);
+}
+
+// --- the other windows ---------------------------------------------------------
+
+std::optional<int> DesktopProgram::askDelay() { return delay_->ask(); }
+void DesktopProgram::showPortDialog() { port_->open(); }
+void DesktopProgram::showRunMacro() { runMacro_->open(); }
+
+void DesktopProgram::showMacroSetup(int tab, int group) {
+    macroSetup_->open(windows::MacroSetupWindowForm::Tab(tab), group);
+}
+
+void DesktopProgram::showPreferences(int tab, const std::string& panicGroup) {
+    prefs_->open(static_cast<windows::PreferencesTab>(tab), panicGroup);
+}
+
+void DesktopProgram::showFavourites() {
+    favs_->open();
+    main_->hide();
+}
+
+bool DesktopProgram::showHelp(const std::filesystem::path& page, const std::string& anchor) {
+    help_->showPage(page, anchor);
+    return true;
+}
+
+void DesktopProgram::showAbout() { about_->open(); }
+
+void DesktopProgram::showUninstaller() {
+    uninstall_->adjustSize();
+    uninstall_->show();
+    uninstall_->raise();
+    uninstall_->activateWindow();
+}
+
+void DesktopProgram::refreshWindows() { main_->refresh(); }
+void DesktopProgram::showTimerWindow() { timers_->open(); }
+void DesktopProgram::showTimerLog() { timerLog_->open(); }
+bool DesktopProgram::timerWindowShown() const { return timers_->isVisible(); }
+
+void DesktopProgram::timersChanged(bool loaded) {
+    timers_->attach(loaded);
+    timerLog_->attach(loaded);
+    main_->refreshTimers();
 }
 
 void DesktopProgram::bindDesktopWindows() {
@@ -272,26 +321,8 @@ void DesktopProgram::bindDesktopWindows() {
     about_ = std::make_unique<AboutWindow>(a, w);
     uninstall_ = std::make_unique<UninstallWindow>(a, w);
     tray_ = std::make_unique<Tray>(a, [w](QMenu* menu) { w->fillMenu(menu); });
-    a.hooks.showPreferences = [this](int tab, const std::string& group) {
-        prefs_->open(static_cast<windows::PreferencesTab>(tab), group);
-    };
-    a.hooks.showFavourites = [this, w] {
-        favs_->open();
-        w->hide();
-    };
-    a.hooks.showHelp = [this](const std::filesystem::path& page, const std::string& anchor) {
-        help_->showPage(page, anchor);
-    };
-    a.hooks.showAbout = [this] { about_->open(); };
-    a.hooks.showUninstaller = [this] {
-        uninstall_->adjustSize();
-        uninstall_->show();
-        uninstall_->raise();
-        uninstall_->activateWindow();
-    };
-    a.hooks.refreshWindows = [w] { w->refresh(); };
     favs_->mainMenu = [w] { return w->buildMenu(); };
-    favs_->showMainWindow = [this] { app_->hooks.showMainWindow(); };
+    favs_->showMainWindow = [this] { showMainWindow(); };
     favs_->sendToTray = [this](QWidget* window) { return tray_->send(window); };
     w->minimizeRequested = [this, w](bool toTray) {
         if (toTray || app_->minimizeToTray) {
@@ -304,22 +335,10 @@ void DesktopProgram::bindDesktopWindows() {
     w->timersChanged = [this](bool on) { tray_->timersChanged(on); };
 }
 
-void DesktopProgram::showSplash() {
-    splash_ = std::make_unique<QSplashScreen>(splashPicture());
-    splash_->show();
-    // The splash's own timer loads the main window; the splash closes when
-    // the first afterStart tick shows it.
-    splashTick_ = app_->loop.createTick("splash", SplashMs, [this] {
-        splashTick_->setEnabled(false);
-        app_->startup->loadMainWindow();
-    });
-    splashTick_->setEnabled(true);
-}
-
 void DesktopProgram::stop() { app_->startup->stopNow(); }
 
 void DesktopProgram::start(const std::string& commandLine, bool splash) {
-    if (!splash) app_->startup->showSplash = nullptr;
+    splashWanted_ = splash;
     app_->startup->enter(commandLine);
 }
 
@@ -402,7 +421,7 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& args) {
     // nothing: positions saved, files closed, the socket removed. The end
     // leaves every event loop, a modal box's included, so nothing that waits
     // for an answer outlives the windows.
-    program.app().hooks.quit = [] { QCoreApplication::exit(0); };
+    program.endEventLoopOnQuit();
     qt::StopSignals stopSignals([&program](int) { program.stop(); });
     held.release();
     program.start(args.empty() ? std::string() : text, true);

@@ -43,12 +43,14 @@ class TimerWindow;
 class TimerLogWindow;
 class ScreenKeeper;
 
-class DesktopProgram {
+// It is also what the windows do for the logic: the App calls them through
+// WindowHost while the program lives.
+class DesktopProgram : private app::WindowHost {
 public:
     // mqttClients: nullptr connects through libmosquitto.
     DesktopProgram(app::Platform platform, std::unique_ptr<SettingsBackend> settings = nullptr,
                    mqtt::ClientFactory mqttClients = nullptr);
-    ~DesktopProgram();
+    ~DesktopProgram() override;
 
     // Program entry after the single-instance check. With splash the main
     // window loads from the splash's own timer; without, at once.
@@ -61,6 +63,8 @@ public:
     // A stop signal: ends the program through Exit's closing at once, asking
     // nothing; unsaved editor rows go to a recovery file.
     void stop();
+    // The end of the program ends the Qt event loop (runDesktop; tests run their own).
+    void endEventLoopOnQuit() { endsEventLoop_ = true; }
     MainWindow& mainWindow() { return *main_; }
     PortSetupDialog& portDialog() { return *port_; }
     DelayDialog& delayDialog() { return *delay_; }
@@ -80,10 +84,40 @@ public:
 private:
     static constexpr int SplashMs = 750;
 
-    void bindHooks();
-    void bindClosing();
+    void bindStartup();
     void bindDesktopWindows();
-    void showSplash();
+
+    // --- app::WindowHost
+    void showMainWindow() override;
+    void hideMainWindow() override;
+    void bringToFront() override;
+    bool mainWindowVisible() const override;
+    bool mainWindowMinimized() const override;
+    std::optional<std::pair<int, int>> mainWindowPosition() const override;
+    std::optional<bool> timersToggle() const override;
+    void setTimersToggle(bool on) override;
+    bool showSplash() override;
+    void closeSplash() override;
+    void minimizeAtStart() override;
+    void startupOver() override;
+    bool settleUnsavedWork() override;
+    void keepUnsavedWork() override;
+    void closeWindows() override;
+    void quit() override;
+    std::optional<int> askDelay() override;
+    void showPortDialog() override;
+    void showRunMacro() override;
+    void showMacroSetup(int tab, int group) override;
+    void showPreferences(int tab, const std::string& panicGroup) override;
+    void showFavourites() override;
+    bool showHelp(const std::filesystem::path& page, const std::string& anchor) override;
+    void showAbout() override;
+    void showUninstaller() override;
+    void refreshWindows() override;
+    void showTimerWindow() override;
+    void showTimerLog() override;
+    bool timerWindowShown() const override;
+    void timersChanged(bool loaded) override;
 
     std::unique_ptr<ScreenKeeper> screenKeeper_;
     std::unique_ptr<app::App> app_;
@@ -99,6 +133,8 @@ private:
     std::unique_ptr<UninstallWindow> uninstall_;
     std::unique_ptr<Tray> tray_;
     bool mainPlaced_ = false;
+    bool splashWanted_ = true;
+    bool endsEventLoop_ = false;
     std::unique_ptr<TimerWindow> timers_;
     std::unique_ptr<TimerLogWindow> timerLog_;
     std::unique_ptr<mqtt::MqttBridge> bridge_;

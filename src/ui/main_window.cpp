@@ -49,7 +49,7 @@ QString colourCss(unsigned rgb) { return QString("#%1").arg(rgb, 6, 16, QChar('0
 
 // "Setup Macros & Groups" on a tab (0 macros, 1 groups, 2 manage), a group chosen.
 void showMacroSetup(app::App& app, int tab, int group = -1) {
-    if (app.hooks.showMacroSetup) app.hooks.showMacroSetup(tab, group);
+    app.windows().showMacroSetup(tab, group);
 }
 } // namespace
 
@@ -74,12 +74,13 @@ MainWindow::MainWindow(app::App& app, QWidget* parent)
     setCentralWidget(central);
     buildStatusBar();
 
-    app_.mainWindow->changed = [this] { refresh(); };
-    app_.groups->changed = [this] { refreshGroups(); };
-    app_.mainClock->changed = [this] { refreshClock(); };
-    app_.onSimulatorCommand = [this] { refreshClock(); };
-    app_.startup->setTimersOn = [this](bool on) { setTimers(on); };
-    app_.startup->timersOn = [this] { return timersOn_; };
+    const auto listen = [this](Signal<>& news, std::function<void()> show) {
+        listeners_.push_back(std::make_unique<Connection<>>(news, std::move(show)));
+    };
+    listen(app_.mainWindow->changed, [this] { refresh(); });
+    listen(app_.groups->changed, [this] { refreshGroups(); });
+    listen(app_.mainClock->changed, [this] { refreshClock(); });
+    listen(app_.simulatorCommand, [this] { refreshClock(); });
     onHelpKey(*this, [this] { windows::runMenuEntry(app_, windows::MenuId::Help); });
     refreshTimers();
     refresh();
@@ -229,7 +230,7 @@ QWidget* MainWindow::buildSideButtons() {
     groupsToggle_->installEventFilter(new RightClickFilter(groupsToggle_, [this] { showMacroSetup(app_, 1); }));
     macros_ = button(q(app_.tr("&Macros")), side);
     connect(macros_, &QPushButton::clicked, this, [this] {
-        if (app_.hooks.showRunMacro) app_.hooks.showRunMacro();
+        app_.windows().showRunMacro();
     });
     macros_->installEventFilter(new RightClickFilter(macros_, [this] { showMacroSetup(app_, 0); }));
     setup_ = button(q(app_.tr("&Setup")), side);

@@ -4,8 +4,11 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "macros/group_file.h"
+#include "platform/signal.h"
 
 class QCheckBox;
 class QComboBox;
@@ -50,6 +53,9 @@ public:
     std::function<void(bool toTray)> minimizeRequested;
     // Told every time the "&Timers" switch is set.
     std::function<void(bool on)> timersChanged;
+    // The "&Timers" switch as shown, and setting it (start-up).
+    bool timersOn() const { return timersOn_; }
+    void setTimers(bool on);
 
     // --- for tests and the desktop program
     QPushButton* onButton(int i) { return on_[static_cast<std::size_t>(i)]; }
@@ -89,7 +95,6 @@ private:
     void refreshGroups();
     void showGroupsPanel(bool shown);
     void refreshClock();
-    void setTimers(bool on);
     void showMenu();
 
     app::App& app_;
@@ -119,6 +124,8 @@ private:
     int lampShown_ = -1;         // the lamp state last drawn (-1: none yet)
     // The status line's words, looked up once (it is rebuilt twice a second).
     QString simulatorWord_, waitingWord_;
+    // The logic's news this window shows; they end with the window.
+    std::vector<std::unique_ptr<Connection<>>> listeners_;
 };
 
 } // namespace zul::ui

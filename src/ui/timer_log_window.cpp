@@ -290,12 +290,9 @@ void TimerLogWindow::openLogFile() {
 void TimerLogWindow::closeWindow() {
     storePlacement();
     hide();
-    const app::WindowHooks& h = app_.hooks;
-    if (h.timerWindowShown && h.timerWindowShown()) {
-        if (h.showTimerWindow) h.showTimerWindow();
-    } else if (h.mainWindowVisible && h.mainWindowVisible() && h.bringToFront) {
-        h.bringToFront();
-    }
+    app::WindowHost& windows = app_.windows();
+    if (windows.timerWindowShown()) windows.showTimerWindow();
+    else if (windows.mainWindowVisible()) windows.bringToFront();
 }
 
 void TimerLogWindow::open() {

@@ -330,7 +330,7 @@ QWidget* TimerWindow::buildButtons() {
     remove_ = button("Remove Timer", [](windows::TimerWindowForm& l) { l.removeTimer(); });
     status_ = button("Status / Log", [this](windows::TimerWindowForm& l) {
         l.statusDump();
-        if (app_.hooks.showTimerLog) app_.hooks.showTimerLog();
+        app_.windows().showTimerLog();
     });
     help_ = button("&Help", [this](windows::TimerWindowForm&) { app::showHelp(app_, app::help::TimerWindow); });
     onHelpKey(*this, [this] { app::showHelp(app_, app::help::TimerWindow); });

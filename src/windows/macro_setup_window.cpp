@@ -65,7 +65,7 @@ void MacroSetupWindowForm::recordingChanged(bool on, bool fromEditor) {
         else editor.stopRecording();
     }
     app_.mainWindow->setRecording(on);
-    if (on && app_.hooks.bringToFront) app_.hooks.bringToFront();
+    if (on) app_.windows().bringToFront();
     notify();
 }
 

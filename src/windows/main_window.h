@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/unit_descriptions.h"
+#include "platform/signal.h"
 #include "x10/x10_codes.h"
 
 namespace zul::app {
@@ -88,16 +89,14 @@ public:
     std::string pageTip() const;
 
     // The shown state changed.
-    std::function<void()> changed;
+    Signal<> changed;
 
 private:
     void updateHouseByte();
     void send(const std::string& houseByte, const std::string& unitByte, bool isOn);
     void handOver(const std::string& code, bool isOn);
     void appendForTimer(const std::string& text);
-    void notify() {
-        if (changed) changed();
-    }
+    void notify() { changed(); }
 
     app::App& app_;
     int house_ = 0;

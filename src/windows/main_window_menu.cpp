@@ -63,10 +63,6 @@ bool switchOption(app::App& app, MenuId id) {
     return false;
 }
 
-void show(const std::function<void()>& window) {
-    if (window) window();
-}
-
 void chooseLanguageEntry(app::App& app, int index) {
     const auto entries = languages(app);
     if (index < 0 || index >= static_cast<int>(entries.size())) return;
@@ -129,9 +125,9 @@ void runMenuEntry(app::App& app, MenuId id, int languageIndex) {
     switch (id) {
     case MenuId::PanicRun: app.groups->panic().runFromMenu(); break;
     case MenuId::SetupPanic: app.groups->panic().setup(); break;
-    case MenuId::ViewFavorites: show(app.hooks.showFavourites); break;
-    case MenuId::ViewMain: show(app.hooks.showMainWindow); break;
-    case MenuId::CommPort: show(app.hooks.showPortDialog); break;
+    case MenuId::ViewFavorites: app.windows().showFavourites(); break;
+    case MenuId::ViewMain: app.windows().showMainWindow(); break;
+    case MenuId::CommPort: app.windows().showPortDialog(); break;
     case MenuId::SetupSounds: openPreferences(app, PreferencesTab::Sounds); break;
     case MenuId::SetupPreferences: openPreferences(app, PreferencesTab::General); break;
     case MenuId::ShortcutDesktop: app::changeLauncher(app, Launcher::DesktopFolder, true); break;
@@ -139,22 +135,21 @@ void runMenuEntry(app::App& app, MenuId id, int languageIndex) {
     case MenuId::RemoveShortcutDesktop: app::changeLauncher(app, Launcher::DesktopFolder, false); break;
     case MenuId::RemoveShortcutStartup: app::changeLauncher(app, Launcher::Autostart, false); break;
     case MenuId::RemoveAssociations: app::removeAssociations(app); break;
-    case MenuId::RunMacro: show(app.hooks.showRunMacro); break;
+    case MenuId::RunMacro: app.windows().showRunMacro(); break;
     case MenuId::SetupMacro:
     case MenuId::SetupGroup:
     case MenuId::ManageMacros:
-        if (app.hooks.showMacroSetup)
-            app.hooks.showMacroSetup(id == MenuId::SetupMacro ? 0 : id == MenuId::SetupGroup ? 1 : 2, -1);
+        app.windows().showMacroSetup(id == MenuId::SetupMacro ? 0 : id == MenuId::SetupGroup ? 1 : 2, -1);
         break;
     case MenuId::SetupTimer: app::openTimerWindow(app); break;
     case MenuId::TimerStatus: app::openTimerLog(app); break;
     case MenuId::SetupMqtt: openPreferences(app, PreferencesTab::Mqtt); break;
     case MenuId::LanguageEntry: chooseLanguageEntry(app, languageIndex); break;
-    case MenuId::Uninstall: show(app.hooks.showUninstaller); break;
+    case MenuId::Uninstall: app.windows().showUninstaller(); break;
     case MenuId::Exit: app.startup->exitProgram(); break;
     case MenuId::Help: app::showHelp(app, app::help::MainWindow); break;
     case MenuId::CheckUpgrade: app.mainClock->checkOnlineForUpgrade(); break;
-    case MenuId::About: show(app.hooks.showAbout); break;
+    case MenuId::About: app.windows().showAbout(); break;
     // The options are switched above; the rest do nothing.
     case MenuId::ShowPanic:
     case MenuId::ShowAutoOff:

@@ -64,7 +64,7 @@ bool isGroupNumber(const std::string& text) {
 } // namespace
 
 void openPreferences(app::App& app, PreferencesTab tab, const std::string& panicGroup) {
-    if (app.hooks.showPreferences) app.hooks.showPreferences(static_cast<int>(tab), panicGroup);
+    app.windows().showPreferences(static_cast<int>(tab), panicGroup);
 }
 
 PreferencesWindowForm::PreferencesWindowForm(app::App& app) : app_(app) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app.h"
@@ -20,6 +22,31 @@
 
 namespace zul::test {
 
+// Windows that count what the logic asked of them and answer as a test says.
+struct CountingWindows : app::WindowHost {
+    int portDialogs = 0, mainWindowShown = 0, fronts = 0, uninstallers = 0, minimisedAtStart = 0;
+    int closed = 0, kept = 0, timerWindowsOpened = 0;
+    bool minimised = false, cancelExit = false, timerWindowOpen = false;
+    std::optional<std::pair<int, int>> position;
+    std::optional<bool> timers;
+    std::optional<int> delay;
+
+    void showPortDialog() override { ++portDialogs; }
+    void showMainWindow() override { ++mainWindowShown; }
+    void bringToFront() override { ++fronts; }
+    void showUninstaller() override { ++uninstallers; }
+    void minimizeAtStart() override { ++minimisedAtStart; }
+    bool mainWindowMinimized() const override { return minimised; }
+    std::optional<std::pair<int, int>> mainWindowPosition() const override { return position; }
+    std::optional<bool> timersToggle() const override { return timers; }
+    bool settleUnsavedWork() override { return !cancelExit; }
+    void keepUnsavedWork() override { ++kept; }
+    void closeWindows() override { ++closed; }
+    std::optional<int> askDelay() override { return delay; }
+    bool timerWindowShown() const override { return timerWindowOpen; }
+    void showTimerWindow() override { ++timerWindowsOpened; }
+};
+
 class AppFixture : public ::testing::Test {
 protected:
     AppFixture() { app = makeApp(); }
@@ -32,7 +59,7 @@ protected:
                                }};
         auto made =
             std::make_unique<app::App>(platform, std::make_unique<IniSettingsStore>(home.config() / "settings.ini"));
-        made->hooks.showPortDialog = [this] { ++portDialogShown; };
+        made->setWindows(&windows);
         return made;
     }
 
@@ -60,7 +87,7 @@ protected:
     RecordingSound sound;
     RecordingDesktop desktop;
     sim::SimulatedTransmitter* transmitter = nullptr;
-    int portDialogShown = 0;
+    CountingWindows windows; // outlives every App the test makes
     std::unique_ptr<app::App> app;
 };
 

@@ -147,7 +147,7 @@ TEST_F(AppPartsTest, GroupButtonsAndThePanicButtonRunTheirGroups) {
     EXPECT_EQ(app->groups->runner().onTip(1), "Turn Group Porch ON");
     app->groups->runner().runGroup(1, false);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A1 OFF", "A3 OFF"}));
-    app->hooks.askDelay = [] { return std::optional<int>(5); };
+    windows.delay = 5;
     app->groups->runner().autoOff(1);
     app->groups->panic().run();
     EXPECT_EQ(sent(),
@@ -156,10 +156,6 @@ TEST_F(AppPartsTest, GroupButtonsAndThePanicButtonRunTheirGroups) {
 
 TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachinery) {
     startRunning();
-    bool windowShown = false;
-    int windowOpened = 0;
-    app->hooks.timerWindowShown = [&] { return windowShown; };
-    app->hooks.showTimerWindow = [&] { ++windowOpened; };
     EXPECT_TRUE(app::switchTimers(*app, true));
     EXPECT_TRUE(app->timerWindowOpen);
     ASSERT_NE(app->timerWindow, nullptr);
@@ -171,7 +167,7 @@ TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachi
     // "Setup Timer" loads the timers without switching them on; the right
     // click texts of the main window reach the timer window's list.
     windows::runMenuEntry(*app, windows::MenuId::SetupTimer);
-    EXPECT_EQ(windowOpened, 1);
+    EXPECT_EQ(windows.timerWindowsOpened, 1);
     ASSERT_NE(app->timers, nullptr);
     EXPECT_FALSE(app::timersOn(*app));
     app->mainWindow->unitDown(2, true, windows::MouseButton::Right);
@@ -179,7 +175,7 @@ TEST_F(AppPartsTest, TheTimersSwitchAndTheTimerWindowsLoadAndUnloadTheTimerMachi
     EXPECT_TRUE(sent().empty());
 
     // Switched off while the timer window is shown, the machinery stays; at exit it goes.
-    windowShown = true;
+    windows.timerWindowOpen = true;
     EXPECT_TRUE(app::switchTimers(*app, true));
     EXPECT_FALSE(app::switchTimers(*app, false));
     EXPECT_NE(app->timers, nullptr);

@@ -28,7 +28,7 @@ TEST_F(StartupTest, EntryStoresItsSettingsAndTheFirstTickOpensThePort) {
     EXPECT_FALSE(app->records.readRecord(RecordNumber::FirstRun, true).empty());
     EXPECT_TRUE(desktop.hasLauncher(Launcher::DesktopFolder));
     EXPECT_TRUE(desktop.associated);
-    EXPECT_EQ(portDialogShown, 0);
+    EXPECT_EQ(windows.portDialogs, 0);
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -40,7 +40,7 @@ TEST_F(StartupTest, NoPortSetShowsTheMessageAndThePortDialog) {
               "The communication port has not been set up.  Please select the port where your Firecracker is "
               "installed\n");
     EXPECT_EQ(dialogs.last().title, "Zulmarin");
-    EXPECT_EQ(portDialogShown, 1);
+    EXPECT_EQ(windows.portDialogs, 1);
     EXPECT_EQ(app->startup->phase(), app::Phase::Running);
 }
 
@@ -61,7 +61,7 @@ TEST_F(StartupTest, UnreadableSettingsAndRecordStoreAreSaidOnceAndLeftAlone) {
                                         "The record store cannot be opened: " + (home.home() / "db.zld").string() +
                                             ": it is a folder"}));
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 0u); // not "the port has not been set up"
-    EXPECT_EQ(portDialogShown, 0);
+    EXPECT_EQ(windows.portDialogs, 0);
     EXPECT_EQ(app->startup->phase(), app::Phase::Running);
     app->startup->exitProgram();
     EXPECT_TRUE(fs::is_fifo(settingsFile));
@@ -82,7 +82,7 @@ TEST_F(StartupTest, ABusyPortIsTriedTwiceThenReported) {
                                return std::unique_ptr<LinePort>(std::move(port));
                            }};
     app = std::make_unique<app::App>(platform, std::make_unique<MemorySettings>());
-    app->hooks.showPortDialog = [this] { ++portDialogShown; };
+    app->setWindows(&windows);
     presetRecord(270, "3");
     app->startup->enter("");
     loop.runFor(1000);
@@ -91,7 +91,7 @@ TEST_F(StartupTest, ABusyPortIsTriedTwiceThenReported) {
     EXPECT_EQ(dialogs.last().text,
               "Error: Unable to initialize the com port!\nThe com port is already in use.  You will need to close "
               "the program that currently has control of the port before ZUL will work properly.");
-    EXPECT_EQ(portDialogShown, 1);
+    EXPECT_EQ(windows.portDialogs, 1);
 }
 
 // A USB adapter unplugged while the program runs: the port is closed and
@@ -166,14 +166,11 @@ TEST_F(StartupTest, AQuotedCroPathRunsOnceThePortIsOpenAndLaterOnesInOrder) {
 
 TEST_F(StartupTest, PreviousComesToTheFrontAndOtherCommandsAreHandledOrIgnored) {
     startRunning();
-    int fronts = 0, uninstallers = 0;
-    app->hooks.bringToFront = [&] { ++fronts; };
-    app->hooks.showUninstaller = [&] { ++uninstallers; };
     app->startup->setCommand("previous");
-    EXPECT_EQ(fronts, 1);
+    EXPECT_EQ(windows.fronts, 1);
     EXPECT_EQ(app->startup->command(), "");
     app->startup->setCommand("/tmp/remove.ZLU");
-    EXPECT_EQ(uninstallers, 1);
+    EXPECT_EQ(windows.uninstallers, 1);
     app->startup->setCommand("notes.txt");
     EXPECT_EQ(app->startup->command(), "notes.txt");
     EXPECT_TRUE(app->startup->pendingMacros().empty());
@@ -185,11 +182,8 @@ TEST_F(StartupTest, PreviousComesToTheFrontAndOtherCommandsAreHandledOrIgnored) 
 
 TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimisedAndRestartsWhenAsked) {
     startRunning();
-    bool minimised = false;
-    app->hooks.mainWindowMinimized = [&] { return minimised; };
-    app->hooks.mainWindowPosition = [] { return std::pair<int, int>{1234, 567}; };
-    bool timers = true;
-    app->startup->timersOn = [&] { return timers; };
+    windows.position = {1234, 567};
+    windows.timers = true;
     int restarts = 0;
     app->startup->restartProgram = [&] { ++restarts; };
     app->restartMarked = true; // a restart asked for starts the program again at exit
@@ -206,9 +200,8 @@ TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimisedAndRestart
     app->startup->enter("");
     loop.runFor(2000);
     EXPECT_EQ(app->records.readRecord(RecordNumber::TimersSwitch, true), "1");
-    minimised = true;
-    app->hooks.mainWindowMinimized = [&] { return minimised; };
-    app->hooks.mainWindowPosition = [] { return std::pair<int, int>{9, 9}; };
+    windows.minimised = true;
+    windows.position = {9, 9};
     app->startup->mainWindowClosed();
     EXPECT_EQ(setting(Setting::MainLeft), "1234");
 }
@@ -216,13 +209,9 @@ TEST_F(StartupTest, ShutdownStoresPositionAndStateButNotWhileMinimisedAndRestart
 // Exit asks about unsaved work before anything closes, and a Cancel keeps
 // the program as it was; a stop signal asks nothing and says what was lost.
 TEST_F(StartupTest, ExitAsksBeforeClosingAndAStopSignalAsksNothing) {
-    int closed = 0, kept = 0;
-    bool cancel = true;
+    windows.cancelExit = true;
     auto start = [&] {
         startRunning();
-        app->hooks.settleUnsavedWork = [&] { return !cancel; };
-        app->hooks.closeWindows = [&] { ++closed; };
-        app->hooks.keepUnsavedWork = [&] { ++kept; };
         ASSERT_TRUE(app::loadTimers(*app));
         app->timerWindow->typeEntry(0, "porch.cro");
     };
@@ -231,21 +220,21 @@ TEST_F(StartupTest, ExitAsksBeforeClosingAndAStopSignalAsksNothing) {
     EXPECT_EQ(app->startup->phase(), app::Phase::Running);
     EXPECT_FALSE(app->StopAll);
     EXPECT_NE(app->timers, nullptr);
-    EXPECT_EQ(closed + dialogs.count(ScriptedDialogs::Kind::Question), 0u);
-    cancel = false;
+    EXPECT_EQ(windows.closed + dialogs.count(ScriptedDialogs::Kind::Question), 0u);
+    windows.cancelExit = false;
     dialogs.answers = {Answer::No};
     EXPECT_TRUE(app->startup->exitProgram());
     EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Question),
               std::vector<std::string>{"Save Changes to Timers before closing?"})
         << "asked once";
-    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(windows.closed, 1);
     EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
 
     app = makeApp();
     start();
     app->startup->stopNow();
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Question), 1u);
-    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(windows.kept, 1);
     EXPECT_EQ(app->startup->phase(), app::Phase::Ended);
     EXPECT_NE(readErrorLog(app->errorLog.file())
                   .entries.back()
@@ -255,12 +244,9 @@ TEST_F(StartupTest, ExitAsksBeforeClosingAndAStopSignalAsksNothing) {
 
 TEST_F(StartupTest, MinimiseOnStartKeepsTheWindowHidden) {
     writeSetting(app->settings, Setting::MinOnStart, "True");
-    int shown = 0, minimised = 0;
-    app->hooks.showMainWindow = [&] { ++shown; };
-    app->startup->minimizeAtStart = [&] { ++minimised; };
     startRunning();
-    EXPECT_EQ(shown, 0);
-    EXPECT_EQ(minimised, 1);
+    EXPECT_EQ(windows.mainWindowShown, 0);
+    EXPECT_EQ(windows.minimisedAtStart, 1);
 }
 
 } // namespace

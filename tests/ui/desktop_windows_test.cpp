@@ -150,7 +150,7 @@ TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
 TEST_F(DesktopWindowsTest, FavouriteButtonsFollowTheScrolledList) {
     for (int u = 1; u <= 6; ++u) presetRecord(16 + u, numbered("B", u, "## Lamp ") + std::to_string(u));
     startRunning();
-    program->app().hooks.showFavourites();
+    program->app().windows().showFavourites();
     ui::FavouritesWindow& favs = program->favourites();
     favs.optionsAction()->trigger();
     const int sixRowsHigh = favs.height();
@@ -178,7 +178,7 @@ TEST_F(DesktopWindowsTest, TrayTipFollowsTheTimersSwitchAndMinimisingNeverLosesT
     tray.available = [] { return false; };
     window().minimizeRequested(true);
     EXPECT_TRUE(window().isMinimized()) << "without a tray the window goes to the taskbar";
-    program->app().hooks.bringToFront();
+    program->app().windows().bringToFront();
     EXPECT_TRUE(window().isVisible());
     EXPECT_FALSE(window().isMinimized());
 
@@ -210,7 +210,7 @@ TEST_F(DesktopWindowsTest, WindowsStoredOffTheScreenOpenOnIt) {
                                      {&Setting::MacroSetupTop, "99999"}})
         writeSetting(program->app().settings, *key, twips);
     startRunning();
-    program->app().hooks.showMacroSetup(0, -1);
+    program->app().windows().showMacroSetup(0, -1);
     for (QWidget* w : {static_cast<QWidget*>(&window()), static_cast<QWidget*>(&program->macroSetup())}) {
         const QRect screen = w->screen()->availableGeometry();
         EXPECT_TRUE(QTest::qWaitFor([&] { return screen.contains(w->frameGeometry()); }, 2000))
@@ -263,19 +263,19 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
     check([&] { a.groups->setShown(true); }, window(), "MainFormWindow");
     const char* macroTabs[] = {"MacroEditor", "SetupGroups", "ManageMacros"};
     for (int tab = 0; tab < 3; ++tab)
-        check([&] { a.hooks.showMacroSetup(tab, -1); }, program->macroSetup(), macroTabs[tab]);
+        check([&] { a.windows().showMacroSetup(tab, -1); }, program->macroSetup(), macroTabs[tab]);
     const char* preferenceTabs[] = {"Preferences", "SetupPanicButton", "Location", "Sounds", "Advanced", "MqttBridge",
                                     "WebRemote"};
     static_assert(std::size(preferenceTabs) == windows::kPreferencesTabs);
     for (int tab = 0; tab < windows::kPreferencesTabs; ++tab)
-        check([&] { a.hooks.showPreferences(tab, ""); }, prefs(), preferenceTabs[tab]);
+        check([&] { a.windows().showPreferences(tab, ""); }, prefs(), preferenceTabs[tab]);
     check(menu(windows::MenuId::SetupTimer), program->timerWindow(), "TimerWindow");
     check(menu(windows::MenuId::TimerStatus), program->timerLogWindow(), "TimerLog");
-    check(a.hooks.showPortDialog, program->portDialog(), "PortSetup");
-    check(a.hooks.showRunMacro, program->runMacro(), "RunMacro");
+    check([&] { a.windows().showPortDialog(); }, program->portDialog(), "PortSetup");
+    check([&] { a.windows().showRunMacro(); }, program->runMacro(), "RunMacro");
     check(menu(windows::MenuId::About), program->about(), "About");
-    check(a.hooks.showUninstaller, program->uninstaller(), "Uninstall");
-    check(a.hooks.showFavourites, program->favourites(), "Favorites");
+    check([&] { a.windows().showUninstaller(); }, program->uninstaller(), "Uninstall");
+    check([&] { a.windows().showFavourites(); }, program->favourites(), "Favorites");
 }
 
 // The first start shows the port message without waiting and opens the port

@@ -38,7 +38,7 @@ protected:
 
     void openSetup(int tab) {
         startRunning();
-        program->app().hooks.showMacroSetup(tab, -1);
+        program->app().windows().showMacroSetup(tab, -1);
         ASSERT_TRUE(setup().isVisible());
     }
 

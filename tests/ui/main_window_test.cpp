@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
 
     // The machine's ports are offered by the names their makers gave them;
     // an adapter is kept by its by-id name.
-    program->app().hooks.showPortDialog();
+    program->app().windows().showPortDialog();
     ASSERT_EQ(port.foundButtons().size(), 4u) << "Com 1 stands for ttyS0";
     EXPECT_EQ(port.foundButtons()[0]->text(), "FTDI FT232R USB UART (/dev/ttyUSB0)");
     EXPECT_EQ(port.choiceButton(windows::PortSetupDialogForm::Choice::Com1)->toolTip(), "Built-in serial port (Com 1) (/dev/ttyS0)");
@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, StartingWithoutAPortShowsTheMessageAndThePortDialog) {
     EXPECT_EQ(program->app().records.readRecord(270, true), std::string("/dev/serial/by-id/") + kFtdiById);
     // Unplugged, it is said not connected; plugged in again, it is chosen again.
     std::filesystem::remove(machine / "dev/serial/by-id" / kFtdiById);
-    program->app().hooks.showPortDialog();
+    program->app().windows().showPortDialog();
     EXPECT_EQ(port.statusLabel()->text().toStdString(),
               std::string("Currently set to Com Port /dev/serial/by-id/") + kFtdiById + " (not connected now)");
     plugAdapter(machine.path(), kFtdiById, "ttyUSB3");
@@ -197,7 +197,7 @@ TEST_F(MainWindowTest, AutoOffAsksForTheDelayThenSwitchesTheGroupOff) {
 // as it was. A stop signal asks nothing and keeps the rows beside the macro.
 TEST_F(MainWindowTest, ExitWithUnsavedEditorWork) {
     auto typeRow = [this] {
-        program->app().hooks.showMacroSetup(0, -1);
+        program->app().windows().showMacroSetup(0, -1);
         auto& editor = program->macroSetup().logic().editor;
         editor.boxes = windows::EditBoxes{"A", "1", "ON", "1"};
         ASSERT_TRUE(editor.enter());
