@@ -77,8 +77,7 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
       settings(*settingsOwned_), folder(programFolder(settings)), language(Language::activeFileIn(folder)),
       dialogs(rawDialogs, language), port([this](const std::string& name) { return makePort(name); }),
       transmitter(port, loop, clock, StopAll, x10::readBitStateMicros(settings)), portStore(records),
-      portLink(port, portStore, dialogs, loop, transmitter,
-               [this] { windows().showPortDialog(); }),
+      portLink(port, portStore, dialogs, loop, transmitter, [this] { windows().showPortDialog(); }),
       errorLog(folder, clock), sounds(settings, soundPlayer, folder), factory_(std::move(platform.makePort)) {
     if (platform.threadPriority) {
         framePriority_ = std::make_unique<FramePriority>(
@@ -86,9 +85,7 @@ App::App(Platform platform, std::unique_ptr<SettingsBackend> settingsBackend)
         transmitter.setFramePriority(framePriority_.get());
     }
     sounds.changed.connect([this] { optionsChanged(); });
-    optionsChanged.connect([this] {
-        windows().refreshWindows();
-    });
+    optionsChanged.connect([this] { windows().refreshWindows(); });
     descriptions = std::make_unique<UnitDescriptions>(records, [this](const std::string& t) { return tr(t); });
     descriptions->watch(loop);
     mainClock = std::make_unique<MainClock>(*this);

@@ -219,7 +219,8 @@ void Startup::mainWindowClosed() {
     app_.StopAll = true;
     SettingsBackend& s = app_.settings;
     const auto position = app_.windows().mainWindowPosition();
-    if (placed && position && !app_.windows().mainWindowMinimized()) storeWindowPosition(s, MainWindowPositionKeys, *position);
+    if (placed && position && !app_.windows().mainWindowMinimized())
+        storeWindowPosition(s, MainWindowPositionKeys, *position);
     writeSetting(s, Setting::CurrentVersion, ZUL_VERSION);
     writeSetting(s, Setting::CurrentExePath, app_.folder.string());
     if (const auto timersOn = app_.windows().timersToggle())

@@ -48,9 +48,7 @@ QString lampStyle(bool lit) {
 QString colourCss(unsigned rgb) { return QString("#%1").arg(rgb, 6, 16, QChar('0')); }
 
 // "Setup Macros & Groups" on a tab (0 macros, 1 groups, 2 manage), a group chosen.
-void showMacroSetup(app::App& app, int tab, int group = -1) {
-    app.windows().showMacroSetup(tab, group);
-}
+void showMacroSetup(app::App& app, int tab, int group = -1) { app.windows().showMacroSetup(tab, group); }
 } // namespace
 
 MainWindow::MainWindow(app::App& app, QWidget* parent)
@@ -229,9 +227,7 @@ QWidget* MainWindow::buildSideButtons() {
     });
     groupsToggle_->installEventFilter(new RightClickFilter(groupsToggle_, [this] { showMacroSetup(app_, 1); }));
     macros_ = button(q(app_.tr("&Macros")), side);
-    connect(macros_, &QPushButton::clicked, this, [this] {
-        app_.windows().showRunMacro();
-    });
+    connect(macros_, &QPushButton::clicked, this, [this] { app_.windows().showRunMacro(); });
     macros_->installEventFilter(new RightClickFilter(macros_, [this] { showMacroSetup(app_, 0); }));
     setup_ = button(q(app_.tr("&Setup")), side);
     connect(setup_, &QPushButton::clicked, this, [this] { windows::runMenuEntry(app_, windows::MenuId::SetupPreferences); });
