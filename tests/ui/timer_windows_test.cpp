@@ -64,7 +64,7 @@ protected:
     }
 };
 
-TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAndTheConflictWarning) {
+TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysList) {
     startWithMacros();
     ASSERT_TRUE(timers().selectMacro("porch.cro"));
     timers().pickerField(0)->setValue(19);
@@ -92,18 +92,6 @@ TEST_F(TimerWindowsTest, TimersMadeInTheWindowAreSavedByteExactWithTheDaysListAn
     for (int i = 0; i < 4; ++i) expected += kEmptyRow;
     EXPECT_EQ(file(), expected);
     EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 0u);
-
-    // A day list without a macro is refused; a start one second from another is warned about.
-    click(timers().row(2).days);
-    EXPECT_EQ(dialogs.last().text, "Macro and Time must be set to activate!");
-    ASSERT_TRUE(timers().selectMacro("porch.cro"));
-    QTest::keyClick(timers().pickerField(2), Qt::Key_Up);
-    click(timers().row(2).put);
-    click(timers().applyButton());
-    ASSERT_EQ(dialogs.count(ScriptedDialogs::Kind::Info), 1u);
-    EXPECT_EQ(dialogs.last().text,
-              "Timer 1 and Timer 3 have a start time conflict.\r\nStart times should be at least 2 seconds apart!");
-    EXPECT_NE(file().find("\"porch.cro*19:30:01*Everyday\""), std::string::npos);
 }
 
 TEST_F(TimerWindowsTest, RowsGrowToEightAndShrinkBack) {
