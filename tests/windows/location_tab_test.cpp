@@ -48,30 +48,6 @@ TEST_F(LocationTabTest, OpeningOffersTheSystemZoneOrShowsTheStoredPlace) {
     EXPECT_EQ(stored.sunriseLine().substr(0, 17), "Today's Sunrise: ");
 }
 
-TEST_F(LocationTabTest, PickingACityFillsTheFieldsAndTests) {
-    auto& t = open();
-    t.pickCity(29);
-    EXPECT_EQ(t.field(Field::Latitude), "40.43");
-    EXPECT_EQ(t.field(Field::Longitude), "74.01");
-    EXPECT_EQ(t.caption(), " New York City, NY ");
-    // 15 January 2003 in New York: sunrise 07:16, sunset 16:53, shown as the clocks show times.
-    EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 7:16:");
-    EXPECT_EQ(t.sunsetLine().substr(0, 22), "Today's Sunset: 16:53:");
-    EXPECT_EQ(t.sunsetLine().size(), 24u);
-    EXPECT_TRUE(t.changed());
-    clock.setUses24Hour(false);
-    t.test();
-    EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 7:16:");
-    EXPECT_EQ(t.sunriseLine().substr(24), " AM");
-    EXPECT_EQ(t.sunsetLine().substr(0, 21), "Today's Sunset: 4:53:");
-    EXPECT_EQ(t.sunsetLine().substr(23), " PM");
-
-    t.pickCity(2); // a header row changes nothing
-    EXPECT_EQ(t.caption(), " New York City, NY ");
-    t.pickCity(64);
-    EXPECT_EQ(t.field(Field::Longitude), "-151.13");
-}
-
 TEST_F(LocationTabTest, AManualEditMakesTheNextPickOnlyReArmAndClearArmsIt) {
     auto& t = open();
     int focused = 0;
@@ -96,9 +72,22 @@ TEST_F(LocationTabTest, AManualEditMakesTheNextPickOnlyReArmAndClearArmsIt) {
     EXPECT_EQ(t.caption(), " London, England ");
 }
 
-TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
+TEST_F(LocationTabTest, PickingACityFillsTheFieldsAndTestReadsThemWithDaylightSaving) {
     auto& t = open();
     t.pickCity(29);
+    EXPECT_EQ(t.field(Field::Latitude), "40.43");
+    EXPECT_EQ(t.field(Field::Longitude), "74.01");
+    EXPECT_EQ(t.caption(), " New York City, NY ");
+    t.pickCity(2); // a header row changes nothing
+    EXPECT_EQ(t.caption(), " New York City, NY ");
+    t.pickCity(64);
+    EXPECT_EQ(t.field(Field::Longitude), "-151.13");
+    t.pickCity(29);
+    // 15 January 2003 in New York: sunrise 07:16, sunset 16:53, shown as the clocks show times.
+    EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 7:16:");
+    EXPECT_EQ(t.sunsetLine().substr(0, 22), "Today's Sunset: 16:53:");
+    EXPECT_EQ(t.sunsetLine().size(), 24u);
+    EXPECT_TRUE(t.changed());
     const std::string standard = t.sunriseLine();
     t.edit(Field::Latitude, "40:43"); // no number: the last latitude stays
     t.test();
@@ -111,6 +100,13 @@ TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
     t.test();
     EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 8:16:");
     EXPECT_EQ(t.sunsetLine().substr(0, 22), "Today's Sunset: 17:53:");
+    writeSetting(settings, Setting::DaySavings, "False");
+    clock.setUses24Hour(false);
+    t.test();
+    EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 7:16:");
+    EXPECT_EQ(t.sunriseLine().substr(24), " AM");
+    EXPECT_EQ(t.sunsetLine().substr(0, 21), "Today's Sunset: 4:53:");
+    EXPECT_EQ(t.sunsetLine().substr(23), " PM");
 
     t.edit(Field::Zone, "");
     t.test();
