@@ -30,24 +30,6 @@ protected:
     std::optional<windows::LocationTabForm> tab;
 };
 
-TEST_F(LocationTabTest, OpeningOffersTheSystemZoneOrShowsTheStoredPlace) {
-    auto& first = open();
-    EXPECT_EQ(first.field(Field::Latitude) + first.field(Field::Longitude) + first.caption(), "");
-    EXPECT_EQ(first.field(Field::Zone), "5");
-    EXPECT_FALSE(first.changed()) << "a location never touched is no change to ask about";
-    EXPECT_EQ(first.cityRow(), 0);
-
-    writeSetting(settings, Setting::CityLatitude, "51.3");
-    writeSetting(settings, Setting::CityLongitude, "0.5");
-    writeSetting(settings, Setting::CityZone, "0");
-    writeSetting(settings, Setting::CityName, "London, England");
-    auto& stored = open();
-    EXPECT_FALSE(stored.changed());
-    EXPECT_EQ(stored.caption(), " London, England ");
-    EXPECT_EQ(stored.cityRow(), 53);
-    EXPECT_EQ(stored.sunriseLine().substr(0, 17), "Today's Sunrise: ");
-}
-
 TEST_F(LocationTabTest, AManualEditMakesTheNextPickOnlyReArmAndClearArmsIt) {
     auto& t = open();
     int focused = 0;
@@ -118,17 +100,27 @@ TEST_F(LocationTabTest, PickingACityFillsTheFieldsAndTestReadsThemWithDaylightSa
     EXPECT_EQ(t.sunriseLine() + t.sunsetLine(), "");
 }
 
-TEST_F(LocationTabTest, SaveWritesTheKeysAndAnEmptyZoneIsRemovedAndComesBackAsTheSystemOffset) {
+// Nothing stored, the system's zone is offered; a place saved is shown as
+// stored; an empty zone is removed and comes back as the system's offset.
+TEST_F(LocationTabTest, OpeningShowsTheStoredPlaceOrTheSystemZone) {
     auto& t = open();
+    EXPECT_EQ(t.field(Field::Latitude) + t.field(Field::Longitude) + t.caption(), "");
+    EXPECT_EQ(t.field(Field::Zone), "5");
+    EXPECT_FALSE(t.changed()) << "a location never touched is no change to ask about";
+    EXPECT_EQ(t.cityRow(), 0);
     t.pickCity(29);
     t.save();
     EXPECT_FALSE(t.changed());
     EXPECT_EQ(setting(Setting::CityLatitude) + " " + setting(Setting::CityLongitude) + " " +
                   setting(Setting::CityZone) + " " + setting(Setting::CityName),
               "40.43 74.01 5 New York City, NY");
-    EXPECT_EQ(open().cityRow(), 29);
+    auto& stored = open();
+    EXPECT_FALSE(stored.changed());
+    EXPECT_EQ(stored.caption(), " New York City, NY ");
+    EXPECT_EQ(stored.cityRow(), 29);
+    EXPECT_EQ(stored.sunriseLine().substr(0, 17), "Today's Sunrise: ");
 
-    open().edit(Field::Zone, "");
+    stored.edit(Field::Zone, "");
     tab->save();
     EXPECT_EQ(setting(Setting::CityZone), "<absent>");
     clock.setTimeZone(TimeZoneFacts{-330, 0, -60, false}); // +5:30 rounds toward zero
