@@ -220,7 +220,6 @@ TEST_F(MacroWindowsTest, BackupAllThenRestoreOne) {
     ui::ProgressWindow& progress = setup().progressWindow();
     EXPECT_TRUE(progress.isVisible());
     EXPECT_EQ(progress.messageLabel()->text(), "Backup Complete\n\n3 file(s) copied");
-    EXPECT_EQ(readFile(home.home() / "backup" / "wake.cro"), line(A1On, "0005"));
     ASSERT_TRUE(manager.restoreButton()->isEnabled());
 
     writeFile(home.home() / "hall.cro", "changed");
