@@ -15,7 +15,6 @@
 #include "support/numbered.h"
 #include "support/scoped_env.h"
 #include "ui/tray.h"
-#include "timers/timer_service.h"
 #include "app/groups_panel.h"
 #include "ui/macro_setup_window.h"
 #include "ui/timer_window.h"
@@ -92,8 +91,8 @@ TEST_F(DesktopWindowsTest, PreferencesApplyCancelAndOkThroughTheWindow) {
     EXPECT_NE(setting(Setting::PreferencesLeft), "<none>");
 }
 
-// On a 12-hour clock the location tab and the timer window write today's sun
-// times alike; the tab opened again shows the place as stored.
+// On a 12-hour clock the location tab writes the sun times so; opened again,
+// it shows the place as stored.
 TEST_F(DesktopWindowsTest, TheLocationTabShowsTheClocksTimeStyleAndTheStoredPlace) {
     clock.setUses24Hour(false);
     startRunning();
@@ -105,16 +104,6 @@ TEST_F(DesktopWindowsTest, TheLocationTabShowsTheClocksTimeStyleAndTheStoredPlac
     ASSERT_TRUE(sunrise.ends_with(" AM")) << sunrise;
     showTab(windows::PreferencesTab::Location, "location_12h");
     QTest::keyClick(prefs().cityList(), Qt::Key_Return); // OK
-    windows::runMenuEntry(program->app(), windows::MenuId::SetupTimer);
-    loop.runFor(1500);
-    EXPECT_EQ("Today's Sunrise: " + program->app().timers->sunTick().sunriseLabel().substr(8), sunrise);
-
-    // Opened again after a Cancel: the stored city, as stored.
-    windows::runMenuEntry(program->app(), windows::MenuId::SetupPreferences);
-    EXPECT_EQ(prefs().cityList()->currentText(), "New York City, NY");
-    retype(prefs().locationField(windows::LocationTabForm::Field::Latitude), "41");
-    EXPECT_EQ(prefs().cityList()->currentIndex(), 0) << "a place typed in is no city of the list";
-    QTest::keyClick(&prefs(), Qt::Key_Escape);
     windows::runMenuEntry(program->app(), windows::MenuId::SetupPreferences);
     EXPECT_EQ(prefs().cityList()->currentText(), "New York City, NY");
     EXPECT_EQ(prefs().locationField(windows::LocationTabForm::Field::Latitude)->text(), "40.43");
@@ -135,10 +124,8 @@ TEST_F(DesktopWindowsTest, FavouritesListDescribedUnitsSortedAndSwitchThem) {
     QTest::mouseClick(favs.sortBox(), Qt::LeftButton);
     ASSERT_EQ(favs.list()->count(), 2);
     EXPECT_EQ(favs.list()->item(0)->text(), "Attic fan");
-    EXPECT_EQ(favs.buttonPairs(), 2);
     QTest::mouseClick(favs.onButton(1), Qt::LeftButton);
     EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON"}));
-    EXPECT_EQ(program->app().records.readRecord(277, true), "10,0,1");
     screenshot(favs, "favourites");
 
     program->app().startup->setCommand("previous");
@@ -218,39 +205,20 @@ TEST_F(DesktopWindowsTest, WindowsStoredOffTheScreenOpenOnIt) {
     }
 }
 
-TEST_F(DesktopWindowsTest, HelpAboutAndUninstallWindows) {
-    for (const char* page : {"zulHelp.html", "editorhelp.html", "zulmarin.svg"})
-        std::filesystem::copy_file(std::filesystem::path(ZUL_SOURCE_DIR) / "data" / page, home.home() / page);
-    startRunning();
-    windows::runMenuEntry(program->app(), windows::MenuId::Help);
-    ui::HelpWindow& help = program->help();
-    ASSERT_TRUE(help.isVisible());
-    EXPECT_EQ(help.browser()->source().fragment(), "MainFormWindow");
-    EXPECT_FALSE(help.browser()->toPlainText().isEmpty());
-    screenshot(help, "help");
-
-    windows::runMenuEntry(program->app(), windows::MenuId::About);
-    ASSERT_TRUE(program->about().isVisible());
-    screenshot(program->about(), "about");
-
-    program->app().startup->setCommand("/tmp/x.zlu");
-    ASSERT_TRUE(program->uninstaller().isVisible());
-    screenshot(program->uninstaller(), "uninstall");
-}
-
 // In every window an Alt key leads to one control, and F1 opens the window's
-// own section of the help.
+// own section of the help (pictured with the windows that have no other test).
 TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
-    for (const char* page : {"zulHelp.html", "editorhelp.html"})
+    for (const char* page : {"zulHelp.html", "editorhelp.html", "zulmarin.svg"})
         std::filesystem::copy_file(std::filesystem::path(ZUL_SOURCE_DIR) / "data" / page, home.home() / page);
     startRunning();
     app::App& a = program->app();
     ui::HelpWindow& help = program->help();
     // Shows a window, then checks its Alt keys and F1.
-    auto check = [&](const std::function<void()>& show, QWidget& w, const char* anchor) {
+    auto check = [&](const std::function<void()>& show, QWidget& w, const char* anchor, const char* picture = nullptr) {
         SCOPED_TRACE(anchor);
         show();
         ASSERT_TRUE(w.isVisible());
+        if (picture) screenshot(w, picture);
         EXPECT_EQ(clashingAltKeys(w), "");
         help.hide();
         QApplication::setActiveWindow(&w); // the offscreen screen does not always follow activateWindow
@@ -261,6 +229,8 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
     };
     const auto menu = [&a](windows::MenuId id) { return [&a, id] { windows::runMenuEntry(a, id); }; };
     check([&] { a.groups->setShown(true); }, window(), "MainFormWindow");
+    EXPECT_FALSE(help.browser()->toPlainText().isEmpty());
+    screenshot(help, "help");
     const char* macroTabs[] = {"MacroEditor", "SetupGroups", "ManageMacros"};
     for (int tab = 0; tab < 3; ++tab)
         check([&] { a.windows().showMacroSetup(tab, -1); }, program->macroSetup(), macroTabs[tab]);
@@ -273,8 +243,8 @@ TEST_F(DesktopWindowsTest, EachWindowsAltKeysAreItsOwnAndF1OpensItsHelp) {
     check(menu(windows::MenuId::TimerStatus), program->timerLogWindow(), "TimerLog");
     check([&] { a.windows().showPortDialog(); }, program->portDialog(), "PortSetup");
     check([&] { a.windows().showRunMacro(); }, program->runMacro(), "RunMacro");
-    check(menu(windows::MenuId::About), program->about(), "About");
-    check([&] { a.windows().showUninstaller(); }, program->uninstaller(), "Uninstall");
+    check(menu(windows::MenuId::About), program->about(), "About", "about");
+    check([&] { a.windows().showUninstaller(); }, program->uninstaller(), "Uninstall", "uninstall");
     check([&] { a.windows().showFavourites(); }, program->favourites(), "Favorites");
 }
 

@@ -30,48 +30,6 @@ protected:
     std::optional<windows::LocationTabForm> tab;
 };
 
-TEST_F(LocationTabTest, OpeningOffersTheSystemZoneOrShowsTheStoredPlace) {
-    auto& first = open();
-    EXPECT_EQ(first.field(Field::Latitude) + first.field(Field::Longitude) + first.caption(), "");
-    EXPECT_EQ(first.field(Field::Zone), "5");
-    EXPECT_FALSE(first.changed()) << "a location never touched is no change to ask about";
-    EXPECT_EQ(first.cityRow(), 0);
-
-    writeSetting(settings, Setting::CityLatitude, "51.3");
-    writeSetting(settings, Setting::CityLongitude, "0.5");
-    writeSetting(settings, Setting::CityZone, "0");
-    writeSetting(settings, Setting::CityName, "London, England");
-    auto& stored = open();
-    EXPECT_FALSE(stored.changed());
-    EXPECT_EQ(stored.caption(), " London, England ");
-    EXPECT_EQ(stored.cityRow(), 53);
-    EXPECT_EQ(stored.sunriseLine().substr(0, 17), "Today's Sunrise: ");
-}
-
-TEST_F(LocationTabTest, PickingACityFillsTheFieldsAndTests) {
-    auto& t = open();
-    t.pickCity(29);
-    EXPECT_EQ(t.field(Field::Latitude), "40.43");
-    EXPECT_EQ(t.field(Field::Longitude), "74.01");
-    EXPECT_EQ(t.caption(), " New York City, NY ");
-    // 15 January 2003 in New York: sunrise 07:16, sunset 16:53, shown as the clocks show times.
-    EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 7:16:");
-    EXPECT_EQ(t.sunsetLine().substr(0, 22), "Today's Sunset: 16:53:");
-    EXPECT_EQ(t.sunsetLine().size(), 24u);
-    EXPECT_TRUE(t.changed());
-    clock.setUses24Hour(false);
-    t.test();
-    EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 7:16:");
-    EXPECT_EQ(t.sunriseLine().substr(24), " AM");
-    EXPECT_EQ(t.sunsetLine().substr(0, 21), "Today's Sunset: 4:53:");
-    EXPECT_EQ(t.sunsetLine().substr(23), " PM");
-
-    t.pickCity(2); // a header row changes nothing
-    EXPECT_EQ(t.caption(), " New York City, NY ");
-    t.pickCity(64);
-    EXPECT_EQ(t.field(Field::Longitude), "-151.13");
-}
-
 TEST_F(LocationTabTest, AManualEditMakesTheNextPickOnlyReArmAndClearArmsIt) {
     auto& t = open();
     int focused = 0;
@@ -96,9 +54,22 @@ TEST_F(LocationTabTest, AManualEditMakesTheNextPickOnlyReArmAndClearArmsIt) {
     EXPECT_EQ(t.caption(), " London, England ");
 }
 
-TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
+TEST_F(LocationTabTest, PickingACityFillsTheFieldsAndTestReadsThemWithDaylightSaving) {
     auto& t = open();
     t.pickCity(29);
+    EXPECT_EQ(t.field(Field::Latitude), "40.43");
+    EXPECT_EQ(t.field(Field::Longitude), "74.01");
+    EXPECT_EQ(t.caption(), " New York City, NY ");
+    t.pickCity(2); // a header row changes nothing
+    EXPECT_EQ(t.caption(), " New York City, NY ");
+    t.pickCity(64);
+    EXPECT_EQ(t.field(Field::Longitude), "-151.13");
+    t.pickCity(29);
+    // 15 January 2003 in New York: sunrise 07:16, sunset 16:53, shown as the clocks show times.
+    EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 7:16:");
+    EXPECT_EQ(t.sunsetLine().substr(0, 22), "Today's Sunset: 16:53:");
+    EXPECT_EQ(t.sunsetLine().size(), 24u);
+    EXPECT_TRUE(t.changed());
     const std::string standard = t.sunriseLine();
     t.edit(Field::Latitude, "40:43"); // no number: the last latitude stays
     t.test();
@@ -111,6 +82,13 @@ TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
     t.test();
     EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 8:16:");
     EXPECT_EQ(t.sunsetLine().substr(0, 22), "Today's Sunset: 17:53:");
+    writeSetting(settings, Setting::DaySavings, "False");
+    clock.setUses24Hour(false);
+    t.test();
+    EXPECT_EQ(t.sunriseLine().substr(0, 22), "Today's Sunrise: 7:16:");
+    EXPECT_EQ(t.sunriseLine().substr(24), " AM");
+    EXPECT_EQ(t.sunsetLine().substr(0, 21), "Today's Sunset: 4:53:");
+    EXPECT_EQ(t.sunsetLine().substr(23), " PM");
 
     t.edit(Field::Zone, "");
     t.test();
@@ -122,17 +100,27 @@ TEST_F(LocationTabTest, TestReadsTheFieldsAndDaylightSaving) {
     EXPECT_EQ(t.sunriseLine() + t.sunsetLine(), "");
 }
 
-TEST_F(LocationTabTest, SaveWritesTheKeysAndAnEmptyZoneIsRemovedAndComesBackAsTheSystemOffset) {
+// Nothing stored, the system's zone is offered; a place saved is shown as
+// stored; an empty zone is removed and comes back as the system's offset.
+TEST_F(LocationTabTest, OpeningShowsTheStoredPlaceOrTheSystemZone) {
     auto& t = open();
+    EXPECT_EQ(t.field(Field::Latitude) + t.field(Field::Longitude) + t.caption(), "");
+    EXPECT_EQ(t.field(Field::Zone), "5");
+    EXPECT_FALSE(t.changed()) << "a location never touched is no change to ask about";
+    EXPECT_EQ(t.cityRow(), 0);
     t.pickCity(29);
     t.save();
     EXPECT_FALSE(t.changed());
     EXPECT_EQ(setting(Setting::CityLatitude) + " " + setting(Setting::CityLongitude) + " " +
                   setting(Setting::CityZone) + " " + setting(Setting::CityName),
               "40.43 74.01 5 New York City, NY");
-    EXPECT_EQ(open().cityRow(), 29);
+    auto& stored = open();
+    EXPECT_FALSE(stored.changed());
+    EXPECT_EQ(stored.caption(), " New York City, NY ");
+    EXPECT_EQ(stored.cityRow(), 29);
+    EXPECT_EQ(stored.sunriseLine().substr(0, 17), "Today's Sunrise: ");
 
-    open().edit(Field::Zone, "");
+    stored.edit(Field::Zone, "");
     tab->save();
     EXPECT_EQ(setting(Setting::CityZone), "<absent>");
     clock.setTimeZone(TimeZoneFacts{-330, 0, -60, false}); // +5:30 rounds toward zero

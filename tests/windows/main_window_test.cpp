@@ -20,27 +20,6 @@ protected:
     }
 };
 
-TEST_F(MainWindowLogicTest, OnAndOffButtonsSendTheirFramesAndHandOverTheCodeWhichRecordingMayDoAlone) {
-    startRunning();
-    main().unitDown(2, true, windows::MouseButton::Left);
-    main().unitUp(2, true);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"A3 ON"}));
-    EXPECT_EQ(main().handOverCode(), "0110000000001000");
-    EXPECT_EQ(main().handOverSavedCode(), "0110000000001000");
-    // OFF goes to handOverCode only: the group recorder takes ON commands.
-    main().unitDown(2, false, windows::MouseButton::Left);
-    EXPECT_EQ(sent().back(), "A3 OFF");
-    EXPECT_EQ(main().handOverCode(), "0110000000101000");
-    EXPECT_EQ(main().handOverSavedCode(), "0110000000001000");
-
-    // Recording without sending only hands the code over.
-    writeSetting(app->settings, Setting::SendOnRecord, "0");
-    main().setRecording(true);
-    main().unitDown(0, true, windows::MouseButton::Left);
-    EXPECT_EQ(sent().size(), 2u);
-    EXPECT_EQ(main().handOverSavedCode(), "0110000000000000");
-}
-
 TEST_F(MainWindowLogicTest, TheLampFlashesWhileAButtonIsHeldAndNotAfterAQuickClick) {
     startRunning();
     app::MainClock& lamp = *app->mainClock;
@@ -103,10 +82,15 @@ TEST_F(MainWindowLogicTest, WholeHouseButtonsUseTheLowPageHouseByte) {
     EXPECT_EQ(main().handOverCode().substr(8), "10000000");
 }
 
+// The descriptions shown are those of the house chosen (how they are stored: the unit descriptions' test).
 TEST_F(MainWindowLogicTest, HouseAndPagePersistAcrossStartsAndADamagedRecordSelectsHouseA) {
     presetRecord(271, "x7");
+    presetRecord(19, "B3## Porch light");
     startRunning();
     EXPECT_EQ(main().houseLetter(), 'A');
+    EXPECT_EQ(main().description(2), "");
+    main().selectHouse(1);
+    EXPECT_EQ(main().description(2), "Porch light");
     main().selectHouse(15);
     main().togglePage();
     app.reset();
@@ -116,23 +100,6 @@ TEST_F(MainWindowLogicTest, HouseAndPagePersistAcrossStartsAndADamagedRecordSele
     EXPECT_EQ(main().houseLetter(), 'P');
     EXPECT_TRUE(main().highPage());
     EXPECT_EQ(main().unitNumber(0), 9);
-}
-
-TEST_F(MainWindowLogicTest, DescriptionsAreStoredPerHouseAndUnitAndTooLongTextIsRefused) {
-    startRunning();
-    main().selectHouse(1); // B
-    ASSERT_TRUE(main().saveDescription(2, "Porch light").saved);
-    EXPECT_EQ(app->records.readRecord(19, true), "B3## Porch light");
-    EXPECT_EQ(main().description(2), "Porch light");
-    EXPECT_EQ(main().description(3), "");
-
-    EXPECT_FALSE(main().saveDescription(2, std::string(300, 'x')).saved);
-    EXPECT_EQ(main().description(2), "Porch light"); // nothing lost
-
-    main().selectHouse(0);
-    EXPECT_EQ(main().description(2), "");
-    main().selectHouse(1);
-    EXPECT_EQ(main().description(2), "Porch light");
 }
 
 TEST_F(MainWindowLogicTest, RightClicksFeedTheTimerWindowOnlyWhileItIsOpen) {
