@@ -188,21 +188,5 @@ TEST(TimeOfDay, ReadsBothClockStylesAndRejectsTheRest) {
         EXPECT_FALSE(parseTimeOfDay(bad)) << bad;
 }
 
-TEST(DaysRules, AdmitTheirWeekdays) {
-    // Sunday = 1 ... Saturday = 7
-    const std::vector<std::pair<DaysRule, std::string>> expected = {
-        {DaysRule::Everyday, "1111111"}, {DaysRule::Weekdays, "0111110"}, {DaysRule::Weekends, "1000001"},
-        {DaysRule::FriSat, "0000011"},   {DaysRule::SunThu, "1111100"},   {DaysRule::OneTime, "1111111"},
-        {DaysRule::Never, "0000000"},    {DaysRule::NotSet, "0000000"},
-    };
-    for (const auto& [rule, days] : expected) {
-        std::string got;
-        for (int w = 1; w <= 7; ++w) got += admits(rule, w) ? '1' : '0';
-        EXPECT_EQ(got, days) << daysRuleInfo(rule).caption;
-        EXPECT_EQ(daysRuleFromCaption(daysRuleInfo(rule).caption), rule);
-    }
-    EXPECT_FALSE(admits(DaysRule::Everyday, 0));
-}
-
 } // namespace
 } // namespace zul
