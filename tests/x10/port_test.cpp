@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "platform/dialogs.h"
 #include "support/sim/recording_line_port.h"
 #include "support/sim/virtual_event_loop.h"
 #include "settings/record_store.h"
