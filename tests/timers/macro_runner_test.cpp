@@ -2,7 +2,6 @@
 
 #include "run_rig.h"
 #include "support/numbered.h"
-#include "timers/run_texts.h"
 
 using namespace zul;
 using namespace zul::test;
