@@ -207,14 +207,5 @@ TEST_F(AppPartsTest, PanicAndGroupsOptionsComeFromTheRecords) {
     EXPECT_EQ(app->records.readRecord(273, true), "0");
 }
 
-TEST_F(AppPartsTest, CroSendPlaysEveryRowThenTheEndOfRunRoutine) {
-    startRunning();
-    // An empty line in the middle plays nothing and does not end the macro.
-    writeFile(home.home() / "Hall.cro", "\"01100000000000000.50\"\r\n\r\n\"01100000001000000001\"\r\n");
-    app::croSend(*app, home.home() / "Hall.cro");
-    EXPECT_EQ(transmitter->decoder().texts(),
-              (std::vector<std::string>{"lead-in", "A1 ON", "A1 OFF", "trailer", "trailer"}));
-}
-
 } // namespace
 } // namespace zul::test

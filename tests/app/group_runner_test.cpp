@@ -72,23 +72,6 @@ TEST(GroupRunner, OffRunSetsTheOffBitAndATimersStartIsSilentAndOnlyOnOrOff) {
     EXPECT_EQ(rig.sent().size(), 2u);
 }
 
-TEST(GroupRunner, CommandsFollowEachOtherAfterTheGroupDelay) {
-    GroupRig rig;
-    rig.writeGroup(2, "Hall", {kA1On, kA2On});
-    rig.groups.runGroup(2, true);
-    ASSERT_EQ(rig.sent(), (std::vector<std::string>{"A1 ON", "A2 ON"}));
-    // Default "GrDelay" 6 tenths, then the next frame's 70 ms settle and its 40 ms of bits.
-    EXPECT_DOUBLE_EQ(rig.msBetween(0, 1), 600 + 70 + 40);
-    rig.settings.write(Setting::GroupDelay, "0");
-    rig.groups.runGroup(2, true);
-    EXPECT_DOUBLE_EQ(rig.msBetween(2, 3), 70 + 40);
-    // A missing file sends nothing but still clicks and flashes.
-    rig.groups.runGroup(5, true);
-    EXPECT_EQ(rig.sent().size(), 4u);
-    EXPECT_EQ(rig.events, (std::vector<std::string>{"click", "flash on", "flash off", "click", "flash on", "flash off",
-                                                    "click", "flash on", "flash off"}));
-}
-
 TEST(GroupRunner, AutoOffNeedsAtLeastOneSecond) {
     GroupRig rig;
     rig.writeGroup(0, "Porch", {kA1On});
@@ -101,6 +84,7 @@ TEST(GroupRunner, AutoOffNeedsAtLeastOneSecond) {
     answer = 125;
     rig.groups.autoOff(0);
     ASSERT_EQ(rig.sent(), (std::vector<std::string>{"A1 ON", "A1 OFF"}));
+    // The default "GrDelay" of 6 tenths, the delay, then the next frame's 70 ms settle and 40 ms of bits.
     EXPECT_DOUBLE_EQ(rig.msBetween(0, 1), 600 + 125000 + 70 + 40);
 }
 
@@ -158,6 +142,7 @@ TEST(PanicRoutine, OffRunStartsAfterTheDelay) {
     EXPECT_TRUE(rig.sent().empty()); // the menu closes first
     rig.loop.runFor(100);
     ASSERT_EQ(rig.sent(), (std::vector<std::string>{"A1 ON", "A2 ON", "A1 OFF", "A2 OFF"}));
+    EXPECT_DOUBLE_EQ(rig.msBetween(0, 1), 70 + 40); // "GrDelay" 0
     EXPECT_DOUBLE_EQ(rig.msBetween(1, 2), 90000 + 70 + 40);
     EXPECT_EQ(clicks, 1);
 }

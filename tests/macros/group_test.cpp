@@ -100,6 +100,7 @@ protected:
     std::optional<GroupRecorder> recorder_;
 };
 
+// Items recorded stay when another group is chosen and go to the one chosen last.
 TEST_F(RecorderTest, RecordStopAndSaveWritesTheGroupFile) {
     labels.set(1, "Hall");
     auto& r = recorder();
@@ -107,6 +108,7 @@ TEST_F(RecorderTest, RecordStopAndSaveWritesTheGroupFile) {
     EXPECT_FALSE(r.saveEnabled());
     EXPECT_EQ(r.contentsCaption(), "Items currently saved in Group 2 ");
 
+    r.selectGroup(0);
     record({kA1On, kC12On});
     EXPECT_FALSE(r.handOver("0110000000100000")) << "OFF commands are not group items";
     EXPECT_FALSE(r.handOver("0"));
@@ -114,10 +116,12 @@ TEST_F(RecorderTest, RecordStopAndSaveWritesTheGroupFile) {
     EXPECT_EQ(r.counterText(), "2");
 
     r.stopRecording();
+    r.selectGroup(1);
     EXPECT_TRUE(r.saveEnabled());
 
     EXPECT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
     EXPECT_EQ(readFile(dir / "file1.grp"), kHallGroup);
+    EXPECT_FALSE(std::filesystem::exists(dir / "file0.grp"));
     EXPECT_FALSE(r.saveEnabled());
     EXPECT_EQ(r.contentsBox(), "A1, C12");
     EXPECT_EQ(dialogs.shown.size(), 0u) << "no label question, no overwrite question";
@@ -228,23 +232,6 @@ TEST_F(RecorderTest, DeleteGroupAsksFirst) {
     EXPECT_FALSE(r.deleteEnabled());
     EXPECT_FALSE(r.deleteGroup()) << "nothing left to delete, no question";
     EXPECT_EQ(dialogs.count(Kind::Question), 2u);
-}
-
-TEST_F(RecorderTest, ItemsStayWhenSwitchingGroupsAndGoToTheCurrentOneInOrder) {
-    std::vector<std::string> codes;
-    for (int u = 1; u <= 16; ++u) codes.push_back(*encodeRow("B", std::to_string(u), "ON"));
-    auto& r = recorder();
-    r.selectGroup(0);
-    record(codes);
-    r.stopRecording();
-    r.selectGroup(6);
-    r.setLabelBox("All of B");
-    ASSERT_EQ(r.saveGroup(), GroupRecorder::SaveResult::Saved);
-    const auto group = readGroupFile(dir / "file6.grp");
-    ASSERT_TRUE(group);
-    EXPECT_EQ(group->items, codes);
-    EXPECT_EQ(group->label, "All of B");
-    EXPECT_FALSE(std::filesystem::exists(dir / "file0.grp"));
 }
 
 } // namespace

@@ -4,8 +4,6 @@
 #include <vector>
 
 #include "platform/sim/cm17a_decoder.h"
-#include "support/sim/recording_line_port.h"
-#include "support/sim/virtual_clock.h"
 
 using namespace zul;
 using namespace zul::sim;
@@ -85,24 +83,4 @@ TEST(Cm17aDecoder, ResetGapAndShortStatesLoseTheFrame) {
     hurried.send(Header + "01100000" + "00001000" + Footer, 300);
     ASSERT_EQ(hurried.decoder.decoded().size(), 1u);
     EXPECT_EQ(hurried.decoder.decoded()[0].text, "malformed: a line state lasted 300 us, less than 400 us");
-}
-
-TEST(RecordingLinePort, RecordsCallsWhileOpenAndFailsOnRequest) {
-    VirtualClock clock;
-    RecordingLinePort port(clock);
-    port.setRts(false); // closed: nothing happens
-    EXPECT_TRUE(port.events().empty());
-    port.failOpenWith(PortErrorKind::PortInUse);
-    EXPECT_EQ(port.open("2").kind, PortErrorKind::PortInUse);
-    EXPECT_FALSE(port.isOpen());
-
-    port.failOpenWith(PortErrorKind::None);
-    ASSERT_FALSE(port.open("2"));
-    clock.advanceMicros(250);
-    port.setDtr(false);
-    port.close();
-    std::vector<std::string> seen;
-    for (const auto& e : port.events()) seen.push_back(describe(e) + "@" + std::to_string(e.micros));
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{"RTS high@0", "DTR high@0", "DTR low@250", "RTS low@250", "DTR low@250"}));
 }

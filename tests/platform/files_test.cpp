@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "platform/atomic_file.h"
 #include "platform/serial_ports.h"

@@ -91,13 +91,6 @@ TEST(Sunrise, OnlyTheCalendarDateCountsAndResultsMayLeaveTheDay) {
     EXPECT_EQ(shifted.sunrise().day, 15);
 }
 
-TEST(Sunrise, HalvesRoundToTheEvenNeighbour) {
-    EXPECT_EQ(roundHalfEven(2.5), 2);
-    EXPECT_EQ(roundHalfEven(3.5), 4);
-    EXPECT_EQ(roundHalfEven(-2.5), -2);
-    EXPECT_EQ(roundHalfEven(2.51), 3);
-}
-
 // What a place must be, in numbers and ranges; the calculation itself stays
 // defined (no overflow in the date arithmetic) even for a place off the Earth.
 TEST(Sunrise, PlacesOffTheEarthAreNamedAndStayDefined) {

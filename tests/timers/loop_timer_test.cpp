@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "timer_rig.h"
-#include "timers/clock_tick.h"
-#include "timers/timer_log.h"
-#include "timers/timer_shared.h"
 
 using namespace zul;
 using namespace zul::test;

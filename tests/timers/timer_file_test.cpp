@@ -53,23 +53,18 @@ TEST_F(TimerFileTest, SavesTheSunsetExampleAndEmptyRowsByteExactAndReadsThemBack
     EXPECT_EQ(file(), first);
 }
 
-TEST_F(TimerFileTest, EightTimersWriteEightLinesAndTheLoopKeys) {
+// (The timer window's tests check the loop's other keys.)
+TEST_F(TimerFileTest, EightTimersWriteEightLinesAndTheLoopDays) {
     settings.write(Setting::TimerCount, "8");
     load("");
     ASSERT_EQ(table.count(), 8);
-    table.loop().entry = "Hall";
     table.loop().days = DaysRule::Weekdays;
-    table.loop().startTime = "6:00:00";
-    table.loop().useStartEnd = true;
     saveTimerTable(table, settings, nullptr,
                    {[](const std::string& s) { return s == "not set" ? "nicht gesetzt" : s; }});
     std::string expected;
     for (int i = 0; i < 8; ++i) expected += "\"**nicht gesetzt\"\r\n";
     EXPECT_EQ(file(), expected);
-    EXPECT_EQ(settings.read(Setting::LoopEntry), "Hall");
     EXPECT_EQ(settings.read(Setting::LoopDays), "Weekdays");
-    EXPECT_EQ(settings.read(Setting::LoopEndTime), "");
-    EXPECT_EQ(settings.read(Setting::LoopUseStartEnd), "1");
 }
 
 TEST_F(TimerFileTest, LoadsFieldsAndRunEntries) {
@@ -186,22 +181,6 @@ TEST(TimeOfDay, ReadsBothClockStylesAndRejectsTheRest) {
     for (const char* bad : {"", " ", "Error", "SS+30", "24:00:00", "13:00:00 PM", "0:00:00 AM", "7:60:00", "-1:00:00",
                             "7:00:00 XM", "123:00", "7"})
         EXPECT_FALSE(parseTimeOfDay(bad)) << bad;
-}
-
-TEST(DaysRules, AdmitTheirWeekdays) {
-    // Sunday = 1 ... Saturday = 7
-    const std::vector<std::pair<DaysRule, std::string>> expected = {
-        {DaysRule::Everyday, "1111111"}, {DaysRule::Weekdays, "0111110"}, {DaysRule::Weekends, "1000001"},
-        {DaysRule::FriSat, "0000011"},   {DaysRule::SunThu, "1111100"},   {DaysRule::OneTime, "1111111"},
-        {DaysRule::Never, "0000000"},    {DaysRule::NotSet, "0000000"},
-    };
-    for (const auto& [rule, days] : expected) {
-        std::string got;
-        for (int w = 1; w <= 7; ++w) got += admits(rule, w) ? '1' : '0';
-        EXPECT_EQ(got, days) << daysRuleInfo(rule).caption;
-        EXPECT_EQ(daysRuleFromCaption(daysRuleInfo(rule).caption), rule);
-    }
-    EXPECT_FALSE(admits(DaysRule::Everyday, 0));
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "support/sim/recording_transmitter.h"
 #include "support/sim/virtual_event_loop.h"
