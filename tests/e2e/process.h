@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -21,6 +23,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/cm17a_decoder.h"
+#include "settings/record_store.h"
+#include "settings/settings_store.h"
+#include "support/free_port.h"
 #include "support/temp_dir.h"
 
 namespace zul::test {
@@ -213,5 +218,59 @@ inline std::vector<sim::DecodedSignal> decodeModemLog(const std::filesystem::pat
     if (changes) *changes = count;
     return decoder.decoded();
 }
+
+// What a shell command prints on standard output.
+inline std::string shellOutput(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+        pclose(p);
+    }
+    return out;
+}
+
+// zulmarin's files in a temp folder (A3 "Porch light"; group 1 "Outside",
+// which is A1, the panic group, off again after 1 s) and the program on a pty
+// whose modem lines the shim records.
+class PtyProgram {
+public:
+    PtyProgram() {
+        std::filesystem::create_directories(dir_ / "home");
+        RecordStore records;
+        records.open(dir_ / "home" / "db.zld");
+        records.writeRecord(270, pty_.slave, true);
+        records.writeRecord(3, "A3## Porch light", true);
+        records.writeRecord(281, "1", true);
+        records.writeRecord(280, "0,1", true);
+        writeFile(dir_ / "home" / "file0.grp", "\"Group 1, Outside\"\r\n\"0110000000000000\"\r\n");
+        IniSettingsStore(dir_ / "config" / "settings.ini").write(Setting::UpdateCheck, "0");
+    }
+    // args: {} for the desktop program, {"service", ...} for the service.
+    void start(const std::vector<std::string>& args) {
+        RunOptions options(modemShim(dir_ / "modem.log"));
+        // Its own channel folder: a program killed here leaves its socket behind.
+        options.env.push_back("XDG_RUNTIME_DIR=" + (dir_ / "runtime").string());
+        process_ = std::make_unique<Spawned>(dir_, args, options, "program");
+    }
+    int end(int signal = SIGTERM) {
+        process_->signal(signal);
+        return process_->wait(5000);
+    }
+    std::vector<sim::DecodedSignal> decoded() const { return decodeModemLog(dir_ / "modem.log", nullptr, false); }
+    std::size_t count(const std::string& frame) const {
+        const auto all = decoded();
+        return std::count_if(all.begin(), all.end(), [&](const sim::DecodedSignal& s) { return s.text == frame; });
+    }
+    std::string errors() const { return process_ ? process_->err() : ""; }
+    bool said(const std::string& text) const { return errors().find(text) != std::string::npos; }
+    pid_t pid() const { return process_->pid(); }
+    const TempDir& dir() const { return dir_; }
+
+private:
+    TempDir dir_;
+    Pty pty_;
+    std::unique_ptr<Spawned> process_;
+};
 
 } // namespace zul::test

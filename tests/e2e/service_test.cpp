@@ -9,7 +9,6 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <iostream>
 #include <latch>
 #include <map>
 #include <thread>
@@ -231,7 +230,6 @@ TEST_F(ServiceEndToEnd, NoHandOverWaitsBehindALongMacroAndFortyAtOnceAreAllAnswe
     EXPECT_EQ(sent, "ZULMARIN1 ok\n");
     EXPECT_LT(sendSeconds, 1.0);
     EXPECT_TRUE(service.waitForOutput("simulator: A2 ON")) << service.out();
-    std::cout << "a send behind the long macro: answered, its frame out, after " << sendSeconds << " s\n";
 
     Spawned next(dir, {"run", (dir / "next.cro").string()}, {}, "next");
     const std::string told =
@@ -252,12 +250,7 @@ TEST_F(ServiceEndToEnd, NoHandOverWaitsBehindALongMacroAndFortyAtOnceAreAllAnswe
             answers[i] = timedHandOff(socket, "send C " + std::to_string(i % 16 + 1) + " ON");
         });
     for (auto& c : callers) c.join();
-    double last = 0;
-    for (const auto& [answer, seconds] : answers) {
-        EXPECT_EQ(answer, "ZULMARIN1 ok\n");
-        last = std::max(last, seconds);
-    }
-    std::cout << "40 hand-overs at once: all answered, the last after " << last << " s\n";
+    for (const auto& answer : answers) EXPECT_EQ(answer.first, "ZULMARIN1 ok\n");
     service.signal(SIGTERM);
     EXPECT_EQ(service.wait(), 0) << service.err();
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <string_view>
 
 namespace zul::test {
 
@@ -27,8 +28,9 @@ public:
 
 private:
     bool fail(const std::string& why) { return error = why + " at " + std::to_string(i_), false; }
+    bool at(char c) const { return i_ < s_.size() && s_[i_] == c; }
     void space() {
-        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t')) ++i_;
+        while (i_ < s_.size() && std::string_view(" \n\r\t").find(s_[i_]) != std::string_view::npos) ++i_;
     }
     bool literal(const char* word) {
         const std::string w = word;
@@ -42,8 +44,8 @@ private:
         if (i_ >= s_.size()) return fail("unexpected end");
         const char c = s_[i_];
         bool ok = false;
-        if (c == '{') ok = object(out);
-        else if (c == '[') ok = array(out);
+        if (c == '{') ok = (out.type = Json::Type::Object, sequence(out, '}'));
+        else if (c == '[') ok = (out.type = Json::Type::Array, sequence(out, ']'));
         else if (c == '"') ok = (out.type = Json::Type::String, string(out.text));
         else if (c == 't' || c == 'f')
             ok = (out.type = Json::Type::Bool, out.number = c == 't', literal(c == 't' ? "true" : "false"));
@@ -73,9 +75,8 @@ private:
             }
             if (++i_ >= s_.size()) return fail("unexpected end");
             const char e = s_[i_++];
-            const std::map<char, char> simple{{'"', '"'},  {'\\', '\\'}, {'/', '/'},  {'b', '\b'},
-                                              {'f', '\f'}, {'n', '\n'},  {'r', '\r'}, {'t', '\t'}};
-            if (simple.count(e)) out += simple.at(e);
+            if (const auto simple = std::string_view("\"\\/bfnrt").find(e); simple != std::string_view::npos)
+                out += "\"\\/\b\f\n\r\t"[simple];
             else if (e == 'u' && i_ + 4 <= s_.size()) out += "\\u" + s_.substr(i_, 4), i_ += 4; // kept as written
             else return fail("bad escape");
         }
@@ -83,45 +84,30 @@ private:
         ++i_;
         return true;
     }
-    bool array(Json& out) {
-        out.type = Json::Type::Array;
+    // An array's items or an object's members, up to close.
+    bool sequence(Json& out, char close) {
         ++i_;
         space();
-        if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+        if (at(close)) return ++i_, true;
         for (;;) {
-            out.items.emplace_back();
-            if (!value(out.items.back())) return false;
-            space();
-            if (i_ < s_.size() && s_[i_] == ',') {
+            Json* item = nullptr;
+            if (close == ']') {
+                item = &out.items.emplace_back();
+            } else {
+                space();
+                std::string key;
+                if (!at('"') || !string(key)) return fail("expected a key");
+                for (const auto& m : out.members)
+                    if (m.first == key) return fail("key " + key + " twice");
+                space();
+                if (!at(':')) return fail("expected :");
                 ++i_;
-                continue;
+                item = &out.members.emplace_back(key, Json{}).second;
             }
-            if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
-            return fail("expected , or ]");
-        }
-    }
-    bool object(Json& out) {
-        out.type = Json::Type::Object;
-        ++i_;
-        space();
-        if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
-        for (;;) {
+            if (!value(*item)) return false;
             space();
-            std::string key;
-            if (i_ >= s_.size() || s_[i_] != '"' || !string(key)) return fail("expected a key");
-            for (const auto& m : out.members)
-                if (m.first == key) return fail("key " + key + " twice");
-            space();
-            if (i_ >= s_.size() || s_[i_++] != ':') return fail("expected :");
-            out.members.emplace_back(key, Json{});
-            if (!value(out.members.back().second)) return false;
-            space();
-            if (i_ < s_.size() && s_[i_] == ',') {
-                ++i_;
-                continue;
-            }
-            if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
-            return fail("expected , or }");
+            if (!at(',')) return at(close) ? (++i_, true) : fail(std::string("expected , or ") + close);
+            ++i_;
         }
     }
     const std::string& s_;

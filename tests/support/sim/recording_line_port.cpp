@@ -49,7 +49,7 @@ void RecordingLinePort::failOpenWith(PortErrorKind kind, std::string description
 void RecordingLinePort::record(LineEvent::Line line, bool high) {
     (line == LineEvent::Line::Rts ? rts_ : dtr_) = high;
     const LineEvent e{clock_.monotonicMicros(), line, high, rts_, dtr_};
-    if (keep_) events_.push_back(e);
+    events_.push_back(e);
     if (listener_) listener_(e);
 }
 

@@ -46,8 +46,6 @@ public:
 
     const std::vector<LineEvent>& events() const { return events_; }
     void clearEvents() { events_.clear(); }
-    // false: events go to the listener only (a long-running simulator).
-    void setKeepEvents(bool keep) { keep_ = keep; }
     void setListener(std::function<void(const LineEvent&)> listener) { listener_ = std::move(listener); }
 
     int openCount() const { return openCount_; }
@@ -64,7 +62,6 @@ private:
     PortErrorKind failKind_ = PortErrorKind::None;
     std::string failDescription_;
     std::vector<LineEvent> events_;
-    bool keep_ = true;
     std::function<void(const LineEvent&)> listener_;
     int openCount_ = 0;
     int closeCount_ = 0;
