@@ -135,10 +135,13 @@ class Browser:
         self.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=1, mobile=mobile)
 
     def click(self, selector):
-        box = self.evaluate("(() => { const r = document.querySelector(%s).getBoundingClientRect();"
-                            " return [r.x + r.width / 2, r.y + r.height / 2]; })()" % json.dumps(selector))
+        # Where the element is once it is what lies under that point: the page may still be laying out.
+        where = ("(() => { const e = document.querySelector(%s); if (!e) return null;"
+                 " const r = e.getBoundingClientRect(), x = r.x + r.width / 2, y = r.y + r.height / 2;"
+                 " return e.contains(document.elementFromPoint(x, y)) ? [x, y] : null; })()" % json.dumps(selector))
+        x, y = wait_until(lambda: self.evaluate(where), 10, selector + " under the pointer")
         for kind in ("mousePressed", "mouseReleased"):
-            self.call("Input.dispatchMouseEvent", type=kind, x=box[0], y=box[1], button="left", clickCount=1)
+            self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
 
     def screenshot(self, path):
         data = self.call("Page.captureScreenshot", format="png")["data"]
@@ -232,9 +235,12 @@ def main():
         wait_until(lambda: browser.evaluate("!document.getElementById('remote').hidden"), 10, "the remote shown")
         wait_until(lambda: browser.evaluate("document.querySelector('[data-unit=\"A3\"]') !== null"), 10, "A3 shown")
         paint = browser.evaluate("(performance.getEntriesByName('first-contentful-paint')[0] || {}).startTime")
+        browser.evaluate("window.pressed = document.querySelector('[data-unit=\"A3\"] button'); true")
         browser.click("[data-unit=\"A3\"] button")  # its first button: ON
         wait_until(lambda: service.said("simulator: A3 ON"), 10, "the frame A3 ON on the lines")
         wait_until(lambda: lit(browser, "A3", "ON", "lit-on"), 5, "A3's ON button lit")
+        if not browser.evaluate("window.pressed.isConnected"):
+            raise AssertionError("the new state replaced the button that was pressed")
         # The timer runs in the service; the page shows its log entry and the state it set by itself.
         wait_until(lambda: service.said("simulator: A5 ON"), 30, "the timer's frame")
         wait_until(lambda: lit(browser, "A5", "ON", "lit-on"), 5, "A5 ON shown live")

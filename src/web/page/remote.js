@@ -71,9 +71,23 @@ function light(on, off, state) {
   off.setAttribute("aria-pressed", String(state === "OFF"));
 }
 
-function showUnits(units) {
+// A section is built again only when what it lists changed; the states of
+// the units and groups are set on the buttons already there. So a state that
+// arrives while a finger is on a button never replaces the button under it.
+const listed = {};
+function listChanged(name, items) {
+  const text = JSON.stringify(items);
+  if (listed[name] === text) return false;
+  listed[name] = text;
+  return true;
+}
+
+const unitRows = new Map(); // "A3" -> its ON and OFF buttons and its level
+
+function buildUnits(units) {
   const box = $("units");
   box.replaceChildren();
+  unitRows.clear();
   if (!units.length) box.append(make("p", "empty", "No unit is described yet: describe units in the main window."));
   let house = "";
   for (const u of units) {
@@ -85,29 +99,50 @@ function showUnits(units) {
     row.dataset.unit = u.unit;
     const name = make("span", "name", u.description);
     name.append(make("span", "address", u.unit));
-    row.append(name);
-    if (u.state === "ON" && u.lamp && u.level !== undefined) row.append(make("span", "level", u.level + "%"));
+    const level = make("span", "level");
     const path = "/api/unit/" + u.unit;
     const on = commandButton("ON", path, { command: "ON" }, u.unit + " on");
     const off = commandButton("OFF", path, { command: "OFF" }, u.unit + " off");
-    light(on, off, u.state);
-    row.append(on, off);
+    row.append(name, level, on, off);
     if (u.lamp) row.append(commandButton("BRI", path, { command: "BRI" }, "Brighter"),
                            commandButton("DIM", path, { command: "DIM" }, "Dimmer"));
+    unitRows.set(u.unit, { on, off, level });
     box.append(row);
   }
 }
 
-function showGroups(groups, panic) {
+function showUnits(units) {
+  if (listChanged("units", units.map((u) => [u.unit, u.description, u.lamp]))) buildUnits(units);
+  for (const u of units) {
+    const row = unitRows.get(u.unit);
+    light(row.on, row.off, u.state);
+    const level = u.state === "ON" && u.lamp && u.level !== undefined;
+    row.level.hidden = !level;
+    row.level.textContent = level ? u.level + "%" : "";
+  }
+}
+
+const groupButtons = new Map(); // group number -> its ON and OFF buttons
+
+function buildGroups(groups) {
   const box = $("groups");
   box.replaceChildren();
+  groupButtons.clear();
   for (const g of groups) {
     const label = make("span", "", g.label || ("Group " + g.number));
     const path = "/api/group/" + g.number;
     const on = commandButton("ON", path, { command: "ON" }, "Group " + g.number + " on");
     const off = commandButton("OFF", path, { command: "OFF" }, "Group " + g.number + " off");
-    light(on, off, g.state);
+    groupButtons.set(g.number, { on, off });
     box.append(label, on, off);
+  }
+}
+
+function showGroups(groups, panic) {
+  if (listChanged("groups", groups.map((g) => [g.number, g.label]))) buildGroups(groups);
+  for (const g of groups) {
+    const buttons = groupButtons.get(g.number);
+    light(buttons.on, buttons.off, g.state);
   }
   const button = $("panic");
   button.hidden = !panic.ready;
@@ -115,6 +150,7 @@ function showGroups(groups, panic) {
 }
 
 function showMacros(macros) {
+  if (!listChanged("macros", macros)) return;
   const box = $("macros");
   box.replaceChildren();
   if (!macros.length) box.append(make("p", "empty", "No macros in the program folder."));
